@@ -1,0 +1,509 @@
+#include "platform/classes/TypInfo.h"
+
+#include <QHash>
+
+#include <algorithm>
+#include <map>
+#include <mutex>
+
+namespace {
+
+[[noreturn]] void RaiseUnknown(const String& name) {
+    throw EPropertyError(QStringLiteral("Property %1 does not exist").arg(name));
+}
+
+[[noreturn]] void RaiseBadType(const char* what) {
+    throw EPropertyError(QStringLiteral("Invalid property type: %1").arg(QString::fromLatin1(what)));
+}
+
+std::recursive_mutex& Lock() {
+    static std::recursive_mutex m;
+    return m;
+}
+
+struct Registry {
+    std::map<TClass, TPublishProc> Procs;
+    std::map<TClass, std::unique_ptr<TPropTable>> Tables;
+    std::map<QString, std::unique_ptr<TTypeInfo>> Types; // by name, for enumerations and classes
+    // Lower-case name index per built table.
+    std::map<const TPropTable*, QHash<QString, PPropInfo>> Index;
+};
+
+Registry& Reg() {
+    static Registry r;
+    return r;
+}
+
+TTypeInfo* NewType(TTypeKind k, const char* name) {
+    auto* t = new TTypeInfo;
+    t->Kind = k;
+    t->Name = QString::fromLatin1(name);
+    return t;
+}
+
+PTypeInfo MakeStatic(TTypeKind k, const char* name, TOrdType ot, Int64 mn, Int64 mx) {
+    TTypeInfo* t = NewType(k, name);
+    t->OrdType = ot;
+    t->MinValue = mn;
+    t->MaxValue = mx;
+    return t;
+}
+
+QString Unqualified(QString s) {
+    s = s.trimmed();
+    int p = s.lastIndexOf(QLatin1String("::"));
+    return p >= 0 ? s.mid(p + 2) : s;
+}
+
+PPropInfo Need(const TObject* obj, const String& name) {
+    PPropInfo p = GetPropInfo(obj, name);
+    if (!p) RaiseUnknown(name);
+    return p;
+}
+
+void CheckWrite(PPropInfo info) {
+    if (!info->CanWrite()) throw EPropReadOnly(QStringLiteral("Property %1 is read-only").arg(info->Name));
+}
+
+} // namespace
+
+// ---------------------------------------------------------------------------------------------
+bool TPropInfo::CanRead() const {
+    return Access && Access->CanRead();
+}
+bool TPropInfo::CanWrite() const {
+    return Access && Access->CanWrite();
+}
+
+Int64 TPropAccess::GetOrd(TObject*) const {
+    RaiseBadType("ordinal");
+}
+void TPropAccess::SetOrd(TObject*, Int64) const {
+    if (!CanWrite()) throw EPropReadOnly(QStringLiteral("Property is read-only"));
+    RaiseBadType("ordinal");
+}
+Extended TPropAccess::GetFloat(TObject*) const {
+    RaiseBadType("float");
+}
+void TPropAccess::SetFloat(TObject*, Extended) const {
+    RaiseBadType("float");
+}
+String TPropAccess::GetStr(TObject*) const {
+    RaiseBadType("string");
+}
+void TPropAccess::SetStr(TObject*, const String&) const {
+    RaiseBadType("string");
+}
+TObject* TPropAccess::GetObj(TObject*) const {
+    RaiseBadType("class");
+}
+void TPropAccess::SetObj(TObject*, TObject*) const {
+    RaiseBadType("class");
+}
+void TPropAccess::GetVar(TObject*, Variant&) const {
+    RaiseBadType("variant");
+}
+void TPropAccess::SetVar(TObject*, const Variant&) const {
+    RaiseBadType("variant");
+}
+bool TPropAccess::Test(TObject*) const {
+    return true;
+}
+
+// ---------------------------------------------------------------------------------------------
+PTypeInfo TypeInfoInteger(TOrdType ot) {
+    static const PTypeInfo t[] = {
+        MakeStatic(tkInteger, "ShortInt", otSByte, -128, 127),
+        MakeStatic(tkInteger, "Byte", otUByte, 0, 255),
+        MakeStatic(tkInteger, "SmallInt", otSWord, -32768, 32767),
+        MakeStatic(tkInteger, "Word", otUWord, 0, 65535),
+        MakeStatic(tkInteger, "Integer", otSLong, INT32_MIN, INT32_MAX),
+        MakeStatic(tkInteger, "Cardinal", otULong, 0, UINT32_MAX),
+    };
+    return t[ot];
+}
+PTypeInfo TypeInfoInt64() {
+    static const PTypeInfo t = MakeStatic(tkInt64, "Int64", otSLong, INT64_MIN, INT64_MAX);
+    return t;
+}
+PTypeInfo TypeInfoBoolean() {
+    static const PTypeInfo t = [] {
+        TTypeInfo* b = NewType(tkEnumeration, "Boolean");
+        b->OrdType = otUByte;
+        b->MaxValue = 1;
+        b->NameList = {QStringLiteral("False"), QStringLiteral("True")};
+        return b;
+    }();
+    return t;
+}
+PTypeInfo TypeInfoChar() {
+    static const PTypeInfo t = MakeStatic(tkChar, "AnsiChar", otUByte, 0, 255);
+    return t;
+}
+PTypeInfo TypeInfoWideChar() {
+    static const PTypeInfo t = MakeStatic(tkWChar, "Char", otUWord, 0, 65535);
+    return t;
+}
+PTypeInfo TypeInfoFloat(TFloatType ft) {
+    static const PTypeInfo t[] = {
+        [] {
+            auto* x = NewType(tkFloat, "Single");
+            x->FloatType = TFloatType::ftSingle;
+            return x;
+        }(),
+        [] {
+            auto* x = NewType(tkFloat, "Double");
+            x->FloatType = TFloatType::ftDouble;
+            return x;
+        }(),
+        [] {
+            auto* x = NewType(tkFloat, "Extended");
+            x->FloatType = TFloatType::ftExtended;
+            return x;
+        }(),
+        [] {
+            auto* x = NewType(tkFloat, "Comp");
+            x->FloatType = TFloatType::ftComp;
+            return x;
+        }(),
+        [] {
+            auto* x = NewType(tkFloat, "Currency");
+            x->FloatType = TFloatType::ftCurr;
+            return x;
+        }(),
+    };
+    return t[int(ft)];
+}
+PTypeInfo TypeInfoDateTime() {
+    static const PTypeInfo t = [] {
+        auto* x = NewType(tkFloat, "TDateTime");
+        x->FloatType = TFloatType::ftDouble;
+        return x;
+    }();
+    return t;
+}
+PTypeInfo TypeInfoUnicodeString() {
+    static const PTypeInfo t = NewType(tkUString, "string");
+    return t;
+}
+PTypeInfo TypeInfoAnsiString() {
+    static const PTypeInfo t = NewType(tkLString, "AnsiString");
+    return t;
+}
+PTypeInfo TypeInfoVariant() {
+    static const PTypeInfo t = NewType(tkVariant, "Variant");
+    return t;
+}
+
+PTypeInfo TypeInfoClass(TClass c) {
+    std::lock_guard g(Lock());
+    auto& slot = Reg().Types[QStringLiteral("class ") + QString::fromLatin1(c->Name)];
+    if (!slot) {
+        slot.reset(NewType(tkClass, c->Name));
+        slot->ClassType = c;
+    }
+    return slot.get();
+}
+
+PTypeInfo MakeEnumTypeInfo(const char* typeName, const char* names, Int64 minValue) {
+    std::lock_guard g(Lock());
+    auto& slot = Reg().Types[QStringLiteral("enum ") + QString::fromLatin1(typeName)];
+    if (!slot) {
+        slot.reset(NewType(tkEnumeration, typeName));
+        for (const QString& n : QString::fromLatin1(names).split(QLatin1Char(',')))
+            slot->NameList.push_back(Unqualified(n));
+        slot->MinValue = minValue;
+        slot->MaxValue = minValue + Int64(slot->NameList.size()) - 1;
+        slot->OrdType = slot->NameList.size() <= 256 ? otUByte : otUWord;
+    }
+    return slot.get();
+}
+
+PTypeInfo MakeSetTypeInfo(PTypeInfo compType, const char* typeName) {
+    std::lock_guard g(Lock());
+    QString name = typeName ? QString::fromLatin1(typeName) : QStringLiteral("set of ") + compType->Name;
+    auto& slot = Reg().Types[QStringLiteral("set ") + name];
+    if (!slot) {
+        slot.reset(new TTypeInfo);
+        slot->Kind = tkSet;
+        slot->Name = name;
+        slot->CompType = compType;
+        slot->OrdType = otULong;
+    }
+    return slot.get();
+}
+
+// ---------------------------------------------------------------------------------------------
+TPropInfo& TPropTableBuilder::Add(const String& name, PTypeInfo type,
+                                  std::shared_ptr<const TPropAccess> access) {
+    auto p = std::make_unique<TPropInfo>();
+    p->PropType = type;
+    p->Name = name;
+    p->Access = std::move(access);
+    p->Owner = FTable.Class;
+    TPropInfo* raw = p.get();
+    auto it = std::find_if(FTable.All.begin(), FTable.All.end(),
+                           [&](PPropInfo q) { return q->Name.compare(name, Qt::CaseInsensitive) == 0; });
+    if (it != FTable.All.end()) {
+        raw->NameIndex = (*it)->NameIndex;
+        *it = raw;
+    } else {
+        raw->NameIndex = SmallInt(FTable.All.size());
+        FTable.All.push_back(raw);
+    }
+    FTable.Own.push_back(std::move(p));
+    return *raw;
+}
+
+bool RegisterPublished(TClass cls, TPublishProc proc) {
+    std::lock_guard g(Lock());
+    Reg().Procs[cls] = proc;
+    return true;
+}
+
+const TPropTable& GetPropTable(TClass cls) {
+    std::lock_guard g(Lock());
+    Registry& r = Reg();
+    auto found = r.Tables.find(cls);
+    if (found != r.Tables.end()) return *found->second;
+    auto t = std::make_unique<TPropTable>();
+    t->Class = cls;
+    if (cls->Parent) t->All = GetPropTable(cls->Parent).All;
+    auto proc = r.Procs.find(cls);
+    if (proc != r.Procs.end()) {
+        TPropTableBuilder b(*t);
+        proc->second(b);
+    }
+    auto& idx = r.Index[t.get()];
+    for (PPropInfo p : t->All)
+        idx.insert(p->Name.toLower(), p);
+    return *(r.Tables[cls] = std::move(t));
+}
+
+PPropInfo GetPropInfo(TClass cls, const String& propName, TTypeKinds kinds) {
+    if (!cls) return nullptr;
+    const TPropTable& t = GetPropTable(cls);
+    PPropInfo p;
+    {
+        std::lock_guard g(Lock());
+        p = Reg().Index[&t].value(propName.toLower(), nullptr);
+    }
+    if (p && !kinds.Empty() && !kinds.Contains(p->PropType->Kind)) return nullptr;
+    return p;
+}
+
+PPropInfo GetPropInfo(const TObject* obj, const String& propName, TTypeKinds kinds) {
+    return obj ? GetPropInfo(obj->ClassType(), propName, kinds) : nullptr;
+}
+
+TPropList GetPropList(TClass cls, TTypeKinds kinds) {
+    TPropList all = GetPropTable(cls).All;
+    if (!kinds.Empty())
+        all.erase(std::remove_if(all.begin(), all.end(),
+                                 [&](PPropInfo p) { return !kinds.Contains(p->PropType->Kind); }),
+                  all.end());
+    return all;
+}
+
+TPropList GetPropList(const TObject* obj, TTypeKinds kinds) {
+    return obj ? GetPropList(obj->ClassType(), kinds) : TPropList{};
+}
+
+void SortPropList(TPropList& list) {
+    std::stable_sort(list.begin(), list.end(), [](PPropInfo a, PPropInfo b) {
+        return a->Name.compare(b->Name, Qt::CaseInsensitive) < 0;
+    });
+}
+
+bool IsPublishedProp(const TObject* obj, const String& propName) {
+    return GetPropInfo(obj, propName) != nullptr;
+}
+
+bool PropIsType(const TObject* obj, const String& propName, TTypeKind kind) {
+    return Need(obj, propName)->PropType->Kind == kind;
+}
+
+TTypeKind PropType(const TObject* obj, const String& propName) {
+    return Need(obj, propName)->PropType->Kind;
+}
+
+bool IsStoredProp(TObject* obj, PPropInfo info) {
+    if (info->StoredProc) return info->StoredProc->Test(obj);
+    return info->StoredConst;
+}
+
+bool IsStoredProp(TObject* obj, const String& propName) {
+    return IsStoredProp(obj, Need(obj, propName));
+}
+
+// ---------------------------------------------------------------------------------------------
+Int64 GetOrdProp(TObject* obj, PPropInfo info) {
+    return info->Access->GetOrd(obj);
+}
+
+void SetOrdProp(TObject* obj, PPropInfo info, Int64 value) {
+    CheckWrite(info);
+    info->Access->SetOrd(obj, value);
+}
+
+Int64 GetInt64Prop(TObject* obj, PPropInfo info) {
+    return info->Access->GetOrd(obj);
+}
+void SetInt64Prop(TObject* obj, PPropInfo info, Int64 value) {
+    SetOrdProp(obj, info, value);
+}
+
+Extended GetFloatProp(TObject* obj, PPropInfo info) {
+    return info->Access->GetFloat(obj);
+}
+
+void SetFloatProp(TObject* obj, PPropInfo info, Extended value) {
+    CheckWrite(info);
+    info->Access->SetFloat(obj, value);
+}
+
+String GetStrProp(TObject* obj, PPropInfo info) {
+    return info->Access->GetStr(obj);
+}
+
+void SetStrProp(TObject* obj, PPropInfo info, const String& value) {
+    CheckWrite(info);
+    info->Access->SetStr(obj, value);
+}
+
+String GetEnumProp(TObject* obj, PPropInfo info) {
+    return GetEnumName(info->PropType, GetOrdProp(obj, info));
+}
+
+void SetEnumProp(TObject* obj, PPropInfo info, const String& value) {
+    Integer v = GetEnumValue(info->PropType, value);
+    if (v < 0 && info->PropType->Kind == tkEnumeration)
+        throw EPropertyConvertError(QStringLiteral("Invalid property element: %1").arg(value));
+    SetOrdProp(obj, info, v);
+}
+
+String GetSetProp(TObject* obj, PPropInfo info, bool brackets) {
+    if (info->PropType->Kind != tkSet) RaiseBadType("set");
+    return SetToString(info->PropType, uint32_t(GetOrdProp(obj, info)), brackets);
+}
+
+void SetSetProp(TObject* obj, PPropInfo info, const String& value) {
+    if (info->PropType->Kind != tkSet) RaiseBadType("set");
+    SetOrdProp(obj, info, StringToSet(info->PropType, value));
+}
+
+TObject* GetObjectProp(TObject* obj, PPropInfo info, TClass minClass) {
+    TObject* o = info->Access->GetObj(obj);
+    if (o && minClass && !o->InheritsFrom(minClass)) return nullptr;
+    return o;
+}
+
+void SetObjectProp(TObject* obj, PPropInfo info, TObject* value) {
+    CheckWrite(info);
+    if (value && info->PropType->ClassType && !value->InheritsFrom(info->PropType->ClassType))
+        throw EPropertyError(QStringLiteral("Invalid property value"));
+    info->Access->SetObj(obj, value);
+}
+
+Int64 GetOrdProp(TObject* obj, const String& n) {
+    return GetOrdProp(obj, Need(obj, n));
+}
+void SetOrdProp(TObject* obj, const String& n, Int64 v) {
+    SetOrdProp(obj, Need(obj, n), v);
+}
+Int64 GetInt64Prop(TObject* obj, const String& n) {
+    return GetInt64Prop(obj, Need(obj, n));
+}
+void SetInt64Prop(TObject* obj, const String& n, Int64 v) {
+    SetInt64Prop(obj, Need(obj, n), v);
+}
+Extended GetFloatProp(TObject* obj, const String& n) {
+    return GetFloatProp(obj, Need(obj, n));
+}
+void SetFloatProp(TObject* obj, const String& n, Extended v) {
+    SetFloatProp(obj, Need(obj, n), v);
+}
+String GetStrProp(TObject* obj, const String& n) {
+    return GetStrProp(obj, Need(obj, n));
+}
+void SetStrProp(TObject* obj, const String& n, const String& v) {
+    SetStrProp(obj, Need(obj, n), v);
+}
+String GetEnumProp(TObject* obj, const String& n) {
+    return GetEnumProp(obj, Need(obj, n));
+}
+void SetEnumProp(TObject* obj, const String& n, const String& v) {
+    SetEnumProp(obj, Need(obj, n), v);
+}
+String GetSetProp(TObject* obj, const String& n, bool brackets) {
+    return GetSetProp(obj, Need(obj, n), brackets);
+}
+void SetSetProp(TObject* obj, const String& n, const String& v) {
+    SetSetProp(obj, Need(obj, n), v);
+}
+TObject* GetObjectProp(TObject* obj, const String& n, TClass minClass) {
+    return GetObjectProp(obj, Need(obj, n), minClass);
+}
+void SetObjectProp(TObject* obj, const String& n, TObject* v) {
+    SetObjectProp(obj, Need(obj, n), v);
+}
+
+// ---------------------------------------------------------------------------------------------
+String GetEnumName(PTypeInfo typeInfo, Int64 value) {
+    if (!typeInfo) return String();
+    switch (typeInfo->Kind) {
+    case tkInteger:
+    case tkInt64:
+        return QString::number(value);
+    case tkEnumeration: {
+        Int64 i = value - typeInfo->MinValue;
+        if (i < 0 || i >= Int64(typeInfo->NameList.size())) return String();
+        return typeInfo->NameList[size_t(i)];
+    }
+    default:
+        return String();
+    }
+}
+
+Integer GetEnumValue(PTypeInfo typeInfo, const String& name) {
+    if (!typeInfo) return -1;
+    if (typeInfo->Kind == tkInteger) {
+        bool ok = false;
+        int v = name.trimmed().toInt(&ok);
+        return ok ? v : -1;
+    }
+    if (typeInfo->Kind != tkEnumeration) return -1;
+    for (size_t i = 0; i < typeInfo->NameList.size(); ++i)
+        if (typeInfo->NameList[i].compare(name, Qt::CaseInsensitive) == 0)
+            return Integer(typeInfo->MinValue + Int64(i));
+    return -1;
+}
+
+String SetToString(PTypeInfo setType, uint32_t bits, bool brackets) {
+    PTypeInfo comp = setType->Kind == tkSet ? setType->CompType : setType;
+    QStringList parts;
+    for (int i = 0; i < 32; ++i)
+        if (bits & (uint32_t(1) << i)) {
+            String n = GetEnumName(comp, i);
+            parts << (n.isEmpty() ? QString::number(i) : n);
+        }
+    String s = parts.join(QLatin1Char(','));
+    return brackets ? QLatin1Char('[') + s + QLatin1Char(']') : s;
+}
+
+uint32_t StringToSet(PTypeInfo setType, const String& text) {
+    PTypeInfo comp = setType->Kind == tkSet ? setType->CompType : setType;
+    QString s = text.trimmed();
+    if (s.startsWith(QLatin1Char('['))) s.remove(0, 1);
+    if (s.endsWith(QLatin1Char(']'))) s.chop(1);
+    uint32_t bits = 0;
+    for (const QString& part : s.split(QLatin1Char(','), Qt::SkipEmptyParts)) {
+        QString n = part.trimmed();
+        if (n.isEmpty()) continue;
+        Integer v = GetEnumValue(comp, n);
+        if (v < 0 || v > 31)
+            throw EPropertyConvertError(QStringLiteral("Invalid property element: %1").arg(n));
+        bits |= uint32_t(1) << v;
+    }
+    return bits;
+}

@@ -1,0 +1,78 @@
+#include "tools/devsim/DevSimTransport.h"
+
+#include <algorithm>
+
+namespace devsim {
+
+TDevSimTransport::TDevSimTransport(DeviceSimulator& sim, uint32_t lineBaud) : sim_(sim), lineBaud_(lineBaud) {
+    sim_.ResetInput(); // what was half-sent over an earlier handle is gone
+}
+
+bool TDevSimTransport::lineMatches() const {
+    return baud_ == lineBaud_ && wordLength_ == FT_BITS_8 && parity_ == FT_PARITY_NONE;
+}
+
+void TDevSimTransport::release() {
+    if (!trickle_.empty()) {
+        ready_.push_back(trickle_.front());
+        trickle_.pop_front();
+    }
+}
+
+FT_STATUS TDevSimTransport::Read(uint8_t* buffer, uint32_t count, uint32_t* got) {
+    // Nothing more can arrive while the caller waits, so a read returns what is there at once.
+    release();
+    uint32_t n = uint32_t(std::min<size_t>(count, ready_.size()));
+    std::copy_n(ready_.begin(), n, buffer);
+    ready_.erase(ready_.begin(), ready_.begin() + n);
+    *got = n;
+    return FT_OK;
+}
+
+FT_STATUS TDevSimTransport::Write(const uint8_t* buffer, uint32_t count, uint32_t* written) {
+    *written = count;
+    if (!lineMatches()) return FT_OK;
+    for (Reply& r : sim_.Feed(buffer, count)) {
+        // A slow answer keeps everything behind it slow as well: bytes stay in order.
+        auto& queue = r.slow || !trickle_.empty() ? trickle_ : ready_;
+        queue.insert(queue.end(), r.bytes.begin(), r.bytes.end());
+    }
+    return FT_OK;
+}
+
+FT_STATUS TDevSimTransport::SetBaudRate(uint32_t baudRate) {
+    if (baudRate < 300 || baudRate > 3000000) return FT_INVALID_BAUD_RATE;
+    baud_ = baudRate;
+    return FT_OK;
+}
+
+FT_STATUS TDevSimTransport::SetDataCharacteristics(uint8_t wordLength, uint8_t stopBits, uint8_t parity) {
+    wordLength_ = wordLength;
+    stopBits_ = stopBits;
+    parity_ = parity;
+    return FT_OK;
+}
+
+FT_STATUS TDevSimTransport::SetTimeouts(uint32_t, uint32_t) {
+    return FT_OK;
+}
+
+FT_STATUS TDevSimTransport::GetQueueStatus(uint32_t* rxBytes) {
+    release();
+    *rxBytes = uint32_t(ready_.size());
+    return FT_OK;
+}
+
+TSerialTransportFactory DevSimTransportFactory(DeviceSimulator& sim, uint32_t lineBaud) {
+    return [&sim, lineBaud](int index, FT_STATUS* status,
+                            std::string* reason) -> std::unique_ptr<TSerialTransport> {
+        if (index != 0) {
+            *status = FT_DEVICE_NOT_FOUND;
+            *reason = "The simulated device is adapter 0 only";
+            return nullptr;
+        }
+        return std::make_unique<TDevSimTransport>(sim, lineBaud);
+    };
+}
+
+} // namespace devsim

@@ -1,0 +1,287 @@
+// kvt-devsim: the simulated device on a pseudo-terminal.  Prints the terminal's path; point the
+// tool at it with KVT_SERIAL_PORT=<path>.
+
+#include "tools/devsim/DevSim.h"
+
+#include <cerrno>
+#include <chrono>
+#include <csignal>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+#include <iostream>
+#include <sstream>
+#include <string>
+#include <thread>
+
+#include <fcntl.h>
+#include <poll.h>
+#include <termios.h>
+#include <unistd.h>
+
+namespace {
+
+volatile std::sig_atomic_t stopRequested = 0;
+
+void onSignal(int) {
+    stopRequested = 1;
+}
+
+const char* kUsage = R"(Usage: kvt-devsim [options]
+The simulated breath-alcohol device on a pseudo-terminal.  Prints the terminal's path on the
+first line of its output; run the tool with KVT_SERIAL_PORT=<that path>.
+
+  --state FILE        load the device state from FILE (see docs/devsim.md)
+  --save FILE         write the device state to FILE when the program ends
+  --print-state       print the state (default, or after --state) and exit
+  --blocks LIST       blocks present besides the gas analyser: e.g. 1,3 or
+                      interface,ethernet or none (default: all)
+  --lenient           accept writes outside service mode
+  --baud N            the line's rate (default 38400); the tool must set it;
+                      output is paced at 10 bits a byte; 0 switches pacing off
+  --link PATH         also make PATH a symbolic link to the terminal
+  --fault SPEC        damage matching answers: ADDR:CMD[:SUB]=KIND[*N]
+                      (address decimal, bytes hexadecimal, * for any), e.g.
+                      0:C3=badsum  3:D4:01=status*2  *:*=noanswer
+                      kinds: noanswer badsum status short garbage slow
+  --fault-rate P      damage each answer with probability P (0..1)
+  --seed N            seed of the random faults (default 1)
+  --fault-kinds LIST  kinds used at random, comma-separated (default all)
+  --slow-ms N         delay per byte of a slow answer (default 50)
+  -v, --verbose       log requests and answers to standard error
+  -h, --help          this text
+)";
+
+std::string hex(const std::vector<uint8_t>& bytes) {
+    std::string out;
+    char buf[4];
+    for (uint8_t b : bytes) {
+        std::snprintf(buf, sizeof buf, "%02X ", b);
+        out += buf;
+    }
+    if (!out.empty()) out.pop_back();
+    return out;
+}
+
+bool writeAll(int fd, const uint8_t* p, size_t n) {
+    while (n > 0) {
+        ssize_t w = ::write(fd, p, n);
+        if (w < 0) {
+            if (errno == EINTR) continue;
+            if (errno == EAGAIN) {
+                pollfd pfd{fd, POLLOUT, 0};
+                ::poll(&pfd, 1, 100);
+                continue;
+            }
+            return false;
+        }
+        p += w;
+        n -= size_t(w);
+    }
+    return true;
+}
+
+speed_t speedCode(uint32_t baud) {
+    switch (baud) {
+    case 2400:
+        return B2400;
+    case 4800:
+        return B4800;
+    case 9600:
+        return B9600;
+    case 19200:
+        return B19200;
+    case 57600:
+        return B57600;
+    case 115200:
+        return B115200;
+    default:
+        return B38400;
+    }
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    devsim::DeviceSimulator sim;
+    std::string saveFile, linkPath;
+    bool printState = false, verbose = false;
+    uint32_t baud = 38400, slowMs = 50, seed = 1;
+    double faultRate = 0;
+    std::vector<devsim::FaultKind> faultKinds;
+
+    auto need = [&](int& i) -> std::string {
+        if (i + 1 >= argc) {
+            std::cerr << "kvt-devsim: " << argv[i] << " needs a value\n";
+            std::exit(2);
+        }
+        return argv[++i];
+    };
+    try {
+        for (int i = 1; i < argc; ++i) {
+            std::string a = argv[i];
+            if (a == "-h" || a == "--help") {
+                std::cout << kUsage;
+                return 0;
+            } else if (a == "--state") {
+                std::string path = need(i);
+                std::ifstream in(path);
+                if (!in) {
+                    std::cerr << "kvt-devsim: cannot read " << path << "\n";
+                    return 1;
+                }
+                std::stringstream ss;
+                ss << in.rdbuf();
+                std::string error;
+                if (!sim.LoadState(ss.str(), &error)) {
+                    std::cerr << "kvt-devsim: " << path << ": " << error << "\n";
+                    return 1;
+                }
+            } else if (a == "--save") {
+                saveFile = need(i);
+            } else if (a == "--print-state") {
+                printState = true;
+            } else if (a == "--blocks") {
+                std::string error;
+                if (!sim.LoadState("[device]\npresent = " + need(i), &error)) {
+                    std::cerr << "kvt-devsim: --blocks: " << error << "\n";
+                    return 2;
+                }
+            } else if (a == "--lenient") {
+                sim.SetStrictServiceMode(false);
+            } else if (a == "--baud") {
+                baud = uint32_t(std::stoul(need(i)));
+            } else if (a == "--link") {
+                linkPath = need(i);
+            } else if (a == "--fault") {
+                std::string error;
+                auto rule = devsim::ParseFaultRule(need(i), &error);
+                if (!rule) {
+                    std::cerr << "kvt-devsim: " << error << "\n";
+                    return 2;
+                }
+                sim.AddFault(*rule);
+            } else if (a == "--fault-rate") {
+                faultRate = std::stod(need(i));
+            } else if (a == "--seed") {
+                seed = uint32_t(std::stoul(need(i)));
+            } else if (a == "--fault-kinds") {
+                std::stringstream list(need(i));
+                std::string k;
+                while (std::getline(list, k, ',')) {
+                    auto kind = devsim::ParseFaultKind(k);
+                    if (!kind) {
+                        std::cerr << "kvt-devsim: unknown fault kind " << k << "\n";
+                        return 2;
+                    }
+                    faultKinds.push_back(*kind);
+                }
+            } else if (a == "--slow-ms") {
+                slowMs = uint32_t(std::stoul(need(i)));
+            } else if (a == "-v" || a == "--verbose") {
+                verbose = true;
+            } else {
+                std::cerr << "kvt-devsim: unknown option " << a << "\n" << kUsage;
+                return 2;
+            }
+        }
+    } catch (const std::exception&) {
+        std::cerr << "kvt-devsim: bad number in the options\n";
+        return 2;
+    }
+    if (faultRate > 0) sim.SetRandomFaults(faultRate, seed, faultKinds);
+    if (printState) {
+        std::cout << sim.DumpState();
+        return 0;
+    }
+
+    int master = ::posix_openpt(O_RDWR | O_NOCTTY);
+    if (master < 0 || ::grantpt(master) != 0 || ::unlockpt(master) != 0) {
+        std::perror("kvt-devsim: pseudo-terminal");
+        return 1;
+    }
+    std::string slavePath = ::ptsname(master);
+    // Holding the other end open keeps the terminal (and its settings) alive between the tool's
+    // operations, and spares us the hang-ups each time the tool closes it.
+    int slave = ::open(slavePath.c_str(), O_RDWR | O_NOCTTY);
+    if (slave < 0) {
+        std::perror("kvt-devsim: open terminal");
+        return 1;
+    }
+    termios t{};
+    ::tcgetattr(slave, &t);
+    ::cfmakeraw(&t);
+    ::cfsetispeed(&t, B9600); // like an adapter just plugged in: the tool has to set the rate
+    ::cfsetospeed(&t, B9600);
+    ::tcsetattr(slave, TCSANOW, &t);
+
+    if (!linkPath.empty()) {
+        ::unlink(linkPath.c_str());
+        if (::symlink(slavePath.c_str(), linkPath.c_str()) != 0) std::perror("kvt-devsim: --link");
+    }
+    std::cout << slavePath << std::endl;
+    std::cerr << "kvt-devsim: serving " << slavePath << " at " << baud
+              << " baud; KVT_SERIAL_PORT=" << slavePath << "\n";
+
+    struct sigaction sa {};
+    sa.sa_handler = onSignal;
+    ::sigaction(SIGINT, &sa, nullptr);
+    ::sigaction(SIGTERM, &sa, nullptr);
+    ::sigaction(SIGHUP, &sa, nullptr);
+
+    using Clock = std::chrono::steady_clock;
+    const auto byteTime = std::chrono::microseconds(baud ? 10'000'000 / baud : 0);
+    const speed_t wanted = speedCode(baud);
+    uint8_t buf[512];
+    while (!stopRequested) {
+        pollfd p{master, POLLIN, 0};
+        int rc = ::poll(&p, 1, 200);
+        if (rc <= 0) continue;
+        ssize_t n = ::read(master, buf, sizeof buf);
+        if (n <= 0) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(20));
+            continue;
+        }
+        if (baud) {
+            // Bytes sent at another rate or framing arrive as noise: the device does not answer.
+            termios now{};
+            ::tcgetattr(slave, &now);
+            if (::cfgetospeed(&now) != wanted || (now.c_cflag & CSIZE) != CS8 || (now.c_cflag & PARENB)) {
+                if (verbose)
+                    std::cerr << "line settings differ from " << baud << " 8N1: " << n << " bytes ignored\n";
+                continue;
+            }
+        }
+        const size_t logFrom = sim.Log().size();
+        auto replies = sim.Feed(buf, size_t(n));
+        if (verbose) {
+            for (size_t i = logFrom; i < sim.Log().size(); ++i)
+                std::cerr << "-> [" << int(sim.Log()[i].address) << "] " << hex(sim.Log()[i].data) << "\n";
+        }
+        for (const auto& r : replies) {
+            if (verbose) std::cerr << "<- " << hex(r.bytes) << (r.slow ? " (slow)" : "") << "\n";
+            const auto step = r.slow ? std::chrono::microseconds(slowMs * 1000) : byteTime;
+            if (step.count() == 0) {
+                writeAll(master, r.bytes.data(), r.bytes.size());
+                continue;
+            }
+            auto next = Clock::now();
+            for (uint8_t b : r.bytes) {
+                std::this_thread::sleep_until(next);
+                writeAll(master, &b, 1);
+                next += step;
+            }
+        }
+    }
+
+    if (!saveFile.empty()) {
+        std::ofstream out(saveFile);
+        out << sim.DumpState();
+        if (!out) std::cerr << "kvt-devsim: cannot write " << saveFile << "\n";
+    }
+    if (!linkPath.empty()) ::unlink(linkPath.c_str());
+    ::close(slave);
+    ::close(master);
+    return 0;
+}

@@ -290,8 +290,8 @@ void appendFormat(String& out, const String& f, const DateParts& p, const TForma
             break;
         }
         case 'H': {
-            use12 = hasAmPmAfter(f, i);
             const int c = count(ch);
+            use12 = hasAmPmAfter(f, i);
             int h = p.Hour;
             if (use12) {
                 h %= 12;

@@ -325,6 +325,7 @@ private:
     TCollection* FCollection = nullptr;
     int FID = 0;
     bool FLeft = false;
+    bool FConstructing = false;
 };
 
 class TCollection : public TPersistent {
@@ -798,7 +799,7 @@ public:
     virtual void* Realloc(Int64& NewCapacity);
     virtual void SetCapacity(Int64 NewCapacity);
 
-private:
+protected:
     Int64 FCapacity = 0;
 };
 

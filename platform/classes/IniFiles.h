@@ -41,13 +41,17 @@ public:
     virtual void DeleteKey(const String& Section, const String& Ident) = 0;
     virtual void UpdateFile() = 0;
 
+protected:
+    void SetFileName(const String& Value) { FFileName = Value; }
+
 private:
     String FFileName;
 };
 
 class TIniData;
 
-// The whole file held in memory: loaded at construction, written by UpdateFile.
+// The whole file held in memory: loaded at construction, written by UpdateFile. Line breaks
+// inside written names and values become blanks, so that a value cannot break the file apart.
 class TMemIniFile : public TCustomIniFile {
     KVT_CLASS(TMemIniFile, TCustomIniFile)
 public:
@@ -61,6 +65,7 @@ public:
     void ReadSection(const String& Section, TStrings* Strings) override;
     void ReadSections(TStrings* Strings) override;
     void ReadSectionValues(const String& Section, TStrings* Strings) override;
+    bool ValueExists(const String& Section, const String& Ident) override;
     void EraseSection(const String& Section) override;
     void DeleteKey(const String& Section, const String& Ident) override;
     void UpdateFile() override;
@@ -69,8 +74,12 @@ public:
     // The file's text as lines / replaces the content with the lines.
     void GetStrings(TStrings* List);
     void SetStrings(TStrings* List);
-    // Re-reads the file (the unsaved changes are dropped).
+    // Names another file; with Reload its content replaces the one held (unsaved changes go).
     void Rename(const String& FileName, bool Reload);
+    // Adds an empty section unless one of that name exists.
+    void AddSection(const String& Section);
+    // True when the section is present, with or without values.
+    bool SectionPresent(const String& Section) const;
     bool CaseSensitive() const;
     void SetCaseSensitive(bool Value);
     const TEncoding* Encoding() const { return FEncoding; }
@@ -82,7 +91,6 @@ protected:
 private:
     std::unique_ptr<TIniData> FData;
     const TEncoding* FEncoding;
-    String FCurrentName;
 };
 
 // Reads the file at every call and writes it at every change, as the system's profile calls

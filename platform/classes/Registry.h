@@ -80,7 +80,8 @@ public:
     Integer GetDataSize(const String& ValueName); // -1 when absent
 
     // Reading a value of another type raises ERegistryException "Invalid data type for '%s'";
-    // a missing string reads as "", a missing number raises the same error.
+    // a missing string reads as "", a missing number raises "Failed to get data for '%s'".
+    // Writing without an open key raises "Failed to set data for '%s'".
     String ReadString(const String& Name);
     void WriteString(const String& Name, const String& Value);
     void WriteExpandString(const String& Name, const String& Value);

@@ -251,7 +251,8 @@ std::unique_ptr<TSerialTransport> OpenTermiosTransport(const std::string& path, 
     t.c_cflag &= ~tcflag_t(CRTSCTS | CSTOPB | PARENB | CSIZE);
     t.c_cflag |= CS8;
     t.c_iflag &= ~tcflag_t(IXON | IXOFF | IXANY);
-    t.c_cc[VMIN] = 0;
+    // With VMIN 0 an empty non-blocking read returns 0, which could not be told from a hang-up.
+    t.c_cc[VMIN] = 1;
     t.c_cc[VTIME] = 0;
     ::cfsetispeed(&t, B9600); // the adapter's power-on rate until the caller sets one
     ::cfsetospeed(&t, B9600);

@@ -20,8 +20,9 @@ void TDevSimTransport::release() {
 }
 
 FT_STATUS TDevSimTransport::Read(uint8_t* buffer, uint32_t count, uint32_t* got) {
-    // Nothing more can arrive while the caller waits, so a read returns what is there at once.
-    release();
+    // Nothing more can arrive while the caller waits, so a read returns what is there at once;
+    // a read that wants more than is there counts as a look at a slow line.
+    if (ready_.size() < count) release();
     uint32_t n = uint32_t(std::min<size_t>(count, ready_.size()));
     std::copy_n(ready_.begin(), n, buffer);
     ready_.erase(ready_.begin(), ready_.begin() + n);

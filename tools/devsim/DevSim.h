@@ -129,6 +129,7 @@ public:
     // silently, as the device does; the stream resynchronises on the next start byte.
     std::vector<Reply> Feed(const uint8_t* data, size_t n);
     void ResetInput() { input_.clear(); }
+    bool HasPartialInput() const { return !input_.empty(); }
 
     bool ServiceMode() const { return serviceMode_; }
     bool ShowingTexts() const { return showingTexts_; }

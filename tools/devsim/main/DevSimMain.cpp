@@ -236,7 +236,13 @@ int main(int argc, char** argv) {
     uint8_t buf[512];
     while (!stopRequested) {
         pollfd p{master, POLLIN, 0};
-        int rc = ::poll(&p, 1, 200);
+        int rc = ::poll(&p, 1, 100);
+        if (rc == 0 && sim.HasPartialInput()) {
+            // A pause inside a frame ends it, as on the device's own line: what came so far is
+            // dropped instead of swallowing the next request.
+            if (verbose) std::cerr << "pause inside a frame: partial input dropped\n";
+            sim.ResetInput();
+        }
         if (rc <= 0) continue;
         ssize_t n = ::read(master, buf, sizeof buf);
         if (n <= 0) {

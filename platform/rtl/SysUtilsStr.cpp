@@ -171,6 +171,10 @@ const Collators& collators() {
             name = gCollLocale;
         }
         QLocale loc = name.isEmpty() ? QLocale::system() : QLocale(name);
+        // The C locale would compare code points, and ICU's Russian order puts Cyrillic before
+        // Latin; the platform sorts Latin first and keeps Ё beside Е: the root order does both.
+        if (loc.language() == QLocale::C || loc.language() == QLocale::Russian)
+            loc = QLocale(QLocale::English, QLocale::UnitedStates);
         c.Sensitive = std::make_unique<QCollator>(loc);
         c.Sensitive->setCaseSensitivity(Qt::CaseSensitive);
         c.Insensitive = std::make_unique<QCollator>(loc);
@@ -299,7 +303,7 @@ String WrapText(const String& line, const String& breakStr, const String& breakC
     // is never broken; line breaks already in the text start a new line.
     String result;
     const int n = line.size();
-    int lineStart = 0, breakPos = -1, col = 0;
+    int lineStart = 0, breakPos = -1, col = 1; // counted as the platform does
     QChar quote;
     int i = 0;
     while (i < n) {
@@ -309,7 +313,7 @@ String WrapText(const String& line, const String& breakStr, const String& breakC
             result += QStringView(line).mid(lineStart, i - lineStart);
             lineStart = i;
             breakPos = -1;
-            col = 0;
+            col = 1;
             continue;
         }
         if (c == '\'' || c == '"') {
@@ -331,7 +335,7 @@ String WrapText(const String& line, const String& breakStr, const String& breakC
             lineStart = next;
             i = next;
             breakPos = -1;
-            col = 0;
+            col = 1;
         }
     }
     result += QStringView(line).mid(lineStart);

@@ -1,0 +1,159 @@
+// Ini files: parsing of untidy input, lookups, writing back.
+
+#include "platform/classes/IniFiles.h"
+#include "platform/rtl/SysUtils.h"
+
+#include <gtest/gtest.h>
+
+#include <QFile>
+#include <QStringList>
+#include <QTemporaryDir>
+
+namespace {
+
+class IniFiles : public ::testing::Test {
+protected:
+    void SetUp() override {
+        saved = FormatSettings();
+        SetFormatSettings(TFormatSettings::Invariant());
+    }
+    void TearDown() override { SetFormatSettings(saved); }
+    QString Write(const char* name, const QByteArray& bytes) {
+        const QString path = dir.filePath(name);
+        QFile f(path);
+        EXPECT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(bytes);
+        return path;
+    }
+    static QByteArray Read(const QString& path) {
+        QFile f(path);
+        EXPECT_TRUE(f.open(QIODevice::ReadOnly));
+        return f.readAll();
+    }
+    static QStringList Lines(const TStrings& s) {
+        QStringList r;
+        for (int i = 0; i < s.Count(); ++i)
+            r << s.Get(i);
+        return r;
+    }
+    QTemporaryDir dir;
+    TFormatSettings saved;
+};
+
+const QByteArray kUntidy = "orphan=before any section\r\n"
+                           "; comment\r\n"
+                           "[ Main ]\r\n"
+                           "  Name = First value  \r\n"
+                           "name=second\r\n"
+                           "Count=12\n"
+                           "Hex=0x1F\r"
+                           "Bad=12abc\r\n"
+                           "Flag=1\r\n"
+                           "Ratio=2.5\r\n"
+                           "no separator here\r\n"
+                           "=nameless\r\n"
+                           "[broken section\r\n"
+                           "\r\n"
+                           "[main]\r\n"
+                           "Name=duplicate section\r\n"
+                           "Extra=only here\r\n"
+                           "[Empty]\r\n"
+                           "[]\r\n"
+                           "k=v\r\n";
+
+TEST_F(IniFiles, UntidyInputFirstDuplicateWinsAndTypedReads) {
+    TMemIniFile ini(Write("untidy.ini", kUntidy));
+    EXPECT_EQ(ini.ReadString("MAIN", "NAME", "-"), "First value");
+    EXPECT_EQ(ini.ReadString("Main", "Extra", "-"), "-"); // the second [main] is not read
+    EXPECT_EQ(ini.ReadString("Main", "orphan", "-"), "-");
+    EXPECT_EQ(ini.ReadString("Main", "", "-"), "nameless");
+    EXPECT_EQ(ini.ReadString("Missing", "Name", "-"), "-");
+    EXPECT_EQ(ini.ReadString("", "k", "-"), "v");
+
+    EXPECT_EQ(ini.ReadInteger("Main", "Count", -1), 12);
+    EXPECT_EQ(ini.ReadInteger("Main", "Hex", -1), 31);
+    EXPECT_EQ(ini.ReadInteger("Main", "Bad", -1), -1);
+    EXPECT_EQ(ini.ReadInteger("Main", "Missing", 7), 7);
+    EXPECT_TRUE(ini.ReadBool("Main", "Flag", false));
+    EXPECT_TRUE(ini.ReadBool("Main", "Missing", true));
+    EXPECT_DOUBLE_EQ(ini.ReadFloat("Main", "Ratio", 0), 2.5);
+    EXPECT_DOUBLE_EQ(ini.ReadFloat("Main", "Name", 9.5), 9.5);
+
+    TStringList names;
+    ini.ReadSection("main", &names);
+    EXPECT_EQ(Lines(names), (QStringList{"Name", "name", "Count", "Hex", "Bad", "Flag", "Ratio"}));
+    TStringList sections;
+    ini.ReadSections(&sections);
+    EXPECT_EQ(Lines(sections), (QStringList{"Main", "Empty", ""}));
+    TStringList values;
+    ini.ReadSectionValues("Main", &values);
+    EXPECT_EQ(values.Values("name"), "First value");
+    EXPECT_EQ(values.Values("Count"), "12");
+
+    EXPECT_TRUE(ini.SectionExists("MAIN"));
+    EXPECT_FALSE(ini.SectionExists("Empty")); // no values
+    EXPECT_TRUE(ini.ValueExists("Main", "FLAG"));
+    EXPECT_FALSE(ini.ValueExists("Main", "Extra"));
+
+    // A missing file is an empty one.
+    TMemIniFile none(dir.filePath("none.ini"));
+    TStringList nothing;
+    none.ReadSectionValues("Main", &nothing);
+    EXPECT_EQ(nothing.Count(), 0);
+}
+
+TEST_F(IniFiles, WritesAreKeptInMemoryUntilUpdateFile) {
+    const QString path = dir.filePath("out.ini");
+    TMemIniFile ini(path);
+    ini.WriteString("Общие", "Имя", "Значение");
+    ini.WriteInteger("Общие", "N", -5);
+    ini.WriteBool("B", "On", true);
+    ini.WriteString("B", "Injected", "x\r\n[Evil]\r\nk=v");
+    EXPECT_FALSE(QFile::exists(path));
+    ini.UpdateFile();
+    EXPECT_EQ(
+        Read(path),
+        QByteArray("[\xCE\xE1\xF9\xE8\xE5]\r\n\xC8\xEC\xFF=\xC7\xED\xE0\xF7\xE5\xED\xE8\xE5\r\nN=-5\r\n\r\n"
+                   "[B]\r\nOn=1\r\nInjected=x [Evil] k=v\r\n\r\n"));
+
+    TMemIniFile back(path);
+    EXPECT_EQ(back.ReadString("общие", "имя", ""), QString::fromUtf8("Значение"));
+    EXPECT_FALSE(back.SectionExists("Evil"));
+    back.WriteString("B", "On", "0"); // replaces in place
+    back.DeleteKey("B", "Injected");
+    back.EraseSection("Общие");
+    TStringList lines;
+    back.GetStrings(&lines);
+    EXPECT_EQ(Lines(lines), (QStringList{"[B]", "On=0", ""}));
+}
+
+TEST_F(IniFiles, EraseSectionRemovesDuplicatesToo) {
+    TMemIniFile ini(Write("dup.ini", "[A]\r\nx=1\r\n[a]\r\nx=2\r\n"));
+    ini.EraseSection("A");
+    EXPECT_EQ(ini.ReadString("A", "x", "-"), "-");
+}
+
+TEST_F(IniFiles, ReadsUtf8And1251Files) {
+    TMemIniFile utf8(Write("u.ini", QString::fromUtf8("[Язык]\nКнопка=Открыть\n").toUtf8()));
+    EXPECT_EQ(utf8.ReadString("Язык", "Кнопка", ""), QString::fromUtf8("Открыть"));
+    TMemIniFile ansi(Write("a.ini", "[Lang]\r\nk=\xCE\xEA\r\n"));
+    EXPECT_EQ(ansi.ReadString("Lang", "k", ""), QString::fromUtf8("Ок"));
+}
+
+TEST_F(IniFiles, IniFileWritesThroughAndStripsOnePairOfQuotes) {
+    const QString path = Write("t.ini", "[S]\r\nq=\"quoted value\"\r\ns='single'\r\nm=\"mixed'\r\n");
+    TIniFile a(path), b(path);
+    EXPECT_EQ(a.ReadString("S", "q", ""), "quoted value");
+    EXPECT_EQ(a.ReadString("S", "s", ""), "single");
+    EXPECT_EQ(a.ReadString("S", "m", ""), "\"mixed'");
+    a.WriteString("S", "new", "1");
+    EXPECT_EQ(b.ReadInteger("S", "new", 0), 1); // another object sees it at once
+    b.EraseSection("S");
+    EXPECT_FALSE(a.SectionExists("S"));
+    TStringList values;
+    a.WriteString("T", "v", "'x'");
+    a.ReadSectionValues("T", &values);
+    EXPECT_EQ(Lines(values), QStringList{"v=x"});
+}
+
+} // namespace

@@ -182,6 +182,8 @@ public:
         if (a.FType == b.FType && (a.FType == varInteger || a.FType == varInt64))
             return a.FData.I64 == b.FData.I64;
         if (a.FType == varDouble && b.FType == varDouble) return a.FData.D == b.FData.D;
+        // Texts are equal only when identical (the collation tells every two texts apart).
+        if (a.FType == varUString && b.FType == varUString) return a.Str() == b.Str();
         return Compare(a, b, cmpEQ);
     }
     friend bool operator!=(const Variant& a, const Variant& b) { return !(a == b); }
@@ -202,6 +204,7 @@ private:
 
     Variant(TVarType t, double d) noexcept : FType(t) { FData.D = d; }
     void Set64(Int64 v) { FData.I64 = v; }
+    const String& Str() const { return *std::launder(reinterpret_cast<const String*>(FData.S)); }
     bool IsSimple() const {
         return !(FType & varArray) && FType != varUString && FType != varString && FType != varOleStr;
     }

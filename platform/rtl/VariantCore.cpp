@@ -22,8 +22,10 @@ struct Variant::VarArray {
     bool IsBytes() const { return ElemType == varByte; }
     size_t Total() const {
         size_t n = 1;
-        for (Integer c : Counts)
+        for (Integer c : Counts) {
+            if (c != 0 && n > SIZE_MAX / size_t(c)) return SIZE_MAX; // saturates: too large anyway
             n *= size_t(c);
+        }
         return n;
     }
 };
@@ -212,6 +214,10 @@ Variant Variant::ArrayCreate(const std::vector<Integer>& bounds, TVarType elemTy
         a->Lows.push_back(bounds[i]);
         a->Counts.push_back(Integer(count));
     }
+    if (a->Total() > size_t(INT32_MAX)) {
+        delete a;
+        RaiseCreateError();
+    }
     try {
         size_t n = a->Total();
         if (a->IsBytes())
@@ -249,9 +255,14 @@ void Variant::ArrayRedim(Integer highBound) {
         throw EVariantArrayLockedError(QStringLiteral("Variant or safe array is locked"));
     VarArray& a = MutableArrayData();
     Int64 count = Int64(highBound) - a.Lows.back() + 1;
-    if (count < 0) throw EVariantInvalidArgError(QStringLiteral("Invalid argument"));
+    if (count < 0 || count > INT32_MAX) throw EVariantInvalidArgError(QStringLiteral("Invalid argument"));
+    Integer oldCount = a.Counts.back();
     a.Counts.back() = Integer(count);
     size_t n = a.Total();
+    if (n > size_t(INT32_MAX)) {
+        a.Counts.back() = oldCount;
+        throw EVariantInvalidArgError(QStringLiteral("Invalid argument"));
+    }
     if (a.IsBytes())
         a.Bytes.resize(n, 0);
     else

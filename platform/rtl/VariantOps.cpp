@@ -110,12 +110,13 @@ template <class T> int Cmp(const T& x, const T& y) {
     return kUnordered;
 }
 
-int CompareTexts(const Variant& a, const Variant& b) {
+// AnsiCompareStr answers 0 only for identical texts, so equality needs no collation.
+int CompareTexts(const Variant& a, const Variant& b, bool equalityOnly) {
     if (a.VType() == varString && b.VType() == varString) {
         const AnsiString& x = VariantAccess::Ansi(a);
         const AnsiString& y = VariantAccess::Ansi(b);
         if (x == y) return 0;
-        return Sign(AnsiCompareStr(FromAnsi(x), FromAnsi(y)));
+        return equalityOnly ? kUnordered : Sign(AnsiCompareStr(FromAnsi(x), FromAnsi(y)));
     }
     String bx, by;
     const String& x =
@@ -123,7 +124,7 @@ int CompareTexts(const Variant& a, const Variant& b) {
     const String& y =
         b.VType() == varString ? (by = FromAnsi(VariantAccess::Ansi(b))) : VariantAccess::Str(b);
     if (x == y) return 0;
-    return Sign(AnsiCompareStr(x, y));
+    return equalityOnly ? kUnordered : Sign(AnsiCompareStr(x, y));
 }
 
 int CompareOthers(const Variant& a, const Variant& b) {
@@ -134,14 +135,15 @@ int CompareOthers(const Variant& a, const Variant& b) {
     InvalidOp();
 }
 
-// -1, 0, 1 or kUnordered; neither side is Null.
-int CompareValues(const Variant& a, const Variant& b) {
+// -1, 0, 1 or kUnordered; neither side is Null. With equalityOnly, unequal texts answer
+// kUnordered without being ordered.
+int CompareValues(const Variant& a, const Variant& b, bool equalityOnly = false) {
     Cls ca = ClassOf(a.VType()), cb = ClassOf(b.VType());
     if (ca == cEmpty && cb == cEmpty) return 0;
-    if (ca == cEmpty) return CompareValues(ZeroLike(b), b);
-    if (cb == cEmpty) return CompareValues(a, ZeroLike(a));
+    if (ca == cEmpty) return CompareValues(ZeroLike(b), b, equalityOnly);
+    if (cb == cEmpty) return CompareValues(a, ZeroLike(a), equalityOnly);
     if (ca == cOther || cb == cOther) return CompareOthers(a, b);
-    if (ca == cStr && cb == cStr) return CompareTexts(a, b);
+    if (ca == cStr && cb == cStr) return CompareTexts(a, b, equalityOnly);
     if (ca == cStr) return CompareValues(TextAs(a, cb), b);
     if (cb == cStr) return CompareValues(a, TextAs(b, ca));
     if (ca == cBool && cb == cBool) return Cmp(VariantAccess::Bool(a), VariantAccess::Bool(b));
@@ -285,7 +287,7 @@ bool Variant::Compare(const Variant& a, const Variant& b, CompareOp op) {
             return bn;
         }
     }
-    int r = CompareValues(a, b);
+    int r = CompareValues(a, b, op == cmpEQ);
     switch (op) {
     case cmpEQ:
         return r == 0;

@@ -268,6 +268,11 @@ TEST(VariantArrays, Errors) {
              VarArrayCreate({0, 1}, varNull);
          },
          "Invalid variant type"},
+        {"too many elements",
+         [&] {
+             VarArrayCreate({0, 70000, 0, 70000}, varByte);
+         },
+         "Error creating variant or safe array"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.Name);

@@ -224,11 +224,13 @@ void TComponent::RemoveFreeNotification(TComponent* AComponent) {
 
 void TComponent::Notification(TComponent* AComponent, TOperation Operation) {
     if (Operation == opRemove && AComponent) RemoveFreeNotification(AComponent);
-    // Owned components may be removed by the notification itself: walk backwards over a copy.
-    const std::vector<TComponent*> owned = FComponents;
-    for (auto it = owned.rbegin(); it != owned.rend(); ++it) {
-        if (std::find(FComponents.begin(), FComponents.end(), *it) == FComponents.end()) continue;
-        (*it)->Notification(AComponent, Operation);
+    // Owned components may be removed by the notification itself: walk backwards and keep
+    // the index inside the list as it shrinks.
+    int i = int(FComponents.size()) - 1;
+    while (i >= 0) {
+        FComponents[size_t(i)]->Notification(AComponent, Operation);
+        --i;
+        if (i >= int(FComponents.size())) i = int(FComponents.size()) - 1;
     }
 }
 

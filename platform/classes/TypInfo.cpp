@@ -1,6 +1,9 @@
 #include "platform/classes/TypInfo.h"
 
+#include "platform/classes/Classes.h"
+
 #include <QHash>
+#include <QStringList>
 
 #include <algorithm>
 #include <map>
@@ -506,4 +509,11 @@ uint32_t StringToSet(PTypeInfo setType, const String& text) {
         bits |= uint32_t(1) << v;
     }
     return bits;
+}
+
+// ---------------------------------------------------------------------------------------------
+// The component's own published properties: the name travels in the stream's object header.
+KVT_PUBLISHED(TComponent) {
+    P.Prop("Name", &TComponent::Name, &TComponent::SetName).Stored(false);
+    P.Typed("Tag", TypeInfoInteger(), &TComponent::Tag, &TComponent::SetTag).Default(0);
 }

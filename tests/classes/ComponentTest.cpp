@@ -279,3 +279,52 @@ TEST(ClassRegistry, RegisterFindAndCreate) {
 }
 
 } // namespace
+
+namespace {
+
+TEST(Component, DataModuleChildrenAndEvents) {
+    QStringList log;
+    struct TModule : public TDataModule {
+        explicit TModule(QStringList& l) : TDataModule(nullptr) {
+            OnCreate = TNotifyEvent::Callable([&l](TObject*) { l << "create"; });
+            OnDestroy = TNotifyEvent::Callable([&l](TObject*) { l << "destroy"; });
+        }
+    };
+    auto* dm = Create<TModule>(log);
+    auto* a = new TComponent(dm);
+    auto* b = new TComponent(dm);
+    std::vector<TComponent*> children;
+    dm->GetChildren([&](TComponent* c) { children.push_back(c); }, dm);
+    EXPECT_EQ(children, (std::vector<TComponent*>{a, b}));
+    dm->Free();
+    EXPECT_EQ(log, (QStringList{"create", "destroy"}));
+}
+
+TEST(Component, ActionLinksAndTheActionComponentDoNotDangle) {
+    auto* action = new TBasicAction(nullptr);
+    int executed = 0;
+    TComponent* seen = nullptr;
+    action->OnExecute = TNotifyEvent::Callable([&](TObject* sender) {
+        ++executed;
+        seen = static_cast<TBasicAction*>(sender)->ActionComponent();
+    });
+    auto* client = new TComponent(nullptr);
+    {
+        TBasicActionLink link(client);
+        link.SetAction(action);
+        EXPECT_TRUE(link.Execute(client));
+        EXPECT_EQ(executed, 1);
+        EXPECT_EQ(seen, client);
+        EXPECT_EQ(action->ActionComponent(), nullptr);
+
+        action->SetActionComponent(client);
+        client->Free(); // the action forgets it
+        EXPECT_EQ(action->ActionComponent(), nullptr);
+
+        action->Free(); // the link forgets the action
+        EXPECT_EQ(link.Action(), nullptr);
+        EXPECT_FALSE(link.Execute());
+    }
+}
+
+} // namespace

@@ -315,6 +315,18 @@ TEST_F(StringListFiles, SaveWritesAnsiWithCrLfOrTheGivenEncoding) {
     TStringList back;
     back.LoadFromFile(path);
     EXPECT_TRUE(back.Equals(&l));
+
+    // Every encoding with a byte-order mark reads back unchanged; ASCII loses the Cyrillic.
+    for (const TEncoding* e : {TEncoding::UTF8(), TEncoding::Unicode(), TEncoding::BigEndianUnicode()}) {
+        l.SaveToFile(path, e);
+        back.LoadFromFile(path);
+        EXPECT_TRUE(back.Equals(&l)) << e->EncodingName().toStdString();
+    }
+    l.SaveToFile(path, TEncoding::ASCII());
+    EXPECT_EQ(Read(path), "??????\r\nx\r\n");
+    l.SetWriteBOM(false);
+    l.SaveToFile(path, TEncoding::UTF8());
+    EXPECT_EQ(Read(path), QString::fromUtf8("Привет\r\nx\r\n").toUtf8());
 }
 
 } // namespace

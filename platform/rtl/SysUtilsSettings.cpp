@@ -105,7 +105,7 @@ String mapPattern(const String& p) {
         if (c == 'm') {
             out += 'n';
         } else if (c == 'A' || c == 'a') {
-            if (c == 'A' && i + 1 < p.size() && p[i + 1] == 'P') ++i;
+            if (i + 1 < p.size() && (p[i + 1] == 'P' || p[i + 1] == 'p')) ++i;
             out += QStringLiteral("AMPM");
         } else if (c == 't') {
             // time zone: drop it with the blank before it

@@ -12,6 +12,7 @@
 #include "platform/rtl/System.h"
 
 #include <initializer_list>
+#include <iosfwd>
 #include <new>
 #include <vector>
 
@@ -308,6 +309,8 @@ String VarTypeAsText(TVarType t);
 // ---------------------------------------------------------------------------------------------
 // Conversions
 Variant VarAsType(const Variant& v, TVarType t);
+// "Type:text" for diagnostics and test output ("Integer:5", "Null", "Array Variant:[1, a]").
+std::ostream& operator<<(std::ostream& os, const Variant& v);
 inline void VarCast(Variant& dest, const Variant& source, TVarType t) {
     dest = VarAsType(source, t);
 }

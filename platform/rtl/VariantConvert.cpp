@@ -5,6 +5,7 @@
 
 #include <cfloat>
 #include <cmath>
+#include <ostream>
 
 namespace {
 
@@ -437,4 +438,28 @@ String VarToStr(const Variant& v) {
 
 String VarToStrDef(const Variant& v, const String& def) {
     return v.IsNull() ? def : v.AsString();
+}
+
+std::ostream& operator<<(std::ostream& os, const Variant& v) {
+    os << VarTypeAsText(v.VType()).toStdString();
+    if (v.IsEmpty() || v.IsNull()) return os;
+    if (v.IsArray() && v.ArrayDimCount() == 1) {
+        os << ":[";
+        for (Integer i = v.ArrayLowBound(1); i <= v.ArrayHighBound(1); ++i) {
+            if (i != v.ArrayLowBound(1)) os << ", ";
+            Variant e = v[i];
+            if (VarTypeIsStr(e.VType()) || VarTypeIsNumeric(e.VType()) || e.VType() == varDate)
+                os << VarToStr(e).toStdString();
+            else
+                os << e;
+        }
+        return os << "]";
+    }
+    std::string text;
+    try {
+        text = v.AsString().toStdString();
+    } catch (const Exception&) {
+        return os; // objects, errors and the like show their type only
+    }
+    return os << ":" << text;
 }

@@ -41,8 +41,8 @@ TEST(Currency, FromFloatRoundsHalfToEvenAtTheFifthDecimal) {
 TEST(Currency, OverflowAndInvalidValues) {
     EXPECT_THROW(Currency(1e15), EOverflow);
     EXPECT_THROW(Currency(-1e15), EOverflow);
-    EXPECT_THROW(Currency(std::numeric_limits<double>::infinity()), EOverflow);
-    EXPECT_THROW(Currency(std::numeric_limits<double>::quiet_NaN()), EInvalidOp);
+    EXPECT_THROW((void)Currency(std::numeric_limits<double>::infinity()), EOverflow);
+    EXPECT_THROW((void)Currency(std::numeric_limits<double>::quiet_NaN()), EInvalidOp);
     EXPECT_THROW(Currency(Int64(922337203685478)), EOverflow);
     EXPECT_NO_THROW(Currency(Int64(922337203685477)));
     const Currency max = Currency::FromScaled(INT64_MAX), min = Currency::FromScaled(INT64_MIN);

@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <sstream>
+
 namespace {
 
 class TThing : public TObject {
@@ -138,7 +140,8 @@ TEST(VariantValues, CopiesAreIndependent) {
     Variant m = std::move(t);
     EXPECT_TRUE(VarIsEmpty(t));
     EXPECT_EQ(m.AsString(), "abcd");
-    m = m;
+    const Variant& self = m;
+    m = self;
     EXPECT_EQ(m.AsString(), "abcd");
     m = 5;
     EXPECT_EQ(VarType(m), varInteger);
@@ -347,6 +350,19 @@ TEST(VariantArrays, CastElementwise) {
     EXPECT_EQ(VarToBytes(bytes), (TBytes{1, 2}));
     EXPECT_THROW(VarAsType(VarArrayOf({"x"}), varArray | varInteger), EVariantTypeCastError);
     EXPECT_THROW(VarAsType(Variant(1), varArray | varInteger), EVariantTypeCastError);
+}
+
+TEST(VariantValues, PrintsTypeAndText) {
+    auto show = [](const Variant& v) {
+        std::ostringstream os;
+        os << v;
+        return os.str();
+    };
+    EXPECT_EQ(show(Variant(5)), "Integer:5");
+    EXPECT_EQ(show(Null()), "Null");
+    EXPECT_EQ(show(Variant()), "Empty");
+    EXPECT_EQ(show(VarArrayOf({1, "a", Null()})), "Array Variant:[1, a, Null]");
+    EXPECT_EQ(show(Variant::FromObject(nullptr)), "Object");
 }
 
 } // namespace

@@ -164,7 +164,19 @@ TMemIniFile::~TMemIniFile() = default;
 
 void TMemIniFile::LoadValues() {
     TStringList list;
-    if (!FileName().isEmpty() && FileExists(FileName())) list.LoadFromFile(FileName());
+    if (!FileName().isEmpty() && FileExists(FileName())) {
+        TFileStream f(FileName(), fmOpenRead | fmShareDenyWrite);
+        // Without an encoding of its own the file is written back in the one its BOM names, so
+        // that text outside the ANSI code page survives.
+        if (!FEncoding) {
+            QByteArray head(4, '\0');
+            head.resize(f.Read(head.data(), 4));
+            int size;
+            FEncoding = TEncoding::DetectBOM(head, size);
+            f.SetPosition(0);
+        }
+        list.LoadFromStream(&f);
+    }
     FData->Parse(&list);
 }
 
@@ -303,16 +315,7 @@ TIniFile::TIniFile(const String& FileName, const TEncoding* Encoding)
 TIniFile::~TIniFile() = default;
 
 std::unique_ptr<TMemIniFile> TIniFile::Load() {
-    // A file with a byte-order mark keeps its encoding when it is written back.
-    const TEncoding* enc = FEncoding;
-    if (FileExists(FileName())) {
-        TFileStream f(FileName(), fmOpenRead | fmShareDenyWrite);
-        QByteArray head(4, '\0');
-        head.resize(f.Read(head.data(), 4));
-        int size;
-        if (const TEncoding* bom = TEncoding::DetectBOM(head, size)) enc = bom;
-    }
-    return std::make_unique<TMemIniFile>(FileName(), enc);
+    return std::make_unique<TMemIniFile>(FileName(), FEncoding);
 }
 
 namespace {

@@ -56,7 +56,8 @@ class TMemIniFile : public TCustomIniFile {
     KVT_CLASS(TMemIniFile, TCustomIniFile)
 public:
     // Reading: a BOM decides; else valid UTF-8 is UTF-8, else Windows-1251. Writing uses
-    // Encoding (nullptr: Windows-1251) with CR LF line ends. A missing file is an empty file.
+    // Encoding, else the encoding the file's BOM named, else Windows-1251, with CR LF line
+    // ends. A missing file is an empty file.
     explicit TMemIniFile(const String& FileName, const TEncoding* Encoding = nullptr);
     ~TMemIniFile() override;
 

@@ -138,6 +138,14 @@ TEST_F(IniFiles, ReadsUtf8And1251Files) {
     EXPECT_EQ(utf8.ReadString("Язык", "Кнопка", ""), QString::fromUtf8("Открыть"));
     TMemIniFile ansi(Write("a.ini", "[Lang]\r\nk=\xCE\xEA\r\n"));
     EXPECT_EQ(ansi.ReadString("Lang", "k", ""), QString::fromUtf8("Ок"));
+
+    // A file with a BOM is written back in its own encoding: nothing outside Windows-1251 is lost.
+    const QString path =
+        Write("bom.ini", "\xEF\xBB\xBF[S]\r\nk=" + QString::fromUtf8("日本").toUtf8() + "\r\n");
+    TMemIniFile bom(path);
+    bom.WriteString("S", "n", "1");
+    bom.UpdateFile();
+    EXPECT_EQ(TMemIniFile(path).ReadString("S", "k", ""), QString::fromUtf8("日本"));
 }
 
 TEST_F(IniFiles, IniFileWritesThroughAndStripsOnePairOfQuotes) {

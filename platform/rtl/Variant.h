@@ -175,7 +175,8 @@ public:
     void ArrayRedim(Integer highBound); // changes the last dimension, keeps the elements
     Variant ArrayGet(const std::vector<Integer>& indices) const;
     void ArrayPut(const std::vector<Integer>& indices, const Variant& value);
-    Variant operator[](Integer index) const { return ArrayGet({index}); }
+    // Reads an element; const so that `a[i] = x` (which would change a copy) does not compile.
+    const Variant operator[](Integer index) const { return ArrayGet({index}); }
     void* ArrayLock(); // Byte* of a byte array, Variant* of any other array
     void ArrayUnlock();
 

@@ -402,6 +402,7 @@ Variant operator~(const Variant& a0) {
     Variant a = LogicOperand(a0, cInt);
     if (a.VType() == varBoolean) return Variant(!VariantAccess::Bool(a));
     if (a.VType() == varUInt64) return Variant(~VariantAccess::UInt(a));
-    if (IsWide(a.VType())) return Variant(Int64(~IntOf(a)));
+    if (a.VType() == varLongWord) return Variant(~unsigned(VariantAccess::Int(a)));
+    if (a.VType() == varInt64) return Variant(~VariantAccess::Int(a));
     return Variant(int(~IntOf(a)));
 }

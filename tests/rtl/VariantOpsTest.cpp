@@ -265,6 +265,7 @@ TEST_F(VariantOps, UnaryOperators) {
         {"not true", Variant(true), false, "Boolean:False"},
         {"not int", Variant(5), false, "Integer:-6"},
         {"not int64", Variant(Int64(0)), false, "Int64:-1"},
+        {"not longword", Variant(0u), false, "LongWord:4294967295"},
         {"not text", Variant("False"), false, "Boolean:True"},
         {"not null", Null(), false, "Null:"},
     };

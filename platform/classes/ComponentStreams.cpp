@@ -212,8 +212,9 @@ void TReader::CheckValue(TValueType Value) {
     }
 }
 
+// A raw look: a component header's prefix byte (0xF0 | flags) is not a value type.
 bool TReader::EndOfList() {
-    return NextValue() == vaNull;
+    return PeekByte() == vaNull;
 }
 void TReader::ReadListBegin() {
     CheckValue(vaList);
@@ -768,8 +769,10 @@ TClass TReader::FindComponentClass(const String& ClassName) {
 }
 
 TComponent* TReader::FindAncestorComponent(const String& Name, TClass ComponentClass) {
-    TComponent* c = nullptr;
-    if (FLookupRoot) c = Same(FLookupRoot->Name(), Name) ? FLookupRoot : FLookupRoot->FindComponent(Name);
+    // Children are owned by the component reading them (GetChildOwner) or by the root.
+    TComponent* c = FOwner ? FOwner->FindComponent(Name) : nullptr;
+    if (!c && FLookupRoot)
+        c = Same(FLookupRoot->Name(), Name) ? FLookupRoot : FLookupRoot->FindComponent(Name);
     if (!c && OnAncestorNotFound) OnAncestorNotFound(this, Name, ComponentClass, c);
     return c;
 }
@@ -1512,7 +1515,7 @@ void TWriter::WriteComponent(TComponent* Component) {
 
 void TWriter::WriteData(TComponent* Instance) {
     TFilerFlags flags;
-    if (FAncestor && Instance != FRoot) flags.Include(ffInherited);
+    if (FAncestor) flags.Include(ffInherited);
     if (Instance->ComponentState().Contains(csInline)) flags.Include(ffInline);
     if (FChildPos >= 0 && flags.Contains(ffInherited)) flags.Include(ffChildPos);
     WritePrefix(flags, FChildPos);

@@ -356,18 +356,18 @@ TEST(ComponentStream, ExactBytesOfASmallComponent) {
     const QByteArray got = Save(leaf);
     leaf->Free();
     const unsigned char expected[] = {
-        'T',  'P', 'F', '0',                                                        // signature
-        7,    'T', 'C', 's', 'L',  'e',  'a',  'f',  2,    'L', '1',                // class, name
-        3,    'T', 'a', 'g', 0x02, 0x05,                                            // vaInt8 5
-        5,    'W', 'i', 'd', 't',  'h',  0x03, 0x2C, 0x01,                          // vaInt16 300
-        4,    'K', 'i', 'n', 'd',  0x07, 7,    'c',  'a',  'R', 'i', 'g', 'h', 't', // vaIdent
-        5,    'F', 'l', 'a', 'g',  's',  0x0B,                                      // vaSet
-        8,    'c', 'o', 'T', 'i',  't',  'l',  'e',  's',  6,   'c', 'o', 'T', 'a', 'b',  's',  0,    4,
-        'T',  'e', 'x', 't', 0x06, 2,    'A',  'b', // vaString
-        5,    'V', 'a', 'l', 'u',  'e',  0x05, 0,    0,    0,   0,   0,   0,   0,   0xC0, 0xFF, 0x3F, // vaExtended
-                                                                                                      // 1.5
-        0x00, // end of properties
-        0x00, // end of children
+        'T', 'P', 'F', '0',                                                // signature
+        7, 'T', 'C', 's', 'L', 'e', 'a', 'f', 2, 'L', '1',                 // class, name
+        3, 'T', 'a', 'g', 0x02, 0x05,                                      // vaInt8 5
+        5, 'W', 'i', 'd', 't', 'h', 0x03, 0x2C, 0x01,                      // vaInt16 300
+        4, 'K', 'i', 'n', 'd', 0x07, 7, 'c', 'a', 'R', 'i', 'g', 'h', 't', // vaIdent
+        5, 'F', 'l', 'a', 'g', 's', 0x0B,                                  // vaSet
+        8, 'c', 'o', 'T', 'i', 't', 'l', 'e', 's', 6, 'c', 'o', 'T', 'a', 'b', 's', 0, 4, 'T', 'e', 'x', 't',
+        0x06, 2, 'A', 'b',                                                       // vaString
+        5, 'V', 'a', 'l', 'u', 'e', 0x05, 0, 0, 0, 0, 0, 0, 0, 0xC0, 0xFF, 0x3F, // vaExtended
+                                                                                 // 1.5
+        0x00,                                                                    // end of properties
+        0x00,                                                                    // end of children
     };
     EXPECT_EQ(got, QByteArray(reinterpret_cast<const char*>(expected), sizeof expected));
 }
@@ -613,6 +613,113 @@ TEST(ComponentStream, LongStringsWrapInTheTextForm) {
                         "' +\r\n    'aaaaaa'\r\nend\r\n");
     EXPECT_EQ(ToBinary(text), Save(leaf));
     leaf->Free();
+}
+
+} // namespace
+
+namespace {
+
+TEST(ComponentStream, DescendentWritesOnlyWhatDiffersFromTheAncestor) {
+    std::unique_ptr<TCsPanel, void (*)(TCsPanel*)> anc(BuildTree(), [](TCsPanel* p) { p->Free(); });
+    std::unique_ptr<TCsPanel, void (*)(TCsPanel*)> desc(BuildTree(), [](TCsPanel* p) { p->Free(); });
+    desc->Caption = "changed";
+    static_cast<TCsLeaf*>(desc->FindComponent("LeafA"))->Width = 5;
+    auto* extra = Create<TCsLeaf>(desc.get());
+    extra->SetName("Extra");
+    TMemoryStream ms;
+    WriteDescendent(&ms, desc.get(), anc.get());
+    EXPECT_EQ(ToText(Bytes(ms)), "inherited Main: TCsPanel\r\n"
+                                 "  Caption = 'changed'\r\n"
+                                 "  Blob = {\r\n"
+                                 "    0001FF7F}\r\n"
+                                 "  Numbers = (\r\n"
+                                 "    1\r\n"
+                                 "    -300\r\n"
+                                 "    70000)\r\n"
+                                 "  inherited LeafA: TCsLeaf\r\n"
+                                 "    Width = 5\r\n"
+                                 "  end\r\n"
+                                 "  inherited Sub: TCsPanel\r\n"
+                                 "    inherited Inner: TCsPanel\r\n"
+                                 "    end\r\n"
+                                 "  end\r\n"
+                                 "  object Extra: TCsLeaf\r\n"
+                                 "  end\r\n"
+                                 "end\r\n");
+    // Reading the difference over a copy of the ancestor gives the descendant.
+    std::unique_ptr<TCsPanel, void (*)(TCsPanel*)> copy(BuildTree(), [](TCsPanel* p) { p->Free(); });
+    ms.SetPosition(0);
+    ReadComponent(&ms, copy.get());
+    EXPECT_EQ(copy->Caption, "changed");
+    EXPECT_EQ(static_cast<TCsLeaf*>(copy->FindComponent("LeafA"))->Width, 5);
+    ASSERT_NE(copy->FindComponent("Extra"), nullptr);
+    EXPECT_EQ(copy->ComponentCount(), 3);
+    EXPECT_EQ(Save(copy.get()), Save(desc.get()));
+}
+
+bool ColorToIdent(Integer v, String& s) {
+    if (v != 0xFF) return false;
+    s = "clRed";
+    return true;
+}
+bool IdentToColor(const String& s, Integer& v) {
+    if (s.compare("clRed", Qt::CaseInsensitive) != 0) return false;
+    v = 0xFF;
+    return true;
+}
+
+class TCsColored : public TComponent {
+    KVT_CLASS(TCsColored, TComponent)
+public:
+    using TComponent::TComponent;
+    int Color = 0;
+};
+
+} // namespace
+
+KVT_PUBLISHED(TCsColored) {
+    static const PTypeInfo colorType = [] {
+        auto* t = new TTypeInfo(*TypeInfoInteger());
+        t->Name = "TColor";
+        return t;
+    }();
+    P.Typed("Color", colorType, &TCsColored::Color, &TCsColored::Color).Default(0);
+}
+
+namespace {
+
+TEST(ComponentStream, IntegerConstantsAreWrittenAndReadByName) {
+    RegisterIntegerConsts(GetPropInfo(&TCsColored::StaticClassInfo(), "Color")->PropType, &IdentToColor,
+                          &ColorToIdent);
+    TCsColored c(nullptr);
+    c.SetName("C");
+    c.Color = 0xFF;
+    EXPECT_EQ(ToText(Save(&c)), "object C: TCsColored\r\n  Color = clRed\r\nend\r\n");
+    c.Color = 0x10;
+    EXPECT_EQ(ToText(Save(&c)), "object C: TCsColored\r\n  Color = 16\r\nend\r\n");
+    TMemoryStream ms;
+    Load(ms, ToBinary("object C: TCsColored\n  Color = clRED\nend"));
+    ReadComponent(&ms, &c);
+    EXPECT_EQ(c.Color, 0xFF);
+}
+
+// The memory table's record store writes its rows this way: a list of record lists.
+TEST(ComponentStream, NestedIntegerListsHaveTheCompactEncoding) {
+    TMemoryStream ms;
+    {
+        TWriter w(&ms, 1024);
+        w.WriteListBegin();
+        for (int r = 1; r <= 3; ++r) {
+            w.WriteListBegin();
+            w.WriteInteger(-r);
+            w.WriteInteger(8 * r);
+            w.WriteInteger(r);
+            w.WriteListEnd();
+        }
+        w.WriteListEnd();
+    }
+    EXPECT_EQ(Bytes(ms).toHex(' ').toUpper(),
+              "01 01 02 FF 02 08 02 01 00 01 02 FE 02 10 02 02 00 01 02 FD 02 18 02 03 00 00");
 }
 
 } // namespace

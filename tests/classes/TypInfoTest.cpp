@@ -150,3 +150,35 @@ TEST(TypInfo, EnumNamesAndValues) {
 }
 
 } // namespace
+
+#include "platform/rtl/Variant.h"
+
+namespace {
+
+TEST(TypInfo, PropValuesAsVariants) {
+    TTiChild c;
+    c.Shape = tsTriangle;
+    c.Shapes = {tsCircle, tsSquare};
+    EXPECT_EQ(GetPropValue(&c, "Shape").AsString(), "tsTriangle");
+    EXPECT_EQ(GetPropValue(&c, "Shape", false).AsInteger(), 2);
+    EXPECT_EQ(GetPropValue(&c, "Shapes").AsString(), "tsCircle,tsSquare");
+    EXPECT_EQ(GetPropValue(&c, "Flag").VType(), varBoolean);
+    EXPECT_EQ(GetPropValue(&c, "Width").AsInteger(), 64);
+
+    SetPropValue(&c, "Width", Variant(QStringLiteral("12")));
+    EXPECT_EQ(c.Width(), 12);
+    SetPropValue(&c, "Shape", Variant(QStringLiteral("tsSquare")));
+    EXPECT_EQ(c.Shape, tsSquare);
+    SetPropValue(&c, "Shapes", Variant(QStringLiteral("[tsTriangle]")));
+    EXPECT_EQ(c.Shapes, TTiShapes{tsTriangle});
+    SetPropValue(&c, "Ratio", Variant(0.25));
+    EXPECT_EQ(c.Ratio, 0.25);
+    SetPropValue(&c, "Caption", Variant(int(5)));
+    EXPECT_EQ(c.Caption(), "5");
+    SetPropValue(&c, "Flag", Variant(false));
+    EXPECT_FALSE(c.Flag);
+    EXPECT_THROW(SetPropValue(&c, "Nope", Variant(1)), EPropertyError);
+    EXPECT_THROW(SetPropValue(&c, "Width", Variant(QStringLiteral("wide"))), Exception);
+}
+
+} // namespace

@@ -276,6 +276,8 @@ public:
 
 protected:
     virtual void Changed();
+    // The handle for the current properties, found again after a change.
+    mutable HGDIOBJ FCachedHandle = nullptr;
 };
 
 // The platform's default GUI font: "Tahoma", 8 points (Height -11 at 96 ppi).
@@ -498,6 +500,8 @@ public:
 protected:
     // Makes a device context when one is needed and none is attached; the base has none.
     virtual void CreateHandle();
+    // Attaches a context the canvas frees when it lets it go (SetHandle / destruction).
+    void SetOwnedHandle(HDC dc);
     // Selects the font, pen and brush into the device context when they changed.
     void RequiredState(TCanvasStates req);
     virtual void Changing();
@@ -626,6 +630,7 @@ public:
 private:
     void ReleaseCanvasPainter() const;
     void Resize(int w, int h);
+    friend class TBitmapCanvas;
 
     std::unique_ptr<QImage> FImage;
     std::unique_ptr<TCanvas> FCanvas;

@@ -189,7 +189,7 @@ private:
             W(ExtendedText(R.ReadFloat()));
             break;
         case vaSingle:
-            W(FloatText(R.ReadSingle(), 7) + QLatin1Char('s'));
+            W(FloatText(R.ReadSingle()) + QLatin1Char('s'));
             break;
         case vaCurrency:
             W(QString::number(R.ReadCurrency().Scaled()) + QLatin1Char('c'));

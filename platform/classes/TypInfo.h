@@ -19,7 +19,8 @@
 // data members (a direct field read or write) or captureless lambdas taking the object pointer.
 // A class's table extends its parent's; publishing a name again replaces the inherited entry in
 // its place. Private members are reachable when the class declares
-// `template <class> friend struct TPublisher;`.
+// `template <class> friend struct TPublisher;`. KVT_PUBLISHED is used at global scope (the
+// published classes live there); KVT_ENUM_TYPE and KVT_ENUM_DECL in the enumeration's namespace.
 
 #include "platform/rtl/System.h"
 

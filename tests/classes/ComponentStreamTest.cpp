@@ -598,6 +598,8 @@ TEST(ComponentStream, TextParserAcceptsTheFormFileSyntax) {
     EXPECT_EQ(TestStreamFormat(&probe), sofUnknown);
     EXPECT_EQ(probe.Position(), 0);
 
+    EXPECT_EQ(ToText(ToBinary("object TCsLeaf\n  Value = 0.1s\nend")),
+              "object TCsLeaf\r\n  Value = 0.100000001490116s\r\nend\r\n"); // an unnamed root
     for (const char* bad : {"object X: TCsLeaf\n  Width = \nend", "object X: TCsLeaf\n  Text = 'open\nend",
                             "object X: TCsLeaf\n  Width = 1\n", "thing X: Y\nend"}) {
         EXPECT_THROW(ToBinary(bad), EParserError) << bad;

@@ -9,6 +9,7 @@
 
 #include <cerrno>
 #include <cfloat>
+#include <charconv>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -19,7 +20,7 @@ namespace {
 constexpr int kExtendedDigits = 18;
 constexpr int kCurrencyDigits = 19;
 
-void roundDigits(TFloatDec& r, std::string digits, int exponent, int keep) {
+void roundDigits(TFloatDec& r, std::string& digits, int exponent, int keep) {
     if (keep < 0) {
         r.Digits.clear();
     } else {
@@ -40,7 +41,7 @@ void roundDigits(TFloatDec& r, std::string digits, int exponent, int keep) {
         }
         while (!digits.empty() && digits.back() == '0')
             digits.pop_back();
-        r.Digits = digits;
+        r.Digits = std::move(digits);
     }
     if (r.Digits.empty()) {
         r.Exponent = 0;
@@ -68,9 +69,19 @@ TFloatDec FloatToDecimal(Extended v, int precision, int decimals) {
         return r;
     }
     if (precision > kExtendedDigits) precision = kExtendedDigits;
-    char buf[64];
-    std::snprintf(buf, sizeof buf, "%.*Le", kExtendedDigits - 1, std::fabs(v));
+    char buf[80];
+    // Most values are doubles: their exact digits come from to_chars, far faster than printf;
+    // both round the exact binary value the same way.
+    const double d = double(v);
+    if (Extended(d) == v) {
+        auto res = std::to_chars(buf, buf + sizeof buf - 1, std::fabs(d), std::chars_format::scientific,
+                                 kExtendedDigits - 1);
+        *res.ptr = 0;
+    } else {
+        std::snprintf(buf, sizeof buf, "%.*Le", kExtendedDigits - 1, std::fabs(v));
+    }
     std::string digits;
+    digits.reserve(kExtendedDigits);
     const char* p = buf;
     for (; *p && *p != 'e'; ++p)
         if (*p >= '0' && *p <= '9') digits += *p;
@@ -86,7 +97,7 @@ TFloatDec CurrencyToDecimal(Currency c, int precision, int decimals) {
     if (raw == 0) return r;
     r.Negative = raw < 0;
     const UInt64 mag = raw < 0 ? UInt64(0) - UInt64(raw) : UInt64(raw);
-    const std::string digits = std::to_string(mag);
+    std::string digits = std::to_string(mag);
     const int exponent = int(digits.size()) - 4;
     if (precision > kCurrencyDigits) precision = kCurrencyDigits;
     const long keep = std::min<long>(precision, long(exponent) + std::min(decimals, 9999));
@@ -137,19 +148,36 @@ String exponentText(int e, int minDigits, bool plus) {
 String generalText(const TFloatDec& r, int precision, int digits, bool currency, const TFormatSettings& fs) {
     if (r.Special) return specialText(r);
     if (r.Digits.empty()) return QStringLiteral("0");
-    String s = r.Negative ? QStringLiteral("-") : String();
+    // Built in one buffer: this is the hot path of FloatToStr and of every variant shown as text.
+    char16_t buf[128];
+    int n = 0;
+    if (r.Negative) buf[n++] = u'-';
+    const int count = int(r.Digits.size());
     if (!currency && (r.Exponent > precision || r.Exponent < -3)) {
-        s += QChar(r.Digits[0]);
-        if (r.Digits.size() > 1) {
-            s += fs.DecimalSeparator;
-            s += QString::fromLatin1(r.Digits.data() + 1, int(r.Digits.size()) - 1);
+        buf[n++] = char16_t(r.Digits[0]);
+        if (count > 1) {
+            buf[n++] = fs.DecimalSeparator.unicode();
+            for (int i = 1; i < count; ++i)
+                buf[n++] = char16_t(r.Digits[i]);
         }
-        return s + exponentText(r.Exponent - 1, std::clamp(digits, 0, 4), false);
+        return QString(reinterpret_cast<const QChar*>(buf), n) +
+               exponentText(r.Exponent - 1, std::clamp(digits, 0, 4), false);
     }
-    s += intPart(r, QChar());
-    const int decimals = int(r.Digits.size()) - r.Exponent;
-    if (decimals > 0) s += fs.DecimalSeparator + fracPart(r, decimals);
-    return s;
+    if (r.Exponent <= 0) {
+        buf[n++] = u'0';
+    } else {
+        for (int i = 0; i < r.Exponent; ++i)
+            buf[n++] = i < count ? char16_t(r.Digits[i]) : u'0';
+    }
+    const int decimals = count - r.Exponent;
+    if (decimals > 0) {
+        buf[n++] = fs.DecimalSeparator.unicode();
+        for (int k = 0; k < decimals; ++k) {
+            const int idx = r.Exponent + k;
+            buf[n++] = idx >= 0 ? char16_t(r.Digits[idx]) : u'0';
+        }
+    }
+    return QString(reinterpret_cast<const QChar*>(buf), n);
 }
 
 String currencyText(const String& number, bool negative, const TFormatSettings& fs) {

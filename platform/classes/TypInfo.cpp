@@ -30,6 +30,9 @@ struct Registry {
     std::map<QString, std::unique_ptr<TTypeInfo>> Types; // by name, for enumerations and classes
     // Lower-case name index per built table.
     std::map<const TPropTable*, QHash<QString, PPropInfo>> Index;
+    // Tables built before a later registration reached them (static initialisation order);
+    // kept alive because callers may still hold their entries.
+    std::vector<std::unique_ptr<TPropTable>> Retired;
 };
 
 Registry& Reg() {
@@ -260,7 +263,16 @@ TPropInfo& TPropTableBuilder::Add(const String& name, PTypeInfo type,
 
 bool RegisterPublished(TClass cls, TPublishProc proc) {
     std::lock_guard g(Lock());
-    Reg().Procs[cls] = proc;
+    Registry& r = Reg();
+    r.Procs[cls] = proc;
+    for (auto it = r.Tables.begin(); it != r.Tables.end();) {
+        if (it->first->InheritsFrom(cls)) {
+            r.Index.erase(it->second.get());
+            r.Retired.push_back(std::move(it->second));
+            it = r.Tables.erase(it);
+        } else
+            ++it;
+    }
     return true;
 }
 

@@ -448,8 +448,12 @@ public:
     explicit TObjectList(bool AOwnsObjects = true) : FOwnsObjects(AOwnsObjects) {}
     ~TObjectList() override;
 
+    using TList::Add;
+    using TList::Insert;
     int Add(TObject* AObject) { return TList::Add(AObject); }
+    int Add(std::nullptr_t) { return TList::Add(nullptr); }
     void Insert(int Index, TObject* AObject) { TList::Insert(Index, AObject); }
+    void Insert(int Index, std::nullptr_t) { TList::Insert(Index, nullptr); }
     int Remove(TObject* AObject) { return TList::Remove(AObject); }
     TObject* Extract(TObject* AObject) { return static_cast<TObject*>(TList::Extract(AObject)); }
     int IndexOf(TObject* AObject) const { return TList::IndexOf(AObject); }

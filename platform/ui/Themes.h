@@ -387,7 +387,18 @@ public:
     TColor ColorToRGB(TColor color) { return GetSystemColor(color); }
 
 private:
-    template <class E> static int StateOf(E d);
+    static int StateOf(TThemedButton d);
+    static int StateOf(TThemedComboBox d);
+    static int StateOf(TThemedEdit d);
+    static int StateOf(TThemedHeader d);
+    static int StateOf(TThemedScrollBar d);
+    static int StateOf(TThemedSpin d);
+    static int StateOf(TThemedToolBar d);
+    static int StateOf(TThemedToolTip d);
+    static int StateOf(TThemedTreeview d);
+    static int StateOf(TThemedWindow d);
+    static int StateOf(TThemedGrid d);
+    static int StateOf(TThemedStatus d);
 };
 using TThemeServices = TCustomStyleServices;
 

@@ -21,21 +21,131 @@ void Pixel(HDC dc, int x, int y, int colorIndex) {
     HLine(dc, x, x + 1, y, colorIndex);
 }
 
-// Edge colours by the two bits of the outer or inner edge (index 0 and 3: none / both).
-constexpr int LTInnerNormal[4] = {-1, COLOR_3DHILIGHT, COLOR_3DDKSHADOW, -1};
-constexpr int LTOuterNormal[4] = {-1, COLOR_3DLIGHT, COLOR_3DSHADOW, -1};
-constexpr int RBInnerNormal[4] = {-1, COLOR_3DSHADOW, COLOR_3DLIGHT, -1};
-constexpr int RBOuterNormal[4] = {-1, COLOR_3DDKSHADOW, COLOR_3DHILIGHT, -1};
-constexpr int LTInnerSoft[4] = {-1, COLOR_3DLIGHT, COLOR_3DSHADOW, -1};
-constexpr int LTOuterSoft[4] = {-1, COLOR_3DHILIGHT, COLOR_3DDKSHADOW, -1};
-constexpr int OuterMono[4] = {-1, COLOR_WINDOWFRAME, COLOR_WINDOWFRAME, COLOR_WINDOWFRAME};
-constexpr int InnerMono[4] = {-1, COLOR_WINDOW, COLOR_WINDOW, COLOR_WINDOW};
-constexpr int OuterFlat[4] = {-1, COLOR_3DSHADOW, COLOR_3DSHADOW, COLOR_3DSHADOW};
-constexpr int InnerFlat[4] = {-1, COLOR_3DFACE, COLOR_3DFACE, COLOR_3DFACE};
+// Edge colours by the edge bits (BDR_INNER | BDR_OUTER). A lone inner edge is drawn where the
+// outer one would be, in the inner edge's colours.
+constexpr int N = -1;
+constexpr int LTInnerNormal[16] = {
+    N, N, N, N, N, COLOR_3DHILIGHT, COLOR_3DHILIGHT, N, N, COLOR_3DDKSHADOW, COLOR_3DDKSHADOW, N, N, N, N, N};
+constexpr int LTOuterNormal[16] = {N,
+                                   COLOR_3DLIGHT,
+                                   COLOR_3DSHADOW,
+                                   N,
+                                   COLOR_3DHILIGHT,
+                                   COLOR_3DLIGHT,
+                                   COLOR_3DSHADOW,
+                                   N,
+                                   COLOR_3DDKSHADOW,
+                                   COLOR_3DLIGHT,
+                                   COLOR_3DSHADOW,
+                                   N,
+                                   N,
+                                   COLOR_3DLIGHT,
+                                   COLOR_3DSHADOW,
+                                   N};
+constexpr int RBInnerNormal[16] = {
+    N, N, N, N, N, COLOR_3DSHADOW, COLOR_3DSHADOW, N, N, COLOR_3DLIGHT, COLOR_3DLIGHT, N, N, N, N, N};
+constexpr int RBOuterNormal[16] = {N,
+                                   COLOR_3DDKSHADOW,
+                                   COLOR_3DHILIGHT,
+                                   N,
+                                   COLOR_3DSHADOW,
+                                   COLOR_3DDKSHADOW,
+                                   COLOR_3DHILIGHT,
+                                   N,
+                                   COLOR_3DLIGHT,
+                                   COLOR_3DDKSHADOW,
+                                   COLOR_3DHILIGHT,
+                                   N,
+                                   N,
+                                   COLOR_3DDKSHADOW,
+                                   COLOR_3DHILIGHT,
+                                   N};
+constexpr int LTInnerSoft[16] = {
+    N, N, N, N, N, COLOR_3DLIGHT, COLOR_3DLIGHT, N, N, COLOR_3DSHADOW, COLOR_3DSHADOW, N, N, N, N, N};
+constexpr int LTOuterSoft[16] = {N,
+                                 COLOR_3DHILIGHT,
+                                 COLOR_3DDKSHADOW,
+                                 N,
+                                 COLOR_3DLIGHT,
+                                 COLOR_3DHILIGHT,
+                                 COLOR_3DDKSHADOW,
+                                 N,
+                                 COLOR_3DSHADOW,
+                                 COLOR_3DHILIGHT,
+                                 COLOR_3DDKSHADOW,
+                                 N,
+                                 N,
+                                 COLOR_3DHILIGHT,
+                                 COLOR_3DDKSHADOW,
+                                 N};
+constexpr int OuterMono[16] = {N,
+                               COLOR_WINDOWFRAME,
+                               COLOR_WINDOWFRAME,
+                               COLOR_WINDOWFRAME,
+                               COLOR_WINDOW,
+                               COLOR_WINDOWFRAME,
+                               COLOR_WINDOWFRAME,
+                               COLOR_WINDOWFRAME,
+                               COLOR_WINDOW,
+                               COLOR_WINDOWFRAME,
+                               COLOR_WINDOWFRAME,
+                               COLOR_WINDOWFRAME,
+                               COLOR_WINDOW,
+                               COLOR_WINDOWFRAME,
+                               COLOR_WINDOWFRAME,
+                               COLOR_WINDOWFRAME};
+constexpr int InnerMono[16] = {N,
+                               N,
+                               N,
+                               N,
+                               N,
+                               COLOR_WINDOW,
+                               COLOR_WINDOW,
+                               COLOR_WINDOW,
+                               N,
+                               COLOR_WINDOW,
+                               COLOR_WINDOW,
+                               COLOR_WINDOW,
+                               N,
+                               COLOR_WINDOW,
+                               COLOR_WINDOW,
+                               COLOR_WINDOW};
+constexpr int OuterFlat[16] = {N,
+                               COLOR_3DSHADOW,
+                               COLOR_3DSHADOW,
+                               COLOR_3DSHADOW,
+                               COLOR_3DFACE,
+                               COLOR_3DSHADOW,
+                               COLOR_3DSHADOW,
+                               COLOR_3DSHADOW,
+                               COLOR_3DFACE,
+                               COLOR_3DSHADOW,
+                               COLOR_3DSHADOW,
+                               COLOR_3DSHADOW,
+                               COLOR_3DFACE,
+                               COLOR_3DSHADOW,
+                               COLOR_3DSHADOW,
+                               COLOR_3DSHADOW};
+constexpr int InnerFlat[16] = {N,
+                               N,
+                               N,
+                               N,
+                               N,
+                               COLOR_3DFACE,
+                               COLOR_3DFACE,
+                               COLOR_3DFACE,
+                               N,
+                               COLOR_3DFACE,
+                               COLOR_3DFACE,
+                               COLOR_3DFACE,
+                               N,
+                               COLOR_3DFACE,
+                               COLOR_3DFACE,
+                               COLOR_3DFACE};
 
 BOOL DrawRectEdge(HDC dc, TRect* rc, UINT edge, UINT flags) {
     TRect inner = *rc;
-    const int o = int(edge & BDR_OUTER), i = int((edge & BDR_INNER) >> 2);
+    const int o = int(edge & (BDR_INNER | BDR_OUTER)), i = o;
     int ltI, ltO, rbI, rbO;
     if (flags & BF_MONO) {
         ltI = rbI = InnerMono[i];
@@ -85,7 +195,7 @@ BOOL DrawRectEdge(HDC dc, TRect* rc, UINT edge, UINT flags) {
 
 BOOL DrawDiagEdge(HDC dc, TRect* rc, UINT edge, UINT flags) {
     // A diagonal edge: one line per edge part across the rectangle.
-    const int o = int(edge & BDR_OUTER), i = int((edge & BDR_INNER) >> 2);
+    const int o = int(edge & (BDR_INNER | BDR_OUTER)), i = o;
     const int colorO = (flags & BF_MONO) ? OuterMono[o] : (flags & BF_FLAT) ? OuterFlat[o] : LTOuterNormal[o];
     const int colorI = (flags & BF_MONO) ? InnerMono[i] : (flags & BF_FLAT) ? InnerFlat[i] : LTInnerNormal[i];
     const TRect r = *rc;
@@ -113,8 +223,8 @@ BOOL DrawDiagEdge(HDC dc, TRect* rc, UINT edge, UINT flags) {
 }
 
 // A filled arrow: a triangle pointing in dir (0 up, 1 down, 2 left, 3 right).
-void Arrow(HDC dc, const TRect& r, int dir, int colorIndex, int dx = 0, int dy = 0) {
-    const int size = std::max(2, (std::min(r.Width(), r.Height()) + 1) / 4);
+void Arrow(HDC dc, const TRect& r, int dir, int colorIndex, int dx, int dy, int full) {
+    const int size = std::max(2, (full + 1) / 4);
     const int base = 2 * size - 1;
     if (dir <= 1) {
         const int x0 = r.Left + (r.Width() - base) / 2 + dx, y0 = r.Top + (r.Height() - size) / 2 + dy;
@@ -230,6 +340,7 @@ void ScrollButton(HDC dc, TRect& r, UINT state) {
         }
         return;
     }
+    const int full = std::min(r.Width(), r.Height());
     if (state & DFCS_PUSHED)
         DrawRectEdge(dc, &r, EDGE_RAISED, BF_RECT | BF_FLAT | BF_ADJUST | BF_MIDDLE);
     else
@@ -254,10 +365,10 @@ void ScrollButton(HDC dc, TRect& r, UINT state) {
     }
     const int shift = (state & DFCS_PUSHED) ? 1 : 0;
     if (state & DFCS_INACTIVE) {
-        Arrow(dc, r, dir, COLOR_3DHILIGHT, 1 + shift, 1 + shift);
-        Arrow(dc, r, dir, COLOR_3DSHADOW, shift, shift);
+        Arrow(dc, r, dir, COLOR_3DHILIGHT, 1 + shift, 1 + shift, full);
+        Arrow(dc, r, dir, COLOR_3DSHADOW, shift, shift, full);
     } else {
-        Arrow(dc, r, dir, COLOR_BTNTEXT, shift, shift);
+        Arrow(dc, r, dir, COLOR_BTNTEXT, shift, shift, full);
     }
 }
 

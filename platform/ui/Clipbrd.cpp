@@ -48,7 +48,7 @@ TContents ReadSystem() {
     const QMimeData* m = QGuiApplication::clipboard()->mimeData();
     if (!m) return c;
     for (const QString& f : m->formats())
-        c[f] = m->data(f);
+        if (f != kImage) c[f] = m->data(f);
     if (m->hasText() && !c.count(kText)) c[kText] = m->text().toUtf8();
     if (m->hasImage() && !c.count(kImage)) {
         QByteArray png;

@@ -428,6 +428,8 @@ bool TCustomStyleServices::DrawElement(HDC dc, const TThemedElementDetails& deta
     if (!dc || r.IsEmpty()) return false;
     const int saved = SaveDC(dc);
     if (clip) IntersectClipRect(dc, clip->Left, clip->Top, clip->Right, clip->Bottom);
+    // Styles may paint shadows around an element; the platform keeps to the rectangle.
+    IntersectClipRect(dc, r.Left, r.Top, r.Right, r.Bottom);
     bool done = false;
     QStyle* style = Enabled() ? AppStyle() : nullptr;
     if (style && dc->Prepare()) {

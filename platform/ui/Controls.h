@@ -583,6 +583,10 @@ public:
     HWND ParentWindow() const { return FParentWindow; }
     void SetParentWindow(HWND v);
     bool Showing() const { return FShowing; }
+    // Style bits of the live window (CreateParams' when the window was made).
+    DWORD WindowStyle() const { return FStyle; }
+    DWORD WindowExStyle() const { return FExStyle; }
+    void SetWindowStyles(DWORD Style, DWORD ExStyle);
 
     // --- children
     int ControlCount() const { return int(FControls.size()); }

@@ -235,6 +235,10 @@ int WideCompareText(const String& a, const String& b);
 // The locale whose collation the Ansi/Wide comparisons use ("ru_RU", "C"...); empty: the
 // system locale (LANG), which is the default.
 void SetCollationLocale(const String& localeName);
+// Whether texts of printable ASCII are compared through weights taken from the collation
+// locale's collator (same results, no collator call); false where the locale's rules need
+// the collator for them too.
+bool CollationFastPathActive();
 int AnsiPos(const String& sub, const String& s);             // 1-based, 0 when absent (the platform's)
 int Pos(const String& sub, const String& s, int offset = 1); // 1-based
 String Copy(const String& s, int index1, int count);         // 1-based like the platform

@@ -11,6 +11,8 @@
 #include <QLocale>
 
 #include <atomic>
+#include <cstring>
+#include <map>
 #include <memory>
 #include <mutex>
 
@@ -150,27 +152,164 @@ bool SameStr(const String& a, const String& b) {
 // ---------------------------------------------------------------------------------------------
 // Locale collation. One collator pair per thread for the current collation locale; they are
 // rebuilt only when the locale changes.
+//
+// Texts of printable ASCII only (the common case: field names, codes, most data) are compared
+// without the collator, through per-character weights read off the collator itself: a primary
+// weight (the case-insensitive order, compared over the whole text first), a case weight that
+// breaks primary ties, then code points. The weights are used only for a locale whose collator
+// agrees with them on every text of one and two characters and on a sample of longer ones; any
+// other locale (contractions, ignorable characters) and any text with another character go to
+// the collator.
 namespace {
+
+constexpr char16_t kFirstAscii = 0x20, kLastAscii = 0x7E;
+
+struct AsciiWeights {
+    uint8_t Primary[128] = {};
+    uint8_t Case[128] = {};
+};
+
+int sign(int v) {
+    return (v > 0) - (v < 0);
+}
+
+constexpr int kNotAscii = 2;
+
+// Whether every character is printable ASCII; four characters at a time.
+bool isPrintableAscii(const char16_t* p, qsizetype n) {
+    constexpr uint64_t kOnes = 0x0001000100010001ull, kHigh = 0xFF80FF80FF80FF80ull;
+    constexpr uint64_t kSign = 0x8000800080008000ull;
+    qsizetype i = 0;
+    for (; i + 4 <= n; i += 4) {
+        uint64_t x;
+        std::memcpy(&x, p + i, sizeof x);
+        // A lane of 0x7F or above sets a bit of kHigh (itself or once incremented; lanes below
+        // 0x80 do not carry); a lane below 0x20 borrows and sets its sign bit. A lane that
+        // carries or borrows into its neighbour is flagged itself, so nothing is missed.
+        if ((x & kHigh) | ((x + kOnes) & kHigh) | ((x - 0x20 * kOnes) & kSign)) return false;
+    }
+    for (; i < n; ++i)
+        if (char16_t(p[i] - kFirstAscii) > char16_t(kLastAscii - kFirstAscii)) return false;
+    return true;
+}
+
+// -1, 0 or 1, or kNotAscii when either text has a character other than printable ASCII (a
+// character further on may combine with an earlier one, so both texts are always read whole).
+inline int weightCompare(const AsciiWeights& w, QStringView a, QStringView b, bool caseSensitive) {
+    const qsizetype na = a.size(), nb = b.size(), n = std::min(na, nb);
+    const char16_t* pa = reinterpret_cast<const char16_t*>(a.data());
+    const char16_t* pb = reinterpret_cast<const char16_t*>(b.data());
+    if (!isPrintableAscii(pa, na) || !isPrintableAscii(pb, nb)) return kNotAscii;
+    qsizetype i = 0;
+    while (i < n && pa[i] == pb[i])
+        ++i;
+    if (i == n) return na == nb ? 0 : (na < nb ? -1 : 1);
+    // From the first different character on, the first different primary weight decides.
+    for (qsizetype j = i; j < n; ++j)
+        if (w.Primary[pa[j]] != w.Primary[pb[j]]) return w.Primary[pa[j]] < w.Primary[pb[j]] ? -1 : 1;
+    if (na != nb) return na < nb ? -1 : 1;
+    if (!caseSensitive) return 0;
+    for (qsizetype j = i; j < n; ++j)
+        if (w.Case[pa[j]] != w.Case[pb[j]]) return w.Case[pa[j]] < w.Case[pb[j]] ? -1 : 1;
+    return pa[i] < pb[i] ? -1 : 1; // the first different code point
+}
+
+int collatorCompare(const QCollator& c, const String& a, const String& b, bool caseSensitive) {
+    int r = sign(c.compare(a, b));
+    // Texts the collation cannot tell apart (ignorable characters) still order, so that
+    // case-sensitive equality means identical text.
+    if (caseSensitive && r == 0 && a != b) r = sign(CompareStr(a, b));
+    return r;
+}
+
+// Whether the weights order `texts` exactly as the collators do. Sorted by the weights, every
+// neighbouring pair must compare alike; the collator's order being transitive, all pairs then do.
+bool agreeOnTexts(const AsciiWeights& w, const QCollator& sens, const QCollator& insens,
+                  std::vector<String>& texts) {
+    std::sort(texts.begin(), texts.end(),
+              [&](const String& a, const String& b) { return weightCompare(w, a, b, true) < 0; });
+    for (size_t i = 1; i < texts.size(); ++i) {
+        const String &a = texts[i - 1], &b = texts[i];
+        if (collatorCompare(sens, a, b, true) != weightCompare(w, a, b, true)) return false;
+        if (collatorCompare(insens, a, b, false) != weightCompare(w, a, b, false)) return false;
+    }
+    return true;
+}
+
+std::unique_ptr<AsciiWeights> deriveWeights(const QCollator& sens, const QCollator& insens) {
+    std::vector<char16_t> chars;
+    for (char16_t c = kFirstAscii; c <= kLastAscii; ++c)
+        chars.push_back(c);
+    auto one = [](char16_t c) { return String(QChar(c)); };
+    std::stable_sort(chars.begin(), chars.end(),
+                     [&](char16_t a, char16_t b) { return collatorCompare(sens, one(a), one(b), true) < 0; });
+    auto w = std::make_unique<AsciiWeights>();
+    // The case-sensitive order keeps each case-insensitive group together (checked below, with
+    // the texts of one character), so ranks can be handed out along it.
+    int primary = 1, rank = 0;
+    for (size_t i = 0; i < chars.size(); ++i) {
+        if (i > 0) {
+            const String prev = one(chars[i - 1]), cur = one(chars[i]);
+            if (collatorCompare(insens, prev, cur, false) != 0) {
+                ++primary;
+                rank = 0;
+            } else if (sens.compare(prev, cur) != 0) {
+                ++rank;
+            }
+        }
+        w->Primary[chars[i]] = uint8_t(primary);
+        w->Case[chars[i]] = uint8_t(rank);
+    }
+
+    std::vector<String> texts;
+    texts.reserve(95 + 95 * 95 + 2000);
+    for (char16_t a = kFirstAscii; a <= kLastAscii; ++a) {
+        texts.push_back(one(a));
+        for (char16_t b = kFirstAscii; b <= kLastAscii; ++b) {
+            const QChar pair[2] = {QChar(a), QChar(b)};
+            texts.push_back(String(pair, 2));
+        }
+    }
+    // Longer texts from a fixed generator: letters, digits and separators, mixed case.
+    uint32_t seed = 12345;
+    auto next = [&seed](uint32_t n) {
+        seed = seed * 1103515245u + 12345u;
+        return (seed >> 16) % n;
+    };
+    static const char alphabet[] = "aAbBcChHlLnNsSzZ09 -_.'";
+    for (int i = 0; i < 2000; ++i) {
+        String t;
+        for (uint32_t len = 3 + next(6); len > 0; --len)
+            t += QChar(alphabet[next(sizeof alphabet - 1)]);
+        texts.push_back(t);
+    }
+    if (!agreeOnTexts(*w, sens, insens, texts)) return nullptr;
+    return w;
+}
 
 std::mutex gCollMutex;
 String gCollLocale; // empty: the system locale
 std::atomic<int> gCollGeneration{1};
+// Weights per collation locale, derived once per process; null where they do not hold.
+std::map<String, std::shared_ptr<const AsciiWeights>> gWeights;
 
 struct Collators {
     int Generation = 0;
     std::unique_ptr<QCollator> Sensitive, Insensitive;
+    std::shared_ptr<const AsciiWeights> Weights;
 };
+
+// The weights of this thread's collators, kept apart from them so that the common case reads
+// two plain thread-locals; valid while tWeightsGeneration is current.
+thread_local const AsciiWeights* tWeights = nullptr;
+thread_local int tWeightsGeneration = 0;
 
 const Collators& collators() {
     thread_local Collators c;
     const int gen = gCollGeneration.load();
     if (c.Generation != gen) {
-        String name;
-        {
-            std::lock_guard<std::mutex> g(gCollMutex);
-            name = gCollLocale;
-        }
-        QLocale loc = name.isEmpty() ? QLocale::system() : QLocale(name);
+        std::lock_guard<std::mutex> g(gCollMutex);
+        QLocale loc = gCollLocale.isEmpty() ? QLocale::system() : QLocale(gCollLocale);
         // The C locale would compare code points, and ICU's Russian order puts Cyrillic before
         // Latin; the platform sorts Latin first and keeps Ё beside Е: the root order does both.
         if (loc.language() == QLocale::C || loc.language() == QLocale::Russian)
@@ -179,13 +318,21 @@ const Collators& collators() {
         c.Sensitive->setCaseSensitivity(Qt::CaseSensitive);
         c.Insensitive = std::make_unique<QCollator>(loc);
         c.Insensitive->setCaseSensitivity(Qt::CaseInsensitive);
+        const String key = loc.name();
+        auto it = gWeights.find(key);
+        if (it == gWeights.end())
+            it = gWeights.emplace(key, deriveWeights(*c.Sensitive, *c.Insensitive)).first;
+        c.Weights = it->second;
         c.Generation = gen;
+        tWeights = c.Weights.get();
+        tWeightsGeneration = gen;
     }
     return c;
 }
 
-int sign(int v) {
-    return (v > 0) - (v < 0);
+const AsciiWeights* asciiWeights() {
+    if (tWeightsGeneration != gCollGeneration.load(std::memory_order_relaxed)) collators();
+    return tWeights;
 }
 
 } // namespace
@@ -198,16 +345,24 @@ void SetCollationLocale(const String& localeName) {
     ++gCollGeneration;
 }
 
+bool CollationFastPathActive() {
+    return asciiWeights() != nullptr;
+}
+
 int AnsiCompareStr(const String& a, const String& b) {
-    int r = sign(collators().Sensitive->compare(a, b));
-    // Texts the collation cannot tell apart (ignorable characters) still order, so that
-    // equality means identical text.
-    if (r == 0 && a != b) r = sign(CompareStr(a, b));
-    return r;
+    if (const AsciiWeights* w = asciiWeights()) {
+        const int r = weightCompare(*w, a, b, true);
+        if (r != kNotAscii) return r;
+    }
+    return collatorCompare(*collators().Sensitive, a, b, true);
 }
 
 int AnsiCompareText(const String& a, const String& b) {
-    return sign(collators().Insensitive->compare(a, b));
+    if (const AsciiWeights* w = asciiWeights()) {
+        const int r = weightCompare(*w, a, b, false);
+        if (r != kNotAscii) return r;
+    }
+    return collatorCompare(*collators().Insensitive, a, b, false);
 }
 
 bool AnsiSameText(const String& a, const String& b) {

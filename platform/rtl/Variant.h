@@ -18,6 +18,8 @@
 
 using TVarType = Word;
 
+int AnsiCompareStr(const String& a, const String& b); // SysUtils.h
+
 constexpr TVarType varEmpty = 0x0000;
 constexpr TVarType varNull = 0x0001;
 constexpr TVarType varSmallint = 0x0002;
@@ -193,6 +195,7 @@ public:
         if (a.FType == b.FType && (a.FType == varInteger || a.FType == varInt64))
             return a.FData.I64 < b.FData.I64;
         if (a.FType == varDouble && b.FType == varDouble) return a.FData.D < b.FData.D;
+        if (a.FType == varUString && b.FType == varUString) return AnsiCompareStr(a.Str(), b.Str()) < 0;
         return Compare(a, b, cmpLT);
     }
     friend bool operator>(const Variant& a, const Variant& b) { return b < a; }

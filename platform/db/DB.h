@@ -82,6 +82,10 @@ inline const char* const STextTrue = "True";
 inline const char* const STextFalse = "False";
 } // namespace DBConsts
 
+// Reports the exception being handled (called inside a catch block) without passing it on. The
+// window layer points it at the application's handler; without one the exception is dropped.
+extern void (*DBHandleExceptionProc)(TObject* Sender);
+
 // ---------------------------------------------------------------------------------------------
 // Value buffers
 
@@ -287,6 +291,10 @@ private:
     TDataSet* FDataSet;
     bool FUpdated = false;
 };
+
+// A new list holding copies of the definitions whose options include one of IndexTypes (every
+// definition when IndexTypes is empty); the platform's helper behind PSGetIndexDefs.
+std::unique_ptr<TIndexDefs> GetIndexDefs(TIndexDefs* IndexDefs, TIndexOptions IndexTypes);
 
 // ---------------------------------------------------------------------------------------------
 // Fields
@@ -1452,6 +1460,7 @@ public:
     TField* FieldByName(const String& FieldName) const; // "Field '%s' not found"
     TField* FieldByNumber(int FieldNo) const { return FFields->FieldByNumber(FieldNo); }
     void GetFieldList(std::vector<TField*>& List, const String& FieldNames) const;
+    void GetFieldList(TList* List, const String& FieldNames) const;
     void GetFieldNames(std::vector<String>& List) const;
     // One value, or a variant array for several ";"-separated names.
     Variant FieldValues(const String& FieldName) const;
@@ -1495,6 +1504,11 @@ public:
     virtual TFieldClass GetFieldClass(TFieldType FieldType);
     virtual TUpdateStatus UpdateStatus() { return usUnmodified; }
     virtual bool GetCurrentRecord(TRecordBuffer /*Buffer*/) { return false; }
+    // Provider support: the key fields (";"-separated names of fields with pfInKey), the index
+    // definitions of the given kinds (nullptr: none), the parameters (nullptr: none).
+    virtual String PSGetKeyFields();
+    virtual std::unique_ptr<TIndexDefs> PSGetIndexDefs(TIndexOptions IndexTypes);
+    virtual TParams* PSGetParams() { return nullptr; }
     // Values of the state-dependent views (dsOldValue, dsCurValue, dsNewValue).
     Variant GetStateFieldValue(TDataSetState State, TField* Field);
     void SetStateFieldValue(TDataSetState State, TField* Field, const Variant& Value);

@@ -69,7 +69,11 @@ void TDataSet::Notification(TComponent* AComponent, TOperation Operation) {
             if (f->LookupDataSet() == AComponent) f->SetLookupDataSet(nullptr);
 }
 
-void TDataSet::InternalHandleException() {}
+void (*DBHandleExceptionProc)(TObject* Sender) = nullptr;
+
+void TDataSet::InternalHandleException() {
+    if (DBHandleExceptionProc) DBHandleExceptionProc(this);
+}
 
 // ---------------------------------------------------------------------------------------------
 // Opening and closing
@@ -484,6 +488,11 @@ void TDataSet::GetFieldList(std::vector<TField*>& List, const String& FieldNames
         List.push_back(FieldByName(n));
 }
 
+void TDataSet::GetFieldList(TList* List, const String& FieldNames) const {
+    for (const String& n : SplitNames(FieldNames))
+        List->Add(FieldByName(n));
+}
+
 void TDataSet::GetFieldNames(std::vector<String>& List) const {
     FFields->GetFieldNames(List);
 }
@@ -600,6 +609,17 @@ TStream* TDataSet::CreateBlobStream(TField* Field, TBlobStreamMode Mode) {
     auto* blob = dynamic_cast<TBlobField*>(Field);
     if (!blob) DatabaseErrorFmt(SBlobNotBlobField, {Field->DisplayName()}, this);
     return new TDataSetBlobStream(blob, Mode);
+}
+
+String TDataSet::PSGetKeyFields() {
+    String keys;
+    for (TField* f : *FFields)
+        if (f->ProviderFlags().Contains(pfInKey)) keys += (keys.isEmpty() ? "" : ";") + f->FieldName();
+    return keys;
+}
+
+std::unique_ptr<TIndexDefs> TDataSet::PSGetIndexDefs(TIndexOptions) {
+    return nullptr;
 }
 
 Variant TDataSet::GetStateFieldValue(TDataSetState State, TField* Field) {

@@ -352,3 +352,13 @@ void TIndexDefs::Update() {
     if (FDataSet) FDataSet->UpdateIndexDefs();
     FUpdated = true;
 }
+
+std::unique_ptr<TIndexDefs> GetIndexDefs(TIndexDefs* IndexDefs, TIndexOptions IndexTypes) {
+    auto result = std::make_unique<TIndexDefs>(IndexDefs->DataSet());
+    IndexDefs->Update();
+    for (int i = 0; i < IndexDefs->Count(); ++i) {
+        TIndexDef* d = IndexDefs->Items(i);
+        if (IndexTypes.Empty() || !(d->Options() * IndexTypes).Empty()) result->AddIndexDef()->Assign(d);
+    }
+    return result;
+}

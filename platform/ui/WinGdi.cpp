@@ -1357,10 +1357,17 @@ BOOL GetTextExtentExPoint(HDC dc, const QChar* text, int count, int maxExtent, i
                           TSize* size) {
     const QFontMetrics& fm = CurrentFont(dc)->FontMetrics();
     const QString s(text, count);
-    int n = 0;
+    int n = 0, e = 0;
     for (int i = 0; i < count; ++i) {
-        // Extents of prefixes, so that ligatures and surrogate pairs stay consistent.
-        const int e = fm.horizontalAdvance(s.left(i + 1));
+        // Kerning is off, so extents add up; a surrogate pair is measured as one character.
+        if (s[i].isHighSurrogate() && i + 1 < count && s[i + 1].isLowSurrogate()) {
+            e += fm.horizontalAdvance(s.mid(i, 2));
+            if (extents) extents[i] = extents[i + 1] = e;
+            if (e <= maxExtent) n = i + 2;
+            ++i;
+            continue;
+        }
+        e += fm.horizontalAdvance(s[i]);
         if (extents) extents[i] = e;
         if (e <= maxExtent) n = i + 1;
     }

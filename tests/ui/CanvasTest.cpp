@@ -3,6 +3,12 @@
 
 #include "ui/GraphicsTestUtil.h"
 
+#include <QPainter>
+#include <QWidget>
+
+#include <QPainter>
+#include <QWidget>
+
 #include <gtest/gtest.h>
 
 namespace {
@@ -193,6 +199,15 @@ TEST(Canvas, TextMeasuresAndDrawsInsideItsExtent) {
     EXPECT_GE(s.cy, 11);
     EXPECT_EQ(b.C()->TextWidth("WgWg"), 2 * s.cx);
     EXPECT_EQ(b.C()->TextWidth(""), 0);
+    // Extents of each prefix; how many characters fit.
+    const String text = QStringLiteral("Wg Wg");
+    int fit = 0, ext[5] = {};
+    TSize all;
+    GetTextExtentExPoint(b.C()->Handle(), text.constData(), 5, s.cx, &fit, ext, &all);
+    EXPECT_EQ(fit, 2);
+    EXPECT_EQ(ext[1], s.cx);
+    EXPECT_EQ(ext[4], all.cx);
+    EXPECT_EQ(all.cx, b.C()->TextWidth(text));
 
     TEXTMETRICW tm;
     GetTextMetrics(b.C()->Handle(), &tm);
@@ -240,6 +255,41 @@ TEST(Canvas, FontSizeAndHeight) {
     EXPECT_NE(g.Handle(), f.Handle());
     EXPECT_FALSE(ResolveFontFamily("Courier New").isEmpty());
     EXPECT_NE(ResolveFontFamily("Courier New"), ResolveFontFamily("Tahoma"));
+}
+
+// A widget painting through a canvas bound to its paint event's painter.
+class CanvasWidget : public QWidget {
+public:
+    TRect ClipSeen;
+    void paintEvent(QPaintEvent*) override {
+        QPainter p(this);
+        TCanvas c;
+        c.BindPainter(&p);
+        ClipSeen = c.ClipRect();
+        c.Brush()->SetColor(clWhite);
+        c.FillRect(Rect(0, 0, width(), height()));
+        c.Brush()->SetColor(clRed);
+        HDC dc = c.Handle();
+        SetViewportOrgEx(dc, 10, 10);
+        IntersectClipRect(dc, 0, 0, 5, 5);
+        c.FillRect(Rect(0, 0, 20, 20));
+        c.ReleasePainter();
+        // The painter is handed back as it came: no clip, no offset.
+        p.fillRect(QRect(0, 0, 2, 2), Qt::blue);
+    }
+};
+
+TEST(Canvas, BindsToAWidgetPainter) {
+    CanvasWidget w;
+    w.resize(40, 30);
+    const QImage img = w.grab().toImage();
+    EXPECT_EQ(w.ClipSeen, Rect(0, 0, 40, 30));
+    auto at = [&](int x, int y) { return QColorToColor(img.pixelColor(x, y)); };
+    EXPECT_EQ(at(10, 10), clRed);
+    EXPECT_EQ(at(14, 14), clRed);
+    EXPECT_EQ(at(15, 15), clWhite);
+    EXPECT_EQ(at(9, 9), clWhite);
+    EXPECT_EQ(at(1, 1), clBlue);
 }
 
 } // namespace

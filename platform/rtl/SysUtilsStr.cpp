@@ -118,11 +118,33 @@ String LowerCase(const String& s) {
     return r;
 }
 
+// Character by character, like the platform: a text keeps its length ("ß" stays "ß"; the
+// full Unicode mapping of QString::toUpper would make it "SS").
+template <class Map> String mapCase(const String& s, Map map) {
+    String r = s;
+    char16_t* p = reinterpret_cast<char16_t*>(r.data());
+    const qsizetype n = r.size();
+    for (qsizetype i = 0; i < n; ++i) {
+        if (QChar::isHighSurrogate(p[i]) && i + 1 < n && QChar::isLowSurrogate(p[i + 1])) {
+            const char32_t c = map(QChar::surrogateToUcs4(p[i], p[i + 1]));
+            if (QChar::requiresSurrogates(c)) {
+                p[i] = QChar::highSurrogate(c);
+                p[i + 1] = QChar::lowSurrogate(c);
+            }
+            ++i;
+        } else {
+            const char32_t c = map(char32_t(p[i]));
+            if (!QChar::requiresSurrogates(c)) p[i] = char16_t(c);
+        }
+    }
+    return r;
+}
+
 String AnsiUpperCase(const String& s) {
-    return s.toUpper();
+    return mapCase(s, [](char32_t c) { return QChar::toUpper(c); });
 }
 String AnsiLowerCase(const String& s) {
-    return s.toLower();
+    return mapCase(s, [](char32_t c) { return QChar::toLower(c); });
 }
 
 int CompareStr(const String& a, const String& b) {

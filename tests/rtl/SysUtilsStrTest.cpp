@@ -53,6 +53,9 @@ TEST(SysUtilsStr, ReplaceCaseAndOrdinalComparison) {
     EXPECT_EQ(LowerCase(mixed), QString::fromUtf8("aбcЁ"));
     EXPECT_EQ(AnsiUpperCase(mixed), QString::fromUtf8("AБCЁ"));
     EXPECT_EQ(AnsiLowerCase(mixed), QString::fromUtf8("aбcё"));
+    // One character for one: no expansion of ß, surrogate pairs mapped whole.
+    EXPECT_EQ(AnsiUpperCase(QString::fromUtf8("straße ǆ 𐐨")), QString::fromUtf8("STRAßE Ǆ 𐐀"));
+    EXPECT_EQ(AnsiLowerCase(QString::fromUtf8("STRAßE 𐐀")), QString::fromUtf8("straße 𐐨"));
 
     EXPECT_LT(CompareStr(QStringLiteral("B"), QStringLiteral("a")), 0); // ordinal: upper case first
     EXPECT_GT(CompareText(QStringLiteral("b"), QStringLiteral("A")), 0);

@@ -19,9 +19,17 @@ bool HaveGui() {
     return qobject_cast<QGuiApplication*>(QCoreApplication::instance()) != nullptr;
 }
 
-// Windows faces and the Linux faces that stand in for them, first installed one wins.
+// Windows faces and the Linux faces that stand in for them, first installed one wins. The
+// dialog faces (Tahoma, MS Sans Serif, Segoe UI, Arial) need about their own widths, or text
+// laid out in pixels for them gets clipped: Liberation Sans has Arial's metrics, and DejaVu
+// Sans Condensed comes close to Tahoma's. Verdana's metrics are DejaVu Sans's own.
 const QStringList& SansFaces() {
-    static const QStringList l{"Liberation Sans", "Arimo", "DejaVu Sans", "Noto Sans", "FreeSans"};
+    static const QStringList l{"Liberation Sans", "Arimo",     "DejaVu Sans Condensed",
+                               "DejaVu Sans",     "Noto Sans", "FreeSans"};
+    return l;
+}
+const QStringList& WideSansFaces() {
+    static const QStringList l{"DejaVu Sans", "Noto Sans", "Liberation Sans", "FreeSans"};
     return l;
 }
 const QStringList& MonoFaces() {
@@ -55,7 +63,6 @@ String ResolveFontFamily(const String& name) {
                                   "microsoft sans serif",
                                   "segoe ui",
                                   "arial",
-                                  "verdana",
                                   "default",
                                   "ms shell dlg",
                                   "ms shell dlg 2",
@@ -70,6 +77,8 @@ String ResolveFontFamily(const String& name) {
     QString r;
     if (sans.contains(key))
         r = FirstInstalled(SansFaces(), "sans-serif");
+    else if (key == QLatin1String("verdana"))
+        r = FirstInstalled(WideSansFaces(), "sans-serif");
     else if (mono.contains(key))
         r = FirstInstalled(MonoFaces(), "monospace");
     else if (serif.contains(key))

@@ -11,7 +11,8 @@
 // including the internal leading; Size is in points at 96 ppi (Height = -MulDiv(Size, 96, 72)).
 // The Qt font always receives a pixel size, so text keeps the layout's pixel proportions
 // whatever DPI the X server reports. Windows face names map to installed Linux faces
-// (see ResolveFontFamily).
+// (see ResolveFontFamily): the dialog faces map to a face of about their widths (Liberation Sans,
+// else DejaVu Sans Condensed), the fixed faces to a monospace face (Liberation Mono, DejaVu Sans Mono).
 
 #include "platform/classes/Classes.h"
 #include "platform/rtl/System.h"

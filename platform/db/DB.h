@@ -339,6 +339,7 @@ public:
     int DisplayWidth() const;
     void SetDisplayWidth(int Value);
     bool DisplayWidthStored() const { return FDisplayWidth > 0; }
+    bool DisplayLabelStored() const { return !FDisplayLabel.isEmpty(); }
     TAlignment Alignment() const { return FAlignment; }
     void SetAlignment(TAlignment Value);
     bool Visible() const { return FVisible; }

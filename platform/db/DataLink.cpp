@@ -1,6 +1,7 @@
 // Data links, data sources, the master link of detail data sets, and the generic blob stream.
 
 #include "platform/db/DB.h"
+#include "platform/classes/TypInfo.h"
 #include "platform/rtl/SysUtils.h"
 
 using namespace DBConsts;
@@ -428,3 +429,10 @@ void TDataSetBlobStream::Commit() {
     const auto* p = static_cast<const uint8_t*>(Memory());
     FField->SetAsBytes(TBytes(p, p + Size()));
 }
+
+KVT_PUBLISHED(TDataSource) {
+    P.Prop("AutoEdit", &TDataSource::AutoEdit, &TDataSource::SetAutoEdit).Default(true);
+    P.Prop("DataSet", &TDataSource::DataSet, &TDataSource::SetDataSet);
+    P.Prop("Enabled", &TDataSource::Enabled, &TDataSource::SetEnabled).Default(true);
+}
+KVT_REGISTER_CLASS(TDataSource)

@@ -1,6 +1,7 @@
 // The typed field classes and the default field-class table.
 
 #include "platform/db/DB.h"
+#include "platform/classes/TypInfo.h"
 #include "platform/rtl/SysUtils.h"
 
 #include <cmath>
@@ -1213,3 +1214,140 @@ void TAggregateField::GetText(String& Text, bool) {
     else
         Text = VarToStr(v);
 }
+
+// ---------------------------------------------------------------------------------------------
+// Published properties and class registration (component streams create fields by class name)
+
+KVT_ENUM_TYPE(TFieldKind, fkData, fkCalculated, fkLookup, fkInternalCalc, fkAggregate)
+KVT_ENUM_TYPE(TAlignment, taLeftJustify, taRightJustify, taCenter)
+KVT_ENUM_TYPE(TAutoRefreshFlag, arNone, arAutoInc, arDefault)
+KVT_ENUM_TYPE(TProviderFlag, pfInUpdate, pfInWhere, pfInKey, pfHidden, pfRefreshOnInsert, pfRefreshOnUpdate)
+KVT_ENUM_TYPE(TFieldType, ftUnknown, ftString, ftSmallint, ftInteger, ftWord, ftBoolean, ftFloat, ftCurrency,
+              ftBCD, ftDate, ftTime, ftDateTime, ftBytes, ftVarBytes, ftAutoInc, ftBlob, ftMemo, ftGraphic,
+              ftFmtMemo, ftParadoxOle, ftDBaseOle, ftTypedBinary, ftCursor, ftFixedChar, ftWideString,
+              ftLargeint, ftADT, ftArray, ftReference, ftDataSet, ftOraBlob, ftOraClob, ftVariant,
+              ftInterface, ftIDispatch, ftGuid, ftTimeStamp, ftFMTBcd, ftFixedWideChar, ftWideMemo,
+              ftOraTimeStamp, ftOraInterval, ftLongWord, ftShortint, ftByte, ftExtended, ftConnection,
+              ftParams, ftStream, ftTimeStampOffset, ftObject, ftSingle)
+
+KVT_PUBLISHED(TField) {
+    P.Prop("Alignment", &TField::Alignment, &TField::SetAlignment).Default(taLeftJustify);
+    P.Prop("AutoGenerateValue", &TField::AutoGenerateValue, &TField::SetAutoGenerateValue).Default(arNone);
+    P.Prop("CustomConstraint", &TField::CustomConstraint, &TField::SetCustomConstraint);
+    P.Prop("ConstraintErrorMessage", &TField::ConstraintErrorMessage, &TField::SetConstraintErrorMessage);
+    P.Prop("DefaultExpression", &TField::DefaultExpression, &TField::SetDefaultExpression);
+    P.Prop("DisplayLabel", &TField::DisplayLabel, &TField::SetDisplayLabel)
+        .Stored(&TField::DisplayLabelStored);
+    P.Prop("DisplayWidth", &TField::DisplayWidth, &TField::SetDisplayWidth)
+        .Stored(&TField::DisplayWidthStored);
+    P.Prop("EditMask", &TField::EditMask, &TField::SetEditMask);
+    P.Prop("FieldKind", &TField::FieldKind, &TField::SetFieldKind).Default(fkData);
+    P.Prop("FieldName", &TField::FieldName, &TField::SetFieldName);
+    P.Prop("KeyFields", &TField::KeyFields, &TField::SetKeyFields);
+    P.Prop("LookupCache", &TField::LookupCache, &TField::SetLookupCache).Default(false);
+    P.Prop("LookupDataSet", &TField::LookupDataSet, &TField::SetLookupDataSet);
+    P.Prop("LookupKeyFields", &TField::LookupKeyFields, &TField::SetLookupKeyFields);
+    P.Prop("LookupResultField", &TField::LookupResultField, &TField::SetLookupResultField);
+    P.Prop("Origin", &TField::Origin, &TField::SetOrigin);
+    P.Prop("ProviderFlags", &TField::ProviderFlags, &TField::SetProviderFlags)
+        .Default(TProviderFlags{pfInUpdate, pfInWhere});
+    P.Prop("ReadOnly", &TField::ReadOnly, &TField::SetReadOnly).Default(false);
+    P.Prop("Required", &TField::Required, &TField::SetRequired).Default(false);
+    P.Prop("Visible", &TField::Visible, &TField::SetVisible).Default(true);
+}
+KVT_PUBLISHED(TStringField) {
+    P.Prop("FixedChar", &TStringField::FixedChar, &TStringField::SetFixedChar).Default(false);
+    P.Prop("Size", &TStringField::Size, &TStringField::SetSize).Default(20);
+    P.Prop("Transliterate", &TStringField::Transliterate, &TStringField::SetTransliterate).Default(true);
+}
+KVT_PUBLISHED(TNumericField) {
+    P.Prop("Alignment", &TNumericField::Alignment, &TNumericField::SetAlignment).Default(taRightJustify);
+    P.Prop("DisplayFormat", &TNumericField::DisplayFormat, &TNumericField::SetDisplayFormat);
+    P.Prop("EditFormat", &TNumericField::EditFormat, &TNumericField::SetEditFormat);
+}
+KVT_PUBLISHED(TIntegerField) {
+    P.Prop("MaxValue", &TIntegerField::MaxValue, &TIntegerField::SetMaxValue).Default(0);
+    P.Prop("MinValue", &TIntegerField::MinValue, &TIntegerField::SetMinValue).Default(0);
+}
+KVT_PUBLISHED(TFloatField) {
+    P.Prop("currency", &TFloatField::currency, &TFloatField::SetCurrency).Default(false);
+    P.Prop("MaxValue", &TFloatField::MaxValue, &TFloatField::SetMaxValue);
+    P.Prop("MinValue", &TFloatField::MinValue, &TFloatField::SetMinValue);
+    P.Prop("Precision", &TFloatField::Precision, &TFloatField::SetPrecision).Default(15);
+}
+KVT_PUBLISHED(TBooleanField) {
+    P.Prop("DisplayValues", &TBooleanField::DisplayValues, &TBooleanField::SetDisplayValues);
+}
+KVT_PUBLISHED(TBCDField) {
+    P.Prop("currency", &TBCDField::currency, &TBCDField::SetCurrency).Default(false);
+    P.Prop("MaxValue", &TBCDField::MaxValue, &TBCDField::SetMaxValue);
+    P.Prop("MinValue", &TBCDField::MinValue, &TBCDField::SetMinValue);
+    P.Prop("Precision", &TBCDField::Precision, &TBCDField::SetPrecision).Default(0);
+    P.Prop("Size", &TBCDField::Size, &TBCDField::SetSize).Default(4);
+}
+KVT_PUBLISHED(TFMTBCDField) {
+    P.Prop("currency", &TFMTBCDField::currency, &TFMTBCDField::SetCurrency).Default(false);
+    P.Prop("MaxValue", &TFMTBCDField::MaxValue, &TFMTBCDField::SetMaxValue);
+    P.Prop("MinValue", &TFMTBCDField::MinValue, &TFMTBCDField::SetMinValue);
+    P.Prop("Precision", &TFMTBCDField::Precision, &TFMTBCDField::SetPrecision).Default(15);
+    P.Prop("Size", &TFMTBCDField::Size, &TFMTBCDField::SetSize).Default(8);
+}
+KVT_PUBLISHED(TDateTimeField) {
+    P.Prop("DisplayFormat", &TDateTimeField::DisplayFormat, &TDateTimeField::SetDisplayFormat);
+}
+KVT_PUBLISHED(TSQLTimeStampField) {
+    P.Prop("DisplayFormat", &TSQLTimeStampField::DisplayFormat, &TSQLTimeStampField::SetDisplayFormat);
+}
+KVT_PUBLISHED(TBinaryField) {
+    P.Prop("Size", &TBinaryField::Size, &TBinaryField::SetSize).Default(16);
+}
+KVT_PUBLISHED(TBlobField) {
+    P.Prop("BlobType", &TBlobField::BlobType, &TBlobField::SetBlobType);
+    P.Prop("GraphicHeader", &TBlobField::GraphicHeader, &TBlobField::SetGraphicHeader).Default(true);
+    P.Prop("Size", &TBlobField::Size, &TBlobField::SetSize).Default(0);
+}
+KVT_PUBLISHED(TMemoField) {
+    P.Prop("Transliterate", &TMemoField::Transliterate, &TMemoField::SetTransliterate).Default(true);
+}
+KVT_PUBLISHED(TAggregateField) {
+    P.Prop("Active", &TAggregateField::Active, &TAggregateField::SetActive).Default(false);
+    P.Prop("currency", &TAggregateField::currency, &TAggregateField::SetCurrency).Default(false);
+    P.Prop("DisplayFormat", &TAggregateField::DisplayFormat, &TAggregateField::SetDisplayFormat);
+    P.Prop("Expression", &TAggregateField::Expression, &TAggregateField::SetExpression);
+    P.Prop("GroupingLevel", &TAggregateField::GroupingLevel, &TAggregateField::SetGroupingLevel).Default(0);
+    P.Prop("IndexName", &TAggregateField::IndexName, &TAggregateField::SetIndexName);
+    P.Prop("Precision", &TAggregateField::Precision, &TAggregateField::SetPrecision).Default(15);
+}
+
+KVT_REGISTER_CLASS(TStringField)
+KVT_REGISTER_CLASS(TWideStringField)
+KVT_REGISTER_CLASS(TGuidField)
+KVT_REGISTER_CLASS(TIntegerField)
+KVT_REGISTER_CLASS(TSmallintField)
+KVT_REGISTER_CLASS(TWordField)
+KVT_REGISTER_CLASS(TShortintField)
+KVT_REGISTER_CLASS(TByteField)
+KVT_REGISTER_CLASS(TLongWordField)
+KVT_REGISTER_CLASS(TAutoIncField)
+KVT_REGISTER_CLASS(TLargeintField)
+KVT_REGISTER_CLASS(TFloatField)
+KVT_REGISTER_CLASS(TCurrencyField)
+KVT_REGISTER_CLASS(TExtendedField)
+KVT_REGISTER_CLASS(TSingleField)
+KVT_REGISTER_CLASS(TBooleanField)
+KVT_REGISTER_CLASS(TBCDField)
+KVT_REGISTER_CLASS(TFMTBCDField)
+KVT_REGISTER_CLASS(TDateTimeField)
+KVT_REGISTER_CLASS(TDateField)
+KVT_REGISTER_CLASS(TTimeField)
+KVT_REGISTER_CLASS(TSQLTimeStampField)
+KVT_REGISTER_CLASS(TBytesField)
+KVT_REGISTER_CLASS(TVarBytesField)
+KVT_REGISTER_CLASS(TBlobField)
+KVT_REGISTER_CLASS(TMemoField)
+KVT_REGISTER_CLASS(TWideMemoField)
+KVT_REGISTER_CLASS(TGraphicField)
+KVT_REGISTER_CLASS(TVariantField)
+KVT_REGISTER_CLASS(TInterfaceField)
+KVT_REGISTER_CLASS(TIDispatchField)
+KVT_REGISTER_CLASS(TAggregateField)

@@ -2,6 +2,7 @@
 // calculated and lookup fields, blobs, definitions and parameters.
 
 #include "db/DbFixture.h"
+#include "platform/classes/ComponentStreams.h"
 
 using S = std::vector<String>;
 
@@ -379,4 +380,38 @@ TEST(DBErrors, ThePrefixNamesANamedComponentOnly) {
     EXPECT_EQ(ErrorOf([&] { DatabaseError("Record not found", &unnamed); }), "Record not found");
     EXPECT_EQ(ErrorOf([&] { DatabaseErrorFmt("Field '%s' not found", {"X"}, &named); }),
               "Table1: Field 'X' not found");
+}
+
+TEST(FieldStreaming, PersistentFieldsStreamTheirPublishedProperties) {
+    TComponent owner(nullptr);
+    auto* f = new TFloatField(&owner);
+    f->SetName("T1Price");
+    f->SetFieldName("Price");
+    f->SetDisplayLabel("Cost");
+    f->SetCurrency(true);
+    f->SetVisible(false);
+    TMemoryStream bin;
+    WriteComponent(&bin, f);
+    bin.SetPosition(0);
+    TMemoryStream text;
+    ObjectBinaryToText(&bin, &text);
+    const QByteArray t(static_cast<const char*>(text.Memory()), int(text.Size()));
+    EXPECT_TRUE(t.startsWith("object T1Price: TFloatField")) << t.constData();
+    EXPECT_TRUE(t.contains("currency = True")) << t.constData();
+    EXPECT_TRUE(t.contains("DisplayLabel = 'Cost'")) << t.constData();
+    EXPECT_TRUE(t.contains("FieldName = 'Price'")) << t.constData();
+    EXPECT_TRUE(t.contains("Visible = False")) << t.constData();
+    EXPECT_FALSE(t.contains("Precision")) << t.constData();
+    EXPECT_FALSE(t.contains("Alignment")) << t.constData();
+
+    bin.SetPosition(0);
+    TComponent* read = ReadComponent(&bin, nullptr);
+    ASSERT_NE(read, nullptr);
+    auto* g = dynamic_cast<TFloatField*>(read);
+    ASSERT_NE(g, nullptr);
+    EXPECT_EQ(g->FieldName(), "Price");
+    EXPECT_EQ(g->DisplayLabel(), "Cost");
+    EXPECT_TRUE(g->currency());
+    EXPECT_FALSE(g->Visible());
+    read->Free();
 }

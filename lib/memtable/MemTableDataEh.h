@@ -30,6 +30,7 @@ class TMTIndexesEh;
 class TRecordsViewEh;
 class TMemRecViewEh;
 class TMemoryTreeListEh;
+class TRecordsListNotificatorEh;
 
 using TRecDataValues = std::vector<Variant>;
 using TMTDataFieldClassEh = TMTDataFieldEh* (*)(TComponent* Owner);
@@ -538,6 +539,14 @@ using TRecordsListFetchRecordsEventEh = TEvent<int(int Count)>;
 using TRecordsListRecordMovedEventEh = TEvent<void(TMemoryRecordEh* Item, int OldIndex, int NewIndex)>;
 using TCompareRecords = std::function<int(TMemoryRecordEh* Rec1, TMemoryRecordEh* Rec2, TObject* ParamSort)>;
 
+// What a listener joins: a store or a records view keeps its listeners in registration order.
+class IRecordsListHostEh {
+public:
+    virtual ~IRecordsListHostEh() = default;
+    virtual void RegisterNotificator(TRecordsListNotificatorEh* AObject) = 0;
+    virtual void UnregisterNotificator(TRecordsListNotificatorEh* AObject) = 0;
+};
+
 // A listener on a store or a records view.
 class TRecordsListNotificatorEh : public TComponent {
     KVT_CLASS(TRecordsListNotificatorEh, TComponent)
@@ -647,7 +656,7 @@ private:
 
 // ---------------------------------------------------------------------------------------------
 // Store container
-class TMemTableDataEh : public TComponent {
+class TMemTableDataEh : public TComponent, public IRecordsListHostEh {
     KVT_CLASS(TMemTableDataEh, TComponent)
 public:
     explicit TMemTableDataEh(TComponent* AOwner);
@@ -667,8 +676,8 @@ public:
     void SetAutoIncCurValue(Integer Value) { FAutoIncrement->SetCurValue(Value); }
     bool IsAutoIncCurValueStored() const { return FAutoIncrement->CurValue() != FAutoIncrement->InitValue(); }
 
-    virtual void RegisterNotificator(TRecordsListNotificatorEh* AObject);
-    virtual void UnregisterNotificator(TRecordsListNotificatorEh* AObject);
+    void RegisterNotificator(TRecordsListNotificatorEh* AObject) override;
+    void UnregisterNotificator(TRecordsListNotificatorEh* AObject) override;
     const std::vector<TRecordsListNotificatorEh*>& Notificators() const { return FNotificators; }
     bool HasApplyUpdatesHandlers() const;
     virtual void ApplyUpdates(TMemTableDataEh* AMemTableData);
@@ -1010,7 +1019,7 @@ using TParseOrderByStrEventEh = std::function<TOrderByList*(const String& OrderB
 using TRecordsListCalcLookupBufferEventEh =
     std::function<void(TMemoryRecordEh* Item, TMemRecViewEh* RecView)>;
 
-class TRecordsViewEh : public TRecordsListNotificatorEh {
+class TRecordsViewEh : public TRecordsListNotificatorEh, public IRecordsListHostEh {
     KVT_CLASS(TRecordsViewEh, TRecordsListNotificatorEh)
 public:
     explicit TRecordsViewEh(TDataSet* ADataSet = nullptr);
@@ -1076,8 +1085,8 @@ public:
 
     virtual bool IsRecordInView(TMemoryRecordEh* Rec, int Index, TMemRecViewEh* Node);
     int CompareRecords(TMemoryRecordEh* Rec1, TMemoryRecordEh* Rec2);
-    virtual void RegisterNotificator(TRecordsListNotificatorEh* AObject);
-    virtual void UnregisterNotificator(TRecordsListNotificatorEh* AObject);
+    void RegisterNotificator(TRecordsListNotificatorEh* AObject) override;
+    void UnregisterNotificator(TRecordsListNotificatorEh* AObject) override;
     virtual void ViewDataEvent(TMemoryRecordEh* MemRec, int Index, TRecordsListNotification Action);
     virtual void ViewRecordMoved(TMemoryRecordEh* Item, int OldIndex, int NewIndex);
     virtual void Resort();

@@ -249,8 +249,7 @@ TRecordsListNotificatorEh::TRecordsListNotificatorEh(TComponent* AOwner) : TComp
 
 TRecordsListNotificatorEh::~TRecordsListNotificatorEh() {
     if (FDataObject) {
-        if (auto* md = dynamic_cast<TMemTableDataEh*>(FDataObject)) md->UnregisterNotificator(this);
-        if (auto* rv = dynamic_cast<TRecordsViewEh*>(FDataObject)) rv->UnregisterNotificator(this);
+        if (auto* host = dynamic_cast<IRecordsListHostEh*>(FDataObject)) host->UnregisterNotificator(this);
         FDataObject = nullptr;
     }
 }
@@ -264,14 +263,12 @@ void TRecordsListNotificatorEh::SetDataObject(TComponent* Value) {
     if (Value == FDataObject) return;
     DataEvent(nullptr, -1, rlnListChangingEh);
     if (FDataObject) {
-        if (auto* md = dynamic_cast<TMemTableDataEh*>(FDataObject)) md->UnregisterNotificator(this);
-        if (auto* rv = dynamic_cast<TRecordsViewEh*>(FDataObject)) rv->UnregisterNotificator(this);
+        if (auto* host = dynamic_cast<IRecordsListHostEh*>(FDataObject)) host->UnregisterNotificator(this);
         FDataObject->RemoveFreeNotification(this);
     }
     FDataObject = Value;
     if (Value) {
-        if (auto* md = dynamic_cast<TMemTableDataEh*>(Value)) md->RegisterNotificator(this);
-        if (auto* rv = dynamic_cast<TRecordsViewEh*>(Value)) rv->RegisterNotificator(this);
+        if (auto* host = dynamic_cast<IRecordsListHostEh*>(Value)) host->RegisterNotificator(this);
         Value->FreeNotification(this);
     }
     DataEvent(nullptr, -1, rlnListChangedEh);

@@ -157,7 +157,12 @@ void TMemTableDataEh::ReadState(TReader* Reader) {
             if (ComponentClass->InheritsFrom(&TMTDataStructEh::StaticClassInfo())) {
                 // A stream that carries a structure replaces the one the store has.
                 if (!structCleared) {
-                    DestroyTable();
+                    // The counter was read already and stays.
+                    TMTIndexesEh* idx = FRecordsList->Indexes();
+                    while (idx->Count() > 0)
+                        idx->Delete(idx->Count() - 1);
+                    FRecordsList->Clear();
+                    FDataStruct->Clear();
                     structCleared = true;
                 }
                 Component = FDataStruct;

@@ -201,7 +201,14 @@ TMTDataFieldClassEh DefaultDataFieldClasses(TFieldType t) {
 
 TMTDataFieldEh::TMTDataFieldEh(TComponent* AOwner) : TComponent(AOwner), FGUID(NewGUIDText()) {}
 
-TMTDataFieldEh::~TMTDataFieldEh() = default;
+TMTDataFieldEh::~TMTDataFieldEh() {
+    // Freed by its owner or directly: it leaves the structure's list either way.
+    if (FDataStruct) {
+        auto& l = FDataStruct->FList;
+        l.erase(std::remove(l.begin(), l.end(), this), l.end());
+        FDataStruct = nullptr;
+    }
+}
 
 void TMTDataFieldEh::AfterConstruction() {
     TComponent::AfterConstruction();
@@ -822,11 +829,8 @@ TMTDataStructEh::TMTDataStructEh(TMemTableDataEh* AMemTableData)
 TMTDataStructEh::~TMTDataStructEh() {
     FUpdateCount++;
     FClearing = true;
-    for (TMTDataFieldEh* f : FList) {
-        f->FDataStruct = nullptr;
-        delete f;
-    }
-    FList.clear();
+    while (!FList.empty())
+        delete FList.back();
 }
 
 TMTDataFieldEh* TMTDataStructEh::DataFields(int Index) const {
@@ -835,12 +839,8 @@ TMTDataFieldEh* TMTDataStructEh::DataFields(int Index) const {
 }
 
 void TMTDataStructEh::Clear() {
-    std::vector<TMTDataFieldEh*> list;
-    list.swap(FList);
-    for (TMTDataFieldEh* f : list) {
-        f->FDataStruct = nullptr;
-        delete f;
-    }
+    while (!FList.empty())
+        delete FList.back();
     if (FUpdateCount == 0) StructChanged();
 }
 

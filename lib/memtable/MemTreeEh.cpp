@@ -202,7 +202,7 @@ int TBaseTreeNodeEh::PositionOf(TBaseTreeNodeEh* Child) const {
 // TTreeListEh
 
 TTreeListEh::TTreeListEh(TTreeNodeClassEh ItemClass) : TComponent(nullptr), FItemClass(std::move(ItemClass)) {
-    if (FItemClass) CreateRoot();
+    CreateRoot();
 }
 
 void TTreeListEh::CreateRoot() {

@@ -347,3 +347,24 @@ TEST_F(Edit, LocateAndLookupWalkTheRecords) {
     EXPECT_EQ(Id(), 2); // Lookup does not move the cursor
     EXPECT_TRUE(VarIsNull(ds->Lookup("ID", Variant(99), "Name")));
 }
+
+TEST_F(Edit, TheNewRecordTakesTheActiveRowOfAFullWindow) {
+    Fill(20);
+    TRecordingLink* grid = Link(5);
+    ds->Open();
+    ds->MoveBy(2);
+    ds->Insert();
+    EXPECT_EQ(grid->ActiveRecord(), 2);
+    EXPECT_EQ(Window(grid), (V{1, 2, 0, 3, 4})); // the new row reads as empty
+    ds->Cancel();
+    EXPECT_EQ(Window(grid), (V{1, 2, 3, 4, 5}));
+    EXPECT_EQ(Id(), 3);
+
+    ds->Append();
+    EXPECT_EQ(grid->ActiveRecord(), 4);
+    EXPECT_EQ(Window(grid), (V{17, 18, 19, 20, 0}));
+    Set("ID", 21);
+    ds->Post();
+    EXPECT_EQ(Window(grid), (V{17, 18, 19, 20, 21}));
+    EXPECT_EQ(grid->ActiveRecord(), 4);
+}

@@ -65,8 +65,9 @@ struct TDCState {
 struct TDeviceContext {
     QPainter* Painter = nullptr;
     bool OwnsPainter = false;
-    QImage* Image = nullptr;  // the pixels when the context draws on an image
-    HGDIOBJ Bitmap = nullptr; // the bitmap selected into a memory context
+    QImage* Image = nullptr;     // the pixels when the context draws on an image
+    HGDIOBJ Bitmap = nullptr;    // the bitmap selected into a memory context
+    HGDIOBJ OwnBitmap = nullptr; // a bitmap the context made and frees
     bool Memory = false;
     bool AutoPainter = false; // a painter on Image is made when drawing starts
     TCanvas* Canvas = nullptr;

@@ -338,11 +338,21 @@ HGDIOBJ NewBitmapObject(QImage* image, bool own) {
     return o;
 }
 
+HDC CreateImageDC(const QImage& image) {
+    HDC dc = CreateCompatibleDC(nullptr);
+    HGDIOBJ bmp = NewBitmapObject(new QImage(image.convertToFormat(QImage::Format_RGB32)), true);
+    SelectObject(dc, bmp);
+    dc->OwnBitmap = bmp;
+    return dc;
+}
+
 BOOL DeleteDC(HDC dc) {
     if (!dc || !LiveDCs().count(dc)) return FALSE;
     dc->EndPainter();
     LiveDCs().erase(dc);
+    HGDIOBJ own = dc->OwnBitmap;
     delete dc;
+    if (own) DeleteObject(own);
     return TRUE;
 }
 
@@ -1299,6 +1309,52 @@ BOOL GradientFill(HDC dc, const TRIVERTEX* v, uint32_t nVertices, const GRADIENT
     return TRUE;
 }
 
+int GetObject(HGDIOBJ obj, int size, void* out) {
+    if (!obj || !out) return 0;
+    if (obj->Kind == OBJ_BITMAP && size >= int(sizeof(BITMAP))) {
+        auto* bm = static_cast<BITMAP*>(out);
+        *bm = BITMAP();
+        if (obj->Image) {
+            bm->bmWidth = obj->Image->width();
+            bm->bmHeight = obj->Image->height();
+            bm->bmWidthBytes = LONG(obj->Image->bytesPerLine());
+            bm->bmBits = obj->Image->bits();
+        }
+        return int(sizeof(BITMAP));
+    }
+    if (obj->Kind == OBJ_FONT && size >= int(sizeof(LOGFONTW))) {
+        *static_cast<LOGFONTW*>(out) = obj->Log;
+        return int(sizeof(LOGFONTW));
+    }
+    return 0;
+}
+
+HBITMAP LoadBitmap(NativeUInt, int id) {
+    if (id != OBM_CHECKBOXES) return nullptr;
+    static HGDIOBJ boxes = [] {
+        // Row 0: check boxes, row 1: radio buttons, row 2: three-state boxes; columns: unchecked,
+        // checked, pushed unchecked, pushed checked.
+        auto* img = new QImage(4 * ClassicCheckBoxSize, 3 * ClassicCheckBoxSize, QImage::Format_RGB32);
+        img->fill(RefToQColor(GetSysColor(COLOR_BTNFACE)));
+        HGDIOBJ o = NewBitmapObject(img, true);
+        o->Shared = true;
+        HDC dc = CreateCompatibleDC(nullptr);
+        SelectObject(dc, o);
+        const UINT kinds[3] = {DFCS_BUTTONCHECK, DFCS_BUTTONRADIO, DFCS_BUTTON3STATE};
+        const UINT states[4] = {0, DFCS_CHECKED, DFCS_PUSHED, DFCS_PUSHED | DFCS_CHECKED};
+        for (int row = 0; row < 3; ++row)
+            for (int col = 0; col < 4; ++col) {
+                TRect r = Bounds(col * ClassicCheckBoxSize, row * ClassicCheckBoxSize, ClassicCheckBoxSize,
+                                 ClassicCheckBoxSize);
+                DrawFrameControl(dc, &r, DFC_BUTTON, kinds[row] | states[col]);
+            }
+        dc->Bitmap = nullptr;
+        DeleteDC(dc);
+        return o;
+    }();
+    return boxes;
+}
+
 BOOL DrawIconEx(HDC dc, int x, int y, HICON icon, int w, int h, UINT, HBRUSH, UINT) {
     if (!dc || !icon || !icon->Image || !dc->Prepare()) return FALSE;
     const QImage& img = *icon->Image;
@@ -1332,6 +1388,25 @@ BOOL GetTextMetrics(HDC dc, TEXTMETRICW* tm) {
     // The platform's flag is set for variable pitch fonts.
     tm->tmPitchAndFamily = QFontInfo(f->Font).fixedPitch() ? 0 : 1;
     return TRUE;
+}
+
+UINT GetOutlineTextMetrics(HDC dc, UINT size, OUTLINETEXTMETRICW* otm) {
+    if (!otm) return UINT(sizeof(OUTLINETEXTMETRICW));
+    (void)size;
+    HGDIOBJ f = CurrentFont(dc);
+    const QFontMetrics& fm = f->FontMetrics();
+    *otm = OUTLINETEXTMETRICW();
+    otm->otmSize = UINT(sizeof(OUTLINETEXTMETRICW));
+    GetTextMetrics(dc, &otm->otmTextMetrics);
+    GetCharSlope(dc, &otm->otmsCharSlopeRise, &otm->otmsCharSlopeRun);
+    otm->otmItalicAngle = f->Log.lfItalic ? -120 : 0;
+    otm->otmAscent = fm.ascent();
+    otm->otmDescent = fm.descent();
+    otm->otmsCapEmHeight = UINT(fm.capHeight());
+    otm->otmsXHeight = UINT(fm.xHeight());
+    otm->otmsUnderscoreSize = std::max(1, fm.lineWidth());
+    otm->otmsUnderscorePosition = -fm.underlinePos();
+    return otm->otmSize;
 }
 
 BOOL GetCharSlope(HDC dc, int* rise, int* run) {

@@ -23,6 +23,9 @@ QPainter* DCPainter(HDC dc);
 // The canvas that made the context, if any.
 TCanvas* DCCanvas(HDC dc);
 
+// A memory context over a copy of image (e.g. a grabbed widget, to read the pixels on screen).
+HDC CreateImageDC(const QImage& image);
+
 int SaveDC(HDC dc);
 BOOL RestoreDC(HDC dc, int saved); // saved < 0: relative to the current level
 
@@ -311,6 +314,22 @@ enum : uint32_t { GRADIENT_FILL_RECT_H = 0, GRADIENT_FILL_RECT_V = 1 };
 BOOL GradientFill(HDC dc, const TRIVERTEX* vertices, uint32_t nVertices, const GRADIENT_RECT* rects,
                   uint32_t nRects, uint32_t mode);
 
+struct BITMAP {
+    LONG bmType = 0;
+    LONG bmWidth = 0;
+    LONG bmHeight = 0;
+    LONG bmWidthBytes = 0;
+    WORD bmPlanes = 1;
+    WORD bmBitsPixel = 32;
+    void* bmBits = nullptr;
+};
+// The description of a bitmap (BITMAP) or font (LOGFONTW) handle; answers the bytes written, 0 on
+// a wrong kind.
+int GetObject(HGDIOBJ obj, int size, void* out);
+// System bitmaps: OBM_CHECKBOXES holds the classic check box and radio glyphs, 4 by 3 of them.
+enum : int { OBM_CHECKBOXES = 32759 };
+HBITMAP LoadBitmap(NativeUInt instance, int id);
+
 // Icons (an icon handle is a TIcon's or an image list's picture)
 BOOL DrawIcon(HDC dc, int x, int y, HICON icon);
 enum : UINT { DI_MASK = 1, DI_IMAGE = 2, DI_NORMAL = 3 };
@@ -343,6 +362,23 @@ struct TEXTMETRICW {
 using TEXTMETRIC = TEXTMETRICW;
 using TTextMetric = TEXTMETRICW;
 BOOL GetTextMetrics(HDC dc, TEXTMETRICW* tm);
+struct OUTLINETEXTMETRICW {
+    UINT otmSize = 0;
+    TEXTMETRICW otmTextMetrics;
+    int otmsCharSlopeRise = 1; // italic slope: rise over run
+    int otmsCharSlopeRun = 0;
+    int otmItalicAngle = 0; // tenths of a degree, negative leans right
+    UINT otmEMSquare = 2048;
+    int otmAscent = 0;
+    int otmDescent = 0;
+    UINT otmsCapEmHeight = 0;
+    UINT otmsXHeight = 0;
+    int otmsUnderscoreSize = 1;
+    int otmsUnderscorePosition = -1;
+};
+using TOutlineTextMetric = OUTLINETEXTMETRICW;
+// Fills otm when given; answers its size (0 on failure).
+UINT GetOutlineTextMetrics(HDC dc, UINT size, OUTLINETEXTMETRICW* otm);
 // The slope of italic characters (rise over run; 1/0 for upright fonts).
 BOOL GetCharSlope(HDC dc, int* rise, int* run);
 BOOL GetTextExtentPoint32(HDC dc, const String& text, TSize* size);

@@ -347,6 +347,26 @@ TEST(ClassicLook, FrameControlsAndFrame3D) {
     EXPECT_EQ(f.Count(clBlue), 11);
 }
 
+TEST(ClassicLook, SystemCheckBoxBitmapAndFontSlope) {
+    HBITMAP boxes = LoadBitmap(0, OBM_CHECKBOXES);
+    BITMAP bm;
+    ASSERT_EQ(GetObject(boxes, sizeof(bm), &bm), int(sizeof(bm)));
+    EXPECT_EQ(bm.bmWidth / 4, ClassicCheckBoxSize);
+    EXPECT_EQ(bm.bmHeight, 3 * ClassicCheckBoxSize);
+    DeleteObject(boxes); // a system bitmap stays
+    EXPECT_EQ(LoadBitmap(0, OBM_CHECKBOXES), boxes);
+
+    TestBoard b(10, 10);
+    OUTLINETEXTMETRICW otm;
+    EXPECT_GT(GetOutlineTextMetrics(b.DC(), sizeof(otm), &otm), 0u);
+    EXPECT_EQ(otm.otmsCharSlopeRun, 0);
+    b.C()->Font()->SetStyle({fsItalic});
+    b.C()->TextWidth("x"); // selects the font
+    GetOutlineTextMetrics(b.DC(), sizeof(otm), &otm);
+    EXPECT_GT(otm.otmsCharSlopeRun, 0);
+    EXPECT_GT(otm.otmsCharSlopeRise, otm.otmsCharSlopeRun);
+}
+
 // ---------------------------------------------------------------------------------------------
 TEST(Blits, CopyModesAndConstantAlpha) {
     TestBoard src(4, 4), dst(4, 4);
@@ -365,6 +385,14 @@ TEST(Blits, CopyModesAndConstantAlpha) {
     EXPECT_EQ(dst.At(0, 0), clBlack);
     EXPECT_EQ(dst.At(3, 0), clRed);
     EXPECT_NE(copied, before);
+
+    // Reading pixels from a copy of another picture (a grabbed window).
+    HDC shot = CreateImageDC(src.Bmp.Image());
+    TestBoard copy(4, 4);
+    BitBlt(copy.DC(), 0, 0, 4, 4, shot, 0, 0, SRCCOPY);
+    EXPECT_EQ(copy.Count(clBlack), 8);
+    EXPECT_EQ(GetPixel(shot, 0, 0), COLORREF(0));
+    DeleteDC(shot);
 
     TestBoard grey(2, 2);
     BLENDFUNCTION bf;

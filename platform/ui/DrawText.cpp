@@ -31,14 +31,25 @@ QString StripPrefix(const QString& s, int& marked) {
     return out;
 }
 
+// The longest n for which fits(n) holds, fits being monotonic (true up to some n); -1 if none.
+template <class F> int LongestFitting(int maxN, F&& fits) {
+    int lo = 0, hi = maxN, best = -1;
+    while (lo <= hi) {
+        const int mid = (lo + hi) / 2;
+        if (fits(mid))
+            best = mid, lo = mid + 1;
+        else
+            hi = mid - 1;
+    }
+    return best;
+}
+
 // Shortens text with "..." at the end until it fits width.
 QString EndEllipsis(const QFontMetrics& fm, const QString& s, int width, int tab) {
     if (TextLineWidth(fm, s, tab) <= width) return s;
-    for (int n = int(s.size()) - 1; n >= 0; --n) {
-        const QString t = s.left(n) + kEllipsis;
-        if (TextLineWidth(fm, t, tab) <= width) return t;
-    }
-    return kEllipsis;
+    const int n = LongestFitting(
+        int(s.size()) - 1, [&](int k) { return TextLineWidth(fm, s.left(k) + kEllipsis, tab) <= width; });
+    return n < 0 ? kEllipsis : s.left(n) + kEllipsis;
 }
 
 // Keeps the last path component and removes characters before it: "C:\a\...\file.txt".
@@ -47,11 +58,10 @@ QString PathEllipsis(const QFontMetrics& fm, const QString& s, int width, int ta
     const int sep = int(std::max(s.lastIndexOf('\\'), s.lastIndexOf('/')));
     if (sep < 0) return EndEllipsis(fm, s, width, tab);
     const QString head = s.left(sep), tail = s.mid(sep);
-    for (int n = int(head.size()) - 1; n >= 0; --n) {
-        const QString t = head.left(n) + kEllipsis + tail;
-        if (TextLineWidth(fm, t, tab) <= width) return t;
-    }
-    return kEllipsis + tail;
+    const int n = LongestFitting(int(head.size()) - 1, [&](int k) {
+        return TextLineWidth(fm, head.left(k) + kEllipsis + tail, tab) <= width;
+    });
+    return n < 0 ? kEllipsis + tail : head.left(n) + kEllipsis + tail;
 }
 
 // Breaks a paragraph into lines no wider than width, between words; a word wider than a line

@@ -30,6 +30,7 @@ struct TGdiObject {
     LOGFONTW Log;
     QFont Font;
     std::optional<QFontMetrics> Metrics;
+    std::optional<TEXTMETRICW> TextMetrics;
     // bitmap / icon
     QImage* Image = nullptr;
     std::unique_ptr<QImage> OwnImage;

@@ -1371,6 +1371,10 @@ BOOL DrawIcon(HDC dc, int x, int y, HICON icon) {
 BOOL GetTextMetrics(HDC dc, TEXTMETRICW* tm) {
     if (!tm) return FALSE;
     HGDIOBJ f = CurrentFont(dc);
+    if (f->TextMetrics) {
+        *tm = *f->TextMetrics;
+        return TRUE;
+    }
     const QFontMetrics& fm = f->FontMetrics();
     *tm = TEXTMETRICW();
     tm->tmAscent = fm.ascent();
@@ -1387,6 +1391,7 @@ BOOL GetTextMetrics(HDC dc, TEXTMETRICW* tm) {
     tm->tmCharSet = f->Log.lfCharSet;
     // The platform's flag is set for variable pitch fonts.
     tm->tmPitchAndFamily = QFontInfo(f->Font).fixedPitch() ? 0 : 1;
+    f->TextMetrics = *tm;
     return TRUE;
 }
 

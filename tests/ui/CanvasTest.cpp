@@ -190,6 +190,26 @@ TEST(Canvas, ViewportOriginShiftsDrawingButNotTheClip) {
     EXPECT_EQ(p, Point(3, 3));
 }
 
+TEST(Canvas, MirroredMappingFlipsRectangles) {
+    Board b(20, 4);
+    HDC dc = b.C()->Handle();
+    SetMapMode(dc, MM_ANISOTROPIC);
+    SetWindowOrgEx(dc, 20, 0);
+    SetWindowExtEx(dc, -1, 1);
+    SetViewportExtEx(dc, 1, 1);
+    b.C()->Brush()->SetColor(clRed);
+    b.C()->FillRect(Rect(0, 0, 3, 4)); // the first three columns, seen from the right
+    EXPECT_EQ(b.Ink(), Rect(17, 0, 20, 4));
+    TPoint p{2, 0};
+    LPtoDP(dc, &p, 1);
+    EXPECT_EQ(p, Point(18, 0));
+    SetMapMode(dc, MM_TEXT);
+    SetWindowOrgEx(dc, 0, 0);
+    b.C()->Brush()->SetColor(clBlue);
+    b.C()->FillRect(Rect(0, 0, 1, 4));
+    EXPECT_EQ(b.At(0, 0), clBlue);
+}
+
 TEST(Canvas, TextMeasuresAndDrawsInsideItsExtent) {
     Board b(120, 30);
     b.C()->Font()->SetName("Tahoma");

@@ -193,6 +193,13 @@ TEST(DrawTextTest, EllipsesShortenToTheWidth) {
     EXPECT_TRUE(path.contains("...")) << path.toStdString();
     EXPECT_LE(b.C()->TextWidth(path), pw);
 
+    // A long text is shortened quickly too.
+    String longText = QString(20000, QChar('x'));
+    TRect lr(0, 0, 50, 20);
+    DrawText(dc, longText, -1, &lr, DT_SINGLELINE | DT_END_ELLIPSIS | DT_MODIFYSTRING);
+    EXPECT_LT(longText.size(), 20);
+    EXPECT_LE(b.C()->TextWidth(longText), 50);
+
     // Text that fits is left alone.
     String fits = QStringLiteral("ok");
     TRect fr(0, 0, 100, 20);

@@ -282,6 +282,7 @@ public:
     // CaseInsensitive selects indexes with or without ixCaseInsensitive.
     TIndexDef* FindIndexForFields(const String& Fields) const; // "No index for fields '%s'"
     TIndexDef* GetIndexForFields(const String& Fields, bool CaseInsensitive) const;
+    using TOwnedCollection::Update;
     void Update(); // asks the data set (UpdateIndexDefs)
     bool Updated() const { return FUpdated; }
     void SetUpdated(bool Value) { FUpdated = Value; }

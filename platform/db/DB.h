@@ -1373,6 +1373,23 @@ private:
 
 // ---------------------------------------------------------------------------------------------
 // TDataSet
+//
+// A descendant supplies the storage and the cursor:
+// - buffers: AllocRecordBuffer / FreeRecordBuffer hand out handles; InternalInitRecord clears
+//   one; Get/SetBookmarkData and Get/SetBookmarkFlag read and write a buffer's bookmark;
+// - cursor: IsCursorOpen, InternalOpen (field definitions, CreateFields when DefaultFields,
+//   BindFields(true), SetBookmarkSize), InternalClose (BindFields(false), DestroyFields when
+//   DefaultFields), InternalFirst / InternalLast (before the first / after the last record),
+//   GetRecord (gmCurrent, gmNext, gmPrior into a buffer, then GetCalcFields on it),
+//   InternalSetToRecord / InternalGotoBookmark;
+// - editing: InternalInsert, InternalPost (call the base for the required-field check; an
+//   insert appends when Eof() is set or the buffer's flag is bfEOF, else goes in front of the
+//   record its bookmark names), InternalCancel, InternalDelete, InternalRefresh;
+// - values: GetFieldData / SetFieldData (SetFieldData checks the state and ReadOnly, calls
+//   Field->Validate and sends deFieldChange outside dsCalcFields, dsFilter, dsNewValue and
+//   dsInternalCalc), GetRecordCount, GetRecNo, SetRecNo, BookmarkValid, CompareBookmarks.
+// A descendant overriding some GetFieldData / SetFieldData overloads should bring the others
+// into scope (`using TDataSet::GetFieldData;`).
 class TDataSet : public TComponent {
     KVT_CLASS(TDataSet, TComponent)
 public:

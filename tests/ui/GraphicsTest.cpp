@@ -251,6 +251,38 @@ TEST(DrawTextTest, OpaqueBackgroundAndPrefixUnderline) {
     EXPECT_GT(u.Count(clBlack), plain.Count(clBlack));
 }
 
+TEST(DrawTextTest, ExtTextOutAlignmentOpaqueAndClip) {
+    TestBoard b(100, 30);
+    HDC dc = b.DC();
+    TEXTMETRICW tm;
+    GetTextMetrics(dc, &tm);
+    const int w = b.C()->TextWidth("Abc");
+    // Right/baseline alignment puts the text's box left of and above the point.
+    SetBkMode(dc, OPAQUE);
+    SetBkColor(dc, RGB(0, 255, 0));
+    SetTextAlign(dc, TA_RIGHT | TA_BASELINE);
+    ExtTextOut(dc, 60, 20, 0, nullptr, QStringLiteral("Abc"));
+    EXPECT_EQ(b.Ink(), Rect(60 - w, 20 - tm.tmAscent, 60, 20 - tm.tmAscent + tm.tmHeight));
+
+    // Opaque fills the rectangle, clipped keeps to it.
+    TestBoard c(100, 30);
+    SetBkMode(c.DC(), TRANSPARENT);
+    SetBkColor(c.DC(), RGB(0, 255, 0));
+    const TRect r(10, 5, 20, 25);
+    ExtTextOut(c.DC(), 12, 8, ETO_OPAQUE | ETO_CLIPPED, &r, QStringLiteral("Wide text"));
+    EXPECT_EQ(c.Ink(), r);
+    EXPECT_GT(c.Count(clLime), 0);
+    // TA_UPDATECP draws at the current position and moves it.
+    TestBoard u(100, 30);
+    SetTextAlign(u.DC(), TA_UPDATECP);
+    MoveToEx(u.DC(), 5, 5);
+    ExtTextOut(u.DC(), 0, 0, 0, nullptr, QStringLiteral("Abc"));
+    TPoint cp;
+    GetCurrentPositionEx(u.DC(), &cp);
+    EXPECT_EQ(cp, Point(5 + w, 5));
+    EXPECT_GE(u.Ink().Left, 5);
+}
+
 // ---------------------------------------------------------------------------------------------
 TEST(ClassicLook, DrawEdgeRaisedPixels) {
     PinnedEdgeColors pin;
@@ -400,6 +432,20 @@ TEST(Blits, CopyModesAndConstantAlpha) {
     EXPECT_EQ(copy.Count(clBlack), 8);
     EXPECT_EQ(GetPixel(shot, 0, 0), COLORREF(0));
     DeleteDC(shot);
+
+    // A horizontal gradient from black to white, and pattern operations.
+    TestBoard g(5, 1);
+    TRIVERTEX vert[2];
+    vert[0].x = 0, vert[0].y = 0;
+    vert[1].x = 5, vert[1].y = 1, vert[1].Red = vert[1].Green = vert[1].Blue = 0xFF00;
+    GRADIENT_RECT gr{0, 1};
+    GradientFill(g.DC(), vert, 2, &gr, 1, GRADIENT_FILL_RECT_H);
+    EXPECT_EQ(g.At(0, 0), clBlack);
+    EXPECT_LT(GetRValue(ColorToRGB(g.At(1, 0))), GetRValue(ColorToRGB(g.At(3, 0))));
+    PatBlt(g.DC(), 0, 0, 5, 1, DSTINVERT);
+    EXPECT_EQ(g.At(0, 0), clWhite);
+    PatBlt(g.DC(), 0, 0, 2, 1, BLACKNESS);
+    EXPECT_EQ(g.At(1, 0), clBlack);
 
     TestBoard grey(2, 2);
     BLENDFUNCTION bf;

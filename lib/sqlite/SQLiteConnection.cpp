@@ -71,6 +71,11 @@ TSQLiteParsedSQL ParseSQLParams(const String& SQL) {
     return result;
 }
 
+void sqlite_detail::MissingParamError(const String& Name, int Index, TComponent* Component) {
+    if (Name.isEmpty()) DatabaseError(QStringLiteral("No value for parameter %1").arg(Index + 1), Component);
+    DatabaseErrorFmt(DBConsts::SParameterNotFound, {Name}, Component);
+}
+
 // ---------------------------------------------------------------------------------------------
 // TSQLiteConnection
 
@@ -189,7 +194,7 @@ int TSQLiteConnection::ExecSQL(const String& SQL, TParams* Params) {
             p = Params ? Params->ParamByName(parsed.Names[i]) : nullptr;
         else if (Params && int(i) < Params->Count())
             p = Params->Items(int(i));
-        if (!p) DatabaseErrorFmt(DBConsts::SParameterNotFound, {parsed.Names[i]}, this);
+        if (!p) MissingParamError(parsed.Names[i], int(i), this);
         values.push_back({p->Value(), p->DataType()});
     }
     return Execute(parsed.SQL, values, this);

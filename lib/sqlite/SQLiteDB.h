@@ -103,6 +103,7 @@ public:
     // the rows they inserted, updated or deleted.
     void ExecSQL();
     int RowsAffected() const { return FRowsAffected; }
+    TParams* PSGetParams() override { return FParams.get(); }
 
     bool IsSequenced() override { return true; }
     void SetRecNo(int Value) override;

@@ -55,6 +55,10 @@ void FieldTypeOfValue(const Variant& Raw, TSQLiteColumn& Column);
 // field when it cannot.
 Variant ConvertValue(const Variant& Raw, const TSQLiteColumn& Column);
 
+// "Parameter '%s' not found", or for a "?" (Index counts occurrences from 0) "No value for
+// parameter n".
+[[noreturn]] void MissingParamError(const String& Name, int Index, TComponent* Component);
+
 // ISO texts of dates and times.
 String DateTimeToIso(TDateTime Value, TFieldType DataType);
 bool TryIsoToDateTime(const String& Text, TDateTime& Value);

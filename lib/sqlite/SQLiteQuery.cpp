@@ -88,9 +88,7 @@ std::vector<TSQLiteBindValue> TSQLiteQuery::BindValues(const TSQLiteParsedSQL& P
             p = FParams->FindParam(Parsed.Names[i]);
         else if (int(i) < FParams->Count())
             p = FParams->Items(int(i));
-        if (!p)
-            DatabaseErrorFmt(DBConsts::SParameterNotFound, {Parsed.Names[i]},
-                             const_cast<TSQLiteQuery*>(this));
+        if (!p) MissingParamError(Parsed.Names[i], int(i), const_cast<TSQLiteQuery*>(this));
         values.push_back({p->Value(), p->DataType()});
     }
     return values;

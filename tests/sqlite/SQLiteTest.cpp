@@ -287,6 +287,15 @@ TEST_F(SQLiteTest, ParametersFollowTheText) {
     SetSQL("select name from people where age > :min and id = :nothere");
     EXPECT_EQ(query->ParamCount(), 2);
     EXPECT_EQ(DbErrorOf([&] { query->Open(); }), "Parameter 'nothere' not found");
+
+    // "?" takes the parameter at its position.
+    SetSQL("select name from people where age > ? and age < ?");
+    query->Params()->Clear();
+    query->Params()->CreateParam(ftInteger, "lo", ptInput)->SetAsInteger(40);
+    EXPECT_EQ(DbErrorOf([&] { query->Open(); }), "No value for parameter 2");
+    query->Params()->CreateParam(ftInteger, "hi", ptInput)->SetAsInteger(50);
+    query->Open();
+    EXPECT_EQ(query->FieldByName("name")->AsString(), "Boris");
 }
 
 TEST_F(SQLiteTest, ExecSQLCountsRowsAndRefreshSeesThem) {

@@ -149,6 +149,7 @@ TBitmap::TBitmap(int width, int height) : TBitmap() {
 
 TBitmap::~TBitmap() {
     FCanvas.reset();
+    ForgetImage(FImage.get());
     if (FHandle) {
         FHandle->Image = nullptr;
         FHandle->Shared = false;

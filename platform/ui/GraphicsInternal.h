@@ -115,3 +115,5 @@ void DrawTextLine(HDC dc, int x, int y, const QString& s, int tabWidth, bool rtl
 HGDIOBJ CurrentFont(HDC dc);
 // Ends every on-demand painter working on image (before the image is changed directly).
 void SuspendPaintersOn(const QImage* image);
+// Detaches every context from image (the image is going away).
+void ForgetImage(const QImage* image);

@@ -283,6 +283,14 @@ void SuspendPaintersOn(const QImage* image) {
         if (dc->Image == image) dc->SuspendPainter();
 }
 
+void ForgetImage(const QImage* image) {
+    for (TDeviceContext* dc : LiveDCs())
+        if (dc->Image == image) {
+            dc->EndPainter();
+            dc->Bitmap = nullptr;
+        }
+}
+
 void TDeviceContext::EndPainter() {
     if (Painter && OwnsPainter) {
         Painter->end();

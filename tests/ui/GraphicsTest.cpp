@@ -425,6 +425,17 @@ TEST(Blits, CopyModesAndConstantAlpha) {
     EXPECT_EQ(dst.At(3, 0), clRed);
     EXPECT_NE(copied, before);
 
+    // A bitmap selected into a memory context; the context outlives the bitmap safely.
+    HDC mem = CreateCompatibleDC(nullptr);
+    {
+        TBitmap sel(3, 3);
+        SelectObject(mem, sel.Handle());
+        PatBlt(mem, 0, 0, 3, 3, BLACKNESS);
+        EXPECT_EQ(sel.Canvas()->Pixels(1, 1), clBlack);
+    }
+    EXPECT_EQ(PatBlt(mem, 0, 0, 3, 3, WHITENESS), FALSE);
+    DeleteDC(mem);
+
     // Reading pixels from a copy of another picture (a grabbed window).
     HDC shot = CreateImageDC(src.Bmp.Image());
     TestBoard copy(4, 4);

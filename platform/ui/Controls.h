@@ -43,8 +43,7 @@ enum TShiftStateItem {
     ssDouble,
     ssTouch,
     ssPen,
-    ssCommand,
-    ssHorizontal
+    ssCommand
 };
 using TShiftState = TSet<TShiftStateItem>;
 

@@ -253,7 +253,8 @@ bool DeliverInputEvent(HWND hWnd, TMessage& Message) {
     QEvent* prev = gDelivering;
     gDelivering = send;
     send->setAccepted(true);
-    static_cast<QObject*>(target)->event(send);
+    // Through the application, so that the widget's own filters (scroll-area viewports) run.
+    QCoreApplication::sendEvent(target, send);
     gDelivering = prev;
     return true;
 }

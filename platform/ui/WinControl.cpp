@@ -802,6 +802,9 @@ void TWinControl::Dispatch(TMessage& Message) {
     case CM_INVALIDATE:
         CMInvalidate(Message);
         return;
+    case CM_FOCUSCHANGED:
+        Broadcast(Message);
+        return;
     }
     TControl::Dispatch(Message);
 }

@@ -976,6 +976,7 @@ public:
     TField* Field = nullptr;
 
 private:
+    friend class TMTAggregatesEh;
     bool FActive = false;
     std::unique_ptr<TDataSetExprParserEh> FAggrExpr;
     TFieldType FDataType = ftUnknown;
@@ -997,6 +998,8 @@ public:
     void Recalc();
     TRecordsViewEh* View() const { return FOwner; }
     TPersistent* GetOwner() override;
+    // The item made for an aggregate field of the data set (nullptr when none).
+    TMTAggregateEh* ItemForField(TField* Field) const;
 
 private:
     bool FActive = false;
@@ -1085,6 +1088,9 @@ public:
 
     virtual bool IsRecordInView(TMemoryRecordEh* Rec, int Index, TMemRecViewEh* Node);
     int CompareRecords(TMemoryRecordEh* Rec1, TMemoryRecordEh* Rec2);
+    // The comparison by an order-by list's columns (Nulls first, DESC reversing, texts by the
+    // user-locale comparison): used when no OnCompareRecords handler is set.
+    static int CompareRecordsByOrderBy(TMemoryRecordEh* Rec1, TMemoryRecordEh* Rec2, TOrderByList* OrderBy);
     void RegisterNotificator(TRecordsListNotificatorEh* AObject) override;
     void UnregisterNotificator(TRecordsListNotificatorEh* AObject) override;
     virtual void ViewDataEvent(TMemoryRecordEh* MemRec, int Index, TRecordsListNotification Action);
@@ -1112,7 +1118,7 @@ protected:
 
 private:
     int FindInsertPosition(TMemoryRecordEh* Rec, int Hint);
-    int FindRow(TMemoryRecordEh* Rec) const;
+    int FindRow(TMemoryRecordEh* Rec, int ListIndex) const;
     TMemRecViewEh* NewRow(TMemoryRecordEh* Rec);
     void FreeRows();
     void QuickSortRows(int L, int R);

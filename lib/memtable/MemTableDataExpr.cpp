@@ -1,0 +1,505 @@
+// The filter and aggregate expression evaluator: walks the node tree of the data-set layer's
+// expression parser for one record, or over the accountable rows of a records view.
+#include "lib/memtable/MemTableDataEh.h"
+
+#include "lib/toolscore/PlatformEh.h"
+#include "platform/db/DB.h"
+#include "platform/db/FilterExpr.h"
+#include "platform/rtl/SysUtils.h"
+
+#include <QStringList>
+#include <cmath>
+
+namespace {
+
+[[noreturn]] void OperatorNotSupported(const TExprNode* Node) {
+    throw Exception(Format(QStringLiteral("Operator <%d:%d> not supported."),
+                           {int(Node->NodeClass), int(Node->Operator)}));
+}
+
+[[noreturn]] void ArgCountError(const String& Name) {
+    throw Exception(Format(QStringLiteral("Incorrect number of arguments in function <%s>"), {Name}));
+}
+
+bool IsText(const Variant& V) {
+    const TVarType t = V.VType();
+    return t == varString || t == varUString || t == varOleStr;
+}
+
+bool IsWideText(const Variant& V) {
+    const TVarType t = V.VType();
+    return t == varUString || t == varOleStr;
+}
+
+// The kinds an aggregate counts as numbers.
+bool IsAggrNumber(const Variant& V) {
+    switch (V.VType()) {
+    case varSmallint:
+    case varInteger:
+    case varSingle:
+    case varDouble:
+    case varCurrency:
+    case varDate:
+    case varBoolean:
+    case varShortInt:
+    case varByte:
+    case varWord:
+    case varLongWord:
+    case varInt64:
+        return true;
+    default:
+        return false;
+    }
+}
+
+// Compares two values as texts with the user-locale comparison; Null reads as an empty text.
+int CompareAsTexts(const Variant& L, const Variant& R, bool IgnoreCase, int Partial) {
+    if (IsWideText(L) || IsWideText(R) || !IsText(L) || !IsText(R))
+        return LocaleCompareWideStrN(VarToStr(L), VarToStr(R), IgnoreCase, Partial);
+    return LocaleCompareStrN(L.AsAnsiString(), R.AsAnsiString(), IgnoreCase, Partial);
+}
+
+bool RelationHolds(TCANOperator Op, int Cmp) {
+    switch (Op) {
+    case coEQ:
+        return Cmp == 0;
+    case coNE:
+        return Cmp != 0;
+    case coGT:
+        return Cmp > 0;
+    case coLT:
+        return Cmp < 0;
+    case coGE:
+        return Cmp >= 0;
+    case coLE:
+        return Cmp <= 0;
+    default:
+        return false;
+    }
+}
+
+// Platform variant comparison: Null equals only Null and orders below every other value.
+bool VariantRelationHolds(TCANOperator Op, const Variant& L, const Variant& R) {
+    const bool ln = L.IsNull() || L.IsEmpty(), rn = R.IsNull() || R.IsEmpty();
+    if (ln || rn) {
+        const int cmp = (ln && rn) ? 0 : (ln ? -1 : 1);
+        return RelationHolds(Op, cmp);
+    }
+    switch (Op) {
+    case coEQ:
+        return L == R;
+    case coNE:
+        return L != R;
+    case coGT:
+        return L > R;
+    case coLT:
+        return L < R;
+    case coGE:
+        return L >= R;
+    case coLE:
+        return L <= R;
+    default:
+        return false;
+    }
+}
+
+// Copy(S, Index, Count) with a 1-based index, tolerant of out-of-range arguments.
+String CopyText(const String& S, Int64 Index, Int64 Count) {
+    if (Index < 1) Index = 1;
+    if (Count <= 0 || Index > S.size()) return String();
+    return S.mid(int(Index - 1), int(std::min<Int64>(Count, S.size())));
+}
+
+String TrimChar(const String& S, QChar C, bool Left, bool Right) {
+    int b = 0, e = int(S.size());
+    if (Left)
+        while (b < e && S[b] == C)
+            ++b;
+    if (Right)
+        while (e > b && S[e - 1] == C)
+            --e;
+    return S.mid(b, e - b);
+}
+
+} // namespace
+
+struct TDataSetExprParserEh::Ctx {
+    TMemoryRecordEh* Rec = nullptr;
+    TRecordsViewEh* View = nullptr;
+};
+
+TDataSetExprParserEh::TDataSetExprParserEh(TDataSet* ADataSet, TDataSetExprParserTypeEh ExprParserType)
+    : FDataSet(ADataSet), FExprParserType(ExprParserType) {}
+
+TDataSetExprParserEh::~TDataSetExprParserEh() = default;
+
+TFilterOptions TDataSetExprParserEh::FilterOptions() const {
+    return FDataSet ? FDataSet->FilterOptions() : FFilterOptions;
+}
+
+void TDataSetExprParserEh::ParseExpression(const String& Expr) {
+    TParserOptions opts{poExtSyntax};
+    if (FExprParserType == dsptAggregateEh) opts.Include(poAggregate);
+    // A syntax error leaves the previous tree in place.
+    TExprParser parser(FDataSet, Expr, FilterOptions(), opts);
+    FRoot = parser.TakeRoot();
+    FFieldPos.clear();
+    FFieldPosStruct = nullptr;
+}
+
+bool TDataSetExprParserEh::IsCurRecordInFilter(TMemoryRecordEh* Rec) {
+    if (!FRoot) return false;
+    Ctx c;
+    c.Rec = Rec;
+    const Variant v = EvalNode(FRoot.get(), c);
+    // Null (an unknown result) is not in the filter.
+    if (v.IsNull() || v.IsEmpty()) return false;
+    return v.AsBoolean();
+}
+
+Variant TDataSetExprParserEh::CalcAggregateValue(TRecordsViewEh* RecordsView) {
+    if (!FRoot) return Variant(false);
+    Ctx c;
+    c.View = RecordsView;
+    return EvalNode(FRoot.get(), c);
+}
+
+Variant TDataSetExprParserEh::Evaluate(TMemoryRecordEh* Rec) {
+    if (!FRoot) return Null();
+    Ctx c;
+    c.Rec = Rec;
+    return EvalNode(FRoot.get(), c);
+}
+
+Variant TDataSetExprParserEh::FieldValue(const TExprNode* Node, Ctx& C) {
+    TMemoryRecordEh* rec = C.Rec;
+    if (!rec && C.View) {
+        const int n = C.View->AccountableItemsCount();
+        if (n == 0) return Null();
+        rec = C.View->AccountableRecord(std::clamp(FAggrPos, 0, n - 1));
+    }
+    if (rec && rec->DataStruct()) {
+        const TMTDataStructEh* ds = rec->DataStruct();
+        if (ds != FFieldPosStruct || ds->Version() != FFieldPosVersion) {
+            FFieldPos.clear();
+            FFieldPosStruct = ds;
+            FFieldPosVersion = ds->Version();
+        }
+        auto it = FFieldPos.find(Node);
+        if (it == FFieldPos.end()) it = FFieldPos.emplace(Node, ds->FieldIndex(Node->Name)).first;
+        if (it->second >= 0) return rec->GetDataValue(it->second, dvvValueEh);
+        // Not a stored column (a calculated or lookup field): the data set answers for its
+        // current record.
+        if (FDataSet) return FDataSet->FieldValues(Node->Name);
+        DatabaseErrorFmt(QStringLiteral("Field '%s' not found"), {Node->Name});
+    }
+    if (FDataSet && !C.View) return FDataSet->FieldValues(Node->Name);
+    return Null();
+}
+
+Variant TDataSetExprParserEh::EvalNode(const TExprNode* Node, Ctx& C) {
+    if (!Node) return Null();
+    switch (Node->NodeClass) {
+    case nodeFIELD:
+        return FieldValue(Node, C);
+    case nodeCONST:
+        return Node->Value;
+    case nodeUNARY: {
+        const Variant v = EvalNode(Node->Left.get(), C);
+        switch (Node->Operator) {
+        case coISBLANK:
+        case coNOTBLANK: {
+            const bool blank = IsText(v) ? VarToStr(v).isEmpty() : (v.IsNull() || v.IsEmpty());
+            return Variant(Node->Operator == coISBLANK ? blank : !blank);
+        }
+        case coNOT:
+            if (v.IsNull() || v.IsEmpty()) return Null();
+            return Variant(!v.AsBoolean());
+        case coUPPER:
+        case coLOWER:
+            if (v.IsNull() || v.IsEmpty()) return Null();
+            return Variant(Node->Operator == coUPPER ? AnsiUpperCase(VarToStr(v))
+                                                     : AnsiLowerCase(VarToStr(v)));
+        default:
+            OperatorNotSupported(Node);
+        }
+    }
+    case nodeBINARY: {
+        switch (Node->Operator) {
+        case coEQ:
+        case coNE:
+        case coGT:
+        case coLT:
+        case coGE:
+        case coLE: {
+            const Variant l = EvalNode(Node->Left.get(), C);
+            const Variant r = EvalNode(Node->Right.get(), C);
+            if (IsText(l) || IsText(r))
+                return Variant(RelationHolds(
+                    Node->Operator, CompareAsTexts(l, r, FilterOptions().Contains(foCaseInsensitive), 0)));
+            return Variant(VariantRelationHolds(Node->Operator, l, r));
+        }
+        case coAND:
+        case coOR: {
+            const Variant l = EvalNode(Node->Left.get(), C);
+            const Variant r = EvalNode(Node->Right.get(), C);
+            return Node->Operator == coAND ? VarAnd(l, r) : VarOr(l, r);
+        }
+        case coADD: {
+            const Variant l = EvalNode(Node->Left.get(), C);
+            const Variant r = EvalNode(Node->Right.get(), C);
+            if (l.IsNull() && r.IsNull()) return Null();
+            if (IsText(l) || IsText(r)) return Variant(VarToStr(l) + VarToStr(r));
+            return l + r;
+        }
+        case coSUB:
+            return EvalNode(Node->Left.get(), C) - EvalNode(Node->Right.get(), C);
+        case coMUL:
+            return EvalNode(Node->Left.get(), C) * EvalNode(Node->Right.get(), C);
+        case coDIV:
+            return EvalNode(Node->Left.get(), C) / EvalNode(Node->Right.get(), C);
+        case coLIKE: {
+            const Variant l = EvalNode(Node->Left.get(), C);
+            const Variant r = EvalNode(Node->Right.get(), C);
+            return Variant(LikeMatch(VarToStr(l), VarToStr(r), FilterOptions().Contains(foCaseInsensitive)));
+        }
+        case coIN: {
+            const Variant l = EvalNode(Node->Left.get(), C);
+            std::vector<Variant> items;
+            items.reserve(Node->Args.size());
+            for (const auto& a : Node->Args)
+                items.push_back(EvalNode(a.get(), C));
+            for (const Variant& item : items)
+                if (VariantRelationHolds(coEQ, l, item)) return Variant(true);
+            return Variant(false);
+        }
+        default:
+            OperatorNotSupported(Node);
+        }
+    }
+    case nodeCOMPARE: {
+        const Variant l = EvalNode(Node->Left.get(), C);
+        const Variant r = EvalNode(Node->Right.get(), C);
+        switch (Node->Operator) {
+        case coEQ:
+        case coNE:
+            return Variant(RelationHolds(Node->Operator,
+                                         CompareAsTexts(l, r, Node->CaseInsensitive, Node->PartialLength)));
+        case coLIKE:
+            return Variant(LikeMatch(VarToStr(l), VarToStr(r), Node->CaseInsensitive));
+        default:
+            OperatorNotSupported(Node);
+        }
+    }
+    case nodeFUNC:
+        if (Node->Operator != coNOTDEFINED && Node->Operator != coFUNC2) OperatorNotSupported(Node);
+        return EvalFunc(Node, C);
+    case nodeLISTELEM:
+        // Lists are read by their IN or function node; a stray element is true.
+        return Variant(true);
+    default:
+        return Null();
+    }
+}
+
+Variant TDataSetExprParserEh::EvalFunc(const TExprNode* Node, Ctx& C) {
+    const String& name = Node->Name;
+    const String upper = name.toUpper();
+    static const QStringList aggregates = {QStringLiteral("SUM"), QStringLiteral("AVG"),
+                                           QStringLiteral("MIN"), QStringLiteral("MAX"),
+                                           QStringLiteral("COUNT")};
+    if (aggregates.contains(upper)) return EvalAggregate(Node, upper, C);
+
+    const size_t argc = Node->Args.size();
+    // Each call evaluates its own arguments, so nested calls never see another call's list.
+    std::vector<Variant> args;
+    args.reserve(argc);
+    auto evalArgs = [&] {
+        for (const auto& a : Node->Args)
+            args.push_back(EvalNode(a.get(), C));
+    };
+
+    if (upper == QLatin1String("SUBSTRING")) {
+        if (argc != 2 && argc != 3) ArgCountError(name);
+        evalArgs();
+        if (args[0].IsNull() || args[0].IsEmpty()) return Null();
+        const String s = VarToStr(args[0]);
+        const Int64 from = args[1].AsInt64();
+        const Int64 count = argc == 3 ? args[2].AsInt64() : Int64(s.size());
+        return Variant(CopyText(s, from, count));
+    }
+    if (upper == QLatin1String("UPPER") || upper == QLatin1String("LOWER")) {
+        if (argc != 1) ArgCountError(name);
+        evalArgs();
+        if (args[0].IsNull() || args[0].IsEmpty()) return Null();
+        const String s = VarToStr(args[0]);
+        return Variant(upper == QLatin1String("UPPER") ? AnsiUpperCase(s) : AnsiLowerCase(s));
+    }
+    if (upper == QLatin1String("TRIM") || upper == QLatin1String("TRIMLEFT") ||
+        upper == QLatin1String("TRIMRIGHT")) {
+        if (argc != 1 && argc != 2) ArgCountError(name);
+        evalArgs();
+        if (args[0].IsNull() || args[0].IsEmpty()) return Null();
+        const String s = VarToStr(args[0]);
+        QChar ch = QLatin1Char(' ');
+        if (argc == 2) {
+            const String t = VarToStr(args[1]);
+            // Only a one-character text names the character to trim.
+            if (t.size() != 1) return Variant(s);
+            ch = t[0];
+        }
+        const bool left = upper != QLatin1String("TRIMRIGHT");
+        const bool right = upper != QLatin1String("TRIMLEFT");
+        return Variant(TrimChar(s, ch, left, right));
+    }
+    if (upper == QLatin1String("YEAR") || upper == QLatin1String("MONTH") || upper == QLatin1String("DAY") ||
+        upper == QLatin1String("HOUR") || upper == QLatin1String("MINUTE") ||
+        upper == QLatin1String("SECOND")) {
+        if (argc != 1) ArgCountError(name);
+        evalArgs();
+        if (args[0].IsNull() || args[0].IsEmpty()) return Null();
+        const TDateTime d = VarToDateTime(args[0]);
+        Word y, m, dd, h, mi, s, ms;
+        DecodeDate(d, y, m, dd);
+        DecodeTime(d, h, mi, s, ms);
+        if (upper == QLatin1String("YEAR")) return Variant(int(y));
+        if (upper == QLatin1String("MONTH")) return Variant(int(m));
+        if (upper == QLatin1String("DAY")) return Variant(int(dd));
+        if (upper == QLatin1String("HOUR")) return Variant(int(h));
+        if (upper == QLatin1String("MINUTE")) return Variant(int(mi));
+        return Variant(int(s));
+    }
+    if (upper == QLatin1String("GETDATE")) {
+        if (argc != 0) ArgCountError(name);
+        return VarFromDateTime(Now());
+    }
+    if (upper == QLatin1String("DATE") || upper == QLatin1String("TIME")) {
+        if (argc != 1) ArgCountError(name);
+        evalArgs();
+        if (args[0].IsNull() || args[0].IsEmpty()) return Null();
+        const TDateTime d = VarToDateTime(args[0]);
+        const double datePart = std::trunc(d);
+        return VarFromDateTime(upper == QLatin1String("DATE") ? datePart : std::fabs(d - datePart));
+    }
+    throw Exception(Format(QStringLiteral("Unsupported function: %s"), {name}));
+}
+
+Variant TDataSetExprParserEh::EvalAggregate(const TExprNode* Node, const String& Name, Ctx& C) {
+    const size_t argc = Node->Args.size();
+    const bool countAll = Name == QLatin1String("COUNT") && argc == 0;
+    if (!countAll && argc != 1) ArgCountError(Node->Name);
+    if (!C.View) return Null();
+    const int rows = C.View->AccountableItemsCount();
+    if (countAll) return Variant(rows);
+    // COUNT over no rows is 0; every other aggregate is Null.
+    if (rows == 0) return Name == QLatin1String("COUNT") ? Variant(0) : Null();
+
+    const TExprNode* arg = Node->Args[0].get();
+    Ctx rowCtx;
+    rowCtx.View = C.View;
+    const bool isSum = Name == QLatin1String("SUM"), isAvg = Name == QLatin1String("AVG");
+    const bool isMin = Name == QLatin1String("MIN"), isMax = Name == QLatin1String("MAX");
+    Variant acc = isMin || isMax ? Null() : Variant(0);
+    Int64 count = 0;
+    for (int i = 0; i < rows; ++i) {
+        FAggrPos = i;
+        const Variant v = EvalNode(arg, rowCtx);
+        if (v.IsNull() || v.IsEmpty()) continue;
+        if (isSum || isAvg) {
+            if (!IsAggrNumber(v)) continue;
+            acc = count == 0 ? v : acc + v;
+            ++count;
+        } else if (isMin || isMax) {
+            // Both skip Nulls; texts compare with the user-locale comparison.
+            if (acc.IsNull()) {
+                acc = v;
+                continue;
+            }
+            int cmp;
+            if (IsText(v) || IsText(acc))
+                cmp = CompareAsTexts(v, acc, false, 0);
+            else
+                cmp = v < acc ? -1 : (v > acc ? 1 : 0);
+            if ((isMin && cmp < 0) || (isMax && cmp > 0)) acc = v;
+        } else {
+            ++count;
+        }
+    }
+    if (Name == QLatin1String("COUNT")) return Variant(int(count));
+    if (isAvg) {
+        // The mean of the numeric values; no numeric value gives Null.
+        if (count == 0) return Null();
+        return Variant(acc.AsDouble() / double(count));
+    }
+    return acc;
+}
+
+// ---------------------------------------------------------------------------------------------
+// LIKE
+
+int TDataSetExprParserEh::WildPos(const String& Text, const String& Segment) {
+    if (!Segment.contains(QLatin1Char('_'))) return int(Text.indexOf(Segment)) + 1;
+    const int n = int(Text.size()), m = int(Segment.size());
+    for (int p = 0; p + m <= n; ++p) {
+        bool ok = true;
+        for (int k = 0; k < m && ok; ++k)
+            ok = Segment[k] == QLatin1Char('_') || Segment[k] == Text[p + k];
+        if (ok) return p + 1;
+    }
+    return 0;
+}
+
+bool TDataSetExprParserEh::LikeMatch(const String& AValue, const String& APattern, bool IgnoreCase) {
+    if (AValue == APattern) return true;
+    String pattern = APattern;
+    auto collapse = [&pattern](const char* from) {
+        const QLatin1String f(from);
+        while (pattern.contains(f))
+            pattern.replace(f, QStringLiteral("%"));
+    };
+    collapse("%%");
+    collapse("_%");
+    collapse("%_");
+    if (pattern == QLatin1String("%")) return true;
+    if (pattern.isEmpty() || AValue.isEmpty()) return false;
+    String value = AValue;
+    if (IgnoreCase) {
+        value = AnsiUpperCase(value);
+        pattern = AnsiUpperCase(pattern);
+    }
+    const int n = int(value.size()), m = int(pattern.size());
+    int i = 0, j = 0;
+    while (i < n && j < m) {
+        const QChar p = pattern[j];
+        // The wildcard is tested before equality, so a literal "%" in the value is not taken
+        // for the pattern's wildcard.
+        if (p == QLatin1Char('%')) {
+            const int next = int(pattern.indexOf(QLatin1Char('%'), j + 1));
+            const String segment = pattern.mid(j + 1, next < 0 ? -1 : next - j - 1);
+            if (next < 0) {
+                if (segment.isEmpty()) return true;
+                const int len = int(segment.size());
+                // The last segment must fit in what is left of the value.
+                if (n - i < len) return false;
+                for (int k = 0; k < len; ++k)
+                    if (segment[k] != QLatin1Char('_') && segment[k] != value[n - len + k]) return false;
+                return true;
+            }
+            const int k = WildPos(value.mid(i), segment);
+            if (k == 0) return false;
+            i += k - 1 + int(segment.size());
+            j = next;
+            continue;
+        }
+        if (p == QLatin1Char('_') || p == value[i]) {
+            ++i;
+            ++j;
+            continue;
+        }
+        return false;
+    }
+    if (i < n) return false;
+    // The value is used up: only a lone "%" may remain of the pattern.
+    if (j < m) return j == m - 1 && pattern[j] == QLatin1Char('%');
+    return true;
+}

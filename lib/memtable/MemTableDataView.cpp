@@ -1,0 +1,765 @@
+// The records view: the filtered, ordered rows (flat or as a record tree) a memory table reads,
+// kept in step with the store event by event, and its aggregates.
+#include "lib/memtable/MemTableDataEh.h"
+
+#include "lib/toolscore/PlatformEh.h"
+#include "platform/db/DB.h"
+#include "platform/rtl/SysUtils.h"
+
+#include <QStringList>
+#include <algorithm>
+
+namespace {
+[[noreturn]] void ListIndexError(int Index) {
+    throw EListError(Format(QStringLiteral("List index out of bounds (%d)"), {Index}));
+}
+
+bool IsTextType(TVarType t) {
+    return t == varString || t == varUString || t == varOleStr;
+}
+
+const Variant& ValueRef(TMemoryRecordEh* Rec, int FieldIndex, Variant& Tmp) {
+    const TRecDataValues& d = Rec->Data();
+    if (FieldIndex >= 0 && size_t(FieldIndex) < d.size()) return d[size_t(FieldIndex)];
+    Tmp = Null();
+    return Tmp;
+}
+} // namespace
+
+// ---------------------------------------------------------------------------------------------
+// TRecordsViewOrderByList
+
+int TRecordsViewOrderByList::ResolveFieldIndex(const String& FieldName) {
+    TMemTableDataEh* md = FRecordsView ? FRecordsView->MemTableData() : nullptr;
+    return md ? md->DataStruct()->FieldIndex(FieldName) : -1;
+}
+
+// ---------------------------------------------------------------------------------------------
+// TMTAggregateEh / TMTAggregatesEh
+
+TMTAggregateEh::TMTAggregateEh(TCollection* Collection) : TCollectionItem(Collection) {}
+
+TMTAggregateEh::~TMTAggregateEh() {
+    Field = nullptr;
+}
+
+TMTAggregatesEh* TMTAggregateEh::Aggregates() const {
+    return static_cast<TMTAggregatesEh*>(Collection());
+}
+
+void TMTAggregateEh::Reset() {
+    FInUse = false;
+    FValueObsolete = false;
+    TMTAggregatesEh* aggs = Aggregates();
+    TRecordsViewEh* view = aggs ? aggs->View() : nullptr;
+    TDataSet* ds = view ? view->DataSet() : nullptr;
+    if (ds && ds->Active() && FActive && !FExpression.isEmpty() && aggs->Active()) {
+        if (!FAggrExpr) FAggrExpr = std::make_unique<TDataSetExprParserEh>(ds, dsptAggregateEh);
+        FAggrExpr->ParseExpression(FExpression);
+        FDataType = ftFloat;
+        FInUse = true;
+        FValueObsolete = true;
+    } else {
+        FValue = Null();
+    }
+}
+
+void TMTAggregateEh::Recalc() {
+    // Computed on the next read: a burst of changes costs one pass over the rows.
+    if (FInUse)
+        FValueObsolete = true;
+    else
+        FValue = Null();
+}
+
+Variant TMTAggregateEh::Value() {
+    if (FValueObsolete) {
+        FValueObsolete = false;
+        TMTAggregatesEh* aggs = Aggregates();
+        try {
+            FValue = FInUse && aggs ? FAggrExpr->CalcAggregateValue(aggs->View()) : Null();
+        } catch (...) {
+            FValue = Null();
+            throw;
+        }
+    }
+    return FValue;
+}
+
+void TMTAggregateEh::SetActive(bool Value) {
+    if (Value == FActive) return;
+    FActive = Value;
+    TMTAggregatesEh* aggs = Aggregates();
+    TRecordsViewEh* view = aggs ? aggs->View() : nullptr;
+    if (view && view->DataSet() && aggs->UpdateCount() == 0) {
+        try {
+            Reset();
+            Recalc();
+        } catch (...) {
+            FActive = false;
+            FInUse = false;
+            FValue = Null();
+            throw;
+        }
+    }
+}
+
+void TMTAggregateEh::SetExpression(const String& Value) {
+    if (Value == FExpression) return;
+    FExpression = Value;
+    Reset();
+    TMTAggregatesEh* aggs = Aggregates();
+    if (!aggs || aggs->UpdateCount() == 0) Recalc();
+}
+
+TMTAggregatesEh::TMTAggregatesEh(TRecordsViewEh* AOwner)
+    : TCollection(CollectionItemClassOf<TMTAggregateEh>()), FOwner(AOwner) {}
+
+TPersistent* TMTAggregatesEh::GetOwner() {
+    return FOwner;
+}
+
+void TMTAggregatesEh::SetActive(bool Value) {
+    if (Value == FActive) return;
+    FActive = Value;
+    Reset();
+}
+
+void TMTAggregatesEh::Reset() {
+    BeginUpdate();
+    try {
+        Clear();
+        TDataSet* ds = FOwner ? FOwner->DataSet() : nullptr;
+        TFields* agg = ds ? ds->AggFields() : nullptr;
+        for (int i = 0; agg && i < agg->Count(); ++i) {
+            auto* f = dynamic_cast<TAggregateField*>(agg->Fields(i));
+            if (!f) continue;
+            TMTAggregateEh* item = Add();
+            item->Field = f;
+            item->FActive = f->Active();
+            item->FExpression = f->Expression();
+            item->Reset();
+            f->SetResultType(item->DataType());
+        }
+    } catch (...) {
+        EndUpdate();
+        throw;
+    }
+    EndUpdate();
+    Recalc();
+}
+
+void TMTAggregatesEh::Recalc() {
+    TDataSet* ds = FOwner ? FOwner->DataSet() : nullptr;
+    const bool off = ds && (!ds->Active() || ds->ComponentState().Contains(csLoading));
+    for (int i = 0; i < Count(); ++i) {
+        TMTAggregateEh* item = Items(i);
+        if (off || UpdateCount() > 0) {
+            item->FValueObsolete = false;
+            item->FValue = Null();
+        } else {
+            item->Recalc();
+        }
+    }
+}
+
+TMTAggregateEh* TMTAggregatesEh::ItemForField(TField* Field) const {
+    for (int i = 0; i < Count(); ++i)
+        if (Items(i)->Field == Field) return Items(i);
+    return nullptr;
+}
+
+// ---------------------------------------------------------------------------------------------
+// TRecordsViewEh
+
+TRecordsViewEh::TRecordsViewEh(TDataSet* ADataSet) : TRecordsListNotificatorEh(nullptr), FDataSet(ADataSet) {
+    FAggregates = std::make_unique<TMTAggregatesEh>(this);
+    FOrderByList = std::make_unique<TRecordsViewOrderByList>(this);
+    FMemoryTreeList = std::make_unique<TMemoryTreeListEh>(this);
+}
+
+void TRecordsViewEh::BeforeDestruction() {
+    SetDataObject(nullptr);
+    TRecordsListNotificatorEh::BeforeDestruction();
+}
+
+TRecordsViewEh::~TRecordsViewEh() {
+    if (FDataObject) {
+        if (auto* host = dynamic_cast<IRecordsListHostEh*>(FDataObject)) host->UnregisterNotificator(this);
+        FDataObject->RemoveFreeNotification(this);
+        FDataObject = nullptr;
+    }
+    FreeRows();
+    while (!FNotificators.empty()) {
+        TRecordsListNotificatorEh* n = FNotificators.front();
+        n->SetDataObject(nullptr);
+        if (!FNotificators.empty() && FNotificators.front() == n) FNotificators.erase(FNotificators.begin());
+    }
+    FAggregates.reset();
+    FMemoryTreeList.reset();
+    FOrderByList.reset();
+}
+
+int TRecordsViewEh::Count() const {
+    if (FViewAsTreeList) return FMemoryTreeList->GetVisibleExpandedCount();
+    return int(FMemoryViewList.size());
+}
+
+int TRecordsViewEh::AccountableItemsCount() const {
+    if (FViewAsTreeList) return FMemoryTreeList->GetAccountableCount();
+    return Count();
+}
+
+TMemRecViewEh* TRecordsViewEh::RecordView(int Index) const {
+    if (FViewAsTreeList) {
+        TMemRecViewEh* n = FMemoryTreeList->GetVisibleExpandedItem(Index);
+        if (!n) ListIndexError(Index);
+        return n;
+    }
+    if (Index < 0 || Index >= int(FMemoryViewList.size())) ListIndexError(Index);
+    return FMemoryViewList[size_t(Index)];
+}
+
+TMemoryRecordEh* TRecordsViewEh::Rec(int Index) const {
+    return RecordView(Index)->Rec();
+}
+
+TMemoryRecordEh* TRecordsViewEh::AccountableRecord(int Index) const {
+    if (FViewAsTreeList) {
+        TMemRecViewEh* n = FMemoryTreeList->GetAccountableItem(Index);
+        if (!n) ListIndexError(Index);
+        return n->Rec();
+    }
+    return Rec(Index);
+}
+
+int TRecordsViewEh::IndexOf(TMemoryRecordEh* ARec) const {
+    const int n = Count();
+    if (n == 0) return -1;
+    if (Rec(n - 1) == ARec) return n - 1;
+    for (int i = 0; i < n; ++i)
+        if (Rec(i) == ARec) return i;
+    return -1;
+}
+
+Variant TRecordsViewEh::GetValue(int RecNo, int ValNo) const {
+    if (RecNo < 0 || RecNo >= int(FMemoryViewList.size())) ListIndexError(RecNo);
+    return FMemoryViewList[size_t(RecNo)]->Rec()->GetDataValue(ValNo, dvvValueEh);
+}
+
+void TRecordsViewEh::SetValue(int RecNo, int ValNo, const Variant& Value) {
+    TMemoryRecordEh* r = Rec(RecNo);
+    MemTableData()->RecordsList()->SetValue(r->Index(), ValNo, Value);
+}
+
+TRecDataValues TRecordsViewEh::OldRecVals(int Index) const {
+    return Rec(Index)->OldData();
+}
+
+void TRecordsViewEh::SetRec(int Index, TMemoryRecordEh* Value) {
+    TMemoryRecordEh* r = Rec(Index);
+    MemTableData()->RecordsList()->SetRec(r->Index(), Value);
+}
+
+TMemoryRecordEh* TRecordsViewEh::NewRecord() {
+    return MemTableData()->RecordsList()->NewRecord();
+}
+
+int TRecordsViewEh::AddRecord(TMemoryRecordEh* ARec) {
+    return MemTableData()->RecordsList()->AddRecord(ARec);
+}
+
+void TRecordsViewEh::InsertRecord(int Index, TMemoryRecordEh* ARec) {
+    TRecordsListEh* rl = MemTableData()->RecordsList();
+    if (FViewAsTreeList) {
+        rl->InsertRecord(Index > 0 ? Rec(Index - 1)->Index() + 1 : 0, ARec);
+        return;
+    }
+    rl->InsertRecord(Count() == 0 ? 0 : Rec(Index)->Index(), ARec);
+}
+
+void TRecordsViewEh::DeleteRecord(int Index) {
+    MemTableData()->RecordsList()->DeleteRecord(Rec(Index)->Index());
+}
+
+void TRecordsViewEh::RevertRecord(int Index) {
+    MemTableData()->RecordsList()->RevertRecord(Rec(Index)->Index());
+}
+
+void TRecordsViewEh::RefreshRecord(int Index, TMemoryRecordEh* FromRec) {
+    MemTableData()->RecordsList()->RefreshRecord(Rec(Index)->Index(), FromRec);
+}
+
+void TRecordsViewEh::MergeChangeLog() {
+    MemTableData()->RecordsList()->MergeChangeLog();
+}
+
+void TRecordsViewEh::CancelUpdates() {
+    MemTableData()->RecordsList()->CancelUpdates();
+}
+
+void TRecordsViewEh::LockCachedUpdates() {
+    TRecordsListEh* rl = MemTableData() ? MemTableData()->RecordsList() : nullptr;
+    // The list's own flag is remembered at the first lock and given back at the last unlock.
+    if (FCachedUpdatesLockCount == 0 && rl) FListCachedUpdatesAtLock = rl->CachedUpdates();
+    ++FCachedUpdatesLockCount;
+    if (rl) rl->SetCachedUpdates(false);
+}
+
+void TRecordsViewEh::UnlockCachedUpdates() {
+    if (FCachedUpdatesLockCount == 0) return;
+    if (--FCachedUpdatesLockCount == 0) {
+        if (TMemTableDataEh* md = MemTableData())
+            md->RecordsList()->SetCachedUpdates(FListCachedUpdatesAtLock);
+    }
+}
+
+void TRecordsViewEh::SetSortOrder(const String& Value) {
+    if (Value == FSortOrder) return;
+    FOrderByList->ParseOrderByStr(Value);
+    for (int i = 0; i < FOrderByList->Count(); ++i)
+        FOrderByList->Items(i)->CaseIns = FSortOrderCaseInsensitive;
+    FSortOrder = Value;
+    Resort();
+}
+
+void TRecordsViewEh::SetSortOrderCaseInsensitive(bool Value) {
+    if (Value == FSortOrderCaseInsensitive) return;
+    FSortOrderCaseInsensitive = Value;
+    for (int i = 0; i < FOrderByList->Count(); ++i)
+        FOrderByList->Items(i)->CaseIns = Value;
+    Resort();
+}
+
+void TRecordsViewEh::SetStatusFilter(TUpdateStatusSet Value) {
+    if (Value == FStatusFilter) return;
+    FStatusFilter = Value;
+    RefreshFilteredRecsList();
+}
+
+void TRecordsViewEh::SetViewAsTreeList(bool Value) {
+    if (Value == FViewAsTreeList) return;
+    FViewAsTreeList = Value;
+    if (Value)
+        RebuildMemoryTreeList();
+    else
+        FMemoryTreeList->Clear();
+    RefreshFilteredRecsList();
+}
+
+void TRecordsViewEh::SetTreeViewKeyFieldName(const String& Value) {
+    if (Value == FTreeViewKeyFieldName) return;
+    FTreeViewKeyFieldName = Value;
+    UpdateFields();
+}
+
+void TRecordsViewEh::SetTreeViewRefParentFieldName(const String& Value) {
+    if (Value == FTreeViewRefParentFieldName) return;
+    FTreeViewRefParentFieldName = Value;
+    UpdateFields();
+}
+
+void TRecordsViewEh::UpdateFields() {
+    FTreeViewKeyFields.clear();
+    FTreeViewRefParentFields.clear();
+    TMemTableDataEh* md = MemTableData();
+    if (!md) return;
+    if (!FTreeViewKeyFieldName.isEmpty())
+        md->DataStruct()->FieldsIndex(FTreeViewKeyFieldName, FTreeViewKeyFields);
+    if (!FTreeViewRefParentFieldName.isEmpty())
+        md->DataStruct()->FieldsIndex(FTreeViewRefParentFieldName, FTreeViewRefParentFields);
+}
+
+void TRecordsViewEh::UpdateAllLookupBuffer() {
+    const int n = Count();
+    for (int i = 0; i < n; ++i) {
+        TMemRecViewEh* node = RecordView(i);
+        node->LookupBuffer().clear();
+        if (OnCalcLookupBuffer) OnCalcLookupBuffer(node->Rec(), node);
+    }
+}
+
+bool TRecordsViewEh::IsRecordInView(TMemoryRecordEh* ARec, int, TMemRecViewEh* Node) {
+    if (!FStatusFilter.Contains(ARec->UpdateStatus())) return false;
+    if (OnFilterRecord) return OnFilterRecord(ARec, Node);
+    return true;
+}
+
+int TRecordsViewEh::CompareRecordsByOrderBy(TMemoryRecordEh* Rec1, TMemoryRecordEh* Rec2,
+                                            TOrderByList* OrderBy) {
+    if (!OrderBy) return Rec1->Index() - Rec2->Index();
+    Variant t1, t2;
+    for (int i = 0; i < OrderBy->Count(); ++i) {
+        const TOrderByItemEh* item = OrderBy->Items(i);
+        const int fi = item->MTFieldIndex >= 0 ? item->MTFieldIndex : item->FieldIndex;
+        const Variant& v1 = ValueRef(Rec1, fi, t1);
+        const Variant& v2 = ValueRef(Rec2, fi, t2);
+        int c;
+        const bool n1 = v1.IsNull() || v1.IsEmpty(), n2 = v2.IsNull() || v2.IsEmpty();
+        if (n1 || n2)
+            c = (n1 && n2) ? 0 : (n1 ? -1 : 1);
+        else if (IsTextType(v1.VType()) && IsTextType(v2.VType()))
+            c = item->CaseIns ? AnsiCompareText(VarToStr(v1), VarToStr(v2))
+                              : AnsiCompareStr(VarToStr(v1), VarToStr(v2));
+        else {
+            const TVariantRelationship r = VarCompareValue(v1, v2);
+            c = r == vrLessThan ? -1 : (r == vrGreaterThan ? 1 : 0);
+        }
+        if (c != 0) return item->Desc ? -c : c;
+    }
+    return 0;
+}
+
+int TRecordsViewEh::CompareRecords(TMemoryRecordEh* Rec1, TMemoryRecordEh* Rec2) {
+    if (!FSortOrder.isEmpty() && FOrderByList->Count() > 0) {
+        if (OnCompareRecords) return OnCompareRecords(Rec1, Rec2, FOrderByList.get());
+        return CompareRecordsByOrderBy(Rec1, Rec2, FOrderByList.get());
+    }
+    return Rec1->Index() - Rec2->Index();
+}
+
+void TRecordsViewEh::RegisterNotificator(TRecordsListNotificatorEh* AObject) {
+    FNotificators.push_back(AObject);
+}
+
+void TRecordsViewEh::UnregisterNotificator(TRecordsListNotificatorEh* AObject) {
+    auto it = std::find(FNotificators.begin(), FNotificators.end(), AObject);
+    if (it != FNotificators.end()) FNotificators.erase(it);
+}
+
+void TRecordsViewEh::ViewDataEvent(TMemoryRecordEh* MemRec, int Index, TRecordsListNotification Action) {
+    FCatchChanged = true;
+    FAggregates->Recalc();
+    if (OnViewDataEvent) OnViewDataEvent(MemRec, Index, Action);
+    const auto list = FNotificators;
+    for (TRecordsListNotificatorEh* n : list)
+        n->DataEvent(MemRec, Index, Action);
+}
+
+void TRecordsViewEh::ViewRecordMoved(TMemoryRecordEh* Item, int OldIndex, int NewIndex) {
+    if (OnViewRecordMovedEvent) OnViewRecordMovedEvent(Item, OldIndex, NewIndex);
+    const auto list = FNotificators;
+    for (TRecordsListNotificatorEh* n : list)
+        n->RecordMoved(Item, OldIndex, NewIndex);
+}
+
+TMemRecViewEh* TRecordsViewEh::NewRow(TMemoryRecordEh* ARec) {
+    auto* node = new TMemRecViewEh();
+    node->SetData(ARec);
+    if (OnCalcLookupBuffer) {
+        try {
+            OnCalcLookupBuffer(ARec, node);
+        } catch (...) {
+            delete node;
+            throw;
+        }
+    }
+    return node;
+}
+
+void TRecordsViewEh::FreeRows() {
+    std::vector<TMemRecViewEh*> rows;
+    rows.swap(FMemoryViewList);
+    for (TMemRecViewEh* r : rows)
+        delete r;
+}
+
+int TRecordsViewEh::FindRow(TMemoryRecordEh* ARec, int ListIndex) const {
+    const int n = int(FMemoryViewList.size());
+    // In natural order a record's row is near its list position.
+    if (ListIndex >= 0 && ListIndex < n && FMemoryViewList[size_t(ListIndex)]->Rec() == ARec)
+        return ListIndex;
+    for (int i = 0; i < n; ++i)
+        if (FMemoryViewList[size_t(i)]->Rec() == ARec) return i;
+    return -1;
+}
+
+int TRecordsViewEh::FindInsertPosition(TMemoryRecordEh* ARec, int Hint) {
+    const int n = int(FMemoryViewList.size());
+    auto rowRec = [this](int i) { return FMemoryViewList[size_t(i)]->Rec(); };
+    if (n == 0 || CompareRecords(rowRec(0), ARec) > 0) return 0;
+    if (CompareRecords(rowRec(n - 1), ARec) <= 0) return n;
+    if (Hint >= 0 && Hint <= n && (Hint == 0 || CompareRecords(rowRec(Hint - 1), ARec) <= 0) &&
+        (Hint == n || CompareRecords(rowRec(Hint), ARec) >= 0))
+        return Hint;
+    // rowRec(lo) <= ARec < rowRec(hi)
+    int lo = 0, hi = n - 1;
+    while (hi - lo > 1) {
+        const int m = lo + (hi - lo) / 2;
+        if (CompareRecords(rowRec(m), ARec) <= 0)
+            lo = m;
+        else
+            hi = m;
+    }
+    return hi;
+}
+
+void TRecordsViewEh::DataEvent(TMemoryRecordEh* MemRec, int Index, TRecordsListNotification Action) {
+    TRecordsListNotificatorEh::DataEvent(MemRec, Index, Action);
+    if (FDisableFilterCount > 0) return;
+
+    if (FViewAsTreeList && (Action == rlnRecAddingEh || Action == rlnRecChangingEh) && MemRec &&
+        FMemoryTreeList->CheckReferenceLoop(MemRec, Unassigned()))
+        throw Exception(QStringLiteral("Reference-loop found"));
+
+    switch (Action) {
+    case rlnRecAddedEh:
+        if (IsRecordInView(MemRec, Index, nullptr)) {
+            const int pos = FindInsertPosition(MemRec, -1);
+            TMemRecViewEh* node = NewRow(MemRec);
+            FMemoryViewList.insert(FMemoryViewList.begin() + pos, node);
+            ViewDataEvent(MemRec, pos, rlnRecAddedEh);
+        }
+        break;
+    case rlnRecChangedEh:
+    case rlnRecMarkedForDelEh: {
+        const int oldPos = FindRow(MemRec, Index);
+        TMemRecViewEh* node = nullptr;
+        if (oldPos >= 0) {
+            node = FMemoryViewList[size_t(oldPos)];
+            FMemoryViewList.erase(FMemoryViewList.begin() + oldPos);
+        }
+        int newPos = -1;
+        if (IsRecordInView(MemRec, Index, nullptr)) {
+            newPos = FindInsertPosition(MemRec, oldPos);
+            if (!node) {
+                try {
+                    node = NewRow(MemRec);
+                } catch (...) {
+                    // The row is gone; listeners hear of it rather than keep a stale position.
+                    if (oldPos >= 0) ViewDataEvent(MemRec, oldPos, rlnRecDeletedEh);
+                    throw;
+                }
+            }
+            FMemoryViewList.insert(FMemoryViewList.begin() + newPos, node);
+        } else {
+            delete node;
+        }
+        if (oldPos >= 0 && newPos >= 0) {
+            if (oldPos != newPos) ViewRecordMoved(MemRec, oldPos, newPos);
+            ViewDataEvent(MemRec, newPos, Action);
+        } else if (newPos >= 0) {
+            ViewDataEvent(MemRec, newPos, rlnRecAddedEh);
+        } else if (oldPos >= 0) {
+            ViewDataEvent(MemRec, oldPos, rlnRecDeletedEh);
+        }
+        break;
+    }
+    case rlnRecDeletedEh: {
+        const int row = FindRow(MemRec, Index);
+        if (row >= 0) {
+            delete FMemoryViewList[size_t(row)];
+            FMemoryViewList.erase(FMemoryViewList.begin() + row);
+            ViewDataEvent(MemRec, row, rlnRecDeletedEh);
+        }
+        break;
+    }
+    case rlnListChangedEh:
+        if (FViewAsTreeList) RebuildMemoryTreeList();
+        RefreshFilteredRecsList();
+        break;
+    default:
+        break;
+    }
+
+    if (FViewAsTreeList) {
+        TreeDataEvent(MemRec, Action);
+        if (FMemoryTreeList->VisibleItemsObsolete()) ViewDataEvent(nullptr, -1, rlnListChangedEh);
+    }
+
+    switch (Action) {
+    case rlnRecAddedEh:
+    case rlnRecChangedEh:
+    case rlnRecDeletedEh:
+    case rlnListChangedEh:
+    case rlnRecMarkedForDelEh:
+        FAggregates->Recalc();
+        break;
+    default:
+        break;
+    }
+}
+
+void TRecordsViewEh::TreeDataEvent(TMemoryRecordEh* MemRec, TRecordsListNotification Action) {
+    TMemoryTreeListEh* tree = FMemoryTreeList.get();
+    switch (Action) {
+    case rlnRecAddedEh: {
+        TMemRecViewEh* node =
+            tree->AddChildAtKey(String(), FTreeViewKeyFieldName, FTreeViewRefParentFieldName, MemRec);
+        tree->UpdateNodeState(node, true);
+        break;
+    }
+    case rlnRecChangedEh:
+        if (TMemRecViewEh* node = tree->GetNode(nullptr, MemRec)) {
+            tree->UpdateParent(node, FTreeViewKeyFieldName, FTreeViewRefParentFieldName, MemRec, true);
+            tree->UpdateNodeState(node, true);
+        }
+        break;
+    case rlnRecDeletedEh:
+    case rlnRecMarkedForDelEh: {
+        TMemRecViewEh* node = tree->GetNode(nullptr, MemRec);
+        if (!node) return;
+        std::vector<TMemoryRecordEh*> recs;
+        tree->GetRecordsList(recs, node, true);
+        TMemRecViewEh* parent = node->NodeParent();
+        tree->DeleteNode(node, true);
+        // Records below a removed node find a new place by their key.
+        for (TMemoryRecordEh* r : recs) {
+            TMemRecViewEh* n =
+                tree->AddChildAtKey(String(), FTreeViewKeyFieldName, FTreeViewRefParentFieldName, r);
+            tree->UpdateNodeState(n, false);
+        }
+        if (parent && parent != tree->Root()) tree->UpdateNodeState(parent, true);
+        tree->VisibleItemsBecomeObsolete();
+        break;
+    }
+    default:
+        break;
+    }
+}
+
+void TRecordsViewEh::RecordMoved(TMemoryRecordEh* Item, int OldIndex, int NewIndex) {
+    TRecordsListNotificatorEh::RecordMoved(Item, OldIndex, NewIndex);
+    if (!FViewAsTreeList) {
+        const int n = int(FMemoryViewList.size());
+        int source = -1, target = -1;
+        if (NewIndex < OldIndex) {
+            for (int i = 0; i < n; ++i) {
+                TMemoryRecordEh* r = FMemoryViewList[size_t(i)]->Rec();
+                if (target < 0 && r->Index() >= NewIndex) target = i;
+                if (r == Item) {
+                    source = i;
+                    break;
+                }
+            }
+        } else {
+            for (int i = 0; i < n; ++i) {
+                TMemoryRecordEh* r = FMemoryViewList[size_t(i)]->Rec();
+                if (r == Item) {
+                    source = i;
+                    continue;
+                }
+                if (r->Index() > NewIndex) {
+                    target = i - 1;
+                    break;
+                }
+            }
+            if (target < 0) target = n - 1;
+        }
+        if (source >= 0) {
+            if (target < 0) target = source;
+            TMemRecViewEh* node = FMemoryViewList[size_t(source)];
+            FMemoryViewList.erase(FMemoryViewList.begin() + source);
+            FMemoryViewList.insert(FMemoryViewList.begin() + std::clamp(target, 0, n - 1), node);
+            // Listeners re-read the rows: a moved row changes the positions of the rows between.
+            ViewDataEvent(nullptr, -1, rlnListChangedEh);
+        }
+        return;
+    }
+    TMemoryTreeListEh* tree = FMemoryTreeList.get();
+    TMemRecViewEh* node = tree->GetNode(nullptr, Item);
+    if (!node) return;
+    TMemRecViewEh* parent = node->NodeParent();
+    TMemRecViewEh* before = nullptr;
+    for (int i = 0; i < parent->NodesCount(); ++i) {
+        TMemRecViewEh* s = parent->Items(i);
+        if (s != node && s->Rec()->Index() > Item->Index()) {
+            before = s;
+            break;
+        }
+    }
+    if (before)
+        tree->MoveTo(node, before, naInsertEh, true);
+    else
+        tree->MoveTo(node, parent, naAddChildEh, true);
+    ViewDataEvent(nullptr, -1, rlnListChangedEh);
+}
+
+void TRecordsViewEh::StructChanged(TMemTableDataEh* AMemTableData) {
+    TRecordsListNotificatorEh::StructChanged(AMemTableData);
+    UpdateFields();
+}
+
+void TRecordsViewEh::QuickSortRows(int L, int R) {
+    int I;
+    do {
+        I = L;
+        int J = R;
+        TMemoryRecordEh* pivot = FMemoryViewList[size_t((L + R) / 2)]->Rec();
+        do {
+            while (I < R && CompareRecords(FMemoryViewList[size_t(I)]->Rec(), pivot) < 0)
+                ++I;
+            while (J > L && CompareRecords(FMemoryViewList[size_t(J)]->Rec(), pivot) > 0)
+                --J;
+            if (I <= J) {
+                std::swap(FMemoryViewList[size_t(I)], FMemoryViewList[size_t(J)]);
+                ++I;
+                --J;
+            }
+        } while (I <= J);
+        if (L < J) QuickSortRows(L, J);
+        L = I;
+    } while (I < R);
+}
+
+void TRecordsViewEh::Resort() {
+    if (FMemoryViewList.size() > 1) QuickSortRows(0, int(FMemoryViewList.size()) - 1);
+    ViewDataEvent(nullptr, -1, rlnListChangedEh);
+    if (FViewAsTreeList) FMemoryTreeList->SetSortOrder(FSortOrder);
+}
+
+void TRecordsViewEh::RefreshFilteredRecsList() {
+    FreeRows();
+    TMemTableDataEh* md = MemTableData();
+    if (md && !FViewAsTreeList) {
+        const std::vector<TMemoryRecordEh*>* pre = OnGetPrefilteredList ? OnGetPrefilteredList() : nullptr;
+        const std::vector<TMemoryRecordEh*>& recs = pre ? *pre : md->RecordsList()->RecList();
+        FMemoryViewList.reserve(recs.size());
+        for (TMemoryRecordEh* r : recs)
+            if (IsRecordInView(r, r->Index(), nullptr)) FMemoryViewList.push_back(NewRow(r));
+    }
+    FMemoryTreeList->UpdateNodesState(nullptr);
+    if (!FMemoryTreeList->FilterNodeIfParentVisible) FMemoryTreeList->ShowChildrenOfVisibleNodes(nullptr);
+    if (!FSortOrder.isEmpty())
+        Resort();
+    else
+        ViewDataEvent(nullptr, -1, rlnListChangedEh);
+}
+
+void TRecordsViewEh::RebuildMemoryTreeList() {
+    FMemoryTreeList->Clear();
+    TMemTableDataEh* md = MemTableData();
+    if (!FViewAsTreeList || !md) return;
+    for (TMemoryRecordEh* r : md->RecordsList()->RecList())
+        FMemoryTreeList->AddChildAtKey(String(), FTreeViewKeyFieldName, FTreeViewRefParentFieldName, r);
+}
+
+Variant TRecordsViewEh::CalcAggrFieldFunc(const String& FieldName, const String& AggrFuncName) {
+    const int n = int(FMemoryViewList.size());
+    if (FieldName == QLatin1String("*") && AggrFuncName == QLatin1String("COUNT")) return Variant(n);
+    TMemTableDataEh* md = MemTableData();
+    const int fi = md ? md->DataStruct()->FieldIndex(FieldName) : -1;
+    if (fi < 0) throw Exception(QStringLiteral("Invalid field name: ") + FieldName);
+    static const QStringList known = {QStringLiteral("SUM"), QStringLiteral("COUNT"), QStringLiteral("MIN"),
+                                      QStringLiteral("MAX"), QStringLiteral("AVG")};
+    if (!known.contains(AggrFuncName))
+        throw Exception(QStringLiteral("Unsupported aggrigate function: ") + AggrFuncName);
+    Variant acc =
+        (AggrFuncName == QLatin1String("MIN") || AggrFuncName == QLatin1String("MAX")) ? Null() : Variant(0);
+    int counted = 0;
+    for (int i = 0; i < n; ++i) {
+        const Variant v = GetValue(i, fi);
+        if (v.IsNull() || v.IsEmpty()) continue;
+        ++counted;
+        if (AggrFuncName == QLatin1String("SUM") || AggrFuncName == QLatin1String("AVG"))
+            acc = acc + v;
+        else if (AggrFuncName == QLatin1String("COUNT"))
+            acc = acc + Variant(1);
+        else if (acc.IsNull() || (AggrFuncName == QLatin1String("MIN") ? v < acc : v > acc))
+            acc = v;
+    }
+    // The mean of the non-Null values.
+    if (AggrFuncName == QLatin1String("AVG"))
+        return counted == 0 ? Null() : Variant(acc.AsDouble() / counted);
+    return acc;
+}

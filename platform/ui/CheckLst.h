@@ -1,0 +1,2 @@
+// List box whose items carry a check box.
+#pragma once

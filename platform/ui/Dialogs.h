@@ -1,0 +1,2 @@
+// Common file dialogs, input boxes and message dialogs.
+#pragma once

@@ -1,0 +1,2 @@
+// Edit control with an input mask.
+#pragma once

@@ -440,7 +440,9 @@ public:
 private:
     friend class TMTDataFieldEh;
     void MoveField(TMTDataFieldEh* Field, int NewIndex);
+    bool HasRecords() const;
     std::vector<TMTDataFieldEh*> FList;
+    bool FChangingType = false;
     TMemTableDataEh* FMemTableData = nullptr;
     Int64 FNextFieldId = 0;
     bool FStructChanged = false;
@@ -920,6 +922,8 @@ public:
     void SortData(const TCompareNodesEh& CompareProg, TObject* ParamSort, bool ARecurse) override;
     virtual void Resort();
     int CompareTreeNodes(TBaseTreeNodeEh* Rec1, TBaseTreeNodeEh* Rec2, TObject* ParamSort) override;
+    // Expanding or collapsing a node changes the shown rows.
+    void ExpandedChanged(TBaseTreeNodeEh* Node) override;
     const String& SortOrder() const { return FSortOrder; }
     void SetSortOrder(const String& Value);
 

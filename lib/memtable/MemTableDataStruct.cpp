@@ -857,8 +857,16 @@ void TMTDataStructEh::InsertField(TMTDataFieldEh* Field) {
     if (FUpdateCount == 0) StructChanged();
 }
 
+bool TMTDataStructEh::HasRecords() const {
+    return FMemTableData && FMemTableData->DataStruct() == this && FMemTableData->RecordsList() &&
+           FMemTableData->RecordsList()->Count() > 0;
+}
+
 void TMTDataStructEh::RemoveField(TMTDataFieldEh* Field) {
     if (!Field || Field->FDataStruct != this) return;
+    // Record values are positional: taking a column out from under them would shift them.
+    if (!FChangingType && HasRecords())
+        DatabaseError(QStringLiteral("Cannot remove a field while the table has records"), this);
     auto it = std::find(FList.begin(), FList.end(), Field);
     if (it == FList.end()) return;
     FList.erase(it);
@@ -870,6 +878,7 @@ void TMTDataStructEh::RemoveField(TMTDataFieldEh* Field) {
 void TMTDataStructEh::MoveField(TMTDataFieldEh* Field, int NewIndex) {
     const int cur = Field->Index();
     if (cur < 0 || NewIndex == cur) return;
+    if (HasRecords()) DatabaseError(QStringLiteral("Cannot move a field while the table has records"), this);
     NewIndex = std::clamp(NewIndex, 0, Count() - 1);
     FList.erase(FList.begin() + cur);
     FList.insert(FList.begin() + NewIndex, Field);
@@ -938,7 +947,10 @@ void TMTDataStructEh::ChangeFieldType(const String& FieldName, TMTDataFieldClass
         TMTDataFieldEh* newField = CreateField(FieldClass);
         FList.pop_back();
         FList.insert(FList.begin() + pos, newField);
+        // The new column takes the old one's place, so the values stay where they are.
+        FChangingType = true;
         RemoveField(oldField);
+        FChangingType = false;
         // Renaming checks for duplicates; the old field has left the structure already.
         newField->Assign(oldField);
         if (oldField->DefaultAlignment() != newField->DefaultAlignment())
@@ -947,6 +959,7 @@ void TMTDataStructEh::ChangeFieldType(const String& FieldName, TMTDataFieldClass
         delete oldField;
         newField->SetFieldName(FieldName);
     } catch (...) {
+        FChangingType = false;
         EndUpdate(true);
         throw;
     }

@@ -489,6 +489,11 @@ int TMemoryTreeListEh::CompareTreeNodes(TBaseTreeNodeEh* Rec1, TBaseTreeNodeEh* 
     return 0;
 }
 
+void TMemoryTreeListEh::ExpandedChanged(TBaseTreeNodeEh* Node) {
+    FVisibleItemsObsolete = true;
+    TTreeListEh::ExpandedChanged(Node);
+}
+
 void TMemoryTreeListEh::SetSortOrder(const String& Value) {
     if (Value == FSortOrder) return;
     FOrderByList->ParseOrderByStr(Value);

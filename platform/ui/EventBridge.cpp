@@ -218,7 +218,8 @@ bool DeliverInputEvent(HWND hWnd, TMessage& Message) {
     if (!e) return false;
     QWidget* target = CurrentInputTarget(hWnd, m);
     TWindowRecord* rec = FindWindowRecord(hWnd);
-    if (!target || !rec || !rec->Native) {
+    // Wrapped Qt controls get their events; so do helper widgets inside a custom window.
+    if (!target || !rec || (!rec->Native && target == rec->Widget)) {
         MarkInputEventDelivered(hWnd, m);
         return false;
     }

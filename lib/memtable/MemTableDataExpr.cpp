@@ -242,6 +242,9 @@ Variant TDataSetExprParserEh::EvalNode(const TExprNode* Node, Ctx& C) {
         case coAND:
         case coOR: {
             const Variant l = EvalNode(Node->Left.get(), C);
+            // False AND x is false and True OR x is true whatever x is (Null included), so the
+            // right side need not be evaluated.
+            if (l.VType() == varBoolean && VariantAccess::Bool(l) == (Node->Operator == coOR)) return l;
             const Variant r = EvalNode(Node->Right.get(), C);
             return Node->Operator == coAND ? VarAnd(l, r) : VarOr(l, r);
         }
@@ -401,13 +404,32 @@ Variant TDataSetExprParserEh::EvalAggregate(const TExprNode* Node, const String&
     const bool isMin = Name == QLatin1String("MIN"), isMax = Name == QLatin1String("MAX");
     Variant acc = isMin || isMax ? Null() : Variant(0);
     Int64 count = 0;
+    // A plain column argument is read in place, without evaluating a node per row.
+    int directPos = -1;
+    if (arg->NodeClass == nodeFIELD) {
+        TMemoryRecordEh* first = C.View->AccountableRecord(0);
+        if (first->DataStruct()) directPos = first->DataStruct()->FieldIndex(arg->Name);
+    }
+    const Variant nullValue = Null();
+    Variant evaluated;
     for (int i = 0; i < rows; ++i) {
         FAggrPos = i;
-        const Variant v = EvalNode(arg, rowCtx);
+        const Variant* vp;
+        if (directPos >= 0) {
+            const TRecDataValues& d = C.View->AccountableRecord(i)->Data();
+            vp = size_t(directPos) < d.size() ? &d[size_t(directPos)] : &nullValue;
+        } else {
+            evaluated = EvalNode(arg, rowCtx);
+            vp = &evaluated;
+        }
+        const Variant& v = *vp;
         if (v.IsNull() || v.IsEmpty()) continue;
         if (isSum || isAvg) {
             if (!IsAggrNumber(v)) continue;
-            acc = count == 0 ? v : acc + v;
+            if (count > 0 && acc.VType() == varDouble && v.VType() == varDouble)
+                acc = Variant(VariantAccess::Dbl(acc) + VariantAccess::Dbl(v));
+            else
+                acc = count == 0 ? v : acc + v;
             ++count;
         } else if (isMin || isMax) {
             // Both skip Nulls; texts compare with the user-locale comparison.
@@ -437,7 +459,8 @@ Variant TDataSetExprParserEh::EvalAggregate(const TExprNode* Node, const String&
 // ---------------------------------------------------------------------------------------------
 // LIKE
 
-int TDataSetExprParserEh::WildPos(const String& Text, const String& Segment) {
+namespace {
+int WildPosView(QStringView Text, QStringView Segment) {
     if (!Segment.contains(QLatin1Char('_'))) return int(Text.indexOf(Segment)) + 1;
     const int n = int(Text.size()), m = int(Segment.size());
     for (int p = 0; p + m <= n; ++p) {
@@ -447,6 +470,11 @@ int TDataSetExprParserEh::WildPos(const String& Text, const String& Segment) {
         if (ok) return p + 1;
     }
     return 0;
+}
+} // namespace
+
+int TDataSetExprParserEh::WildPos(const String& Text, const String& Segment) {
+    return WildPosView(Text, Segment);
 }
 
 bool TDataSetExprParserEh::LikeMatch(const String& AValue, const String& APattern, bool IgnoreCase) {
@@ -467,31 +495,32 @@ bool TDataSetExprParserEh::LikeMatch(const String& AValue, const String& APatter
         value = AnsiUpperCase(value);
         pattern = AnsiUpperCase(pattern);
     }
-    const int n = int(value.size()), m = int(pattern.size());
+    const QStringView v(value), pv(pattern);
+    const int n = int(v.size()), m = int(pv.size());
     int i = 0, j = 0;
     while (i < n && j < m) {
-        const QChar p = pattern[j];
+        const QChar p = pv[j];
         // The wildcard is tested before equality, so a literal "%" in the value is not taken
         // for the pattern's wildcard.
         if (p == QLatin1Char('%')) {
-            const int next = int(pattern.indexOf(QLatin1Char('%'), j + 1));
-            const String segment = pattern.mid(j + 1, next < 0 ? -1 : next - j - 1);
+            const int next = int(pv.indexOf(QLatin1Char('%'), j + 1));
+            const QStringView segment = next < 0 ? pv.mid(j + 1) : pv.mid(j + 1, next - j - 1);
             if (next < 0) {
                 if (segment.isEmpty()) return true;
                 const int len = int(segment.size());
                 // The last segment must fit in what is left of the value.
                 if (n - i < len) return false;
                 for (int k = 0; k < len; ++k)
-                    if (segment[k] != QLatin1Char('_') && segment[k] != value[n - len + k]) return false;
+                    if (segment[k] != QLatin1Char('_') && segment[k] != v[n - len + k]) return false;
                 return true;
             }
-            const int k = WildPos(value.mid(i), segment);
+            const int k = WildPosView(v.mid(i), segment);
             if (k == 0) return false;
             i += k - 1 + int(segment.size());
             j = next;
             continue;
         }
-        if (p == QLatin1Char('_') || p == value[i]) {
+        if (p == QLatin1Char('_') || p == v[i]) {
             ++i;
             ++j;
             continue;
@@ -500,6 +529,6 @@ bool TDataSetExprParserEh::LikeMatch(const String& AValue, const String& APatter
     }
     if (i < n) return false;
     // The value is used up: only a lone "%" may remain of the pattern.
-    if (j < m) return j == m - 1 && pattern[j] == QLatin1Char('%');
+    if (j < m) return j == m - 1 && pv[j] == QLatin1Char('%');
     return true;
 }

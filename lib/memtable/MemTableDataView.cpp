@@ -14,6 +14,10 @@ namespace {
     throw EListError(Format(QStringLiteral("List index out of bounds (%d)"), {Index}));
 }
 
+bool IsWide(TVarType t) {
+    return t == varUString || t == varOleStr;
+}
+
 bool IsTextType(TVarType t) {
     return t == varString || t == varUString || t == varOleStr;
 }
@@ -398,7 +402,11 @@ int TRecordsViewEh::CompareRecordsByOrderBy(TMemoryRecordEh* Rec1, TMemoryRecord
         const bool n1 = v1.IsNull() || v1.IsEmpty(), n2 = v2.IsNull() || v2.IsEmpty();
         if (n1 || n2)
             c = (n1 && n2) ? 0 : (n1 ? -1 : 1);
-        else if (IsTextType(v1.VType()) && IsTextType(v2.VType()))
+        else if (IsWide(v1.VType()) && IsWide(v2.VType())) {
+            const String& s1 = VariantAccess::Str(v1);
+            const String& s2 = VariantAccess::Str(v2);
+            c = item->CaseIns ? AnsiCompareText(s1, s2) : AnsiCompareStr(s1, s2);
+        } else if (IsTextType(v1.VType()) && IsTextType(v2.VType()))
             c = item->CaseIns ? AnsiCompareText(VarToStr(v1), VarToStr(v2))
                               : AnsiCompareStr(VarToStr(v1), VarToStr(v2));
         else {

@@ -1,5 +1,6 @@
 #include "lib/toolscore/PlatformEh.h"
 
+#include "platform/db/DB.h"
 #include "platform/rtl/SysUtils.h"
 
 namespace {
@@ -43,4 +44,8 @@ void* TMemoryStreamEh::Realloc(Int64& NewCapacity) {
     if (NewCapacity > 0 && NewCapacity != Size())
         NewCapacity = (NewCapacity + (HalfMemoryDelta * 2 - 1)) & ~(HalfMemoryDelta * 2 - 1);
     return TMemoryStream::Realloc(NewCapacity);
+}
+
+int CompareRecordBookmarks(TDataSet* DataSet, const TBookmark& Bookmark1, const TBookmark& Bookmark2) {
+    return DataSet->CompareBookmarks(Bookmark1, Bookmark2);
 }

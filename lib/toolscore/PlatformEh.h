@@ -3,9 +3,14 @@
 // length limit, the format-settings proxy and a growable memory stream.
 
 #include "platform/classes/Classes.h"
+#include "platform/db/DBTypes.h"
 #include "platform/rtl/System.h"
 
 struct TFormatSettings;
+class TDataSet;
+
+// The data set's own comparison of two bookmarks: negative, zero or positive in record order.
+int CompareRecordBookmarks(TDataSet* DataSet, const TBookmark& Bookmark1, const TBookmark& Bookmark2);
 
 // Compares S1 and S2 in the user's locale, optionally ignoring case; Count 0 compares the whole
 // texts, otherwise at most Count characters of each. Answers -1, 0 or 1 (-2 is never answered

@@ -135,6 +135,24 @@ void GetFieldsByNames(std::vector<TField*>* List, TDataSet* DataSet, TComponent*
     }
 }
 
+void FieldsArrayFromNames(TDataSet* DataSet, TComponent* ErrorComponent, const String& FieldNames,
+                          TFieldsArrEh& Fields) {
+    TFieldsArrEh found;
+    GetFieldsByNames(&found, DataSet, ErrorComponent, FieldNames);
+    Fields = std::move(found);
+}
+
+void SetFieldValuesFromVariant(TDataSet* DataSet, const String& FieldNames, const Variant& Value) {
+    if (VariantsEqual(Value, Null())) {
+        std::vector<TField*> fields;
+        DataSet->GetFieldList(fields, FieldNames);
+        for (TField* f : fields)
+            f->Clear();
+    } else {
+        DataSet->SetFieldValues(FieldNames, Value);
+    }
+}
+
 // ---------------------------------------------------------------------------------------------
 // TOrderByList
 

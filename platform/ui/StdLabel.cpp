@@ -239,39 +239,30 @@ void TCustomGroupBox::Paint() {
     TCanvas* c = Canvas();
     c->Font()->Assign(Font());
     int h = c->TextHeight(QStringLiteral("0"));
-    TRect r{0, h / 2 - 1, FWidth, FHeight};
-    c->Brush()->SetColor(FColor);
-    if (!ParentBackground()) c->FillRect(ClientRect());
-    QPainter* p = DCPainter(c->Handle());
-    String text = FText;
-    if (ThemesInUse() && p && QApplication::style()) {
-        QStyleOptionGroupBox opt;
-        opt.rect = QRect(0, 0, FWidth, FHeight);
-        opt.palette = QApplication::palette();
-        opt.fontMetrics = QFontMetrics(Font()->ToQFont());
-        opt.text = text;
-        opt.subControls =
-            QStyle::SC_GroupBoxFrame | (text.isEmpty() ? QStyle::SC_None : QStyle::SC_GroupBoxLabel);
-        opt.textAlignment = Qt::AlignLeft;
-        opt.textColor = ColorToQColor(Font()->Color());
-        opt.lineWidth = 1;
-        opt.state = QStyle::State_None;
-        if (Enabled()) opt.state |= QStyle::State_Enabled;
-        p->save();
-        p->setFont(Font()->ToQFont());
-        QApplication::style()->drawComplexControl(QStyle::CC_GroupBox, &opt, p, nullptr);
-        p->restore();
-        return;
-    }
-    DrawEdge(c->Handle(), &r, EDGE_ETCHED, BF_RECT);
-    if (!text.isEmpty()) {
-        TRect tr{8, 0, 0, h};
-        String s = text;
-        c->TextRect(tr, s, {tfCalcRect, tfSingleLine});
-        tr.Offset(0, 0);
+    if (!ParentBackground()) {
         c->Brush()->SetColor(FColor);
-        c->TextRect(tr, s, {tfSingleLine});
+        c->FillRect(ClientRect());
     }
+    // The etched frame of the platform's group box, the caption breaking its top line.
+    TRect r{0, h / 2 - 1, FWidth, FHeight};
+    DrawEdge(c->Handle(), &r, EDGE_ETCHED, BF_RECT);
+    if (FText.isEmpty()) return;
+    HDC dc = c->Handle();
+    SelectObject(dc, Font()->Handle());
+    TRect tr{0, 0, 0, 0};
+    String s = FText;
+    DrawText(dc, s, -1, &tr, DT_SINGLELINE | DT_CALCRECT);
+    tr.Offset(8, 0);
+    tr.Right += 4;
+    TColor bg = FColor;
+    for (TWinControl* w = this; w && w->ParentBackground() && w->Parent(); w = w->Parent())
+        bg = w->Parent()->Brush()->Color();
+    c->Brush()->SetColor(bg);
+    c->FillRect(tr);
+    tr.Left += 2;
+    SetBkMode(dc, TRANSPARENT);
+    SetTextColor(dc, ColorToRGB(Enabled() ? Font()->Color() : clGrayText));
+    DrawText(dc, s, -1, &tr, DT_SINGLELINE | DT_LEFT | DT_TOP);
 }
 
 void TCustomGroupBox::Dispatch(TMessage& Message) {

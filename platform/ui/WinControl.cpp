@@ -838,10 +838,14 @@ void TWinControl::WMPaint(TMessage& Message) {
 void TWinControl::WMEraseBkgnd(TMessage& Message) {
     HDC dc = reinterpret_cast<HDC>(Message.WParam);
     if (QPainter* p = DCPainter(dc)) {
-        if (!FControlStyle.Contains(csParentBackground) || !FParent) {
-            TRect cr = ClientRect();
-            p->fillRect(QRect(0, 0, cr.Width(), cr.Height()), ColorToQColor(FBrush->Color()));
-        }
+        // A control with the parent's background shows the colour of the nearest ancestor
+        // that paints its own.
+        TColor c = FBrush->Color();
+        for (TWinControl* w = this; w && w->FControlStyle.Contains(csParentBackground) && w->FParent;
+             w = w->FParent)
+            c = w->FParent->FBrush->Color();
+        TRect cr = ClientRect();
+        p->fillRect(QRect(0, 0, cr.Width(), cr.Height()), ColorToQColor(c));
     }
     Message.Result = 1;
 }

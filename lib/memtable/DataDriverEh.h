@@ -13,7 +13,8 @@ enum TUpdateErrorActionEh { ueaBreakAbortEh, ueaBreakRaiseEh, ueaCountinueEh, ue
 using TDataDriverAssignFieldValueEhEvent =
     TEvent<void(TDataDriverEh* DataDriver, TMemTableDataEh* MemTableData, TMemoryRecordEh* MemRec,
                 int DataFieldIndex, TDataValueVersionEh DataValueVersion, TDataSet* ReaderDataSet)>;
-using TDataDriverBuildDataStructEhEvent = TEvent<void(TDataDriverEh* DataDriver, TMTDataStructEh* DataStruct)>;
+using TDataDriverBuildDataStructEhEvent =
+    TEvent<void(TDataDriverEh* DataDriver, TMTDataStructEh* DataStruct)>;
 using TDataDriverProduceDataReaderEhEvent =
     TEvent<void(TDataDriverEh* DataDriver, TDataSet*& DataReader, bool& FreeOnEof)>;
 using TDataDriverReadRecordEhEvent = TEvent<void(TDataDriverEh* DataDriver, TMemTableDataEh* MemTableData,
@@ -26,6 +27,7 @@ using TDataDriverUpdateErrorEhEvent = TEvent<void(TDataDriverEh* DataDriver, TMe
 // The link between a driver and the memory table that uses it.
 class IDataDriverConsumerEh {
 public:
+    static constexpr TGUID IID{0xE390BBF2, 0x666F, 0x43D7, {0x8C, 0xC8, 0x1F, 0xA2, 0xBA, 0x82, 0x63, 0xD1}};
     virtual ~IDataDriverConsumerEh() = default;
     virtual void SetDataDriverConsumer(TObject* Value) = 0;
     virtual TObject* GetDataDriverConsumer() = 0;

@@ -390,8 +390,13 @@ void TCustomMemTableEh::Notification(TComponent* AComponent, TOperation Operatio
             if (wasActive) TDataSet::Close();
         } catch (...) {
         }
-        FRecordsView->SetMemTableData(FInternMemTableData);
-        if (wasActive && FInternMemTableData->DataStruct()->Count() > 0) TDataSet::Open();
+        try {
+            FRecordsView->SetMemTableData(FInternMemTableData);
+            if (wasActive && FInternMemTableData->DataStruct()->Count() > 0) TDataSet::Open();
+        } catch (...) {
+            // Runs while another component is being destroyed: report, do not raise.
+            InternalHandleException();
+        }
     }
 }
 

@@ -158,6 +158,9 @@ void TCustomMemTableEh::UpdateDetailRecList() {
         if (idx && idx->Active()) {
             FDetailRecList.clear();
             idx->FillMatchedRecsList(FMasterValues, FDetailRecList);
+            // Detail rows keep the store's order whatever order the index lists equal keys in.
+            std::sort(FDetailRecList.begin(), FDetailRecList.end(),
+                      [](TMemoryRecordEh* a, TMemoryRecordEh* b) { return a->Index() < b->Index(); });
             FDetailRecListActive = true;
         }
     }

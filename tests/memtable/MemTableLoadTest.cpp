@@ -1,0 +1,210 @@
+// Loading, saving and copying, shared stores, cached updates and moving records.
+
+#include "MemTableFixture.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+
+namespace {
+
+CompPtr<TMemTableEh> Numbers(int n, TComponent* owner = nullptr) {
+    auto t = MakeTable({"ID:a", "N:i", "S:s"}, owner);
+    for (int i = 1; i <= n; ++i)
+        AppendRow(t.get(), {Variant(), i, QStringLiteral("s%1").arg(i)});
+    return t;
+}
+
+} // namespace
+
+TEST(MemTableFiles, SaveAndLoadRoundTripsInBothForms) {
+    QTemporaryDir dir;
+    auto t = Numbers(3);
+    for (TDfmStreamFormatEh fmt : {dfmBinaryEh, dfmTextEh}) {
+        const QString path = dir.filePath(fmt == dfmTextEh ? "t.txt" : "t.bin");
+        t->SaveToFile(path, fmt);
+        QFile f(path);
+        ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+        const QByteArray head = f.read(6);
+        EXPECT_EQ(head.startsWith("TPF0"), fmt == dfmBinaryEh);
+        EXPECT_EQ(head.startsWith("object"), fmt == dfmTextEh);
+
+        CompPtr<TMemTableEh> u(Create<TMemTableEh>(nullptr));
+        u->LoadFromFile(path);
+        EXPECT_FALSE(u->Active());
+        u->Open();
+        EXPECT_EQ(u->FieldCount(), 3);
+        EXPECT_EQ(Column(u.get(), "N"), Ints({1, 2, 3}));
+        EXPECT_EQ(Column(u.get(), "ID"), Ints({-1, -2, -3}));
+        u->Last();
+        EXPECT_EQ(u->FieldByName("S")->AsString(), "s3");
+        // The counter comes back too: the next record continues the numbering.
+        AppendRow(u.get(), {Variant(), 4, "x"});
+        EXPECT_EQ(u->FieldByName("ID")->AsInteger(), -4);
+    }
+}
+
+TEST(MemTableFiles, CorruptedFilesRaiseAndLeaveTheTableAsItWas) {
+    QTemporaryDir dir;
+    auto t = Numbers(3);
+    const QString good = dir.filePath("good.bin");
+    t->SaveToFile(good);
+    QFile g(good);
+    ASSERT_TRUE(g.open(QIODevice::ReadOnly));
+    const QByteArray bytes = g.readAll();
+
+    auto write = [&](const char* name, const QByteArray& data) {
+        const QString p = dir.filePath(name);
+        QFile f(p);
+        EXPECT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(data);
+        return p;
+    };
+    auto target = Numbers(2);
+    target->SetRecNo(2);
+    try {
+        target->LoadFromFile(write("junk.bin", "hello, not a table"));
+        FAIL();
+    } catch (Exception& e) {
+        EXPECT_EQ(e.Message(), "Invalid stream format.");
+    }
+    EXPECT_THROW(target->LoadFromFile(write("cut.bin", bytes.left(bytes.size() - 9))), Exception);
+    EXPECT_THROW(target->LoadFromFile(write("cut.txt", "object MemTableData: TMemTableDataEh\n  Data = {")),
+                 Exception);
+    EXPECT_THROW(target->LoadFromFile(dir.filePath("missing.bin")), Exception);
+    EXPECT_TRUE(target->Active());
+    EXPECT_EQ(Column(target.get(), "N"), Ints({1, 2}));
+
+    // A failed save leaves the existing file untouched.
+    EXPECT_THROW(t->SaveToFile(dir.filePath("no/such/dir/x.bin")), Exception);
+    target->LoadFromFile(good);
+    EXPECT_TRUE(target->Active());
+    EXPECT_EQ(Column(target.get(), "N"), Ints({1, 2, 3}));
+}
+
+TEST(MemTableCopy, LoadFromDataSetModes) {
+    auto src = Numbers(5);
+    auto t = Numbers(2);
+    EXPECT_EQ(t->LoadFromDataSet(t.get(), 0, lmCopy, false), 0);
+
+    // Append keeps the table's own numbering.
+    EXPECT_EQ(t->LoadFromDataSet(src.get(), 0, lmAppend, false), 5);
+    EXPECT_EQ(t->RecNo(), 1);
+    EXPECT_EQ(Column(t.get(), "ID"), Ints({-1, -2, -3, -4, -5, -6, -7}));
+
+    // Three records from the source's current record.
+    src->SetRecNo(2);
+    auto c = Numbers(0);
+    EXPECT_EQ(c->LoadFromDataSet(src.get(), 3, lmCopy, false), 3);
+    EXPECT_EQ(Column(c.get(), "N"), Ints({2, 3, 4}));
+
+    // Cached path: records are logged as inserted.
+    auto d = Numbers(0);
+    d->SetCachedUpdates(true);
+    EXPECT_EQ(d->LoadFromDataSet(src.get(), 0, lmAppend, true), 5);
+    EXPECT_TRUE(d->HasCachedChanges());
+    EXPECT_EQ(d->UpdateStatus(), usInserted);
+
+    // A table sharing the store is refused like the table itself.
+    auto shared = MakeTable({"X:i"});
+    shared->Close();
+    shared->SetExternalMemData(src.get());
+    shared->Open();
+    EXPECT_EQ(shared->LoadFromDataSet(src.get(), 0, lmAppend, false), 0);
+    EXPECT_EQ(src->LoadFromMemTableEh(shared.get(), 0, lmCopy, {}), 0);
+    EXPECT_EQ(src->RecordCount(), 5);
+    EXPECT_EQ(src->FieldCount(), 3);
+}
+
+TEST(MemTableCopy, LoadFromMemTableAndSaveToDataSet) {
+    auto src = Numbers(6);
+    src->SetFilter("N > 3");
+    src->SetFiltered(true);
+    auto t = Numbers(0);
+    EXPECT_EQ(t->LoadFromMemTableEh(src.get(), 0, lmCopy, {}), 3);
+    EXPECT_EQ(Column(t.get(), "N"), Ints({4, 5, 6}));
+    EXPECT_EQ(t->LoadFromMemTableEh(src.get(), 0, lmCopy, {tloDisregardFilterEh}), 6);
+    EXPECT_EQ(t->RecordCount(), 6);
+    EXPECT_EQ(t->LoadFromMemTableEh(t.get(), 0, lmCopy, {}), 0);
+
+    auto dest = Numbers(1);
+    src->SetFiltered(false);
+    EXPECT_EQ(src->SaveToDataSet(dest.get(), 0), 6);
+    EXPECT_EQ(Column(dest.get(), "N"), Ints({1, 1, 2, 3, 4, 5, 6}));
+}
+
+TEST(MemTableCopy, SharedStoreSeparateViews) {
+    auto a = Numbers(3);
+    auto b = MakeTable({"X:i"});
+    b->Close();
+    b->SetExternalMemData(a.get());
+    b->Open();
+    b->SetSortOrder("N DESC");
+    EXPECT_EQ(Column(b.get(), "N"), Ints({3, 2, 1}));
+    AppendRow(a.get(), {Variant(), 9, "n"});
+    EXPECT_EQ(Column(b.get(), "N"), Ints({9, 3, 2, 1}));
+    EXPECT_EQ(Column(a.get(), "N"), Ints({1, 2, 3, 9}));
+    try {
+        b->SetExternalMemData(b.get());
+        FAIL();
+    } catch (EDatabaseError& e) {
+        EXPECT_EQ(e.Message(), "Circular datalinks are not allowed");
+    }
+    // The shared store's owner goes away: the table returns to its own store.
+    a.reset();
+    EXPECT_EQ(b->ExternalMemData(), nullptr);
+    EXPECT_EQ(b->MemTableData()->RecordsList()->Count(), 0);
+}
+
+TEST(MemTableCachedUpdates, CancelRevertMergeAndStatus) {
+    auto t = Numbers(3);
+    t->SetCachedUpdates(true);
+    t->SetRecNo(2);
+    t->Edit();
+    t->FieldByName("N")->SetAsInteger(20);
+    t->Post();
+    EXPECT_EQ(t->UpdateStatus(), usModified);
+    t->SetRecNo(3);
+    t->Delete();
+    AppendRow(t.get(), {Variant(), 4, "new"});
+    EXPECT_EQ(Column(t.get(), "N"), Ints({1, 20, 4}));
+    t->CancelUpdates();
+    EXPECT_EQ(Column(t.get(), "N"), Ints({1, 2, 3}));
+    EXPECT_FALSE(t->HasCachedChanges());
+
+    t->SetRecNo(1);
+    t->Edit();
+    t->FieldByName("N")->SetAsInteger(10);
+    t->Post();
+    t->RevertRecord();
+    EXPECT_EQ(t->FieldByName("N")->AsInteger(), 1);
+    t->Edit();
+    t->FieldByName("N")->SetAsInteger(11);
+    t->Post();
+    EXPECT_EQ(t->ApplyUpdates(-1), 0);
+    EXPECT_FALSE(t->HasCachedChanges());
+    EXPECT_EQ(t->UpdateStatus(), usUnmodified);
+    EXPECT_EQ(t->FetchRecords(-1), 0);
+
+    auto e = Numbers(0);
+    EXPECT_THROW(e->RevertRecord(), Exception);
+}
+
+TEST(MemTableMove, MoveRecordsKeepsOrderAndBookmarks) {
+    auto t = Numbers(8);
+    std::vector<TBookmark> bms{t->RecNoToBookmark(2), t->RecNoToBookmark(3)};
+    t->SetRecNo(1);
+    EXPECT_TRUE(t->MoveRecords(bms, 6, 0, false));
+    EXPECT_EQ(Column(t.get(), "N"), Ints({1, 4, 5, 6, 2, 3, 7, 8}));
+    EXPECT_EQ(t->BookmarkToRecNo(bms[0]), 5);
+    EXPECT_EQ(t->BookmarkToRecNo(bms[1]), 6);
+
+    // Moving up puts the record before the target row; the cursor follows its record.
+    t->SetRecNo(7);
+    EXPECT_TRUE(t->MoveRecord(6, 0, 0, false));
+    EXPECT_EQ(Column(t.get(), "N"), Ints({7, 1, 4, 5, 6, 2, 3, 8}));
+    // Only existing rows move; a target past the end means the last row.
+    EXPECT_FALSE(t->MoveRecord(8, 0, 0, false));
+    EXPECT_TRUE(t->MoveRecord(0, 100, 0, false));
+    EXPECT_EQ(Column(t.get(), "N"), Ints({1, 4, 5, 6, 2, 3, 8, 7}));
+}

@@ -480,7 +480,9 @@ void TApplication::DoMouseMove(TControl* Control, const TPoint&) {
             if (Application) GuardedCall([] { Application->HintTimerExpired(); });
         });
     }
-    gHintTimer->start(FHintPause);
+    int pause = FHintPause;
+    Control->Perform(CM_HINTSHOWPAUSE, FHintActive, LPARAM(&pause));
+    gHintTimer->start(std::max(0, pause));
 }
 
 void TApplication::ActivateHint(const TPoint&) {

@@ -507,9 +507,12 @@ void TControl::MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y) {
     if (OnMouseUp) OnMouseUp(this, Button, Shift, X, Y);
 }
 
+// Tells the active control of every enclosing form that another control starts a mouse action
+// (an open drop-down closes).
 void TControl::SendCancelMode(TControl* Sender) {
-    TCustomForm* f = GetParentForm(this);
-    if (f) f->Perform(CM_CANCELMODE, 0, LPARAM(Sender));
+    for (TControl* c = this; c; c = c->FParent)
+        if (auto* f = dynamic_cast<TCustomForm*>(c); f && f->Active() && f->ActiveControl())
+            f->ActiveControl()->Perform(CM_CANCELMODE, 0, LPARAM(Sender));
 }
 
 TCustomForm* TControl::ParentForm() const {

@@ -1,12 +1,15 @@
 // TCustomForm: window styles, showing and placement, activation and focus, modal loop, closing.
 
 #include "platform/ui/Forms.h"
+#include "platform/ui/Menus.h"
 
 #include "platform/rtl/SysUtils.h"
 #include "platform/ui/WindowBridge.h"
 
 #include <QApplication>
 #include <QEventLoop>
+#include <QMenu>
+#include <QMenuBar>
 #include <QWidget>
 
 // ---------------------------------------------------------------------------------------------
@@ -128,8 +131,8 @@ void TCustomForm::CreateParams(TCreateParams& Params) {
 namespace {
 Qt::WindowFlags FlagsOf(TCustomForm* f) {
     Qt::WindowFlags fl;
-    if (f->DropDown())
-        return Qt::Tool | Qt::FramelessWindowHint | Qt::WindowDoesNotAcceptFocus | Qt::WindowStaysOnTopHint;
+    // Drop-downs are override-redirect windows: placed exactly, never activated.
+    if (f->DropDown()) return Qt::ToolTip | Qt::FramelessWindowHint | Qt::WindowDoesNotAcceptFocus;
     switch (f->BorderStyle()) {
     case bsNone:
         fl = Qt::Window | Qt::FramelessWindowHint;
@@ -174,6 +177,7 @@ QWidget* TCustomForm::CreateWidget(const TCreateParams&, QWidget*) {
 
 void TCustomForm::InitWidget() {
     FWidget->setWindowTitle(FText);
+    UpdateMenuBar();
     FWidget->resize(FWidth, FHeight);
     bool fixed = FBorderStyle == bsSingle || FBorderStyle == bsDialog || FBorderStyle == bsToolWindow;
     if (fixed) FWidget->setFixedSize(FWidth, FHeight);
@@ -537,6 +541,12 @@ void TCustomForm::WMClose(TMessage&) {
 
 void TCustomForm::Dispatch(TMessage& Message) {
     switch (Message.Msg) {
+    case WM_SIZE:
+        if (FWidget)
+            if (auto* bar =
+                    FWidget->findChild<QMenuBar*>(QStringLiteral("kvt_menubar"), Qt::FindDirectChildrenOnly))
+                bar->setGeometry(0, 0, FWidth, bar->height());
+        break;
     case WM_ACTIVATE:
         WMActivate(Message);
         return;
@@ -560,4 +570,75 @@ void TCustomForm::Dispatch(TMessage& Message) {
         return;
     }
     TScrollingWinControl::Dispatch(Message);
+}
+
+// --- short cuts and the menu bar ------------------------------------------------------------------
+bool TCustomForm::IsShortCut(TMessage& Message) {
+    bool handled = false;
+    if (OnShortCut) OnShortCut(Message, handled);
+    if (!handled && FMenu) handled = FMenu->IsShortCut(Message);
+    return handled;
+}
+
+void TCustomForm::SetMenu(TMainMenu* v) {
+    if (FMenu == v) return;
+    if (FMenu) FMenu->RemoveFreeNotification(this);
+    FMenu = v;
+    if (v) v->FreeNotification(this);
+    UpdateMenuBar();
+}
+
+void TCustomForm::Notification(TComponent* AComponent, TOperation Operation) {
+    TScrollingWinControl::Notification(AComponent, Operation);
+    if (Operation == opRemove && AComponent == FMenu) {
+        FMenu = nullptr;
+        UpdateMenuBar();
+    }
+}
+
+void TCustomForm::UpdateMenuBar() {
+    TWindowRecord* rec = FindWindowRecord(FHandle);
+    if (!rec || !FWidget) return;
+    QMenuBar* bar = FWidget->findChild<QMenuBar*>(QStringLiteral("kvt_menubar"), Qt::FindDirectChildrenOnly);
+    if (!FMenu) {
+        delete bar;
+        rec->MenuHeight = 0;
+    } else {
+        if (!bar) {
+            bar = new QMenuBar(FWidget);
+            bar->setObjectName(QStringLiteral("kvt_menubar"));
+            bar->setProperty("kvt_ncbar", true);
+        }
+        bar->clear();
+        TMenuItem* items = FMenu->Items();
+        for (int i = 0; i < items->Count(); ++i) {
+            TMenuItem* it = items->Items(i);
+            if (!it->Visible()) continue;
+            if (it->Count() == 0) {
+                QAction* a = bar->addAction(it->Caption());
+                a->setEnabled(it->Enabled());
+                QObject::connect(a, &QAction::triggered, a, [it] { GuardedCall([it] { it->Click(); }); });
+                continue;
+            }
+            QMenu* m = bar->addMenu(it->Caption());
+            m->setEnabled(it->Enabled());
+            // Built when opened, so that the items show their current state.
+            QObject::connect(m, &QMenu::aboutToShow, m, [m, it] {
+                m->clear();
+                BuildQtMenu(m, it, nullptr);
+            });
+        }
+        bar->setGeometry(0, 0, FWidth, bar->sizeHint().height());
+        bar->show();
+        rec->MenuHeight = bar->sizeHint().height();
+    }
+    for (auto* c : FControls)
+        c->SetBounds(c->Left(), c->Top(), c->Width(), c->Height());
+    for (auto* c : FControls)
+        if (auto* w = dynamic_cast<TWinControl*>(c); w && w->Widget()) {
+            TRect nc = NonClientInsets(rec);
+            w->Widget()->move(w->Left() + nc.Left, w->Top() + nc.Top);
+        }
+    Realign();
+    Invalidate();
 }

@@ -111,7 +111,9 @@ public:
     TFormState FormState() const { return FFormState; }
     bool Active() const { return FActive; }
     TMainMenu* Menu() const { return FMenu; }
-    void SetMenu(TMainMenu* v) { FMenu = v; }
+    // The menu bar shows at the top of the window; the client area starts below it.
+    void SetMenu(TMainMenu* v);
+    void Notification(TComponent* AComponent, TOperation Operation) override;
     // A drop-down form: no activation, no frame, placed at screen coordinates.
     bool DropDown() const { return FDropDown; }
     void SetDropDown(bool v) { FDropDown = v; }
@@ -140,8 +142,12 @@ public:
     void Release();
     bool IsModal() const { return FFormState.Contains(fsModal); }
 
+    // Runs a short cut of the form (OnShortCut, then the main menu); true when one ran.
+    virtual bool IsShortCut(TMessage& Message);
+
     TNotifyEvent OnCreate;
     TNotifyEvent OnDestroy;
+    TEvent<void(TMessage& Msg, bool& Handled)> OnShortCut;
     TNotifyEvent OnShow;
     TNotifyEvent OnHide;
     TNotifyEvent OnActivate;
@@ -167,6 +173,7 @@ protected:
     void PlaceWindow();
     void CloseModal();
     void UpdateWindowFlags();
+    void UpdateMenuBar();
 
     void WMActivate(TMessage& Message);
     void WMClose(TMessage& Message);

@@ -4,6 +4,7 @@
 
 #include "platform/rtl/SysUtils.h"
 #include "platform/ui/Forms.h"
+#include "platform/ui/Menus.h"
 #include "platform/ui/WinGdi.h"
 #include "platform/ui/WindowBridge.h"
 
@@ -126,7 +127,8 @@ QWidget* TWinControl::CreateWidget(const TCreateParams& Params, QWidget* ParentW
     if (top) {
         // A pop-up: a frameless tool window placed at screen coordinates, shown without activation.
         Qt::WindowFlags f = Qt::Tool | Qt::FramelessWindowHint;
-        if (Params.ExStyle & WS_EX_NOACTIVATE) f |= Qt::WindowDoesNotAcceptFocus;
+        if (Params.ExStyle & WS_EX_NOACTIVATE)
+            f = Qt::ToolTip | Qt::FramelessWindowHint | Qt::WindowDoesNotAcceptFocus;
         if (Params.ExStyle & WS_EX_TOPMOST) f |= Qt::WindowStaysOnTopHint;
         w = new TQtWindow(this, ParentWidget, f);
         w->setAttribute(Qt::WA_ShowWithoutActivating, true);
@@ -948,6 +950,10 @@ void TWinControl::WMChar(TMessage& Message) {
 void TWinControl::CNKeyDown(TMessage& Message) {
     TWMKey k(Message);
     Message.Result = 1;
+    // Short cuts of the pop-up menus up the parent chain, then of the form.
+    for (TControl* c = this; c; c = c->Parent())
+        if (c->FPopupMenu && c->FPopupMenu->IsShortCut(Message)) return;
+    if (TCustomForm* f = GetParentForm(this); f && f->IsShortCut(Message)) return;
     if (Perform(CM_CHILDKEY, k.CharCode(), LPARAM(this)) != 0) return;
     UINT mask = 0;
     switch (k.CharCode()) {

@@ -28,6 +28,7 @@ struct TWindowRecord {
     QPointer<QWidget> Widget;
     TScrollBarState Bars[2]; // SB_HORZ, SB_VERT
     bool Native = false;     // the widget is a wrapped Qt control (draws its own frame)
+    int MenuHeight = 0;      // a form's menu bar above the client area
 };
 
 // Registry of handles

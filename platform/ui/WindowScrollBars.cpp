@@ -139,6 +139,7 @@ TRect NonClientInsets(TWindowRecord* Rec) {
     TRect r = (c->Parent() || c->ParentWindow())
                   ? BorderInsets(c->WindowStyle() & ~(WS_THICKFRAME | WS_DLGFRAME), c->WindowExStyle())
                   : TRect{};
+    r.Top += Rec->MenuHeight;
     bool left = c->UseRightToLeftScrollBar() || (c->WindowExStyle() & WS_EX_LEFTSCROLLBAR);
     if (Rec->Bars[SB_VERT].Visible) (left ? r.Left : r.Right) += ScrollBarExtent();
     if (Rec->Bars[SB_HORZ].Visible) r.Bottom += ScrollBarExtent();

@@ -4,6 +4,7 @@
 #include "UiTestUtil.h"
 
 #include "platform/ui/ExtCtrls.h"
+#include "platform/ui/Menus.h"
 #include "platform/ui/Forms.h"
 #include "platform/ui/StdCtrls.h"
 
@@ -263,6 +264,80 @@ TEST_F(DialogTest, HintShowsAfterThePauseAndCanBeChangedByTheControl) {
     ASSERT_TRUE(Application->HintWindow());
     Application->CancelHint();
     Application->OnShowHint = nullptr;
+}
+
+} // namespace
+
+namespace {
+
+using FormMoreTest = FormFixture;
+
+TEST_F(FormMoreTest, MainMenuShortCutsRunFromAnyControlAndTheBarTakesNoClientSpace) {
+    auto* e = AddEdit(QStringLiteral("A"), 10);
+    auto* mm = new TMainMenu(Form);
+    auto* file = new TMenuItem(mm);
+    file->SetCaption(QStringLiteral("&Файл"));
+    auto* save = new TMenuItem(mm);
+    save->SetCaption(QStringLiteral("&Сохранить"));
+    save->SetShortCut(ShortCut('S', {ssCtrl}));
+    int saves = 0;
+    save->OnClick = TNotifyEvent::Callable([&](TObject*) { ++saves; });
+    file->Add(save);
+    mm->Items()->Add(file);
+    int clientBefore = Form->ClientHeight();
+    Form->SetMenu(mm);
+    ShowAndActivate(Form);
+    EXPECT_LT(Form->ClientHeight(), clientBefore);
+    EXPECT_EQ(e->ClientToScreen({0, 0}).Y - Form->ClientToScreen({0, 0}).Y, 10);
+    SendKey(e, Qt::Key_S, Qt::ControlModifier, QStringLiteral("\x13"));
+    EXPECT_EQ(saves, 1);
+    EXPECT_EQ(e->Text(), QString()); // the key went to the menu, not into the edit
+}
+
+TEST_F(FormMoreTest, MouseDownElsewhereSendsCancelModeToTheActiveControl) {
+    struct TProbeEdit : TEdit {
+        using TEdit::TEdit;
+        TControl* CancelledBy = nullptr;
+        void Dispatch(TMessage& m) override {
+            if (m.Msg == CM_CANCELMODE) CancelledBy = TCMCancelMode(m).Sender();
+            TEdit::Dispatch(m);
+        }
+    };
+    auto* e = new TProbeEdit(Form);
+    e->SetParent(Form);
+    auto* p = new TPanel(Form);
+    p->SetParent(Form);
+    p->SetBounds(10, 100, 100, 50);
+    ShowAndActivate(Form);
+    EXPECT_EQ(Form->ActiveControl(), e);
+    Click(p, QPoint(5, 5));
+    EXPECT_EQ(e->CancelledBy, p);
+}
+
+TEST_F(FormMoreTest, DropDownFormShowsWithoutTakingTheFocus) {
+    auto* e = AddEdit(QStringLiteral("A"), 10);
+    ShowAndActivate(Form);
+    ASSERT_TRUE(e->Focused());
+    Log.clear();
+    auto* dd = new TForm(nullptr);
+    dd->SetDropDown(true);
+    dd->SetBorderStyle(bsNone);
+    dd->SetBounds(500, 300, 150, 100);
+    dd->Show();
+    PumpEvents(30);
+    EXPECT_TRUE(dd->Widget()->isVisible());
+    EXPECT_EQ(dd->Left(), 500);
+    EXPECT_TRUE(e->Focused());
+    EXPECT_TRUE(Log.empty());
+    dd->Free();
+}
+
+TEST_F(FormMoreTest, RunEndsWhenTheMainFormCloses) {
+    Application->SetMainForm(Form);
+    QTimer::singleShot(50, [this] { Form->Close(); });
+    Application->Run();
+    EXPECT_TRUE(Application->Terminated());
+    Application->SetMainForm(nullptr);
 }
 
 } // namespace

@@ -433,6 +433,11 @@ bool TApplication::IsKeyMsg(MSG& Msg) {
     if (m != WM_KEYDOWN && m != WM_SYSKEYDOWN && m != WM_CHAR && m != WM_SYSCHAR) return false;
     TWinControl* c = FindControl(Msg.hwnd);
     if (!c) return false;
+    if (m == WM_SYSCHAR) {
+        // Alt+letter: the accelerators of the form's labels and buttons.
+        TCustomForm* f = GetParentForm(c);
+        return f && f->Perform(CM_DIALOGCHAR, Msg.wParam, Msg.lParam) != 0;
+    }
     return c->Perform(CN_BASE + m, Msg.wParam, Msg.lParam) != 0;
 }
 

@@ -341,3 +341,32 @@ TEST_F(FormMoreTest, RunEndsWhenTheMainFormCloses) {
 }
 
 } // namespace
+
+namespace {
+
+using AcceleratorTest = FormFixture;
+
+TEST_F(AcceleratorTest, AltLetterFocusesTheLabelsControlAndPressesButtons) {
+    auto* a = AddEdit(QStringLiteral("A"), 10);
+    auto* b = AddEdit(QStringLiteral("B"), 40);
+    auto* l = new TLabel(Form);
+    l->SetParent(Form);
+    l->SetCaption(QStringLiteral("&Второе поле"));
+    l->SetFocusControl(b);
+    auto* btn = new TButton(Form);
+    btn->SetParent(Form);
+    btn->SetTop(80);
+    btn->SetCaption(QStringLiteral("&Go"));
+    int pressed = 0;
+    btn->OnClick = TNotifyEvent::Callable([&](TObject*) { ++pressed; });
+    ShowAndActivate(Form);
+    ASSERT_TRUE(a->Focused());
+    SendKey(a, 0, Qt::AltModifier, QStringLiteral("в"));
+    PumpEvents(10);
+    EXPECT_TRUE(b->Focused());
+    EXPECT_EQ(b->Text(), QString());
+    SendKey(b, Qt::Key_G, Qt::AltModifier, QStringLiteral("g"));
+    EXPECT_EQ(pressed, 1);
+}
+
+} // namespace

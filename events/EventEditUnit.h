@@ -81,6 +81,7 @@ class TCheckListBox;
 class TLabeledEdit;
 class TComboBox;
 class TEdit;
+class TCustomEdit;
 class TCheckBox;
 class TLabel;
 class TCustomListBox;
@@ -189,10 +190,11 @@ private:
     // Asks for a value of the item's kind; false when the answer is refused.
     bool PromptValue(TCheckListBox* List, int Index, ParamItemData* Data, int& Value);
     // A typed number that must fit its field; shows the warning and answers false otherwise.
-    bool CheckedNumber(TEdit* Edit, int Min, int Max, int& Value);
+    bool CheckedNumber(TCustomEdit* Edit, int Min, int Max, int& Value);
 
     Byte Fbt1 = 0;
     Byte Fbt2 = 0;
+    bool FUpdatingItem = false;
     std::vector<std::unique_ptr<ParamItemData>> FParamData;
 };
 

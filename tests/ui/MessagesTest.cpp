@@ -7,6 +7,9 @@
 #include "platform/ui/WinApi.h"
 
 #include <QAbstractSlider>
+#include <QApplication>
+#include <QMouseEvent>
+#include <QWheelEvent>
 #include <QWidget>
 
 #include <gtest/gtest.h>
@@ -255,6 +258,122 @@ TEST_F(MessageTest, ScrollBarActionsBecomeScrollMessagesWithoutMovingTheThumb) {
     EXPECT_EQ(p->Scrolls[2].first, SB_PAGEUP);
     EXPECT_EQ(GetScrollPos(h, SB_VERT), 5); // the window decides
     EXPECT_EQ(bars[0]->value(), 5);
+}
+
+} // namespace
+
+namespace {
+
+class TInputProbe : public TCustomControl {
+    KVT_CLASS(TInputProbe, TCustomControl)
+public:
+    explicit TInputProbe(TComponent* o) : TCustomControl(o) { FTabStop = true; }
+    std::vector<QString> Log;
+    bool PeekedChar = false;
+    void Dispatch(TMessage& M) override {
+        if (M.Msg == WM_GETDLGCODE) {
+            M.Result = DLGC_WANTARROWS | DLGC_WANTCHARS;
+            return;
+        }
+        if (M.Msg == WM_KEYDOWN) {
+            // The character of the key already waits in the queue.
+            MSG m;
+            PeekedChar |=
+                PeekMessage(&m, Handle(), WM_CHAR, WM_CHAR, PM_NOREMOVE | PM_NOYIELD) && m.wParam == 'q';
+        }
+        TCustomControl::Dispatch(M);
+    }
+
+protected:
+    void KeyDown(Word& Key, TShiftState) override { Log.push_back(QStringLiteral("down %1").arg(Key)); }
+    void KeyPress(Char& Key) override { Log.push_back(QStringLiteral("press %1").arg(Key)); }
+    void MouseDown(TMouseButton b, TShiftState s, int x, int y) override {
+        Log.push_back(
+            QStringLiteral("mdown %1 %2 %3,%4").arg(int(b)).arg(s.Contains(ssDouble)).arg(x).arg(y));
+    }
+    void DblClick() override { Log.push_back(QStringLiteral("dbl")); }
+    bool DoMouseWheelDown(TShiftState, TPoint) override {
+        Log.push_back(QStringLiteral("wheel down"));
+        return true;
+    }
+    bool DoMouseWheelUp(TShiftState, TPoint) override {
+        Log.push_back(QStringLiteral("wheel up"));
+        return true;
+    }
+};
+
+using InputTest = Fixture;
+
+TEST_F(InputTest, KeyMessagesCarryVirtualKeysAndTheCharacterWaitsDuringKeyDown) {
+    auto* p = Add<TInputProbe>();
+    ShowAndActivate(Form);
+    p->SetFocus();
+    PumpEvents(10);
+    ASSERT_TRUE(p->Focused());
+    SendKey(p, Qt::Key_Q, Qt::NoModifier, QStringLiteral("q"));
+    SendKey(p, Qt::Key_Left);
+    EXPECT_TRUE(p->PeekedChar);
+    EXPECT_EQ(p->Log, (std::vector<QString>{QStringLiteral("down 81"), QStringLiteral("press q"),
+                                            QStringLiteral("down 37")}));
+    EXPECT_FALSE(GetKeyState(VK_LEFT) < 0); // released again
+}
+
+TEST_F(InputTest, DoubleClicksNeedTheControlStyle) {
+    auto* p = Add<TInputProbe>(10, 10, 100, 80);
+    ShowAndActivate(Form);
+    auto send = [&](QEvent::Type t) {
+        QMouseEvent e(t, QPointF(5, 6), QPointF(p->Widget()->mapToGlobal(QPoint(5, 6))), Qt::LeftButton,
+                      t == QEvent::MouseButtonRelease ? Qt::NoButton : Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(p->Widget(), &e);
+    };
+    send(QEvent::MouseButtonDblClick);
+    send(QEvent::MouseButtonRelease);
+    EXPECT_EQ(p->Log, (std::vector<QString>{QStringLiteral("dbl"), QStringLiteral("mdown 0 1 5,6")}));
+    p->Log.clear();
+    p->SetControlStyle(p->ControlStyle() - TControlStyle{csDoubleClicks});
+    send(QEvent::MouseButtonDblClick);
+    send(QEvent::MouseButtonRelease);
+    EXPECT_EQ(p->Log, (std::vector<QString>{QStringLiteral("mdown 0 0 5,6")}));
+}
+
+TEST_F(InputTest, WheelBecomesWheelUpAndDown) {
+    auto* p = Add<TInputProbe>(10, 10, 100, 80);
+    ShowAndActivate(Form);
+    for (int delta : {-120, 120}) {
+        QPoint g = p->Widget()->mapToGlobal(QPoint(5, 5));
+        QWheelEvent e(QPointF(5, 5), QPointF(g), QPoint(), QPoint(0, delta), Qt::NoButton, Qt::NoModifier,
+                      Qt::NoScrollPhase, false);
+        QApplication::sendEvent(p->Widget(), &e);
+    }
+    EXPECT_EQ(p->Log, (std::vector<QString>{QStringLiteral("wheel down"), QStringLiteral("wheel up")}));
+}
+
+TEST_F(InputTest, GraphicChildrenGetMouseMessagesAndEnterLeave) {
+    auto* host = Add<TInputProbe>(0, 0, 200, 100);
+    struct TDot : TGraphicControl {
+        using TGraphicControl::TGraphicControl;
+        std::vector<QString> Log;
+        void Dispatch(TMessage& m) override {
+            if (m.Msg == CM_MOUSEENTER && m.LParam == 0) Log.push_back(QStringLiteral("enter"));
+            if (m.Msg == CM_MOUSELEAVE && m.LParam == 0) Log.push_back(QStringLiteral("leave"));
+            if (m.Msg == WM_LBUTTONDOWN)
+                Log.push_back(
+                    QStringLiteral("down %1,%2").arg(GET_X_LPARAM(m.LParam)).arg(GET_Y_LPARAM(m.LParam)));
+            TGraphicControl::Dispatch(m);
+        }
+    };
+    auto* dot = new TDot(Form);
+    dot->SetParent(host);
+    dot->SetBounds(50, 20, 30, 30);
+    ShowAndActivate(Form);
+    MouseMoveTo(host, QPoint(10, 10));
+    MouseMoveTo(host, QPoint(60, 30));
+    MousePress(host, QPoint(60, 30));
+    MouseRelease(host, QPoint(60, 30));
+    MouseMoveTo(host, QPoint(150, 30));
+    EXPECT_EQ(dot->Log, (std::vector<QString>{QStringLiteral("enter"), QStringLiteral("down 10,10"),
+                                              QStringLiteral("leave")}));
+    EXPECT_TRUE(host->Log.empty());
 }
 
 } // namespace

@@ -21,8 +21,30 @@ TMemRecViewEh* TCustomMemTableEh::ViewRowNode(int Row) const {
     return Row >= 0 && Row < ViewRowCount() ? FRecordsView->RecordView(Row) : nullptr;
 }
 
+// Flat rows are in the view's record order (list order when unsorted), so the row is found by
+// bisection; the linear search stays as the fallback.
 int TCustomMemTableEh::ViewRowOfRec(TMemoryRecordEh* Rec) const {
-    return Rec && FRecordsView ? FRecordsView->IndexOf(Rec) : -1;
+    if (!Rec || !FRecordsView) return -1;
+    const int n = ViewRowCount();
+    if (n == 0) return -1;
+    if (!FRecordsView->ViewAsTreeList()) {
+        const int i = Rec->Index();
+        if (i >= 0 && i < n && FRecordsView->Rec(i) == Rec) return i;
+        try {
+            int lo = 0, hi = n - 1;
+            while (lo <= hi) {
+                const int m = lo + (hi - lo) / 2;
+                TMemoryRecordEh* r = FRecordsView->Rec(m);
+                if (r == Rec) return m;
+                if (FRecordsView->CompareRecords(r, Rec) < 0)
+                    lo = m + 1;
+                else
+                    hi = m - 1;
+            }
+        } catch (...) {
+        }
+    }
+    return FRecordsView->IndexOf(Rec);
 }
 
 void TCustomMemTableEh::EndRecordsViewUpdate(bool AResync) {
@@ -209,13 +231,10 @@ TBookmarkStr TCustomMemTableEh::GetBookmarkStr() {
 
 bool TCustomMemTableEh::GotoRec(TMemoryRecordEh* Rec) {
     CheckActive();
-    const int n = ViewRowCount();
-    for (int i = 0; i < n; ++i)
-        if (FRecordsView->Rec(i) == Rec) {
-            SetRecNo(i + 1);
-            return true;
-        }
-    return false;
+    const int row = ViewRowOfRec(Rec);
+    if (row < 0) return false;
+    SetRecNo(row + 1);
+    return true;
 }
 
 bool TCustomMemTableEh::GotoRec(TObject* Rec) {

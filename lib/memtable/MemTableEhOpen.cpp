@@ -4,6 +4,7 @@
 #include "lib/memtable/DataDriverEh.h"
 #include "lib/memtable/MemTableEh.h"
 #include "platform/classes/ComponentStreams.h"
+#include "platform/classes/TypInfo.h"
 
 namespace {
 bool FieldTypeSupported(TFieldType t) {
@@ -447,3 +448,79 @@ bool TCustomMemTableEh::CachedUpdates() const {
 void TCustomMemTableEh::SetCachedUpdates(bool Value) {
     MemTableData()->RecordsList()->SetCachedUpdates(Value);
 }
+
+// ---------------------------------------------------------------------------------------------
+// Published properties (component streams and stored layouts carry them)
+
+KVT_ENUM_TYPE(TMasterDetailSideEh, mdsOnSelfEh, mdsOnProviderEh, mdsOnSelfAfterProviderEh)
+KVT_ENUM_TYPE(TMemTableOptionEh, mtoPersistentStructEh, mtoTextFieldsCaseInsensitive)
+
+KVT_PUBLISHED(TMemTableTreeListEh) {
+    using T = TMemTableTreeListEh;
+    P.Prop("Active", &T::Active, &T::SetActive).Default(false);
+    P.Prop("KeyFieldName", &T::KeyFieldName, &T::SetKeyFieldName);
+    P.Prop("RefParentFieldName", &T::RefParentFieldName, &T::SetRefParentFieldName);
+    P.Prop("DefaultNodeExpanded", &T::DefaultNodeExpanded, &T::SetDefaultNodeExpanded).Default(false);
+    P.Prop("DefaultNodeHasChildren", &T::DefaultNodeHasChildren, &T::SetDefaultNodeHasChildren)
+        .Default(false);
+    P.Prop("FullBuildCheck", &T::FullBuildCheck, &T::SetFullBuildCheck).Default(true);
+    P.Prop("FilterNodeIfParentVisible", &T::FilterNodeIfParentVisible, &T::SetFilterNodeIfParentVisible)
+        .Default(true);
+}
+
+KVT_PUBLISHED(TMemTableEh) {
+    using T = TMemTableEh;
+    P.Prop(
+         "Active", [](T* t) { return t->Active(); }, [](T* t, bool v) { t->SetActive(v); })
+        .Default(false);
+    P.Prop(
+         "AggregatesActive", [](T* t) { return t->AggregatesActive(); },
+         [](T* t, bool v) { t->SetAggregatesActive(v); })
+        .Default(false);
+    P.Prop(
+         "AutoCalcFields", [](T* t) { return t->AutoCalcFields(); },
+         [](T* t, bool v) { t->SetAutoCalcFields(v); })
+        .Default(true);
+    P.Prop(
+         "CachedUpdates", [](T* t) { return t->CachedUpdates(); },
+         [](T* t, bool v) { t->SetCachedUpdates(v); })
+        .Default(false);
+    P.Prop(
+        "DetailFields", [](T* t) { return t->DetailFields(); },
+        [](T* t, String v) { t->SetDetailFields(v); });
+    P.Prop(
+        "ExternalMemData", [](T* t) { return t->ExternalMemData(); },
+        [](T* t, TCustomMemTableEh* v) { t->SetExternalMemData(v); });
+    P.Prop(
+        "Filter", [](T* t) { return t->Filter(); }, [](T* t, String v) { t->SetFilter(v); });
+    P.Prop(
+         "Filtered", [](T* t) { return t->Filtered(); }, [](T* t, bool v) { t->SetFiltered(v); })
+        .Default(false);
+    P.Prop(
+         "FetchAllOnOpen", [](T* t) { return t->FetchAllOnOpen(); },
+         [](T* t, bool v) { t->SetFetchAllOnOpen(v); })
+        .Default(false);
+    P.Prop(
+         "MasterDetailSide", [](T* t) { return t->MasterDetailSide(); },
+         [](T* t, TMasterDetailSideEh v) { t->SetMasterDetailSide(v); })
+        .Default(mdsOnSelfEh);
+    P.Prop(
+        "MasterFields", [](T* t) { return t->MasterFields(); },
+        [](T* t, String v) { t->SetMasterFields(v); });
+    P.Prop(
+        "MasterSource", [](T* t) { return t->MasterSource(); },
+        [](T* t, TDataSource* v) { t->SetMasterSource(v); });
+    P.Prop(
+        "Options", [](T* t) { return t->Options(); }, [](T* t, TMemTableOptionsEh v) { t->SetOptions(v); });
+    P.Prop(
+         "ReadOnly", [](T* t) { return t->ReadOnly(); }, [](T* t, bool v) { t->SetReadOnly(v); })
+        .Default(false);
+    P.Prop(
+        "SortOrder", [](T* t) { return t->SortOrder(); }, [](T* t, String v) { t->SetSortOrder(v); });
+    P.Prop(
+         "StoreDefs", [](T* t) { return t->StoreDefs(); }, [](T* t, bool v) { t->SetStoreDefs(v); })
+        .Default(false);
+    P.Prop("TreeList", [](T* t) { return t->TreeList(); });
+}
+
+KVT_REGISTER_CLASS(TMemTableEh)

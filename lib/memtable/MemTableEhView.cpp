@@ -489,7 +489,11 @@ void TCustomMemTableEh::RecordsViewDataEvent(TMemoryRecordEh* MemRec, int Index,
     default:
         break;
     }
-    if (Active()) Resync({});
+    // A record being edited keeps its buffer: the resync waits for the post or cancel.
+    if (State() == dsEdit || State() == dsInsert)
+        FRecordsViewUpdated = true;
+    else if (Active())
+        Resync({});
 }
 
 void TCustomMemTableEh::RecordsViewRecordMoved(TMemoryRecordEh*, int OldIndex, int NewIndex) {

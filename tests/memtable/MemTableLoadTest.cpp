@@ -1,6 +1,7 @@
 // Loading, saving and copying, shared stores, cached updates and moving records.
 
 #include "MemTableFixture.h"
+#include "platform/classes/ComponentStreams.h"
 
 #include <QDir>
 #include <QFile>
@@ -42,6 +43,18 @@ TEST(MemTableFiles, SaveAndLoadRoundTripsInBothForms) {
         AppendRow(u.get(), {Variant(), 4, "x"});
         EXPECT_EQ(u->FieldByName("ID")->AsInteger(), -4);
     }
+    // The text form written as UTF-8 with a byte-order mark reads as text too.
+    QFile f(dir.filePath("t.txt"));
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    const QByteArray text = f.readAll();
+    QFile bom(dir.filePath("bom.txt"));
+    ASSERT_TRUE(bom.open(QIODevice::WriteOnly));
+    bom.write("\xEF\xBB\xBF" + text);
+    bom.close();
+    CompPtr<TMemTableEh> w(Create<TMemTableEh>(nullptr));
+    w->LoadFromFile(bom.fileName());
+    w->Open();
+    EXPECT_EQ(Column(w.get(), "N"), Ints({1, 2, 3}));
 }
 
 TEST(MemTableFiles, CorruptedFilesRaiseAndLeaveTheTableAsItWas) {
@@ -207,4 +220,31 @@ TEST(MemTableMove, MoveRecordsKeepsOrderAndBookmarks) {
     EXPECT_FALSE(t->MoveRecord(8, 0, 0, false));
     EXPECT_TRUE(t->MoveRecord(0, 100, 0, false));
     EXPECT_EQ(Column(t.get(), "N"), Ints({1, 4, 5, 6, 2, 3, 8, 7}));
+}
+
+// The table as a component stream (a stored form carries it): properties and its own store.
+TEST(MemTableFiles, ComponentStreamCarriesPropertiesAndStore) {
+    auto t = Numbers(3);
+    t->SetName("ControlEventsMemTableEh");
+    t->SetSortOrder("N DESC");
+    t->TreeList()->SetKeyFieldName("N");
+    TMemoryStream s;
+    WriteComponent(&s, t.get());
+    TMemoryStream text;
+    s.SetPosition(0);
+    ObjectBinaryToText(&s, &text);
+    const QByteArray form(static_cast<const char*>(text.Memory()), int(text.Size()));
+    EXPECT_TRUE(form.contains("SortOrder = 'N DESC'")) << form.toStdString();
+    EXPECT_TRUE(form.contains("object MemTableData: TMemTableDataEh")) << form.toStdString();
+
+    CompPtr<TMemTableEh> u(Create<TMemTableEh>(nullptr));
+    s.SetPosition(0);
+    ReadComponent(&s, u.get());
+    EXPECT_TRUE(u->Active());
+    EXPECT_EQ(u->TreeList()->KeyFieldName(), "N");
+    EXPECT_EQ(Column(u.get(), "N"), Ints({3, 2, 1}));
+    int stores = 0; // the stored store was read into the table's own
+    for (int i = 0; i < u->ComponentCount(); ++i)
+        stores += u->Components(i)->InheritsFrom<TMemTableDataEh>() ? 1 : 0;
+    EXPECT_EQ(stores, 1);
 }

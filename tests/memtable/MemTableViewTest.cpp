@@ -236,3 +236,58 @@ TEST(MemTableCompanions, SortedValueListAndObjectFields) {
     TRefObjectField loose(nullptr);
     EXPECT_THROW(loose.Value(), EDatabaseError);
 }
+
+TEST(MemTableTree, MoveNodeAsChildAndAfter) {
+    auto t = Tree();
+    t->TreeList()->FullExpand();
+    ASSERT_EQ(Column(t.get(), "ID"), Ints({1, 2, 4, 3, 5}));
+    // Row 4 (ID 5, a root) moved up to row 2 at a level deeper than row 1 (ID 2): its child.
+    EXPECT_TRUE(t->MoveRecord(4, 2, 4, true));
+    EXPECT_TRUE(t->MoveRecord(4, 2, 4, false));
+    t->Locate("ID", 5, {});
+    EXPECT_EQ(t->FieldByName("Parent")->AsInteger(), 2);
+    EXPECT_EQ(t->TreeNodeLevel(), 3);
+    // A node cannot become a descendant of itself.
+    t->TreeList()->FullExpand();
+    const std::vector<Variant> order = Column(t.get(), "ID");
+    ASSERT_EQ(order, Ints({1, 2, 4, 5, 3}));
+    EXPECT_FALSE(t->MoveRecord(0, 3, 5, true));
+    int asked = 0;
+    t->OnRecordsViewCheckMoveNode =
+        TRecordsViewCheckMoveNodeEventEh::Callable([&](TObject*, TMemRecViewEh*, TMemRecViewEh*, int) {
+            ++asked;
+            return false;
+        });
+    EXPECT_FALSE(t->MoveRecord(4, 0, 1, false));
+    EXPECT_EQ(asked, 1);
+    EXPECT_EQ(Column(t.get(), "ID"), order);
+}
+
+TEST(MemTableLookup, LookupFieldReadsTheOtherTable) {
+    auto names = MakeTable({"Code:i", "Text:s"});
+    AppendRow(names.get(), {1, "one"});
+    AppendRow(names.get(), {2, "two"});
+    CompPtr<TComponent> owner(Create<TComponent>(nullptr));
+    TMemTableEh* t = Create<TMemTableEh>(owner.get());
+    auto* code = Create<TIntegerField>(owner.get());
+    code->SetFieldName("Code");
+    code->SetDataSet(t);
+    auto* text = Create<TStringField>(owner.get());
+    text->SetFieldName("CodeText");
+    text->SetFieldKind(fkLookup);
+    text->SetLookupDataSet(names.get());
+    text->SetKeyFields("Code");
+    text->SetLookupKeyFields("Code");
+    text->SetLookupResultField("Text");
+    text->SetDataSet(t);
+    t->CreateDataSet();
+    AppendRow(t, {2});
+    AppendRow(t, {3});
+    AppendRow(t, {1});
+    std::vector<Variant> want{Variant("two"), Null(), Variant("one")};
+    std::vector<Variant> got = Column(t, "CodeText");
+    ASSERT_EQ(got.size(), 3u);
+    EXPECT_EQ(got[0], want[0]);
+    EXPECT_TRUE(VarIsNull(got[1]));
+    EXPECT_EQ(got[2], want[2]);
+}

@@ -488,6 +488,23 @@ TEST_F(EventEditTest, LanguageFileReplacesCaptionsItemsAndTemplates) {
     EXPECT_EQ(Form->CodeTimerCheckListBox->Items()->Strings(3), "Установить таймер1 на 0.3 сек ");
 }
 
+TEST_F(EventEditTest, LongItemTextsShowAsHints) {
+    Make();
+    Form->SetEvent(0x01, 0x00);
+    Form->Show();
+    TCheckListBox* list = Form->ControlCheckListBox;
+    TRect r = list->ItemRect(20);
+    Form->CheckListBoxMouseMove(list, TShiftState(), r.Left + 5, r.Top + 2);
+    EXPECT_EQ(list->Hint(), list->Items()->Strings(20));
+    // Below the last item there is none: the hint stays as it was.
+    Form->SetEvent(0x02, 0x00);
+    TCheckListBox* timers = Form->CodeTimerCheckListBox;
+    timers->SetHint("before");
+    Form->CheckListBoxMouseMove(timers, TShiftState(), 5, timers->ClientHeight() - 2);
+    EXPECT_EQ(timers->Hint(), "before");
+    Form->Hide();
+}
+
 TEST_F(EventEditTest, ScreenshotOfEveryKind) {
     Make();
     const std::pair<int, int> events[] = {{0x00, 9}, {0x09, 0x23}, {0x12, 0x8F}, {0x1B, 200},

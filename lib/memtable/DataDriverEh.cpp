@@ -4,6 +4,7 @@
 #include "lib/memtable/DataDriverEh.h"
 
 #include "lib/memtable/MemTableEh.h"
+#include "platform/classes/TypInfo.h"
 
 TFieldTypes KeyFieldDataTypes{
     ftUnknown,  ftString,       ftSmallint,    ftInteger,  ftWord,      ftBoolean, ftFloat,
@@ -354,3 +355,17 @@ void TDataDriverEh::SetReaderParamsFromCursor(TDataSet* DataSet) {
         p->SetBound(false);
     }
 }
+
+// ---------------------------------------------------------------------------------------------
+// Published properties
+
+KVT_PUBLISHED(TDataDriverEh) {
+    using T = TDataDriverEh;
+    P.Prop(
+        "KeyFields", [](T* d) { return d->KeyFields(); }, [](T* d, String v) { d->SetKeyFields(v); });
+    P.Prop(
+        "ProviderDataSet", [](T* d) { return d->ProviderDataSet(); },
+        [](T* d, TDataSet* v) { d->SetProviderDataSet(v); });
+}
+
+KVT_REGISTER_CLASS(TDataDriverEh)

@@ -6,6 +6,7 @@
 #include "lib/toolscore/DynVarsEh.h"
 #include "lib/toolscore/ToolCtrlsEhData.h"
 #include "platform/classes/Classes.h"
+#include "platform/classes/TypInfo.h"
 
 namespace {
 // The resolver is freed with the process, whichever one is installed then.
@@ -544,3 +545,94 @@ void TSQLDataDriverResolver::DefaultGetUpdatedServerValues(TCustomSQLDataDriverE
     ops->GetBackUpdatedValues(MemRec, Command, ResDataSet);
     Processed = true;
 }
+
+// ---------------------------------------------------------------------------------------------
+// Published properties (component streams)
+
+KVT_ENUM_TYPE(TSQLCommandTypeEh, cthSelectQuery, cthUpdateQuery, cthTable, cthStoredProc)
+KVT_ENUM_TYPE(TDynaSQLOptionEh, dsoDynamicSQLInsertEh, dsoDynamicSQLUpdateEh, dsoDynamicSQLDeleteEh)
+KVT_ENUM_TYPE(TSpecMacrosUsageEh, smuUseFilterMacroEh, smuFilterAsWhereClauseEh, smuFilterWithANDPrecedingEh,
+              smuUseSortOrderMacroEh, smuSortOrderAsOrderByClauseEh, smuSortOrderWithCommaPrecedingEh)
+
+KVT_PUBLISHED(TCustomSQLCommandEh) {
+    using T = TCustomSQLCommandEh;
+    P.Prop(
+        "CommandText", [](T* c) { return c->CommandText(); },
+        [](T* c, TStrings* v) { c->SetCommandText(v); });
+    P.Prop(
+         "CommandType", [](T* c) { return c->CommandType(); },
+         [](T* c, TSQLCommandTypeEh v) { c->SetCommandType(v); })
+        .NoDefault()
+        .Stored([](T* c) { return c->IsCommandTypeStored(); });
+}
+
+KVT_PUBLISHED(TDynaSQLParamsEh) {
+    using T = TDynaSQLParamsEh;
+    P.Prop(
+        "KeyFields", [](T* p) { return p->KeyFields(); }, [](T* p, String v) { p->SetKeyFields(v); });
+    P.Prop(
+        "UpdateFields", [](T* p) { return p->UpdateFields(); },
+        [](T* p, String v) { p->SetUpdateFields(v); });
+    P.Prop(
+        "UpdateTable", [](T* p) { return p->UpdateTable(); }, [](T* p, String v) { p->SetUpdateTable(v); });
+    P.Prop(
+         "SkipUnchangedFields", [](T* p) { return p->SkipUnchangedFields(); },
+         [](T* p, bool v) { p->SetSkipUnchangedFields(v); })
+        .Default(false);
+    P.Prop(
+         "Options", [](T* p) { return p->Options(); }, [](T* p, TDynaSQLOptionsEh v) { p->SetOptions(v); })
+        .Default(TDynaSQLOptionsEh{});
+}
+
+KVT_PUBLISHED(TSpecMacrosEh) {
+    using T = TSpecMacrosEh;
+    P.Prop(
+         "FilterMacroName", [](T* m) { return m->FilterMacroName(); },
+         [](T* m, String v) { m->SetFilterMacroName(v); })
+        .Stored([](T* m) { return m->IsFilterMacroNameStored(); });
+    P.Prop(
+         "SortOrderMacroName", [](T* m) { return m->SortOrderMacroName(); },
+         [](T* m, String v) { m->SetSortOrderMacroName(v); })
+        .Stored([](T* m) { return m->IsSortOrderMacroNameStored(); });
+}
+
+KVT_PUBLISHED(TMacroVarsEh) {
+    using T = TMacroVarsEh;
+    P.Prop(
+        "SpecMacros", [](T* m) { return m->SpecMacros(); },
+        [](T* m, TSpecMacrosEh* v) { m->SetSpecMacros(v); });
+    P.Prop(
+         "SpecMacrosUsages", [](T* m) { return m->SpecMacrosUsages(); },
+         [](T* m, TSpecMacrosUsagesEh v) { m->SetSpecMacrosUsages(v); })
+        .Default(TSpecMacrosUsagesEh{smuFilterAsWhereClauseEh, smuSortOrderAsOrderByClauseEh});
+    P.Prop(
+        "Macros", [](T* m) { return m->Macros(); }, [](T* m, TStringVarsEh* v) { m->SetMacros(v); });
+}
+
+KVT_PUBLISHED(TCustomSQLDataDriverEh) {
+    using T = TCustomSQLDataDriverEh;
+    P.Prop(
+        "SelectCommand", [](T* d) { return d->SelectCommand(); },
+        [](T* d, TCustomSQLCommandEh* v) { d->SetSelectCommand(v); });
+    P.Prop(
+        "UpdateCommand", [](T* d) { return d->UpdateCommand(); },
+        [](T* d, TCustomSQLCommandEh* v) { d->SetUpdateCommand(v); });
+    P.Prop(
+        "InsertCommand", [](T* d) { return d->InsertCommand(); },
+        [](T* d, TCustomSQLCommandEh* v) { d->SetInsertCommand(v); });
+    P.Prop(
+        "DeleteCommand", [](T* d) { return d->DeleteCommand(); },
+        [](T* d, TCustomSQLCommandEh* v) { d->SetDeleteCommand(v); });
+    P.Prop(
+        "GetrecCommand", [](T* d) { return d->GetrecCommand(); },
+        [](T* d, TCustomSQLCommandEh* v) { d->SetGetrecCommand(v); });
+    P.Prop(
+        "SpecParams", [](T* d) { return d->SpecParams(); }, [](T* d, TStrings* v) { d->SetSpecParams(v); });
+    P.Prop(
+        "DynaSQLParams", [](T* d) { return d->DynaSQLParams(); },
+        [](T* d, TDynaSQLParamsEh* v) { d->SetDynaSQLParams(v); });
+    P.Prop(
+        "MacroVars", [](T* d) { return d->MacroVars(); }, [](T* d, TMacroVarsEh* v) { d->SetMacroVars(v); });
+}
+
+KVT_REGISTER_CLASS(TCustomSQLDataDriverEh)

@@ -4,6 +4,7 @@
 
 #include "lib/sqlite/SQLiteDB.h"
 #include "platform/classes/Classes.h"
+#include "platform/classes/TypInfo.h"
 
 // ---------------------------------------------------------------------------------------------
 // TSQLiteConnectionProviderEh
@@ -148,3 +149,23 @@ void TSQLiteSpecOperationsEh::GetBackUpdatedValues(TMemoryRecordEh* MemRec, TCus
     if (MemRec->UpdateStatus() == usInserted && !f.isEmpty())
         AssignServerValue(driver, MemRec, QStringLiteral("SELECT last_insert_rowid()"), f);
 }
+
+// ---------------------------------------------------------------------------------------------
+// Published properties (component streams)
+
+KVT_PUBLISHED(TSQLiteConnectionProviderEh) {
+    using T = TSQLiteConnectionProviderEh;
+    P.Prop(
+        "Connection", [](T* p) { return p->Connection(); },
+        [](T* p, TSQLiteConnection* v) { p->SetConnection(v); });
+}
+
+KVT_PUBLISHED(TSQLiteDataDriverEh) {
+    using T = TSQLiteDataDriverEh;
+    P.Prop(
+        "ConnectionProvider", [](T* d) { return d->ConnectionProvider(); },
+        [](T* d, TSQLiteConnectionProviderEh* v) { d->SetConnectionProvider(v); });
+}
+
+KVT_REGISTER_CLASS(TSQLiteConnectionProviderEh)
+KVT_REGISTER_CLASS(TSQLiteDataDriverEh)

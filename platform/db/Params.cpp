@@ -101,9 +101,9 @@ void TParam::SetDataType(TFieldType Value) {
     }
 }
 
+// Only the flag: a parameter assigned from a master's field stays unbound but keeps its value.
 void TParam::SetBound(bool Value) {
     FBound = Value;
-    if (!Value) FData = Null();
 }
 
 void TParam::Clear() {

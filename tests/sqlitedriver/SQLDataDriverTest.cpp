@@ -5,6 +5,7 @@
 #include "DriverFixture.h"
 
 #include "lib/toolscore/DynVarsEh.h"
+#include "platform/classes/ComponentStreams.h"
 
 namespace {
 
@@ -406,6 +407,49 @@ TEST_F(ServerKeyTest, QueriesBeforeAndAfterTheInsert) {
         const bool keyed = c.Log.size() > 1;
         EXPECT_EQ(VarToStr(r->GetDataValue(0, dvvValueEh)), keyed ? QStringLiteral("77") : QString());
     }
+}
+
+} // namespace
+
+namespace {
+
+TEST_F(SQLDriverTest, SettingsTravelInAComponentStream) {
+    driver->SetName(QStringLiteral("GoodsDriver"));
+    provider->SetName(QStringLiteral("Provider"));
+    driver->GetrecCommand()->SetCommandType(cthTable);
+    driver->SetKeyFields(QStringLiteral("ID"));
+    driver->DynaSQLParams()->SetUpdateTable(QStringLiteral("GOODS"));
+    driver->DynaSQLParams()->SetOptions({dsoDynamicSQLDeleteEh});
+    driver->MacroVars()->SetSpecMacrosUsages({smuUseFilterMacroEh, smuFilterWithANDPrecedingEh});
+    driver->MacroVars()->SpecMacros()->SetFilterMacroName(QStringLiteral("%F%"));
+    driver->MacroVars()->Macros()->CreateDynVar(QStringLiteral("%T%"), QStringLiteral("GOODS"));
+
+    TMemoryStream bin;
+    WriteComponent(&bin, driver);
+    bin.SetPosition(0);
+    TMemoryStream text;
+    ObjectBinaryToText(&bin, &text);
+    const QString form =
+        QString::fromUtf8(QByteArray(static_cast<const char*>(text.Memory()), int(text.Size())));
+    // Only the command type that differs from its command's default is written.
+    EXPECT_EQ(form.count(QStringLiteral("CommandType")), 1) << form.toStdString();
+    EXPECT_NE(form.indexOf(QStringLiteral("GetrecCommand.CommandType = cthTable")), -1) << form.toStdString();
+    EXPECT_EQ(form.indexOf(QStringLiteral("SortOrderMacroName")), -1);
+    EXPECT_NE(form.indexOf(QStringLiteral("ConnectionProvider = Provider")), -1);
+
+    driver->SetName(QStringLiteral("Written"));
+    auto* copy = Create<TSQLiteDataDriverEh>(owner.get());
+    bin.SetPosition(0);
+    ReadComponent(&bin, copy);
+    EXPECT_EQ(copy->GetrecCommand()->CommandType(), cthTable);
+    EXPECT_EQ(copy->UpdateCommand()->CommandType(), cthUpdateQuery);
+    EXPECT_EQ(copy->KeyFields(), QStringLiteral("ID"));
+    EXPECT_EQ(copy->DynaSQLParams()->UpdateTable(), QStringLiteral("GOODS"));
+    EXPECT_EQ(copy->DynaSQLParams()->Options(), TDynaSQLOptionsEh{dsoDynamicSQLDeleteEh});
+    EXPECT_EQ(copy->MacroVars()->SpecMacrosUsages(),
+              (TSpecMacrosUsagesEh{smuUseFilterMacroEh, smuFilterWithANDPrecedingEh}));
+    EXPECT_EQ(copy->MacroVars()->SpecMacros()->FilterMacroName(), QStringLiteral("%F%"));
+    EXPECT_EQ(copy->MacroVars()->Macros()->Str(QStringLiteral("%T%")), QStringLiteral("GOODS"));
 }
 
 } // namespace

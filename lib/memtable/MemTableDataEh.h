@@ -774,6 +774,7 @@ public:
 
 private:
     bool IsUnique() const { return FUnical || FPrimary; }
+    bool SortPlainKeys(TRecordsListEh* rl, int Field);
     // The entry of the record at list position RecIndex with key Key; -1 when it has none.
     int FindEntry(const Variant& Key, int RecIndex) const;
     [[noreturn]] void KeyViolation(const Variant& Key) const;
@@ -1126,6 +1127,7 @@ private:
     TMemRecViewEh* NewRow(TMemoryRecordEh* Rec);
     void FreeRows();
     void QuickSortRows(int L, int R);
+    void SortRows();
     void TreeDataEvent(TMemoryRecordEh* MemRec, TRecordsListNotification Action);
 
     std::unique_ptr<TMTAggregatesEh> FAggregates;

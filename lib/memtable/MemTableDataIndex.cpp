@@ -1,9 +1,13 @@
 // Key indexes over a records list.
 #include "lib/memtable/MemTableDataEh.h"
 
+#include "platform/db/DB.h"
 #include "platform/rtl/SysUtils.h"
 
 #include <QStringList>
+
+#include <algorithm>
+#include <cmath>
 
 TMTIndexEh::TMTIndexEh(TCollection* Collection) : TCollectionItem(Collection) {}
 
@@ -35,18 +39,86 @@ void TMTIndexEh::ClearIndex() {
     FRecList.clear();
 }
 
+namespace {
+// The index order: VariantsRelation, with plain numbers of one kind compared directly. Entries
+// that compare equal (or not at all) keep their record order.
+bool KeyLess(const TIndexItemEh* a, const TIndexItemEh* b) {
+    const TVarType ta = a->Value.VType(), tb = b->Value.VType();
+    if (ta == varInteger && tb == varInteger) {
+        const int x = a->Value.AsInteger(), y = b->Value.AsInteger();
+        if (x != y) return x < y;
+    } else if (ta == varDouble && tb == varDouble && !std::isnan(a->Value.AsDouble()) &&
+               !std::isnan(b->Value.AsDouble())) {
+        const double x = a->Value.AsDouble(), y = b->Value.AsDouble();
+        if (x != y) return x < y;
+    } else {
+        const TVariantRelationship r = VariantsRelation(a->Value, b->Value);
+        if (r == vrLessThan) return true;
+        if (r == vrGreaterThan) return false;
+    }
+    return a->RecIndex < b->RecIndex;
+}
+} // namespace
+
+// A key column of plain integers or plain floats (the common case) is sorted as (key, record)
+// pairs held in one array, and the entries are made afterwards in key order. False (nothing
+// done) for any other column.
+bool TMTIndexEh::SortPlainKeys(TRecordsListEh* rl, int Field) {
+    const int n = rl->Count();
+    const TVarType kind = rl->Rec(0)->GetDataValue(Field, dvvValueEh).VType();
+    if (kind != varInteger && kind != varDouble) return false;
+    std::vector<std::pair<double, int>> keys;
+    keys.reserve(size_t(n));
+    for (int i = 0; i < n; ++i) {
+        TMemoryRecordEh* r = rl->Rec(i);
+        if (r->UpdateStatus() == usDeleted) continue;
+        const TRecDataValues& d = r->Data();
+        if (size_t(Field) >= d.size()) return false;
+        const Variant& v = d[size_t(Field)];
+        if (v.VType() != kind) return false;
+        const double x = kind == varInteger ? double(v.AsInteger()) : v.AsDouble();
+        if (std::isnan(x)) return false;
+        keys.emplace_back(x, i);
+    }
+    std::sort(keys.begin(), keys.end()); // equal keys stay in record order
+    for (const auto& [x, i] : keys)
+        FRecList.push_back(new TIndexItemEh(rl->Rec(i)->Data()[size_t(Field)], i));
+    return true;
+}
+
 void TMTIndexEh::RebuildIndex() {
     ClearIndex();
     TRecordsListEh* rl = RecordsList();
-    if (FFields.isEmpty() || !rl) return;
+    if (FFields.isEmpty() || !rl || rl->Count() == 0) return;
+    // The key fields are looked up once, not for every record.
+    std::vector<int> fields;
+    if (FFields.contains(QLatin1Char(';'))) {
+        std::vector<TMTDataFieldEh*> list;
+        rl->DataStruct()->GetFieldList(&list, FFields);
+        for (TMTDataFieldEh* f : list)
+            fields.push_back(f->Index());
+    } else {
+        const int i = rl->DataStruct() ? rl->DataStruct()->FieldIndex(FFields) : -1;
+        if (i < 0) DatabaseErrorFmt(QStringLiteral("Field '%s' not found"), {FFields});
+        fields.push_back(i);
+    }
+    const bool composite = FFields.contains(QLatin1Char(';'));
     FRecList.reserve(size_t(rl->Count()));
+    if (!composite && SortPlainKeys(rl, fields[0])) return;
+    std::vector<Variant> parts(fields.size());
     for (int i = 0; i < rl->Count(); ++i) {
         TMemoryRecordEh* r = rl->Rec(i);
         // Records marked for deletion have no entry, as after a mark-for-delete notification.
         if (r->UpdateStatus() == usDeleted) continue;
-        FRecList.push_back(new TIndexItemEh(r->GetDataValues(FFields, dvvValueEh), i));
+        if (!composite) {
+            FRecList.push_back(new TIndexItemEh(r->GetDataValue(fields[0], dvvValueEh), i));
+        } else {
+            for (size_t j = 0; j < fields.size(); ++j)
+                parts[j] = r->GetDataValue(fields[j], dvvValueEh);
+            FRecList.push_back(new TIndexItemEh(VarArrayOf(parts), i));
+        }
     }
-    if (Count() > 1) QuickSort(0, Count() - 1);
+    std::stable_sort(FRecList.begin(), FRecList.end(), KeyLess);
 }
 
 void TMTIndexEh::QuickSort(int L, int R) {
@@ -193,9 +265,12 @@ void TMTIndexEh::RecordsListNotification(TMemoryRecordEh* MemRec, int Index,
         const Variant key = MemRec->GetDataValues(FFields, dvvValueEh);
         int p;
         FindKeyValueIndex(key, p);
-        // Always shift: a no-op for appends, correct while records marked deleted have no entry.
-        for (TIndexItemEh* e : FRecList)
-            if (e->RecIndex >= Index) ++e->RecIndex;
+        // Entries after an inserted record move up; an appended record has none after it, and
+        // skipping the walk keeps loading into an indexed list from growing quadratically.
+        TRecordsListEh* rl = RecordsList();
+        if (!rl || Index < rl->Count() - 1)
+            for (TIndexItemEh* e : FRecList)
+                if (e->RecIndex >= Index) ++e->RecIndex;
         InsertItem(p, key, new TIndexItemEh(key, Index));
         return;
     }

@@ -8,6 +8,7 @@
 
 #include <QStringList>
 #include <algorithm>
+#include <cmath>
 
 namespace {
 [[noreturn]] void ListIndexError(int Index) {
@@ -389,6 +390,33 @@ bool TRecordsViewEh::IsRecordInView(TMemoryRecordEh* ARec, int, TMemRecViewEh* N
     return true;
 }
 
+namespace {
+// One sort key of two records: Nulls first, texts by the user's collation, anything else by
+// the variant comparison.
+int CompareOrderValues(const Variant& v1, const Variant& v2, const TOrderByItemEh* item) {
+    int c;
+    const bool n1 = v1.IsNull() || v1.IsEmpty(), n2 = v2.IsNull() || v2.IsEmpty();
+    if (n1 || n2)
+        c = (n1 && n2) ? 0 : (n1 ? -1 : 1);
+    else if (v1.VType() == varDouble && v2.VType() == varDouble && !std::isnan(v1.AsDouble()) &&
+             !std::isnan(v2.AsDouble())) {
+        const double d1 = v1.AsDouble(), d2 = v2.AsDouble();
+        c = d1 < d2 ? -1 : (d1 > d2 ? 1 : 0);
+    } else if (IsWide(v1.VType()) && IsWide(v2.VType())) {
+        const String& s1 = VariantAccess::Str(v1);
+        const String& s2 = VariantAccess::Str(v2);
+        c = item->CaseIns ? AnsiCompareText(s1, s2) : AnsiCompareStr(s1, s2);
+    } else if (IsTextType(v1.VType()) && IsTextType(v2.VType()))
+        c = item->CaseIns ? AnsiCompareText(VarToStr(v1), VarToStr(v2))
+                          : AnsiCompareStr(VarToStr(v1), VarToStr(v2));
+    else {
+        const TVariantRelationship r = VarCompareValue(v1, v2);
+        c = r == vrLessThan ? -1 : (r == vrGreaterThan ? 1 : 0);
+    }
+    return item->Desc ? -c : c;
+}
+} // namespace
+
 int TRecordsViewEh::CompareRecordsByOrderBy(TMemoryRecordEh* Rec1, TMemoryRecordEh* Rec2,
                                             TOrderByList* OrderBy) {
     if (!OrderBy) return Rec1->Index() - Rec2->Index();
@@ -396,24 +424,8 @@ int TRecordsViewEh::CompareRecordsByOrderBy(TMemoryRecordEh* Rec1, TMemoryRecord
     for (int i = 0; i < OrderBy->Count(); ++i) {
         const TOrderByItemEh* item = OrderBy->Items(i);
         const int fi = item->MTFieldIndex >= 0 ? item->MTFieldIndex : item->FieldIndex;
-        const Variant& v1 = ValueRef(Rec1, fi, t1);
-        const Variant& v2 = ValueRef(Rec2, fi, t2);
-        int c;
-        const bool n1 = v1.IsNull() || v1.IsEmpty(), n2 = v2.IsNull() || v2.IsEmpty();
-        if (n1 || n2)
-            c = (n1 && n2) ? 0 : (n1 ? -1 : 1);
-        else if (IsWide(v1.VType()) && IsWide(v2.VType())) {
-            const String& s1 = VariantAccess::Str(v1);
-            const String& s2 = VariantAccess::Str(v2);
-            c = item->CaseIns ? AnsiCompareText(s1, s2) : AnsiCompareStr(s1, s2);
-        } else if (IsTextType(v1.VType()) && IsTextType(v2.VType()))
-            c = item->CaseIns ? AnsiCompareText(VarToStr(v1), VarToStr(v2))
-                              : AnsiCompareStr(VarToStr(v1), VarToStr(v2));
-        else {
-            const TVariantRelationship r = VarCompareValue(v1, v2);
-            c = r == vrLessThan ? -1 : (r == vrGreaterThan ? 1 : 0);
-        }
-        if (c != 0) return item->Desc ? -c : c;
+        const int c = CompareOrderValues(ValueRef(Rec1, fi, t1), ValueRef(Rec2, fi, t2), item);
+        if (c != 0) return c;
     }
     return 0;
 }
@@ -710,8 +722,50 @@ void TRecordsViewEh::QuickSortRows(int L, int R) {
     } while (I < R);
 }
 
+void TRecordsViewEh::SortRows() {
+    const size_t n = FMemoryViewList.size();
+    if (n < 2) return;
+    const int k = FOrderByList ? FOrderByList->Count() : 0;
+    if (OnCompareRecords || FSortOrder.isEmpty() || k == 0 || n > UINT32_MAX) {
+        QuickSortRows(0, int(n) - 1);
+        return;
+    }
+    // The keys are looked up once, so that the comparisons read the values directly instead of
+    // going through row, record and value array each time. Equal keys keep their view order.
+    static const Variant nullValue = Null();
+    std::vector<const TOrderByItemEh*> items(static_cast<size_t>(k));
+    std::vector<int> fields(static_cast<size_t>(k));
+    for (int j = 0; j < k; ++j) {
+        items[size_t(j)] = FOrderByList->Items(j);
+        fields[size_t(j)] = items[size_t(j)]->MTFieldIndex >= 0 ? items[size_t(j)]->MTFieldIndex
+                                                                : items[size_t(j)]->FieldIndex;
+    }
+    std::vector<const Variant*> keys(n * size_t(k));
+    for (size_t r = 0; r < n; ++r) {
+        const TRecDataValues& d = FMemoryViewList[r]->Rec()->Data();
+        for (size_t j = 0; j < size_t(k); ++j) {
+            const int fi = fields[j];
+            keys[r * size_t(k) + j] = fi >= 0 && size_t(fi) < d.size() ? &d[size_t(fi)] : &nullValue;
+        }
+    }
+    std::vector<uint32_t> order(n);
+    for (size_t i = 0; i < n; ++i)
+        order[i] = uint32_t(i);
+    std::stable_sort(order.begin(), order.end(), [&](uint32_t a, uint32_t b) {
+        const Variant* const* ka = &keys[size_t(a) * size_t(k)];
+        const Variant* const* kb = &keys[size_t(b) * size_t(k)];
+        for (size_t j = 0; j < size_t(k); ++j)
+            if (const int c = CompareOrderValues(*ka[j], *kb[j], items[j])) return c < 0;
+        return false;
+    });
+    std::vector<TMemRecViewEh*> sorted(n);
+    for (size_t i = 0; i < n; ++i)
+        sorted[i] = FMemoryViewList[order[i]];
+    FMemoryViewList.swap(sorted);
+}
+
 void TRecordsViewEh::Resort() {
-    if (FMemoryViewList.size() > 1) QuickSortRows(0, int(FMemoryViewList.size()) - 1);
+    SortRows();
     ViewDataEvent(nullptr, -1, rlnListChangedEh);
     if (FViewAsTreeList) FMemoryTreeList->SetSortOrder(FSortOrder);
 }

@@ -1,0 +1,79 @@
+// Sorting a whole view and building an index over existing records: both sort once over keys
+// read up front, so they are checked against the record comparison itself.
+#include "memtable/StoreFixture.h"
+#include "platform/rtl/SysUtils.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <random>
+
+namespace {
+
+std::unique_ptr<TMemTableDataEh> MixedStore(int n) {
+    auto md = MakeStore({{"Name", ftWideString},
+                         {"Price", ftFloat},
+                         {"Qty", ftInteger},
+                         {"Plain", ftInteger},
+                         {"PlainF", ftFloat}});
+    std::mt19937 rng(42);
+    const char* names[] = {"b", "A", "a", "ab", "B", "", "z"};
+    for (int i = 0; i < n; ++i) {
+        // Few distinct values, so that ties are common; some Nulls in every column.
+        const Variant name = i % 11 == 0 ? Null() : Variant(String::fromLatin1(names[rng() % 7]));
+        const Variant price = i % 13 == 0 ? Null() : Variant(double(rng() % 5) / 2);
+        const Variant qty = i % 7 == 0 ? Null() : Variant(int(rng() % 4));
+        // Columns without Nulls take the plain-number path of an index build.
+        AddRec(md.get(), {name, price, qty, int(rng() % 50) - 25, double(rng() % 40) / 4});
+    }
+    return md;
+}
+
+TEST(MemSort, ViewSortAgreesWithTheRecordComparison) {
+    SetFormatSettings(TFormatSettings::Invariant());
+    auto md = MixedStore(500);
+    for (const char* order : {"Name; Price", "Price DESC, Name", "Qty DESC; Name DESC; Price"}) {
+        TRecordsViewEh view;
+        view.SetMemTableData(md.get());
+        view.SetSortOrder(QString::fromLatin1(order));
+        std::vector<TMemoryRecordEh*> expected = md->RecordsList()->RecList();
+        TRecordsViewEh reference;
+        reference.SetMemTableData(md.get());
+        reference.SetSortOrder(QString::fromLatin1(order));
+        // Records with equal keys stay in their store order.
+        std::stable_sort(expected.begin(), expected.end(), [&](TMemoryRecordEh* a, TMemoryRecordEh* b) {
+            return TRecordsViewEh::CompareRecordsByOrderBy(a, b, reference.OrderByList()) < 0;
+        });
+        ASSERT_EQ(view.Count(), int(expected.size()));
+        for (int i = 0; i < view.Count(); ++i)
+            ASSERT_EQ(view.Rec(i), expected[size_t(i)]) << order << " row " << i;
+    }
+}
+
+TEST(MemSort, IndexOverExistingRecordsOrdersDuplicatesByRecord) {
+    auto md = MixedStore(300);
+    TRecordsListEh* rl = md->RecordsList();
+    for (const char* fields : {"Qty", "Price", "Name;Qty", "Plain", "PlainF"}) {
+        TMTIndexEh* idx = rl->Indexes()->Add();
+        idx->SetFields(QString::fromLatin1(fields));
+        idx->SetActive(true);
+        ASSERT_EQ(idx->Count(), rl->Count()) << fields;
+        for (int i = 1; i < idx->Count(); ++i) {
+            const TIndexItemEh* prev = idx->GetItems(i - 1);
+            const TIndexItemEh* cur = idx->GetItems(i);
+            const TVariantRelationship r = VariantsRelation(prev->Value, cur->Value);
+            ASSERT_TRUE(r == vrLessThan || (r == vrEqual && prev->RecIndex < cur->RecIndex))
+                << fields << " entry " << i;
+        }
+        // Every record is found under its own key.
+        for (int i = 0; i < rl->Count(); i += 17) {
+            std::vector<TMemoryRecordEh*> recs;
+            const Variant key = rl->Rec(i)->GetDataValues(QString::fromLatin1(fields), dvvValueEh);
+            idx->FillMatchedRecsList(key, recs);
+            EXPECT_NE(std::find(recs.begin(), recs.end(), rl->Rec(i)), recs.end())
+                << fields << " record " << i;
+        }
+    }
+}
+
+} // namespace

@@ -473,6 +473,7 @@ private:
 };
 
 // The installed resolver (one is installed from the start; nullptr after installing nullptr).
+// Whatever resolver is installed when the process ends is freed then.
 TSQLDataDriverResolver* GetSQLDataDriverResolver();
 // Installs Resolver and answers the previous one, which the caller then owns.
 TSQLDataDriverResolver* SetSQLDataDriverResolver(TSQLDataDriverResolver* Resolver);

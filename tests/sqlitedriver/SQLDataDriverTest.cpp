@@ -453,3 +453,108 @@ TEST_F(SQLDriverTest, SettingsTravelInAComponentStream) {
 }
 
 } // namespace
+
+namespace {
+
+// A connection provider that records what it is offered and processes nothing.
+class TDecliningProvider : public IConnectionProviderEh {
+public:
+    std::vector<QString>* Log = nullptr;
+    int ExecuteCommand(TCustomSQLDataDriverEh*, TCustomSQLCommandEh*, TDataSet*&, bool&, bool&) override {
+        Log->push_back(QStringLiteral("provider execute"));
+        return 5;
+    }
+    void UpdateRecord(TCustomSQLDataDriverEh*, TMemTableDataEh*, TMemoryRecordEh*, bool&) override {
+        Log->push_back(QStringLiteral("provider update"));
+    }
+    void GetBackUpdatedValues(TCustomSQLDataDriverEh*, TMemoryRecordEh*, TCustomSQLCommandEh*, TDataSet*,
+                              bool&) override {
+        Log->push_back(QStringLiteral("provider values"));
+    }
+    void AddPostponedActivationDataSet(TDataSet*) override {}
+    bool ConnectionIsPostponed() override { return true; }
+    TComponent* GetDesignDataBase() override { return nullptr; }
+};
+
+class TProviderDriver : public TCustomSQLDataDriverEh {
+public:
+    using TCustomSQLDataDriverEh::TCustomSQLDataDriverEh;
+    TDecliningProvider Provider;
+    IConnectionProviderEh* GetConnectionProvider() override { return &Provider; }
+};
+
+TEST(SQLChainTest, ProviderFirstThenResolverThenTheDriver) {
+    std::vector<QString> log;
+    std::unique_ptr<TProviderDriver> d(Create<TProviderDriver>(nullptr));
+    d->Provider.Log = &log;
+    EXPECT_TRUE(d->ConnectionIsPostponed());
+    TSQLDataDriverResolver* resolver = GetSQLDataDriverResolver();
+    struct Restore {
+        TSQLDataDriverResolver* R;
+        ~Restore() {
+            R->OnExecuteCommand = TResolverExecuteCommandEhEvent();
+            R->OnUpdateRecord = TResolverUpdateRecordEhEvent();
+        }
+    } restore{resolver};
+    resolver->OnExecuteCommand = TResolverExecuteCommandEhEvent::Callable(
+        [&](TCustomSQLDataDriverEh*, TCustomSQLCommandEh*, TDataSet*&, bool&, bool& processed) {
+            log.push_back(QStringLiteral("resolver execute"));
+            processed = true;
+            return 7;
+        });
+    TDataSet* cursor = nullptr;
+    bool freeOnEof = false;
+    EXPECT_EQ(d->ExecuteCommand(d->SelectCommand(), cursor, freeOnEof), 7);
+    EXPECT_EQ(log, (std::vector<QString>{"provider execute", "resolver execute"}));
+
+    // Resolving: the provider declines, the resolver's handler takes the record.
+    log.clear();
+    resolver->OnUpdateRecord = TResolverUpdateRecordEhEvent::Callable(
+        [&](TCustomSQLDataDriverEh*, TMemTableDataEh*, TMemoryRecordEh*, bool& processed) {
+            log.push_back(QStringLiteral("resolver update"));
+            processed = true;
+        });
+    std::unique_ptr<TMemTableDataEh> md(new TMemTableDataEh(nullptr));
+    TMTDataFieldEh* f = md->DataStruct()->CreateField(DefaultDataFieldClasses(ftInteger));
+    f->AssignDataType(ftInteger);
+    f->SetFieldName(QStringLiteral("ID"));
+    md->RecordsList()->SetCachedUpdates(true);
+    TMemoryRecordEh* r = md->RecordsList()->NewRecord();
+    r->SetDataValue(0, dvvValueEh, 1);
+    r->Post();
+    EXPECT_EQ(d->ApplyUpdates(md.get()), 1);
+    EXPECT_EQ(log, (std::vector<QString>{"provider update", "resolver update"}));
+
+    // Without the handler the default resolver runs the driver's own statement.
+    log.clear();
+    resolver->OnUpdateRecord = TResolverUpdateRecordEhEvent();
+    SetText(d->DeleteSQL(), QStringLiteral("delete"));
+    md->RecordsList()->DeleteRecord(0);
+    EXPECT_EQ(d->ApplyUpdates(md.get()), 1);
+    EXPECT_EQ(log, (std::vector<QString>{"provider update", "provider execute", "resolver execute",
+                                         "provider values"}));
+}
+
+TEST(SQLChainTest, InstallingAnotherResolver) {
+    auto* mine = new TSQLDataDriverResolver;
+    TSQLDataDriverResolver* old = SetSQLDataDriverResolver(mine);
+    EXPECT_EQ(GetSQLDataDriverResolver(), mine);
+    bool asked = false;
+    mine->OnExecuteCommand = TResolverExecuteCommandEhEvent::Callable(
+        [&](TCustomSQLDataDriverEh*, TCustomSQLCommandEh*, TDataSet*&, bool&, bool& processed) {
+            asked = true;
+            processed = true;
+            return 0;
+        });
+    std::unique_ptr<TCustomSQLDataDriverEh> d(Create<TCustomSQLDataDriverEh>(nullptr));
+    TDataSet* cursor = nullptr;
+    bool freeOnEof = false;
+    EXPECT_EQ(d->SelectCommand()->Execute(cursor, freeOnEof), 0);
+    EXPECT_TRUE(asked);
+    EXPECT_EQ(SetSQLDataDriverResolver(nullptr), mine);
+    EXPECT_EQ(d->SelectCommand()->Execute(cursor, freeOnEof), -1);
+    delete mine;
+    EXPECT_EQ(SetSQLDataDriverResolver(old), nullptr);
+}
+
+} // namespace

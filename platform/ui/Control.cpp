@@ -247,7 +247,10 @@ void TControl::Resize() {
 }
 
 void TControl::RequestAlign() {
-    if (FParent && (FAlign != alNone || FAnchors != TAnchors{akLeft, akTop})) FParent->Realign();
+    if (FParent && (FAlign != alNone || FAnchors != TAnchors{akLeft, akTop}))
+        FParent->Realign();
+    else if (auto* s = dynamic_cast<TScrollingWinControl*>(FParent); s && s->AutoScroll())
+        s->UpdateScrollBars(); // the scroll range follows the children
 }
 
 void TControl::SetClientWidth(int v) {

@@ -13,9 +13,194 @@
 #include <QWidget>
 
 // ---------------------------------------------------------------------------------------------
-TScrollingWinControl::TScrollingWinControl(TComponent* AOwner) : TWinControl(AOwner) {}
+void TControlScrollBar::Assign(TPersistent* Source) {
+    if (auto* s = dynamic_cast<TControlScrollBar*>(Source)) {
+        FRange = s->FRange, FIncrement = s->FIncrement, FMargin = s->FMargin, FVisible = s->FVisible;
+        FTracking = s->FTracking;
+        SetPosition(s->FPosition);
+        return;
+    }
+    TPersistent::Assign(Source);
+}
+void TControlScrollBar::SetRange(int v) {
+    FRange = std::max(0, v);
+    FControl->UpdateScrollBars();
+}
+void TControlScrollBar::SetVisible(bool v) {
+    FVisible = v;
+    FControl->UpdateScrollBars();
+}
+bool TControlScrollBar::IsScrollBarVisible() const {
+    if (!FVisible) return false;
+    int client = FKind == sbHorizontal ? FControl->FWidth : FControl->FHeight;
+    return FRange > client;
+}
+void TControlScrollBar::SetPosition(int v) {
+    TRect cr = FControl->ClientRect();
+    int extent = FKind == sbHorizontal ? cr.Width() : cr.Height();
+    v = std::clamp(v, 0, std::max(0, FRange - extent));
+    if (v == FPosition) return;
+    int delta = FPosition - v;
+    FPosition = v;
+    if (FKind == sbHorizontal)
+        FControl->ScrollBy(delta, 0);
+    else
+        FControl->ScrollBy(0, delta);
+    if (FControl->HandleAllocated())
+        SetScrollPos(FControl->Handle(), FKind == sbHorizontal ? SB_HORZ : SB_VERT, v, TRUE);
+}
+void TControlScrollBar::ScrollMessage(int Code, int Pos) {
+    TRect cr = FControl->ClientRect();
+    int page = FKind == sbHorizontal ? cr.Width() : cr.Height();
+    switch (Code) {
+    case SB_LINEUP:
+        SetPosition(FPosition - FIncrement);
+        break;
+    case SB_LINEDOWN:
+        SetPosition(FPosition + FIncrement);
+        break;
+    case SB_PAGEUP:
+        SetPosition(FPosition - page);
+        break;
+    case SB_PAGEDOWN:
+        SetPosition(FPosition + page);
+        break;
+    case SB_THUMBPOSITION:
+        SetPosition(Pos);
+        break;
+    case SB_THUMBTRACK:
+        if (FTracking) SetPosition(Pos);
+        break;
+    case SB_TOP:
+        SetPosition(0);
+        break;
+    case SB_BOTTOM:
+        SetPosition(FRange);
+        break;
+    }
+}
 
-void TScrollingWinControl::ScrollInView(TControl*) {}
+TScrollingWinControl::TScrollingWinControl(TComponent* AOwner) : TWinControl(AOwner) {
+    FHorzScrollBar = std::make_unique<TControlScrollBar>(this, sbHorizontal);
+    FVertScrollBar = std::make_unique<TControlScrollBar>(this, sbVertical);
+}
+TScrollingWinControl::~TScrollingWinControl() = default;
+
+void TScrollingWinControl::SetAutoScroll(bool v) {
+    FAutoScroll = v;
+    UpdateScrollBars();
+}
+
+void TScrollingWinControl::ScrollBy(int DeltaX, int DeltaY) {
+    if (!DeltaX && !DeltaY) return;
+    DisableAlign();
+    ++FUpdatingScrollBars;
+    for (auto* c : std::vector<TControl*>(FControls))
+        c->SetBounds(c->Left() + DeltaX, c->Top() + DeltaY, c->Width(), c->Height());
+    --FUpdatingScrollBars;
+    FAlignPending = false;
+    --FAlignLevel;
+    Invalidate();
+}
+
+void TScrollingWinControl::ScrollInView(TControl* AControl) {
+    if (!AControl || !ContainsControl(AControl) || AControl == this) return;
+    TPoint tl = AControl->ClientToParent({0, 0}, this);
+    TRect r = Bounds(tl.X, tl.Y, AControl->Width(), AControl->Height());
+    TRect cr = ClientRect();
+    if (FHorzScrollBar->IsScrollBarVisible()) {
+        if (r.Left < 0)
+            FHorzScrollBar->SetPosition(FHorzScrollBar->Position() + r.Left - FHorzScrollBar->Margin());
+        else if (r.Right > cr.Right)
+            FHorzScrollBar->SetPosition(FHorzScrollBar->Position() +
+                                        std::min(r.Left, r.Right - cr.Right + FHorzScrollBar->Margin()));
+    }
+    if (FVertScrollBar->IsScrollBarVisible()) {
+        if (r.Top < 0)
+            FVertScrollBar->SetPosition(FVertScrollBar->Position() + r.Top - FVertScrollBar->Margin());
+        else if (r.Bottom > cr.Bottom)
+            FVertScrollBar->SetPosition(FVertScrollBar->Position() +
+                                        std::min(r.Top, r.Bottom - cr.Bottom + FVertScrollBar->Margin()));
+    }
+}
+
+void TScrollingWinControl::UpdateScrollBars() {
+    if (FUpdatingScrollBars) return;
+    ++FUpdatingScrollBars;
+    if (FAutoScroll) {
+        // The children's extent (in unscrolled coordinates) is the range.
+        int right = 0, bottom = 0;
+        for (auto* c : FControls) {
+            if (!c->Visible() || c->Align() == alClient) continue;
+            if (c->Align() != alTop && c->Align() != alBottom)
+                right = std::max(right, c->Left() + c->Width() + FHorzScrollBar->FPosition);
+            if (c->Align() != alLeft && c->Align() != alRight)
+                bottom = std::max(bottom, c->Top() + c->Height() + FVertScrollBar->FPosition);
+        }
+        FHorzScrollBar->FRange = right;
+        FVertScrollBar->FRange = bottom;
+    }
+    if (FHandle) {
+        for (TControlScrollBar* b : {FHorzScrollBar.get(), FVertScrollBar.get()}) {
+            int bar = b->FKind == sbHorizontal ? SB_HORZ : SB_VERT;
+            SCROLLINFO si;
+            si.fMask = SIF_RANGE | SIF_PAGE | SIF_POS;
+            si.nMin = 0;
+            bool show = b->FVisible && (FAutoScroll || b->FRange > 0) && b->IsScrollBarVisible();
+            TRect cr = ClientRect();
+            int page = b->FKind == sbHorizontal ? cr.Width() : cr.Height();
+            si.nMax = show ? b->FRange - 1 : 0;
+            si.nPage = show ? UINT(std::max(0, page)) : 0;
+            si.nPos = show ? b->FPosition : 0;
+            SetScrollInfo(FHandle, bar, &si, TRUE);
+            if (!show && b->FPosition) {
+                int p = b->FPosition;
+                b->FPosition = 0;
+                if (bar == SB_HORZ)
+                    ScrollBy(p, 0);
+                else
+                    ScrollBy(0, p);
+            }
+        }
+    }
+    --FUpdatingScrollBars;
+}
+
+void TScrollingWinControl::CreateWnd() {
+    TWinControl::CreateWnd();
+    UpdateScrollBars();
+}
+
+void TScrollingWinControl::AlignControls(TControl* AControl, TRect& Rect) {
+    TWinControl::AlignControls(AControl, Rect);
+    UpdateScrollBars();
+}
+
+void TScrollingWinControl::Dispatch(TMessage& Message) {
+    switch (Message.Msg) {
+    case WM_HSCROLL:
+    case WM_VSCROLL: {
+        TWMScroll s(Message);
+        if (s.ScrollBar() == nullptr) {
+            TControlScrollBar* b = Message.Msg == WM_HSCROLL ? FHorzScrollBar.get() : FVertScrollBar.get();
+            SCROLLINFO si;
+            si.fMask = SIF_TRACKPOS;
+            GetScrollInfo(FHandle, Message.Msg == WM_HSCROLL ? SB_HORZ : SB_VERT, &si);
+            b->ScrollMessage(s.ScrollCode(),
+                             s.ScrollCode() == SB_THUMBTRACK || s.ScrollCode() == SB_THUMBPOSITION
+                                 ? si.nTrackPos
+                                 : s.Pos());
+            return;
+        }
+        break;
+    }
+    case WM_SIZE:
+        TWinControl::Dispatch(Message);
+        UpdateScrollBars();
+        return;
+    }
+    TWinControl::Dispatch(Message);
+}
 
 TScrollBox::TScrollBox(TComponent* AOwner) : TScrollingWinControl(AOwner) {
     FControlStyle = {csAcceptsControls, csCaptureMouse, csClickEvents, csSetCaption, csDoubleClicks};

@@ -53,17 +53,67 @@ using TCloseEvent = TEvent<void(TObject* Sender, TCloseAction& Action)>;
 using TCloseQueryEvent = TEvent<void(TObject* Sender, bool& CanClose)>;
 
 // ---------------------------------------------------------------------------------------------
-// A windowed control that can scroll its children (the base of forms and scroll boxes).
+// A windowed control that can scroll its children (the base of forms and scroll boxes). With
+// AutoScroll the window scroll bars appear when the children reach beyond the client area.
+class TScrollingWinControl;
+class TControlScrollBar : public TPersistent {
+    KVT_CLASS(TControlScrollBar, TPersistent)
+public:
+    TControlScrollBar(TScrollingWinControl* Control, TScrollBarKind Kind) : FControl(Control), FKind(Kind) {}
+    void Assign(TPersistent* Source) override;
+    TScrollBarKind Kind() const { return FKind; }
+    int Range() const { return FRange; }
+    void SetRange(int v);
+    int Position() const { return FPosition; }
+    void SetPosition(int v);
+    int Increment() const { return FIncrement; }
+    void SetIncrement(int v) { FIncrement = v; }
+    int Margin() const { return FMargin; }
+    void SetMargin(int v) { FMargin = v; }
+    bool Visible() const { return FVisible; }
+    void SetVisible(bool v);
+    bool Tracking() const { return FTracking; }
+    void SetTracking(bool v) { FTracking = v; }
+    // Whether the bar shows now (visible and the range exceeds the client extent).
+    bool IsScrollBarVisible() const;
+    int ScrollPos() const { return IsScrollBarVisible() ? FPosition : 0; }
+
+private:
+    friend class TScrollingWinControl;
+    void ScrollMessage(int Code, int Pos);
+    TScrollingWinControl* FControl;
+    TScrollBarKind FKind;
+    int FRange = 0, FPosition = 0, FIncrement = 8, FMargin = 0;
+    bool FVisible = true, FTracking = false;
+    bool FShown = false;
+};
+
 class TScrollingWinControl : public TWinControl {
     KVT_CLASS(TScrollingWinControl, TWinControl)
 public:
     explicit TScrollingWinControl(TComponent* AOwner);
+    ~TScrollingWinControl() override;
     bool AutoScroll() const { return FAutoScroll; }
-    void SetAutoScroll(bool v) { FAutoScroll = v; }
+    void SetAutoScroll(bool v);
+    TControlScrollBar* HorzScrollBar() const { return FHorzScrollBar.get(); }
+    TControlScrollBar* VertScrollBar() const { return FVertScrollBar.get(); }
+    // Scrolls so that AControl is inside the client area.
     void ScrollInView(TControl* AControl);
+    // Moves every child by DeltaX, DeltaY (the contents scroll).
+    void ScrollBy(int DeltaX, int DeltaY);
+    void Dispatch(TMessage& Message) override;
+    // Recomputes ranges and shows or hides the bars.
+    void UpdateScrollBars();
+
+protected:
+    void AlignControls(TControl* AControl, TRect& Rect) override;
+    void CreateWnd() override;
 
 private:
-    bool FAutoScroll = true;
+    friend class TControlScrollBar;
+    bool FAutoScroll = false;
+    std::unique_ptr<TControlScrollBar> FHorzScrollBar, FVertScrollBar;
+    int FUpdatingScrollBars = 0;
 };
 
 class TScrollBox : public TScrollingWinControl {

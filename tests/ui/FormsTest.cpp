@@ -370,3 +370,33 @@ TEST_F(AcceleratorTest, AltLetterFocusesTheLabelsControlAndPressesButtons) {
 }
 
 } // namespace
+
+namespace {
+
+using ScrollBoxTest = FormFixture;
+
+TEST_F(ScrollBoxTest, AutoScrollShowsBarsForChildrenBeyondTheClientAreaAndScrollsThem) {
+    auto* box = new TScrollBox(Form);
+    box->SetParent(Form);
+    box->SetBounds(10, 10, 200, 100);
+    box->SetAutoScroll(true);
+    auto* far = new TEdit(Form);
+    far->SetParent(box);
+    far->SetBounds(10, 300, 100, 21);
+    ShowAndActivate(Form);
+    EXPECT_TRUE(GetWindowLong(box->Handle(), GWL_STYLE) & WS_VSCROLL);
+    EXPECT_FALSE(GetWindowLong(box->Handle(), GWL_STYLE) & WS_HSCROLL);
+    EXPECT_EQ(box->VertScrollBar()->Range(), 321);
+    box->VertScrollBar()->SetPosition(100);
+    EXPECT_EQ(far->Top(), 200);
+    EXPECT_EQ(GetScrollPos(box->Handle(), SB_VERT), 100);
+    box->ScrollInView(far);
+    EXPECT_GE(far->Top(), 0);
+    EXPECT_LE(far->Top() + far->Height(), box->ClientHeight());
+    // A scroll message from the bar moves the contents by a line.
+    int before = far->Top();
+    box->Perform(WM_VSCROLL, SB_LINEUP, 0);
+    EXPECT_EQ(far->Top(), before + box->VertScrollBar()->Increment());
+}
+
+} // namespace

@@ -112,7 +112,11 @@ enum TDataEvent {
 enum TFieldKind { fkData, fkCalculated, fkLookup, fkInternalCalc, fkAggregate };
 using TFieldKinds = TSet<TFieldKind>;
 
+// Shared with the window layer (Controls.h): whichever header comes first defines it.
+#ifndef KVT_HAS_TALIGNMENT
+#define KVT_HAS_TALIGNMENT
 enum TAlignment { taLeftJustify, taRightJustify, taCenter };
+#endif
 
 enum TFilterOption { foCaseInsensitive, foNoPartialCompare };
 using TFilterOptions = TSet<TFilterOption>;

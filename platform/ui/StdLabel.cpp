@@ -358,7 +358,7 @@ void TCustomStaticText::AdjustBounds() {
     QFontMetrics fm(FFont->ToQFont());
     String t = FText;
     t.remove(QLatin1Char('&'));
-    int extra = FBorderStyle == sbsNone ? 0 : FBorderStyle == sbsSingle ? 2 : 4;
+    int extra = FBorderStyle == sbsNone ? 2 : FBorderStyle == sbsSingle ? 6 : 8;
     int w = fm.horizontalAdvance(t.isEmpty() ? QStringLiteral(" ") : t) + extra;
     int h = fm.height() + extra;
     int x = FLeft;

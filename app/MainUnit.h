@@ -412,3 +412,6 @@ private:
 };
 
 extern TMainForm* MainForm;
+
+// The events table's data source, owned by Owner.
+TDataSource* CreateEventsDataSource(TComponent* Owner);

@@ -543,6 +543,8 @@ public:
     virtual int IndexOfName(const String& Name) const;
     virtual int IndexOfObject(TObject* AObject) const;
     virtual bool Equals(TStrings* Strings) const;
+    // Lines are stored in component streams as the defined property "Strings" (a list of strings).
+    void DefineProperties(TFiler* Filer) override;
 
     // Name=Value pairs. The first line whose name matches wins; setting "" deletes the line.
     String Names(int Index) const;

@@ -2,6 +2,8 @@
 
 #include "app/MainUnit.h"
 
+#include "platform/ui/Buttons.h"
+#include "platform/ui/Graphics.h"
 #include "platform/ui/ImgList.h"
 
 #include <QImage>
@@ -10,7 +12,7 @@
 
 namespace {
 
-enum class Glyph { BlockRead, BlockWrite, FileRead, FileWrite, Blank, Device };
+enum class Glyph { BlockRead, BlockWrite, FileRead, FileWrite, Blank, Device, Units };
 
 QImage Draw(Glyph g) {
     QImage img(16, 16, QImage::Format_ARGB32);
@@ -53,6 +55,16 @@ QImage Draw(Glyph g) {
         break;
     case Glyph::Blank:
         break;
+    case Glyph::Units:
+        // A measuring scale: a beaker with its marks.
+        p.setPen(ink);
+        p.setBrush(QColor(200, 230, 250));
+        p.drawRect(3, 2, 9, 12);
+        p.setBrush(blue);
+        p.drawRect(3, 9, 9, 5);
+        for (int y : {4, 7, 10})
+            p.drawLine(9, y, 11, y);
+        break;
     case Glyph::Device:
         p.setPen(ink);
         p.setBrush(QColor(200, 200, 210));
@@ -73,4 +85,7 @@ void TMainForm::FillMenuImages() {
     for (Glyph g : {Glyph::BlockRead, Glyph::BlockWrite, Glyph::FileRead, Glyph::FileWrite, Glyph::Blank,
                     Glyph::Device})
         MainImageList->AddQImage(Draw(g));
+    TBitmap glyph;
+    glyph.SetImage(Draw(Glyph::Units));
+    UnitsBitBtn->SetGlyph(&glyph);
 }

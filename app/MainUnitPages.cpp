@@ -69,7 +69,7 @@ void TMainForm::CreateGasAnalyserPage() {
         Group(this, page, N("MainDeviceOptionsGroupBox"), S("Открытые настройки"), 4, 48, 750, 206);
     TWinControl* opt = MainDeviceOptionsGroupBox;
     auto number = [&](const char* Name, const char* Caption, int Row, int MaxLength) {
-        TLabeledEdit* e = LabeledEdit(this, opt, N(Name), S(Caption), 338, 16 + 23 * Row, 44, MaxLength);
+        TLabeledEdit* e = LabeledEdit(this, opt, N(Name), S(Caption), 316, 16 + 23 * Row, 44, MaxLength);
         e->OnExit = check;
         return e;
     };
@@ -84,7 +84,7 @@ void TMainForm::CreateGasAnalyserPage() {
     DevPulseLabeledEdit =
         number("DevPulseLabeledEdit", "Длительность импульсов для выходов Out1 и Out2, мс:", 6, 4);
     auto box = [&](const char* Name, const char* Caption, int Row) {
-        return Check(this, opt, N(Name), S(Caption), 412, 16 + 19 * Row, 332);
+        return Check(this, opt, N(Name), S(Caption), 376, 16 + 19 * Row, 366);
     };
     DevDispOnCheckBox = box("DevDispOnCheckBox", "Включать дисплей в штатном режиме", 0);
     DevSoundOnCheckBox = box("DevSoundOnCheckBox", "Включать звук в штатном режиме", 1);
@@ -99,15 +99,15 @@ void TMainForm::CreateGasAnalyserPage() {
     DevMinResValueLabeledEdit = number("DevMinResValueLabeledEdit", "Порог срабатывания (мг/л BrAC):", 3, 5);
     DevMinResValueLabeledEdit->SetTag(-2);
     DevUnitsLabeledEdit =
-        LabeledEdit(this, opt, N("DevUnitsLabeledEdit"), S("Единицы измерения:"), 232, 177, 150);
+        LabeledEdit(this, opt, N("DevUnitsLabeledEdit"), S("Единицы измерения:"), 182, 177, 150);
     DevUnitsLabeledEdit->SetReadOnly(true);
     DevUnitsLabeledEdit->SetColor(clBtnFace);
     DevUnitsLabeledEdit->SetTag(-1);
     DevUnitsLabeledEdit->OnExit = check;
-    UnitsBitBtn = Add<TBitBtn>(this, opt, N("UnitsBitBtn"), 386, 176, 23, 23);
+    UnitsBitBtn = Add<TBitBtn>(this, opt, N("UnitsBitBtn"), 336, 176, 24, 23);
     UnitsBitBtn->SetCaption(String());
     UnitsBitBtn->OnClick = TNotifyEvent(this, &TMainForm::ChangeUnitsButtonClick);
-    VerifyWarnComboBox = Add<TComboBox>(this, opt, N("VerifyWarnComboBox"), 642, 16 + 19 * 6 - 2, 72, 21);
+    VerifyWarnComboBox = Add<TComboBox>(this, opt, N("VerifyWarnComboBox"), 606, 16 + 19 * 6 - 2, 76, 21);
     VerifyWarnComboBox->SetStyle(csDropDownList);
     for (int m = 1; m <= 36; ++m)
         VerifyWarnComboBox->Items()->Add(QStringLiteral("%1 мес").arg(m));
@@ -201,15 +201,15 @@ void TMainForm::CreateInterfacePage() {
         Label(this, WorkModeGroupBox, QStringLiteral("WorkModeOut%1Label").arg(n + 1),
               QStringLiteral("Выход %1:").arg(n + 1), 8, 20 + 25 * n);
         ControlWorkModeOutComboBox[size_t(n)] =
-            Combo(this, WorkModeGroupBox, QStringLiteral("ControlWorkModeOut%1ComboBox").arg(n + 1), 58,
-                  16 + 25 * n, 104, {"Потенциальный", "Импульсный"});
+            Combo(this, WorkModeGroupBox, QStringLiteral("ControlWorkModeOut%1ComboBox").arg(n + 1), 56,
+                  16 + 25 * n, 112, {"Потенциальный", "Импульсный"});
     }
     for (int n = 0; n < 4; ++n) {
         Label(this, DefaultOutGroupBox, QStringLiteral("CopyOut%1Label").arg(n + 1),
               QStringLiteral("Выход %1:").arg(n + 1), 8, 20 + 25 * n);
         CopyOutComboBox[size_t(n)] =
             Combo(this, DefaultOutGroupBox, QStringLiteral("CopyOut%1ComboBox").arg(n + 1), 58, 16 + 25 * n,
-                  76, {"Низкий", "Высокий"});
+                  70, {"Низкий", "Высокий"});
     }
     ControlOutDurLabeledEdit =
         LabeledEdit(this, OutputsGroupBox, N("ControlOutDurLabeledEdit"),
@@ -306,7 +306,7 @@ void TMainForm::CreateRs485Page() {
     TGroupBox* standby = Group(this, main, N("RS485StandbyGroupBox"), S("Режим ожидания и вывод результатов"),
                                4, 112, 330, 58);
     TGroupBox* keys = Group(this, main, N("RS485KeysGroupBox"),
-                            S("Wiegand-коды для клавиатуры (мин 4 макс 8 бит)"), 4, 172, 330, 120);
+                            S("Wiegand-коды для клавиатуры (мин 4 макс 8 бит)"), 4, 172, 330, 142);
     TGroupBox* send = Group(this, main, N("RS485SendGroupBox"), S("Передача кодов"), 338, 2, 402, 316);
     TGroupBox* blocked =
         Group(this, send, N("RS485BlockedGroupBox"),
@@ -383,11 +383,11 @@ void TMainForm::CreateRs485Page() {
         "0:", "1:", "2:",  "3:",  "4:",  "5:",  "6:",      "7:",      "8:",      "9:",
         "*:", "#:", "F1:", "F2:", "F3:", "F4:", "F1&&F2:", "F2&&F3:", "F3&&F4:", "F4&&F1:"};
     for (int i : {0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 19, 18, 17, 16, 15, 14, 13, 12, 11, 10}) {
-        const int colX = 8 + 64 * (i % 5), rowY = 18 + 24 * (i / 5);
+        const int colX = 8 + 80 * (i % 4), rowY = 16 + 24 * (i / 4);
         Label(this, keys, QStringLiteral("WiegandKey%1Label").arg(N(keyNames[i])), S(keyLabels[i]), colX,
               rowY + 4);
         WiegandKeyEdit[size_t(i)] = Edit(this, keys, QStringLiteral("WiegandKey%1Edit").arg(N(keyNames[i])),
-                                         colX + 34, rowY, 26, 3, true);
+                                         colX + 44, rowY, 28, 3, true);
     }
     for (TEdit* e : WiegandKeyEdit)
         e->OnExit = check;

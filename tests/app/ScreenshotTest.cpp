@@ -39,7 +39,11 @@ TEST_F(AppTest, ScreenshotsOfEveryPageAndDialog) {
         if (s.main == 2) form->RS485PageControl->SetActivePageIndex(s.inner);
         EXPECT_TRUE(Save(form, QString::fromLatin1(s.name))) << s.name;
     }
-    EXPECT_TRUE(Save(UnitsForm, QStringLiteral("app-units-dialog")));
-    EXPECT_TRUE(Save(Wiegant26Form, QStringLiteral("app-wiegand26-dialog")));
     form->Hide();
+    UnitsForm->Show();
+    EXPECT_TRUE(Save(UnitsForm, QStringLiteral("app-units-dialog")));
+    UnitsForm->Hide();
+    Wiegant26Form->Show();
+    EXPECT_TRUE(Save(Wiegant26Form, QStringLiteral("app-wiegand26-dialog")));
+    Wiegant26Form->Hide();
 }

@@ -36,9 +36,9 @@ TCustomMemTableEh::TCustomMemTableEh(TComponent* AOwner) : TDataSet(AOwner) {
     v->OnParseOrderByStr = [this](const String& Text) -> TOrderByList* {
         return RecordsViewParseOrderByStr(Text);
     };
-    v->OnCompareRecords = [this](TMemoryRecordEh* R1, TMemoryRecordEh* R2, TObject* P) {
-        return CompareRecordsByOrder(R1, R2, dynamic_cast<TOrderByList*>(P));
-    };
+    // The view's sort order names store fields only; its own comparison orders them the same way
+    // (Null first, texts by the collation, the case rule of Options) and lets it sort on
+    // prefetched keys. CompareRecordsByOrder serves SortByFields and the record tree.
     v->OnCompareTreeNode = [this](TBaseTreeNodeEh* N1, TBaseTreeNodeEh* N2, TObject* P) {
         return CompareTreeNodeRecords(static_cast<TMemRecViewEh*>(N1), static_cast<TMemRecViewEh*>(N2),
                                       dynamic_cast<TOrderByList*>(P));

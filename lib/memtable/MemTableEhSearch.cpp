@@ -88,6 +88,25 @@ void TCustomMemTableEh::SortByOrderText(const String& Text) {
 }
 
 int TCustomMemTableEh::CompareVarValues(const Variant& V1, const Variant& V2, bool CaseInsensitive) {
+    // Same-typed numbers compare directly (sorting calls this for every pair).
+    if (V1.VType() == V2.VType()) {
+        switch (V1.VType()) {
+        case varInteger:
+        case varInt64: {
+            const Int64 a = V1.AsInt64(), b = V2.AsInt64();
+            return a < b ? -1 : (a > b ? 1 : 0);
+        }
+        case varDouble: {
+            const double a = V1.AsDouble(), b = V2.AsDouble();
+            if (a < b) return -1;
+            if (a > b) return 1;
+            if (a == b) return 0;
+            break;
+        }
+        default:
+            break;
+        }
+    }
     const bool n1 = IsNullValue(V1), n2 = IsNullValue(V2);
     if (n1) return n2 ? 0 : -1;
     if (n2) return 1;
@@ -108,7 +127,7 @@ int TCustomMemTableEh::CompareVarValues(const Variant& V1, const Variant& V2, bo
 int TCustomMemTableEh::CompareRecordsByOrder(TMemoryRecordEh* Rec1, TMemoryRecordEh* Rec2,
                                              TOrderByList* OrderByList) {
     if (!OrderByList || OrderByList->Count() == 0 || FieldCount() == 0) return Rec1->Index() - Rec2->Index();
-    const bool tableFields = dynamic_cast<TMTOrderByList*>(OrderByList) != nullptr;
+    const bool tableFields = OrderByList->InheritsFrom<TMTOrderByList>();
     bool computed = false;
     if (tableFields)
         for (int i = 0; i < OrderByList->Count(); ++i) {
@@ -161,7 +180,11 @@ int TCustomMemTableEh::CompareRecordsByOrder(TMemoryRecordEh* Rec1, TMemoryRecor
             sf = it->MTFieldIndex;
         if (sf < 0 || sf >= ds->Count()) continue;
         const bool ci = it->CaseIns && IsTextType(ds->DataFields(sf)->DataType());
-        int r = CompareVarValues(Rec1->GetDataValue(sf, dvvValueEh), Rec2->GetDataValue(sf, dvvValueEh), ci);
+        const TRecDataValues& d1 = Rec1->Data();
+        const TRecDataValues& d2 = Rec2->Data();
+        static const Variant null = Null();
+        int r = CompareVarValues(size_t(sf) < d1.size() ? d1[size_t(sf)] : null,
+                                 size_t(sf) < d2.size() ? d2[size_t(sf)] : null, ci);
         if (it->Desc) r = -r;
         if (r != 0) return r;
     }
@@ -311,7 +334,18 @@ bool TCustomMemTableEh::RemoveExtraFilter(TObject* Item) {
 // Searching
 
 bool TCustomMemTableEh::VarEquals(const Variant& A, const Variant& B) {
-    if (A.VType() == varInteger && B.VType() == varInteger) return A.AsInteger() == B.AsInteger();
+    if (A.VType() == B.VType()) {
+        switch (A.VType()) {
+        case varInteger:
+            return A.AsInteger() == B.AsInteger();
+        case varInt64:
+            return A.AsInt64() == B.AsInt64();
+        case varUString:
+            return A.AsString() == B.AsString();
+        default:
+            break;
+        }
+    }
     try {
         const bool aa = VarIsArray(A), ba = VarIsArray(B);
         if (aa != ba) return false;
@@ -390,12 +424,16 @@ int TCustomMemTableEh::FindRec(const String& KeyFields, const Variant& KeyValues
             std::vector<int> sf;
             for (TField* f : kf)
                 sf.push_back(f->FieldNo() - 1);
-            for (int row = start; row < ViewRowCount() && result < 0; ++row) {
-                TMemoryRecordEh* r = FRecordsView->Rec(row);
+            std::vector<Variant> keys;
+            for (size_t i = 0; i < sf.size(); ++i)
+                keys.push_back(sf.size() == 1 ? KeyValues : KeyValues[Integer(i)]);
+            static const Variant null = Null();
+            const int n = ViewRowCount();
+            for (int row = start; row < n && result < 0; ++row) {
+                const TRecDataValues& d = FRecordsView->Rec(row)->Data();
                 bool match = true;
                 for (size_t i = 0; i < sf.size() && match; ++i)
-                    match = VarEquals(r->GetDataValue(sf[i], dvvValueEh),
-                                      sf.size() == 1 ? KeyValues : KeyValues[Integer(i)]);
+                    match = VarEquals(size_t(sf[i]) < d.size() ? d[size_t(sf[i])] : null, keys[i]);
                 if (match) result = row;
             }
         }

@@ -375,8 +375,14 @@ void TCustomMemTableEh::TreeListExpandedChanged(TBaseTreeNodeEh*) {
 // ---------------------------------------------------------------------------------------------
 // Instant read
 
+// Readers ask while the view is changing under a buffer that names a row no longer there; the
+// answer then stays the last known row instead of an error in the middle of painting.
 int TCustomMemTableEh::CurInstantRow() {
-    UpdateCursorPos();
+    try {
+        UpdateCursorPos();
+    } catch (EDatabaseError&) {
+        CursorPosChanged();
+    }
     return FInstantReadCurRowNum;
 }
 
@@ -451,7 +457,7 @@ int TCustomMemTableEh::InstantReadViewRow() {
 }
 
 int TCustomMemTableEh::InstantReadRowCount() {
-    UpdateCursorPos();
+    CurInstantRow();
     return ViewRowCount() + (State() == dsInsert ? 1 : 0);
 }
 

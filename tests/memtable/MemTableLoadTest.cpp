@@ -248,3 +248,32 @@ TEST(MemTableFiles, ComponentStreamCarriesPropertiesAndStore) {
         stores += u->Components(i)->InheritsFrom<TMemTableDataEh>() ? 1 : 0;
     EXPECT_EQ(stores, 1);
 }
+
+TEST(MemTableStructure, OpenCloseAndDestroy) {
+    CompPtr<TMemTableEh> empty(Create<TMemTableEh>(nullptr));
+    empty->SetName("T");
+    try {
+        empty->Open();
+        FAIL();
+    } catch (EDatabaseError& e) {
+        EXPECT_EQ(e.Message(), "T: MemTable doesn't have data.");
+    }
+    EXPECT_FALSE(empty->Active());
+
+    auto t = Numbers(2);
+    t->Close();
+    EXPECT_EQ(t->FieldCount(), 0); // default fields go with the cursor
+    t->Open();
+    EXPECT_EQ(Column(t.get(), "N"), Ints({1, 2}));
+    t->DestroyTable();
+    EXPECT_FALSE(t->Active());
+    EXPECT_EQ(t->MemTableData()->DataStruct()->Count(), 0);
+    EXPECT_THROW(t->Open(), EDatabaseError);
+
+    // A structure without records opens on an empty view.
+    auto s = Numbers(0);
+    s->Close();
+    s->Open();
+    EXPECT_TRUE(s->IsEmpty());
+    EXPECT_EQ(s->RecNo(), -1);
+}

@@ -16,6 +16,7 @@ struct ScriptLine {
     std::vector<Arrival> arrivals;
     std::function<uint32_t()> now;
     int closes = 0;
+    FT_STATUS baudStatus = FT_OK;
 };
 
 class ScriptTransport : public TSerialTransport {
@@ -36,7 +37,7 @@ public:
         *written = count;
         return FT_OK;
     }
-    FT_STATUS SetBaudRate(uint32_t) override { return FT_OK; }
+    FT_STATUS SetBaudRate(uint32_t) override { return line_.baudStatus; }
     FT_STATUS SetDataCharacteristics(uint8_t, uint8_t, uint8_t) override { return FT_OK; }
     FT_STATUS SetTimeouts(uint32_t, uint32_t) override { return FT_OK; }
     FT_STATUS GetQueueStatus(uint32_t* rx) override {
@@ -170,7 +171,20 @@ TEST_F(DeviceLinkTest, WaitsEndAfterTenSeconds) {
     form->CloseDevice();
 }
 
-TEST_F(DeviceLinkTest, MissingAdapterIsReportedAndNeverClosed) {
+TEST_F(DeviceLinkTest, AdapterThatCannotBeSetUpIsClosed) {
+    UseScript();
+    line.baudStatus = FT_INVALID_BAUD_RATE;
+    EXPECT_FALSE(form->OpenDevice());
+    ShownBox box = OnlyBox();
+    EXPECT_TRUE(box.Text.startsWith(QStringLiteral("Ошибка настройки устройства (7)!\r(MainUnit: ")));
+    EXPECT_EQ(line.closes, 1);
+    EXPECT_FALSE(form->DeviceOpen());
+    // Closing again does not touch the adapter.
+    EXPECT_TRUE(form->CloseDevice());
+    EXPECT_EQ(line.closes, 1);
+}
+
+TEST_F(DeviceLinkTest, MissingAdapterIsReported) {
     SetSerialTransportFactory([&](int, FT_STATUS* status, std::string*) -> std::unique_ptr<TSerialTransport> {
         *status = FT_DEVICE_NOT_FOUND;
         return nullptr;

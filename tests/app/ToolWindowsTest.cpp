@@ -41,8 +41,12 @@ TEST_F(AppTest, StartUpState) {
 TEST_F(AppTest, LanguageFileCaptions) {
     QFile f(dir.filePath(QStringLiteral("SetupKvt.ini")));
     ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-    f.write("[MainForm]\r\nMainForm=Configurator\r\nN2=Separator\r\nEthStaticIPComboBox1=Dynamic\r\n"
-            "[Msg]\r\nRS485VirtInFunc_33=T\r\nRS485VirtOutFunc_34=K\r\n");
+    f.write(
+        "[MainForm]\r\nMainForm=Configurator\r\nN2=Separator\r\nEthStaticIPComboBox1=Dynamic\r\n"
+        "devseriallabelededit=Serial:\r\nUnitsBitBtn=Units\r\nVerifyWarnComboBox0=1 month\r\n"
+        "garbage line without a sign\r\n"
+        "[Msg]\r\nRS485VirtInFunc_33=T\r\nRS485VirtOutFunc_34=K\r\n"
+        "EthFilesSpace=Files %s, %s of %s\r\nDeviceMissingMsg=No device\r\n[Broken\r\n\xff\xfe\x00=\x01\r\n");
     f.close();
     FreeLanguage();
     FreeRs485Vocabulary();
@@ -52,6 +56,19 @@ TEST_F(AppTest, LanguageFileCaptions) {
     EXPECT_EQ(form->N2->Caption().toStdString(), "-");
     EXPECT_EQ(form->EthStaticIPComboBox->Items()->Strings(1).toStdString(), "Dynamic");
     EXPECT_EQ(form->EthStaticIPComboBox->ItemIndex(), 0);
+    EXPECT_EQ(form->DevSerialLabeledEdit->EditLabel()->Caption().toStdString(), "Serial:");
+    EXPECT_TRUE(form->UnitsBitBtn->Caption().isEmpty());
+    EXPECT_EQ(form->VerifyWarnComboBox->Items()->Strings(0).toStdString(), "1 month");
+    // A translation whose conversions differ from the default's is not used.
+    EXPECT_EQ(form->EthFilesSpaceStaticText->Caption().toStdString(), "Всего файлов 0. Занято 0 из 0 байт.");
+    SetSerialTransportFactory([](int, FT_STATUS* status, std::string*) -> std::unique_ptr<TSerialTransport> {
+        *status = FT_DEVICE_NOT_FOUND;
+        return nullptr;
+    });
+    form->DevReadNClick(nullptr);
+    auto shown = TakeBoxes();
+    ASSERT_EQ(shown.size(), 2u);
+    EXPECT_TRUE(shown[1].Text.startsWith(QStringLiteral("No device\r(MainUnit: ")));
     // The duplicated key names input entries 32 and 33 alike.
     EXPECT_EQ(RS485VirtInFunc[32].toStdString(), "T");
     EXPECT_EQ(RS485VirtInFunc[33].toStdString(), "T");

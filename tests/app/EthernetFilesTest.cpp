@@ -63,6 +63,58 @@ TEST_F(EthernetFilesTest, UploadsSplitIntoChunksAndListTheNewFile) {
     EXPECT_TRUE(TakeBoxes().empty());
 }
 
+namespace {
+
+// The simulator's transport, with a look at the window before each request goes out.
+class WatchedTransport : public TSerialTransport {
+public:
+    WatchedTransport(std::unique_ptr<TSerialTransport> inner, std::function<void()> watch)
+        : inner_(std::move(inner)), watch_(std::move(watch)) {}
+    FT_STATUS Read(uint8_t* b, uint32_t n, uint32_t* got) override { return inner_->Read(b, n, got); }
+    FT_STATUS Write(const uint8_t* b, uint32_t n, uint32_t* written) override {
+        watch_();
+        return inner_->Write(b, n, written);
+    }
+    FT_STATUS SetBaudRate(uint32_t v) override { return inner_->SetBaudRate(v); }
+    FT_STATUS SetDataCharacteristics(uint8_t a, uint8_t b, uint8_t c) override {
+        return inner_->SetDataCharacteristics(a, b, c);
+    }
+    FT_STATUS SetTimeouts(uint32_t r, uint32_t w) override { return inner_->SetTimeouts(r, w); }
+    FT_STATUS GetQueueStatus(uint32_t* rx) override { return inner_->GetQueueStatus(rx); }
+
+private:
+    std::unique_ptr<TSerialTransport> inner_;
+    std::function<void()> watch_;
+};
+
+} // namespace
+
+TEST_F(EthernetFilesTest, ProgressShowsBeforeEachChunk) {
+    std::vector<std::string> shown;
+    auto simFactory = devsim::DevSimTransportFactory(*sim);
+    SetSerialTransportFactory(
+        [&](int index, FT_STATUS* status, std::string* reason) -> std::unique_ptr<TSerialTransport> {
+            auto inner = simFactory(index, status, reason);
+            if (!inner) return nullptr;
+            return std::make_unique<WatchedTransport>(std::move(inner), [&] {
+                const std::string text = form->EthFilesSpaceStaticText->Caption().toStdString();
+                if (shown.empty() || shown.back() != text) shown.push_back(text);
+            });
+        });
+    ASSERT_TRUE(form->UploadEthernetFile(MakeFile(dir, QStringLiteral("p.htm"), 450)));
+    const std::vector<std::string> expected = {
+        "Загрузка файла 200 из 450 байт", "Загрузка файла 400 из 450 байт", "Загрузка файла 450 из 450 байт"};
+    ASSERT_GE(shown.size(), 3u);
+    EXPECT_EQ(std::vector<std::string>(shown.begin(), shown.begin() + 3), expected);
+    // The finish packet names the file without its directory.
+    const auto& log = sim->Log();
+    auto finish = std::find_if(log.begin(), log.end(), [](const devsim::LoggedRequest& r) {
+        return r.data.size() >= 2 && r.data[1] == 0x02;
+    });
+    ASSERT_NE(finish, log.end());
+    EXPECT_EQ(std::string(finish->data.begin() + 2, finish->data.end()), "p.htm");
+}
+
 TEST_F(EthernetFilesTest, RefusedUploadsSendNothing) {
     struct Case {
         String path;

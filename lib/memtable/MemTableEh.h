@@ -502,6 +502,7 @@ protected:
     void CopyRecBuf(TMTRecBuf* Source, TMTRecBuf* Dest);
     virtual void CopyBufferToRecord(TMTRecBuf* Buffer, TMemoryRecordEh* Rec);
     void RecordsViewCalcLookupBuffer(TMemoryRecordEh* Rec, TMemRecViewEh* Node);
+    void EnsureLookupBuffer(TMemRecViewEh* Node);
 
     // Cursor
     bool IsCursorOpen() override { return FActive; }

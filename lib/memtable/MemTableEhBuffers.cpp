@@ -245,6 +245,7 @@ bool TCustomMemTableEh::FindActiveRecordBuffer(TMTRecBuf*& Buf, bool Force) {
         Buf->RecView = ViewRowNode(FRecordPos);
         Buf->UseMemRec = true;
         Buf->FieldsList = Fields();
+        EnsureLookupBuffer(Buf->RecView);
         break;
     }
     default:
@@ -383,6 +384,12 @@ Variant TCustomMemTableEh::CalcLookupValue(TField* AField) {
         return VarIsEmpty(v) ? Null() : v;
     }
     return Null();
+}
+
+// Tree rows are nodes of the record tree, whose values are computed on the first read.
+void TCustomMemTableEh::EnsureLookupBuffer(TMemRecViewEh* Node) {
+    if (Node && Node->Rec() && HasCalcFields() && int(Node->LookupBuffer().size()) < FieldCount())
+        RecordsViewCalcLookupBuffer(Node->Rec(), Node);
 }
 
 void TCustomMemTableEh::RecordsViewCalcLookupBuffer(TMemoryRecordEh* Rec, TMemRecViewEh* Node) {

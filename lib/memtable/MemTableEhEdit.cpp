@@ -108,6 +108,7 @@ TGetResult TCustomMemTableEh::GetRecord(TRecordBuffer Buffer, TGetMode GetMode, 
     if (r == grOK && b) {
         FillRecBufFromRecord(FRecordsView->Rec(FRecordPos), FRecordPos, b);
         b->RecView = FRecordsView->RecordView(FRecordPos);
+        EnsureLookupBuffer(b->RecView);
     } else if (r == grError && DoCheck) {
         DatabaseError(QStringLiteral("No data found"));
     }

@@ -420,6 +420,7 @@ void TCustomMemTableEh::InstantReadEnter(int RowNum) {
     FillRecBufFromRecord(FRecordsView->Rec(RowNum), RowNum, b);
     b->RecView = FRecordsView->RecordView(RowNum);
     b->RecordNumber = RowNum;
+    EnsureLookupBuffer(b->RecView);
 }
 
 void TCustomMemTableEh::InstantReadEnter(TMemRecViewEh* ARecView, int RowNum) {
@@ -430,6 +431,7 @@ void TCustomMemTableEh::InstantReadEnter(TMemRecViewEh* ARecView, int RowNum) {
     FillRecBufFromRecord(ARecView ? ARecView->Rec() : nullptr, RowNum, b);
     b->RecView = ARecView;
     b->RecordNumber = RowNum;
+    EnsureLookupBuffer(ARecView);
 }
 
 void TCustomMemTableEh::InstantReadEnter(TMemoryRecordEh* MemRec, int RowNum) {
@@ -476,9 +478,14 @@ int TCustomMemTableEh::InstantRowOfViewRow(int Row) const {
 void TCustomMemTableEh::RecordsViewDataEvent(TMemoryRecordEh* MemRec, int Index,
                                              TRecordsListNotification Action) {
     if (!FActive) return;
-    if (Action == rlnRecChangedEh && HasCalcFields())
+    // A changed record keeps its row node; its calculated values follow the new values.
+    if (Action == rlnRecChangedEh && HasCalcFields() && MemRec) {
         if (TMemRecViewEh* node = ViewRowNode(Index); node && node->Rec() == MemRec)
             RecordsViewCalcLookupBuffer(MemRec, node);
+        if (FRecordsView->ViewAsTreeList())
+            if (TMemRecViewEh* node = FRecordsView->MemoryTreeList()->NodeOfRecord(MemRec))
+                RecordsViewCalcLookupBuffer(MemRec, node);
+    }
     switch (Action) {
     case rlnRecAddedEh:
         NotifyViewDataEvent(InstantRowOfViewRow(Index), mtRowInsertedEh, -1);

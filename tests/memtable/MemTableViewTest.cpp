@@ -291,3 +291,26 @@ TEST(MemTableLookup, LookupFieldReadsTheOtherTable) {
     EXPECT_TRUE(VarIsNull(got[1]));
     EXPECT_EQ(got[2], want[2]);
 }
+
+// Tree rows carry calculated values like flat rows, also after an edit.
+TEST(MemTableTree, CalculatedFieldsOnTreeRows) {
+    EventsTable e;
+    e.AppendPair(0, 1);
+    e.AppendPair(1, 2);
+    e.AppendPair(1, 3);
+    e.T->TreeList()->SetKeyFieldName("bt2");
+    e.T->TreeList()->SetRefParentFieldName("bt1");
+    e.T->TreeList()->SetDefaultNodeExpanded(true);
+    e.T->TreeList()->SetActive(true);
+    e.T->TreeList()->FullExpand();
+    ASSERT_EQ(e.T->RecordCount(), 3);
+    std::vector<Variant> texts = Column(e.T, "bt2String");
+    EXPECT_EQ(texts, (std::vector<Variant>{Variant("act 0/1"), Variant("act 1/2"), Variant("act 1/3")}));
+    e.T->SetRecNo(3);
+    e.T->Edit();
+    e.bt1->SetAsInteger(9);
+    e.T->Post();
+    EXPECT_TRUE(e.T->Locate("bt2", 3, {}));
+    EXPECT_EQ(e.bt2String->AsString(), "act 1/3");
+    EXPECT_EQ(e.bt1String->AsString(), "cond 1");
+}

@@ -546,6 +546,9 @@ Variant TCustomMemTableEh::GetAggregateValue(TField* Field) {
     TMTRecBuf* b = nullptr;
     if (!FindActiveRecordBuffer(b, false)) return Null();
     auto* agg = static_cast<TMTAggregateEh*>(Field->Handle());
+    TMTAggregatesEh* aggs = FRecordsView->Aggregates();
+    for (int i = 0; !agg && i < aggs->Count(); ++i)
+        if (aggs->Items(i)->Field == Field) agg = aggs->Items(i);
     return agg ? agg->Value() : Null();
 }
 

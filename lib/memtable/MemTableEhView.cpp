@@ -592,6 +592,8 @@ void TCustomMemTableEh::DataEvent(TDataEvent Event, NativeInt Info) {
     const bool active = Active();
     if (active && !FOldActive) {
         FOldActive = true;
+        // Aggregates are compiled against an open table.
+        if (AggregatesActive() && AggFields()->Count() > 0) FRecordsView->Aggregates()->Reset();
         NotifyViewDataEvent(-1, mtViewDataChangedEh, -1);
     }
     FOldActive = active;

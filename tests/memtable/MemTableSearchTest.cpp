@@ -223,3 +223,30 @@ TEST(MemTableAggregates, RangeValues) {
     EXPECT_TRUE(VarIsNull(r[0]));
     EXPECT_EQ(r[1], Variant(0));
 }
+
+TEST(MemTableAggregates, AggregateFieldFollowsTheView) {
+    CompPtr<TComponent> owner(Create<TComponent>(nullptr));
+    TMemTableEh* t = Create<TMemTableEh>(owner.get());
+    auto* qty = Create<TIntegerField>(owner.get());
+    qty->SetFieldName("Qty");
+    qty->SetDataSet(t);
+    auto* sum = Create<TAggregateField>(owner.get());
+    sum->SetFieldName("Total");
+    sum->SetFieldKind(fkAggregate);
+    sum->SetExpression("SUM(Qty)");
+    sum->SetActive(true);
+    sum->SetDataSet(t);
+    t->CreateDataSet();
+    for (int q : {1, 2, 3})
+        AppendRow(t, {q});
+    EXPECT_TRUE(VarIsNull(sum->AsVariant())); // aggregates are off
+    t->SetAggregatesActive(true);
+    EXPECT_EQ(sum->AsVariant().AsDouble(), 6.0);
+    t->SetFilter("Qty > 1");
+    t->SetFiltered(true);
+    EXPECT_EQ(sum->AsVariant().AsDouble(), 5.0);
+    t->Close();
+    EXPECT_TRUE(VarIsNull(sum->AsVariant()));
+    t->Open(); // still filtered
+    EXPECT_EQ(sum->AsVariant().AsDouble(), 5.0);
+}

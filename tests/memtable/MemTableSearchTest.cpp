@@ -157,8 +157,12 @@ TEST(MemTableFilter, ExtraFiltersThroughTheGridInterface) {
 
 TEST(MemTableSearch, LocateLookupLookupAll) {
     auto t = People();
+    int scrolls = 0;
+    t->AfterScroll = TDataSetNotifyEvent::Callable([&](TDataSet*) { ++scrolls; });
+    t->BeforeScroll = t->AfterScroll;
     EXPECT_TRUE(t->Locate("Name", "Gamma", {}));
     EXPECT_EQ(t->RecNo(), 4);
+    EXPECT_EQ(scrolls, 0); // Locate sends no scroll events
     EXPECT_TRUE(t->Locate("Name", "gam", {loCaseInsensitive, loPartialKey}));
     EXPECT_EQ(t->RecNo(), 4);
     EXPECT_FALSE(t->Locate("Name", "Gammas", {loPartialKey}));

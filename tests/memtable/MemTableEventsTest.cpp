@@ -306,3 +306,42 @@ TEST(MemTableEvents, BookmarksDesignatePositions) {
         EXPECT_EQ(x.Message(), "ControlEventsMemTableEh: Record not found");
     }
 }
+
+// A grid-like link showing four rows: the buffered rows follow every operation.
+TEST(MemTableEvents, BufferedRowsOfAFourRowLink) {
+    EventsTable e;
+    CompPtr<TDataSource> ds(Create<TDataSource>(nullptr));
+    ds->SetDataSet(e.T);
+    TDataLink link;
+    link.SetBufferCount(4);
+    link.SetDataSource(ds.get());
+    auto shown = [&] {
+        std::vector<int> r;
+        const int save = link.ActiveRecord();
+        for (int i = 0; i < link.RecordCount(); ++i) {
+            link.SetActiveRecord(i);
+            r.push_back(e.bt2->AsInteger());
+        }
+        link.SetActiveRecord(save);
+        return r;
+    };
+    for (int i = 1; i <= 6; ++i)
+        e.AppendPair(0, i);
+    EXPECT_EQ(shown(), (std::vector<int>{3, 4, 5, 6}));
+    EXPECT_EQ(link.ActiveRecord(), 3);
+    e.T->First();
+    EXPECT_EQ(shown(), (std::vector<int>{1, 2, 3, 4}));
+    e.T->MoveBy(2);
+    e.T->Delete(); // row 3 goes; row 4 takes its place
+    EXPECT_EQ(shown(), (std::vector<int>{1, 2, 4, 5}));
+    EXPECT_EQ(e.bt2->AsInteger(), 4);
+    e.T->Insert();
+    e.bt2->SetAsInteger(30);
+    e.T->Post();
+    EXPECT_EQ(shown(), (std::vector<int>{1, 2, 30, 4}));
+    EXPECT_EQ(e.bt2->AsInteger(), 30);
+    e.T->Last();
+    EXPECT_EQ(shown(), (std::vector<int>{30, 4, 5, 6}));
+    EXPECT_EQ(link.ActiveRecord(), 3);
+    link.SetDataSource(nullptr);
+}

@@ -66,6 +66,9 @@ protected:
     [[noreturn]] void AssignError(TPersistent* Source);
 };
 
+// Text alignment, shared by the data-set fields and the controls.
+enum TAlignment { taLeftJustify, taRightJustify, taCenter };
+
 // ---------------------------------------------------------------------------------------------
 // TComponent
 enum TOperation { opInsert, opRemove };

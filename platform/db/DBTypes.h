@@ -2,6 +2,7 @@
 // Enumerations and small value types of the data-set layer. The enumerations keep the
 // platform's ordinal order: callers test ranges (ftBlob..ftWideMemo, dsInactive < dsBrowse).
 
+#include "platform/classes/Classes.h" // TAlignment
 #include "platform/rtl/Currency.h"
 #include "platform/rtl/System.h"
 
@@ -111,12 +112,6 @@ enum TDataEvent {
 
 enum TFieldKind { fkData, fkCalculated, fkLookup, fkInternalCalc, fkAggregate };
 using TFieldKinds = TSet<TFieldKind>;
-
-// Shared with the window layer (Controls.h): whichever header comes first defines it.
-#ifndef KVT_HAS_TALIGNMENT
-#define KVT_HAS_TALIGNMENT
-enum TAlignment { taLeftJustify, taRightJustify, taCenter };
-#endif
 
 enum TFilterOption { foCaseInsensitive, foNoPartialCompare };
 using TFilterOptions = TSet<TFilterOption>;

@@ -49,10 +49,6 @@ using TShiftState = TSet<TShiftStateItem>;
 
 enum TMouseButton { mbLeft, mbRight, mbMiddle };
 
-#ifndef KVT_HAS_TALIGNMENT
-#define KVT_HAS_TALIGNMENT
-enum TAlignment { taLeftJustify, taRightJustify, taCenter };
-#endif
 enum TLeftRight { lrLeftJustify = 0, lrRightJustify = 1 };
 enum TVerticalAlignment { taAlignTop, taAlignBottom, taVerticalCenter };
 enum TTextLayout { tlTop, tlCenter, tlBottom };

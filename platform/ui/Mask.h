@@ -79,6 +79,8 @@ public:
 protected:
     String GetText() const override;
     void SetTextCore(const String& v) override;
+    String EditWindowText() const override { return EditText(); }
+    void SetEditWindowText(const String& v) override { SetRawEditText(v); }
     void KeyDown(Word& Key, TShiftState Shift) override;
     void KeyPress(Char& Key) override;
     void DoEnter() override;

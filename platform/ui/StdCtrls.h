@@ -182,6 +182,10 @@ protected:
     void WMGetDlgCode(TMessage& Message);
     // Native edit-control messages (EM_xxx, WM_CUT/COPY/PASTE/CLEAR/UNDO, WM_SETTEXT).
     bool EditMessage(TMessage& Message);
+    // The text the window holds, which caret and selection positions count in. It differs from
+    // Text where the edit shows more than its value (a mask's literals and blanks).
+    virtual String EditWindowText() const { return GetText(); }
+    virtual void SetEditWindowText(const String& v) { SetTextCore(v); }
 
     int FMaxLength = 0;
     bool FReadOnly = false;

@@ -213,7 +213,7 @@ void TCustomEdit::SetSelLength(int v) {
 }
 String TCustomEdit::SelText() {
     int s = SelStart(), l = SelLength();
-    return GetText().mid(s, l);
+    return EditWindowText().mid(s, l);
 }
 void TCustomEdit::SetSelText(const String& v) {
     String t = v;
@@ -261,7 +261,7 @@ Char TCustomEdit::FilterChar(Char c) {
 // Edit-control messages on the Qt edit; without a window they work on the stored text.
 bool TCustomEdit::EditMessage(TMessage& Message) {
     QLineEdit* e = LineEdit();
-    String text = GetText();
+    String text = EditWindowText();
     auto clampPos = [&](int p) { return std::clamp(p, 0, int(text.size())); };
     switch (Message.Msg) {
     case EM_GETSEL: {
@@ -310,7 +310,7 @@ bool TCustomEdit::EditMessage(TMessage& Message) {
             t.replace(clampPos(s), l, ins);
             FSelStart = s + int(ins.size());
             FSelLength = 0;
-            SetTextCore(t);
+            SetEditWindowText(t);
         }
         return true;
     }

@@ -93,6 +93,23 @@ TEST_F(MaskTest, TypingOverwritesPositionsSkipsLiteralsAndRejectsWrongCharacters
     EXPECT_EQ(Edit->EditText(), QStringLiteral("AB-__3"));
 }
 
+// Positions count in the shown text, also when Text leaves the literals out and is shorter.
+TEST_F(MaskTest, PositionsCountInTheShownTextWhenLiteralsAreNotSaved) {
+    Edit->SetEditMask(QStringLiteral("(999)000;0;_"));
+    Edit->SetSelStart(3); // no window yet
+    EXPECT_EQ(Edit->SelStart(), 3);
+    Focus();
+    Edit->SetSelStart(3);
+    EXPECT_EQ(Edit->SelStart(), 3);
+    Edit->SetSelStart(0);
+    TypeText(Edit, QStringLiteral("123456"));
+    EXPECT_EQ(Edit->EditText(), QStringLiteral("(123)456"));
+    EXPECT_EQ(Edit->Text(), QStringLiteral("123456"));
+    Edit->SetSelStart(1);
+    Edit->SetSelLength(3);
+    EXPECT_EQ(Edit->SelText(), QStringLiteral("123"));
+}
+
 TEST_F(MaskTest, ValidateEditRaisesOnlyForChangedIncompleteInput) {
     Edit->SetEditMask(QStringLiteral("00:00;1;_"));
     Edit->SetText(QStringLiteral("1"));

@@ -751,8 +751,11 @@ void TCustomListBox::ItemDeleted(int Index) {
     }
 }
 void TCustomListBox::ItemChanged(int Index) {
-    if (QListWidget* l = List(); l && !FUpdating && Index < l->count())
+    if (QListWidget* l = List(); l && !FUpdating && Index < l->count()) {
+        ++FSyncing;
         l->item(Index)->setText(FItems->Get(Index));
+        --FSyncing;
+    }
 }
 void TCustomListBox::ItemsCleared() {
     FItemIndex = -1;

@@ -207,6 +207,28 @@ TEST_F(CheckListTest, UserToggleFiresClickCheckCodeDoesNot) {
     EXPECT_THROW(cl->Checked(9), EListError);
 }
 
+TEST_F(CheckListTest, ChangingItemTextByCodeIsNoToggle) {
+    auto* cl = new TCheckListBox(Form);
+    cl->SetParent(Form);
+    cl->Items()->SetCommaText(QStringLiteral("a,b"));
+    cl->SetChecked(1, true);
+    int clickChecks = 0;
+    cl->OnClickCheck = TNotifyEvent::Callable([&](TObject*) { ++clickChecks; });
+    ShowAndActivate(Form);
+    cl->Items()->SetStrings(0, QStringLiteral("x"));
+    cl->Items()->SetStrings(1, QStringLiteral("y"));
+    EXPECT_FALSE(cl->Checked(0));
+    EXPECT_TRUE(cl->Checked(1));
+    EXPECT_EQ(clickChecks, 0);
+    // Space on the focused item is the user's toggle.
+    cl->SetFocus();
+    cl->SetItemIndex(0);
+    PumpEvents(5);
+    SendKey(cl, Qt::Key_Space, Qt::NoModifier, QStringLiteral(" "));
+    EXPECT_TRUE(cl->Checked(0));
+    EXPECT_EQ(clickChecks, 1);
+}
+
 using MenuTest = ComFixture;
 
 TEST_F(MenuTest, PopupRunsTheChosenItemAndShortCutsFindItems) {

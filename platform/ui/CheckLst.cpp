@@ -6,10 +6,16 @@
 
 #include <QListWidget>
 
+namespace {
+Qt::CheckState ToQt(TCheckBoxState s) {
+    return s == cbChecked ? Qt::Checked : s == cbGrayed ? Qt::PartiallyChecked : Qt::Unchecked;
+}
+} // namespace
+
 TCheckListBox::TCheckListBox(TComponent* AOwner) : TCustomListBox(AOwner) {}
 
 void TCheckListBox::Check(int Index) const {
-    if (Index < 0 || Index >= Count())
+    if (Index < 0 || Index >= FItems->Count())
         throw EListError(QStringLiteral("List index out of bounds (%1)").arg(Index));
 }
 
@@ -19,28 +25,33 @@ void TCheckListBox::InitWidget() {
     QObject::connect(l, &QListWidget::itemChanged, l, [this, l](QListWidgetItem* it) {
         if (FSyncing) return;
         int i = l->row(it);
-        GuardedCall([this, i] { UserToggled(i); });
+        GuardedCall([this, i] { WidgetItemChanged(i); });
     });
     SyncChecks();
 }
 
+// The widget reports any change of an item (its text too); only a check state that differs
+// from the kept one is the user's toggle.
+void TCheckListBox::WidgetItemChanged(int Index) {
+    QListWidget* l = List();
+    if (!l || Index < 0 || Index >= FItems->Count() || Index >= l->count()) return;
+    if (l->item(Index)->checkState() == ToQt(State(Index))) return;
+    UserToggled(Index);
+}
+
 void TCheckListBox::SyncChecks() {
     QListWidget* l = List();
-    if (!l) return;
+    if (!l || FUpdating) return;
     ++FSyncing;
-    FChecks.resize(size_t(Count()));
-    for (int i = 0; i < l->count() && i < int(FChecks.size()); ++i) {
+    for (int i = 0; i < l->count() && i < FItems->Count(); ++i) {
         QListWidgetItem* it = l->item(i);
         Qt::ItemFlags f = it->flags() | Qt::ItemIsUserCheckable;
-        if (FChecks[size_t(i)].Enabled)
+        if (ItemEnabled(i))
             f |= Qt::ItemIsEnabled;
         else
             f &= ~Qt::ItemIsEnabled;
         it->setFlags(f);
-        TCheckBoxState s = FChecks[size_t(i)].State;
-        it->setCheckState(s == cbChecked  ? Qt::Checked
-                          : s == cbGrayed ? Qt::PartiallyChecked
-                                          : Qt::Unchecked);
+        it->setCheckState(ToQt(State(i)));
     }
     --FSyncing;
 }
@@ -53,38 +64,35 @@ void TCheckListBox::SetChecked(int Index, bool v) {
 }
 TCheckBoxState TCheckListBox::State(int Index) const {
     Check(Index);
-    return Index < int(FChecks.size()) ? FChecks[size_t(Index)].State : cbUnchecked;
+    return TCheckBoxState(FItems->ItemData(Index) & StateMask);
 }
 void TCheckListBox::SetState(int Index, TCheckBoxState v) {
     Check(Index);
-    FChecks.resize(size_t(Count()));
-    FChecks[size_t(Index)].State = v;
+    FItems->SetItemData(Index, (FItems->ItemData(Index) & ~StateMask) | uint32_t(v));
     SyncChecks();
 }
 bool TCheckListBox::ItemEnabled(int Index) const {
     Check(Index);
-    return Index < int(FChecks.size()) ? FChecks[size_t(Index)].Enabled : true;
+    return !(FItems->ItemData(Index) & DisabledFlag);
 }
 void TCheckListBox::SetItemEnabled(int Index, bool v) {
     Check(Index);
-    FChecks.resize(size_t(Count()));
-    FChecks[size_t(Index)].Enabled = v;
+    uint32_t d = FItems->ItemData(Index);
+    FItems->SetItemData(Index, v ? d & ~DisabledFlag : d | DisabledFlag);
     SyncChecks();
 }
 void TCheckListBox::CheckAll(TCheckBoxState AState, bool AllowGrayed, bool AllowDisabled) {
-    FChecks.resize(size_t(Count()));
-    for (auto& c : FChecks) {
-        if (!AllowDisabled && !c.Enabled) continue;
-        if (!AllowGrayed && c.State == cbGrayed) continue;
-        c.State = AState;
+    for (int i = 0; i < FItems->Count(); ++i) {
+        if (!AllowDisabled && !ItemEnabled(i)) continue;
+        if (!AllowGrayed && State(i) == cbGrayed) continue;
+        FItems->SetItemData(i, (FItems->ItemData(i) & ~StateMask) | uint32_t(AState));
     }
     SyncChecks();
 }
 
 void TCheckListBox::UserToggled(int Index) {
-    if (Index < 0 || Index >= Count()) return;
-    FChecks.resize(size_t(Count()));
-    TCheckBoxState& s = FChecks[size_t(Index)].State;
+    if (Index < 0 || Index >= FItems->Count()) return;
+    TCheckBoxState s = State(Index);
     switch (s) {
     case cbUnchecked:
         s = FAllowGrayed ? cbGrayed : cbChecked;
@@ -96,6 +104,7 @@ void TCheckListBox::UserToggled(int Index) {
         s = cbChecked;
         break;
     }
+    FItems->SetItemData(Index, (FItems->ItemData(Index) & ~StateMask) | uint32_t(s));
     SyncChecks();
     ClickCheck();
 }
@@ -105,19 +114,14 @@ void TCheckListBox::ClickCheck() {
 }
 
 void TCheckListBox::ItemsInserted(int Index) {
-    if (size_t(Index) <= FChecks.size()) FChecks.insert(FChecks.begin() + Index, TCheckInfo());
     TCustomListBox::ItemsInserted(Index);
     SyncChecks();
 }
-void TCheckListBox::ItemDeleted(int Index) {
-    if (size_t(Index) < FChecks.size()) FChecks.erase(FChecks.begin() + Index);
-    TCustomListBox::ItemDeleted(Index);
-}
-void TCheckListBox::ItemsCleared() {
-    FChecks.clear();
-    TCustomListBox::ItemsCleared();
+void TCheckListBox::ItemChanged(int Index) {
+    TCustomListBox::ItemChanged(Index);
+    SyncChecks();
 }
 void TCheckListBox::ItemsUpdating(bool Updating) {
     TCustomListBox::ItemsUpdating(Updating);
-    if (!Updating) SyncChecks();
+    SyncChecks();
 }

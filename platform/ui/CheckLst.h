@@ -27,17 +27,14 @@ protected:
     void InitWidget() override;
     virtual void ClickCheck();
     void ItemsInserted(int Index) override;
-    void ItemDeleted(int Index) override;
-    void ItemsCleared() override;
+    void ItemChanged(int Index) override;
     void ItemsUpdating(bool Updating) override;
     void SyncChecks();
     void Check(int Index) const;
 
 private:
-    struct TCheckInfo {
-        TCheckBoxState State = cbUnchecked;
-        bool Enabled = true;
-    };
-    std::vector<TCheckInfo> FChecks;
+    // The state and the enabled flag live in the item's data, so they follow the item.
+    static constexpr uint32_t StateMask = 3, DisabledFlag = 4;
+    void WidgetItemChanged(int Index);
     bool FAllowGrayed = false;
 };

@@ -50,16 +50,26 @@ public:
     void Delete(int Index) override;
     void Clear() override;
     void Exchange(int Index1, int Index2) override;
+    void Move(int CurIndex, int NewIndex) override;
     // Sorts in place (the control's Sorted).
     void SortItems();
+    // A value the control keeps per item (a check box state); it moves with the item when
+    // items are exchanged, moved or sorted. New items start at 0.
+    uint32_t ItemData(int Index) const;
+    void SetItemData(int Index, uint32_t v);
 
 protected:
     void SetUpdateState(bool Updating) override;
 
 private:
+    struct TItem {
+        String S;
+        TObject* Object = nullptr;
+        uint32_t Data = 0;
+    };
     void Check(int Index) const;
     THost* FHost;
-    std::vector<std::pair<String, TObject*>> FItems;
+    std::vector<TItem> FItems;
 };
 
 // ---------------------------------------------------------------------------------------------

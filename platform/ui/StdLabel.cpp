@@ -21,20 +21,20 @@ void TCustomListControlItems::Check(int Index) const {
 }
 String TCustomListControlItems::Get(int Index) const {
     Check(Index);
-    return FItems[size_t(Index)].first;
+    return FItems[size_t(Index)].S;
 }
 TObject* TCustomListControlItems::GetObject(int Index) const {
     Check(Index);
-    return FItems[size_t(Index)].second;
+    return FItems[size_t(Index)].Object;
 }
 void TCustomListControlItems::Put(int Index, const String& S) {
     Check(Index);
-    FItems[size_t(Index)].first = S;
+    FItems[size_t(Index)].S = S;
     FHost->ItemChanged(Index);
 }
 void TCustomListControlItems::PutObject(int Index, TObject* AObject) {
     Check(Index);
-    FItems[size_t(Index)].second = AObject;
+    FItems[size_t(Index)].Object = AObject;
 }
 int TCustomListControlItems::Add(const String& S) {
     return AddObject(S, nullptr);
@@ -46,7 +46,7 @@ int TCustomListControlItems::AddObject(const String& S, TObject* AObject) {
         QCollator col;
         col.setCaseSensitivity(Qt::CaseInsensitive);
         i = 0;
-        while (i < int(FItems.size()) && col.compare(FItems[size_t(i)].first, S) <= 0)
+        while (i < int(FItems.size()) && col.compare(FItems[size_t(i)].S, S) <= 0)
             ++i;
     }
     InsertObject(i, S, AObject);
@@ -58,7 +58,7 @@ void TCustomListControlItems::Insert(int Index, const String& S) {
 void TCustomListControlItems::InsertObject(int Index, const String& S, TObject* AObject) {
     if (Index < 0 || Index > int(FItems.size()))
         Error(QStringLiteral("List index out of bounds (%d)"), Index);
-    FItems.insert(FItems.begin() + Index, {S, AObject});
+    FItems.insert(FItems.begin() + Index, TItem{S, AObject, 0});
     FHost->ItemsInserted(Index);
 }
 void TCustomListControlItems::Delete(int Index) {
@@ -77,11 +77,30 @@ void TCustomListControlItems::Exchange(int Index1, int Index2) {
     FHost->ItemChanged(Index1);
     FHost->ItemChanged(Index2);
 }
+void TCustomListControlItems::Move(int CurIndex, int NewIndex) {
+    if (CurIndex == NewIndex) return;
+    Check(CurIndex);
+    Check(NewIndex);
+    // The entry moves whole, so the control's per-item value goes with it.
+    TItem item = FItems[size_t(CurIndex)];
+    FItems.erase(FItems.begin() + CurIndex);
+    FHost->ItemDeleted(CurIndex);
+    FItems.insert(FItems.begin() + NewIndex, std::move(item));
+    FHost->ItemsInserted(NewIndex);
+}
+uint32_t TCustomListControlItems::ItemData(int Index) const {
+    Check(Index);
+    return FItems[size_t(Index)].Data;
+}
+void TCustomListControlItems::SetItemData(int Index, uint32_t v) {
+    Check(Index);
+    FItems[size_t(Index)].Data = v;
+}
 void TCustomListControlItems::SortItems() {
     QCollator col;
     col.setCaseSensitivity(Qt::CaseInsensitive);
     std::stable_sort(FItems.begin(), FItems.end(),
-                     [&](auto& a, auto& b) { return col.compare(a.first, b.first) < 0; });
+                     [&](auto& a, auto& b) { return col.compare(a.S, b.S) < 0; });
     FHost->ItemsUpdating(true);
     FHost->ItemsUpdating(false);
 }

@@ -207,6 +207,45 @@ TEST_F(CheckListTest, UserToggleFiresClickCheckCodeDoesNot) {
     EXPECT_THROW(cl->Checked(9), EListError);
 }
 
+TEST_F(CheckListTest, StatesMoveWithTheirItems) {
+    auto* cl = new TCheckListBox(Form);
+    cl->SetParent(Form);
+    cl->Items()->SetCommaText(QStringLiteral("c,a,b"));
+    cl->SetChecked(0, true);      // c
+    cl->SetItemEnabled(2, false); // b
+    auto checkedText = [&] {
+        QString r;
+        for (int i = 0; i < cl->Items()->Count(); ++i)
+            if (cl->Checked(i)) r += cl->Items()->Strings(i);
+        return r;
+    };
+    auto verify = [&](const char* order, const char* step) {
+        EXPECT_EQ(cl->Items()->CommaText(), QString::fromLatin1(order)) << step;
+        EXPECT_EQ(checkedText(), QStringLiteral("c")) << step;
+        EXPECT_FALSE(cl->ItemEnabled(cl->Items()->IndexOf(QStringLiteral("b")))) << step;
+        EXPECT_TRUE(cl->ItemEnabled(cl->Items()->IndexOf(QStringLiteral("a")))) << step;
+    };
+    cl->Items()->Exchange(0, 1);
+    verify("a,c,b", "exchange");
+    cl->Items()->Move(1, 2);
+    verify("a,b,c", "move");
+    ShowAndActivate(Form); // from here the widget shows them too
+    cl->Items()->Move(2, 0);
+    verify("c,a,b", "move with a window");
+    cl->Items()->Insert(1, QStringLiteral("d"));
+    verify("c,d,a,b", "insert");
+    cl->Items()->Delete(0);
+    cl->SetChecked(1, true); // a
+    cl->SetSorted(true);
+    EXPECT_EQ(cl->Items()->CommaText(), QStringLiteral("a,b,d"));
+    EXPECT_TRUE(cl->Checked(0));
+    EXPECT_FALSE(cl->Checked(2));
+    EXPECT_FALSE(cl->ItemEnabled(1));
+    auto* l = qobject_cast<QListWidget*>(cl->Widget());
+    EXPECT_EQ(l->item(0)->checkState(), Qt::Checked);
+    EXPECT_EQ(l->item(2)->checkState(), Qt::Unchecked);
+}
+
 TEST_F(CheckListTest, ChangingItemTextByCodeIsNoToggle) {
     auto* cl = new TCheckListBox(Form);
     cl->SetParent(Form);

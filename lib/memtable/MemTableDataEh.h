@@ -33,6 +33,9 @@ class TMemoryTreeListEh;
 class TRecordsListNotificatorEh;
 
 using TRecDataValues = std::vector<Variant>;
+
+// Old values and values before an edit: most records never have them.
+using TSpareRecValuesEh = TSpareVectorEh<Variant>;
 using TMTDataFieldClassEh = TMTDataFieldEh* (*)(TComponent* Owner);
 
 enum TRecordsListNotification {
@@ -476,7 +479,7 @@ public:
     void Cancel();
     void MergeChanges();
     void RevertRecord();
-    TRecordEditStateEh EditState() const { return FEditState; }
+    TRecordEditStateEh EditState() const { return TRecordEditStateEh(FEditState); }
     void RefreshRecord(TMemoryRecordEh* Rec);
 
     Variant GetDataValue(int FieldIndex, TDataValueVersionEh DataValueVersion) const;
@@ -506,7 +509,7 @@ public:
     void SetUpdateError(TUpdateErrorEh* Value) { FUpdateError.reset(Value); }
     int UpdateIndex() const { return FUpdateIndex; }
     void SetUpdateIndex(int Value) { FUpdateIndex = Value; }
-    TUpdateStatus UpdateStatus() const { return FUpdateStatus; }
+    TUpdateStatus UpdateStatus() const { return TUpdateStatus(FUpdateStatus); }
     void SetUpdateStatus(TUpdateStatus Value) { FUpdateStatus = Value; }
 
     void ReadData(TReader* Reader);
@@ -518,19 +521,20 @@ private:
     const TRecDataValues& ValuesFor(TDataValueVersionEh V, int FieldIndex) const;
     TRecDataValues& MutableValuesFor(TDataValueVersionEh V, int FieldIndex);
 
+    // Ordered and sized for a small record: a store holds many of them.
     TRecDataValues FData;
-    bool FEditChanged = false;
-    TRecordEditStateEh FEditState = resInsertEh;
-    uint32_t FHashCode = 0;
-    int FIndex = -1;
-    TRecDataValues FOldData;
-    bool FHasOldData = false;
+    TSpareRecValuesEh FOldData;
+    TSpareRecValuesEh FTmpOldRecValue;
     TRecordsListEh* FRecordsList = nullptr;
     TMTDataStructEh* FDataStruct = nullptr;
-    TRecDataValues FTmpOldRecValue;
     std::unique_ptr<TUpdateErrorEh> FUpdateError;
+    uint32_t FHashCode = 0;
+    int FIndex = -1;
     int FUpdateIndex = -1;
-    TUpdateStatus FUpdateStatus = usUnmodified;
+    uint8_t FEditState = resInsertEh;     // TRecordEditStateEh
+    uint8_t FUpdateStatus = usUnmodified; // TUpdateStatus
+    bool FEditChanged = false;
+    bool FHasOldData = false;
     bool FInDeletedList = false;
 };
 
@@ -749,7 +753,10 @@ public:
     ~TMTIndexEh() override;
 
     TRecordsListEh* RecordsList() const;
-    int Count() const { return int(FRecList.size()); }
+    int Count() const {
+        EnsureBuilt();
+        return int(FRecList.size());
+    }
     TIndexItemEh* GetItems(int Index) const;
     Variant GetKeyValue(int Index) const { return GetItems(Index)->Value; }
     void SetKeyValue(int Index, const Variant& Value) { GetItems(Index)->Value = Value; }
@@ -774,6 +781,13 @@ public:
 
 private:
     bool IsUnique() const { return FUnical || FPrimary; }
+    // An inactive index whose definition changed builds its entries when they are first read,
+    // so that setting fields, options and then Active builds once.
+    void EnsureBuilt() const {
+        if (FRebuildPending) const_cast<TMTIndexEh*>(this)->RebuildIndex();
+    }
+    void DefinitionChanged();
+    std::vector<int> KeyFields(TRecordsListEh* rl) const;
     bool SortPlainKeys(TRecordsListEh* rl, int Field);
     // The entry of the record at list position RecIndex with key Key; -1 when it has none.
     int FindEntry(const Variant& Key, int RecIndex) const;
@@ -785,6 +799,7 @@ private:
     std::vector<TIndexItemEh*> FRecList;
     TRecordsListEh* FRecordsList = nullptr;
     bool FUnical = false;
+    bool FRebuildPending = false;
 };
 
 class TMTIndexesEh : public TCollection {
@@ -872,13 +887,15 @@ public:
     TMemRecViewEh* GetVisibleNodeItem(int Index) {
         return static_cast<TMemRecViewEh*>(GetVisibleItem(Index));
     }
-    TRecDataValues& LookupBuffer() { return FLookupBuffer; }
-    void SetLookupBufferLength(int NewLength) { FLookupBuffer.resize(size_t(std::max(0, NewLength))); }
+    TRecDataValues& LookupBuffer() { return FLookupBuffer.Get(); }
+    const TRecDataValues& LookupBuffer() const { return FLookupBuffer; }
+    void SetLookupBufferLength(int NewLength) { FLookupBuffer.Get().resize(size_t(std::max(0, NewLength))); }
     void SortByFields(const String& SortByStr);
 
 private:
     friend class TMemoryTreeListEh;
-    TRecDataValues FLookupBuffer;
+    // Only views with lookup or calculated fields fill it.
+    TSpareVectorEh<Variant> FLookupBuffer;
 };
 
 class TMemoryTreeListEh : public TTreeListEh {

@@ -34,6 +34,7 @@ TIndexItemEh* TMTIndexEh::GetItems(int Index) const {
 }
 
 void TMTIndexEh::ClearIndex() {
+    FRebuildPending = false;
     for (TIndexItemEh* e : FRecList)
         delete e;
     FRecList.clear();
@@ -81,16 +82,18 @@ bool TMTIndexEh::SortPlainKeys(TRecordsListEh* rl, int Field) {
         keys.emplace_back(x, i);
     }
     std::sort(keys.begin(), keys.end()); // equal keys stay in record order
-    for (const auto& [x, i] : keys)
-        FRecList.push_back(new TIndexItemEh(rl->Rec(i)->Data()[size_t(Field)], i));
+    // The entries are made from the sorted keys, without visiting the records again.
+    if (kind == varInteger)
+        for (const auto& [x, i] : keys)
+            FRecList.push_back(new TIndexItemEh(Variant(int(x)), i));
+    else
+        for (const auto& [x, i] : keys)
+            FRecList.push_back(new TIndexItemEh(Variant(x), i));
     return true;
 }
 
-void TMTIndexEh::RebuildIndex() {
-    ClearIndex();
-    TRecordsListEh* rl = RecordsList();
-    if (FFields.isEmpty() || !rl || rl->Count() == 0) return;
-    // The key fields are looked up once, not for every record.
+// The key fields are looked up once, not for every record.
+std::vector<int> TMTIndexEh::KeyFields(TRecordsListEh* rl) const {
     std::vector<int> fields;
     if (FFields.contains(QLatin1Char(';'))) {
         std::vector<TMTDataFieldEh*> list;
@@ -102,6 +105,26 @@ void TMTIndexEh::RebuildIndex() {
         if (i < 0) DatabaseErrorFmt(QStringLiteral("Field '%s' not found"), {FFields});
         fields.push_back(i);
     }
+    return fields;
+}
+
+void TMTIndexEh::DefinitionChanged() {
+    if (FActive) {
+        RebuildIndex();
+        return;
+    }
+    ClearIndex();
+    TRecordsListEh* rl = RecordsList();
+    if (FFields.isEmpty() || !rl || rl->Count() == 0) return;
+    KeyFields(rl); // a wrong field list is reported now, not at the first read
+    FRebuildPending = true;
+}
+
+void TMTIndexEh::RebuildIndex() {
+    ClearIndex();
+    TRecordsListEh* rl = RecordsList();
+    if (FFields.isEmpty() || !rl || rl->Count() == 0) return;
+    const std::vector<int> fields = KeyFields(rl);
     const bool composite = FFields.contains(QLatin1Char(';'));
     FRecList.reserve(size_t(rl->Count()));
     if (!composite && SortPlainKeys(rl, fields[0])) return;
@@ -204,19 +227,19 @@ void TMTIndexEh::SetActive(bool Value) {
 void TMTIndexEh::SetFields(const String& Value) {
     if (Value == FFields) return;
     FFields = Value;
-    RebuildIndex();
+    DefinitionChanged();
 }
 
 void TMTIndexEh::SetPrimary(bool Value) {
     if (Value == FPrimary) return;
     FPrimary = Value;
-    RebuildIndex();
+    DefinitionChanged();
 }
 
 void TMTIndexEh::SetUnical(bool Value) {
     if (Value == FUnical) return;
     FUnical = Value;
-    RebuildIndex();
+    DefinitionChanged();
 }
 
 void TMTIndexEh::InsertItem(int Index, const Variant&, TIndexItemEh* Item) {

@@ -53,7 +53,11 @@ const TRecDataValues& TMemoryRecordEh::ValuesFor(TDataValueVersionEh V, int Fiel
 }
 
 TRecDataValues& TMemoryRecordEh::MutableValuesFor(TDataValueVersionEh V, int FieldIndex) {
-    return const_cast<TRecDataValues&>(ValuesFor(V, FieldIndex));
+    const TRecDataValues& vals = ValuesFor(V, FieldIndex);
+    // A spare array read as empty becomes a real one before it is written.
+    if (&vals == &static_cast<const TRecDataValues&>(FOldData)) return FOldData.Get();
+    if (&vals == &static_cast<const TRecDataValues&>(FTmpOldRecValue)) return FTmpOldRecValue.Get();
+    return FData;
 }
 
 Variant TMemoryRecordEh::GetDataValue(int FieldIndex, TDataValueVersionEh V) const {
@@ -138,7 +142,7 @@ void TMemoryRecordEh::Post() {
         if (FUpdateStatus == usUnmodified) FUpdateStatus = usModified;
         if (FUpdateIndex < 0) rl->LogRecord(this);
         if (FUpdateStatus == usModified && !FHasOldData) {
-            FOldData = FTmpOldRecValue;
+            FOldData = FTmpOldRecValue.Take();
             FHasOldData = true;
         }
     } else {
@@ -156,8 +160,7 @@ void TMemoryRecordEh::Cancel() {
         if (!Attached()) delete this;
         return;
     }
-    FData = std::move(FTmpOldRecValue);
-    FTmpOldRecValue.clear();
+    FData = FTmpOldRecValue.Take();
     FEditState = resBrowseEh;
 }
 
@@ -191,7 +194,7 @@ void TMemoryRecordEh::RevertRecord() {
         break;
     case usModified:
         rl->NotifyDataEvent(this, FIndex, rlnRecChangingEh);
-        if (FHasOldData) FData = FOldData;
+        if (FHasOldData) FData = FOldData.Take();
         FOldData.clear();
         FHasOldData = false;
         FUpdateStatus = usUnmodified;
@@ -206,7 +209,7 @@ void TMemoryRecordEh::RevertRecord() {
     case usDeleted:
         rl->NotifyDataEvent(this, FIndex, rlnRecChangingEh);
         // A deleted record that was modified first gets its original values back.
-        if (FHasOldData) FData = FOldData;
+        if (FHasOldData) FData = FOldData.Take();
         FOldData.clear();
         FHasOldData = false;
         FUpdateStatus = usUnmodified;
@@ -535,7 +538,7 @@ void TRecordsListEh::CancelUpdates() {
             break;
         case usModified:
         case usDeleted:
-            if (r->FHasOldData) r->FData = r->FOldData;
+            if (r->FHasOldData) r->FData = r->FOldData.Take();
             r->FOldData.clear();
             r->FHasOldData = false;
             r->FUpdateStatus = usUnmodified;

@@ -30,7 +30,7 @@ int TBaseTreeNodeEh::GetVisibleCount() {
 
 const std::vector<TBaseTreeNodeEh*>& TBaseTreeNodeEh::GetVisibleItems() {
     if (FVisibleItemsObsolete) UpdateVisibleItems();
-    return FVisibleCount == GetCount() ? FItems : FVisibleItems;
+    return FVisibleCount == GetCount() ? FItems : FVisibleItems.View();
 }
 
 TBaseTreeNodeEh* TBaseTreeNodeEh::GetVisibleItem(int Index) {
@@ -49,7 +49,7 @@ void TBaseTreeNodeEh::UpdateVisibleItems() {
     for (TBaseTreeNodeEh* child : FItems) {
         if (child->FVisible) {
             child->FVisibleIndex = int(FVisibleItems.size());
-            FVisibleItems.push_back(child);
+            FVisibleItems.Get().push_back(child);
         }
     }
     FVisibleCount = int(FVisibleItems.size());

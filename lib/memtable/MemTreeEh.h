@@ -6,10 +6,53 @@
 #include "platform/classes/Classes.h"
 
 #include <functional>
+#include <memory>
 #include <vector>
 
 class TTreeListEh;
 class TBaseTreeNodeEh;
+
+// An array most owners never fill: one pointer while absent. Reads as empty then; any
+// assignment or Get() makes it present.
+template <class T> class TSpareVectorEh {
+public:
+    using TVector = std::vector<T>;
+    TSpareVectorEh() = default;
+    TSpareVectorEh& operator=(const TVector& Values) {
+        if (FValues)
+            *FValues = Values;
+        else
+            FValues = std::make_unique<TVector>(Values);
+        return *this;
+    }
+    TSpareVectorEh& operator=(TVector&& Values) {
+        if (FValues)
+            *FValues = std::move(Values);
+        else
+            FValues = std::make_unique<TVector>(std::move(Values));
+        return *this;
+    }
+    operator const TVector&() const { return FValues ? *FValues : Empty(); }
+    const TVector& View() const { return *this; }
+    TVector& Get() {
+        if (!FValues) FValues = std::make_unique<TVector>();
+        return *FValues;
+    }
+    TVector Take() {
+        TVector r = FValues ? std::move(*FValues) : TVector();
+        FValues.reset();
+        return r;
+    }
+    size_t size() const { return FValues ? FValues->size() : 0; }
+    void clear() { FValues.reset(); }
+
+private:
+    static const TVector& Empty() {
+        static const TVector empty;
+        return empty;
+    }
+    std::unique_ptr<TVector> FValues;
+};
 
 enum TNodeAttachModeEh { naAddEh, naAddFirstEh, naAddChildEh, naAddChildFirstEh, naInsertEh, naAddAfterEh };
 
@@ -70,20 +113,22 @@ protected:
     virtual void VisibleChanged();
 
     friend class TTreeListEh;
+    // Ordered for a small node: a records view holds one per row.
     TObject* FData = nullptr;
+    TTreeListEh* FOwner = nullptr;
+    TBaseTreeNodeEh* FParent = nullptr;
+    std::vector<TBaseTreeNodeEh*> FItems;
+    String FText;
+    // Only a node with some children hidden keeps its own list of the visible ones.
+    TSpareVectorEh<TBaseTreeNodeEh*> FVisibleItems;
+    int FIndex = -1;
+    int FLevel = 0;
+    int FVisibleCount = 0;
+    int FVisibleIndex = 0;
     bool FExpanded = false;
     bool FHasChildren = false;
     bool FHasVisibleChildren = false;
-    int FIndex = -1;
-    std::vector<TBaseTreeNodeEh*> FItems;
-    int FLevel = 0;
-    TTreeListEh* FOwner = nullptr;
-    TBaseTreeNodeEh* FParent = nullptr;
-    String FText;
     bool FVisible = true;
-    int FVisibleCount = 0;
-    int FVisibleIndex = 0;
-    std::vector<TBaseTreeNodeEh*> FVisibleItems;
     bool FVisibleItemsObsolete = false;
 
 private:

@@ -76,4 +76,23 @@ TEST(MemSort, IndexOverExistingRecordsOrdersDuplicatesByRecord) {
     }
 }
 
+// An index that is not active still answers from the current records, and a wrong field list
+// is reported when it is set.
+TEST(MemSort, InactiveIndexAnswersAndReportsWrongFields) {
+    auto md = MixedStore(50);
+    TRecordsListEh* rl = md->RecordsList();
+    TMTIndexEh* idx = rl->Indexes()->Add();
+    EXPECT_THROW(idx->SetFields(QStringLiteral("Nope")), Exception);
+    idx->SetFields(QStringLiteral("Plain"));
+    idx->SetUnical(true); // options of an inactive index do not check the keys
+    ASSERT_FALSE(idx->Active());
+    ASSERT_EQ(idx->Count(), rl->Count());
+    int recIndex = -1;
+    const Variant key = rl->Rec(7)->GetDataValue(3, dvvValueEh);
+    ASSERT_TRUE(idx->FindRecordIndexByKey(key, recIndex));
+    EXPECT_EQ(rl->Rec(recIndex)->GetDataValue(3, dvvValueEh).AsInteger(), key.AsInteger());
+    idx->ClearIndex();
+    EXPECT_EQ(idx->Count(), 0);
+}
+
 } // namespace

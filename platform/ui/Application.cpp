@@ -2,6 +2,7 @@
 
 #include "platform/ui/Forms.h"
 
+#include "platform/db/DB.h"
 #include "platform/rtl/SysUtils.h"
 #include "platform/ui/WinGdi.h"
 #include "platform/ui/WindowBridge.h"
@@ -313,12 +314,21 @@ std::unique_ptr<QTimer> gHintTimer;
 std::unique_ptr<QTimer> gHideTimer;
 } // namespace
 
+namespace {
+// Data sets report exceptions they must not pass on (raised while painting or notifying) here.
+void ApplicationHandleDBException(TObject* Sender) {
+    if (Application) Application->HandleException(Sender);
+}
+} // namespace
+
 TApplication::TApplication(TComponent* AOwner) : TComponent(AOwner) {
     SetMessagePreprocessor([this](MSG& m) { return PreprocessMessage(m); });
     FTitle = QFileInfo(ExeName()).completeBaseName();
+    DBHandleExceptionProc = ApplicationHandleDBException;
 }
 
 TApplication::~TApplication() {
+    if (DBHandleExceptionProc == ApplicationHandleDBException) DBHandleExceptionProc = nullptr;
     SetMessagePreprocessor(nullptr);
     gHintTimer.reset();
     gHideTimer.reset();

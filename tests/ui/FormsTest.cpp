@@ -3,6 +3,7 @@
 
 #include "UiTestUtil.h"
 
+#include "platform/db/DB.h"
 #include "platform/ui/ExtCtrls.h"
 #include "platform/ui/Menus.h"
 #include "platform/ui/Forms.h"
@@ -237,6 +238,22 @@ TEST_F(DialogTest, AnExceptionInAHandlerReachesTheApplicationNotQt) {
     Click(b, QPoint(10, 10));
     ASSERT_EQ(shown.size(), 1u);
     EXPECT_EQ(shown[0], QStringLiteral("Handler failed."));
+}
+
+TEST_F(DialogTest, DataSetExceptionsAreReportedByTheApplication) {
+    std::vector<QString> shown;
+    SetMessageBoxHook([&](const String& text, const String&, UINT) {
+        shown.push_back(text);
+        return IDOK;
+    });
+    ASSERT_NE(DBHandleExceptionProc, nullptr);
+    try {
+        throw Exception(QStringLiteral("Lookup failed"));
+    } catch (...) {
+        DBHandleExceptionProc(Form);
+    }
+    ASSERT_EQ(shown.size(), 1u);
+    EXPECT_EQ(shown[0], QStringLiteral("Lookup failed."));
 }
 
 TEST_F(DialogTest, PositionScreenCenterPlacesTheFormOnTheWorkArea) {

@@ -412,10 +412,25 @@ Variant TDataSetExprParserEh::EvalAggregate(const TExprNode* Node, const String&
     }
     const Variant nullValue = Null();
     Variant evaluated;
+    // A flat view's rows are read straight from its row list, fetching the row, record and
+    // value array of later rows ahead: the rows of a sorted view are scattered in memory.
+    const std::vector<TMemRecViewEh*>* flat =
+        directPos >= 0 && !C.View->ViewAsTreeList() ? &C.View->MemoryViewList() : nullptr;
+    if (flat && int(flat->size()) != rows) flat = nullptr;
+    // A sum of plain floats is kept as a double until another kind of value comes.
+    double dsum = 0;
+    bool inDsum = false;
     for (int i = 0; i < rows; ++i) {
         FAggrPos = i;
         const Variant* vp;
-        if (directPos >= 0) {
+        if (flat) {
+            const auto& list = *flat;
+            if (size_t(i) + 24 < list.size()) __builtin_prefetch(list[size_t(i) + 24]);
+            if (size_t(i) + 16 < list.size()) __builtin_prefetch(list[size_t(i) + 16]->Rec());
+            if (size_t(i) + 8 < list.size()) __builtin_prefetch(list[size_t(i) + 8]->Rec()->Data().data());
+            const TRecDataValues& d = list[size_t(i)]->Rec()->Data();
+            vp = size_t(directPos) < d.size() ? &d[size_t(directPos)] : &nullValue;
+        } else if (directPos >= 0) {
             const TRecDataValues& d = C.View->AccountableRecord(i)->Data();
             vp = size_t(directPos) < d.size() ? &d[size_t(directPos)] : &nullValue;
         } else {
@@ -426,10 +441,24 @@ Variant TDataSetExprParserEh::EvalAggregate(const TExprNode* Node, const String&
         if (v.IsNull() || v.IsEmpty()) continue;
         if (isSum || isAvg) {
             if (!IsAggrNumber(v)) continue;
-            if (count > 0 && acc.VType() == varDouble && v.VType() == varDouble)
-                acc = Variant(VariantAccess::Dbl(acc) + VariantAccess::Dbl(v));
-            else
+            if (inDsum && v.VType() == varDouble) {
+                dsum += VariantAccess::Dbl(v);
+                ++count;
+                continue;
+            }
+            if (inDsum) {
+                acc = Variant(dsum);
+                inDsum = false;
+            }
+            if (count > 0 && acc.VType() == varDouble && v.VType() == varDouble) {
+                dsum = VariantAccess::Dbl(acc) + VariantAccess::Dbl(v);
+                inDsum = true;
+            } else if (count == 0 && v.VType() == varDouble) {
+                dsum = VariantAccess::Dbl(v);
+                inDsum = true;
+            } else {
                 acc = count == 0 ? v : acc + v;
+            }
             ++count;
         } else if (isMin || isMax) {
             // Both skip Nulls; texts compare with the user-locale comparison.
@@ -447,6 +476,7 @@ Variant TDataSetExprParserEh::EvalAggregate(const TExprNode* Node, const String&
             ++count;
         }
     }
+    if (inDsum) acc = Variant(dsum);
     if (Name == QLatin1String("COUNT")) return Variant(int(count));
     if (isAvg) {
         // The mean of the numeric values; no numeric value gives Null.

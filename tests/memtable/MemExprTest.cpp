@@ -235,3 +235,30 @@ TEST_F(MemExprTest, AggregatesOverViewRows) {
     p.ParseExpression(QStringLiteral("SUM(Qty)"));
     EXPECT_TRUE(p.CalcAggregateValue(nullptr).IsNull());
 }
+
+TEST_F(MemExprTest, FloatAggregatesOverASortedView) {
+    // Enough rows to read well past the rows fetched ahead; one Null that is skipped.
+    for (int i = 0; i < 60; ++i)
+        Rec({AnsiString(QByteArray(1, char('a' + (i * 7) % 26))), i,
+             i == 30 ? Null() : Variant(0.1 * ((i * 13) % 60))});
+    TRecordsViewEh view;
+    view.SetMemTableData(md.get());
+    view.SetSortOrder(QStringLiteral("Name; Qty"));
+    double sum = 0;
+    int n = 0;
+    for (int i = 0; i < view.Count(); ++i) {
+        const Variant v = view.Rec(i)->GetDataValue(2, dvvValueEh);
+        if (v.IsNull()) continue;
+        sum += v.AsDouble();
+        ++n;
+    }
+    auto agg = [&view](const char* expr) {
+        TDataSetExprParserEh p(nullptr, dsptAggregateEh);
+        p.ParseExpression(QString::fromUtf8(expr));
+        return p.CalcAggregateValue(&view);
+    };
+    EXPECT_EQ(agg("SUM(Price)").VType(), varDouble);
+    EXPECT_EQ(agg("SUM(Price)").AsDouble(), sum);
+    EXPECT_EQ(agg("AVG(Price)").AsDouble(), sum / n);
+    EXPECT_EQ(agg("COUNT(Price)").AsInteger(), 59);
+}

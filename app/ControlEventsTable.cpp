@@ -1,61 +1,85 @@
-// The events table of the interface block's page.
+// The events table of the interface block's page, and its handlers on the main window.
 
 #include "app/ControlEventsTable.h"
+#include "app/MainUnit.h"
 
-TControlEventsTable::TControlEventsTable(TComponent* AOwner) : TComponent(AOwner) {}
+#include "events/EventEditUnit.h"
+#include "lib/memtable/MemTableEh.h"
+#include "platform/ui/Buttons.h"
 
-void TControlEventsTable::Scrolled() {
-    if (AfterScroll) AfterScroll(this);
+namespace {
+
+template <class F>
+F* AddField(TMemTableEh* Table, TComponent* Owner, const char* Name, int Size, int DisplayWidth,
+            bool Calculated) {
+    F* f = new F(Owner);
+    const String name = QString::fromLatin1(Name);
+    f->SetName(Table->Name() + name);
+    f->SetFieldName(name);
+    if (Size > 0) f->SetSize(Size);
+    f->SetDisplayWidth(DisplayWidth);
+    if (Calculated) f->SetFieldKind(fkCalculated);
+    f->SetDataSet(Table);
+    return f;
 }
 
-void TControlEventsTable::SetRecNo(int Value) {
-    if (FRows.empty()) return;
-    if (Value < 1) Value = 1;
-    if (Value > RecordCount()) Value = RecordCount();
-    FCurrent = Value - 1;
-    FEof = false;
-    Scrolled();
+} // namespace
+
+void BuildControlEventsTable(TMemTableEh* Table, TComponent* Owner) {
+    TField* id = AddField<TAutoIncField>(Table, Owner, "ID", 0, 5, false);
+    id->SetVisible(false);
+    AddField<TIntegerField>(Table, Owner, "bt1", 0, 6, false);
+    AddField<TIntegerField>(Table, Owner, "bt2", 0, 4, false);
+    AddField<TStringField>(Table, Owner, "bt1String", 255, 9, true);
+    AddField<TStringField>(Table, Owner, "Static", 10, 6, true);
+    AddField<TStringField>(Table, Owner, "bt2String", 255, 255, true);
+    Table->CreateDataSet();
 }
 
-void TControlEventsTable::First() {
-    FCurrent = 0;
-    FEof = FRows.empty();
-    Scrolled();
+void AppendControlEvent(TDataSet* Table, int bt1, int bt2) {
+    Table->Append();
+    Table->FieldByName(QStringLiteral("bt1"))->SetAsInteger(bt1 & 0xFF);
+    Table->FieldByName(QStringLiteral("bt2"))->SetAsInteger(bt2 & 0xFF);
+    Table->Post();
 }
 
-void TControlEventsTable::Next() {
-    if (FCurrent + 1 < RecordCount()) {
-        ++FCurrent;
-        FEof = false;
-    } else {
-        FEof = true;
-    }
-    Scrolled();
+uint8_t ControlEventBt1(TDataSet* Table) {
+    return uint8_t(Table->FieldByName(QStringLiteral("bt1"))->AsInteger() & 0xFF);
 }
 
-void TControlEventsTable::Append(int bt1, int bt2) {
-    FRows.push_back({uint8_t(bt1 & 0xFF), uint8_t(bt2 & 0xFF)});
-    FCurrent = RecordCount() - 1;
-    FEof = false;
-    Scrolled();
+uint8_t ControlEventBt2(TDataSet* Table) {
+    return uint8_t(Table->FieldByName(QStringLiteral("bt2"))->AsInteger() & 0xFF);
 }
 
-void TControlEventsTable::Delete() {
-    if (FRows.empty()) return;
-    FRows.erase(FRows.begin() + FCurrent);
-    if (FCurrent >= RecordCount()) FCurrent = RecordCount() - 1;
-    if (FCurrent < 0) FCurrent = 0;
-    FEof = FRows.empty();
-    Scrolled();
+void TMainForm::CreateControlEventsTable() {
+    ControlEventsMemTableEh = new TMemTableEh(this);
+    ControlEventsMemTableEh->SetName(QStringLiteral("ControlEventsMemTableEh"));
+    BuildControlEventsTable(ControlEventsMemTableEh, this);
+    ControlEventsMemTableEh->OnCalcFields =
+        TDataSetNotifyEvent(this, &TMainForm::ControlEventsMemTableEhCalcFields);
+    ControlEventsMemTableEh->AfterScroll =
+        TDataSetNotifyEvent(this, &TMainForm::ControlEventsMemTableEhCheckUpDownDel);
+    ControlEventsDataSource = new TDataSource(this);
+    ControlEventsDataSource->SetName(QStringLiteral("ControlEventsDataSource"));
+    ControlEventsDataSource->SetDataSet(ControlEventsMemTableEh);
 }
 
-void TControlEventsTable::EmptyTable() {
-    FRows.clear();
-    FCurrent = 0;
-    FEof = true;
-    Scrolled();
+void TMainForm::ControlEventsMemTableEhCalcFields(TDataSet* DataSet) {
+    const int bt1 = DataSet->FieldByName(QStringLiteral("bt1"))->AsInteger();
+    const int bt2 = DataSet->FieldByName(QStringLiteral("bt2"))->AsInteger();
+    DataSet->FieldByName(QStringLiteral("Static"))->SetAsString(QStringLiteral("->"));
+    DataSet->FieldByName(QStringLiteral("bt1String"))->SetAsString(GetConditionText(bt1 >> 3));
+    DataSet->FieldByName(QStringLiteral("bt2String"))->SetAsString(GetActionText(Byte(bt1), Byte(bt2)));
 }
 
-void TControlEventsTable::EnableControls() {
-    if (FDisableCount > 0) --FDisableCount;
+void TMainForm::ControlEventsMemTableEhCheckUpDownDel(TDataSet* DataSet) {
+    if (!DataSet || DataSet->ControlsDisabled()) return;
+    const int recNo = DataSet->RecNo();
+    const int count = DataSet->RecordCount();
+    DownControlEventSpeedButton->SetEnabled(recNo >= 0 && recNo < count);
+    UpControlEventSpeedButton->SetEnabled(recNo > 1);
+    DeleteControlEventSpeedButton->SetEnabled(count > 0);
+    ClearControlEventSpeedButton->SetEnabled(count > 0);
+    EditControlEventSpeedButton->SetEnabled(!DataSet->IsEmpty());
+    AddControlEventSpeedButton->SetEnabled(count < MaxControlEvents);
 }

@@ -1,61 +1,19 @@
 #pragma once
-// The events table of the interface block's page: rows of (bt1, bt2) with a cursor. It offers
-// the operations the main window performs on the table (append, count, walk, empty, record
-// number, controls suspension, the after-scroll notification) and stands in for the memory
-// table until the data grid shows it.
-
-#include "platform/classes/Classes.h"
+// The events table of the interface block's page: a memory table whose rows in table order are
+// the events 1, 2, ...; fields ID (auto-increment), bt1, bt2 and the calculated condition text
+// bt1String, the arrow Static and the action text bt2String.
 
 #include <cstdint>
-#include <vector>
 
-class TControlEventsTable : public TComponent {
-    KVT_CLASS(TControlEventsTable, TComponent)
-public:
-    struct Row {
-        uint8_t bt1 = 0;
-        uint8_t bt2 = 0;
-        friend bool operator==(const Row&, const Row&) = default;
-    };
+class TComponent;
+class TDataSet;
+class TMemTableEh;
 
-    explicit TControlEventsTable(TComponent* AOwner);
-
-    void Open() { FActive = true; }
-    bool Active() const { return FActive; }
-
-    int RecordCount() const { return int(FRows.size()); }
-    bool IsEmpty() const { return FRows.empty(); }
-    // 1-based number of the current row; 0 on an empty table.
-    int RecNo() const { return FRows.empty() ? 0 : FCurrent + 1; }
-    void SetRecNo(int Value);
-    void First();
-    void Next();
-    bool Eof() const { return FEof; }
-
-    // Appends a row (the values' low bytes) and makes it current.
-    void Append(int bt1, int bt2);
-    // Deletes the current row; the next one (or the new last) becomes current.
-    void Delete();
-    // Deletes every row.
-    void EmptyTable();
-
-    uint8_t bt1() const { return FRows.empty() ? 0 : FRows[size_t(FCurrent)].bt1; }
-    uint8_t bt2() const { return FRows.empty() ? 0 : FRows[size_t(FCurrent)].bt2; }
-    const std::vector<Row>& Rows() const { return FRows; }
-
-    void DisableControls() { ++FDisableCount; }
-    void EnableControls();
-    bool ControlsDisabled() const { return FDisableCount > 0; }
-
-    // Runs after every move of the cursor (also while controls are disabled, as the
-    // data sets do; the handler looks at ControlsDisabled itself).
-    TNotifyEvent AfterScroll;
-
-private:
-    void Scrolled();
-    std::vector<Row> FRows;
-    int FCurrent = 0;
-    bool FEof = true;
-    bool FActive = false;
-    int FDisableCount = 0;
-};
+// Gives Table its fields (owned by Owner, named after the table and the field) and creates
+// its data; the table is open and empty afterwards.
+void BuildControlEventsTable(TMemTableEh* Table, TComponent* Owner);
+// Appends the pair's low bytes as a new last row, which becomes current.
+void AppendControlEvent(TDataSet* Table, int bt1, int bt2);
+// The pair of the current row (0 on an empty table), as the low bytes of the fields.
+uint8_t ControlEventBt1(TDataSet* Table);
+uint8_t ControlEventBt2(TDataSet* Table);

@@ -31,7 +31,7 @@ class TListView;
 class TStaticText;
 class TDataSource;
 class TDataSet;
-class TControlEventsTable;
+class TMemTableEh;
 
 // The block addresses; also the page index of the block in MainPageControl.
 enum BlockAddress : uint8_t { baGasAnalyser = 0, baInterface = 1, baRs485 = 2, baEthernet = 3 };
@@ -102,7 +102,9 @@ public:
     int EncodeControlEvents(uint8_t* Payload, int Part);
     bool WriteInterfaceBlock(uint8_t* P3, int L3, uint8_t* P5, int L5, uint8_t* E1, int LE1, uint8_t* E2,
                              int LE2);
-    void ControlEventsMemTableEhCheckUpDownDel(TObject* DataSet);
+    // The events table's AfterScroll: the six event buttons follow the table's state.
+    void ControlEventsMemTableEhCheckUpDownDel(TDataSet* DataSet);
+    void ControlEventsMemTableEhCalcFields(TDataSet* DataSet);
 
     // --- RS-485 block
     bool ReadRs485Block();
@@ -253,7 +255,7 @@ public:
     TPanel* ControlEventsGridPanel = nullptr; // the area of the events grid
     // Stands where the events grid comes in the layout; it carries the "TBL" line of settings
     // files.
-    TControlEventsTable* ControlEventsMemTableEh = nullptr;
+    TMemTableEh* ControlEventsMemTableEh = nullptr;
     TDataSource* ControlEventsDataSource = nullptr;
     TLabel* ControlText1Label = nullptr;
     TLabel* ControlText2Label = nullptr;
@@ -380,6 +382,7 @@ private:
     void FillRs485FunctionBoxes();
     void FillMenuImages();
     void EmptyEventsTable();
+    void CreateControlEventsTable();
 
     // Sends Data to Address and receives the answer into Answer; true when the status is Status.
     bool Exchange(const uint8_t* Data, int Length, uint8_t Address, uint8_t* Answer, int Status);
@@ -412,6 +415,3 @@ private:
 };
 
 extern TMainForm* MainForm;
-
-// The events table's data source, owned by Owner.
-TDataSource* CreateEventsDataSource(TComponent* Owner);

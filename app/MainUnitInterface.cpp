@@ -4,6 +4,8 @@
 #include "app/MainUnit.h"
 #include "app/MainUnitPriv.h"
 
+#include "lib/memtable/MemTableEh.h"
+
 #include "platform/ui/Buttons.h"
 #include "platform/ui/ExtCtrls.h"
 #include "platform/ui/StdCtrls.h"
@@ -19,10 +21,10 @@ std::array<TEdit*, 4> InterfaceTextEdits(TMainForm* f) {
             f->ControlText2Part2Edit};
 }
 
-void AppendPairs(TControlEventsTable* Table, const uint8_t* P, int Count) {
+void AppendPairs(TDataSet* Table, const uint8_t* P, int Count) {
     // An unpaired last byte is no event.
     for (int i = 0; i + 1 < Count; i += 2)
-        Table->Append(P[i], P[i + 1]);
+        AppendControlEvent(Table, P[i], P[i + 1]);
 }
 
 } // namespace
@@ -71,7 +73,7 @@ bool TMainForm::ShowInterfaceParams(const uint8_t* A3, const uint8_t* A4, const 
         texts[size_t(i)]->SetText(DeviceText(A5 + 5 + 16 * i, 16));
 
     // The device's events replace the table, as many as it sends.
-    TControlEventsTable* table = ControlEventsMemTableEh;
+    TMemTableEh* table = ControlEventsMemTableEh;
     table->DisableControls();
     table->EmptyTable();
     AppendPairs(table, A3 + 37, int(A3[1]) - 38);
@@ -135,7 +137,7 @@ int TMainForm::EncodeInterfaceTexts(uint8_t* Payload) {
 
 int TMainForm::EncodeControlEvents(uint8_t* Payload, int Part) {
     Payload[0] = 0xD4;
-    TControlEventsTable* table = ControlEventsMemTableEh;
+    TMemTableEh* table = ControlEventsMemTableEh;
     const int recNo = table->RecNo();
     table->DisableControls();
     if (Part == 1) {
@@ -149,8 +151,8 @@ int TMainForm::EncodeControlEvents(uint8_t* Payload, int Part) {
     }
     int bytes = 0;
     while (!table->Eof() && bytes < 2 * EventsPerPacket) {
-        Payload[1 + bytes++] = table->bt1();
-        Payload[1 + bytes++] = table->bt2();
+        Payload[1 + bytes++] = ControlEventBt1(table);
+        Payload[1 + bytes++] = ControlEventBt2(table);
         table->Next();
     }
     if (recNo > 0) table->SetRecNo(recNo);
@@ -166,17 +168,4 @@ bool TMainForm::WriteInterfaceBlock(uint8_t* P3, int L3, uint8_t* P5, int L5, ui
     if (!WritePacket(E1, LE1, baInterface)) return false;
     if (LE2 == 0) return true;
     return WritePacket(E2, LE2, baInterface);
-}
-
-void TMainForm::ControlEventsMemTableEhCheckUpDownDel(TObject* DataSet) {
-    auto* table = dynamic_cast<TControlEventsTable*>(DataSet);
-    if (!table || table->ControlsDisabled()) return;
-    const int recNo = table->RecNo();
-    const int count = table->RecordCount();
-    DownControlEventSpeedButton->SetEnabled(recNo >= 0 && recNo < count);
-    UpControlEventSpeedButton->SetEnabled(recNo > 1);
-    DeleteControlEventSpeedButton->SetEnabled(count > 0);
-    ClearControlEventSpeedButton->SetEnabled(count > 0);
-    EditControlEventSpeedButton->SetEnabled(!table->IsEmpty());
-    AddControlEventSpeedButton->SetEnabled(count < 128);
 }

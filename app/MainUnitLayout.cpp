@@ -1,6 +1,6 @@
 // The main window: its construction, skeleton, right panel, menus, status bar and dialogs.
 
-#include "app/ControlEventsTable.h"
+#include "lib/memtable/MemTableEh.h"
 #include "app/LayoutHelpers.h"
 #include "app/MainUnit.h"
 #include "app/Rs485Unit.h"
@@ -144,7 +144,7 @@ void TMainForm::FillRs485FunctionBoxes() {
 }
 
 void TMainForm::EmptyEventsTable() {
-    TControlEventsTable* table = ControlEventsMemTableEh;
+    TMemTableEh* table = ControlEventsMemTableEh;
     table->Open();
     table->DisableControls();
     table->First();

@@ -1,7 +1,6 @@
 // The four block pages of the main window. Controls that settings files save are created in
 // the order of the file's lines; their containers come first.
 
-#include "app/ControlEventsTable.h"
 #include "app/LayoutHelpers.h"
 #include "app/MainUnit.h"
 
@@ -272,11 +271,7 @@ void TMainForm::CreateInterfacePage() {
     ControlEventsGridPanel->SetBorderStyle(bsSingle);
     ControlEventsGridPanel->SetParentColor(false);
     ControlEventsGridPanel->SetColor(clWindow);
-    ControlEventsMemTableEh = new TControlEventsTable(this);
-    ControlEventsMemTableEh->SetName(N("ControlEventsMemTableEh"));
-    ControlEventsMemTableEh->AfterScroll =
-        TNotifyEvent(this, &TMainForm::ControlEventsMemTableEhCheckUpDownDel);
-    ControlEventsDataSource = CreateEventsDataSource(this);
+    CreateControlEventsTable();
     ControlText1Label = Label(this, events, N("ControlText1Label"), S("Текст1:"), 8, 268);
     ControlText2Label = Label(this, events, N("ControlText2Label"), S("Текст2:"), 232, 268);
     ControlText1Part1Edit = TextEdit(this, events, "ControlText1Part1Edit", 60, 262);

@@ -2,6 +2,7 @@
 // the events table as one "TBL" line.
 
 #include "app/ControlEventsTable.h"
+#include "lib/memtable/MemTableEh.h"
 #include "app/MainUnit.h"
 #include "app/MainUnitPriv.h"
 #include "app/UnitsUnit.h"
@@ -109,12 +110,12 @@ void TMainForm::FileReadNClick(TObject*) {
 }
 
 String TMainForm::EventsLineValue() {
-    TControlEventsTable* table = ControlEventsMemTableEh;
+    TMemTableEh* table = ControlEventsMemTableEh;
     const int recNo = table->RecNo();
     table->DisableControls();
     String value;
     for (table->First(); !table->Eof(); table->Next())
-        value += IntToStr(int(table->bt1()) * 256 + table->bt2()) + QLatin1Char(',');
+        value += IntToStr(int(ControlEventBt1(table)) * 256 + ControlEventBt2(table)) + QLatin1Char(',');
     if (recNo > 0) table->SetRecNo(recNo);
     table->EnableControls();
     return value;
@@ -223,7 +224,7 @@ bool TMainForm::LoadSettings(const String& FileName) {
             if (applied && control && Inside(control, ControlTabSheet)) interfaceLines = true;
         }
 
-        TControlEventsTable* table = ControlEventsMemTableEh;
+        TMemTableEh* table = ControlEventsMemTableEh;
         const int at = lines.IndexOfName(QString::fromLatin1(EventsLineName));
         if (at >= 0) {
             table->DisableControls();
@@ -235,7 +236,7 @@ bool TMainForm::LoadSettings(const String& FileName) {
             items.SetDelimitedText(lines.ValueFromIndex(at));
             for (int i = 0; i < items.Count(); ++i) {
                 const int v = StrToIntDef(items.Strings(i), -1);
-                if (v != -1) table->Append((v >> 8) & 0xFF, v & 0xFF);
+                if (v != -1) AppendControlEvent(table, (v >> 8) & 0xFF, v & 0xFF);
             }
             table->First();
             table->EnableControls();

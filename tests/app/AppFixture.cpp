@@ -76,3 +76,14 @@ ShownBox AppTest::OnlyBox() {
         ADD_FAILURE() << "extra box: " << b[i].Text.toStdString();
     return b[0];
 }
+
+std::vector<EventRow> EventRows(TMemTableEh* Table) {
+    std::vector<EventRow> rows;
+    const int recNo = Table->RecNo();
+    Table->DisableControls();
+    for (Table->First(); !Table->Eof(); Table->Next())
+        rows.emplace_back(ControlEventBt1(Table), ControlEventBt2(Table));
+    if (recNo > 0) Table->SetRecNo(recNo);
+    Table->EnableControls();
+    return rows;
+}

@@ -3,6 +3,7 @@
 // tool sleeps and message boxes that answer from a script.
 
 #include "app/ControlEventsTable.h"
+#include "lib/memtable/MemTableEh.h"
 #include "app/MainUnit.h"
 #include "app/Rs485Unit.h"
 #include "app/UnitsUnit.h"
@@ -24,6 +25,7 @@
 
 #include <deque>
 #include <memory>
+#include <utility>
 #include <vector>
 
 struct ShownBox {
@@ -65,3 +67,7 @@ inline std::string T(TControl* c) {
 template <class A> int Le16Of(const A& a, int i) {
     return a[size_t(i)] | (a[size_t(i) + 1] << 8);
 }
+
+// The (bt1, bt2) pairs of the events table in table order; the current row stays current.
+using EventRow = std::pair<int, int>;
+std::vector<EventRow> EventRows(TMemTableEh* Table);

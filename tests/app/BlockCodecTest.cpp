@@ -133,10 +133,11 @@ TEST_F(AppTest, InterfaceBlockFieldsAndEventPackets) {
     EXPECT_EQ(T(form->WiegandOutTimeoutLabeledEdit), "300");
     EXPECT_EQ(T(form->WiegandInTimeoutLabeledEdit), "250");
     EXPECT_EQ(T(form->ControlText1Part1Edit), "OK");
-    TControlEventsTable* table = form->ControlEventsMemTableEh;
+    TMemTableEh* table = form->ControlEventsMemTableEh;
     ASSERT_EQ(table->RecordCount(), 128);
-    EXPECT_EQ(table->Rows()[63], (TControlEventsTable::Row{63, 1}));
-    EXPECT_EQ(table->Rows()[64], (TControlEventsTable::Row{64, 2}));
+    const std::vector<EventRow> rows = EventRows(table);
+    EXPECT_EQ(rows[63], (EventRow{63, 1}));
+    EXPECT_EQ(rows[64], (EventRow{64, 2}));
 
     uint8_t p[256] = {};
     ASSERT_EQ(form->EncodeInterfaceParams(p), 33);
@@ -151,7 +152,7 @@ TEST_F(AppTest, InterfaceBlockFieldsAndEventPackets) {
     for (const Case& c : {Case{0, 0, 0}, Case{64, 129, 0}, Case{65, 129, 3}, Case{130, 129, 129}}) {
         table->EmptyTable();
         for (int i = 0; i < c.rows; ++i)
-            table->Append(i, 255 - i);
+            AppendControlEvent(table, i, 255 - i);
         if (c.rows) table->SetRecNo(c.rows / 2 + 1);
         const int recNo = table->RecNo();
         EXPECT_EQ(form->EncodeControlEvents(p, 1), c.first) << c.rows;
@@ -172,7 +173,7 @@ TEST_F(AppTest, InterfaceBlockFieldsAndEventPackets) {
     odd[38] = 4;
     odd[39] = 9;
     form->ShowInterfaceParams(odd.data(), none.data(), a5.data(), a2.data());
-    EXPECT_EQ(table->Rows(), (std::vector<TControlEventsTable::Row>{{7, 4}}));
+    EXPECT_EQ(EventRows(table), (std::vector<EventRow>{{7, 4}}));
 }
 
 TEST_F(AppTest, Rs485FieldsBothWays) {

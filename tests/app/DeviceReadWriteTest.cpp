@@ -58,10 +58,10 @@ TEST_F(AppTest, WholeDeviceReadFillsEveryPage) {
     EXPECT_EQ(T(form->ControlTestCardEdit[7]), "86");
     EXPECT_EQ(T(form->WiegandInTimeoutLabeledEdit), "250");
     EXPECT_EQ(T(form->ControlText2Part2Edit), "запрещен");
-    const auto& rows = form->ControlEventsMemTableEh->Rows();
+    const std::vector<EventRow> rows = EventRows(form->ControlEventsMemTableEh);
     ASSERT_EQ(rows.size(), 3u);
-    EXPECT_EQ(rows[0], (TControlEventsTable::Row{0x08, 0x01}));
-    EXPECT_EQ(rows[2], (TControlEventsTable::Row{0x19, 0x03}));
+    EXPECT_EQ(rows[0], (EventRow{0x08, 0x01}));
+    EXPECT_EQ(rows[2], (EventRow{0x19, 0x03}));
     EXPECT_TRUE(form->DeleteControlEventSpeedButton->Enabled());
 
     // RS-485 block
@@ -156,7 +156,7 @@ TEST_F(AppTest, WriteReadBackRoundTripsEveryPage) {
     form->WiegandOutDurLabeledEdit->SetText(QStringLiteral("120"));
     form->ControlTestCardOutEdit[0]->SetText(QStringLiteral("7"));
     form->ControlText1Part1Edit->SetText(QStringLiteral("Стоп"));
-    form->ControlEventsMemTableEh->Append(0x21, 0x05);
+    AppendControlEvent(form->ControlEventsMemTableEh, 0x21, 0x05);
     form->RS485SpeedComboBox->SetText(QStringLiteral("19200"));
     form->RS485Addr1Edit->SetText(QStringLiteral("5"));
     form->RS485VirtValInComboBox[0]->SetItemIndex(1);

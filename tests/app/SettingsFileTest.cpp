@@ -66,7 +66,7 @@ TEST_F(SettingsFileTest, EventLinesAndMalformedValues) {
     const String path = Path("x.ccf");
     struct Case {
         const char* line;
-        std::vector<TControlEventsTable::Row> rows;
+        std::vector<EventRow> rows;
     };
     const Case cases[] = {
         {"TBL=1796,2049,", {{7, 4}, {8, 1}}},
@@ -76,10 +76,10 @@ TEST_F(SettingsFileTest, EventLinesAndMalformedValues) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.line);
-        form->ControlEventsMemTableEh->Append(1, 1);
+        AppendControlEvent(form->ControlEventsMemTableEh, 1, 1);
         WriteAll(path, QByteArray(c.line) + "\r\n");
         ASSERT_TRUE(form->LoadSettings(path));
-        EXPECT_EQ(form->ControlEventsMemTableEh->Rows(), c.rows);
+        EXPECT_EQ(EventRows(form->ControlEventsMemTableEh), c.rows);
         EXPECT_EQ(form->AddControlEventSpeedButton->Enabled(), true);
         EXPECT_EQ(form->DeleteControlEventSpeedButton->Enabled(), !c.rows.empty());
     }
@@ -130,7 +130,7 @@ TEST_F(SettingsFileTest, OneBlockFilesTouchTheirPageOnly) {
     form->ControlEventsMemTableEh->EmptyTable();
     ASSERT_TRUE(form->SaveSettings(ccf, form->ControlTabSheet));
     EXPECT_FALSE(ReadAll(ccf).contains("TBL"));
-    form->ControlEventsMemTableEh->Append(3, 3);
+    AppendControlEvent(form->ControlEventsMemTableEh, 3, 3);
     ASSERT_TRUE(form->LoadSettings(ccf));
     EXPECT_EQ(form->ControlEventsMemTableEh->RecordCount(), 0);
 

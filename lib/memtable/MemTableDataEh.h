@@ -533,9 +533,9 @@ private:
     int FUpdateIndex = -1;
     uint8_t FEditState = resInsertEh;     // TRecordEditStateEh
     uint8_t FUpdateStatus = usUnmodified; // TUpdateStatus
-    bool FEditChanged = false;
-    bool FHasOldData = false;
-    bool FInDeletedList = false;
+    bool FEditChanged : 1 = false;
+    bool FHasOldData : 1 = false;
+    bool FInDeletedList : 1 = false;
 };
 
 using TRecordsListNotificatorDataEventEh =

@@ -12,6 +12,11 @@ const char* const SDifferentOwners = "TBaseTreeNodeEh.Add: Tree nodes can not ha
 // ---------------------------------------------------------------------------------------------
 // TBaseTreeNodeEh
 
+const String& TBaseTreeNodeEh::Text() const {
+    static const String empty;
+    return FText ? *FText : empty;
+}
+
 TBaseTreeNodeEh::~TBaseTreeNodeEh() {
     for (TBaseTreeNodeEh* child : FItems)
         delete child;
@@ -221,7 +226,7 @@ TBaseTreeNodeEh* TTreeListEh::CreateNode(const String& Text, TObject* Data) {
     TBaseTreeNodeEh* node = FItemClass ? FItemClass() : new TBaseTreeNodeEh();
     node->FOwner = this;
     node->FData = Data;
-    node->FText = Text;
+    if (!Text.isEmpty()) node->FText = std::make_unique<String>(Text);
     node->FLevel = 0;
     node->FIndex = -1;
     return node;

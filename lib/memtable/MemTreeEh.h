@@ -91,7 +91,7 @@ public:
 
     TObject* Data() const { return FData; }
     void SetData(TObject* Value) { FData = Value; }
-    const String& Text() const { return FText; }
+    const String& Text() const;
     bool Expanded() const { return FExpanded; }
     bool Visible() const { return FVisible; }
     bool HasChildren() const { return FHasChildren; }
@@ -118,7 +118,7 @@ protected:
     TTreeListEh* FOwner = nullptr;
     TBaseTreeNodeEh* FParent = nullptr;
     std::vector<TBaseTreeNodeEh*> FItems;
-    String FText;
+    std::unique_ptr<String> FText; // rows of a records view have none
     // Only a node with some children hidden keeps its own list of the visible ones.
     TSpareVectorEh<TBaseTreeNodeEh*> FVisibleItems;
     int FIndex = -1;

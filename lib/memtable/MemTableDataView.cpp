@@ -740,6 +740,31 @@ void TRecordsViewEh::SortRows() {
         fields[size_t(j)] = items[size_t(j)]->MTFieldIndex >= 0 ? items[size_t(j)]->MTFieldIndex
                                                                 : items[size_t(j)]->FieldIndex;
     }
+    if (k <= 2) {
+        // Few keys: the rows themselves are sorted, carrying their key pointers, so that the
+        // merge passes read them in sequence.
+        struct SortRow {
+            const Variant* Key[2];
+            TMemRecViewEh* Row;
+        };
+        std::vector<SortRow> rows(n);
+        for (size_t r = 0; r < n; ++r) {
+            const TRecDataValues& d = FMemoryViewList[r]->Rec()->Data();
+            rows[r].Row = FMemoryViewList[r];
+            for (size_t j = 0; j < 2; ++j) {
+                const int fi = j < size_t(k) ? fields[j] : -1;
+                rows[r].Key[j] = fi >= 0 && size_t(fi) < d.size() ? &d[size_t(fi)] : &nullValue;
+            }
+        }
+        std::stable_sort(rows.begin(), rows.end(), [&](const SortRow& a, const SortRow& b) {
+            for (size_t j = 0; j < size_t(k); ++j)
+                if (const int c = CompareOrderValues(*a.Key[j], *b.Key[j], items[j])) return c < 0;
+            return false;
+        });
+        for (size_t i = 0; i < n; ++i)
+            FMemoryViewList[i] = rows[i].Row;
+        return;
+    }
     std::vector<const Variant*> keys(n * size_t(k));
     for (size_t r = 0; r < n; ++r) {
         const TRecDataValues& d = FMemoryViewList[r]->Rec()->Data();

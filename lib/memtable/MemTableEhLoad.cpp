@@ -3,6 +3,7 @@
 
 #include "lib/memtable/DataDriverEh.h"
 #include "lib/memtable/MemTableEh.h"
+#include "lib/toolscore/ToolCtrlsEhData.h"
 #include "platform/classes/ComponentStreams.h"
 
 #include <QSaveFile>
@@ -534,8 +535,16 @@ bool TCustomMemTableEh::MoveRecords(std::vector<TBookmark>& BookmarkList, int To
     return result;
 }
 
-// The grid's bookmark lists are not part of this library yet; the bookmark-vector form above
-// carries the behaviour.
-bool TCustomMemTableEh::MoveRecords(TBMListEh*, int, int, bool) {
-    return false;
+bool TCustomMemTableEh::MoveRecords(TBMListEh* BookmarkList, int ToRecNo, int TreeLevel, bool CheckOnly) {
+    if (!BookmarkList) return false;
+    std::vector<TBookmark> marks;
+    marks.reserve(size_t(BookmarkList->Count()));
+    for (int i = 0; i < BookmarkList->Count(); ++i)
+        marks.push_back(BookmarkList->GetItem(i));
+    const bool result = MoveRecords(marks, ToRecNo, TreeLevel, CheckOnly);
+    // The vector comes back in the table's bookmark order, so the list stays sorted.
+    if (!CheckOnly)
+        for (int i = 0; i < BookmarkList->Count() && size_t(i) < marks.size(); ++i)
+            BookmarkList->SetItem(i, marks[size_t(i)]);
+    return result;
 }

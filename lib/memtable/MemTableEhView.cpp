@@ -2,6 +2,7 @@
 
 #include "lib/memtable/DataDriverEh.h"
 #include "lib/memtable/MemTableEh.h"
+#include "lib/toolscore/ToolCtrlsEhDataLink.h"
 
 // ---------------------------------------------------------------------------------------------
 // Master link
@@ -603,6 +604,14 @@ void TCustomMemTableEh::GetFieldValueList(const String& FieldName,
                                           std::shared_ptr<IMemTableDataFieldValueListEh>& List) {
     TField* f = FindField(FieldName);
     if (!f) return;
+    if (f->Lookup()) {
+        // A lookup field has no values in this table's store: list those of its lookup data set.
+        auto lookup = std::make_shared<TDatasetFieldValueListEh>();
+        lookup->SetDataSet(f->LookupDataSet());
+        lookup->SetFieldName(f->LookupResultField());
+        List = lookup;
+        return;
+    }
     auto list = std::make_shared<TMemTableDataFieldValueListEh>(this);
     list->SetDataObject(MemTableData());
     list->SetFieldName(FieldName);

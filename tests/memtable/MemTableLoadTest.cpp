@@ -1,6 +1,7 @@
 // Loading, saving and copying, shared stores, cached updates and moving records.
 
 #include "MemTableFixture.h"
+#include "lib/toolscore/ToolCtrlsEhData.h"
 #include "platform/classes/ComponentStreams.h"
 
 #include <QDir>
@@ -220,6 +221,28 @@ TEST(MemTableMove, MoveRecordsKeepsOrderAndBookmarks) {
     EXPECT_FALSE(t->MoveRecord(8, 0, 0, false));
     EXPECT_TRUE(t->MoveRecord(0, 100, 0, false));
     EXPECT_EQ(Column(t.get(), "N"), Ints({1, 4, 5, 6, 2, 3, 8, 7}));
+}
+
+// The grid's selected-rows list: the records land together before the target row, and the list
+// then designates their new rows in table order. A check alone changes neither.
+TEST(MemTableMove, MoveRecordsOfABookmarkList) {
+    auto t = Numbers(8);
+    TBMListEh list;
+    list.AppendItem(t->RecNoToBookmark(1));
+    list.AppendItem(t->RecNoToBookmark(7));
+    IMemTableEh* intf = t.get();
+
+    EXPECT_TRUE(intf->MoveRecords(&list, 4, 0, true));
+    EXPECT_EQ(Column(t.get(), "N"), Ints({1, 2, 3, 4, 5, 6, 7, 8}));
+    EXPECT_EQ(t->BookmarkToRecNo(list.Items(1)), 7);
+
+    EXPECT_TRUE(intf->MoveRecords(&list, 4, 0, false));
+    EXPECT_EQ(Column(t.get(), "N"), Ints({2, 3, 1, 7, 4, 5, 6, 8}));
+    ASSERT_EQ(list.Count(), 2);
+    EXPECT_EQ(t->BookmarkToRecNo(list.Items(0)), 3);
+    EXPECT_EQ(t->BookmarkToRecNo(list.Items(1)), 4);
+
+    EXPECT_FALSE(intf->MoveRecords(nullptr, 1, 0, false));
 }
 
 // The table as a component stream (a stored form carries it): properties and its own store.

@@ -290,6 +290,18 @@ TEST(MemTableLookup, LookupFieldReadsTheOtherTable) {
     EXPECT_EQ(got[0], want[0]);
     EXPECT_TRUE(VarIsNull(got[1]));
     EXPECT_EQ(got[2], want[2]);
+
+    // Its distinct values are those of the lookup result field, and follow that table.
+    std::shared_ptr<IMemTableDataFieldValueListEh> list;
+    t->GetFieldValueList("CodeText", list);
+    ASSERT_TRUE(list);
+    AppendRow(names.get(), {3, "three"});
+    AppendRow(names.get(), {4, "one"});
+    TStrings* v = list->GetValues();
+    ASSERT_EQ(v->Count(), 3);
+    EXPECT_EQ(v->Strings(0), "one");
+    EXPECT_EQ(v->Strings(1), "three");
+    EXPECT_EQ(v->Strings(2), "two");
 }
 
 // Tree rows carry calculated values like flat rows, also after an edit.

@@ -1,5 +1,5 @@
 // Whole-device and one-block reads and writes against the simulator, the pages' decoding and
-// encoding, and every fault the device can show.
+// encoding. The device's faults are in LinkModesTest.cpp, run in-process and on a pseudo-terminal.
 
 #include "AppFixture.h"
 
@@ -92,53 +92,6 @@ TEST_F(AppTest, AbsentOrFailingBlocksCloseTheGapInTheSummary) {
     form->DevReadNClick(nullptr);
     EXPECT_EQ(S(OnlyBox().Text), "Загружены настройки из\r\r1) Блок газоанализатора\r2) Блок Ethernet\r");
     EXPECT_TRUE(form->RS485FWLabeledEdit->Text().isEmpty());
-}
-
-// Every fault on the gas analyser's first answer ends the read with its box, the pages as they
-// were and the adapter closed; a slow answer is only slow.
-TEST_F(AppTest, EachFaultEndsTheReadCleanly) {
-    for (devsim::FaultKind kind : devsim::AllFaultKinds()) {
-        SCOPED_TRACE(devsim::FaultKindName(kind));
-        NewWindows();
-        sim->ClearFaults();
-        sim->AddFault({0, 0xC3, -1, kind, 1});
-        form->DevReadNClick(nullptr);
-        ShownBox box = OnlyBox();
-        if (kind == devsim::FaultKind::Slow) {
-            EXPECT_EQ(box.Flags, 64u);
-            EXPECT_EQ(T(form->DevFWLabeledEdit), "2.15");
-        } else {
-            EXPECT_TRUE(box.Text.startsWith(QStringLiteral("Ошибка загрузки настроек\r(MainUnit: ")));
-            EXPECT_EQ(S(box.Caption), "Загрузка настроек");
-            EXPECT_EQ(box.Flags, 16u);
-            EXPECT_TRUE(form->DevFWLabeledEdit->Text().isEmpty());
-            EXPECT_TRUE(form->StatusText(1).isEmpty());
-        }
-        EXPECT_FALSE(form->DeviceOpen());
-    }
-}
-
-// A fault in the middle of a write: the box names the block, the blocks before stay written,
-// service mode is left.
-TEST_F(AppTest, EachFaultDuringAWriteLeavesServiceMode) {
-    for (devsim::FaultKind kind : devsim::AllFaultKinds()) {
-        if (kind == devsim::FaultKind::Slow) continue;
-        SCOPED_TRACE(devsim::FaultKindName(kind));
-        NewWindows();
-        sim->ClearFaults();
-        form->DevReadNClick(nullptr);
-        TakeBoxes();
-        form->RS485Addr1Edit->SetText(QStringLiteral("5"));
-        form->EthPortLabeledEdit->SetText(QStringLiteral("8080"));
-        sim->AddFault({2, 0xD3, -1, kind, 1});
-        form->DevWriteNClick(nullptr);
-        ShownBox box = OnlyBox();
-        EXPECT_TRUE(box.Text.startsWith(QStringLiteral("Ошибка записи в блок RS-485!")));
-        EXPECT_EQ(S(box.Caption), "Запись настроек");
-        EXPECT_FALSE(sim->ServiceMode());
-        EXPECT_FALSE(form->DeviceOpen());
-        EXPECT_EQ(sim->State().ethParams[14], 80); // the Ethernet block after it was not written
-    }
 }
 
 TEST_F(AppTest, WriteReadBackRoundTripsEveryPage) {

@@ -328,32 +328,12 @@ QWidget* TScrollBar::CreateWidget(const TCreateParams&, QWidget* ParentWidget) {
         });
     };
     QObject::connect(sb, &QAbstractSlider::actionTriggered, sb, [this, sb, send](int action) {
-        int code = -1;
-        switch (action) {
-        case QAbstractSlider::SliderSingleStepAdd:
-            code = SB_LINEDOWN;
-            break;
-        case QAbstractSlider::SliderSingleStepSub:
-            code = SB_LINEUP;
-            break;
-        case QAbstractSlider::SliderPageStepAdd:
-            code = SB_PAGEDOWN;
-            break;
-        case QAbstractSlider::SliderPageStepSub:
-            code = SB_PAGEUP;
-            break;
-        case QAbstractSlider::SliderToMinimum:
-            code = SB_TOP;
-            break;
-        case QAbstractSlider::SliderToMaximum:
-            code = SB_BOTTOM;
-            break;
-        case QAbstractSlider::SliderMove:
+        if (action == QAbstractSlider::SliderMove) {
             send(SB_THUMBTRACK, sb->sliderPosition());
             return;
-        default:
-            return;
         }
+        const int code = ScrollCodeOfSliderAction(action);
+        if (code < 0) return;
         sb->setSliderPosition(FPosition);
         send(code, FPosition);
         send(SB_ENDSCROLL, FPosition);

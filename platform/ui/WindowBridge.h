@@ -96,3 +96,7 @@ struct TWindowBridge {
 
 // Runs f; an exception escaping it goes to Application.HandleException (Qt must never see one).
 void GuardedCall(const std::function<void()>& f);
+
+// The scroll code (SB_LINEDOWN, SB_PAGEUP, SB_TOP...) of a Qt slider step action; -1 for
+// actions that are not steps (thumb moves are reported by the callers themselves).
+int ScrollCodeOfSliderAction(int Action);

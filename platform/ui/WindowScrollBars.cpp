@@ -6,6 +6,25 @@
 
 #include <algorithm>
 
+int ScrollCodeOfSliderAction(int Action) {
+    switch (Action) {
+    case QAbstractSlider::SliderSingleStepAdd:
+        return SB_LINEDOWN;
+    case QAbstractSlider::SliderSingleStepSub:
+        return SB_LINEUP;
+    case QAbstractSlider::SliderPageStepAdd:
+        return SB_PAGEDOWN;
+    case QAbstractSlider::SliderPageStepSub:
+        return SB_PAGEUP;
+    case QAbstractSlider::SliderToMinimum:
+        return SB_TOP;
+    case QAbstractSlider::SliderToMaximum:
+        return SB_BOTTOM;
+    default:
+        return -1;
+    }
+}
+
 namespace {
 
 TScrollBarState* BarOf(HWND h, int bar, TWindowRecord** recOut = nullptr) {
@@ -45,35 +64,14 @@ QScrollBar* MakeQtBar(TWindowRecord* r, int bar) {
         TWindowRecord* rec = nullptr;
         TScrollBarState* st = BarOf(h, bar, &rec);
         if (!st) return;
-        int code = -1;
-        switch (action) {
-        case QAbstractSlider::SliderSingleStepAdd:
-            code = SB_LINEDOWN;
-            break;
-        case QAbstractSlider::SliderSingleStepSub:
-            code = SB_LINEUP;
-            break;
-        case QAbstractSlider::SliderPageStepAdd:
-            code = SB_PAGEDOWN;
-            break;
-        case QAbstractSlider::SliderPageStepSub:
-            code = SB_PAGEUP;
-            break;
-        case QAbstractSlider::SliderToMinimum:
-            code = SB_TOP;
-            break;
-        case QAbstractSlider::SliderToMaximum:
-            code = SB_BOTTOM;
-            break;
-        case QAbstractSlider::SliderMove: {
+        if (action == QAbstractSlider::SliderMove) {
             st->Tracking = true;
             st->Info.nTrackPos = sb->sliderPosition();
             SendScroll(rec, bar, SB_THUMBTRACK, st->Info.nTrackPos);
             return;
         }
-        default:
-            return;
-        }
+        const int code = ScrollCodeOfSliderAction(action);
+        if (code < 0) return;
         // The window moves the thumb itself (SetScrollInfo); the bar does not.
         sb->setSliderPosition(st->Info.nPos);
         SendScroll(rec, bar, code, st->Info.nPos);

@@ -737,12 +737,10 @@ private:
 
 // ---------------------------------------------------------------------------------------------
 // Key indexes
-class TIndexItemEh : public TObject {
-    KVT_CLASS(TIndexItemEh, TObject)
-public:
-    TIndexItemEh(const Variant& AValue, int ARecIndex) : Value(AValue), RecIndex(ARecIndex) {}
+// An index entry: a record's key and the record's position in the list.
+struct TIndexItemEh {
     Variant Value;
-    int RecIndex;
+    int RecIndex = -1;
 };
 
 class TMTIndexEh : public TCollectionItem {
@@ -757,6 +755,7 @@ public:
         EnsureBuilt();
         return int(FRecList.size());
     }
+    // Valid until the index next changes.
     TIndexItemEh* GetItems(int Index) const;
     Variant GetKeyValue(int Index) const { return GetItems(Index)->Value; }
     void SetKeyValue(int Index, const Variant& Value) { GetItems(Index)->Value = Value; }
@@ -765,7 +764,7 @@ public:
     void QuickSort(int L, int R);
     bool FindKeyValueIndex(const Variant& Value, int& Index) const;
     bool FindRecordIndexByKey(const Variant& Value, int& Index) const;
-    void FillMatchedKeyList(const Variant& Value, std::vector<TIndexItemEh*>& List) const;
+    void FillMatchedKeyList(const Variant& Value, std::vector<const TIndexItemEh*>& List) const;
     void FillMatchedRecsList(const Variant& Value, std::vector<TMemoryRecordEh*>& List) const;
     bool Active() const { return FActive; }
     void SetActive(bool Value);
@@ -776,7 +775,7 @@ public:
     bool Unical() const { return FUnical; }
     void SetUnical(bool Value);
     void RecordsListNotification(TMemoryRecordEh* MemRec, int Index, TRecordsListNotification Action);
-    virtual void InsertItem(int Index, const Variant& Value, TIndexItemEh* Item);
+    virtual void InsertItem(int Index, TIndexItemEh&& Item);
     virtual void RecordMoved(TMemoryRecordEh* MemRec, int OldIndex, int NewIndex);
 
 private:
@@ -784,8 +783,16 @@ private:
     // An inactive index whose definition changed builds its entries when they are first read,
     // so that setting fields, options and then Active builds once.
     void EnsureBuilt() const {
-        if (FRebuildPending) const_cast<TMTIndexEh*>(this)->RebuildIndex();
+        if (FRebuildPending)
+            const_cast<TMTIndexEh*>(this)->RebuildIndex();
+        else if (!FPending.empty())
+            const_cast<TMTIndexEh*>(this)->MergePending();
     }
+    // Entries of appended records wait in sorted runs and join the entries at the next read,
+    // so that appending to an indexed list costs O(log n) per record, not a shift of the array.
+    void AddPending(TIndexItemEh&& Item);
+    void MergePending();
+    bool PendingHasKey(const Variant& Key) const;
     void DefinitionChanged();
     std::vector<int> KeyFields(TRecordsListEh* rl) const;
     bool SortPlainKeys(TRecordsListEh* rl, int Field);
@@ -796,7 +803,9 @@ private:
     String FFields;
     Variant FOldValue;
     bool FPrimary = false;
-    std::vector<TIndexItemEh*> FRecList;
+    std::vector<TIndexItemEh> FRecList;
+    std::vector<TIndexItemEh> FPending;
+    std::vector<uint32_t> FPendingRuns; // run lengths, in the order of the runs in FPending
     TRecordsListEh* FRecordsList = nullptr;
     bool FUnical = false;
     bool FRebuildPending = false;

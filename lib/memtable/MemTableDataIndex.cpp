@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <iterator>
 
 TMTIndexEh::TMTIndexEh(TCollection* Collection) : TCollectionItem(Collection) {}
 
@@ -30,34 +31,63 @@ TRecordsListEh* TMTIndexEh::RecordsList() const {
 TIndexItemEh* TMTIndexEh::GetItems(int Index) const {
     if (Index < 0 || Index >= Count())
         throw EListError(Format(QStringLiteral("List index out of bounds (%d)"), {Index}));
-    return FRecList[size_t(Index)];
+    return const_cast<TIndexItemEh*>(&FRecList[size_t(Index)]);
 }
 
 void TMTIndexEh::ClearIndex() {
     FRebuildPending = false;
-    for (TIndexItemEh* e : FRecList)
-        delete e;
     FRecList.clear();
+    FPending.clear();
+    FPendingRuns.clear();
 }
 
 namespace {
-// The index order: VariantsRelation, with plain numbers of one kind compared directly. Entries
-// that compare equal (or not at all) keep their record order.
-bool KeyLess(const TIndexItemEh* a, const TIndexItemEh* b) {
-    const TVarType ta = a->Value.VType(), tb = b->Value.VType();
+// VariantsRelation, with plain numbers of one kind compared directly.
+TVariantRelationship KeyRelation(const Variant& a, const Variant& b) {
+    const TVarType ta = a.VType(), tb = b.VType();
     if (ta == varInteger && tb == varInteger) {
-        const int x = a->Value.AsInteger(), y = b->Value.AsInteger();
-        if (x != y) return x < y;
-    } else if (ta == varDouble && tb == varDouble && !std::isnan(a->Value.AsDouble()) &&
-               !std::isnan(b->Value.AsDouble())) {
-        const double x = a->Value.AsDouble(), y = b->Value.AsDouble();
-        if (x != y) return x < y;
-    } else {
-        const TVariantRelationship r = VariantsRelation(a->Value, b->Value);
-        if (r == vrLessThan) return true;
-        if (r == vrGreaterThan) return false;
+        const Int64 x = VariantAccess::Int(a), y = VariantAccess::Int(b);
+        return x < y ? vrLessThan : (x > y ? vrGreaterThan : vrEqual);
     }
-    return a->RecIndex < b->RecIndex;
+    if (ta == varDouble && tb == varDouble) {
+        const double x = VariantAccess::Dbl(a), y = VariantAccess::Dbl(b);
+        if (x < y) return vrLessThan;
+        if (x > y) return vrGreaterThan;
+        if (x == y) return vrEqual;
+    }
+    return VariantsRelation(a, b);
+}
+
+// The index order. Entries that compare equal (or not at all) keep their record order.
+bool KeyLess(const TIndexItemEh& a, const TIndexItemEh& b) {
+    const TVariantRelationship r = KeyRelation(a.Value, b.Value);
+    if (r == vrLessThan) return true;
+    if (r == vrGreaterThan) return false;
+    return a.RecIndex < b.RecIndex;
+}
+
+// Binary search of sorted entries [First, Last) for Value: true when found, with Index at an
+// entry of that key; otherwise Index is where the key would go.
+bool FindKey(const TIndexItemEh* First, int Count, const Variant& Value, int& Index) {
+    bool result = false;
+    int L = 0, H = Count - 1;
+    while (L <= H) {
+        const int M = (L + H) / 2;
+        const TVariantRelationship C = KeyRelation(First[M].Value, Value);
+        if (C == vrNotEqual)
+            throw Exception(QStringLiteral("TMTIndexEh.FindKeyValueIndex: values is not comparable."));
+        if (C == vrLessThan)
+            L = M + 1;
+        else {
+            H = M - 1;
+            if (C == vrEqual) {
+                result = true;
+                L = M;
+            }
+        }
+    }
+    Index = L;
+    return result;
 }
 } // namespace
 
@@ -85,10 +115,10 @@ bool TMTIndexEh::SortPlainKeys(TRecordsListEh* rl, int Field) {
     // The entries are made from the sorted keys, without visiting the records again.
     if (kind == varInteger)
         for (const auto& [x, i] : keys)
-            FRecList.push_back(new TIndexItemEh(Variant(int(x)), i));
+            FRecList.push_back({Variant(int(x)), i});
     else
         for (const auto& [x, i] : keys)
-            FRecList.push_back(new TIndexItemEh(Variant(x), i));
+            FRecList.push_back({Variant(x), i});
     return true;
 }
 
@@ -134,26 +164,69 @@ void TMTIndexEh::RebuildIndex() {
         // Records marked for deletion have no entry, as after a mark-for-delete notification.
         if (r->UpdateStatus() == usDeleted) continue;
         if (!composite) {
-            FRecList.push_back(new TIndexItemEh(r->GetDataValue(fields[0], dvvValueEh), i));
+            FRecList.push_back({r->GetDataValue(fields[0], dvvValueEh), i});
         } else {
             for (size_t j = 0; j < fields.size(); ++j)
                 parts[j] = r->GetDataValue(fields[j], dvvValueEh);
-            FRecList.push_back(new TIndexItemEh(VarArrayOf(parts), i));
+            FRecList.push_back({VarArrayOf(parts), i});
         }
     }
     std::stable_sort(FRecList.begin(), FRecList.end(), KeyLess);
 }
 
+void TMTIndexEh::AddPending(TIndexItemEh&& Item) {
+    FPending.push_back(std::move(Item));
+    FPendingRuns.push_back(1);
+    // Runs are merged while the last is as long as the one before it: each entry takes part in
+    // O(log n) merges.
+    while (FPendingRuns.size() >= 2 && FPendingRuns[FPendingRuns.size() - 2] <= FPendingRuns.back()) {
+        const uint32_t second = FPendingRuns.back();
+        FPendingRuns.pop_back();
+        const uint32_t first = FPendingRuns.back();
+        auto end = FPending.end();
+        std::inplace_merge(end - (first + second), end - second, end, KeyLess);
+        FPendingRuns.back() = first + second;
+    }
+}
+
+void TMTIndexEh::MergePending() {
+    while (FPendingRuns.size() >= 2) {
+        const uint32_t second = FPendingRuns.back();
+        FPendingRuns.pop_back();
+        const uint32_t first = FPendingRuns.back();
+        auto end = FPending.end();
+        std::inplace_merge(end - (first + second), end - second, end, KeyLess);
+        FPendingRuns.back() = first + second;
+    }
+    const size_t n = FRecList.size();
+    FRecList.reserve(n + FPending.size());
+    std::move(FPending.begin(), FPending.end(), std::back_inserter(FRecList));
+    FPending.clear();
+    FPendingRuns.clear();
+    std::inplace_merge(FRecList.begin(), FRecList.begin() + std::ptrdiff_t(n), FRecList.end(), KeyLess);
+}
+
+bool TMTIndexEh::PendingHasKey(const Variant& Key) const {
+    size_t start = 0;
+    for (uint32_t len : FPendingRuns) {
+        int p;
+        if (FindKey(FPending.data() + start, int(len), Key, p)) return true;
+        start += len;
+    }
+    return false;
+}
+
 void TMTIndexEh::QuickSort(int L, int R) {
+    EnsureBuilt();
     int I;
     do {
         I = L;
         int J = R;
         int P = (L + R) / 2;
         do {
-            while (VariantsRelation(FRecList[size_t(I)]->Value, FRecList[size_t(P)]->Value) == vrLessThan)
+            while (VariantsRelation(FRecList[size_t(I)].Value, FRecList[size_t(P)].Value) == vrLessThan)
                 ++I;
-            while (VariantsRelation(FRecList[size_t(J)]->Value, FRecList[size_t(P)]->Value) == vrGreaterThan)
+            while (VariantsRelation(FRecList[size_t(J)].Value, FRecList[size_t(P)].Value) == vrGreaterThan)
                 --J;
             if (I <= J) {
                 std::swap(FRecList[size_t(I)], FRecList[size_t(J)]);
@@ -171,47 +244,30 @@ void TMTIndexEh::QuickSort(int L, int R) {
 }
 
 bool TMTIndexEh::FindKeyValueIndex(const Variant& Value, int& Index) const {
-    bool result = false;
-    int L = 0, H = Count() - 1;
-    while (L <= H) {
-        const int M = (L + H) / 2;
-        const TVariantRelationship C = VariantsRelation(FRecList[size_t(M)]->Value, Value);
-        if (C == vrNotEqual)
-            throw Exception(QStringLiteral("TMTIndexEh.FindKeyValueIndex: values is not comparable."));
-        if (C == vrLessThan)
-            L = M + 1;
-        else {
-            H = M - 1;
-            if (C == vrEqual) {
-                result = true;
-                L = M;
-            }
-        }
-    }
-    Index = L;
-    return result;
+    const int n = Count();
+    return FindKey(FRecList.data(), n, Value, Index);
 }
 
 bool TMTIndexEh::FindRecordIndexByKey(const Variant& Value, int& Index) const {
     if (!FindKeyValueIndex(Value, Index)) return false;
-    Index = FRecList[size_t(Index)]->RecIndex;
+    Index = FRecList[size_t(Index)].RecIndex;
     return true;
 }
 
-void TMTIndexEh::FillMatchedKeyList(const Variant& Value, std::vector<TIndexItemEh*>& List) const {
+void TMTIndexEh::FillMatchedKeyList(const Variant& Value, std::vector<const TIndexItemEh*>& List) const {
     int I;
     if (!FindKeyValueIndex(Value, I)) return;
-    for (int i = I - 1; i >= 0 && VariantsRelation(Value, FRecList[size_t(i)]->Value) == vrEqual; --i)
-        List.push_back(FRecList[size_t(i)]);
-    for (int i = I; i < Count() && VariantsRelation(Value, FRecList[size_t(i)]->Value) == vrEqual; ++i)
-        List.push_back(FRecList[size_t(i)]);
+    for (int i = I - 1; i >= 0 && VariantsRelation(Value, FRecList[size_t(i)].Value) == vrEqual; --i)
+        List.push_back(&FRecList[size_t(i)]);
+    for (int i = I; i < Count() && VariantsRelation(Value, FRecList[size_t(i)].Value) == vrEqual; ++i)
+        List.push_back(&FRecList[size_t(i)]);
 }
 
 void TMTIndexEh::FillMatchedRecsList(const Variant& Value, std::vector<TMemoryRecordEh*>& List) const {
-    std::vector<TIndexItemEh*> items;
+    std::vector<const TIndexItemEh*> items;
     FillMatchedKeyList(Value, items);
     TRecordsListEh* rl = RecordsList();
-    for (TIndexItemEh* e : items)
+    for (const TIndexItemEh* e : items)
         List.push_back(rl->Rec(e->RecIndex));
 }
 
@@ -242,21 +298,21 @@ void TMTIndexEh::SetUnical(bool Value) {
     DefinitionChanged();
 }
 
-void TMTIndexEh::InsertItem(int Index, const Variant&, TIndexItemEh* Item) {
+void TMTIndexEh::InsertItem(int Index, TIndexItemEh&& Item) {
     if (Index >= Count())
-        FRecList.push_back(Item);
+        FRecList.push_back(std::move(Item));
     else
-        FRecList.insert(FRecList.begin() + Index, Item);
+        FRecList.insert(FRecList.begin() + Index, std::move(Item));
 }
 
 int TMTIndexEh::FindEntry(const Variant& Key, int RecIndex) const {
     // With duplicate keys the entry of this very record is searched in the run of equal keys.
     int I;
     if (!FindKeyValueIndex(Key, I)) return -1;
-    for (int i = I; i >= 0 && VariantsRelation(Key, FRecList[size_t(i)]->Value) == vrEqual; --i)
-        if (FRecList[size_t(i)]->RecIndex == RecIndex) return i;
-    for (int i = I + 1; i < Count() && VariantsRelation(Key, FRecList[size_t(i)]->Value) == vrEqual; ++i)
-        if (FRecList[size_t(i)]->RecIndex == RecIndex) return i;
+    for (int i = I; i >= 0 && VariantsRelation(Key, FRecList[size_t(i)].Value) == vrEqual; --i)
+        if (FRecList[size_t(i)].RecIndex == RecIndex) return i;
+    for (int i = I + 1; i < Count() && VariantsRelation(Key, FRecList[size_t(i)].Value) == vrEqual; ++i)
+        if (FRecList[size_t(i)].RecIndex == RecIndex) return i;
     return -1;
 }
 
@@ -281,20 +337,34 @@ void TMTIndexEh::RecordsListNotification(TMemoryRecordEh* MemRec, int Index,
         if (!IsUnique()) return;
         const Variant key = MemRec->GetDataValues(FFields, dvvValueEh);
         int p;
-        if (FindKeyValueIndex(key, p)) KeyViolation(key);
+        // Waiting entries are searched where they are, so that appending stays cheap.
+        if (FindKey(FRecList.data(), int(FRecList.size()), key, p) || PendingHasKey(key)) KeyViolation(key);
         return;
     }
     case rlnRecAddedEh: {
-        const Variant key = MemRec->GetDataValues(FFields, dvvValueEh);
-        int p;
-        FindKeyValueIndex(key, p);
-        // Entries after an inserted record move up; an appended record has none after it, and
-        // skipping the walk keeps loading into an indexed list from growing quadratically.
+        TIndexItemEh item{MemRec->GetDataValues(FFields, dvvValueEh), Index};
         TRecordsListEh* rl = RecordsList();
+        if (rl && Index == rl->Count() - 1) {
+            // An appended record has no entry after it to renumber. Its entry goes at the end
+            // when its key is the largest, or waits with the other appended ones otherwise.
+            const TVariantRelationship r =
+                FRecList.empty() ? vrLessThan : KeyRelation(FRecList.back().Value, item.Value);
+            if (r != vrNotEqual) {
+                if (FPending.empty() && r != vrGreaterThan)
+                    FRecList.push_back(std::move(item));
+                else
+                    AddPending(std::move(item));
+                return;
+            }
+        }
+        EnsureBuilt();
+        int p;
+        FindKeyValueIndex(item.Value, p);
+        // Entries after an inserted record move up.
         if (!rl || Index < rl->Count() - 1)
-            for (TIndexItemEh* e : FRecList)
-                if (e->RecIndex >= Index) ++e->RecIndex;
-        InsertItem(p, key, new TIndexItemEh(key, Index));
+            for (TIndexItemEh& e : FRecList)
+                if (e.RecIndex >= Index) ++e.RecIndex;
+        InsertItem(p, std::move(item));
         return;
     }
     case rlnRecChangingEh: {
@@ -309,43 +379,38 @@ void TMTIndexEh::RecordsListNotification(TMemoryRecordEh* MemRec, int Index,
     case rlnRecChangedEh: {
         const Variant key = MemRec->GetDataValues(FFields, dvvValueEh);
         if (MemRec->UpdateStatus() == usDeleted) return;
+        EnsureBuilt();
         int oldPos = FOldValue.IsEmpty() ? -1 : FindEntry(FOldValue, Index);
         if (oldPos < 0) oldPos = FindEntry(key, Index);
-        TIndexItemEh* entry = nullptr;
+        TIndexItemEh entry;
         if (oldPos >= 0) {
-            entry = FRecList[size_t(oldPos)];
+            entry = std::move(FRecList[size_t(oldPos)]);
             FRecList.erase(FRecList.begin() + oldPos);
-            entry->Value = key;
+            entry.Value = key;
         } else {
             // A record that had no entry (a reverted deletion) gets one now.
             int p;
             if (IsUnique() && FindKeyValueIndex(key, p)) KeyViolation(key);
-            entry = new TIndexItemEh(key, Index);
+            entry = TIndexItemEh{key, Index};
         }
         int newPos;
         FindKeyValueIndex(key, newPos);
-        InsertItem(newPos, key, entry);
+        InsertItem(newPos, std::move(entry));
         FOldValue = Variant();
         return;
     }
     case rlnRecDeletedEh: {
         const Variant key = MemRec->GetDataValues(FFields, dvvValueEh);
         const int p = FindEntry(key, Index);
-        if (p >= 0) {
-            delete FRecList[size_t(p)];
-            FRecList.erase(FRecList.begin() + p);
-        }
-        for (TIndexItemEh* e : FRecList)
-            if (e->RecIndex > Index) --e->RecIndex;
+        if (p >= 0) FRecList.erase(FRecList.begin() + p);
+        for (TIndexItemEh& e : FRecList)
+            if (e.RecIndex > Index) --e.RecIndex;
         return;
     }
     case rlnRecMarkedForDelEh: {
         const Variant key = MemRec->GetDataValues(FFields, dvvValueEh);
         const int p = FindEntry(key, Index);
-        if (p >= 0) {
-            delete FRecList[size_t(p)];
-            FRecList.erase(FRecList.begin() + p);
-        }
+        if (p >= 0) FRecList.erase(FRecList.begin() + p);
         return;
     }
     case rlnListChangedEh:
@@ -357,13 +422,14 @@ void TMTIndexEh::RecordsListNotification(TMemoryRecordEh* MemRec, int Index,
 }
 
 void TMTIndexEh::RecordMoved(TMemoryRecordEh*, int OldIndex, int NewIndex) {
-    for (TIndexItemEh* e : FRecList) {
-        if (e->RecIndex == OldIndex)
-            e->RecIndex = NewIndex;
-        else if (OldIndex > NewIndex && e->RecIndex >= NewIndex && e->RecIndex < OldIndex)
-            ++e->RecIndex;
-        else if (OldIndex < NewIndex && e->RecIndex > OldIndex && e->RecIndex <= NewIndex)
-            --e->RecIndex;
+    EnsureBuilt();
+    for (TIndexItemEh& e : FRecList) {
+        if (e.RecIndex == OldIndex)
+            e.RecIndex = NewIndex;
+        else if (OldIndex > NewIndex && e.RecIndex >= NewIndex && e.RecIndex < OldIndex)
+            ++e.RecIndex;
+        else if (OldIndex < NewIndex && e.RecIndex > OldIndex && e.RecIndex <= NewIndex)
+            --e.RecIndex;
     }
 }
 

@@ -9,6 +9,7 @@
 #include <QStringList>
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 
 namespace {
 [[noreturn]] void ListIndexError(int Index) {
@@ -722,16 +723,85 @@ void TRecordsViewEh::QuickSortRows(int L, int R) {
     } while (I < R);
 }
 
+namespace {
+// Order-preserving 64-bit keys of the sort columns, made once per row so that most comparisons
+// are of two integers. A column's keys are exact (equal keys, equal values) for plain floats and
+// integers; texts get the first characters of their collation key, and rows with equal keys are
+// compared by value. A column of other or mixed kinds has no keys (all 0). Nulls are 0, below
+// every other key, and DESC inverts the keys.
+enum TKeyKind { kkNone, kkFloat, kkInt, kkText };
+
+TKeyKind KeyKindOf(TVarType t) {
+    switch (t) {
+    case varDouble:
+        return kkFloat;
+    case varSmallint:
+    case varInteger:
+    case varShortInt:
+    case varByte:
+    case varWord:
+    case varLongWord:
+    case varInt64:
+        return kkInt;
+    case varUString:
+    case varOleStr:
+    case varString:
+        return kkText;
+    default:
+        return kkNone;
+    }
+}
+
+// False when the value has no key of that kind.
+bool SortKeyOf(const Variant& v, TKeyKind Kind, uint64_t& Key) {
+    if (v.IsNull() || v.IsEmpty()) {
+        Key = 0;
+        return true;
+    }
+    const TVarType t = v.VType();
+    if (KeyKindOf(t) != Kind) return false;
+    switch (Kind) {
+    case kkFloat: {
+        double d = VariantAccess::Dbl(v);
+        if (std::isnan(d)) return false;
+        if (d == 0) d = 0; // -0 and 0 compare equal
+        uint64_t bits;
+        std::memcpy(&bits, &d, sizeof bits);
+        Key = (bits >> 63) ? ~bits : bits | (uint64_t(1) << 63);
+        return true;
+    }
+    case kkInt: {
+        const Int64 x = VariantAccess::Int(v);
+        if (x == INT64_MIN) return false;
+        Key = uint64_t(x) ^ (uint64_t(1) << 63);
+        return true;
+    }
+    case kkText:
+        if (t == varString) {
+            const AnsiString& a = VariantAccess::Ansi(v);
+            return CollationKeyPrefix(a.constData(), a.size(), Key);
+        }
+        return CollationKeyPrefix(VariantAccess::Str(v), Key);
+    default:
+        return false;
+    }
+}
+} // namespace
+
 void TRecordsViewEh::SortRows() {
     const size_t n = FMemoryViewList.size();
     if (n < 2) return;
     const int k = FOrderByList ? FOrderByList->Count() : 0;
-    if (OnCompareRecords || FSortOrder.isEmpty() || k == 0 || n > UINT32_MAX) {
+    if (FSortOrder.isEmpty() || k == 0) {
+        // The store order.
+        std::sort(FMemoryViewList.begin(), FMemoryViewList.end(),
+                  [](const TMemRecViewEh* a, const TMemRecViewEh* b) { return a->Rec()->Index() < b->Rec()->Index(); });
+        return;
+    }
+    if (OnCompareRecords || n > UINT32_MAX) {
         QuickSortRows(0, int(n) - 1);
         return;
     }
-    // The keys are looked up once, so that the comparisons read the values directly instead of
-    // going through row, record and value array each time. Equal keys keep their view order.
     static const Variant nullValue = Null();
     std::vector<const TOrderByItemEh*> items(static_cast<size_t>(k));
     std::vector<int> fields(static_cast<size_t>(k));
@@ -740,52 +810,59 @@ void TRecordsViewEh::SortRows() {
         fields[size_t(j)] = items[size_t(j)]->MTFieldIndex >= 0 ? items[size_t(j)]->MTFieldIndex
                                                                 : items[size_t(j)]->FieldIndex;
     }
-    if (k <= 2) {
-        // Few keys: the rows themselves are sorted, carrying their key pointers, so that the
-        // merge passes read them in sequence.
-        struct SortRow {
-            const Variant* Key[2];
-            TMemRecViewEh* Row;
-        };
-        std::vector<SortRow> rows(n);
-        for (size_t r = 0; r < n; ++r) {
-            const TRecDataValues& d = FMemoryViewList[r]->Rec()->Data();
-            rows[r].Row = FMemoryViewList[r];
-            for (size_t j = 0; j < 2; ++j) {
-                const int fi = j < size_t(k) ? fields[j] : -1;
-                rows[r].Key[j] = fi >= 0 && size_t(fi) < d.size() ? &d[size_t(fi)] : &nullValue;
-            }
+    auto valueOf = [&](const TMemRecViewEh* row, size_t j) -> const Variant& {
+        const TRecDataValues& d = row->Rec()->Data();
+        const int fi = fields[j];
+        return fi >= 0 && size_t(fi) < d.size() ? d[size_t(fi)] : nullValue;
+    };
+    // The first two columns get keys; further ones are compared by value.
+    constexpr size_t KeyCols = 2;
+    const size_t keyed = std::min(size_t(k), KeyCols);
+    struct SortRow {
+        uint64_t Key[KeyCols];
+        uint32_t Row;
+    };
+    std::vector<SortRow> rows(n);
+    bool exact[KeyCols] = {false, false};
+    for (size_t j = 0; j < keyed; ++j) {
+        // The column's kind is that of its first value that is not Null.
+        TKeyKind kind = kkNone;
+        for (size_t r = 0; r < n && kind == kkNone; ++r) {
+            const Variant& v = valueOf(FMemoryViewList[r], j);
+            if (!v.IsNull() && !v.IsEmpty()) kind = KeyKindOf(v.VType());
         }
-        std::stable_sort(rows.begin(), rows.end(), [&](const SortRow& a, const SortRow& b) {
-            for (size_t j = 0; j < size_t(k); ++j)
-                if (const int c = CompareOrderValues(*a.Key[j], *b.Key[j], items[j])) return c < 0;
-            return false;
-        });
-        for (size_t i = 0; i < n; ++i)
-            FMemoryViewList[i] = rows[i].Row;
-        return;
+        bool keys = kind != kkNone;
+        for (size_t r = 0; r < n && keys; ++r)
+            keys = SortKeyOf(valueOf(FMemoryViewList[r], j), kind, rows[r].Key[j]);
+        if (keys && items[j]->Desc)
+            for (size_t r = 0; r < n; ++r)
+                rows[r].Key[j] = ~rows[r].Key[j];
+        if (!keys)
+            for (size_t r = 0; r < n; ++r)
+                rows[r].Key[j] = 0;
+        exact[j] = keys && kind != kkText;
     }
-    std::vector<const Variant*> keys(n * size_t(k));
     for (size_t r = 0; r < n; ++r) {
-        const TRecDataValues& d = FMemoryViewList[r]->Rec()->Data();
-        for (size_t j = 0; j < size_t(k); ++j) {
-            const int fi = fields[j];
-            keys[r * size_t(k) + j] = fi >= 0 && size_t(fi) < d.size() ? &d[size_t(fi)] : &nullValue;
-        }
+        rows[r].Row = uint32_t(r);
+        for (size_t j = keyed; j < KeyCols; ++j)
+            rows[r].Key[j] = 0;
     }
-    std::vector<uint32_t> order(n);
-    for (size_t i = 0; i < n; ++i)
-        order[i] = uint32_t(i);
-    std::stable_sort(order.begin(), order.end(), [&](uint32_t a, uint32_t b) {
-        const Variant* const* ka = &keys[size_t(a) * size_t(k)];
-        const Variant* const* kb = &keys[size_t(b) * size_t(k)];
-        for (size_t j = 0; j < size_t(k); ++j)
-            if (const int c = CompareOrderValues(*ka[j], *kb[j], items[j])) return c < 0;
-        return false;
+    // Equal rows keep their view order.
+    std::sort(rows.begin(), rows.end(), [&](const SortRow& a, const SortRow& b) {
+        for (size_t j = 0; j < size_t(k); ++j) {
+            if (j < KeyCols) {
+                if (a.Key[j] != b.Key[j]) return a.Key[j] < b.Key[j];
+                if (exact[j]) continue;
+            }
+            const int c = CompareOrderValues(valueOf(FMemoryViewList[a.Row], j),
+                                             valueOf(FMemoryViewList[b.Row], j), items[j]);
+            if (c != 0) return c < 0;
+        }
+        return a.Row < b.Row;
     });
     std::vector<TMemRecViewEh*> sorted(n);
     for (size_t i = 0; i < n; ++i)
-        sorted[i] = FMemoryViewList[order[i]];
+        sorted[i] = FMemoryViewList[rows[i].Row];
     FMemoryViewList.swap(sorted);
 }
 

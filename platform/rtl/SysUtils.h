@@ -239,6 +239,13 @@ void SetCollationLocale(const String& localeName);
 // locale's collator (same results, no collator call); false where the locale's rules need
 // the collator for them too.
 bool CollationFastPathActive();
+// The first eight characters of a text as an order-preserving sort key: for two texts that both
+// have one, a smaller key means AnsiCompareStr and AnsiCompareText both put that text first;
+// equal keys decide nothing. False when the text is not all printable ASCII or the collation
+// locale has no weights for ASCII texts. The 8-bit form is for text in a single-byte code page
+// (its printable ASCII bytes are the same characters).
+bool CollationKeyPrefix(QStringView s, uint64_t& key);
+bool CollationKeyPrefix(const char* p, qsizetype n, uint64_t& key);
 int AnsiPos(const String& sub, const String& s);             // 1-based, 0 when absent (the platform's)
 int Pos(const String& sub, const String& s, int offset = 1); // 1-based
 String Copy(const String& s, int index1, int count);         // 1-based like the platform

@@ -371,6 +371,34 @@ bool CollationFastPathActive() {
     return asciiWeights() != nullptr;
 }
 
+// The primary weights of the first eight characters, one byte each, then zeros: primary
+// weights start at 1, so a shorter text sorts first, as weightCompare has it.
+bool CollationKeyPrefix(QStringView s, uint64_t& key) {
+    const AsciiWeights* w = asciiWeights();
+    const char16_t* p = reinterpret_cast<const char16_t*>(s.data());
+    if (!w || !isPrintableAscii(p, s.size())) return false;
+    const qsizetype n = std::min<qsizetype>(s.size(), 8);
+    uint64_t k = 0;
+    for (qsizetype i = 0; i < 8; ++i)
+        k = (k << 8) | (i < n ? w->Primary[p[i]] : 0u);
+    key = k;
+    return true;
+}
+
+bool CollationKeyPrefix(const char* p, qsizetype n, uint64_t& key) {
+    const AsciiWeights* w = asciiWeights();
+    if (!w) return false;
+    for (qsizetype i = 0; i < n; ++i) {
+        const unsigned char c = static_cast<unsigned char>(p[i]);
+        if (c < kFirstAscii || c > kLastAscii) return false;
+    }
+    uint64_t k = 0;
+    for (qsizetype i = 0; i < 8; ++i)
+        k = (k << 8) | (i < n ? w->Primary[uint8_t(p[i])] : 0u);
+    key = k;
+    return true;
+}
+
 int AnsiCompareStr(const String& a, const String& b) {
     if (const AsciiWeights* w = asciiWeights()) {
         const int r = weightCompare(*w, a, b, true);

@@ -91,6 +91,37 @@ TEST_P(AsciiCollation, AgreesWithTheCollatorOnEveryPair) {
     }
 }
 
+// A smaller key prefix means both comparisons put that text first; texts with a character
+// other than printable ASCII, and locales without weights, have none.
+TEST_P(AsciiCollation, KeyPrefixAgreesWithTheComparisons) {
+    const CollationCase& c = GetParam();
+    int failures = 0, decided = 0;
+    for (const auto& [a, b] : corpus()) {
+        uint64_t ka = 0, kb = 0;
+        const bool ha = CollationKeyPrefix(a, ka), hb = CollationKeyPrefix(b, kb);
+        bool ascii = c.FastPathExpected, latin1 = true;
+        for (QChar ch : a) {
+            ascii = ascii && ch.unicode() >= 0x20 && ch.unicode() <= 0x7E;
+            latin1 = latin1 && ch.unicode() <= 0xFF;
+        }
+        EXPECT_EQ(ha, ascii) << a.toStdString();
+        if (latin1) { // the same text in single bytes
+            const QByteArray a8 = a.toLatin1();
+            uint64_t k8 = 0;
+            EXPECT_EQ(CollationKeyPrefix(a8.constData(), a8.size(), k8), ascii) << a.toStdString();
+            if (ascii) EXPECT_EQ(k8, ka) << a.toStdString();
+        }
+        if (!ha || !hb || ka == kb) continue;
+        ++decided;
+        const int expected = ka < kb ? -1 : 1;
+        if (AnsiCompareStr(a, b) != expected || AnsiCompareText(a, b) != expected) {
+            ADD_FAILURE() << a.toStdString() << " | " << b.toStdString() << ": keys " << ka << ", " << kb;
+            if (++failures == 10) break;
+        }
+    }
+    EXPECT_EQ(decided > 0, c.FastPathExpected);
+}
+
 // Czech and Danish have letter pairs that collate as one letter (ch, aa): no fast path there.
 INSTANTIATE_TEST_SUITE_P(
     Locales, AsciiCollation,

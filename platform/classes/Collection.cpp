@@ -1,6 +1,7 @@
 // TCollection, TCollectionItem and TOwnedCollection.
 
 #include "platform/classes/Classes.h"
+#include "platform/classes/ComponentStreams.h"
 
 #include <algorithm>
 
@@ -20,6 +21,7 @@ TCollectionItem::TCollectionItem(TCollection* Collection) {
 }
 
 TCollectionItem::~TCollectionItem() {
+    RemoveFixupReferences(this);
     if (!FLeft) {
         FLeft = true;
         if (FCollection) FCollection->RemoveItem(this);

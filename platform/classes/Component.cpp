@@ -2,6 +2,7 @@
 // non-visual action classes.
 
 #include "platform/classes/Classes.h"
+#include "platform/classes/ComponentStreams.h"
 #include "platform/rtl/SysUtils.h"
 
 #include <algorithm>
@@ -81,6 +82,7 @@ void TComponent::TearDown() {
     }
     DestroyComponents();
     if (FOwner) FOwner->RemoveComponent(this);
+    RemoveFixupReferences(this);
 }
 
 TComponent* TComponent::Components(int Index) const {
@@ -332,9 +334,29 @@ String TComponent::GetNamePath() {
 // ---------------------------------------------------------------------------------------------
 // TDataModule
 
-TDataModule::TDataModule(TComponent* AOwner) : TComponent(AOwner) {}
+namespace {
+std::vector<TDataModule*>& DataModuleList() {
+    static std::vector<TDataModule*> v;
+    return v;
+}
+void ForgetDataModule(TDataModule* m) {
+    auto& v = DataModuleList();
+    v.erase(std::remove(v.begin(), v.end(), m), v.end());
+}
+} // namespace
+
+TDataModule* FindDataModule(const String& Name) {
+    for (TDataModule* m : DataModuleList())
+        if (!m->Name().isEmpty() && SameText(m->Name(), Name)) return m;
+    return nullptr;
+}
+
+TDataModule::TDataModule(TComponent* AOwner) : TComponent(AOwner) {
+    DataModuleList().push_back(this);
+}
 
 TDataModule::~TDataModule() {
+    ForgetDataModule(this);
     if (!FDestroyCalled && OnDestroy) {
         FDestroyCalled = true;
         try {
@@ -350,6 +372,7 @@ void TDataModule::AfterConstruction() {
 }
 
 void TDataModule::BeforeDestruction() {
+    ForgetDataModule(this);
     if (!FDestroyCalled) {
         FDestroyCalled = true;
         Destroying();

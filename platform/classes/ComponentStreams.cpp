@@ -747,7 +747,7 @@ void TReader::ReadPropValue(TPersistent* Instance, PPropInfo Prop) {
         default: {
             String name = ReadIdent();
             if (!Prop->CanWrite()) ReadError(QStringLiteral("Property is read-only"));
-            FFixups.push_back(Fixup{Instance, Prop, name});
+            FFixups.push_back(Fixup{Instance, Prop, name, FReading});
             break;
         }
         }
@@ -850,8 +850,18 @@ TComponent* TReader::ReadComponent(TComponent* Component) {
 }
 
 void TReader::ReadData(TComponent* Instance) {
-    while (!EndOfList())
-        ReadProperty(Instance);
+    {
+        TComponent* outer = FReading;
+        FReading = Instance;
+        try {
+            while (!EndOfList())
+                ReadProperty(Instance);
+        } catch (...) {
+            FReading = outer;
+            throw;
+        }
+        FReading = outer;
+    }
     ReadListEnd();
     TComponent* oldParent = FParent;
     TComponent* oldOwner = FOwner;
@@ -897,26 +907,107 @@ void TReader::ReadComponents(TComponent* AOwner, TComponent* AParent, TReadCompo
     Finish(true);
 }
 
-TComponent* TReader::FindFixupTarget(const String& Name) {
-    const QStringList parts = Name.split(QLatin1Char('.'));
-    TComponent* c = nullptr;
-    int i = 1;
-    if (FLookupRoot) {
-        if (Same(parts[0], QStringLiteral("Owner")) || Same(parts[0], FLookupRoot->Name()))
-            c = FLookupRoot;
-        else
-            c = FLookupRoot->FindComponent(parts[0]);
-    }
-    for (; c && i < parts.size(); ++i)
+namespace {
+
+TComponent* FindPath(TComponent* c, const QStringList& parts, int from) {
+    for (int i = from; c && i < parts.size(); ++i)
         c = c->FindComponent(parts[i]);
     return c;
+}
+
+struct GlobalFixup {
+    TComponent* Root;
+    TComponent* Component;
+    TPersistent* Instance;
+    PPropInfo Prop;
+    String Name;
+};
+
+std::vector<GlobalFixup>& PendingFixups() {
+    static std::vector<GlobalFixup> v;
+    return v;
+}
+
+std::vector<TFindGlobalComponent>& FindGlobalProcs() {
+    static std::vector<TFindGlobalComponent> v;
+    return v;
+}
+
+} // namespace
+
+void RegisterFindGlobalComponentProc(TFindGlobalComponent Proc) {
+    auto& v = FindGlobalProcs();
+    if (Proc && std::find(v.begin(), v.end(), Proc) == v.end()) v.push_back(Proc);
+}
+
+void UnregisterFindGlobalComponentProc(TFindGlobalComponent Proc) {
+    auto& v = FindGlobalProcs();
+    v.erase(std::remove(v.begin(), v.end(), Proc), v.end());
+}
+
+TComponent* FindGlobalComponent(const String& Name) {
+    if (Name.isEmpty()) return nullptr;
+    const auto& procs = FindGlobalProcs();
+    for (auto it = procs.rbegin(); it != procs.rend(); ++it)
+        if (TComponent* c = (*it)(Name)) return c;
+    return FindDataModule(Name);
+}
+
+void GlobalFixupReferences() {
+    auto& pending = PendingFixups();
+    // Setting a property may run code that reads or frees components: work on a copy and
+    // check each entry is still pending before using it.
+    std::vector<GlobalFixup> todo = pending;
+    for (const GlobalFixup& f : todo) {
+        auto it = std::find_if(pending.begin(), pending.end(), [&](const GlobalFixup& g) {
+            return g.Instance == f.Instance && g.Prop == f.Prop && g.Name == f.Name;
+        });
+        if (it == pending.end()) continue;
+        const QStringList parts = f.Name.split(QLatin1Char('.'));
+        TComponent* target = FindPath(FindGlobalComponent(parts[0]), parts, 1);
+        if (!target) continue;
+        pending.erase(it);
+        SetObjectProp(f.Instance, f.Prop, target);
+    }
+}
+
+void RemoveFixupReferences(TPersistent* Object) {
+    auto& pending = PendingFixups();
+    if (pending.empty() || !Object) return;
+    pending.erase(std::remove_if(pending.begin(), pending.end(),
+                                 [Object](const GlobalFixup& f) {
+                                     return f.Instance == Object || f.Root == Object ||
+                                            f.Component == Object;
+                                 }),
+                  pending.end());
+}
+
+TComponent* TReader::FindFixupTarget(const String& Name) {
+    const QStringList parts = Name.split(QLatin1Char('.'));
+    if (!FLookupRoot) return nullptr;
+    if (Same(parts[0], QStringLiteral("Owner")) || Same(parts[0], FLookupRoot->Name()))
+        return FindPath(FLookupRoot, parts, 1);
+    if (TComponent* c = FLookupRoot->FindComponent(parts[0])) return FindPath(c, parts, 1);
+    return nullptr;
 }
 
 void TReader::FixupReferences() {
     std::vector<Fixup> fixups;
     fixups.swap(FFixups);
-    for (const Fixup& f : fixups)
-        if (TComponent* target = FindFixupTarget(f.Name)) SetObjectProp(f.Instance, f.Prop, target);
+    for (const Fixup& f : fixups) {
+        if (TComponent* target = FindFixupTarget(f.Name)) {
+            SetObjectProp(f.Instance, f.Prop, target);
+            continue;
+        }
+        // "Module.Component": another root, now or once it exists.
+        if (!f.Name.contains(QLatin1Char('.'))) continue;
+        const QStringList parts = f.Name.split(QLatin1Char('.'));
+        if (TComponent* target = FindPath(FindGlobalComponent(parts[0]), parts, 1)) {
+            SetObjectProp(f.Instance, f.Prop, target);
+            continue;
+        }
+        PendingFixups().push_back(GlobalFixup{FLookupRoot, f.Component, f.Instance, f.Prop, f.Name});
+    }
 }
 
 void TReader::Finish(bool Ok) {
@@ -932,6 +1023,8 @@ void TReader::Finish(bool Ok) {
     loaded.swap(FLoaded);
     for (TComponent* c : loaded)
         c->Loaded();
+    // A root that others were waiting for may have just been read.
+    GlobalFixupReferences();
 }
 
 TComponent* TReader::ReadRootComponent(TComponent* Root) {

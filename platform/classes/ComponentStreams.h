@@ -93,6 +93,22 @@ protected:
 };
 
 // ---------------------------------------------------------------------------------------------
+// References between roots. A stream names a component of another root as "Root.Component";
+// the root is found by name among the data modules and through the registered look-ups (the
+// window layer adds its forms). A reference whose root does not exist yet stays pending until
+// a later read (or GlobalFixupReferences) finds it; it is dropped when the component that
+// holds it, or its root, is destroyed.
+using TFindGlobalComponent = TComponent* (*)(const String& Name);
+void RegisterFindGlobalComponentProc(TFindGlobalComponent Proc);
+void UnregisterFindGlobalComponentProc(TFindGlobalComponent Proc);
+TComponent* FindGlobalComponent(const String& Name);
+void GlobalFixupReferences();
+// Drops the pending references held by Object or, for a root, by anything it read.
+void RemoveFixupReferences(TPersistent* Object);
+// Kept by the data modules themselves (case-insensitive name; nullptr when none).
+TDataModule* FindDataModule(const String& Name);
+
+// ---------------------------------------------------------------------------------------------
 using TReaderError = TEvent<void(TReader* Reader, const String& Message, bool& Handled)>;
 using TFindComponentClassEvent =
     TEvent<void(TReader* Reader, const String& ClassName, TClass& ComponentClass)>;
@@ -184,6 +200,7 @@ private:
         TPersistent* Instance;
         PPropInfo Prop;
         String Name;
+        TComponent* Component; // the component whose properties were being read
     };
     void ReadBuffer();
     uint8_t ReadByte();
@@ -212,6 +229,7 @@ private:
     std::vector<TComponent*> FLoaded;
     std::vector<TComponent*> FCreated;
     std::vector<Fixup> FFixups;
+    TComponent* FReading = nullptr;
 };
 
 // ---------------------------------------------------------------------------------------------

@@ -2,6 +2,7 @@
 
 #include "platform/ui/Forms.h"
 
+#include "platform/classes/ComponentStreams.h"
 #include "platform/db/DB.h"
 #include "platform/rtl/SysUtils.h"
 #include "platform/ui/WinGdi.h"
@@ -57,12 +58,27 @@ TRect TMonitor::WorkareaRect() const {
 }
 
 // ---------------------------------------------------------------------------------------------
+namespace {
+// Streams refer to components of other forms as "FormName.Component".
+TComponent* FindGlobalForm(const String& Name) {
+    if (!Screen) return nullptr;
+    for (int i = 0; i < Screen->CustomFormCount(); ++i) {
+        TCustomForm* f = Screen->CustomForms(i);
+        if (f && !f->Name().isEmpty() && SameText(f->Name(), Name)) return f;
+    }
+    return nullptr;
+}
+} // namespace
+
 TScreen::TScreen(TComponent* AOwner) : TComponent(AOwner) {
     FHintFont = std::make_unique<TFont>();
     FMenuFont = std::make_unique<TFont>();
     FIconFont = std::make_unique<TFont>();
+    RegisterFindGlobalComponentProc(FindGlobalForm);
 }
-TScreen::~TScreen() = default;
+TScreen::~TScreen() {
+    UnregisterFindGlobalComponentProc(FindGlobalForm);
+}
 
 TForm* TScreen::Forms(int i) const {
     int n = 0;

@@ -3,6 +3,8 @@
 #include "platform/rtl/Currency.h"
 #include "platform/rtl/Variant.h"
 
+#include "platform/rtl/SysUtils.h"
+
 #include <QStringList>
 
 #include <gtest/gtest.h>
@@ -725,3 +727,90 @@ TEST(ComponentStream, NestedIntegerListsHaveTheCompactEncoding) {
 }
 
 } // namespace
+
+// A reference to a component of another root is written as "Root.Component" and resolved
+// through the data modules and the registered look-ups, at once or when that root appears.
+namespace {
+TComponent* gFormForLookup = nullptr;
+TComponent* FindTestForm(const String& Name) {
+    return gFormForLookup && SameText(gFormForLookup->Name(), Name) ? gFormForLookup : nullptr;
+}
+
+TCsPanel* NewModuleWithTarget(TComponent* module) {
+    module->SetName("Other");
+    auto* target = Create<TCsPanel>(module);
+    target->SetName("Target");
+    return target;
+}
+
+TCsPanel* ReadPanel(const QByteArray& bin) {
+    TMemoryStream ms;
+    Load(ms, bin);
+    return static_cast<TCsPanel*>(ReadComponent(&ms, nullptr));
+}
+} // namespace
+
+TEST(ComponentStream, ReferencesIntoOtherRootsAreResolvedWhenThatRootExists) {
+    auto* module = Create<TDataModule>(nullptr);
+    TCsPanel* target = NewModuleWithTarget(module);
+    auto* main = Create<TCsPanel>(nullptr);
+    main->SetName("Main");
+    main->Buddy = target;
+    const QByteArray bin = Save(main);
+    main->Free();
+    EXPECT_TRUE(ToText(bin).contains("Buddy = Other.Target"));
+
+    // The module exists: resolved while reading.
+    TCsPanel* copy = ReadPanel(bin);
+    EXPECT_EQ(copy->Buddy, target);
+    copy->Free();
+
+    // The module comes later: pending until then.
+    module->Free();
+    copy = ReadPanel(bin);
+    EXPECT_EQ(copy->Buddy, nullptr);
+    module = Create<TDataModule>(nullptr);
+    target = NewModuleWithTarget(module);
+    GlobalFixupReferences();
+    EXPECT_EQ(copy->Buddy, target);
+    copy->Free();
+    module->Free();
+
+    // A form found through a registered look-up.
+    auto* form = Create<TCsPanel>(nullptr);
+    target = NewModuleWithTarget(form);
+    gFormForLookup = form;
+    RegisterFindGlobalComponentProc(FindTestForm);
+    copy = ReadPanel(bin);
+    EXPECT_EQ(copy->Buddy, target);
+    UnregisterFindGlobalComponentProc(FindTestForm);
+    gFormForLookup = nullptr;
+    copy->Free();
+    form->Free();
+}
+
+TEST(ComponentStream, PendingReferencesDieWithTheirHolder) {
+    auto* main = Create<TCsPanel>(nullptr);
+    main->SetName("Main");
+    auto* sub = Create<TCsPanel>(main);
+    sub->SetName("Sub");
+    auto* module = Create<TDataModule>(nullptr);
+    TCsPanel* target = NewModuleWithTarget(module);
+    main->Buddy = target;
+    sub->Buddy = target;
+    const QByteArray bin = Save(main);
+    main->Free();
+    module->Free();
+
+    TCsPanel* a = ReadPanel(bin);
+    auto* aSub = static_cast<TCsPanel*>(a->FindComponent("Sub"));
+    TCsPanel* b = ReadPanel(bin);
+    aSub->Free(); // its pending reference goes with it
+    b->Free();    // and the whole root's
+    module = Create<TDataModule>(nullptr);
+    target = NewModuleWithTarget(module);
+    GlobalFixupReferences(); // must touch neither freed panel
+    EXPECT_EQ(a->Buddy, target);
+    a->Free();
+    module->Free();
+}

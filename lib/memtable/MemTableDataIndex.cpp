@@ -91,6 +91,31 @@ bool FindKey(const TIndexItemEh* First, int Count, const Variant& Value, int& In
 }
 } // namespace
 
+namespace {
+// Entries whose keys are all plain integers or all plain floats are sorted as (key, record)
+// pairs and made again in order: much cheaper than moving variants around. False (nothing
+// done) for any other keys.
+bool SortPlainEntries(std::vector<TIndexItemEh>& Entries) {
+    if (Entries.empty()) return true;
+    const TVarType kind = Entries.front().Value.VType();
+    if (kind != varInteger && kind != varDouble) return false;
+    std::vector<std::pair<double, int>> keys;
+    keys.reserve(Entries.size());
+    for (const TIndexItemEh& e : Entries) {
+        if (e.Value.VType() != kind) return false;
+        const double x = kind == varInteger ? double(VariantAccess::Int(e.Value)) : VariantAccess::Dbl(e.Value);
+        if (std::isnan(x)) return false;
+        keys.emplace_back(x, e.RecIndex);
+    }
+    std::sort(keys.begin(), keys.end());
+    for (size_t i = 0; i < keys.size(); ++i) {
+        Entries[i].Value = kind == varInteger ? Variant(int(keys[i].first)) : Variant(keys[i].first);
+        Entries[i].RecIndex = keys[i].second;
+    }
+    return true;
+}
+} // namespace
+
 // A key column of plain integers or plain floats (the common case) is sorted as (key, record)
 // pairs held in one array, and the entries are made afterwards in key order. False (nothing
 // done) for any other column.
@@ -176,6 +201,9 @@ void TMTIndexEh::RebuildIndex() {
 
 void TMTIndexEh::AddPending(TIndexItemEh&& Item) {
     FPending.push_back(std::move(Item));
+    // Only a unique index searches the waiting entries (for a key violation): the others sort
+    // them once, when they are merged.
+    if (!IsUnique()) return;
     FPendingRuns.push_back(1);
     // Runs are merged while the last is as long as the one before it: each entry takes part in
     // O(log n) merges.
@@ -190,6 +218,8 @@ void TMTIndexEh::AddPending(TIndexItemEh&& Item) {
 }
 
 void TMTIndexEh::MergePending() {
+    if (FPendingRuns.empty() && !SortPlainEntries(FPending))
+        std::stable_sort(FPending.begin(), FPending.end(), KeyLess);
     while (FPendingRuns.size() >= 2) {
         const uint32_t second = FPendingRuns.back();
         FPendingRuns.pop_back();
@@ -198,6 +228,8 @@ void TMTIndexEh::MergePending() {
         std::inplace_merge(end - (first + second), end - second, end, KeyLess);
         FPendingRuns.back() = first + second;
     }
+    // The shorter of the two sorted arrays is moved behind the longer one, then they are merged.
+    if (FRecList.size() < FPending.size()) FRecList.swap(FPending);
     const size_t n = FRecList.size();
     FRecList.reserve(n + FPending.size());
     std::move(FPending.begin(), FPending.end(), std::back_inserter(FRecList));
@@ -359,11 +391,13 @@ void TMTIndexEh::RecordsListNotification(TMemoryRecordEh* MemRec, int Index,
         }
         EnsureBuilt();
         int p;
-        FindKeyValueIndex(item.Value, p);
+        FindKeyValueIndex(item.Value, p); // reports a key that does not compare with the others
         // Entries after an inserted record move up.
         if (!rl || Index < rl->Count() - 1)
             for (TIndexItemEh& e : FRecList)
                 if (e.RecIndex >= Index) ++e.RecIndex;
+        // Among equal keys the entries stay in record order.
+        p = int(std::lower_bound(FRecList.begin(), FRecList.end(), item, KeyLess) - FRecList.begin());
         InsertItem(p, std::move(item));
         return;
     }
@@ -395,6 +429,7 @@ void TMTIndexEh::RecordsListNotification(TMemoryRecordEh* MemRec, int Index,
         }
         int newPos;
         FindKeyValueIndex(key, newPos);
+        newPos = int(std::lower_bound(FRecList.begin(), FRecList.end(), entry, KeyLess) - FRecList.begin());
         InsertItem(newPos, std::move(entry));
         FOldValue = Variant();
         return;

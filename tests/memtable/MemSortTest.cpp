@@ -50,6 +50,90 @@ TEST(MemSort, ViewSortAgreesWithTheRecordComparison) {
     }
 }
 
+// Texts longer than the sort key with shared beginnings, case pairs, single-byte and wide
+// columns, and a non-ASCII text that takes a column off the keys.
+TEST(MemSort, ViewSortOfTextsAgreesWithTheRecordComparison) {
+    const std::vector<std::vector<const char*>> nameSets = {
+        {"abcdefgh", "abcdefghij", "abcdefghiJ", "ABCDEFGHI", "abcdefg", "abcdefgh ", "b", "", "a-b"},
+        {"abcdefgh", "abcdefghij", "\xc3\xa9t\xc3\xa9", "ABCDEFGHI", "b", ""}};
+    for (TFieldType type : {ftWideString, ftString})
+        for (const auto& names : nameSets) {
+            auto md = MakeStore({{"Name", type}, {"Qty", ftInteger}});
+            std::mt19937 rng(7);
+            for (int i = 0; i < 400; ++i)
+                AddRec(md.get(), {i % 17 == 0 ? Null() : Variant(String::fromUtf8(names[rng() % names.size()])),
+                                  i % 5 == 0 ? Null() : Variant(int(rng() % 3) - 1)});
+            for (const char* order : {"Name; Qty", "Name DESC; Qty DESC", "Qty; Name DESC"}) {
+                for (bool caseIns : {false, true}) {
+                    TRecordsViewEh view;
+                    view.SetMemTableData(md.get());
+                    view.SetSortOrderCaseInsensitive(caseIns);
+                    view.SetSortOrder(QString::fromLatin1(order));
+                    std::vector<TMemoryRecordEh*> expected = md->RecordsList()->RecList();
+                    std::stable_sort(expected.begin(), expected.end(), [&](TMemoryRecordEh* a, TMemoryRecordEh* b) {
+                        return TRecordsViewEh::CompareRecordsByOrderBy(a, b, view.OrderByList()) < 0;
+                    });
+                    ASSERT_EQ(view.Count(), int(expected.size()));
+                    for (int i = 0; i < view.Count(); ++i)
+                        ASSERT_EQ(view.Rec(i), expected[size_t(i)])
+                            << order << (caseIns ? " (case-insensitive)" : "") << " row " << i;
+                }
+            }
+        }
+}
+
+// Records appended to a store with active indexes: the entries of appended records are merged
+// in when the index is read, also between appends, and a unique index refuses a key that is
+// still waiting to be merged.
+TEST(MemSort, IndexKeptInStepWithAppendedRecords) {
+    auto md = MakeStore({{"Key", ftInteger}, {"Group", ftInteger}});
+    TRecordsListEh* rl = md->RecordsList();
+    TMTIndexEh* unique = rl->Indexes()->Add();
+    unique->SetFields(QStringLiteral("Key"));
+    unique->SetUnical(true);
+    unique->SetActive(true);
+    TMTIndexEh* groups = rl->Indexes()->Add();
+    groups->SetFields(QStringLiteral("Group"));
+    groups->SetActive(true);
+    std::vector<int> keys(300);
+    for (int i = 0; i < int(keys.size()); ++i)
+        keys[size_t(i)] = i * 3;
+    std::shuffle(keys.begin(), keys.end(), std::mt19937(5));
+    auto checkOrder = [&](TMTIndexEh* idx) {
+        ASSERT_EQ(idx->Count(), rl->Count());
+        for (int i = 1; i < idx->Count(); ++i) {
+            const TIndexItemEh* prev = idx->GetItems(i - 1);
+            const TIndexItemEh* cur = idx->GetItems(i);
+            const TVariantRelationship r = VariantsRelation(prev->Value, cur->Value);
+            ASSERT_TRUE(r == vrLessThan || (r == vrEqual && prev->RecIndex < cur->RecIndex)) << "entry " << i;
+        }
+    };
+    for (size_t i = 0; i < keys.size(); ++i) {
+        AddRec(md.get(), {keys[i], keys[i] % 7});
+        if (i % 37 == 0) checkOrder(groups);
+        if (i > 0 && i % 10 == 0) {
+            // A key appended earlier, merged or not.
+            TMemoryRecordEh* dup = rl->NewRecord();
+            dup->SetDataValue(0, dvvValueEh, keys[i / 2]);
+            EXPECT_THROW(rl->AddRecord(dup), Exception) << keys[i / 2];
+            dup->Free();
+        }
+    }
+    // An inserted record renumbers the entries after it.
+    TMemoryRecordEh* r = rl->NewRecord();
+    r->SetDataValue(0, dvvValueEh, 1);
+    r->SetDataValue(1, dvvValueEh, 1);
+    rl->InsertRecord(5, r);
+    for (TMTIndexEh* idx : {unique, groups}) {
+        checkOrder(idx);
+        for (int i = 0; i < rl->Count(); ++i) {
+            std::vector<TMemoryRecordEh*> recs;
+            idx->FillMatchedRecsList(rl->Rec(i)->GetDataValue(idx == unique ? 0 : 1, dvvValueEh), recs);
+            ASSERT_NE(std::find(recs.begin(), recs.end(), rl->Rec(i)), recs.end()) << "record " << i;
+        }
+    }
+}
+
 TEST(MemSort, IndexOverExistingRecordsOrdersDuplicatesByRecord) {
     auto md = MixedStore(300);
     TRecordsListEh* rl = md->RecordsList();

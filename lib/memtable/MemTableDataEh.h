@@ -788,8 +788,8 @@ private:
         else if (!FPending.empty())
             const_cast<TMTIndexEh*>(this)->MergePending();
     }
-    // Entries of appended records wait in sorted runs and join the entries at the next read,
-    // so that appending to an indexed list costs O(log n) per record, not a shift of the array.
+    // Entries of appended records wait apart and join the entries at the next read, so that
+    // appending to an indexed list costs O(log n) per record, not a shift of the array.
     void AddPending(TIndexItemEh&& Item);
     void MergePending();
     bool PendingHasKey(const Variant& Key) const;
@@ -805,7 +805,7 @@ private:
     bool FPrimary = false;
     std::vector<TIndexItemEh> FRecList;
     std::vector<TIndexItemEh> FPending;
-    std::vector<uint32_t> FPendingRuns; // run lengths, in the order of the runs in FPending
+    std::vector<uint32_t> FPendingRuns; // a unique index's runs in FPending, by length
     TRecordsListEh* FRecordsList = nullptr;
     bool FUnical = false;
     bool FRebuildPending = false;
@@ -863,7 +863,8 @@ private:
     TDataSetExprParserTypeEh FExprParserType;
     std::unique_ptr<TExprNode> FRoot;
     TFilterOptions FFilterOptions;
-    std::unordered_map<const TExprNode*, int> FFieldPos;
+    // Field positions of the field nodes met so far (an expression names few fields).
+    std::vector<std::pair<const TExprNode*, int>> FFieldPos;
     const TMTDataStructEh* FFieldPosStruct = nullptr;
     uint64_t FFieldPosVersion = 0;
     int FAggrPos = 0;
@@ -1069,14 +1070,19 @@ public:
     int AccountableItemsCount() const;
     TMemoryRecordEh* Rec(int Index) const;
     TMemoryRecordEh* ViewRecord(int Index) const { return Rec(Index); }
+    // The row's node: a tree node, or for a flat view the row's own node, made when first asked
+    // for (or with the row when OnCalcLookupBuffer is set and OnRowNodesWanted agrees).
     TMemRecViewEh* RecordView(int Index) const;
+    // Whether RecordView(Index) has its node already.
+    bool HasRowNode(int Index) const;
     TMemoryRecordEh* AccountableRecord(int Index) const;
     int IndexOf(TMemoryRecordEh* Rec) const;
     Variant GetValue(int RecNo, int ValNo) const;
     void SetValue(int RecNo, int ValNo, const Variant& Value);
     TRecDataValues OldRecVals(int Index) const;
     void SetRec(int Index, TMemoryRecordEh* Value);
-    const std::vector<TMemRecViewEh*>& MemoryViewList() const { return FMemoryViewList; }
+    // The records of a flat view's rows, in row order.
+    const std::vector<TMemoryRecordEh*>& ViewRecords() const { return FRows; }
     TMemoryTreeListEh* MemoryTreeList() const { return FMemoryTreeList.get(); }
     TMTAggregatesEh* Aggregates() const { return FAggregates.get(); }
 
@@ -1142,6 +1148,9 @@ public:
     TRecordsListNotificatorDataEventEh OnViewDataEvent;
     TRecordsListRecordMovedEventEh OnViewRecordMovedEvent;
     TRecordsListCalcLookupBufferEventEh OnCalcLookupBuffer;
+    // Whether the rows of a flat view get their nodes when they are made (when OnCalcLookupBuffer
+    // is set); without a handler they do.
+    std::function<bool()> OnRowNodesWanted;
 
 protected:
     TDataSet* FDataSet;
@@ -1150,7 +1159,11 @@ protected:
 private:
     int FindInsertPosition(TMemoryRecordEh* Rec, int Hint);
     int FindRow(TMemoryRecordEh* Rec, int ListIndex) const;
-    TMemRecViewEh* NewRow(TMemoryRecordEh* Rec);
+    void NewRow(TMemoryRecordEh* Rec);
+    bool RowNodesWanted() const;
+    TMemRecViewEh* FindRowNode(TMemoryRecordEh* Rec) const;
+    TMemRecViewEh* MakeRowNode(TMemoryRecordEh* Rec);
+    void DropRowNode(TMemoryRecordEh* Rec);
     void FreeRows();
     void QuickSortRows(int L, int R);
     void SortRows();
@@ -1170,5 +1183,7 @@ private:
     std::vector<TRecordsListNotificatorEh*> FNotificators;
     bool FSortOrderCaseInsensitive = false;
     std::unique_ptr<TMemoryTreeListEh> FMemoryTreeList;
-    std::vector<TMemRecViewEh*> FMemoryViewList;
+    // A flat view's rows; their nodes, where they have one, are kept apart by record.
+    std::vector<TMemoryRecordEh*> FRows;
+    std::unordered_map<TMemoryRecordEh*, TMemRecViewEh*> FRowNodes;
 };

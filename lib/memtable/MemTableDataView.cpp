@@ -208,7 +208,7 @@ TRecordsViewEh::~TRecordsViewEh() {
 
 int TRecordsViewEh::Count() const {
     if (FViewAsTreeList) return FMemoryTreeList->GetVisibleExpandedCount();
-    return int(FMemoryViewList.size());
+    return int(FRows.size());
 }
 
 int TRecordsViewEh::AccountableItemsCount() const {
@@ -222,12 +222,22 @@ TMemRecViewEh* TRecordsViewEh::RecordView(int Index) const {
         if (!n) ListIndexError(Index);
         return n;
     }
-    if (Index < 0 || Index >= int(FMemoryViewList.size())) ListIndexError(Index);
-    return FMemoryViewList[size_t(Index)];
+    if (Index < 0 || Index >= int(FRows.size())) ListIndexError(Index);
+    TMemoryRecordEh* rec = FRows[size_t(Index)];
+    if (TMemRecViewEh* node = FindRowNode(rec)) return node;
+    // A row of a flat view gets its node when first asked for it.
+    return const_cast<TRecordsViewEh*>(this)->MakeRowNode(rec);
+}
+
+bool TRecordsViewEh::HasRowNode(int Index) const {
+    if (FViewAsTreeList) return true;
+    return Index >= 0 && Index < int(FRows.size()) && FindRowNode(FRows[size_t(Index)]);
 }
 
 TMemoryRecordEh* TRecordsViewEh::Rec(int Index) const {
-    return RecordView(Index)->Rec();
+    if (FViewAsTreeList) return RecordView(Index)->Rec();
+    if (Index < 0 || Index >= int(FRows.size())) ListIndexError(Index);
+    return FRows[size_t(Index)];
 }
 
 TMemoryRecordEh* TRecordsViewEh::AccountableRecord(int Index) const {
@@ -249,8 +259,8 @@ int TRecordsViewEh::IndexOf(TMemoryRecordEh* ARec) const {
 }
 
 Variant TRecordsViewEh::GetValue(int RecNo, int ValNo) const {
-    if (RecNo < 0 || RecNo >= int(FMemoryViewList.size())) ListIndexError(RecNo);
-    return FMemoryViewList[size_t(RecNo)]->Rec()->GetDataValue(ValNo, dvvValueEh);
+    if (RecNo < 0 || RecNo >= int(FRows.size())) ListIndexError(RecNo);
+    return FRows[size_t(RecNo)]->GetDataValue(ValNo, dvvValueEh);
 }
 
 void TRecordsViewEh::SetValue(int RecNo, int ValNo, const Variant& Value) {
@@ -378,8 +388,11 @@ void TRecordsViewEh::UpdateFields() {
 
 void TRecordsViewEh::UpdateAllLookupBuffer() {
     const int n = Count();
+    const bool all = FViewAsTreeList || RowNodesWanted();
     for (int i = 0; i < n; ++i) {
-        TMemRecViewEh* node = RecordView(i);
+        // Plain rows without a node have nothing to recompute.
+        TMemRecViewEh* node = all ? RecordView(i) : FindRowNode(FRows[size_t(i)]);
+        if (!node) continue;
         node->LookupBuffer().clear();
         if (OnCalcLookupBuffer) OnCalcLookupBuffer(node->Rec(), node);
     }
@@ -464,40 +477,57 @@ void TRecordsViewEh::ViewRecordMoved(TMemoryRecordEh* Item, int OldIndex, int Ne
         n->RecordMoved(Item, OldIndex, NewIndex);
 }
 
-TMemRecViewEh* TRecordsViewEh::NewRow(TMemoryRecordEh* ARec) {
-    auto* node = new TMemRecViewEh();
+TMemRecViewEh* TRecordsViewEh::FindRowNode(TMemoryRecordEh* ARec) const {
+    if (FRowNodes.empty()) return nullptr;
+    const auto it = FRowNodes.find(ARec);
+    return it == FRowNodes.end() ? nullptr : it->second;
+}
+
+TMemRecViewEh* TRecordsViewEh::MakeRowNode(TMemoryRecordEh* ARec) {
+    auto node = std::make_unique<TMemRecViewEh>();
     node->SetData(ARec);
-    if (OnCalcLookupBuffer) {
-        try {
-            OnCalcLookupBuffer(ARec, node);
-        } catch (...) {
-            delete node;
-            throw;
-        }
-    }
-    return node;
+    if (OnCalcLookupBuffer) OnCalcLookupBuffer(ARec, node.get());
+    TMemRecViewEh* result = node.release();
+    FRowNodes.emplace(ARec, result);
+    return result;
+}
+
+void TRecordsViewEh::DropRowNode(TMemoryRecordEh* ARec) {
+    if (FRowNodes.empty()) return;
+    const auto it = FRowNodes.find(ARec);
+    if (it == FRowNodes.end()) return;
+    delete it->second;
+    FRowNodes.erase(it);
+}
+
+bool TRecordsViewEh::RowNodesWanted() const {
+    return OnCalcLookupBuffer && (!OnRowNodesWanted || OnRowNodesWanted());
+}
+
+void TRecordsViewEh::NewRow(TMemoryRecordEh* ARec) {
+    if (RowNodesWanted()) MakeRowNode(ARec);
 }
 
 void TRecordsViewEh::FreeRows() {
-    std::vector<TMemRecViewEh*> rows;
-    rows.swap(FMemoryViewList);
-    for (TMemRecViewEh* r : rows)
-        delete r;
+    FRows.clear();
+    std::unordered_map<TMemoryRecordEh*, TMemRecViewEh*> nodes;
+    nodes.swap(FRowNodes);
+    for (const auto& [rec, node] : nodes)
+        delete node;
 }
 
 int TRecordsViewEh::FindRow(TMemoryRecordEh* ARec, int ListIndex) const {
-    const int n = int(FMemoryViewList.size());
+    const int n = int(FRows.size());
     // In natural order a record's row is near its list position.
-    if (ListIndex >= 0 && ListIndex < n && FMemoryViewList[size_t(ListIndex)]->Rec() == ARec)
-        return ListIndex;
+    if (ListIndex >= 0 && ListIndex < n && FRows[size_t(ListIndex)] == ARec) return ListIndex;
     for (int i = 0; i < n; ++i)
-        if (FMemoryViewList[size_t(i)]->Rec() == ARec) return i;
+        if (FRows[size_t(i)] == ARec) return i;
     return -1;
 }
 
 int TRecordsViewEh::FindInsertPosition(TMemoryRecordEh* ARec, int Hint) {
-    const int n = int(FMemoryViewList.size());
-    auto rowRec = [this](int i) { return FMemoryViewList[size_t(i)]->Rec(); };
+    const int n = int(FRows.size());
+    auto rowRec = [this](int i) { return FRows[size_t(i)]; };
     if (n == 0 || CompareRecords(rowRec(0), ARec) > 0) return 0;
     if (CompareRecords(rowRec(n - 1), ARec) <= 0) return n;
     if (Hint >= 0 && Hint <= n && (Hint == 0 || CompareRecords(rowRec(Hint - 1), ARec) <= 0) &&
@@ -527,34 +557,22 @@ void TRecordsViewEh::DataEvent(TMemoryRecordEh* MemRec, int Index, TRecordsListN
     case rlnRecAddedEh:
         if (IsRecordInView(MemRec, Index, nullptr)) {
             const int pos = FindInsertPosition(MemRec, -1);
-            TMemRecViewEh* node = NewRow(MemRec);
-            FMemoryViewList.insert(FMemoryViewList.begin() + pos, node);
+            NewRow(MemRec);
+            FRows.insert(FRows.begin() + pos, MemRec);
             ViewDataEvent(MemRec, pos, rlnRecAddedEh);
         }
         break;
     case rlnRecChangedEh:
     case rlnRecMarkedForDelEh: {
         const int oldPos = FindRow(MemRec, Index);
-        TMemRecViewEh* node = nullptr;
-        if (oldPos >= 0) {
-            node = FMemoryViewList[size_t(oldPos)];
-            FMemoryViewList.erase(FMemoryViewList.begin() + oldPos);
-        }
+        if (oldPos >= 0) FRows.erase(FRows.begin() + oldPos);
         int newPos = -1;
         if (IsRecordInView(MemRec, Index, nullptr)) {
             newPos = FindInsertPosition(MemRec, oldPos);
-            if (!node) {
-                try {
-                    node = NewRow(MemRec);
-                } catch (...) {
-                    // The row is gone; listeners hear of it rather than keep a stale position.
-                    if (oldPos >= 0) ViewDataEvent(MemRec, oldPos, rlnRecDeletedEh);
-                    throw;
-                }
-            }
-            FMemoryViewList.insert(FMemoryViewList.begin() + newPos, node);
+            if (oldPos < 0) NewRow(MemRec);
+            FRows.insert(FRows.begin() + newPos, MemRec);
         } else {
-            delete node;
+            DropRowNode(MemRec);
         }
         if (oldPos >= 0 && newPos >= 0) {
             if (oldPos != newPos) ViewRecordMoved(MemRec, oldPos, newPos);
@@ -569,8 +587,8 @@ void TRecordsViewEh::DataEvent(TMemoryRecordEh* MemRec, int Index, TRecordsListN
     case rlnRecDeletedEh: {
         const int row = FindRow(MemRec, Index);
         if (row >= 0) {
-            delete FMemoryViewList[size_t(row)];
-            FMemoryViewList.erase(FMemoryViewList.begin() + row);
+            DropRowNode(MemRec);
+            FRows.erase(FRows.begin() + row);
             ViewDataEvent(MemRec, row, rlnRecDeletedEh);
         }
         break;
@@ -642,11 +660,11 @@ void TRecordsViewEh::TreeDataEvent(TMemoryRecordEh* MemRec, TRecordsListNotifica
 void TRecordsViewEh::RecordMoved(TMemoryRecordEh* Item, int OldIndex, int NewIndex) {
     TRecordsListNotificatorEh::RecordMoved(Item, OldIndex, NewIndex);
     if (!FViewAsTreeList) {
-        const int n = int(FMemoryViewList.size());
+        const int n = int(FRows.size());
         int source = -1, target = -1;
         if (NewIndex < OldIndex) {
             for (int i = 0; i < n; ++i) {
-                TMemoryRecordEh* r = FMemoryViewList[size_t(i)]->Rec();
+                TMemoryRecordEh* r = FRows[size_t(i)];
                 if (target < 0 && r->Index() >= NewIndex) target = i;
                 if (r == Item) {
                     source = i;
@@ -655,7 +673,7 @@ void TRecordsViewEh::RecordMoved(TMemoryRecordEh* Item, int OldIndex, int NewInd
             }
         } else {
             for (int i = 0; i < n; ++i) {
-                TMemoryRecordEh* r = FMemoryViewList[size_t(i)]->Rec();
+                TMemoryRecordEh* r = FRows[size_t(i)];
                 if (r == Item) {
                     source = i;
                     continue;
@@ -669,9 +687,9 @@ void TRecordsViewEh::RecordMoved(TMemoryRecordEh* Item, int OldIndex, int NewInd
         }
         if (source >= 0) {
             if (target < 0) target = source;
-            TMemRecViewEh* node = FMemoryViewList[size_t(source)];
-            FMemoryViewList.erase(FMemoryViewList.begin() + source);
-            FMemoryViewList.insert(FMemoryViewList.begin() + std::clamp(target, 0, n - 1), node);
+            TMemoryRecordEh* rec = FRows[size_t(source)];
+            FRows.erase(FRows.begin() + source);
+            FRows.insert(FRows.begin() + std::clamp(target, 0, n - 1), rec);
             // Listeners re-read the rows: a moved row changes the positions of the rows between.
             ViewDataEvent(nullptr, -1, rlnListChangedEh);
         }
@@ -706,14 +724,14 @@ void TRecordsViewEh::QuickSortRows(int L, int R) {
     do {
         I = L;
         int J = R;
-        TMemoryRecordEh* pivot = FMemoryViewList[size_t((L + R) / 2)]->Rec();
+        TMemoryRecordEh* pivot = FRows[size_t((L + R) / 2)];
         do {
-            while (I < R && CompareRecords(FMemoryViewList[size_t(I)]->Rec(), pivot) < 0)
+            while (I < R && CompareRecords(FRows[size_t(I)], pivot) < 0)
                 ++I;
-            while (J > L && CompareRecords(FMemoryViewList[size_t(J)]->Rec(), pivot) > 0)
+            while (J > L && CompareRecords(FRows[size_t(J)], pivot) > 0)
                 --J;
             if (I <= J) {
-                std::swap(FMemoryViewList[size_t(I)], FMemoryViewList[size_t(J)]);
+                std::swap(FRows[size_t(I)], FRows[size_t(J)]);
                 ++I;
                 --J;
             }
@@ -789,16 +807,16 @@ bool SortKeyOf(const Variant& v, TKeyKind Kind, uint64_t& Key) {
 } // namespace
 
 void TRecordsViewEh::SortRows() {
-    const size_t n = FMemoryViewList.size();
+    const size_t n = FRows.size();
     if (n < 2) return;
     const int k = FOrderByList ? FOrderByList->Count() : 0;
     if (FSortOrder.isEmpty() || k == 0) {
         // The store order.
-        std::sort(FMemoryViewList.begin(), FMemoryViewList.end(),
-                  [](const TMemRecViewEh* a, const TMemRecViewEh* b) { return a->Rec()->Index() < b->Rec()->Index(); });
+        std::sort(FRows.begin(), FRows.end(),
+                  [](const TMemoryRecordEh* a, const TMemoryRecordEh* b) { return a->Index() < b->Index(); });
         return;
     }
-    if (OnCompareRecords || n > UINT32_MAX) {
+    if (OnCompareRecords || n >= (size_t(1) << 31)) {
         QuickSortRows(0, int(n) - 1);
         return;
     }
@@ -810,8 +828,8 @@ void TRecordsViewEh::SortRows() {
         fields[size_t(j)] = items[size_t(j)]->MTFieldIndex >= 0 ? items[size_t(j)]->MTFieldIndex
                                                                 : items[size_t(j)]->FieldIndex;
     }
-    auto valueOf = [&](const TMemRecViewEh* row, size_t j) -> const Variant& {
-        const TRecDataValues& d = row->Rec()->Data();
+    auto valueOf = [&](const TMemoryRecordEh* rec, size_t j) -> const Variant& {
+        const TRecDataValues& d = rec->Data();
         const int fi = fields[j];
         return fi >= 0 && size_t(fi) < d.size() ? d[size_t(fi)] : nullValue;
     };
@@ -828,12 +846,12 @@ void TRecordsViewEh::SortRows() {
         // The column's kind is that of its first value that is not Null.
         TKeyKind kind = kkNone;
         for (size_t r = 0; r < n && kind == kkNone; ++r) {
-            const Variant& v = valueOf(FMemoryViewList[r], j);
+            const Variant& v = valueOf(FRows[r], j);
             if (!v.IsNull() && !v.IsEmpty()) kind = KeyKindOf(v.VType());
         }
         bool keys = kind != kkNone;
         for (size_t r = 0; r < n && keys; ++r)
-            keys = SortKeyOf(valueOf(FMemoryViewList[r], j), kind, rows[r].Key[j]);
+            keys = SortKeyOf(valueOf(FRows[r], j), kind, rows[r].Key[j]);
         if (keys && items[j]->Desc)
             for (size_t r = 0; r < n; ++r)
                 rows[r].Key[j] = ~rows[r].Key[j];
@@ -854,16 +872,29 @@ void TRecordsViewEh::SortRows() {
                 if (a.Key[j] != b.Key[j]) return a.Key[j] < b.Key[j];
                 if (exact[j]) continue;
             }
-            const int c = CompareOrderValues(valueOf(FMemoryViewList[a.Row], j),
-                                             valueOf(FMemoryViewList[b.Row], j), items[j]);
+            const int c = CompareOrderValues(valueOf(FRows[a.Row], j),
+                                             valueOf(FRows[b.Row], j), items[j]);
             if (c != 0) return c < 0;
         }
         return a.Row < b.Row;
     });
-    std::vector<TMemRecViewEh*> sorted(n);
-    for (size_t i = 0; i < n; ++i)
-        sorted[i] = FMemoryViewList[rows[i].Row];
-    FMemoryViewList.swap(sorted);
+    // The rows are put in their new order in place, cycle by cycle: no second list at the peak.
+    constexpr uint32_t Done = uint32_t(1) << 31;
+    for (size_t i = 0; i < n; ++i) {
+        if (rows[i].Row & Done) continue;
+        TMemoryRecordEh* first = FRows[i];
+        size_t j = i;
+        while (true) {
+            const size_t from = rows[j].Row & ~Done;
+            rows[j].Row |= Done;
+            if (from == i) {
+                FRows[j] = first;
+                break;
+            }
+            FRows[j] = FRows[from];
+            j = from;
+        }
+    }
 }
 
 void TRecordsViewEh::Resort() {
@@ -878,9 +909,13 @@ void TRecordsViewEh::RefreshFilteredRecsList() {
     if (md && !FViewAsTreeList) {
         const std::vector<TMemoryRecordEh*>* pre = OnGetPrefilteredList ? OnGetPrefilteredList() : nullptr;
         const std::vector<TMemoryRecordEh*>& recs = pre ? *pre : md->RecordsList()->RecList();
-        FMemoryViewList.reserve(recs.size());
+        FRows.reserve(recs.size());
+        const bool nodes = RowNodesWanted();
         for (TMemoryRecordEh* r : recs)
-            if (IsRecordInView(r, r->Index(), nullptr)) FMemoryViewList.push_back(NewRow(r));
+            if (IsRecordInView(r, r->Index(), nullptr)) {
+                if (nodes) MakeRowNode(r);
+                FRows.push_back(r);
+            }
     }
     FMemoryTreeList->UpdateNodesState(nullptr);
     if (!FMemoryTreeList->FilterNodeIfParentVisible) FMemoryTreeList->ShowChildrenOfVisibleNodes(nullptr);
@@ -899,7 +934,7 @@ void TRecordsViewEh::RebuildMemoryTreeList() {
 }
 
 Variant TRecordsViewEh::CalcAggrFieldFunc(const String& FieldName, const String& AggrFuncName) {
-    const int n = int(FMemoryViewList.size());
+    const int n = int(FRows.size());
     if (FieldName == QLatin1String("*") && AggrFuncName == QLatin1String("COUNT")) return Variant(n);
     TMemTableDataEh* md = MemTableData();
     const int fi = md ? md->DataStruct()->FieldIndex(FieldName) : -1;

@@ -478,6 +478,10 @@ public:
     int ViewRowCount() const;
     TMemoryRecordEh* ViewRowRec(int Row) const;
     TMemRecViewEh* ViewRowNode(int Row) const;
+    // The node a record buffer of the row starts with: plain rows of a view without calculated
+    // fields have none until BufRecView asks for it.
+    TMemRecViewEh* BufferRowNode(int Row) const;
+    TMemRecViewEh* BufRecView(TMTRecBuf* Buf) const;
     int ViewRowOfRec(TMemoryRecordEh* Rec) const;
 
 protected:

@@ -107,7 +107,7 @@ TGetResult TCustomMemTableEh::GetRecord(TRecordBuffer Buffer, TGetMode GetMode, 
     if (FRecordPos >= 0) FInstantReadCurRowNum = FRecordPos;
     if (r == grOK && b) {
         FillRecBufFromRecord(FRecordsView->Rec(FRecordPos), FRecordPos, b);
-        b->RecView = FRecordsView->RecordView(FRecordPos);
+        b->RecView = BufferRowNode(FRecordPos);
         EnsureLookupBuffer(b->RecView);
     } else if (r == grError && DoCheck) {
         DatabaseError(QStringLiteral("No data found"));
@@ -249,7 +249,22 @@ TMemoryRecordEh* TCustomMemTableEh::Rec() {
 
 TMemRecViewEh* TCustomMemTableEh::RecView() {
     TMTRecBuf* b = nullptr;
-    return FindActiveRecordBuffer(b, false) ? b->RecView : nullptr;
+    return FindActiveRecordBuffer(b, false) ? BufRecView(b) : nullptr;
+}
+
+TMemRecViewEh* TCustomMemTableEh::BufferRowNode(int Row) const {
+    if (FRecordsView->ViewAsTreeList() || HasCalcFields() || FRecordsView->HasRowNode(Row))
+        return FRecordsView->RecordView(Row);
+    return nullptr;
+}
+
+TMemRecViewEh* TCustomMemTableEh::BufRecView(TMTRecBuf* Buf) const {
+    if (!Buf->RecView && Buf->MemRec && FRecordsView && !FRecordsView->ViewAsTreeList()) {
+        const int row = Buf->RecordNumber;
+        if (row >= 0 && row < FRecordsView->Count() && FRecordsView->Rec(row) == Buf->MemRec)
+            Buf->RecView = FRecordsView->RecordView(row);
+    }
+    return Buf->RecView;
 }
 
 // ---------------------------------------------------------------------------------------------

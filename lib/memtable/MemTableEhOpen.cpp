@@ -58,6 +58,8 @@ TCustomMemTableEh::TCustomMemTableEh(TComponent* AOwner) : TDataSet(AOwner) {
     v->OnCalcLookupBuffer = [this](TMemoryRecordEh* Rec, TMemRecViewEh* Node) {
         RecordsViewCalcLookupBuffer(Rec, Node);
     };
+    // Rows need their nodes up front only for the values of calculated and lookup fields.
+    v->OnRowNodesWanted = [this]() { return HasCalcFields(); };
     v->SetMemTableData(FInternMemTableData);
     FMasterDataLink = std::make_unique<TMasterDataLinkEh>(this);
     FMasterDataLink->OnMasterChange = TNotifyEvent(this, &TCustomMemTableEh::MasterChanged);

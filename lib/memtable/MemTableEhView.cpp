@@ -249,8 +249,8 @@ void TCustomMemTableEh::SetTreeNodeHasChildren(bool Value) {
     CheckActive();
     TMTRecBuf* b = nullptr;
     if (!FindActiveRecordBuffer(b, false)) return;
-    if (b->RecView) {
-        b->RecView->SetNodeHasChildren(Value);
+    if (TMemRecViewEh* node = BufRecView(b)) {
+        node->SetNodeHasChildren(Value);
         Resync({});
     } else {
         b->NewTreeNodeHasChildren = Value;
@@ -262,8 +262,8 @@ void TCustomMemTableEh::SetTreeNodeExpanded(bool Value) {
     CheckActive();
     TMTRecBuf* b = nullptr;
     if (!FindActiveRecordBuffer(b, false)) return;
-    if (b->RecView) {
-        b->RecView->SetNodeExpanded(Value);
+    if (TMemRecViewEh* node = BufRecView(b)) {
+        node->SetNodeExpanded(Value);
         Resync({});
     } else {
         b->NewTreeNodeExpanded = Value;
@@ -306,7 +306,7 @@ int TCustomMemTableEh::SetRowTreeNodeExpanded(int RowNum, bool Expanded) {
     TMemRecViewEh* node = nullptr;
     InstantReadEnter(RowNum);
     try {
-        node = RecBuf(FInstantBuffers.back())->RecView;
+        node = BufRecView(RecBuf(FInstantBuffers.back()));
     } catch (...) {
         InstantReadLeave();
         throw;
@@ -419,7 +419,7 @@ void TCustomMemTableEh::InstantReadEnter(int RowNum) {
     // A row outside the view reads as an empty row.
     if (RowNum < 0 || RowNum >= ViewRowCount()) return;
     FillRecBufFromRecord(FRecordsView->Rec(RowNum), RowNum, b);
-    b->RecView = FRecordsView->RecordView(RowNum);
+    b->RecView = BufferRowNode(RowNum);
     b->RecordNumber = RowNum;
     EnsureLookupBuffer(b->RecView);
 }

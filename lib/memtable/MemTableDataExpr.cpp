@@ -78,8 +78,29 @@ bool RelationHolds(TCANOperator Op, int Cmp) {
     }
 }
 
+// A number held exactly as a double: floats and integers of up to 32 bits.
+bool AsPlainNumber(const Variant& V, double& D) {
+    switch (V.VType()) {
+    case varDouble:
+        D = VariantAccess::Dbl(V);
+        return !std::isnan(D);
+    case varSmallint:
+    case varInteger:
+    case varShortInt:
+    case varByte:
+    case varWord:
+    case varLongWord:
+        D = double(VariantAccess::Int(V));
+        return true;
+    default:
+        return false;
+    }
+}
+
 // Platform variant comparison: Null equals only Null and orders below every other value.
 bool VariantRelationHolds(TCANOperator Op, const Variant& L, const Variant& R) {
+    double l, r;
+    if (AsPlainNumber(L, l) && AsPlainNumber(R, r)) return RelationHolds(Op, l < r ? -1 : (l > r ? 1 : 0));
     const bool ln = L.IsNull() || L.IsEmpty(), rn = R.IsNull() || R.IsEmpty();
     if (ln || rn) {
         const int cmp = (ln && rn) ? 0 : (ln ? -1 : 1);
@@ -185,9 +206,21 @@ Variant TDataSetExprParserEh::FieldValue(const TExprNode* Node, Ctx& C) {
             FFieldPosStruct = ds;
             FFieldPosVersion = ds->Version();
         }
-        auto it = FFieldPos.find(Node);
-        if (it == FFieldPos.end()) it = FFieldPos.emplace(Node, ds->FieldIndex(Node->Name)).first;
-        if (it->second >= 0) return rec->GetDataValue(it->second, dvvValueEh);
+        int pos = -2;
+        for (const auto& [node, p] : FFieldPos)
+            if (node == Node) {
+                pos = p;
+                break;
+            }
+        if (pos == -2) {
+            pos = ds->FieldIndex(Node->Name);
+            FFieldPos.emplace_back(Node, pos);
+        }
+        if (pos >= 0) {
+            // Values arrays shorter than the structure read as Null.
+            const TRecDataValues& d = rec->Data();
+            return size_t(pos) < d.size() ? d[size_t(pos)] : Null();
+        }
         // Not a stored column (a calculated or lookup field): the data set answers for its
         // current record.
         if (FDataSet) return FDataSet->FieldValues(Node->Name);
@@ -412,10 +445,10 @@ Variant TDataSetExprParserEh::EvalAggregate(const TExprNode* Node, const String&
     }
     const Variant nullValue = Null();
     Variant evaluated;
-    // A flat view's rows are read straight from its row list, fetching the row, record and
-    // value array of later rows ahead: the rows of a sorted view are scattered in memory.
-    const std::vector<TMemRecViewEh*>* flat =
-        directPos >= 0 && !C.View->ViewAsTreeList() ? &C.View->MemoryViewList() : nullptr;
+    // A flat view's rows are read straight from its row list, fetching the record and value
+    // array of later rows ahead: the rows of a sorted view are scattered in memory.
+    const std::vector<TMemoryRecordEh*>* flat =
+        directPos >= 0 && !C.View->ViewAsTreeList() ? &C.View->ViewRecords() : nullptr;
     if (flat && int(flat->size()) != rows) flat = nullptr;
     // A sum of plain floats is kept as a double until another kind of value comes.
     double dsum = 0;
@@ -425,10 +458,9 @@ Variant TDataSetExprParserEh::EvalAggregate(const TExprNode* Node, const String&
         const Variant* vp;
         if (flat) {
             const auto& list = *flat;
-            if (size_t(i) + 24 < list.size()) __builtin_prefetch(list[size_t(i) + 24]);
-            if (size_t(i) + 16 < list.size()) __builtin_prefetch(list[size_t(i) + 16]->Rec());
-            if (size_t(i) + 8 < list.size()) __builtin_prefetch(list[size_t(i) + 8]->Rec()->Data().data());
-            const TRecDataValues& d = list[size_t(i)]->Rec()->Data();
+            if (size_t(i) + 16 < list.size()) __builtin_prefetch(list[size_t(i) + 16]);
+            if (size_t(i) + 8 < list.size()) __builtin_prefetch(list[size_t(i) + 8]->Data().data());
+            const TRecDataValues& d = list[size_t(i)]->Data();
             vp = size_t(directPos) < d.size() ? &d[size_t(directPos)] : &nullValue;
         } else if (directPos >= 0) {
             const TRecDataValues& d = C.View->AccountableRecord(i)->Data();

@@ -456,6 +456,51 @@ private:
 
 // ---------------------------------------------------------------------------------------------
 // Records
+
+// A record's current values. They live in the record's own block (one allocation per record)
+// while they fit the room the record was made with, the structure's field count; a record
+// whose values outgrow the room (fields added later) keeps them on the heap from then on.
+class TRecValuesEh {
+public:
+    TRecValuesEh() = default;
+    TRecValuesEh(const TRecValuesEh&) = delete;
+    ~TRecValuesEh() { Release(); }
+    TRecValuesEh& operator=(const TRecValuesEh& Other) {
+        if (this != &Other) Assign(Other.begin(), Other.end());
+        return *this;
+    }
+    TRecValuesEh& operator=(const TRecDataValues& Values) {
+        Assign(Values.data(), Values.data() + Values.size());
+        return *this;
+    }
+    TRecValuesEh& operator=(TRecDataValues&& Values);
+    operator TRecDataValues() const { return TRecDataValues(begin(), end()); }
+
+    size_t size() const { return FSize; }
+    bool empty() const { return FSize == 0; }
+    const Variant* data() const { return FData; }
+    Variant* data() { return FData; }
+    const Variant& operator[](size_t Index) const { return FData[Index]; }
+    Variant& operator[](size_t Index) { return FData[Index]; }
+    const Variant* begin() const { return FData; }
+    const Variant* end() const { return FData + FSize; }
+    void assign(size_t Count, const Variant& Value);
+    void resize(size_t Count, const Variant& Value);
+
+private:
+    friend class TMemoryRecordEh;
+    void Assign(const Variant* First, const Variant* Last);
+    void Clear() noexcept; // destroys the values, keeps the storage
+    void Release() noexcept;
+    size_t Capacity() const { return FData ? FRoom : 0; }
+    // Storage for Count values; the values must have been cleared.
+    void Reserve(size_t Count);
+    Variant* FData = nullptr;
+    uint32_t FSize = 0;
+    uint32_t FRoom : 31 = 0; // the storage's capacity: the record's room, or the heap block's
+    uint32_t FHeap : 1 = 0;
+};
+
 class TUpdateErrorEh : public TObject {
     KVT_CLASS(TUpdateErrorEh, TObject)
 public:
@@ -471,6 +516,10 @@ class TMemoryRecordEh : public TPersistent {
 public:
     TMemoryRecordEh() = default;
     ~TMemoryRecordEh() override = default;
+    // A record with room in its own block for Count values.
+    static TMemoryRecordEh* NewWithRoom(int Count);
+    static void* operator new(size_t Size) { return ::operator new(Size); }
+    static void operator delete(void* P) { ::operator delete(P); }
     // Refuses while the record is still held by its list.
     void Free() override;
 
@@ -501,7 +550,7 @@ public:
     bool Attached() const { return FIndex != -1; }
     TMTDataStructEh* DataStruct() const { return FDataStruct; }
     uint32_t HashCode() const { return FHashCode; }
-    const TRecDataValues& Data() const { return FData; }
+    const TRecValuesEh& Data() const { return FData; }
     const TRecDataValues& OldData() const { return FOldData; }
     bool HasOldData() const { return FHasOldData; }
     TRecordsListEh* RecordsList() const { return FRecordsList; }
@@ -518,11 +567,12 @@ public:
 private:
     friend class TRecordsListEh;
     friend class TMTDataStructEh;
-    const TRecDataValues& ValuesFor(TDataValueVersionEh V, int FieldIndex) const;
-    TRecDataValues& MutableValuesFor(TDataValueVersionEh V, int FieldIndex);
+    enum TValuesArray { vaData, vaOld, vaTmpOld };
+    // The array holding version V; throws where that version is not accessible.
+    TValuesArray ArrayFor(TDataValueVersionEh V, int FieldIndex) const;
 
     // Ordered and sized for a small record: a store holds many of them.
-    TRecDataValues FData;
+    TRecValuesEh FData;
     TSpareRecValuesEh FOldData;
     TSpareRecValuesEh FTmpOldRecValue;
     TRecordsListEh* FRecordsList = nullptr;

@@ -218,7 +218,7 @@ Variant TDataSetExprParserEh::FieldValue(const TExprNode* Node, Ctx& C) {
         }
         if (pos >= 0) {
             // Values arrays shorter than the structure read as Null.
-            const TRecDataValues& d = rec->Data();
+            const TRecValuesEh& d = rec->Data();
             return size_t(pos) < d.size() ? d[size_t(pos)] : Null();
         }
         // Not a stored column (a calculated or lookup field): the data set answers for its
@@ -460,10 +460,10 @@ Variant TDataSetExprParserEh::EvalAggregate(const TExprNode* Node, const String&
             const auto& list = *flat;
             if (size_t(i) + 16 < list.size()) __builtin_prefetch(list[size_t(i) + 16]);
             if (size_t(i) + 8 < list.size()) __builtin_prefetch(list[size_t(i) + 8]->Data().data());
-            const TRecDataValues& d = list[size_t(i)]->Data();
+            const TRecValuesEh& d = list[size_t(i)]->Data();
             vp = size_t(directPos) < d.size() ? &d[size_t(directPos)] : &nullValue;
         } else if (directPos >= 0) {
-            const TRecDataValues& d = C.View->AccountableRecord(i)->Data();
+            const TRecValuesEh& d = C.View->AccountableRecord(i)->Data();
             vp = size_t(directPos) < d.size() ? &d[size_t(directPos)] : &nullValue;
         } else {
             evaluated = EvalNode(arg, rowCtx);

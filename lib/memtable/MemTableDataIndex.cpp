@@ -128,7 +128,7 @@ bool TMTIndexEh::SortPlainKeys(TRecordsListEh* rl, int Field) {
     for (int i = 0; i < n; ++i) {
         TMemoryRecordEh* r = rl->Rec(i);
         if (r->UpdateStatus() == usDeleted) continue;
-        const TRecDataValues& d = r->Data();
+        const TRecValuesEh& d = r->Data();
         if (size_t(Field) >= d.size()) return false;
         const Variant& v = d[size_t(Field)];
         if (v.VType() != kind) return false;

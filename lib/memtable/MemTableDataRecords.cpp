@@ -16,7 +16,103 @@ const Variant& NullValue() {
 } // namespace
 
 // ---------------------------------------------------------------------------------------------
+// TRecValuesEh
+
+void TRecValuesEh::Clear() noexcept {
+    for (uint32_t i = FSize; i > 0; --i)
+        FData[i - 1].~Variant();
+    FSize = 0;
+}
+
+void TRecValuesEh::Release() noexcept {
+    Clear();
+    if (FHeap) ::operator delete(FData);
+    FData = nullptr;
+    FHeap = 0;
+    FRoom = 0;
+}
+
+void TRecValuesEh::Reserve(size_t Count) {
+    if (Count <= Capacity()) return;
+    if (Count > 0x7FFFFFFF) throw std::length_error("too many record values");
+    auto* block = static_cast<Variant*>(::operator new(Count * sizeof(Variant)));
+    if (FHeap) ::operator delete(FData);
+    FData = block;
+    FHeap = 1;
+    FRoom = uint32_t(Count);
+}
+
+void TRecValuesEh::Assign(const Variant* First, const Variant* Last) {
+    const size_t n = size_t(Last - First);
+    if (n == FSize) {
+        for (size_t i = 0; i < n; ++i)
+            FData[i] = First[i];
+        return;
+    }
+    Clear();
+    Reserve(n);
+    for (; FSize < n; ++FSize)
+        ::new (FData + FSize) Variant(First[FSize]);
+}
+
+TRecValuesEh& TRecValuesEh::operator=(TRecDataValues&& Values) {
+    const size_t n = Values.size();
+    Clear();
+    Reserve(n);
+    for (; FSize < n; ++FSize)
+        ::new (FData + FSize) Variant(std::move(Values[FSize]));
+    return *this;
+}
+
+void TRecValuesEh::assign(size_t Count, const Variant& Value) {
+    Clear();
+    Reserve(Count);
+    for (; FSize < Count; ++FSize)
+        ::new (FData + FSize) Variant(Value);
+}
+
+void TRecValuesEh::resize(size_t Count, const Variant& Value) {
+    if (Count <= FSize) {
+        while (FSize > Count)
+            FData[--FSize].~Variant();
+        return;
+    }
+    if (Count > Capacity()) {
+        if (Count > 0x7FFFFFFF) throw std::length_error("too many record values");
+        // The values move to a heap block of the new size.
+        auto* block = static_cast<Variant*>(::operator new(Count * sizeof(Variant)));
+        for (uint32_t i = 0; i < FSize; ++i) {
+            ::new (block + i) Variant(std::move(FData[i]));
+            FData[i].~Variant();
+        }
+        if (FHeap) ::operator delete(FData);
+        FData = block;
+        FHeap = 1;
+        FRoom = uint32_t(Count);
+    }
+    for (; FSize < Count; ++FSize)
+        ::new (FData + FSize) Variant(Value);
+}
+
+// ---------------------------------------------------------------------------------------------
 // TMemoryRecordEh
+
+static_assert(sizeof(TMemoryRecordEh) % alignof(Variant) == 0);
+
+TMemoryRecordEh* TMemoryRecordEh::NewWithRoom(int Count) {
+    const size_t room = size_t(std::max(0, Count));
+    void* block = ::operator new(sizeof(TMemoryRecordEh) + room * sizeof(Variant));
+    TMemoryRecordEh* r;
+    try {
+        r = ::new (block) TMemoryRecordEh();
+    } catch (...) {
+        ::operator delete(block);
+        throw;
+    }
+    r->FData.FData = reinterpret_cast<Variant*>(static_cast<char*>(block) + sizeof(TMemoryRecordEh));
+    r->FData.FRoom = uint32_t(room);
+    return r;
+}
 
 void TMemoryRecordEh::Free() {
     if (FInDeletedList)
@@ -27,48 +123,49 @@ void TMemoryRecordEh::Free() {
     TPersistent::Free();
 }
 
-const TRecDataValues& TMemoryRecordEh::ValuesFor(TDataValueVersionEh V, int FieldIndex) const {
+TMemoryRecordEh::TValuesArray TMemoryRecordEh::ArrayFor(TDataValueVersionEh V, int FieldIndex) const {
     const int count = FDataStruct ? FDataStruct->Count() : int(FData.size());
     if (FieldIndex < 0 || FieldIndex >= count) ListIndexError(FieldIndex);
     switch (V) {
     case dvvOldValueEh:
         if (!FHasOldData)
             throw Exception(QStringLiteral("TMemoryRecordEh.GetDataValues: Old values is not accessible."));
-        return FOldData;
+        return vaOld;
     case dvvCurValueEh:
-        return FEditState == resEditEh ? FTmpOldRecValue : FData;
+        return FEditState == resEditEh ? vaTmpOld : vaData;
     case dvvEditValueEh:
         if (FEditState != resEditEh)
             throw Exception(QStringLiteral("TMemoryRecordEh.GetDataValues: Edit values is not accessible."));
-        return FData;
+        return vaData;
     case dvvValueEh:
-        return FData;
+        return vaData;
     case dvvOldestValue:
-        if (FHasOldData) return FOldData;
-        return FEditState == resEditEh ? FTmpOldRecValue : FData;
+        if (FHasOldData) return vaOld;
+        return FEditState == resEditEh ? vaTmpOld : vaData;
     case dvvRefreshValue:
-        return FHasOldData ? FOldData : FData;
+        return FHasOldData ? vaOld : vaData;
     }
-    return FData;
-}
-
-TRecDataValues& TMemoryRecordEh::MutableValuesFor(TDataValueVersionEh V, int FieldIndex) {
-    const TRecDataValues& vals = ValuesFor(V, FieldIndex);
-    // A spare array read as empty becomes a real one before it is written.
-    if (&vals == &static_cast<const TRecDataValues&>(FOldData)) return FOldData.Get();
-    if (&vals == &static_cast<const TRecDataValues&>(FTmpOldRecValue)) return FTmpOldRecValue.Get();
-    return FData;
+    return vaData;
 }
 
 Variant TMemoryRecordEh::GetDataValue(int FieldIndex, TDataValueVersionEh V) const {
-    const TRecDataValues& vals = ValuesFor(V, FieldIndex);
+    const TValuesArray a = ArrayFor(V, FieldIndex);
     // Arrays shorter than the structure (fields added after the record) read as Null.
+    if (a == vaData) return size_t(FieldIndex) < FData.size() ? FData[size_t(FieldIndex)] : NullValue();
+    const TRecDataValues& vals = a == vaOld ? FOldData.View() : FTmpOldRecValue.View();
     return size_t(FieldIndex) < vals.size() ? vals[size_t(FieldIndex)] : NullValue();
 }
 
 void TMemoryRecordEh::SetDataValue(int FieldIndex, TDataValueVersionEh V, const Variant& Value) {
-    TRecDataValues& vals = MutableValuesFor(V, FieldIndex);
+    const TValuesArray a = ArrayFor(V, FieldIndex);
     Variant converted = FDataStruct ? FDataStruct->DataFields(FieldIndex)->ConvertValue(Value) : Value;
+    if (a == vaData) {
+        if (size_t(FieldIndex) >= FData.size()) FData.resize(size_t(FieldIndex) + 1, NullValue());
+        FData[size_t(FieldIndex)] = std::move(converted);
+        return;
+    }
+    // A spare array read as empty becomes a real one before it is written.
+    TRecDataValues& vals = a == vaOld ? FOldData.Get() : FTmpOldRecValue.Get();
     if (size_t(FieldIndex) >= vals.size()) vals.resize(size_t(FieldIndex) + 1, NullValue());
     vals[size_t(FieldIndex)] = std::move(converted);
 }
@@ -352,7 +449,7 @@ int TRecordsListEh::RecValCount() const {
 }
 
 TMemoryRecordEh* TRecordsListEh::NewRecord() {
-    auto* r = new TMemoryRecordEh();
+    auto* r = TMemoryRecordEh::NewWithRoom(RecValCount());
     r->FRecordsList = this;
     r->FDataStruct = DataStruct();
     r->FHashCode = FNewHashCode++;

@@ -25,7 +25,7 @@ bool IsTextType(TVarType t) {
 }
 
 const Variant& ValueRef(TMemoryRecordEh* Rec, int FieldIndex, Variant& Tmp) {
-    const TRecDataValues& d = Rec->Data();
+    const TRecValuesEh& d = Rec->Data();
     if (FieldIndex >= 0 && size_t(FieldIndex) < d.size()) return d[size_t(FieldIndex)];
     Tmp = Null();
     return Tmp;
@@ -829,7 +829,7 @@ void TRecordsViewEh::SortRows() {
                                                                 : items[size_t(j)]->FieldIndex;
     }
     auto valueOf = [&](const TMemoryRecordEh* rec, size_t j) -> const Variant& {
-        const TRecDataValues& d = rec->Data();
+        const TRecValuesEh& d = rec->Data();
         const int fi = fields[j];
         return fi >= 0 && size_t(fi) < d.size() ? d[size_t(fi)] : nullValue;
     };

@@ -180,8 +180,8 @@ int TCustomMemTableEh::CompareRecordsByOrder(TMemoryRecordEh* Rec1, TMemoryRecor
             sf = it->MTFieldIndex;
         if (sf < 0 || sf >= ds->Count()) continue;
         const bool ci = it->CaseIns && IsTextType(ds->DataFields(sf)->DataType());
-        const TRecDataValues& d1 = Rec1->Data();
-        const TRecDataValues& d2 = Rec2->Data();
+        const TRecValuesEh& d1 = Rec1->Data();
+        const TRecValuesEh& d2 = Rec2->Data();
         static const Variant null = Null();
         int r = CompareVarValues(size_t(sf) < d1.size() ? d1[size_t(sf)] : null,
                                  size_t(sf) < d2.size() ? d2[size_t(sf)] : null, ci);
@@ -430,7 +430,7 @@ int TCustomMemTableEh::FindRec(const String& KeyFields, const Variant& KeyValues
             static const Variant null = Null();
             const int n = ViewRowCount();
             for (int row = start; row < n && result < 0; ++row) {
-                const TRecDataValues& d = FRecordsView->Rec(row)->Data();
+                const TRecValuesEh& d = FRecordsView->Rec(row)->Data();
                 bool match = true;
                 for (size_t i = 0; i < sf.size() && match; ++i)
                     match = VarEquals(size_t(sf[i]) < d.size() ? d[size_t(sf[i])] : null, keys[i]);

@@ -177,6 +177,15 @@ TEST_F(MemViewTest, FieldsCannotBeRemovedOrMovedUnderRecords) {
     TMTDataFieldEh* extra = ds->CreateField(DefaultDataFieldClasses(ftInteger));
     extra->SetFieldName(QStringLiteral("Extra"));
     EXPECT_TRUE(a->GetDataValue(2, dvvValueEh).IsNull());
+    // Its values outgrow the room the record was made with; an edit cancelled puts them back.
+    const Variant qtyBefore = a->GetDataValue(1, dvvValueEh);
+    EditRec(a, 2, 7);
+    a->Edit();
+    a->SetDataValue(2, dvvValueEh, 8);
+    a->SetDataValue(1, dvvValueEh, 9);
+    a->Cancel();
+    EXPECT_EQ(a->GetDataValue(2, dvvValueEh).AsInteger(), 7);
+    EXPECT_EQ(a->GetDataValue(1, dvvValueEh), qtyBefore);
     md->RecordsList()->Clear();
     ds->RemoveField(extra);
     delete extra;

@@ -89,6 +89,7 @@ TGetResult TCustomMemTableEh::GetRecord(TRecordBuffer Buffer, TGetMode GetMode, 
         }
         if (FRecordPos < ViewRowCount() - 1) {
             ++FRecordPos;
+            FRecordsView->PrefetchRow(FRecordPos + 6);
         } else {
             FRecordPos = ViewRowCount();
             r = grEOF;

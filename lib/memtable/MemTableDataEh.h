@@ -907,6 +907,13 @@ private:
     Variant EvalFunc(const TExprNode* Node, Ctx& C);
     Variant EvalAggregate(const TExprNode* Node, const String& Name, Ctx& C);
     Variant FieldValue(const TExprNode* Node, Ctx& C);
+    // The position of a field node's column in the structure (-1: not a stored column).
+    int FieldPos(const TExprNode* Node, const TMTDataStructEh* Struct);
+    // The stored value a field node reads, or nullptr where it is not a stored value.
+    const Variant* FieldRef(const TExprNode* Node, Ctx& C);
+    // A field's or a constant's value in place; other nodes are evaluated into Tmp.
+    const Variant& EvalRef(const TExprNode* Node, Ctx& C, Variant& Tmp);
+    bool EvalLike(const Variant& L, const Variant& R, bool IgnoreCase);
     int CompareTexts(const Variant& L, const Variant& R, bool IgnoreCase, int Partial) const;
 
     TDataSet* FDataSet;
@@ -918,6 +925,8 @@ private:
     const TMTDataStructEh* FFieldPosStruct = nullptr;
     uint64_t FFieldPosVersion = 0;
     int FAggrPos = 0;
+    // The last LIKE pattern and its folded form.
+    String FLikePattern, FLikeFolded, FLikeText;
 };
 
 // ---------------------------------------------------------------------------------------------

@@ -192,6 +192,35 @@ Variant TDataSetExprParserEh::Evaluate(TMemoryRecordEh* Rec) {
     return EvalNode(FRoot.get(), c);
 }
 
+int TDataSetExprParserEh::FieldPos(const TExprNode* Node, const TMTDataStructEh* ds) {
+    if (ds != FFieldPosStruct || ds->Version() != FFieldPosVersion) {
+        FFieldPos.clear();
+        FFieldPosStruct = ds;
+        FFieldPosVersion = ds->Version();
+    }
+    for (const auto& [node, p] : FFieldPos)
+        if (node == Node) return p;
+    const int pos = ds->FieldIndex(Node->Name);
+    FFieldPos.emplace_back(Node, pos);
+    return pos;
+}
+
+const Variant* TDataSetExprParserEh::FieldRef(const TExprNode* Node, Ctx& C) {
+    TMemoryRecordEh* rec = C.Rec;
+    if (!rec || !rec->DataStruct()) return nullptr;
+    const int pos = FieldPos(Node, rec->DataStruct());
+    const TRecValuesEh& d = rec->Data();
+    return pos >= 0 && size_t(pos) < d.size() ? &d[size_t(pos)] : nullptr;
+}
+
+const Variant& TDataSetExprParserEh::EvalRef(const TExprNode* Node, Ctx& C, Variant& Tmp) {
+    if (Node && Node->NodeClass == nodeCONST) return Node->Value;
+    if (Node && Node->NodeClass == nodeFIELD)
+        if (const Variant* v = FieldRef(Node, C)) return *v;
+    Tmp = EvalNode(Node, C);
+    return Tmp;
+}
+
 Variant TDataSetExprParserEh::FieldValue(const TExprNode* Node, Ctx& C) {
     TMemoryRecordEh* rec = C.Rec;
     if (!rec && C.View) {
@@ -200,22 +229,7 @@ Variant TDataSetExprParserEh::FieldValue(const TExprNode* Node, Ctx& C) {
         rec = C.View->AccountableRecord(std::clamp(FAggrPos, 0, n - 1));
     }
     if (rec && rec->DataStruct()) {
-        const TMTDataStructEh* ds = rec->DataStruct();
-        if (ds != FFieldPosStruct || ds->Version() != FFieldPosVersion) {
-            FFieldPos.clear();
-            FFieldPosStruct = ds;
-            FFieldPosVersion = ds->Version();
-        }
-        int pos = -2;
-        for (const auto& [node, p] : FFieldPos)
-            if (node == Node) {
-                pos = p;
-                break;
-            }
-        if (pos == -2) {
-            pos = ds->FieldIndex(Node->Name);
-            FFieldPos.emplace_back(Node, pos);
-        }
+        const int pos = FieldPos(Node, rec->DataStruct());
         if (pos >= 0) {
             // Values arrays shorter than the structure read as Null.
             const TRecValuesEh& d = rec->Data();
@@ -265,8 +279,9 @@ Variant TDataSetExprParserEh::EvalNode(const TExprNode* Node, Ctx& C) {
         case coLT:
         case coGE:
         case coLE: {
-            const Variant l = EvalNode(Node->Left.get(), C);
-            const Variant r = EvalNode(Node->Right.get(), C);
+            Variant lt, rt;
+            const Variant& l = EvalRef(Node->Left.get(), C, lt);
+            const Variant& r = EvalRef(Node->Right.get(), C, rt);
             if (IsText(l) || IsText(r))
                 return Variant(RelationHolds(
                     Node->Operator, CompareAsTexts(l, r, FilterOptions().Contains(foCaseInsensitive), 0)));
@@ -295,9 +310,10 @@ Variant TDataSetExprParserEh::EvalNode(const TExprNode* Node, Ctx& C) {
         case coDIV:
             return EvalNode(Node->Left.get(), C) / EvalNode(Node->Right.get(), C);
         case coLIKE: {
-            const Variant l = EvalNode(Node->Left.get(), C);
-            const Variant r = EvalNode(Node->Right.get(), C);
-            return Variant(LikeMatch(VarToStr(l), VarToStr(r), FilterOptions().Contains(foCaseInsensitive)));
+            Variant lt, rt;
+            const Variant& l = EvalRef(Node->Left.get(), C, lt);
+            const Variant& r = EvalRef(Node->Right.get(), C, rt);
+            return Variant(EvalLike(l, r, FilterOptions().Contains(foCaseInsensitive)));
         }
         case coIN: {
             const Variant l = EvalNode(Node->Left.get(), C);
@@ -314,15 +330,16 @@ Variant TDataSetExprParserEh::EvalNode(const TExprNode* Node, Ctx& C) {
         }
     }
     case nodeCOMPARE: {
-        const Variant l = EvalNode(Node->Left.get(), C);
-        const Variant r = EvalNode(Node->Right.get(), C);
+        Variant lt, rt;
+        const Variant& l = EvalRef(Node->Left.get(), C, lt);
+        const Variant& r = EvalRef(Node->Right.get(), C, rt);
         switch (Node->Operator) {
         case coEQ:
         case coNE:
             return Variant(RelationHolds(Node->Operator,
                                          CompareAsTexts(l, r, Node->CaseInsensitive, Node->PartialLength)));
         case coLIKE:
-            return Variant(LikeMatch(VarToStr(l), VarToStr(r), Node->CaseInsensitive));
+            return Variant(EvalLike(l, r, Node->CaseInsensitive));
         default:
             OperatorNotSupported(Node);
         }
@@ -539,8 +556,9 @@ int TDataSetExprParserEh::WildPos(const String& Text, const String& Segment) {
     return WildPosView(Text, Segment);
 }
 
-bool TDataSetExprParserEh::LikeMatch(const String& AValue, const String& APattern, bool IgnoreCase) {
-    if (AValue == APattern) return true;
+namespace {
+// Runs of wildcards around a "%" fold into one "%".
+String CollapsePattern(const String& APattern) {
     String pattern = APattern;
     auto collapse = [&pattern](const char* from) {
         const QLatin1String f(from);
@@ -550,14 +568,11 @@ bool TDataSetExprParserEh::LikeMatch(const String& AValue, const String& APatter
     collapse("%%");
     collapse("_%");
     collapse("%_");
-    if (pattern == QLatin1String("%")) return true;
-    if (pattern.isEmpty() || AValue.isEmpty()) return false;
-    String value = AValue;
-    if (IgnoreCase) {
-        value = AnsiUpperCase(value);
-        pattern = AnsiUpperCase(pattern);
-    }
-    const QStringView v(value), pv(pattern);
+    return pattern;
+}
+
+// A value against a folded pattern, both non-empty.
+bool LikeCore(QStringView v, QStringView pv) {
     const int n = int(v.size()), m = int(pv.size());
     int i = 0, j = 0;
     while (i < n && j < m) {
@@ -593,4 +608,48 @@ bool TDataSetExprParserEh::LikeMatch(const String& AValue, const String& APatter
     // The value is used up: only a lone "%" may remain of the pattern.
     if (j < m) return j == m - 1 && pv[j] == QLatin1Char('%');
     return true;
+}
+} // namespace
+
+bool TDataSetExprParserEh::LikeMatch(const String& AValue, const String& APattern, bool IgnoreCase) {
+    if (AValue == APattern) return true;
+    const String pattern = CollapsePattern(APattern);
+    if (pattern == QLatin1String("%")) return true;
+    if (pattern.isEmpty() || AValue.isEmpty()) return false;
+    if (IgnoreCase) return LikeCore(AnsiUpperCase(AValue), AnsiUpperCase(pattern));
+    return LikeCore(AValue, pattern);
+}
+
+bool TDataSetExprParserEh::EvalLike(const Variant& L, const Variant& R, bool IgnoreCase) {
+    if (IgnoreCase || !IsText(R)) return LikeMatch(VarToStr(L), VarToStr(R), IgnoreCase);
+    // A case-sensitive match reads a wide value in place and a single-byte value of ASCII
+    // characters through a buffer on the stack, and folds the pattern once.
+    const String& pattern = IsWideText(R) ? VariantAccess::Str(R) : (FLikeText = VarToStr(R));
+    if (pattern.constData() != FLikePattern.constData() || pattern != FLikePattern) {
+        FLikePattern = pattern;
+        FLikeFolded = CollapsePattern(pattern);
+    }
+    char16_t buf[128];
+    QStringView value;
+    String converted;
+    if (IsWideText(L)) {
+        value = VariantAccess::Str(L);
+    } else if (L.VType() == varString && VariantAccess::Ansi(L).size() <= qsizetype(std::size(buf))) {
+        const AnsiString& a = VariantAccess::Ansi(L);
+        bool ascii = true;
+        for (qsizetype i = 0; i < a.size() && ascii; ++i) {
+            ascii = static_cast<unsigned char>(a[i]) < 0x80;
+            buf[i] = char16_t(static_cast<unsigned char>(a[i]));
+        }
+        if (ascii)
+            value = QStringView(buf, a.size());
+        else
+            value = converted = VarToStr(L);
+    } else {
+        value = converted = VarToStr(L);
+    }
+    if (value == QStringView(pattern)) return true;
+    if (FLikeFolded == QLatin1String("%")) return true;
+    if (FLikeFolded.isEmpty() || value.isEmpty()) return false;
+    return LikeCore(value, FLikeFolded);
 }

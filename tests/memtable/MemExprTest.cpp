@@ -44,8 +44,7 @@ protected:
 
 } // namespace
 
-TEST(MemExprLike, MatchTable) {
-    const LikeCase cases[] = {
+const LikeCase LikeCases[] = {
         {"abc", "a_c", false, true},
         {"ac", "a_%c", false, true}, // "_%" is absorbed into "%"
         {"", "%", false, true},
@@ -69,14 +68,36 @@ TEST(MemExprLike, MatchTable) {
         {"a_xc", "a_%c", false, true},
         {"abc", "abcd", false, false},
         {"abcd", "abc", false, false},
-    };
-    for (const LikeCase& c : cases)
+        {"\xc3\xa9t\xc3\xa9", "_t_", false, true},
+        {"\xd0\x81\xd0\xbb\xd0\xba\xd0\xb0", "\xd0\x81%", false, true},
+        {"\xd0\xb5\xd0\xbb\xd0\xba\xd0\xb0", "\xd0\x95%", true, true},
+};
+
+TEST(MemExprLike, MatchTable) {
+    for (const LikeCase& c : LikeCases)
         EXPECT_EQ(TDataSetExprParserEh::LikeMatch(QString::fromUtf8(c.Value), QString::fromUtf8(c.Pattern),
                                                   c.IgnoreCase),
                   c.Expected)
             << c.Value << " LIKE " << c.Pattern;
     EXPECT_EQ(TDataSetExprParserEh::WildPos(QStringLiteral("xxabyy"), QStringLiteral("a_y")), 3);
     EXPECT_EQ(TDataSetExprParserEh::WildPos(QStringLiteral("xx"), QStringLiteral("a_y")), 0);
+}
+
+// A filter's LIKE reads single-byte and wide values in place and keeps the folded pattern: it
+// answers as LikeMatch does, also with one parser going from pattern to pattern.
+TEST(MemExprLike, FilterAnswersAsTheMatch) {
+    auto md = MakeStore({{"A", ftString}, {"W", ftWideString}});
+    TDataSetExprParserEh p(nullptr, dsptFilterEh);
+    for (const char* column : {"A", "W"})
+        for (const LikeCase& c : LikeCases) {
+            TMemoryRecordEh* r = AddRec(md.get(), {String::fromUtf8(c.Value), String::fromUtf8(c.Value)});
+            p.SetFilterOptions(c.IgnoreCase ? TFilterOptions{foCaseInsensitive} : TFilterOptions{});
+            p.ParseExpression(String::fromLatin1(column) + QStringLiteral(" LIKE '") + String::fromUtf8(c.Pattern) +
+                              QStringLiteral("'"));
+            const bool expected = TDataSetExprParserEh::LikeMatch(VarToStr(r->GetDataValue(column[0] == 'A' ? 0 : 1, dvvValueEh)),
+                                                                  String::fromUtf8(c.Pattern), c.IgnoreCase);
+            EXPECT_EQ(p.IsCurRecordInFilter(r), expected) << column << ": " << c.Value << " LIKE " << c.Pattern;
+        }
 }
 
 TEST_F(MemExprTest, FiltersAndNullRules) {

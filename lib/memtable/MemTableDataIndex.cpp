@@ -92,24 +92,68 @@ bool FindKey(const TIndexItemEh* First, int Count, const Variant& Value, int& In
 } // namespace
 
 namespace {
+// Sorts numbers by their high 32 bits, keeping the order of equal ones: two counting passes.
+void RadixSortHigh32(std::vector<uint64_t>& Keys) {
+    std::vector<uint64_t> tmp(Keys.size());
+    std::vector<uint32_t> count(65537);
+    for (int shift : {32, 48}) {
+        std::fill(count.begin(), count.end(), 0u);
+        for (uint64_t k : Keys)
+            ++count[((k >> shift) & 0xFFFF) + 1];
+        for (size_t d = 1; d < count.size(); ++d)
+            count[d] += count[d - 1];
+        for (uint64_t k : Keys)
+            tmp[count[(k >> shift) & 0xFFFF]++] = k;
+        Keys.swap(tmp);
+    }
+}
+
 // Entries whose keys are all plain integers or all plain floats are sorted as (key, record)
-// pairs and made again in order: much cheaper than moving variants around. False (nothing
-// done) for any other keys.
-bool SortPlainEntries(std::vector<TIndexItemEh>& Entries) {
+// pairs and made again in order: much cheaper than moving variants around. The entries are
+// taken from Start on, then from the beginning. False (nothing done) for any other keys.
+bool SortPlainEntries(std::vector<TIndexItemEh>& Entries, size_t Start = 0) {
     if (Entries.empty()) return true;
-    const TVarType kind = Entries.front().Value.VType();
-    if (kind != varInteger && kind != varDouble) return false;
+    const size_t n = Entries.size();
+    auto entry = [&](size_t j) -> const TIndexItemEh& { return Entries[j < n - Start ? Start + j : j - (n - Start)]; };
+    const TVarType kind = entry(0).Value.VType();
+    if (kind == varInteger) {
+        // (key, record) in one 64-bit number: the key's bits with the sign flipped, then the
+        // record position (never negative).
+        std::vector<uint64_t> keys;
+        keys.reserve(n);
+        bool byRecord = true; // already in record order: sorting by key alone is enough
+        for (size_t j = 0; j < n; ++j) {
+            const TIndexItemEh& e = entry(j);
+            if (e.Value.VType() != varInteger) return false;
+            const uint32_t k = uint32_t(int32_t(VariantAccess::Int(e.Value))) ^ 0x80000000u;
+            keys.push_back(uint64_t(k) << 32 | uint32_t(e.RecIndex));
+            if (j > 0 && uint32_t(keys[j - 1]) > uint32_t(keys[j])) byRecord = false;
+        }
+        if (byRecord)
+            RadixSortHigh32(keys);
+        else
+            std::sort(keys.begin(), keys.end());
+        for (size_t i = 0; i < n; ++i) {
+            const Variant v(int32_t(uint32_t(keys[i] >> 32) ^ 0x80000000u));
+            Entries[i].Value = v; // plain to plain: no call
+            Entries[i].RecIndex = int(uint32_t(keys[i]));
+        }
+        return true;
+    }
+    if (kind != varDouble) return false;
     std::vector<std::pair<double, int>> keys;
-    keys.reserve(Entries.size());
-    for (const TIndexItemEh& e : Entries) {
+    keys.reserve(n);
+    for (size_t j = 0; j < n; ++j) {
+        const TIndexItemEh& e = entry(j);
         if (e.Value.VType() != kind) return false;
-        const double x = kind == varInteger ? double(VariantAccess::Int(e.Value)) : VariantAccess::Dbl(e.Value);
+        const double x = VariantAccess::Dbl(e.Value);
         if (std::isnan(x)) return false;
         keys.emplace_back(x, e.RecIndex);
     }
     std::sort(keys.begin(), keys.end());
     for (size_t i = 0; i < keys.size(); ++i) {
-        Entries[i].Value = kind == varInteger ? Variant(int(keys[i].first)) : Variant(keys[i].first);
+        const Variant v(keys[i].first);
+        Entries[i].Value = v;
         Entries[i].RecIndex = keys[i].second;
     }
     return true;
@@ -218,8 +262,21 @@ void TMTIndexEh::AddPending(TIndexItemEh&& Item) {
 }
 
 void TMTIndexEh::MergePending() {
-    if (FPendingRuns.empty() && !SortPlainEntries(FPending))
-        std::stable_sort(FPending.begin(), FPending.end(), KeyLess);
+    if (FPendingRuns.empty()) {
+        // Unsorted entries that outnumber the sorted ones: all are sorted together.
+        if (FRecList.size() <= FPending.size()) {
+            const size_t waiting = FPending.size();
+            for (TIndexItemEh& e : FRecList)
+                FPending.push_back(std::move(e));
+            FRecList.clear();
+            FRecList.swap(FPending);
+            // The sorted entries (now at the end) come first: earlier records.
+            if (!SortPlainEntries(FRecList, waiting))
+                std::stable_sort(FRecList.begin(), FRecList.end(), KeyLess);
+            return;
+        }
+        if (!SortPlainEntries(FPending)) std::stable_sort(FPending.begin(), FPending.end(), KeyLess);
+    }
     while (FPendingRuns.size() >= 2) {
         const uint32_t second = FPendingRuns.back();
         FPendingRuns.pop_back();

@@ -518,8 +518,9 @@ public:
     ~TMemoryRecordEh() override = default;
     // A record with room in its own block for Count values.
     static TMemoryRecordEh* NewWithRoom(int Count);
-    static void* operator new(size_t Size) { return ::operator new(Size); }
-    static void operator delete(void* P) { ::operator delete(P); }
+    // Records are allocated from the record pool (see MemRecordPool.h).
+    static void* operator new(size_t Size);
+    static void operator delete(void* P) noexcept;
     // Refuses while the record is still held by its list.
     void Free() override;
 

@@ -1,6 +1,8 @@
 // Records, the records list with its change log, and the listener base.
 #include "lib/memtable/MemTableDataEh.h"
 
+#include "lib/memtable/MemRecordPool.h"
+
 #include "platform/classes/ComponentStreams.h"
 #include "platform/db/DB.h"
 #include "platform/rtl/SysUtils.h"
@@ -99,14 +101,24 @@ void TRecValuesEh::resize(size_t Count, const Variant& Value) {
 
 static_assert(sizeof(TMemoryRecordEh) % alignof(Variant) == 0);
 
+static_assert(alignof(TMemoryRecordEh) <= 8 && alignof(Variant) <= 8);
+
+void* TMemoryRecordEh::operator new(size_t Size) {
+    return MemRecordPool::Allocate(Size);
+}
+
+void TMemoryRecordEh::operator delete(void* P) noexcept {
+    MemRecordPool::Free(P);
+}
+
 TMemoryRecordEh* TMemoryRecordEh::NewWithRoom(int Count) {
     const size_t room = size_t(std::max(0, Count));
-    void* block = ::operator new(sizeof(TMemoryRecordEh) + room * sizeof(Variant));
+    void* block = MemRecordPool::Allocate(sizeof(TMemoryRecordEh) + room * sizeof(Variant));
     TMemoryRecordEh* r;
     try {
         r = ::new (block) TMemoryRecordEh();
     } catch (...) {
-        ::operator delete(block);
+        MemRecordPool::Free(block);
         throw;
     }
     r->FData.FData = reinterpret_cast<Variant*>(static_cast<char*>(block) + sizeof(TMemoryRecordEh));

@@ -59,6 +59,8 @@ public:
     bool NeedUpdateCalcFields = false;
 
     void GetValue(TField* Field, Variant& Value) const;
+    // The stored value GetValue would read, in place; nullptr where it reads anything else.
+    const Variant* StoredValue(TField* Field) const;
     void SetValue(TField* Field, const Variant& Value);
     void GetOldValue(TField* Field, Variant& Value) const;
     int ReadValueCount() const { return int(Values.size()); }

@@ -29,6 +29,14 @@ void TMTRecBuf::GetValue(TField* Field, Variant& Value) const {
     Value = idx >= 0 && size_t(idx) < Values.size() ? Values[size_t(idx)] : Null();
 }
 
+const Variant* TMTRecBuf::StoredValue(TField* Field) const {
+    if (!UseMemRec || !MemRec || Field->FieldNo() <= 0) return nullptr;
+    const size_t i = size_t(Field->FieldNo() - 1);
+    const TRecValuesEh& d = MemRec->Data();
+    const TMTDataStructEh* ds = MemRec->DataStruct();
+    return i < d.size() && (!ds || int(i) < ds->Count()) ? &d[i] : nullptr;
+}
+
 void TMTRecBuf::GetOldValue(TField* Field, Variant& Value) const {
     if (Field->FieldNo() > 0 && MemRec) {
         if (MemRec->HasOldData())
@@ -272,6 +280,13 @@ bool TCustomMemTableEh::GetFieldData(TField* Field, TValueBuffer* Buffer, bool N
     Variant v;
     if (Field->FieldKind() == fkAggregate) {
         v = GetAggregateValue(Field);
+    } else if (const Variant* stored = !OnGetFieldValue && State() != dsOldValue ? b->StoredValue(Field) : nullptr) {
+        // A stored value goes to the buffer without a copy.
+        if (IsNullValue(*stored)) return false;
+        if (Buffer && !VariantToFieldBuffer(Field, *stored, *Buffer, NativeFormat))
+            DatabaseErrorFmt(QStringLiteral("Неподдерживаемый тип (%s) для поля %s"),
+                             {FieldTypeName(Field->DataType()), Field->DisplayName()});
+        return true;
     } else {
         if (State() == dsOldValue)
             b->GetOldValue(Field, v);

@@ -1,9 +1,12 @@
 // Record memory: per block size, blocks cut from slabs that grow from 64 KiB to 2 MiB; the
-// 2 MiB slabs are aligned so that the kernel may back them with huge pages. Each block starts
+// 2 MiB slabs are aligned so that the kernel may back them with huge pages (HugePages::Map,
+// also used by the allocator of large arrays). Each block starts
 // with a word naming its pool (null for a block too large for a pool, taken from the heap).
 // Freed blocks are kept on a list for reuse; a pool whose blocks are all free gives back its
 // slabs but the first.
 #include "lib/memtable/MemRecordPool.h"
+
+#include "lib/memtable/HugePageAllocatorEh.h"
 
 #include <sys/mman.h>
 
@@ -47,17 +50,7 @@ struct Pool {
         const size_t size = NextSlabSize;
         void* base;
         if (size >= HugeSlab) {
-            // Mapped with room to spare, then trimmed to an aligned slab.
-            const size_t mapped = size + HugeSlab;
-            void* m = mmap(nullptr, mapped, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
-            if (m == MAP_FAILED) throw std::bad_alloc();
-            const uintptr_t start = uintptr_t(m), aligned = (start + HugeSlab - 1) & ~(HugeSlab - 1);
-            if (aligned > start) munmap(m, aligned - start);
-            if (aligned + size < start + mapped) munmap(reinterpret_cast<void*>(aligned + size), start + mapped - aligned - size);
-            base = reinterpret_cast<void*>(aligned);
-#ifdef MADV_HUGEPAGE
-            madvise(base, size, MADV_HUGEPAGE);
-#endif
+            base = HugePages::Map(size);
         } else {
             base = mmap(nullptr, size, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
             if (base == MAP_FAILED) throw std::bad_alloc();
@@ -131,6 +124,28 @@ Pool* PoolFor(size_t BlockSize) {
 }
 
 } // namespace
+
+// Mapped with room to spare, then trimmed to a block aligned on a huge page; its length is
+// rounded up to whole huge pages.
+void* HugePages::Map(size_t Bytes) {
+    const size_t size = (Bytes + HugeSlab - 1) & ~(HugeSlab - 1);
+    const size_t mapped = size + HugeSlab;
+    void* m = mmap(nullptr, mapped, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+    if (m == MAP_FAILED) throw std::bad_alloc();
+    const uintptr_t start = uintptr_t(m), aligned = (start + HugeSlab - 1) & ~(HugeSlab - 1);
+    if (aligned > start) munmap(m, aligned - start);
+    if (aligned + size < start + mapped)
+        munmap(reinterpret_cast<void*>(aligned + size), start + mapped - aligned - size);
+    void* base = reinterpret_cast<void*>(aligned);
+#ifdef MADV_HUGEPAGE
+    madvise(base, size, MADV_HUGEPAGE);
+#endif
+    return base;
+}
+
+void HugePages::Unmap(void* P, size_t Bytes) noexcept {
+    if (P) munmap(P, (Bytes + HugeSlab - 1) & ~(HugeSlab - 1));
+}
 
 void* MemRecordPool::Allocate(size_t Size) {
     const size_t blockSize = (Size + HeaderSize + 7) & ~size_t(7);

@@ -3,6 +3,7 @@
 // indexes, the store container with its component-stream form, the filter and aggregate
 // expression evaluator, the records view and the record tree.
 
+#include "lib/memtable/HugePageAllocatorEh.h"
 #include "lib/memtable/MemTreeEh.h"
 #include "lib/toolscore/ToolCtrlsEhData.h"
 #include "platform/classes/Classes.h"
@@ -836,13 +837,15 @@ private:
     void EnsureBuilt() const {
         if (FRebuildPending)
             const_cast<TMTIndexEh*>(this)->RebuildIndex();
-        else if (!FPending.empty())
+        else if (!FPending.empty() || !FPendingInts.empty())
             const_cast<TMTIndexEh*>(this)->MergePending();
     }
     // Entries of appended records wait apart and join the entries at the next read, so that
     // appending to an indexed list costs O(log n) per record, not a shift of the array.
     void AddPending(TIndexItemEh&& Item);
     void MergePending();
+    bool SortAllAsInts();
+    void UnpackPendingInts();
     bool PendingHasKey(const Variant& Key) const;
     void DefinitionChanged();
     std::vector<int> KeyFields(TRecordsListEh* rl) const;
@@ -854,9 +857,12 @@ private:
     String FFields;
     Variant FOldValue;
     bool FPrimary = false;
-    std::vector<TIndexItemEh> FRecList;
-    std::vector<TIndexItemEh> FPending;
+    template <class T> using TBigVector = std::vector<T, THugePageAllocatorEh<T>>;
+    TBigVector<TIndexItemEh> FRecList;
+    TBigVector<TIndexItemEh> FPending;
     std::vector<uint32_t> FPendingRuns; // a unique index's runs in FPending, by length
+    // Waiting entries of plain integer keys, as (key, record) packed in 64 bits (see the .cpp).
+    TBigVector<uint64_t> FPendingInts;
     TRecordsListEh* FRecordsList = nullptr;
     bool FUnical = false;
     bool FRebuildPending = false;

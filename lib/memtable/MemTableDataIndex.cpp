@@ -39,6 +39,7 @@ void TMTIndexEh::ClearIndex() {
     FRecList.clear();
     FPending.clear();
     FPendingRuns.clear();
+    FPendingInts.clear();
 }
 
 namespace {
@@ -92,9 +93,11 @@ bool FindKey(const TIndexItemEh* First, int Count, const Variant& Value, int& In
 } // namespace
 
 namespace {
+template <class T> using TBigVector = std::vector<T, THugePageAllocatorEh<T>>;
+
 // Sorts numbers by their high 32 bits, keeping the order of equal ones: two counting passes.
-void RadixSortHigh32(std::vector<uint64_t>& Keys) {
-    std::vector<uint64_t> tmp(Keys.size());
+void RadixSortHigh32(TBigVector<uint64_t>& Keys) {
+    TBigVector<uint64_t> tmp(Keys.size());
     std::vector<uint32_t> count(65537);
     for (int shift : {32, 48}) {
         std::fill(count.begin(), count.end(), 0u);
@@ -108,40 +111,55 @@ void RadixSortHigh32(std::vector<uint64_t>& Keys) {
     }
 }
 
+// A plain integer key and a record position in one 64-bit number that sorts as the pair: the
+// key's bits with the sign flipped, then the position (never negative).
+uint64_t PackIntKey(Int64 Key, int RecIndex) {
+    return uint64_t(uint32_t(int32_t(Key)) ^ 0x80000000u) << 32 | uint32_t(RecIndex);
+}
+int IntKeyOf(uint64_t Packed) {
+    return int32_t(uint32_t(Packed >> 32) ^ 0x80000000u);
+}
+int RecIndexOf(uint64_t Packed) {
+    return int(uint32_t(Packed));
+}
+
+// Packed keys already in record order need sorting by key alone.
+void SortPackedKeys(TBigVector<uint64_t>& Keys) {
+    bool byRecord = true;
+    for (size_t i = 1; i < Keys.size() && byRecord; ++i)
+        byRecord = uint32_t(Keys[i - 1]) < uint32_t(Keys[i]);
+    if (byRecord)
+        RadixSortHigh32(Keys);
+    else
+        std::sort(Keys.begin(), Keys.end());
+}
+
 // Entries whose keys are all plain integers or all plain floats are sorted as (key, record)
 // pairs and made again in order: much cheaper than moving variants around. The entries are
 // taken from Start on, then from the beginning. False (nothing done) for any other keys.
-bool SortPlainEntries(std::vector<TIndexItemEh>& Entries, size_t Start = 0) {
+bool SortPlainEntries(TBigVector<TIndexItemEh>& Entries, size_t Start = 0) {
     if (Entries.empty()) return true;
     const size_t n = Entries.size();
     auto entry = [&](size_t j) -> const TIndexItemEh& { return Entries[j < n - Start ? Start + j : j - (n - Start)]; };
     const TVarType kind = entry(0).Value.VType();
     if (kind == varInteger) {
-        // (key, record) in one 64-bit number: the key's bits with the sign flipped, then the
-        // record position (never negative).
-        std::vector<uint64_t> keys;
+        TBigVector<uint64_t> keys;
         keys.reserve(n);
-        bool byRecord = true; // already in record order: sorting by key alone is enough
         for (size_t j = 0; j < n; ++j) {
             const TIndexItemEh& e = entry(j);
-            if (e.Value.VType() != varInteger) return false;
-            const uint32_t k = uint32_t(int32_t(VariantAccess::Int(e.Value))) ^ 0x80000000u;
-            keys.push_back(uint64_t(k) << 32 | uint32_t(e.RecIndex));
-            if (j > 0 && uint32_t(keys[j - 1]) > uint32_t(keys[j])) byRecord = false;
+            if (e.Value.VType() != varInteger || e.RecIndex < 0) return false;
+            keys.push_back(PackIntKey(VariantAccess::Int(e.Value), e.RecIndex));
         }
-        if (byRecord)
-            RadixSortHigh32(keys);
-        else
-            std::sort(keys.begin(), keys.end());
+        SortPackedKeys(keys);
         for (size_t i = 0; i < n; ++i) {
-            const Variant v(int32_t(uint32_t(keys[i] >> 32) ^ 0x80000000u));
+            const Variant v(IntKeyOf(keys[i]));
             Entries[i].Value = v; // plain to plain: no call
-            Entries[i].RecIndex = int(uint32_t(keys[i]));
+            Entries[i].RecIndex = RecIndexOf(keys[i]);
         }
         return true;
     }
     if (kind != varDouble) return false;
-    std::vector<std::pair<double, int>> keys;
+    TBigVector<std::pair<double, int>> keys;
     keys.reserve(n);
     for (size_t j = 0; j < n; ++j) {
         const TIndexItemEh& e = entry(j);
@@ -167,7 +185,7 @@ bool TMTIndexEh::SortPlainKeys(TRecordsListEh* rl, int Field) {
     const int n = rl->Count();
     const TVarType kind = rl->Rec(0)->GetDataValue(Field, dvvValueEh).VType();
     if (kind != varInteger && kind != varDouble) return false;
-    std::vector<std::pair<double, int>> keys;
+    TBigVector<std::pair<double, int>> keys;
     keys.reserve(size_t(n));
     for (int i = 0; i < n; ++i) {
         TMemoryRecordEh* r = rl->Rec(i);
@@ -244,10 +262,18 @@ void TMTIndexEh::RebuildIndex() {
 }
 
 void TMTIndexEh::AddPending(TIndexItemEh&& Item) {
-    FPending.push_back(std::move(Item));
     // Only a unique index searches the waiting entries (for a key violation): the others sort
-    // them once, when they are merged.
-    if (!IsUnique()) return;
+    // them once, when they are merged, and plain integer keys wait as packed numbers.
+    if (!IsUnique()) {
+        if (FPending.empty() && Item.Value.VType() == varInteger && Item.RecIndex >= 0) {
+            FPendingInts.push_back(PackIntKey(VariantAccess::Int(Item.Value), Item.RecIndex));
+            return;
+        }
+        UnpackPendingInts();
+        FPending.push_back(std::move(Item));
+        return;
+    }
+    FPending.push_back(std::move(Item));
     FPendingRuns.push_back(1);
     // Runs are merged while the last is as long as the one before it: each entry takes part in
     // O(log n) merges.
@@ -261,7 +287,41 @@ void TMTIndexEh::AddPending(TIndexItemEh&& Item) {
     }
 }
 
+void TMTIndexEh::UnpackPendingInts() {
+    if (FPendingInts.empty()) return;
+    FPending.reserve(FPending.size() + FPendingInts.size());
+    for (uint64_t k : FPendingInts)
+        FPending.emplace_back(Variant(IntKeyOf(k)), RecIndexOf(k));
+    FPendingInts.clear();
+    FPendingInts.shrink_to_fit();
+}
+
+// All entries as packed integers, merged ones first (earlier records), sorted at once and made
+// again; false (nothing done) when a merged key is not a plain integer.
+bool TMTIndexEh::SortAllAsInts() {
+    TBigVector<uint64_t> keys;
+    keys.reserve(FRecList.size() + FPendingInts.size());
+    for (const TIndexItemEh& e : FRecList) {
+        if (e.Value.VType() != varInteger || e.RecIndex < 0) return false;
+        keys.push_back(PackIntKey(VariantAccess::Int(e.Value), e.RecIndex));
+    }
+    keys.insert(keys.end(), FPendingInts.begin(), FPendingInts.end());
+    FPendingInts.clear();
+    FPendingInts.shrink_to_fit();
+    SortPackedKeys(keys);
+    TBigVector<TIndexItemEh> entries;
+    entries.reserve(keys.size());
+    for (uint64_t k : keys)
+        entries.emplace_back(Variant(IntKeyOf(k)), RecIndexOf(k));
+    FRecList.swap(entries);
+    return true;
+}
+
 void TMTIndexEh::MergePending() {
+    if (!FPendingInts.empty()) {
+        if (FRecList.size() <= FPendingInts.size() && SortAllAsInts()) return;
+        UnpackPendingInts();
+    }
     if (FPendingRuns.empty()) {
         // Unsorted entries that outnumber the sorted ones: all are sorted together.
         if (FRecList.size() <= FPending.size()) {
@@ -439,7 +499,7 @@ void TMTIndexEh::RecordsListNotification(TMemoryRecordEh* MemRec, int Index,
             const TVariantRelationship r =
                 FRecList.empty() ? vrLessThan : KeyRelation(FRecList.back().Value, item.Value);
             if (r != vrNotEqual) {
-                if (FPending.empty() && r != vrGreaterThan)
+                if (FPending.empty() && FPendingInts.empty() && r != vrGreaterThan)
                     FRecList.push_back(std::move(item));
                 else
                     AddPending(std::move(item));

@@ -1,5 +1,6 @@
 // The record pool: blocks of several sizes over many slabs (up to the large, aligned ones),
-// freed out of order, reused, and all given back.
+// freed out of order, reused, and all given back; and the allocator of large arrays.
+#include "lib/memtable/HugePageAllocatorEh.h"
 #include "lib/memtable/MemRecordPool.h"
 
 #include <gtest/gtest.h>
@@ -57,6 +58,20 @@ TEST(MemRecordPool, BlocksStayApartThroughReuseAndRelease) {
         Check(b);
     freeSome(live.size());
     MemRecordPool::Free(nullptr);
+}
+
+// Arrays growing across the size from which they are mapped on their own keep their values.
+TEST(MemRecordPool, LargeArraysKeepTheirValues) {
+    std::vector<uint64_t, THugePageAllocatorEh<uint64_t>> v;
+    for (uint64_t i = 0; i < 1500000; ++i)
+        v.push_back(i * 7);
+    ASSERT_GE(v.capacity() * sizeof(uint64_t), HugePages::Threshold);
+    EXPECT_EQ(reinterpret_cast<uintptr_t>(v.data()) % (size_t(2) << 20), 0u);
+    for (uint64_t i = 0; i < v.size(); i += 997)
+        ASSERT_EQ(v[i], i * 7);
+    v.resize(10);
+    v.shrink_to_fit();
+    EXPECT_EQ(v[9], 63u);
 }
 
 } // namespace

@@ -840,7 +840,7 @@ void TRecordsViewEh::SortRows() {
         uint64_t Key[KeyCols];
         uint32_t Row;
     };
-    std::vector<SortRow> rows(n);
+    std::vector<SortRow, THugePageAllocatorEh<SortRow>> rows(n);
     bool exact[KeyCols] = {false, false};
     for (size_t j = 0; j < keyed; ++j) {
         // The column's kind is that of its first value that is not Null.

@@ -793,6 +793,32 @@ private:
 struct TIndexItemEh {
     Variant Value;
     int RecIndex = -1;
+
+    TIndexItemEh() = default;
+    TIndexItemEh(Variant AValue, int ARecIndex) : Value(std::move(AValue)), RecIndex(ARecIndex) {}
+    TIndexItemEh(const TIndexItemEh&) = default;
+    TIndexItemEh& operator=(const TIndexItemEh&) = default;
+    // Entries move a lot (merges, inserts): a plain key is copied inline, not moved by a call.
+    TIndexItemEh(TIndexItemEh&& Other) noexcept : RecIndex(Other.RecIndex) {
+        if (IsPlain(Other.Value))
+            Value = Other.Value;
+        else
+            Value = std::move(Other.Value);
+    }
+    TIndexItemEh& operator=(TIndexItemEh&& Other) noexcept {
+        if (IsPlain(Value) && IsPlain(Other.Value))
+            Value = Other.Value;
+        else
+            Value = std::move(Other.Value);
+        RecIndex = Other.RecIndex;
+        return *this;
+    }
+
+private:
+    static bool IsPlain(const Variant& V) {
+        const TVarType t = V.VType();
+        return !(t & varArray) && t != varUString && t != varString && t != varOleStr;
+    }
 };
 
 class TMTIndexEh : public TCollectionItem {

@@ -170,7 +170,14 @@ Variant TMemoryRecordEh::GetDataValue(int FieldIndex, TDataValueVersionEh V) con
 
 void TMemoryRecordEh::SetDataValue(int FieldIndex, TDataValueVersionEh V, const Variant& Value) {
     const TValuesArray a = ArrayFor(V, FieldIndex);
-    Variant converted = FDataStruct ? FDataStruct->DataFields(FieldIndex)->ConvertValue(Value) : Value;
+    const TMTDataFieldEh* field = FDataStruct ? FDataStruct->DataFields(FieldIndex) : nullptr;
+    // A value already of the column's type (or Null) is stored as it is, without a copy first.
+    if (a == vaData && size_t(FieldIndex) < FData.size() &&
+        (!field || Value.IsNull() || Value.VType() == field->VarDataType())) {
+        FData[size_t(FieldIndex)] = Value;
+        return;
+    }
+    Variant converted = field ? field->ConvertValue(Value) : Value;
     if (a == vaData) {
         if (size_t(FieldIndex) >= FData.size()) FData.resize(size_t(FieldIndex) + 1, NullValue());
         FData[size_t(FieldIndex)] = std::move(converted);

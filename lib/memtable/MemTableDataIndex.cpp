@@ -97,18 +97,24 @@ template <class T> using TBigVector = std::vector<T, THugePageAllocatorEh<T>>;
 
 // Sorts numbers by their high 32 bits, keeping the order of equal ones: two counting passes.
 void RadixSortHigh32(TBigVector<uint64_t>& Keys) {
-    TBigVector<uint64_t> tmp(Keys.size());
+    const size_t n = Keys.size();
+    THugePageAllocatorEh<uint64_t> alloc;
+    uint64_t* tmp = alloc.allocate(n); // not initialised: every element is written
+    uint64_t* from = Keys.data();
+    uint64_t* to = tmp;
     std::vector<uint32_t> count(65537);
     for (int shift : {32, 48}) {
         std::fill(count.begin(), count.end(), 0u);
-        for (uint64_t k : Keys)
-            ++count[((k >> shift) & 0xFFFF) + 1];
+        for (size_t i = 0; i < n; ++i)
+            ++count[((from[i] >> shift) & 0xFFFF) + 1];
         for (size_t d = 1; d < count.size(); ++d)
             count[d] += count[d - 1];
-        for (uint64_t k : Keys)
-            tmp[count[(k >> shift) & 0xFFFF]++] = k;
-        Keys.swap(tmp);
+        for (size_t i = 0; i < n; ++i)
+            to[count[(from[i] >> shift) & 0xFFFF]++] = from[i];
+        std::swap(from, to);
     }
+    // After two passes the result is back in Keys.
+    alloc.deallocate(tmp, n);
 }
 
 // A plain integer key and a record position in one 64-bit number that sorts as the pair: the
@@ -299,15 +305,16 @@ void TMTIndexEh::UnpackPendingInts() {
 // All entries as packed integers, merged ones first (earlier records), sorted at once and made
 // again; false (nothing done) when a merged key is not a plain integer.
 bool TMTIndexEh::SortAllAsInts() {
-    TBigVector<uint64_t> keys;
-    keys.reserve(FRecList.size() + FPendingInts.size());
+    TBigVector<uint64_t> merged;
+    merged.reserve(FRecList.size());
     for (const TIndexItemEh& e : FRecList) {
         if (e.Value.VType() != varInteger || e.RecIndex < 0) return false;
-        keys.push_back(PackIntKey(VariantAccess::Int(e.Value), e.RecIndex));
+        merged.push_back(PackIntKey(VariantAccess::Int(e.Value), e.RecIndex));
     }
-    keys.insert(keys.end(), FPendingInts.begin(), FPendingInts.end());
-    FPendingInts.clear();
-    FPendingInts.shrink_to_fit();
+    // The waiting keys are sorted where they are, after the merged ones.
+    TBigVector<uint64_t> keys;
+    keys.swap(FPendingInts);
+    keys.insert(keys.begin(), merged.begin(), merged.end());
     SortPackedKeys(keys);
     TBigVector<TIndexItemEh> entries;
     entries.reserve(keys.size());

@@ -5,10 +5,11 @@
 
 #include <cstddef>
 #include <new>
+#include <vector>
 
 namespace HugePages {
 // Bytes from which a block is mapped on its own.
-constexpr size_t Threshold = size_t(4) << 20;
+constexpr size_t Threshold = size_t(2) << 20;
 void* Map(size_t Bytes);
 void Unmap(void* P, size_t Bytes) noexcept;
 } // namespace HugePages
@@ -32,3 +33,5 @@ public:
     }
     template <class U> bool operator==(const THugePageAllocatorEh<U>&) const noexcept { return true; }
 };
+
+template <class T> using TBigVectorEh = std::vector<T, THugePageAllocatorEh<T>>;

@@ -34,6 +34,8 @@ class TMemoryTreeListEh;
 class TRecordsListNotificatorEh;
 
 using TRecDataValues = std::vector<Variant>;
+// A list of records as large as a store.
+using TMemRecListEh = TBigVectorEh<TMemoryRecordEh*>;
 
 // Old values and values before an edit: most records never have them.
 using TSpareRecValuesEh = TSpareVectorEh<Variant>;
@@ -682,7 +684,7 @@ public:
     TMTDataStructEh* DataStruct() const;
     const std::vector<TMemoryRecordEh*>& DeltaList() const { return FDeltaList; }
     const std::vector<TMemoryRecordEh*>& DeletedList() const { return FDeletedList; }
-    const std::vector<TMemoryRecordEh*>& RecList() const { return FRecList; }
+    const TMemRecListEh& RecList() const { return FRecList; }
     TMTIndexesEh* Indexes() const { return FIndexes.get(); }
     TMemTableDataEh* MemTableData() const { return FMemTableData; }
     int RecValCount() const;
@@ -708,7 +710,7 @@ private:
     std::unique_ptr<TMTIndexesEh> FIndexes;
     TMemTableDataEh* FMemTableData = nullptr;
     uint32_t FNewHashCode = 1;
-    std::vector<TMemoryRecordEh*> FRecList;
+    TMemRecListEh FRecList;
     int FUpdateCount = 0;
 };
 
@@ -883,12 +885,11 @@ private:
     String FFields;
     Variant FOldValue;
     bool FPrimary = false;
-    template <class T> using TBigVector = std::vector<T, THugePageAllocatorEh<T>>;
-    TBigVector<TIndexItemEh> FRecList;
-    TBigVector<TIndexItemEh> FPending;
+    TBigVectorEh<TIndexItemEh> FRecList;
+    TBigVectorEh<TIndexItemEh> FPending;
     std::vector<uint32_t> FPendingRuns; // a unique index's runs in FPending, by length
     // Waiting entries of plain integer keys, as (key, record) packed in 64 bits (see the .cpp).
-    TBigVector<uint64_t> FPendingInts;
+    TBigVectorEh<uint64_t> FPendingInts;
     TRecordsListEh* FRecordsList = nullptr;
     bool FUnical = false;
     bool FRebuildPending = false;
@@ -1184,7 +1185,7 @@ public:
     TRecDataValues OldRecVals(int Index) const;
     void SetRec(int Index, TMemoryRecordEh* Value);
     // The records of a flat view's rows, in row order.
-    const std::vector<TMemoryRecordEh*>& ViewRecords() const { return FRows; }
+    const TMemRecListEh& ViewRecords() const { return FRows; }
     TMemoryTreeListEh* MemoryTreeList() const { return FMemoryTreeList.get(); }
     TMTAggregatesEh* Aggregates() const { return FAggregates.get(); }
 
@@ -1286,6 +1287,6 @@ private:
     bool FSortOrderCaseInsensitive = false;
     std::unique_ptr<TMemoryTreeListEh> FMemoryTreeList;
     // A flat view's rows; their nodes, where they have one, are kept apart by record.
-    std::vector<TMemoryRecordEh*> FRows;
+    TMemRecListEh FRows;
     std::unordered_map<TMemoryRecordEh*, TMemRecViewEh*> FRowNodes;
 };

@@ -464,7 +464,7 @@ Variant TDataSetExprParserEh::EvalAggregate(const TExprNode* Node, const String&
     Variant evaluated;
     // A flat view's rows are read straight from its row list, fetching the record and value
     // array of later rows ahead: the rows of a sorted view are scattered in memory.
-    const std::vector<TMemoryRecordEh*>* flat =
+    const TMemRecListEh* flat =
         directPos >= 0 && !C.View->ViewAsTreeList() ? &C.View->ViewRecords() : nullptr;
     if (flat && int(flat->size()) != rows) flat = nullptr;
     // A sum of plain floats is kept as a double until another kind of value comes.

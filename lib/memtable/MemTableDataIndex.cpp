@@ -93,7 +93,7 @@ bool FindKey(const TIndexItemEh* First, int Count, const Variant& Value, int& In
 } // namespace
 
 namespace {
-template <class T> using TBigVector = std::vector<T, THugePageAllocatorEh<T>>;
+template <class T> using TBigVector = TBigVectorEh<T>;
 
 // Sorts numbers by their high 32 bits, keeping the order of equal ones: two counting passes.
 void RadixSortHigh32(TBigVector<uint64_t>& Keys) {

@@ -599,9 +599,13 @@ void TRecordsListEh::PersistDeleteRecords(const std::vector<std::pair<int, int>>
         NotifyDataEvent(nullptr, -1, rlnListChangedEh);
         throw;
     }
-    std::vector<TMemoryRecordEh*> keep, gone;
+    TMemRecListEh keep;
+    std::vector<TMemoryRecordEh*> gone;
     for (size_t i = 0; i < FRecList.size(); ++i)
-        (marked[i] ? gone : keep).push_back(FRecList[i]);
+        if (marked[i])
+            gone.push_back(FRecList[i]);
+        else
+            keep.push_back(FRecList[i]);
     FRecList.swap(keep);
     Renumber(0);
     for (TMemoryRecordEh* r : gone) {
@@ -783,7 +787,7 @@ void TRecordsListEh::Clear() {
     FDeltaList.clear();
     for (int i = 0; i < FIndexes->Count(); ++i)
         FIndexes->Items(i)->ClearIndex();
-    std::vector<TMemoryRecordEh*> recs;
+    TMemRecListEh recs;
     recs.swap(FRecList);
     for (TMemoryRecordEh* r : recs) {
         r->FIndex = -1;

@@ -908,14 +908,18 @@ void TRecordsViewEh::RefreshFilteredRecsList() {
     TMemTableDataEh* md = MemTableData();
     if (md && !FViewAsTreeList) {
         const std::vector<TMemoryRecordEh*>* pre = OnGetPrefilteredList ? OnGetPrefilteredList() : nullptr;
-        const std::vector<TMemoryRecordEh*>& recs = pre ? *pre : md->RecordsList()->RecList();
-        FRows.reserve(recs.size());
+        const TMemRecListEh& all = md->RecordsList()->RecList();
+        TMemoryRecordEh* const* recs = pre ? pre->data() : all.data();
+        const size_t count = pre ? pre->size() : all.size();
+        FRows.reserve(count);
         const bool nodes = RowNodesWanted();
-        for (TMemoryRecordEh* r : recs)
+        for (size_t i = 0; i < count; ++i) {
+            TMemoryRecordEh* r = recs[i];
             if (IsRecordInView(r, r->Index(), nullptr)) {
                 if (nodes) MakeRowNode(r);
                 FRows.push_back(r);
             }
+        }
     }
     FMemoryTreeList->UpdateNodesState(nullptr);
     if (!FMemoryTreeList->FilterNodeIfParentVisible) FMemoryTreeList->ShowChildrenOfVisibleNodes(nullptr);

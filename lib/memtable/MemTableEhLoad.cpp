@@ -171,7 +171,7 @@ int TCustomMemTableEh::LoadFromMemTableEh(TCustomMemTableEh* Source, int RecordC
             std::vector<TMemoryRecordEh*> all;
             TMemoryRecordEh* cur = nullptr;
             if (LoadOptions.Contains(tloDisregardFilterEh)) {
-                all = smd->RecordsList()->RecList();
+                all.assign(smd->RecordsList()->RecList().begin(), smd->RecordsList()->RecList().end());
             } else if (tree) {
                 TMemoryTreeListEh* t = sv->MemoryTreeList();
                 for (int i = 0; i < t->GetAccountableCount(); ++i)

@@ -36,7 +36,8 @@ TEST(MemSort, ViewSortAgreesWithTheRecordComparison) {
         TRecordsViewEh view;
         view.SetMemTableData(md.get());
         view.SetSortOrder(QString::fromLatin1(order));
-        std::vector<TMemoryRecordEh*> expected = md->RecordsList()->RecList();
+        std::vector<TMemoryRecordEh*> expected(md->RecordsList()->RecList().begin(),
+                                               md->RecordsList()->RecList().end());
         TRecordsViewEh reference;
         reference.SetMemTableData(md.get());
         reference.SetSortOrder(QString::fromLatin1(order));
@@ -69,7 +70,8 @@ TEST(MemSort, ViewSortOfTextsAgreesWithTheRecordComparison) {
                     view.SetMemTableData(md.get());
                     view.SetSortOrderCaseInsensitive(caseIns);
                     view.SetSortOrder(QString::fromLatin1(order));
-                    std::vector<TMemoryRecordEh*> expected = md->RecordsList()->RecList();
+                    std::vector<TMemoryRecordEh*> expected(md->RecordsList()->RecList().begin(),
+                                                           md->RecordsList()->RecList().end());
                     std::stable_sort(expected.begin(), expected.end(), [&](TMemoryRecordEh* a, TMemoryRecordEh* b) {
                         return TRecordsViewEh::CompareRecordsByOrderBy(a, b, view.OrderByList()) < 0;
                     });

@@ -125,10 +125,12 @@ Pool* PoolFor(size_t BlockSize) {
 
 } // namespace
 
-// Mapped with room to spare, then trimmed to a block aligned on a huge page; its length is
-// rounded up to whole huge pages.
+// Mapped with room to spare, then trimmed to a block aligned on a huge page. The length is
+// rounded up to whole small pages only: a tail shorter than a huge page stays in small pages.
+constexpr size_t SmallPage = 4096;
+
 void* HugePages::Map(size_t Bytes) {
-    const size_t size = (Bytes + HugeSlab - 1) & ~(HugeSlab - 1);
+    const size_t size = (Bytes + SmallPage - 1) & ~(SmallPage - 1);
     const size_t mapped = size + HugeSlab;
     void* m = mmap(nullptr, mapped, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
     if (m == MAP_FAILED) throw std::bad_alloc();
@@ -144,7 +146,7 @@ void* HugePages::Map(size_t Bytes) {
 }
 
 void HugePages::Unmap(void* P, size_t Bytes) noexcept {
-    if (P) munmap(P, (Bytes + HugeSlab - 1) & ~(HugeSlab - 1));
+    if (P) munmap(P, (Bytes + SmallPage - 1) & ~(SmallPage - 1));
 }
 
 void* MemRecordPool::Allocate(size_t Size) {

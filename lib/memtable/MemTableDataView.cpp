@@ -833,13 +833,17 @@ void TRecordsViewEh::SortRows() {
         const int fi = fields[j];
         return fi >= 0 && size_t(fi) < d.size() ? d[size_t(fi)] : nullValue;
     };
-    // The first two columns get keys; further ones are compared by value.
+    // The first two columns get keys; further ones are compared by value. The second column's
+    // key keeps its high 32 bits only (rows equal there are compared by value), so that a row
+    // takes 16 bytes: the keys are the largest array alive while a large view sorts.
     constexpr size_t KeyCols = 2;
     const size_t keyed = std::min(size_t(k), KeyCols);
     struct SortRow {
-        uint64_t Key[KeyCols];
+        uint64_t Key0;
+        uint32_t Key1;
         uint32_t Row;
     };
+    static_assert(sizeof(SortRow) == 16);
     std::vector<SortRow, THugePageAllocatorEh<SortRow>> rows(n);
     bool exact[KeyCols] = {false, false};
     for (size_t j = 0; j < keyed; ++j) {
@@ -849,31 +853,42 @@ void TRecordsViewEh::SortRows() {
             const Variant& v = valueOf(FRows[r], j);
             if (!v.IsNull() && !v.IsEmpty()) kind = KeyKindOf(v.VType());
         }
+        const bool desc = items[j]->Desc;
         bool keys = kind != kkNone;
-        for (size_t r = 0; r < n && keys; ++r)
-            keys = SortKeyOf(valueOf(FRows[r], j), kind, rows[r].Key[j]);
-        if (keys && items[j]->Desc)
-            for (size_t r = 0; r < n; ++r)
-                rows[r].Key[j] = ~rows[r].Key[j];
-        if (!keys)
-            for (size_t r = 0; r < n; ++r)
-                rows[r].Key[j] = 0;
-        exact[j] = keys && kind != kkText;
+        for (size_t r = 0; r < n && keys; ++r) {
+            uint64_t key = 0;
+            keys = SortKeyOf(valueOf(FRows[r], j), kind, key);
+            if (desc) key = ~key;
+            if (j == 0)
+                rows[r].Key0 = key;
+            else
+                rows[r].Key1 = uint32_t(key >> 32);
+        }
+        if (!keys) {
+            for (size_t r = 0; r < n; ++r) {
+                if (j == 0)
+                    rows[r].Key0 = 0;
+                else
+                    rows[r].Key1 = 0;
+            }
+        }
+        exact[j] = keys && kind != kkText && j == 0;
     }
     for (size_t r = 0; r < n; ++r) {
         rows[r].Row = uint32_t(r);
-        for (size_t j = keyed; j < KeyCols; ++j)
-            rows[r].Key[j] = 0;
+        if (keyed < 2) rows[r].Key1 = 0;
+        if (keyed < 1) rows[r].Key0 = 0;
     }
     // Equal rows keep their view order.
     std::sort(rows.begin(), rows.end(), [&](const SortRow& a, const SortRow& b) {
         for (size_t j = 0; j < size_t(k); ++j) {
-            if (j < KeyCols) {
-                if (a.Key[j] != b.Key[j]) return a.Key[j] < b.Key[j];
-                if (exact[j]) continue;
+            if (j == 0) {
+                if (a.Key0 != b.Key0) return a.Key0 < b.Key0;
+                if (exact[0]) continue;
+            } else if (j == 1) {
+                if (a.Key1 != b.Key1) return a.Key1 < b.Key1;
             }
-            const int c = CompareOrderValues(valueOf(FRows[a.Row], j),
-                                             valueOf(FRows[b.Row], j), items[j]);
+            const int c = CompareOrderValues(valueOf(FRows[a.Row], j), valueOf(FRows[b.Row], j), items[j]);
             if (c != 0) return c < 0;
         }
         return a.Row < b.Row;

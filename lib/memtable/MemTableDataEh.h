@@ -555,11 +555,11 @@ public:
     TMTDataStructEh* DataStruct() const { return FDataStruct; }
     uint32_t HashCode() const { return FHashCode; }
     const TRecValuesEh& Data() const { return FData; }
-    const TRecDataValues& OldData() const { return FOldData; }
+    const TRecDataValues& OldData() const { return OldValues(); }
     bool HasOldData() const { return FHasOldData; }
     TRecordsListEh* RecordsList() const { return FRecordsList; }
-    TUpdateErrorEh* UpdateError() const { return FUpdateError.get(); }
-    void SetUpdateError(TUpdateErrorEh* Value) { FUpdateError.reset(Value); }
+    TUpdateErrorEh* UpdateError() const { return FExtra ? FExtra->UpdateError.get() : nullptr; }
+    void SetUpdateError(TUpdateErrorEh* Value);
     int UpdateIndex() const { return FUpdateIndex; }
     void SetUpdateIndex(int Value) { FUpdateIndex = Value; }
     TUpdateStatus UpdateStatus() const { return TUpdateStatus(FUpdateStatus); }
@@ -575,13 +575,31 @@ private:
     // The array holding version V; throws where that version is not accessible.
     TValuesArray ArrayFor(TDataValueVersionEh V, int FieldIndex) const;
 
+    // What most records never have: the values before the change log's first change and before
+    // an edit, and an update error. One pointer while absent.
+    struct TExtraEh {
+        TRecDataValues OldData;
+        TRecDataValues TmpOldRecValue;
+        std::unique_ptr<TUpdateErrorEh> UpdateError;
+    };
+    TExtraEh& Extra() {
+        if (!FExtra) FExtra = std::make_unique<TExtraEh>();
+        return *FExtra;
+    }
+    const TRecDataValues& OldValues() const;
+    const TRecDataValues& TmpOldValues() const;
+    TRecDataValues TakeOldData();
+    TRecDataValues TakeTmpOldRecValue();
+    void ClearOldData();
+    void ClearTmpOldRecValue();
+    void ClearUpdateError();
+    void DropEmptyExtra();
+
     // Ordered and sized for a small record: a store holds many of them.
     TRecValuesEh FData;
-    TSpareRecValuesEh FOldData;
-    TSpareRecValuesEh FTmpOldRecValue;
+    std::unique_ptr<TExtraEh> FExtra;
     TRecordsListEh* FRecordsList = nullptr;
     TMTDataStructEh* FDataStruct = nullptr;
-    std::unique_ptr<TUpdateErrorEh> FUpdateError;
     uint32_t FHashCode = 0;
     int FIndex = -1;
     int FUpdateIndex = -1;

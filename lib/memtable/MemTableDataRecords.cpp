@@ -160,11 +160,63 @@ TMemoryRecordEh::TValuesArray TMemoryRecordEh::ArrayFor(TDataValueVersionEh V, i
     return vaData;
 }
 
+const TRecDataValues& TMemoryRecordEh::OldValues() const {
+    static const TRecDataValues none;
+    return FExtra ? FExtra->OldData : none;
+}
+
+const TRecDataValues& TMemoryRecordEh::TmpOldValues() const {
+    static const TRecDataValues none;
+    return FExtra ? FExtra->TmpOldRecValue : none;
+}
+
+TRecDataValues TMemoryRecordEh::TakeOldData() {
+    TRecDataValues r;
+    if (FExtra) r.swap(FExtra->OldData);
+    DropEmptyExtra();
+    return r;
+}
+
+TRecDataValues TMemoryRecordEh::TakeTmpOldRecValue() {
+    TRecDataValues r;
+    if (FExtra) r.swap(FExtra->TmpOldRecValue);
+    DropEmptyExtra();
+    return r;
+}
+
+void TMemoryRecordEh::ClearOldData() {
+    if (FExtra) TRecDataValues().swap(FExtra->OldData);
+    DropEmptyExtra();
+}
+
+void TMemoryRecordEh::ClearTmpOldRecValue() {
+    if (FExtra) TRecDataValues().swap(FExtra->TmpOldRecValue);
+    DropEmptyExtra();
+}
+
+void TMemoryRecordEh::ClearUpdateError() {
+    if (FExtra) FExtra->UpdateError.reset();
+    DropEmptyExtra();
+}
+
+void TMemoryRecordEh::SetUpdateError(TUpdateErrorEh* Value) {
+    if (!Value && !FExtra) return;
+    Extra().UpdateError.reset(Value);
+    DropEmptyExtra();
+}
+
+// Freed as soon as nothing is left in it.
+void TMemoryRecordEh::DropEmptyExtra() {
+    if (FExtra && FExtra->OldData.capacity() == 0 && FExtra->TmpOldRecValue.capacity() == 0 &&
+        !FExtra->UpdateError)
+        FExtra.reset();
+}
+
 Variant TMemoryRecordEh::GetDataValue(int FieldIndex, TDataValueVersionEh V) const {
     const TValuesArray a = ArrayFor(V, FieldIndex);
     // Arrays shorter than the structure (fields added after the record) read as Null.
     if (a == vaData) return size_t(FieldIndex) < FData.size() ? FData[size_t(FieldIndex)] : NullValue();
-    const TRecDataValues& vals = a == vaOld ? FOldData.View() : FTmpOldRecValue.View();
+    const TRecDataValues& vals = a == vaOld ? OldValues() : TmpOldValues();
     return size_t(FieldIndex) < vals.size() ? vals[size_t(FieldIndex)] : NullValue();
 }
 
@@ -184,7 +236,7 @@ void TMemoryRecordEh::SetDataValue(int FieldIndex, TDataValueVersionEh V, const 
         return;
     }
     // A spare array read as empty becomes a real one before it is written.
-    TRecDataValues& vals = a == vaOld ? FOldData.Get() : FTmpOldRecValue.Get();
+    TRecDataValues& vals = a == vaOld ? Extra().OldData : Extra().TmpOldRecValue;
     if (size_t(FieldIndex) >= vals.size()) vals.resize(size_t(FieldIndex) + 1, NullValue());
     vals[size_t(FieldIndex)] = std::move(converted);
 }
@@ -242,7 +294,7 @@ void TMemoryRecordEh::Edit() {
     if (FEditState != resBrowseEh) return;
     FEditState = resEditEh;
     FEditChanged = false;
-    FTmpOldRecValue = FData;
+    Extra().TmpOldRecValue = FData;
 }
 
 void TMemoryRecordEh::Post() {
@@ -258,13 +310,13 @@ void TMemoryRecordEh::Post() {
         if (FUpdateStatus == usUnmodified) FUpdateStatus = usModified;
         if (FUpdateIndex < 0) rl->LogRecord(this);
         if (FUpdateStatus == usModified && !FHasOldData) {
-            FOldData = FTmpOldRecValue.Take();
+            Extra().OldData = TakeTmpOldRecValue();
             FHasOldData = true;
         }
     } else {
         rl->OfferRecord(this, TRecordsListEh::okModified);
     }
-    FTmpOldRecValue.clear();
+    ClearTmpOldRecValue();
     FEditState = resBrowseEh;
     rl->NotifyDataEvent(this, FIndex, rlnRecChangedEh);
 }
@@ -276,7 +328,7 @@ void TMemoryRecordEh::Cancel() {
         if (!Attached()) delete this;
         return;
     }
-    FData = FTmpOldRecValue.Take();
+    FData = TakeTmpOldRecValue();
     FEditState = resBrowseEh;
 }
 
@@ -287,20 +339,20 @@ void TMemoryRecordEh::MergeChanges() {
         return;
     case usModified:
     case usInserted:
-        FOldData.clear();
+        ClearOldData();
         FHasOldData = false;
         FUpdateStatus = usUnmodified;
         rl->UnlogRecord(this);
         break;
     case usDeleted:
         FUpdateStatus = usUnmodified;
-        FOldData.clear();
+        ClearOldData();
         FHasOldData = false;
         rl->UnlogRecord(this);
         rl->PersistRemoveRecord(FIndex);
         break;
     }
-    FUpdateError.reset();
+    ClearUpdateError();
 }
 
 void TMemoryRecordEh::RevertRecord() {
@@ -310,8 +362,8 @@ void TMemoryRecordEh::RevertRecord() {
         break;
     case usModified:
         rl->NotifyDataEvent(this, FIndex, rlnRecChangingEh);
-        if (FHasOldData) FData = FOldData.Take();
-        FOldData.clear();
+        if (FHasOldData) FData = TakeOldData();
+        ClearOldData();
         FHasOldData = false;
         FUpdateStatus = usUnmodified;
         rl->UnlogRecord(this);
@@ -319,26 +371,26 @@ void TMemoryRecordEh::RevertRecord() {
         break;
     case usInserted:
         rl->UnlogRecord(this);
-        FUpdateError.reset();
+        ClearUpdateError();
         rl->PersistDeleteRecord(FIndex);
         return;
     case usDeleted:
         rl->NotifyDataEvent(this, FIndex, rlnRecChangingEh);
         // A deleted record that was modified first gets its original values back.
-        if (FHasOldData) FData = FOldData.Take();
-        FOldData.clear();
+        if (FHasOldData) FData = TakeOldData();
+        ClearOldData();
         FHasOldData = false;
         FUpdateStatus = usUnmodified;
         rl->UnlogRecord(this);
         rl->NotifyDataEvent(this, FIndex, rlnRecChangedEh);
         break;
     }
-    FUpdateError.reset();
+    ClearUpdateError();
 }
 
 void TMemoryRecordEh::RefreshRecord(TMemoryRecordEh* Rec) {
     if (FUpdateStatus == usModified) {
-        FOldData = Rec->FData;
+        Extra().OldData = Rec->FData;
         FHasOldData = true;
     } else {
         FData = Rec->FData;
@@ -658,12 +710,12 @@ void TRecordsListEh::CancelUpdates() {
             break;
         case usModified:
         case usDeleted:
-            if (r->FHasOldData) r->FData = r->FOldData.Take();
-            r->FOldData.clear();
+            if (r->FHasOldData) r->FData = r->TakeOldData();
+            r->ClearOldData();
             r->FHasOldData = false;
             r->FUpdateStatus = usUnmodified;
             r->FUpdateIndex = -1;
-            r->FUpdateError.reset();
+            r->ClearUpdateError();
             break;
         case usInserted:
             FRecList.erase(FRecList.begin() + i);

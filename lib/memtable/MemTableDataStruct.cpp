@@ -1101,7 +1101,7 @@ void TMTDataStructEh::Assign(TPersistent* Source) {
         for (int r = 0; r < rl->Count(); ++r) {
             TMemoryRecordEh* rec = rl->Rec(r);
             newData.push_back(ConvertValues(rec->FData, map, oldFields, src));
-            newOld.push_back(rec->FHasOldData ? ConvertValues(rec->FOldData, map, oldFields, src)
+            newOld.push_back(rec->FHasOldData ? ConvertValues(rec->OldValues(), map, oldFields, src)
                                               : TRecDataValues());
         }
     }
@@ -1117,7 +1117,7 @@ void TMTDataStructEh::Assign(TPersistent* Source) {
             for (int r = 0; r < rl->Count() && size_t(r) < newData.size(); ++r) {
                 TMemoryRecordEh* rec = rl->Rec(r);
                 rec->FData = std::move(newData[size_t(r)]);
-                if (rec->FHasOldData) rec->FOldData = std::move(newOld[size_t(r)]);
+                if (rec->FHasOldData) rec->Extra().OldData = std::move(newOld[size_t(r)]);
             }
     } catch (...) {
         EndUpdate(true);

@@ -851,7 +851,7 @@ public:
     TRecordsListEh* RecordsList() const;
     int Count() const {
         EnsureBuilt();
-        return int(FRecList.size());
+        return int(FPackedMode ? FPacked.size() : FRecList.size());
     }
     // Valid until the index next changes.
     TIndexItemEh* GetItems(int Index) const;
@@ -893,6 +893,10 @@ private:
     bool SortAllAsInts();
     void UnpackPendingInts();
     bool PendingHasKey(const Variant& Key) const;
+    // Merged entries of plain integer keys are held packed (see the .cpp) until an entry is
+    // wanted as such or the index changes other than by appending; then they are made again.
+    void Unpack() const;
+    bool MergePacked();
     void DefinitionChanged();
     std::vector<int> KeyFields(TRecordsListEh* rl) const;
     bool SortPlainKeys(TRecordsListEh* rl, int Field);
@@ -908,6 +912,8 @@ private:
     std::vector<uint32_t> FPendingRuns; // a unique index's runs in FPending, by length
     // Waiting entries of plain integer keys, as (key, record) packed in 64 bits (see the .cpp).
     TBigVectorEh<uint64_t> FPendingInts;
+    TBigVectorEh<uint64_t> FPacked; // the merged entries while FPackedMode
+    bool FPackedMode = false;
     TRecordsListEh* FRecordsList = nullptr;
     bool FUnical = false;
     bool FRebuildPending = false;

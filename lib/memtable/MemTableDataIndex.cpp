@@ -29,6 +29,8 @@ TRecordsListEh* TMTIndexEh::RecordsList() const {
 }
 
 TIndexItemEh* TMTIndexEh::GetItems(int Index) const {
+    EnsureBuilt();
+    Unpack();
     if (Index < 0 || Index >= Count())
         throw EListError(Format(QStringLiteral("List index out of bounds (%d)"), {Index}));
     return const_cast<TIndexItemEh*>(&FRecList[size_t(Index)]);
@@ -40,6 +42,8 @@ void TMTIndexEh::ClearIndex() {
     FPending.clear();
     FPendingRuns.clear();
     FPendingInts.clear();
+    TBigVectorEh<uint64_t>().swap(FPacked);
+    FPackedMode = false;
 }
 
 namespace {
@@ -127,6 +131,14 @@ int IntKeyOf(uint64_t Packed) {
 }
 int RecIndexOf(uint64_t Packed) {
     return int(uint32_t(Packed));
+}
+
+// Binary search of packed entries for a plain integer key, as FindKey.
+bool FindPackedKey(const TBigVectorEh<uint64_t>& Packed, const Variant& Value, int& Index) {
+    const int key = int(VariantAccess::Int(Value));
+    const auto it = std::lower_bound(Packed.begin(), Packed.end(), PackIntKey(key, 0));
+    Index = int(it - Packed.begin());
+    return it != Packed.end() && IntKeyOf(*it) == key;
 }
 
 // Packed keys already in record order need sorting by key alone.
@@ -249,6 +261,26 @@ void TMTIndexEh::RebuildIndex() {
     if (FFields.isEmpty() || !rl || rl->Count() == 0) return;
     const std::vector<int> fields = KeyFields(rl);
     const bool composite = FFields.contains(QLatin1Char(';'));
+    if (!composite) {
+        // Plain integer keys: the entries are the sorted packed keys themselves.
+        const size_t field = size_t(fields[0]);
+        TBigVector<uint64_t> keys;
+        keys.reserve(size_t(rl->Count()));
+        bool plain = true;
+        for (int i = 0; i < rl->Count() && plain; ++i) {
+            TMemoryRecordEh* r = rl->Rec(i);
+            if (r->UpdateStatus() == usDeleted) continue;
+            const TRecValuesEh& d = r->Data();
+            plain = field < d.size() && d[field].VType() == varInteger;
+            if (plain) keys.push_back(PackIntKey(VariantAccess::Int(d[field]), i));
+        }
+        if (plain) {
+            SortPackedKeys(keys);
+            FPacked.swap(keys);
+            FPackedMode = true;
+            return;
+        }
+    }
     FRecList.reserve(size_t(rl->Count()));
     if (!composite && SortPlainKeys(rl, fields[0])) return;
     std::vector<Variant> parts(fields.size());
@@ -316,15 +348,51 @@ bool TMTIndexEh::SortAllAsInts() {
     keys.swap(FPendingInts);
     keys.insert(keys.begin(), merged.begin(), merged.end());
     SortPackedKeys(keys);
+    TBigVector<TIndexItemEh>().swap(FRecList);
+    FPacked.swap(keys);
+    FPackedMode = true;
+    return true;
+}
+
+void TMTIndexEh::Unpack() const {
+    if (!FPackedMode) return;
+    auto* self = const_cast<TMTIndexEh*>(this);
     TBigVector<TIndexItemEh> entries;
-    entries.reserve(keys.size());
-    for (uint64_t k : keys)
+    entries.reserve(FPacked.size());
+    for (uint64_t k : FPacked)
         entries.emplace_back(Variant(IntKeyOf(k)), RecIndexOf(k));
-    FRecList.swap(entries);
+    self->FRecList.swap(entries);
+    TBigVector<uint64_t>().swap(self->FPacked);
+    self->FPackedMode = false;
+}
+
+// Waiting entries of plain integer keys are sorted apart (by key alone when in record order, as
+// appended ones are) and merged with the packed entries in one pass; false (nothing done, the
+// entries made again) when a waiting key is not a plain integer.
+bool TMTIndexEh::MergePacked() {
+    for (const TIndexItemEh& e : FPending) {
+        if (e.Value.VType() != varInteger || e.RecIndex < 0) {
+            Unpack();
+            return false;
+        }
+    }
+    TBigVector<uint64_t> waiting;
+    waiting.swap(FPendingInts);
+    waiting.reserve(waiting.size() + FPending.size());
+    for (const TIndexItemEh& e : FPending)
+        waiting.push_back(PackIntKey(VariantAccess::Int(e.Value), e.RecIndex));
+    SortPackedKeys(waiting);
+    TBigVector<uint64_t> merged;
+    merged.reserve(FPacked.size() + waiting.size());
+    std::merge(FPacked.begin(), FPacked.end(), waiting.begin(), waiting.end(), std::back_inserter(merged));
+    FPacked.swap(merged);
+    FPending.clear();
+    FPendingRuns.clear();
     return true;
 }
 
 void TMTIndexEh::MergePending() {
+    if (FPackedMode && MergePacked()) return;
     if (!FPendingInts.empty()) {
         if (FRecList.size() <= FPendingInts.size() && SortAllAsInts()) return;
         UnpackPendingInts();
@@ -374,6 +442,7 @@ bool TMTIndexEh::PendingHasKey(const Variant& Key) const {
 
 void TMTIndexEh::QuickSort(int L, int R) {
     EnsureBuilt();
+    Unpack();
     int I;
     do {
         I = L;
@@ -400,17 +469,23 @@ void TMTIndexEh::QuickSort(int L, int R) {
 }
 
 bool TMTIndexEh::FindKeyValueIndex(const Variant& Value, int& Index) const {
-    const int n = Count();
-    return FindKey(FRecList.data(), n, Value, Index);
+    EnsureBuilt();
+    if (FPackedMode) {
+        if (Value.VType() == varInteger) return FindPackedKey(FPacked, Value, Index);
+        Unpack();
+    }
+    return FindKey(FRecList.data(), int(FRecList.size()), Value, Index);
 }
 
 bool TMTIndexEh::FindRecordIndexByKey(const Variant& Value, int& Index) const {
     if (!FindKeyValueIndex(Value, Index)) return false;
-    Index = FRecList[size_t(Index)].RecIndex;
+    Index = FPackedMode ? RecIndexOf(FPacked[size_t(Index)]) : FRecList[size_t(Index)].RecIndex;
     return true;
 }
 
 void TMTIndexEh::FillMatchedKeyList(const Variant& Value, std::vector<const TIndexItemEh*>& List) const {
+    EnsureBuilt();
+    Unpack();
     int I;
     if (!FindKeyValueIndex(Value, I)) return;
     for (int i = I - 1; i >= 0 && VariantsRelation(Value, FRecList[size_t(i)].Value) == vrEqual; --i)
@@ -420,9 +495,18 @@ void TMTIndexEh::FillMatchedKeyList(const Variant& Value, std::vector<const TInd
 }
 
 void TMTIndexEh::FillMatchedRecsList(const Variant& Value, std::vector<TMemoryRecordEh*>& List) const {
+    TRecordsListEh* rl = RecordsList();
+    EnsureBuilt();
+    if (FPackedMode && Value.VType() == varInteger) {
+        int I;
+        if (!FindPackedKey(FPacked, Value, I)) return;
+        const int key = IntKeyOf(FPacked[size_t(I)]);
+        for (size_t i = size_t(I); i < FPacked.size() && IntKeyOf(FPacked[i]) == key; ++i)
+            List.push_back(rl->Rec(RecIndexOf(FPacked[i])));
+        return;
+    }
     std::vector<const TIndexItemEh*> items;
     FillMatchedKeyList(Value, items);
-    TRecordsListEh* rl = RecordsList();
     for (const TIndexItemEh* e : items)
         List.push_back(rl->Rec(e->RecIndex));
 }
@@ -455,6 +539,8 @@ void TMTIndexEh::SetUnical(bool Value) {
 }
 
 void TMTIndexEh::InsertItem(int Index, TIndexItemEh&& Item) {
+    EnsureBuilt();
+    Unpack();
     if (Index >= Count())
         FRecList.push_back(std::move(Item));
     else
@@ -463,6 +549,8 @@ void TMTIndexEh::InsertItem(int Index, TIndexItemEh&& Item) {
 
 int TMTIndexEh::FindEntry(const Variant& Key, int RecIndex) const {
     // With duplicate keys the entry of this very record is searched in the run of equal keys.
+    EnsureBuilt();
+    Unpack();
     int I;
     if (!FindKeyValueIndex(Key, I)) return -1;
     for (int i = I; i >= 0 && VariantsRelation(Key, FRecList[size_t(i)].Value) == vrEqual; --i)
@@ -494,13 +582,31 @@ void TMTIndexEh::RecordsListNotification(TMemoryRecordEh* MemRec, int Index,
         const Variant key = MemRec->GetDataValues(FFields, dvvValueEh);
         int p;
         // Waiting entries are searched where they are, so that appending stays cheap.
-        if (FindKey(FRecList.data(), int(FRecList.size()), key, p) || PendingHasKey(key)) KeyViolation(key);
+        if (FPackedMode && key.VType() != varInteger) Unpack();
+        const bool found = FPackedMode ? FindPackedKey(FPacked, key, p)
+                                       : FindKey(FRecList.data(), int(FRecList.size()), key, p);
+        if (found || PendingHasKey(key)) KeyViolation(key);
         return;
     }
     case rlnRecAddedEh: {
         TIndexItemEh item{MemRec->GetDataValues(FFields, dvvValueEh), Index};
         TRecordsListEh* rl = RecordsList();
-        if (rl && Index == rl->Count() - 1) {
+        if (rl && Index == rl->Count() - 1 && Index >= 0) {
+            // Plain integer keys of appended records stay packed: at the end when the largest,
+            // waiting otherwise. An empty index starts packed with such a key.
+            const bool plain = item.Value.VType() == varInteger;
+            if (plain && !FPackedMode && FRecList.empty() && FPending.empty() && FPendingInts.empty())
+                FPackedMode = true;
+            if (FPackedMode && plain) {
+                const int key = int(VariantAccess::Int(item.Value));
+                if (FPending.empty() && FPendingInts.empty() &&
+                    (FPacked.empty() || IntKeyOf(FPacked.back()) <= key))
+                    FPacked.push_back(PackIntKey(key, Index));
+                else
+                    AddPending(std::move(item));
+                return;
+            }
+            Unpack();
             // An appended record has no entry after it to renumber. Its entry goes at the end
             // when its key is the largest, or waits with the other appended ones otherwise.
             const TVariantRelationship r =
@@ -514,6 +620,7 @@ void TMTIndexEh::RecordsListNotification(TMemoryRecordEh* MemRec, int Index,
             }
         }
         EnsureBuilt();
+        Unpack();
         int p;
         FindKeyValueIndex(item.Value, p); // reports a key that does not compare with the others
         // Entries after an inserted record move up.
@@ -538,6 +645,7 @@ void TMTIndexEh::RecordsListNotification(TMemoryRecordEh* MemRec, int Index,
         const Variant key = MemRec->GetDataValues(FFields, dvvValueEh);
         if (MemRec->UpdateStatus() == usDeleted) return;
         EnsureBuilt();
+        Unpack();
         int oldPos = FOldValue.IsEmpty() ? -1 : FindEntry(FOldValue, Index);
         if (oldPos < 0) oldPos = FindEntry(key, Index);
         TIndexItemEh entry;
@@ -582,6 +690,7 @@ void TMTIndexEh::RecordsListNotification(TMemoryRecordEh* MemRec, int Index,
 
 void TMTIndexEh::RecordMoved(TMemoryRecordEh*, int OldIndex, int NewIndex) {
     EnsureBuilt();
+    Unpack();
     for (TIndexItemEh& e : FRecList) {
         if (e.RecIndex == OldIndex)
             e.RecIndex = NewIndex;

@@ -136,6 +136,58 @@ TEST(MemSort, IndexKeptInStepWithAppendedRecords) {
     }
 }
 
+// Integer keys looked up only by key (never read as entries) between appends, in both kinds of
+// index, then after a key of another kind and a changed key: every answer agrees with a scan.
+TEST(MemSort, IntegerKeyLookupsAgreeWithAScanAcrossAppendsAndChanges) {
+    auto md = MakeStore({{"Key", ftInteger}, {"Group", ftInteger}});
+    TRecordsListEh* rl = md->RecordsList();
+    TMTIndexEh* unique = rl->Indexes()->Add();
+    unique->SetFields(QStringLiteral("Key"));
+    unique->SetUnical(true);
+    unique->SetActive(true);
+    TMTIndexEh* groups = rl->Indexes()->Add();
+    groups->SetFields(QStringLiteral("Group"));
+    groups->SetActive(true);
+    auto check = [&](const char* stage) {
+        for (int key = -3; key < 40; ++key) {
+            std::vector<TMemoryRecordEh*> expected;
+            for (TMemoryRecordEh* r : rl->RecList())
+                if (VariantsRelation(r->GetDataValue(1, dvvValueEh), Variant(key)) == vrEqual)
+                    expected.push_back(r);
+            std::vector<TMemoryRecordEh*> found;
+            groups->FillMatchedRecsList(Variant(key), found);
+            std::sort(found.begin(), found.end());
+            std::sort(expected.begin(), expected.end());
+            ASSERT_EQ(found, expected) << stage << " group " << key;
+        }
+        for (int i = 0; i < rl->Count(); ++i) {
+            const Variant key = rl->Rec(i)->GetDataValue(0, dvvValueEh);
+            int recIndex = -1;
+            ASSERT_TRUE(unique->FindRecordIndexByKey(key, recIndex)) << stage << " record " << i;
+            ASSERT_EQ(recIndex, i) << stage;
+        }
+        int recIndex = -1;
+        EXPECT_FALSE(unique->FindRecordIndexByKey(Variant(-1), recIndex)) << stage;
+        EXPECT_FALSE(unique->FindRecordIndexByKey(Variant(100000), recIndex)) << stage;
+    };
+    std::vector<int> keys(400);
+    for (int i = 0; i < int(keys.size()); ++i)
+        keys[size_t(i)] = i * 2;
+    std::shuffle(keys.begin() + 50, keys.end(), std::mt19937(9)); // ascending first, then not
+    for (size_t i = 0; i < keys.size(); ++i) {
+        AddRec(md.get(), {keys[i], keys[i] % 37});
+        if (i % 97 == 0) check("appending");
+    }
+    check("appended");
+    // A key of another kind, and a changed key, make the entries again.
+    AddRec(md.get(), {1001, Null()});
+    check("Null key");
+    TMemoryRecordEh* r = rl->Rec(3);
+    EditRec(r, 0, 1003);
+    EditRec(r, 1, 5);
+    check("changed");
+}
+
 TEST(MemSort, IndexOverExistingRecordsOrdersDuplicatesByRecord) {
     auto md = MixedStore(300);
     TRecordsListEh* rl = md->RecordsList();

@@ -281,8 +281,12 @@ bool TCustomMemTableEh::GetFieldData(TField* Field, TValueBuffer* Buffer, bool N
     if (Field->FieldKind() == fkAggregate) {
         v = GetAggregateValue(Field);
     } else if (const Variant* stored = !OnGetFieldValue && State() != dsOldValue ? b->StoredValue(Field) : nullptr) {
-        // A stored value goes to the buffer without a copy.
+        // A stored value goes to the buffer without a copy, or is lent where the reader takes it.
         if (IsNullValue(*stored)) return false;
+        if (Buffer && Buffer->AcceptsRef) {
+            Buffer->Ref = stored;
+            return true;
+        }
         if (Buffer && !VariantToFieldBuffer(Field, *stored, *Buffer, NativeFormat))
             DatabaseErrorFmt(QStringLiteral("Неподдерживаемый тип (%s) для поля %s"),
                              {FieldTypeName(Field->DataType()), Field->DisplayName()});

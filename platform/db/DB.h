@@ -94,6 +94,12 @@ extern void (*DBHandleExceptionProc)(TObject* Sender);
 struct TValueBuffer {
     TBytes Bytes;
     Variant Var;
+    // A reader that sets AcceptsRef takes the value in the form the data set keeps it: a data
+    // set that stores Variants may point Ref at the stored value (valid until the record, the
+    // state or the data set changes) instead of filling the buffer. Ref stays null otherwise.
+    // Such a buffer comes unsized; a data set filling it sizes it (as VariantToFieldBuffer does).
+    bool AcceptsRef = false;
+    const Variant* Ref = nullptr;
 
     TValueBuffer() = default;
     explicit TValueBuffer(int size) : Bytes(size_t(size > 0 ? size : 0), 0) {}
@@ -114,6 +120,20 @@ bool FieldValueIsVariant(TFieldType type, bool NativeFormat);
 // Converts between a Variant and a field's buffer form. False for a type without a buffer form.
 bool VariantToFieldBuffer(TField* Field, const Variant& Value, TValueBuffer& Buffer, bool NativeFormat);
 bool FieldBufferToVariant(TField* Field, const TValueBuffer& Buffer, Variant& Value, bool NativeFormat);
+// The Variant a stored value reads as through the field's native buffer form (the result of
+// VariantToFieldBuffer followed by FieldBufferToVariant), worked out without the buffer.
+bool StoredValueToFieldVariant(TField* Field, const Variant& Stored, Variant& Value);
+// Reads a field's native value for a getter: false when the field is null; otherwise Buffer.Ref
+// points at the value the data set keeps (see StoredValueToFieldVariant) or Buffer holds it.
+bool ReadFieldBuffer(TField* Field, TValueBuffer& Buffer);
+// The Variant of a buffer that ReadFieldBuffer filled or lent.
+bool ReadBufferToVariant(TField* Field, TValueBuffer& Buffer, Variant& Value);
+// Reads a field's value as its native buffer form gives it, taking a value the data set keeps
+// as a Variant without the buffer. False when the field is null.
+bool ReadFieldVariant(TField* Field, Variant& Value);
+// The text a stored string value reads as through an 8-bit field buffer of the given size, where
+// it comes back unchanged (ASCII, no NUL, fits); false where the buffer has to be gone through.
+bool StoredTextThroughAnsiBuffer(const Variant& Stored, int Size, String& Text);
 
 // ---------------------------------------------------------------------------------------------
 // Event types

@@ -105,6 +105,7 @@ TFieldClass DefaultFieldClass(TFieldType t) {
 namespace {
 // Reads the field's value as the Variant its buffer form stands for.
 bool ReadValue(TField* f, Variant& v, bool native) {
+    if (native) return ReadFieldVariant(f, v);
     TValueBuffer b(f->DataSize());
     if (!f->GetData(&b, native)) return false;
     return FieldBufferToVariant(f, b, v, native);
@@ -158,9 +159,15 @@ void TStringField::CheckTypeSize(int Value) {
 }
 
 bool TStringField::GetValue(String& Value) {
-    Variant v;
-    if (!ReadValue(this, v, true)) return false;
-    Value = VarToStr(v);
+    TValueBuffer b;
+    if (!ReadFieldBuffer(this, b)) return false;
+    const TFieldType t = DataType();
+    if (!b.Ref || !(t == ftString || t == ftFixedChar || t == ftGuid) ||
+        !StoredTextThroughAnsiBuffer(*b.Ref, Size(), Value)) {
+        Variant v;
+        if (!ReadBufferToVariant(this, b, v)) return false;
+        Value = VarToStr(v);
+    }
     if (FFixedChar) Value = TrimRight(Value);
     return true;
 }
@@ -329,9 +336,43 @@ void TIntegerField::CheckRange(Int64 Value) {
 }
 
 bool TIntegerField::GetValue(Int64& Value) {
+    TValueBuffer b;
+    if (!ReadFieldBuffer(this, b)) return false;
+    if (b.Ref) {
+        // What the buffer of each width would give back.
+        switch (DataType()) {
+        case ftInteger:
+        case ftAutoInc:
+            Value = b.Ref->AsInteger();
+            return true;
+        case ftLargeint:
+            Value = b.Ref->AsInt64();
+            return true;
+        case ftSmallint:
+            Value = int16_t(b.Ref->AsInteger());
+            return true;
+        case ftWord:
+            Value = uint16_t(b.Ref->AsInteger());
+            return true;
+        default:
+            break;
+        }
+    }
     Variant v;
-    if (!ReadValue(this, v, true)) return false;
-    Value = v.AsInt64();
+    if (!ReadBufferToVariant(this, b, v)) return false;
+    switch (v.VType()) {
+    case varShortInt:
+    case varByte:
+    case varSmallint:
+    case varWord:
+    case varInteger:
+    case varLongWord:
+    case varInt64:
+        Value = VariantAccess::Int(v); // held sign- or zero-extended
+        break;
+    default:
+        Value = v.AsInt64();
+    }
     return true;
 }
 
@@ -445,8 +486,14 @@ void TFloatField::SetPrecision(int Value) {
 }
 
 bool TFloatField::GetValue(double& Value) {
+    TValueBuffer b;
+    if (!ReadFieldBuffer(this, b)) return false;
+    if (b.Ref && (DataType() == ftFloat || DataType() == ftCurrency)) {
+        Value = b.Ref->AsDouble(); // what the buffer's double gives back
+        return true;
+    }
     Variant v;
-    if (!ReadValue(this, v, true)) return false;
+    if (!ReadBufferToVariant(this, b, v)) return false;
     Value = v.AsDouble();
     return true;
 }

@@ -262,6 +262,115 @@ bool FieldBufferToVariant(TField* Field, const TValueBuffer& B, Variant& V, bool
     }
 }
 
+namespace {
+// Whether a text comes back unchanged from an 8-bit field buffer of the given size: it fits,
+// holds no NUL (the buffer is zero-terminated) and only ASCII (the same bytes in the code page).
+bool PassesAnsiBuffer(const String& s, int size) {
+    if (s.isNull() || s.size() > size) return false;
+    for (const QChar c : s) {
+        const char16_t u = c.unicode();
+        if (u == 0 || u >= 0x80) return false;
+    }
+    return true;
+}
+bool PassesAnsiBuffer(const AnsiString& a, int size) {
+    if (a.size() > size) return false;
+    for (const char c : a)
+        if (c == 0 || static_cast<unsigned char>(c) >= 0x80) return false;
+    return true;
+}
+} // namespace
+
+bool StoredTextThroughAnsiBuffer(const Variant& V, int Size, String& Text) {
+    if (Size <= 0) return false;
+    if (V.VType() == varUString && PassesAnsiBuffer(VariantAccess::Str(V), Size)) {
+        Text = VariantAccess::Str(V);
+        return true;
+    }
+    if (V.VType() == varString && PassesAnsiBuffer(VariantAccess::Ansi(V), Size)) {
+        Text = String::fromLatin1(VariantAccess::Ansi(V));
+        return true;
+    }
+    return false;
+}
+
+bool StoredValueToFieldVariant(TField* Field, const Variant& V, Variant& Out) {
+    // The common kinds skip the buffer; each line gives what the buffer would give back.
+    switch (Field->DataType()) {
+    case ftString:
+    case ftFixedChar:
+    case ftGuid: {
+        String text;
+        if (StoredTextThroughAnsiBuffer(V, Field->Size(), text)) {
+            Out = Variant(std::move(text));
+            return true;
+        }
+        break;
+    }
+    case ftSmallint:
+        Out = Variant(short(int16_t(V.AsInteger())));
+        return true;
+    case ftWord:
+        Out = Variant((unsigned short)uint16_t(V.AsInteger()));
+        return true;
+    case ftBoolean:
+        Out = Variant(V.AsBoolean());
+        return true;
+    case ftInteger:
+    case ftAutoInc:
+        Out = Variant(int(V.AsInteger()));
+        return true;
+    case ftLongWord:
+        Out = Variant(unsigned(V.AsLongWord()));
+        return true;
+    case ftShortint:
+        Out = Variant((signed char)int8_t(V.AsInteger()));
+        return true;
+    case ftByte:
+        Out = Variant((unsigned char)uint8_t(V.AsInteger()));
+        return true;
+    case ftLargeint:
+        Out = Variant((long long)V.AsInt64());
+        return true;
+    case ftFloat:
+    case ftCurrency:
+        Out = Variant(V.AsDouble());
+        return true;
+    case ftSingle:
+        Out = Variant(V.AsSingle());
+        return true;
+    case ftExtended:
+        Out = Variant(V.AsExtended());
+        return true;
+    default:
+        break;
+    }
+    TValueBuffer b;
+    return VariantToFieldBuffer(Field, V, b, true) && FieldBufferToVariant(Field, b, Out, true);
+}
+
+bool ReadFieldBuffer(TField* Field, TValueBuffer& b) {
+    b.AcceptsRef = true;
+    if (!Field->GetData(&b, true)) return false;
+    // A data set that wrote less than the field's size leaves the rest zero, as in a sized buffer.
+    if (!b.Ref && b.Bytes.size() < size_t(std::max(Field->DataSize(), 0)))
+        b.Bytes.resize(size_t(Field->DataSize()), 0);
+    return true;
+}
+
+bool ReadBufferToVariant(TField* Field, TValueBuffer& b, Variant& Value) {
+    if (!b.Ref) return FieldBufferToVariant(Field, b, Value, true);
+    if (StoredValueToFieldVariant(Field, *b.Ref, Value)) return true;
+    // No buffer form: the data set answers as it does for a buffer.
+    b = TValueBuffer(Field->DataSize());
+    return Field->GetData(&b, true) && FieldBufferToVariant(Field, b, Value, true);
+}
+
+bool ReadFieldVariant(TField* Field, Variant& Value) {
+    TValueBuffer b;
+    return ReadFieldBuffer(Field, b) && ReadBufferToVariant(Field, b, Value);
+}
+
 // ---------------------------------------------------------------------------------------------
 // TField
 

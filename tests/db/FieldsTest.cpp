@@ -86,6 +86,74 @@ TEST_F(Fields, EveryTypeRoundTripsThroughItsBufferForm) {
     EXPECT_EQ(t->FieldByName("M")->DisplayText(), "(Memo)");
 }
 
+// A data set may lend the Variants it stores instead of filling the field's buffer: every
+// getter must read exactly what the buffer would have given, errors included.
+TEST_F(Fields, LentStoredValuesReadAsThroughTheBuffer) {
+    struct Case {
+        TFieldType type;
+        int size;
+        Variant stored;
+    } cases[] = {
+        {ftString, 5, String("abc")},
+        {ftString, 5, String("abcdefgh")},                   // truncated
+        {ftString, 5, String("abcde")},                      // exactly fits
+        {ftString, 8, String("Привет")},                     // through the code page
+        {ftString, 8, String::fromUtf8("a\u20ACb")},         // a code-page character above 0x7F
+        {ftString, 8, String::fromUtf8("a\u4E2Db")},         // none in the code page
+        {ftString, 8, QStringView(u"ab\0cd", 5).toString()}, // zero-terminated
+        {ftString, 8, String("")},
+        {ftString, 8, AnsiString("xyz")},
+        {ftString, 8, AnsiString("\xC0\xC1z")},
+        {ftString, 8, 42},
+        {ftFixedChar, 6, String("ab  ")},
+        {ftInteger, 0, 42},
+        {ftInteger, 0, String("17")},
+        {ftInteger, 0, String("x")},
+        {ftInteger, 0, 3.7},
+        {ftInteger, 0, Variant((long long)5000000000)},
+        {ftSmallint, 0, 70000},
+        {ftWord, 0, -1},
+        {ftLargeint, 0, Variant((long long)9000000000)},
+        {ftShortint, 0, 300},
+        {ftByte, 0, 300},
+        {ftBoolean, 0, true},
+        {ftFloat, 0, 1.5},
+        {ftFloat, 0, String("2.25")},
+        {ftFloat, 0, 3},
+        {ftCurrency, 0, Currency::FromScaled(12345)},
+    };
+    auto describe = [](TField* f) {
+        String out;
+        const std::vector<std::function<String()>> reads = {
+            [f] { return f->AsString(); },
+            [f] {
+                const Variant v = f->Value();
+                return VarTypeAsText(v.VType()) + ":" + VarToStr(v);
+            },
+            [f] { return FloatToStr(f->AsFloat()); },
+            [f] { return IntToStr(f->AsLargeInt()); },
+            [f] { return IntToStr(f->AsInteger()); },
+        };
+        for (const auto& read : reads)
+            out += "|" + ErrorOf([&] { out += read(); });
+        return out;
+    };
+    int n = 0;
+    for (const Case& c : cases) {
+        TTestDataSet* sets[2] = {new TTestDataSet(owner.get()), new TTestDataSet(owner.get())};
+        sets[1]->LendValues = true;
+        for (TTestDataSet* t : sets) {
+            t->FieldDefs()->Add("F", c.type, c.size);
+            t->AddRecord({c.stored});
+            t->Open();
+        }
+        EXPECT_EQ(describe(sets[1]->Fields()->Fields(0)), describe(sets[0]->Fields()->Fields(0)))
+            << "case " << n << ": " << c.stored;
+        EXPECT_GT(sets[1]->LentCount, 0) << "case " << n;
+        ++n;
+    }
+}
+
 TEST_F(Fields, BadTextsAndOutOfRangeValuesFailWithThePlatformsTexts) {
     TTestDataSet* t = new TTestDataSet(owner.get());
     t->FieldDefs()->Add("I", ftInteger);

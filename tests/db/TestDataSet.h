@@ -35,6 +35,9 @@ public:
 
     std::vector<Rec> Records;
     bool FailOpen = false;
+    // Lends the stored Variants to readers that take them (as a store of Variants does).
+    bool LendValues = false;
+    int LentCount = 0;
     bool ReadOnlySet = false;
     int InternalCloseCount = 0;
     int NextId = 1;
@@ -82,6 +85,11 @@ public:
             if (it != b->Values.end()) v = it->second;
         }
         if (VarIsNull(v) || VarIsEmpty(v)) return false;
+        if (Buffer && LendValues && Buffer->AcceptsRef && State() != dsOldValue) {
+            Buffer->Ref = &b->Values.find(Field)->second;
+            ++LentCount;
+            return true;
+        }
         if (Buffer) VariantToFieldBuffer(Field, v, *Buffer, NativeFormat);
         return true;
     }

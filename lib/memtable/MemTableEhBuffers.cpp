@@ -184,6 +184,7 @@ void TCustomMemTableEh::FillRecBufFromRecord(TMemoryRecordEh* Rec, int RowNum, T
     Buf->UseMemRec = true;
     Buf->FieldsList = Fields();
     if (Buf->ReadValueCount() != FieldCount()) Buf->SetLength(FieldCount());
+    if (!CalcFieldsWanted()) return;
     const auto it = std::find_if(FRecordCache.begin(), FRecordCache.end(),
                                  [Buf](const std::unique_ptr<TMTRecBuf>& p) { return p.get() == Buf; });
     if (it != FRecordCache.end()) GetCalcFields(TRecordBuffer(it - FRecordCache.begin() + 1));

@@ -1671,6 +1671,8 @@ protected:
     TRecordBuffer CalcBuffer() const { return FCalcBuffer; }
     void SetCalcBuffer(TRecordBuffer Buffer) { FCalcBuffer = Buffer; }
     bool HasCalcFields() const { return FCalcFieldsCount > 0; }
+    // Whether GetCalcFields has anything to do (calculated, lookup or internal calculated fields).
+    bool CalcFieldsWanted() const { return FCalcFieldsCount > 0 || FInternalCalcFields; }
     int CalcFieldsCount() const { return FCalcFieldsCount; }
     void CheckCanModify();
     void CheckRequiredFields();

@@ -5,6 +5,8 @@
 
 #include <QStringList>
 
+#include <array>
+
 using namespace DBConsts;
 
 void DatabaseError(const String& Message, TComponent* Component) {
@@ -254,9 +256,20 @@ void TDataSet::DataEvent(TDataEvent Event, NativeInt Info) {
     default:
         break;
     }
-    if (notify)
+    if (!notify || FDataSources.empty()) return;
+    // The sources are walked over a copy, since a handler may add or remove one; the copy of a
+    // few sources stays on the stack.
+    constexpr size_t Few = 8;
+    if (FDataSources.size() <= Few) {
+        std::array<TDataSource*, Few> list;
+        const size_t n = FDataSources.size();
+        std::copy(FDataSources.begin(), FDataSources.end(), list.begin());
+        for (size_t i = 0; i < n; ++i)
+            list[i]->DataEvent(Event, Info);
+    } else {
         for (auto* ds : std::vector<TDataSource*>(FDataSources))
             ds->DataEvent(Event, Info);
+    }
 }
 
 void TDataSet::UpdateRecord() {

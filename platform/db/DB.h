@@ -1553,7 +1553,10 @@ public:
     void SetStateFieldValue(TDataSetState State, TField* Field, const Variant& Value);
 
     // --- buffers (read by data links and the grids) -----------------------------------------
-    TRecordBuffer ActiveBuffer() const;
+    TRecordBuffer ActiveBuffer() const {
+        return FActiveRecord >= 0 && size_t(FActiveRecord) < FBuffers.size() ? FBuffers[size_t(FActiveRecord)]
+                                                                             : 0;
+    }
     int ActiveRecord() const { return FActiveRecord; }
     int CurrentRecord() const { return FCurrentRecord; }
     int BufferCount() const { return FBufferCount; }

@@ -12,11 +12,6 @@ using namespace DBConsts;
 // ---------------------------------------------------------------------------------------------
 // Buffers
 
-TRecordBuffer TDataSet::ActiveBuffer() const {
-    return FActiveRecord >= 0 && size_t(FActiveRecord) < FBuffers.size() ? FBuffers[size_t(FActiveRecord)]
-                                                                         : 0;
-}
-
 void TDataSet::SetBufListSize(int Value) {
     if (Value < 0) Value = 0;
     if (FBufListSize == Value) return;

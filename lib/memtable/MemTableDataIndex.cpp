@@ -71,6 +71,19 @@ bool KeyLess(const TIndexItemEh& a, const TIndexItemEh& b) {
     return a.RecIndex < b.RecIndex;
 }
 
+// Merges the last two sorted runs at the end of Items while the last is as long as the one
+// before it (All: until one run is left).
+void MergeLastRuns(TBigVectorEh<TIndexItemEh>& Items, std::vector<uint32_t>& Runs, bool All) {
+    while (Runs.size() >= 2 && (All || Runs[Runs.size() - 2] <= Runs.back())) {
+        const uint32_t second = Runs.back();
+        Runs.pop_back();
+        const uint32_t first = Runs.back();
+        auto end = Items.end();
+        std::inplace_merge(end - (first + second), end - second, end, KeyLess);
+        Runs.back() = first + second;
+    }
+}
+
 // Binary search of sorted entries [First, Last) for Value: true when found, with Index at an
 // entry of that key; otherwise Index is where the key would go.
 bool FindKey(const TIndexItemEh* First, int Count, const Variant& Value, int& Index) {
@@ -315,14 +328,7 @@ void TMTIndexEh::AddPending(TIndexItemEh&& Item) {
     FPendingRuns.push_back(1);
     // Runs are merged while the last is as long as the one before it: each entry takes part in
     // O(log n) merges.
-    while (FPendingRuns.size() >= 2 && FPendingRuns[FPendingRuns.size() - 2] <= FPendingRuns.back()) {
-        const uint32_t second = FPendingRuns.back();
-        FPendingRuns.pop_back();
-        const uint32_t first = FPendingRuns.back();
-        auto end = FPending.end();
-        std::inplace_merge(end - (first + second), end - second, end, KeyLess);
-        FPendingRuns.back() = first + second;
-    }
+    MergeLastRuns(FPending, FPendingRuns, false);
 }
 
 void TMTIndexEh::UnpackPendingInts() {
@@ -412,14 +418,7 @@ void TMTIndexEh::MergePending() {
         }
         if (!SortPlainEntries(FPending)) std::stable_sort(FPending.begin(), FPending.end(), KeyLess);
     }
-    while (FPendingRuns.size() >= 2) {
-        const uint32_t second = FPendingRuns.back();
-        FPendingRuns.pop_back();
-        const uint32_t first = FPendingRuns.back();
-        auto end = FPending.end();
-        std::inplace_merge(end - (first + second), end - second, end, KeyLess);
-        FPendingRuns.back() = first + second;
-    }
+    MergeLastRuns(FPending, FPendingRuns, true);
     // The shorter of the two sorted arrays is moved behind the longer one, then they are merged.
     if (FRecList.size() < FPending.size()) FRecList.swap(FPending);
     const size_t n = FRecList.size();

@@ -10,6 +10,8 @@
 
 #include "lib/memtable/MemTableEh.h"
 
+#include "bench/BenchCommon.h"
+
 #include <sqlite3.h>
 
 #include <algorithm>
@@ -23,6 +25,12 @@
 
 namespace {
 
+using bench::Exec;
+using bench::MakeRows;
+using bench::Prepare;
+using bench::Row;
+using bench::Timer;
+
 enum Op { opOpen, opWalk, opLocateIx, opLocateScan, opSort, opFilter, opCount };
 constexpr int IndexedLocates = 10000;
 // Unindexed lookups scan the whole table each time: keep their total work near 10^9 records.
@@ -30,36 +38,10 @@ int ScanLocates(int n) {
     return std::clamp(1000000000 / std::max(n, 1), 1, IndexedLocates);
 }
 
-struct Row {
-    int Key;
-    std::string Name;
-    double Price;
-};
-
 struct Result {
     std::array<double, opCount> Seconds{};
     long long Check = 0; // folded from what each step read, so that both engines did the work
 };
-
-std::vector<Row> MakeRows(int n) {
-    std::mt19937_64 rng(12345);
-    std::vector<int> keys(static_cast<size_t>(n));
-    for (int i = 0; i < n; ++i)
-        keys[size_t(i)] = i;
-    std::shuffle(keys.begin(), keys.end(), rng);
-    std::uniform_int_distribution<int> letter('a', 'z');
-    std::uniform_real_distribution<double> price(0, 1000);
-    std::vector<Row> rows(static_cast<size_t>(n));
-    for (int i = 0; i < n; ++i) {
-        Row& r = rows[size_t(i)];
-        r.Key = keys[size_t(i)];
-        r.Name.resize(8);
-        for (char& c : r.Name)
-            c = char(letter(rng));
-        r.Price = price(rng);
-    }
-    return rows;
-}
 
 std::vector<int> LocateKeys(int n, int count) {
     std::mt19937_64 rng(777);
@@ -69,16 +51,6 @@ std::vector<int> LocateKeys(int n, int count) {
         k = key(rng);
     return out;
 }
-
-class Timer {
-public:
-    double Seconds() const {
-        return std::chrono::duration<double>(std::chrono::steady_clock::now() - FStart).count();
-    }
-
-private:
-    std::chrono::steady_clock::time_point FStart = std::chrono::steady_clock::now();
-};
 
 Result RunMemTable(const std::vector<Row>& rows, const std::vector<int>& keys, int scanKeys) {
     Result res;
@@ -148,23 +120,6 @@ Result RunMemTable(const std::vector<Row>& rows, const std::vector<int>& keys, i
         [&] { t->SetFiltered(false); });
     t->Free();
     return res;
-}
-
-void Exec(sqlite3* db, const char* sql) {
-    char* err = nullptr;
-    if (sqlite3_exec(db, sql, nullptr, nullptr, &err) != SQLITE_OK) {
-        std::fprintf(stderr, "sqlite: %s\n", err ? err : "?");
-        std::exit(1);
-    }
-}
-
-sqlite3_stmt* Prepare(sqlite3* db, const char* sql) {
-    sqlite3_stmt* s = nullptr;
-    if (sqlite3_prepare_v2(db, sql, -1, &s, nullptr) != SQLITE_OK) {
-        std::fprintf(stderr, "sqlite: %s\n", sqlite3_errmsg(db));
-        std::exit(1);
-    }
-    return s;
 }
 
 Result RunSqlite(const std::vector<Row>& rows, const std::vector<int>& keys, int scanKeys) {
@@ -256,7 +211,9 @@ int main(int argc, char** argv) {
         const char* names[opCount] = {"open (append n records)", "walk First/Next, 2 fields", locIx, locScan,
                                       "sort + read keys",        "filter + read keys"};
         std::printf("\n%d records%s\n", n,
-                    scanKeys > 0 && scanKeys < IndexedLocates ? " (fewer unindexed keys: each one scans the table)" : "");
+                    scanKeys > 0 && scanKeys < IndexedLocates
+                        ? " (fewer unindexed keys: each one scans the table)"
+                        : "");
         std::printf("%-30s %12s %12s %8s\n", "step", "memtable s", "sqlite s", "ratio");
         for (int op = 0; op < opCount; ++op)
             std::printf("%-30s %12.4f %12.4f %8.2f\n", names[op], ours.Seconds[size_t(op)],

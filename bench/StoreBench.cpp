@@ -10,6 +10,8 @@
 #include "lib/memtable/MemTableDataEh.h"
 #include "platform/rtl/SysUtils.h"
 
+#include "bench/BenchCommon.h"
+
 #include <sqlite3.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
@@ -28,6 +30,12 @@
 
 namespace {
 
+using bench::Exec;
+using bench::MakeRows;
+using bench::Prepare;
+using bench::Row;
+using bench::Timer;
+
 enum Op { opLoad, opIndex, opLookup, opSort, opFilter, opAggregate, opCount };
 const char* const OpNames[opCount] = {"load",      "unique index", "100000 lookups",
                                       "sort view", "filter",       "SUM/AVG/COUNT"};
@@ -39,35 +47,6 @@ struct Result {
     long StartKiB = 0; // resident set when the child started its work
     long long Check = 0;
 };
-
-struct Row {
-    int Key;
-    std::string Name;
-    double Price;
-    double Date;
-};
-
-// The same data for both engines: keys 0..n-1 in shuffled order, lower-case names.
-std::vector<Row> MakeRows(int n) {
-    std::mt19937_64 rng(12345);
-    std::vector<Row> rows(static_cast<size_t>(n));
-    std::vector<int> keys(static_cast<size_t>(n));
-    for (int i = 0; i < n; ++i)
-        keys[size_t(i)] = i;
-    std::shuffle(keys.begin(), keys.end(), rng);
-    std::uniform_int_distribution<int> letter('a', 'z');
-    std::uniform_real_distribution<double> price(0, 1000);
-    for (int i = 0; i < n; ++i) {
-        Row& r = rows[size_t(i)];
-        r.Key = keys[size_t(i)];
-        r.Name.resize(8);
-        for (char& c : r.Name)
-            c = char(letter(rng));
-        r.Price = price(rng);
-        r.Date = 45000 + (i % 3650);
-    }
-    return rows;
-}
 
 std::vector<int> LookupKeys(int n) {
     std::mt19937_64 rng(777);
@@ -86,17 +65,6 @@ long ResidentKiB() {
     }
     return resident * (sysconf(_SC_PAGESIZE) / 1024);
 }
-
-class Timer {
-public:
-    Timer() : FStart(std::chrono::steady_clock::now()) {}
-    double Seconds() const {
-        return std::chrono::duration<double>(std::chrono::steady_clock::now() - FStart).count();
-    }
-
-private:
-    std::chrono::steady_clock::time_point FStart;
-};
 
 // ---------------------------------------------------------------------------------------------
 // The record store
@@ -171,23 +139,6 @@ void RunStore(const std::vector<Row>& rows, const std::vector<int>& lookups, Res
 
 // ---------------------------------------------------------------------------------------------
 // SQLite in memory
-
-void Exec(sqlite3* db, const char* sql) {
-    char* err = nullptr;
-    if (sqlite3_exec(db, sql, nullptr, nullptr, &err) != SQLITE_OK) {
-        std::fprintf(stderr, "sqlite: %s\n", err ? err : "?");
-        std::exit(2);
-    }
-}
-
-sqlite3_stmt* Prepare(sqlite3* db, const char* sql) {
-    sqlite3_stmt* st = nullptr;
-    if (sqlite3_prepare_v2(db, sql, -1, &st, nullptr) != SQLITE_OK) {
-        std::fprintf(stderr, "sqlite: %s\n", sqlite3_errmsg(db));
-        std::exit(2);
-    }
-    return st;
-}
 
 void RunSQLite(const std::vector<Row>& rows, const std::vector<int>& lookups, Result& res) {
     sqlite3* db = nullptr;

@@ -202,33 +202,32 @@ bool TMemTableTreeListEh::Locate(const String& KeyFields, const Variant& KeyValu
     return false;
 }
 
-void TMemTableTreeListEh::FullCollapse() {
-    TCustomMemTableEh* t = FMemTable;
+namespace {
+// Expands or collapses every node with the table's controls disabled, then shows the result.
+void SetAllExpanded(TCustomMemTableEh* t, TMemoryTreeListEh* tree, bool expand) {
     t->DisableControls();
     try {
-        Tree()->Collapse(nullptr, true);
-        Tree()->BuildVisibleItems();
+        if (expand)
+            tree->Expand(nullptr, true);
+        else
+            tree->Collapse(nullptr, true);
+        tree->BuildVisibleItems();
         if (t->Active()) t->Resync({});
     } catch (...) {
         t->EnableControls();
         throw;
     }
     t->EnableControls();
-    if (t->Active() && t->AfterScroll) t->AfterScroll(t);
+}
+} // namespace
+
+void TMemTableTreeListEh::FullCollapse() {
+    SetAllExpanded(FMemTable, Tree(), false);
+    if (FMemTable->Active() && FMemTable->AfterScroll) FMemTable->AfterScroll(FMemTable);
 }
 
 void TMemTableTreeListEh::FullExpand() {
-    TCustomMemTableEh* t = FMemTable;
-    t->DisableControls();
-    try {
-        Tree()->Expand(nullptr, true);
-        Tree()->BuildVisibleItems();
-        if (t->Active()) t->Resync({});
-    } catch (...) {
-        t->EnableControls();
-        throw;
-    }
-    t->EnableControls();
+    SetAllExpanded(FMemTable, Tree(), true);
 }
 
 // ---------------------------------------------------------------------------------------------

@@ -84,19 +84,23 @@ TEST(MemSort, ViewSortOfTextsAgreesWithTheRecordComparison) {
         }
 }
 
+// An active index on one field of the store's records.
+TMTIndexEh* AddIndex(TRecordsListEh* rl, const char* field, bool unique) {
+    TMTIndexEh* ix = rl->Indexes()->Add();
+    ix->SetFields(QString::fromLatin1(field));
+    ix->SetUnical(unique);
+    ix->SetActive(true);
+    return ix;
+}
+
 // Records appended to a store with active indexes: the entries of appended records are merged
 // in when the index is read, also between appends, and a unique index refuses a key that is
 // still waiting to be merged.
 TEST(MemSort, IndexKeptInStepWithAppendedRecords) {
     auto md = MakeStore({{"Key", ftInteger}, {"Group", ftInteger}});
     TRecordsListEh* rl = md->RecordsList();
-    TMTIndexEh* unique = rl->Indexes()->Add();
-    unique->SetFields(QStringLiteral("Key"));
-    unique->SetUnical(true);
-    unique->SetActive(true);
-    TMTIndexEh* groups = rl->Indexes()->Add();
-    groups->SetFields(QStringLiteral("Group"));
-    groups->SetActive(true);
+    TMTIndexEh* unique = AddIndex(rl, "Key", true);
+    TMTIndexEh* groups = AddIndex(rl, "Group", false);
     std::vector<int> keys(300);
     for (int i = 0; i < int(keys.size()); ++i)
         keys[size_t(i)] = i * 3;
@@ -141,13 +145,8 @@ TEST(MemSort, IndexKeptInStepWithAppendedRecords) {
 TEST(MemSort, IntegerKeyLookupsAgreeWithAScanAcrossAppendsAndChanges) {
     auto md = MakeStore({{"Key", ftInteger}, {"Group", ftInteger}});
     TRecordsListEh* rl = md->RecordsList();
-    TMTIndexEh* unique = rl->Indexes()->Add();
-    unique->SetFields(QStringLiteral("Key"));
-    unique->SetUnical(true);
-    unique->SetActive(true);
-    TMTIndexEh* groups = rl->Indexes()->Add();
-    groups->SetFields(QStringLiteral("Group"));
-    groups->SetActive(true);
+    TMTIndexEh* unique = AddIndex(rl, "Key", true);
+    TMTIndexEh* groups = AddIndex(rl, "Group", false);
     auto check = [&](const char* stage) {
         for (int key = -3; key < 40; ++key) {
             std::vector<TMemoryRecordEh*> expected;

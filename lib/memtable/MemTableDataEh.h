@@ -1071,6 +1071,7 @@ public:
     void ExpandedChanged(TBaseTreeNodeEh* Node) override;
     const String& SortOrder() const { return FSortOrder; }
     void SetSortOrder(const String& Value);
+    bool Sorted() const { return !FSortOrder.isEmpty() && (FOrderByList->Count() > 0 || FViewOrder); }
 
     bool DefaultNodeExpanded = false;
     bool DefaultNodeHasChildren = false;
@@ -1093,6 +1094,8 @@ private:
     std::vector<TMemRecViewEh*> FVisibleItems;
     bool FVisibleItemsObsolete = true;
     String FSortOrder;
+    // The sort order names fields the store lacks: nodes compare by the view's comparison.
+    bool FViewOrder = false;
     std::unique_ptr<TOrderByList> FOrderByList;
     TRecordsViewEh* FRecordsViewEh;
     std::unordered_map<TMemoryRecordEh*, TMemRecViewEh*> FNodeOfRec;
@@ -1244,7 +1247,10 @@ public:
     const std::vector<int>& TreeViewRefParentFields() const { return FTreeViewRefParentFields; }
     virtual void UpdateFields();
     void UpdateAllLookupBuffer();
-    TOrderByList* OrderByList() const { return FOrderByList.get(); }
+    // The list the rows are ordered by: the store's fields, or the data set's when the sort order
+    // names a field the store does not hold (a calculated or lookup field).
+    TOrderByList* OrderByList() const;
+    bool Sorted() const;
     bool CatchChanged() const { return FCatchChanged; }
     void SetCatchChanged(bool Value) { FCatchChanged = Value; }
     bool CachedUpdates() const { return FCachedUpdates; }
@@ -1272,6 +1278,10 @@ public:
     TRecordsViewFilterEventEh OnFilterRecord;
     TGetPrefilteredListEventEh OnGetPrefilteredList;
     TParseOrderByStrEventEh OnParseOrderByStr;
+    // Reads a record's sort keys for a list made by OnParseOrderByStr (one value per item), for
+    // the fields the store does not hold.
+    std::function<void(TMemoryRecordEh* Rec, TOrderByList* OrderBy, std::vector<Variant>& Keys)>
+        OnReadSortKeys;
     TRecordsListNotificatorDataEventEh OnViewDataEvent;
     TRecordsListRecordMovedEventEh OnViewRecordMovedEvent;
     TRecordsListCalcLookupBufferEventEh OnCalcLookupBuffer;
@@ -1294,6 +1304,8 @@ private:
     void FreeRows();
     void QuickSortRows(int L, int R);
     void SortRows();
+    void SortRowsByReadKeys();
+    int CompareReadKeys(const std::vector<Variant>& K1, const std::vector<Variant>& K2) const;
     void TreeDataEvent(TMemoryRecordEh* MemRec, TRecordsListNotification Action);
 
     std::unique_ptr<TMTAggregatesEh> FAggregates;
@@ -1302,6 +1314,8 @@ private:
     int FCachedUpdatesLockCount = 0;
     bool FCatchChanged = false;
     std::unique_ptr<TRecordsViewOrderByList> FOrderByList;
+    // Set instead of FOrderByList's items when the sort order names fields the store lacks.
+    std::unique_ptr<TOrderByList> FFieldsOrderByList;
     String FSortOrder;
     String FTreeViewKeyFieldName, FTreeViewRefParentFieldName;
     std::vector<int> FTreeViewKeyFields, FTreeViewRefParentFields;

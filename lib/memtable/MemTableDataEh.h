@@ -898,6 +898,10 @@ private:
     void Unpack() const;
     bool MergePacked();
     void DefinitionChanged();
+    // A new definition (Apply) that leaves an active unique index over duplicate keys raises
+    // the key violation and gives the index its old definition back (Revert).
+    void ChangeDefinition(const std::function<void()>& Apply, const std::function<void()>& Revert);
+    bool FindDuplicateKey(Variant& Key) const;
     std::vector<int> KeyFields(TRecordsListEh* rl) const;
     bool SortPlainKeys(TRecordsListEh* rl, int Field);
     // The entry of the record at list position RecIndex with key Key; -1 when it has none.

@@ -324,6 +324,56 @@ TEST_F(ChangeLogFixture, MarkedDeletedRecordsAndUniqueKeys) {
     EXPECT_THROW(idx->FindKeyValueIndex(Variant(QStringLiteral("x")), pos), Exception);
 }
 
+// Activating a unique index, or making an active one unique, over duplicate keys is refused
+// with the key error, as appending the duplicate would be; the index stays as it was.
+TEST_F(ChangeLogFixture, UniqueIndexOverDuplicateKeysIsRefused) {
+    for (int i = 0; i < 1000; ++i)
+        Fetch(i == 999 ? 0 : i, i == 999 ? 0 : i % 10);
+    struct Case {
+        const char* Fields;
+        const char* Message;
+    };
+    for (const Case& c :
+         {Case{"bt1", "Unical key violation 0"}, Case{"bt1;bt2", "Unical key violation 0;0"}}) {
+        TMTIndexEh* idx = rl->Indexes()->Add();
+        idx->SetFields(QString::fromLatin1(c.Fields));
+        idx->SetUnical(true);
+        try {
+            idx->SetActive(true);
+            FAIL() << c.Fields;
+        } catch (const Exception& e) {
+            EXPECT_EQ(e.Message(), QString::fromLatin1(c.Message));
+        }
+        EXPECT_FALSE(idx->Active());
+        EXPECT_TRUE(idx->Unical());
+
+        idx->SetUnical(false);
+        idx->SetActive(true);
+        EXPECT_THROW(idx->SetUnical(true), Exception);
+        EXPECT_FALSE(idx->Unical());
+        EXPECT_TRUE(idx->Active());
+        EXPECT_THROW(idx->SetPrimary(true), Exception);
+        EXPECT_FALSE(idx->Primary());
+        ASSERT_EQ(idx->Count(), 1000); // still a working non-unique index
+        std::vector<TMemoryRecordEh*> recs;
+        idx->FillMatchedRecsList(c.Fields == std::string("bt1") ? Variant(0) : VarArrayOf({0, 0}), recs);
+        EXPECT_EQ(recs.size(), 2u);
+    }
+    // Without the duplicate the index activates; changing its fields to duplicate keys keeps
+    // its old fields.
+    rl->DeleteRecord(999);
+    TMTIndexEh* idx = rl->Indexes()->Add();
+    idx->SetFields(QStringLiteral("bt1"));
+    idx->SetUnical(true);
+    idx->SetActive(true);
+    EXPECT_EQ(idx->Count(), 999);
+    EXPECT_THROW(idx->SetFields(QStringLiteral("bt2")), Exception);
+    EXPECT_EQ(idx->Fields(), QStringLiteral("bt1"));
+    EXPECT_TRUE(idx->Active());
+    EXPECT_EQ(idx->Count(), 999);
+    EXPECT_THROW(Fetch(5, 0), Exception);
+}
+
 // ---------------------------------------------------------------------------------------------
 // Structure
 

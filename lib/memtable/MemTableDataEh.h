@@ -426,6 +426,9 @@ public:
     void BuildStructFromFields(TFields* Fields);
     void BuildFieldDefsFromStruct(TFieldDefs* FieldDefs) const;
     void Assign(TPersistent* Source) override;
+    // Like Assign, but the records' values are carried over to the fields of the same name.
+    // BeforeCommit runs once every record converted, before anything changes.
+    void AssignByFieldNames(TMTDataStructEh* Source, const std::function<void()>& BeforeCommit = {});
     TMTDataStructEh* GetCopy() const;
     TMTDataStructEh* BeginRestructure() const { return GetCopy(); }
     void EndRestructure(TMTDataStructEh* NewStrcuture, bool ApplyNewStrcuture);
@@ -434,6 +437,11 @@ public:
     void StructChanged();
     bool IsStructChanged() const { return FStructChanged; }
     void ClearStructChanged() { FStructChanged = false; }
+
+private:
+    void AssignStructure(TMTDataStructEh* Source, bool ByName, const std::function<void()>& BeforeCommit);
+
+public:
     TMemTableDataEh* MemTableData() const { return FMemTableData; }
     // Grows on every structure change; caches keyed on field positions compare it.
     uint64_t Version() const { return FVersion; }
@@ -780,8 +788,14 @@ public:
 
     // Whole-store streams (the component-stream form written by the platform's writer).
     void SaveToStream(TStream* Stream);
-    // A stream that fails to read leaves the store as it was.
-    void LoadFromStream(TStream* Stream);
+    // A stream that fails to read leaves the store as it was. CheckLoaded sees the stream read
+    // into a store of its own before anything here is replaced, and may refuse it by raising.
+    // A stream with a structure but no records list carries the records over by field name.
+    void LoadFromStream(TStream* Stream,
+                        const std::function<void(TMemTableDataEh* Loaded)>& CheckLoaded = {});
+    // What the last stream read into this store carried.
+    bool StreamHadStruct() const { return FStreamHadStruct; }
+    bool StreamHadRecords() const { return FStreamHadRecords; }
 
 private:
     std::unique_ptr<TAutoIncrementEh> FAutoIncrement;
@@ -793,6 +807,8 @@ private:
     bool FRestructMode = false;
     bool FStoreStructInStream = true;
     bool FStoreRecordsInStream = true;
+    bool FStreamHadStruct = false;
+    bool FStreamHadRecords = false;
 };
 
 class TMemTableDataShadowEh : public TMemTableDataEh {

@@ -863,6 +863,7 @@ private:
     bool FTimerActive = false;
     UINT FTimerInterval = 0;
     bool FSizingLineShown = false;
+    TRect FSizingLineRect;
 };
 
 inline int TGetExtentsFuncEh::operator()(int Index) const {

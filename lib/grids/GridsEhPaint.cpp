@@ -629,6 +629,20 @@ void TCustomGridEh::Paint() {
     while (FClipDepth > 0)
         RestoreCanvasClip();
 
+    // The sizing line of a drag in progress, in XOR so that it shows on any colour.
+    if (FSizingLineShown) {
+        const TPenMode mode = c->Pen()->Mode();
+        c->Brush()->SetColor(clWindow);
+        c->Pen()->SetColor(clWindow);
+        c->Pen()->SetMode(pmXor);
+        c->MoveTo(FSizingLineRect.Left, FSizingLineRect.Top);
+        if (FSizingLineRect.Width() == 1)
+            c->LineTo(FSizingLineRect.Left, FSizingLineRect.Bottom);
+        else
+            c->LineTo(FSizingLineRect.Right, FSizingLineRect.Top);
+        c->Pen()->SetMode(mode);
+    }
+
     // 11.
     if (rtl && painter) painter->restore();
     (void)ch;

@@ -589,6 +589,15 @@ TPoint TCustomGridEh::CursorClientPos() {
     return ScreenToClient(p);
 }
 
+// The farther the cursor is outside the data area, the faster the view follows. A distance of 0
+// or less (the edge lies off the screen) keeps the 60 ms pace rather than a negative interval.
+UINT TCustomGridEh::ColMoveScrollInterval(int D, int B) {
+    if (D <= 0) return 60;
+    const int b2 = B > 10 ? B - 10 : 1;
+    const long long v = 60 + (long long)std::trunc(1.5 * D / b2);
+    return UINT(std::max<long long>(v, 60));
+}
+
 void TCustomGridEh::ExtendSelectionByTimer(int Directions) {
     TGridCoord a = FAnchor;
     if ((Directions & 1) && a.X > FFixedCols) --a.X;
@@ -632,14 +641,7 @@ void TCustomGridEh::TimerScroll() {
     } else {
         const TPoint screen = ClientToScreen(p);
         const int s = screen.X;
-        auto adaptive = [](int D, int B) {
-            // The farther outside, the faster; a distance of 0 or less (the edge off the screen)
-            // keeps the slowest safe pace rather than a negative or huge interval.
-            if (D <= 0) return UINT(60);
-            const int b2 = B > 10 ? B - 10 : 1;
-            const long long v = 60 + (long long)std::trunc(1.5 * D / b2);
-            return UINT(std::clamp<long long>(v, 60, 360));
-        };
+        auto adaptive = [](int D, int B) { return ColMoveScrollInterval(D, B); };
         if (p.X < di.Horz.FixedBoundary) {
             const int e = ClientToScreen({di.Horz.FixedBoundary, p.Y}).X;
             const int d = std::min(e, 200);

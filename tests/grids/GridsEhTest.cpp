@@ -3,6 +3,7 @@
 
 #include "lib/grids/GridsEh.h"
 
+#include "platform/classes/ComponentStreams.h"
 #include "platform/ui/Forms.h"
 
 #include <QApplication>
@@ -700,4 +701,68 @@ TEST_F(GridFixture, MarginsAndCornerPriorities) {
     EXPECT_FALSE(ob->GetOutBoundaryRect(r, cbtRightEh));
     // The indents move the cells.
     EXPECT_EQ(Grid->CellRect(0, 0), TRect(15, 20, 79, 44));
+}
+
+TEST(GridTimer, ColumnMoveIntervalFollowsTheDistance) {
+    struct Case {
+        int d, b;
+        UINT interval;
+    } cases[] = {
+        {200, 100, 63}, // 60 + trunc(1.5 * 200 / 90)
+        {200, 5, 360},  // within 10 pixels of the edge: the slowest pace
+        {200, 200, 61}, // far outside
+        {0, 50, 60},    // the edge lies on the screen's edge
+        {-40, 50, 60},  // or off the screen: never below 60 ms
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(TCustomGridEh::ColMoveScrollInterval(c.d, c.b), c.interval) << c.d << " " << c.b;
+}
+
+TEST_F(GridFixture, FailedContraResizeRestoresEverything) {
+    Grid->SetColWidths(1, 40);
+    Grid->SetContraColCount(1);
+    try {
+        Grid->SetContraColCount(134217726);
+        FAIL();
+    } catch (const EInvalidGridOperationEh& e) {
+        EXPECT_EQ(e.Message(), QStringLiteral("Grid too large for operation"));
+    }
+    EXPECT_EQ(Grid->ContraColCount(), 1);
+    EXPECT_TRUE(Grid->CheckConsistency());
+    EXPECT_EQ(Grid->ColWidths(1), 40);
+}
+
+TEST_F(GridFixture, ColumnWidthsRoundTripThroughTheComponentStream) {
+    Grid->SetContraColCount(1);
+    for (int i = 0; i < 5; ++i)
+        Grid->SetColWidths(i, 20 + i);
+    Grid->SetColWidths(5, 99); // contra: not written
+    TMemoryStream ms;
+    WriteComponent(&ms, Grid);
+    auto* copy = Create<TTestGrid>(Form);
+    copy->SetContraColCount(1);
+    ms.SetPosition(0);
+    ReadComponent(&ms, copy);
+    for (int i = 0; i < 5; ++i)
+        EXPECT_EQ(copy->ColWidths(i), 20 + i);
+    EXPECT_EQ(copy->ColWidths(5), 64);
+    EXPECT_EQ(copy->RowHeights(2), 24);
+    EXPECT_TRUE(copy->CheckConsistency());
+}
+
+TEST_F(GridFixture, RowSelectMarksTheWholeCurrentRow) {
+    Grid->SetFixedCols(2);
+    Grid->SetFrozenColCount(1);
+    Grid->SetOptions(Grid->Options() + TGridOptions{goRowSelect});
+    Grid->SetFocus();
+    Grid->FocusCell(3, 2, true, true, true);
+    EXPECT_EQ(Grid->Col(), 2); // the current column is the first data column
+    EXPECT_EQ(Grid->Selection(), TRect(2, 2, 4, 2));
+    Grid->RecordDrawn = true;
+    Grid->Invalidate();
+    Render(Grid);
+    for (auto& [c, s] : Grid->Drawn) {
+        const bool current = c.Y == 2 && c.X >= 1;
+        EXPECT_EQ(s.Contains(gdCurrent), current) << c.X << "," << c.Y;
+    }
 }

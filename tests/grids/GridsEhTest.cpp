@@ -766,3 +766,76 @@ TEST_F(GridFixture, RowSelectMarksTheWholeCurrentRow) {
         EXPECT_EQ(s.Contains(gdCurrent), current) << c.X << "," << c.Y;
     }
 }
+
+TEST_F(ScrollFixture, LinesAndPixelsAtFirstMiddleAndLastWithFrozenColumns) {
+    Grid->SetColCount(30);
+    Grid->SetFixedCols(2);
+    Grid->SetFrozenColCount(1);
+    const auto first = Info();
+    const TRect frozen = Grid->CellRect(1, 1);
+    const int maxLeft = Grid->CalcMaxTopLeft({29, 4}, first).X;
+    struct Step {
+        int code;
+        int left; // expected left column after the step
+    } line[] = {
+        {SB_TOP, 2},          {SB_LINEUP, 2},         {SB_LINEDOWN, 3},         {SB_LINEDOWN, 4},
+        {SB_BOTTOM, maxLeft}, {SB_LINEDOWN, maxLeft}, {SB_LINEUP, maxLeft - 1},
+    };
+    for (const auto& s : line) {
+        Grid->Perform(WM_HSCROLL, MAKEWPARAM(Word(s.code), 0), 0);
+        EXPECT_EQ(Grid->LeftCol(), s.left) << s.code;
+        EXPECT_EQ(Grid->LeftColOffset(), 0);
+        // The frozen column never moves; the first visible data column starts after it.
+        EXPECT_EQ(Grid->CellRect(1, 1), frozen);
+        EXPECT_EQ(Grid->CellRect(s.left, 1).Left, first.Horz.FixedBoundary);
+    }
+    // Pixels (row select scrolls horizontally by pixels).
+    Grid->SetOptions(Grid->Options() + TGridOptions{goRowSelect});
+    Grid->Perform(WM_HSCROLL, MAKEWPARAM(SB_TOP, 0), 0);
+    struct PixelStep {
+        int dx;
+        int left, offset;
+    } pixels[] = {
+        {-5, 2, 0},  // before the first data line: nothing
+        {10, 2, 10}, // inside the first data column
+        {60, 3, 5},  // into the next one (65 pixels a column)
+        {-15, 2, 55},
+    };
+    for (const auto& p : pixels) {
+        Grid->SmoothScrollBy(p.dx, 0);
+        EXPECT_EQ(Grid->LeftCol(), p.left) << p.dx;
+        EXPECT_EQ(Grid->LeftColOffset(), p.offset) << p.dx;
+        EXPECT_EQ(Grid->CellRect(1, 1), frozen);
+        EXPECT_EQ(Grid->SmoothPos().X, (p.left - 2) * 65 + p.offset);
+    }
+    Grid->Perform(WM_HSCROLL, MAKEWPARAM(SB_BOTTOM, 0), 0);
+    const auto last = Info();
+    EXPECT_EQ(Grid->CellRect(29, 1).Right + 1, last.Horz.GridExtent);
+    SCROLLINFO si = Bar(SB_HORZ);
+    EXPECT_EQ(si.nPos, Grid->SmoothPos().X);
+    EXPECT_EQ(int(si.nPage), Grid->DataPageSize().cx);
+    EXPECT_EQ(si.nMax, 28 * 65 - 1);
+}
+
+TEST_F(GridFixture, RowMovingAndRowSizing) {
+    Grid->SetOptions(Grid->Options() + TGridOptions{goRowMoving, goRowSizing});
+    Grid->SetRowHeights(2, 30);
+    // Row 2 spans 50..79 with its line at 80; a press in the fixed column on it starts moving.
+    Press(10, 60);
+    EXPECT_EQ(Grid->GridState(), gsRowMoving);
+    auto* ml = GetGridMoveLine();
+    EXPECT_TRUE(ml->Visible());
+    EXPECT_FALSE(ml->IsVert());
+    Grid->Perform(WM_MOUSEMOVE, MK_LBUTTON, Pt(10, 110)); // over row 4
+    Grid->Perform(WM_LBUTTONUP, 0, Pt(10, 110));
+    EXPECT_FALSE(ml->Visible());
+    EXPECT_EQ(Grid->RowHeights(4), 30);
+    EXPECT_EQ(Grid->RowHeights(2), 24);
+    // Row sizing: the border after row 1 (its line at 49) within the fixed column.
+    EXPECT_EQ(Grid->CalcSizingStateAt(10, 47), gsRowSizing);
+    EXPECT_EQ(Grid->CalcSizingStateAt(10, 44), gsNormal);
+    Press(10, 49);
+    Grid->Perform(WM_MOUSEMOVE, MK_LBUTTON, Pt(10, 59));
+    Grid->Perform(WM_LBUTTONUP, 0, Pt(10, 59));
+    EXPECT_EQ(Grid->RowHeights(1), 34);
+}

@@ -839,3 +839,25 @@ TEST_F(GridFixture, RowMovingAndRowSizing) {
     Grid->Perform(WM_LBUTTONUP, 0, Pt(10, 59));
     EXPECT_EQ(Grid->RowHeights(1), 34);
 }
+
+TEST_F(GridFixture, SelectionTimerScrollsTowardsTheCursor) {
+    Grid->SetRowCount(40);
+    Grid->SetDefaultRowHeight(23); // rows end at 288: the cursor below them is outside
+    Press(70, 30);
+    ASSERT_EQ(Grid->GridState(), gsSelecting);
+    const TPoint below = Grid->ClientToScreen({70, 295});
+    SetCursorPos(below.X, below.Y);
+    const TPoint at = Grid->ScreenToClient([] {
+        TPoint p;
+        GetCursorPos(&p);
+        return p;
+    }());
+    if (at.Y != 295) GTEST_SKIP() << "the platform cannot place the cursor";
+    Grid->Perform(WM_TIMER, 1, 0);
+    Grid->Perform(WM_TIMER, 1, 0);
+    EXPECT_EQ(Grid->Anchor().Y, 3);
+    Grid->Perform(WM_CANCELMODE, 0, 0);
+    EXPECT_EQ(Grid->GridState(), gsNormal);
+    Grid->Perform(WM_TIMER, 1, 0); // no longer selecting: nothing moves
+    EXPECT_EQ(Grid->Anchor().Y, 3);
+}

@@ -861,3 +861,17 @@ TEST_F(GridFixture, SelectionTimerScrollsTowardsTheCursor) {
     Grid->Perform(WM_TIMER, 1, 0); // no longer selecting: nothing moves
     EXPECT_EQ(Grid->Anchor().Y, 3);
 }
+
+TEST_F(GridFixture, ExtendedVerticalLinesFadeBelowTheLastRow) {
+    Grid->SetRowCount(3);
+    Grid->SetOptions(Grid->Options() + TGridOptions{goExtendVertLines});
+    QImage img = Render(Grid);
+    EXPECT_TRUE(img.save(ScreenshotPath(QStringLiteral("grid_extended_lines"))));
+    // Column 1's line (x = 129) continues below the last row (whose line ends at y = 74), from the
+    // line colour at the top to the background at the bottom.
+    const QColor top(img.pixel(129, 75)), bottom(img.pixel(129, 299)), beside(img.pixel(100, 150));
+    EXPECT_EQ(top, QColor(192, 192, 192));
+    EXPECT_GT(bottom.red(), 240);
+    EXPECT_EQ(beside, QColor(Qt::white));
+    EXPECT_EQ(QColor(img.pixel(64, 75)), QColor(128, 128, 128)); // the fixed column's line is dark
+}

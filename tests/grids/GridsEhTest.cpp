@@ -573,7 +573,9 @@ TEST_F(GridFixture, CellStatesAndLines) {
         if (c.X == 0 || c.Y == 0) sawFixed |= s.Contains(gdFixed);
         if (c == TGridCoord(2, 2))
             sawFocused = s.Contains(gdFocused) && s.Contains(gdCurrent) && s.Contains(gdSelected);
-        if (c.X > 0 && c.Y > 0) EXPECT_FALSE(s.Contains(gdFixed));
+        if (c.X > 0 && c.Y > 0) {
+            EXPECT_FALSE(s.Contains(gdFixed));
+        }
     }
     EXPECT_TRUE(sawFixed);
     EXPECT_TRUE(sawFocused);

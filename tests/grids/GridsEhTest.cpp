@@ -624,6 +624,9 @@ TEST_F(GridFixture, ScreenshotOfDragFeedback) {
                     p.fillRect(o.X + x, o.Y + y, 1, 1, marker.pixel(x, y));
     }
     EXPECT_TRUE(img.save(ScreenshotPath(QStringLiteral("grid_column_move"))));
+    const TPoint mo = Grid->ScreenToClient({ml->Left(), ml->Top()});
+    const QImage zoom = img.copy(mo.X - 10, 0, 30, 140).scaled(240, 1120);
+    EXPECT_TRUE(zoom.save(ScreenshotPath(QStringLiteral("grid_column_move_marker_x8"))));
     Grid->Perform(WM_LBUTTONUP, 0, Pt(230, 10));
     // The sizing line is drawn in XOR over the grid.
     Press(128, 5);

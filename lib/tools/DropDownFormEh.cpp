@@ -3,6 +3,7 @@
 
 #include "lib/tools/DropDownFormEh.h"
 #include "lib/tools/ToolCtrlsEhInternal.h"
+#include "platform/classes/TypInfo.h"
 #include "platform/ui/Themes.h"
 #include "platform/ui/WinApi.h"
 #include "platform/ui/WinGdi.h"
@@ -342,3 +343,16 @@ const bool registered = [] {
     return true;
 }();
 } // namespace
+
+// Stored properties (the enumerations' names are in ToolCtrlsEhPublished.cpp).
+KVT_ENUM_DECL(TDropDownAlign)
+KVT_ENUM_DECL(TDropDownPassParamsEh)
+KVT_ENUM_DECL(TEditButtonStyleEh)
+KVT_ENUM_DECL(TDropDownFormElementEh)
+
+KVT_PUBLISHED(TCustomDropDownFormEh) {
+    using C = TCustomDropDownFormEh;
+    P.Prop("FormElements", &C::FormElements, &C::SetFormElements)
+        .Default(
+            TDropDownFormElementsEh{ddfeLeftGripEh, ddfeRightGripEh, ddfeCloseButtonEh, ddfeSizingBarEh});
+}

@@ -1,5 +1,6 @@
 #include "ToolsTestUtil.h"
 
+#include "platform/classes/TypInfo.h"
 #include "platform/ui/Forms.h"
 #include "platform/ui/WinApi.h"
 
@@ -354,4 +355,24 @@ TEST(EditButtonScreenshots, EveryStyleAndState) {
         EXPECT_TRUE(b.Bmp.Image().save(ScreenshotPath(themes ? QStringLiteral("editbuttons-themed")
                                                              : QStringLiteral("editbuttons-classic"))));
     }
+}
+
+TEST(EditButtonSettings, StoredPropertiesAndDefaults) {
+    TEditButtonEh b(static_cast<TWinControl*>(nullptr));
+    EXPECT_FALSE(IsStoredProp(&b, S("Visible")));
+    EXPECT_FALSE(IsStoredProp(&b, S("ShortCut")));
+    b.SetVisible(true);
+    EXPECT_TRUE(IsStoredProp(&b, S("Visible")));
+    TVisibleEditButtonEh v(static_cast<TWinControl*>(nullptr));
+    EXPECT_FALSE(IsStoredProp(&v, S("Visible")));
+    EXPECT_FALSE(IsStoredProp(&v, S("ShortCut")));
+    v.SetShortCut(0);
+    EXPECT_TRUE(IsStoredProp(&v, S("ShortCut")));
+    SetEnumProp(&b, S("Style"), S("ebsAltUpDownEh"));
+    EXPECT_EQ(b.Style(), ebsAltUpDownEh);
+    EXPECT_EQ(GetPropInfo(&b, S("NumGlyphs"))->Default, 1);
+    TObject* params = GetObjectProp(&b, S("DropDownFormParams"));
+    ASSERT_NE(params, nullptr);
+    EXPECT_EQ(GetEnumProp(params, S("Align")), S("daCenter"));
+    EXPECT_EQ(GetPropInfo(params, S("FormWidth"))->Default, -1);
 }

@@ -99,6 +99,9 @@ protected:
     void CreateHandle() override;
     void DoClose(TCloseAction& Action) override;
     void Dispatch(TMessage& Message) override;
+    // The frame is painted inside the client area, which aligned children leave free.
+    void PaintWindow(HDC DC) override;
+    void AdjustClientRect(TRect& Rect) override;
     // Places the form next to the anchor on the primary monitor's work area.
     TDropLayoutEh PlaceNear(TControl* RelativePosControl, TDropDownAlign Align);
 

@@ -314,3 +314,25 @@ TEST(PopupMenus, KeepOpenItemsRunInPlace) {
     EXPECT_EQ(chosen, plain);
     EXPECT_FALSE(qm.isVisible());
 }
+
+TEST(DropDownForm, Screenshot) {
+    TForm owner(nullptr);
+    owner.SetBounds(50, 50, 300, 200);
+    auto* anchor = new TEdit(&owner);
+    anchor->SetParent(&owner);
+    anchor->SetBounds(10, 10, 150, 21);
+    ShowAndActivate(&owner);
+    TCustomDropDownFormEh form(nullptr);
+    form.SetBounds(0, 0, 220, 140);
+    auto* list = new TListBox(&form);
+    list->SetParent(&form);
+    list->SetAlign(alClient);
+    for (const char* s : {"Первый", "Второй", "Третий"})
+        list->Items()->Add(S(s));
+    form.ExecuteNomodal(anchor, anchor, daLeft, nullptr, nullptr, nullptr);
+    PumpEvents(30);
+    // The frame stays free of aligned children.
+    EXPECT_EQ(list->Left(), form.BorderWidthEh());
+    EXPECT_TRUE(form.Widget()->grab().save(ScreenshotPath(QStringLiteral("dropdown-form"))));
+    form.Close();
+}

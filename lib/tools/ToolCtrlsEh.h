@@ -670,6 +670,7 @@ protected:
     int FMouseIndex = -1;
     bool FUseItemObjects = false;
     bool FIsMouseUpCloseListbox = false;
+    std::unique_ptr<TPopupWatchEh> FWatch;
 };
 
 class TMRUListEh : public TPersistent {

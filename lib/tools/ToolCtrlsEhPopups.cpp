@@ -683,6 +683,19 @@ void TPopupListboxEh::Dispatch(TMessage& Message) {
         TCustomListBox::Dispatch(Message);
         InvalidateIndex(ItemIndex());
         return;
+    case WM_USER_CLOSEUP:
+        if (auto* c = dynamic_cast<IComboEditEh*>(Owner())) c->CloseUp(false);
+        return;
+    case CM_SHOWINGCHANGED:
+        TCustomListBox::Dispatch(Message);
+        // An owner that closes popups (an editor) is asked to close the list on a click elsewhere.
+        if (Showing() && dynamic_cast<IComboEditEh*>(Owner()))
+            FWatch = std::make_unique<TPopupWatchEh>(this, dynamic_cast<TControl*>(Owner()), [this] {
+                PostMessage(Handle(), WM_USER_CLOSEUP, 0, 0);
+            });
+        else
+            FWatch.reset();
+        return;
     default:
         break;
     }

@@ -336,3 +336,31 @@ TEST(DropDownForm, Screenshot) {
     EXPECT_TRUE(form.Widget()->grab().save(ScreenshotPath(QStringLiteral("dropdown-form"))));
     form.Close();
 }
+
+TEST(PopupWatch, ClicksOutsideCloseOncePerShowingAndClicksInsideNever) {
+    TForm form(nullptr);
+    form.SetBounds(10, 10, 300, 200);
+    auto* other = new TButton(&form);
+    other->SetParent(&form);
+    other->SetBounds(150, 100, 80, 25);
+    auto* inside = new TButton(&form);
+    inside->SetParent(&form);
+    inside->SetBounds(10, 10, 80, 25);
+    ShowAndActivate(&form);
+    int fired = 0;
+    {
+        TPopupWatchEh watch(inside, nullptr, [&] { ++fired; });
+        Click(inside, QPoint(5, 5));
+        PumpEvents(10);
+        EXPECT_EQ(fired, 0);
+        Click(other, QPoint(5, 5));
+        PumpEvents(10);
+        EXPECT_EQ(fired, 1);
+        Click(other, QPoint(5, 5));
+        PumpEvents(10);
+        EXPECT_EQ(fired, 1);
+    }
+    Click(other, QPoint(5, 5));
+    PumpEvents(10);
+    EXPECT_EQ(fired, 1); // a watch that is gone calls nothing
+}

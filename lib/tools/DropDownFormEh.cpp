@@ -9,6 +9,8 @@
 #include "platform/ui/WinGdi.h"
 
 #include <QElapsedTimer>
+
+#include <map>
 #include <QWidget>
 
 int TCustomDropDownFormEh::ActivationTimeoutMs = 1000;
@@ -388,11 +390,25 @@ void TCustomDropDownFormEh::PaintNonClientBorder() {
 }
 
 namespace {
-const bool registered = [] {
-    RegisterClass(TCustomDropDownFormEh::StaticClassInfo(), &ComponentFactoryOf<TCustomDropDownFormEh>);
-    return true;
-}();
+std::map<TClass, TCustomDropDownFormEh::TGlobalRefProc>& GlobalRefs() {
+    static std::map<TClass, TCustomDropDownFormEh::TGlobalRefProc> refs;
+    return refs;
+}
 } // namespace
+
+TCustomDropDownFormEh* TCustomDropDownFormEh::GetGlobalRef(TClass FormClass) {
+    auto it = GlobalRefs().find(FormClass);
+    return it != GlobalRefs().end() && it->second ? it->second() : nullptr;
+}
+
+void TCustomDropDownFormEh::RegisterGlobalRef(TClass FormClass, TGlobalRefProc Proc) {
+    if (Proc)
+        GlobalRefs()[FormClass] = Proc;
+    else
+        GlobalRefs().erase(FormClass);
+}
+
+KVT_REGISTER_CLASS(TCustomDropDownFormEh)
 
 // Stored properties (the enumerations' names are in ToolCtrlsEhPublished.cpp).
 KVT_ENUM_DECL(TDropDownAlign)

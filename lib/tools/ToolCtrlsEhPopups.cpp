@@ -305,6 +305,8 @@ void TSizeGripEh::Paint() {
     }
 }
 
+KVT_REGISTER_CLASS(TSizeGripEh)
+
 // ---------------------------------------------------------------------------------------------
 // TPopupMonthCalendarEh
 

@@ -231,3 +231,29 @@ TEST(DropDownForm, SizingBarGrabBand) {
     bar.Resize();
     EXPECT_EQ(bar.SizingArea(), 10);
 }
+
+namespace {
+class TCityForm : public TCustomDropDownFormEh {
+    KVT_CLASS(TCityForm, TCustomDropDownFormEh)
+public:
+    using TCustomDropDownFormEh::TCustomDropDownFormEh;
+};
+TCityForm* gCityForm = nullptr;
+} // namespace
+
+TEST(DropDownForm, ClassesAreFoundByNameWithTheirGlobalInstance) {
+    EXPECT_EQ(GetClass(S("TCustomDropDownFormEh")), &TCustomDropDownFormEh::StaticClassInfo());
+    EXPECT_EQ(GetClass(S("TSizeGripEh")), &TSizeGripEh::StaticClassInfo());
+    RegisterComponentClass<TCityForm>();
+    TClass cls = GetClass(S("TCityForm"));
+    ASSERT_NE(cls, nullptr);
+    EXPECT_EQ(TCustomDropDownFormEh::GetGlobalRef(cls), nullptr);
+    TCityForm form(nullptr);
+    gCityForm = &form;
+    TCustomDropDownFormEh::RegisterGlobalRef(cls,
+                                             [] { return static_cast<TCustomDropDownFormEh*>(gCityForm); });
+    EXPECT_EQ(TCustomDropDownFormEh::GetGlobalRef(cls), &form);
+    TCustomDropDownFormEh::RegisterGlobalRef(cls, nullptr);
+    EXPECT_EQ(TCustomDropDownFormEh::GetGlobalRef(cls), nullptr);
+    UnRegisterClass(TCityForm::StaticClassInfo());
+}

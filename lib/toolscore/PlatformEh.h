@@ -61,14 +61,16 @@ class TMemoryStreamEh : public TMemoryStream {
     KVT_CLASS(TMemoryStreamEh, TMemoryStream)
 public:
     TMemoryStreamEh() = default;
-    int HalfMemoryDelta() const { return FHalfMemoryDelta; }
-    void SetHalfMemoryDelta(int Value) { FHalfMemoryDelta = Value; }
+    ~TMemoryStreamEh() override;
 
-protected:
+    Integer HalfMemoryDelta() const { return FHalfMemoryDelta; }
+    // A value below 1 leaves capacities unrounded.
+    void SetHalfMemoryDelta(Integer Value) { FHalfMemoryDelta = Value; }
+
     void* Realloc(Int64& NewCapacity) override;
 
 private:
-    int FHalfMemoryDelta = 4096;
+    Integer FHalfMemoryDelta = 4096;
 };
 
 // ---------------------------------------------------------------------------------------------

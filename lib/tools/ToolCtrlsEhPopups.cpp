@@ -340,7 +340,7 @@ void TPopupMonthCalendarEh::CreateParams(TCreateParams& Params) {
     Params.WindowClass.style = CS_SAVEBITS | CS_DROPSHADOW;
 }
 
-QWidget* TPopupMonthCalendarEh::CreateWidget(const TCreateParams& Params, QWidget* ParentWidget) {
+QWidget* TPopupMonthCalendarEh::CreateWidget(const TCreateParams& Params, QWidget* /*ParentWidget*/) {
     QWidget* w = TMonthCalendar::CreateWidget(Params, nullptr);
     MakeDropDownWindow(w);
     return w;
@@ -464,7 +464,7 @@ void TPopupListboxEh::CreateParams(TCreateParams& Params) {
     Params.WindowClass.style |= CS_SAVEBITS | CS_DROPSHADOW;
 }
 
-QWidget* TPopupListboxEh::CreateWidget(const TCreateParams& Params, QWidget* ParentWidget) {
+QWidget* TPopupListboxEh::CreateWidget(const TCreateParams& Params, QWidget* /*ParentWidget*/) {
     QWidget* w = TCustomListBox::CreateWidget(Params, nullptr);
     MakeDropDownWindow(w);
     return w;

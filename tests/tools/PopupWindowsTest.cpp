@@ -364,3 +364,46 @@ TEST(PopupWatch, ClicksOutsideCloseOncePerShowingAndClicksInsideNever) {
     PumpEvents(10);
     EXPECT_EQ(fired, 1); // a watch that is gone calls nothing
 }
+
+TEST(MRUListbox, OwnScrollBarOnlyWhenEntriesOverflow) {
+    TForm form(nullptr);
+    ShowAndActivate(&form);
+    auto* list = new TMRUListboxEh(&form);
+    list->SetItemHeight(16);
+    list->SetBounds(100, 100, 150, 0);
+    list->SetRowCount(3);
+    for (const char* s : {"один", "два"})
+        list->Items()->Add(S(s));
+    list->Show();
+    PumpEvents(10);
+    list->UpdateScrollBar();
+    EXPECT_FALSE(list->ScrollBar()->Visible());
+    EXPECT_TRUE(list->SizeGrip()->TriangleWindow());
+    for (const char* s : {"три", "четыре", "пять"})
+        list->Items()->Add(S(s));
+    list->UpdateScrollBar();
+    EXPECT_TRUE(list->ScrollBar()->Visible());
+    EXPECT_EQ(list->ScrollBar()->Left(), list->ClientWidth() - GetSystemMetrics(SM_CXVSCROLL));
+    // The grip sits at the bottom right: the bar stops above it and the grip is square.
+    EXPECT_EQ(list->ScrollBar()->Height(), list->ClientHeight() - list->SizeGrip()->Height());
+    EXPECT_FALSE(list->SizeGrip()->TriangleWindow());
+    list->Hide();
+}
+
+TEST(ToolImages, ImageCentredInARect) {
+    TCustomImageList images(6, 6);
+    TBitmap bmp;
+    bmp.SetSize(6, 6);
+    bmp.Canvas()->Brush()->SetColor(clRed);
+    bmp.Canvas()->FillRect(TRect(0, 0, 6, 6));
+    images.Add(&bmp, nullptr);
+    Board b(20, 20);
+    PaintImageCentred(b.C()->Handle(), TRect(0, 0, 20, 20), &images, 0, false);
+    EXPECT_EQ(b.Ink(), TRect(7, 7, 13, 13));
+    Board small(20, 20);
+    PaintImageCentred(small.C()->Handle(), TRect(0, 0, 4, 4), &images, 0, false);
+    EXPECT_EQ(small.Ink(), TRect(0, 0, 4, 4)); // clipped to the rectangle
+    Board none(20, 20);
+    PaintImageCentred(none.C()->Handle(), TRect(0, 0, 20, 20), &images, 3, false);
+    EXPECT_EQ(none.Ink(), TRect(20, 20, 0, 0));
+}

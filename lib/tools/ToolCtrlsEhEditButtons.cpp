@@ -624,3 +624,8 @@ KVT_PUBLISHED(TEditButtonEh) {
     P.Prop("Visible", &C::Visible, &C::SetVisible).Stored(&C::IsVisibleStored);
     P.Prop("Width", &C::Width, &C::SetWidth).Default(0);
 }
+
+KVT_PUBLISHED(TSpeedButtonEh) {
+    P.Prop("Active", &TSpeedButtonEh::Active, &TSpeedButtonEh::SetActive).NoDefault();
+    P.Prop("Style", &TSpeedButtonEh::Style, &TSpeedButtonEh::SetStyle).Default(ebsDropDownEh);
+}

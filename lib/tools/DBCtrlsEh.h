@@ -650,7 +650,9 @@ protected:
     bool DoMouseWheelUp(TShiftState Shift, TPoint MousePos) override;
     void SetInternalText(const String& Text);
     void WMPaste(TMessage& Message);
+    void TakeValueFromText();
 
+    bool FPasting = false;
     TDBNumberValues FNumberAssignedValues;
     bool FCalculatorVisible = false;
     bool FCurrency = false;

@@ -277,7 +277,11 @@ TControlEmptyDataInfoEh::TControlEmptyDataInfoEh(TCustomDBEditEh* Control)
     : FControl(Control), FFont(std::make_unique<TFont>()) {
     FFont->Assign(Control->Font());
     FFont->SetColor(clSilver);
-    { TFontStyles st = FFont->Style(); st.Include(fsItalic); FFont->SetStyle(st); }
+    {
+        TFontStyles st = FFont->Style();
+        st.Include(fsItalic);
+        FFont->SetStyle(st);
+    }
     FFont->OnChange = TNotifyEvent(this, &TControlEmptyDataInfoEh::FontChanged);
     FAlignment = Control->Alignment();
 }

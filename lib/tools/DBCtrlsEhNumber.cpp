@@ -287,22 +287,25 @@ void TCustomDBNumberEditEh::ReformatText(const String& Text) {
     if (t == cur) return;
     int fromEnd = int(cur.size()) - SelStart();
     SetInternalText(t);
-    if (FFocused && !ComponentState().Contains(csDesigning)) SetSelStart(std::max(0, int(t.size()) - fromEnd));
+    if (FFocused && !ComponentState().Contains(csDesigning))
+        SetSelStart(std::max(0, int(t.size()) - fromEnd));
+}
+
+void TCustomDBNumberEditEh::TakeValueFromText() {
+    ReformatText(ReadText());
+    String n = NormalizeNumberText(ReadText());
+    if (n.isEmpty()) {
+        FValue = Variant::FromNull();
+        SetInternalText(String());
+    } else if (n == QLatin1String("+") || n == QLatin1String("-")) {
+        FValue = Variant(double(LimitValue(0)));
+    } else {
+        FValue = Variant(double(LimitValue(StrToFloat(n))));
+    }
 }
 
 void TCustomDBNumberEditEh::Change() {
-    if (!FInternalTextSetting) {
-        ReformatText(ReadText());
-        String n = NormalizeNumberText(ReadText());
-        if (n.isEmpty()) {
-            FValue = Variant::FromNull();
-            SetInternalText(String());
-        } else if (n == QLatin1String("+") || n == QLatin1String("-")) {
-            FValue = Variant(double(LimitValue(0)));
-        } else {
-            FValue = Variant(double(LimitValue(StrToFloat(n))));
-        }
-    }
+    if (!FInternalTextSetting && !FPasting) TakeValueFromText();
     TCustomDBEditEh::Change();
 }
 
@@ -426,9 +429,17 @@ bool TCustomDBNumberEditEh::DoMouseWheelUp(TShiftState Shift, TPoint MousePos) {
 void TCustomDBNumberEditEh::WMPaste(TMessage& Message) {
     String old = ReadText();
     try {
-        TCustomDBEditEh::Dispatch(Message);
-        String n = NormalizeNumberText(ReadText());
-        if (!n.isEmpty() && n != QLatin1String("-") && n != QLatin1String("+")) (void)StrToFloat(n);
+        {
+            // The window's change notification comes from inside the paste; the value is taken
+            // here, where a failure can be undone.
+            FPasting = true;
+            struct Guard {
+                bool& f;
+                ~Guard() { f = false; }
+            } g{FPasting};
+            TCustomDBEditEh::Dispatch(Message);
+        }
+        TakeValueFromText();
     } catch (const Exception&) {
         // Pasted text that is no number is undone; nothing of it reaches the value.
         SetInternalText(old);

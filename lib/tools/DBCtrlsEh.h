@@ -10,6 +10,7 @@
 // UpdateData when the link asks (post, record update, focus loss) and at once for Text, Value
 // and Undo set by code.
 
+#include "lib/tools/ToolCtrlsEh.h"
 #include "lib/toolscore/ToolCtrlsEhTypes.h"
 #include "platform/db/DB.h"
 #include "platform/ui/Forms.h"
@@ -202,6 +203,19 @@ using TDBEditEhValues = TSet<TDBEditEhValue>;
 
 using TOnCheckDrawRequiredStateEventEh = TEvent<void(TObject* Sender, bool& DrawState)>;
 using TGetImageIndexEventEh = TEvent<void(TObject* Sender, int& ImageIndex)>;
+using TEditControlShowDropDownFormEventEh = TEvent<void(TControl* EditControl, TEditButtonEh* Button,
+                                                        TCustomForm*& DropDownForm, TDynVarsEh* DynParams)>;
+using TEditControlCloseDropDownFormEventEh =
+    TEvent<void(TControl* EditControl, TEditButtonEh* Button, bool Accept, TCustomForm* DropDownForm,
+                TDynVarsEh* DynParams)>;
+
+// What an editor hands to a non-modal drop-down form run and gets back in its callback.
+class TEditControlDropDownFormSysParams : public TDropDownFormSysParams {
+    KVT_CLASS(TEditControlDropDownFormSysParams, TDropDownFormSysParams)
+public:
+    TCustomDBEditEh* FEditControl = nullptr;
+    TEditButtonEh* FEditButton = nullptr;
+};
 
 // The data-aware single-line edit (a masked edit) every editor of the library is built on.
 class TCustomDBEditEh : public TCustomMaskEdit, public IComboEditEh, public IInplaceEditEh {
@@ -253,6 +267,24 @@ public:
     void SetVisible(bool Value) { WriteVisible(Value); }
     bool DroppedDown() const { return FDroppedDown; }
     bool InplaceMode() const { return FInplaceMode; }
+    TEditButtonEh* EditButton() const { return FEditButton.get(); }
+    void SetEditButton(TEditButtonEh* Value) { FEditButton->Assign(Value); }
+    TEditButtonsEh* EditButtons() const { return FEditButtons.get(); }
+    void SetEditButtons(TEditButtonsEh* Value) { FEditButtons->Assign(Value); }
+    TMRUListEh* MRUList() const { return FMRUList.get(); }
+    void SetMRUList(TMRUListEh* Value) { FMRUList->Assign(Value); }
+    TWinControl* MRUListControl() const { return FMRUListControl; }
+    // The button controls: 0 is the main button's, i the extra button i - 1's.
+    int EditButtonControlCount() const { return int(FEditButtonControlList.size()); }
+    TEditButtonControlEh* EditButtonControl(int Index) const {
+        return FEditButtonControlList.at(size_t(Index)).EditButtonControl;
+    }
+    TShape* EditButtonLine(int Index) const { return FEditButtonControlList.at(size_t(Index)).ButtonLine; }
+    TWinControl* ButtonsPanel() const { return FButtonsPanel; }
+    int ButtonWidth() const { return FButtonWidth; }
+    int ButtonHeight() const { return FButtonHeight; }
+    void AfterConstruction() override;
+    void SetBounds(int ALeft, int ATop, int AWidth, int AHeight) override;
 
     String GetCompleteKeyPress() const { return FCompleteKeyPress; }
     void Deselect();
@@ -281,6 +313,8 @@ public:
     TButtonDownEventEh OnButtonDown;
     TOnCheckDrawRequiredStateEventEh OnCheckDrawRequiredState;
     TUpdateDataEventEh OnUpdateData;
+    TEditControlShowDropDownFormEventEh OnOpenDropDownForm;
+    TEditControlCloseDropDownFormEventEh OnCloseDropDownForm;
     TGetImageIndexEventEh OnGetImageIndex() const { return FOnGetImageIndex; }
     void SetOnGetImageIndex(const TGetImageIndexEventEh& Value);
 
@@ -292,6 +326,11 @@ protected:
     // The virtual operations of the edit, in the order the library declares them.
     virtual bool IsEnabledWithData();
     virtual TFieldDataLinkEh* CreateFieldDataLink();
+    virtual TEditButtonEh* CreateMainEditButton();
+    virtual TEditButtonControlEh* CreateEditButtonControl();
+    virtual TEditButtonsEh* CreateExtraEditButtons();
+    virtual TEditImageEh* CreateEditImage() { return new TEditImageEh(this); }
+    virtual TWinControl* CreateMRUListbox();
     virtual bool ValueIsDataIndependent() const { return FDataLink->DataIndepended(); }
     virtual TAlignment FieldAlignment();
     virtual String FieldEditMask();
@@ -305,12 +344,19 @@ protected:
     virtual void AdjustHeightToFont();
     virtual void DropDownOnButtonPress(bool TopButton);
     virtual void TextAreaRect(TRect& Rect);
+    virtual void ShowDropDownForm(TEditButtonEh* EditButton, TObject* Sender, bool& Handled);
     virtual void RefreshFromField();
     virtual void DropDown();
+    virtual void HandleButtonClick(TObject* Sender);
+    virtual void HandleButtonDown(TObject* Sender, bool TopButton, bool& AutoRepeat, bool& Handled);
+    virtual void HandleButtonMouseMove(TObject* Sender, TShiftState Shift, int X, int Y);
+    virtual void HandleButtonMouseUp(TObject* Sender, TMouseButton Button, TShiftState Shift, int X, int Y);
     virtual void LinkEditingChanged() { UpdateEditReadOnly(); }
+    virtual void ItemStartsWithText(const String& Item, bool& Accept);
     virtual void PutText(const String& Text);
     virtual void PutValue(const Variant& Value);
     virtual void StoreTextToLink();
+    virtual void SyncMRUListSize(TObject* Sender);
     virtual void PaintRequiredState(TCanvas* Canvas);
     virtual void ResetMaxLengthFromField();
     virtual void WriteDataField(const String& Value);
@@ -321,7 +367,7 @@ protected:
     virtual void ApplyAutoSize();
     virtual void UpdateHintState();
     virtual void UpdateImageIndex();
-    virtual void UpdateMRUList() {}
+    virtual void UpdateMRUList();
     virtual void UpdateData();
     virtual bool ReadVisible() const;
     virtual void WriteVisible(bool Value);
@@ -333,6 +379,30 @@ protected:
     // Sets the window's text as it is: no mask, no write-back.
     void SetEditWindowTextDirect(const String& Value);
     bool IsMaskedEmpty() const;
+    // Buttons, their layout and state; the text area follows the buttons and the image.
+    void UpdateEditButtonControlList();
+    void UpdateEditButtonsState();
+    void UpdateFormattingRect();
+    void UpdateActiveBorder();
+    void ReleaseButtonControls();
+    void EditButtonChanged(TObject* Sender);
+    void EditButtonRefComponentChanged(TObject* Sender, TComponent* RefComponent);
+    bool ShortCutKeyDown(Word& Key, TShiftState Shift);
+    void PopupButtonMenu(TEditButtonEh* Item, TEditButtonControlEh* Control);
+    // The MRU list's drop-down and close-up callbacks.
+    void MRUListDropDown(TObject* Sender);
+    void MRUListCloseUp(TObject* Sender, bool Accept);
+    bool MRUListVisible() const;
+    bool RouteKeyToMRUList(TMessage& Message);
+    void DropDownFormCallback(TCustomForm* DropDownForm, bool Accept, TDynVarsEh* DynParams,
+                              TDropDownFormSysParams* SysParams);
+    // Shows a drop-down under the edit without taking the focus, closed by outside clicks.
+    void ShowDropDownUnder(TWinControl* DropDown, TDropDownAlign Align);
+    void HideDropDown(TWinControl* DropDown);
+    // The drop-down a descendant has open (calendar, list, calculator); the edit's own
+    // cancel-mode and focus-loss handling closes it.
+    virtual TWinControl* OpenDropDownControl() const { return nullptr; }
+
 
     void Change() override;
     void KeyDown(Word& Key, TShiftState Shift) override;
@@ -378,7 +448,20 @@ protected:
     bool FMouseAboveControl = false;
     bool FNoClickCloseUp = false;
     bool FUserTextChanged = false;
+    int FUserInput = 0; // depth of user-input messages being handled
     TDataSource* FInternalDataSourceRef = nullptr;
+    std::unique_ptr<TEditButtonEh> FEditButton;
+    std::unique_ptr<TEditButtonsEh> FEditButtons;
+    TEditButtonControlList FEditButtonControlList;
+    TPanel* FButtonsPanel = nullptr;
+    std::unique_ptr<TMRUListEh> FMRUList;
+    TMRUListboxEh* FMRUListControl = nullptr;
+    bool FMRUListVisible = false;
+    std::unique_ptr<TPopupWatchEh> FDropDownWatch;
+    // Set while a drop-down form of a button closes: the click that closed it must not reopen it.
+    TObject* FClosedFormButton = nullptr;
+    // Lets a pending drop-down form callback know whether this edit still exists.
+    std::shared_ptr<bool> FAlive = std::make_shared<bool>(true);
 
 private:
     void DataChanged(TObject* Sender);

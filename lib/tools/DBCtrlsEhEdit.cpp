@@ -42,21 +42,37 @@ TCustomDBEditEh::TCustomDBEditEh(TComponent* AOwner) : TCustomMaskEdit(AOwner) {
     FDataLink->OnEditingChange = TNotifyEvent(this, &TCustomDBEditEh::EditingChanged);
     FDataLink->OnUpdateData = TNotifyEvent(this, &TCustomDBEditEh::UpdateDataHandler);
     FDataLink->OnActiveChange = TNotifyEvent(this, &TCustomDBEditEh::ActiveChanged);
-    FEditImage = std::make_unique<TEditImageEh>(this);
+    // The buttons come from virtual factories: they are made in AfterConstruction.
+    FEditImage.reset(CreateEditImage());
+    FMRUList = std::make_unique<TMRUListEh>(this);
+    FMRUList->OnSetDropDown = TSetDropDownEventEh(this, &TCustomDBEditEh::MRUListDropDown);
+    FMRUList->OnSetCloseUpEvent = TSetCloseUpEventEh(this, &TCustomDBEditEh::MRUListCloseUp);
     FDynProps = std::make_unique<TDynVarsEh>(this);
     FEmptyDataInfo = std::make_unique<TControlEmptyDataInfoEh>(this);
     UpdateEditReadOnly();
     UpdateImageIndex();
+    FButtonsPanel = new TPanel(this);
+    FButtonsPanel->SetBevelOuter(bvNone);
+    FButtonsPanel->SetParentBackground(false);
+    FButtonsPanel->SetCaption(String());
+    FButtonsPanel->SetVisible(false);
+    FButtonsPanel->SetBounds(0, 0, 0, 0);
+    FButtonsPanel->SetParent(this);
 }
 
 TCustomDBEditEh::~TCustomDBEditEh() {
+    *FAlive = false;
+    FDropDownWatch.reset();
     // The link may still report to the edit while it goes; silence it first.
     FDataLink->OnDataChange = nullptr;
     FDataLink->OnEditingChange = nullptr;
     FDataLink->OnUpdateData = nullptr;
     FDataLink->OnActiveChange = nullptr;
     FEditImage.reset();
+    FEditButton.reset();
+    FEditButtons.reset();
     FDataLink.reset();
+    FMRUList.reset();
     FEmptyDataInfo.reset();
     FDynProps.reset();
 }
@@ -286,6 +302,7 @@ void TCustomDBEditEh::UpdateData() {
     }
     if (!handled) StoreTextToLink();
     SetModified(false);
+    if (FMRUList && FMRUList->AutoAdd() && FMRUList->Active() && Showing()) FMRUList->Add(ReadText());
 }
 
 void TCustomDBEditEh::ValidateEdit() {
@@ -436,21 +453,11 @@ bool TCustomDBEditEh::AcceptsChar(Char Key) {
     return !Field() || Field()->IsValidChar(Key);
 }
 
-void TCustomDBEditEh::DropDownOnButtonPress(bool) {
-    if (!FDroppedDown) {
-        DropDown();
-        FNoClickCloseUp = true;
-    }
-}
-
-void TCustomDBEditEh::DropDown() {}
-
-void TCustomDBEditEh::CloseUp(bool) {}
-
 // ---------------------------------------------------------------------------------------------
 // Keys, focus and change
 
 void TCustomDBEditEh::Change() {
+    if (FUserInput > 0) FUserTextChanged = true;
     FDataLink->Modified();
     SetModified(true);
     UpdateImageIndex();
@@ -464,6 +471,7 @@ void TCustomDBEditEh::KeyDown(Word& Key, TShiftState Shift) {
     }
     TCustomMaskEdit::KeyDown(Key, Shift);
     if (Key == 0) return;
+    if (ShortCutKeyDown(Key, Shift)) return;
     if (Key == 'A' && Shift == TShiftState{ssCtrl}) {
         SelectAll();
         Key = 0;
@@ -496,6 +504,8 @@ void TCustomDBEditEh::KeyPress(Char& Key) {
         return;
     }
     if ((k == 8 || k == 22 || k == 24 || k >= 32) && !FReadOnly) FDataLink->Edit();
+    if (k == 8 && IsMaskedEmpty() && FMRUList && FMRUList->Active() && Showing() && !FDroppedDown)
+        MRUListDropDown(this);
     if (k == 27) {
         FDataLink->Reset();
         SelectAll();
@@ -508,6 +518,7 @@ void TCustomDBEditEh::KeyPress(Char& Key) {
 void TCustomDBEditEh::DoEnter() {
     ChangeFocused(true);
     TCustomMaskEdit::DoEnter();
+    UpdateActiveBorder();
 }
 
 void TCustomDBEditEh::DoExit() {
@@ -521,6 +532,7 @@ void TCustomDBEditEh::DoExit() {
         throw;
     }
     ChangeFocused(false);
+    UpdateActiveBorder();
 }
 
 void TCustomDBEditEh::ChangeFocused(bool Focused) {
@@ -621,6 +633,10 @@ void TCustomDBEditEh::CreateWnd() {
     else
         FImageWidth = 0;
     UpdateImageIndex();
+    UpdateActiveBorder();
+    UpdateEditButtonControlList();
+    UpdateEditButtonsState();
+    UpdateFormattingRect();
     UpdateEditReadOnly();
 }
 
@@ -639,7 +655,22 @@ void TCustomDBEditEh::WndProc(TMessage& Message) {
                 Message.Msg = WM_LBUTTONDBLCLK;
         }
     }
+    if (RouteKeyToMRUList(Message)) return;
+    const bool input = Message.Msg == WM_CHAR || Message.Msg == WM_KEYDOWN || Message.Msg == WM_PASTE ||
+                       Message.Msg == WM_CUT || Message.Msg == WM_CLEAR || Message.Msg == WM_UNDO;
+    if (input) ++FUserInput;
+    struct Depth {
+        int& d;
+        bool on;
+        ~Depth() {
+            if (on) --d;
+        }
+    } depth{FUserInput, input};
     TCustomMaskEdit::WndProc(Message);
+    if (input && FUserInput == 1 && FUserTextChanged) {
+        FUserTextChanged = false;
+        UpdateMRUList();
+    }
 }
 
 void TCustomDBEditEh::Dispatch(TMessage& Message) {
@@ -690,7 +721,47 @@ void TCustomDBEditEh::Dispatch(TMessage& Message) {
     case CM_ENABLEDCHANGED:
     case CM_COLORCHANGED:
         TCustomMaskEdit::Dispatch(Message);
+        UpdateEditButtonsState();
         return;
+    case CM_MOUSEENTER:
+    case CM_MOUSELEAVE:
+        TCustomMaskEdit::Dispatch(Message);
+        FMouseAboveControl = Message.Msg == CM_MOUSEENTER;
+        UpdateActiveBorder();
+        return;
+    case CM_SYSCOLORCHANGE:
+        TCustomMaskEdit::Dispatch(Message);
+        ResetButtonBitmapCache();
+        return;
+    case WM_USER:
+        // The close marker of a drop-down form: the clicks that closed it have been handled.
+        if (HWND(Message.WParam) == Handle()) {
+            if (LPARAM(FClosedFormButton) == Message.LParam) FClosedFormButton = nullptr;
+            return;
+        }
+        break;
+    case CM_CANCELMODE: {
+        TCustomMaskEdit::Dispatch(Message);
+        // A click outside the edit and its drop-downs closes them.
+        auto* sender = reinterpret_cast<TControl*>(Message.LParam);
+        auto inside = [&](TWinControl* w) {
+            return w && sender && (sender == w || w->ContainsControl(sender));
+        };
+        bool own = sender == this || (sender && ContainsControl(sender));
+        if (FMRUListVisible && !own && !inside(FMRUListControl)) MRUListCloseUp(this, false);
+        if (FDroppedDown && !inside(OpenDropDownControl()) && (!own || sender == nullptr || sender == this))
+            CloseUp(false);
+        return;
+    }
+    case WM_KILLFOCUS: {
+        HWND to = HWND(Message.WParam);
+        if (FMRUListVisible && !(FMRUListControl->HandleAllocated() && to == FMRUListControl->Handle()))
+            MRUListCloseUp(this, false);
+        TWinControl* dd = OpenDropDownControl();
+        if (FDroppedDown && dd && !(dd->HandleAllocated() && to == dd->Handle())) CloseUp(false);
+        TCustomMaskEdit::Dispatch(Message);
+        return;
+    }
     case CM_SHOWINGCHANGED:
         if (FInplaceMode) return;
         break;

@@ -403,7 +403,6 @@ protected:
     // cancel-mode and focus-loss handling closes it.
     virtual TWinControl* OpenDropDownControl() const { return nullptr; }
 
-
     void Change() override;
     void KeyDown(Word& Key, TShiftState Shift) override;
     void KeyUp(Word& Key, TShiftState Shift) override;
@@ -536,6 +535,10 @@ public:
 protected:
     virtual void UpdateFourDigitYear();
     virtual void UpdateMask();
+    TEditButtonEh* CreateMainEditButton() override;
+    TWinControl* OpenDropDownControl() const override;
+    void HandleButtonMouseMove(TObject* Sender, TShiftState Shift, int X, int Y) override;
+    void ItemStartsWithText(const String& Item, bool& Accept) override;
     void DropDown() override;
     void TextAsVariant(Variant& Value) override { Value = FValue; }
     void RefreshFromField() override;
@@ -608,8 +611,13 @@ public:
     TNotifyEvent OnDropDown;
     TListGetImageIndexEventEh OnGetItemImageIndex;
     TNotifyEvent OnGetItemsList;
+    TClass PopupListboxClass() const { return FPopupListboxClass; }
+    void SetPopupListboxClass(TClass Value) { FPopupListboxClass = Value; }
+    // The drop-down list, made on first use.
+    TPopupListboxEh* PopupListbox();
 
     void Dispatch(TMessage& Message) override;
+    void WndProc(TMessage& Message) override;
 
 protected:
     virtual TDropDownBoxEh* CreateDropDownBox() { return new TDropDownBoxEh(); }
@@ -621,6 +629,12 @@ protected:
     virtual TFont* ListFont() { return Font(); }
     virtual void SelectNextValue(bool IsPrior);
 
+    TEditButtonEh* CreateMainEditButton() override;
+    TWinControl* OpenDropDownControl() const override;
+    void HandleButtonMouseMove(TObject* Sender, TShiftState Shift, int X, int Y) override;
+    void MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) override;
+    void Click() override;
+    void ListMouseUp(TObject* Sender, TMouseButton Button, TShiftState Shift, int X, int Y);
     TAlignment FieldAlignment() override;
     int DefaultImageIndex() override { return FDefaultItemIndex; }
     String ReadDisplayTextForPaintCopy() override;
@@ -659,6 +673,8 @@ protected:
     bool FKeyBased = false;
     Variant FVarValue = Variant::FromNull();
     int FDefaultItemIndex = -1;
+    TClass FPopupListboxClass = nullptr;
+    bool FPressOpenedList = false;
 };
 
 class TDBComboBoxEh : public TCustomDBComboBoxEh {
@@ -709,13 +725,17 @@ public:
 
     TCloseUpEventEh OnCloseUp;
     TNotifyEvent OnDropDown;
+    TWinControl* PopupCalculator() { return GetPopupCalculator(); }
 
     void Dispatch(TMessage& Message) override;
+    void WndProc(TMessage& Message) override;
 
 protected:
     virtual String ReadDisplayText();
     virtual TWinControl* GetPopupCalculator();
     virtual void ReformatText(const String& Text);
+    TEditButtonEh* CreateMainEditButton() override;
+    TWinControl* OpenDropDownControl() const override;
 
     TAlignment FieldAlignment() override;
     void TextAsVariant(Variant& Value) override { Value = FValue; }

@@ -325,16 +325,157 @@ bool TCustomDBComboBoxEh::AutoCompleteTypedChar(const String& Text) {
     return LocateItemByText(cand, true);
 }
 
+TEditButtonEh* TCustomDBComboBoxEh::CreateMainEditButton() {
+    return new TVisibleEditButtonEh(this);
+}
+
 void TCustomDBComboBoxEh::DropDownOnButtonPress(bool TopButton) {
+    TEditButtonStyleEh st = EditButton()->Style();
+    if (st == ebsUpDownEh || st == ebsAltUpDownEh) {
+        if (EditCanModify()) SelectNextValue(!TopButton);
+        return;
+    }
     TCustomDBEditEh::DropDownOnButtonPress(TopButton);
 }
 
+TWinControl* TCustomDBComboBoxEh::OpenDropDownControl() const {
+    return FListVisible ? FPopupListbox : nullptr;
+}
+
+TPopupListboxEh* TCustomDBComboBoxEh::PopupListbox() {
+    if (!FPopupListbox) {
+        TWinControl* list = nullptr;
+        if (FPopupListboxClass && FPopupListboxClass->Factory)
+            list = dynamic_cast<TWinControl*>(FPopupListboxClass->Factory(this));
+        if (!list) list = new TPopupListboxEh(this);
+        list->SetParent(this);
+        list->SetVisible(false);
+        list->SetCtl3D(true);
+        list->OnMouseUp = TMouseEvent(this, &TCustomDBComboBoxEh::ListMouseUp);
+        if (auto* pl = dynamic_cast<TPopupListboxEh*>(list))
+            pl->OnGetImageIndex = TListGetImageIndexEventEh::Callable(
+                [this](TObject*, int Index, int& ImageIndex) {
+                    if (OnGetItemImageIndex) OnGetItemImageIndex(this, Index, ImageIndex);
+                },
+                this);
+        FPopupListbox = list;
+    }
+    return static_cast<TPopupListboxEh*>(FPopupListbox);
+}
+
+void TCustomDBComboBoxEh::ListMouseUp(TObject*, TMouseButton Button, TShiftState, int X, int Y) {
+    if (Button != mbLeft || !FListVisible) return;
+    TPopupListboxEh* list = PopupListbox();
+    if (list->IsMouseUpCloseListbox()) CloseUp(list->ClientRect().Contains(TPoint(X, Y)));
+}
+
 void TCustomDBComboBoxEh::DropDown() {
+    if (FListVisible) return;
     TCustomDBEditEh::DropDown();
+    if (OnDropDown) OnDropDown(this);
+    RequestItems();
+    TPopupListboxEh* list = PopupListbox();
+    list->SetColor(ListColor());
+    list->TControl::SetFont(ListFont());
+    TCustomImageList* images = Images();
+    list->SetImageList(images);
+    int itemHeight = list->GetTextHeight();
+    if (images && itemHeight < images->Height() + 1) itemHeight = images->Height() + 1;
+    list->SetItemHeight(itemHeight);
+    list->SetExtItems(FItems.get());
+    list->SetCount(FItemsCount);
+    list->SetItemIndex(FItemIndex);
+    int rows = FDropDownBox->Rows;
+    if (FItemsCount < rows) rows = FItemsCount;
+    int width = FDropDownBox->Width;
+    if (width == -1) {
+        TCanvas* c = list->Canvas();
+        c->Font()->Assign(Font());
+        int widest = 0;
+        for (int i = 0; i < FItemsCount; ++i)
+            widest = std::max(widest, c->TextWidth(FItems->Strings(i)));
+        width = widest + 5 + (images ? images->Width() + 4 : 0) + (list->Width() - list->ClientWidth());
+    } else if (width < 1) {
+        width = Width();
+    }
+    width = std::max(width, Width());
+    list->SetWidth(width);
+    list->SetRowCount(rows);
+    list->SizeGrip()->SetVisible(FDropDownBox->Sizable);
+    FListVisible = true;
+    FDroppedDown = true;
+    ShowDropDownUnder(list, FDropDownBox->Align);
+    list->FSizeGripResized = false;
 }
 
 void TCustomDBComboBoxEh::CloseUp(bool Accept) {
+    if (!FListVisible) return;
+    TPopupListboxEh* list = PopupListbox();
+    HideDropDown(list);
+    if (list->FSizeGripResized) {
+        FDropDownBox->Rows = list->RowCount();
+        FDropDownBox->Width = list->Width();
+    }
+    FListVisible = false;
     TCustomDBEditEh::CloseUp(Accept);
+    FDroppedDown = false;
+    if (OnClosingUp) OnClosingUp(this, Accept);
+    if (Accept && !FReadOnly && FDataLink->Edit()) {
+        ApplyItemIndex(list->ItemIndex());
+        FDataLink->Modified();
+        if (FFocused) SelectAll();
+    }
+    if (OnCloseUp) OnCloseUp(this, Accept);
+}
+
+void TCustomDBComboBoxEh::HandleButtonMouseMove(TObject* Sender, TShiftState Shift, int X, int Y) {
+    TCustomDBEditEh::HandleButtonMouseMove(Sender, Shift, X, Y);
+    auto* c = dynamic_cast<TControl*>(Sender);
+    if (!FListVisible || !c || !c->MouseCapture()) return;
+    // Pressing the button and dragging into the list selects there.
+    TPoint p = FPopupListbox->ScreenToClient(c->ClientToScreen(TPoint(X, Y)));
+    if (FPopupListbox->ClientRect().Contains(p)) {
+        c->Perform(WM_CANCELMODE, 0, 0);
+        FPopupListbox->Perform(WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(WORD(p.X), WORD(p.Y)));
+    }
+}
+
+void TCustomDBComboBoxEh::WndProc(TMessage& Message) {
+    if (FListVisible && (Message.Msg == WM_KEYDOWN || Message.Msg == WM_SYSKEYDOWN)) {
+        const Word code = Word(Message.WParam);
+        const bool ctrl = GetKeyState(VK_CONTROL) < 0;
+        const bool isShortCut =
+            EditButton() && EditButton()->ShortCut() == ::ShortCut(code, CurrentShiftKeys());
+        if (!isShortCut && (code == VK_PRIOR || code == VK_NEXT || code == VK_UP || code == VK_DOWN ||
+                            ((code == VK_HOME || code == VK_END) && ctrl))) {
+            FPopupListbox->Perform(Message.Msg, Message.WParam, Message.LParam);
+            return;
+        }
+    }
+    if (FListVisible && Message.Msg == CM_WANTSPECIALKEY &&
+        (Message.WParam == VK_RETURN || Message.WParam == VK_ESCAPE)) {
+        Message.Result = 1;
+        return;
+    }
+    TCustomDBEditEh::WndProc(Message);
+}
+
+void TCustomDBComboBoxEh::MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) {
+    TCustomDBEditEh::MouseDown(Button, Shift, X, Y);
+    FPressOpenedList = false;
+    if (Button != mbLeft || !FKeyBased || Shift.Contains(ssDouble)) return;
+    TRect text;
+    TextAreaRect(text);
+    if (!text.Contains(TPoint(X, Y)) || !IsEnabledWithData() || FDroppedDown) return;
+    if (CanFocus()) SetFocus();
+    FPressOpenedList = true;
+    DropDown();
+}
+
+void TCustomDBComboBoxEh::Click() {
+    TCustomDBEditEh::Click();
+    if (FKeyBased && IsEnabledWithData() && FDroppedDown && !FPressOpenedList) CloseUp(false);
+    FPressOpenedList = false;
 }
 
 void TCustomDBComboBoxEh::Change() {

@@ -523,16 +523,85 @@ void TCustomDBDateTimeEditEh::IncrementElement(bool Up) {
     SetSelLength(len);
 }
 
+TEditButtonEh* TCustomDBDateTimeEditEh::CreateMainEditButton() {
+    return new TVisibleEditButtonEh(this);
+}
+
 void TCustomDBDateTimeEditEh::DropDownOnButtonPress(bool TopButton) {
+    TEditButtonStyleEh st = EditButton()->Style();
+    if (st == ebsUpDownEh || st == ebsAltUpDownEh) {
+        if (IsMasked() && !FReadOnly && FDataLink->Edit()) IncrementElement(!TopButton);
+        return;
+    }
     TCustomDBEditEh::DropDownOnButtonPress(TopButton);
+}
+
+TWinControl* TCustomDBDateTimeEditEh::OpenDropDownControl() const {
+    return FCalendarVisible ? FDropDownCalendar : nullptr;
 }
 
 void TCustomDBDateTimeEditEh::DropDown() {
     TCustomDBEditEh::DropDown();
+    if (FCalendarVisible) return;
+    if (OnDropDown) OnDropDown(this);
+    if (!FDropDownCalendar) {
+        auto* cal = new TPopupMonthCalendarEh(this);
+        cal->SetParent(this);
+        cal->SetVisible(false);
+        FDropDownCalendar = cal;
+    }
+    auto* cal = static_cast<TPopupMonthCalendarEh*>(FDropDownCalendar);
+    cal->SetDate(VarIsNull(FValue) || FValue.IsEmpty() ? Date() : std::floor(VarToDateTime(FValue)));
+    FCalendarVisible = true;
+    FDroppedDown = true;
+    ShowDropDownUnder(cal, daLeft);
 }
 
 void TCustomDBDateTimeEditEh::CloseUp(bool Accept) {
-    TCustomDBEditEh::CloseUp(Accept);
+    if (FCalendarVisible) {
+        FCalendarVisible = false;
+        HideDropDown(FDropDownCalendar);
+        FDroppedDown = false;
+        TCustomDBEditEh::CloseUp(Accept);
+        if (Accept && !FReadOnly && FDataLink->Edit()) {
+            Word y, m, d, h = 0, n = 0, sec = 0, ms = 0;
+            DecodeDate(static_cast<TPopupMonthCalendarEh*>(FDropDownCalendar)->Date(), y, m, d);
+            bool hasTime = !VarIsNull(FValue) && !FValue.IsEmpty();
+            if (hasTime) DecodeTime(VarToDateTime(FValue), h, n, sec, ms);
+            TDateTimeElementValuesEh values;
+            int parts[6] = {y, m, d, hasTime ? h : -1, hasTime ? n : -1, hasTime ? sec : -1};
+            for (int e = 0; e < 6; ++e)
+                values[e] = parts[e];
+            Variant v = FValue;
+            ApplyDateTimeElementsEh(v, values, FDateTimeMaskPos, true);
+            PutValue(v);
+            FDataLink->Modified();
+            if (FFocused) SelectAll();
+        }
+    } else {
+        TCustomDBEditEh::CloseUp(Accept);
+    }
+    if (OnCloseUp) OnCloseUp(this, Accept);
+}
+
+void TCustomDBDateTimeEditEh::HandleButtonMouseMove(TObject* Sender, TShiftState Shift, int X, int Y) {
+    TCustomDBEditEh::HandleButtonMouseMove(Sender, Shift, X, Y);
+    auto* c = dynamic_cast<TControl*>(Sender);
+    if (!FCalendarVisible || !c || !c->MouseCapture()) return;
+    // Pressing the button and dragging into the calendar picks a date there.
+    TPoint p = FDropDownCalendar->ScreenToClient(c->ClientToScreen(TPoint(X, Y)));
+    if (FDropDownCalendar->ClientRect().Contains(p)) {
+        c->Perform(WM_CANCELMODE, 0, 0);
+        FDropDownCalendar->Perform(WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(WORD(p.X), WORD(p.Y)));
+    }
+}
+
+void TCustomDBDateTimeEditEh::ItemStartsWithText(const String& Item, bool& Accept) {
+    String text = ReadText();
+    const QChar sep = FormatSettings().DateSeparator;
+    while (!text.isEmpty() && (text.back() == QLatin1Char(' ') || text.back() == sep))
+        text.chop(1);
+    Accept = AnsiCompareText(Item.left(int(text.size())), text) == 0;
 }
 
 void TCustomDBDateTimeEditEh::KeyDown(Word& Key, TShiftState Shift) {
@@ -611,5 +680,21 @@ bool TCustomDBDateTimeEditEh::DoMouseWheelUp(TShiftState Shift, TPoint MousePos)
 }
 
 void TCustomDBDateTimeEditEh::WndProc(TMessage& Message) {
+    if (FCalendarVisible &&
+        (Message.Msg == WM_KEYDOWN || Message.Msg == WM_SYSKEYDOWN || Message.Msg == WM_CHAR)) {
+        const Word code = Word(Message.WParam);
+        const bool ctrl = GetKeyState(VK_CONTROL) < 0;
+        if (Message.Msg != WM_CHAR &&
+            (code == VK_PRIOR || code == VK_NEXT || code == VK_UP || code == VK_DOWN || code == VK_LEFT ||
+             code == VK_RIGHT || ((code == VK_HOME || code == VK_END) && ctrl))) {
+            FDropDownCalendar->Perform(Message.Msg, Message.WParam, Message.LParam);
+            return;
+        }
+    }
+    if (FCalendarVisible && Message.Msg == CM_WANTSPECIALKEY &&
+        (Message.WParam == VK_RETURN || Message.WParam == VK_ESCAPE)) {
+        Message.Result = 1;
+        return;
+    }
     TCustomDBEditEh::WndProc(Message);
 }

@@ -5,7 +5,9 @@
 #include "lib/tools/DBCtrlsEh.h"
 
 #include "platform/rtl/SysUtils.h"
+#include "lib/tools/CalculatorEh.h"
 #include "platform/ui/Clipbrd.h"
+#include "platform/ui/WinApi.h"
 
 #include <cmath>
 
@@ -396,20 +398,84 @@ void TCustomDBNumberEditEh::IncrementValue(bool IsIncrease) {
     if (FFocused) SelectAll();
 }
 
+TEditButtonEh* TCustomDBNumberEditEh::CreateMainEditButton() {
+    return new TDropDownEditButtonEh(this);
+}
+
 void TCustomDBNumberEditEh::DropDownOnButtonPress(bool TopButton) {
+    TEditButtonStyleEh st = EditButton()->Style();
+    if (st == ebsUpDownEh || st == ebsAltUpDownEh) {
+        if (!FReadOnly) IncrementValue(!TopButton);
+        return;
+    }
     TCustomDBEditEh::DropDownOnButtonPress(TopButton);
 }
 
+TWinControl* TCustomDBNumberEditEh::OpenDropDownControl() const {
+    return FCalculatorVisible ? FDropDownCalculator : nullptr;
+}
+
 TWinControl* TCustomDBNumberEditEh::GetPopupCalculator() {
+    if (!FDropDownCalculator) {
+        auto* calc = new TPopupCalculatorEh(this);
+        calc->SetParent(this);
+        calc->SetVisible(false);
+        if (HandleAllocated()) calc->HandleNeeded();
+        FDropDownCalculator = calc;
+    }
     return FDropDownCalculator;
 }
 
 void TCustomDBNumberEditEh::DropDown() {
     TCustomDBEditEh::DropDown();
+    if (FCalculatorVisible) return;
+    if (OnDropDown) OnDropDown(this);
+    auto* calc = dynamic_cast<IPopupCalculatorEh*>(GetPopupCalculator());
+    calc->SetValue(VarIsNull(FValue) ? Variant(0) : FValue);
+    calc->SetFlat(FFlat);
+    FCalculatorVisible = true;
+    FDroppedDown = true;
+    ShowDropDownUnder(FDropDownCalculator, daLeft);
+    HideCaret(Handle());
+    Deselect();
 }
 
 void TCustomDBNumberEditEh::CloseUp(bool Accept) {
+    if (!FCalculatorVisible) return;
+    HideDropDown(FDropDownCalculator);
+    ShowCaret(Handle());
+    FCalculatorVisible = false;
+    FDroppedDown = false;
     TCustomDBEditEh::CloseUp(Accept);
+    if (Accept && !FReadOnly && FDataLink->Edit()) {
+        Variant v;
+        dynamic_cast<IPopupCalculatorEh*>(FDropDownCalculator)->GetValue(v);
+        // An "Error" display gives an error value: the edit keeps its own.
+        if (VarIsType(v, {varSmallint, varInteger, varSingle, varDouble, varCurrency})) {
+            PutValue(v);
+            FDataLink->Modified();
+        }
+        if (FFocused) SelectAll();
+    }
+    if (OnCloseUp) OnCloseUp(this, Accept);
+}
+
+void TCustomDBNumberEditEh::WndProc(TMessage& Message) {
+    if (FCalculatorVisible &&
+        (Message.Msg == WM_KEYDOWN || Message.Msg == WM_SYSKEYDOWN || Message.Msg == WM_CHAR)) {
+        const Word code = Word(Message.WParam);
+        if (code == 8 || code == 13 || (code >= 32 && code <= 126)) {
+            // Keys go to the calculator while it shows.
+            FDropDownCalculator->Perform(Message.Msg, Message.WParam, Message.LParam);
+            return;
+        }
+    }
+    if (FCalculatorVisible && Message.Msg == CM_WANTSPECIALKEY &&
+        (Message.WParam == VK_RETURN || Message.WParam == VK_ESCAPE)) {
+        Message.Result = 1;
+        return;
+    }
+    TCustomDBEditEh::WndProc(Message);
 }
 
 bool TCustomDBNumberEditEh::DoMouseWheelDown(TShiftState Shift, TPoint MousePos) {

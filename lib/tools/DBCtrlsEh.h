@@ -24,6 +24,9 @@ class TCustomDBEditEh;
 class TDynVarsEh;
 class TPanel;
 
+// Moves the selection of a drop-down list for a list key (Up, Down, Page Up/Down, Home, End).
+void MoveListSelection(TPopupListboxEh* List, Word Key);
+
 // The unit's private message: the edit's image settings changed, the window is rebuilt.
 constexpr UINT CM_EDITIMAGECHANGEDEH = WM_USER + 101;
 

@@ -351,6 +351,37 @@ void TCustomDBEditEh::HideDropDown(TWinControl* DropDown) {
     if (hadFocus && CanFocus()) SetFocus();
 }
 
+// The list keys a drop-down list gets from its edit (the list never has the focus itself).
+void MoveListSelection(TPopupListboxEh* List, Word Key) {
+    const int count = List->Count();
+    if (count == 0) return;
+    const int page = std::max(1, List->RowCount() - 1);
+    int i = List->ItemIndex();
+    switch (Key) {
+    case VK_UP:
+        i = i < 0 ? 0 : std::max(0, i - 1);
+        break;
+    case VK_DOWN:
+        i = i < 0 ? 0 : std::min(count - 1, i + 1);
+        break;
+    case VK_PRIOR:
+        i = std::max(0, (i < 0 ? 0 : i) - page);
+        break;
+    case VK_NEXT:
+        i = std::min(count - 1, (i < 0 ? 0 : i) + page);
+        break;
+    case VK_HOME:
+        i = 0;
+        break;
+    case VK_END:
+        i = count - 1;
+        break;
+    default:
+        return;
+    }
+    List->SetItemIndex(i);
+}
+
 // ---------------------------------------------------------------------------------------------
 // Drop-down forms
 
@@ -580,7 +611,7 @@ bool TCustomDBEditEh::RouteKeyToMRUList(TMessage& Message) {
     if (Message.Msg != WM_CHAR) {
         if (((code == VK_PRIOR || code == VK_NEXT || code == VK_UP || code == VK_DOWN) && !alt) ||
             ((code == VK_HOME || code == VK_END) && ctrl)) {
-            FMRUListControl->Perform(Message.Msg, Message.WParam, Message.LParam);
+            MoveListSelection(FMRUListControl, code);
             return true;
         }
     }

@@ -448,7 +448,7 @@ void TCustomDBComboBoxEh::WndProc(TMessage& Message) {
             EditButton() && EditButton()->ShortCut() == ::ShortCut(code, CurrentShiftKeys());
         if (!isShortCut && (code == VK_PRIOR || code == VK_NEXT || code == VK_UP || code == VK_DOWN ||
                             ((code == VK_HOME || code == VK_END) && ctrl))) {
-            FPopupListbox->Perform(Message.Msg, Message.WParam, Message.LParam);
+            MoveListSelection(PopupListbox(), code);
             return;
         }
     }

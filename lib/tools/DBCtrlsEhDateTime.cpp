@@ -687,7 +687,43 @@ void TCustomDBDateTimeEditEh::WndProc(TMessage& Message) {
         if (Message.Msg != WM_CHAR &&
             (code == VK_PRIOR || code == VK_NEXT || code == VK_UP || code == VK_DOWN || code == VK_LEFT ||
              code == VK_RIGHT || ((code == VK_HOME || code == VK_END) && ctrl))) {
-            FDropDownCalendar->Perform(Message.Msg, Message.WParam, Message.LParam);
+            // The calendar never has the focus: the edit moves its date.
+            auto* cal = static_cast<TPopupMonthCalendarEh*>(FDropDownCalendar);
+            TDateTime d = cal->Date();
+            Word y, m, dd;
+            DecodeDate(d, y, m, dd);
+            auto addMonths = [&](int n) {
+                int mi = int(y) * 12 + int(m) - 1 + n;
+                Word ny = Word(mi / 12), nm = Word(mi % 12 + 1);
+                return EncodeDate(ny, nm, std::min(dd, DaysInAMonth(ny, nm)));
+            };
+            switch (code) {
+            case VK_LEFT:
+                d -= 1;
+                break;
+            case VK_RIGHT:
+                d += 1;
+                break;
+            case VK_UP:
+                d -= 7;
+                break;
+            case VK_DOWN:
+                d += 7;
+                break;
+            case VK_PRIOR:
+                d = addMonths(ctrl ? -12 : -1);
+                break;
+            case VK_NEXT:
+                d = addMonths(ctrl ? 12 : 1);
+                break;
+            case VK_HOME:
+                d = EncodeDate(y, m, 1);
+                break;
+            case VK_END:
+                d = EncodeDate(y, m, DaysInAMonth(y, m));
+                break;
+            }
+            cal->SetDate(d);
             return;
         }
     }

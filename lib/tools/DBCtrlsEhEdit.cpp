@@ -469,6 +469,9 @@ void TCustomDBEditEh::KeyDown(Word& Key, TShiftState Shift) {
         FIntfInplaceEditHolder->InplaceEditKeyDown(this, Key, Shift);
         if (Key == 0) return;
     }
+    // While a drop-down is open Escape and Enter only close it (on the key press): the mask's
+    // reset must not throw away what was typed.
+    if ((FDroppedDown || FMRUListVisible) && (Key == VK_ESCAPE || Key == VK_RETURN)) return;
     TCustomMaskEdit::KeyDown(Key, Shift);
     if (Key == 0) return;
     if (ShortCutKeyDown(Key, Shift)) return;
@@ -682,9 +685,7 @@ void TCustomDBEditEh::Dispatch(TMessage& Message) {
         if (HandleAllocated()) RecreateWnd();
         return;
     case WM_CHAR: {
-        ushort c = ushort(Message.WParam);
-        if ((c == 13 && !FWantReturns) || (c == 9 && !FWantTabs) || c == 10) return;
-        FCompleteKeyPress = String(QChar(c));
+        FCompleteKeyPress = String(QChar(ushort(Message.WParam)));
         struct Clear {
             String& s;
             ~Clear() { s.clear(); }
@@ -770,5 +771,10 @@ void TCustomDBEditEh::Dispatch(TMessage& Message) {
 }
 
 void TCustomDBEditEh::DefaultHandler(TMessage& Message) {
+    // Line breaks and tabs never reach the window unless the edit keeps them for itself.
+    if (Message.Msg == WM_CHAR) {
+        ushort c = ushort(Message.WParam);
+        if ((c == 13 && !FWantReturns) || (c == 9 && !FWantTabs) || c == 10) return;
+    }
     TCustomMaskEdit::DefaultHandler(Message);
 }

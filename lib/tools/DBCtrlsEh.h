@@ -387,6 +387,7 @@ protected:
     void UpdateEditButtonsState();
     void UpdateFormattingRect();
     void UpdateActiveBorder();
+    void UpdateDisabledLook();
     void ReleaseButtonControls();
     void EditButtonChanged(TObject* Sender);
     void EditButtonRefComponentChanged(TObject* Sender, TComponent* RefComponent);
@@ -413,6 +414,7 @@ protected:
     void DoEnter() override;
     void DoExit() override;
     void CreateWnd() override;
+    void InitWidget() override;
     void Loaded() override;
     void Notification(TComponent* AComponent, TOperation Operation) override;
     bool UseRightToLeftAlignment() const override;

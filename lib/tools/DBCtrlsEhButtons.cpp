@@ -321,7 +321,21 @@ void TCustomDBEditEh::CloseUp(bool) {
     if (FEditButtonControlList.size() > 0) FEditButtonControlList[0].EditButtonControl->SetAlwaysDown(false);
 }
 
+// Drop-downs that wrap a standard widget (list, calendar) get a child widget from the window
+// layer although they ask for a pop-up window: make it the no-activate pop-up it must be, placed
+// at screen positions.
+static void EnsurePopupWindow(TWinControl* DropDown) {
+    DropDown->HandleNeeded();
+    QWidget* w = DropDown->Widget();
+    if (!w || w->isWindow()) return;
+    w->setWindowFlags(Qt::ToolTip | Qt::FramelessWindowHint | Qt::WindowDoesNotAcceptFocus |
+                      Qt::WindowStaysOnTopHint);
+    w->setAttribute(Qt::WA_ShowWithoutActivating, true);
+    w->setFocusPolicy(Qt::NoFocus);
+}
+
 void TCustomDBEditEh::ShowDropDownUnder(TWinControl* DropDown, TDropDownAlign Align) {
+    EnsurePopupWindow(DropDown);
     TPoint pos;
     if (UseRightToLeftAlignment() && Align == daLeft)
         Align = daRight;

@@ -10,6 +10,7 @@
 
 #include "lib/toolscore/DynVarsEh.h"
 #include "platform/rtl/SysUtils.h"
+#include "platform/ui/Themes.h"
 #include "platform/ui/WinApi.h"
 #include "platform/ui/WinGdi.h"
 
@@ -18,7 +19,6 @@
 namespace {
 const char* const STextTrueEh = "True";
 const char* const STextFalseEh = "False";
-constexpr int kCheckBoxSize = 13;
 } // namespace
 
 TCustomDBCheckBoxEh::TCustomDBCheckBoxEh(TComponent* AOwner) : TButtonControl(AOwner) {
@@ -359,30 +359,24 @@ void TCustomDBCheckBoxEh::DrawState(TCheckBoxState AState, bool Focused, bool Ho
     FCanvas->Brush()->SetColor(Color());
     TRect client(0, 0, Width(), Height());
     FCanvas->FillRect(client);
-    int top = (Height() - kCheckBoxSize) / 2;
     bool captionLeft = (FAlignment == lrLeftJustify) != UseRightToLeftAlignment();
     TRect box, caption;
     if (captionLeft) {
-        box = TRect(client.Right - kCheckBoxSize, top, client.Right, top + kCheckBoxSize);
+        AlignCheckBoxRect(client, 1, 1, box);
         caption = TRect(0, 0, box.Left - 5, client.Bottom);
     } else {
-        box = TRect(0, top, kCheckBoxSize, top + kCheckBoxSize);
+        AlignCheckBoxRect(client, 0, 1, box);
         caption = TRect(box.Right + 5, 0, client.Right, client.Bottom);
     }
     DrawCaption(caption, Focused, Hot, Pressed);
     DrawCheck(box, AState, Focused, Hot, Pressed);
 }
 
-void TCustomDBCheckBoxEh::DrawCheck(const TRect& Rect, TCheckBoxState AState, bool, bool Hot, bool Pressed) {
-    UINT state = DFCS_BUTTONCHECK;
-    if (AState == cbChecked) state |= DFCS_CHECKED;
-    if (AState == cbGrayed) state = DFCS_BUTTON3STATE | DFCS_CHECKED;
-    if (Pressed) state |= DFCS_PUSHED;
-    if (Hot) state |= DFCS_HOT;
-    if (FFlat) state |= DFCS_FLAT;
-    if (!Enabled() && !ComponentState().Contains(csDesigning)) state |= DFCS_INACTIVE;
-    TRect r = Rect;
-    DrawFrameControl(FCanvas->Handle(), r, DFC_BUTTON, state);
+void TCustomDBCheckBoxEh::DrawCheck(const TRect& Rect, TCheckBoxState AState, bool Focused, bool Hot,
+                                    bool Pressed) {
+    const bool active = Hot || Focused || (FAlwaysShowBorder && !ThemesInUse());
+    DrawStyledButton(FCanvas.get(), Rect, Color(), bcsCheckboxEh, Pressed ? 1 : 0, FFlat, active,
+                     Enabled() || ComponentState().Contains(csDesigning), AState);
 }
 
 void TCustomDBCheckBoxEh::DrawCaption(const TRect& Rect, bool Focused, bool, bool) {

@@ -13,6 +13,8 @@
 
 #include <QFontMetrics>
 #include <QLineEdit>
+#include <QPalette>
+#include <QWidget>
 
 #include <cmath>
 
@@ -636,11 +638,27 @@ void TCustomDBEditEh::CreateWnd() {
     else
         FImageWidth = 0;
     UpdateImageIndex();
+    UpdateDisabledLook();
     UpdateActiveBorder();
     UpdateEditButtonControlList();
     UpdateEditButtonsState();
     UpdateFormattingRect();
     UpdateEditReadOnly();
+}
+
+void TCustomDBEditEh::InitWidget() {
+    TCustomMaskEdit::InitWidget();
+    UpdateDisabledLook();
+}
+
+// A disabled edit shows its text in the gray-text colour.
+void TCustomDBEditEh::UpdateDisabledLook() {
+    QLineEdit* e = LineEdit();
+    if (!e) return;
+    QPalette pal = e->palette();
+    pal.setColor(QPalette::Disabled, QPalette::Text, ColorToQColor(clGrayText));
+    pal.setColor(QPalette::Disabled, QPalette::Base, ColorToQColor(Color()));
+    e->setPalette(pal);
 }
 
 void TCustomDBEditEh::WndProc(TMessage& Message) {
@@ -715,6 +733,7 @@ void TCustomDBEditEh::Dispatch(TMessage& Message) {
     }
     case CM_FONTCHANGED:
         TCustomMaskEdit::Dispatch(Message);
+        UpdateDisabledLook();
         if (FControlStyle.Contains(csFixedHeight) && !ComponentState().Contains(csDesigning))
             AdjustHeightToFont();
         if (FEmptyDataInfo) FEmptyDataInfo->RefreshDefaultFont();
@@ -722,6 +741,7 @@ void TCustomDBEditEh::Dispatch(TMessage& Message) {
     case CM_ENABLEDCHANGED:
     case CM_COLORCHANGED:
         TCustomMaskEdit::Dispatch(Message);
+        UpdateDisabledLook();
         UpdateEditButtonsState();
         return;
     case CM_MOUSEENTER:

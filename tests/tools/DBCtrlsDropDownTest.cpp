@@ -83,7 +83,7 @@ TEST_F(EditorFixture, ComboListPickAcceptAndCancel) {
     SendKey(c, Qt::Key_Down);
     SendKey(c, Qt::Key_Down);
     EXPECT_EQ(c->PopupListbox()->ItemIndex(), 2);
-    SaveFormScreenshot(Form, QStringLiteral("dbcombo-dropped"));
+    SaveFormWithPopups(Form, QStringLiteral("dbcombo-dropped"));
     SendKey(c, Qt::Key_Return, Qt::NoModifier, QStringLiteral("\r"));
     EXPECT_FALSE(c->ListVisible());
     EXPECT_EQ(c->Text(), QStringLiteral("Сидоров"));
@@ -135,7 +135,7 @@ TEST_F(EditorFixture, CalendarPickKeepsTheTime) {
     ASSERT_TRUE(e->CalendarVisible());
     EXPECT_TRUE(e->Focused());
     SendKey(e, Qt::Key_Right); // the calendar moves one day on
-    SaveFormScreenshot(Form, QStringLiteral("dbdatetime-dropped"));
+    SaveFormWithPopups(Form, QStringLiteral("dbdatetime-dropped"));
     SendKey(e, Qt::Key_Return, Qt::NoModifier, QStringLiteral("\r"));
     EXPECT_FALSE(e->CalendarVisible());
     EXPECT_EQ(e->EditText(), QStringLiteral("08.06.2020 08:09:10"));
@@ -161,7 +161,7 @@ TEST_F(EditorFixture, CalculatorResultGoesToTheField) {
     AltDown(e);
     ASSERT_TRUE(e->CalculatorVisible());
     TypeText(e, QStringLiteral("*2="));
-    SaveFormScreenshot(Form, QStringLiteral("dbnumber-dropped"));
+    SaveFormWithPopups(Form, QStringLiteral("dbnumber-dropped"));
     SendKey(e, Qt::Key_Return, Qt::NoModifier, QStringLiteral("\r"));
     EXPECT_FALSE(e->CalculatorVisible());
     EXPECT_EQ(e->Value(), Variant(25.0));
@@ -199,7 +199,7 @@ TEST_F(EditorFixture, MRUListCompletesTypedText) {
     ASSERT_TRUE(e->MRUListControl()->Visible());
     auto* list = static_cast<TPopupListboxEh*>(e->MRUListControl());
     EXPECT_EQ(list->Items()->Count(), 2);
-    SaveFormScreenshot(Form, QStringLiteral("dbedit-mru-dropped"));
+    SaveFormWithPopups(Form, QStringLiteral("dbedit-mru-dropped"));
     SendKey(e, Qt::Key_Down);
     SendKey(e, Qt::Key_Down);
     SendKey(e, Qt::Key_Return, Qt::NoModifier, QStringLiteral("\r"));

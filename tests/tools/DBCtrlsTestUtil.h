@@ -8,10 +8,35 @@
 #include "ui/Screenshot.h"
 #include "ui/UiTestUtil.h"
 
+#include <QApplication>
+#include <QCoreApplication>
+#include <QDir>
+#include <QPainter>
+#include <QPixmap>
+#include <QWidget>
+
 #include <gtest/gtest.h>
 
 inline void PrintTo(const QString& s, std::ostream* os) {
     *os << '"' << s.toStdString() << '"';
+}
+
+// Saves the form with the drop-downs that show over it (they are windows of their own) under
+// <build>/screenshots/<name>.png.
+inline QString SaveFormWithPopups(TWinControl* form, const QString& name) {
+    QCoreApplication::processEvents();
+    QWidget* fw = form->Widget();
+    QPixmap pm = fw->grab();
+    QPainter painter(&pm);
+    const QPoint origin = fw->mapToGlobal(QPoint(0, 0));
+    for (QWidget* w : QApplication::topLevelWidgets())
+        if (w != fw && w->isVisible() && (w->windowFlags() & Qt::ToolTip) == Qt::ToolTip)
+            painter.drawPixmap(w->mapToGlobal(QPoint(0, 0)) - origin, w->grab());
+    painter.end();
+    QDir dir(QCoreApplication::applicationDirPath() + QStringLiteral("/../screenshots"));
+    dir.mkpath(QStringLiteral("."));
+    const QString path = dir.absoluteFilePath(name + QStringLiteral(".png"));
+    return pm.save(path, "PNG") ? path : QString();
 }
 
 // Format settings pinned for one test and put back after it.

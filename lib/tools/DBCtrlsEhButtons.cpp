@@ -7,6 +7,7 @@
 
 #include "lib/tools/DBCtrlsEh.h"
 
+#include "lib/tools/DropDownFormEh.h"
 #include "lib/toolscore/DynVarsEh.h"
 #include "platform/ui/ExtCtrls.h"
 #include "platform/ui/ImgList.h"
@@ -416,8 +417,12 @@ void TCustomDBEditEh::ShowDropDownForm(TEditButtonEh* EditButton, TObject* Sende
         if (!cls || !cls->Factory)
             throw Exception(
                 QStringLiteral("Class '%1' is not registered").arg(params->DropDownFormClassName()));
-        form = dynamic_cast<TCustomForm*>(cls->Factory(this));
-        freeOnClose = true;
+        // A class with a global instance lends it; otherwise a form is made for this run.
+        form = TCustomDropDownFormEh::GetGlobalRef(cls);
+        if (!form) {
+            form = dynamic_cast<TCustomForm*>(cls->Factory(this));
+            freeOnClose = TCustomDropDownFormEh::GetGlobalRef(cls) == nullptr;
+        }
     }
     if (!form) return;
 

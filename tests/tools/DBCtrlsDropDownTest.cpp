@@ -110,6 +110,29 @@ TEST_F(EditorFixture, ComboListPickAcceptAndCancel) {
     EXPECT_EQ(c->Text(), QStringLiteral("Ко"));
 }
 
+TEST_F(EditorFixture, ClickElsewhereClosesDropDownsAndKeepsTheText) {
+    auto* c = Editor<TDBComboBoxEh>("Name", 40);
+    c->Items()->SetText(QStringLiteral("Иванов\nПетров"));
+    auto* d = Editor<TDBDateTimeEditEh>("Born", 80);
+    Show(c);
+    c->SelectAll();
+    TypeText(c, QStringLiteral("Пе"));
+    AltDown(c);
+    ASSERT_TRUE(c->ListVisible());
+    Click(Other(), QPoint(5, 5));
+    PumpEvents(20);
+    EXPECT_FALSE(c->ListVisible());
+    EXPECT_EQ(c->Text(), QStringLiteral("Петров")); // completed while typing, not picked
+
+    d->SetFocus();
+    PumpEvents(5);
+    AltDown(d);
+    ASSERT_TRUE(d->CalendarVisible());
+    Click(Form, QPoint(300, 200));
+    PumpEvents(20);
+    EXPECT_FALSE(d->CalendarVisible());
+}
+
 TEST_F(EditorFixture, ComboListWidthAndClosingUpVeto) {
     auto* c = Editor<TDBComboBoxEh>("Name", 40, 60);
     c->Items()->SetText(QStringLiteral("Очень длинное значение списка\nКоротко"));

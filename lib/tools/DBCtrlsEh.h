@@ -290,6 +290,8 @@ public:
     void SetBounds(int ALeft, int ATop, int AWidth, int AHeight) override;
 
     String GetCompleteKeyPress() const { return FCompleteKeyPress; }
+    // Hands the placeholder to the window (an empty Text hides it).
+    void ShowEmptyDataInfo(const String& Text, TFont* Font, TAlignment Alignment);
     void Deselect();
     void Hide();
     void Move(const TRect& Loc);
@@ -365,6 +367,10 @@ protected:
     virtual void WriteDataField(const String& Value);
     virtual void WriteDataSource(TDataSource* Value);
     virtual void ChangeFocused(bool Focused);
+    // The alignment the window shows its text with: a single-line edit aligns right or centre
+    // only while unfocused, and edits left-aligned while focused.
+    virtual TAlignment WindowAlignment();
+    void UpdateWindowAlignment();
     virtual void ApplyValue(const Variant& Value);
     virtual void UpdateEditReadOnly();
     virtual void ApplyAutoSize();
@@ -743,6 +749,7 @@ protected:
     TWinControl* OpenDropDownControl() const override;
 
     TAlignment FieldAlignment() override;
+    TAlignment WindowAlignment() override { return Alignment(); }
     void TextAsVariant(Variant& Value) override { Value = FValue; }
     bool AcceptsChar(Char Key) override;
     void DropDownOnButtonPress(bool TopButton) override;

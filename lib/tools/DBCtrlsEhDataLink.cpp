@@ -301,13 +301,13 @@ void TControlEmptyDataInfoEh::Assign(TPersistent* Source) {
 
 void TControlEmptyDataInfoEh::FontChanged(TObject*) {
     FParentFont = false;
-    FControl->Invalidate();
+    PaintEmptyDataInfo();
 }
 
 void TControlEmptyDataInfoEh::SetText(const String& Value) {
     if (Value == FText) return;
     FText = Value;
-    FControl->Invalidate();
+    PaintEmptyDataInfo();
 }
 
 void TControlEmptyDataInfoEh::SetFont(TFont* Value) {
@@ -347,6 +347,12 @@ void TControlEmptyDataInfoEh::RefreshDefaultFont() {
     FFont->SetName(FControl->Font()->Name());
     FFont->SetCharset(FControl->Font()->Charset());
     FFont->OnChange = saved;
+}
+
+// The edit window draws the placeholder itself (as its hint text) in this object's font, colour
+// and alignment; it is handed the text only while the placeholder is to show.
+void TControlEmptyDataInfoEh::PaintEmptyDataInfo() {
+    FControl->ShowEmptyDataInfo(Showing() ? FText : String(), FFont.get(), Alignment());
 }
 
 bool TControlEmptyDataInfoEh::Showing() const {

@@ -100,6 +100,8 @@ String TCustomDBEditEh::FieldEditMask() {
 
 void TCustomDBEditEh::DataChanged(TObject*) {
     RefreshFromField();
+    UpdateEditButtonsState();
+    UpdateWindowAlignment();
 }
 
 void TCustomDBEditEh::EditingChanged(TObject*) {
@@ -339,7 +341,7 @@ TAlignment TCustomDBEditEh::Alignment() {
 void TCustomDBEditEh::SetAlignment(TAlignment Value) {
     FAlignment = Value;
     FAssignedValues += evAlignmentEh;
-    TCustomEdit::SetAlignment(Value);
+    UpdateWindowAlignment();
     if (!ComponentState().Contains(csLoading) && HandleAllocated()) RecreateWnd();
 }
 
@@ -463,6 +465,7 @@ void TCustomDBEditEh::Change() {
     FDataLink->Modified();
     SetModified(true);
     UpdateImageIndex();
+    if (FEmptyDataInfo) FEmptyDataInfo->PaintEmptyDataInfo();
     TCustomMaskEdit::Change();
 }
 
@@ -545,6 +548,7 @@ void TCustomDBEditEh::ChangeFocused(bool Focused) {
     FFocused = Focused;
     if (FAlignment != taLeftJustify && !IsMasked()) Invalidate();
     FDataLink->Reset();
+    UpdateWindowAlignment();
 }
 
 void TCustomDBEditEh::SetFocus() {
@@ -649,6 +653,34 @@ void TCustomDBEditEh::CreateWnd() {
 void TCustomDBEditEh::InitWidget() {
     TCustomMaskEdit::InitWidget();
     UpdateDisabledLook();
+    UpdateWindowAlignment();
+}
+
+void TCustomDBEditEh::ShowEmptyDataInfo(const String& Text, TFont* Font, TAlignment Alignment) {
+    QLineEdit* e = LineEdit();
+    if (!e) return;
+    QPalette pal = e->palette();
+    pal.setColor(QPalette::PlaceholderText, ColorToQColor(Font->Color()));
+    e->setPalette(pal);
+    // The placeholder shares the window's alignment; an edit showing it has no text to align.
+    if (!Text.isEmpty() && Alignment != TCustomEdit::Alignment()) TCustomEdit::SetAlignment(Alignment);
+    if (!Text.isEmpty())
+        e->setFont(Font->ToQFont());
+    else
+        e->setFont(TControl::Font()->ToQFont());
+    TCustomEdit::SetTextHint(Text);
+}
+
+TAlignment TCustomDBEditEh::WindowAlignment() {
+    TAlignment a = Alignment();
+    if (FFocused && !FWordWrap) return taLeftJustify;
+    return a;
+}
+
+void TCustomDBEditEh::UpdateWindowAlignment() {
+    TAlignment a = WindowAlignment();
+    if (a != TCustomEdit::Alignment()) TCustomEdit::SetAlignment(a);
+    if (FEmptyDataInfo) FEmptyDataInfo->PaintEmptyDataInfo();
 }
 
 // A disabled edit shows its text in the gray-text colour.

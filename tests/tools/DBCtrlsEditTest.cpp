@@ -181,15 +181,30 @@ TEST_F(EditorFixture, TextSetInsideUpdateDataDoesNotRecurse) {
     EXPECT_EQ(F("Name")->AsString(), QStringLiteral("from handler"));
 }
 
+TEST_F(EditorFixture, RightAlignedTextIsEditedFromTheLeft) {
+    auto* e = Editor<TCustomDBEditEh>("Name");
+    e->SetAlignment(taRightJustify);
+    Show(Other());
+    EXPECT_EQ(static_cast<TCustomEdit*>(e)->Alignment(), taRightJustify);
+    e->SetFocus();
+    PumpEvents(5);
+    EXPECT_EQ(static_cast<TCustomEdit*>(e)->Alignment(), taLeftJustify);
+    FocusOther();
+    EXPECT_EQ(static_cast<TCustomEdit*>(e)->Alignment(), taRightJustify);
+}
+
 TEST_F(EditorFixture, EmptyDataInfoShowsOnlyUnfocusedAndEmpty) {
     auto* e = Editor<TCustomDBEditEh>(nullptr);
     e->EmptyDataInfo()->SetText(QStringLiteral("Введите имя"));
     EXPECT_TRUE(e->EmptyDataInfo()->ParentFont());
     Show(Other());
     EXPECT_TRUE(e->EmptyDataInfo()->Showing());
+    EXPECT_EQ(e->TextHint(), QStringLiteral("Введите имя"));
+    SaveFormWithPopups(Form, QStringLiteral("dbedit-emptydatainfo"));
     e->SetFocus();
     PumpEvents(10);
     EXPECT_FALSE(e->EmptyDataInfo()->Showing());
+    EXPECT_EQ(e->TextHint(), QString());
     FocusOther();
     e->SetText(QStringLiteral("a"));
     EXPECT_FALSE(e->EmptyDataInfo()->Showing());

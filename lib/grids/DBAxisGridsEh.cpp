@@ -52,7 +52,7 @@ int AxisFlatEditButtonWidth() {
 // Construction
 
 TCustomDBAxisGridEh::TCustomDBAxisGridEh(TComponent* AOwner) : TCustomGridEh(AOwner) {
-    FDefaultDrawing = false; // the base grid's own flag: data cells are drawn here
+    TCustomGridEh::FDefaultDrawing = false; // the base grid's own flag: data cells are drawn here
     VirtualView = true;
     FDummiFont = std::make_unique<TFont>();
     FDynProps = std::make_unique<TDynVarsEh>(this);

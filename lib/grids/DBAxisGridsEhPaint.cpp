@@ -159,6 +159,8 @@ void TCustomDBAxisGridEh::WriteCellText(TAxisBarEh* Column, TCanvas* ACanvas, bo
             a = taLeftJustify;
         std::swap(left, right);
     }
+    // The text routine draws on the device context: bring the canvas font, colour included, into it.
+    ACanvas->TextWidth(QStringLiteral(" "));
     PaintTextInRect(ACanvas, ARect, Fill, left, TopMargin, Text, a, Layout, WordWrap, EndEllipsis, left,
                     right, Column && Column->UseRightToLeftReading());
 }

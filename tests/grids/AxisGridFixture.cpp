@@ -1,5 +1,6 @@
 #include "AxisGridFixture.h"
 
+#include "lib/tools/ToolCtrlsEh.h"
 #include "platform/ui/WinApi.h"
 
 #include <QCoreApplication>
@@ -272,6 +273,9 @@ void AxisGridFixture::Build(int rows, bool withCalc, bool show) {
 void AxisGridFixture::TearDown() {
     Form.reset();
     Data.reset();
+    // The shared button bitmaps hold platform pens; empty the cache while the platform's tables
+    // still exist (its own clean-up runs after theirs at exit).
+    ResetButtonBitmapCache();
 }
 
 void PumpGridEvents() {

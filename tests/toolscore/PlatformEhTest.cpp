@@ -124,6 +124,25 @@ public:
     TComponent* FSource = nullptr;
 };
 
+KVT_PUBLISHED(TSourceHolder) {
+    P.Prop("Source", &TSourceHolder::Source, &TSourceHolder::SetSource);
+}
+
+TEST(PlatformEh, DataSetFromSourcePropertyReadsTheDataSourcesDataSet) {
+    TSourceHolder holder(nullptr);
+    TDataSource source(nullptr);
+    TDataSet ds(nullptr);
+    source.SetDataSet(&ds);
+    PPropInfo info = GetPropInfo(&holder, S("Source"));
+    ASSERT_NE(info, nullptr);
+    EXPECT_EQ(DataSetFromSourceProperty(&holder, info), nullptr); // empty property
+    holder.SetSource(&source);
+    EXPECT_EQ(DataSetFromSourceProperty(&holder, info), &ds);
+    TComponent other(nullptr);
+    holder.SetSource(&other); // not a data source
+    EXPECT_EQ(DataSetFromSourceProperty(&holder, info), nullptr);
+}
+
 TEST(PlatformEh, DataSetFromSourcePropertyAnswersNothingForAnythingElse) {
     TTypeInfo classType;
     classType.Kind = tkClass;

@@ -8,6 +8,7 @@
 // values that differ from their fallback go into a column stream.
 
 #include "lib/grids/GridsEh.h"
+#include "lib/tools/ToolCtrlsEh.h"
 #include "lib/toolscore/DynVarsEh.h"
 #include "lib/toolscore/ToolCtrlsEhTypes.h"
 #include "platform/classes/Classes.h"
@@ -441,6 +442,14 @@ public:
     void SetDynProps(TDynVarsEh* Value) { FDynProps->Assign(Value); }
     TAxisBarTitleEh* Title() const { return FTitle.get(); }
     void SetTitle(TAxisBarTitleEh* Value) { FTitle->Assign(Value); }
+    TEditButtonsEh* EditButtons() const { return FEditButtons.get(); }
+    void SetEditButtons(TEditButtonsEh* Value) { FEditButtons->Assign(Value); }
+    TSpecRowEh* DropDownSpecRow() const { return FDropDownSpecRow.get(); }
+    void SetDropDownSpecRow(TSpecRowEh* Value) { FDropDownSpecRow->Assign(Value); }
+    TMRUListEh* MRUList() const { return FMRUList.get(); }
+    void SetMRUList(TMRUListEh* Value) { FMRUList->Assign(Value); }
+    TDropDownFormCallParamsEh* DropDownFormParams() const { return FDropDownFormParams.get(); }
+    void SetDropDownFormParams(TDropDownFormCallParamsEh* Value) { FDropDownFormParams->Assign(Value); }
     bool Stored() const { return FStored; }
     void SetStored(bool Value) { FStored = Value; }
     String Name();
@@ -508,6 +517,9 @@ public:
     virtual void WriteLookupDisplayFields(const String& Value);
     virtual void WriteReadOnly(bool Value);
     virtual void WriteWordWrap(bool Value);
+    virtual void SpecRowChanged(TObject* Sender);
+    virtual TEditButtonsEh* CreateEditButtons();
+    virtual TAxisBarTitleEh* CreateTitle();
     virtual TField* ReadField();
     virtual bool IsEditButtonAlwaysShown() { return AlwaysShowEditButton(); }
     virtual void SetTextArea(TRect& ARect);
@@ -562,6 +574,10 @@ protected:
     friend class TGridAxisBarsEh;
     friend class TCustomDBAxisGridEh;
     void ImageListChanged(TObject* Sender);
+    void EditButtonsChanged(TObject* Sender);
+    void DropDownFormParamsChanged(TObject* Sender);
+    // Whether the record's lookup value stands for the drop-down list's special row.
+    bool ShowsSpecRow();
     void Add(TAxisBarEhValue V) { FAssignedValues.Include(V); }
     TAxisBarDefValuesEh* DefValues();
     template <class T> void SetRuleA(T& Field, const T& Value, TAxisBarEhValue V, bool Notify);
@@ -577,6 +593,10 @@ protected:
     String FDisplayFormat;
     std::unique_ptr<TDynVarsEh> FDynProps;
     std::unique_ptr<TColumnDropDownBoxEh> FDropDownBox;
+    std::unique_ptr<TSpecRowEh> FDropDownSpecRow;
+    std::unique_ptr<TEditButtonsEh> FEditButtons;
+    std::unique_ptr<TMRUListEh> FMRUList;
+    std::unique_ptr<TDropDownFormCallParamsEh> FDropDownFormParams;
     uint32_t FDropDownRows = 7;
     bool FDropDownShowTitles = false;
     bool FDropDownSizing = false;

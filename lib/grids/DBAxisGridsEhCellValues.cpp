@@ -221,7 +221,13 @@ String TAxisBarEh::DisplayText() {
     }
     TCustomDBAxisGridEh* g = Grid();
     if (g && g->DrawMemoText() && IsMemoType(f->DataType())) return f->AsString();
-    // The lookup list's special row comes with the tool controls' list classes.
+    if (t == ctLookupField && FDropDownSpecRow->Visible()) {
+        const bool matches =
+            f->DataSet() && !f->KeyFields().isEmpty() &&
+            VariantsEqual(f->DataSet()->FieldValues(f->KeyFields()), FDropDownSpecRow->Value());
+        if (matches || (FDropDownSpecRow->ShowIfNotInKeyList() && !LookupValueAssigned(f)))
+            return FDropDownSpecRow->GetCellText(0);
+    }
     return FormatFieldValue(f, FDisplayFormat);
 }
 
@@ -252,10 +258,19 @@ String TAxisBarEh::GetCellEditText() {
             const int i = KeyList()->IndexOf(f->Text());
             if (i >= 0 && FPickList && i < FPickList->Count()) text = FPickList->Strings(i);
         }
-        if (f->FieldKind() == fkLookup && !f->KeyFields().isEmpty() && f->DataSet())
-            g->FEditKeyValue = f->DataSet()->FieldValues(f->KeyFields());
-        else
+        if (f->FieldKind() == fkLookup && !f->KeyFields().isEmpty() && f->DataSet()) {
+            const Variant keys = f->DataSet()->FieldValues(f->KeyFields());
+            if (FDropDownSpecRow->Visible() &&
+                (VariantsEqual(keys, FDropDownSpecRow->Value()) ||
+                 (FDropDownSpecRow->ShowIfNotInKeyList() && !LookupKeyExists()))) {
+                g->FEditKeyValue = FDropDownSpecRow->Value();
+                text = FDropDownSpecRow->GetCellText(0);
+            } else {
+                g->FEditKeyValue = keys;
+            }
+        } else {
             g->FEditKeyValue = Null();
+        }
     } else {
         g->FEditKeyValue = Null();
     }
@@ -460,7 +475,9 @@ void TAxisBarEh::WriteValueToField(const String& Text, const Variant& Value, boo
     } else {
         f->SetValue(value);
     }
-    // The recently-used list of the column comes with the tool controls' list classes.
+    TInplaceEdit* ed = g->InplaceEditor();
+    if (FMRUList->AutoAdd() && FMRUList->Active() && ed && ed->Visible() && ed->Showing())
+        FMRUList->Add(text);
 }
 
 void TAxisBarEh::CycleValue(Extended Step) {

@@ -329,14 +329,43 @@ TAxisBarEh::TAxisBarEh(TCollection* Collection) : TCollectionItem(nullptr) {
     FCheckModifyColCellParamsEh.reset(grid ? grid->CreateCellParamsRecord() : new TAxisColCellParamsEh());
     FDynProps = std::make_unique<TDynVarsEh>(this);
     FFont = std::make_unique<TFont>();
-    FTitle = std::make_unique<TAxisBarTitleEh>(this);
     FDropDownBox = std::make_unique<TColumnDropDownBoxEh>(this);
     FImageChangeLink = std::make_unique<TChangeLink>();
     FImageChangeLink->OnChange = TNotifyEvent(this, &TAxisBarEh::ImageListChanged);
+    FDropDownSpecRow = std::make_unique<TSpecRowEh>(this);
+    FDropDownSpecRow->OnChanged = TNotifyEvent(this, &TAxisBarEh::SpecRowChanged);
+    FMRUList = std::make_unique<TMRUListEh>(this);
+    FDropDownFormParams = std::make_unique<TDropDownFormCallParamsEh>();
+    FDropDownFormParams->OnChanged = TNotifyEvent(this, &TAxisBarEh::DropDownFormParamsChanged);
+}
+
+TAxisBarTitleEh* TAxisBarEh::CreateTitle() {
+    return new TAxisBarTitleEh(this);
+}
+
+TEditButtonsEh* TAxisBarEh::CreateEditButtons() {
+    return new TEditButtonsEh(this, CollectionItemClassOf<TVisibleEditButtonEh>());
+}
+
+void TAxisBarEh::EditButtonsChanged(TObject*) {
+    NotifyChanged(false);
+}
+
+void TAxisBarEh::DropDownFormParamsChanged(TObject*) {
+    if (TCustomDBAxisGridEh* g = Grid()) g->Invalidate();
+}
+
+void TAxisBarEh::SpecRowChanged(TObject*) {
+    // The drop-down list grid that would show the row comes with the data grid.
+    NotifyChanged(false);
 }
 
 void TAxisBarEh::AfterConstruction() {
     TCollectionItem::AfterConstruction();
+    // The virtual factories run here, where the descendant's overrides are in place.
+    FTitle.reset(CreateTitle());
+    FEditButtons.reset(CreateEditButtons());
+    FEditButtons->OnChanged = TNotifyEvent(this, &TAxisBarEh::EditButtonsChanged);
     TCollection* coll = FPendingCollection;
     FPendingCollection = nullptr;
     auto* bars = dynamic_cast<TGridAxisBarsEh*>(coll);
@@ -922,7 +951,12 @@ int TAxisBarEh::EditButtonsWidth() {
         flat ? AxisFlatEditButtonWidth() + (ThemesInUse() ? 0 : 1) : GetSystemMetrics(SM_CXVSCROLL);
     int result = 0;
     if (GetColumnEditStyle(this) != esSimple) result += mainWidth;
-    // Extra edit buttons come with the tool controls' button collection.
+    for (int i = 0; i < FEditButtons->Count(); ++i) {
+        TEditButtonEh* b = FEditButtons->Items(i);
+        if (!b->Visible()) continue;
+        result += b->Width() > 0 ? b->Width() : mainWidth;
+        if (flat && !ThemesInUse()) ++result;
+    }
     return result;
 }
 
@@ -1042,7 +1076,9 @@ void TAxisBarEh::Assign(TPersistent* Source) {
     OnUpdateData = src->OnUpdateData;
     OnEditButtonClick = src->OnEditButtonClick;
     OnEditButtonDown = src->OnEditButtonDown;
+    FEditButtons->Assign(src->EditButtons());
     FDropDownBox->Assign(src->DropDownBox());
+    FMRUList->Assign(src->MRUList());
     SetDisplayFormat(src->DisplayFormat());
     SetEditMask(src->EditMask());
     SetShowImageAndText(src->ShowImageAndText());

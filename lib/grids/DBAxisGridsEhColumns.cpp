@@ -400,7 +400,11 @@ KVT_PUBLISHED(TAxisBarEh) {
         .Stored(&TAxisBarEh::IsDropDownSizingStored);
     P.Prop("DropDownWidth", &TAxisBarEh::DropDownWidth, &TAxisBarEh::SetDropDownWidth).Default(0);
     P.Prop("DynProps", &TAxisBarEh::DynProps, &TAxisBarEh::SetDynProps);
+    P.Prop("EditButtons", &TAxisBarEh::EditButtons, &TAxisBarEh::SetEditButtons);
     P.Prop("EditMask", &TAxisBarEh::EditMask, &TAxisBarEh::SetEditMask);
+    P.Prop("DropDownSpecRow", &TAxisBarEh::DropDownSpecRow, &TAxisBarEh::SetDropDownSpecRow);
+    P.Prop("DropDownFormParams", &TAxisBarEh::DropDownFormParams, &TAxisBarEh::SetDropDownFormParams);
+    P.Prop("MRUList", &TAxisBarEh::MRUList, &TAxisBarEh::SetMRUList);
     P.Prop("EndEllipsis", &TAxisBarEh::EndEllipsis, &TAxisBarEh::SetEndEllipsis)
         .Stored(&TAxisBarEh::IsEndEllipsisStored);
     P.Prop("FieldName", &TAxisBarEh::FieldName, &TAxisBarEh::SetFieldName);

@@ -207,3 +207,71 @@ TEST_F(AxisCellValuesTest, FormatFieldValueByKind) {
     EXPECT_EQ(FormatFieldValue(Data->Amount, QStringLiteral("0")), QString());
     Data->T->Cancel();
 }
+
+// A lookup column: the orders' customer id shown as the customer's name from a second table.
+TEST(AxisLookupTest, TextsKeysStepsAndWriting) {
+    AxisTable customers(3); // ID 1..3, Name "Name 1".."Name 3"
+    CompPtr<TComponent> owner(Create<TComponent>(nullptr));
+    auto* orders = Create<TMemTableEh>(owner.get());
+    auto* id = Create<TIntegerField>(owner.get());
+    id->SetFieldName(QStringLiteral("Cust"));
+    id->SetDataSet(orders);
+    auto* look = Create<TStringField>(owner.get());
+    look->SetFieldName(QStringLiteral("CustName"));
+    look->SetSize(20);
+    look->SetFieldKind(fkLookup);
+    look->SetLookupDataSet(customers.T);
+    look->SetLookupKeyFields(QStringLiteral("ID"));
+    look->SetLookupResultField(QStringLiteral("Name"));
+    look->SetKeyFields(QStringLiteral("Cust"));
+    look->SetDataSet(orders);
+    orders->CreateDataSet();
+    orders->Append();
+    id->SetAsInteger(2);
+    orders->Post();
+    auto* src = Create<TDataSource>(owner.get());
+    src->SetDataSet(orders);
+
+    CompPtr<TForm> form(new TForm(nullptr));
+    auto* grid = Create<TTestAxisGrid>(form.get());
+    grid->SetParent(form.get());
+    grid->SetBounds(0, 0, 300, 120);
+    grid->SetDataSource(src);
+    TAxisBarEh* c = grid->FindFieldColumn(QStringLiteral("CustName"));
+    ASSERT_NE(c, nullptr);
+    EXPECT_EQ(c->GetColumnType(), ctLookupField);
+    EXPECT_EQ(c->DisplayText(), QStringLiteral("Name 2"));
+    EXPECT_EQ(c->LookupDisplayFields(), QStringLiteral("Name"));
+    EXPECT_TRUE(c->LookupKeyExists());
+
+    grid->SetSelectedIndex(c->Index());
+    EXPECT_EQ(c->GetCellEditText(), QStringLiteral("Name 2"));
+    EXPECT_EQ(grid->EditKeyValue().AsInteger(), 2);
+
+    // Stepping walks the list and wraps at its end.
+    c->CycleValue(1.0L);
+    EXPECT_EQ(id->AsInteger(), 3);
+    c->CycleValue(1.0L);
+    EXPECT_EQ(id->AsInteger(), 1);
+    orders->Post();
+
+    // The editor's key value reaches the key field through the grid's update.
+    ASSERT_TRUE(grid->PrepareCellEditPublic());
+    grid->SetEditKeyValue(Variant(3));
+    grid->SetEditTextValue(QStringLiteral("Name 3"));
+    grid->DataLink()->UpdateData();
+    orders->Post();
+    EXPECT_EQ(id->AsInteger(), 3);
+    EXPECT_EQ(look->AsString(), QStringLiteral("Name 3"));
+
+    // A special row stands for a key that is not in the list.
+    c->DropDownSpecRow()->SetCellsText(QStringLiteral("(нет)"));
+    c->DropDownSpecRow()->SetValue(Variant(0));
+    c->DropDownSpecRow()->SetVisible(true);
+    orders->Edit();
+    id->SetAsInteger(0);
+    orders->Post();
+    EXPECT_EQ(c->DisplayText(), QStringLiteral("(нет)"));
+    EXPECT_EQ(c->GetCellEditText(), QStringLiteral("(нет)"));
+    EXPECT_EQ(grid->EditKeyValue().AsInteger(), 0);
+}

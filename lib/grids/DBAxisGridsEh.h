@@ -1166,6 +1166,11 @@ public:
                            bool Flat, TDrawButtonControlStyleEh Kind, TCheckBoxState State);
     void DrawButtonEdges(TCanvas* ACanvas, const TRect& ARect, bool Flat, bool BottomRight, bool TopLeft,
                          bool Pressed, bool Sunken);
+    // One button of a cell that shows its editor's buttons in every row; Button is nil for the
+    // main (style) button.
+    void DrawColumnCellButton(TAxisBarEh* Column, const TRect& ButtonRect, const TRect& CellRect,
+                              TDrawButtonControlStyleEh Kind, TEditButtonEh* Button, TColor CellColor,
+                              int Transparency);
     // The text of a column's cell as its data hint shows it.
     String ColumnHintText(TAxisBarEh* Column);
     // Whether the given border of a cell covers the line crossing (the base grid's answer).

@@ -294,6 +294,10 @@ void TCustomDBAxisGridEh::WndProc(TMessage& Message) {
         TCustomGridEh::WndProc(Message);
         ShowEditor();
         return;
+    case CM_SYSCOLORCHANGE:
+        TCustomGridEh::WndProc(Message);
+        ResetButtonBitmapCache();
+        return;
     case CM_FONTCHANGED:
         TCustomGridEh::WndProc(Message);
         BeginLayout();

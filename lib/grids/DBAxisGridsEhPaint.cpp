@@ -345,24 +345,31 @@ void TCustomDBAxisGridEh::DefaultDrawDataCell(const TGridCoord& Cell, const TGri
         TRect br(r.Right, r.Top, r.Right + FInplaceEditorButtonWidth + flatPad,
                  r.Top + FInplaceEditorButtonHeight);
         br.Bottom = std::min(br.Bottom, r1.Bottom);
+        const int transparency = GetCellReservedWidth(Column, Cell);
         if (mainStyle != esSimple) {
             TRect drawn = br;
             if (fixed) drawn.Offset(1, -1);
-            const bool hot = IsMouseInRect(drawn);
-            if (Flat() && !ThemesInUse() && fixed) {
+            if (Flat() && !ThemesInUse() && fixed)
                 c->FillRect(TRect(drawn.Left - 1, drawn.Top, drawn.Left, drawn.Bottom));
-            }
-            HRGN saved = nullptr;
-            const bool clip = !(drawn.Left >= r1.Left && drawn.Right <= r1.Right && drawn.Top >= r1.Top &&
-                                drawn.Bottom <= r1.Bottom);
-            if (clip) saved = BeginClipToRect(c, r1);
-            DrawStyledButton(c, drawn, clNone, ButtonKindForEditStyle(mainStyle), 0, Flat(), hot,
-                             FDataLink->Active(), cbUnchecked);
-            if (clip) EndClipToRect(c, saved);
+            DrawColumnCellButton(Column, drawn, r1, ButtonKindForEditStyle(mainStyle), nullptr,
+                                 s->Background(), transparency);
+            br.Offset(br.Width(), 0);
         }
-        if (br.Height() < r.Height()) {
+        for (int i = 0; i < Column->EditButtons()->Count(); ++i) {
+            TEditButtonEh* eb = Column->EditButtons()->Items(i);
+            if (!eb->Visible()) continue;
+            const int w = eb->Width() < 1 ? FInplaceEditorButtonWidth + flatPad : eb->Width() + flatPad;
+            TRect drawn(br.Left, br.Top, br.Left + w, br.Bottom);
+            if (fixed) drawn.Offset(1, -1);
+            DrawColumnCellButton(Column, drawn, r1, EditButtonStyleToDrawButtonStyle(eb->Style()), eb,
+                                 s->Background(), transparency);
+            br.Left += w;
+            br.Right = br.Left + w;
+        }
+        if (FInplaceEditorButtonHeight < r.Height()) {
             c->Brush()->SetColor(s->Background());
-            c->FillRect(TRect(r.Right, br.Bottom, r1.Right, r1.Bottom));
+            c->FillRect(
+                TRect(r.Right, std::min(r.Top + FInplaceEditorButtonHeight, r1.Bottom), r1.Right, r1.Bottom));
         }
         if (Flat() && mainStyle != esSimple) r.Right += buttonsWidth;
     }
@@ -370,6 +377,48 @@ void TCustomDBAxisGridEh::DefaultDrawDataCell(const TGridCoord& Cell, const TGri
     if (s->BlankCell()) DrawBlankCell(r, highlighted, Params, fixed);
     if (fixed && !Params->DrawCellByThemes())
         DrawButtonEdges(c, r0, Flat(), !(Flat() && ThemesInUse()), true, highlighted, false);
+}
+
+void TCustomDBAxisGridEh::DrawColumnCellButton(TAxisBarEh* Column, const TRect& ButtonRect,
+                                               const TRect& CellRect, TDrawButtonControlStyleEh Kind,
+                                               TEditButtonEh* Button, TColor CellColor, int Transparency) {
+    TCanvas* c = Canvas();
+    TRect br = ButtonRect;
+    const bool hot = IsMouseInRect(br);
+    const bool clip = !(br.Left >= CellRect.Left && br.Right <= CellRect.Right && br.Top >= CellRect.Top &&
+                        br.Bottom <= CellRect.Bottom);
+    HRGN saved = clip ? BeginClipToRect(c, CellRect) : nullptr;
+    // A reserved (translucent) button is painted at the requested opacity over the cell.
+    if (Transparency > 0) {
+        c->Brush()->SetColor(CellColor);
+        c->FillRect(br);
+    }
+    if (Flat() && !ThemesInUse()) {
+        const bool rtl = Column->UseRightToLeftAlignment();
+        c->Brush()->SetColor(hot ? clBtnFace : CellColor);
+        c->FillRect(rtl ? TRect(br.Right - 1, br.Top, br.Right, br.Bottom)
+                        : TRect(br.Left, br.Top, br.Left + 1, br.Bottom));
+        if (rtl)
+            --br.Right;
+        else
+            ++br.Left;
+    }
+    if (Button && Button->Style() == ebsGlyphEh) {
+        if (Flat() && !ThemesInUse()) {
+            c->Brush()->SetColor(clBtnFace);
+            c->FillRect(br);
+        } else {
+            PaintButtonBackground(c, br, clWindow, FDataLink->Active(), hot, Flat(), false);
+        }
+        TCustomImageList* images = Button->Images()->NormalImages();
+        if (images && Button->Images()->NormalIndex() >= 0)
+            PaintImageInRect(images, nullptr, c, br, Button->Images()->NormalIndex(), 0, taCenter, br);
+        else if (Button->Glyph() && !Button->Glyph()->Empty())
+            PaintImageInRect(nullptr, Button->Glyph(), c, br, 0, 0, taCenter, br);
+    } else {
+        DrawStyledButton(c, br, clNone, Kind, 0, Flat(), hot, FDataLink->Active(), cbUnchecked);
+    }
+    if (clip) EndClipToRect(c, saved);
 }
 
 // ---------------------------------------------------------------------------------------------

@@ -199,6 +199,10 @@ TEST_F(AxisGridInputTest, Screenshots) {
     code->PickList()->Add(QStringLiteral("Бета"));
     code->PickList()->Add(QStringLiteral("Гамма"));
     code->SetAlwaysShowEditButton(true);
+    TEditButtonEh* extra = bars->AxisBar(1)->EditButtons()->Add();
+    extra->SetStyle(ebsEllipsisEh);
+    extra->SetVisible(true);
+    bars->AxisBar(1)->SetAlwaysShowEditButton(true);
     Grid->SetOptions(Grid->Options() + TGridOptions{goEditing});
     Data->T->SetRecNo(7);
     Grid->SetCol(2);

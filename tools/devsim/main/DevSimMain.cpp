@@ -301,9 +301,17 @@ int main(int argc, char** argv) {
                     writeAll(master, r.bytes.data(), r.bytes.size());
                     continue;
                 }
-                // Each byte is handed over when its last bit is on the line; a sleep that
-                // overran is made up by the next bytes, as the line keeps its own time.
                 t = std::max(t, Clock::now());
+                if (!r.slow) {
+                    // The answer is whole when its last byte's time on the line has passed; the
+                    // tool needs all of it, so it is handed over then, in one piece (a wake-up for
+                    // every byte would measure the scheduler, not the line).
+                    t += step * std::ptrdiff_t(r.bytes.size());
+                    sleepUntil(t);
+                    writeAll(master, r.bytes.data(), r.bytes.size());
+                    continue;
+                }
+                // A slow answer trickles in, one byte every --slow-ms.
                 for (uint8_t b : r.bytes) {
                     t += step;
                     sleepUntil(t);

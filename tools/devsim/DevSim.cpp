@@ -106,7 +106,7 @@ std::optional<FaultRule> ParseFaultRule(std::string_view text, std::string* erro
     auto kind = ParseFaultKind(what);
     if (!kind) return fail("unknown kind (noanswer, badsum, status, short, garbage, slow, late)");
     rule.kind = *kind;
-    int* slots[] = {&rule.address, &rule.command, &rule.sub};
+    int* fields[] = {&rule.address, &rule.command, &rule.sub};
     size_t i = 0;
     while (!where.empty()) {
         if (i == 3) return fail("too many fields");
@@ -118,7 +118,7 @@ std::optional<FaultRule> ParseFaultRule(std::string_view text, std::string* erro
                 size_t used = 0;
                 int v = std::stoi(part, &used, i == 0 ? 10 : 16);
                 if (used != part.size() || v < 0 || v > 255) return fail("bad number " + part);
-                *slots[i] = v;
+                *fields[i] = v;
             } catch (...) {
                 return fail("bad number " + part);
             }

@@ -231,7 +231,7 @@ protected:
         return RunCommand("DISPLAY=" + display + " " + args + " 2>/dev/null", status);
     }
     // The first window whose name is exactly Name, waiting for it up to Timeout.
-    std::string FindWindow(const std::string& name, std::chrono::milliseconds timeout = 20s) {
+    std::string FindWindow(const std::string& name, std::chrono::milliseconds timeout = 60s) {
         const auto end = std::chrono::steady_clock::now() + timeout;
         do {
             std::string ids = X("xdotool search --onlyvisible --name '^" + name + "$'");
@@ -259,7 +259,9 @@ protected:
 
 TEST_F(X11Smoke, WholeDeviceReadThroughTheMenu) {
     const fs::path log = work / "devsim.log";
-    devsim.Start({(BinDir() / "kvt-devsim").string(), "--verbose"}, {}, log.string(), true);
+    const fs::path saved = work / "state.txt";
+    devsim.Start({(BinDir() / "kvt-devsim").string(), "--verbose", "--save", saved.string()}, {},
+                 log.string(), true);
     const std::string port = devsim.Line(10s);
     ASSERT_EQ(port.rfind("/dev/", 0), 0u) << ReadFile(log);
     tool.Start({(BinDir() / "setupkvt").string()},
@@ -273,7 +275,8 @@ TEST_F(X11Smoke, WholeDeviceReadThroughTheMenu) {
     QImage before;
     for (int i = 0; i < 100; ++i) {
         before = Capture(main, "x11-main-before");
-        if (!before.isNull() && DarkPixels(before, before.rect()) < before.width() * before.height() / 2) break;
+        if (!before.isNull() && DarkPixels(before, before.rect()) < before.width() * before.height() / 2)
+            break;
         std::this_thread::sleep_for(100ms);
     }
     ASSERT_EQ(before.size(), QSize(881, 446));
@@ -308,6 +311,12 @@ TEST_F(X11Smoke, WholeDeviceReadThroughTheMenu) {
     // The device was asked for every block and changed nothing.
     tool.Stop();
     devsim.Stop();
+    const std::string fresh = RunCommand((BinDir() / "kvt-devsim").string() + " --print-state");
+    std::string state = ReadFile(saved);
+    while (!state.empty() && std::isspace(static_cast<unsigned char>(state.back())))
+        state.pop_back();
+    EXPECT_FALSE(state.empty());
+    EXPECT_EQ(state, fresh) << "a read leaves the device as it was";
     const std::string requests = ReadFile(log);
     for (const char* read : {"-> [0] C3", "-> [1] C3", "-> [2] C3", "-> [3] C3", "-> [3] D4 00"})
         EXPECT_NE(requests.find(read), std::string::npos) << read << "\n" << requests;

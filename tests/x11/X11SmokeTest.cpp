@@ -250,6 +250,45 @@ protected:
         return image;
     }
 
+    // Starts the simulator with Args and the tool on its terminal; answers the main window's id
+    // once it has painted.
+    std::string StartBoth(std::vector<std::string> args) {
+        args.insert(args.begin(), {(BinDir() / "kvt-devsim").string(), "--verbose"});
+        devsim.Start(args, {}, (work / "devsim.log").string(), true);
+        const std::string port = devsim.Line(10s);
+        if (port.rfind("/dev/", 0) != 0) return {};
+        tool.Start({(BinDir() / "setupkvt").string()},
+                   {"DISPLAY=" + display, "QT_QPA_PLATFORM", "KVT_SERIAL_PORT=" + port, "LANG=C.UTF-8"},
+                   (work / "setupkvt.log").string(), false);
+        const std::string main = FindWindow("Настройка КВИНТОРЕЛЬ 0.14");
+        // Until the window has painted the server holds it black.
+        for (int i = 0; !main.empty() && i < 100; ++i) {
+            const QImage image = Capture(main, "x11-main-start");
+            if (!image.isNull() && DarkPixels(image, image.rect()) < image.width() * image.height() / 2)
+                break;
+            std::this_thread::sleep_for(100ms);
+        }
+        return main;
+    }
+    // «Загрузить» opens the read menu under it; the second item is «Устройство».
+    void ReadWholeDevice(const std::string& main) {
+        X("xdotool mousemove --window " + main + " 823 38 click 1");
+        std::this_thread::sleep_for(500ms);
+        X("xdotool key Down Down Return");
+    }
+    // Closes a message box with its default button (no window manager runs: the box is given
+    // the focus directly) and waits until it has gone.
+    void CloseBox(const std::string& box, const std::string& name) {
+        X("xdotool windowfocus --sync " + box);
+        X("xdotool key Return");
+        const auto end = std::chrono::steady_clock::now() + 10s;
+        while (!X("xdotool search --onlyvisible --name '^" + name + "$'").empty() &&
+               std::chrono::steady_clock::now() < end)
+            std::this_thread::sleep_for(100ms);
+        std::this_thread::sleep_for(300ms);
+    }
+
+    const QRect panel0{4, 430, 140, 12}, panel1{156, 430, 300, 12};
     Child xvfb, devsim, tool;
     std::string display;
     fs::path work, shots;
@@ -260,49 +299,22 @@ protected:
 TEST_F(X11Smoke, WholeDeviceReadThroughTheMenu) {
     const fs::path log = work / "devsim.log";
     const fs::path saved = work / "state.txt";
-    devsim.Start({(BinDir() / "kvt-devsim").string(), "--verbose", "--save", saved.string()}, {},
-                 log.string(), true);
-    const std::string port = devsim.Line(10s);
-    ASSERT_EQ(port.rfind("/dev/", 0), 0u) << ReadFile(log);
-    tool.Start({(BinDir() / "setupkvt").string()},
-               {"DISPLAY=" + display, "QT_QPA_PLATFORM", "KVT_SERIAL_PORT=" + port, "LANG=C.UTF-8"},
-               (work / "setupkvt.log").string(), false);
-
-    const std::string main = FindWindow("Настройка КВИНТОРЕЛЬ 0.14");
-    ASSERT_FALSE(main.empty()) << "the main window did not show: " << ReadFile(work / "setupkvt.log");
-    // The status bar is empty before the read (once the window has painted: until then the
-    // server holds it black).
-    QImage before;
-    for (int i = 0; i < 100; ++i) {
-        before = Capture(main, "x11-main-before");
-        if (!before.isNull() && DarkPixels(before, before.rect()) < before.width() * before.height() / 2)
-            break;
-        std::this_thread::sleep_for(100ms);
-    }
+    const std::string main = StartBoth({"--save", saved.string()});
+    ASSERT_FALSE(main.empty()) << "the main window did not show: " << ReadFile(work / "setupkvt.log")
+                               << ReadFile(log);
+    const QImage before = Capture(main, "x11-main-before");
     ASSERT_EQ(before.size(), QSize(881, 446));
-    const QRect panel0(4, 430, 140, 12), panel1(156, 430, 300, 12);
-    EXPECT_EQ(DarkPixels(before, panel0) + DarkPixels(before, panel1), 0);
+    EXPECT_EQ(DarkPixels(before, panel0) + DarkPixels(before, panel1), 0) << "the status bar starts empty";
 
-    // «Загрузить» opens the read menu under it; the second item is «Устройство».
-    X("xdotool mousemove --window " + main + " 823 38 click 1");
-    std::this_thread::sleep_for(500ms);
-    X("xdotool key Down Down Return");
-
+    ReadWholeDevice(main);
     const std::string box = FindWindow("Загрузка настроек");
     ASSERT_FALSE(box.empty()) << "no summary box: " << ReadFile(work / "setupkvt.log");
     const QImage summary = Capture(box, "x11-read-summary");
     EXPECT_GT(summary.width(), 150);
     EXPECT_GT(summary.height(), 80);
-    // No window manager runs: the box is given the focus directly, then its default button.
-    X("xdotool windowfocus --sync " + box);
-    X("xdotool key Return");
-    const auto end = std::chrono::steady_clock::now() + 10s;
-    while (!X("xdotool search --onlyvisible --name '^Загрузка настроек$'").empty() &&
-           std::chrono::steady_clock::now() < end)
-        std::this_thread::sleep_for(100ms);
+    CloseBox(box, "Загрузка настроек");
 
     // «Устройство» and «Настройки загружены» in the two panels.
-    std::this_thread::sleep_for(300ms);
     const QImage after = Capture(main, "x11-main-after-read");
     ASSERT_EQ(after.size(), QSize(881, 446));
     EXPECT_GT(DarkPixels(after, panel0), 20);
@@ -322,4 +334,27 @@ TEST_F(X11Smoke, WholeDeviceReadThroughTheMenu) {
         EXPECT_NE(requests.find(read), std::string::npos) << read << "\n" << requests;
     for (const char* write : {"D0 01", "-> [0] D3", "-> [1] D3", "-> [2] D3", "-> [3] D3"})
         EXPECT_EQ(requests.find(write), std::string::npos) << write;
+}
+
+// A silent device: while the tool waits its ten seconds the window keeps painting and the status
+// bar says what is being read; the error box names the block; afterwards the status bar is as it
+// was.
+TEST_F(X11Smoke, WindowPaintsWhileTheDeviceIsSilent) {
+    const std::string main = StartBoth({"--fault", "0:C3=noanswer*1"});
+    ASSERT_FALSE(main.empty()) << "the main window did not show: " << ReadFile(work / "setupkvt.log");
+    ReadWholeDevice(main);
+    std::this_thread::sleep_for(2s);
+    const QImage waiting = Capture(main, "x11-main-waiting");
+    ASSERT_EQ(waiting.size(), QSize(881, 446));
+    EXPECT_GT(DarkPixels(waiting, panel0), 20) << "«Блок газоанализатора»";
+    EXPECT_GT(DarkPixels(waiting, panel1), 20) << "«Загрузка настроек…»";
+    EXPECT_TRUE(X("xdotool search --onlyvisible --name '^Загрузка настроек$'").empty()) << "still waiting";
+
+    const std::string box = FindWindow("Загрузка настроек", 30s);
+    ASSERT_FALSE(box.empty()) << "no error box";
+    Capture(box, "x11-read-timeout");
+    CloseBox(box, "Загрузка настроек");
+    const QImage after = Capture(main, "x11-main-after-timeout");
+    EXPECT_EQ(DarkPixels(after, panel0) + DarkPixels(after, panel1), 0)
+        << "a failed read leaves the status bar";
 }

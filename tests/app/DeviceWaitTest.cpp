@@ -6,6 +6,7 @@
 
 #include "platform/ui/Forms.h"
 
+#include <QCloseEvent>
 #include <QCoreApplication>
 #include <QKeyEvent>
 #include <QTimer>
@@ -52,6 +53,7 @@ TEST_F(AppTest, WindowsPaintButTakeNoInputWhileTheToolWaits) {
         QCoreApplication::postEvent(
             form->DevBlowTimeoutLabeledEdit->Widget(),
             new QKeyEvent(QEvent::KeyPress, Qt::Key_7, Qt::NoModifier, QStringLiteral("7")));
+        QCoreApplication::postEvent(form->Widget(), new QCloseEvent);
     };
     TCursor cursorInBox = crHourGlass;
     onBox = [&](const ShownBox&) { cursorInBox = Screen->Cursor(); };
@@ -67,6 +69,7 @@ TEST_F(AppTest, WindowsPaintButTakeNoInputWhileTheToolWaits) {
     EXPECT_GT(counter.paints, paintsAtStart) << "the status bar painted during the wait";
     EXPECT_TRUE(timerRan);
     EXPECT_EQ(form->DevBlowTimeoutLabeledEdit->Text(), blowBefore) << "no key reached the page";
+    EXPECT_TRUE(form->Visible()) << "closing waits for the operation";
     EXPECT_EQ(cursorInBox, crDefault) << "boxes show the normal cursor";
     EXPECT_EQ(Screen->Cursor(), crDefault);
     // A failed read leaves the status bar as it was.

@@ -101,6 +101,20 @@ long double ParseFloatText(const QByteArray& t) {
     return l;
 }
 
+// The text form can only carry names that its parser reads back as names.
+bool IsTextName(const QString& s) {
+    if (s.isEmpty() || !(s[0].isLetter() || s[0] == QLatin1Char('_'))) return false;
+    for (QChar c : s)
+        if (!c.isLetterOrNumber() && c != QLatin1Char('_') && c != QLatin1Char('.')) return false;
+    return true;
+}
+
+bool IsKeyword(const QString& s) {
+    for (const char* k : {"end", "object", "inherited", "inline"})
+        if (s.compare(QLatin1String(k), Qt::CaseInsensitive) == 0) return true;
+    return false;
+}
+
 class BinaryToText {
 public:
     BinaryToText(TStream* in, TStream* out) : R(in, 4096), Out(out) {}
@@ -129,6 +143,8 @@ private:
         R.ReadPrefix(flags, pos);
         QString cls = R.ReadStr();
         QString name = R.ReadStr();
+        Name(cls);
+        if (!name.isEmpty()) Name(name);
         Indent();
         if (flags.Contains(ffInherited))
             W(QStringLiteral("inherited "));
@@ -158,9 +174,18 @@ private:
         --Depth;
     }
 
+    // A binary stream can hold any bytes as a name; text that could not be read back is not
+    // written.
+    static void Name(const QString& s, bool Property = false) {
+        if (!IsTextName(s) || (Property && IsKeyword(s)))
+            throw EReadError(QStringLiteral("Invalid stream format"));
+    }
+
     void ConvertProperty() {
         Indent();
-        W(R.ReadStr() + QStringLiteral(" = "));
+        const QString name = R.ReadStr();
+        Name(name, true);
+        W(name + QStringLiteral(" = "));
         ConvertValue();
         W(QStringLiteral("\r\n"));
     }
@@ -243,9 +268,12 @@ private:
         case vaFalse:
         case vaTrue:
         case vaNil:
-        case vaNull:
-            W(R.ReadIdent());
+        case vaNull: {
+            const QString ident = R.ReadIdent();
+            Name(ident);
+            W(ident);
             break;
+        }
         case vaBinary: {
             R.ReadValue();
             uint8_t lb[4];
@@ -272,6 +300,7 @@ private:
             for (;;) {
                 QString n = R.ReadStr();
                 if (n.isEmpty()) break;
+                Name(n);
                 if (!first) W(QStringLiteral(", "));
                 W(n);
                 first = false;
@@ -346,6 +375,15 @@ public:
         Next();
     }
     QString TakeIdent() {
+        // INF and NAN are names where a name is expected.
+        if (Kind == tkFloat) {
+            QString s = QString::fromLatin1(FloatText);
+            if (!FloatType.isNull()) s += FloatType;
+            if (IsTextName(s)) {
+                Next();
+                return s;
+            }
+        }
         if (Kind != tkIdent) Expected(QStringLiteral("Identifier"));
         QString s = Text;
         Next();

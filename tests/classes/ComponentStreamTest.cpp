@@ -552,6 +552,27 @@ TEST(ComponentStream, FloatsComeBackBitExactThroughTheTextForm) {
     EXPECT_THROW(ToBinary("object X: TX\r\n  V = 99999999999999999999c\r\nend\r\n"), EParserError);
 }
 
+TEST(ComponentStream, TextFormCarriesOnlyNamesItReadsBack) {
+    // INF and NAN are floats as values and names where a name stands.
+    const QString inf = "object INF: NAN\r\n  INF = INF\r\n  NANs = [INFd]\r\nend\r\n";
+    EXPECT_EQ(ToText(ToBinary(inf)), inf);
+    for (const char* bad : {"a b", "end", "Object", "1x", ""}) {
+        TMemoryStream ms;
+        {
+            TWriter w(&ms, 64);
+            w.WriteSignature();
+            w.WritePrefix({}, 0);
+            w.WriteStr("TX");
+            w.WriteStr("X");
+            w.WriteStr(bad); // a property name
+            w.WriteInteger(1);
+            w.WriteListEnd();
+            w.WriteListEnd();
+        }
+        EXPECT_THROW(ToText(Bytes(ms)), EReadError) << bad;
+    }
+}
+
 TEST(ComponentStream, TextWithNulCharactersKeepsItsLength) {
     const QString withNul = QString::fromUtf8("ab\0cd", 5);
     const QString wide = QString::fromUtf8("Ё\0ж", 4);

@@ -41,8 +41,9 @@ void Streams(const uint8_t* Data, size_t Size) {
     QByteArray text;
     try {
         text = Convert(binary, ObjectBinaryToText);
-    } catch (const Exception&) {
-        Check(input.startsWith("TPF0"), "text made a binary stream that does not convert back to text");
+    } catch (const Exception& e) {
+        Check(input.startsWith("TPF0"),
+              "text made a binary stream that does not convert back to text: " + e.Message().toStdString());
         return;
     }
     // What the converter writes, it reads; a second round is the same text.

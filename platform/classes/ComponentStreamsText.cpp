@@ -604,6 +604,9 @@ private:
             T.CheckSymbol(']');
             flags.Include(ffChildPos);
         }
+        // The reader takes a first byte of 0xF0 and above for the prefix, so a class name of
+        // that many bytes could not be read back.
+        if (cls.toUtf8().size() >= 0xF0) T.Error(QStringLiteral("Class name too long"));
         Wr.WritePrefix(flags, pos);
         Wr.WriteStr(cls);
         Wr.WriteStr(name);

@@ -38,9 +38,6 @@ TMainForm* Form() {
     SetLanguageDir(dir);
     FreeLanguage();
     InitRs485Vocabulary();
-    SetMessageBoxHook([](const String&, const String&, UINT Flags) {
-        return (Flags & 0x0F) == MB_YESNO ? int(IDYES) : int(IDOK);
-    });
     UnitsForm = Create<TUnitsForm>(nullptr);
     Wiegant26Form = Create<TWiegant26Form>(nullptr);
     form = Create<TMainForm>(nullptr);

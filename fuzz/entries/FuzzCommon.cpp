@@ -5,6 +5,7 @@
 
 #include "platform/rtl/SysUtils.h"
 #include "platform/ui/Forms.h"
+#include "platform/ui/WinApi.h"
 
 #include <QDir>
 #include <QFile>
@@ -32,6 +33,10 @@ void Init() {
     setenv("LANG", "C.UTF-8", 0);
     InitForms();
     Application->Initialize();
+    // Boxes (errors that the library reports itself) answer at once.
+    SetMessageBoxHook([](const String&, const String&, UINT Flags) {
+        return (Flags & 0x0F) == MB_YESNO ? int(IDYES) : int(IDOK);
+    });
     // Russian settings, as the tool uses where the locale says nothing; fixed for every run.
     SetFormatSettings(TFormatSettings::Create(QStringLiteral("ru_RU")));
     Scratch = std::make_unique<QTemporaryDir>();

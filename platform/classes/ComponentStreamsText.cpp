@@ -51,21 +51,6 @@ template <class F> QString ShortestText(F v) {
     return PlatformFloatText(buf, r.ptr);
 }
 
-// Untyped values: a decimal point or exponent always shows, so that the text reads back as a
-// float and not as an integer.
-QString ExtendedText(long double v) {
-    if (!std::isfinite(v)) return NonFiniteText(v);
-    char buf[64];
-    std::to_chars_result r;
-    if (static_cast<long double>(static_cast<double>(v)) == v)
-        r = std::to_chars(buf, buf + sizeof buf, static_cast<double>(v));
-    else
-        r = std::to_chars(buf, buf + sizeof buf, v, std::chars_format::scientific, 20);
-    QString s = PlatformFloatText(buf, r.ptr);
-    if (!s.contains(QLatin1Char('.')) && !s.contains(QLatin1Char('E'))) s += QStringLiteral(".0");
-    return s;
-}
-
 locale_t CLocale() {
     static const locale_t l = newlocale(LC_ALL_MASK, "C", locale_t(nullptr));
     return l;
@@ -99,6 +84,27 @@ long double ParseFloatText(const QByteArray& t) {
         if (std::isfinite(d) && d != 0) return d;
     }
     return l;
+}
+
+// Untyped values: a decimal point or exponent always shows, so that the text reads back as a
+// float and not as an integer.
+QString ExtendedText(long double v) {
+    if (!std::isfinite(v)) return NonFiniteText(v);
+    char buf[96];
+    std::to_chars_result r;
+    if (static_cast<long double>(static_cast<double>(v)) == v) {
+        r = std::to_chars(buf, buf + sizeof buf, static_cast<double>(v));
+    } else {
+        // 21 digits tell extended values apart; one that lies so close to a short decimal that
+        // its digits end in zeros gets more, until the reader cannot take it for a double.
+        for (int precision : {20, 26, 34, 60}) {
+            r = std::to_chars(buf, buf + sizeof buf, v, std::chars_format::scientific, precision);
+            if (ParseFloatText(QByteArray(buf, int(r.ptr - buf))) == v) break;
+        }
+    }
+    QString s = PlatformFloatText(buf, r.ptr);
+    if (!s.contains(QLatin1Char('.')) && !s.contains(QLatin1Char('E'))) s += QStringLiteral(".0");
+    return s;
 }
 
 // The text form can only carry names that its parser reads back as names.

@@ -8,6 +8,7 @@
 #include <array>
 #include <cstdint>
 #include <functional>
+#include <vector>
 
 class TPageControl;
 class TTabSheet;
@@ -80,6 +81,19 @@ public:
     void FlagControl(TControl* Control);
     void ChangeControlColor(TObject* Sender);
 
+    // --- values a control cannot hold
+    // A device byte with no list item for it, or a settings value out of the control's range, is
+    // never sent in the control's place: the control is flagged and marked, and its page is not
+    // written until the user sets it (a list box: chooses an item; the units: both selections).
+    void MarkUnshownValue(TControl* Control);
+    void ClearUnshownValue(TControl* Control);
+    bool HoldsUnshownValue(TControl* Control) const;
+    // True when Control's value can be sent; false (control flagged) while it is still marked.
+    bool CheckShownValue(TControl* Control);
+    // Selects item Index of a list box. An index with no item leaves the box without selection
+    // and marks it, unless NoneIsValue: then the empty box stands for that value itself.
+    void ShowListValue(TComboBox* Box, int Index, bool NoneIsValue = false);
+
     // --- gas analyser
     bool ReadGasAnalyser();
     bool ShowGasAnalyserParams(const uint8_t* A3, const uint8_t* A2, const uint8_t* Texts, const uint8_t* A1,
@@ -149,7 +163,9 @@ public:
     void FileReadNClick(TObject* Sender);
     // Container: the whole window or one page.
     bool SaveSettings(const String& FileName, TControl* Container);
-    bool LoadSettings(const String& FileName);
+    // Kind: the page whose keys the file must carry (nullptr: any page of the window); a file
+    // without one is refused and changes nothing.
+    bool LoadSettings(const String& FileName, TControl* Kind = nullptr);
 
     // --- clock, texts, units, Wiegand-26
     void DevTimeSyncButtonClick(TObject* Sender);
@@ -404,6 +420,8 @@ private:
     TControl* ActiveBlockPage() const;
     TLabeledEdit* SerialEdit(int Block) const;
     String EventsLineValue();
+
+    std::vector<TControl*> FUnshownValues;
 
     // Payloads of the last encoding, kept from the checks to the writes.
     struct TPayloads {

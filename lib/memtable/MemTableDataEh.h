@@ -426,6 +426,9 @@ public:
     void BuildStructFromFields(TFields* Fields);
     void BuildFieldDefsFromStruct(TFieldDefs* FieldDefs) const;
     void Assign(TPersistent* Source) override;
+    // Like Assign, but the records' values are carried over to the fields of the same name.
+    // BeforeCommit runs once every record converted, before anything changes.
+    void AssignByFieldNames(TMTDataStructEh* Source, const std::function<void()>& BeforeCommit = {});
     TMTDataStructEh* GetCopy() const;
     TMTDataStructEh* BeginRestructure() const { return GetCopy(); }
     void EndRestructure(TMTDataStructEh* NewStrcuture, bool ApplyNewStrcuture);
@@ -434,6 +437,11 @@ public:
     void StructChanged();
     bool IsStructChanged() const { return FStructChanged; }
     void ClearStructChanged() { FStructChanged = false; }
+
+private:
+    void AssignStructure(TMTDataStructEh* Source, bool ByName, const std::function<void()>& BeforeCommit);
+
+public:
     TMemTableDataEh* MemTableData() const { return FMemTableData; }
     // Grows on every structure change; caches keyed on field positions compare it.
     uint64_t Version() const { return FVersion; }
@@ -780,8 +788,14 @@ public:
 
     // Whole-store streams (the component-stream form written by the platform's writer).
     void SaveToStream(TStream* Stream);
-    // A stream that fails to read leaves the store as it was.
-    void LoadFromStream(TStream* Stream);
+    // A stream that fails to read leaves the store as it was. CheckLoaded sees the stream read
+    // into a store of its own before anything here is replaced, and may refuse it by raising.
+    // A stream with a structure but no records list carries the records over by field name.
+    void LoadFromStream(TStream* Stream,
+                        const std::function<void(TMemTableDataEh* Loaded)>& CheckLoaded = {});
+    // What the last stream read into this store carried.
+    bool StreamHadStruct() const { return FStreamHadStruct; }
+    bool StreamHadRecords() const { return FStreamHadRecords; }
 
 private:
     std::unique_ptr<TAutoIncrementEh> FAutoIncrement;
@@ -793,6 +807,8 @@ private:
     bool FRestructMode = false;
     bool FStoreStructInStream = true;
     bool FStoreRecordsInStream = true;
+    bool FStreamHadStruct = false;
+    bool FStreamHadRecords = false;
 };
 
 class TMemTableDataShadowEh : public TMemTableDataEh {
@@ -898,6 +914,10 @@ private:
     void Unpack() const;
     bool MergePacked();
     void DefinitionChanged();
+    // A new definition (Apply) that leaves an active unique index over duplicate keys raises
+    // the key violation and gives the index its old definition back (Revert).
+    void ChangeDefinition(const std::function<void()>& Apply, const std::function<void()>& Revert);
+    bool FindDuplicateKey(Variant& Key) const;
     std::vector<int> KeyFields(TRecordsListEh* rl) const;
     bool SortPlainKeys(TRecordsListEh* rl, int Field);
     // The entry of the record at list position RecIndex with key Key; -1 when it has none.
@@ -1071,6 +1091,7 @@ public:
     void ExpandedChanged(TBaseTreeNodeEh* Node) override;
     const String& SortOrder() const { return FSortOrder; }
     void SetSortOrder(const String& Value);
+    bool Sorted() const { return !FSortOrder.isEmpty() && (FOrderByList->Count() > 0 || FViewOrder); }
 
     bool DefaultNodeExpanded = false;
     bool DefaultNodeHasChildren = false;
@@ -1093,6 +1114,8 @@ private:
     std::vector<TMemRecViewEh*> FVisibleItems;
     bool FVisibleItemsObsolete = true;
     String FSortOrder;
+    // The sort order names fields the store lacks: nodes compare by the view's comparison.
+    bool FViewOrder = false;
     std::unique_ptr<TOrderByList> FOrderByList;
     TRecordsViewEh* FRecordsViewEh;
     std::unordered_map<TMemoryRecordEh*, TMemRecViewEh*> FNodeOfRec;
@@ -1244,7 +1267,10 @@ public:
     const std::vector<int>& TreeViewRefParentFields() const { return FTreeViewRefParentFields; }
     virtual void UpdateFields();
     void UpdateAllLookupBuffer();
-    TOrderByList* OrderByList() const { return FOrderByList.get(); }
+    // The list the rows are ordered by: the store's fields, or the data set's when the sort order
+    // names a field the store does not hold (a calculated or lookup field).
+    TOrderByList* OrderByList() const;
+    bool Sorted() const;
     bool CatchChanged() const { return FCatchChanged; }
     void SetCatchChanged(bool Value) { FCatchChanged = Value; }
     bool CachedUpdates() const { return FCachedUpdates; }
@@ -1272,6 +1298,10 @@ public:
     TRecordsViewFilterEventEh OnFilterRecord;
     TGetPrefilteredListEventEh OnGetPrefilteredList;
     TParseOrderByStrEventEh OnParseOrderByStr;
+    // Reads a record's sort keys for a list made by OnParseOrderByStr (one value per item), for
+    // the fields the store does not hold.
+    std::function<void(TMemoryRecordEh* Rec, TOrderByList* OrderBy, std::vector<Variant>& Keys)>
+        OnReadSortKeys;
     TRecordsListNotificatorDataEventEh OnViewDataEvent;
     TRecordsListRecordMovedEventEh OnViewRecordMovedEvent;
     TRecordsListCalcLookupBufferEventEh OnCalcLookupBuffer;
@@ -1294,6 +1324,8 @@ private:
     void FreeRows();
     void QuickSortRows(int L, int R);
     void SortRows();
+    void SortRowsByReadKeys();
+    int CompareReadKeys(const std::vector<Variant>& K1, const std::vector<Variant>& K2) const;
     void TreeDataEvent(TMemoryRecordEh* MemRec, TRecordsListNotification Action);
 
     std::unique_ptr<TMTAggregatesEh> FAggregates;
@@ -1302,6 +1334,8 @@ private:
     int FCachedUpdatesLockCount = 0;
     bool FCatchChanged = false;
     std::unique_ptr<TRecordsViewOrderByList> FOrderByList;
+    // Set instead of FOrderByList's items when the sort order names fields the store lacks.
+    std::unique_ptr<TOrderByList> FFieldsOrderByList;
     String FSortOrder;
     String FTreeViewKeyFieldName, FTreeViewRefParentFieldName;
     std::vector<int> FTreeViewKeyFields, FTreeViewRefParentFields;

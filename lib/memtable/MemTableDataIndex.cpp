@@ -4,9 +4,11 @@
 #include "platform/db/DB.h"
 #include "platform/rtl/SysUtils.h"
 
+#include <QScopeGuard>
 #include <QStringList>
 
 #include <algorithm>
+#include <cassert>
 #include <cmath>
 #include <iterator>
 
@@ -171,7 +173,9 @@ void SortPackedKeys(TBigVector<uint64_t>& Keys) {
 bool SortPlainEntries(TBigVector<TIndexItemEh>& Entries, size_t Start = 0) {
     if (Entries.empty()) return true;
     const size_t n = Entries.size();
-    auto entry = [&](size_t j) -> const TIndexItemEh& { return Entries[j < n - Start ? Start + j : j - (n - Start)]; };
+    auto entry = [&](size_t j) -> const TIndexItemEh& {
+        return Entries[j < n - Start ? Start + j : j - (n - Start)];
+    };
     const TVarType kind = entry(0).Value.VType();
     if (kind == varInteger) {
         TBigVector<uint64_t> keys;
@@ -510,31 +514,65 @@ void TMTIndexEh::FillMatchedRecsList(const Variant& Value, std::vector<TMemoryRe
         List.push_back(rl->Rec(e->RecIndex));
 }
 
+bool TMTIndexEh::FindDuplicateKey(Variant& Key) const {
+    assert(FPending.empty() && FPendingInts.empty() && !FRebuildPending);
+    if (FPackedMode) {
+        for (size_t i = 1; i < FPacked.size(); ++i)
+            if (IntKeyOf(FPacked[i - 1]) == IntKeyOf(FPacked[i])) {
+                Key = Variant(IntKeyOf(FPacked[i]));
+                return true;
+            }
+        return false;
+    }
+    // Sorted entries: equal keys are neighbours.
+    for (size_t i = 1; i < FRecList.size(); ++i)
+        if (KeyRelation(FRecList[i - 1].Value, FRecList[i].Value) == vrEqual) {
+            Key = FRecList[i].Value;
+            return true;
+        }
+    return false;
+}
+
+void TMTIndexEh::ChangeDefinition(const std::function<void()>& Apply, const std::function<void()>& Revert) {
+    Apply();
+    auto restore = qScopeGuard([&] {
+        Revert();
+        try {
+            DefinitionChanged();
+        } catch (...) {
+            ClearIndex(); // the old definition no longer fits the structure
+        }
+    });
+    DefinitionChanged();
+    Variant key;
+    if (FActive && IsUnique() && FindDuplicateKey(key)) KeyViolation(key);
+    restore.dismiss();
+}
+
 void TMTIndexEh::SetActive(bool Value) {
     if (Value == FActive) return;
-    FActive = Value;
-    if (Value)
-        RebuildIndex();
-    else
+    if (!Value) {
+        FActive = false;
         ClearIndex();
+        return;
+    }
+    ChangeDefinition([&] { FActive = true; }, [&] { FActive = false; });
 }
 
 void TMTIndexEh::SetFields(const String& Value) {
     if (Value == FFields) return;
-    FFields = Value;
-    DefinitionChanged();
+    const String old = FFields;
+    ChangeDefinition([&] { FFields = Value; }, [&] { FFields = old; });
 }
 
 void TMTIndexEh::SetPrimary(bool Value) {
     if (Value == FPrimary) return;
-    FPrimary = Value;
-    DefinitionChanged();
+    ChangeDefinition([&] { FPrimary = Value; }, [&] { FPrimary = !Value; });
 }
 
 void TMTIndexEh::SetUnical(bool Value) {
     if (Value == FUnical) return;
-    FUnical = Value;
-    DefinitionChanged();
+    ChangeDefinition([&] { FUnical = Value; }, [&] { FUnical = !Value; });
 }
 
 void TMTIndexEh::InsertItem(int Index, TIndexItemEh&& Item) {

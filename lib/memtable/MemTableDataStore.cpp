@@ -1,6 +1,8 @@
 // The record store container and its component-stream form.
 #include "lib/memtable/MemTableDataEh.h"
 
+#include <QScopeGuard>
+
 #include "platform/classes/ComponentStreams.h"
 #include "platform/classes/TypInfo.h"
 #include "platform/db/DB.h"
@@ -152,9 +154,12 @@ void TMemTableDataEh::ReadState(TReader* Reader) {
     const TCreateComponentEvent oldCreate = Reader->OnCreateComponent;
     const TAncestorNotFoundEvent oldAncestor = Reader->OnAncestorNotFound;
     bool structCleared = false;
+    FStreamHadStruct = false;
+    FStreamHadRecords = false;
     Reader->OnCreateComponent = TCreateComponentEvent::Callable(
         [this, &structCleared](TReader*, TClass ComponentClass, TComponent*& Component) {
             if (ComponentClass->InheritsFrom(&TMTDataStructEh::StaticClassInfo())) {
+                FStreamHadStruct = true;
                 // A stream that carries a structure replaces the one the store has.
                 if (!structCleared) {
                     // The counter was read already and stays.
@@ -167,6 +172,7 @@ void TMemTableDataEh::ReadState(TReader* Reader) {
                 }
                 Component = FDataStruct;
             } else if (ComponentClass->InheritsFrom(&TRecordsListEh::StaticClassInfo())) {
+                FStreamHadRecords = true;
                 Component = FRecordsList;
             }
         });
@@ -178,29 +184,46 @@ void TMemTableDataEh::ReadState(TReader* Reader) {
             else if (Name.compare(QLatin1String("RecordsList"), Qt::CaseInsensitive) == 0)
                 Component = FRecordsList;
         });
-    try {
-        TComponent::ReadState(Reader);
-    } catch (...) {
+    const auto restore = qScopeGuard([&] {
         Reader->OnCreateComponent = oldCreate;
         Reader->OnAncestorNotFound = oldAncestor;
-        throw;
-    }
-    Reader->OnCreateComponent = oldCreate;
-    Reader->OnAncestorNotFound = oldAncestor;
+    });
+    TComponent::ReadState(Reader);
 }
 
 void TMemTableDataEh::SaveToStream(TStream* Stream) {
     ::WriteComponent(Stream, this);
 }
 
-void TMemTableDataEh::LoadFromStream(TStream* Stream) {
-    // Read into a scratch store first: a truncated or corrupted stream raises and leaves this
-    // store as it was.
+void TMemTableDataEh::LoadFromStream(TStream* Stream,
+                                     const std::function<void(TMemTableDataEh*)>& CheckLoaded) {
+    // Read into a scratch store first: a truncated, corrupted or unusable stream raises and
+    // leaves this store as it was.
     std::unique_ptr<TMemTableDataEh> scratch(new TMemTableDataEh(nullptr));
     const Int64 start = Stream->Position();
     {
         TReader reader(Stream, 4096);
         reader.ReadRootComponent(scratch.get());
+    }
+    TMTDataStructEh* loaded = scratch->DataStruct();
+    if (scratch->StreamHadStruct())
+        for (int i = 0; i < loaded->Count(); ++i)
+            if (loaded->DataFields(i)->FieldName().isEmpty())
+                DatabaseError(QString::fromLatin1(DBConsts::SFieldNameMissing), this);
+    if (CheckLoaded) CheckLoaded(scratch.get());
+    if (scratch->StreamHadStruct() && !scratch->StreamHadRecords()) {
+        // A structure without records: the records stay, moved over to the new structure by
+        // field name (a value that does not convert fails here, before anything changed).
+        // Indexes go with the old structure, as when a stream replaces it with records.
+        FDataStruct->AssignByFieldNames(loaded, [this] {
+            TMTIndexesEh* idx = FRecordsList->Indexes();
+            while (idx->Count() > 0)
+                idx->Delete(idx->Count() - 1);
+        });
+        if (scratch->IsAutoIncCurValueStored()) SetAutoIncCurValue(scratch->AutoIncCurValue());
+        FStreamHadStruct = true;
+        FStreamHadRecords = false;
+        return;
     }
     Stream->SetPosition(start);
     TReader reader(Stream, 4096);

@@ -295,14 +295,18 @@ String TMTDataFieldEh::UniqueComponentName(const String& FieldName) const {
     }
     const TMTDataStructEh* ds = dynamic_cast<TMTDataStructEh*>(Owner());
     if (!ds) ds = FDataStruct;
+    // The field's own name is not taken: renaming "Phone" keeps its component "Phone", so that
+    // a later field's component "Phone2" from the same stream does not clash.
     auto taken = [&](const String& n) {
         if (!ds) return false;
         for (int i = 0; i < ds->ComponentCount(); ++i) {
             auto* f = dynamic_cast<TMTDataFieldEh*>(ds->Components(i));
-            if (f && f->Name().compare(n, Qt::CaseInsensitive) == 0) return true;
+            if (f && f != this && f->Name().compare(n, Qt::CaseInsensitive) == 0) return true;
         }
-        for (int i = 0; i < ds->Count(); ++i)
-            if (ds->DataFields(i)->Name().compare(n, Qt::CaseInsensitive) == 0) return true;
+        for (int i = 0; i < ds->Count(); ++i) {
+            const TMTDataFieldEh* f = ds->DataFields(i);
+            if (f != this && f->Name().compare(n, Qt::CaseInsensitive) == 0) return true;
+        }
         return false;
     };
     String name = base;
@@ -1087,6 +1091,17 @@ void TMTDataStructEh::Assign(TPersistent* Source) {
         TComponent::Assign(Source);
         return;
     }
+    AssignStructure(src, false, {});
+}
+
+void TMTDataStructEh::AssignByFieldNames(TMTDataStructEh* Source, const std::function<void()>& BeforeCommit) {
+    AssignStructure(Source, true, BeforeCommit);
+}
+
+// The new fields are copies of Source's; each record's values are those of the field with the
+// same identity (or name), converted to the new field's type.
+void TMTDataStructEh::AssignStructure(TMTDataStructEh* src, bool ByName,
+                                      const std::function<void()>& BeforeCommit) {
     // Every record is converted first and committed only when all converted, so a failing
     // conversion leaves records and structure as they were.
     TRecordsListEh* rl = FMemTableData ? FMemTableData->RecordsList() : nullptr;
@@ -1094,7 +1109,8 @@ void TMTDataStructEh::Assign(TPersistent* Source) {
     if (rl && rl->Count() > 0) {
         std::vector<int> map;
         for (int i = 0; i < src->Count(); ++i) {
-            TMTDataFieldEh* cur = FindFieldByGIUD(src->DataFields(i)->GUID());
+            TMTDataFieldEh* cur = ByName ? FindField(src->DataFields(i)->FieldName())
+                                         : FindFieldByGIUD(src->DataFields(i)->GUID());
             map.push_back(cur ? cur->Index() : -1);
         }
         std::vector<const TMTDataFieldEh*> oldFields(FList.begin(), FList.end());
@@ -1105,6 +1121,7 @@ void TMTDataStructEh::Assign(TPersistent* Source) {
                                               : TRecDataValues());
         }
     }
+    if (BeforeCommit) BeforeCommit();
     BeginUpdate();
     try {
         Clear();

@@ -172,7 +172,7 @@ TMemRecViewEh* TMemoryTreeListEh::AddChildAtKey(const String& Name, const String
 TMemRecViewEh* TMemoryTreeListEh::AddChild(const String& Name, TMemRecViewEh* Parent,
                                            TMemoryRecordEh* MemRecord) {
     if (!Parent) Parent = Root();
-    const bool sorted = FOrderByList->Count() > 0 && !FSortOrder.isEmpty();
+    const bool sorted = Sorted();
     auto* node = static_cast<TMemRecViewEh*>(TTreeListEh::AddChild(Name, Parent, MemRecord));
     FNodeOfRec[MemRecord] = node;
     TRecordsListEh* rl = MemRecord->RecordsList();
@@ -224,7 +224,7 @@ int TMemoryTreeListEh::GetIndexForNode(TMemoryRecordEh* Rec, TMemRecViewEh* Pare
     auto recOf = [ParentNode](int i) {
         return static_cast<TMemRecViewEh*>(ParentNode->FItems[size_t(i)])->Rec();
     };
-    if (FSortOrder.isEmpty() || FOrderByList->Count() == 0) {
+    if (!Sorted()) {
         if (n == 0 || recOf(n - 1)->Index() < Rec->Index()) return -1;
         int i = n - 1;
         while (i >= 0 && recOf(i)->Index() >= Rec->Index())
@@ -252,7 +252,7 @@ TMemRecViewEh* TMemoryTreeListEh::UpdateParent(TMemRecViewEh* Node, const String
     if (!p) p = Root();
     if (p == Node || p->IsInSubtreeOf(Node)) throw Exception(QString::fromLatin1(SReferenceLoop));
     if (p == Node->FParent) {
-        if (!FSortOrder.isEmpty() && FOrderByList->Count() > 0) {
+        if (Sorted()) {
             const int oldIndex = int(std::find(p->FItems.begin(), p->FItems.end(), Node) - p->FItems.begin());
             ExtractNode(Node, true);
             const int pos = GetIndexForNode(MemRecord, p);
@@ -482,6 +482,8 @@ void TMemoryTreeListEh::Resort() {
 int TMemoryTreeListEh::CompareTreeNodes(TBaseTreeNodeEh* Rec1, TBaseTreeNodeEh* Rec2, TObject* ParamSort) {
     auto* n1 = static_cast<TMemRecViewEh*>(Rec1);
     auto* n2 = static_cast<TMemRecViewEh*>(Rec2);
+    if (FViewOrder && ParamSort == FOrderByList.get())
+        return FRecordsViewEh->CompareRecords(n1->Rec(), n2->Rec());
     if (FRecordsViewEh->OnCompareRecords)
         return FRecordsViewEh->OnCompareRecords(n1->Rec(), n2->Rec(), ParamSort);
     if (auto* list = dynamic_cast<TOrderByList*>(ParamSort))
@@ -496,7 +498,16 @@ void TMemoryTreeListEh::ExpandedChanged(TBaseTreeNodeEh* Node) {
 
 void TMemoryTreeListEh::SetSortOrder(const String& Value) {
     if (Value == FSortOrder) return;
-    FOrderByList->ParseOrderByStr(Value);
+    bool viewOrder = false;
+    try {
+        FOrderByList->ParseOrderByStr(Value);
+    } catch (const Exception&) {
+        // The view resolved names the store lacks through its data set; order as it does.
+        if (Value != FRecordsViewEh->SortOrder() || !FRecordsViewEh->Sorted()) throw;
+        FOrderByList->Clear();
+        viewOrder = true;
+    }
+    FViewOrder = viewOrder;
     for (int i = 0; i < FOrderByList->Count(); ++i)
         FOrderByList->Items(i)->CaseIns = FRecordsViewEh->SortOrderCaseInsensitive();
     FSortOrder = Value;

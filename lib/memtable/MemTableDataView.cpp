@@ -204,6 +204,7 @@ TRecordsViewEh::~TRecordsViewEh() {
     FAggregates.reset();
     FMemoryTreeList.reset();
     FOrderByList.reset();
+    FFieldsOrderByList.reset();
 }
 
 int TRecordsViewEh::Count() const {
@@ -332,9 +333,20 @@ void TRecordsViewEh::UnlockCachedUpdates() {
 
 void TRecordsViewEh::SetSortOrder(const String& Value) {
     if (Value == FSortOrder) return;
-    FOrderByList->ParseOrderByStr(Value);
-    for (int i = 0; i < FOrderByList->Count(); ++i)
-        FOrderByList->Items(i)->CaseIns = FSortOrderCaseInsensitive;
+    std::unique_ptr<TOrderByList> fieldsList;
+    try {
+        FOrderByList->ParseOrderByStr(Value);
+    } catch (const Exception&) {
+        // A name the store does not hold may still be a field of the data set (calculated or
+        // lookup); the data set's parser raises the error for a name that is neither.
+        if (!OnParseOrderByStr || !OnReadSortKeys) throw;
+        fieldsList.reset(OnParseOrderByStr(Value));
+        FOrderByList->Clear();
+    }
+    FFieldsOrderByList = std::move(fieldsList);
+    TOrderByList* list = OrderByList();
+    for (int i = 0; i < list->Count(); ++i)
+        list->Items(i)->CaseIns = FSortOrderCaseInsensitive;
     FSortOrder = Value;
     Resort();
 }
@@ -342,9 +354,18 @@ void TRecordsViewEh::SetSortOrder(const String& Value) {
 void TRecordsViewEh::SetSortOrderCaseInsensitive(bool Value) {
     if (Value == FSortOrderCaseInsensitive) return;
     FSortOrderCaseInsensitive = Value;
-    for (int i = 0; i < FOrderByList->Count(); ++i)
-        FOrderByList->Items(i)->CaseIns = Value;
+    TOrderByList* list = OrderByList();
+    for (int i = 0; i < list->Count(); ++i)
+        list->Items(i)->CaseIns = Value;
     Resort();
+}
+
+TOrderByList* TRecordsViewEh::OrderByList() const {
+    return FFieldsOrderByList ? FFieldsOrderByList.get() : FOrderByList.get();
+}
+
+bool TRecordsViewEh::Sorted() const {
+    return !FSortOrder.isEmpty() && OrderByList()->Count() > 0;
 }
 
 void TRecordsViewEh::SetStatusFilter(TUpdateStatusSet Value) {
@@ -441,15 +462,32 @@ int TRecordsViewEh::CompareRecordsByOrderBy(TMemoryRecordEh* Rec1, TMemoryRecord
         const int c = CompareOrderValues(ValueRef(Rec1, fi, t1), ValueRef(Rec2, fi, t2), item);
         if (c != 0) return c;
     }
+    // Equal keys keep the records' order in the store.
+    return Rec1->Index() - Rec2->Index();
+}
+
+int TRecordsViewEh::CompareReadKeys(const std::vector<Variant>& K1, const std::vector<Variant>& K2) const {
+    const TOrderByList* list = FFieldsOrderByList.get();
+    static const Variant null = Null();
+    for (int i = 0; i < list->Count(); ++i) {
+        const size_t k = size_t(i);
+        const int c =
+            CompareOrderValues(k < K1.size() ? K1[k] : null, k < K2.size() ? K2[k] : null, list->Items(i));
+        if (c != 0) return c;
+    }
     return 0;
 }
 
 int TRecordsViewEh::CompareRecords(TMemoryRecordEh* Rec1, TMemoryRecordEh* Rec2) {
-    if (!FSortOrder.isEmpty() && FOrderByList->Count() > 0) {
-        if (OnCompareRecords) return OnCompareRecords(Rec1, Rec2, FOrderByList.get());
-        return CompareRecordsByOrderBy(Rec1, Rec2, FOrderByList.get());
-    }
-    return Rec1->Index() - Rec2->Index();
+    if (!Sorted()) return Rec1->Index() - Rec2->Index();
+    TOrderByList* list = OrderByList();
+    if (OnCompareRecords) return OnCompareRecords(Rec1, Rec2, list);
+    if (!FFieldsOrderByList) return CompareRecordsByOrderBy(Rec1, Rec2, list);
+    std::vector<Variant> k1, k2;
+    OnReadSortKeys(Rec1, list, k1);
+    OnReadSortKeys(Rec2, list, k2);
+    const int c = CompareReadKeys(k1, k2);
+    return c != 0 ? c : Rec1->Index() - Rec2->Index();
 }
 
 void TRecordsViewEh::RegisterNotificator(TRecordsListNotificatorEh* AObject) {
@@ -810,7 +848,7 @@ void TRecordsViewEh::SortRows() {
     const size_t n = FRows.size();
     if (n < 2) return;
     const int k = FOrderByList ? FOrderByList->Count() : 0;
-    if (FSortOrder.isEmpty() || k == 0) {
+    if (!Sorted()) {
         // The store order.
         std::sort(FRows.begin(), FRows.end(),
                   [](const TMemoryRecordEh* a, const TMemoryRecordEh* b) { return a->Index() < b->Index(); });
@@ -818,6 +856,10 @@ void TRecordsViewEh::SortRows() {
     }
     if (OnCompareRecords || n >= (size_t(1) << 31)) {
         QuickSortRows(0, int(n) - 1);
+        return;
+    }
+    if (FFieldsOrderByList) {
+        SortRowsByReadKeys();
         return;
     }
     static const Variant nullValue = Null();
@@ -891,7 +933,9 @@ void TRecordsViewEh::SortRows() {
             const int c = CompareOrderValues(valueOf(FRows[a.Row], j), valueOf(FRows[b.Row], j), items[j]);
             if (c != 0) return c < 0;
         }
-        return a.Row < b.Row;
+        // Equal keys keep the records' order in the store (not the rows' previous order), the
+        // order in which a posted record is placed among its equals.
+        return FRows[a.Row]->Index() < FRows[b.Row]->Index();
     });
     // The rows are put in their new order in place, cycle by cycle: no second list at the peak.
     constexpr uint32_t Done = uint32_t(1) << 31;
@@ -910,6 +954,26 @@ void TRecordsViewEh::SortRows() {
             j = from;
         }
     }
+}
+
+// Sorts by keys the data set reads for each row once (fields the store does not hold).
+void TRecordsViewEh::SortRowsByReadKeys() {
+    const size_t n = FRows.size();
+    std::vector<std::vector<Variant>> keys(n);
+    for (size_t r = 0; r < n; ++r)
+        OnReadSortKeys(FRows[r], FFieldsOrderByList.get(), keys[r]);
+    std::vector<uint32_t> order(n);
+    for (size_t r = 0; r < n; ++r)
+        order[r] = uint32_t(r);
+    std::sort(order.begin(), order.end(), [&](uint32_t a, uint32_t b) {
+        const int c = CompareReadKeys(keys[a], keys[b]);
+        if (c != 0) return c < 0;
+        return FRows[a]->Index() < FRows[b]->Index();
+    });
+    TMemRecListEh sorted(n);
+    for (size_t r = 0; r < n; ++r)
+        sorted[r] = FRows[order[r]];
+    FRows.swap(sorted);
 }
 
 void TRecordsViewEh::Resort() {

@@ -359,6 +359,9 @@ public:
                                       TOrderByList* OrderByList);
     virtual int CompareTreeNodeRecords(TMemRecViewEh* Node1, TMemRecViewEh* Node2, TOrderByList* OrderByList);
     static int CompareVarValues(const Variant& V1, const Variant& V2, bool CaseInsensitive);
+    // One value per item of a list of this table's fields, read through instant read so that
+    // calculated and lookup fields have their values.
+    void ReadSortKeys(TMemoryRecordEh* Rec, TOrderByList* OrderByList, std::vector<Variant>& Keys);
     TMTOrderByList* RecordsViewParseOrderByStr(const String& Text);
     bool RecordsViewFilterRecord(TMemoryRecordEh* Rec, TMemRecViewEh* Node);
     void SetFiltered(bool Value) override;

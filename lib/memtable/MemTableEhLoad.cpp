@@ -283,9 +283,22 @@ void TCustomMemTableEh::LoadFromFile(const String& FileName) {
         break;
     }
     bin.SetPosition(0);
+    // A structure the table could not open on is refused before the store changes, so that a
+    // bad file never leaves the table closed with its rows gone.
+    auto check = [this](TMemTableDataEh* Loaded) {
+        if (!Loaded->StreamHadStruct()) return;
+        TMTDataStructEh* ds = Loaded->DataStruct();
+        if (ds->Count() == 0 && (MemTableData()->DataStruct()->Count() > 0 || FieldCount() > 0))
+            DatabaseError(QStringLiteral("MemTable doesn't have data."), this);
+        if (!DefaultFields())
+            for (TField* f : *Fields())
+                if (f->FieldKind() == fkData && !ds->FindField(f->FieldName()))
+                    DatabaseErrorFmt(QString::fromLatin1(DBConsts::SFieldNotFound), {f->FieldName()}, this);
+    };
     try {
-        MemTableData()->LoadFromStream(&bin);
+        MemTableData()->LoadFromStream(&bin, check);
     } catch (...) {
+        // Reopening may raise too; that error then stands for the failed load.
         if (Active() != wasActive) TDataSet::SetActive(wasActive);
         throw;
     }

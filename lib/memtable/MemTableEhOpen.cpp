@@ -36,9 +36,13 @@ TCustomMemTableEh::TCustomMemTableEh(TComponent* AOwner) : TDataSet(AOwner) {
     v->OnParseOrderByStr = [this](const String& Text) -> TOrderByList* {
         return RecordsViewParseOrderByStr(Text);
     };
-    // The view's sort order names store fields only; its own comparison orders them the same way
-    // (Null first, texts by the collation, the case rule of Options) and lets it sort on
-    // prefetched keys. CompareRecordsByOrder serves SortByFields and the record tree.
+    // The view orders store fields by its own comparison, the same way (Null first, texts by the
+    // collation, the case rule of Options, ties by store position), so that it can sort on
+    // prefetched keys. A sort order naming a calculated or lookup field is parsed here and its
+    // keys are read through instant read. CompareRecordsByOrder serves SortByFields and the tree.
+    v->OnReadSortKeys = [this](TMemoryRecordEh* Rec, TOrderByList* List, std::vector<Variant>& Keys) {
+        ReadSortKeys(Rec, List, Keys);
+    };
     v->OnCompareTreeNode = [this](TBaseTreeNodeEh* N1, TBaseTreeNodeEh* N2, TObject* P) {
         return CompareTreeNodeRecords(static_cast<TMemRecViewEh*>(N1), static_cast<TMemRecViewEh*>(N2),
                                       dynamic_cast<TOrderByList*>(P));

@@ -4,6 +4,8 @@
 #include "lib/memtable/MemTableEh.h"
 #include "platform/rtl/SysUtils.h"
 
+#include <QScopeGuard>
+
 namespace {
 bool IsTextType(TFieldType t) {
     return t == ftString || t == ftMemo || t == ftFmtMemo || t == ftFixedChar || t == ftWideString ||
@@ -135,32 +137,9 @@ int TCustomMemTableEh::CompareRecordsByOrder(TMemoryRecordEh* Rec1, TMemoryRecor
             if (fi >= 0 && fi < FieldCount() && Fields()->Fields(fi)->FieldNo() <= 0) computed = true;
         }
     if (computed) {
-        // Calculated keys are read through a buffer computed for each record.
-        auto keysOf = [this, OrderByList](TMemoryRecordEh* R) {
-            std::vector<Variant> keys;
-            const TRecordBuffer h = AllocRecordBuffer();
-            TMTRecBuf* b = RecBuf(h);
-            b->MemRec = R;
-            b->RecView = nullptr;
-            b->UseMemRec = false;
-            b->RecordNumber = -1;
-            for (TField* f : *Fields())
-                if (f->FieldNo() > 0)
-                    b->Values[size_t(f->Index())] = R->GetDataValue(f->FieldNo() - 1, dvvValueEh);
-            FInstantBuffers.push_back(h);
-            FInstantReadMode = true;
-            try {
-                GetCalcFields(h);
-                for (int i = 0; i < OrderByList->Count(); ++i)
-                    keys.push_back(Fields()->Fields(OrderByList->Items(i)->FieldIndex)->AsVariant());
-            } catch (...) {
-                InstantReadLeave();
-                throw;
-            }
-            InstantReadLeave();
-            return keys;
-        };
-        const std::vector<Variant> k1 = keysOf(Rec1), k2 = keysOf(Rec2);
+        std::vector<Variant> k1, k2;
+        ReadSortKeys(Rec1, OrderByList, k1);
+        ReadSortKeys(Rec2, OrderByList, k2);
         for (int i = 0; i < OrderByList->Count(); ++i) {
             TOrderByItemEh* it = OrderByList->Items(i);
             const bool ci = it->CaseIns && IsTextType(Fields()->Fields(it->FieldIndex)->DataType());
@@ -189,6 +168,28 @@ int TCustomMemTableEh::CompareRecordsByOrder(TMemoryRecordEh* Rec1, TMemoryRecor
         if (r != 0) return r;
     }
     return Rec1->Index() - Rec2->Index();
+}
+
+void TCustomMemTableEh::ReadSortKeys(TMemoryRecordEh* Rec, TOrderByList* OrderByList,
+                                     std::vector<Variant>& Keys) {
+    // Calculated and lookup keys are read through a buffer computed for the record.
+    Keys.clear();
+    const TRecordBuffer h = AllocRecordBuffer();
+    TMTRecBuf* b = RecBuf(h);
+    b->MemRec = Rec;
+    b->RecView = nullptr;
+    b->UseMemRec = false;
+    b->RecordNumber = -1;
+    for (TField* f : *Fields())
+        if (f->FieldNo() > 0) b->Values[size_t(f->Index())] = Rec->GetDataValue(f->FieldNo() - 1, dvvValueEh);
+    FInstantBuffers.push_back(h);
+    FInstantReadMode = true;
+    const auto leave = qScopeGuard([this] { InstantReadLeave(); });
+    GetCalcFields(h);
+    for (int i = 0; i < OrderByList->Count(); ++i) {
+        const int fi = OrderByList->Items(i)->FieldIndex;
+        Keys.push_back(fi >= 0 && fi < FieldCount() ? Fields()->Fields(fi)->AsVariant() : Variant(Null()));
+    }
 }
 
 int TCustomMemTableEh::CompareTreeNodeRecords(TMemRecViewEh* Node1, TMemRecViewEh* Node2,

@@ -30,14 +30,20 @@ public:
 };
 TFormatSettingsProxyEh& FormatSettingsProxy();
 
-// A memory stream whose capacity grows in 64 KiB steps, so that repeated small writes do not
-// reallocate each time.
+// A memory stream whose capacity grows in steps of twice HalfMemoryDelta, so that repeated
+// small writes do not reallocate each time; a caller that writes much sets a larger step.
 class TMemoryStreamEh : public TMemoryStream {
     KVT_CLASS(TMemoryStreamEh, TMemoryStream)
 public:
     TMemoryStreamEh() = default;
-    static constexpr Int64 HalfMemoryDelta = 0x8000;
+    ~TMemoryStreamEh() override;
 
-protected:
+    Integer HalfMemoryDelta() const { return FHalfMemoryDelta; }
+    // A value below 1 leaves capacities unrounded.
+    void SetHalfMemoryDelta(Integer Value) { FHalfMemoryDelta = Value; }
+
     void* Realloc(Int64& NewCapacity) override;
+
+private:
+    Integer FHalfMemoryDelta = 4096;
 };

@@ -63,14 +63,48 @@ public:
         if (FTok.Kind == tkEnd) return nullptr;
         auto root = ParseOr();
         if (FTok.Kind != tkEnd) Fail(Format("Unexpected %s", {Describe(FTok)}), FTok.Pos);
+        CheckTreeDepth(root.get());
         return root;
     }
 
 private:
     using NodePtr = std::unique_ptr<TExprNode>;
 
+    // Parentheses, function calls, NOT and signs nest by recursion; a text nested deeper than
+    // this is refused before the parser runs out of stack.
+    static constexpr int MaxNesting = 256;
+    // Every walk over a tree (evaluation, field lists, text form) recurses: a tree deeper than
+    // this, such as a chain of thousands of ANDs, is refused too.
+    static constexpr int MaxTreeDepth = 1000;
+
+    struct NestingGuard {
+        Parser& P;
+        NestingGuard(Parser& p, int pos) : P(p) {
+            if (++P.FNesting > MaxNesting) P.Fail(QStringLiteral("Expression nested too deeply"), pos);
+        }
+        ~NestingGuard() { --P.FNesting; }
+        NestingGuard(const NestingGuard&) = delete;
+        NestingGuard& operator=(const NestingGuard&) = delete;
+    };
+
     [[noreturn]] void Fail(const String& what, int pos) {
         throw EExprParserError(Format("%s at position %d", {what, pos + 1}), pos);
+    }
+
+    // Walks the tree with a stack of its own and reports the first node below the depth limit.
+    void CheckTreeDepth(const TExprNode* root) {
+        std::vector<std::pair<const TExprNode*, int>> stack{{root, 1}};
+        while (!stack.empty()) {
+            const auto [n, depth] = stack.back();
+            stack.pop_back();
+            if (!n) continue;
+            if (depth > MaxTreeDepth) Fail(QStringLiteral("Expression nested too deeply"), n->Position);
+            // Left first, so that the position reported is the leftmost too deep.
+            for (auto a = n->Args.rbegin(); a != n->Args.rend(); ++a)
+                stack.emplace_back(a->get(), depth + 1);
+            stack.emplace_back(n->Right.get(), depth + 1);
+            stack.emplace_back(n->Left.get(), depth + 1);
+        }
     }
 
     static String Describe(const Token& t) {
@@ -242,6 +276,7 @@ private:
     NodePtr ParseNot() {
         if (IsKw("NOT")) {
             const int pos = FTok.Pos;
+            const NestingGuard nest(*this, pos);
             Next();
             return Unary(coNOT, ParseNot(), pos);
         }
@@ -333,11 +368,13 @@ private:
 
     NodePtr ParseUnary() {
         if (IsSym("+")) {
+            const NestingGuard nest(*this, FTok.Pos);
             Next();
             return ParseUnary();
         }
         if (IsSym("-")) {
             const int pos = FTok.Pos;
+            const NestingGuard nest(*this, pos);
             Next();
             auto operand = ParseUnary();
             // A negative number stays one constant; anything else becomes 0 - x, which the
@@ -382,6 +419,7 @@ private:
             return FieldNode(t);
         case tkSymbol:
             if (t.Text == u"(") {
+                const NestingGuard nest(*this, t.Pos);
                 Next();
                 auto inner = ParseOr();
                 Expect(")");
@@ -421,6 +459,7 @@ private:
     }
 
     NodePtr ParseFunction(const Token& name) {
+        const NestingGuard nest(*this, name.Pos);
         auto n = MakeNode(nodeFUNC, coFUNC2, name.Pos);
         n->Name = name.Text;
         const String up = name.Text.toUpper();
@@ -535,6 +574,7 @@ private:
     TParserOptions FParserOptions;
     int FPos = 0;
     Token FTok;
+    int FNesting = 0;
 };
 
 void CollectFields(const TExprNode* n, std::vector<const TExprNode*>& out) {
@@ -619,6 +659,25 @@ String ConstText(const TExprNode* n) {
 }
 
 } // namespace
+
+TExprNode::~TExprNode() {
+    // Children are taken apart with a list of our own: a chain of a hundred thousand terms
+    // would otherwise free itself one stack frame per node.
+    std::vector<std::unique_ptr<TExprNode>> pending;
+    auto takeChildren = [&pending](TExprNode& n) {
+        if (n.Left) pending.push_back(std::move(n.Left));
+        if (n.Right) pending.push_back(std::move(n.Right));
+        for (auto& a : n.Args)
+            if (a) pending.push_back(std::move(a));
+        n.Args.clear();
+    };
+    takeChildren(*this);
+    while (!pending.empty()) {
+        std::unique_ptr<TExprNode> n = std::move(pending.back());
+        pending.pop_back();
+        takeChildren(*n);
+    } // n has no children left when it is freed here
+}
 
 bool TExprNode::IsAggregate() const {
     if (NodeClass != nodeFUNC) return false;

@@ -104,6 +104,11 @@ struct TExprNode {
     // 0-based offset of the node's first character in the text.
     int Position = 0;
 
+    TExprNode() = default;
+    ~TExprNode(); // frees the subtree without recursion
+    TExprNode(const TExprNode&) = delete;
+    TExprNode& operator=(const TExprNode&) = delete;
+
     bool IsAggregate() const; // a function node naming SUM, AVG, MIN, MAX or COUNT
 };
 

@@ -14,6 +14,7 @@
 #include <QTimer>
 #include <QWidget>
 
+#include <algorithm>
 #include <deque>
 #include <map>
 #include <unordered_map>
@@ -244,6 +245,19 @@ BOOL PeekMessage(MSG* lpMsg, HWND hWnd, UINT lo, UINT hi, UINT remove) {
 }
 
 namespace {
+// A key taken before dispatch (a dialog key, a short cut) is never translated, so the characters
+// queued with it must not follow it: a Tab that moved the focus would otherwise reach the
+// widget once more and move it again.
+void DropCharsOfKey(const QEvent* Key) {
+    auto& q = Queue();
+    q.erase(std::remove_if(q.begin(), q.end(),
+                           [Key](const TQueued& i) {
+                               return i.Event.get() == Key &&
+                                      (i.Msg.message == WM_CHAR || i.Msg.message == WM_SYSCHAR);
+                           }),
+            q.end());
+}
+
 LRESULT DispatchQueued(TQueued& q) {
     gLastMessageTime = q.Msg.time;
     gLastMessagePos = q.Msg.pt;
@@ -255,7 +269,10 @@ LRESULT DispatchQueued(TQueued& q) {
     try {
         bool handled = false;
         if (Preprocessor()) handled = Preprocessor()(q.Msg);
-        if (!handled) res = DispatchMessage(&q.Msg);
+        if (!handled)
+            res = DispatchMessage(&q.Msg);
+        else if ((q.Msg.message == WM_KEYDOWN || q.Msg.message == WM_SYSKEYDOWN) && q.Event)
+            DropCharsOfKey(q.Event.get());
     } catch (...) {
         Frames().pop_back();
         throw;

@@ -531,7 +531,7 @@ TWinControl* TWinControl::FindNextControl(TWinControl* CurControl, bool GoForwar
     for (int k = 0; k < n; ++k) {
         i = GoForward ? (i + 1) % n : (i + n - 1) % n;
         TWinControl* c = list[size_t(i)];
-        if (c == CurControl) break;
+        // The current control is looked at last: it is the answer when nothing else qualifies.
         if ((!CheckTabStop || c->FTabStop) && (!CheckParent || c->FParent == this) && c->CanFocus()) return c;
     }
     return nullptr;

@@ -3,6 +3,8 @@
 #include "db/DbFixture.h"
 #include "platform/db/FilterExpr.h"
 
+#include <QFile>
+
 namespace {
 String Parse(const String& text, TFilterOptions fo = {}, TParserOptions po = {poExtSyntax},
              TDataSet* ds = nullptr) {
@@ -89,6 +91,53 @@ TEST(FilterExpr, ErrorsNameTheirPosition) {
             EXPECT_EQ(e.Position() + 1, e.Message().section(' ', -1).toInt()) << c.text;
         }
     }
+}
+
+// Deep nesting is refused with the position where the limit was passed; long flat texts stay
+// well within the stack, when parsed and when freed.
+TEST(FilterExpr, DeepNestingIsRefusedAndLongTextsAreFreed) {
+    QFile fixture(QStringLiteral(KVT_TEST_DATA "/bad-input/filter-nested-10000.txt"));
+    ASSERT_TRUE(fixture.open(QIODevice::ReadOnly));
+    const String nested = QString::fromUtf8(fixture.readAll());
+    struct Case {
+        String Text;
+        const char* Message;
+    };
+    const Case cases[] = {
+        {nested, "Expression nested too deeply at position 257"},
+        {String(100000, u'-') + "1", "Expression nested too deeply at position 257"},
+        {String(300, u'+') + "1", "Expression nested too deeply at position 257"},
+        {QStringLiteral("NOT ").repeated(300) + "A", "Expression nested too deeply at position 1025"},
+        {QStringLiteral("UPPER(").repeated(300) + "A" + String(300, u')'),
+         "Expression nested too deeply at position 1537"},
+        // A chain is flat text but a deep tree: 1,001 terms are one level too many.
+        {QStringLiteral("A = 1") + QStringLiteral(" AND A = 1").repeated(1000),
+         "Expression nested too deeply at position 3"},
+    };
+    for (const Case& c : cases) {
+        try {
+            Parse(c.Text);
+            ADD_FAILURE() << "accepted: " << c.Text.left(40).toStdString();
+        } catch (EExprParserError& e) {
+            EXPECT_EQ(e.Message(), QString::fromLatin1(c.Message)) << c.Text.left(40).toStdString();
+        }
+    }
+    // Within the limits the same shapes parse.
+    EXPECT_EQ(Parse(String(200, u'(') + "A" + String(200, u')')), "[A]");
+    EXPECT_EQ(Parse(String(201, u'-') + "1"), "-1");
+    EXPECT_NO_THROW(Parse(QStringLiteral("A = 1") + QStringLiteral(" OR A = 1").repeated(900)));
+
+    // A long flat chain built by hand is freed without running out of stack.
+    auto root = std::make_unique<TExprNode>();
+    for (int i = 0; i < 100000; ++i) {
+        auto n = std::make_unique<TExprNode>();
+        n->NodeClass = nodeBINARY;
+        n->Operator = coAND;
+        n->Left = std::move(root);
+        n->Right = std::make_unique<TExprNode>();
+        root = std::move(n);
+    }
+    root.reset();
 }
 
 class FilterExprWithDataSet : public DbFixture {};

@@ -83,6 +83,65 @@ TEST(MemStoreStream, LoadingIntoAFilledStoreReplacesItsStructure) {
     EXPECT_EQ(target->RecordsList()->Count(), 1);
 }
 
+// A stream written without records replaces the structure and keeps the store's records,
+// matched by field name and converted to the new types.
+TEST(MemStoreStream, StructureOnlyStreamKeepsRecordsByFieldName) {
+    auto target = MakeEventsStore();
+    Add(target->RecordsList(), {Null(), 100000, 1});
+    Add(target->RecordsList(), {Null(), 7, 2});
+
+    // The same structure: the records stay as they are.
+    auto same = MakeEventsStore();
+    same->SetStoreRecordsInStream(false);
+    TMemoryStream s;
+    same->SaveToStream(&s);
+    s.SetPosition(0);
+    target->LoadFromStream(&s);
+    ASSERT_EQ(target->RecordsList()->Count(), 2);
+    EXPECT_EQ(target->RecordsList()->Rec(0)->GetDataValue(1, dvvValueEh), Variant(100000));
+    EXPECT_EQ(target->RecordsList()->Rec(1)->GetDataValue(2, dvvValueEh), Variant(2));
+
+    // Another structure: bt2 first and as text, bt1 gone, a new field; values follow the names.
+    auto other = std::make_unique<TMemTableDataEh>(nullptr);
+    other->SetName(QStringLiteral("MemTableData"));
+    other->SetStoreRecordsInStream(false);
+    auto* bt2 = other->DataStruct()->CreateField<TMTStringDataFieldEh>();
+    bt2->SetFieldName(QStringLiteral("bt2"));
+    other->DataStruct()->CreateField<TMTNumericDataFieldEh>()->SetFieldName(QStringLiteral("ID"));
+    other->DataStruct()->CreateField<TMTNumericDataFieldEh>()->SetFieldName(QStringLiteral("New"));
+    TMemoryStream o;
+    other->SaveToStream(&o);
+    o.SetPosition(0);
+    target->LoadFromStream(&o);
+    ASSERT_EQ(target->DataStruct()->Count(), 3);
+    EXPECT_EQ(target->DataStruct()->DataFields(0)->FieldName(), QStringLiteral("bt2"));
+    ASSERT_EQ(target->RecordsList()->Count(), 2);
+    const TMemoryRecordEh* r = target->RecordsList()->Rec(1);
+    EXPECT_EQ(r->GetDataValue(0, dvvValueEh).AsString(), QStringLiteral("2"));
+    EXPECT_EQ(r->GetDataValue(1, dvvValueEh), Variant(-2));
+    EXPECT_TRUE(r->GetDataValue(2, dvvValueEh).IsNull());
+
+    // A value the new type cannot hold fails the read; the store stays as it was.
+    auto narrow = MakeEventsStore();
+    narrow->SetStoreRecordsInStream(false);
+    auto* small = narrow->DataStruct()->CreateField<TMTNumericDataFieldEh>();
+    small->SetNumericDataType(fdtSmallintEh);
+    small->SetFieldName(QStringLiteral("Small"));
+    TMemoryStream n;
+    narrow->SaveToStream(&n);
+    auto wide = MakeEventsStore();
+    auto* big = wide->DataStruct()->CreateField<TMTNumericDataFieldEh>();
+    big->SetFieldName(QStringLiteral("Small"));
+    Add(wide->RecordsList(), {Null(), 1, 2, 5});
+    Add(wide->RecordsList(), {Null(), 3, 4, 100000});
+    n.SetPosition(0);
+    EXPECT_THROW(wide->LoadFromStream(&n), Exception);
+    ASSERT_EQ(wide->DataStruct()->Count(), 4);
+    EXPECT_EQ(wide->DataStruct()->DataFields(3)->DataType(), ftInteger);
+    ASSERT_EQ(wide->RecordsList()->Count(), 2);
+    EXPECT_EQ(wide->RecordsList()->Rec(1)->GetDataValue(3, dvvValueEh), Variant(100000));
+}
+
 TEST(MemStoreStream, TruncatedOrCorruptStreamRaisesAndLeavesStoreAlone) {
     auto md = MakeEventsStore();
     Add(md->RecordsList(), {Null(), 5, 6});
@@ -324,6 +383,56 @@ TEST_F(ChangeLogFixture, MarkedDeletedRecordsAndUniqueKeys) {
     EXPECT_THROW(idx->FindKeyValueIndex(Variant(QStringLiteral("x")), pos), Exception);
 }
 
+// Activating a unique index, or making an active one unique, over duplicate keys is refused
+// with the key error, as appending the duplicate would be; the index stays as it was.
+TEST_F(ChangeLogFixture, UniqueIndexOverDuplicateKeysIsRefused) {
+    for (int i = 0; i < 1000; ++i)
+        Fetch(i == 999 ? 0 : i, i == 999 ? 0 : i % 10);
+    struct Case {
+        const char* Fields;
+        const char* Message;
+    };
+    for (const Case& c :
+         {Case{"bt1", "Unical key violation 0"}, Case{"bt1;bt2", "Unical key violation 0;0"}}) {
+        TMTIndexEh* idx = rl->Indexes()->Add();
+        idx->SetFields(QString::fromLatin1(c.Fields));
+        idx->SetUnical(true);
+        try {
+            idx->SetActive(true);
+            FAIL() << c.Fields;
+        } catch (const Exception& e) {
+            EXPECT_EQ(e.Message(), QString::fromLatin1(c.Message));
+        }
+        EXPECT_FALSE(idx->Active());
+        EXPECT_TRUE(idx->Unical());
+
+        idx->SetUnical(false);
+        idx->SetActive(true);
+        EXPECT_THROW(idx->SetUnical(true), Exception);
+        EXPECT_FALSE(idx->Unical());
+        EXPECT_TRUE(idx->Active());
+        EXPECT_THROW(idx->SetPrimary(true), Exception);
+        EXPECT_FALSE(idx->Primary());
+        ASSERT_EQ(idx->Count(), 1000); // still a working non-unique index
+        std::vector<TMemoryRecordEh*> recs;
+        idx->FillMatchedRecsList(c.Fields == std::string("bt1") ? Variant(0) : VarArrayOf({0, 0}), recs);
+        EXPECT_EQ(recs.size(), 2u);
+    }
+    // Without the duplicate the index activates; changing its fields to duplicate keys keeps
+    // its old fields.
+    rl->DeleteRecord(999);
+    TMTIndexEh* idx = rl->Indexes()->Add();
+    idx->SetFields(QStringLiteral("bt1"));
+    idx->SetUnical(true);
+    idx->SetActive(true);
+    EXPECT_EQ(idx->Count(), 999);
+    EXPECT_THROW(idx->SetFields(QStringLiteral("bt2")), Exception);
+    EXPECT_EQ(idx->Fields(), QStringLiteral("bt1"));
+    EXPECT_TRUE(idx->Active());
+    EXPECT_EQ(idx->Count(), 999);
+    EXPECT_THROW(Fetch(5, 0), Exception);
+}
+
 // ---------------------------------------------------------------------------------------------
 // Structure
 
@@ -351,7 +460,7 @@ TEST(MemStoreStruct, NamesCountersAndRestructure) {
     }
     EXPECT_EQ(ds->DataFields(1)->FieldName(), QStringLiteral("bt1"));
     ds->DataFields(1)->SetFieldName(QStringLiteral("BT1"));
-    EXPECT_EQ(ds->DataFields(1)->Name(), QStringLiteral("BT12"));
+    EXPECT_EQ(ds->DataFields(1)->Name(), QStringLiteral("BT1")); // its own name is free to it
     auto* s = ds->CreateField<TMTStringDataFieldEh>();
     s->SetFieldName(QStringLiteral("1st"));
     EXPECT_EQ(s->Name(), QStringLiteral("MTStringDataFieldEh1st"));

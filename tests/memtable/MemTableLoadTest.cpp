@@ -96,6 +96,69 @@ TEST(MemTableFiles, CorruptedFilesRaiseAndLeaveTheTableAsItWas) {
     EXPECT_EQ(Column(target.get(), "N"), Ints({1, 2, 3}));
 }
 
+// Files whose structure the table cannot open on are refused before anything changes.
+TEST(MemTableFiles, BadStructureLeavesTheTableOpenWithItsRows) {
+    const QString data = QStringLiteral(KVT_TEST_DATA "/bad-input/");
+    struct Case {
+        const char* File;
+        const char* Message;
+    };
+    for (const Case& c : {Case{"memtable-empty-struct.bin", "MemTableData: MemTable doesn't have data."},
+                          Case{"memtable-empty-struct.txt", "MemTableData: MemTable doesn't have data."},
+                          Case{"memtable-field-without-name.txt", "MemTableData: Field name missing"}}) {
+        CompPtr<TComponent> owner(Create<TComponent>(nullptr));
+        auto t = Numbers(2, owner.get());
+        t->SetName(QStringLiteral("MemTableData"));
+        t->SetRecNo(2);
+        try {
+            t->LoadFromFile(data + QString::fromLatin1(c.File));
+            FAIL() << c.File;
+        } catch (const Exception& e) {
+            EXPECT_EQ(e.Message(), QString::fromLatin1(c.Message)) << c.File;
+        }
+        EXPECT_TRUE(t->Active()) << c.File;
+        EXPECT_EQ(t->FieldCount(), 3);
+        EXPECT_EQ(Column(t.get(), "N"), Ints({1, 2})) << c.File;
+        EXPECT_EQ(Column(t.get(), "S"), (std::vector<Variant>{"s1", "s2"}));
+        // And the table still loads a good file afterwards.
+        const QString good = QDir::temp().filePath(QStringLiteral("kvt-memtable-good-%1.bin").arg(c.File));
+        Numbers(4)->SaveToFile(good);
+        t->LoadFromFile(good);
+        QFile::remove(good);
+        EXPECT_EQ(Column(t.get(), "N"), Ints({1, 2, 3, 4}));
+    }
+}
+
+// Field names whose component names share a stem ("Phone", "Phone2") load back.
+TEST(MemTableFiles, EveryTableThatSavesLoads) {
+    CompPtr<TMemTableEh> fixture(Create<TMemTableEh>(nullptr));
+    fixture->LoadFromFile(QStringLiteral(KVT_TEST_DATA "/bad-input/memtable-phone-phone2.txt"));
+    fixture->Open();
+    ASSERT_EQ(fixture->FieldCount(), 2);
+    EXPECT_EQ(fixture->Fields()->Fields(1)->FieldName(), "Phone2");
+
+    QTemporaryDir dir;
+    const std::vector<std::pair<const char*, const char*>> pairs = {
+        {"Phone", "Phone2"}, {"Name", "Name 2"}, {"A-B", "A+B"}, {"1st", "2nd"}};
+    for (const auto& [a, b] : pairs)
+        for (TDfmStreamFormatEh fmt : {dfmBinaryEh, dfmTextEh}) {
+            CompPtr<TMemTableEh> t(Create<TMemTableEh>(nullptr));
+            t->FieldDefs()->Add(QString::fromLatin1(a), ftString, 10);
+            t->FieldDefs()->Add(QString::fromLatin1(b), ftInteger);
+            t->CreateDataSet();
+            AppendRow(t.get(), {"v", 7});
+            const QString path = dir.filePath(QStringLiteral("t"));
+            t->SaveToFile(path, fmt);
+            CompPtr<TMemTableEh> u(Create<TMemTableEh>(nullptr));
+            u->LoadFromFile(path);
+            u->Open();
+            ASSERT_EQ(u->FieldCount(), 2) << a << " " << b;
+            EXPECT_EQ(u->Fields()->Fields(0)->FieldName(), QString::fromLatin1(a));
+            EXPECT_EQ(u->Fields()->Fields(1)->FieldName(), QString::fromLatin1(b));
+            EXPECT_EQ(u->FieldByName(QString::fromLatin1(b))->AsInteger(), 7);
+        }
+}
+
 TEST(MemTableCopy, LoadFromDataSetModes) {
     auto src = Numbers(5);
     auto t = Numbers(2);

@@ -49,6 +49,87 @@ TEST(MemTableSort, SortOrderTexts) {
     EXPECT_EQ(Column(t.get(), "ID").front(), Variant(4));
 }
 
+// Rows with equal sort keys stand in the order of their records in the store, after a resort
+// from another order and when a posted row joins a group of equals.
+TEST(MemTableSort, EqualKeysKeepStoreOrder) {
+    auto t = MakeTable({"ID:i", "bt1:i", "bt2:i"});
+    AppendRow(t.get(), {1, 1, 5});
+    AppendRow(t.get(), {2, 2, 1});
+    AppendRow(t.get(), {3, 1, 2});
+    AppendRow(t.get(), {4, Null(), 0});
+    AppendRow(t.get(), {5, 2, 1});
+    t->SetSortOrder("bt1 DESC, bt2");
+    EXPECT_EQ(Column(t.get(), "ID"), Ints({2, 5, 3, 1, 4}));
+    t->SetSortOrder("bt1");
+    EXPECT_EQ(Column(t.get(), "ID"), Ints({4, 1, 3, 2, 5}));
+
+    auto u = MakeTable({"ID:i", "bt1:i", "bt2:i"});
+    for (const auto& row :
+         std::vector<std::vector<Variant>>{{1, 1, 5}, {2, 2, 1}, {3, 1, 2}, {4, Null(), 0}, {5, 2, 1}})
+        AppendRow(u.get(), {row[0], row[1], row[2]});
+    u->SetSortOrder("bt1");
+    ASSERT_TRUE(u->Locate("ID", 3, {}));
+    u->Edit();
+    u->FieldByName("bt1")->SetAsInteger(2);
+    u->Post();
+    EXPECT_EQ(Column(u.get(), "ID"), Ints({4, 1, 2, 3, 5}));
+    // Back to its old key, the row returns to its old place among equals.
+    ASSERT_TRUE(u->Locate("ID", 3, {}));
+    u->Edit();
+    u->FieldByName("bt1")->SetAsInteger(1);
+    u->Post();
+    EXPECT_EQ(Column(u.get(), "ID"), Ints({4, 1, 3, 2, 5}));
+}
+
+// A sort order may name calculated and lookup fields; their keys are computed per record.
+TEST(MemTableSort, SortOrderNamesCalculatedField) {
+    CompPtr<TComponent> owner(Create<TComponent>(nullptr));
+    CompPtr<TMemTableEh> t(Create<TMemTableEh>(owner.get()));
+    auto add = [&](auto* f, const char* name, TFieldKind kind) {
+        f->SetFieldName(QString::fromLatin1(name));
+        f->SetFieldKind(kind);
+        f->SetDataSet(t.get());
+        return f;
+    };
+    TIntegerField* id = add(Create<TIntegerField>(owner.get()), "ID", fkData);
+    TIntegerField* a = add(Create<TIntegerField>(owner.get()), "A", fkData);
+    TIntegerField* c = add(Create<TIntegerField>(owner.get()), "C", fkCalculated);
+    t->OnCalcFields = TDataSetNotifyEvent::Callable([&](TDataSet*) {
+        c->SetAsInteger(a->IsNull() ? 0 : (a->AsInteger() * 7) % 10); // not the order of A
+    });
+    t->CreateDataSet();
+    for (int i = 1; i <= 6; ++i) {
+        t->Append();
+        id->SetAsInteger(i);
+        a->SetAsInteger(i);
+        t->Post();
+    }
+    // C: 7 4 1 8 5 2
+    t->SetSortOrder("C");
+    EXPECT_EQ(Column(t.get(), "ID"), Ints({3, 6, 2, 5, 1, 4}));
+    t->SetSortOrder("C DESC, ID");
+    EXPECT_EQ(Column(t.get(), "ID"), Ints({4, 1, 5, 2, 6, 3}));
+    // A posted row goes to its computed place.
+    ASSERT_TRUE(t->Locate("ID", 4, {}));
+    t->Edit();
+    a->SetAsInteger(10); // C = 0
+    t->Post();
+    EXPECT_EQ(Column(t.get(), "ID"), Ints({1, 5, 2, 6, 3, 4}));
+    t->Append();
+    id->SetAsInteger(7);
+    a->SetAsInteger(9); // C = 3
+    t->Post();
+    EXPECT_EQ(Column(t.get(), "ID"), Ints({1, 5, 2, 7, 6, 3, 4}));
+    try {
+        t->SetSortOrder("Nope");
+        FAIL();
+    } catch (Exception& e) {
+        EXPECT_EQ(e.Message(), " Field - \"Nope\" not found.");
+    }
+    t->SetSortOrder("A DESC");
+    EXPECT_EQ(Column(t.get(), "ID"), Ints({4, 7, 6, 5, 3, 2, 1}));
+}
+
 TEST(MemTableSort, SortByFieldsReordersTheStoreAndCaseInsensitiveTexts) {
     auto t = People();
     t->SortByFields("Name");

@@ -554,6 +554,9 @@ public:
     // Whether the kept size arrays agree with the counts and the cells with the invariants
     // (debug checks and tests).
     bool CheckConsistency() const;
+    // Column-moving timer interval for a cursor B pixels outside the data area's edge, which lies
+    // D (at most 200) pixels from the screen's edge.
+    static UINT ColMoveScrollInterval(int D, int B);
 
     // --- structure operations
     void MoveColumn(int FromIndex, int ToIndex);

@@ -225,11 +225,11 @@ void TGridOutBoundaryDataEh::Changed() {
     if (FGrid) FGrid->OutBoundaryDataChanged();
 }
 
-#define KVT_OUTBOUNDARY_SETTER(Name, Field, Type)                                                  \
-    void TGridOutBoundaryDataEh::Set##Name(Type v) {                                               \
-        if (Field == v) return;                                                                    \
-        Field = v;                                                                                 \
-        Changed();                                                                                 \
+#define KVT_OUTBOUNDARY_SETTER(Name, Field, Type)                                                            \
+    void TGridOutBoundaryDataEh::Set##Name(Type v) {                                                         \
+        if (Field == v) return;                                                                              \
+        Field = v;                                                                                           \
+        Changed();                                                                                           \
     }
 KVT_OUTBOUNDARY_SETTER(LeftIndent, FLeftIndent, int)
 KVT_OUTBOUNDARY_SETTER(TopIndent, FTopIndent, int)
@@ -282,7 +282,8 @@ void TGridOutBoundaryDataEh::InvalidateOutBoundary(TGridCellBorderTypeEh OutBoun
 // ---------------------------------------------------------------------------------------------
 // Background picture
 
-TGridBackgroundDataEh::TGridBackgroundDataEh(TCustomGridEh* AGrid) : FPicture(std::make_unique<TPicture>()), FGrid(AGrid) {
+TGridBackgroundDataEh::TGridBackgroundDataEh(TCustomGridEh* AGrid)
+    : FPicture(std::make_unique<TPicture>()), FGrid(AGrid) {
     FPicture->OnChange = TNotifyEvent(this, &TGridBackgroundDataEh::PictureChanged);
 }
 

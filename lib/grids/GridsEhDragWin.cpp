@@ -92,7 +92,8 @@ void TGridDragWinEh::StartShow(TControl* Control, const TPoint& Pos, int Height,
     SetBounds(p.X, p.Y, Width, Height);
     SetVisible(true);
     if (HandleAllocated())
-        SetWindowPos(FHandle, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOACTIVATE | SWP_NOMOVE | SWP_NOSIZE | SWP_SHOWWINDOW);
+        SetWindowPos(FHandle, HWND_TOPMOST, 0, 0, 0, 0,
+                     SWP_NOACTIVATE | SWP_NOMOVE | SWP_NOSIZE | SWP_SHOWWINDOW);
     ApplyLayering();
 }
 

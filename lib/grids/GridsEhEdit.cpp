@@ -48,7 +48,8 @@ void TInplaceEdit::Hide() {
     if (!HandleAllocated() || !IsWindowVisible(FHandle)) return;
     Invalidate();
     const bool hadFocus = Focused();
-    SetWindowPos(FHandle, nullptr, 0, 0, 0, 0, SWP_HIDEWINDOW | SWP_NOZORDER | SWP_NOREDRAW | SWP_NOMOVE | SWP_NOSIZE);
+    SetWindowPos(FHandle, nullptr, 0, 0, 0, 0,
+                 SWP_HIDEWINDOW | SWP_NOZORDER | SWP_NOREDRAW | SWP_NOMOVE | SWP_NOSIZE);
     if (hadFocus && FGrid && FGrid->CanFocus()) ::SetFocus(FGrid->Handle());
 }
 

@@ -178,11 +178,10 @@ void TCustomGridEh::SetTabStops(int Index, bool Value) {
 }
 
 void TCustomGridEh::SetDefaultRowHeight(int Value) {
-    if (!FRowHeights.empty()) {
-        FRowHeights.clear();
-        UpdateVertDataSize();
-    }
+    FRowHeights.clear();
     FDefaultRowHeight = Value;
+    // The data size is recomputed with the new default (not the one being replaced).
+    UpdateVertDataSize();
     RowHeightsChanged();
     InvalidateGrid();
 }
@@ -333,8 +332,8 @@ void TCustomGridEh::ChangeGridSize(int NewColCount, int NewRowCount) {
     auto apply = [this](int cols, int rows) {
         FColCount = cols;
         FRowCount = rows;
-        if (FFixedCols > FColCount) FFixedCols = FColCount - 1;
-        if (FFixedRows > FRowCount) FFixedRows = FRowCount - 1;
+        if (FFixedCols >= FColCount) FFixedCols = std::max(0, FColCount - 1);
+        if (FFixedRows >= FRowCount) FFixedRows = std::max(0, FRowCount - 1);
         auto resize = [](TIntegerArray& a, int n, int def) {
             if (a.empty()) return;
             ModifyExtents(a, a[0], n - a[0], def);

@@ -58,7 +58,8 @@ bool TCustomGridEh::CanCellClick(TMessage& Message) {
     const TPoint p = PointOfLParam(Message.LParam);
     return FGridState == gsNormal && p.X >= 0 && p.Y >= 0;
 }
-bool TCustomGridEh::CanCellDblClick(const TGridCoord&, TMouseButton, const TPoint&, const TPoint&, TShiftState) {
+bool TCustomGridEh::CanCellDblClick(const TGridCoord&, TMouseButton, const TPoint&, const TPoint&,
+                                    TShiftState) {
     return true;
 }
 bool TCustomGridEh::CanHotTrackCell(int, int) {
@@ -116,13 +117,15 @@ bool TCustomGridEh::IsDblClickAllowed(TMessage& Message) {
 // ---------------------------------------------------------------------------------------------
 // Cell mouse events
 
-void TCustomGridEh::CellMouseClick(const TGridCoord& Cell, TMouseButton Button, TShiftState Shift, int X, int Y) {
+void TCustomGridEh::CellMouseClick(const TGridCoord& Cell, TMouseButton Button, TShiftState Shift, int X,
+                                   int Y) {
     bool processed = false;
     if (OnCellMouseClick) OnCellMouseClick(this, Cell, Button, Shift, X, Y, processed);
     if (!processed) DefaultCellMouseClick(Cell, Button, Shift, X, Y);
 }
 
-void TCustomGridEh::CellMouseDown(const TGridCoord& Cell, TMouseButton Button, TShiftState Shift, int X, int Y) {
+void TCustomGridEh::CellMouseDown(const TGridCoord& Cell, TMouseButton Button, TShiftState Shift, int X,
+                                  int Y) {
     bool processed = false;
     if (OnCellMouseDown) OnCellMouseDown(this, Cell, Button, Shift, X, Y, processed);
     if (!processed) DefaultCellMouseDown(Cell, Button, Shift, X, Y);
@@ -135,9 +138,8 @@ void TCustomGridEh::HandleCellMouseDown(TMessage& Message, TMouseButton Button) 
     CalcDrawInfo(di);
     FMouseDownCell = CalcCoordFromPoint(p.X, p.Y, di);
     if (FMouseDownCell.X >= 0 || FMouseDownCell.Y >= 0) {
-        const TRect r = GridRectToScreenRect({FMouseDownCell.X, FMouseDownCell.Y, FMouseDownCell.X,
-                                              FMouseDownCell.Y},
-                                             di, false);
+        const TRect r = GridRectToScreenRect(
+            {FMouseDownCell.X, FMouseDownCell.Y, FMouseDownCell.X, FMouseDownCell.Y}, di, false);
         CellMouseDown(FMouseDownCell, Button, ShiftOfKeys(Message.WParam), p.X - r.Left, p.Y - r.Top);
     } else {
         FMouseDownCell = {-1, -1};
@@ -228,7 +230,8 @@ void TCustomGridEh::KeyDown(Word& Key, TShiftState Shift) {
                         }
                     }
                 } while (!GetTabStops(n.X) && n.X != FCurrent.X);
-                c = n;
+                // Back at the current column: it is the only tab stop and the cell stays.
+                c = n.X == FCurrent.X ? FCurrent : n;
                 if (c != FCurrent) MoveToCell(c.X, c.Y, true);
                 Key = 0;
                 return;
@@ -288,7 +291,8 @@ void TCustomGridEh::KeyDown(Word& Key, TShiftState Shift) {
     c.X = std::clamp(c.X, std::max(0, FFixedCols - FFrozenColCount), FColCount - 1);
     c.Y = std::clamp(c.Y, std::max(0, FFixedRows - FFrozenRowCount), FRowCount - 1);
     if (c != FCurrent) MoveToCell(c.X, c.Y, !Shift.Contains(ssShift));
-    if (Shift.Contains(ssCtrl) && (Key == VK_END || Key == VK_HOME) && UseRightToLeftAlignment()) InvalidateGrid();
+    if (Shift.Contains(ssCtrl) && (Key == VK_END || Key == VK_HOME) && UseRightToLeftAlignment())
+        InvalidateGrid();
 }
 
 void TCustomGridEh::KeyPress(Char& Key) {
@@ -376,8 +380,8 @@ void TCustomGridEh::CalcAxisSizingState(int P, int Zone, const TGridAxisDrawInfo
     }
 }
 
-void TCustomGridEh::CalcSizingState(int X, int Y, const TGridDrawInfoEh& DrawInfo, int& Ofs, int& Pos, int& Index,
-                                    TGridState& State) {
+void TCustomGridEh::CalcSizingState(int X, int Y, const TGridDrawInfoEh& DrawInfo, int& Ofs, int& Pos,
+                                    int& Index, TGridState& State) {
     State = gsNormal;
     Index = -1;
     const TGridOptions o = EffectiveOptions();
@@ -386,7 +390,8 @@ void TCustomGridEh::CalcSizingState(int X, int Y, const TGridDrawInfoEh& DrawInf
     const auto& V = DrawInfo.Vert;
     const bool rtl = UseRightToLeftAlignment();
     const int px = rtl ? ClientWidth() - X : X;
-    if (px > H.NoFrozenBoundary && o.Contains(goColSizing) && Y >= V.NullBorderIndent && Y < V.NoFrozenBoundary) {
+    if (px > H.NoFrozenBoundary && o.Contains(goColSizing) && Y >= V.NullBorderIndent &&
+        Y < V.NoFrozenBoundary) {
         CalcAxisSizingState(px, 7, H, gsColSizing, Ofs, Pos, Index, State);
     } else if (Y > V.NoFrozenBoundary && o.Contains(goRowSizing) && px < H.NoFrozenBoundary) {
         CalcAxisSizingState(Y, 5, V, gsRowSizing, Ofs, Pos, Index, State);
@@ -419,7 +424,8 @@ int TCustomGridEh::CalcNewLineSize(const TGridDrawInfoEh& DrawInfo) {
 void TCustomGridEh::CalcSizingLineExtent(const TGridDrawInfoEh& DrawInfo, int& Start, int& Finish) {
     if (FGridState == gsColSizing) {
         Start = DrawInfo.Vert.NullBorderIndent;
-        Finish = FOptions.Contains(goExtendVertLines) ? DrawInfo.Vert.FullGridExtent : DrawInfo.Vert.FullGridBoundary;
+        Finish = FOptions.Contains(goExtendVertLines) ? DrawInfo.Vert.FullGridExtent
+                                                      : DrawInfo.Vert.FullGridBoundary;
     } else {
         if (UseRightToLeftAlignment()) {
             Start = DrawInfo.Horz.FullGridExtent;
@@ -481,7 +487,8 @@ void TCustomGridEh::ShowMoveLine() {
         ml->StartShow(this, pos, size, vert);
 }
 
-bool TCustomGridEh::MoveCandidateSide(int Target, int MouseAlongAxis, const TGridDrawInfoEh& DrawInfo, bool IsCols) {
+bool TCustomGridEh::MoveCandidateSide(int Target, int MouseAlongAxis, const TGridDrawInfoEh& DrawInfo,
+                                      bool IsCols) {
     bool r = FMoveIndex < Target;
     if (IsCols && GetColWidths(FMoveIndex) < 1) {
         // A zero-width moved column: the first column after the zero-width run that follows it,
@@ -519,8 +526,8 @@ void TCustomGridEh::StartRowMoving(int ARow) {
     StartGridTimer(60);
 }
 
-void TCustomGridEh::MoveAndScroll(int Mouse, int CellHit, TGridDrawInfoEh& DrawInfo, TGridAxisDrawInfoEh& Axis,
-                                  bool IsCols, const TPoint& MousePt) {
+void TCustomGridEh::MoveAndScroll(int Mouse, int CellHit, TGridDrawInfoEh& DrawInfo,
+                                  TGridAxisDrawInfoEh& Axis, bool IsCols, const TPoint& MousePt) {
     (void)Axis;
     if (IsCols && UseRightToLeftAlignment()) Mouse = ClientWidth() - Mouse;
     auto axis = [&]() -> const TGridAxisDrawInfoEh& { return IsCols ? DrawInfo.Horz : DrawInfo.Vert; };
@@ -582,6 +589,15 @@ TPoint TCustomGridEh::CursorClientPos() {
     return ScreenToClient(p);
 }
 
+// The farther the cursor is outside the data area, the faster the view follows. A distance of 0
+// or less (the edge lies off the screen) keeps the 60 ms pace rather than a negative interval.
+UINT TCustomGridEh::ColMoveScrollInterval(int D, int B) {
+    if (D <= 0) return 60;
+    const int b2 = B > 10 ? B - 10 : 1;
+    const long long v = 60 + (long long)std::trunc(1.5 * D / b2);
+    return UINT(std::max<long long>(v, 60));
+}
+
 void TCustomGridEh::ExtendSelectionByTimer(int Directions) {
     TGridCoord a = FAnchor;
     if ((Directions & 1) && a.X > FFixedCols) --a.X;
@@ -625,14 +641,7 @@ void TCustomGridEh::TimerScroll() {
     } else {
         const TPoint screen = ClientToScreen(p);
         const int s = screen.X;
-        auto adaptive = [](int D, int B) {
-            // The farther outside, the faster; a distance of 0 or less (the edge off the screen)
-            // keeps the slowest safe pace rather than a negative or huge interval.
-            if (D <= 0) return UINT(60);
-            const int b2 = B > 10 ? B - 10 : 1;
-            const long long v = 60 + (long long)std::trunc(1.5 * D / b2);
-            return UINT(std::clamp<long long>(v, 60, 360));
-        };
+        auto adaptive = [](int D, int B) { return ColMoveScrollInterval(D, B); };
         if (p.X < di.Horz.FixedBoundary) {
             const int e = ClientToScreen({di.Horz.FixedBoundary, p.Y}).X;
             const int d = std::min(e, 200);
@@ -682,8 +691,8 @@ void TCustomGridEh::MouseDown(TMouseButton Button, TShiftState Shift, int X, int
         } else {
             const TGridCoord cell = CalcCoordFromPoint(X, Y, di);
             const int firstCol = FFixedCols - FFrozenColCount, firstRow = FFixedRows - FFrozenRowCount;
-            const bool outside = cell.X < firstCol || cell.Y < firstRow || cell.X >= FColCount ||
-                                 cell.Y >= FRowCount;
+            const bool outside =
+                cell.X < firstCol || cell.Y < firstRow || cell.X >= FColCount || cell.Y >= FRowCount;
             if (outside) {
                 const TGridOptions o = EffectiveOptions();
                 if (o.Contains(goRowMoving) && cell.X >= 0 && cell.X < FFixedCols && cell.Y >= FFixedRows &&
@@ -693,8 +702,8 @@ void TCustomGridEh::MouseDown(TMouseButton Button, TShiftState Shift, int X, int
                         StartRowMoving(origin);
                         rowMovingStarted = true;
                     }
-                } else if (o.Contains(goColMoving) && cell.Y >= 0 && cell.Y < FFixedRows && cell.X >= FFixedCols &&
-                           cell.X < FColCount) {
+                } else if (o.Contains(goColMoving) && cell.Y >= 0 && cell.Y < FFixedRows &&
+                           cell.X >= FFixedCols && cell.X < FColCount) {
                     int origin = cell.X, dest = cell.X;
                     if (BeginColumnDrag(origin, dest, {X, Y})) StartColumnMoving(origin, X, di, Y);
                 }
@@ -744,9 +753,9 @@ void TCustomGridEh::MouseMove(TShiftState Shift, int X, int Y) {
         const bool designing = ComponentState().Contains(csDesigning);
         const int lastX = std::min(di.Horz.LastFullVisibleCell + 1, FColCount - 1);
         const int lastY = std::min(di.Vert.LastFullVisibleCell + 1, FRowCount - 1);
-        const bool counts = designing || (cell.X >= FFixedCols - FFrozenColCount &&
-                                          cell.Y >= FFixedRows - FFrozenRowCount && cell.X <= lastX &&
-                                          cell.Y <= lastY);
+        const bool counts =
+            designing || (cell.X >= FFixedCols - FFrozenColCount && cell.Y >= FFixedRows - FFrozenRowCount &&
+                          cell.X <= lastX && cell.Y <= lastY);
         if (FGridState == gsSelecting) {
             if (counts && cell.X >= 0 && cell.Y >= 0 && cell != FAnchor) MoveAnchor(cell, true);
         } else if (FGridState == gsRowMoving) {
@@ -891,7 +900,8 @@ void TCustomGridEh::InvalidateHotTrackSpot(TGridHotTrackSpotEh* Spot) {
 }
 
 void TCustomGridEh::UpdateEditAndHotTrack() {
-    if (FEditorMode && FInplaceEdit && CanEditShow()) FInplaceEdit->UpdateLoc(GetEditRect(FCurrent.X, FCurrent.Y));
+    if (FEditorMode && FInplaceEdit && CanEditShow())
+        FInplaceEdit->UpdateLoc(GetEditRect(FCurrent.X, FCurrent.Y));
     if (HandleAllocated()) {
         const TPoint p = CursorClientPos();
         UpdateHotTrackInfo(p.X, p.Y);
@@ -903,7 +913,8 @@ void TCustomGridEh::UpdateEditAndHotTrack() {
 
 void TCustomGridEh::WndProc(TMessage& Message) {
     const UINT m = Message.Msg;
-    if ((m == WM_LBUTTONDBLCLK || m == WM_RBUTTONDBLCLK || m == WM_MBUTTONDBLCLK) && !IsDblClickAllowed(Message)) {
+    if ((m == WM_LBUTTONDBLCLK || m == WM_RBUTTONDBLCLK || m == WM_MBUTTONDBLCLK) &&
+        !IsDblClickAllowed(Message)) {
         // The second press acts as a plain press while double clicks are refused here.
         TControlStyle keep = ControlStyle();
         TControlStyle without = keep;

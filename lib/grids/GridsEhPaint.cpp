@@ -81,6 +81,7 @@ TGridDrawState TCustomGridEh::CellDrawState(int ACol, int ARow, bool Focused) {
 
 void TCustomGridEh::CanvasPolyline(const TPoint* Points, int Count) {
     std::vector<TPoint> pts(Points, Points + Count + 1);
+    Canvas()->Polyline(Points, 0);
     if (UseRightToLeftAlignment())
         for (auto& p : pts)
             p.X += 1;
@@ -89,8 +90,9 @@ void TCustomGridEh::CanvasPolyline(const TPoint* Points, int Count) {
 
 void TCustomGridEh::CanvasPolyPolyline(const TPoint* Points, const DWORD* Strokes, int PointCount) {
     if (PointCount < 2) return;
+    // An empty canvas polyline selects the canvas pen into the context for the raw call.
+    Canvas()->Polyline(Points, 0);
     HDC dc = Canvas()->Handle();
-    Canvas()->Pen(); // the pen is selected on use
     if (UseRightToLeftAlignment()) {
         std::vector<TPoint> pts(Points, Points + PointCount);
         for (auto& p : pts)

@@ -56,34 +56,32 @@ bool TCustomGridEh::GridExceedsExtent(int Extent, bool Vertical) {
     return false;
 }
 
+// Called before the new size is stored: the data size follows a data line's change in smooth
+// mode, the data page a fixed or contra line's change.
 void TCustomGridEh::ColWidthChanging(int Index, int OldWidth, int NewWidth) {
     InvalidateGrid();
-    if (IsSmoothHorzScroll()) {
-        if (Index >= FFixedCols && Index < FColCount)
-            FGridDataSize.cx += NewWidth - OldWidth;
-        else
-            FDataPageSize.cx = std::max(0, FDataPageSize.cx - (NewWidth - OldWidth));
+    if (Index >= FFixedCols && Index < FColCount) {
+        if (IsSmoothHorzScroll()) FGridDataSize.cx += NewWidth - OldWidth;
+    } else {
+        FDataPageSize.cx = std::max(0, FDataPageSize.cx - (NewWidth - OldWidth));
     }
 }
 
 void TCustomGridEh::RowHeightChanging(int Index, int OldHeight, int NewHeight) {
     InvalidateGrid();
-    if (IsSmoothVertScroll()) {
-        if (Index >= FFixedRows && Index < FRowCount)
-            FGridDataSize.cy += NewHeight - OldHeight;
-        else
-            FDataPageSize.cy = std::max(0, FDataPageSize.cy - (NewHeight - OldHeight));
+    if (Index >= FFixedRows && Index < FRowCount) {
+        if (IsSmoothVertScroll()) FGridDataSize.cy += NewHeight - OldHeight;
+    } else {
+        FDataPageSize.cy = std::max(0, FDataPageSize.cy - (NewHeight - OldHeight));
     }
 }
 
 void TCustomGridEh::ColWidthsChanged() {
-    UpdateHorzDataSize();
     UpdateScrollRange();
     UpdateEdit();
 }
 
 void TCustomGridEh::RowHeightsChanged() {
-    UpdateVertDataSize();
     UpdateScrollRange();
     UpdateEdit();
 }
@@ -580,7 +578,7 @@ void TCustomGridEh::UpdateScrollRange() {
 void TCustomGridEh::HandleWMHScroll(TMessage& Message) {
     TWMScroll m(Message);
     int pos = m.Pos();
-    if (m.ScrollCode() == SB_THUMBPOSITION || m.ScrollCode() == SB_THUMBTRACK) {
+    if (m.ScrollCode() == SB_THUMBPOSITION) {
         SCROLLINFO si;
         si.fMask = SIF_TRACKPOS;
         if (GetScrollBarInfo(SB_HORZ, si)) pos = si.nTrackPos;

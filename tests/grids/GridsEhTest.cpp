@@ -3,6 +3,7 @@
 
 #include "lib/grids/GridsEh.h"
 
+#include "platform/classes/ComponentStreams.h"
 #include "platform/ui/Forms.h"
 
 #include <QApplication>
@@ -202,8 +203,8 @@ TEST_F(GridFixture, ContraExtentAndHitTests) {
         int x, y;
         TGridCoord cell;
     } cases[] = {
-        {0, 0, {0, 0}},     {64, 0, {0, 0}},     {65, 0, {1, 0}},    {338, 30, {5, 1}}, {369, 30, {6, 1}},
-        {300, 30, {-1, 1}}, {10, 124, {0, 4}},  {10, 125, {0, -1}}, {10, 299, {0, -1}},
+        {0, 0, {0, 0}},     {64, 0, {0, 0}},   {65, 0, {1, 0}},   {338, 30, {5, 1}},  {369, 30, {6, 1}},
+        {330, 30, {-1, 1}}, {300, 30, {4, 1}}, {10, 124, {0, 4}}, {10, 125, {0, -1}}, {10, 299, {0, -1}},
     };
     for (const auto& c : cases) {
         const TGridCoord got = Grid->CalcCoordFromPoint(c.x, c.y, di);
@@ -229,7 +230,8 @@ TEST_F(GridFixture, FrozenColumnsAndDataOffsetGeometry) {
     EXPECT_EQ(r.Right, 130 - 10 + 64);
     EXPECT_EQ(Grid->CalcCoordFromPoint(100, 30, di).X, 1); // the frozen column
     EXPECT_EQ(Grid->CalcCoordFromPoint(131, 30, di).X, 2);
-    EXPECT_EQ(Grid->CalcCoordFromPoint(130 + 54, 30, di).X, 3);
+    EXPECT_EQ(Grid->CalcCoordFromPoint(130 + 54, 30, di).X, 2);
+    EXPECT_EQ(Grid->CalcCoordFromPoint(130 + 55, 30, di).X, 3);
 }
 
 TEST_F(GridFixture, MaxTopLeftOfAFittingGridIsTheFirstDataColumn) {
@@ -280,9 +282,9 @@ TEST_F(ScrollFixture, LineModeBarCodes) {
     EXPECT_EQ(Bar(SB_HORZ).nPos, 127);
     Grid->Perform(WM_HSCROLL, MAKEWPARAM(SB_LINEUP, 0), 0);
     EXPECT_EQ(Grid->LeftCol(), maxLeft - 1);
-    Grid->Perform(WM_HSCROLL, MAKEWPARAM(SB_THUMBTRACK, 0), 0);
+    Grid->ModifyScrollBar(SB_HORZ, SB_THUMBTRACK, 0, true);
     EXPECT_EQ(Grid->LeftCol(), maxLeft - 1); // no thumb tracking
-    Grid->Perform(WM_HSCROLL, MAKEWPARAM(SB_THUMBPOSITION, 0), 0);
+    Grid->ModifyScrollBar(SB_HORZ, SB_THUMBPOSITION, 0, true);
     EXPECT_EQ(Grid->LeftCol(), 1);
     // Wide columns: one page down still moves by one column.
     for (int i = 0; i < 40; ++i)
@@ -350,9 +352,10 @@ TEST_F(GridFixture, ArrowsPagesAndFrozenLines) {
     EXPECT_EQ(Grid->Col(), 1);
     Key(VK_DOWN);
     EXPECT_EQ(Grid->Row(), 2);
+    Grid->FocusCell(2, 2, true, true, true);
     const int page = Info().Horz.LastFullVisibleCell - Grid->LeftCol();
     Key(VK_RIGHT, false, true);
-    EXPECT_EQ(Grid->Col(), 1 + page);
+    EXPECT_EQ(Grid->Col(), 2 + page);
     EXPECT_EQ(Grid->LeftCol(), 2 + page);
     Key(VK_END, false, true);
     EXPECT_EQ(Grid->Current(), TGridCoord(39, 39));
@@ -388,21 +391,19 @@ TEST_F(GridFixture, SizingZoneAndNewSize) {
     EXPECT_EQ(Grid->GridState(), gsNormal);
     // A size of one pixel or less is ignored.
     Press(65 + 87 - 1, 5);
-    Grid->Perform(WM_MOUSEMOVE, MK_LBUTTON, Pt(66, 5));
-    Grid->Perform(WM_LBUTTONUP, 0, Pt(66, 5));
+    Grid->Perform(WM_MOUSEMOVE, MK_LBUTTON, Pt(65, 5));
+    Grid->Perform(WM_LBUTTONUP, 0, Pt(65, 5));
     EXPECT_EQ(Grid->ColWidths(1), 87);
 }
 
 TEST_F(GridFixture, CellMouseEvents) {
     std::vector<std::tuple<TGridCoord, TMouseButton, int, int>> clicks, downs;
-    Grid->OnCellMouseClick = TGridEhCellMouseEvent::Callable(
-        [&](TCustomGridEh*, TGridCoord c, TMouseButton b, TShiftState, int x, int y, bool&) {
-            clicks.emplace_back(c, b, x, y);
-        });
-    Grid->OnCellMouseDown = TGridEhCellMouseEvent::Callable(
-        [&](TCustomGridEh*, TGridCoord c, TMouseButton b, TShiftState, int x, int y, bool&) {
-            downs.emplace_back(c, b, x, y);
-        });
+    Grid->OnCellMouseClick =
+        TGridEhCellMouseEvent::Callable([&](TCustomGridEh*, TGridCoord c, TMouseButton b, TShiftState, int x,
+                                            int y, bool&) { clicks.emplace_back(c, b, x, y); });
+    Grid->OnCellMouseDown =
+        TGridEhCellMouseEvent::Callable([&](TCustomGridEh*, TGridCoord c, TMouseButton b, TShiftState, int x,
+                                            int y, bool&) { downs.emplace_back(c, b, x, y); });
     Press(100, 40);
     Grid->Perform(WM_LBUTTONUP, 0, Pt(100, 40));
     EXPECT_TRUE(clicks.empty()); // the press started a selection
@@ -436,13 +437,14 @@ TEST_F(GridFixture, ColumnMovingWithTheMarker) {
     auto* ml = GetGridMoveLine();
     EXPECT_TRUE(ml->Visible());
     EXPECT_TRUE(ml->IsVert());
-    Grid->Perform(WM_MOUSEMOVE, MK_LBUTTON, Pt(230, 10)); // over column 3
-    // The marker stands at the right edge of column 3.
-    const TRect r3 = Grid->CellRect(3, 0);
-    EXPECT_EQ(ml->Left() + 3, Grid->ClientToScreen({r3.Right, 0}).X);
+    Grid->Perform(WM_MOUSEMOVE, MK_LBUTTON, Pt(230, 10)); // over column 4
+    // Moving forward, the marker stands at the right edge of column 4.
+    const TRect r4 = Grid->CellRect(4, 0);
+    EXPECT_EQ(ml->Left() + 3, Grid->ClientToScreen({r4.Right, 0}).X);
     Grid->Perform(WM_LBUTTONUP, 0, Pt(230, 10));
     EXPECT_FALSE(ml->Visible());
-    EXPECT_EQ(Grid->ColWidths(3), 11);
+    EXPECT_EQ(Grid->ColWidths(4), 11);
+    EXPECT_EQ(Grid->ColWidths(1), 64);
 }
 
 TEST_F(GridFixture, CancelModeEndsSelecting) {
@@ -545,16 +547,19 @@ QImage Render(TWinControl* c) {
 } // namespace
 
 TEST_F(GridFixture, PaintCostDoesNotDependOnRowCount) {
-    Grid->SetRowCount(10);
+    Grid->SetRowCount(100);
+    Grid->SetColCount(100);
     Grid->DrawCellCalls = 0;
+    Grid->Invalidate();
     Render(Grid);
-    const int few = Grid->DrawCellCalls;
-    Grid->SetRowCount(1000000);
-    Grid->SetColCount(10000);
+    const int some = Grid->DrawCellCalls;
+    Grid->SetRowCount(2000000);
+    Grid->SetColCount(100000);
     Grid->DrawCellCalls = 0;
+    Grid->Invalidate();
     Render(Grid);
-    EXPECT_GT(few, 0);
-    EXPECT_LE(Grid->DrawCellCalls, few + 6 * 13);
+    EXPECT_GT(some, 0);
+    EXPECT_EQ(Grid->DrawCellCalls, some);
 }
 
 TEST_F(GridFixture, CellStatesAndLines) {
@@ -566,7 +571,8 @@ TEST_F(GridFixture, CellStatesAndLines) {
     bool sawFixed = false, sawFocused = false;
     for (auto& [c, s] : Grid->Drawn) {
         if (c.X == 0 || c.Y == 0) sawFixed |= s.Contains(gdFixed);
-        if (c == TGridCoord(2, 2)) sawFocused = s.Contains(gdFocused) && s.Contains(gdCurrent) && s.Contains(gdSelected);
+        if (c == TGridCoord(2, 2))
+            sawFocused = s.Contains(gdFocused) && s.Contains(gdCurrent) && s.Contains(gdSelected);
         if (c.X > 0 && c.Y > 0) EXPECT_FALSE(s.Contains(gdFixed));
     }
     EXPECT_TRUE(sawFixed);
@@ -612,7 +618,8 @@ TEST_F(GridFixture, ScreenshotOfDragFeedback) {
         QImage marker = ml->Widget()->grab().toImage();
         for (int y = 0; y < marker.height(); ++y)
             for (int x = 0; x < marker.width(); ++x)
-                if (QColor(marker.pixel(x, y)) != QColor(Qt::white)) p.fillRect(o.X + x, o.Y + y, 1, 1, marker.pixel(x, y));
+                if (QColor(marker.pixel(x, y)) != QColor(Qt::white))
+                    p.fillRect(o.X + x, o.Y + y, 1, 1, marker.pixel(x, y));
     }
     EXPECT_TRUE(img.save(ScreenshotPath(QStringLiteral("grid_column_move"))));
     Grid->Perform(WM_LBUTTONUP, 0, Pt(230, 10));
@@ -668,10 +675,8 @@ TEST_F(GridFixture, PicturePlacement) {
         int hm;
         TRect r;
     } cases[] = {
-        {ipFillEh, 0, {-150, 0, 450, 300}},
-        {ipFitEh, 0, {0, 75, 300, 225}},
-        {ipTopRightEh, 10, {110, 0, 310, 100}},
-        {ipCenterCenterEh, 0, {50, 100, 250, 200}},
+        {ipFillEh, 0, {-150, 0, 450, 300}},     {ipFitEh, 0, {0, 75, 300, 225}},
+        {ipTopRightEh, 10, {110, 0, 310, 100}}, {ipCenterCenterEh, 0, {50, 100, 250, 200}},
         {ipStretchEh, 0, {0, 0, 300, 300}},
     };
     for (const auto& c : cases) {
@@ -696,4 +701,68 @@ TEST_F(GridFixture, MarginsAndCornerPriorities) {
     EXPECT_FALSE(ob->GetOutBoundaryRect(r, cbtRightEh));
     // The indents move the cells.
     EXPECT_EQ(Grid->CellRect(0, 0), TRect(15, 20, 79, 44));
+}
+
+TEST(GridTimer, ColumnMoveIntervalFollowsTheDistance) {
+    struct Case {
+        int d, b;
+        UINT interval;
+    } cases[] = {
+        {200, 100, 63}, // 60 + trunc(1.5 * 200 / 90)
+        {200, 5, 360},  // within 10 pixels of the edge: the slowest pace
+        {200, 200, 61}, // far outside
+        {0, 50, 60},    // the edge lies on the screen's edge
+        {-40, 50, 60},  // or off the screen: never below 60 ms
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(TCustomGridEh::ColMoveScrollInterval(c.d, c.b), c.interval) << c.d << " " << c.b;
+}
+
+TEST_F(GridFixture, FailedContraResizeRestoresEverything) {
+    Grid->SetColWidths(1, 40);
+    Grid->SetContraColCount(1);
+    try {
+        Grid->SetContraColCount(134217726);
+        FAIL();
+    } catch (const EInvalidGridOperationEh& e) {
+        EXPECT_EQ(e.Message(), QStringLiteral("Grid too large for operation"));
+    }
+    EXPECT_EQ(Grid->ContraColCount(), 1);
+    EXPECT_TRUE(Grid->CheckConsistency());
+    EXPECT_EQ(Grid->ColWidths(1), 40);
+}
+
+TEST_F(GridFixture, ColumnWidthsRoundTripThroughTheComponentStream) {
+    Grid->SetContraColCount(1);
+    for (int i = 0; i < 5; ++i)
+        Grid->SetColWidths(i, 20 + i);
+    Grid->SetColWidths(5, 99); // contra: not written
+    TMemoryStream ms;
+    WriteComponent(&ms, Grid);
+    auto* copy = Create<TTestGrid>(Form);
+    copy->SetContraColCount(1);
+    ms.SetPosition(0);
+    ReadComponent(&ms, copy);
+    for (int i = 0; i < 5; ++i)
+        EXPECT_EQ(copy->ColWidths(i), 20 + i);
+    EXPECT_EQ(copy->ColWidths(5), 64);
+    EXPECT_EQ(copy->RowHeights(2), 24);
+    EXPECT_TRUE(copy->CheckConsistency());
+}
+
+TEST_F(GridFixture, RowSelectMarksTheWholeCurrentRow) {
+    Grid->SetFixedCols(2);
+    Grid->SetFrozenColCount(1);
+    Grid->SetOptions(Grid->Options() + TGridOptions{goRowSelect});
+    Grid->SetFocus();
+    Grid->FocusCell(3, 2, true, true, true);
+    EXPECT_EQ(Grid->Col(), 2); // the current column is the first data column
+    EXPECT_EQ(Grid->Selection(), TRect(2, 2, 4, 2));
+    Grid->RecordDrawn = true;
+    Grid->Invalidate();
+    Render(Grid);
+    for (auto& [c, s] : Grid->Drawn) {
+        const bool current = c.Y == 2 && c.X >= 1;
+        EXPECT_EQ(s.Contains(gdCurrent), current) << c.X << "," << c.Y;
+    }
 }

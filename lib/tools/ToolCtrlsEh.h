@@ -20,6 +20,7 @@
 #include "platform/ui/Menus.h"
 #include "platform/ui/StdCtrls.h"
 
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -484,4 +485,305 @@ public:
 
 private:
     TPersistent* FOwner;
+};
+
+// ---------------------------------------------------------------------------------------------
+// Closing popups from outside
+
+// While a popup shows, a press of a mouse button on any window outside it and outside Anchor (its
+// editor, which handles its own clicks), or the application losing activation, calls OnOutside.
+// The click itself goes on to the window it was meant for: it is neither eaten nor repeated.
+class TPopupWatchEh {
+public:
+    TPopupWatchEh(TWinControl* Popup, TControl* Anchor, std::function<void()> OnOutside);
+    ~TPopupWatchEh();
+    TPopupWatchEh(const TPopupWatchEh&) = delete;
+    TPopupWatchEh& operator=(const TPopupWatchEh&) = delete;
+
+private:
+    struct TFilter;
+    std::unique_ptr<TFilter> FFilter;
+};
+
+// ---------------------------------------------------------------------------------------------
+// Size grip
+
+class TSizeGripEh : public TCustomControl {
+    KVT_CLASS(TSizeGripEh, TCustomControl)
+public:
+    explicit TSizeGripEh(TComponent* AOwner);
+
+    void UpdatePosition();
+    void ChangePosition(TSizeGripChangePosition NewPosition);
+    void UpdateWindowRegion();
+    // The three corners of the triangular window for the current position and size.
+    std::vector<TPoint> TrianglePoints() const;
+
+    TSizeGripPostion Position() const { return FPosition; }
+    void SetPosition(TSizeGripPostion Value);
+    bool TriangleWindow() const { return FTriangleWindow; }
+    void SetTriangleWindow(bool Value);
+    TWinControl* HostControl() const { return FHostControl ? FHostControl : Parent(); }
+    void SetHostControl(TWinControl* Value) { FHostControl = Value; }
+    TNotifyEvent OnParentResized;
+
+    // Drags the grip by (DX, DY) screen pixels from a press, as the mouse would.
+    void DragBy(int DX, int DY);
+
+protected:
+    virtual void ParentResized();
+    void Paint() override;
+    void MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) override;
+    void MouseMove(TShiftState Shift, int X, int Y) override;
+    void CreateWnd() override;
+    void SetBounds(int ALeft, int ATop, int AWidth, int AHeight) override;
+
+private:
+    void BeginDrag(const TPoint& ScreenPos);
+    void DragTo(const TPoint& ScreenPos);
+    TPoint FInitScreenMousePos;
+    bool FInternalMove = false;
+    TPoint FOldMouseMovePos{-1, -1};
+    TRect FParentRect;
+    TSizeGripPostion FPosition = sgpBottomRight;
+    bool FTriangleWindow = true;
+    TWinControl* FHostControl = nullptr;
+};
+
+// ---------------------------------------------------------------------------------------------
+// Popup calendar: closes through its owner's IComboEditEh (Enter/a click on a day accept,
+// Escape/a click elsewhere cancel). It never takes the focus from its editor.
+class TPopupMonthCalendarEh : public TMonthCalendar {
+    KVT_CLASS(TPopupMonthCalendarEh, TMonthCalendar)
+public:
+    explicit TPopupMonthCalendarEh(TComponent* AOwner);
+    ~TPopupMonthCalendarEh() override;
+    bool CanFocus() override { return false; }
+    virtual void PaintBorder();
+    void Click() override;
+    void Dispatch(TMessage& Message) override;
+
+protected:
+    void CreateParams(TCreateParams& Params) override;
+    void KeyDown(Word& Key, TShiftState Shift) override;
+    bool DoMouseWheelDown(TShiftState Shift, TPoint MousePos) override;
+    bool DoMouseWheelUp(TShiftState Shift, TPoint MousePos) override;
+    IComboEditEh* ComboEdit() const;
+
+private:
+    void CloseUp(bool Accept);
+    int FBorderWidth = 0;
+    std::unique_ptr<TPopupWatchEh> FWatch;
+};
+
+// ---------------------------------------------------------------------------------------------
+// Popup list box, its row objects, the MRU list and the special row
+
+class TPopupListboxEh;
+
+// A row's behaviour object (the row's object in Items or ExtItems, with UseItemObjects).
+class TPopupListboxItemEh : public TObject {
+    KVT_CLASS(TPopupListboxItemEh, TObject)
+public:
+    virtual bool IsSelectable(TPopupListboxEh* Sender, int ItemIndex);
+    virtual void DrawItem(TPopupListboxEh* Sender, int ItemIndex, const TRect& ARect, TOwnerDrawState State);
+    virtual void HandleMouseDown(TPopupListboxEh* Sender, int ItemIndex, TPoint MousePos, TMouseButton Button,
+                                 TShiftState Shift);
+    virtual void HandleMouseMove(TPopupListboxEh* Sender, int ItemIndex, TPoint MousePos, TShiftState Shift);
+    virtual void HandleMouseUp(TPopupListboxEh* Sender, int ItemIndex, TPoint MousePos, TMouseButton Button,
+                               TShiftState Shift, bool& IsCloseListbox);
+    virtual void HandleKey(TPopupListboxEh* Sender, int ItemIndex, Char& Key, TShiftState Shift,
+                           bool& IsCloseListbox);
+    virtual bool CloseOnExecute(TPopupListboxEh* Sender, int ItemIndex);
+    virtual void Execute(TPopupListboxEh* Sender, int ItemIndex, TPoint InItemPos, TShiftState Shift);
+};
+
+// A borderless top-level list that never takes the focus: the editor keeps it and forwards keys.
+class TPopupListboxEh : public TCustomListBox {
+    KVT_CLASS(TPopupListboxEh, TCustomListBox)
+public:
+    explicit TPopupListboxEh(TComponent* AOwner);
+    ~TPopupListboxEh() override;
+
+    bool CanFocus() override { return false; }
+    int GetTextHeight();
+    void InvalidateIndex(int Index);
+    int RowCount() const { return FRowCount; }
+    void SetRowCount(int Value);
+    TCustomImageList* ImageList() const { return FImageList; }
+    void SetImageList(TCustomImageList* Value) { FImageList = Value; }
+    TStrings* ExtItems() const { return FExtItems; }
+    void SetExtItems(TStrings* Value);
+    bool UseItemObjects() const { return FUseItemObjects; }
+    void SetUseItemObjects(bool Value) { FUseItemObjects = Value; }
+    bool IsMouseUpCloseListbox() const { return FIsMouseUpCloseListbox; }
+    void SetIsMouseUpCloseListbox(bool Value) { FIsMouseUpCloseListbox = Value; }
+    TSizeGripEh* SizeGrip() const { return FSizeGrip; }
+    String SearchText() const { return FSearchText; }
+    int MouseIndex() const { return FMouseIndex; }
+
+    virtual void PaintBorder();
+    virtual void ItemText(TWinControl* Control, int Index, String& Data);
+    virtual void ExtItemObject(TWinControl* Control, int Index, TObject*& DataObject);
+    virtual void DefaultDrawItem(int Index, const TRect& ARect, TOwnerDrawState State);
+
+    void SetBounds(int ALeft, int ATop, int AWidth, int AHeight) override;
+    void Dispatch(TMessage& Message) override;
+    // The non-client height: the frame of the window's styles plus the painted border.
+    int NonClientHeight();
+
+    // The size grip moved or the user resized: the owner reads and resets it.
+    bool FSizeGripResized = false;
+    TListGetImageIndexEventEh OnGetImageIndex;
+    // Incremental search restarts after this many milliseconds (tests shorten the wait).
+    static uint32_t (*TickCount)();
+
+protected:
+    void CreateParams(TCreateParams& Params) override;
+    void CreateWnd() override;
+    void DrawItem(int Index, const TRect& Rect, TOwnerDrawState State) override;
+    void KeyPress(Char& Key) override;
+    void MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) override;
+    void MouseMove(TShiftState Shift, int X, int Y) override;
+    void MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y) override;
+    bool DoMouseWheelDown(TShiftState Shift, TPoint MousePos) override;
+    bool DoMouseWheelUp(TShiftState Shift, TPoint MousePos) override;
+    TPopupListboxItemEh* ItemObject(int Index);
+
+    int FBorderWidth = 0;
+    TCustomImageList* FImageList = nullptr;
+    TPoint FMousePos{-1, -1};
+    int FRowCount = 0;
+    String FSearchText;
+    uint32_t FSearchTickCount = 0;
+    TSizeGripEh* FSizeGrip = nullptr;
+    TStrings* FExtItems = nullptr;
+    int FMouseIndex = -1;
+    bool FUseItemObjects = false;
+    bool FIsMouseUpCloseListbox = false;
+};
+
+class TMRUListEh : public TPersistent {
+    KVT_CLASS(TMRUListEh, TPersistent)
+public:
+    explicit TMRUListEh(TPersistent* AOwner);
+    ~TMRUListEh() override;
+    void Assign(TPersistent* Source) override;
+    TPersistent* GetOwner() override { return FOwner; }
+
+    void Add(const String& S);
+    // Fills FilteredItems with the entries that start with MaskText; false when it gave way to
+    // typing (a key press waiting in the queue), true when the pass completed.
+    bool FilterItemsTo(TStrings* FilteredItems, const String& MaskText);
+    virtual void CloseUp(bool Accept);
+    virtual void DropDown();
+
+    bool Active() const { return FActive; }
+    void SetActive(bool Value);
+    bool AutoAdd() const { return FAutoAdd; }
+    void SetAutoAdd(bool Value) { FAutoAdd = Value; }
+    bool CaseSensitive() const { return FCaseSensitive; }
+    void SetCaseSensitive(bool Value) { FCaseSensitive = Value; }
+    TStrings* Items() const { return FItems.get(); }
+    void SetItems(TStrings* Value);
+    int Limit() const { return FLimit; }
+    // A negative limit counts as 0.
+    void SetLimit(int Value);
+    int Rows() const { return FRows; }
+    void SetRows(int Value) { FRows = Value; }
+    int Width() const { return FWidth; }
+    void SetWidth(int Value) { FWidth = Value; }
+    bool DroppedDown() const { return FDroppedDown; }
+    void SetDroppedDown(bool Value) { FDroppedDown = Value; }
+    bool CancelIfKeyInQueue() const { return FCancelIfKeyInQueue; }
+    void SetCancelIfKeyInQueue(bool Value) { FCancelIfKeyInQueue = Value; }
+
+    TNotifyEvent OnActiveChanged;
+    TFilterMRUItemEventEh OnFilterItem;
+    TSetCloseUpEventEh OnSetCloseUpEvent;
+    TSetDropDownEventEh OnSetDropDown;
+
+private:
+    void Trim();
+    bool FActive = false;
+    bool FAutoAdd = true;
+    bool FCaseSensitive = false;
+    std::unique_ptr<TStringList> FItems;
+    int FLimit = 100;
+    TPersistent* FOwner;
+    int FRows = 7;
+    int FWidth = 0;
+    bool FCancelIfKeyInQueue = true;
+    bool FDroppedDown = false;
+};
+
+// The drop-down of an MRU list.
+class TMRUListboxEh : public TPopupListboxEh {
+    KVT_CLASS(TMRUListboxEh, TPopupListboxEh)
+public:
+    explicit TMRUListboxEh(TComponent* AOwner);
+    void UpdateScrollBar();
+    TScrollBar* ScrollBar() const { return FScrollBar; }
+    void Dispatch(TMessage& Message) override;
+
+private:
+    TScrollBar* FScrollBar = nullptr;
+    bool FScrollBarLockMove = false;
+};
+
+// The special first row of lookup lists.
+class TSpecRowEh : public TPersistent {
+    KVT_CLASS(TSpecRowEh, TPersistent)
+public:
+    explicit TSpecRowEh(TPersistent* Owner);
+    ~TSpecRowEh() override;
+    void Assign(TPersistent* Source) override;
+    TPersistent* GetOwner() override { return FOwner; }
+
+    String GetCellText(int Index) const;
+    bool LocateKey(const Variant& KeyValue) const;
+    void BeginUpdate() { ++FUpdateCount; }
+    void EndUpdate();
+    TFont* DefaultFont() const;
+    TColor DefaultColor() const;
+
+    String CellsText() const { return FCellsText; }
+    void SetCellsText(const String& Value);
+    int CellCount() const { return FCellsStrings->Count(); }
+    TColor Color() const { return FColorAssigned ? FColor : DefaultColor(); }
+    void SetColor(TColor Value);
+    TFont* Font();
+    void SetFont(TFont* Value);
+    TShortCut ShortCut() const { return FShortCut; }
+    void SetShortCut(TShortCut Value) { FShortCut = Value; }
+    bool ShowIfNotInKeyList() const { return FShowIfNotInKeyList; }
+    void SetShowIfNotInKeyList(bool Value);
+    Variant Value() const { return FValue; }
+    void SetValue(const Variant& Value);
+    bool Visible() const { return FVisible; }
+    void SetVisible(bool Value);
+    bool Selected() const { return FSelected; }
+    void SetSelected(bool Value) { FSelected = Value; }
+    bool ColorAssigned() const { return FColorAssigned; }
+    bool FontAssigned() const { return FFontAssigned; }
+
+    TNotifyEvent OnChanged;
+
+private:
+    void Changed();
+    void FontChanged(TObject*);
+    std::unique_ptr<TStringList> FCellsStrings;
+    String FCellsText;
+    TColor FColor = clWindow;
+    std::unique_ptr<TFont> FFont;
+    TPersistent* FOwner;
+    bool FSelected = false;
+    TShortCut FShortCut = 32814;
+    bool FShowIfNotInKeyList = true;
+    int FUpdateCount = 0;
+    Variant FValue = Variant::FromNull();
+    bool FVisible = false;
+    bool FColorAssigned = false;
+    bool FFontAssigned = false;
+    bool FFontUpdating = false;
 };

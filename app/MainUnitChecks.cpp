@@ -3,12 +3,15 @@
 
 #include "app/MainUnit.h"
 #include "app/MainUnitPriv.h"
+#include "app/UnitsUnit.h"
 
 #include "app/lang/LangUnit.h"
 #include "platform/classes/Classes.h"
 #include "platform/ui/ComCtrls.h"
 #include "platform/ui/ExtCtrls.h"
 #include "platform/ui/StdCtrls.h"
+
+#include <algorithm>
 
 namespace {
 
@@ -166,4 +169,52 @@ void TMainForm::ChangeControlColor(TObject* Sender) {
         }
     }
     edit->SetColor(clWindow);
+}
+
+void TMainForm::MarkUnshownValue(TControl* Control, int Value) {
+    ClearUnshownValue(Control);
+    FUnshownValues.emplace_back(Control, Value);
+    FlagControl(Control);
+}
+
+void TMainForm::ClearUnshownValue(TControl* Control) {
+    std::erase_if(FUnshownValues, [Control](const auto& v) { return v.first == Control; });
+}
+
+bool TMainForm::HoldsUnshownValue(TControl* Control) const {
+    return std::any_of(FUnshownValues.begin(), FUnshownValues.end(),
+                       [Control](const auto& v) { return v.first == Control; });
+}
+
+int TMainForm::UnshownValue(TControl* Control) const {
+    for (const auto& v : FUnshownValues)
+        if (v.first == Control) return v.second;
+    return -1;
+}
+
+bool TMainForm::CheckShownValue(TControl* Control) {
+    if (!HoldsUnshownValue(Control)) return true;
+    // Marking leaves the control without a choice; having one again means the user set it.
+    bool chosen = false;
+    if (Control == DevUnitsLabeledEdit)
+        chosen = UnitsForm->UnitIndex() >= 0 && UnitsForm->RatioIndex() >= 0;
+    else if (IsClass(Control, "TComboBox"))
+        chosen = static_cast<TComboBox*>(Control)->ItemIndex() >= 0;
+    if (chosen) {
+        ClearUnshownValue(Control);
+        return true;
+    }
+    FlagControl(Control);
+    return false;
+}
+
+void TMainForm::ShowListValue(TComboBox* Box, int Index, bool NoneIsValue) {
+    const bool holds = Index >= 0 && Index < Box->Items()->Count();
+    Box->SetItemIndex(holds ? Index : -1);
+    if (!holds && !NoneIsValue) {
+        MarkUnshownValue(Box, Index);
+    } else if (HoldsUnshownValue(Box)) {
+        Box->SetColor(clWindow);
+        ClearUnshownValue(Box);
+    }
 }

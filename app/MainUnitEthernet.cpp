@@ -12,6 +12,9 @@
 
 namespace {
 
+// The link mode byte of "Авто".
+constexpr uint8_t AutoMode = 5;
+
 // Combo boxes of the option byte, bits 0 to 4.
 std::array<TComboBox*, 5> OptionBoxes(TMainForm* f) {
     return {f->EthProtoComboBox, f->EthStaticIPComboBox, f->EthLLMNRComboBox, f->EthRedirectComboBox,
@@ -56,10 +59,12 @@ bool TMainForm::ShowEthernetParams(const uint8_t* A3, const uint8_t* A2, const u
     EthPortLabeledEdit->SetText(UIntToStr(Le16(A3 + 19)));
     const auto boxes = OptionBoxes(this);
     for (int i = 0; i < 5; ++i)
-        boxes[size_t(i)]->SetItemIndex((A3[21] >> i) & 1);
+        ShowListValue(boxes[size_t(i)], (A3[21] >> i) & 1);
     EthRusJSONCheckBox->SetChecked(A3[21] & 0x20);
     EthEngJSONCheckBox->SetChecked(A3[21] & 0x40);
-    EthModeComboBox->SetItemIndex(A3[22] <= 3 ? A3[22] + 1 : 0);
+    // Bytes 0 to 3 are items 1 to 4, 5 the automatic mode the tool writes for "Авто"; a byte
+    // the list has no item for is kept from the device until the user picks a mode.
+    ShowListValue(EthModeComboBox, A3[22] == AutoMode ? 0 : A3[22] + 1);
     UpdateStaticAddressEdits();
     return true;
 }
@@ -95,13 +100,16 @@ int TMainForm::EncodeEthernetParams(uint8_t* Payload) {
     PutLe16(Payload + 15, uint32_t(port));
     uint8_t options = 0;
     const auto boxes = OptionBoxes(this);
-    for (int i = 0; i < 5; ++i)
+    for (int i = 0; i < 5; ++i) {
+        if (!CheckShownValue(boxes[size_t(i)])) return 0;
         if (boxes[size_t(i)]->ItemIndex() != 0) options |= uint8_t(1 << i);
+    }
     if (EthRusJSONCheckBox->Checked()) options |= 0x20;
     if (EthEngJSONCheckBox->Checked()) options |= 0x40;
     Payload[17] = options;
+    if (!CheckShownValue(EthModeComboBox)) return 0;
     const int mode = EthModeComboBox->ItemIndex();
-    Payload[18] = mode >= 1 && mode <= 4 ? uint8_t(mode - 1) : 5;
+    Payload[18] = mode >= 1 && mode <= 4 ? uint8_t(mode - 1) : AutoMode;
     return 19;
 }
 

@@ -25,6 +25,17 @@ std::array<TEdit*, 8> GasTextEdits(TMainForm* f) {
             f->DevText3Part1Edit, f->DevText3Part2Edit, f->DevText4Part1Edit, f->DevText4Part2Edit};
 }
 
+// A units code whose unit or ratio the units dialog has no entry for is not sent back in place
+// of what the device holds: the units edit is marked until the user picks the units.
+void ShowUnitsCodeState(TMainForm* f, uint8_t Code, uint8_t Raw) {
+    if ((Code >> 4) < UnitsCount && (Code & 0x0F) < RatioCount) {
+        if (f->HoldsUnshownValue(f->DevUnitsLabeledEdit)) f->DevUnitsLabeledEdit->SetColor(clBtnFace);
+        f->ClearUnshownValue(f->DevUnitsLabeledEdit);
+    } else {
+        f->MarkUnshownValue(f->DevUnitsLabeledEdit, Code * 256 + Raw);
+    }
+}
+
 } // namespace
 
 bool TMainForm::ReadGasAnalyser() {
@@ -59,12 +70,15 @@ bool TMainForm::ShowGasAnalyserParams(const uint8_t* A3, const uint8_t* A2, cons
     UnitsForm->ThresholdRaw = A3[11];
     UnitsForm->SetUnitsCode(A3[16]);
     ShowThreshold();
+    ShowUnitsCodeState(this, A3[16], A3[11]);
 
     DevSerialLabeledEdit->SetText(BcdDigits(A2 + 5, 4).mid(2));
     DevDateLabeledEdit->SetText(BcdDate(A2 + 9, false));
     DevTimeLabeledEdit->SetText(BcdDate(A1 + 5, true));
     VerifyDateLabeledEdit->SetText(BcdDate(A6 + 5, false));
-    VerifyWarnComboBox->SetItemIndex(int(A6[8]) - 1);
+    // A reminder of 0 shows no interval and goes back as 0; one beyond the list is kept from
+    // the device until the user picks an interval.
+    ShowListValue(VerifyWarnComboBox, int(A6[8]) - 1, A6[8] == 0);
 
     const auto edits = GasTextEdits(this);
     for (int i = 0; i < 8; ++i)
@@ -117,7 +131,7 @@ int TMainForm::EncodeGasAnalyserParams(uint8_t* Payload) {
     }
     Payload[11] = uint8_t(tenths);
 
-    if (!CheckThreshold()) return 0;
+    if (!CheckShownValue(DevUnitsLabeledEdit) || !CheckThreshold()) return 0;
     Payload[7] = UnitsForm->ThresholdRaw;
     Payload[12] = UnitsForm->GetUnitsCode();
     return 13;
@@ -125,6 +139,7 @@ int TMainForm::EncodeGasAnalyserParams(uint8_t* Payload) {
 
 int TMainForm::EncodeGasAnalyserInterval(uint8_t* Payload) {
     Payload[0] = 0xD6;
+    if (!CheckShownValue(VerifyWarnComboBox)) return 0;
     Payload[1] = uint8_t(VerifyWarnComboBox->ItemIndex() + 1);
     return 2;
 }

@@ -3,6 +3,7 @@
 #include "app/ControlEventsTable.h"
 #include "app/MainUnit.h"
 #include "app/MainUnitPriv.h"
+#include "events/EventEditUnit.h"
 
 #include "lib/memtable/MemTableEh.h"
 
@@ -10,6 +11,7 @@
 #include "platform/ui/ExtCtrls.h"
 #include "platform/ui/StdCtrls.h"
 
+#include <algorithm>
 #include <array>
 
 namespace {
@@ -21,10 +23,15 @@ std::array<TEdit*, 4> InterfaceTextEdits(TMainForm* f) {
             f->ControlText2Part2Edit};
 }
 
+// The events an answer carries: the bytes between its fixed part (Fixed bytes of the length,
+// sum included) and the sum, two to an event; an unpaired last byte is no event.
+int EventPairs(const uint8_t* Answer, int Fixed) {
+    return std::max(0, int(Answer[1]) - Fixed) / 2;
+}
+
 void AppendPairs(TDataSet* Table, const uint8_t* P, int Count) {
-    // An unpaired last byte is no event.
-    for (int i = 0; i + 1 < Count; i += 2)
-        AppendControlEvent(Table, P[i], P[i + 1]);
+    for (int i = 0; i < Count; ++i)
+        AppendControlEvent(Table, P[2 * i], P[2 * i + 1]);
 }
 
 } // namespace
@@ -42,17 +49,20 @@ bool TMainForm::ReadInterfaceBlock() {
 
 bool TMainForm::ShowInterfaceParams(const uint8_t* A3, const uint8_t* A4, const uint8_t* A5,
                                     const uint8_t* A2) {
+    // The block runs MaxControlEvents events; an answer with more is not the block's table, and
+    // nothing of it is shown.
+    if (EventPairs(A3, 38) + EventPairs(A4, 6) > MaxControlEvents) return false;
     ControlFWLabeledEdit->SetText(FirmwareText(A3[5], A3[6]));
     ControlSerialLabeledEdit->SetText(BcdDigits(A2 + 5, 4).mid(2));
     for (int n = 0; n < 4; ++n) {
-        CopyOutComboBox[size_t(n)]->SetItemIndex((A3[7] >> n) & 1);
-        ControlWorkModeOutComboBox[size_t(n)]->SetItemIndex((A3[7] >> (n + 4)) & 1);
+        ShowListValue(CopyOutComboBox[size_t(n)], (A3[7] >> n) & 1);
+        ShowListValue(ControlWorkModeOutComboBox[size_t(n)], (A3[7] >> (n + 4)) & 1);
     }
     ControlOutDurLabeledEdit->SetText(UIntToStr(Le16(A3 + 9)));
     const uint8_t options = A3[8];
     ControlCopyFromMainCheckBox->SetChecked(options & 0x01);
     for (int n = 0; n < 3; ++n)
-        ControlTamperComboBox[size_t(n)]->SetItemIndex((options >> (n + 1)) & 1);
+        ShowListValue(ControlTamperComboBox[size_t(n)], (options >> (n + 1)) & 1);
     WiegandSaveCodeSinglCheckBox->SetChecked(options & 0x10);
     WiegandInEvenBitsCheckBox->SetChecked(options & 0x40);
     WiegandSaveCodeCheckBox->SetChecked(options & 0x80);
@@ -76,8 +86,8 @@ bool TMainForm::ShowInterfaceParams(const uint8_t* A3, const uint8_t* A4, const 
     TMemTableEh* table = ControlEventsMemTableEh;
     table->DisableControls();
     table->EmptyTable();
-    AppendPairs(table, A3 + 37, int(A3[1]) - 38);
-    AppendPairs(table, A4 + 5, int(A4[1]) - 6);
+    AppendPairs(table, A3 + 37, EventPairs(A3, 38));
+    AppendPairs(table, A4 + 5, EventPairs(A4, 6));
     table->First();
     table->EnableControls();
     ControlEventsMemTableEhCheckUpDownDel(table);
@@ -89,14 +99,19 @@ int TMainForm::EncodeInterfaceParams(uint8_t* Payload) {
     EncodeFirmware(ControlFWLabeledEdit->Text(), Payload + 1);
     uint8_t outputs = 0;
     for (int n = 0; n < 4; ++n) {
+        if (!CheckShownValue(CopyOutComboBox[size_t(n)]) ||
+            !CheckShownValue(ControlWorkModeOutComboBox[size_t(n)]))
+            return 0;
         if (CopyOutComboBox[size_t(n)]->ItemIndex() != 0) outputs |= uint8_t(1 << n);
         if (ControlWorkModeOutComboBox[size_t(n)]->ItemIndex() != 0) outputs |= uint8_t(1 << (n + 4));
     }
     Payload[3] = outputs;
     uint8_t options = 0;
     if (ControlCopyFromMainCheckBox->Checked()) options |= 0x01;
-    for (int n = 0; n < 3; ++n)
+    for (int n = 0; n < 3; ++n) {
+        if (!CheckShownValue(ControlTamperComboBox[size_t(n)])) return 0;
         if (ControlTamperComboBox[size_t(n)]->ItemIndex() != 0) options |= uint8_t(2 << n);
+    }
     if (WiegandSaveCodeSinglCheckBox->Checked()) options |= 0x10;
     if (WiegandOutEvenBitsCheckBox->Checked()) options |= 0x20;
     if (WiegandInEvenBitsCheckBox->Checked()) options |= 0x40;
@@ -123,6 +138,11 @@ int TMainForm::EncodeInterfaceParams(uint8_t* Payload) {
     for (int i = 0; i < 4; ++i) {
         if (!GetIntInRange(words[i], 0, 65535, v)) return 0;
         PutLe16(Payload + 25 + 2 * i, uint32_t(v));
+    }
+    // The events go with the parameters; a table the block cannot run is not cut short.
+    if (ControlEventsMemTableEh->RecordCount() > MaxControlEvents) {
+        FlagControl(ControlEventsGridPanel);
+        return 0;
     }
     return 33;
 }

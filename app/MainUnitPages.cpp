@@ -467,6 +467,12 @@ void TMainForm::CreateRs485Page() {
         timerIn(n);
     for (TComboBox* c : RS485VirtValInComboBox)
         c->OnChange = check;
+    // A function box flagged for a byte it could not show turns back to normal when the user
+    // chooses.
+    for (TComboBox* c : RS485VirtFuncInComboBox)
+        c->OnChange = check;
+    for (TComboBox* c : RS485VirtFuncOutComboBox)
+        c->OnChange = check;
     for (TEdit* e : RS485VirtTimerInEdit)
         e->OnExit = check;
 }
@@ -519,6 +525,10 @@ void TMainForm::CreateEthernetPage() {
     EthLLMNRComboBox = Combo(this, opt, N("EthLLMNRComboBox"), 112, 68, 100, {"Выключено", "Включено"});
     EthRedirectComboBox = Combo(this, opt, N("EthRedirectComboBox"), 112, 94, 100, {"Выключено", "Включено"});
     EthAuthComboBox = Combo(this, opt, N("EthAuthComboBox"), 112, 120, 100, {"Выключено", "Включено"});
+    // A box flagged for a value it could not show turns back to normal when the user chooses.
+    for (TComboBox* c :
+         {EthModeComboBox, EthProtoComboBox, EthLLMNRComboBox, EthRedirectComboBox, EthAuthComboBox})
+        c->OnChange = TNotifyEvent(this, &TMainForm::ChangeControlColor);
     EthRusJSONCheckBox = Check(this, EthJSONGroupBox, N("EthRusJSONCheckBox"), S("Русские"), 8, 20, 110);
     EthEngJSONCheckBox = Check(this, EthJSONGroupBox, N("EthEngJSONCheckBox"), S("Английские"), 130, 20, 120);
 

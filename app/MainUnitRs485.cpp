@@ -78,14 +78,16 @@ bool TMainForm::ShowRs485Params(const uint8_t* A3, const uint8_t* A2) {
     else
         RS485SpeedComboBox->SetText(speed);
 
+    // 0xFF is an unassigned function and shows as no selection; any other byte beyond the list
+    // is kept from the device until the user picks a function.
     for (int i = 0; i < 8; ++i)
-        RS485VirtFuncInComboBox[size_t(i)]->SetItemIndex(A3[15 + i]);
+        ShowListValue(RS485VirtFuncInComboBox[size_t(i)], A3[15 + i], A3[15 + i] == 0xFF);
     for (int i = 0; i < 16; ++i)
-        RS485VirtFuncOutComboBox[size_t(i)]->SetItemIndex(A3[23 + i]);
+        ShowListValue(RS485VirtFuncOutComboBox[size_t(i)], A3[23 + i], A3[23 + i] == 0xFF);
     RS485VirtReaderOutText1Edit->SetText(DeviceText(A3 + 39, 32));
     RS485VirtReaderOutText2Edit->SetText(DeviceText(A3 + 71, 32));
     for (int i = 0; i < 8; ++i) {
-        RS485VirtValInComboBox[size_t(i)]->SetItemIndex(A3[103 + i] >> 7);
+        ShowListValue(RS485VirtValInComboBox[size_t(i)], A3[103 + i] >> 7);
         RS485VirtTimerInEdit[size_t(i)]->SetText(TenthsText(A3[103 + i] & 0x7F));
     }
     RS485BlockTimeoutEdit->SetText(TenthsText(A3[111]));
@@ -126,17 +128,21 @@ int TMainForm::EncodeRs485Params(uint8_t* Payload) {
     if (!GetIntInRange(RS485SpeedComboBox, 0, std::numeric_limits<int32_t>::max(), v)) return 0;
     PutLe32(Payload + 7, uint32_t(v));
     for (int i = 0; i < 8; ++i) {
+        if (!CheckShownValue(RS485VirtFuncInComboBox[size_t(i)])) return 0;
         const int idx = RS485VirtFuncInComboBox[size_t(i)]->ItemIndex();
         Payload[11 + i] = idx < 0 ? 0xFF : uint8_t(idx);
     }
     for (int i = 0; i < 16; ++i) {
+        if (!CheckShownValue(RS485VirtFuncOutComboBox[size_t(i)])) return 0;
         const int idx = RS485VirtFuncOutComboBox[size_t(i)]->ItemIndex();
         Payload[19 + i] = idx < 0 ? 0xFF : uint8_t(idx);
     }
     PutDeviceText(Payload + 35, RS485VirtReaderOutText1Edit->Text(), 32);
     PutDeviceText(Payload + 67, RS485VirtReaderOutText2Edit->Text(), 32);
-    for (int i = 0; i < 8; ++i)
+    for (int i = 0; i < 8; ++i) {
+        if (!CheckShownValue(RS485VirtValInComboBox[size_t(i)])) return 0;
         Payload[99 + i] = RS485VirtValInComboBox[size_t(i)]->ItemIndex() == 1 ? 0x80 : 0;
+    }
     for (int i = 0; i < 8; ++i) {
         if (!GetTenths(RS485VirtTimerInEdit[size_t(i)], 0x7F, tenths)) return 0;
         Payload[99 + i] |= uint8_t(tenths);

@@ -6,6 +6,7 @@
 #include "app/MainUnit.h"
 #include "app/MainUnitPriv.h"
 #include "app/UnitsUnit.h"
+#include "events/EventEditUnit.h"
 
 #include "app/lang/LangUnit.h"
 #include "platform/classes/Classes.h"
@@ -17,6 +18,7 @@
 #include <QFile>
 
 #include <cstdio>
+#include <vector>
 
 namespace {
 
@@ -106,7 +108,8 @@ void TMainForm::FileReadNClick(TObject*) {
     if (!RunFileDialog(MainOpenDialog)) return;
     String name = MainOpenDialog->FileName();
     if (!FileExists(name)) name = WithFilterExtension(name, filter, MainOpenDialog->FilterIndex());
-    LoadSettings(name);
+    // The chosen filter names the kind of file: it must carry keys of the page (or of any page).
+    LoadSettings(name, MainOpenDialog->FilterIndex() == 2 ? ActiveBlockPage() : this);
 }
 
 String TMainForm::EventsLineValue() {
@@ -143,15 +146,22 @@ bool TMainForm::SaveSettings(const String& FileName, TControl* Container) {
                 if (c->Tag() == 0) {
                     lines.Add(name + QLatin1Char('=') + control->Text());
                 } else if (c->Tag() == -1) {
-                    // The units line: written only with a valid threshold.
-                    if (CheckThreshold())
+                    // The units line: written only with a valid threshold; units the dialog
+                    // could not show go back to the file as they came.
+                    if (HoldsUnshownValue(control) &&
+                        (UnitsForm->UnitIndex() < 0 || UnitsForm->RatioIndex() < 0))
+                        lines.Add(name + QLatin1Char('=') + IntToStr(UnshownValue(control)));
+                    else if (CheckThreshold())
                         lines.Add(name + QLatin1Char('=') +
                                   IntToStr(int(UnitsForm->GetUnitsCode()) * 256 + UnitsForm->ThresholdRaw));
                 }
             } else if (IsExactClass(c, "TComboBox")) {
                 auto* box = static_cast<TComboBox*>(c);
+                // A value the list could not show goes to the file as it came, not as "-1".
+                const int index =
+                    HoldsUnshownValue(box) && box->ItemIndex() < 0 ? UnshownValue(box) : box->ItemIndex();
                 lines.Add(name + QLatin1Char('=') +
-                          (box->Style() == csDropDownList ? IntToStr(box->ItemIndex()) : box->Text()));
+                          (box->Style() == csDropDownList ? IntToStr(index) : box->Text()));
             } else if (IsExactClass(c, "TCheckBox")) {
                 lines.Add(name + QLatin1Char('=') + (static_cast<TCheckBox*>(c)->Checked() ? "1" : "0"));
             }
@@ -176,11 +186,75 @@ bool TMainForm::SaveSettings(const String& FileName, TControl* Container) {
     }
 }
 
-bool TMainForm::LoadSettings(const String& FileName) {
+namespace {
+
+// The events of a "TBL" value: an item that reads as an integer other than -1 is an event
+// (bt1 × 256 + bt2); other items are skipped. False with Reason when the value is not a table
+// the block can run.
+bool ParseEventsLine(const String& Value, std::vector<int>& Events, String& Reason) {
+    TStringList items;
+    items.SetDelimiter(',');
+    items.SetQuoteChar('"');
+    items.SetStrictDelimiter(false);
+    items.SetDelimitedText(Value);
+    Events.clear();
+    for (int i = 0; i < items.Count(); ++i) {
+        Int64 v = 0;
+        if (!TryStrToInt64(items.Strings(i), v) || v == -1) continue;
+        if (v < 0 || v > 0xFFFF) {
+            Reason =
+                GetMsgFmt("SettingsEventValueError", "Неверное событие в таблице: %s.", items.Strings(i));
+            return false;
+        }
+        Events.push_back(int(v));
+    }
+    if (int(Events.size()) > MaxControlEvents) {
+        Reason =
+            GetMsgFmt("SettingsEventCountError", "В таблице %d событий, блок сопряжения хранит не более %d.",
+                      int(Events.size()), MaxControlEvents);
+        return false;
+    }
+    return true;
+}
+
+// The controls whose lines a settings file holds (the units line included), by exact class.
+bool IsStoredControl(TComponent* c) {
+    if (IsExactClass(c, "TEdit") || IsExactClass(c, "TComboBox") || IsExactClass(c, "TCheckBox")) return true;
+    return IsExactClass(c, "TLabeledEdit") && (c->Tag() == 0 || c->Tag() == -1);
+}
+
+} // namespace
+
+bool TMainForm::LoadSettings(const String& FileName, TControl* Kind) {
     const String common = GetMsg("CommonName", "Устройство");
+    const auto refuse = [&](const String& Reason, int Line) {
+        ShowMsgBox(GetMsgFmt("LoadSettinsError", "Ошибка загрузки настроек из файла '%s'!", FileName) +
+                       QStringLiteral("\r") + Reason,
+                   common, MsgBoxError, "MainUnit", Line);
+        return false;
+    };
+    if (!Kind) Kind = this;
     try {
         TStringList lines;
         lines.LoadFromFile(FileName);
+
+        // Everything is checked before anything is applied: a refused file changes nothing.
+        const int eventsAt = lines.IndexOfName(QString::fromLatin1(EventsLineName));
+        bool ofKind = eventsAt >= 0 && Inside(ControlEventsTabSheet, Kind);
+        for (int i = 0; i < ComponentCount() && !ofKind; ++i) {
+            TComponent* c = Components(i);
+            auto* control = dynamic_cast<TControl*>(c);
+            ofKind =
+                control && IsStoredControl(c) && Inside(control, Kind) && lines.IndexOfName(c->Name()) >= 0;
+        }
+        if (!ofKind)
+            return refuse(GetMsg("SettingsNoKeysError", "В файле нет настроек выбранного вида."), __LINE__);
+        std::vector<int> events;
+        String reason;
+        if (eventsAt >= 0 && !ParseEventsLine(lines.ValueFromIndex(eventsAt), events, reason))
+            return refuse(reason, __LINE__);
+
+        std::vector<TControl*> unshown; // controls left holding a value they cannot show
         bool interfaceLines = false;
         for (int i = 0; i < ComponentCount(); ++i) {
             TComponent* c = Components(i);
@@ -199,18 +273,33 @@ bool TMainForm::LoadSettings(const String& FileName) {
                     control->SetText(QStringLiteral("--------"));
                 } else if (c->Tag() == -1) {
                     const int v = StrToIntDef(value, 0);
+                    const int code = (v >> 8) & 0xFF;
+                    const bool held =
+                        v >= 0 && v <= 0xFFFF && (code >> 4) < UnitsCount && (code & 0x0F) < RatioCount;
                     UnitsForm->ThresholdRaw = uint8_t(v & 0xFF);
-                    UnitsForm->SetUnitsCode(uint8_t((v >> 8) & 0xFF));
+                    // Units the dialog cannot show are left unselected for the user to pick.
+                    UnitsForm->SetUnitsCode(held ? uint8_t(code) : uint8_t(0xFF));
                     ShowThreshold();
+                    if (held) {
+                        if (HoldsUnshownValue(control)) control->SetColor(clBtnFace);
+                        ClearUnshownValue(control);
+                    } else {
+                        MarkUnshownValue(control, v);
+                        unshown.push_back(control);
+                    }
                 } else {
                     applied = false;
                 }
             } else if (IsExactClass(c, "TComboBox")) {
                 auto* box = static_cast<TComboBox*>(c);
-                if (box->Style() == csDropDownList)
-                    box->SetItemIndex(StrToIntDef(value, 0));
-                else
+                if (box->Style() == csDropDownList) {
+                    // -1 is what a box without selection saves.
+                    const int index = StrToIntDef(value, 0);
+                    ShowListValue(box, index, index == -1);
+                    if (HoldsUnshownValue(box)) unshown.push_back(box);
+                } else {
                     box->SetText(value);
+                }
                 if (c->Tag() == 1 && box->OnChange) box->OnChange(box);
             } else if (IsExactClass(c, "TCheckBox")) {
                 static_cast<TCheckBox*>(c)->SetChecked(StrToIntDef(value, 0) != 0);
@@ -225,19 +314,11 @@ bool TMainForm::LoadSettings(const String& FileName) {
         }
 
         TMemTableEh* table = ControlEventsMemTableEh;
-        const int at = lines.IndexOfName(QString::fromLatin1(EventsLineName));
-        if (at >= 0) {
+        if (eventsAt >= 0) {
             table->DisableControls();
             table->EmptyTable();
-            TStringList items;
-            items.SetDelimiter(',');
-            items.SetQuoteChar('"');
-            items.SetStrictDelimiter(false);
-            items.SetDelimitedText(lines.ValueFromIndex(at));
-            for (int i = 0; i < items.Count(); ++i) {
-                const int v = StrToIntDef(items.Strings(i), -1);
-                if (v != -1) AppendControlEvent(table, (v >> 8) & 0xFF, v & 0xFF);
-            }
+            for (int v : events)
+                AppendControlEvent(table, (v >> 8) & 0xFF, v & 0xFF);
             table->First();
             table->EnableControls();
             ControlEventsMemTableEhCheckUpDownDel(table);
@@ -253,6 +334,19 @@ bool TMainForm::LoadSettings(const String& FileName) {
         const String text = GetMsgFmt("LoadSettings", "Настройки загружены из файла '%s'.", FileName);
         SetStatusText(1, text);
         ShowMsgBox(text, common, MsgBoxInformation, "MainUnit", __LINE__);
+        if (!unshown.empty()) {
+            // Values the pages cannot hold were not taken; say which pages need the user.
+            String pages;
+            for (int block = baGasAnalyser; block <= baEthernet; ++block)
+                for (TControl* c : unshown)
+                    if (Inside(c, MainPageControl->Pages(block))) {
+                        pages +=
+                            (pages.isEmpty() ? String() : QStringLiteral("\r")) + CheckText(block, false);
+                        break;
+                    }
+            FlagControl(unshown.front());
+            ShowMsgBox(pages, common, MsgBoxWarning, "MainUnit", __LINE__);
+        }
         return true;
     } catch (const std::exception&) {
         ShowMsgBox(GetMsgFmt("LoadSettinsError", "Ошибка загрузки настроек из файла '%s'!", FileName), common,

@@ -1,5 +1,6 @@
 // The configuration tool's program: start-up, the four windows, the message loop.
 
+#include "app/AppLanguage.h"
 #include "app/MainUnit.h"
 #include "app/Rs485Unit.h"
 #include "app/UnitsUnit.h"
@@ -17,6 +18,7 @@ int main() {
         LoadLanguage(LanguageFileName);
         InitForms();
         Application->Initialize();
+        UseRussianLanguage();
         Application->SetMainFormOnTaskBar(true);
         Application->CreateForm(MainForm);
         Application->CreateForm(UnitsForm);

@@ -8,7 +8,11 @@
 
 #include <QtEndian>
 
-#include <cstdio>
+#include <charconv>
+#include <clocale>
+#include <cmath>
+#include <cstdlib>
+#include <locale.h>
 
 namespace {
 
@@ -16,53 +20,105 @@ constexpr int LineLength = 64;   // characters of a string per text line
 constexpr int BytesPerLine = 32; // bytes of binary data per text line
 constexpr int MaxNesting = 256;
 
-// Shortest "general" form with 15 significant digits, "." as separator and the platform's
-// exponent form ("1E20", "1.5E-7").
-QString FloatText(long double v, int digits = 15) {
+// Floats are written in the shortest form that reads back to the same bits, with "." as the
+// separator whatever the locale, and the platform's exponent form ("1E20", "1.5E-7"). A value
+// that is exactly a double is written as the double's shortest digits (at most 17 significant
+// digits), any other extended value with 21 significant digits; the reader tells the two apart
+// by the digit count (see ParseFloatText), so both come back bit-exact. Infinities and NaN are
+// written as INF, -INF and NAN, which the reader accepts.
+QString PlatformFloatText(const char* first, const char* last) {
+    QString s = QString::fromLatin1(first, int(last - first));
+    const int e = s.indexOf(QLatin1Char('e'));
+    if (e < 0) return s;
+    QString exp = s.mid(e + 1);
+    const bool neg = exp.startsWith(QLatin1Char('-'));
+    if (neg || exp.startsWith(QLatin1Char('+'))) exp.remove(0, 1);
+    while (exp.size() > 1 && exp.startsWith(QLatin1Char('0')))
+        exp.remove(0, 1);
+    return s.left(e) + QLatin1Char('E') + (neg ? QStringLiteral("-") : QString()) + exp;
+}
+
+template <class F> QString NonFiniteText(F v) {
+    if (std::isnan(v)) return QStringLiteral("NAN");
+    return v < 0 ? QStringLiteral("-INF") : QStringLiteral("INF");
+}
+
+// Shortest round-trip text of a float or double (typed values: singles and dates).
+template <class F> QString ShortestText(F v) {
+    if (!std::isfinite(v)) return NonFiniteText(v);
     char buf[64];
-    std::snprintf(buf, sizeof buf, "%.*Lg", digits, v);
-    QString s = QString::fromLatin1(buf);
-    int e = s.indexOf(QLatin1Char('e'));
-    if (e >= 0) {
-        QString mant = s.left(e);
-        QString exp = s.mid(e + 1);
-        bool neg = exp.startsWith(QLatin1Char('-'));
-        if (exp.startsWith(QLatin1Char('+')) || neg) exp.remove(0, 1);
-        while (exp.size() > 1 && exp.startsWith(QLatin1Char('0')))
-            exp.remove(0, 1);
-        s = mant + QLatin1Char('E') + (neg ? QStringLiteral("-") : QString()) + exp;
+    const auto r = std::to_chars(buf, buf + sizeof buf, v);
+    return PlatformFloatText(buf, r.ptr);
+}
+
+locale_t CLocale() {
+    static const locale_t l = newlocale(LC_ALL_MASK, "C", locale_t(nullptr));
+    return l;
+}
+
+// The value of a float token (sign, digits, optional fraction and exponent, or INF / NAN) in
+// the C locale. Up to 17 significant digits name the nearest double, so that the shortest
+// digits of a double bring back that double and not the extended value nearest to them; more
+// digits are read as an extended value. Text that no double holds (1E400, 1E-400) is read as
+// an extended value too.
+long double ParseFloatText(const QByteArray& t) {
+    const bool neg = t.startsWith('-');
+    const QByteArray body = t.startsWith('-') || t.startsWith('+') ? t.mid(1) : t;
+    if (body == "INF")
+        return neg ? -std::numeric_limits<long double>::infinity()
+                   : std::numeric_limits<long double>::infinity();
+    if (body == "NAN") return std::numeric_limits<long double>::quiet_NaN();
+    int first = -1, last = -1, n = 0;
+    for (char c : body) {
+        if (c == 'e' || c == 'E') break;
+        if (c < '0' || c > '9') continue;
+        if (c != '0') {
+            if (first < 0) first = n;
+            last = n;
+        }
+        ++n;
     }
+    const long double l = strtold_l(t.constData(), nullptr, CLocale());
+    if (first >= 0 && last - first + 1 <= 17) {
+        const double d = strtod_l(t.constData(), nullptr, CLocale());
+        if (std::isfinite(d) && d != 0) return d;
+    }
+    return l;
+}
+
+// Untyped values: a decimal point or exponent always shows, so that the text reads back as a
+// float and not as an integer.
+QString ExtendedText(long double v) {
+    if (!std::isfinite(v)) return NonFiniteText(v);
+    char buf[96];
+    std::to_chars_result r;
+    if (static_cast<long double>(static_cast<double>(v)) == v) {
+        r = std::to_chars(buf, buf + sizeof buf, static_cast<double>(v));
+    } else {
+        // 21 digits tell extended values apart; one that lies so close to a short decimal that
+        // its digits end in zeros gets more, until the reader cannot take it for a double.
+        for (int precision : {20, 26, 34, 60}) {
+            r = std::to_chars(buf, buf + sizeof buf, v, std::chars_format::scientific, precision);
+            if (ParseFloatText(QByteArray(buf, int(r.ptr - buf))) == v) break;
+        }
+    }
+    QString s = PlatformFloatText(buf, r.ptr);
+    if (!s.contains(QLatin1Char('.')) && !s.contains(QLatin1Char('E'))) s += QStringLiteral(".0");
     return s;
 }
 
-// ffFixed with 16 significant digits and 18 decimals, as form files show extended values.
-QString ExtendedText(long double v) {
-    if (std::isnan(v)) return QStringLiteral("NAN");
-    if (std::isinf(v)) return v < 0 ? QStringLiteral("-INF") : QStringLiteral("INF");
-    char buf[80];
-    std::snprintf(buf, sizeof buf, "%.15Le", v); // d.ddddddddddddddde±x: 16 significant digits
-    QString s = QString::fromLatin1(buf);
-    int e = s.indexOf(QLatin1Char('e'));
-    int exp = s.mid(e + 1).toInt();
-    if (exp >= 16) return FloatText(v, 16);
-    bool neg = s.startsWith(QLatin1Char('-'));
-    QString digits = s.left(e).remove(QLatin1Char('-')).remove(QLatin1Char('.')); // 16 digits
-    QString intPart, frac;
-    if (exp >= 0) {
-        intPart = digits.left(exp + 1);
-        frac = digits.mid(exp + 1);
-    } else {
-        intPart = QStringLiteral("0");
-        frac = QString(-exp - 1, QLatin1Char('0')) + digits;
-    }
-    if (frac.size() < 18)
-        frac += QString(18 - frac.size(), QLatin1Char('0'));
-    else if (frac.size() > 18)
-        frac.truncate(18); // digits below 1e-18 of a tiny value
-    bool zero = true;
-    for (QChar c : intPart + frac)
-        if (c != QLatin1Char('0')) zero = false;
-    return (neg && !zero ? QStringLiteral("-") : QString()) + intPart + QLatin1Char('.') + frac;
+// The text form can only carry names that its parser reads back as names.
+bool IsTextName(const QString& s) {
+    if (s.isEmpty() || !(s[0].isLetter() || s[0] == QLatin1Char('_'))) return false;
+    for (QChar c : s)
+        if (!c.isLetterOrNumber() && c != QLatin1Char('_') && c != QLatin1Char('.')) return false;
+    return true;
+}
+
+bool IsKeyword(const QString& s) {
+    for (const char* k : {"end", "object", "inherited", "inline"})
+        if (s.compare(QLatin1String(k), Qt::CaseInsensitive) == 0) return true;
+    return false;
 }
 
 class BinaryToText {
@@ -93,6 +149,8 @@ private:
         R.ReadPrefix(flags, pos);
         QString cls = R.ReadStr();
         QString name = R.ReadStr();
+        Name(cls);
+        if (!name.isEmpty()) Name(name);
         Indent();
         if (flags.Contains(ffInherited))
             W(QStringLiteral("inherited "));
@@ -122,9 +180,18 @@ private:
         --Depth;
     }
 
+    // A binary stream can hold any bytes as a name; text that could not be read back is not
+    // written.
+    static void Name(const QString& s, bool Property = false) {
+        if (!IsTextName(s) || (Property && IsKeyword(s)))
+            throw EReadError(QStringLiteral("Invalid stream format"));
+    }
+
     void ConvertProperty() {
         Indent();
-        W(R.ReadStr() + QStringLiteral(" = "));
+        const QString name = R.ReadStr();
+        Name(name, true);
+        W(name + QStringLiteral(" = "));
         ConvertValue();
         W(QStringLiteral("\r\n"));
     }
@@ -189,13 +256,13 @@ private:
             W(ExtendedText(R.ReadFloat()));
             break;
         case vaSingle:
-            W(FloatText(R.ReadSingle()) + QLatin1Char('s'));
+            W(ShortestText(R.ReadSingle()) + QLatin1Char('s'));
             break;
         case vaCurrency:
             W(QString::number(R.ReadCurrency().Scaled()) + QLatin1Char('c'));
             break;
         case vaDate:
-            W(FloatText(R.ReadDate()) + QLatin1Char('d'));
+            W(ShortestText(double(R.ReadDate())) + QLatin1Char('d'));
             break;
         case vaString:
         case vaLString:
@@ -207,9 +274,12 @@ private:
         case vaFalse:
         case vaTrue:
         case vaNil:
-        case vaNull:
-            W(R.ReadIdent());
+        case vaNull: {
+            const QString ident = R.ReadIdent();
+            Name(ident);
+            W(ident);
             break;
+        }
         case vaBinary: {
             R.ReadValue();
             uint8_t lb[4];
@@ -236,6 +306,7 @@ private:
             for (;;) {
                 QString n = R.ReadStr();
                 if (n.isEmpty()) break;
+                Name(n);
                 if (!first) W(QStringLiteral(", "));
                 W(n);
                 first = false;
@@ -292,8 +363,8 @@ public:
     TokenKind Kind = tkEOF;
     QString Text; // identifier, symbol or string value
     Int64 IntValue = 0;
-    long double FloatValue = 0;
-    QChar FloatType; // 's', 'c', 'd' or none
+    QByteArray FloatText; // the number without its type letter
+    QChar FloatType;      // 's', 'c', 'd' or none
     int Line = 1;
 
     [[noreturn]] void Error(const QString& msg) const {
@@ -310,6 +381,15 @@ public:
         Next();
     }
     QString TakeIdent() {
+        // INF and NAN are names where a name is expected.
+        if (Kind == tkFloat) {
+            QString s = QString::fromLatin1(FloatText);
+            if (!FloatType.isNull()) s += FloatType;
+            if (IsTextName(s)) {
+                Next();
+                return s;
+            }
+        }
         if (Kind != tkIdent) Expected(QStringLiteral("Identifier"));
         QString s = Text;
         Next();
@@ -325,6 +405,7 @@ public:
             return;
         }
         QChar c = S[P];
+        if (NonFinite()) return;
         if (c.isLetter() || c == QLatin1Char('_')) {
             int b = P;
             while (P < S.size() &&
@@ -370,6 +451,26 @@ public:
     }
 
 private:
+    // INF, -INF, +INF and NAN, with an optional 's' or 'd', as the writer writes infinities and
+    // NaN; anything longer is an identifier.
+    bool NonFinite() {
+        int q = P;
+        if (S[q] == QLatin1Char('-') || S[q] == QLatin1Char('+')) ++q;
+        QStringView w = QStringView(S).mid(q, 3);
+        if (w != QLatin1String("INF") && w != QLatin1String("NAN")) return false;
+        if (w == QLatin1String("NAN") && q != P) return false;
+        int e = q + 3;
+        QChar t;
+        if (e < S.size() && (S[e] == QLatin1Char('s') || S[e] == QLatin1Char('d'))) t = S[e++];
+        if (e < S.size() && (S[e].isLetterOrNumber() || S[e] == QLatin1Char('_') || S[e] == QLatin1Char('.')))
+            return false;
+        FloatText = S.mid(P, q + 3 - P).toLatin1();
+        FloatType = t;
+        Kind = tkFloat;
+        P = e;
+        return true;
+    }
+
     void SkipBlanks() {
         while (P < S.size()) {
             QChar c = S[P];
@@ -462,9 +563,7 @@ private:
             }
         }
         if (isFloat) {
-            QByteArray a = num.toLatin1();
-            char* end = nullptr;
-            FloatValue = std::strtold(a.constData(), &end);
+            FloatText = num.toLatin1();
             Kind = tkFloat;
         } else {
             bool ok = false;
@@ -511,6 +610,9 @@ private:
             T.CheckSymbol(']');
             flags.Include(ffChildPos);
         }
+        // The reader takes a first byte of 0xF0 and above for the prefix, so a class name of
+        // that many bytes could not be read back.
+        if (cls.toUtf8().size() >= 0xF0) T.Error(QStringLiteral("Class name too long"));
         Wr.WritePrefix(flags, pos);
         Wr.WriteStr(cls);
         Wr.WriteStr(name);
@@ -554,17 +656,26 @@ private:
             Wr.WriteInteger(T.IntValue);
             T.Next();
             break;
-        case tkFloat:
-            if (T.FloatType == QLatin1Char('s'))
-                Wr.WriteSingle(float(T.FloatValue));
-            else if (T.FloatType == QLatin1Char('c'))
-                Wr.WriteCurrency(Currency::FromScaled(Int64(std::llround(T.FloatValue))));
-            else if (T.FloatType == QLatin1Char('d'))
-                Wr.WriteDate(double(T.FloatValue));
-            else
-                Wr.WriteFloat(T.FloatValue);
+        case tkFloat: {
+            const QByteArray& t = T.FloatText;
+            const bool nonFinite = t.endsWith("INF") || t.endsWith("NAN");
+            if (T.FloatType == QLatin1Char('s')) {
+                Wr.WriteSingle(nonFinite ? float(ParseFloatText(t))
+                                         : strtof_l(t.constData(), nullptr, CLocale()));
+            } else if (T.FloatType == QLatin1Char('c')) {
+                // The scaled integer of the currency; a value outside its range is no currency.
+                const long double v = std::round(strtold_l(t.constData(), nullptr, CLocale()));
+                if (!(std::fabs(v) < 9.2e18L)) T.Error(QStringLiteral("Invalid property value"));
+                Wr.WriteCurrency(Currency::FromScaled(Int64(v)));
+            } else if (T.FloatType == QLatin1Char('d')) {
+                Wr.WriteDate(nonFinite ? double(ParseFloatText(t))
+                                       : strtod_l(t.constData(), nullptr, CLocale()));
+            } else {
+                Wr.WriteFloat(ParseFloatText(t));
+            }
             T.Next();
             break;
+        }
         case tkIdent:
             Wr.WriteIdent(T.Text);
             T.Next();

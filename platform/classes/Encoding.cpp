@@ -59,7 +59,7 @@ QByteArray TEncoding::GetBytes(const String& S) const {
 String TEncoding::GetString(const QByteArray& Bytes) const {
     switch (FKind) {
     case ekAnsi:
-        return FromAnsi(Bytes);
+        return FromAnsiBytes(Bytes);
     case ekASCII: {
         String out;
         out.reserve(Bytes.size());

@@ -4,7 +4,12 @@
 #include "platform/rtl/SysUtils.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
+#include <QSaveFile>
+#include <QStringDecoder>
+
+#include <optional>
 
 // ---------------------------------------------------------------------------------------------
 // The parsed content: sections in file order, each with its lines ("Name=Value" or other text).
@@ -323,6 +328,192 @@ String Unquoted(String s) {
     if (s.size() >= 2 && (s[0] == '"' || s[0] == '\'') && s.back() == s[0]) s = s.mid(1, s.size() - 2);
     return s;
 }
+
+// A TIniFile change edits the file's lines where they stand, so that comments, lines before
+// the first section and untidy lines survive, and writes the file back in the encoding it came
+// in (a byte-order mark kept), with its line ends.
+class IniLines {
+public:
+    IniLines(const String& FileName, const TEncoding* Explicit) : FFileName(FileName) {
+        QFile f(FileName);
+        if (!f.exists()) {
+            FEncoding = Explicit ? Explicit : TEncoding::Default();
+            FBom = !FEncoding->GetPreamble().isEmpty();
+            FGuessed = !Explicit;
+            return;
+        }
+        if (!f.open(QIODevice::ReadOnly))
+            throw EFOpenError(QStringLiteral("Cannot open file \"%1\". %2").arg(FileName, f.errorString()));
+        QByteArray bytes = f.readAll();
+        int bom = 0;
+        if (const TEncoding* e = TEncoding::DetectBOM(bytes, bom)) {
+            FEncoding = e;
+            FBom = true;
+            bytes.remove(0, bom);
+        } else if (Explicit) {
+            FEncoding = Explicit;
+        } else {
+            // As the reader decides: text that is valid UTF-8 and not plain ASCII is UTF-8.
+            FGuessed = true;
+            FAscii = IsAscii(bytes);
+            FEncoding = !FAscii && IsUtf8(bytes) ? TEncoding::UTF8() : TEncoding::Default();
+        }
+        const String text = FEncoding->GetString(bytes);
+        const qsizetype nl = text.indexOf('\n'), cr = text.indexOf('\r');
+        if (nl >= 0 && (cr < 0 || cr > nl))
+            FEol = QStringLiteral("\n");
+        else if (cr >= 0 && (cr + 1 >= text.size() || text[cr + 1] != '\n'))
+            FEol = QStringLiteral("\r");
+        String line;
+        for (qsizetype i = 0; i < text.size(); ++i) {
+            const QChar c = text[i];
+            if (c == '\r' || c == '\n') {
+                FLines.push_back(line);
+                line.clear();
+                if (c == '\r' && i + 1 < text.size() && text[i + 1] == '\n') ++i;
+            } else {
+                line += c;
+            }
+        }
+        FFinalBreak = line.isEmpty() && !FLines.empty();
+        if (!line.isEmpty()) FLines.push_back(line);
+    }
+
+    // Index of the first header line of Section, -1 when none.
+    int FindSection(const String& Section, int From = 0) const {
+        for (int i = From; i < int(FLines.size()); ++i)
+            if (auto name = HeaderName(FLines[size_t(i)]); name && Same(*name, Section)) return i;
+        return -1;
+    }
+    // Index of the line after the section that starts at Header.
+    int SectionEnd(int Header) const {
+        int i = Header + 1;
+        while (i < int(FLines.size()) && !HeaderName(FLines[size_t(i)]))
+            ++i;
+        return i;
+    }
+    // Index of the first line of the section at Header that holds Ident, -1 when none.
+    int FindKey(int Header, const String& Ident) const {
+        for (int i = Header + 1; i < SectionEnd(Header); ++i) {
+            const String s = Trim(FLines[size_t(i)]);
+            const qsizetype p = s.indexOf('=');
+            if (!s.startsWith(';') && p >= 0 && Same(Trim(s.left(p)), Ident)) return i;
+        }
+        return -1;
+    }
+
+    void Set(const String& Section, const String& Ident, const String& Line) {
+        const int h = FindSection(Section);
+        if (h < 0) {
+            if (!FLines.empty() && !Trim(FLines.back()).isEmpty()) FLines.push_back(String());
+            FLines.push_back('[' + Section + ']');
+            FLines.push_back(Line);
+            FFinalBreak = true;
+            return;
+        }
+        if (const int k = FindKey(h, Ident); k >= 0) {
+            FLines[size_t(k)] = Line;
+            return;
+        }
+        // After the section's last line that is not blank, so that a blank line before the next
+        // section stays where it is.
+        int at = SectionEnd(h);
+        while (at - 1 > h && Trim(FLines[size_t(at - 1)]).isEmpty())
+            --at;
+        FLines.insert(FLines.begin() + at, Line);
+        if (at == int(FLines.size()) - 1) FFinalBreak = true;
+    }
+    bool Delete(const String& Section, const String& Ident) {
+        const int h = FindSection(Section);
+        const int k = h < 0 ? -1 : FindKey(h, Ident);
+        if (k < 0) return false;
+        FLines.erase(FLines.begin() + k);
+        return true;
+    }
+    bool Erase(const String& Section) {
+        bool any = false;
+        for (int h = FindSection(Section); h >= 0; h = FindSection(Section, h)) {
+            FLines.erase(FLines.begin() + h, FLines.begin() + SectionEnd(h));
+            any = true;
+        }
+        return any;
+    }
+
+    // Writes the lines back; text the file's encoding cannot hold is refused, the file untouched.
+    void Save() const {
+        const TEncoding* enc = FEncoding;
+        String text;
+        for (size_t i = 0; i < FLines.size(); ++i) {
+            text += FLines[i];
+            if (i + 1 < FLines.size() || FFinalBreak) text += FEol;
+        }
+        QByteArray bytes = enc->GetBytes(text);
+        if (FGuessed && enc == TEncoding::Default()) {
+            // A file without a byte-order mark is read as UTF-8 when it is valid UTF-8. A file
+            // that had no text outside ASCII has no encoding of its own yet: it becomes UTF-8
+            // where the code page would not do. One that was in the code page must stay readable
+            // as such.
+            const bool misread = !IsAscii(bytes) && IsUtf8(bytes);
+            if (FAscii && (misread || enc->GetString(bytes) != text)) {
+                enc = TEncoding::UTF8();
+                bytes = enc->GetBytes(text);
+            } else if (misread) {
+                throw EIniFileException(
+                    QStringLiteral("The text would not read back from \"%1\" in its code page")
+                        .arg(FFileName));
+            }
+        }
+        if (enc->GetString(bytes) != text)
+            throw EIniFileException(QStringLiteral("The text cannot be stored in the encoding of \"%1\" (%2)")
+                                        .arg(FFileName, enc->EncodingName()));
+        if (FBom) bytes.prepend(enc->GetPreamble());
+        const QString dir = QFileInfo(FFileName).absolutePath();
+        if (!dir.isEmpty()) QDir().mkpath(dir);
+        QSaveFile f(FFileName);
+        if (!f.open(QIODevice::WriteOnly) || f.write(bytes) != bytes.size() || !f.commit())
+            throw EFCreateError(
+                QStringLiteral("Cannot create file \"%1\". %2").arg(FFileName, f.errorString()));
+    }
+
+private:
+    static bool Same(const String& a, const String& b) { return a.compare(b, Qt::CaseInsensitive) == 0; }
+    // The section name of a header line, as the reader takes it.
+    static std::optional<String> HeaderName(const String& Line) {
+        const String s = Trim(Line);
+        if (s.size() >= 2 && s[0] == '[' && s.back() == ']') return Trim(s.mid(1, s.size() - 2));
+        return std::nullopt;
+    }
+
+    static bool IsAscii(const QByteArray& Bytes) {
+        for (char c : Bytes)
+            if (uchar(c) >= 0x80) return false;
+        return true;
+    }
+    static bool IsUtf8(const QByteArray& Bytes) {
+        QStringDecoder dec(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+        const QString probe = dec.decode(Bytes);
+        return !dec.hasError();
+    }
+
+    String FFileName;
+    std::vector<String> FLines;
+    bool FGuessed = false; // the encoding was taken from the content, not named
+    bool FAscii = true;    // ... and the content was plain ASCII
+    const TEncoding* FEncoding = nullptr;
+    bool FBom = false;
+    String FEol = QStringLiteral("\r\n");
+    bool FFinalBreak = true;
+};
+
+// Names that would not read back as written: the reader trims blanks, takes a line starting
+// with ';' for a comment and one in brackets for a section, and splits at the first '='.
+void CheckNames(const String& Section, const String* Ident) {
+    auto bad = [](const String& s) { return s != Trim(s) || s.contains('\r') || s.contains('\n'); };
+    if (bad(Section)) throw EIniFileException(QStringLiteral("Invalid section name \"%1\"").arg(Section));
+    if (Ident && (Ident->isEmpty() || bad(*Ident) || Ident->contains('=') || Ident->startsWith(';') ||
+                  Ident->startsWith('[')))
+        throw EIniFileException(QStringLiteral("Invalid value name \"%1\"").arg(*Ident));
+}
 } // namespace
 
 String TIniFile::ReadString(const String& Section, const String& Ident, const String& Default) {
@@ -332,9 +523,10 @@ String TIniFile::ReadString(const String& Section, const String& Ident, const St
 }
 
 void TIniFile::WriteString(const String& Section, const String& Ident, const String& Value) {
-    auto ini = Load();
-    ini->WriteString(Section, Ident, Value);
-    ini->UpdateFile();
+    CheckNames(Section, &Ident);
+    IniLines file(FileName(), FEncoding);
+    file.Set(Section, Ident, Ident + '=' + OneLine(Value));
+    file.Save();
 }
 
 void TIniFile::ReadSection(const String& Section, TStrings* Strings) {
@@ -362,16 +554,13 @@ void TIniFile::ReadSectionValues(const String& Section, TStrings* Strings) {
 }
 
 void TIniFile::EraseSection(const String& Section) {
-    auto ini = Load();
-    if (!ini->SectionPresent(Section)) return;
-    ini->EraseSection(Section);
-    ini->UpdateFile();
+    IniLines file(FileName(), FEncoding);
+    if (file.Erase(Section)) file.Save();
 }
 
 void TIniFile::DeleteKey(const String& Section, const String& Ident) {
-    auto ini = Load();
-    ini->DeleteKey(Section, Ident);
-    ini->UpdateFile();
+    IniLines file(FileName(), FEncoding);
+    if (file.Delete(Section, Ident)) file.Save();
 }
 
 void TIniFile::UpdateFile() {}

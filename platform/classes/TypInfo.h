@@ -374,7 +374,7 @@ public:
         if constexpr (std::is_floating_point_v<T>)
             Put(o, static_cast<T>(v));
         else if constexpr (std::is_same_v<T, Currency>)
-            Put(o, Currency(v));
+            Put(o, T(v)); // T, not Currency: the type is only complete where it is used
         else
             TPropAccess::SetFloat(o, v);
     }

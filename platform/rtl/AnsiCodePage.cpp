@@ -62,6 +62,13 @@ String FromAnsiZ(const char* p) {
     return p ? FromAnsi(p, int(std::strlen(p))) : String();
 }
 
+String FromAnsiBytes(const AnsiString& a) {
+    String r(a.size(), Qt::Uninitialized);
+    for (qsizetype i = 0; i < a.size(); ++i)
+        r[i] = QChar(fromByte((unsigned char)a[i]));
+    return r;
+}
+
 String DecodeText(const QByteArray& bytes) {
     if (bytes.startsWith("\xEF\xBB\xBF")) return QString::fromUtf8(bytes.constData() + 3, bytes.size() - 3);
     if (bytes.startsWith("\xFF\xFE")) {

@@ -268,8 +268,9 @@ bool IsValidIdent(const String& ident, bool allowDots = false);
 // The system ANSI code page: Windows-1251 on every machine.
 AnsiString ToAnsi(const String& s); // unmappable characters become '?'
 String FromAnsi(const AnsiString& a);
-String FromAnsi(const char* p, int len); // stops at the first NUL within len
-String FromAnsiZ(const char* p);         // up to the NUL
+String FromAnsi(const char* p, int len);   // stops at the first NUL within len
+String FromAnsiZ(const char* p);           // up to the NUL
+String FromAnsiBytes(const AnsiString& a); // every byte, NULs included
 // Decodes a text file's bytes: a UTF-8 or UTF-16 BOM decides; else valid UTF-8 is UTF-8,
 // anything else Windows-1251.
 String DecodeText(const QByteArray& bytes);

@@ -7,6 +7,11 @@
 
 namespace {
 
+// Widths and precisions beyond this are taken as this: a format from outside (a translated
+// text, a file) must not make one conversion allocate gigabytes. The message-text formatter
+// uses the same bound.
+constexpr int kMaxWidth = 4096;
+
 [[noreturn]] void formatError(const String& fmt) {
     throw EConvertError(QStringLiteral("Format '") + fmt +
                         QStringLiteral("' invalid or incompatible with argument"));
@@ -23,13 +28,13 @@ String formatImpl(const String& fmt, const TVarRec* args, int count, const TForm
             if (next >= count) formatError(fmt);
             const TVarRec& a = args[next++];
             if (a.VType() != TVarRec::vtInteger && a.VType() != TVarRec::vtInt64) formatError(fmt);
-            value = int(a.AsInt64());
+            value = int(std::clamp<Int64>(a.AsInt64(), -kMaxWidth, kMaxWidth));
             return true;
         }
         if (i < n && fmt[i] >= '0' && fmt[i] <= '9') {
             value = 0;
             while (i < n && fmt[i] >= '0' && fmt[i] <= '9') {
-                if (value < 100000000) value = value * 10 + (fmt[i].unicode() - '0');
+                value = std::min(value * 10 + (fmt[i].unicode() - '0'), kMaxWidth);
                 ++i;
             }
             return true;

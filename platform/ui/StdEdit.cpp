@@ -145,6 +145,9 @@ void TCustomEdit::CMEnter(TMessage&) {
 void TCustomEdit::WMGetDlgCode(TMessage& Message) {
     Message.Result = DLGC_WANTCHARS | DLGC_WANTARROWS | DLGC_HASSETSEL;
     if (IsMultiLine()) Message.Result |= DLGC_WANTALLKEYS;
+    // A memo that wants tabs keeps Tab from the dialog keys and types it.
+    if (auto* memo = dynamic_cast<TCustomMemo*>(this); memo && memo->WantTabs())
+        Message.Result |= DLGC_WANTTAB;
 }
 
 void TCustomEdit::SetMaxLength(int v) {

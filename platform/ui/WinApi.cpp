@@ -14,6 +14,7 @@
 #include <QTimer>
 #include <QWidget>
 
+#include <algorithm>
 #include <deque>
 #include <map>
 #include <unordered_map>
@@ -60,6 +61,7 @@ TMessagePreprocessor& Preprocessor() {
     return p;
 }
 bool gPumpScheduled = false;
+bool gPumpDeferred = false;
 int gCollectOnly = 0;
 DWORD gLastMessageTime = 0;
 TPoint gLastMessagePos;
@@ -94,6 +96,11 @@ void SchedulePump() {
         QCoreApplication::instance(),
         [] {
             gPumpScheduled = false;
+            // A PeekMessage collecting input looks at the queue without dispatching it.
+            if (gCollectOnly) {
+                gPumpDeferred = true;
+                return;
+            }
             GuardedCall([] { DispatchQueuedMessages(); });
         },
         Qt::QueuedConnection);
@@ -232,6 +239,10 @@ BOOL PeekMessage(MSG* lpMsg, HWND hWnd, UINT lo, UINT hi, UINT remove) {
         ++gCollectOnly;
         QCoreApplication::processEvents(QEventLoop::ExcludeSocketNotifiers);
         --gCollectOnly;
+        if (gPumpDeferred && !gCollectOnly) {
+            gPumpDeferred = false;
+            SchedulePump();
+        }
     }
     auto& q = Queue();
     for (auto it = q.begin(); it != q.end(); ++it) {
@@ -244,6 +255,19 @@ BOOL PeekMessage(MSG* lpMsg, HWND hWnd, UINT lo, UINT hi, UINT remove) {
 }
 
 namespace {
+// A key taken before dispatch (a dialog key, a short cut) is never translated, so the characters
+// queued with it must not follow it: a Tab that moved the focus would otherwise reach the
+// widget once more and move it again.
+void DropCharsOfKey(const QEvent* Key) {
+    auto& q = Queue();
+    q.erase(std::remove_if(q.begin(), q.end(),
+                           [Key](const TQueued& i) {
+                               return i.Event.get() == Key &&
+                                      (i.Msg.message == WM_CHAR || i.Msg.message == WM_SYSCHAR);
+                           }),
+            q.end());
+}
+
 LRESULT DispatchQueued(TQueued& q) {
     gLastMessageTime = q.Msg.time;
     gLastMessagePos = q.Msg.pt;
@@ -255,7 +279,10 @@ LRESULT DispatchQueued(TQueued& q) {
     try {
         bool handled = false;
         if (Preprocessor()) handled = Preprocessor()(q.Msg);
-        if (!handled) res = DispatchMessage(&q.Msg);
+        if (!handled)
+            res = DispatchMessage(&q.Msg);
+        else if ((q.Msg.message == WM_KEYDOWN || q.Msg.message == WM_SYSKEYDOWN) && q.Event)
+            DropCharsOfKey(q.Event.get());
     } catch (...) {
         Frames().pop_back();
         throw;

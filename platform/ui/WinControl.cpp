@@ -531,7 +531,7 @@ TWinControl* TWinControl::FindNextControl(TWinControl* CurControl, bool GoForwar
     for (int k = 0; k < n; ++k) {
         i = GoForward ? (i + 1) % n : (i + n - 1) % n;
         TWinControl* c = list[size_t(i)];
-        if (c == CurControl) break;
+        // The current control is looked at last: it is the answer when nothing else qualifies.
         if ((!CheckTabStop || c->FTabStop) && (!CheckParent || c->FParent == this) && c->CanFocus()) return c;
     }
     return nullptr;
@@ -867,6 +867,17 @@ void TWinControl::WMNCPaint(TMessage& Message) {
             p->setPen(ColorToQColor(clWindowFrame));
             p->setBrush(Qt::NoBrush);
             p->drawRect(r.Left, r.Top, r.Width() - 1, r.Height() - 1);
+        }
+        InflateRect(r, -1, -1);
+    }
+    // The square where both scroll bars meet belongs to neither bar: it takes the face colour.
+    TWindowRecord* rec = FindWindowRecord(FHandle);
+    if (rec && rec->Bars[SB_HORZ].Visible && rec->Bars[SB_VERT].Visible) {
+        if (QPainter* p = DCPainter(dc)) {
+            const int e = ScrollBarExtent();
+            const bool left = UseRightToLeftScrollBar() || (FExStyle & WS_EX_LEFTSCROLLBAR);
+            const int x = left ? r.Left : r.Right - e;
+            p->fillRect(x, r.Bottom - e, e, e, ColorToQColor(clBtnFace));
         }
     }
 }

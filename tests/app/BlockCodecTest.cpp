@@ -286,7 +286,11 @@ TEST_F(AppTest, EthernetFieldsBothWays) {
     EXPECT_EQ(form->EthStaticIPComboBox->ItemIndex(), 1);
     EXPECT_FALSE(form->EthStaticIPLabeledEdit->Visible());
     EXPECT_TRUE(form->EthRusJSONCheckBox->Checked());
-    EXPECT_EQ(form->EthModeComboBox->ItemIndex(), 0); // 7 reads as "Авто"
+    // 7 has no item: the box stays empty and flagged, and is not written until the user chooses.
+    EXPECT_EQ(form->EthModeComboBox->ItemIndex(), -1);
+    EXPECT_EQ(form->EthModeComboBox->Color(), clRed);
+    EXPECT_EQ(form->EncodeEthernetParams(p), 0);
+    form->EthModeComboBox->SetItemIndex(0);
 
     // Dynamic: the address bytes of the last read go back; "Авто" is sent as 5.
     form->EthStaticIPLabeledEdit->SetText(QStringLiteral("junk"));

@@ -35,8 +35,8 @@ TEST_F(AppTest, EventsTableFieldsAndTexts) {
     EXPECT_FALSE(table->FieldByName(QStringLiteral("bt1String"))->AsString().isEmpty());
 }
 
-// A device read keeps every pair it gets, past the 128 the tool itself adds; the buttons follow
-// the cursor through the table's AfterScroll.
+// A device read keeps every pair it gets, up to the 128 the block runs (an answer with more is
+// refused whole); the buttons follow the cursor through the table's AfterScroll.
 TEST_F(AppTest, EventsTableLongReadAndButtons) {
     TAnswerBuffer a3{}, a4{}, a5{}, a2{};
     a3[1] = uint8_t(38 + 200); // 100 pairs after the group
@@ -46,29 +46,31 @@ TEST_F(AppTest, EventsTableLongReadAndButtons) {
         a4[size_t(6 + 2 * i)] = uint8_t(i);
     }
     a5[1] = 6;
-    ASSERT_TRUE(form->ShowInterfaceParams(a3.data(), a4.data(), a5.data(), a2.data()));
     TMemTableEh* table = form->ControlEventsMemTableEh;
-    ASSERT_EQ(table->RecordCount(), 200);
+    EXPECT_FALSE(form->ShowInterfaceParams(a3.data(), a4.data(), a5.data(), a2.data()));
+    EXPECT_EQ(table->RecordCount(), 0);
+    a3[1] = uint8_t(38 + 128); // 64 pairs
+    a4[1] = uint8_t(6 + 128);  // and 64 more
+    ASSERT_TRUE(form->ShowInterfaceParams(a3.data(), a4.data(), a5.data(), a2.data()));
+    ASSERT_EQ(table->RecordCount(), 128);
     EXPECT_EQ(table->RecNo(), 1);
     const std::vector<EventRow> rows = EventRows(table);
-    EXPECT_EQ(rows[99], (EventRow{99, 0}));
-    EXPECT_EQ(rows[100], (EventRow{0, 0}));
-    EXPECT_EQ(rows[199], (EventRow{0, 99}));
+    EXPECT_EQ(rows[63], (EventRow{63, 0}));
+    EXPECT_EQ(rows[64], (EventRow{0, 0}));
+    EXPECT_EQ(rows[127], (EventRow{0, 63}));
     EXPECT_FALSE(form->AddControlEventSpeedButton->Enabled());
     EXPECT_FALSE(form->UpControlEventSpeedButton->Enabled());
     EXPECT_TRUE(form->DownControlEventSpeedButton->Enabled());
     EXPECT_TRUE(form->EditControlEventSpeedButton->Enabled());
 
-    table->SetRecNo(200);
+    table->SetRecNo(128);
     EXPECT_TRUE(form->UpControlEventSpeedButton->Enabled());
     EXPECT_FALSE(form->DownControlEventSpeedButton->Enabled());
     table->Prior();
     EXPECT_TRUE(form->DownControlEventSpeedButton->Enabled());
 
-    // Deleting down to 128 rows keeps Add off; below that it comes back.
+    // At 128 rows Add is off; below that it comes back.
     table->First();
-    while (table->RecordCount() > 128)
-        table->Delete();
     EXPECT_FALSE(form->AddControlEventSpeedButton->Enabled());
     table->Delete();
     EXPECT_TRUE(form->AddControlEventSpeedButton->Enabled());

@@ -5,7 +5,13 @@
 
 #include "platform/rtl/SysUtils.h"
 
+#include <QFile>
 #include <QStringList>
+
+#include <clocale>
+#include <cmath>
+#include <functional>
+#include <limits>
 
 #include <gtest/gtest.h>
 
@@ -304,7 +310,7 @@ TEST(ComponentStream, TextFormShowsEachValueKind) {
         QString::fromUtf8("object Main: TCsPanel\r\n"
                           "  Tag = -7\r\n"
                           "  Caption = 'It'#39's \"'#1055#1088#1080#1074#1077#1090'\", '#1084#1080#1088\r\n"
-                          "  Ratio = 1.500000000000000000\r\n"
+                          "  Ratio = 1.5\r\n"
                           "  Options = [coLines, coTabs]\r\n"
                           "  Align = caCenter\r\n"
                           "  Count = 5000000000\r\n"
@@ -380,8 +386,7 @@ TEST(ComponentStream, DefaultsAndStoredRulesDecideWhatIsWritten) {
     EXPECT_EQ(ToText(Save(leaf)), "object L: TCsLeaf\r\nend\r\n");
     leaf->Hidden = true; // stored only when set
     leaf->Value = -0.001;
-    EXPECT_EQ(ToText(Save(leaf)),
-              "object L: TCsLeaf\r\n  Value = -0.001000000000000000\r\n  Hidden = True\r\nend\r\n");
+    EXPECT_EQ(ToText(Save(leaf)), "object L: TCsLeaf\r\n  Value = -0.001\r\n  Hidden = True\r\nend\r\n");
     leaf->Free();
 }
 
@@ -447,6 +452,160 @@ TEST(ComponentStream, ValuesRoundTripThroughWriterAndReader) {
     EXPECT_EQ(d.AsDateTime(), 1.25);
     EXPECT_EQ(r.ReadIdent(), "nil");
     EXPECT_EQ(r.Position(), ms.Size());
+}
+
+// A hand-made root "X: TX" whose one property holds the values that Values writes as a list.
+QByteArray OneListStream(const std::function<void(TWriter&)>& Values) {
+    TMemoryStream ms;
+    {
+        TWriter w(&ms, 64);
+        w.WriteSignature();
+        w.WritePrefix({}, 0);
+        w.WriteStr("TX");
+        w.WriteStr("X");
+        w.WriteStr("V");
+        w.WriteListBegin();
+        Values(w);
+        w.WriteListEnd();
+        w.WriteListEnd(); // properties
+        w.WriteListEnd(); // children
+    }
+    return Bytes(ms);
+}
+
+void OpenList(TMemoryStream& ms, TReader& r) {
+    r.ReadSignature();
+    TFilerFlags flags;
+    Integer pos;
+    r.ReadPrefix(flags, pos);
+    for (const char* s : {"TX", "X", "V"})
+        EXPECT_EQ(r.ReadStr(), s);
+    r.ReadListBegin();
+    (void)ms;
+}
+
+template <class F> bool SameBits(F a, F b) {
+    if (std::isnan(a) || std::isnan(b)) return std::isnan(a) && std::isnan(b);
+    return a == b && std::signbit(a) == std::signbit(b);
+}
+
+TEST(ComponentStream, FloatsComeBackBitExactThroughTheTextForm) {
+    const double doubles[] = {1e-20,
+                              0.30000000000000004,
+                              0.1,
+                              1.5,
+                              2.0,
+                              -0.0,
+                              5e-324,
+                              2.2250738585072014e-308,
+                              1.7976931348623157e308,
+                              1.0 / 3.0,
+                              123456789012345680.0,
+                              INFINITY,
+                              -INFINITY,
+                              NAN};
+    const long double extendeds[] = {0.1L,     1.0L / 3.0L, 3.4e4000L,
+                                     1e-4940L, -2.5L,       std::numeric_limits<long double>::max()};
+    const float singles[] = {0.1f, 1e-45f, 3.4028235e38f, -INFINITY, NAN};
+    const double dates[] = {45000.25, 45000.123456789012, -693593.0, INFINITY};
+    const QByteArray bin = OneListStream([&](TWriter& w) {
+        for (double d : doubles)
+            w.WriteFloat(d); // what the memory table writes
+        for (double d : doubles)
+            w.WriteDouble(d);
+        for (long double e : extendeds)
+            w.WriteFloat(e);
+        for (float f : singles)
+            w.WriteSingle(f);
+        for (double d : dates)
+            w.WriteDate(d);
+    });
+    const QString text = ToText(bin);
+    for (const char* shown :
+         {"    1E-20\r\n", "    0.30000000000000004\r\n", "    1.5\r\n", "    2.0\r\n", "    -INF\r\n",
+          "    NAN\r\n", "    -0.0\r\n", "    1E-45s\r\n", "    INFd)\r\n"})
+        EXPECT_TRUE(text.contains(QLatin1String(shown))) << shown << "\n" << text.toStdString();
+
+    // The text, under a locale whose decimal separator is a comma, reads back to the same bits.
+    const char* saved = setlocale(LC_NUMERIC, nullptr);
+    const std::string savedName = saved ? saved : "C";
+    setlocale(LC_NUMERIC, "ru_RU.UTF-8");
+    const QByteArray back = ToBinary(text);
+    setlocale(LC_NUMERIC, savedName.c_str());
+    TMemoryStream ms;
+    Load(ms, back);
+    TReader r(&ms, 64);
+    OpenList(ms, r);
+    for (int pass = 0; pass < 2; ++pass)
+        for (double d : doubles)
+            EXPECT_TRUE(SameBits(double(r.ReadFloat()), d)) << d;
+    for (long double e : extendeds)
+        EXPECT_TRUE(SameBits(r.ReadFloat(), e)) << double(e);
+    for (float f : singles)
+        EXPECT_TRUE(SameBits(r.ReadSingle(), f)) << f;
+    for (double d : dates)
+        EXPECT_TRUE(SameBits(double(r.ReadDate()), d)) << d;
+    r.ReadListEnd();
+    // Text from older writers (fixed 18 decimals) still reads as the double it names.
+    EXPECT_EQ(ToText(ToBinary("object X: TX\r\n  V = 0.300000000000000040\r\nend\r\n")),
+              "object X: TX\r\n  V = 0.30000000000000004\r\nend\r\n");
+    // A memory-table file of the text form holding -INF loads; its value is the infinity.
+    QFile fixture(QStringLiteral(KVT_TEST_DATA "/bad-input/memtable-float-minus-inf.txt"));
+    ASSERT_TRUE(fixture.open(QIODevice::ReadOnly));
+    const QString table = QString::fromUtf8(fixture.readAll());
+    const QByteArray tableBinary = ToBinary(table);
+    const int at = tableBinary.indexOf("\x04"
+                                       "Data") +
+                   1;
+    ASSERT_GT(at, 0);
+    EXPECT_EQ(tableBinary.mid(at + 4, 13), QByteArray("\x01\x01\x05\0\0\0\0\0\0\0\x80\xFF\xFF", 13));
+    EXPECT_EQ(ToText(tableBinary), QString(table).replace("\n", "\r\n").replace("\r\r", "\r"));
+    // An integer too large for a currency is an error, not a wrapped value.
+    EXPECT_THROW(ToBinary("object X: TX\r\n  V = 99999999999999999999c\r\nend\r\n"), EParserError);
+}
+
+TEST(ComponentStream, TextFormCarriesOnlyNamesItReadsBack) {
+    // INF and NAN are floats as values and names where a name stands.
+    const QString inf = "object INF: NAN\r\n  INF = INF\r\n  NANs = [INFd]\r\nend\r\n";
+    EXPECT_EQ(ToText(ToBinary(inf)), inf);
+    for (const char* bad : {"a b", "end", "Object", "1x", ""}) {
+        TMemoryStream ms;
+        {
+            TWriter w(&ms, 64);
+            w.WriteSignature();
+            w.WritePrefix({}, 0);
+            w.WriteStr("TX");
+            w.WriteStr("X");
+            w.WriteStr(bad); // a property name
+            w.WriteInteger(1);
+            w.WriteListEnd();
+            w.WriteListEnd();
+        }
+        EXPECT_THROW(ToText(Bytes(ms)), EReadError) << bad;
+    }
+}
+
+TEST(ComponentStream, TextWithNulCharactersKeepsItsLength) {
+    const QString withNul = QString::fromUtf8("ab\0cd", 5);
+    const QString wide = QString::fromUtf8("Ё\0ж", 4);
+    const QByteArray bin = OneListStream([&](TWriter& w) {
+        w.WriteString(withNul);
+        w.WriteString(wide);
+        w.WriteWideString(wide);
+        w.WriteString(QString(300, QChar(0)));
+    });
+    const QString text = ToText(bin);
+    EXPECT_TRUE(text.contains(QLatin1String("'ab'#0'cd'"))) << text.toStdString();
+    for (const QByteArray& b : {bin, ToBinary(text)}) {
+        TMemoryStream ms;
+        Load(ms, b);
+        TReader r(&ms, 64);
+        OpenList(ms, r);
+        EXPECT_EQ(r.ReadString(), withNul);
+        EXPECT_EQ(r.ReadString(), wide);
+        EXPECT_EQ(r.ReadVariant().AsString(), wide);
+        EXPECT_EQ(r.ReadString(), QString(300, QChar(0)));
+    }
 }
 
 // Every prefix of a valid stream, and every single-byte corruption of it, either reads or fails
@@ -601,7 +760,7 @@ TEST(ComponentStream, TextParserAcceptsTheFormFileSyntax) {
     EXPECT_EQ(probe.Position(), 0);
 
     EXPECT_EQ(ToText(ToBinary("object TCsLeaf\n  Value = 0.1s\nend")),
-              "object TCsLeaf\r\n  Value = 0.100000001490116s\r\nend\r\n"); // an unnamed root
+              "object TCsLeaf\r\n  Value = 0.1s\r\nend\r\n"); // an unnamed root
     for (const char* bad : {"object X: TCsLeaf\n  Width = \nend", "object X: TCsLeaf\n  Text = 'open\nend",
                             "object X: TCsLeaf\n  Width = 1\n", "thing X: Y\nend"}) {
         EXPECT_THROW(ToBinary(bad), EParserError) << bad;

@@ -164,4 +164,104 @@ TEST_F(IniFiles, IniFileWritesThroughAndStripsOnePairOfQuotes) {
     EXPECT_EQ(Lines(values), QStringList{"v=x"});
 }
 
+TEST_F(IniFiles, IniFileWritesKeepTheOtherLinesAndTheEncoding) {
+    // A Windows-1251 file whose comment is the only text that is not valid UTF-8.
+    QFile fixture(QStringLiteral(KVT_TEST_DATA "/bad-input/ini-cp1251-comment.ini"));
+    ASSERT_TRUE(fixture.open(QIODevice::ReadOnly));
+    const QByteArray original = fixture.readAll();
+    const QString path = Write("cp1251.ini", original);
+    TIniFile ini(path);
+    ini.WriteString("S", "Other", QString::fromUtf8("Ёж"));
+    EXPECT_EQ(Read(path), original + "Other=\xA8\xE6\r\n");
+    EXPECT_EQ(ini.ReadString("S", "Name", ""), QString::fromUtf8("Рё"));
+    EXPECT_EQ(ini.ReadString("S", "Other", ""), QString::fromUtf8("Ёж"));
+    // Text the file's code page cannot hold is refused; the file stays as it was.
+    EXPECT_THROW(ini.WriteString("S", "Other", QString::fromUtf8("日本")), EIniFileException);
+    EXPECT_EQ(Read(path), original + "Other=\xA8\xE6\r\n");
+
+    struct Case {
+        const char* Name;
+        QByteArray Before;
+        QByteArray After;
+    };
+    const QByteArray bom8 = "\xEF\xBB\xBF";
+    const Case cases[] = {
+        // Lines before the first section, comments, untidy lines and LF line ends stay.
+        {"lf.ini", "top=1\n; note\n[A]\n ; inside\nx = 1\njunk line\n\n[B]\ny=2\n",
+         "top=1\n; note\n[A]\n ; inside\nX=9\njunk line\nk=\xA8\xE6\n\n[B]\ny=2\n"}, // ASCII: the code page
+        // UTF-8 without a mark stays UTF-8; a missing final line break stays missing.
+        {"utf8.ini", "[A]\r\nИмя=Знач\r\n[B]\r\ny=2", "[A]\r\nИмя=Знач\r\nX=9\r\nk=Ёж\r\n[B]\r\ny=2"},
+        {"bom.ini", bom8 + "[A]\r\n", bom8 + "[A]\r\nX=9\r\nk=Ёж\r\n"},
+        // A new section goes at the end, after a blank line.
+        {"new.ini", "; only a comment\r\n", "; only a comment\r\n\r\n[a]\r\nX=9\r\nk=\xA8\xE6\r\n"},
+        {"none.ini", QByteArray(), "[a]\r\nX=9\r\nk=\xA8\xE6\r\n"},
+    };
+    for (const Case& c : cases) {
+        const QString p = c.Before.isNull() ? dir.filePath(c.Name) : Write(c.Name, c.Before);
+        TIniFile f(p);
+        f.WriteString("a", "X", "9"); // the section's and the value's names match whatever their case
+        f.WriteString("A", "k", QString::fromUtf8("Ёж"));
+        EXPECT_EQ(Read(p), c.After) << c.Name;
+        EXPECT_EQ(f.ReadString("A", "k", ""), QString::fromUtf8("Ёж")) << c.Name;
+    }
+    // UTF-16 keeps its mark and its byte order.
+    const QString utf16 = dir.filePath("utf16.ini");
+    {
+        TStringList l;
+        l.Add("[A]");
+        l.Add(QString::fromUtf8("Имя=1"));
+        l.SaveToFile(utf16, TEncoding::Unicode());
+    }
+    TIniFile w(utf16);
+    w.WriteString("A", "x", "2");
+    EXPECT_TRUE(Read(utf16).startsWith("\xFF\xFE[\0A\0]\0"));
+    EXPECT_EQ(w.ReadString("A", QString::fromUtf8("Имя"), ""), "1");
+    EXPECT_EQ(w.ReadString("A", "x", ""), "2");
+    // Erasing a section takes its own lines only.
+    const QString erase = Write("erase.ini", "; head\r\n[A]\r\nx=1\r\n[B]\r\ny=2\r\n[a]\r\nz=3\r\n");
+    TIniFile(erase).EraseSection("A");
+    TIniFile(erase).DeleteKey("b", "Y");
+    EXPECT_EQ(Read(erase), "; head\r\n[B]\r\n");
+}
+
+TEST_F(IniFiles, IniFileWritesNeverTurnTheFileIntoAnotherEncoding) {
+    // The comment is what shows the file is in the code page: without it the rest would read as
+    // UTF-8 ("Рё" as "и"), so a write that removes it is refused.
+    const QByteArray ansi = "[S]\r\nc=\xCA\xEE\r\nName=\xD0\xB8\r\n";
+    const QString path = Write("only.ini", ansi);
+    TIniFile ini(path);
+    EXPECT_THROW(ini.WriteString("S", "c", "plain"), EIniFileException);
+    EXPECT_EQ(Read(path), ansi);
+    EXPECT_EQ(ini.ReadString("S", "Name", ""), QString::fromUtf8("Рё"));
+    // A plain ASCII file has no encoding of its own yet: it takes UTF-8 where the code page
+    // would be read wrongly or cannot hold the text.
+    for (const char* text : {"Рё", "日本"}) {
+        const QString p = Write("ascii.ini", "[S]\r\nk=v\r\n");
+        TIniFile a(p);
+        a.WriteString("S", "x", QString::fromUtf8(text));
+        EXPECT_EQ(Read(p), QByteArray("[S]\r\nk=v\r\nx=") + text + "\r\n");
+        EXPECT_EQ(a.ReadString("S", "x", ""), QString::fromUtf8(text));
+    }
+}
+
+TEST_F(IniFiles, IniFileRefusesNamesThatCannotBeStored) {
+    const QByteArray before = "[S]\r\nk=v\r\n";
+    const QString path = Write("names.ini", before);
+    TIniFile ini(path);
+    const std::pair<const char*, const char*> bad[] = {
+        {"S", "[x"}, {"S", "a=b"},  {"S", ";c"}, {"S", ""},    {"S", " k"},
+        {"S", "k "}, {"S", "a\nb"}, {" S", "k"}, {"S\r", "k"}, {"a\nb", "k"},
+    };
+    for (const auto& [section, name] : bad) {
+        EXPECT_THROW(ini.WriteString(section, name, "1"), EIniFileException) << section << "/" << name;
+        EXPECT_EQ(Read(path), before);
+    }
+    // Names the reader takes back as they are.
+    ini.WriteString("[x]", "a[b]", "1");
+    ini.WriteString("", "x;y", "2");
+    EXPECT_EQ(ini.ReadString("[x]", "a[b]", ""), "1");
+    EXPECT_EQ(ini.ReadString("", "x;y", ""), "2");
+    EXPECT_EQ(ini.ReadString("S", "k", ""), "v");
+}
+
 } // namespace

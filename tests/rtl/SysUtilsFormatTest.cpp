@@ -1,6 +1,7 @@
 #include "platform/rtl/SysUtils.h"
 #include "rtl/SysUtilsTestPrint.h"
 
+#include <QFile>
 #include <gtest/gtest.h>
 
 namespace {
@@ -79,6 +80,18 @@ TEST(SysUtilsFormat, BadFormatsAndArgumentsRaiseConvertError) {
                       QStringLiteral("Format '%1' invalid or incompatible with argument").arg(c.Format));
         }
     }
+}
+
+TEST(SysUtilsFormat, WidthsAndPrecisionsAreCapped) {
+    // The fuzzer's input: a selector byte, then the format.
+    QFile f(QStringLiteral(KVT_TEST_DATA "/bad-input/numbers-format-width.bin"));
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    const String fmt = QString::fromLatin1(f.readAll().mid(1));
+    EXPECT_EQ(Format(fmt, {42}, En()), String(4094, ' ') + "42");
+    EXPECT_EQ(Format(QStringLiteral("%-99999999999999s|"), {"a"}, En()).size(), 4097);
+    EXPECT_EQ(Format(QStringLiteral("%.99999999999d"), {7}, En()), String(4095, '0') + "7");
+    EXPECT_EQ(Format(QStringLiteral("%*.*d"), {Int64(1) << 40, Int64(1) << 40, 7}, En()).size(), 4096);
+    EXPECT_EQ(Format(QStringLiteral("%.999999f"), {1.5}, En()), "1.500000000000000000");
 }
 
 TEST(SysUtilsFormat, InitializerListOverloadUsesGlobalSettings) {

@@ -421,6 +421,8 @@ protected:
     void DoExit() override;
     void CreateWnd() override;
     void InitWidget() override;
+    // "EditMask" goes to the stream only when it was set explicitly.
+    void DefineProperties(TFiler* Filer) override;
     void Loaded() override;
     void Notification(TComponent* AComponent, TOperation Operation) override;
     bool UseRightToLeftAlignment() const override;
@@ -562,6 +564,8 @@ protected:
     void KeyDown(Word& Key, TShiftState Shift) override;
     void KeyPress(Char& Key) override;
     void DoEnter() override;
+    // "EditFormat" goes to the stream only for a custom kind.
+    void DefineProperties(TFiler* Filer) override;
     bool DoMouseWheelDown(TShiftState Shift, TPoint MousePos) override;
     bool DoMouseWheelUp(TShiftState Shift, TPoint MousePos) override;
     void SetInternalText(const String& Text);
@@ -857,6 +861,8 @@ protected:
     void MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y) override;
     void DoExit() override;
     void Notification(TComponent* AComponent, TOperation Operation) override;
+    // The value lists go to the stream when they differ from "True" and "False".
+    void DefineProperties(TFiler* Filer) override;
 
     TLeftRight FAlignment = lrRightJustify;
     bool FAllowGrayed = false;

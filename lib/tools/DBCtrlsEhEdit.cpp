@@ -8,6 +8,7 @@
 #include "lib/tools/DBCtrlsEh.h"
 
 #include "lib/toolscore/DynVarsEh.h"
+#include "platform/classes/ComponentStreams.h"
 #include "platform/ui/ImgList.h"
 #include "platform/ui/WinApi.h"
 
@@ -153,6 +154,13 @@ void TCustomDBEditEh::Notification(TComponent* AComponent, TOperation Operation)
         WriteDataSource(nullptr);
     }
     if (FEditImage && AComponent == FEditImage->Images()) FEditImage->SetImages(nullptr);
+}
+
+void TCustomDBEditEh::DefineProperties(TFiler* Filer) {
+    TCustomMaskEdit::DefineProperties(Filer);
+    Filer->DefineProperty(
+        QStringLiteral("EditMask"), [this](TReader* R) { SetEditMask(R->ReadString()); },
+        [this](TWriter* W) { W->WriteString(EditMask()); }, FAssignedValues.Contains(evEditMaskEh));
 }
 
 void TCustomDBEditEh::Loaded() {

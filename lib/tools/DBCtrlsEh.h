@@ -371,6 +371,8 @@ protected:
     // only while unfocused, and edits left-aligned while focused.
     virtual TAlignment WindowAlignment();
     void UpdateWindowAlignment();
+    // Whether the text is wider or taller than the text area (tool tips show it whole then).
+    bool TextDoesNotFit();
     virtual void ApplyValue(const Variant& Value);
     virtual void UpdateEditReadOnly();
     virtual void ApplyAutoSize();

@@ -679,6 +679,16 @@ void TCustomDBEditEh::ShowEmptyDataInfo(const String& Text, TFont* Font, TAlignm
     TCustomEdit::SetTextHint(Text);
 }
 
+bool TCustomDBEditEh::TextDoesNotFit() {
+    TRect area;
+    TextAreaRect(area);
+    QFontMetrics fm(TControl::Font()->ToQFont());
+    const String text = ReadText();
+    if (!FWordWrap) return fm.horizontalAdvance(text) > area.Width() - 2 || fm.height() > area.Height();
+    QRect r = fm.boundingRect(QRect(0, 0, std::max(1, area.Width()), 100000), Qt::TextWordWrap, text);
+    return r.width() > area.Width() - 2 || r.height() > area.Height();
+}
+
 TAlignment TCustomDBEditEh::WindowAlignment() {
     TAlignment a = Alignment();
     if (FFocused && !FWordWrap) return taLeftJustify;
@@ -826,6 +836,23 @@ void TCustomDBEditEh::Dispatch(TMessage& Message) {
     case CM_SHOWINGCHANGED:
         if (FInplaceMode) return;
         break;
+    case CM_HINTSHOW: {
+        auto* info = reinterpret_cast<THintInfo*>(Message.LParam);
+        if (FTooltips && info && TextDoesNotFit()) {
+            // The whole text as the hint, under the edit, in the edit's font.
+            info->HintStr = ReadText();
+            info->HintPos = ClientToScreen(TPoint(0, Height()));
+            info->HintWindowClass = &TToolTipsWindow::StaticClassInfo();
+            info->HintData = Font();
+            Message.Result = 0;
+            return;
+        }
+        if (!FShowHint) {
+            Message.Result = 1;
+            return;
+        }
+        break;
+    }
     }
     TCustomMaskEdit::Dispatch(Message);
 }

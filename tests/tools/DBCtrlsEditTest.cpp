@@ -193,6 +193,23 @@ TEST_F(EditorFixture, RightAlignedTextIsEditedFromTheLeft) {
     EXPECT_EQ(static_cast<TCustomEdit*>(e)->Alignment(), taRightJustify);
 }
 
+TEST_F(EditorFixture, TooltipShowsTextThatDoesNotFit) {
+    auto* e = Editor<TCustomDBEditEh>(nullptr, 10, 80);
+    e->SetTooltips(true);
+    e->SetHint(QStringLiteral("подсказка"));
+    Show(Other());
+    auto hintFor = [&](const QString& text) {
+        e->SetText(text);
+        THintInfo info;
+        info.HintStr = e->Hint();
+        e->Perform(CM_HINTSHOW, 0, LPARAM(&info));
+        return info.HintStr;
+    };
+    EXPECT_EQ(hintFor(QStringLiteral("Кратко")), QStringLiteral("подсказка"));
+    const QString longText = QStringLiteral("Очень длинный текст, который не помещается");
+    EXPECT_EQ(hintFor(longText), longText);
+}
+
 TEST_F(EditorFixture, EmptyDataInfoShowsOnlyUnfocusedAndEmpty) {
     auto* e = Editor<TCustomDBEditEh>(nullptr);
     e->EmptyDataInfo()->SetText(QStringLiteral("Введите имя"));

@@ -253,6 +253,7 @@ public:
     bool AlwaysShowBorder() const { return FAlwaysShowBorder; }
     void SetAlwaysShowBorder(bool Value);
     bool HighlightRequired() const { return FHighlightRequired; }
+    bool RequiredMarkShowing() const { return FRequiredMark && FRequiredMark->Visible(); }
     void SetHighlightRequired(bool Value);
     bool Tooltips() const { return FTooltips; }
     void SetTooltips(bool Value);
@@ -396,6 +397,9 @@ protected:
     void UpdateFormattingRect();
     void UpdateActiveBorder();
     void UpdateDisabledLook();
+    // Whether the required mark shows now (HighlightRequired and an empty required value).
+    bool RequiredStateShown();
+    void UpdateRequiredMark();
     void ReleaseButtonControls();
     void EditButtonChanged(TObject* Sender);
     void EditButtonRefComponentChanged(TObject* Sender, TComponent* RefComponent);
@@ -470,6 +474,7 @@ protected:
     TPanel* FButtonsPanel = nullptr;
     std::unique_ptr<TMRUListEh> FMRUList;
     TMRUListboxEh* FMRUListControl = nullptr;
+    TCustomControl* FRequiredMark = nullptr; // the strip the required mark is drawn on
     bool FMRUListVisible = false;
     std::unique_ptr<TPopupWatchEh> FDropDownWatch;
     // Set while a drop-down form of a button closes: the click that closed it must not reopen it.

@@ -20,6 +20,23 @@
 #include <cmath>
 
 namespace {
+// The strip along the bottom of the text area on which the edit draws its required mark.
+class TRequiredMarkEh : public TCustomControl {
+public:
+    explicit TRequiredMarkEh(TCustomDBEditEh* Edit) : TCustomControl(Edit), FEdit(Edit) {}
+    TCustomDBEditEh* FEdit;
+
+protected:
+    void Paint() override {
+        Canvas()->Brush()->SetColor(FEdit->Color());
+        Canvas()->FillRect(ClientRect());
+        Canvas()->Pen()->SetStyle(psDot);
+        Canvas()->Pen()->SetColor(clRed);
+        Canvas()->MoveTo(0, 0);
+        Canvas()->LineTo(Width(), 0);
+    }
+};
+
 bool IsMemoField(TField* f) {
     return f && (f->DataType() == ftMemo || f->DataType() == ftWideMemo);
 }
@@ -103,10 +120,12 @@ void TCustomDBEditEh::DataChanged(TObject*) {
     RefreshFromField();
     UpdateEditButtonsState();
     UpdateWindowAlignment();
+    UpdateRequiredMark();
 }
 
 void TCustomDBEditEh::EditingChanged(TObject*) {
     LinkEditingChanged();
+    UpdateRequiredMark();
 }
 
 void TCustomDBEditEh::UpdateDataHandler(TObject*) {
@@ -368,7 +387,7 @@ void TCustomDBEditEh::SetAlwaysShowBorder(bool Value) {
 void TCustomDBEditEh::SetHighlightRequired(bool Value) {
     if (Value == FHighlightRequired) return;
     FHighlightRequired = Value;
-    Invalidate();
+    UpdateRequiredMark();
 }
 
 void TCustomDBEditEh::SetTooltips(bool Value) {
@@ -448,7 +467,45 @@ void TCustomDBEditEh::TextAreaRect(TRect& Rect) {
     }
 }
 
-void TCustomDBEditEh::PaintRequiredState(TCanvas*) {}
+bool TCustomDBEditEh::RequiredStateShown() {
+    bool draw = false;
+    if (FHighlightRequired && FDataLink->Active()) {
+        if (FDataLink->DataIndepended()) {
+            draw = VarIsNull(ReadValue()) || ReadText().isEmpty();
+        } else if (TField* f = Field()) {
+            TDataSet* ds = FDataLink->DataSet();
+            draw = ds && (ds->State() == dsEdit || ds->State() == dsInsert) && f->Required() && f->IsNull();
+        }
+    }
+    if (OnCheckDrawRequiredState) OnCheckDrawRequiredState(this, draw);
+    return draw;
+}
+
+// The mark is a dotted red line one pixel above the bottom of the client area, under the text.
+void TCustomDBEditEh::PaintRequiredState(TCanvas* Canvas) {
+    TRect r;
+    TextAreaRect(r);
+    Canvas->Pen()->SetStyle(psDot);
+    Canvas->Pen()->SetColor(clRed);
+    Canvas->MoveTo(r.Left + 2, ClientHeight() - 2);
+    Canvas->LineTo(r.Right - 3, ClientHeight() - 2);
+}
+
+void TCustomDBEditEh::UpdateRequiredMark() {
+    const bool show = RequiredStateShown();
+    if (!show && !FRequiredMark) return;
+    if (!FRequiredMark) {
+        FRequiredMark = new TRequiredMarkEh(this);
+        FRequiredMark->SetParent(this);
+    }
+    TRect r;
+    TextAreaRect(r);
+    const int inset = BorderStyle() == bsSingle ? 2 : 0;
+    FRequiredMark->SetBounds(r.Left + 2 + inset, ClientHeight() - 2 - inset,
+                             std::max(0, r.Width() - 5 - 2 * inset), 1);
+    FRequiredMark->SetVisible(show);
+    FRequiredMark->Invalidate();
+}
 
 String TCustomDBEditEh::ReadDisplayTextForPaintCopy() {
     if (ComponentState().Contains(csDesigning) && !FDataLink->Active()) return Name();
@@ -474,6 +531,7 @@ void TCustomDBEditEh::Change() {
     SetModified(true);
     UpdateImageIndex();
     if (FEmptyDataInfo) FEmptyDataInfo->PaintEmptyDataInfo();
+    if (FHighlightRequired) UpdateRequiredMark();
     TCustomMaskEdit::Change();
 }
 

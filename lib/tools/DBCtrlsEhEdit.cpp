@@ -173,6 +173,15 @@ void TCustomDBEditEh::Notification(TComponent* AComponent, TOperation Operation)
         WriteDataSource(nullptr);
     }
     if (FEditImage && AComponent == FEditImage->Images()) FEditImage->SetImages(nullptr);
+    // Menus and image lists the buttons refer to (not while the edit itself goes).
+    if (ComponentState().Contains(csDestroying) || !FEditButton) return;
+    auto forget = [&](TEditButtonEh* b) {
+        if (b->DropdownMenu() == AComponent) b->SetDropdownMenu(nullptr);
+        b->Images()->ListFreed(AComponent);
+    };
+    forget(FEditButton.get());
+    for (int i = 0; i < FEditButtons->Count(); ++i)
+        forget(FEditButtons->Items(i));
 }
 
 void TCustomDBEditEh::DefineProperties(TFiler* Filer) {

@@ -1348,6 +1348,7 @@ protected:
     void KeyDown(Word& Key, TShiftState Shift) override;
     void KeyPress(Char& Key) override;
     bool DoMouseWheel(TShiftState Shift, int WheelDelta, TPoint MousePos) override;
+    void MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) override;
     void SetEditButtonStyle(TEditStyle Value);
     void SetEditStyle(TEditStyle Value);
     void EditButtonMouseDown(TObject* Sender, bool TopButton, bool& AutoRepeat, bool& Handled);

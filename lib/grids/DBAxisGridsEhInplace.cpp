@@ -215,7 +215,10 @@ void TDBAxisGridInplaceEdit::ReloadFromGrid() {
     SetEditMask(c->GetEditMask());
     SetTextQuiet(p->FText);
     const int limit = g->GetEditLimit();
-    SetMaxLength(std::max(0, limit));
+    if (limit < 0)
+        FMaxLength = limit; // the grid refuses every change
+    else
+        SetMaxLength(limit);
     FMRUList = c->MRUList();
     SetMainButtonDown(false);
 }
@@ -929,4 +932,11 @@ void TDBAxisGridInplaceEdit::UserTextChanged() {
 bool TDBAxisGridInplaceEdit::DoMouseWheel(TShiftState Shift, int WheelDelta, TPoint MousePos) {
     if (FListVisible) return true;
     return TInplaceEdit::DoMouseWheel(Shift, WheelDelta, MousePos);
+}
+
+void TDBAxisGridInplaceEdit::MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) {
+    TInplaceEdit::MouseDown(Button, Shift, X, Y);
+    TAxisBarEh* c = GetAxisBar();
+    if (c && Shift.Contains(ssDouble) && c->DblClickNextVal())
+        c->CycleValue(Shift.Contains(ssShift) ? -1 : 1);
 }

@@ -32,6 +32,27 @@ TShiftState KeyDataShift(LPARAM KeyData) {
     return s;
 }
 
+// Finds S in the list data set's result field (whole value or as a prefix, any case) and answers
+// that record's text and key. The list data set's cursor moves to it.
+bool LocateListValue(TAxisBarEh* c, const String& S, bool Partial, String& Text, Variant& Key) {
+    TField* f = c->Field();
+    TDataSet* ds = c->GetListDataSet();
+    if (!f || !ds || !ds->Active() || f->LookupResultField().isEmpty()) return false;
+    TLocateOptions o{loCaseInsensitive};
+    if (Partial) o += loPartialKey;
+    if (!ds->Locate(f->LookupResultField(), Variant(S), o)) return false;
+    Text = ds->FieldByName(f->LookupResultField())->Text();
+    Key = ds->FieldValues(f->LookupKeyFields());
+    return true;
+}
+
+bool LookupKeysModifiable(TField* f) {
+    if (!f || f->KeyFields().isEmpty() || !f->DataSet()) return false;
+    std::vector<TField*> keys;
+    f->DataSet()->GetFieldList(keys, f->KeyFields());
+    return !keys.empty() && CanModifyAllFields(keys);
+}
+
 } // namespace
 
 // ---------------------------------------------------------------------------------------------
@@ -86,6 +107,18 @@ void TDBAxisGridInplaceEdit::WndProc(TMessage& Message) {
                 CloseMRUList(FMRUList, key == 13);
                 return;
             }
+        }
+    } else if (msg == WM_SETCURSOR && HandleAllocated()) {
+        // Beside the text (image, margins) the cursor is the arrow, not the text beam.
+        TPoint p;
+        GetCursorPos(&p);
+        p = ScreenToClient(p);
+        TRect r;
+        GetEditingRect(r);
+        if (p.X < r.Left || p.X >= r.Right) {
+            SetCursor(LoadCursor(nullptr, IDC_ARROW));
+            Message.Result = 1;
+            return;
         }
     } else if (msg == WM_PASTE) {
         HandleWMPaste();
@@ -178,8 +211,11 @@ void TDBAxisGridInplaceEdit::SyncEditValueFromText() {
     TCustomDBAxisGridEh* g = GetGrid();
     if (!c || !g || !c->CanModify(true)) return;
     g->SetEditTextValue(Text());
-    // The data list (a descendant's lookup grid) keeps no key here: without a list the key is unknown.
-    if (FEditStyle == esDataList) g->SetEditKeyValue(Null());
+    if (FEditStyle == esDataList) {
+        String t;
+        Variant k;
+        g->SetEditKeyValue(LocateListValue(c, Text(), false, t, k) ? k : Null());
+    }
 }
 
 bool TDBAxisGridInplaceEdit::EditDataSet() {
@@ -210,7 +246,13 @@ void TDBAxisGridInplaceEdit::KeyDown(Word& Key, TShiftState Shift) {
     if (Key == VK_DELETE && Shift.Empty() && listValue && c->CanModify(false)) {
         const int len = int(Text().size());
         if (SelStart() == 0 && SelLength() == len && c->CanModify(true)) {
-            if (FEditStyle == esPickList && ct == ctKeyPickList) {
+            if (FEditStyle == esDataList && LookupKeysModifiable(c->Field())) {
+                if (EditDataSet()) {
+                    g->SetEditKeyValue(Null());
+                    g->SetEditTextValue(String());
+                    SetTextQuiet(String());
+                }
+            } else if (FEditStyle == esPickList && ct == ctKeyPickList) {
                 SetTextQuiet(String());
                 g->SetEditTextValue(String());
             }
@@ -295,9 +337,34 @@ void TDBAxisGridInplaceEdit::ProcessTypedText(String& T) {
     TCustomDBAxisGridEh* g = GetGrid();
     if (!c || !g) return;
     const TAxisBarEhType ct = c->GetColumnType();
+    const bool back = T.size() == 1 && T[0].unicode() == 8;
+    if (FEditStyle == esDataList) {
+        if (!g->PrepareCellEditPublic() || !g->IsDataEditAllowed() || !c->GetListDataSet()) return;
+        if (!back) {
+            const String s = Text().left(std::max(0, SelStart())) + T;
+            String found;
+            Variant key;
+            if (LocateListValue(c, s, true, found, key)) {
+                if (EditDataSet()) {
+                    SetTextQuiet(found);
+                    // The completed tail is selected from the end back to what was typed.
+                    SetSelStart(int(found.size()));
+                    SetSelLength(int(s.size()) - int(found.size()));
+                    g->SetEditKeyValue(key);
+                    g->SetEditTextValue(Text());
+                }
+            } else if (c->OnNotInList && EditDataSet()) {
+                SetTextQuiet(s);
+                SetSelStart(int(s.size()));
+                g->SetEditKeyValue(Null());
+                g->SetEditTextValue(Text());
+            }
+        }
+        T.clear();
+        return;
+    }
     if (ct != ctKeyPickList && FEditStyle != esPickList) return;
     if (!g->PrepareCellEditPublic()) return;
-    const bool back = T.size() == 1 && T[0].unicode() == 8;
     if (back) {
         if (ct == ctKeyPickList) T.clear();
         return;
@@ -367,6 +434,22 @@ void TDBAxisGridInplaceEdit::HandleWMPaste() {
     }
     if (!hasText) return;
     const String s = prefix + cb->AsText() + tail;
+    if (FEditStyle == esDataList && c->GetListDataSet()) {
+        String result;
+        Variant key = Null();
+        const bool found = LocateListValue(c, s, true, result, key);
+        if (!found) {
+            if (!c->OnNotInList) return;
+            result = s;
+        }
+        if (!EditDataSet()) return;
+        SetTextQuiet(result);
+        SetSelStart(int(result.size()));
+        if (found) SetSelLength(int(s.size()) - int(result.size()));
+        g->SetEditKeyValue(key);
+        g->SetEditTextValue(Text());
+        return;
+    }
     const int i = FindStringIndex(c->PickList(), s, 2);
     String result;
     bool found = false;

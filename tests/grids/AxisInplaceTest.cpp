@@ -449,3 +449,69 @@ TEST_F(AxisInplaceTest, ColumnOpensItsEditorsList) {
     Ed()->CloseUp(false);
     EXPECT_FALSE(bar->EditButtonPressed());
 }
+
+// A lookup column completes typed text from its list data set and takes that record's key.
+TEST(AxisInplaceLookupTest, TypingCompletesFromTheListDataSet) {
+    InitForms();
+    AxisTable days(0);
+    days.Append(1, QStringLiteral("Monday"), Variant(0), Variant(false), QStringLiteral("x"));
+    days.Append(2, QStringLiteral("Moscow"), Variant(0), Variant(false), QStringLiteral("x"));
+    CompPtr<TComponent> owner(Create<TComponent>(nullptr));
+    auto* orders = Create<TMemTableEh>(owner.get());
+    auto* id = Create<TIntegerField>(owner.get());
+    id->SetFieldName(QStringLiteral("Day"));
+    id->SetDataSet(orders);
+    auto* look = Create<TStringField>(owner.get());
+    look->SetFieldName(QStringLiteral("DayName"));
+    look->SetSize(20);
+    look->SetFieldKind(fkLookup);
+    look->SetLookupDataSet(days.T);
+    look->SetLookupKeyFields(QStringLiteral("ID"));
+    look->SetLookupResultField(QStringLiteral("Name"));
+    look->SetKeyFields(QStringLiteral("Day"));
+    look->SetDataSet(orders);
+    orders->CreateDataSet();
+    orders->Append();
+    orders->Post();
+    auto* src = Create<TDataSource>(owner.get());
+    src->SetDataSet(orders);
+
+    CompPtr<TForm> form(new TForm(nullptr));
+    form->SetBounds(0, 0, 320, 140);
+    auto* grid = Create<TTestAxisGrid>(form.get());
+    grid->SetParent(form.get());
+    grid->SetBounds(0, 0, 300, 120);
+    grid->SetDataSource(src);
+    form->Show();
+    PumpGridEvents();
+    TAxisBarEh* c = grid->FindFieldColumn(QStringLiteral("DayName"));
+    ASSERT_NE(c, nullptr);
+    grid->SetOptions(grid->Options() + TGridOptions{goEditing});
+    grid->SetFocus();
+    grid->SetCol(c->Index() + 1);
+    grid->ShowEditor();
+    PumpGridEvents();
+    auto* ed = dynamic_cast<TDBAxisGridInplaceEdit*>(grid->InplaceEditor());
+    ASSERT_NE(ed, nullptr);
+    ASSERT_EQ(ed->EditStyle(), esDataList);
+    EXPECT_EQ(ed->ActiveList(), nullptr) << "the lookup drop-down grid belongs to the data grid";
+    auto type = [&](QChar ch) {
+        ed->Perform(WM_CHAR, ch.unicode(), 0);
+        PumpGridEvents();
+    };
+    type(QChar('M'));
+    type(QChar('o'));
+    EXPECT_EQ(ed->Text(), QStringLiteral("Monday"));
+    EXPECT_EQ(ed->SelText(), QStringLiteral("nday"));
+    EXPECT_EQ(grid->EditKeyValue().AsInteger(), 1);
+    // Text that matches no list value cannot be typed without OnNotInList.
+    type(QChar('x'));
+    EXPECT_EQ(ed->Text(), QStringLiteral("Monday"));
+    EXPECT_EQ(ed->SelText(), QStringLiteral("nday"));
+    // With it, the typed text stays and the key becomes Null.
+    c->OnNotInList = TColumnNotInListEventEh::Callable([](TObject*, const String&, bool&) {});
+    type(QChar('x'));
+    EXPECT_EQ(ed->Text(), QStringLiteral("Mox"));
+    EXPECT_TRUE(VarIsNull(grid->EditKeyValue()));
+    orders->Cancel();
+}

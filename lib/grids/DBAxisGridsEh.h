@@ -1306,6 +1306,8 @@ public:
     bool WordWrap() const { return FWordWrap; }
     bool LockCloseList() const { return FLockCloseList; }
     void SetLockCloseList(bool v) { FLockCloseList = v; }
+    // The text is being set by the editor itself (following a list, completing, reloading).
+    bool SettingTextQuietly() const { return FQuietText > 0; }
 
     virtual TWinControl* GetPopupCalculator();
     virtual void ShowDropDownList();

@@ -294,13 +294,18 @@ void TCustomDBAxisGridEh::WndProc(TMessage& Message) {
     case WM_ERASEBKGND:
         Message.Result = 1;
         return;
-    case WM_COMMAND:
+    case WM_COMMAND: {
+        auto* ed = dynamic_cast<TDBAxisGridInplaceEdit*>(InplaceEditor());
+        const bool fromEditor = ed && ed->HandleAllocated() && HWND(Message.LParam) == ed->Handle() &&
+                                HiWord(Message.WParam) == EN_CHANGE;
+        // Text the editor sets itself (a list it follows) is not yet the cell's edit text: a
+        // cancelled list goes back to it.
+        const String kept = FEditText;
         TCustomGridEh::WndProc(Message);
-        if (HiWord(Message.WParam) == EN_CHANGE)
-            if (auto* ed = dynamic_cast<TDBAxisGridInplaceEdit*>(InplaceEditor());
-                ed && ed->HandleAllocated() && HWND(Message.LParam) == ed->Handle())
-                ed->UserTextChanged();
+        if (fromEditor && ed->SettingTextQuietly()) FEditText = kept;
+        if (fromEditor) ed->UserTextChanged();
         return;
+    }
     case WM_SETFOCUS: {
         const HWND from = HWND(Message.WParam);
         if (!InplaceEditor() || !InplaceEditor()->HandleAllocated() || from != InplaceEditor()->Handle())

@@ -624,8 +624,12 @@ void TDBAxisGridInplaceEdit::CloseUp(bool Accept) {
             if (c->CanModify(true) && g->PrepareCellEditPublic()) {
                 TDateTime t = 0;
                 TField* f = c->Field();
+                // The time of day of the current text; a text that also carries a date (a
+                // date-time field) keeps its time too instead of losing it.
                 try {
-                    if (!f || !TryStrToTime(f->Text(), t)) t = 0;
+                    TDateTime dt = 0;
+                    if (!f || !TryStrToTime(f->Text(), t))
+                        t = f && TryStrToDateTime(f->Text(), dt) ? dt : 0;
                 } catch (const Exception&) {
                     t = 0;
                 }

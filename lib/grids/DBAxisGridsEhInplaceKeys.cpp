@@ -8,6 +8,7 @@
 #include "lib/grids/DBAxisGridsEh.h"
 
 #include "lib/tools/CalculatorEh.h"
+#include "lib/tools/DBCtrlsEh.h"
 #include "platform/rtl/SysUtils.h"
 #include "platform/ui/Clipbrd.h"
 #include "platform/ui/ComCtrls.h"
@@ -83,7 +84,10 @@ void TDBAxisGridInplaceEdit::WndProc(TMessage& Message) {
                                      ((key == VK_LEFT || key == VK_RIGHT) &&
                                       (FEditStyle == esDateCalendar || FEditStyle == esAltCalendar));
                     if (nav) {
-                        FActiveList->Perform(msg, Message.WParam, Message.LParam);
+                        if (FActiveList == FPickList)
+                            MoveListSelection(FPickList, key); // the list never has the focus
+                        else
+                            FActiveList->Perform(msg, Message.WParam, Message.LParam);
                         // The text follows the list.
                         if (FActiveList == FPickList && FPickList->ItemIndex() >= 0) {
                             const String item = FPickList->Items()->Strings(FPickList->ItemIndex());
@@ -100,7 +104,7 @@ void TDBAxisGridInplaceEdit::WndProc(TMessage& Message) {
             if ((msg == WM_KEYDOWN && !shift.Contains(ssAlt) &&
                  (key == VK_PRIOR || key == VK_NEXT || key == VK_UP || key == VK_DOWN)) ||
                 ((key == VK_END || key == VK_HOME) && ctrl)) {
-                FMRUListControl->Perform(msg, Message.WParam, Message.LParam);
+                MoveListSelection(FMRUListControl, key);
                 return;
             }
             if (msg == WM_CHAR && (key == 13 || key == 27)) {

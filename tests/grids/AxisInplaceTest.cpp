@@ -251,7 +251,7 @@ TEST_F(AxisInplaceTest, CalculatorOpensOnUnreadableTextAndWritesItsValue) {
     EXPECT_EQ(VarToStr(v), QStringLiteral("10")) << "the field's value";
     Shot(calc, "axis-inplace-calculator");
     // Escape goes to the calculator, which closes without a value.
-    EdChar(QChar(27));
+    EdKey(VK_ESCAPE);
     EXPECT_FALSE(Ed()->ListVisible());
     EXPECT_EQ(Data->Amount->AsInteger(), 10);
 

@@ -628,8 +628,7 @@ void TDBAxisGridInplaceEdit::CloseUp(bool Accept) {
                 // date-time field) keeps its time too instead of losing it.
                 try {
                     TDateTime dt = 0;
-                    if (!f || !TryStrToTime(f->Text(), t))
-                        t = f && TryStrToDateTime(f->Text(), dt) ? dt : 0;
+                    if (!f || !TryStrToTime(f->Text(), t)) t = f && TryStrToDateTime(f->Text(), dt) ? dt : 0;
                 } catch (const Exception&) {
                     t = 0;
                 }

@@ -329,10 +329,11 @@ void TDBAxisGridInplaceEdit::KeyPress(Char& Key) {
         if (FCharKeyStr.isEmpty()) Key = Char(0);
     }
     if (Key.unicode() == 10 && !FWordWrap && GetKeyState(VK_CONTROL) < 0) Key = Char(0);
-    const bool back = Key.unicode() == 8;
+    // Backspace in an empty text offers the whole list. The text is looked at before the edit
+    // applies the key, as the native control does; deleting the last character closes it instead.
+    const bool offerAll = Key.unicode() == 8 && Text().isEmpty();
     TInplaceEdit::KeyPress(Key);
-    if (back && Text().isEmpty() && FMRUList && FMRUList->Active() && Visible() && !FDroppedDown)
-        ShowMRUList();
+    if (offerAll && FMRUList && FMRUList->Active() && Visible() && !FDroppedDown) ShowMRUList();
 }
 
 void TDBAxisGridInplaceEdit::ProcessTypedText(String& T) {

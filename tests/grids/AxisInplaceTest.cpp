@@ -11,6 +11,10 @@
 #include "platform/ui/ComCtrls.h"
 #include "platform/ui/WinApi.h"
 
+#include <QCoreApplication>
+#include <QKeyEvent>
+#include <QWidget>
+
 namespace {
 
 constexpr int kName = 2, kAmount = 3, kCode = 5, kBorn = 6; // grid columns (0 is the indicator)
@@ -67,6 +71,15 @@ protected:
     }
     void EdChar(QChar ch) {
         Ed()->Perform(WM_CHAR, ch.unicode(), 0);
+        PumpGridEvents();
+    }
+    // Backspace as the keyboard sends it: the key, then its character.
+    // (through the window system: a Backspace sent by code is not applied by the edit itself).
+    void Back() {
+        QKeyEvent press(QEvent::KeyPress, Qt::Key_Backspace, Qt::NoModifier, QStringLiteral("\b"));
+        QCoreApplication::sendEvent(Ed()->Widget(), &press);
+        QKeyEvent release(QEvent::KeyRelease, Qt::Key_Backspace, Qt::NoModifier, QStringLiteral("\b"));
+        QCoreApplication::sendEvent(Ed()->Widget(), &release);
         PumpGridEvents();
     }
     void Type(const QString& s) {
@@ -165,6 +178,7 @@ TEST_F(AxisInplaceTest, PickListOpensPicksAndCancelsByKeysAndMouse) {
     AltDown();
     TPopupListboxEh* list = Ed()->PickList();
     const int y = list->ItemHeight() * 2 + list->ItemHeight() / 2;
+    list->Perform(WM_MOUSEMOVE, 0, MAKELPARAM(5, y)); // the row under the mouse is selected
     list->Perform(WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, y));
     list->Perform(WM_LBUTTONUP, 0, MAKELPARAM(5, y));
     PumpGridEvents();
@@ -431,7 +445,14 @@ TEST_F(AxisInplaceTest, RecentlyUsedListOffersMatchingEntries) {
     Ed()->SelectAll();
     Type(QStringLiteral("a"));
     EXPECT_TRUE(mru->DroppedDown());
-    EdChar(QChar(8));
+    Back();
+    EXPECT_EQ(Ed()->Text(), String());
+    EXPECT_FALSE(mru->DroppedDown());
+    // Backspace in the empty text offers everything.
+    Back();
+    EXPECT_TRUE(mru->DroppedDown());
+    EXPECT_EQ(list->Items()->Count(), 3);
+    EdChar(QChar(27));
     EXPECT_FALSE(mru->DroppedDown());
 }
 

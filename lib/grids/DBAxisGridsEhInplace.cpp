@@ -501,7 +501,9 @@ void TDBAxisGridInplaceEdit::ShowDropDownList() {
     TAxisBarEh* c = GetAxisBar();
     TCustomDBAxisGridEh* g = GetGrid();
     if (!c || !g) return;
-    FActiveList->SetWidth(Width());
+    // Lists start at the editor's width; the calculator keeps its own size (its keys would be cut)
+    // and the calendar takes its minimum size below.
+    if (FActiveList != FPopupCalculator) FActiveList->SetWidth(Width());
     if (FActiveList == FPopupMonthCalendar) {
         TDateTime d = Date();
         if (!Text().isEmpty()) {

@@ -1353,10 +1353,12 @@ protected:
     void MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) override;
     void SetEditButtonStyle(TEditStyle Value);
     void SetEditStyle(TEditStyle Value);
-    void EditButtonMouseDown(TObject* Sender, bool TopButton, bool& AutoRepeat, bool& Handled);
-    void EditButtonClick(TObject* Sender);
-    void EditButtonMouseMove(TObject* Sender, TShiftState Shift, int X, int Y);
-    void EditButtonMouseUp(TObject* Sender, TMouseButton Button, TShiftState Shift, int X, int Y);
+    virtual TEditButtonControlEh* CreateEditButtonControl();
+    virtual TMRUListboxEh* CreateMRUListControl();
+    virtual void EditButtonMouseDown(TObject* Sender, bool TopButton, bool& AutoRepeat, bool& Handled);
+    virtual void EditButtonClick(TObject* Sender);
+    virtual void EditButtonMouseMove(TObject* Sender, TShiftState Shift, int X, int Y);
+    virtual void EditButtonMouseUp(TObject* Sender, TMouseButton Button, TShiftState Shift, int X, int Y);
     void PickListMouseUp(TObject* Sender, TMouseButton Button, TShiftState Shift, int X, int Y);
     void MRUListMouseUp(TObject* Sender, TMouseButton Button, TShiftState Shift, int X, int Y);
     // Sets the text from code: not a user change.

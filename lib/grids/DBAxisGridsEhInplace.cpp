@@ -348,8 +348,7 @@ void TDBAxisGridInplaceEdit::LayoutEditButtons() {
     }
     while (FEditButtonControlList.size() < count) {
         TEditButtonControlLineRec rec;
-        rec.EditButtonControl = new TEditButtonControlEh(this);
-        rec.EditButtonControl->SetBounds(0, 0, 10, 17);
+        rec.EditButtonControl = CreateEditButtonControl();
         rec.EditButtonControl->SetParent(FButtonsPanel);
         rec.ButtonLine = new TShape(this);
         rec.ButtonLine->SetParent(FButtonsPanel);
@@ -439,6 +438,13 @@ void TDBAxisGridInplaceEdit::LayoutEditButtons() {
     } else {
         FButtonsPanel->SetVisible(false);
     }
+}
+
+TEditButtonControlEh* TDBAxisGridInplaceEdit::CreateEditButtonControl() {
+    auto* b = new TEditButtonControlEh(this);
+    b->SetBounds(0, 0, 10, 17);
+    b->SetVisible(true);
+    return b;
 }
 
 void TDBAxisGridInplaceEdit::ActivateEditButtons() {

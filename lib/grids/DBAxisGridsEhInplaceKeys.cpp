@@ -304,6 +304,17 @@ void TDBAxisGridInplaceEdit::KeyDown(Word& Key, TShiftState Shift) {
         if (!(all || (Key == VK_UP && line == 0) || (Key == VK_DOWN && line + 1 == lines))) return;
     }
     const TShortCut sc = ShortCut(Key, Shift);
+    if (FEditStyle == esDataList && c->DropDownSpecRow()->Visible() && sc != 0 &&
+        sc == c->DropDownSpecRow()->ShortCut() && c->CanModify(false)) {
+        if (c->CanModify(true)) {
+            SetTextQuiet(c->DropDownSpecRow()->GetCellText(0));
+            g->SetEditTextValue(Text());
+            g->SetEditKeyValue(c->DropDownSpecRow()->Value());
+            SelectAll();
+        }
+        Key = 0;
+        return;
+    }
     if (sc != 0)
         for (int i = 0; i < c->EditButtons()->Count(); ++i)
             if (c->EditButtons()->Items(i)->ShortCut() == sc &&
@@ -483,7 +494,7 @@ void TDBAxisGridInplaceEdit::HandleWMPaste() {
 
 TMRUListboxEh* TDBAxisGridInplaceEdit::GetMRUListControl() {
     if (!FMRUListControl) {
-        FMRUListControl = new TMRUListboxEh(this);
+        FMRUListControl = CreateMRUListControl();
         FMRUListControl->SetParent(this);
         FMRUListControl->SetVisible(false);
         FMRUListControl->SetCtl3D(false);
@@ -491,6 +502,10 @@ TMRUListboxEh* TDBAxisGridInplaceEdit::GetMRUListControl() {
         FMRUListControl->OnMouseUp = TMouseEvent(this, &TDBAxisGridInplaceEdit::MRUListMouseUp);
     }
     return FMRUListControl;
+}
+
+TMRUListboxEh* TDBAxisGridInplaceEdit::CreateMRUListControl() {
+    return new TMRUListboxEh(this);
 }
 
 void TDBAxisGridInplaceEdit::FilterMRUItem(const String& Item, bool& Accept) {

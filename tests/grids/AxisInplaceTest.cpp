@@ -534,5 +534,40 @@ TEST(AxisInplaceLookupTest, TypingCompletesFromTheListDataSet) {
     type(QChar('x'));
     EXPECT_EQ(ed->Text(), QStringLiteral("Mox"));
     EXPECT_TRUE(VarIsNull(grid->EditKeyValue()));
+    // The special row's shortcut puts its text and value in.
+    c->DropDownSpecRow()->SetCellsText(QStringLiteral("(none)"));
+    c->DropDownSpecRow()->SetValue(Variant(0));
+    c->DropDownSpecRow()->SetShortCut(ShortCut(VK_F4, TShiftState()));
+    c->DropDownSpecRow()->SetVisible(true);
+    ed->Perform(WM_KEYDOWN, VK_F4, 0);
+    EXPECT_EQ(ed->Text(), QStringLiteral("(none)"));
+    EXPECT_EQ(grid->EditKeyValue().AsInteger(), 0);
     orders->Cancel();
+}
+
+TEST_F(AxisInplaceTest, ReadOnlyFromTheCellHooksRefusesEditing) {
+    Build(3);
+    auto* col = Grid->Column(kName - 1);
+    col->OnParams = [](bool edit, TAxisColCellParamsEh* p) {
+        if (edit) p->FReadOnly = true;
+    };
+    Open(kName);
+    EXPECT_TRUE(Ed()->ReadOnlyStored());
+    EXPECT_TRUE(Ed()->ReadOnly());
+    EXPECT_FALSE(Grid->PrepareCellEditPublic());
+    Type(QStringLiteral("zz"));
+    EXPECT_EQ(Data->Name->AsString(), QStringLiteral("Name 1"));
+    EXPECT_EQ(Data->T->State(), dsBrowse);
+
+    // Without the hook the same cell is editable again.
+    Grid->HideEditor();
+    col->OnParams = nullptr;
+    Grid->SetCol(kAmount);
+    Open(kName);
+    EXPECT_FALSE(Ed()->ReadOnly());
+    Ed()->SelectAll();
+    Type(QStringLiteral("zz"));
+    EXPECT_EQ(Ed()->Text(), QStringLiteral("zz"));
+    EXPECT_EQ(Data->T->State(), dsEdit);
+    Data->T->Cancel();
 }

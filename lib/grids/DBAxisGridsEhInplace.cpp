@@ -768,6 +768,10 @@ void TDBAxisGridInplaceEdit::StepValue(bool Down) {
     }
     const Extended d = c->GetColumnType() == ctCommon ? 1 : -1;
     c->CycleValue(Down ? -d * c->Increment() : d * c->Increment());
+    // The step leaves the grid's edit text equal to the field, so the grid does not reload the
+    // editor: show the new value here, or the next step would write the old text back first.
+    const String t = c->GetCellEditText();
+    if (t != Text()) SetTextQuiet(t);
 }
 
 // ---------------------------------------------------------------------------------------------

@@ -571,3 +571,30 @@ TEST_F(AxisInplaceTest, ReadOnlyFromTheCellHooksRefusesEditing) {
     EXPECT_EQ(Data->T->State(), dsEdit);
     Data->T->Cancel();
 }
+
+TEST_F(AxisInplaceTest, UpDownButtonStepsNumbersUpAndListsTowardsTheirStart) {
+    Build(3);
+    Bar(kAmount)->SetButtonStyle(cbsUpDown);
+    Open(kAmount);
+    ASSERT_EQ(Ed()->EditStyle(), esUpDown);
+    Ed()->DropDownByButton(false); // the upper half
+    EXPECT_EQ(Data->Amount->AsInteger(), 11);
+    Ed()->DropDownByButton(true);
+    Ed()->DropDownByButton(true);
+    EXPECT_EQ(Data->Amount->AsInteger(), 9);
+    EXPECT_EQ(Ed()->Text(), QStringLiteral("9"));
+    Data->T->Cancel();
+
+    Grid->HideEditor();
+    TAxisBarEh* bar = Bar(kName);
+    for (const char* s : {"Anna", "Boris", "Vera"})
+        bar->PickList()->Add(QString::fromLatin1(s));
+    bar->SetButtonStyle(cbsUpDown);
+    Data->T->Edit();
+    Data->Name->SetAsString(QStringLiteral("Boris"));
+    Data->T->Post();
+    Open(kName);
+    Ed()->DropDownByButton(false);
+    EXPECT_EQ(Data->Name->AsString(), QStringLiteral("Anna")) << "the upper half goes to the previous entry";
+    Data->T->Cancel();
+}

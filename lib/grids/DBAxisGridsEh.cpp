@@ -107,9 +107,7 @@ TAxisGridDataLinkEh* TCustomDBAxisGridEh::CreateDataLink() {
 }
 
 TInplaceEdit* TCustomDBAxisGridEh::CreateEditor() {
-    // The axis grid's own editor (buttons and drop-downs) is built on the tool controls; until
-    // then the base editor serves.
-    return TCustomGridEh::CreateEditor();
+    return new TDBAxisGridInplaceEdit(this);
 }
 
 TGridLineColorsEh* TCustomDBAxisGridEh::CreateGridLineColors() {

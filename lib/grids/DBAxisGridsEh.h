@@ -1180,6 +1180,7 @@ protected:
     friend class TAxisGridDataLinkEh;
     friend class TAxisBarEh;
     friend class TControlBorderEh;
+    friend class TDBAxisGridInplaceEdit;
 
     // Overrides of the base grid
     bool CanEditAcceptKey(Char Key) override;
@@ -1262,6 +1263,135 @@ public:
 
 protected:
     void Paint() override;
+};
+
+// ---------------------------------------------------------------------------------------------
+// The axis grid's in-place editor: per cell an edit style from the column and its field, a panel
+// of edit buttons, one of the drop-downs (pick list, calendar, calculator, drop-down form), typing
+// completion against the pick list, paste matching and the column's recently-used list. It never
+// writes fields itself except for drop-down forms: it leaves the text and key value in the grid
+// and asks the grid to write them.
+
+class TPopupCalculatorEh;
+
+class TAxisGridDropDownFormSysParams : public TDropDownFormSysParams {
+    KVT_CLASS(TAxisGridDropDownFormSysParams, TDropDownFormSysParams)
+public:
+    TAxisBarEh* FAxisBar = nullptr;
+    TEditButtonEh* FEditButton = nullptr;
+};
+
+class TDBAxisGridInplaceEdit : public TInplaceEdit, public IComboEditEh {
+    KVT_CLASS(TDBAxisGridInplaceEdit, TInplaceEdit)
+public:
+    explicit TDBAxisGridInplaceEdit(TComponent* AOwner);
+    ~TDBAxisGridInplaceEdit() override;
+
+    TCustomDBAxisGridEh* GetGrid() const;
+    // The column at the grid's SelectedIndex, or nil.
+    TAxisBarEh* GetAxisBar() const;
+    TEditStyle EditStyle() const { return FEditStyle; }
+    TEditStyle EditButtonStyle() const { return FEditButtonStyle; }
+    bool ListVisible() const { return FListVisible; }
+    bool DroppedDown() const { return FDroppedDown; }
+    TWinControl* ActiveList() const { return FActiveList; }
+    TPopupListboxEh* PickList() const { return FPickList; }
+    TPopupMonthCalendarEh* PopupMonthCalendar() const { return FPopupMonthCalendar; }
+    TMRUListboxEh* MRUListControlIfAny() const { return FMRUListControl; }
+    TPanel* ButtonsPanel() const { return FButtonsPanel; }
+    const TEditButtonControlList& EditButtonControls() const { return FEditButtonControlList; }
+    int ButtonsWidth() const { return FButtonsWidth; }
+    int ImageIndex() const { return FImageIndex; }
+    bool ReadOnlyStored() const { return FReadOnlyStored; }
+    bool WordWrap() const { return FWordWrap; }
+    bool LockCloseList() const { return FLockCloseList; }
+    void SetLockCloseList(bool v) { FLockCloseList = v; }
+    // The text is being set by the editor itself (following a list, completing, reloading).
+    bool SettingTextQuietly() const { return FQuietText > 0; }
+
+    virtual TWinControl* GetPopupCalculator();
+    virtual void ShowDropDownList();
+    void CloseUp(bool Accept) override;
+    virtual void DropDownByButton(bool Down);
+    virtual void ShowDropDownForm(TEditButtonEh* Button, TObject* ButtonControl, bool& Handled);
+    void FormClosed(TCustomForm* Form, bool Accept, TDynVarsEh* DynParams, TDropDownFormSysParams* SysParams);
+    virtual void StepValue(bool Down);
+    virtual void UpdateImageIndex();
+    virtual void UserTextChanged();
+    virtual void GetEditingRect(TRect& Rect);
+    virtual void ProcessTypedText(String& T);
+    int FirstVisibleButtonIndex();
+    bool IsMainButtonDown();
+    void SetMainButtonDown(bool Value);
+    void UpdateEditStyle();
+    void UpdateActiveList();
+    void LayoutEditButtons();
+    void ActivateEditButtons();
+    // The keys of the list styles; Key 0 when consumed.
+    void ListKeyDown(Word& Key, TShiftState Shift);
+    String TextWithoutSelection();
+    void SyncEditValueFromText();
+    void HandleWMPaste();
+    // Recently-used list under the text.
+    void ShowMRUList();
+    void CloseMRUList(TMRUListEh* MRUList, bool Accept);
+    TMRUListboxEh* GetMRUListControl();
+    virtual void FilterMRUItem(const String& Item, bool& Accept);
+    virtual void StoreMRUListSize(TMRUListEh* MRUList);
+
+    void WndProc(TMessage& Message) override;
+    void DefaultHandler(TMessage& Message) override;
+    void Notification(TComponent* AComponent, TOperation Operation) override;
+
+protected:
+    void BoundsChanged() override;
+    void ReloadFromGrid() override;
+    void CreateParams(TCreateParams& Params) override;
+    void KeyDown(Word& Key, TShiftState Shift) override;
+    void KeyPress(Char& Key) override;
+    bool DoMouseWheel(TShiftState Shift, int WheelDelta, TPoint MousePos) override;
+    void MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) override;
+    void SetEditButtonStyle(TEditStyle Value);
+    void SetEditStyle(TEditStyle Value);
+    virtual TEditButtonControlEh* CreateEditButtonControl();
+    virtual TMRUListboxEh* CreateMRUListControl();
+    virtual void EditButtonMouseDown(TObject* Sender, bool TopButton, bool& AutoRepeat, bool& Handled);
+    virtual void EditButtonClick(TObject* Sender);
+    virtual void EditButtonMouseMove(TObject* Sender, TShiftState Shift, int X, int Y);
+    virtual void EditButtonMouseUp(TObject* Sender, TMouseButton Button, TShiftState Shift, int X, int Y);
+    void PickListMouseUp(TObject* Sender, TMouseButton Button, TShiftState Shift, int X, int Y);
+    void MRUListMouseUp(TObject* Sender, TMouseButton Button, TShiftState Shift, int X, int Y);
+    // Sets the text from code: not a user change.
+    void SetTextQuiet(const String& Value);
+    bool EditDataSet();
+    bool IsNumericColumn();
+
+    TWinControl* FActiveList = nullptr;
+    int FButtonsWidth = 0;
+    String FCharKeyStr;
+    bool FDroppedDown = false;
+    TEditButtonControlList FEditButtonControlList;
+    TEditStyle FEditStyle = esSimple;
+    bool FLockCloseList = false;
+    std::unique_ptr<TDataSource> FLookupSource;
+    TMRUListEh* FMRUList = nullptr;
+    TMRUListboxEh* FMRUListControl = nullptr;
+    bool FNoClickCloseUp = false;
+    TPopupListboxEh* FPickList = nullptr;
+    TPopupCalculatorEh* FPopupCalculator = nullptr;
+    TPopupMonthCalendarEh* FPopupMonthCalendar = nullptr;
+    bool FUserTextChanged = false;
+    bool FWordWrap = false;
+    int FImageIndex = -1;
+    TEditStyle FEditButtonStyle = esSimple;
+    TPanel* FButtonsPanel = nullptr;
+    bool FListVisible = false;
+    bool FReadOnlyStored = false;
+    int FFixedDownButton = -1;
+    int FQuietText = 0;
+    // The form a button opened: its close may still be waiting in the queue.
+    std::shared_ptr<bool> FAlive = std::make_shared<bool>(true);
+    TCustomForm* FOpenForm = nullptr;
 };
 
 // Free helpers of the unit

@@ -146,38 +146,6 @@ bool IsFieldReadOnlyForEdit(TField* Field) {
     return false;
 }
 
-TEditStyle GetColumnEditStyle(TAxisBarEh* Column) {
-    // The drawn buttons follow the editor's choice of style (the cbsAuto rule).
-    switch (Column->ButtonStyle()) {
-    case cbsEllipsis:
-        return esEllipsis;
-    case cbsNone:
-        return esSimple;
-    case cbsUpDown:
-        return esUpDown;
-    case cbsDropDown:
-        return esDropDown;
-    case cbsAltUpDown:
-        return esAltUpDown;
-    case cbsAltDropDown:
-        return esAltDropDown;
-    case cbsAuto:
-        break;
-    }
-    TField* f = Column->Field();
-    TCustomDBAxisGridEh* g = Column->Grid();
-    if (f && f->FieldKind() == fkLookup) {
-        TDataSet* lds = f->LookupDataSet();
-        const bool keysOk = !f->KeyFields().isEmpty() &&
-                            (Column->CanModify(false) || (g && g->ComponentState().Contains(csDesigning)));
-        if (lds && lds->Active() && keysOk) return esDataList;
-        return esSimple;
-    }
-    if (Column->HasPickList()) return esPickList;
-    if (f && (f->DataType() == ftDate || f->DataType() == ftDateTime)) return esDateCalendar;
-    return esSimple;
-}
-
 bool MeasureCellText(UINT Flags, TCanvas* Canvas, int ExtraMargin, int& Height, int& Width, bool WordWrap,
                      const TRect& ARect, const String& Text, int Interlinear) {
     const int avail = std::max(1, ARect.Width() - ExtraMargin - 4);

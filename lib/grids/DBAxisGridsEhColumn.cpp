@@ -1004,13 +1004,29 @@ void TAxisBarEh::GetColCellParams(bool, TAxisColCellParamsEh*) {
 
 // The drop-down list and the pressed button belong to the axis grid's own in-place editor; the
 // base editor has neither.
-void TAxisBarEh::DropDown() {}
-
-bool TAxisBarEh::EditButtonPressed() {
-    return false;
+// The editor of the grid serves this column only while it is the selected one.
+static TDBAxisGridInplaceEdit* EditorOfBar(TAxisBarEh* Bar) {
+    TCustomDBAxisGridEh* g = Bar->Grid();
+    if (!g || g->SelectedIndex() < 0 || g->SelectedIndex() >= g->AxisBars()->Count() ||
+        g->AxisBars()->AxisBar(g->SelectedIndex()) != Bar)
+        return nullptr;
+    auto* ed = dynamic_cast<TDBAxisGridInplaceEdit*>(g->InplaceEditor());
+    return ed && ed->Visible() ? ed : nullptr;
 }
 
-void TAxisBarEh::SetEditButtonPressed(bool) {}
+void TAxisBarEh::DropDown() {
+    if (TCustomDBAxisGridEh* g = Grid(); g && !EditorOfBar(this)) g->ShowEditor();
+    if (TDBAxisGridInplaceEdit* ed = EditorOfBar(this)) ed->ShowDropDownList();
+}
+
+bool TAxisBarEh::EditButtonPressed() {
+    TDBAxisGridInplaceEdit* ed = EditorOfBar(this);
+    return ed && ed->IsMainButtonDown();
+}
+
+void TAxisBarEh::SetEditButtonPressed(bool Value) {
+    if (TDBAxisGridInplaceEdit* ed = EditorOfBar(this)) ed->SetMainButtonDown(Value);
+}
 
 // Copying and defaults
 

@@ -43,7 +43,10 @@ bool TCustomDBAxisGridEh::CanEditAcceptKey(Char Key) {
     const int i = ReadSelectedIndex();
     TAxisBarEh* column = i >= 0 && i < FAxisBars->Count() ? FAxisBars->AxisBar(i) : nullptr;
     TField* f = column ? column->Field() : nullptr;
-    // The base editor has no explicitly set ReadOnly; the axis grid's own editor adds one.
+    // A read-only state the cell hooks gave the editor refuses typing.
+    if (auto* ed = dynamic_cast<TDBAxisGridInplaceEdit*>(InplaceEditor());
+        ed && ed->ReadOnlyStored() && ed->ReadOnly())
+        return false;
     if (!FDataLink->Active() || !f) return false;
     if (column->HasKeyList()) return true;
     return f->IsValidChar(Key);
@@ -75,6 +78,9 @@ bool TCustomDBAxisGridEh::IsDataEditAllowed() {
 bool TCustomDBAxisGridEh::PrepareCellEdit() {
     bool result = false;
     if (FReadOnly || !FDataLink->Active() || FDataLink->ReadOnly()) return result;
+    if (auto* ed = dynamic_cast<TDBAxisGridInplaceEdit*>(InplaceEditor());
+        ed && ed->ReadOnlyStored() && ed->ReadOnly())
+        return false;
     const int i = ReadSelectedIndex();
     if (i < 0 || i >= FAxisBars->Count()) return false;
     TAxisBarEh* column = FAxisBars->AxisBar(i);
@@ -96,7 +102,17 @@ bool TCustomDBAxisGridEh::PrepareCellEdit() {
 }
 
 void TCustomDBAxisGridEh::InvalidateEditor() {
-    // The axis grid's editor keeps an open list across the reset; the base editor has none.
+    // An open list stays open while the editor is reloaded under it.
+    auto* ed = dynamic_cast<TDBAxisGridInplaceEdit*>(InplaceEditor());
+    if (!ed || !ed->ListVisible()) {
+        TCustomGridEh::InvalidateEditor();
+        return;
+    }
+    ed->SetLockCloseList(true);
+    struct Unlock {
+        TDBAxisGridInplaceEdit* e;
+        ~Unlock() { e->SetLockCloseList(false); }
+    } unlock{ed};
     TCustomGridEh::InvalidateEditor();
 }
 
@@ -278,6 +294,18 @@ void TCustomDBAxisGridEh::WndProc(TMessage& Message) {
     case WM_ERASEBKGND:
         Message.Result = 1;
         return;
+    case WM_COMMAND: {
+        auto* ed = dynamic_cast<TDBAxisGridInplaceEdit*>(InplaceEditor());
+        const bool fromEditor = ed && ed->HandleAllocated() && HWND(Message.LParam) == ed->Handle() &&
+                                HiWord(Message.WParam) == EN_CHANGE;
+        // Text the editor sets itself (a list it follows) is not yet the cell's edit text: a
+        // cancelled list goes back to it.
+        const String kept = FEditText;
+        TCustomGridEh::WndProc(Message);
+        if (fromEditor && ed->SettingTextQuietly()) FEditText = kept;
+        if (fromEditor) ed->UserTextChanged();
+        return;
+    }
     case WM_SETFOCUS: {
         const HWND from = HWND(Message.WParam);
         if (!InplaceEditor() || !InplaceEditor()->HandleAllocated() || from != InplaceEditor()->Handle())

@@ -273,8 +273,11 @@ TBitmap* TButtonsBitmapCache::GetButtonBitmap(TButtonBitmapInfoEh Info) {
 }
 
 TButtonsBitmapCache& ButtonsBitmapCache() {
-    static TButtonsBitmapCache cache;
-    return cache;
+    // Never destroyed: its bitmaps hold the platform's shared pens, brushes and fonts, whose
+    // tables are function statics that may be built after this cache and so go before it at exit.
+    // Freeing the bitmaps then would touch freed tables; the process ends anyway.
+    static TButtonsBitmapCache* cache = new TButtonsBitmapCache;
+    return *cache;
 }
 
 void ResetButtonBitmapCache() {

@@ -210,7 +210,7 @@ template <class F> F* AxisTable::Add(const char* name, int size) {
     return f;
 }
 
-AxisTable::AxisTable(int rows, bool withCalc) {
+AxisTable::AxisTable(int rows, bool withCalc, bool withDate) {
     T = Create<TMemTableEh>(Owner.get());
     ID = Add<TIntegerField>("ID", 0);
     Name = Add<TStringField>("Name", 20);
@@ -225,6 +225,7 @@ AxisTable::AxisTable(int rows, bool withCalc) {
             Calc->SetAsString(QStringLiteral("c%1").arg(ID->AsInteger()));
         });
     }
+    if (withDate) Born = Add<TDateTimeField>("Born", 0);
     T->CreateDataSet();
     DS = Create<TDataSource>(Owner.get());
     DS->SetDataSet(T);
@@ -250,13 +251,13 @@ void AxisTable::Append(int id, const QString& name, const Variant& amount, const
 // ---------------------------------------------------------------------------------------------
 // AxisGridFixture
 
-void AxisGridFixture::Build(int rows, bool withCalc, bool show) {
+void AxisGridFixture::Build(int rows, bool withCalc, bool show, bool withDate) {
     InitForms();
     // An exception inside a paint or a message would open a message box; the test fails instead.
     Application->OnException = TExceptionEvent::Callable([](TObject*, Exception* E) {
         ADD_FAILURE() << "exception in the message loop: " << E->Message().toStdString();
     });
-    Data = std::make_unique<AxisTable>(rows, withCalc);
+    Data = std::make_unique<AxisTable>(rows, withCalc, withDate);
     Form.reset(new TForm(nullptr));
     Form->SetBounds(0, 0, 520, 300);
     Grid = Create<TTestAxisGrid>(Form.get());
@@ -273,9 +274,6 @@ void AxisGridFixture::Build(int rows, bool withCalc, bool show) {
 void AxisGridFixture::TearDown() {
     Form.reset();
     Data.reset();
-    // The shared button bitmaps hold platform pens; empty the cache while the platform's tables
-    // still exist (its own clean-up runs after theirs at exit).
-    ResetButtonBitmapCache();
 }
 
 void PumpGridEvents() {

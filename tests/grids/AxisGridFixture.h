@@ -60,6 +60,7 @@ public:
     TGridAxisBarsEh* CreateAxisBars() override;
     void GetBarCellCoord(TAxisBarEh* Column, int& ACol, int& ARow) override;
     bool IsEditorAlwaysShown() override { return false; }
+    void InvalidateEditorPublic() { InvalidateEditor(); }
 
     // Every paint pass: cells drawn and the data rows read through the link.
     int DataCellsDrawn = 0;
@@ -101,8 +102,9 @@ struct AxisTable {
     TStringField* Code = nullptr;
     int CalcCount = 0;
     TStringField* Calc = nullptr;
+    TDateTimeField* Born = nullptr;
 
-    explicit AxisTable(int rows = 0, bool withCalc = false);
+    explicit AxisTable(int rows = 0, bool withCalc = false, bool withDate = false);
     void Append(int id, const QString& name, const Variant& amount, const Variant& flag, const QString& code);
     template <class F> F* Add(const char* name, int size);
 };
@@ -113,7 +115,7 @@ struct AxisGridFixture : public ::testing::Test {
     CompPtr<TForm> Form;
     TTestAxisGrid* Grid = nullptr;
 
-    void Build(int rows, bool withCalc = false, bool show = true);
+    void Build(int rows, bool withCalc = false, bool show = true, bool withDate = false);
     void TearDown() override;
 };
 

@@ -6,6 +6,9 @@
 #include "platform/ui/Graphics.h"
 #include "platform/ui/WinGdi.h"
 
+#include <QFont>
+#include <QFontMetrics>
+
 #include <algorithm>
 
 namespace {
@@ -29,8 +32,12 @@ struct InstantRead {
 };
 
 void WriteText(TCanvas* Canvas, const TRect& R, const String& Text, TAlignment Alignment) {
-    // Placed by hand and clipped to the cell (the text is cut at the cell's edge).
-    const TSize ext = Canvas->TextExtent(Text);
+    // The text is cut to the cell with an ellipsis and placed by hand, so that nothing depends
+    // on the device clip (the window may be painted into its parent's picture).
+    const int room = std::max(0, R.Right - R.Left - 4);
+    const String shown =
+        QFontMetrics(Canvas->Font()->ToQFont()).elidedText(Text, Qt::ElideRight, room, Qt::TextSingleLine);
+    const TSize ext = Canvas->TextExtent(shown);
     int x = R.Left + 2;
     if (Alignment == taRightJustify)
         x = R.Right - 2 - ext.cx;
@@ -38,14 +45,13 @@ void WriteText(TCanvas* Canvas, const TRect& R, const String& Text, TAlignment A
         x = (R.Left + R.Right - ext.cx) / 2;
     const int y = R.Top + (R.Bottom - R.Top - ext.cy) / 2;
     Canvas->Brush()->SetStyle(bsClear);
-    Canvas->TextRect(R, std::max(x, R.Left + 1), y, Text);
+    Canvas->TextOut(std::max(x, R.Left + 1), y, shown);
     Canvas->Brush()->SetStyle(bsSolid);
 }
 
 } // namespace
 
 void TCustomDBGridEh::Paint() {
-    // A style freed under the grid leaves it none; paint through a fresh default then.
     TCustomGridEh::Paint();
 }
 

@@ -342,9 +342,16 @@ TEST_F(EventsPageTest, ScreenshotOfTheEventsPage) {
     }
     QDir d(QCoreApplication::applicationDirPath() + QStringLiteral("/../screenshots"));
     d.mkpath(QStringLiteral("."));
+    int painterErrors = 0;
+    Application->OnException = TExceptionEvent::Callable([&](TObject*, Exception* e) {
+        ++painterErrors;
+        ADD_FAILURE() << e->Message().toStdString();
+    });
     EXPECT_TRUE(
         form->Widget()->grab().save(d.absoluteFilePath(QStringLiteral("app-events-page.png")), "PNG"));
     EXPECT_TRUE(
         Grid()->Widget()->grab().save(d.absoluteFilePath(QStringLiteral("app-events-grid.png")), "PNG"));
+    Application->OnException = TExceptionEvent();
+    EXPECT_EQ(painterErrors, 0);
     form->Hide();
 }

@@ -1028,6 +1028,11 @@ void TAxisBarEh::SetEditButtonPressed(bool Value) {
     if (TDBAxisGridInplaceEdit* ed = EditorOfBar(this)) ed->SetMainButtonDown(Value);
 }
 
+TPicture* TAxisBarEh::GetPictureFromBlobField() {
+    TCustomDBAxisGridEh* g = Grid();
+    return g ? g->GetPictureFromBlobField(this) : nullptr;
+}
+
 // Copying and defaults
 
 void TAxisBarEh::RestoreDefaults() {

@@ -283,8 +283,8 @@ void SwapEventRows(TMemTableEh* Table, int K) {
     Table->Post();
     // Event K is index K - 1, event K + 1 is index K.
     RenumberEventReferences(Table, [K](int n) {
-        if (n == K - 1) return K & 0x7F;
-        if (n == K) return (K - 1) & 0x7F;
+        if (n == K - 1) return K;
+        if (n == K) return K - 1;
         return n;
     });
 }

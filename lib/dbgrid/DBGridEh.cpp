@@ -168,6 +168,7 @@ TCustomDBGridEh::TCustomDBGridEh(TComponent* AOwner) : TCustomGridEh(AOwner) {
     FIndicatorParams = std::make_unique<TDBGridIndicatorParamsEh>(this);
     FFooterParams = std::make_unique<TDBGridFooterParamsEh>(this);
     FIndicatorTitle = std::make_unique<TDBGridEhIndicatorTitle>(this);
+    FEmptyDataInfo = std::make_unique<TGridEmptyDataInfoEh>(this);
     FColumns = std::make_unique<TDBGridColumnsEh>(this);
     FDataLink = std::make_unique<TGridDataLinkEh>(this);
     DesignOptionsBoost = TGridOptions{goColSizing};

@@ -242,6 +242,40 @@ private:
     bool FDown = false;
 };
 
+// The text shown over an empty data set.
+class TGridEmptyDataInfoEh : public TPersistent {
+    KVT_CLASS(TGridEmptyDataInfoEh, TPersistent)
+public:
+    explicit TGridEmptyDataInfoEh(TCustomDBGridEh* AGrid);
+    ~TGridEmptyDataInfoEh() override;
+    bool Active() const { return FActive; }
+    void SetActive(bool Value);
+    String Text() const { return FText; }
+    void SetText(const String& Value);
+    TFont* Font() const { return FFont.get(); }
+    // Assigning a font copies it and stops following the grid's font.
+    void SetFont(TFont* Value);
+    bool ParentFont() const { return FParentFont; }
+    void SetParentFont(bool Value);
+    // Text, else DefaultEmptyDataText, else "Нет данных".
+    String ActualText() const;
+    // Active, with a text, over an active data set that is empty.
+    bool Showing() const;
+    void PaintEmptyDataInfo();
+    // Size, name and character set from the grid's font while ParentFont.
+    void RefreshDefaultFont();
+
+private:
+    TCustomDBGridEh* FGrid;
+    bool FActive = false;
+    std::unique_ptr<TFont> FFont;
+    bool FParentFont = true;
+    String FText;
+};
+
+// The program-wide text for empty-data objects without a text of their own.
+extern String DefaultEmptyDataText;
+
 // ---------------------------------------------------------------------------------------------
 // Columns
 
@@ -426,6 +460,7 @@ public:
     TDBGridIndicatorParamsEh* IndicatorParams() const { return FIndicatorParams.get(); }
     TDBGridFooterParamsEh* FooterParams() const { return FFooterParams.get(); }
     TDBGridEhIndicatorTitle* IndicatorTitle() const { return FIndicatorTitle.get(); }
+    TGridEmptyDataInfoEh* EmptyDataInfo() const { return FEmptyDataInfo.get(); }
     TDBGridColumnsEh* Columns() const { return FColumns.get(); }
     // Visible columns in order; data column i of the grid is VisibleColumn(i).
     int VisibleColumnCount() const;
@@ -512,6 +547,7 @@ protected:
     friend class TDBGridColumnsEh;
     friend class TColumnTitleEh;
     friend class TDBGridEhStyle;
+    friend class TGridEmptyDataInfoEh;
 
     void DrawCell(int ACol, int ARow, const TRect& ARect, TGridDrawState AState) override;
     void DrawIndicatorCell(int ACol, int ARow, const TRect& ARect, TGridDrawState AState, int AreaRow);
@@ -578,6 +614,7 @@ protected:
     std::unique_ptr<TDBGridIndicatorParamsEh> FIndicatorParams;
     std::unique_ptr<TDBGridFooterParamsEh> FFooterParams;
     std::unique_ptr<TDBGridEhIndicatorTitle> FIndicatorTitle;
+    std::unique_ptr<TGridEmptyDataInfoEh> FEmptyDataInfo;
     std::unique_ptr<TDBGridColumnsEh> FColumns;
     std::vector<TDBGridColumnEh*> FSortMarkedColumns;
     bool FSortLocal = true;

@@ -3,8 +3,13 @@
 
 #include "lib/dbgrid/DBGridEh.h"
 
+#include "lib/tools/ToolCtrlsEh.h"
+
 #include "platform/ui/Graphics.h"
 #include "platform/ui/WinGdi.h"
+
+#include <QFont>
+#include <QFontMetrics>
 
 #include <algorithm>
 
@@ -29,8 +34,12 @@ struct InstantRead {
 };
 
 void WriteText(TCanvas* Canvas, const TRect& R, const String& Text, TAlignment Alignment) {
-    // Placed by hand and clipped to the cell (the text is cut at the cell's edge).
-    const TSize ext = Canvas->TextExtent(Text);
+    // The text is cut to the cell with an ellipsis and placed by hand, so that nothing depends
+    // on the device clip (the window may be painted into its parent's picture).
+    const int room = std::max(0, R.Right - R.Left - 4);
+    const String shown =
+        QFontMetrics(Canvas->Font()->ToQFont()).elidedText(Text, Qt::ElideRight, room, Qt::TextSingleLine);
+    const TSize ext = Canvas->TextExtent(shown);
     int x = R.Left + 2;
     if (Alignment == taRightJustify)
         x = R.Right - 2 - ext.cx;
@@ -38,15 +47,102 @@ void WriteText(TCanvas* Canvas, const TRect& R, const String& Text, TAlignment A
         x = (R.Left + R.Right - ext.cx) / 2;
     const int y = R.Top + (R.Bottom - R.Top - ext.cy) / 2;
     Canvas->Brush()->SetStyle(bsClear);
-    Canvas->TextRect(R, std::max(x, R.Left + 1), y, Text);
+    Canvas->TextOut(std::max(x, R.Left + 1), y, shown);
     Canvas->Brush()->SetStyle(bsSolid);
 }
 
 } // namespace
 
 void TCustomDBGridEh::Paint() {
-    // A style freed under the grid leaves it none; paint through a fresh default then.
     TCustomGridEh::Paint();
+    if (FEmptyDataInfo->Showing()) FEmptyDataInfo->PaintEmptyDataInfo();
+}
+
+// ---------------------------------------------------------------------------------------------
+// Empty-data text
+
+String DefaultEmptyDataText;
+
+TGridEmptyDataInfoEh::TGridEmptyDataInfoEh(TCustomDBGridEh* AGrid)
+    : FGrid(AGrid), FFont(std::make_unique<TFont>()) {
+    FFont->SetColor(clGrayText);
+    RefreshDefaultFont();
+}
+
+TGridEmptyDataInfoEh::~TGridEmptyDataInfoEh() = default;
+
+void TGridEmptyDataInfoEh::SetActive(bool Value) {
+    if (FActive == Value) return;
+    FActive = Value;
+    FGrid->InvalidateGrid();
+}
+
+void TGridEmptyDataInfoEh::SetText(const String& Value) {
+    if (FText == Value) return;
+    FText = Value;
+    FGrid->InvalidateGrid();
+}
+
+void TGridEmptyDataInfoEh::SetFont(TFont* Value) {
+    FFont->Assign(Value);
+    FParentFont = false;
+    FGrid->InvalidateGrid();
+}
+
+void TGridEmptyDataInfoEh::SetParentFont(bool Value) {
+    if (FParentFont == Value) return;
+    FParentFont = Value;
+    RefreshDefaultFont();
+    FGrid->InvalidateGrid();
+}
+
+void TGridEmptyDataInfoEh::RefreshDefaultFont() {
+    if (!FParentFont) return;
+    const TColor keep = FFont->Color();
+    FFont->SetName(FGrid->Font()->Name());
+    FFont->SetSize(FGrid->Font()->Size());
+    FFont->SetCharset(FGrid->Font()->Charset());
+    FFont->SetColor(keep);
+}
+
+String TGridEmptyDataInfoEh::ActualText() const {
+    if (!FText.isEmpty()) return FText;
+    if (!DefaultEmptyDataText.isEmpty()) return DefaultEmptyDataText;
+    return QStringLiteral("Нет данных");
+}
+
+bool TGridEmptyDataInfoEh::Showing() const {
+    if (!FActive || ActualText().isEmpty()) return false;
+    TDataSource* src = FGrid->DataSource();
+    TDataSet* ds = src ? src->DataSet() : nullptr;
+    return ds && ds->Active() && ds->IsEmpty();
+}
+
+void TGridEmptyDataInfoEh::PaintEmptyDataInfo() {
+    TGridDrawInfoEh di;
+    FGrid->CalcDrawInfo(di);
+    TCanvas* c = FGrid->Canvas();
+    CanvasStateGuard keep(c);
+    RefreshDefaultFont();
+    c->Font()->Assign(FFont.get());
+    const String text = ActualText();
+    const int x = (di.Horz.FixedBoundary + di.Horz.ContraExtent) >> 1;
+    const int y = (di.Vert.FixedBoundary + di.Vert.ContraExtent) >> 1;
+    TSize ext = c->TextExtent(text);
+    ext.cy += 2;
+    TRect box(x - (ext.cx >> 1), y - (ext.cy >> 1), x - (ext.cx >> 1) + ext.cx, y - (ext.cy >> 1) + ext.cy);
+    box.Inflate(5, 5);
+    c->Brush()->SetStyle(bsSolid);
+    c->Brush()->SetColor(FGrid->Color());
+    c->FillRect(box);
+    c->Brush()->SetStyle(bsClear);
+    c->TextOut(box.Left + 5, box.Top + 5 + 1, text);
+    c->Brush()->SetStyle(bsSolid);
+    if (FGrid->OptionsEh().Contains(dghExtendVertLines)) {
+        box.Inflate(1, 1);
+        c->Brush()->SetColor(InterpolateColor(FFont->Color(), FGrid->Color(), 192));
+        c->FrameRect(box);
+    }
 }
 
 void TCustomDBGridEh::DrawCell(int ACol, int ARow, const TRect& ARect, TGridDrawState AState) {

@@ -60,8 +60,7 @@ void TCustomGridEh::AfterConstruction() {
 
 TCustomGridEh::~TCustomGridEh() {
     if (FTimerActive && HandleAllocated()) KillTimer(FHandle, 1);
-    auto* ml = GetGridMoveLine();
-    if (FGridState == gsRowMoving || FGridState == gsColMoving) ml->SetVisible(false);
+    if (FGridState == gsRowMoving || FGridState == gsColMoving) GetGridMoveLine()->SetVisible(false);
     if (FInplaceEdit) {
         TInplaceEdit* e = FInplaceEdit;
         FInplaceEdit = nullptr;
@@ -747,10 +746,8 @@ int TCustomGridEh::CalcAxisCoord(int Pos, const TGridAxisDrawInfoEh& A, bool Hor
     }
     if (Pos < A.NullBorderIndent) return -1;
     if (Pos < A.FixedBoundary) return scan(A.NullBorderIndent, 0, A.FixedCellCount - 1);
-    if (A.ContraCelCount > 0 && Pos > A.ContraExtent)
-        return scan(A.ContraExtent + lw, A.GridCellCount, A.FullGridCellCount - 1);
-    // The data scan ends at GridExtent: a point beyond it is not on a data line.
-    if (Pos >= A.GridExtent) return -1;
+    // Beyond the data area only contra lines can be hit (none: nothing is hit).
+    if (Pos > A.ContraExtent) return scan(A.ContraExtent + lw, A.GridCellCount, A.FullGridCellCount - 1);
     return scan(A.FixedBoundary - A.DataOffset, A.FirstGridCell, A.GridCellCount - 1);
 }
 

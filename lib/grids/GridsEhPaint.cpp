@@ -261,6 +261,7 @@ void TCustomGridEh::DrawCellsArea(int FirstCol, int FirstRow, int StartX, int St
                 c->Brush()->SetStyle(bsSolid);
                 if (!(IsBackgroundShowing() && c->Brush()->Color() == Color())) c->FillRect(r);
             }
+            if (!FDefaultDrawing) c->SetFont(Font());
             TRect inter;
             if (IntersectRect(inter, r, FPaintClipRect)) DrawCell(col, row, r, state);
             if (FDefaultDrawing && state.Contains(gdFixed) && Ctl3D() &&
@@ -275,11 +276,8 @@ void TCustomGridEh::DrawCellsArea(int FirstCol, int FirstRow, int StartX, int St
             if (FDefaultDrawing && !designing && state.Contains(gdFocused) &&
                 !(FOptions.Contains(goEditing) && FOptions.Contains(goAlwaysShowEditor)) &&
                 !FOptions.Contains(goRowSelect)) {
-                TRect fr = r;
-                if (UseRightToLeftAlignment()) {
-                    // The canvas is mirrored; focus rectangles are drawn on the mirrored cell.
-                }
-                c->DrawFocusRect(fr);
+                // A mirrored canvas mirrors the rectangle itself.
+                c->DrawFocusRect(r);
             }
             x += w + H.EffectiveLineWidth;
         }
@@ -515,7 +513,7 @@ void TCustomGridEh::Paint() {
     if (IsPaintLocked()) return;
     TCanvas* c = Canvas();
     const bool rtl = UseRightToLeftAlignment();
-    const int cw = ClientWidth(), ch = ClientHeight();
+    const int cw = ClientWidth();
     QPainter* painter = c->Painter();
     if (rtl && painter) {
         painter->save();
@@ -647,5 +645,4 @@ void TCustomGridEh::Paint() {
 
     // 11.
     if (rtl && painter) painter->restore();
-    (void)ch;
 }

@@ -463,6 +463,16 @@ void TPopupCalculatorEh::Dispatch(TMessage& Message) {
     case WM_MOUSEACTIVATE:
         Message.Result = MA_NOACTIVATE;
         return;
+    case CM_SHOWINGCHANGED:
+        TCalculatorEh::Dispatch(Message);
+        // A click anywhere but on the calculator or its editor closes it without taking its value.
+        if (Showing())
+            FWatch = std::make_unique<TPopupWatchEh>(this, dynamic_cast<TControl*>(Owner()), [this] {
+                PostMessage(Handle(), WM_USER_CLOSEUP, 0, 0);
+            });
+        else
+            FWatch.reset();
+        return;
     case CM_CTL3DCHANGED:
         TCalculatorEh::Dispatch(Message);
         FBorderWidth = Ctl3D() ? 2 : 0;

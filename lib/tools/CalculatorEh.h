@@ -110,4 +110,5 @@ protected:
 private:
     int FBorderWidth = 2;
     bool FFlat = true;
+    std::unique_ptr<TPopupWatchEh> FWatch;
 };

@@ -3,11 +3,14 @@
 
 #include "lib/tools/DropDownFormEh.h"
 #include "lib/tools/ToolCtrlsEhInternal.h"
+#include "platform/classes/TypInfo.h"
 #include "platform/ui/Themes.h"
 #include "platform/ui/WinApi.h"
 #include "platform/ui/WinGdi.h"
 
 #include <QElapsedTimer>
+
+#include <map>
 #include <QWidget>
 
 int TCustomDropDownFormEh::ActivationTimeoutMs = 1000;
@@ -32,7 +35,21 @@ void TDDFCloseButtonEh::ButtonPaint(TObject*) {
                                                                    : tttCloseNormal;
     c->Brush()->SetColor(clBtnFace);
     c->FillRect(r);
-    StyleServices()->DrawElement(c->Handle(), TCustomStyleServices::GetElementDetails(part), r);
+    // The style gives the button's face; the cross is drawn over it (the style has no close glyph).
+    TRect face = r;
+    if (ThemesInUse())
+        StyleServices()->DrawElement(c->Handle(), TCustomStyleServices::GetElementDetails(part), face);
+    else if (part != tttCloseNormal)
+        DrawEdge(c->Handle(), face, part == tttClosePressed ? BDR_SUNKENOUTER : BDR_RAISEDINNER, BF_RECT);
+    const int off = part == tttClosePressed ? 1 : 0;
+    const int cx = r.Width() / 2 + off, cy = r.Height() / 2 + off;
+    c->Pen()->SetColor(clBtnText);
+    for (int d = 0; d < 2; ++d) {
+        c->MoveTo(cx - 4 + d, cy - 4);
+        c->LineTo(cx + 4 + d, cy + 4);
+        c->MoveTo(cx + 3 + d, cy - 4);
+        c->LineTo(cx - 5 + d, cy + 4);
+    }
 }
 
 void TDDFCloseButtonEh::ButtonClick(TObject*) {
@@ -68,6 +85,8 @@ void TDDFSizingBarEh::MouseDown(TMouseButton Button, TShiftState Shift, int X, i
 
 void TDDFSizingBarEh::MouseMove(TShiftState Shift, int X, int Y) {
     TCustomPanel::MouseMove(Shift, X, Y);
+    // The grab band shows the vertical sizing cursor.
+    if (!MouseCapture()) SetCursor(InSizingArea(Y) ? crSizeNS : crDefault);
     if (!Shift.Contains(ssLeft) || !MouseCapture() || FMouseDownPos.X == -1 || FMouseDownPos.Y == -1 ||
         !FHostControl)
         return;
@@ -331,14 +350,75 @@ void TCustomDropDownFormEh::Dispatch(TMessage& Message) {
     TForm::Dispatch(Message);
 }
 
+void TCustomDropDownFormEh::PaintWindow(HDC DC) {
+    TForm::PaintWindow(DC);
+    PaintNonClientBorder();
+}
+
+void TCustomDropDownFormEh::AdjustClientRect(TRect& Rect) {
+    TForm::AdjustClientRect(Rect);
+    InflateRect(Rect, -FBorderWidth, -FBorderWidth);
+}
+
 void TCustomDropDownFormEh::PaintNonClientBorder() {
-    // The window system draws the frame of this frameless window (its shadow and edge); the form
-    // keeps no non-client area of its own to paint.
+    // A frameless window has no non-client area: the frame is the outer FBorderWidth pixels of the
+    // client, a caption-coloured top band and frame-coloured edges, outlined in the shadow colour.
+    HDC dc = nullptr;
+    TCanvas canvas;
+    if (CurrentPainter()) {
+        canvas.BindPainter(CurrentPainter());
+        dc = canvas.Handle();
+    }
+    if (!dc) return;
+    const TRect r = ClientRect();
+    const int bw = FBorderWidth;
+    HRGN saved = BeginClipToRect(&canvas, r);
+    ExcludeClipRect(dc, r.Left + bw, r.Top + bw, r.Right - bw, r.Bottom - bw);
+    if (ThemesInUse()) {
+        StyleServices()->DrawElement(dc, TCustomStyleServices::GetElementDetails(twSmallCaptionActive),
+                                     TRect(r.Left, r.Top, r.Right, r.Top + bw));
+        StyleServices()->DrawElement(dc, TCustomStyleServices::GetElementDetails(twSmallFrameBottomActive),
+                                     TRect(r.Left, r.Top + bw, r.Right, r.Bottom));
+    } else {
+        canvas.Brush()->SetColor(clBtnFace);
+        canvas.FillRect(r);
+    }
+    canvas.Brush()->SetColor(clBtnShadow);
+    canvas.FrameRect(r);
+    EndClipToRect(&canvas, saved);
+    canvas.ReleasePainter();
 }
 
 namespace {
-const bool registered = [] {
-    RegisterClass(TCustomDropDownFormEh::StaticClassInfo(), &ComponentFactoryOf<TCustomDropDownFormEh>);
-    return true;
-}();
+std::map<TClass, TCustomDropDownFormEh::TGlobalRefProc>& GlobalRefs() {
+    static std::map<TClass, TCustomDropDownFormEh::TGlobalRefProc> refs;
+    return refs;
+}
 } // namespace
+
+TCustomDropDownFormEh* TCustomDropDownFormEh::GetGlobalRef(TClass FormClass) {
+    auto it = GlobalRefs().find(FormClass);
+    return it != GlobalRefs().end() && it->second ? it->second() : nullptr;
+}
+
+void TCustomDropDownFormEh::RegisterGlobalRef(TClass FormClass, TGlobalRefProc Proc) {
+    if (Proc)
+        GlobalRefs()[FormClass] = Proc;
+    else
+        GlobalRefs().erase(FormClass);
+}
+
+KVT_REGISTER_CLASS(TCustomDropDownFormEh)
+
+// Stored properties (the enumerations' names are in ToolCtrlsEhPublished.cpp).
+KVT_ENUM_DECL(TDropDownAlign)
+KVT_ENUM_DECL(TDropDownPassParamsEh)
+KVT_ENUM_DECL(TEditButtonStyleEh)
+KVT_ENUM_DECL(TDropDownFormElementEh)
+
+KVT_PUBLISHED(TCustomDropDownFormEh) {
+    using C = TCustomDropDownFormEh;
+    P.Prop("FormElements", &C::FormElements, &C::SetFormElements)
+        .Default(
+            TDropDownFormElementsEh{ddfeLeftGripEh, ddfeRightGripEh, ddfeCloseButtonEh, ddfeSizingBarEh});
+}

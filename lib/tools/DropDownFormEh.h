@@ -68,8 +68,12 @@ public:
     virtual void InitForm(TComponent* Host, TDynVarsEh* DynParams);
     virtual void InitElements();
     virtual void ReturnParams(TComponent* Host, TDynVarsEh* DynParams);
-    // The instance a descendant keeps globally; none in the base class.
-    static TCustomDropDownFormEh* GetGlobalRef() { return nullptr; }
+    // The instance a form class keeps globally (an opener that finds the class by name uses it and
+    // creates a form of its own only when there is none). A class without one answers nullptr.
+    using TGlobalRefProc = TCustomDropDownFormEh* (*)();
+    static TCustomDropDownFormEh* GetGlobalRef(TClass FormClass);
+    // Tells the openers how to reach the global instance of FormClass (nullptr: it has none).
+    static void RegisterGlobalRef(TClass FormClass, TGlobalRefProc Proc);
 
     // The opener goes away while a run is pending: forget its callback without calling it.
     void ForgetCallback() { FCallbackProc = nullptr; }
@@ -99,6 +103,9 @@ protected:
     void CreateHandle() override;
     void DoClose(TCloseAction& Action) override;
     void Dispatch(TMessage& Message) override;
+    // The frame is painted inside the client area, which aligned children leave free.
+    void PaintWindow(HDC DC) override;
+    void AdjustClientRect(TRect& Rect) override;
     // Places the form next to the anchor on the primary monitor's work area.
     TDropLayoutEh PlaceNear(TControl* RelativePosControl, TDropDownAlign Align);
 

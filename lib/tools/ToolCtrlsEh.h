@@ -425,6 +425,10 @@ public:
     void RefComponentChanged(TComponent* RefComponent);
     void EditButtonChanged();
 
+    // The stored defaults of ShortCut and Visible (the Alt+Down buttons change them).
+    virtual TShortCut DefaultShortCut() const { return 0; }
+    virtual bool DefaultVisible() const { return false; }
+
 protected:
     virtual const TClassInfo* GetActionLinkClass() const {
         return &TEditButtonActionLinkEh::StaticClassInfo();
@@ -456,6 +460,7 @@ class TDropDownEditButtonEh : public TEditButtonEh {
 public:
     explicit TDropDownEditButtonEh(TWinControl* EditControl);
     explicit TDropDownEditButtonEh(TCollection* Collection);
+    TShortCut DefaultShortCut() const override { return 32808; }
 };
 
 // Alt+Down opens it, and it is shown by default.
@@ -464,6 +469,8 @@ class TVisibleEditButtonEh : public TEditButtonEh {
 public:
     explicit TVisibleEditButtonEh(TWinControl* EditControl);
     explicit TVisibleEditButtonEh(TCollection* Collection);
+    TShortCut DefaultShortCut() const override { return 32808; }
+    bool DefaultVisible() const override { return true; }
 };
 
 // The additional buttons of an editor or column.
@@ -565,6 +572,7 @@ public:
 
 protected:
     void CreateParams(TCreateParams& Params) override;
+    QWidget* CreateWidget(const TCreateParams& Params, QWidget* ParentWidget) override;
     void KeyDown(Word& Key, TShiftState Shift) override;
     bool DoMouseWheelDown(TShiftState Shift, TPoint MousePos) override;
     bool DoMouseWheelUp(TShiftState Shift, TPoint MousePos) override;
@@ -640,7 +648,9 @@ public:
 
 protected:
     void CreateParams(TCreateParams& Params) override;
+    QWidget* CreateWidget(const TCreateParams& Params, QWidget* ParentWidget) override;
     void CreateWnd() override;
+    void InitWidget() override;
     void DrawItem(int Index, const TRect& Rect, TOwnerDrawState State) override;
     void KeyPress(Char& Key) override;
     void MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) override;
@@ -661,6 +671,7 @@ protected:
     int FMouseIndex = -1;
     bool FUseItemObjects = false;
     bool FIsMouseUpCloseListbox = false;
+    std::unique_ptr<TPopupWatchEh> FWatch;
 };
 
 class TMRUListEh : public TPersistent {
@@ -787,3 +798,41 @@ private:
     bool FFontAssigned = false;
     bool FFontUpdating = false;
 };
+
+// ---------------------------------------------------------------------------------------------
+// Popup menus whose items can run without closing the menu
+
+// A menu item that, with CloseMenuOnClick false, runs its click and leaves its menu open.
+class TMenuItemEh : public TMenuItem {
+    KVT_CLASS(TMenuItemEh, TMenuItem)
+public:
+    explicit TMenuItemEh(TComponent* AOwner) : TMenuItem(AOwner) {}
+};
+
+class TPopupMenuEh : public TPopupMenu {
+    KVT_CLASS(TPopupMenuEh, TPopupMenu)
+public:
+    explicit TPopupMenuEh(TComponent* AOwner);
+    ~TPopupMenuEh() override;
+    void Popup(int X, int Y) override;
+    // Builds the items into Menu and watches it (and its sub-menus) for clicks and Enter on items
+    // that keep the menu open. Chosen receives the item that closed the menu.
+    void BuildMenu(QMenu* Menu, TMenuItem** Chosen);
+};
+
+// The menus watched by the library (the registered TPopupMenuEh instances).
+class TPopupListEh : public TObject {
+    KVT_CLASS(TPopupListEh, TObject)
+public:
+    void Add(TPopupMenuEh* Menu);
+    void Remove(TPopupMenuEh* Menu);
+    int Count() const { return int(FMenus.size()); }
+    // The first registered menu with an item of that command.
+    TMenuItem* FindItem(Word Command) const;
+    // Runs an item that keeps its menu open; false when the item closes it (or is no TMenuItemEh).
+    static bool RunWithoutClosing(TMenuItem* Item);
+
+private:
+    std::vector<TPopupMenuEh*> FMenus;
+};
+TPopupListEh& PopupListEh();

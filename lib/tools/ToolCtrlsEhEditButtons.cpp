@@ -3,6 +3,7 @@
 
 #include "lib/tools/ToolCtrlsEh.h"
 #include "lib/tools/ToolCtrlsEhInternal.h"
+#include "platform/classes/TypInfo.h"
 #include "platform/ui/Themes.h"
 #include "platform/ui/WinApi.h"
 #include "platform/ui/WinGdi.h"
@@ -482,10 +483,10 @@ bool TEditButtonEh::IsHintStored() const {
     return !(FActionLink && FActionLink->IsHintLinked()) && !FHint.isEmpty();
 }
 bool TEditButtonEh::IsShortCutStored() const {
-    return !(FActionLink && FActionLink->IsShortCutLinked()) && FShortCut != 0;
+    return !(FActionLink && FActionLink->IsShortCutLinked()) && FShortCut != DefaultShortCut();
 }
 bool TEditButtonEh::IsVisibleStored() const {
-    return !(FActionLink && FActionLink->IsVisibleLinked()) && FVisible;
+    return !(FActionLink && FActionLink->IsVisibleLinked()) && FVisible != DefaultVisible();
 }
 
 void TEditButtonEh::EditButtonChanged() {
@@ -576,4 +577,55 @@ TEditButtonsEh::TEditButtonsEh(TPersistent* Owner, TCollectionItemClass EditButt
 void TEditButtonsEh::Update(TCollectionItem* Item) {
     TCollection::Update(Item);
     if (OnChanged) OnChanged(Item);
+}
+
+// Stored properties (the enumerations' names are in ToolCtrlsEhPublished.cpp).
+KVT_ENUM_DECL(TDropDownAlign)
+KVT_ENUM_DECL(TDropDownPassParamsEh)
+KVT_ENUM_DECL(TEditButtonStyleEh)
+
+KVT_PUBLISHED(TDropDownFormCallParamsEh) {
+    using C = TDropDownFormCallParamsEh;
+    P.Prop("DropDownForm", &C::DropDownForm, &C::SetDropDownForm);
+    P.Prop("DropDownFormClassName", &C::DropDownFormClassName, &C::SetDropDownFormClassName);
+    P.Prop("Align", &C::Align, &C::SetAlign).Default(daCenter);
+    P.Prop("PassParams", &C::PassParams, &C::SetPassParams).Default(pspFieldValueEh);
+    P.Prop("PassFieldNames", &C::PassFieldNames, &C::SetPassFieldNames);
+    P.Prop("AssignBackFieldNames", &C::AssignBackFieldNames, &C::SetAssignBackFieldNames);
+    P.Prop("FormWidth", &C::FormWidth, &C::SetFormWidth).Default(-1);
+    P.Prop("FormHeight", &C::FormHeight, &C::SetFormHeight).Default(-1);
+    P.Prop("SaveFormSize", &C::SaveFormSize, &C::SetSaveFormSize).Default(true);
+}
+
+KVT_PUBLISHED(TEditButtonImagesEh) {
+    using C = TEditButtonImagesEh;
+    P.Prop("NormalImages", &C::NormalImages, &C::SetNormalImages);
+    P.Prop("HotImages", &C::HotImages, &C::SetHotImages);
+    P.Prop("PressedImages", &C::PressedImages, &C::SetPressedImages);
+    P.Prop("DisabledImages", &C::DisabledImages, &C::SetDisabledImages);
+    P.Prop("NormalIndex", &C::NormalIndex, &C::SetNormalIndex).Default(0);
+    P.Prop("HotIndex", &C::HotIndex, &C::SetHotIndex).Default(0);
+    P.Prop("PressedIndex", &C::PressedIndex, &C::SetPressedIndex).Default(0);
+    P.Prop("DisabledIndex", &C::DisabledIndex, &C::SetDisabledIndex).Default(0);
+}
+
+KVT_PUBLISHED(TEditButtonEh) {
+    using C = TEditButtonEh;
+    P.Prop("Action", &C::Action, &C::SetAction);
+    P.Prop("DropdownMenu", &C::DropdownMenu, &C::SetDropdownMenu);
+    P.Prop("DropDownFormParams", &C::DropDownFormParams, &C::SetDropDownFormParams);
+    P.Prop("Enabled", &C::Enabled, &C::SetEnabled).Stored(&C::IsEnabledStored);
+    P.Prop("Glyph", &C::Glyph, &C::SetGlyph);
+    P.Prop("Hint", &C::Hint, &C::SetHint).Stored(&C::IsHintStored);
+    P.Prop("Images", &C::Images, &C::SetImages);
+    P.Prop("NumGlyphs", &C::NumGlyphs, &C::SetNumGlyphs).Default(1);
+    P.Prop("ShortCut", &C::ShortCut, &C::SetShortCut).Stored(&C::IsShortCutStored);
+    P.Prop("Style", &C::Style, &C::SetStyle).Default(ebsDropDownEh);
+    P.Prop("Visible", &C::Visible, &C::SetVisible).Stored(&C::IsVisibleStored);
+    P.Prop("Width", &C::Width, &C::SetWidth).Default(0);
+}
+
+KVT_PUBLISHED(TSpeedButtonEh) {
+    P.Prop("Active", &TSpeedButtonEh::Active, &TSpeedButtonEh::SetActive).NoDefault();
+    P.Prop("Style", &TSpeedButtonEh::Style, &TSpeedButtonEh::SetStyle).Default(ebsDropDownEh);
 }

@@ -3,6 +3,7 @@
 
 #include "lib/tools/ToolCtrlsEh.h"
 #include "lib/tools/ToolCtrlsEhInternal.h"
+#include "platform/classes/TypInfo.h"
 #include "lib/toolscore/ToolCtrlsEhData.h"
 #include "platform/rtl/SysUtils.h"
 #include "platform/ui/Themes.h"
@@ -10,6 +11,8 @@
 #include "platform/ui/WinGdi.h"
 
 #include <QApplication>
+#include <QFrame>
+#include <QListWidget>
 #include <QMouseEvent>
 #include <QRegion>
 #include <QWidget>
@@ -62,6 +65,18 @@ TPopupWatchEh::~TPopupWatchEh() {
     if (qApp) qApp->removeEventFilter(FFilter.get());
 }
 
+// Makes a standard control's widget a drop-down window: placed at screen coordinates above
+// everything, shown without activation and never taking the focus from the editor.
+void MakeDropDownWindow(QWidget* w) {
+    if (!w || w->parentWidget()) return;
+    w->setWindowFlags(Qt::ToolTip | Qt::FramelessWindowHint | Qt::WindowDoesNotAcceptFocus |
+                      Qt::WindowStaysOnTopHint);
+    w->setAttribute(Qt::WA_ShowWithoutActivating, true);
+    w->setFocusPolicy(Qt::NoFocus);
+    for (QWidget* child : w->findChildren<QWidget*>())
+        child->setFocusPolicy(Qt::NoFocus);
+}
+
 // ---------------------------------------------------------------------------------------------
 // TSizeGripEh
 
@@ -111,6 +126,8 @@ void TSizeGripEh::UpdatePosition() {
         break;
     }
     TCustomControl::SetBounds(x, y, Width(), Height());
+    // Above the host's own children (a list's viewport, a form's aligned controls).
+    if (HandleAllocated() && Widget()) Widget()->raise();
 }
 
 void TSizeGripEh::SetBounds(int ALeft, int ATop, int AWidth, int AHeight) {
@@ -290,6 +307,8 @@ void TSizeGripEh::Paint() {
     }
 }
 
+KVT_REGISTER_CLASS(TSizeGripEh)
+
 // ---------------------------------------------------------------------------------------------
 // TPopupMonthCalendarEh
 
@@ -321,6 +340,12 @@ void TPopupMonthCalendarEh::CreateParams(TCreateParams& Params) {
     if (!Ctl3D()) Params.Style |= WS_BORDER;
     Params.ExStyle = WS_EX_TOOLWINDOW | WS_EX_NOACTIVATE | WS_EX_TOPMOST;
     Params.WindowClass.style = CS_SAVEBITS | CS_DROPSHADOW;
+}
+
+QWidget* TPopupMonthCalendarEh::CreateWidget(const TCreateParams& Params, QWidget* /*ParentWidget*/) {
+    QWidget* w = TMonthCalendar::CreateWidget(Params, nullptr);
+    MakeDropDownWindow(w);
+    return w;
 }
 
 void TPopupMonthCalendarEh::PaintBorder() {}
@@ -426,6 +451,7 @@ TPopupListboxEh::TPopupListboxEh(TComponent* AOwner) : TCustomListBox(AOwner) {
     FSizeGrip = new TSizeGripEh(this);
     FSizeGrip->SetParent(this);
     FSizeGrip->SetTriangleWindow(true);
+    FSizeGrip->SetVisible(false); // shown when the owner asks for it
     FBorderWidth = Ctl3D() ? 2 : 0;
 }
 
@@ -440,9 +466,20 @@ void TPopupListboxEh::CreateParams(TCreateParams& Params) {
     Params.WindowClass.style |= CS_SAVEBITS | CS_DROPSHADOW;
 }
 
+QWidget* TPopupListboxEh::CreateWidget(const TCreateParams& Params, QWidget* /*ParentWidget*/) {
+    QWidget* w = TCustomListBox::CreateWidget(Params, nullptr);
+    MakeDropDownWindow(w);
+    return w;
+}
+
 void TPopupListboxEh::CreateWnd() {
     TCustomListBox::CreateWnd();
     FSizeGrip->UpdatePosition();
+}
+
+void TPopupListboxEh::InitWidget() {
+    TCustomListBox::InitWidget();
+    PaintBorder();
 }
 
 int TPopupListboxEh::GetTextHeight() {
@@ -478,7 +515,10 @@ void TPopupListboxEh::SetBounds(int ALeft, int ATop, int AWidth, int AHeight) {
     const int rows = std::max(1, (AHeight - nc) / std::max(itemHeight, 1));
     FRowCount = rows;
     TCustomListBox::SetBounds(ALeft, ATop, AWidth, nc + rows * itemHeight);
-    if (FSizeGrip) FSizeGrip->UpdatePosition();
+    if (FSizeGrip) {
+        FSizeGrip->UpdatePosition();
+        FSizeGrip->BringToFront();
+    }
     FSizeGripResized = true;
 }
 
@@ -503,7 +543,18 @@ TPopupListboxItemEh* TPopupListboxEh::ItemObject(int Index) {
     return dynamic_cast<TPopupListboxItemEh*>(o);
 }
 
-void TPopupListboxEh::PaintBorder() {}
+void TPopupListboxEh::PaintBorder() {
+    // The list's frame is its border: raised and two pixels wide when 3-D, else a plain line.
+    if (QFrame* frame = List()) {
+        if (FBorderWidth > 0) {
+            frame->setFrameStyle(QFrame::Panel | QFrame::Raised);
+            frame->setLineWidth(FBorderWidth);
+        } else {
+            frame->setFrameStyle(QFrame::Box | QFrame::Plain);
+            frame->setLineWidth(1);
+        }
+    }
+}
 
 void TPopupListboxEh::DefaultDrawItem(int Index, const TRect& ARect, TOwnerDrawState State) {
     TCanvas* c = Canvas();
@@ -639,6 +690,19 @@ void TPopupListboxEh::Dispatch(TMessage& Message) {
     case CM_MOUSELEAVE:
         TCustomListBox::Dispatch(Message);
         InvalidateIndex(ItemIndex());
+        return;
+    case WM_USER_CLOSEUP:
+        if (auto* c = dynamic_cast<IComboEditEh*>(Owner())) c->CloseUp(false);
+        return;
+    case CM_SHOWINGCHANGED:
+        TCustomListBox::Dispatch(Message);
+        // An owner that closes popups (an editor) is asked to close the list on a click elsewhere.
+        if (Showing() && dynamic_cast<IComboEditEh*>(Owner()))
+            FWatch = std::make_unique<TPopupWatchEh>(this, dynamic_cast<TControl*>(Owner()), [this] {
+                PostMessage(Handle(), WM_USER_CLOSEUP, 0, 0);
+            });
+        else
+            FWatch.reset();
         return;
     default:
         break;
@@ -919,4 +983,29 @@ void TSpecRowEh::Assign(TPersistent* Source) {
     SetShowIfNotInKeyList(s->FShowIfNotInKeyList);
     SetValue(s->FValue);
     SetVisible(s->FVisible);
+}
+
+// Stored properties (the enumerations' names are in ToolCtrlsEhPublished.cpp).
+
+KVT_PUBLISHED(TMRUListEh) {
+    using C = TMRUListEh;
+    P.Prop("AutoAdd", &C::AutoAdd, &C::SetAutoAdd).Default(true);
+    P.Prop("Active", &C::Active, &C::SetActive).Default(false);
+    P.Prop("CaseSensitive", &C::CaseSensitive, &C::SetCaseSensitive).Default(false);
+    P.Prop("Items", &C::Items, &C::SetItems);
+    P.Prop("Limit", &C::Limit, &C::SetLimit).Default(100);
+    P.Prop("Rows", &C::Rows, &C::SetRows).Default(7);
+}
+
+KVT_PUBLISHED(TSpecRowEh) {
+    using C = TSpecRowEh;
+    P.Prop("CellsText", &C::CellsText, &C::SetCellsText);
+    P.Prop("Color", &C::Color, &C::SetColor).Stored(&C::ColorAssigned);
+    P.Prop(
+         "Font", [](C* c) { return c->Font(); }, &C::SetFont)
+        .Stored(&C::FontAssigned);
+    P.Prop("ShortCut", &C::ShortCut, &C::SetShortCut).Default(32814);
+    P.Prop("ShowIfNotInKeyList", &C::ShowIfNotInKeyList, &C::SetShowIfNotInKeyList).Default(true);
+    P.Prop("Value", &C::Value, &C::SetValue).Stored([](C* c) { return !c->Value().IsNull(); });
+    P.Prop("Visible", &C::Visible, &C::SetVisible).Default(false);
 }

@@ -47,7 +47,7 @@ UINT AlignmentFlag(TAlignment Alignment) {
 void DrawTextExWay(TCanvas* Canvas, const TRect& Rect, int DX, int DY, const String& Text,
                    TAlignment Alignment, TTextLayout Layout, bool WordWrap, bool EndEllipsis, int LeftMarg,
                    int RightMarg, bool RightToLeftReading, bool SingleLine) {
-    UINT flags = WordWrap ? DT_WORDBREAK : (SingleLine ? DT_SINGLELINE : 0);
+    UINT flags = WordWrap ? UINT(DT_WORDBREAK) : (SingleLine ? UINT(DT_SINGLELINE) : 0u);
     if (EndEllipsis) flags |= DT_END_ELLIPSIS;
     flags |= DT_EXPANDTABS | DT_NOPREFIX | AlignmentFlag(Alignment);
     if (RightToLeftReading) flags |= DT_RTLREADING;

@@ -5,6 +5,7 @@
 #include "platform/rtl/SysUtils.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <cstdlib>
 
 namespace {
@@ -145,23 +146,25 @@ TMemoryStreamEh::~TMemoryStreamEh() {
 }
 
 void* TMemoryStreamEh::Realloc(Int64& NewCapacity) {
-    // The step is rounded by clearing the bits below it, whatever its value.
-    const Int64 step = Int64(FHalfMemoryDelta) * 2;
-    if (NewCapacity > 0 && NewCapacity != Size() && step > 0) {
-        if (NewCapacity > INT64_MAX - step)
-            throw EStreamError(QStringLiteral("Out of memory while expanding memory stream"));
+    const QString outOfMemory = QStringLiteral("Out of memory while expanding memory stream");
+    if (NewCapacity > 0 && NewCapacity != Size() && FHalfMemoryDelta > 0) {
+        // The bits of the step less one are cleared, as for a power of two; for other steps
+        // the result still never falls below the request.
+        const Int64 step = Int64(FHalfMemoryDelta) * 2;
+        if (NewCapacity > INT64_MAX - step) throw EStreamError(outOfMemory);
         NewCapacity = (NewCapacity + (step - 1)) & ~(step - 1);
     }
-    if (NewCapacity == Capacity()) return Memory();
+    void* result = FMemory;
+    if (NewCapacity == FCapacity) return result;
     if (NewCapacity == 0) {
-        std::free(Memory());
+        std::free(FMemory);
         return nullptr;
     }
-    // On failure the old block stays the stream's (the caller has not touched it yet).
-    void* block = Capacity() == 0 || !Memory() ? std::malloc(size_t(NewCapacity))
-                                               : std::realloc(Memory(), size_t(NewCapacity));
-    if (!block) throw EStreamError(QStringLiteral("Out of memory while expanding memory stream"));
-    return block;
+    result = (FCapacity == 0 || !FMemory) ? std::malloc(size_t(NewCapacity))
+                                          : std::realloc(FMemory, size_t(NewCapacity));
+    // The old block stays the stream's when a larger one cannot be had.
+    if (!result) throw EStreamError(outOfMemory);
+    return result;
 }
 
 // ---------------------------------------------------------------------------------------------

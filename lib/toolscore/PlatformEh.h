@@ -62,14 +62,15 @@ class TMemoryStreamEh : public TMemoryStream {
 public:
     TMemoryStreamEh() = default;
     ~TMemoryStreamEh() override;
-    int HalfMemoryDelta() const { return FHalfMemoryDelta; }
-    void SetHalfMemoryDelta(int Value) { FHalfMemoryDelta = Value; }
 
-protected:
+    Integer HalfMemoryDelta() const { return FHalfMemoryDelta; }
+    // A value below 1 leaves capacities unrounded.
+    void SetHalfMemoryDelta(Integer Value) { FHalfMemoryDelta = Value; }
+
     void* Realloc(Int64& NewCapacity) override;
 
 private:
-    int FHalfMemoryDelta = 4096;
+    Integer FHalfMemoryDelta = 4096;
 };
 
 // ---------------------------------------------------------------------------------------------

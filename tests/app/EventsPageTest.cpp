@@ -303,6 +303,18 @@ TEST_F(EventsPageTest, RenumberingEdgeCases) {
     form->DeleteControlEventSpeedButtonClick(nullptr);
     TakeBoxes();
     EXPECT_TRUE(form->AddControlEventSpeedButton->Enabled());
+
+    // A longer table from a file: moving event 128 down would carry references to it past the
+    // last event number; they stay as they are (never wrapped round to event 1).
+    std::vector<std::array<uint8_t, 2>> longer(130, Plain(0));
+    longer[0] = GoTo(128);
+    longer[1] = Lock(128);
+    Load(longer);
+    Table()->SetRecNo(128);
+    form->DownControlEventSpeedButtonClick(nullptr);
+    EXPECT_EQ(EventRows(Table())[0], Row(GoTo(128)));
+    EXPECT_EQ(EventRows(Table())[1], Row(Lock(128)));
+    EXPECT_EQ(Table()->RecNo(), 129);
 }
 
 TEST_F(EventsPageTest, SettingsFileWithEvents) {
@@ -342,9 +354,16 @@ TEST_F(EventsPageTest, ScreenshotOfTheEventsPage) {
     }
     QDir d(QCoreApplication::applicationDirPath() + QStringLiteral("/../screenshots"));
     d.mkpath(QStringLiteral("."));
+    int painterErrors = 0;
+    Application->OnException = TExceptionEvent::Callable([&](TObject*, Exception* e) {
+        ++painterErrors;
+        ADD_FAILURE() << e->Message().toStdString();
+    });
     EXPECT_TRUE(
         form->Widget()->grab().save(d.absoluteFilePath(QStringLiteral("app-events-page.png")), "PNG"));
     EXPECT_TRUE(
         Grid()->Widget()->grab().save(d.absoluteFilePath(QStringLiteral("app-events-grid.png")), "PNG"));
+    Application->OnException = TExceptionEvent();
+    EXPECT_EQ(painterErrors, 0);
     form->Hide();
 }

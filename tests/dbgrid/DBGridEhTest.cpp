@@ -475,3 +475,36 @@ TEST_F(GridFixture, ScreenshotOfTitlesIndicatorNumbersAndSortMarkers) {
     QImage img = Grid->Widget()->grab().toImage();
     EXPECT_TRUE(img.save(ScreenshotPath(QStringLiteral("dbgrid_titles_recno_sort"))));
 }
+
+// The text over an empty data set: only while active, over an active and empty data set.
+TEST_F(GridFixture, EmptyDataTextOverAnEmptyDataSet) {
+    TGridEmptyDataInfoEh* info = Grid->EmptyDataInfo();
+    EXPECT_FALSE(info->Active());
+    EXPECT_EQ(info->ActualText(), "Нет данных");
+    EXPECT_FALSE(info->Showing()); // no data set
+    UseTable(0);
+    EXPECT_FALSE(info->Showing()); // not active
+    info->SetActive(true);
+    EXPECT_TRUE(info->Showing());
+    DefaultEmptyDataText = QStringLiteral("Пусто");
+    EXPECT_EQ(info->ActualText(), "Пусто");
+    DefaultEmptyDataText.clear();
+    Grid->SetFocus();
+    Pump();
+    QImage img = Grid->Widget()->grab().toImage();
+    EXPECT_TRUE(img.save(ScreenshotPath(QStringLiteral("dbgrid_empty_data_text"))));
+    // The text is drawn in the middle of the data area, in grey over the grid's colour.
+    TGridDrawInfoEh di;
+    Grid->CalcDrawInfo(di);
+    const int cx = (di.Horz.FixedBoundary + di.Horz.ContraExtent) / 2;
+    const int cy = (di.Vert.FixedBoundary + di.Vert.ContraExtent) / 2;
+    bool grey = false;
+    for (int x = cx - 30; x < cx + 30 && !grey; ++x)
+        for (int y = cy - 6; y < cy + 6 && !grey; ++y)
+            grey = QColor(img.pixel(x, y)) != QColor(Qt::white);
+    EXPECT_TRUE(grey);
+    Table->AppendRecord({Variant(1), Variant(QStringLiteral("a")), Variant(1)});
+    EXPECT_FALSE(info->Showing());
+    Table->Close();
+    EXPECT_FALSE(info->Showing());
+}

@@ -573,7 +573,9 @@ TEST_F(GridFixture, CellStatesAndLines) {
         if (c.X == 0 || c.Y == 0) sawFixed |= s.Contains(gdFixed);
         if (c == TGridCoord(2, 2))
             sawFocused = s.Contains(gdFocused) && s.Contains(gdCurrent) && s.Contains(gdSelected);
-        if (c.X > 0 && c.Y > 0) EXPECT_FALSE(s.Contains(gdFixed));
+        if (c.X > 0 && c.Y > 0) {
+            EXPECT_FALSE(s.Contains(gdFixed));
+        }
     }
     EXPECT_TRUE(sawFixed);
     EXPECT_TRUE(sawFocused);
@@ -622,6 +624,9 @@ TEST_F(GridFixture, ScreenshotOfDragFeedback) {
                     p.fillRect(o.X + x, o.Y + y, 1, 1, marker.pixel(x, y));
     }
     EXPECT_TRUE(img.save(ScreenshotPath(QStringLiteral("grid_column_move"))));
+    const TPoint mo = Grid->ScreenToClient({ml->Left(), ml->Top()});
+    const QImage zoom = img.copy(mo.X - 10, 0, 30, 140).scaled(240, 1120);
+    EXPECT_TRUE(zoom.save(ScreenshotPath(QStringLiteral("grid_column_move_marker_x8"))));
     Grid->Perform(WM_LBUTTONUP, 0, Pt(230, 10));
     // The sizing line is drawn in XOR over the grid.
     Press(128, 5);
@@ -765,4 +770,113 @@ TEST_F(GridFixture, RowSelectMarksTheWholeCurrentRow) {
         const bool current = c.Y == 2 && c.X >= 1;
         EXPECT_EQ(s.Contains(gdCurrent), current) << c.X << "," << c.Y;
     }
+}
+
+TEST_F(ScrollFixture, LinesAndPixelsAtFirstMiddleAndLastWithFrozenColumns) {
+    Grid->SetColCount(30);
+    Grid->SetFixedCols(2);
+    Grid->SetFrozenColCount(1);
+    const auto first = Info();
+    const TRect frozen = Grid->CellRect(1, 1);
+    const int maxLeft = Grid->CalcMaxTopLeft({29, 4}, first).X;
+    struct Step {
+        int code;
+        int left; // expected left column after the step
+    } line[] = {
+        {SB_TOP, 2},          {SB_LINEUP, 2},         {SB_LINEDOWN, 3},         {SB_LINEDOWN, 4},
+        {SB_BOTTOM, maxLeft}, {SB_LINEDOWN, maxLeft}, {SB_LINEUP, maxLeft - 1},
+    };
+    for (const auto& s : line) {
+        Grid->Perform(WM_HSCROLL, MAKEWPARAM(Word(s.code), 0), 0);
+        EXPECT_EQ(Grid->LeftCol(), s.left) << s.code;
+        EXPECT_EQ(Grid->LeftColOffset(), 0);
+        // The frozen column never moves; the first visible data column starts after it.
+        EXPECT_EQ(Grid->CellRect(1, 1), frozen);
+        EXPECT_EQ(Grid->CellRect(s.left, 1).Left, first.Horz.FixedBoundary);
+    }
+    // Pixels (row select scrolls horizontally by pixels).
+    Grid->SetOptions(Grid->Options() + TGridOptions{goRowSelect});
+    Grid->Perform(WM_HSCROLL, MAKEWPARAM(SB_TOP, 0), 0);
+    struct PixelStep {
+        int dx;
+        int left, offset;
+    } pixels[] = {
+        {-5, 2, 0},  // before the first data line: nothing
+        {10, 2, 10}, // inside the first data column
+        {60, 3, 5},  // into the next one (65 pixels a column)
+        {-15, 2, 55},
+    };
+    for (const auto& p : pixels) {
+        Grid->SmoothScrollBy(p.dx, 0);
+        EXPECT_EQ(Grid->LeftCol(), p.left) << p.dx;
+        EXPECT_EQ(Grid->LeftColOffset(), p.offset) << p.dx;
+        EXPECT_EQ(Grid->CellRect(1, 1), frozen);
+        EXPECT_EQ(Grid->SmoothPos().X, (p.left - 2) * 65 + p.offset);
+    }
+    Grid->Perform(WM_HSCROLL, MAKEWPARAM(SB_BOTTOM, 0), 0);
+    const auto last = Info();
+    EXPECT_EQ(Grid->CellRect(29, 1).Right + 1, last.Horz.GridExtent);
+    SCROLLINFO si = Bar(SB_HORZ);
+    EXPECT_EQ(si.nPos, Grid->SmoothPos().X);
+    EXPECT_EQ(int(si.nPage), Grid->DataPageSize().cx);
+    EXPECT_EQ(si.nMax, 28 * 65 - 1);
+}
+
+TEST_F(GridFixture, RowMovingAndRowSizing) {
+    Grid->SetOptions(Grid->Options() + TGridOptions{goRowMoving, goRowSizing});
+    Grid->SetRowHeights(2, 30);
+    // Row 2 spans 50..79 with its line at 80; a press in the fixed column on it starts moving.
+    Press(10, 60);
+    EXPECT_EQ(Grid->GridState(), gsRowMoving);
+    auto* ml = GetGridMoveLine();
+    EXPECT_TRUE(ml->Visible());
+    EXPECT_FALSE(ml->IsVert());
+    Grid->Perform(WM_MOUSEMOVE, MK_LBUTTON, Pt(10, 110)); // over row 4
+    Grid->Perform(WM_LBUTTONUP, 0, Pt(10, 110));
+    EXPECT_FALSE(ml->Visible());
+    EXPECT_EQ(Grid->RowHeights(4), 30);
+    EXPECT_EQ(Grid->RowHeights(2), 24);
+    // Row sizing: the border after row 1 (its line at 49) within the fixed column.
+    EXPECT_EQ(Grid->CalcSizingStateAt(10, 47), gsRowSizing);
+    EXPECT_EQ(Grid->CalcSizingStateAt(10, 44), gsNormal);
+    Press(10, 49);
+    Grid->Perform(WM_MOUSEMOVE, MK_LBUTTON, Pt(10, 59));
+    Grid->Perform(WM_LBUTTONUP, 0, Pt(10, 59));
+    EXPECT_EQ(Grid->RowHeights(1), 34);
+}
+
+TEST_F(GridFixture, SelectionTimerScrollsTowardsTheCursor) {
+    Grid->SetRowCount(40);
+    Grid->SetDefaultRowHeight(23); // rows end at 288: the cursor below them is outside
+    Press(70, 30);
+    ASSERT_EQ(Grid->GridState(), gsSelecting);
+    const TPoint below = Grid->ClientToScreen({70, 295});
+    SetCursorPos(below.X, below.Y);
+    const TPoint at = Grid->ScreenToClient([] {
+        TPoint p;
+        GetCursorPos(&p);
+        return p;
+    }());
+    if (at.Y != 295) GTEST_SKIP() << "the platform cannot place the cursor";
+    Grid->Perform(WM_TIMER, 1, 0);
+    Grid->Perform(WM_TIMER, 1, 0);
+    EXPECT_EQ(Grid->Anchor().Y, 3);
+    Grid->Perform(WM_CANCELMODE, 0, 0);
+    EXPECT_EQ(Grid->GridState(), gsNormal);
+    Grid->Perform(WM_TIMER, 1, 0); // no longer selecting: nothing moves
+    EXPECT_EQ(Grid->Anchor().Y, 3);
+}
+
+TEST_F(GridFixture, ExtendedVerticalLinesFadeBelowTheLastRow) {
+    Grid->SetRowCount(3);
+    Grid->SetOptions(Grid->Options() + TGridOptions{goExtendVertLines});
+    QImage img = Render(Grid);
+    EXPECT_TRUE(img.save(ScreenshotPath(QStringLiteral("grid_extended_lines"))));
+    // Column 1's line (x = 129) continues below the last row (whose line ends at y = 74), from the
+    // line colour at the top to the background at the bottom.
+    const QColor top(img.pixel(129, 75)), bottom(img.pixel(129, 299)), beside(img.pixel(100, 150));
+    EXPECT_EQ(top, QColor(192, 192, 192));
+    EXPECT_GT(bottom.red(), 240);
+    EXPECT_EQ(beside, QColor(Qt::white));
+    EXPECT_EQ(QColor(img.pixel(64, 75)), QColor(128, 128, 128)); // the fixed column's line is dark
 }

@@ -1,5 +1,6 @@
 #include "ToolsTestUtil.h"
 
+#include "platform/classes/TypInfo.h"
 #include "platform/ui/Forms.h"
 #include "platform/ui/WinApi.h"
 
@@ -354,4 +355,59 @@ TEST(EditButtonScreenshots, EveryStyleAndState) {
         EXPECT_TRUE(b.Bmp.Image().save(ScreenshotPath(themes ? QStringLiteral("editbuttons-themed")
                                                              : QStringLiteral("editbuttons-classic"))));
     }
+}
+
+TEST(EditButtonSettings, StoredPropertiesAndDefaults) {
+    TEditButtonEh b(static_cast<TWinControl*>(nullptr));
+    EXPECT_FALSE(IsStoredProp(&b, S("Visible")));
+    EXPECT_FALSE(IsStoredProp(&b, S("ShortCut")));
+    b.SetVisible(true);
+    EXPECT_TRUE(IsStoredProp(&b, S("Visible")));
+    TVisibleEditButtonEh v(static_cast<TWinControl*>(nullptr));
+    EXPECT_FALSE(IsStoredProp(&v, S("Visible")));
+    EXPECT_FALSE(IsStoredProp(&v, S("ShortCut")));
+    v.SetShortCut(0);
+    EXPECT_TRUE(IsStoredProp(&v, S("ShortCut")));
+    SetEnumProp(&b, S("Style"), S("ebsAltUpDownEh"));
+    EXPECT_EQ(b.Style(), ebsAltUpDownEh);
+    EXPECT_EQ(GetPropInfo(&b, S("NumGlyphs"))->Default, 1);
+    TObject* params = GetObjectProp(&b, S("DropDownFormParams"));
+    ASSERT_NE(params, nullptr);
+    EXPECT_EQ(GetEnumProp(params, S("Align")), S("daCenter"));
+    EXPECT_EQ(GetPropInfo(params, S("FormWidth"))->Default, -1);
+}
+
+TEST(ButtonPainter, PlusMinusAndTriangleGeometry) {
+    ThemeScope classic(false);
+    const TColor text = TColor(ColorToRGB(clBtnText));
+    auto inkOf = [&](Board& b, TColor c) {
+        TRect r(b.Bmp.Width(), b.Bmp.Height(), 0, 0);
+        for (int y = 0; y < b.Bmp.Height(); ++y)
+            for (int x = 0; x < b.Bmp.Width(); ++x)
+                if (b.At(x, y) == c) {
+                    r.Left = std::min(r.Left, x), r.Top = std::min(r.Top, y);
+                    r.Right = std::max(r.Right, x + 1), r.Bottom = std::max(r.Bottom, y + 1);
+                }
+        return r;
+    };
+    // 17 x 21, 3-D: the face leaves 13 x 17; m = 13, bar length 7 (minus) or 6 (plus), thickness 2.
+    Board minus(17, 21);
+    DrawStyledButton(minus.C(), TRect(0, 0, 17, 21), clWindow, bcsMinusEh, 0, false, false, true,
+                     cbUnchecked);
+    EXPECT_EQ(inkOf(minus, text), TRect(5, 9, 12, 11));
+    Board plus(17, 21);
+    DrawStyledButton(plus.C(), TRect(0, 0, 17, 21), clWindow, bcsPlusEh, 0, false, false, true, cbUnchecked);
+    EXPECT_EQ(inkOf(plus, text), TRect(5, 7, 11, 13));
+    // Pressed: one pixel right and down.
+    Board pressed(17, 21);
+    DrawStyledButton(pressed.C(), TRect(0, 0, 17, 21), clWindow, bcsMinusEh, 1, false, false, true,
+                     cbUnchecked);
+    EXPECT_EQ(inkOf(pressed, text), TRect(6, 10, 13, 12));
+    // Triangles: 5 wide for a smaller side of 13 (more than 11), 3 rows, in window text.
+    Board tri(17, 21);
+    DrawStyledButton(tri.C(), TRect(0, 0, 17, 21), clWindow, bcsAltDropDownEh, 0, false, false, true,
+                     cbUnchecked);
+    const TRect t = inkOf(tri, TColor(ColorToRGB(clWindowText)));
+    EXPECT_EQ(t.Width(), 5);
+    EXPECT_EQ(t.Height(), 3);
 }

@@ -231,3 +231,74 @@ TEST(DropDownForm, SizingBarGrabBand) {
     bar.Resize();
     EXPECT_EQ(bar.SizingArea(), 10);
 }
+
+namespace {
+class TCityForm : public TCustomDropDownFormEh {
+    KVT_CLASS(TCityForm, TCustomDropDownFormEh)
+public:
+    using TCustomDropDownFormEh::TCustomDropDownFormEh;
+};
+TCityForm* gCityForm = nullptr;
+} // namespace
+
+TEST(DropDownForm, ClassesAreFoundByNameWithTheirGlobalInstance) {
+    EXPECT_EQ(GetClass(S("TCustomDropDownFormEh")), &TCustomDropDownFormEh::StaticClassInfo());
+    EXPECT_EQ(GetClass(S("TSizeGripEh")), &TSizeGripEh::StaticClassInfo());
+    RegisterComponentClass<TCityForm>();
+    TClass cls = GetClass(S("TCityForm"));
+    ASSERT_NE(cls, nullptr);
+    EXPECT_EQ(TCustomDropDownFormEh::GetGlobalRef(cls), nullptr);
+    TCityForm form(nullptr);
+    gCityForm = &form;
+    TCustomDropDownFormEh::RegisterGlobalRef(cls,
+                                             [] { return static_cast<TCustomDropDownFormEh*>(gCityForm); });
+    EXPECT_EQ(TCustomDropDownFormEh::GetGlobalRef(cls), &form);
+    TCustomDropDownFormEh::RegisterGlobalRef(cls, nullptr);
+    EXPECT_EQ(TCustomDropDownFormEh::GetGlobalRef(cls), nullptr);
+    UnRegisterClass(TCityForm::StaticClassInfo());
+}
+
+TEST(PopupListbox, ExtItemsServeTheRowsVirtually) {
+    TPopupListboxEh list(nullptr);
+    TStringList ext;
+    ext.Add(S("альфа"));
+    ext.AddObject(S("бета"), &list);
+    list.SetExtItems(&ext);
+    EXPECT_EQ(list.Style(), lbVirtualOwnerDraw);
+    EXPECT_EQ(list.Count(), 2);
+    String text;
+    list.ItemText(&list, 1, text);
+    EXPECT_EQ(text, S("бета"));
+    TObject* obj = nullptr;
+    list.ExtItemObject(&list, 1, obj);
+    EXPECT_EQ(obj, &list);
+    list.SetExtItems(nullptr);
+    EXPECT_EQ(list.Style(), lbOwnerDrawFixed);
+    String untouched = S("x");
+    list.ItemText(&list, 0, untouched);
+    EXPECT_EQ(untouched, S("x"));
+}
+
+TEST(DropDownForm, SizingBarDragResizesTheHost) {
+    TForm host(nullptr);
+    host.SetBounds(100, 100, 200, 150);
+    auto* bar = new TDDFSizingBarEh(&host);
+    bar->SetParent(&host);
+    bar->SetHostControl(&host);
+    bar->SetAlign(alBottom);
+    bar->SetHeight(20);
+    bar->Resize();
+    host.HandleNeeded();
+    bar->Perform(WM_LBUTTONDOWN, MK_LBUTTON, PointToLParam(50, 15)); // inside the bottom 10 pixels
+    bar->SetMouseCapture(true);
+    bar->Perform(WM_MOUSEMOVE, MK_LBUTTON, PointToLParam(50, 35));
+    EXPECT_EQ(host.Height(), 170);
+    bar->Perform(WM_LBUTTONUP, 0, PointToLParam(50, 35));
+    bar->SetMouseCapture(false);
+    // A press outside the band arms nothing.
+    bar->Perform(WM_LBUTTONDOWN, MK_LBUTTON, PointToLParam(50, 2));
+    bar->SetMouseCapture(true);
+    bar->Perform(WM_MOUSEMOVE, MK_LBUTTON, PointToLParam(50, 30));
+    EXPECT_EQ(host.Height(), 170);
+    bar->SetMouseCapture(false);
+}

@@ -6,33 +6,13 @@
 
 #include <gtest/gtest.h>
 
+#include <vector>
+
 namespace {
 String S(const char* utf8) {
     return String::fromUtf8(utf8);
 }
 } // namespace
-
-TEST(MemoryStreamEh, CapacityGrowsInWholeStepsAndTrimsExactly) {
-    TMemoryStreamEh s;
-    EXPECT_EQ(s.HalfMemoryDelta(), 4096);
-    const char b = 1;
-    s.Write(&b, 1);
-    EXPECT_EQ(s.Capacity(), 8192);
-    s.Seek(8192, soBeginning);
-    s.Write(&b, 1);
-    EXPECT_EQ(s.Capacity(), 16384);
-
-    TMemoryStreamEh big;
-    big.SetHalfMemoryDelta(65536);
-    big.Write(&b, 1);
-    EXPECT_EQ(big.Capacity(), 131072);
-
-    TMemoryStreamEh t;
-    t.SetSize(10000);
-    EXPECT_EQ(t.Capacity(), 16384);
-    t.SetCapacity(10000); // equal to the data size: taken exactly
-    EXPECT_EQ(t.Capacity(), 10000);
-}
 
 TEST(PlatformEh, LocaleCompareCountsCharactersFirstThenCase) {
     EXPECT_EQ(LocaleCompareStrN("abc", "ABD", 2, true), 0);
@@ -124,6 +104,25 @@ public:
     TComponent* FSource = nullptr;
 };
 
+KVT_PUBLISHED(TSourceHolder) {
+    P.Prop("Source", &TSourceHolder::Source, &TSourceHolder::SetSource);
+}
+
+TEST(PlatformEh, DataSetFromSourcePropertyReadsTheDataSourcesDataSet) {
+    TSourceHolder holder(nullptr);
+    TDataSource source(nullptr);
+    TDataSet ds(nullptr);
+    source.SetDataSet(&ds);
+    PPropInfo info = GetPropInfo(&holder, S("Source"));
+    ASSERT_NE(info, nullptr);
+    EXPECT_EQ(DataSetFromSourceProperty(&holder, info), nullptr); // empty property
+    holder.SetSource(&source);
+    EXPECT_EQ(DataSetFromSourceProperty(&holder, info), &ds);
+    TComponent other(nullptr);
+    holder.SetSource(&other); // not a data source
+    EXPECT_EQ(DataSetFromSourceProperty(&holder, info), nullptr);
+}
+
 TEST(PlatformEh, DataSetFromSourcePropertyAnswersNothingForAnythingElse) {
     TTypeInfo classType;
     classType.Kind = tkClass;
@@ -174,4 +173,52 @@ TEST(LibraryInterfaces, AGuidQueryAnswersOnlyWhatTheObjectImplements) {
     }
     EXPECT_FALSE(SupportsEh(nullptr, IComboEditEh::IID, &out));
     EXPECT_TRUE(Supports<IComboEditEh>(&combo));
+}
+
+TEST(MemoryStreamEh, CapacityGrowsInStepsOfTwiceHalfMemoryDelta) {
+    TMemoryStreamEh s;
+    EXPECT_EQ(s.HalfMemoryDelta(), 4096);
+    const char byte = 'x';
+    s.Write(&byte, 1);
+    EXPECT_EQ(s.Capacity(), 8192);
+    s.SetPosition(8192);
+    s.Write(&byte, 1); // byte 8193
+    EXPECT_EQ(s.Capacity(), 16384);
+    EXPECT_EQ(s.Size(), 8193);
+    EXPECT_EQ(static_cast<const char*>(s.Memory())[0], 'x');
+    EXPECT_EQ(static_cast<const char*>(s.Memory())[8191], 0);
+
+    TMemoryStreamEh big;
+    big.SetHalfMemoryDelta(65536); // as the clipboard export sets it
+    EXPECT_EQ(big.HalfMemoryDelta(), 65536);
+    big.Write(&byte, 1);
+    EXPECT_EQ(big.Capacity(), 131072);
+    const std::vector<char> block(200000, 'y');
+    big.Write(block.data(), int(block.size()));
+    EXPECT_EQ(big.Capacity(), 262144);
+
+    // A size equal to the data size is taken exactly.
+    TMemoryStreamEh exact;
+    exact.SetSize(10000);
+    EXPECT_EQ(exact.Capacity(), 16384);
+    exact.SetSize(10000);
+    EXPECT_EQ(exact.Capacity(), 10000);
+    exact.Clear();
+    EXPECT_EQ(exact.Capacity(), 0);
+    EXPECT_EQ(exact.Memory(), nullptr);
+}
+
+// A step that is not a power of two still never rounds below the request.
+TEST(MemoryStreamEh, OtherStepsNeverRoundBelowTheRequest) {
+    for (int half : {3, 100, 5000}) {
+        TMemoryStreamEh s;
+        s.SetHalfMemoryDelta(half);
+        for (int n : {1, 7, 199, 10001}) {
+            s.SetPosition(n - 1);
+            const char byte = 'z';
+            s.Write(&byte, 1);
+            EXPECT_GE(s.Capacity(), n) << half << " " << n;
+            EXPECT_LT(s.Capacity(), n + 2 * half) << half << " " << n;
+        }
+    }
 }

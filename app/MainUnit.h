@@ -8,6 +8,7 @@
 #include <array>
 #include <cstdint>
 #include <functional>
+#include <utility>
 #include <vector>
 
 class TPageControl;
@@ -113,9 +114,12 @@ public:
     // A device byte with no list item for it, or a settings value out of the control's range, is
     // never sent in the control's place: the control is flagged and marked, and its page is not
     // written until the user sets it (a list box: chooses an item; the units: both selections).
-    void MarkUnshownValue(TControl* Control);
+    // Value is what the control would hold (an item index; the units line's value); a settings
+    // file keeps it until then.
+    void MarkUnshownValue(TControl* Control, int Value);
     void ClearUnshownValue(TControl* Control);
     bool HoldsUnshownValue(TControl* Control) const;
+    int UnshownValue(TControl* Control) const;
     // True when Control's value can be sent; false (control flagged) while it is still marked.
     bool CheckShownValue(TControl* Control);
     // Selects item Index of a list box. An index with no item leaves the box without selection
@@ -461,7 +465,7 @@ private:
     TLabeledEdit* SerialEdit(int Block) const;
     String EventsLineValue();
 
-    std::vector<TControl*> FUnshownValues;
+    std::vector<std::pair<TControl*, int>> FUnshownValues;
 
     // Payloads of the last encoding, kept from the checks to the writes.
     struct TPayloads {

@@ -51,21 +51,6 @@ template <class F> QString ShortestText(F v) {
     return PlatformFloatText(buf, r.ptr);
 }
 
-// Untyped values: a decimal point or exponent always shows, so that the text reads back as a
-// float and not as an integer.
-QString ExtendedText(long double v) {
-    if (!std::isfinite(v)) return NonFiniteText(v);
-    char buf[64];
-    std::to_chars_result r;
-    if (static_cast<long double>(static_cast<double>(v)) == v)
-        r = std::to_chars(buf, buf + sizeof buf, static_cast<double>(v));
-    else
-        r = std::to_chars(buf, buf + sizeof buf, v, std::chars_format::scientific, 20);
-    QString s = PlatformFloatText(buf, r.ptr);
-    if (!s.contains(QLatin1Char('.')) && !s.contains(QLatin1Char('E'))) s += QStringLiteral(".0");
-    return s;
-}
-
 locale_t CLocale() {
     static const locale_t l = newlocale(LC_ALL_MASK, "C", locale_t(nullptr));
     return l;
@@ -101,6 +86,41 @@ long double ParseFloatText(const QByteArray& t) {
     return l;
 }
 
+// Untyped values: a decimal point or exponent always shows, so that the text reads back as a
+// float and not as an integer.
+QString ExtendedText(long double v) {
+    if (!std::isfinite(v)) return NonFiniteText(v);
+    char buf[96];
+    std::to_chars_result r;
+    if (static_cast<long double>(static_cast<double>(v)) == v) {
+        r = std::to_chars(buf, buf + sizeof buf, static_cast<double>(v));
+    } else {
+        // 21 digits tell extended values apart; one that lies so close to a short decimal that
+        // its digits end in zeros gets more, until the reader cannot take it for a double.
+        for (int precision : {20, 26, 34, 60}) {
+            r = std::to_chars(buf, buf + sizeof buf, v, std::chars_format::scientific, precision);
+            if (ParseFloatText(QByteArray(buf, int(r.ptr - buf))) == v) break;
+        }
+    }
+    QString s = PlatformFloatText(buf, r.ptr);
+    if (!s.contains(QLatin1Char('.')) && !s.contains(QLatin1Char('E'))) s += QStringLiteral(".0");
+    return s;
+}
+
+// The text form can only carry names that its parser reads back as names.
+bool IsTextName(const QString& s) {
+    if (s.isEmpty() || !(s[0].isLetter() || s[0] == QLatin1Char('_'))) return false;
+    for (QChar c : s)
+        if (!c.isLetterOrNumber() && c != QLatin1Char('_') && c != QLatin1Char('.')) return false;
+    return true;
+}
+
+bool IsKeyword(const QString& s) {
+    for (const char* k : {"end", "object", "inherited", "inline"})
+        if (s.compare(QLatin1String(k), Qt::CaseInsensitive) == 0) return true;
+    return false;
+}
+
 class BinaryToText {
 public:
     BinaryToText(TStream* in, TStream* out) : R(in, 4096), Out(out) {}
@@ -129,6 +149,8 @@ private:
         R.ReadPrefix(flags, pos);
         QString cls = R.ReadStr();
         QString name = R.ReadStr();
+        Name(cls);
+        if (!name.isEmpty()) Name(name);
         Indent();
         if (flags.Contains(ffInherited))
             W(QStringLiteral("inherited "));
@@ -158,9 +180,18 @@ private:
         --Depth;
     }
 
+    // A binary stream can hold any bytes as a name; text that could not be read back is not
+    // written.
+    static void Name(const QString& s, bool Property = false) {
+        if (!IsTextName(s) || (Property && IsKeyword(s)))
+            throw EReadError(QStringLiteral("Invalid stream format"));
+    }
+
     void ConvertProperty() {
         Indent();
-        W(R.ReadStr() + QStringLiteral(" = "));
+        const QString name = R.ReadStr();
+        Name(name, true);
+        W(name + QStringLiteral(" = "));
         ConvertValue();
         W(QStringLiteral("\r\n"));
     }
@@ -243,9 +274,12 @@ private:
         case vaFalse:
         case vaTrue:
         case vaNil:
-        case vaNull:
-            W(R.ReadIdent());
+        case vaNull: {
+            const QString ident = R.ReadIdent();
+            Name(ident);
+            W(ident);
             break;
+        }
         case vaBinary: {
             R.ReadValue();
             uint8_t lb[4];
@@ -272,6 +306,7 @@ private:
             for (;;) {
                 QString n = R.ReadStr();
                 if (n.isEmpty()) break;
+                Name(n);
                 if (!first) W(QStringLiteral(", "));
                 W(n);
                 first = false;
@@ -346,6 +381,15 @@ public:
         Next();
     }
     QString TakeIdent() {
+        // INF and NAN are names where a name is expected.
+        if (Kind == tkFloat) {
+            QString s = QString::fromLatin1(FloatText);
+            if (!FloatType.isNull()) s += FloatType;
+            if (IsTextName(s)) {
+                Next();
+                return s;
+            }
+        }
         if (Kind != tkIdent) Expected(QStringLiteral("Identifier"));
         QString s = Text;
         Next();
@@ -566,6 +610,9 @@ private:
             T.CheckSymbol(']');
             flags.Include(ffChildPos);
         }
+        // The reader takes a first byte of 0xF0 and above for the prefix, so a class name of
+        // that many bytes could not be read back.
+        if (cls.toUtf8().size() >= 0xF0) T.Error(QStringLiteral("Class name too long"));
         Wr.WritePrefix(flags, pos);
         Wr.WriteStr(cls);
         Wr.WriteStr(name);

@@ -339,6 +339,7 @@ public:
         if (!f.exists()) {
             FEncoding = Explicit ? Explicit : TEncoding::Default();
             FBom = !FEncoding->GetPreamble().isEmpty();
+            FGuessed = !Explicit;
             return;
         }
         if (!f.open(QIODevice::ReadOnly))
@@ -353,12 +354,9 @@ public:
             FEncoding = Explicit;
         } else {
             // As the reader decides: text that is valid UTF-8 and not plain ASCII is UTF-8.
-            QStringDecoder dec(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
-            const QString probe = dec.decode(bytes);
-            bool ascii = true;
-            for (char c : bytes)
-                if (uchar(c) >= 0x80) ascii = false;
-            FEncoding = !dec.hasError() && !ascii ? TEncoding::UTF8() : TEncoding::Default();
+            FGuessed = true;
+            FAscii = IsAscii(bytes);
+            FEncoding = !FAscii && IsUtf8(bytes) ? TEncoding::UTF8() : TEncoding::Default();
         }
         const String text = FEncoding->GetString(bytes);
         const qsizetype nl = text.indexOf('\n'), cr = text.indexOf('\r');
@@ -443,16 +441,32 @@ public:
 
     // Writes the lines back; text the file's encoding cannot hold is refused, the file untouched.
     void Save() const {
+        const TEncoding* enc = FEncoding;
         String text;
         for (size_t i = 0; i < FLines.size(); ++i) {
             text += FLines[i];
             if (i + 1 < FLines.size() || FFinalBreak) text += FEol;
         }
-        QByteArray bytes = FEncoding->GetBytes(text);
-        if (FEncoding->GetString(bytes) != text)
+        QByteArray bytes = enc->GetBytes(text);
+        if (FGuessed && enc == TEncoding::Default()) {
+            // A file without a byte-order mark is read as UTF-8 when it is valid UTF-8. A file
+            // that had no text outside ASCII has no encoding of its own yet: it becomes UTF-8
+            // where the code page would not do. One that was in the code page must stay readable
+            // as such.
+            const bool misread = !IsAscii(bytes) && IsUtf8(bytes);
+            if (FAscii && (misread || enc->GetString(bytes) != text)) {
+                enc = TEncoding::UTF8();
+                bytes = enc->GetBytes(text);
+            } else if (misread) {
+                throw EIniFileException(
+                    QStringLiteral("The text would not read back from \"%1\" in its code page")
+                        .arg(FFileName));
+            }
+        }
+        if (enc->GetString(bytes) != text)
             throw EIniFileException(QStringLiteral("The text cannot be stored in the encoding of \"%1\" (%2)")
-                                        .arg(FFileName, FEncoding->EncodingName()));
-        if (FBom) bytes.prepend(FEncoding->GetPreamble());
+                                        .arg(FFileName, enc->EncodingName()));
+        if (FBom) bytes.prepend(enc->GetPreamble());
         const QString dir = QFileInfo(FFileName).absolutePath();
         if (!dir.isEmpty()) QDir().mkpath(dir);
         QSaveFile f(FFileName);
@@ -470,8 +484,21 @@ private:
         return std::nullopt;
     }
 
+    static bool IsAscii(const QByteArray& Bytes) {
+        for (char c : Bytes)
+            if (uchar(c) >= 0x80) return false;
+        return true;
+    }
+    static bool IsUtf8(const QByteArray& Bytes) {
+        QStringDecoder dec(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+        const QString probe = dec.decode(Bytes);
+        return !dec.hasError();
+    }
+
     String FFileName;
     std::vector<String> FLines;
+    bool FGuessed = false; // the encoding was taken from the content, not named
+    bool FAscii = true;    // ... and the content was plain ASCII
     const TEncoding* FEncoding = nullptr;
     bool FBom = false;
     String FEol = QStringLiteral("\r\n");

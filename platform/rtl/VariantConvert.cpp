@@ -51,7 +51,7 @@ __int128 RoundToInt(long double x, TVarType from, TVarType to) {
 
 const String& WideText(const Variant& v, String& buffer) {
     if (v.VType() == varString) {
-        buffer = FromAnsi(VariantAccess::Ansi(v));
+        buffer = FromAnsiBytes(VariantAccess::Ansi(v));
         return buffer;
     }
     return VariantAccess::Str(v);
@@ -82,7 +82,7 @@ String TextOf(const Variant& v, TVarType target) {
     case varOleStr:
         return VariantAccess::Str(v);
     case varString:
-        return FromAnsi(VariantAccess::Ansi(v));
+        return FromAnsiBytes(VariantAccess::Ansi(v));
     case varSmallint:
     case varInteger:
     case varShortInt:

@@ -116,13 +116,13 @@ int CompareTexts(const Variant& a, const Variant& b, bool equalityOnly) {
         const AnsiString& x = VariantAccess::Ansi(a);
         const AnsiString& y = VariantAccess::Ansi(b);
         if (x == y) return 0;
-        return equalityOnly ? kUnordered : Sign(AnsiCompareStr(FromAnsi(x), FromAnsi(y)));
+        return equalityOnly ? kUnordered : Sign(AnsiCompareStr(FromAnsiBytes(x), FromAnsiBytes(y)));
     }
     String bx, by;
     const String& x =
-        a.VType() == varString ? (bx = FromAnsi(VariantAccess::Ansi(a))) : VariantAccess::Str(a);
+        a.VType() == varString ? (bx = FromAnsiBytes(VariantAccess::Ansi(a))) : VariantAccess::Str(a);
     const String& y =
-        b.VType() == varString ? (by = FromAnsi(VariantAccess::Ansi(b))) : VariantAccess::Str(b);
+        b.VType() == varString ? (by = FromAnsiBytes(VariantAccess::Ansi(b))) : VariantAccess::Str(b);
     if (x == y) return 0;
     return equalityOnly ? kUnordered : Sign(AnsiCompareStr(x, y));
 }

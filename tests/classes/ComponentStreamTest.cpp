@@ -5,6 +5,7 @@
 
 #include "platform/rtl/SysUtils.h"
 
+#include <QFile>
 #include <QStringList>
 
 #include <clocale>
@@ -548,8 +549,40 @@ TEST(ComponentStream, FloatsComeBackBitExactThroughTheTextForm) {
     // Text from older writers (fixed 18 decimals) still reads as the double it names.
     EXPECT_EQ(ToText(ToBinary("object X: TX\r\n  V = 0.300000000000000040\r\nend\r\n")),
               "object X: TX\r\n  V = 0.30000000000000004\r\nend\r\n");
+    // A memory-table file of the text form holding -INF loads; its value is the infinity.
+    QFile fixture(QStringLiteral(KVT_TEST_DATA "/bad-input/memtable-float-minus-inf.txt"));
+    ASSERT_TRUE(fixture.open(QIODevice::ReadOnly));
+    const QString table = QString::fromUtf8(fixture.readAll());
+    const QByteArray tableBinary = ToBinary(table);
+    const int at = tableBinary.indexOf("\x04"
+                                       "Data") +
+                   1;
+    ASSERT_GT(at, 0);
+    EXPECT_EQ(tableBinary.mid(at + 4, 13), QByteArray("\x01\x01\x05\0\0\0\0\0\0\0\x80\xFF\xFF", 13));
+    EXPECT_EQ(ToText(tableBinary), QString(table).replace("\n", "\r\n").replace("\r\r", "\r"));
     // An integer too large for a currency is an error, not a wrapped value.
     EXPECT_THROW(ToBinary("object X: TX\r\n  V = 99999999999999999999c\r\nend\r\n"), EParserError);
+}
+
+TEST(ComponentStream, TextFormCarriesOnlyNamesItReadsBack) {
+    // INF and NAN are floats as values and names where a name stands.
+    const QString inf = "object INF: NAN\r\n  INF = INF\r\n  NANs = [INFd]\r\nend\r\n";
+    EXPECT_EQ(ToText(ToBinary(inf)), inf);
+    for (const char* bad : {"a b", "end", "Object", "1x", ""}) {
+        TMemoryStream ms;
+        {
+            TWriter w(&ms, 64);
+            w.WriteSignature();
+            w.WritePrefix({}, 0);
+            w.WriteStr("TX");
+            w.WriteStr("X");
+            w.WriteStr(bad); // a property name
+            w.WriteInteger(1);
+            w.WriteListEnd();
+            w.WriteListEnd();
+        }
+        EXPECT_THROW(ToText(Bytes(ms)), EReadError) << bad;
+    }
 }
 
 TEST(ComponentStream, TextWithNulCharactersKeepsItsLength) {

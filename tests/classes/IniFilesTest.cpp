@@ -224,6 +224,26 @@ TEST_F(IniFiles, IniFileWritesKeepTheOtherLinesAndTheEncoding) {
     EXPECT_EQ(Read(erase), "; head\r\n[B]\r\n");
 }
 
+TEST_F(IniFiles, IniFileWritesNeverTurnTheFileIntoAnotherEncoding) {
+    // The comment is what shows the file is in the code page: without it the rest would read as
+    // UTF-8 ("Рё" as "и"), so a write that removes it is refused.
+    const QByteArray ansi = "[S]\r\nc=\xCA\xEE\r\nName=\xD0\xB8\r\n";
+    const QString path = Write("only.ini", ansi);
+    TIniFile ini(path);
+    EXPECT_THROW(ini.WriteString("S", "c", "plain"), EIniFileException);
+    EXPECT_EQ(Read(path), ansi);
+    EXPECT_EQ(ini.ReadString("S", "Name", ""), QString::fromUtf8("Рё"));
+    // A plain ASCII file has no encoding of its own yet: it takes UTF-8 where the code page
+    // would be read wrongly or cannot hold the text.
+    for (const char* text : {"Рё", "日本"}) {
+        const QString p = Write("ascii.ini", "[S]\r\nk=v\r\n");
+        TIniFile a(p);
+        a.WriteString("S", "x", QString::fromUtf8(text));
+        EXPECT_EQ(Read(p), QByteArray("[S]\r\nk=v\r\nx=") + text + "\r\n");
+        EXPECT_EQ(a.ReadString("S", "x", ""), QString::fromUtf8(text));
+    }
+}
+
 TEST_F(IniFiles, IniFileRefusesNamesThatCannotBeStored) {
     const QByteArray before = "[S]\r\nk=v\r\n";
     const QString path = Write("names.ini", before);

@@ -239,3 +239,13 @@ TEST_F(VariantConvert, FollowsTheCurrentSettings) {
 }
 
 } // namespace
+
+TEST_F(VariantConvert, AnsiStringsKeepTheirLength) {
+    // An 8-bit string is counted, not terminated: NUL characters stay in its text and compares.
+    const Variant a(AnsiString("ab\0cd", 5));
+    ASSERT_EQ(a.VType(), varString);
+    EXPECT_EQ(a.AsString(), QString::fromLatin1("ab\0cd", 5));
+    EXPECT_EQ(VarToStr(a).size(), 5);
+    EXPECT_FALSE(a == Variant(AnsiString("ab\0ce", 5)));
+    EXPECT_TRUE(a == Variant(QString::fromLatin1("ab\0cd", 5)));
+}

@@ -86,6 +86,19 @@ public:
     void SetBusyCursor(bool On);
     // Sleeps on the adapter until a byte arrives or Ms have passed (SleepMs's default).
     void WaitForAdapter(uint32_t Ms);
+    // Names a device command's block and step in the status bar while it lives, then puts back
+    // what was there (commands that report in the status bar do so themselves).
+    class TStatusActivity {
+    public:
+        TStatusActivity(TMainForm* Form, const String& Block, const String& Step);
+        ~TStatusActivity();
+        TStatusActivity(const TStatusActivity&) = delete;
+        TStatusActivity& operator=(const TStatusActivity&) = delete;
+
+    private:
+        TMainForm* F;
+        String Saved[2];
+    };
 
     // --- checks
     int32_t GetIntFromControl(TControl* Control);

@@ -77,3 +77,14 @@ void TMainForm::ShowActivity(int Block, bool Writing) {
     SetStatusText(1, Writing ? GetMsg("WritingSettings", "Запись настроек…")
                              : GetMsg("ReadingSettings", "Загрузка настроек…"));
 }
+
+TMainForm::TStatusActivity::TStatusActivity(TMainForm* Form, const String& Block, const String& Step)
+    : F(Form), Saved{Form->StatusText(0), Form->StatusText(1)} {
+    F->SetStatusText(0, Block);
+    F->SetStatusText(1, Step);
+}
+
+TMainForm::TStatusActivity::~TStatusActivity() {
+    F->SetStatusText(0, Saved[0]);
+    F->SetStatusText(1, Saved[1]);
+}

@@ -31,6 +31,7 @@ void TMainForm::DevTimeSyncButtonClick(TObject*) {
                              DateToStr(now), TimeToStr(now)),
                    caption, MsgBoxQuestionYesNo, "MainUnit", __LINE__) != IDYES)
         return;
+    const TStatusActivity activity(this, caption, GetMsg("SyncingClock", "Синхронизация времени…"));
     if (!OpenDevice()) {
         ShowMsgBox(GetMsg("DeviceMissingMsg", "Устройство отсутствует!"), caption, MsgBoxError, "MainUnit",
                    __LINE__);
@@ -55,6 +56,7 @@ void TMainForm::DevTimeSyncButtonClick(TObject*) {
 
 void TMainForm::ViewStringsButtonClick(TObject*) {
     const String caption = DeviceCaption();
+    const TStatusActivity activity(this, caption, GetMsg("ShowingTexts", "Показ сообщений на дисплее…"));
     if (!OpenDevice()) {
         ShowMsgBox(GetMsg("DeviceMissingMsg", "Устройство отсутствует!"), caption, MsgBoxError, "MainUnit",
                    __LINE__);

@@ -74,6 +74,7 @@ void TMainForm::UpdateEthFileButtons() {
 }
 
 bool TMainForm::CheckEthernetFiles() {
+    const TStatusActivity activity(this, EthCaption(), GetMsg("ReadingFileList", "Запрос списка файлов…"));
     if (!OpenDevice()) {
         ShowMsgBox(GetMsg("DeviceMissingMsg", "Устройство отсутствует!"),
                    GetMsg("DeviceMsgCaption", "Блок газоанализатора"), MsgBoxError, "MainUnit", __LINE__);
@@ -87,6 +88,7 @@ bool TMainForm::CheckEthernetFiles() {
 }
 
 bool TMainForm::DeleteFiles(const uint8_t* Request, int Length) {
+    const TStatusActivity activity(this, EthCaption(), GetMsg("DeletingFiles", "Удаление файлов…"));
     if (!OpenDevice()) return false;
     TAnswerBuffer answer;
     bool ok = SendRequest(Request, Length, baEthernet) && ReceiveAnswer(answer.data()) &&
@@ -140,6 +142,7 @@ bool TMainForm::UploadEthernetFile(const String& Path) {
                    __LINE__);
         return false;
     }
+    const TStatusActivity activity(this, caption, GetMsg("UploadingFile", "Загрузка файла…"));
     if (!OpenDevice()) {
         ShowMsgBox(GetMsg("DeviceMissingMsg", "Устройство отсутствует!"),
                    GetMsg("DeviceMsgCaption", "Блок газоанализатора"), MsgBoxError, "MainUnit", __LINE__);

@@ -78,3 +78,37 @@ TEST_F(AppTest, WindowsPaintButTakeNoInputWhileTheToolWaits) {
     bar->removeEventFilter(&counter);
     form->Hide();
 }
+
+// The other device commands name their step while they wait and leave the status bar as it was.
+TEST_F(AppTest, OtherDeviceCommandsNameTheirStep) {
+    form->SetStatusText(1, QStringLiteral("прежнее"));
+    String seen;
+    form->SleepMs = [&](uint32_t ms) {
+        ticks += ms;
+        if (seen.isEmpty()) seen = form->StatusText(0) + QStringLiteral(" / ") + form->StatusText(1);
+    };
+    // Each command meets a silent device, so that it waits.
+    struct Case {
+        const char* fault;
+        std::function<void()> run;
+        const char* step;
+    };
+    const Case cases[] = {
+        {"0:D0=noanswer*1", [&] { form->DevTimeSyncButtonClick(nullptr); },
+         "Блок газоанализатора / Синхронизация времени…"},
+        {"0:D0=noanswer*1", [&] { form->ViewStringsButtonClick(nullptr); },
+         "Блок газоанализатора / Показ сообщений на дисплее…"},
+        {"3:D4:00=noanswer*1", [&] { form->EthCheckFilesButtonClick(nullptr); },
+         "Блок Ethernet / Запрос списка файлов…"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.step);
+        seen.clear();
+        sim->AddFault(*devsim::ParseFaultRule(c.fault));
+        c.run();
+        TakeBoxes();
+        EXPECT_EQ(seen.toStdString(), c.step);
+        EXPECT_EQ(form->StatusText(1).toStdString(), "прежнее");
+        EXPECT_EQ(Screen->Cursor(), crDefault);
+    }
+}

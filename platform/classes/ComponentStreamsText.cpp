@@ -640,6 +640,8 @@ private:
 
     void ConvertProperty() {
         QString name = T.TakeIdent();
+        // A keyword is no property name: the writer could not put it back where it stood.
+        if (IsKeyword(name)) T.Expected(QStringLiteral("Property name"));
         Wr.WriteStr(name);
         T.CheckSymbol('=');
         ConvertValue();

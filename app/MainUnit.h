@@ -8,6 +8,7 @@
 #include <array>
 #include <cstdint>
 #include <functional>
+#include <utility>
 #include <vector>
 
 class TPageControl;
@@ -50,8 +51,10 @@ public:
     static const char* const Version;
 
     // --- time and dialogs: replaceable so that tests neither wait nor show windows
-    std::function<uint32_t()> TickCount;               // milliseconds
-    std::function<void(uint32_t)> SleepMs;             // sleep between polls of the adapter
+    std::function<uint32_t()> TickCount; // milliseconds
+    // Waits up to the given milliseconds for bytes from the adapter (by default on the port
+    // itself, returning as soon as a byte comes).
+    std::function<void(uint32_t)> SleepMs;
     std::function<TDateTime()> NowFn;                  // the local date and time
     std::function<int(TCustomForm*)> ShowModalFn;      // runs a dialog, answers its modal result
     std::function<bool(TOpenDialog*)> ExecuteDialogFn; // runs a file dialog (save dialogs too)
@@ -68,6 +71,19 @@ public:
     static uint8_t ByteToBcd(uint8_t V);
     bool DeviceOpen() const { return DeviceHandle != nullptr; }
     void* DeviceHandle = nullptr;
+    // Whether an exchange of the operation under way failed (no answer, a cut or foreign
+    // answer, a wrong sum): from then on it sends no writes.  Cleared when the adapter opens.
+    bool LinkFailed() const { return FLinkFailed; }
+    // Why that exchange failed, naming the block, for the error boxes ("" when none failed).
+    String LinkError() const { return FLinkError; }
+    // A box's text with that reason on a line of its own.
+    String WithLinkError(const String& Text) const;
+    // While the tool waits for the device the windows keep painting (paint and timer events
+    // only; no user input reaches them) and the cursor shows busy.
+    void ProcessPaintMessages();
+    void SetBusyCursor(bool On);
+    // Sleeps on the adapter until a byte arrives or Ms have passed (SleepMs's default).
+    void WaitForAdapter(uint32_t Ms);
 
     // --- checks
     int32_t GetIntFromControl(TControl* Control);
@@ -85,9 +101,12 @@ public:
     // A device byte with no list item for it, or a settings value out of the control's range, is
     // never sent in the control's place: the control is flagged and marked, and its page is not
     // written until the user sets it (a list box: chooses an item; the units: both selections).
-    void MarkUnshownValue(TControl* Control);
+    // Value is what the control would hold (an item index; the units line's value); a settings
+    // file keeps it until then.
+    void MarkUnshownValue(TControl* Control, int Value);
     void ClearUnshownValue(TControl* Control);
     bool HoldsUnshownValue(TControl* Control) const;
+    int UnshownValue(TControl* Control) const;
     // True when Control's value can be sent; false (control flagged) while it is still marked.
     bool CheckShownValue(TControl* Control);
     // Selects item Index of a list box. An index with no item leaves the box without selection
@@ -406,6 +425,18 @@ private:
     bool WritePacket(uint8_t* Payload, int Length, uint8_t Address);
     bool DeleteFiles(const uint8_t* Request, int Length);
     bool WaitForBytes(uint32_t Count, uint32_t Since);
+    bool LinkFailure(const String& Reason);
+    // The request a received answer must belong to.
+    uint8_t FRequestAddress = 0;
+    uint8_t FRequestCommand = 0;
+    bool FLinkFailed = false;
+    bool FAdapterFault = false; // the last wait ended on a driver error, not a time-out
+    String FLinkError;
+    uint32_t FLastPaint = 0;
+    uint32_t FBytesMissing = 0; // what the wait under way still waits for
+    bool FBusyCursor = false;
+    // Names the block and step under way in the status bar.
+    void ShowActivity(int Block, bool Writing);
     int RunModal(TCustomForm* Form);
     bool RunFileDialog(TOpenDialog* Dialog);
 
@@ -421,7 +452,7 @@ private:
     TLabeledEdit* SerialEdit(int Block) const;
     String EventsLineValue();
 
-    std::vector<TControl*> FUnshownValues;
+    std::vector<std::pair<TControl*, int>> FUnshownValues;
 
     // Payloads of the last encoding, kept from the checks to the writes.
     struct TPayloads {

@@ -171,18 +171,25 @@ void TMainForm::ChangeControlColor(TObject* Sender) {
     edit->SetColor(clWindow);
 }
 
-void TMainForm::MarkUnshownValue(TControl* Control) {
-    if (!HoldsUnshownValue(Control)) FUnshownValues.push_back(Control);
+void TMainForm::MarkUnshownValue(TControl* Control, int Value) {
+    ClearUnshownValue(Control);
+    FUnshownValues.emplace_back(Control, Value);
     FlagControl(Control);
 }
 
 void TMainForm::ClearUnshownValue(TControl* Control) {
-    FUnshownValues.erase(std::remove(FUnshownValues.begin(), FUnshownValues.end(), Control),
-                         FUnshownValues.end());
+    std::erase_if(FUnshownValues, [Control](const auto& v) { return v.first == Control; });
 }
 
 bool TMainForm::HoldsUnshownValue(TControl* Control) const {
-    return std::find(FUnshownValues.begin(), FUnshownValues.end(), Control) != FUnshownValues.end();
+    return std::any_of(FUnshownValues.begin(), FUnshownValues.end(),
+                       [Control](const auto& v) { return v.first == Control; });
+}
+
+int TMainForm::UnshownValue(TControl* Control) const {
+    for (const auto& v : FUnshownValues)
+        if (v.first == Control) return v.second;
+    return -1;
 }
 
 bool TMainForm::CheckShownValue(TControl* Control) {
@@ -205,7 +212,7 @@ void TMainForm::ShowListValue(TComboBox* Box, int Index, bool NoneIsValue) {
     const bool holds = Index >= 0 && Index < Box->Items()->Count();
     Box->SetItemIndex(holds ? Index : -1);
     if (!holds && !NoneIsValue) {
-        MarkUnshownValue(Box);
+        MarkUnshownValue(Box, Index);
     } else if (HoldsUnshownValue(Box)) {
         Box->SetColor(clWindow);
         ClearUnshownValue(Box);

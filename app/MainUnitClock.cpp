@@ -37,16 +37,18 @@ void TMainForm::DevTimeSyncButtonClick(TObject*) {
         return;
     }
     if (!SetServiceMode(true)) {
-        ShowMsgBox(ServiceModeError(), caption, MsgBoxError, "MainUnit", __LINE__);
+        ShowMsgBox(WithLinkError(ServiceModeError()), caption, MsgBoxError, "MainUnit", __LINE__);
         CloseDevice();
         return;
     }
-    if (SendClock(now))
+    const bool sent = SendClock(now);
+    SetBusyCursor(false);
+    if (sent)
         ShowMsgBox(GetMsg("DeviceDateTimeSyncOk", "Время синхронизировано с ПК!"), caption, MsgBoxInformation,
                    "MainUnit", __LINE__);
     else
-        ShowMsgBox(GetMsg("DeviceDateTimeSyncError", "Ошибка синхронизации времени с ПК!"), caption,
-                   MsgBoxError, "MainUnit", __LINE__);
+        ShowMsgBox(WithLinkError(GetMsg("DeviceDateTimeSyncError", "Ошибка синхронизации времени с ПК!")),
+                   caption, MsgBoxError, "MainUnit", __LINE__);
     SetServiceMode(false);
     CloseDevice();
 }
@@ -59,17 +61,19 @@ void TMainForm::ViewStringsButtonClick(TObject*) {
         return;
     }
     if (!SetServiceMode(true)) {
-        ShowMsgBox(ServiceModeError(), caption, MsgBoxError, "MainUnit", __LINE__);
+        ShowMsgBox(WithLinkError(ServiceModeError()), caption, MsgBoxError, "MainUnit", __LINE__);
         CloseDevice();
         return;
     }
-    if (SendShowTexts())
+    const bool shown = SendShowTexts();
+    SetBusyCursor(false);
+    if (shown)
         ShowMsgBox(GetMsg("DeviceTextViewMsg",
                           "Просмотр текстовых сообщений устройства на экране.\rНажмите ОК для завершения."),
                    GetMsg("DeviceTextViewMsgCaption", "Просмотр сообщений"), MsgBoxWarning, "MainUnit",
                    __LINE__);
     else
-        ShowMsgBox(ServiceModeError(), caption, MsgBoxError, "MainUnit", __LINE__);
+        ShowMsgBox(WithLinkError(ServiceModeError()), caption, MsgBoxError, "MainUnit", __LINE__);
     SetServiceMode(false); // leaving service mode ends the device's text display
     CloseDevice();
 }

@@ -147,8 +147,8 @@ bool TMainForm::UploadEthernetFile(const String& Path) {
     }
     auto failed = [&](int line) {
         CloseDevice();
-        ShowMsgBox(GetMsg("EthAddFileError", "Ошибка загрузки файла!"), caption, MsgBoxError, "MainUnit",
-                   line);
+        ShowMsgBox(WithLinkError(GetMsg("EthAddFileError", "Ошибка загрузки файла!")), caption, MsgBoxError,
+                   "MainUnit", line);
         return false;
     };
     TAnswerBuffer answer;
@@ -209,8 +209,8 @@ void TMainForm::EthFileDeleteButtonClick(TObject*) {
         UpdateEthFileButtons();
     } else {
         items->EndUpdate();
-        ShowMsgBox(GetMsg("EthFileDeleteError", "Ошибка удаления файла!"), caption, MsgBoxError, "MainUnit",
-                   __LINE__);
+        ShowMsgBox(WithLinkError(GetMsg("EthFileDeleteError", "Ошибка удаления файла!")), caption,
+                   MsgBoxError, "MainUnit", __LINE__);
     }
 }
 
@@ -224,6 +224,6 @@ void TMainForm::EthFileDeletaAllButtonClick(TObject*) {
     const bool ok = DeleteAllEthernetFiles();
     items->EndUpdate();
     if (!ok)
-        ShowMsgBox(GetMsg("EthAllFileDeleteError", "Ошибка удаления файлов!"), caption, MsgBoxError,
-                   "MainUnit", __LINE__);
+        ShowMsgBox(WithLinkError(GetMsg("EthAllFileDeleteError", "Ошибка удаления файлов!")), caption,
+                   MsgBoxError, "MainUnit", __LINE__);
 }

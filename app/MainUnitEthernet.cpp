@@ -62,9 +62,9 @@ bool TMainForm::ShowEthernetParams(const uint8_t* A3, const uint8_t* A2, const u
         ShowListValue(boxes[size_t(i)], (A3[21] >> i) & 1);
     EthRusJSONCheckBox->SetChecked(A3[21] & 0x20);
     EthEngJSONCheckBox->SetChecked(A3[21] & 0x40);
-    // 5 is the automatic mode the tool writes for "Авто"; a byte the list has no item for is
-    // kept from the device until the user picks a mode.
-    ShowListValue(EthModeComboBox, A3[22] <= 3 ? A3[22] + 1 : A3[22] == AutoMode ? 0 : -1);
+    // Bytes 0 to 3 are items 1 to 4, 5 the automatic mode the tool writes for "Авто"; a byte
+    // the list has no item for is kept from the device until the user picks a mode.
+    ShowListValue(EthModeComboBox, A3[22] == AutoMode ? 0 : A3[22] + 1);
     UpdateStaticAddressEdits();
     return true;
 }

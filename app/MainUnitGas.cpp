@@ -27,12 +27,12 @@ std::array<TEdit*, 8> GasTextEdits(TMainForm* f) {
 
 // A units code whose unit or ratio the units dialog has no entry for is not sent back in place
 // of what the device holds: the units edit is marked until the user picks the units.
-void ShowUnitsCodeState(TMainForm* f, uint8_t Code) {
+void ShowUnitsCodeState(TMainForm* f, uint8_t Code, uint8_t Raw) {
     if ((Code >> 4) < UnitsCount && (Code & 0x0F) < RatioCount) {
         if (f->HoldsUnshownValue(f->DevUnitsLabeledEdit)) f->DevUnitsLabeledEdit->SetColor(clBtnFace);
         f->ClearUnshownValue(f->DevUnitsLabeledEdit);
     } else {
-        f->MarkUnshownValue(f->DevUnitsLabeledEdit);
+        f->MarkUnshownValue(f->DevUnitsLabeledEdit, Code * 256 + Raw);
     }
 }
 
@@ -70,7 +70,7 @@ bool TMainForm::ShowGasAnalyserParams(const uint8_t* A3, const uint8_t* A2, cons
     UnitsForm->ThresholdRaw = A3[11];
     UnitsForm->SetUnitsCode(A3[16]);
     ShowThreshold();
-    ShowUnitsCodeState(this, A3[16]);
+    ShowUnitsCodeState(this, A3[16], A3[11]);
 
     DevSerialLabeledEdit->SetText(BcdDigits(A2 + 5, 4).mid(2));
     DevDateLabeledEdit->SetText(BcdDate(A2 + 9, false));

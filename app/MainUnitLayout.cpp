@@ -18,7 +18,7 @@ TMainForm* MainForm = nullptr;
 
 TMainForm::TMainForm(TComponent* AOwner) : TForm(AOwner, 0) {
     TickCount = [] { return GetTickCount(); };
-    SleepMs = [](uint32_t ms) { Sleep(ms); };
+    SleepMs = [this](uint32_t ms) { WaitForAdapter(ms); };
     NowFn = [] { return Now(); };
 
     SetName(QStringLiteral("MainForm"));

@@ -6,7 +6,11 @@
 #include "app/lang/LangUnit.h"
 #include "platform/serial/Ftd2xx.h"
 
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
 #include <cstring>
+#include <thread>
 
 namespace {
 
@@ -14,15 +18,50 @@ constexpr uint8_t FrameStart = 0xAA;
 constexpr uint8_t FrameMarker = 0xA1;
 constexpr int MaxRequestData = 251; // a frame is at most 256 bytes
 constexpr uint32_t AnswerTimeoutMs = 10000;
+constexpr uint32_t LineBaud = 38400;
 // Shorter answers cannot hold a status byte; they are refused, never read past their end.
 constexpr int MinAnswerLength = 6;
+// The longest stretch a wait goes without letting the windows paint.
+constexpr uint32_t PaintSliceMs = 40;
+
+// Requests that change the device (service mode on included); after a failed exchange none of
+// them goes out, because the device's answers can no longer be told apart.  The Ethernet block's
+// file list and entry queries only read.
+bool IsWriteRequest(const uint8_t* Data, int Length, uint8_t Address) {
+    if (Length < 1) return false;
+    switch (Data[0]) {
+    case 0xD0:
+        return Length >= 2 && Data[1] != 0;
+    case 0xD4:
+        return !(Address == baEthernet && Length >= 2 && (Data[1] == 0x00 || Data[1] == 0x04));
+    case 0xD1:
+    case 0xD3:
+    case 0xD5:
+    case 0xD6:
+        return true;
+    default:
+        return false;
+    }
+}
 
 } // namespace
 
 const char* const TMainForm::Version = "0.14";
 
+// The first failure of an operation is the one the user is told about: later ones follow from it.
+bool TMainForm::LinkFailure(const String& Reason) {
+    if (!FLinkFailed) FLinkError = Reason;
+    FLinkFailed = true;
+    return false;
+}
+
 bool TMainForm::SendRequest(const uint8_t* Data, int DataLength, uint8_t Address) {
     if (!DeviceHandle || DataLength < 0 || DataLength > MaxRequestData) return false;
+    if (FLinkFailed && IsWriteRequest(Data, DataLength, Address)) return false;
+    // Whatever waits now answers no request of ours (the rest of a cut answer, a late one):
+    // it must not be taken for this request's answer.
+    if (FT_Purge(DeviceHandle, FT_PURGE_RX) != FT_OK)
+        return LinkFailure(GetMsg("LinkAdapterError", "Ошибка адаптера при обмене с устройством."));
     uint8_t frame[256];
     const int length = DataLength + 5;
     frame[0] = FrameStart;
@@ -34,20 +73,47 @@ bool TMainForm::SendRequest(const uint8_t* Data, int DataLength, uint8_t Address
     for (int i = 0; i < length - 1; ++i)
         sum = uint8_t(sum + frame[i]);
     frame[length - 1] = sum;
+    FRequestAddress = Address;
+    FRequestCommand = DataLength > 0 ? Data[0] : 0;
     uint32_t written = 0;
     FT_STATUS s = FT_Write(DeviceHandle, frame, uint32_t(length), &written);
-    return s == FT_OK && written == uint32_t(length);
+    if (s != FT_OK || written != uint32_t(length))
+        return LinkFailure(GetMsgFmt("LinkSendError", "%s: запрос 0x%.2X не передан.",
+                                     BlockCaption(Address & 3), int(FRequestCommand)));
+    return true;
 }
 
-// Polls the adapter until at least Count bytes wait; false on a driver error or when more than
-// ten seconds have passed since Since.
+void TMainForm::WaitForAdapter(uint32_t Ms) {
+    uint32_t queued = 0;
+    if (DeviceHandle && FT_GetQueueStatus(DeviceHandle, &queued) == FT_OK && queued > 0) {
+        // Part of the answer is here and the port would wake us at once: the rest needs its time
+        // on the line, so sleep that long instead of spinning.
+        const uint64_t us = std::min<uint64_t>(uint64_t(FBytesMissing) * 10'000'000 / LineBaud, Ms * 1000ull);
+        std::this_thread::sleep_for(std::chrono::microseconds(std::max<uint64_t>(us, 50)));
+        return;
+    }
+    if (!DeviceHandle || FT_WaitForReceive(DeviceHandle, Ms) != FT_OK) Sleep(std::min<uint32_t>(Ms, 1));
+}
+
+// Waits until at least Count bytes are queued; false on a driver error or when more than ten
+// seconds have passed since Since.  The wait sleeps on the port and lets the windows paint.
 bool TMainForm::WaitForBytes(uint32_t Count, uint32_t Since) {
     for (;;) {
         uint32_t queued = 0;
-        if (FT_GetQueueStatus(DeviceHandle, &queued) != FT_OK) return false;
+        if (FT_GetQueueStatus(DeviceHandle, &queued) != FT_OK) {
+            FAdapterFault = true;
+            return LinkFailure(GetMsg("LinkAdapterError", "Ошибка адаптера при обмене с устройством."));
+        }
         if (queued >= Count) return true;
-        if (TickCount() - Since > AnswerTimeoutMs) return false;
-        SleepMs(1);
+        const uint32_t waited = TickCount() - Since;
+        if (waited > AnswerTimeoutMs) return false;
+        SetBusyCursor(true);
+        FBytesMissing = Count - queued;
+        SleepMs(std::min(AnswerTimeoutMs + 1 - waited, PaintSliceMs));
+        if (TickCount() - FLastPaint >= PaintSliceMs) {
+            ProcessPaintMessages();
+            FLastPaint = TickCount();
+        }
     }
 }
 
@@ -55,28 +121,63 @@ bool TMainForm::ReceiveAnswer(uint8_t* Answer) {
     // A stale byte of an earlier, longer answer must never be taken for part of this one.
     std::memset(Answer, 0, sizeof(TAnswerBuffer));
     if (!DeviceHandle) return false;
-    if (!WaitForBytes(3, TickCount())) return false;
+    const String block = BlockCaption(FRequestAddress & 3);
+    const int command = FRequestCommand;
+    FAdapterFault = false;
+    if (!WaitForBytes(3, TickCount())) {
+        if (FAdapterFault) return false;
+        return LinkFailure(
+            GetMsgFmt("LinkTimeoutError", "%s не ответил на запрос 0x%.2X за 10 с.", block, command));
+    }
     const uint32_t t1 = TickCount();
     uint8_t header[2];
     uint32_t got = 0;
-    if (FT_Read(DeviceHandle, header, 2, &got) != FT_OK || got != 2) return false;
+    if (FT_Read(DeviceHandle, header, 2, &got) != FT_OK || got != 2)
+        return LinkFailure(GetMsg("LinkAdapterError", "Ошибка адаптера при обмене с устройством."));
+    // An answer starts with the start byte; anything else is the tail of something older.
+    if (header[0] != FrameStart)
+        return LinkFailure(
+            GetMsgFmt("LinkFrameError", "%s: неверный ответ на запрос 0x%.2X.", block, command));
     const int length = header[1];
-    if (length < 2) return false; // nothing more can make it whole
+    if (length < 2) // nothing more can make it whole
+        return LinkFailure(
+            GetMsgFmt("LinkFrameError", "%s: неверный ответ на запрос 0x%.2X.", block, command));
     uint8_t rest[256];
     const uint32_t restCount = uint32_t(length - 2);
     if (restCount > 0) {
-        if (!WaitForBytes(restCount, t1)) return false;
-        if (FT_Read(DeviceHandle, rest, restCount, &got) != FT_OK || got != restCount) return false;
+        if (!WaitForBytes(restCount, t1)) {
+            if (FAdapterFault) return false;
+            uint32_t queued = 0;
+            FT_GetQueueStatus(DeviceHandle, &queued);
+            return LinkFailure(GetMsgFmt("LinkCutError",
+                                         "%s: ответ на запрос 0x%.2X оборвался (получено %d из %d байт).",
+                                         block, command, int(queued) + 2, length));
+        }
+        if (FT_Read(DeviceHandle, rest, restCount, &got) != FT_OK || got != restCount)
+            return LinkFailure(GetMsg("LinkAdapterError", "Ошибка адаптера при обмене с устройством."));
     }
     // The frame is taken off the line whole even when it is too short to use.
-    if (length < MinAnswerLength) return false;
+    if (length < MinAnswerLength)
+        return LinkFailure(
+            GetMsgFmt("LinkFrameError", "%s: неверный ответ на запрос 0x%.2X.", block, command));
     Answer[0] = header[0];
     Answer[1] = header[1];
     std::memcpy(Answer + 2, rest, restCount);
     uint8_t sum = 0;
     for (int i = 0; i < length - 1; ++i)
         sum = uint8_t(sum + Answer[i]);
-    return sum == Answer[length - 1];
+    if (sum != Answer[length - 1]) {
+        std::memset(Answer, 0, sizeof(TAnswerBuffer));
+        return LinkFailure(GetMsgFmt(
+            "LinkSumError", "%s: неверная контрольная сумма ответа на запрос 0x%.2X.", block, command));
+    }
+    // Another block's answer belongs to an older request.
+    if (Answer[2] != FRequestAddress) {
+        std::memset(Answer, 0, sizeof(TAnswerBuffer));
+        return LinkFailure(
+            GetMsgFmt("LinkFrameError", "%s: неверный ответ на запрос 0x%.2X.", block, command));
+    }
+    return true;
 }
 
 bool TMainForm::OpenDevice() {
@@ -86,12 +187,20 @@ bool TMainForm::OpenDevice() {
         // Only an adapter that was opened is closed.
         if (handle) FT_Close(handle);
         DeviceHandle = nullptr;
-        ShowMsgBox(GetMsgFmt("DeviceOpenError", "Ошибка открытия устройства (%ld)!", long(s)),
-                   GetMsg("ErrorCaption", "Ошибка"), MsgBoxError, "MainUnit", __LINE__);
+        // The status alone does not tell the user what to do; the adapter layer knows why.
+        String text = GetMsgFmt("DeviceOpenError", "Ошибка открытия устройства (%ld)!", long(s));
+        const String reason = QString::fromStdString(FT_GetLastOpenError());
+        std::fprintf(stderr, "setupkvt: %s %s\n", text.toUtf8().constData(), reason.toUtf8().constData());
+        if (!reason.isEmpty()) text += QStringLiteral("\r") + reason;
+        ShowMsgBox(text, GetMsg("ErrorCaption", "Ошибка"), MsgBoxError, "MainUnit", __LINE__);
         return false;
     }
     DeviceHandle = handle;
-    FT_STATUS setup = FT_SetBaudRate(handle, 38400);
+    FLinkFailed = false;
+    FLinkError.clear();
+    // Bytes left from before (a late answer to an earlier operation) are not ours.
+    FT_Purge(handle, FT_PURGE_RX | FT_PURGE_TX);
+    FT_STATUS setup = FT_SetBaudRate(handle, LineBaud);
     setup |= FT_SetTimeouts(handle, 100, 100);
     setup |= FT_SetDataCharacteristics(handle, FT_BITS_8, FT_STOP_BITS_1, FT_PARITY_NONE);
     if (setup != FT_OK) {
@@ -105,6 +214,7 @@ bool TMainForm::OpenDevice() {
 }
 
 bool TMainForm::CloseDevice() {
+    SetBusyCursor(false);
     if (!DeviceHandle) return true;
     FT_STATUS s = FT_Close(DeviceHandle);
     DeviceHandle = nullptr;

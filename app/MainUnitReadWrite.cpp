@@ -60,6 +60,41 @@ void Box(const String& Text, const String& Caption, int Flags, int Line) {
     ShowMsgBox(Text, Caption, Flags, "MainUnit", Line);
 }
 
+// One read or write command as the user sees it.  While it runs the status bar names the block
+// and the step; a command that fails leaves the status bar as it found it, one that succeeds
+// sets its own texts and calls Done.  Boxes show with the normal cursor; failure boxes carry the
+// reason of a failed exchange on a line of their own.
+class TDeviceCommand {
+public:
+    explicit TDeviceCommand(TMainForm* Form) : F(Form), Saved{Form->StatusText(0), Form->StatusText(1)} {}
+    ~TDeviceCommand() { Restore(); }
+    void Done() { Kept = true; }
+    void Info(const String& Text, const String& Caption, int Line) {
+        F->SetBusyCursor(false);
+        Box(Text, Caption, MsgBoxInformation, Line);
+    }
+    void Warn(const String& Text, const String& Caption, int Line) {
+        Restore();
+        F->SetBusyCursor(false);
+        Box(Text, Caption, MsgBoxWarning, Line);
+    }
+    void Fail(const String& Text, const String& Caption, int Line) {
+        Restore();
+        F->SetBusyCursor(false);
+        Box(F->WithLinkError(Text), Caption, MsgBoxError, Line);
+    }
+
+private:
+    void Restore() {
+        if (Kept) return;
+        F->SetStatusText(0, Saved[0]);
+        F->SetStatusText(1, Saved[1]);
+    }
+    TMainForm* F;
+    String Saved[2];
+    bool Kept = false;
+};
+
 } // namespace
 
 String TMainForm::BlockCaption(int Block) const {
@@ -146,13 +181,15 @@ void TMainForm::ShowDeviceMissing(int Line) {
 }
 
 void TMainForm::DevReadNClick(TObject*) {
+    TDeviceCommand op(this);
     if (!OpenDevice()) {
         ShowDeviceMissing(__LINE__);
         return;
     }
     const String readCaption = Msg("ReadMsgCaption", "Загрузка настроек");
+    ShowActivity(baGasAnalyser, false);
     if (!ReadGasAnalyser()) {
-        Box(Msg("ReadErrorMsg", "Ошибка загрузки настроек"), readCaption, MsgBoxError, __LINE__);
+        op.Fail(Msg("ReadErrorMsg", "Ошибка загрузки настроек"), readCaption, __LINE__);
         CloseDevice();
         return;
     }
@@ -160,16 +197,20 @@ void TMainForm::DevReadNClick(TObject*) {
     String summary = Msg("ReadSettingsFrom", "Загружены настройки из") + QStringLiteral("\r\r");
     summary +=
         IntToStr(counter++) + QStringLiteral(") ") + BlockCaption(baGasAnalyser) + QStringLiteral("\r");
-    for (int n = 1; n <= 3; ++n)
+    for (int n = 1; n <= 3; ++n) {
+        ShowActivity(n, false);
         if (IsBlockPresent(uint8_t(n)) && ReadBlock(n))
             summary += IntToStr(counter++) + QStringLiteral(") ") + BlockCaption(n) + QStringLiteral("\r");
+    }
     SetStatusText(0, Msg("CommonName", "Устройство"));
     SetStatusText(1, Msg("SettingsRead", "Настройки загружены"));
-    Box(summary, readCaption, MsgBoxInformation, __LINE__);
+    op.Done();
+    op.Info(summary, readCaption, __LINE__);
     CloseDevice();
 }
 
 void TMainForm::BlockReadNClick(TObject*) {
+    TDeviceCommand op(this);
     if (!OpenDevice()) {
         ShowDeviceMissing(__LINE__);
         return;
@@ -178,55 +219,72 @@ void TMainForm::BlockReadNClick(TObject*) {
     if (p >= 0 && p <= 3) {
         const BlockTexts& b = Blocks[p];
         const String caption = BlockCaption(p);
+        ShowActivity(p, false);
         if (p >= 1 && !IsBlockPresent(uint8_t(p))) {
-            Box(Msg(b.MissingKey, b.Missing), caption, MsgBoxError, __LINE__);
+            op.Fail(Msg(b.MissingKey, b.Missing), caption, __LINE__);
         } else if (ReadBlock(p)) {
             SetStatusText(0, caption);
             SetStatusText(1, Msg("SettingsRead", "Настройки загружены"));
-            Box(Msg(b.ReadKey, b.Read), caption, MsgBoxInformation, __LINE__);
+            op.Done();
+            op.Info(Msg(b.ReadKey, b.Read), caption, __LINE__);
         } else {
-            Box(Msg(b.ReadErrorKey, b.ReadError), caption, MsgBoxError, __LINE__);
+            op.Fail(Msg(b.ReadErrorKey, b.ReadError), caption, __LINE__);
         }
     }
     CloseDevice();
 }
 
 void TMainForm::DevWriteNClick(TObject*) {
+    TDeviceCommand op(this);
     if (!OpenDevice()) {
         ShowDeviceMissing(__LINE__);
         return;
     }
     if (!EncodeBlock(baGasAnalyser)) {
         CloseDevice();
-        Box(CheckText(baGasAnalyser, true), BlockCaption(baGasAnalyser), MsgBoxWarning, __LINE__);
+        op.Warn(CheckText(baGasAnalyser, true), BlockCaption(baGasAnalyser), __LINE__);
         return;
     }
+    const String writeCaption = Msg("WriteMsgCaption", "Запись настроек");
     bool chosen[4] = {true, false, false, false};
     for (int n = 1; n <= 3; ++n) {
-        if (!IsBlockPresent(uint8_t(n)) || Trim(FirmwareEdit(n)->Text()).isEmpty()) continue;
+        ShowActivity(n, true);
+        if (!IsBlockPresent(uint8_t(n))) {
+            // No answer is not "absent": the device may be busy with this very query, and what
+            // it answers next could be taken for a write's acknowledgement.  Nothing is written.
+            if (LinkFailed()) {
+                CloseDevice();
+                const BlockTexts& b = Blocks[n];
+                op.Fail(Msg(b.WriteErrorKey, b.WriteErrorWhole), writeCaption, __LINE__);
+                return;
+            }
+            continue;
+        }
+        if (Trim(FirmwareEdit(n)->Text()).isEmpty()) continue;
         if (!EncodeBlock(n)) {
             CloseDevice();
-            Box(CheckText(n, true), BlockCaption(n), MsgBoxWarning, __LINE__);
+            op.Warn(CheckText(n, true), BlockCaption(n), __LINE__);
             return;
         }
         chosen[n] = true;
     }
+    ShowActivity(baGasAnalyser, true);
     if (!SetServiceMode(true)) {
         CloseDevice();
-        Box(Msg("DeviceServiceModeError", "Ошибка установки сервисного режима блока газоанализатора!"),
-            BlockCaption(baGasAnalyser), MsgBoxError, __LINE__);
+        op.Fail(Msg("DeviceServiceModeError", "Ошибка установки сервисного режима блока газоанализатора!"),
+                BlockCaption(baGasAnalyser), __LINE__);
         return;
     }
-    const String writeCaption = Msg("WriteMsgCaption", "Запись настроек");
     int counter = 1;
     String summary = Msg("WriteSettingsTo", "Записаны настройки в") + QStringLiteral("\r\r");
     for (int n = 0; n <= 3; ++n) {
         if (!chosen[n]) continue;
+        ShowActivity(n, true);
         if (!WriteEncodedBlock(n)) {
             SetServiceMode(false);
             CloseDevice();
             const BlockTexts& b = Blocks[n];
-            Box(Msg(b.WriteErrorKey, b.WriteErrorWhole), writeCaption, MsgBoxError, __LINE__);
+            op.Fail(Msg(b.WriteErrorKey, b.WriteErrorWhole), writeCaption, __LINE__);
             return;
         }
         summary += IntToStr(counter++) + QStringLiteral(") ") + BlockCaption(n) + QStringLiteral("\r");
@@ -235,36 +293,40 @@ void TMainForm::DevWriteNClick(TObject*) {
     CloseDevice();
     SetStatusText(0, Msg("CommonName", "Устройство"));
     SetStatusText(1, Msg("SettingsWrite", "Настройки записаны"));
-    Box(summary, writeCaption, MsgBoxInformation, __LINE__);
+    op.Done();
+    op.Info(summary, writeCaption, __LINE__);
 }
 
 void TMainForm::BlockWriteNClick(TObject*) {
     const int p = MainPageControl->ActivePageIndex();
     if (p < 0 || p > 3) return;
+    TDeviceCommand op(this);
     const BlockTexts& b = Blocks[p];
     const String caption = BlockCaption(p);
     if (!EncodeBlock(p)) {
-        Box(CheckText(p, false), caption, MsgBoxWarning, __LINE__);
+        op.Warn(CheckText(p, false), caption, __LINE__);
         return;
     }
     if (!OpenDevice()) {
         ShowDeviceMissing(__LINE__);
         return;
     }
+    ShowActivity(p, true);
     if (!SetServiceMode(true)) {
-        Box(Msg("DeviceServiceModeError", "Ошибка установки сервисного режима блока газоанализатора!"),
-            BlockCaption(baGasAnalyser), MsgBoxError, __LINE__);
+        op.Fail(Msg("DeviceServiceModeError", "Ошибка установки сервисного режима блока газоанализатора!"),
+                BlockCaption(baGasAnalyser), __LINE__);
         CloseDevice();
         return;
     }
     if (p >= 1 && !IsBlockPresent(uint8_t(p))) {
-        Box(Msg(b.MissingKey, b.Missing), caption, MsgBoxError, __LINE__);
+        op.Fail(Msg(b.MissingKey, b.Missing), caption, __LINE__);
     } else if (WriteEncodedBlock(p)) {
         SetStatusText(0, caption);
         SetStatusText(1, Msg("SettingsWrite", "Настройки записаны"));
-        Box(Msg(b.WriteKey, b.Write), caption, MsgBoxInformation, __LINE__);
+        op.Done();
+        op.Info(Msg(b.WriteKey, b.Write), caption, __LINE__);
     } else {
-        Box(Msg(b.WriteErrorKey, b.WriteErrorBlock), caption, MsgBoxError, __LINE__);
+        op.Fail(Msg(b.WriteErrorKey, b.WriteErrorBlock), caption, __LINE__);
     }
     SetServiceMode(false);
     CloseDevice();

@@ -146,15 +146,22 @@ bool TMainForm::SaveSettings(const String& FileName, TControl* Container) {
                 if (c->Tag() == 0) {
                     lines.Add(name + QLatin1Char('=') + control->Text());
                 } else if (c->Tag() == -1) {
-                    // The units line: written only with a valid threshold.
-                    if (CheckThreshold())
+                    // The units line: written only with a valid threshold; units the dialog
+                    // could not show go back to the file as they came.
+                    if (HoldsUnshownValue(control) &&
+                        (UnitsForm->UnitIndex() < 0 || UnitsForm->RatioIndex() < 0))
+                        lines.Add(name + QLatin1Char('=') + IntToStr(UnshownValue(control)));
+                    else if (CheckThreshold())
                         lines.Add(name + QLatin1Char('=') +
                                   IntToStr(int(UnitsForm->GetUnitsCode()) * 256 + UnitsForm->ThresholdRaw));
                 }
             } else if (IsExactClass(c, "TComboBox")) {
                 auto* box = static_cast<TComboBox*>(c);
+                // A value the list could not show goes to the file as it came, not as "-1".
+                const int index =
+                    HoldsUnshownValue(box) && box->ItemIndex() < 0 ? UnshownValue(box) : box->ItemIndex();
                 lines.Add(name + QLatin1Char('=') +
-                          (box->Style() == csDropDownList ? IntToStr(box->ItemIndex()) : box->Text()));
+                          (box->Style() == csDropDownList ? IntToStr(index) : box->Text()));
             } else if (IsExactClass(c, "TCheckBox")) {
                 lines.Add(name + QLatin1Char('=') + (static_cast<TCheckBox*>(c)->Checked() ? "1" : "0"));
             }
@@ -277,7 +284,7 @@ bool TMainForm::LoadSettings(const String& FileName, TControl* Kind) {
                         if (HoldsUnshownValue(control)) control->SetColor(clBtnFace);
                         ClearUnshownValue(control);
                     } else {
-                        MarkUnshownValue(control);
+                        MarkUnshownValue(control, v);
                         unshown.push_back(control);
                     }
                 } else {

@@ -2,7 +2,8 @@
 // n records of (Key, Code, Name, Price), walk it to the end reading two fields, locate keys with
 // an index (Key) and without one (Code holds the same values), sort by (Name, Price) and read the
 // sorted keys, filter with «Price > 500 AND Name LIKE 'a%'» and read the matching keys.
-// Prints the times and the ratio memory table / SQLite for each step.
+// Prints the times and the ratio memory table / SQLite for each step. What each step read is
+// folded into a check per step; the run fails when the two engines' checks differ.
 //
 //     memtable_bench [--no-scan] [records...]      (default: 100000 1000000)
 //
@@ -40,7 +41,7 @@ int ScanLocates(int n) {
 
 struct Result {
     std::array<double, opCount> Seconds{};
-    long long Check = 0; // folded from what each step read, so that both engines did the work
+    std::array<long long, opCount> Check{}; // folded from what each step read
 };
 
 std::vector<int> LocateKeys(int n, int count) {
@@ -87,7 +88,7 @@ Result RunMemTable(const std::vector<Row>& rows, const std::vector<int>& keys, i
         for (t->First(); !t->Eof(); t->Next())
             sum += key->AsInteger() + name->AsString().size();
         res.Seconds[opWalk] = tm.Seconds();
-        res.Check += sum;
+        res.Check[opWalk] = sum;
     }
     auto locate = [&](const char* field, int count, Op op) {
         Timer tm;
@@ -95,7 +96,7 @@ Result RunMemTable(const std::vector<Row>& rows, const std::vector<int>& keys, i
         for (int i = 0; i < count; ++i)
             if (t->Locate(QString::fromLatin1(field), keys[size_t(i)], {})) sum += name->AsString().size();
         res.Seconds[op] = tm.Seconds();
-        res.Check += sum;
+        res.Check[size_t(op)] = sum;
     };
     locate("Key", IndexedLocates, opLocateIx);
     locate("Code", scanKeys, opLocateScan);
@@ -106,7 +107,7 @@ Result RunMemTable(const std::vector<Row>& rows, const std::vector<int>& keys, i
         for (t->First(); !t->Eof(); t->Next())
             sum += ++i * key->AsInteger();
         res.Seconds[op] = tm.Seconds();
-        res.Check += sum;
+        res.Check[size_t(op)] = sum;
         undo();
     };
     readKeys(
@@ -152,7 +153,7 @@ Result RunSqlite(const std::vector<Row>& rows, const std::vector<int>& keys, int
             sum += sqlite3_column_int(s, 0) + sqlite3_column_bytes(s, 1);
         sqlite3_finalize(s);
         res.Seconds[opWalk] = tm.Seconds();
-        res.Check += sum;
+        res.Check[opWalk] = sum;
     }
     auto locate = [&](const char* sql, int count, Op op) {
         Timer tm;
@@ -165,7 +166,7 @@ Result RunSqlite(const std::vector<Row>& rows, const std::vector<int>& keys, int
         }
         sqlite3_finalize(s);
         res.Seconds[op] = tm.Seconds();
-        res.Check += sum;
+        res.Check[size_t(op)] = sum;
     };
     locate("SELECT Name FROM t WHERE Key = ? LIMIT 1", IndexedLocates, opLocateIx);
     locate("SELECT Name FROM t WHERE Code = ? LIMIT 1", scanKeys, opLocateScan);
@@ -177,7 +178,7 @@ Result RunSqlite(const std::vector<Row>& rows, const std::vector<int>& keys, int
             sum += ++i * sqlite3_column_int(s, 0);
         sqlite3_finalize(s);
         res.Seconds[op] = tm.Seconds();
-        res.Check += sum;
+        res.Check[size_t(op)] = sum;
     };
     readKeys("SELECT Key FROM t ORDER BY Name, Price", opSort);
     readKeys("SELECT Key FROM t WHERE Price > 500 AND Name LIKE 'a%'", opFilter);
@@ -196,6 +197,7 @@ int main(int argc, char** argv) {
         else
             sizes.push_back(std::atoi(argv[i]));
     if (sizes.empty()) sizes = {100000, 1000000};
+    bool agree = true;
     // LIKE in SQLite is case-insensitive for ASCII; the names are all lower case, so both
     // engines select the same rows.
     for (int n : sizes) {
@@ -220,7 +222,16 @@ int main(int argc, char** argv) {
                         theirs.Seconds[size_t(op)],
                         theirs.Seconds[size_t(op)] > 0 ? ours.Seconds[size_t(op)] / theirs.Seconds[size_t(op)]
                                                        : 0.0);
-        std::printf("checks: memtable %lld, sqlite %lld\n", ours.Check, theirs.Check);
+        for (int op = 0; op < opCount; ++op)
+            if (ours.Check[size_t(op)] != theirs.Check[size_t(op)]) {
+                std::printf("RESULTS DIFFER in \"%s\": memtable %lld, sqlite %lld\n", names[op],
+                            ours.Check[size_t(op)], theirs.Check[size_t(op)]);
+                agree = false;
+            }
+    }
+    if (!agree) {
+        std::printf("\nthe engines' results differ: the run is not valid\n");
+        return 1;
     }
     return 0;
 }

@@ -1,9 +1,13 @@
 // The record store against SQLite in memory, doing the same work in one run: load records of
-// (integer key, text, float, date), build a unique index on the key, look up random keys, sort
-// a view by (text, float), filter with «Price > 500 AND Name LIKE 'a%'» and compute SUM, AVG and
-// COUNT. Each engine runs in a child process of its own, so that its peak memory is its own.
-// Prints the times, the ratio ours / SQLite, the peak memory of each, and how the times grow
-// from 10^5 to 10^6 records (about 10× is linear, a little more is n log n).
+// (integer key, text, float, date) with a unique index on the key (SQLite: the key is the
+// INTEGER PRIMARY KEY), look up random keys reading the record's four values, make a view
+// sorted by (text, float) and read the four values of every row, filter with
+// «Price > 500 AND Name LIKE 'a%'» and compute SUM, AVG and COUNT. Each engine runs in a child
+// process of its own, so that its peak memory is its own; the data each keeps is its peak less
+// what both hold before they start (the input rows). Both engines' results (values read, sort
+// order, matches, aggregates) must agree, or the run fails.
+// Prints the times, the ratio ours / SQLite, the memory of each, and how the times grow from
+// 10^5 to 10^6 records (about 10× is linear, a little more is n log n).
 //
 //     store_bench [records...]      (default: 100000 1000000)
 
@@ -36,17 +40,34 @@ using bench::Prepare;
 using bench::Row;
 using bench::Timer;
 
-enum Op { opLoad, opIndex, opLookup, opSort, opFilter, opAggregate, opCount };
-const char* const OpNames[opCount] = {"load",      "unique index", "100000 lookups",
-                                      "sort view", "filter",       "SUM/AVG/COUNT"};
+enum Op { opLoad, opLookup, opSort, opFilter, opAggregate, opCount };
+const char* const OpNames[opCount] = {"load + key index", "100000 lookups", "sort + read rows", "filter",
+                                      "SUM/AVG/COUNT"};
 constexpr int Lookups = 100000;
 
+// What each engine read, folded so that the two can be compared.
 struct Result {
     std::array<double, opCount> Seconds{};
-    long PeakKiB = 0;  // peak resident set of the child
-    long StartKiB = 0; // resident set when the child started its work
-    long long Check = 0;
+    long PeakKiB = 0;          // peak resident set of the child
+    long StartKiB = 0;         // resident set when the child started its work
+    uint64_t LookupValues = 0; // the four values of every looked-up record, in lookup order
+    long long LookupsFound = 0;
+    uint64_t SortedRows = 0; // the four values of every row in sorted order
+    long long SortedCount = 0;
+    long long Matched = 0;
+    double Sum = 0, Avg = 0;
+    long long Count = 0;
 };
+
+// Order-sensitive folding of the values read.
+inline void Fold(uint64_t& h, uint64_t v) {
+    h ^= v + 0x9e3779b97f4a7c15ULL + (h << 6) + (h >> 2);
+}
+inline void FoldDouble(uint64_t& h, double d) {
+    uint64_t bits;
+    std::memcpy(&bits, &d, sizeof bits);
+    Fold(h, bits);
+}
 
 std::vector<int> LookupKeys(int n) {
     std::mt19937_64 rng(777);
@@ -80,6 +101,15 @@ void RunStore(const std::vector<Row>& rows, const std::vector<int>& lookups, Res
         f->SetFieldName(QString::fromLatin1(name));
     }
     TRecordsListEh* rl = md->RecordsList();
+    // What a reader takes from a record: its four values, the text character by character.
+    auto read = [](uint64_t& h, const TMemoryRecordEh* rec) {
+        Fold(h, uint64_t(rec->GetDataValue(0, dvvValueEh).AsInteger()));
+        const String name = rec->GetDataValue(1, dvvValueEh).AsString();
+        for (QChar c : name)
+            Fold(h, c.unicode());
+        FoldDouble(h, rec->GetDataValue(2, dvvValueEh).AsDouble());
+        FoldDouble(h, rec->GetDataValue(3, dvvValueEh).AsDouble());
+    };
 
     Timer load;
     for (const Row& r : rows) {
@@ -90,51 +120,51 @@ void RunStore(const std::vector<Row>& rows, const std::vector<int>& lookups, Res
         rec->SetDataValue(3, dvvValueEh, Variant::FromDate(r.Date));
         rl->FetchRecord(rec);
     }
-    res.Seconds[opLoad] = load.Seconds();
-
-    Timer index;
     TMTIndexEh* idx = rl->Indexes()->Add();
     idx->SetFields(QStringLiteral("Key"));
     idx->SetUnical(true);
     idx->SetActive(true);
-    res.Seconds[opIndex] = index.Seconds();
+    res.Seconds[opLoad] = load.Seconds();
 
     Timer lookup;
-    long long sum = 0;
     for (int k : lookups) {
         int recIndex = -1;
-        if (idx->FindRecordIndexByKey(Variant(k), recIndex))
-            sum += rl->Rec(recIndex)->GetDataValue(0, dvvValueEh).AsInteger();
+        if (idx->FindRecordIndexByKey(Variant(k), recIndex)) {
+            read(res.LookupValues, rl->Rec(recIndex));
+            ++res.LookupsFound;
+        }
     }
     res.Seconds[opLookup] = lookup.Seconds();
-    res.Check += sum;
 
-    // The view's rows are made when it joins the store; the sort is measured on its own.
+    // The view makes its rows when it joins the store, then sorts them; every row is read.
+    Timer sort;
     TRecordsViewEh view;
     view.SetMemTableData(md.get());
-    Timer sort;
     view.SetSortOrder(QStringLiteral("Name; Price"));
+    for (int i = 0; i < view.Count(); ++i)
+        read(res.SortedRows, view.Rec(i));
+    res.SortedCount = view.Count();
     res.Seconds[opSort] = sort.Seconds();
-    res.Check += view.Rec(0)->GetDataValue(0, dvvValueEh).AsInteger();
 
     Timer filter;
     TDataSetExprParserEh expr(nullptr, dsptFilterEh);
     expr.ParseExpression(QStringLiteral("Price > 500 AND Name LIKE 'a%'"));
-    long long matched = 0;
     for (TMemoryRecordEh* r : rl->RecList())
-        if (expr.IsCurRecordInFilter(r)) ++matched;
+        if (expr.IsCurRecordInFilter(r)) ++res.Matched;
     res.Seconds[opFilter] = filter.Seconds();
-    res.Check += matched;
 
     Timer agg;
-    double total = 0;
+    double values[3] = {};
+    int i = 0;
     for (const char* text : {"SUM(Price)", "AVG(Price)", "COUNT(*)"}) {
         TDataSetExprParserEh a(nullptr, dsptAggregateEh);
         a.ParseExpression(QString::fromLatin1(text));
-        total += a.CalcAggregateValue(&view).AsDouble();
+        values[i++] = a.CalcAggregateValue(&view).AsDouble();
     }
     res.Seconds[opAggregate] = agg.Seconds();
-    res.Check += std::llround(total / 1000);
+    res.Sum = values[0];
+    res.Avg = values[1];
+    res.Count = std::llround(values[2]);
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -143,9 +173,18 @@ void RunStore(const std::vector<Row>& rows, const std::vector<int>& lookups, Res
 void RunSQLite(const std::vector<Row>& rows, const std::vector<int>& lookups, Result& res) {
     sqlite3* db = nullptr;
     sqlite3_open(":memory:", &db);
-    Exec(db, "CREATE TABLE t (key INTEGER, name TEXT, price REAL, d REAL)");
+    auto read = [](uint64_t& h, sqlite3_stmt* st) {
+        Fold(h, uint64_t(sqlite3_column_int(st, 0)));
+        const unsigned char* name = sqlite3_column_text(st, 1);
+        for (int i = 0, n = sqlite3_column_bytes(st, 1); i < n; ++i)
+            Fold(h, name[i]);
+        FoldDouble(h, sqlite3_column_double(st, 2));
+        FoldDouble(h, sqlite3_column_double(st, 3));
+    };
 
+    // The key as a user declares it: the table's own key, its unique index built while loading.
     Timer load;
+    Exec(db, "CREATE TABLE t (key INTEGER PRIMARY KEY, name TEXT, price REAL, d REAL)");
     Exec(db, "BEGIN");
     sqlite3_stmt* ins = Prepare(db, "INSERT INTO t VALUES (?, ?, ?, ?)");
     for (const Row& r : rows) {
@@ -160,48 +199,62 @@ void RunSQLite(const std::vector<Row>& rows, const std::vector<int>& lookups, Re
     Exec(db, "COMMIT");
     res.Seconds[opLoad] = load.Seconds();
 
-    Timer index;
-    Exec(db, "CREATE UNIQUE INDEX t_key ON t (key)");
-    res.Seconds[opIndex] = index.Seconds();
-
     Timer lookup;
-    long long sum = 0;
     sqlite3_stmt* sel = Prepare(db, "SELECT key, name, price, d FROM t WHERE key = ?");
     for (int k : lookups) {
         sqlite3_bind_int(sel, 1, k);
-        if (sqlite3_step(sel) == SQLITE_ROW) sum += sqlite3_column_int(sel, 0);
+        if (sqlite3_step(sel) == SQLITE_ROW) {
+            read(res.LookupValues, sel);
+            ++res.LookupsFound;
+        }
         sqlite3_reset(sel);
     }
     sqlite3_finalize(sel);
     res.Seconds[opLookup] = lookup.Seconds();
-    res.Check += sum;
 
-    // The sorted result is read through, as a view's rows would be.
     Timer sort;
     sqlite3_stmt* ord = Prepare(db, "SELECT key, name, price, d FROM t ORDER BY name, price");
-    long long first = -1;
-    while (sqlite3_step(ord) == SQLITE_ROW)
-        if (first < 0) first = sqlite3_column_int(ord, 0);
+    while (sqlite3_step(ord) == SQLITE_ROW) {
+        read(res.SortedRows, ord);
+        ++res.SortedCount;
+    }
     sqlite3_finalize(ord);
     res.Seconds[opSort] = sort.Seconds();
-    res.Check += first;
 
     Timer filter;
     sqlite3_stmt* flt = Prepare(db, "SELECT count(*) FROM t WHERE price > 500 AND name LIKE 'a%'");
     sqlite3_step(flt);
-    res.Check += sqlite3_column_int64(flt, 0);
+    res.Matched = sqlite3_column_int64(flt, 0);
     sqlite3_finalize(flt);
     res.Seconds[opFilter] = filter.Seconds();
 
     Timer agg;
     sqlite3_stmt* ag = Prepare(db, "SELECT sum(price), avg(price), count(*) FROM t");
     sqlite3_step(ag);
-    const double total =
-        sqlite3_column_double(ag, 0) + sqlite3_column_double(ag, 1) + sqlite3_column_int64(ag, 2);
+    res.Sum = sqlite3_column_double(ag, 0);
+    res.Avg = sqlite3_column_double(ag, 1);
+    res.Count = sqlite3_column_int64(ag, 2);
     sqlite3_finalize(ag);
     res.Seconds[opAggregate] = agg.Seconds();
-    res.Check += std::llround(total / 1000);
     sqlite3_close(db);
+}
+
+// The differences between the two engines' results, one line each; none when they agree. Sums
+// are of the same values in another order, so they agree to rounding.
+std::vector<std::string> Differences(const Result& a, const Result& b) {
+    std::vector<std::string> out;
+    auto close = [](double x, double y) {
+        return std::fabs(x - y) <= 1e-9 * std::max(std::fabs(x), std::fabs(y));
+    };
+    if (a.LookupsFound != b.LookupsFound || a.LookupValues != b.LookupValues)
+        out.push_back("lookups: values read differ");
+    if (a.SortedCount != b.SortedCount || a.SortedRows != b.SortedRows)
+        out.push_back("sort: rows or their order differ");
+    if (a.Matched != b.Matched)
+        out.push_back("filter: " + std::to_string(a.Matched) + " vs " + std::to_string(b.Matched) + " rows");
+    if (!close(a.Sum, b.Sum) || !close(a.Avg, b.Avg) || a.Count != b.Count)
+        out.push_back("aggregates differ");
+    return out;
 }
 
 // Runs one engine in a child process; its times come back through a pipe, its peak memory
@@ -244,26 +297,35 @@ int main(int argc, char** argv) {
     if (sizes.empty()) sizes = {100000, 1000000};
 
     std::vector<std::pair<Result, Result>> all;
+    bool agree = true;
     for (int n : sizes) {
         const Result lite = RunChild(&RunSQLite, n);
         const Result ours = RunChild(&RunStore, n);
         all.emplace_back(ours, lite);
         std::printf("\n%d records\n", n);
-        std::printf("%-16s %12s %12s %8s\n", "operation", "store, ms", "SQLite, ms", "ratio");
+        std::printf("%-18s %12s %12s %8s\n", "operation", "store, ms", "SQLite, ms", "ratio");
         for (int op = 0; op < opCount; ++op)
-            std::printf("%-16s %12.1f %12.1f %7.2fx\n", OpNames[op], ours.Seconds[size_t(op)] * 1e3,
+            std::printf("%-18s %12.1f %12.1f %7.2fx\n", OpNames[op], ours.Seconds[size_t(op)] * 1e3,
                         lite.Seconds[size_t(op)] * 1e3, ours.Seconds[size_t(op)] / lite.Seconds[size_t(op)]);
-        std::printf("%-16s %9ld MiB %9ld MiB %7.2fx   (data: %ld MiB vs %ld MiB)\n", "peak memory",
-                    ours.PeakKiB / 1024, lite.PeakKiB / 1024, double(ours.PeakKiB) / double(lite.PeakKiB),
-                    (ours.PeakKiB - ours.StartKiB) / 1024, (lite.PeakKiB - lite.StartKiB) / 1024);
-        if (ours.Check != lite.Check) std::printf("results differ: %lld vs %lld\n", ours.Check, lite.Check);
+        const long oursData = ours.PeakKiB - ours.StartKiB, liteData = lite.PeakKiB - lite.StartKiB;
+        std::printf("%-18s %8ld MiB %8ld MiB %7.2fx   (peak - input rows; peaks %ld vs %ld MiB)\n",
+                    "data kept", oursData / 1024, liteData / 1024, double(oursData) / double(liteData),
+                    ours.PeakKiB / 1024, lite.PeakKiB / 1024);
+        for (const std::string& d : Differences(ours, lite)) {
+            std::printf("RESULTS DIFFER: %s\n", d.c_str());
+            agree = false;
+        }
     }
     if (all.size() >= 2) {
         const Result& small = all.front().first;
         const Result& large = all.back().first;
         std::printf("\nstore growth %d -> %d records:\n", sizes.front(), sizes.back());
         for (int op = 0; op < opCount; ++op)
-            std::printf("%-16s %7.1fx\n", OpNames[op], large.Seconds[size_t(op)] / small.Seconds[size_t(op)]);
+            std::printf("%-18s %7.1fx\n", OpNames[op], large.Seconds[size_t(op)] / small.Seconds[size_t(op)]);
+    }
+    if (!agree) {
+        std::printf("\nthe engines' results differ: the run is not valid\n");
+        return 1;
     }
     return 0;
 }

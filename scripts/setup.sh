@@ -4,6 +4,8 @@ set -euo pipefail
 pkgs=(build-essential cmake ninja-build pkg-config qt6-base-dev libgl-dev libgtest-dev libgmock-dev
       libbenchmark-dev libsqlite3-dev xvfb xauth fonts-dejavu-core fonts-dejavu-extra
       qt6-translations-l10n)
+# The X smoke test drives the tool under Xvfb with real X input and captures its windows.
+pkgs+=(xdotool x11-apps)
 missing=()
 for p in "${pkgs[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")

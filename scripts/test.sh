@@ -11,5 +11,7 @@ export QT_QPA_PLATFORM=offscreen
 export ASAN_OPTIONS=detect_leaks=0:abort_on_error=1
 export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
 export LANG=C.UTF-8
+# The set-up installed Xvfb, xdotool and xwd: the X smoke test must not skip here.
+export KVT_REQUIRE_X11=1
 cd "$build"
 ctest --output-on-failure -j "$(nproc)" --timeout 600 "$@"

@@ -55,8 +55,8 @@ bool IsAggrNumber(const Variant& V) {
 // Compares two values as texts with the user-locale comparison; Null reads as an empty text.
 int CompareAsTexts(const Variant& L, const Variant& R, bool IgnoreCase, int Partial) {
     if (IsWideText(L) || IsWideText(R) || !IsText(L) || !IsText(R))
-        return LocaleCompareWideStrN(VarToStr(L), VarToStr(R), IgnoreCase, Partial);
-    return LocaleCompareStrN(L.AsAnsiString(), R.AsAnsiString(), IgnoreCase, Partial);
+        return LocaleCompareWideStrN(VarToStr(L), VarToStr(R), Partial, IgnoreCase);
+    return LocaleCompareStrN(L.AsAnsiString(), R.AsAnsiString(), Partial, IgnoreCase);
 }
 
 bool RelationHolds(TCANOperator Op, int Cmp) {

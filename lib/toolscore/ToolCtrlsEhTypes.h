@@ -3,6 +3,7 @@
 // drop-down forms and the memory table talk without knowing each other's classes, the
 // enumerations and sets of their signatures, and the event types.
 
+#include "platform/classes/Classes.h"
 #include "platform/db/DBTypes.h"
 #include "platform/rtl/System.h"
 #include "platform/rtl/Variant.h"
@@ -89,8 +90,8 @@ using TEditButtonControlList = std::vector<TEditButtonControlLineRec>;
 using TFieldsArrEh = std::vector<TField*>;
 
 // Handed to a non-modal drop-down form run and back to its callback.
-class TDropDownFormSysParams : public TObject {
-    KVT_CLASS(TDropDownFormSysParams, TObject)
+class TDropDownFormSysParams : public TPersistent {
+    KVT_CLASS(TDropDownFormSysParams, TPersistent)
 public:
     // The form was created for this run and is freed when it closes.
     bool FFreeFormOnClose = false;
@@ -196,7 +197,7 @@ public:
 // A form shown as an editor's drop-down.
 class IDropDownFormEh {
 public:
-    static constexpr TGUID IID{0xA665F4AE, 0x003C, 0x465E, {0xA0, 0x16, 0xB1, 0x06, 0x1E, 0x9E, 0xAE, 0xF4}};
+    static constexpr TGUID IID{0xA665F4AE, 0x003C, 0x465E, {0x95, 0xE9, 0xB1, 0x06, 0x1E, 0x9E, 0xAE, 0xF4}};
     virtual ~IDropDownFormEh() = default;
     virtual bool Execute(TControl* RelativePosControl, TControl* DownStateControl, TDropDownAlign Align,
                          TDynVarsEh* DynParams) = 0;
@@ -208,3 +209,7 @@ public:
     virtual void Close() = 0;
     virtual void SetReadOnly(bool Value) = 0;
 };
+
+// Asks Obj whether it implements the library interface named by IID (one of the five above). On
+// success Out receives the interface pointer; otherwise it is left nil and the answer is false.
+bool SupportsEh(TObject* Obj, const TGUID& IID, void** Out = nullptr);

@@ -259,6 +259,8 @@ public:
     void UnRegisterChanges(TBasicActionLink* Value);
     TComponent* ActionComponent() const { return FActionComponent; }
     void SetActionComponent(TComponent* Value);
+    // The links registered with this action (for descendants that push property changes).
+    const std::vector<TBasicActionLink*>& Clients() const { return FClients; }
     void Notification(TComponent* AComponent, TOperation Operation) override;
 
     TNotifyEvent OnChange;

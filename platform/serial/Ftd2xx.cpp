@@ -3,9 +3,12 @@
 #include "platform/serial/Ftd2xx.h"
 #include "platform/serial/SerialTransport.h"
 
+#include <algorithm>
+#include <chrono>
 #include <cstdlib>
 #include <map>
 #include <mutex>
+#include <thread>
 
 namespace {
 
@@ -37,7 +40,7 @@ std::unique_ptr<TSerialTransport> openTermios(int index, FT_STATUS* status, std:
     if (env && *env) {
         if (index != 0) {
             *status = FT_DEVICE_NOT_FOUND;
-            *reason = "Only adapter 0 exists when KVT_SERIAL_PORT is set (" + std::string(env) + ")";
+            *reason = "Задан порт KVT_SERIAL_PORT=" + std::string(env) + ", других адаптеров нет";
             return nullptr;
         }
         path = env;
@@ -45,8 +48,8 @@ std::unique_ptr<TSerialTransport> openTermios(int index, FT_STATUS* status, std:
         std::vector<std::string> ports = FindFtdiPorts();
         if (index < 0 || size_t(index) >= ports.size()) {
             *status = FT_DEVICE_NOT_FOUND;
-            *reason = ports.empty() ? "No USB-serial adapter (USB vendor 0403) is connected"
-                                    : "There is no USB-serial adapter number " + std::to_string(index);
+            *reason = ports.empty() ? "USB-адаптер FTDI (USB 0403) не подключён"
+                                    : "Нет USB-адаптера с номером " + std::to_string(index);
             return nullptr;
         }
         path = ports[size_t(index)];
@@ -77,7 +80,7 @@ FT_STATUS FT_Open(int deviceNumber, FT_HANDLE* pHandle) {
         factory ? factory(deviceNumber, &status, &reason) : openTermios(deviceNumber, &status, &reason);
     if (!t) {
         if (status == FT_OK) status = FT_DEVICE_NOT_OPENED;
-        lastOpenError = reason.empty() ? "The adapter could not be opened" : reason;
+        lastOpenError = reason.empty() ? "Адаптер не удалось открыть" : reason;
         return status;
     }
     Registry& r = registry();
@@ -144,6 +147,36 @@ FT_STATUS FT_GetQueueStatus(FT_HANDLE ftHandle, uint32_t* rxBytes) {
     if (!rxBytes) return FT_INVALID_PARAMETER;
     *rxBytes = 0;
     return t->GetQueueStatus(rxBytes);
+}
+
+FT_STATUS FT_Purge(FT_HANDLE ftHandle, uint32_t mask) {
+    auto t = find(ftHandle);
+    if (!t) return FT_INVALID_HANDLE;
+    if (mask & ~uint32_t(FT_PURGE_RX | FT_PURGE_TX)) return FT_INVALID_PARAMETER;
+    return t->Purge(mask);
+}
+
+FT_STATUS FT_WaitForReceive(FT_HANDLE ftHandle, uint32_t timeoutMs) {
+    auto t = find(ftHandle);
+    return t ? t->WaitForReceive(timeoutMs) : FT_INVALID_HANDLE;
+}
+
+FT_STATUS TSerialTransport::Purge(uint32_t mask) {
+    if (!(mask & FT_PURGE_RX)) return FT_OK;
+    uint8_t buf[256];
+    for (;;) {
+        uint32_t n = 0;
+        if (FT_STATUS s = GetQueueStatus(&n); s != FT_OK) return s;
+        if (n == 0) return FT_OK;
+        uint32_t got = 0;
+        if (FT_STATUS s = Read(buf, std::min<uint32_t>(n, sizeof buf), &got); s != FT_OK) return s;
+        if (got == 0) return FT_OK;
+    }
+}
+
+FT_STATUS TSerialTransport::WaitForReceive(uint32_t timeoutMs) {
+    if (timeoutMs) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    return FT_OK;
 }
 
 std::string FT_GetLastOpenError() {

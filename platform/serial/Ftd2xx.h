@@ -38,6 +38,12 @@ enum : FT_STATUS {
     FT_DEVICE_ACCESS_DENIED = 20,
 };
 
+// What FT_Purge empties.
+enum : uint32_t {
+    FT_PURGE_RX = 1,
+    FT_PURGE_TX = 2,
+};
+
 // Word lengths, stop bits and parity for FT_SetDataCharacteristics.
 enum : uint8_t {
     FT_BITS_8 = 8,
@@ -62,7 +68,13 @@ FT_STATUS FT_SetBaudRate(FT_HANDLE ftHandle, uint32_t baudRate);
 FT_STATUS FT_SetDataCharacteristics(FT_HANDLE ftHandle, uint8_t wordLength, uint8_t stopBits, uint8_t parity);
 FT_STATUS FT_SetTimeouts(FT_HANDLE ftHandle, uint32_t readTimeout, uint32_t writeTimeout);
 FT_STATUS FT_GetQueueStatus(FT_HANDLE ftHandle, uint32_t* rxBytes);
+// Discards the bytes waiting in the receive queue (FT_PURGE_RX) and/or not yet sent (FT_PURGE_TX).
+FT_STATUS FT_Purge(FT_HANDLE ftHandle, uint32_t mask);
+// Not a call of the vendor driver (which signals arrivals through an event object): sleeps until
+// a byte waits in the receive queue or timeoutMs has passed, whichever comes first.  A time-out is
+// not an error; the caller looks at the queue afterwards.
+FT_STATUS FT_WaitForReceive(FT_HANDLE ftHandle, uint32_t timeoutMs);
 
 // A readable reason for the last failed FT_Open of this thread (empty after a successful one),
-// for the tool's error boxes: which path, and what to do about it.
+// in Russian for the tool's error boxes: which path, and what to do about it.
 std::string FT_GetLastOpenError();

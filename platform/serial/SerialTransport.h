@@ -18,6 +18,11 @@ public:
     virtual FT_STATUS SetDataCharacteristics(uint8_t wordLength, uint8_t stopBits, uint8_t parity) = 0;
     virtual FT_STATUS SetTimeouts(uint32_t readMs, uint32_t writeMs) = 0;
     virtual FT_STATUS GetQueueStatus(uint32_t* rxBytes) = 0;
+    // By default the receive queue is drained through Read; nothing is held back for sending.
+    virtual FT_STATUS Purge(uint32_t mask);
+    // By default a short sleep (at most 1 ms): transports that can tell when bytes arrive wait
+    // for them instead.
+    virtual FT_STATUS WaitForReceive(uint32_t timeoutMs);
 };
 
 // Called by FT_Open with the device index.  Returns the transport, or nullptr with *status set to

@@ -145,6 +145,24 @@ public:
         return FT_OK;
     }
 
+    FT_STATUS Purge(uint32_t mask) override {
+        const int which = (mask & FT_PURGE_RX) && (mask & FT_PURGE_TX) ? TCIOFLUSH
+                          : (mask & FT_PURGE_RX)                       ? TCIFLUSH
+                                                                       : TCOFLUSH;
+        if (!(mask & (FT_PURGE_RX | FT_PURGE_TX))) return FT_OK;
+        return ::tcflush(fd_, which) == 0 ? FT_OK : FT_IO_ERROR;
+    }
+
+    FT_STATUS WaitForReceive(uint32_t timeoutMs) override {
+        pollfd p{fd_, POLLIN, 0};
+        int rc = ::poll(&p, 1, int(std::min<uint32_t>(timeoutMs, 60000)));
+        if (rc < 0) return errno == EINTR ? FT_OK : FT_IO_ERROR;
+        // The other end hung up: nothing will come; the caller's time-out must not spin.
+        if (rc > 0 && (p.revents & (POLLERR | POLLNVAL | POLLHUP)) && !(p.revents & POLLIN))
+            return FT_IO_ERROR;
+        return FT_OK;
+    }
+
 private:
     int fd_;
     uint32_t readMs_ = 0; // the driver's defaults: no time limit
@@ -212,23 +230,23 @@ std::unique_ptr<TSerialTransport> OpenTermiosTransport(const std::string& path, 
         case ENODEV:
         case ENXIO:
             *status = FT_DEVICE_NOT_FOUND;
-            *reason = "The serial port " + path + " does not exist (is the adapter connected?)";
+            *reason = "Порт " + path + " не существует (подключён ли адаптер?)";
             break;
         case EACCES:
         case EPERM: {
             *status = FT_DEVICE_ACCESS_DENIED;
             std::string grp = groupOf(path);
-            *reason = "Permission denied opening " + path + ": add the user to the group \"" +
-                      (grp.empty() ? std::string("dialout") : grp) + "\" and log in again";
+            *reason = "Нет прав на открытие порта " + path + ": добавьте пользователя в группу «" +
+                      (grp.empty() ? std::string("dialout") : grp) + "» и войдите в систему заново";
             break;
         }
         case EBUSY:
             *status = FT_DEVICE_NOT_OPENED;
-            *reason = "The serial port " + path + " is in use by another program";
+            *reason = "Порт " + path + " занят другой программой";
             break;
         default:
             *status = FT_DEVICE_NOT_OPENED;
-            *reason = "The serial port " + path + " could not be opened: " + std::strerror(err);
+            *reason = "Порт " + path + " не удалось открыть: " + std::strerror(err);
         }
         return nullptr;
     }
@@ -238,14 +256,14 @@ std::unique_ptr<TSerialTransport> OpenTermiosTransport(const std::string& path, 
         *reason = std::move(text);
         return nullptr;
     };
-    if (!::isatty(fd)) return fail(FT_DEVICE_NOT_OPENED, path + " is not a serial port");
+    if (!::isatty(fd)) return fail(FT_DEVICE_NOT_OPENED, path + " не является последовательным портом");
     // flock works for root as well, where the exclusive-open flag does not.
     if (::flock(fd, LOCK_EX | LOCK_NB) != 0)
-        return fail(FT_DEVICE_NOT_OPENED, "The serial port " + path + " is in use by another program");
+        return fail(FT_DEVICE_NOT_OPENED, "Порт " + path + " занят другой программой");
     ::ioctl(fd, TIOCEXCL);
     termios t{};
     if (::tcgetattr(fd, &t) != 0)
-        return fail(FT_DEVICE_NOT_OPENED, path + " could not be set up: " + std::strerror(errno));
+        return fail(FT_DEVICE_NOT_OPENED, "Порт " + path + " не удалось настроить: " + std::strerror(errno));
     ::cfmakeraw(&t);
     t.c_cflag |= CLOCAL | CREAD;
     t.c_cflag &= ~tcflag_t(CRTSCTS | CSTOPB | PARENB | CSIZE);
@@ -257,7 +275,7 @@ std::unique_ptr<TSerialTransport> OpenTermiosTransport(const std::string& path, 
     ::cfsetispeed(&t, B9600); // the adapter's power-on rate until the caller sets one
     ::cfsetospeed(&t, B9600);
     if (::tcsetattr(fd, TCSANOW, &t) != 0)
-        return fail(FT_DEVICE_NOT_OPENED, path + " could not be set up: " + std::strerror(errno));
+        return fail(FT_DEVICE_NOT_OPENED, "Порт " + path + " не удалось настроить: " + std::strerror(errno));
     // Bytes left over from an earlier exchange would be taken for the next answer.
     ::tcflush(fd, TCIOFLUSH);
     *status = FT_OK;

@@ -61,6 +61,7 @@ TMessagePreprocessor& Preprocessor() {
     return p;
 }
 bool gPumpScheduled = false;
+bool gPumpDeferred = false;
 int gCollectOnly = 0;
 DWORD gLastMessageTime = 0;
 TPoint gLastMessagePos;
@@ -95,6 +96,11 @@ void SchedulePump() {
         QCoreApplication::instance(),
         [] {
             gPumpScheduled = false;
+            // A PeekMessage collecting input looks at the queue without dispatching it.
+            if (gCollectOnly) {
+                gPumpDeferred = true;
+                return;
+            }
             GuardedCall([] { DispatchQueuedMessages(); });
         },
         Qt::QueuedConnection);
@@ -233,6 +239,10 @@ BOOL PeekMessage(MSG* lpMsg, HWND hWnd, UINT lo, UINT hi, UINT remove) {
         ++gCollectOnly;
         QCoreApplication::processEvents(QEventLoop::ExcludeSocketNotifiers);
         --gCollectOnly;
+        if (gPumpDeferred && !gCollectOnly) {
+            gPumpDeferred = false;
+            SchedulePump();
+        }
     }
     auto& q = Queue();
     for (auto it = q.begin(); it != q.end(); ++it) {

@@ -868,6 +868,17 @@ void TWinControl::WMNCPaint(TMessage& Message) {
             p->setBrush(Qt::NoBrush);
             p->drawRect(r.Left, r.Top, r.Width() - 1, r.Height() - 1);
         }
+        InflateRect(r, -1, -1);
+    }
+    // The square where both scroll bars meet belongs to neither bar: it takes the face colour.
+    TWindowRecord* rec = FindWindowRecord(FHandle);
+    if (rec && rec->Bars[SB_HORZ].Visible && rec->Bars[SB_VERT].Visible) {
+        if (QPainter* p = DCPainter(dc)) {
+            const int e = ScrollBarExtent();
+            const bool left = UseRightToLeftScrollBar() || (FExStyle & WS_EX_LEFTSCROLLBAR);
+            const int x = left ? r.Left : r.Right - e;
+            p->fillRect(x, r.Bottom - e, e, e, ColorToQColor(clBtnFace));
+        }
     }
 }
 

@@ -81,9 +81,11 @@ QScrollBar* MakeQtBar(TWindowRecord* r, int bar) {
         TWindowRecord* rec = nullptr;
         TScrollBarState* st = BarOf(h, bar, &rec);
         if (!st || !st->Tracking) return;
-        st->Tracking = false;
+        // The window reads the released thumb's place through GetScrollInfo (SIF_TRACKPOS) while
+        // it handles SB_THUMBPOSITION, so the bar is still tracking then.
         SendScroll(rec, bar, SB_THUMBPOSITION, st->Info.nTrackPos);
         if ((st = BarOf(h, bar, &rec))) {
+            st->Tracking = false;
             SendScroll(rec, bar, SB_ENDSCROLL, 0);
             if ((st = BarOf(h, bar, &rec))) SyncQtBar(rec, bar);
         }

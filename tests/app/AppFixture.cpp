@@ -19,7 +19,7 @@ void AppTest::SetUp() {
     SetFormatSettings(fs);
     sim = std::make_unique<devsim::DeviceSimulator>();
     sim->SetHostClock([] { return int64_t(1709647679); }); // 2024-03-05 14:07:59 UTC
-    SetSerialTransportFactory(devsim::DevSimTransportFactory(*sim));
+    SetSerialTransportFactory(devsim::DevSimTransportFactory(*sim, 38400, [this] { return ticks; }));
     SetMessageBoxHook([this](const String& Text, const String& Caption, UINT Flags) {
         ShownBox b{Text, Caption, Flags};
         boxes.push_back(b);

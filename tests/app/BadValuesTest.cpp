@@ -352,3 +352,50 @@ TEST_F(BadValuesTest, DeviceBytesWithoutAnItemFailTheWriteOfTheirPage) {
     EXPECT_EQ(OnlyBox().Flags, 64u);
     EXPECT_EQ(sim->DumpState(), before);
 }
+
+TEST_F(BadValuesTest, ASettingsFileKeepsWhatTheListsCouldNotShow) {
+    auto& s = sim->State();
+    s.rsParams[10] = 0xFE;  // RS-485 input 1 function
+    s.verifyInterval = 37;  // months
+    s.ethParams[17] = 0xF6; // link mode
+    s.gasParams[11] = 0x09; // units code: unit 0, ratio 9
+    const int raw = s.gasParams[6];
+    ReadDevice();
+    const String path = Path("kept.acf");
+    ASSERT_TRUE(form->SaveSettings(path, form));
+    TakeBoxes();
+    QFile f(path);
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    const QByteArray bytes = f.readAll();
+    EXPECT_TRUE(bytes.contains("\r\nRS485VirtFuncIn1ComboBox=254\r\n"));
+    EXPECT_TRUE(bytes.contains("\r\nVerifyWarnComboBox=36\r\n"));
+    EXPECT_TRUE(bytes.contains("\r\nEthModeComboBox=247\r\n"));
+    EXPECT_TRUE(bytes.contains("\r\nDevUnitsLabeledEdit=" + QByteArray::number(9 * 256 + raw) + "\r\n"));
+
+    // Loaded into fresh windows, the same controls are marked and nothing is written.
+    NewWindows();
+    ASSERT_TRUE(form->LoadSettings(path));
+    EXPECT_EQ(TakeBoxes().size(), 2u);
+    for (TControl* c :
+         {static_cast<TControl*>(form->RS485VirtFuncInComboBox[0]),
+          static_cast<TControl*>(form->VerifyWarnComboBox), static_cast<TControl*>(form->EthModeComboBox),
+          static_cast<TControl*>(form->DevUnitsLabeledEdit)})
+        EXPECT_TRUE(form->HoldsUnshownValue(c)) << c->Name().toStdString();
+    ExpectWriteRefused(true, "Проверьте параметры газоанализатора!");
+
+    // Units lines: a code the dialog has no unit or ratio for, or a value beyond the line's
+    // 16 bits, leaves the units to the user; a valid one is taken.
+    const String dcf = Path("units.dcf");
+    const std::pair<const char*, bool> units[] = {{"DevUnitsLabeledEdit=70000", true},
+                                                  {"DevUnitsLabeledEdit=2319", true},
+                                                  {"DevUnitsLabeledEdit=29445", true},
+                                                  {"DevUnitsLabeledEdit=4101", false}};
+    for (const auto& [line, marked] : units) {
+        SCOPED_TRACE(line);
+        WriteAll(dcf, QByteArray(line) + "\r\n");
+        ASSERT_TRUE(form->LoadSettings(dcf));
+        TakeBoxes();
+        EXPECT_EQ(form->HoldsUnshownValue(form->DevUnitsLabeledEdit), marked);
+        if (!marked) EXPECT_EQ(UnitsForm->GetUnitsCode(), 0x10);
+    }
+}

@@ -2,6 +2,9 @@
 
 #include "AppFixture.h"
 
+#include <QFile>
+
+#include <cstdlib>
 #include <functional>
 
 namespace {
@@ -184,19 +187,43 @@ TEST_F(DeviceLinkTest, AdapterThatCannotBeSetUpIsClosed) {
     EXPECT_EQ(line.closes, 1);
 }
 
-TEST_F(DeviceLinkTest, MissingAdapterIsReported) {
-    SetSerialTransportFactory([&](int, FT_STATUS* status, std::string*) -> std::unique_ptr<TSerialTransport> {
-        *status = FT_DEVICE_NOT_FOUND;
-        return nullptr;
-    });
-    form->DevReadNClick(nullptr);
-    auto b = TakeBoxes();
-    ASSERT_EQ(b.size(), 2u);
-    EXPECT_TRUE(b[0].Text.startsWith(QStringLiteral("Ошибка открытия устройства (2)!\r(MainUnit: ")));
-    EXPECT_EQ(b[0].Caption.toStdString(), "Ошибка");
-    EXPECT_TRUE(b[1].Text.startsWith(QStringLiteral("Устройство отсутствует!")));
-    EXPECT_EQ(b[1].Caption.toStdString(), "Блок газоанализатора");
-    EXPECT_FALSE(form->DeviceOpen());
+// The adapter layer's reason goes on a second line of the open-error box and to standard error.
+TEST_F(DeviceLinkTest, AdapterOpenErrorsSayWhy) {
+    const String missing = dir.filePath(QStringLiteral("ttyUSB7"));
+    const String plain = dir.filePath(QStringLiteral("notatty"));
+    QFile f(plain);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.close();
+    struct Case {
+        String port;
+        const char* head;
+        String reason;
+    };
+    const Case cases[] = {
+        {missing, "Ошибка открытия устройства (2)!",
+         QStringLiteral("Порт %1 не существует (подключён ли адаптер?)").arg(missing)},
+        {plain, "Ошибка открытия устройства (3)!",
+         QStringLiteral("%1 не является последовательным портом").arg(plain)},
+    };
+    SetSerialTransportFactory({});
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.head);
+        setenv("KVT_SERIAL_PORT", c.port.toLocal8Bit().constData(), 1);
+        testing::internal::CaptureStderr();
+        form->DevReadNClick(nullptr);
+        const std::string err = testing::internal::GetCapturedStderr();
+        auto b = TakeBoxes();
+        ASSERT_EQ(b.size(), 2u);
+        EXPECT_EQ(b[0].Text.section(QStringLiteral("\r(MainUnit: "), 0, 0),
+                  QString::fromUtf8(c.head) + QStringLiteral("\r") + c.reason);
+        EXPECT_EQ(b[0].Caption.toStdString(), "Ошибка");
+        EXPECT_TRUE(b[1].Text.startsWith(QStringLiteral("Устройство отсутствует!")));
+        EXPECT_EQ(b[1].Caption.toStdString(), "Блок газоанализатора");
+        EXPECT_NE(err.find(c.head), std::string::npos) << err;
+        EXPECT_NE(err.find(c.reason.toStdString()), std::string::npos) << err;
+        EXPECT_FALSE(form->DeviceOpen());
+    }
+    unsetenv("KVT_SERIAL_PORT");
 }
 
 TEST_F(DeviceLinkTest, PresenceAndServiceMode) {

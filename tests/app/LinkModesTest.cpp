@@ -67,10 +67,12 @@ protected:
             sim = std::make_unique<devsim::DeviceSimulator>();
             for (const std::string& f : faults)
                 sim->AddFault(*devsim::ParseFaultRule(f));
-            SetSerialTransportFactory(devsim::DevSimTransportFactory(*sim));
+            SetSerialTransportFactory(devsim::DevSimTransportFactory(*sim, 38400, [this] { return ticks; }));
             return;
         }
-        QStringList args = {QStringLiteral("--verbose"), QStringLiteral("--slow-ms"), QStringLiteral("5")};
+        // A late answer comes after the tool's ten seconds, which UseRealTime(10) makes one.
+        QStringList args = {QStringLiteral("--verbose"), QStringLiteral("--slow-ms"), QStringLiteral("5"),
+                            QStringLiteral("--late-ms"), QStringLiteral("1500")};
         for (const std::string& f : faults)
             args << QStringLiteral("--fault") << QString::fromStdString(f);
         logPath = dir.filePath(QStringLiteral("devsim-%1.log").arg(++starts));
@@ -104,7 +106,7 @@ protected:
                 std::chrono::steady_clock::now() - start);
             return uint32_t(ms.count()) * speed;
         };
-        form->SleepMs = [](uint32_t ms) { Sleep(ms); };
+        form->SleepMs = [f = form](uint32_t ms) { f->WaitForAdapter(ms); };
     }
 
     void FreshWindows() {
@@ -263,7 +265,11 @@ TEST_P(LinkTest, EachFaultEndsTheReadCleanly) {
             EXPECT_EQ(box.Flags, 64u);
             EXPECT_EQ(T(form->DevFWLabeledEdit), "2.15");
         } else {
-            EXPECT_TRUE(box.Text.startsWith(QStringLiteral("Ошибка загрузки настроек\r(MainUnit: ")))
+            EXPECT_TRUE(box.Text.startsWith(QStringLiteral("Ошибка загрузки настроек\r")))
+                << box.Text.toStdString();
+            // A lost or broken answer is named on a line of its own; a refusal needs no reason.
+            const bool refused = kind == devsim::FaultKind::WrongStatus;
+            EXPECT_EQ(box.Text.contains(QStringLiteral("\rБлок газоанализатора")), !refused)
                 << box.Text.toStdString();
             EXPECT_EQ(box.Caption.toStdString(), "Загрузка настроек");
             EXPECT_EQ(box.Flags, 16u);

@@ -22,7 +22,7 @@ TEST_F(AppTest, WholeDeviceThroughAPseudoTerminal) {
     setenv("KVT_SERIAL_PORT", tty.toLocal8Bit().constData(), 1);
     SetSerialTransportFactory({});
     form->TickCount = [] { return GetTickCount(); };
-    form->SleepMs = [](uint32_t ms) { Sleep(ms); };
+    form->SleepMs = [f = form](uint32_t ms) { f->WaitForAdapter(ms); };
 
     const auto start = std::chrono::steady_clock::now();
     form->DevReadNClick(nullptr);
@@ -35,7 +35,7 @@ TEST_F(AppTest, WholeDeviceThroughAPseudoTerminal) {
     EXPECT_EQ(OnlyBox().Flags, 64u);
     NewWindows();
     form->TickCount = [] { return GetTickCount(); };
-    form->SleepMs = [](uint32_t ms) { Sleep(ms); };
+    form->SleepMs = [f = form](uint32_t ms) { f->WaitForAdapter(ms); };
     form->DevReadNClick(nullptr);
     TakeBoxes();
     EXPECT_EQ(T(form->DevBlowTimeoutLabeledEdit), "44");

@@ -77,6 +77,13 @@ TEST(DevSimFaults, EachKindDamagesTheAnswerItsOwnWay) {
              EXPECT_TRUE(r[0].slow);
              EXPECT_EQ(r[0].bytes, good);
          }},
+        {FaultKind::Late,
+         [&](const auto& r) {
+             ASSERT_EQ(r.size(), 1u);
+             EXPECT_TRUE(r[0].late);
+             EXPECT_FALSE(r[0].slow);
+             EXPECT_EQ(r[0].bytes, good);
+         }},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(devsim::FaultKindName(c.kind));

@@ -140,3 +140,43 @@ TEST_F(DevSimProgram, ServesTheDeviceOnAPseudoTerminal) {
     EXPECT_NE(text.str().find("present = interface ethernet\n"), std::string::npos);
     fs::remove(saved);
 }
+
+// Both directions of the line take their time: the device takes a request only when its last
+// byte has come, and a late answer holds the line until it has gone out.
+TEST_F(DevSimProgram, RequestsTakeTheirWireTimeAndLateAnswersHoldTheLine) {
+    start({"--late-ms", "300", "--fault", "0:C6=late*1"});
+    if (HasFatalFailure() || IsSkipped()) return;
+    ASSERT_EQ(FT_Open(0, &handle), FT_OK) << FT_GetLastOpenError();
+    ASSERT_EQ(FT_SetBaudRate(handle, 38400), FT_OK);
+    ASSERT_EQ(FT_SetDataCharacteristics(handle, FT_BITS_8, FT_STOP_BITS_1, FT_PARITY_NONE), FT_OK);
+    auto frame = [](uint8_t address, Bytes data) {
+        Bytes f{0xAA, uint8_t(data.size() + 5), address, 0xA1};
+        f.insert(f.end(), data.begin(), data.end());
+        uint8_t sum = 0;
+        for (uint8_t b : f)
+            sum = uint8_t(sum + b);
+        f.push_back(sum);
+        return f;
+    };
+    auto micros = [](Clock::time_point t0) {
+        return std::chrono::duration_cast<std::chrono::microseconds>(Clock::now() - t0).count();
+    };
+    // A file chunk of 207 bytes and its 6-byte answer: 213 bytes, 55.5 ms at 38400 baud.
+    Bytes chunk{0xD4, 0x01};
+    chunk.resize(202, 0x55);
+    auto t0 = Clock::now();
+    Bytes a = exchange(frame(3, chunk), 6);
+    ASSERT_EQ(a.size(), 6u);
+    EXPECT_GE(micros(t0), 55000);
+
+    // The late answer comes after 300 ms; the request sent meanwhile is answered after it.
+    t0 = Clock::now();
+    uint32_t written = 0;
+    const Bytes c6 = frame(0, {0xC6}), c2 = frame(0, {0xC2});
+    ASSERT_EQ(FT_Write(handle, c6.data(), uint32_t(c6.size()), &written), FT_OK);
+    Bytes both = exchange(c2, 10 + 13);
+    EXPECT_GE(micros(t0), 300000);
+    ASSERT_EQ(both.size(), 23u);
+    EXPECT_EQ(both[4], 0x6C) << "the late answer first";
+    EXPECT_EQ(both[10 + 4], 0x2C);
+}

@@ -130,6 +130,39 @@ TEST(MemTableSort, SortOrderNamesCalculatedField) {
     EXPECT_EQ(Column(t.get(), "ID"), Ints({4, 7, 6, 5, 3, 2, 1}));
 }
 
+// In a tree the children of each node follow a calculated sort key too.
+TEST(MemTableSort, TreeSortOrderNamesCalculatedField) {
+    CompPtr<TComponent> owner(Create<TComponent>(nullptr));
+    CompPtr<TMemTableEh> t(Create<TMemTableEh>(owner.get()));
+    auto add = [&](const char* name, TFieldKind kind) {
+        TIntegerField* f = Create<TIntegerField>(owner.get());
+        f->SetFieldName(QString::fromLatin1(name));
+        f->SetFieldKind(kind);
+        f->SetDataSet(t.get());
+        return f;
+    };
+    TIntegerField* id = add("ID", fkData);
+    TIntegerField* parent = add("Parent", fkData);
+    TIntegerField* neg = add("Neg", fkCalculated);
+    t->OnCalcFields = TDataSetNotifyEvent::Callable([&](TDataSet*) { neg->SetAsInteger(-id->AsInteger()); });
+    t->CreateDataSet();
+    // 1 (2 (4), 3), 5
+    for (const auto& [i, p] : std::vector<std::pair<int, int>>{{1, 0}, {2, 1}, {3, 1}, {4, 2}, {5, 0}}) {
+        t->Append();
+        id->SetAsInteger(i);
+        if (p) parent->SetAsInteger(p);
+        t->Post();
+    }
+    t->TreeList()->SetKeyFieldName("ID");
+    t->TreeList()->SetRefParentFieldName("Parent");
+    t->TreeList()->SetActive(true);
+    t->SetSortOrder("Neg");
+    t->TreeList()->FullExpand();
+    EXPECT_EQ(Column(t.get(), "ID"), Ints({5, 1, 3, 2, 4}));
+    t->SetSortOrder("ID");
+    EXPECT_EQ(Column(t.get(), "ID"), Ints({1, 2, 4, 3, 5}));
+}
+
 TEST(MemTableSort, SortByFieldsReordersTheStoreAndCaseInsensitiveTexts) {
     auto t = People();
     t->SortByFields("Name");

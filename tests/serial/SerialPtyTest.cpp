@@ -10,6 +10,7 @@
 #include <filesystem>
 #include <fstream>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include <fcntl.h>
@@ -177,12 +178,43 @@ TEST_F(SerialPty, StaleInputIsFlushedWhenThePortOpens) {
     EXPECT_EQ(waiting, 0u);
 }
 
+TEST_F(SerialPty, PurgeAndWaitForReceive) {
+    ASSERT_EQ(FT_Open(0, &handle), FT_OK);
+    toAdapter({1, 2, 3});
+    uint32_t waiting = 0;
+    EXPECT_EQ(FT_Purge(handle, FT_PURGE_RX | FT_PURGE_TX), FT_OK);
+    EXPECT_EQ(FT_GetQueueStatus(handle, &waiting), FT_OK);
+    EXPECT_EQ(waiting, 0u);
+    EXPECT_EQ(FT_Purge(handle, 4), FT_INVALID_PARAMETER);
+
+    // Nothing comes: the wait lasts its time-out and is no error.
+    auto t0 = std::chrono::steady_clock::now();
+    EXPECT_EQ(FT_WaitForReceive(handle, 60), FT_OK);
+    auto ms =
+        std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - t0).count();
+    EXPECT_GE(ms, 55);
+    EXPECT_LT(ms, 1000);
+    // A byte on its way ends the wait when it arrives, long before the time-out.
+    t0 = std::chrono::steady_clock::now();
+    std::thread late([this] {
+        ::usleep(30000);
+        ASSERT_EQ(::write(master, "\x07", 1), 1);
+    });
+    EXPECT_EQ(FT_WaitForReceive(handle, 5000), FT_OK);
+    ms = std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - t0).count();
+    late.join();
+    EXPECT_GE(ms, 25);
+    EXPECT_LT(ms, 2000);
+    EXPECT_EQ(FT_GetQueueStatus(handle, &waiting), FT_OK);
+    EXPECT_EQ(waiting, 1u);
+}
+
 TEST_F(SerialPty, BusyPortAndItsRelease) {
     ASSERT_EQ(FT_Open(0, &handle), FT_OK);
     FT_HANDLE second = reinterpret_cast<FT_HANDLE>(0x1);
     EXPECT_EQ(FT_Open(0, &second), FT_DEVICE_NOT_OPENED);
     EXPECT_EQ(second, nullptr);
-    EXPECT_NE(FT_GetLastOpenError().find("in use"), std::string::npos) << FT_GetLastOpenError();
+    EXPECT_NE(FT_GetLastOpenError().find("занят"), std::string::npos) << FT_GetLastOpenError();
     EXPECT_NE(FT_GetLastOpenError().find(slavePath), std::string::npos);
     ASSERT_EQ(FT_Close(handle), FT_OK);
     handle = nullptr;
@@ -203,7 +235,7 @@ TEST_F(SerialPty, OpenFailuresHaveDistinctStatusesAndReasons) {
 
     ::setenv("KVT_SERIAL_PORT", plain.c_str(), 1);
     EXPECT_EQ(FT_Open(0, &h), FT_DEVICE_NOT_OPENED);
-    EXPECT_NE(FT_GetLastOpenError().find("not a serial port"), std::string::npos);
+    EXPECT_NE(FT_GetLastOpenError().find("не является последовательным портом"), std::string::npos);
 
     ::setenv("KVT_SERIAL_PORT", slavePath.c_str(), 1);
     EXPECT_EQ(FT_Open(1, &h), FT_DEVICE_NOT_FOUND) << "the variable names adapter 0 only";
@@ -212,7 +244,7 @@ TEST_F(SerialPty, OpenFailuresHaveDistinctStatusesAndReasons) {
         fs::permissions(plain, fs::perms::none);
         ::setenv("KVT_SERIAL_PORT", plain.c_str(), 1);
         EXPECT_EQ(FT_Open(0, &h), FT_DEVICE_ACCESS_DENIED);
-        EXPECT_NE(FT_GetLastOpenError().find("group"), std::string::npos) << FT_GetLastOpenError();
+        EXPECT_NE(FT_GetLastOpenError().find("группу"), std::string::npos) << FT_GetLastOpenError();
     }
     fs::remove_all(dir);
 }

@@ -7,6 +7,7 @@
 #include "platform/ui/WinApi.h"
 
 #include <QAbstractSlider>
+#include <algorithm>
 #include <QApplication>
 #include <QMouseEvent>
 #include <QWheelEvent>
@@ -23,6 +24,7 @@ public:
     std::vector<UINT> Got;
     std::vector<WPARAM> TimerIds;
     std::vector<std::pair<int, int>> Scrolls; // code, pos
+    std::vector<int> TrackPos;                // SIF_TRACKPOS read while handling each scroll
     int Defaults = 0;
     void Dispatch(TMessage& M) override {
         switch (M.Msg) {
@@ -36,6 +38,10 @@ public:
         case WM_VSCROLL: {
             TWMScroll s(M);
             Scrolls.push_back({s.ScrollCode(), s.Pos()});
+            SCROLLINFO si;
+            si.fMask = SIF_TRACKPOS;
+            GetScrollInfo(Handle(), SB_VERT, &si);
+            TrackPos.push_back(si.nTrackPos);
             break;
         }
         }
@@ -258,6 +264,29 @@ TEST_F(MessageTest, ScrollBarActionsBecomeScrollMessagesWithoutMovingTheThumb) {
     EXPECT_EQ(p->Scrolls[2].first, SB_PAGEUP);
     EXPECT_EQ(GetScrollPos(h, SB_VERT), 5); // the window decides
     EXPECT_EQ(bars[0]->value(), 5);
+}
+
+TEST_F(MessageTest, ReleasedThumbKeepsItsTrackPositionForTheWindow) {
+    auto* p = Add<TProbe>(0, 0, 200, 100);
+    HWND h = p->Handle();
+    SCROLLINFO si;
+    si.fMask = SIF_RANGE | SIF_PAGE | SIF_POS;
+    si.nMin = 0, si.nMax = 99, si.nPage = 10, si.nPos = 0;
+    SetScrollInfo(h, SB_VERT, &si, TRUE);
+    auto bars = p->Widget()->findChildren<QAbstractSlider*>();
+    ASSERT_EQ(bars.size(), 1);
+    bars[0]->setSliderDown(true);
+    bars[0]->setSliderPosition(40);
+    bars[0]->setSliderDown(false);
+    auto it = std::find_if(p->Scrolls.begin(), p->Scrolls.end(),
+                           [](auto& s) { return s.first == SB_THUMBPOSITION; });
+    ASSERT_NE(it, p->Scrolls.end());
+    EXPECT_EQ(p->TrackPos[size_t(it - p->Scrolls.begin())], 40);
+    // Afterwards the bar no longer tracks: the track position is the position again.
+    SCROLLINFO out;
+    out.fMask = SIF_TRACKPOS | SIF_POS;
+    GetScrollInfo(h, SB_VERT, &out);
+    EXPECT_EQ(out.nTrackPos, out.nPos);
 }
 
 } // namespace

@@ -52,9 +52,9 @@ int fromBcd(uint8_t b, int lo, int hi) {
 } // namespace
 
 const std::vector<FaultKind>& AllFaultKinds() {
-    static const std::vector<FaultKind> all{FaultKind::NoAnswer,    FaultKind::BadSum,
-                                            FaultKind::WrongStatus, FaultKind::ShortAnswer,
-                                            FaultKind::Garbage,     FaultKind::Slow};
+    static const std::vector<FaultKind> all{
+        FaultKind::NoAnswer, FaultKind::BadSum, FaultKind::WrongStatus, FaultKind::ShortAnswer,
+        FaultKind::Garbage,  FaultKind::Slow,   FaultKind::Late};
     return all;
 }
 
@@ -72,6 +72,8 @@ const char* FaultKindName(FaultKind kind) {
         return "garbage";
     case FaultKind::Slow:
         return "slow";
+    case FaultKind::Late:
+        return "late";
     }
     return "?";
 }
@@ -102,7 +104,7 @@ std::optional<FaultRule> ParseFaultRule(std::string_view text, std::string* erro
         what = what.substr(0, star);
     }
     auto kind = ParseFaultKind(what);
-    if (!kind) return fail("unknown kind (noanswer, badsum, status, short, garbage, slow)");
+    if (!kind) return fail("unknown kind (noanswer, badsum, status, short, garbage, slow, late)");
     rule.kind = *kind;
     int* fields[] = {&rule.address, &rule.command, &rule.sub};
     size_t i = 0;
@@ -225,6 +227,9 @@ std::optional<Reply> DeviceSimulator::handleFrame(const uint8_t* frame, size_t l
         break;
     case FaultKind::Slow:
         reply.slow = true;
+        break;
+    case FaultKind::Late:
+        reply.late = true;
         break;
     }
     return reply;

@@ -26,6 +26,8 @@ enum class FaultKind {
     ShortAnswer, // the frame breaks off after its first half
     Garbage,     // stray bytes before the start byte
     Slow,        // the bytes come slowly (the transport decides how slowly)
+    Late,        // the answer comes whole, but after the tool has given up waiting (the
+                 // transport decides how late); the device takes no request meanwhile
 };
 
 const char* FaultKindName(FaultKind kind);
@@ -46,6 +48,7 @@ std::optional<FaultRule> ParseFaultRule(std::string_view text, std::string* erro
 struct Reply {
     std::vector<uint8_t> bytes;
     bool slow = false;
+    bool late = false;
 };
 
 struct LoggedRequest {

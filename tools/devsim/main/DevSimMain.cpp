@@ -3,6 +3,7 @@
 
 #include "tools/devsim/DevSim.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <csignal>
@@ -39,16 +40,19 @@ first line of its output; run the tool with KVT_SERIAL_PORT=<that path>.
                       interface,ethernet or none (default: all)
   --lenient           accept writes outside service mode
   --baud N            the line's rate (default 38400); the tool must set it;
-                      output is paced at 10 bits a byte; 0 switches pacing off
+                      both directions take 10 bits a byte: a request is
+                      taken when its last byte has come; 0 switches this off
   --link PATH         also make PATH a symbolic link to the terminal
   --fault SPEC        damage matching answers: ADDR:CMD[:SUB]=KIND[*N]
                       (address decimal, bytes hexadecimal, * for any), e.g.
                       0:C3=badsum  3:D4:01=status*2  *:*=noanswer
-                      kinds: noanswer badsum status short garbage slow
+                      kinds: noanswer badsum status short garbage slow late
   --fault-rate P      damage each answer with probability P (0..1)
   --seed N            seed of the random faults (default 1)
   --fault-kinds LIST  kinds used at random, comma-separated (default all)
   --slow-ms N         delay per byte of a slow answer (default 50)
+  --late-ms N         delay of a late answer (default 10500, past the tool's
+                      10 s); the device takes no request meanwhile
   -v, --verbose       log requests and answers to standard error
   -h, --help          this text
 )";
@@ -107,7 +111,7 @@ int main(int argc, char** argv) {
     devsim::DeviceSimulator sim;
     std::string saveFile, linkPath;
     bool printState = false, verbose = false;
-    uint32_t baud = 38400, slowMs = 50, seed = 1;
+    uint32_t baud = 38400, slowMs = 50, lateMs = 10500, seed = 1;
     double faultRate = 0;
     std::vector<devsim::FaultKind> faultKinds;
 
@@ -179,6 +183,8 @@ int main(int argc, char** argv) {
                 }
             } else if (a == "--slow-ms") {
                 slowMs = uint32_t(std::stoul(need(i)));
+            } else if (a == "--late-ms") {
+                lateMs = uint32_t(std::stoul(need(i)));
             } else if (a == "-v" || a == "--verbose") {
                 verbose = true;
             } else {
@@ -231,8 +237,15 @@ int main(int argc, char** argv) {
     ::sigaction(SIGHUP, &sa, nullptr);
 
     using Clock = std::chrono::steady_clock;
-    const auto byteTime = std::chrono::microseconds(baud ? 10'000'000 / baud : 0);
+    // Ten bits a byte (start, 8 data, stop) in both directions of the one line.
+    const auto byteTime = std::chrono::nanoseconds(baud ? 10'000'000'000LL / baud : 0);
     const speed_t wanted = speedCode(baud);
+    // When the line is next free: a request's bytes cannot arrive while an answer is on it.
+    Clock::time_point line = Clock::now();
+    auto sleepUntil = [](Clock::time_point t) {
+        while (!stopRequested && Clock::now() < t)
+            std::this_thread::sleep_until(std::min(t, Clock::now() + std::chrono::milliseconds(50)));
+    };
     uint8_t buf[512];
     while (!stopRequested) {
         pollfd p{master, POLLIN, 0};
@@ -259,26 +272,54 @@ int main(int argc, char** argv) {
                 continue;
             }
         }
-        const size_t logFrom = sim.Log().size();
-        auto replies = sim.Feed(buf, size_t(n));
-        if (verbose) {
-            for (size_t i = logFrom; i < sim.Log().size(); ++i)
-                std::cerr << "-> [" << int(sim.Log()[i].address) << "] " << hex(sim.Log()[i].data) << "\n";
-        }
-        for (const auto& r : replies) {
-            if (verbose) std::cerr << "<- " << hex(r.bytes) << (r.slow ? " (slow)" : "") << "\n";
-            const auto step = r.slow ? std::chrono::microseconds(slowMs * 1000) : byteTime;
-            if (step.count() == 0) {
-                writeAll(master, r.bytes.data(), r.bytes.size());
-                continue;
+        // The tool's write reaches us at once through the terminal; on the line each byte takes
+        // its time, so the device sees a request only when its last byte has come.
+        Clock::time_point t = std::max(line, Clock::now());
+        for (ssize_t i = 0; i < n && !stopRequested; ++i) {
+            t += byteTime;
+            const size_t logFrom = sim.Log().size();
+            auto replies = sim.Feed(buf + i, 1);
+            if (verbose) {
+                for (size_t k = logFrom; k < sim.Log().size(); ++k)
+                    std::cerr << "-> [" << int(sim.Log()[k].address) << "] " << hex(sim.Log()[k].data)
+                              << "\n";
             }
-            auto next = Clock::now();
-            for (uint8_t b : r.bytes) {
-                std::this_thread::sleep_until(next);
-                writeAll(master, &b, 1);
-                next += step;
+            for (const auto& r : replies) {
+                if (verbose)
+                    std::cerr << "<- " << hex(r.bytes)
+                              << (r.slow   ? " (slow)"
+                                  : r.late ? " (late)"
+                                           : "")
+                              << "\n";
+                sleepUntil(t);
+                if (r.late) {
+                    t = Clock::now() + std::chrono::milliseconds(lateMs);
+                    sleepUntil(t);
+                }
+                const auto step = r.slow ? std::chrono::nanoseconds(slowMs * 1'000'000LL) : byteTime;
+                if (step.count() == 0) {
+                    writeAll(master, r.bytes.data(), r.bytes.size());
+                    continue;
+                }
+                t = std::max(t, Clock::now());
+                if (!r.slow) {
+                    // The answer is whole when its last byte's time on the line has passed; the
+                    // tool needs all of it, so it is handed over then, in one piece (a wake-up for
+                    // every byte would measure the scheduler, not the line).
+                    t += step * std::ptrdiff_t(r.bytes.size());
+                    sleepUntil(t);
+                    writeAll(master, r.bytes.data(), r.bytes.size());
+                    continue;
+                }
+                // A slow answer trickles in, one byte every --slow-ms.
+                for (uint8_t b : r.bytes) {
+                    t += step;
+                    sleepUntil(t);
+                    writeAll(master, &b, 1);
+                }
             }
         }
+        line = t;
     }
 
     if (!saveFile.empty()) {

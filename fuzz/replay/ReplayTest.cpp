@@ -23,9 +23,7 @@ const char* TargetOfFixture(const QString& Name) {
 
 // Inputs whose fault is not fixed yet: they are kept with the others and left out of the replay.
 const char* const kNotYetFixed[] = {
-    "link-rs485-function-byte-0xFE.bin",
     "link-wrong-address-accepted.bin",
-    "settings-200-events.ccf",
 };
 
 bool NotYetFixed(const QString& Name) {

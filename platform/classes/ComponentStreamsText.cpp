@@ -8,6 +8,7 @@
 
 #include <QtEndian>
 
+#include <cassert>
 #include <charconv>
 #include <clocale>
 #include <cmath>
@@ -59,8 +60,10 @@ locale_t CLocale() {
 // The value of a float token (sign, digits, optional fraction and exponent, or INF / NAN) in
 // the C locale. Up to 17 significant digits name the nearest double, so that the shortest
 // digits of a double bring back that double and not the extended value nearest to them; more
-// digits are read as an extended value. Text that no double holds (1E400, 1E-400) is read as
-// an extended value too.
+// digits are read as an extended value. In the exponent form trailing zeros count (the writer
+// gives extended values 21 digits even where they end in zeros, as for 1E26, which no double
+// holds); in the plain form they do not, so that files with 18 fixed decimals still name
+// doubles. Text that no double holds (1E400, 1E-400) is read as an extended value too.
 long double ParseFloatText(const QByteArray& t) {
     const bool neg = t.startsWith('-');
     const QByteArray body = t.startsWith('-') || t.startsWith('+') ? t.mid(1) : t;
@@ -69,8 +72,12 @@ long double ParseFloatText(const QByteArray& t) {
                    : std::numeric_limits<long double>::infinity();
     if (body == "NAN") return std::numeric_limits<long double>::quiet_NaN();
     int first = -1, last = -1, n = 0;
+    bool exponent = false;
     for (char c : body) {
-        if (c == 'e' || c == 'E') break;
+        if (c == 'e' || c == 'E') {
+            exponent = true;
+            break;
+        }
         if (c < '0' || c > '9') continue;
         if (c != '0') {
             if (first < 0) first = n;
@@ -78,8 +85,9 @@ long double ParseFloatText(const QByteArray& t) {
         }
         ++n;
     }
+    const int digits = first < 0 ? 0 : (exponent ? n : last + 1) - first;
     const long double l = strtold_l(t.constData(), nullptr, CLocale());
-    if (first >= 0 && last - first + 1 <= 17) {
+    if (first >= 0 && digits <= 17) {
         const double d = strtod_l(t.constData(), nullptr, CLocale());
         if (std::isfinite(d) && d != 0) return d;
     }
@@ -95,12 +103,10 @@ QString ExtendedText(long double v) {
     if (static_cast<long double>(static_cast<double>(v)) == v) {
         r = std::to_chars(buf, buf + sizeof buf, static_cast<double>(v));
     } else {
-        // 21 digits tell extended values apart; one that lies so close to a short decimal that
-        // its digits end in zeros gets more, until the reader cannot take it for a double.
-        for (int precision : {20, 26, 34, 60}) {
-            r = std::to_chars(buf, buf + sizeof buf, v, std::chars_format::scientific, precision);
-            if (ParseFloatText(QByteArray(buf, int(r.ptr - buf))) == v) break;
-        }
+        // 21 significant digits, trailing zeros kept: enough for any extended value, and more
+        // than a double's shortest form ever has.
+        r = std::to_chars(buf, buf + sizeof buf, v, std::chars_format::scientific, 20);
+        assert(ParseFloatText(QByteArray(buf, int(r.ptr - buf))) == v);
     }
     QString s = PlatformFloatText(buf, r.ptr);
     if (!s.contains(QLatin1Char('.')) && !s.contains(QLatin1Char('E'))) s += QStringLiteral(".0");
@@ -640,6 +646,8 @@ private:
 
     void ConvertProperty() {
         QString name = T.TakeIdent();
+        // A keyword is no property name: the writer could not put it back where it stood.
+        if (IsKeyword(name)) T.Expected(QStringLiteral("Property name"));
         Wr.WriteStr(name);
         T.CheckSymbol('=');
         ConvertValue();

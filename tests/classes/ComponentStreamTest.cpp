@@ -505,7 +505,8 @@ TEST(ComponentStream, FloatsComeBackBitExactThroughTheTextForm) {
                               -INFINITY,
                               NAN};
     const long double extendeds[] = {0.1L,     1.0L / 3.0L, 3.4e4000L,
-                                     1e-4940L, -2.5L,       std::numeric_limits<long double>::max()};
+                                     1e-4940L, -2.5L,       std::numeric_limits<long double>::max(),
+                                     1e26L,    9.5e-3L};
     const float singles[] = {0.1f, 1e-45f, 3.4028235e38f, -INFINITY, NAN};
     const double dates[] = {45000.25, 45000.123456789012, -693593.0, INFINITY};
     const QByteArray bin = OneListStream([&](TWriter& w) {

@@ -253,6 +253,7 @@ public:
     bool AlwaysShowBorder() const { return FAlwaysShowBorder; }
     void SetAlwaysShowBorder(bool Value);
     bool HighlightRequired() const { return FHighlightRequired; }
+    bool RequiredMarkShowing() const { return FRequiredMark && FRequiredMark->Visible(); }
     void SetHighlightRequired(bool Value);
     bool Tooltips() const { return FTooltips; }
     void SetTooltips(bool Value);
@@ -371,6 +372,8 @@ protected:
     // only while unfocused, and edits left-aligned while focused.
     virtual TAlignment WindowAlignment();
     void UpdateWindowAlignment();
+    // Whether the text is wider or taller than the text area (tool tips show it whole then).
+    bool TextDoesNotFit();
     virtual void ApplyValue(const Variant& Value);
     virtual void UpdateEditReadOnly();
     virtual void ApplyAutoSize();
@@ -394,6 +397,9 @@ protected:
     void UpdateFormattingRect();
     void UpdateActiveBorder();
     void UpdateDisabledLook();
+    // Whether the required mark shows now (HighlightRequired and an empty required value).
+    bool RequiredStateShown();
+    void UpdateRequiredMark();
     void ReleaseButtonControls();
     void EditButtonChanged(TObject* Sender);
     void EditButtonRefComponentChanged(TObject* Sender, TComponent* RefComponent);
@@ -421,6 +427,8 @@ protected:
     void DoExit() override;
     void CreateWnd() override;
     void InitWidget() override;
+    // "EditMask" goes to the stream only when it was set explicitly.
+    void DefineProperties(TFiler* Filer) override;
     void Loaded() override;
     void Notification(TComponent* AComponent, TOperation Operation) override;
     bool UseRightToLeftAlignment() const override;
@@ -466,6 +474,7 @@ protected:
     TPanel* FButtonsPanel = nullptr;
     std::unique_ptr<TMRUListEh> FMRUList;
     TMRUListboxEh* FMRUListControl = nullptr;
+    TCustomControl* FRequiredMark = nullptr; // the strip the required mark is drawn on
     bool FMRUListVisible = false;
     std::unique_ptr<TPopupWatchEh> FDropDownWatch;
     // Set while a drop-down form of a button closes: the click that closed it must not reopen it.
@@ -562,6 +571,8 @@ protected:
     void KeyDown(Word& Key, TShiftState Shift) override;
     void KeyPress(Char& Key) override;
     void DoEnter() override;
+    // "EditFormat" goes to the stream only for a custom kind.
+    void DefineProperties(TFiler* Filer) override;
     bool DoMouseWheelDown(TShiftState Shift, TPoint MousePos) override;
     bool DoMouseWheelUp(TShiftState Shift, TPoint MousePos) override;
     void SetInternalText(const String& Text);
@@ -857,6 +868,8 @@ protected:
     void MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y) override;
     void DoExit() override;
     void Notification(TComponent* AComponent, TOperation Operation) override;
+    // The value lists go to the stream when they differ from "True" and "False".
+    void DefineProperties(TFiler* Filer) override;
 
     TLeftRight FAlignment = lrRightJustify;
     bool FAllowGrayed = false;

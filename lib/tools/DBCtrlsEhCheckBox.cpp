@@ -9,6 +9,7 @@
 #include "lib/tools/DBCtrlsEh.h"
 
 #include "lib/toolscore/DynVarsEh.h"
+#include "platform/classes/ComponentStreams.h"
 #include "platform/rtl/SysUtils.h"
 #include "platform/ui/Themes.h"
 #include "platform/ui/WinApi.h"
@@ -105,6 +106,16 @@ void TCustomDBCheckBoxEh::SetDataSource(TDataSource* Value) {
 void TCustomDBCheckBoxEh::Notification(TComponent* AComponent, TOperation Operation) {
     TButtonControl::Notification(AComponent, Operation);
     if (Operation == opRemove && FDataLink && AComponent == FDataLink->DataSource()) SetDataSource(nullptr);
+}
+
+void TCustomDBCheckBoxEh::DefineProperties(TFiler* Filer) {
+    TButtonControl::DefineProperties(Filer);
+    Filer->DefineProperty(
+        QStringLiteral("ValueChecked"), [this](TReader* R) { SetValueChecked(R->ReadString()); },
+        [this](TWriter* W) { W->WriteString(FValueCheck); }, FValueCheck != QLatin1String(STextTrueEh));
+    Filer->DefineProperty(
+        QStringLiteral("ValueUnchecked"), [this](TReader* R) { SetValueUnchecked(R->ReadString()); },
+        [this](TWriter* W) { W->WriteString(FValueUncheck); }, FValueUncheck != QLatin1String(STextFalseEh));
 }
 
 void TCustomDBCheckBoxEh::ApplyState(TCheckBoxState NewState) {

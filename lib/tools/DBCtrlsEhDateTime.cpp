@@ -10,6 +10,7 @@
 #include "lib/tools/DBCtrlsEh.h"
 
 #include "lib/toolscore/PlatformEh.h"
+#include "platform/classes/ComponentStreams.h"
 #include "platform/rtl/SysUtils.h"
 
 #include <algorithm>
@@ -658,6 +659,13 @@ void TCustomDBDateTimeEditEh::KeyPress(Char& Key) {
         return;
     }
     TCustomDBEditEh::KeyPress(Key);
+}
+
+void TCustomDBDateTimeEditEh::DefineProperties(TFiler* Filer) {
+    TCustomDBEditEh::DefineProperties(Filer);
+    Filer->DefineProperty(
+        QStringLiteral("EditFormat"), [this](TReader* R) { SetEditFormat(R->ReadString()); },
+        [this](TWriter* W) { W->WriteString(FEditFormat); }, FKind == dtkCustomEh);
 }
 
 void TCustomDBDateTimeEditEh::DoEnter() {

@@ -8,6 +8,7 @@
 #include "lib/tools/DBCtrlsEh.h"
 
 #include "lib/toolscore/DynVarsEh.h"
+#include "platform/classes/ComponentStreams.h"
 #include "platform/ui/ImgList.h"
 #include "platform/ui/WinApi.h"
 
@@ -19,6 +20,23 @@
 #include <cmath>
 
 namespace {
+// The strip along the bottom of the text area on which the edit draws its required mark.
+class TRequiredMarkEh : public TCustomControl {
+public:
+    explicit TRequiredMarkEh(TCustomDBEditEh* Edit) : TCustomControl(Edit), FEdit(Edit) {}
+    TCustomDBEditEh* FEdit;
+
+protected:
+    void Paint() override {
+        Canvas()->Brush()->SetColor(FEdit->Color());
+        Canvas()->FillRect(ClientRect());
+        Canvas()->Pen()->SetStyle(psDot);
+        Canvas()->Pen()->SetColor(clRed);
+        Canvas()->MoveTo(0, 0);
+        Canvas()->LineTo(Width(), 0);
+    }
+};
+
 bool IsMemoField(TField* f) {
     return f && (f->DataType() == ftMemo || f->DataType() == ftWideMemo);
 }
@@ -102,10 +120,12 @@ void TCustomDBEditEh::DataChanged(TObject*) {
     RefreshFromField();
     UpdateEditButtonsState();
     UpdateWindowAlignment();
+    UpdateRequiredMark();
 }
 
 void TCustomDBEditEh::EditingChanged(TObject*) {
     LinkEditingChanged();
+    UpdateRequiredMark();
 }
 
 void TCustomDBEditEh::UpdateDataHandler(TObject*) {
@@ -153,6 +173,22 @@ void TCustomDBEditEh::Notification(TComponent* AComponent, TOperation Operation)
         WriteDataSource(nullptr);
     }
     if (FEditImage && AComponent == FEditImage->Images()) FEditImage->SetImages(nullptr);
+    // Menus and image lists the buttons refer to (not while the edit itself goes).
+    if (ComponentState().Contains(csDestroying) || !FEditButton) return;
+    auto forget = [&](TEditButtonEh* b) {
+        if (b->DropdownMenu() == AComponent) b->SetDropdownMenu(nullptr);
+        b->Images()->ListFreed(AComponent);
+    };
+    forget(FEditButton.get());
+    for (int i = 0; i < FEditButtons->Count(); ++i)
+        forget(FEditButtons->Items(i));
+}
+
+void TCustomDBEditEh::DefineProperties(TFiler* Filer) {
+    TCustomMaskEdit::DefineProperties(Filer);
+    Filer->DefineProperty(
+        QStringLiteral("EditMask"), [this](TReader* R) { SetEditMask(R->ReadString()); },
+        [this](TWriter* W) { W->WriteString(EditMask()); }, FAssignedValues.Contains(evEditMaskEh));
 }
 
 void TCustomDBEditEh::Loaded() {
@@ -360,7 +396,7 @@ void TCustomDBEditEh::SetAlwaysShowBorder(bool Value) {
 void TCustomDBEditEh::SetHighlightRequired(bool Value) {
     if (Value == FHighlightRequired) return;
     FHighlightRequired = Value;
-    Invalidate();
+    UpdateRequiredMark();
 }
 
 void TCustomDBEditEh::SetTooltips(bool Value) {
@@ -440,7 +476,45 @@ void TCustomDBEditEh::TextAreaRect(TRect& Rect) {
     }
 }
 
-void TCustomDBEditEh::PaintRequiredState(TCanvas*) {}
+bool TCustomDBEditEh::RequiredStateShown() {
+    bool draw = false;
+    if (FHighlightRequired && FDataLink->Active()) {
+        if (FDataLink->DataIndepended()) {
+            draw = VarIsNull(ReadValue()) || ReadText().isEmpty();
+        } else if (TField* f = Field()) {
+            TDataSet* ds = FDataLink->DataSet();
+            draw = ds && (ds->State() == dsEdit || ds->State() == dsInsert) && f->Required() && f->IsNull();
+        }
+    }
+    if (OnCheckDrawRequiredState) OnCheckDrawRequiredState(this, draw);
+    return draw;
+}
+
+// The mark is a dotted red line one pixel above the bottom of the client area, under the text.
+void TCustomDBEditEh::PaintRequiredState(TCanvas* Canvas) {
+    TRect r;
+    TextAreaRect(r);
+    Canvas->Pen()->SetStyle(psDot);
+    Canvas->Pen()->SetColor(clRed);
+    Canvas->MoveTo(r.Left + 2, ClientHeight() - 2);
+    Canvas->LineTo(r.Right - 3, ClientHeight() - 2);
+}
+
+void TCustomDBEditEh::UpdateRequiredMark() {
+    const bool show = RequiredStateShown();
+    if (!show && !FRequiredMark) return;
+    if (!FRequiredMark) {
+        FRequiredMark = new TRequiredMarkEh(this);
+        FRequiredMark->SetParent(this);
+    }
+    TRect r;
+    TextAreaRect(r);
+    const int inset = BorderStyle() == bsSingle ? 2 : 0;
+    FRequiredMark->SetBounds(r.Left + 2 + inset, ClientHeight() - 2 - inset,
+                             std::max(0, r.Width() - 5 - 2 * inset), 1);
+    FRequiredMark->SetVisible(show);
+    FRequiredMark->Invalidate();
+}
 
 String TCustomDBEditEh::ReadDisplayTextForPaintCopy() {
     if (ComponentState().Contains(csDesigning) && !FDataLink->Active()) return Name();
@@ -466,6 +540,7 @@ void TCustomDBEditEh::Change() {
     SetModified(true);
     UpdateImageIndex();
     if (FEmptyDataInfo) FEmptyDataInfo->PaintEmptyDataInfo();
+    if (FHighlightRequired) UpdateRequiredMark();
     TCustomMaskEdit::Change();
 }
 
@@ -671,6 +746,16 @@ void TCustomDBEditEh::ShowEmptyDataInfo(const String& Text, TFont* Font, TAlignm
     TCustomEdit::SetTextHint(Text);
 }
 
+bool TCustomDBEditEh::TextDoesNotFit() {
+    TRect area;
+    TextAreaRect(area);
+    QFontMetrics fm(TControl::Font()->ToQFont());
+    const String text = ReadText();
+    if (!FWordWrap) return fm.horizontalAdvance(text) > area.Width() - 2 || fm.height() > area.Height();
+    QRect r = fm.boundingRect(QRect(0, 0, std::max(1, area.Width()), 100000), Qt::TextWordWrap, text);
+    return r.width() > area.Width() - 2 || r.height() > area.Height();
+}
+
 TAlignment TCustomDBEditEh::WindowAlignment() {
     TAlignment a = Alignment();
     if (FFocused && !FWordWrap) return taLeftJustify;
@@ -818,6 +903,23 @@ void TCustomDBEditEh::Dispatch(TMessage& Message) {
     case CM_SHOWINGCHANGED:
         if (FInplaceMode) return;
         break;
+    case CM_HINTSHOW: {
+        auto* info = reinterpret_cast<THintInfo*>(Message.LParam);
+        if (FTooltips && info && TextDoesNotFit()) {
+            // The whole text as the hint, under the edit, in the edit's font.
+            info->HintStr = ReadText();
+            info->HintPos = ClientToScreen(TPoint(0, Height()));
+            info->HintWindowClass = &TToolTipsWindow::StaticClassInfo();
+            info->HintData = Font();
+            Message.Result = 0;
+            return;
+        }
+        if (!FShowHint) {
+            Message.Result = 1;
+            return;
+        }
+        break;
+    }
     }
     TCustomMaskEdit::Dispatch(Message);
 }

@@ -2,6 +2,8 @@
 
 #include "DBCtrlsTestUtil.h"
 
+#include "platform/classes/ComponentStreams.h"
+
 namespace {
 
 TCustomDBComboBoxEh* KeyCombo(EditorFixture& f, const char* field) {
@@ -173,6 +175,45 @@ TEST_F(EditorFixture, UnboundCheckBoxKeepsItsState) {
     Click(c, QPoint(6, 8));
     EXPECT_EQ(c->State(), cbUnchecked);
     EXPECT_EQ(clicks, 1);
+}
+
+} // namespace
+
+namespace {
+
+// Stream properties written only when they differ from their defaults, and read back.
+TEST_F(EditorFixture, DefinedStreamPropertiesRoundTrip) {
+    auto* c = Editor<TDBCheckBoxEh>(nullptr, 70);
+    c->SetValueChecked(QStringLiteral("Да;Д"));
+    auto* d = Editor<TDBDateTimeEditEh>(nullptr, 100);
+    d->SetEditFormat(QStringLiteral("YYYY-MM-DD"));
+    auto* e = Editor<TCustomDBEditEh>(nullptr, 130);
+    e->SetEditMask(QStringLiteral("000;1;_"));
+
+    TMemoryStream ms;
+    auto* plain = Editor<TDBCheckBoxEh>(nullptr, 160);
+    WriteComponent(&ms, plain);
+    const Int64 plainSize = ms.Size();
+    for (TComponent* src : std::initializer_list<TComponent*>{c, d, e}) {
+        ms.Clear();
+        WriteComponent(&ms, src);
+        ms.SetPosition(0);
+        TComponent* copy = nullptr;
+        if (src == c) copy = Create<TDBCheckBoxEh>(Form);
+        if (src == d) copy = Create<TDBDateTimeEditEh>(Form);
+        if (src == e) copy = Create<TCustomDBEditEh>(Form);
+        ReadComponent(&ms, copy);
+        if (src == c) EXPECT_EQ(static_cast<TDBCheckBoxEh*>(copy)->ValueChecked(), QStringLiteral("Да;Д"));
+        if (src == d) {
+            EXPECT_EQ(static_cast<TDBDateTimeEditEh*>(copy)->EditFormat(), QStringLiteral("YYYY-MM-DD"));
+            EXPECT_EQ(static_cast<TDBDateTimeEditEh*>(copy)->Kind(), dtkCustomEh);
+        }
+        if (src == e) EXPECT_EQ(static_cast<TCustomDBEditEh*>(copy)->EditMask(), QStringLiteral("000;1;_"));
+    }
+    // Defaults are not written.
+    ms.Clear();
+    WriteComponent(&ms, c);
+    EXPECT_GT(ms.Size(), plainSize);
 }
 
 } // namespace

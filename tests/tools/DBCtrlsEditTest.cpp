@@ -193,6 +193,39 @@ TEST_F(EditorFixture, RightAlignedTextIsEditedFromTheLeft) {
     EXPECT_EQ(static_cast<TCustomEdit*>(e)->Alignment(), taRightJustify);
 }
 
+TEST_F(EditorFixture, RequiredMarkOnEmptyRequiredFieldWhileEditing) {
+    F("Name")->SetRequired(true);
+    auto* e = Editor<TCustomDBEditEh>("Name");
+    e->SetHighlightRequired(true);
+    Show(Other());
+    EXPECT_FALSE(e->RequiredMarkShowing());
+    T->Edit();
+    F("Name")->Clear();
+    EXPECT_EQ(e->Text(), QString());
+    EXPECT_TRUE(e->RequiredMarkShowing());
+    SaveFormWithPopups(Form, QStringLiteral("dbedit-required"));
+    F("Name")->SetAsString(QStringLiteral("Ким"));
+    EXPECT_FALSE(e->RequiredMarkShowing());
+    T->Cancel();
+}
+
+TEST_F(EditorFixture, TooltipShowsTextThatDoesNotFit) {
+    auto* e = Editor<TCustomDBEditEh>(nullptr, 10, 80);
+    e->SetTooltips(true);
+    e->SetHint(QStringLiteral("подсказка"));
+    Show(Other());
+    auto hintFor = [&](const QString& text) {
+        e->SetText(text);
+        THintInfo info;
+        info.HintStr = e->Hint();
+        e->Perform(CM_HINTSHOW, 0, LPARAM(&info));
+        return info.HintStr;
+    };
+    EXPECT_EQ(hintFor(QStringLiteral("Кратко")), QStringLiteral("подсказка"));
+    const QString longText = QStringLiteral("Очень длинный текст, который не помещается");
+    EXPECT_EQ(hintFor(longText), longText);
+}
+
 TEST_F(EditorFixture, EmptyDataInfoShowsOnlyUnfocusedAndEmpty) {
     auto* e = Editor<TCustomDBEditEh>(nullptr);
     e->EmptyDataInfo()->SetText(QStringLiteral("Введите имя"));

@@ -34,6 +34,8 @@ class TStaticText;
 class TDataSource;
 class TDataSet;
 class TMemTableEh;
+class TDBGridEh;
+class TEventEditForm;
 
 // The block addresses; also the page index of the block in MainPageControl.
 enum BlockAddress : uint8_t { baGasAnalyser = 0, baInterface = 1, baRs485 = 2, baEthernet = 3 };
@@ -138,6 +140,14 @@ public:
     // The events table's AfterScroll: the six event buttons follow the table's state.
     void ControlEventsMemTableEhCheckUpDownDel(TDataSet* DataSet);
     void ControlEventsMemTableEhCalcFields(TDataSet* DataSet);
+    // The six event buttons (Edit is also the grid's double click and Enter).
+    void AddControlEventSpeedButtonClick(TObject* Sender);
+    void DeleteControlEventSpeedButtonClick(TObject* Sender);
+    void EditControlEventSpeedButtonClick(TObject* Sender);
+    void UpControlEventSpeedButtonClick(TObject* Sender);
+    void DownControlEventSpeedButtonClick(TObject* Sender);
+    void ClearControlEventSpeedButtonClick(TObject* Sender);
+    void ControlEventsDBGridEhKeyDown(TObject* Sender, Word& Key, TShiftState Shift);
 
     // --- RS-485 block
     bool ReadRs485Block();
@@ -287,9 +297,9 @@ public:
     TSpeedButton* UpControlEventSpeedButton = nullptr;
     TSpeedButton* DownControlEventSpeedButton = nullptr;
     TSpeedButton* ClearControlEventSpeedButton = nullptr;
-    TPanel* ControlEventsGridPanel = nullptr; // the area of the events grid
     // Stands where the events grid comes in the layout; it carries the "TBL" line of settings
     // files.
+    TDBGridEh* ControlEventsDBGridEh = nullptr;
     TMemTableEh* ControlEventsMemTableEh = nullptr;
     TDataSource* ControlEventsDataSource = nullptr;
     TLabel* ControlText1Label = nullptr;
@@ -418,6 +428,10 @@ private:
     void FillMenuImages();
     void EmptyEventsTable();
     void CreateControlEventsTable();
+    // The events grid over the table, parented to the events panel.
+    void CreateControlEventsGrid();
+    // The event editor (the application's one, else one owned by this window).
+    TEventEditForm* EventEditor();
 
     // Sends Data to Address and receives the answer into Answer; true when the status is Status.
     bool Exchange(const uint8_t* Data, int Length, uint8_t Address, uint8_t* Answer, int Status);

@@ -5,7 +5,7 @@
 #include "app/MainUnitPriv.h"
 #include "app/UnitsUnit.h"
 
-#include "app/lang/LangUnit.h"
+#include "lib/lang/LangUnit.h"
 #include "platform/classes/Classes.h"
 #include "platform/ui/ComCtrls.h"
 #include "platform/ui/ExtCtrls.h"

@@ -6,7 +6,7 @@
 #include "app/UnitsUnit.h"
 #include "app/Wiegant26Unit.h"
 
-#include "app/lang/LangUnit.h"
+#include "lib/lang/LangUnit.h"
 #include "platform/ui/ExtCtrls.h"
 #include "platform/ui/StdCtrls.h"
 

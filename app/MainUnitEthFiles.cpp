@@ -3,7 +3,7 @@
 #include "app/MainUnit.h"
 #include "app/MainUnitPriv.h"
 
-#include "app/lang/LangUnit.h"
+#include "lib/lang/LangUnit.h"
 #include "platform/ui/ComCtrls.h"
 #include "platform/ui/Dialogs.h"
 #include "platform/ui/StdCtrls.h"

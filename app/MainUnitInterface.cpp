@@ -1,6 +1,7 @@
 // The interface block: read, show (with the events table), check and encode, write.
 
 #include "app/ControlEventsTable.h"
+#include "lib/dbgrid/DBGridEh.h"
 #include "app/MainUnit.h"
 #include "app/MainUnitPriv.h"
 #include "events/EventEditUnit.h"
@@ -141,7 +142,7 @@ int TMainForm::EncodeInterfaceParams(uint8_t* Payload) {
     }
     // The events go with the parameters; a table the block cannot run is not cut short.
     if (ControlEventsMemTableEh->RecordCount() > MaxControlEvents) {
-        FlagControl(ControlEventsGridPanel);
+        FlagControl(ControlEventsDBGridEh);
         return 0;
     }
     return 33;

@@ -1,11 +1,11 @@
 // The main window: its construction, skeleton, right panel, menus, status bar and dialogs.
 
 #include "lib/memtable/MemTableEh.h"
-#include "app/LayoutHelpers.h"
+#include "lib/lang/LayoutHelpers.h"
 #include "app/MainUnit.h"
 #include "app/Rs485Unit.h"
 
-#include "app/lang/LangUnit.h"
+#include "lib/lang/LangUnit.h"
 #include "platform/ui/Buttons.h"
 #include "platform/ui/ComCtrls.h"
 #include "platform/ui/Dialogs.h"

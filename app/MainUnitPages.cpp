@@ -1,7 +1,7 @@
 // The four block pages of the main window. Controls that settings files save are created in
 // the order of the file's lines; their containers come first.
 
-#include "app/LayoutHelpers.h"
+#include "lib/lang/LayoutHelpers.h"
 #include "app/MainUnit.h"
 
 #include "platform/ui/Buttons.h"
@@ -239,45 +239,51 @@ void TMainForm::CreateInterfacePage() {
     for (TComboBox* c : ControlTamperComboBox)
         c->OnChange = check;
 
-    // The events page: its buttons, the table and, under them, the block's two texts.
+    // The events page: the grid over the events table with its six buttons beside it, top to
+    // bottom, and under them the block's two texts.
     TWinControl* events = ControlEventsTabSheet;
-    ControlEventsPanel = Add<TPanel>(this, events, N("ControlEventsPanel"), 4, 4, 734, 32);
+    ControlEventsPanel = Add<TPanel>(this, events, N("ControlEventsPanel"), 0, 0, 742, 270);
+    ControlEventsPanel->SetAlign(alTop);
     ControlEventsPanel->SetCaption(String());
     struct EventButton {
         TSpeedButton** Field;
         const char* Name;
         const char* Glyph;
         const char* Hint;
+        void (TMainForm::*Click)(TObject*);
     };
     const EventButton buttons[] = {
-        {&AddControlEventSpeedButton, "AddControlEventSpeedButton", "+", "Добавить событие"},
-        {&EditControlEventSpeedButton, "EditControlEventSpeedButton", "…", "Изменить событие"},
-        {&DeleteControlEventSpeedButton, "DeleteControlEventSpeedButton", "−", "Удалить событие"},
-        {&UpControlEventSpeedButton, "UpControlEventSpeedButton", "▲", "Переместить вверх"},
-        {&DownControlEventSpeedButton, "DownControlEventSpeedButton", "▼", "Переместить вниз"},
-        {&ClearControlEventSpeedButton, "ClearControlEventSpeedButton", "×", "Удалить все события"},
+        {&UpControlEventSpeedButton, "UpControlEventSpeedButton", "▲", "Переместить вверх",
+         &TMainForm::UpControlEventSpeedButtonClick},
+        {&EditControlEventSpeedButton, "EditControlEventSpeedButton", "…", "Изменить событие",
+         &TMainForm::EditControlEventSpeedButtonClick},
+        {&AddControlEventSpeedButton, "AddControlEventSpeedButton", "+", "Добавить событие",
+         &TMainForm::AddControlEventSpeedButtonClick},
+        {&DeleteControlEventSpeedButton, "DeleteControlEventSpeedButton", "−", "Удалить событие",
+         &TMainForm::DeleteControlEventSpeedButtonClick},
+        {&ClearControlEventSpeedButton, "ClearControlEventSpeedButton", "×", "Удалить все события",
+         &TMainForm::ClearControlEventSpeedButtonClick},
+        {&DownControlEventSpeedButton, "DownControlEventSpeedButton", "▼", "Переместить вниз",
+         &TMainForm::DownControlEventSpeedButtonClick},
     };
-    int x = 0;
+    int y = 4;
     for (const EventButton& b : buttons) {
-        TSpeedButton* sb = Add<TSpeedButton>(this, ControlEventsPanel, N(b.Name), x, 2, 28, 28);
+        TSpeedButton* sb = Add<TSpeedButton>(this, ControlEventsPanel, N(b.Name), 705, y, 28, 28);
         sb->SetCaption(S(b.Glyph));
         sb->SetHint(S(b.Hint));
         sb->SetShowHint(true);
+        sb->OnClick = TNotifyEvent(this, b.Click);
         *b.Field = sb;
-        x += 30;
+        y += 32;
     }
-    ControlEventsGridPanel = Add<TPanel>(this, events, N("ControlEventsGridPanel"), 4, 38, 734, 216);
-    ControlEventsGridPanel->SetCaption(String());
-    ControlEventsGridPanel->SetBorderStyle(bsSingle);
-    ControlEventsGridPanel->SetParentColor(false);
-    ControlEventsGridPanel->SetColor(clWindow);
     CreateControlEventsTable();
-    ControlText1Label = Label(this, events, N("ControlText1Label"), S("Текст1:"), 8, 268);
-    ControlText2Label = Label(this, events, N("ControlText2Label"), S("Текст2:"), 232, 268);
-    ControlText1Part1Edit = TextEdit(this, events, "ControlText1Part1Edit", 60, 262);
-    ControlText1Part2Edit = TextEdit(this, events, "ControlText1Part2Edit", 60, 286);
-    ControlText2Part1Edit = TextEdit(this, events, "ControlText2Part1Edit", 284, 262);
-    ControlText2Part2Edit = TextEdit(this, events, "ControlText2Part2Edit", 284, 286);
+    CreateControlEventsGrid();
+    ControlText1Label = Label(this, events, N("ControlText1Label"), S("Текст1:"), 8, 280);
+    ControlText2Label = Label(this, events, N("ControlText2Label"), S("Текст2:"), 232, 280);
+    ControlText1Part1Edit = TextEdit(this, events, "ControlText1Part1Edit", 60, 274);
+    ControlText1Part2Edit = TextEdit(this, events, "ControlText1Part2Edit", 60, 297);
+    ControlText2Part1Edit = TextEdit(this, events, "ControlText2Part1Edit", 284, 274);
+    ControlText2Part2Edit = TextEdit(this, events, "ControlText2Part2Edit", 284, 297);
 }
 
 void TMainForm::CreateRs485Page() {

@@ -2,13 +2,14 @@
 // the events table as one "TBL" line.
 
 #include "app/ControlEventsTable.h"
+#include "lib/dbgrid/DBGridEh.h"
 #include "lib/memtable/MemTableEh.h"
 #include "app/MainUnit.h"
 #include "app/MainUnitPriv.h"
 #include "app/UnitsUnit.h"
 #include "events/EventEditUnit.h"
 
-#include "app/lang/LangUnit.h"
+#include "lib/lang/LangUnit.h"
 #include "platform/classes/Classes.h"
 #include "platform/ui/ComCtrls.h"
 #include "platform/ui/Dialogs.h"
@@ -132,9 +133,9 @@ bool TMainForm::SaveSettings(const String& FileName, TControl* Container) {
         for (int i = 0; i < ComponentCount(); ++i) {
             TComponent* c = Components(i);
             const String name = c->Name();
-            if (c == ControlEventsMemTableEh) {
-                // The events table stands where the events grid comes in the layout.
-                if (Inside(ControlEventsTabSheet, Container) && !ControlEventsMemTableEh->IsEmpty())
+            if (IsExactClass(c, "TDBGridEh")) {
+                // The events grid carries the events table's line.
+                if (Inside(dynamic_cast<TControl*>(c), Container) && !ControlEventsMemTableEh->IsEmpty())
                     lines.Add(QString::fromLatin1(EventsLineName) + QLatin1Char('=') + EventsLineValue());
                 continue;
             }

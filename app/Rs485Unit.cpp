@@ -2,7 +2,7 @@
 
 #include "app/Rs485Unit.h"
 
-#include "app/lang/LangUnit.h"
+#include "lib/lang/LangUnit.h"
 
 #include <vector>
 

@@ -2,8 +2,8 @@
 
 #include "app/UnitsUnit.h"
 
-#include "app/LayoutHelpers.h"
-#include "app/lang/LangUnit.h"
+#include "lib/lang/LayoutHelpers.h"
+#include "lib/lang/LangUnit.h"
 
 #include <cmath>
 

@@ -6,7 +6,7 @@
 #include "app/Rs485Unit.h"
 #include "app/UnitsUnit.h"
 #include "app/Wiegant26Unit.h"
-#include "app/lang/LangUnit.h"
+#include "lib/lang/LangUnit.h"
 #include "platform/ui/Forms.h"
 #include "platform/serial/Ftd2xx.h"
 #include "platform/ui/WinApi.h"

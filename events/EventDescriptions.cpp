@@ -2,7 +2,7 @@
 
 #include "events/EventEditUnit.h"
 
-#include "app/lang/LangUnit.h"
+#include "lib/lang/LangUnit.h"
 
 String GetConditionText(int Condition) {
     return EventVocabulary().sLEvents[size_t(Condition & 31)];

@@ -3,7 +3,8 @@
 
 #include "events/EventEditUnit.h"
 
-#include "app/lang/LangUnit.h"
+#include "lib/lang/LangUnit.h"
+#include "lib/lang/LayoutHelpers.h"
 
 #include "platform/ui/CheckLst.h"
 #include "platform/ui/ComCtrls.h"
@@ -85,7 +86,10 @@ TEventEditForm::TEventEditForm(TComponent* AOwner) : TForm(AOwner, 0) {
     FillLists();
 }
 
-TEventEditForm::~TEventEditForm() = default;
+TEventEditForm::~TEventEditForm() {
+    // The window that made the editor may free it: the global then names none.
+    if (EventEditForm == this) EventEditForm = nullptr;
+}
 
 void TEventEditForm::CreateLayout() {
     SetName("EventEditForm");
@@ -99,57 +103,43 @@ void TEventEditForm::CreateLayout() {
     SetClientHeight(527);
     OnKeyPress = TKeyPressEvent(this, &TEventEditForm::FormKeyPress);
 
-    auto place = [](TControl* c, TWinControl* parent, const char* name, int l, int t, int w, int h) {
-        c->SetName(QString::fromLatin1(name));
-        c->SetParent(parent);
-        c->SetBounds(l, t, w, h);
-    };
-
     ConditionRadioGroup = new TRadioGroup(this);
-    place(ConditionRadioGroup, this, "ConditionRadioGroup", 0, 0, 344, 527);
+    layout::Place(ConditionRadioGroup, this, "ConditionRadioGroup", 0, 0, 344, 527);
     ConditionRadioGroup->SetAlign(alLeft);
     ConditionRadioGroup->SetCaption("Условие");
 
     ButtonPanel = new TPanel(this);
-    place(ButtonPanel, this, "ButtonPanel", 755, 0, 91, 527);
+    layout::Place(ButtonPanel, this, "ButtonPanel", 755, 0, 91, 527);
     ButtonPanel->SetAlign(alRight);
     ButtonPanel->SetCaption(String());
 
     LoadAllDeviceParamButton = new TButton(this);
-    place(LoadAllDeviceParamButton, ButtonPanel, "LoadAllDeviceParamButton", 8, 8, 75, 25);
+    layout::Place(LoadAllDeviceParamButton, ButtonPanel, "LoadAllDeviceParamButton", 8, 8, 75, 25);
     LoadAllDeviceParamButton->SetCaption("Сохранить");
     LoadAllDeviceParamButton->OnClick = TNotifyEvent(this, &TEventEditForm::LoadAllDeviceParamButtonClick);
 
     CloseButton = new TButton(this);
-    place(CloseButton, ButtonPanel, "CloseButton", 8, 494, 75, 25);
+    layout::Place(CloseButton, ButtonPanel, "CloseButton", 8, 494, 75, 25);
     CloseButton->SetAnchors({akLeft, akBottom});
     CloseButton->SetCaption("Отмена");
     CloseButton->OnClick = TNotifyEvent(this, &TEventEditForm::CloseButtonClick);
 
     JobsGroupBox = new TGroupBox(this);
-    place(JobsGroupBox, this, "JobsGroupBox", 344, 0, 411, 527);
+    layout::Place(JobsGroupBox, this, "JobsGroupBox", 344, 0, 411, 527);
     JobsGroupBox->SetAlign(alClient);
     JobsGroupBox->SetCaption("Действие");
 
     JobsRadioGroup = new TRadioGroup(this);
-    place(JobsRadioGroup, JobsGroupBox, "JobsRadioGroup", 2, 15, 407, 166);
+    layout::Place(JobsRadioGroup, JobsGroupBox, "JobsRadioGroup", 2, 15, 407, 166);
     JobsRadioGroup->SetAlign(alTop);
     JobsRadioGroup->OnClick = TNotifyEvent(this, &TEventEditForm::JobsRadioGroupClick);
 
     JobParamPageControl = new TPageControl(this);
-    place(JobParamPageControl, JobsGroupBox, "JobParamPageControl", 2, 181, 407, 344);
+    layout::Place(JobParamPageControl, JobsGroupBox, "JobParamPageControl", 2, 181, 407, 344);
     JobParamPageControl->SetAlign(alClient);
 
-    auto page = [&](TPageControl* pc, const char* name, const char* caption) {
-        auto* ts = new TTabSheet(this);
-        ts->SetName(QString::fromLatin1(name));
-        ts->SetPageControl(pc);
-        ts->SetCaption(QString::fromUtf8(caption));
-        return ts;
-    };
     auto checkList = [&](TTabSheet* ts, const char* name) {
-        auto* lb = new TCheckListBox(this);
-        place(lb, ts, name, 0, 0, 399, 316);
+        auto* lb = layout::Add<TCheckListBox>(this, ts, name, 0, 0, 399, 316);
         lb->SetAlign(alClient);
         lb->SetShowHint(true);
         lb->OnClick = TNotifyEvent(this, &TEventEditForm::CheckListBoxClick);
@@ -163,92 +153,69 @@ void TEventEditForm::CreateLayout() {
         e->SetText(QString::fromLatin1(text));
     };
     auto labeledEdit = [&](TTabSheet* ts, const char* name, const char* label) {
-        auto* e = new TLabeledEdit(this);
-        place(e, ts, name, 160, 16, 57, 21);
+        auto* e = layout::Add<TLabeledEdit>(this, ts, name, 160, 16, 57, 21);
         e->SetLabelPosition(lpLeft);
         e->SetLabelSpacing(6);
         e->EditLabel()->SetCaption(QString::fromUtf8(label));
         numberEdit(e, 3, "0");
         return e;
     };
-    auto checkBox = [&](TWinControl* parent, const char* name, const char* caption, int l, int t, int w) {
-        auto* cb = new TCheckBox(this);
-        place(cb, parent, name, l, t, w, 17);
-        cb->SetCaption(QString::fromUtf8(caption));
-        return cb;
-    };
-    auto radioGroup = [&](TWinControl* parent, const char* name, const char* caption,
-                          std::initializer_list<const char*> items, int l, int t, int w, int h) {
-        auto* rg = new TRadioGroup(this);
-        place(rg, parent, name, l, t, w, h);
-        rg->SetCaption(QString::fromUtf8(caption));
-        for (const char* s : items)
-            rg->Items()->Add(QString::fromUtf8(s));
-        return rg;
-    };
-    auto label = [&](TWinControl* parent, const char* name, const char* caption, int l, int t) {
-        auto* lb = new TLabel(this);
-        lb->SetName(QString::fromLatin1(name));
-        lb->SetParent(parent);
-        lb->SetLeft(l);
-        lb->SetTop(t);
-        lb->SetCaption(QString::fromUtf8(caption));
-        return lb;
-    };
     auto edit = [&](TWinControl* parent, const char* name, int l, int t, int w, int maxLength,
                     const char* text) {
-        auto* e = new TEdit(this);
-        place(e, parent, name, l, t, w, 21);
+        auto* e = layout::Add<TEdit>(this, parent, name, l, t, w, 21);
         numberEdit(e, maxLength, text);
         return e;
     };
 
-    StateTabSheet = page(JobParamPageControl, "StateTabSheet", "Состояние");
+    StateTabSheet = layout::Page(this, JobParamPageControl, "StateTabSheet", "Состояние");
     StateCheckListBox = checkList(StateTabSheet, "StateCheckListBox");
-    ControlTabSheet = page(JobParamPageControl, "ControlTabSheet", "Управление");
+    ControlTabSheet = layout::Page(this, JobParamPageControl, "ControlTabSheet", "Управление");
     ControlCheckListBox = checkList(ControlTabSheet, "ControlCheckListBox");
-    CodeTimerTabSheet = page(JobParamPageControl, "CodeTimerTabSheet", "Код или таймер");
+    CodeTimerTabSheet = layout::Page(this, JobParamPageControl, "CodeTimerTabSheet", "Код или таймер");
     CodeTimerCheckListBox = checkList(CodeTimerTabSheet, "CodeTimerCheckListBox");
 
-    SendCodeTabSheet = page(JobParamPageControl, "SendCodeTabSheet", "Передать код");
+    SendCodeTabSheet = layout::Page(this, JobParamPageControl, "SendCodeTabSheet", "Передать код");
     CodeLabeledEdit = labeledEdit(SendCodeTabSheet, "CodeLabeledEdit", "Код для передачи");
-    SendResultTabSheet = page(JobParamPageControl, "SendResultTabSheet", "Передать результат");
+    SendResultTabSheet = layout::Page(this, JobParamPageControl, "SendResultTabSheet", "Передать результат");
     ResultCodeLabeledEdit =
         labeledEdit(SendResultTabSheet, "ResultCodeLabeledEdit", "Добавить код для передачи");
-    SendErrorCodeTabSheet = page(JobParamPageControl, "SendErrorCodeTabSheet", "Передать код ошибки");
+    SendErrorCodeTabSheet =
+        layout::Page(this, JobParamPageControl, "SendErrorCodeTabSheet", "Передать код ошибки");
     ErrorCodeLabeledEdit =
         labeledEdit(SendErrorCodeTabSheet, "ErrorCodeLabeledEdit", "Добавить код для передачи");
 
-    UnBlockEventTabSheet = page(JobParamPageControl, "UnBlockEventTabSheet", "Блокировка событий");
+    UnBlockEventTabSheet =
+        layout::Page(this, JobParamPageControl, "UnBlockEventTabSheet", "Блокировка событий");
     UnBlockEventComboBox = new TComboBox(this);
-    place(UnBlockEventComboBox, UnBlockEventTabSheet, "UnBlockEventComboBox", 16, 16, 185, 21);
+    layout::Place(UnBlockEventComboBox, UnBlockEventTabSheet, "UnBlockEventComboBox", 16, 16, 185, 21);
     UnBlockEventComboBox->SetStyle(csDropDownList);
     UnBlockEventComboBox->Items()->Add("Разблокировать событие");
     UnBlockEventComboBox->Items()->Add("Заблокировать событие");
     UnBlockEventComboBox->SetItemIndex(0);
     UnBlockEventNumberEdit = edit(UnBlockEventTabSheet, "UnBlockEventNumberEdit", 216, 16, 49, 3, "1");
 
-    WiegandFTabSheet = page(JobParamPageControl, "WiegandFTabSheet", "Формула Wiegand");
-    WiegandFRadioGroup = radioGroup(
-        WiegandFTabSheet, "WiegandFRadioGroup", "Формула",
+    WiegandFTabSheet = layout::Page(this, JobParamPageControl, "WiegandFTabSheet", "Формула Wiegand");
+    WiegandFRadioGroup = layout::RadioGroup(
+        this, WiegandFTabSheet, "WiegandFRadioGroup", "Формула",
         {"Сбросить", "Вставить 4-х битную константу", "Вставить значение", "Передать"}, 0, 0, 399, 89);
     WiegandFRadioGroup->SetAlign(alTop);
     WiegandFRadioGroup->SetItemIndex(0);
     WiegandFRadioGroup->OnClick = TNotifyEvent(this, &TEventEditForm::WiegandFRadioGroupClick);
     WiegandFPageControl = new TPageControl(this);
-    place(WiegandFPageControl, WiegandFTabSheet, "WiegandFPageControl", 0, 89, 399, 227);
+    layout::Place(WiegandFPageControl, WiegandFTabSheet, "WiegandFPageControl", 0, 89, 399, 227);
     WiegandFPageControl->SetAlign(alClient);
 
-    WiegandResetTabSheet = page(WiegandFPageControl, "WiegandResetTabSheet", "Сбросить");
-    ResetContinueCheckBox = checkBox(WiegandResetTabSheet, "ResetContinueCheckBox",
-                                     "Продолжить редактирование формулы", 8, 8, 370);
-    ResetCodeCheckBox =
-        checkBox(WiegandResetTabSheet, "ResetCodeCheckBox", "Для события \"Передать код\"", 8, 34, 370);
-    ResetResultCheckBox = checkBox(WiegandResetTabSheet, "ResetResultCheckBox",
-                                   "Для события \"Передать результат + код\"", 8, 56, 370);
-    ResetErrorCheckBox = checkBox(WiegandResetTabSheet, "ResetErrorCheckBox",
-                                  "Для события \"Передать код ошибки + код\"", 8, 78, 370);
-    ResetCardCheckBox = checkBox(WiegandResetTabSheet, "ResetCardCheckBox", "Для карты", 8, 104, 120);
+    WiegandResetTabSheet = layout::Page(this, WiegandFPageControl, "WiegandResetTabSheet", "Сбросить");
+    ResetContinueCheckBox = layout::Check(this, WiegandResetTabSheet, "ResetContinueCheckBox",
+                                          "Продолжить редактирование формулы", 8, 8, 370);
+    ResetCodeCheckBox = layout::Check(this, WiegandResetTabSheet, "ResetCodeCheckBox",
+                                      "Для события \"Передать код\"", 8, 34, 370);
+    ResetResultCheckBox = layout::Check(this, WiegandResetTabSheet, "ResetResultCheckBox",
+                                        "Для события \"Передать результат + код\"", 8, 56, 370);
+    ResetErrorCheckBox = layout::Check(this, WiegandResetTabSheet, "ResetErrorCheckBox",
+                                       "Для события \"Передать код ошибки + код\"", 8, 78, 370);
+    ResetCardCheckBox =
+        layout::Check(this, WiegandResetTabSheet, "ResetCardCheckBox", "Для карты", 8, 104, 120);
     ResetCardBitsEdit = edit(WiegandResetTabSheet, "ResetCardBitsEdit", 136, 102, 33, 1, "0");
     ResetCardBitsEdit->SetEnabled(false);
     ResetCodeCheckBox->OnClick = TNotifyEvent(this, &TEventEditForm::ResetCodeCheckBoxClick);
@@ -259,34 +226,38 @@ void TEventEditForm::CreateLayout() {
     ResetCardBitsEdit->OnExit = TNotifyEvent(this, &TEventEditForm::ResetCardBitsEditExit);
 
     WiegandInsertConstTabSheet =
-        page(WiegandFPageControl, "WiegandInsertConstTabSheet", "Вставить константу");
+        layout::Page(this, WiegandFPageControl, "WiegandInsertConstTabSheet", "Вставить константу");
     WiegandFInsertConstShiftComboBox = new TComboBox(this);
-    place(WiegandFInsertConstShiftComboBox, WiegandInsertConstTabSheet, "WiegandFInsertConstShiftComboBox", 8,
-          10, 145, 21);
+    layout::Place(WiegandFInsertConstShiftComboBox, WiegandInsertConstTabSheet,
+                  "WiegandFInsertConstShiftComboBox", 8, 10, 145, 21);
     WiegandFInsertConstShiftComboBox->SetStyle(csDropDownList);
     for (const char* s : {"Смещение 1 бит", "Смещение 2 бит", "Смещение 3 бит", "Смещение 4 бит"})
         WiegandFInsertConstShiftComboBox->Items()->Add(QString::fromUtf8(s));
     WiegandFInsertConstShiftComboBox->SetItemIndex(0);
-    WiegandFInsertConstValueLabel =
-        label(WiegandInsertConstTabSheet, "WiegandFInsertConstValueLabel", "Константа", 168, 14);
+    WiegandFInsertConstValueLabel = layout::Label(this, WiegandInsertConstTabSheet,
+                                                  "WiegandFInsertConstValueLabel", "Константа", 168, 14);
     WiegandFInsertConstValueEdit =
         edit(WiegandInsertConstTabSheet, "WiegandFInsertConstValueEdit", 232, 10, 41, 2, "0");
 
-    WiegandInsertValueTabSheet = page(WiegandFPageControl, "WiegandInsertValueTabSheet", "Вставить значение");
-    WiegandFInsertShiftCheckBox = checkBox(WiegandInsertValueTabSheet, "WiegandFInsertShiftCheckBox",
-                                           "Сместить по размеру данных", 8, 6, 370);
-    WiegandFInsertBinAddCheckBox = checkBox(WiegandInsertValueTabSheet, "WiegandFInsertBinAddCheckBox",
-                                            "Вставить бинарное дополнение", 8, 28, 370);
+    WiegandInsertValueTabSheet =
+        layout::Page(this, WiegandFPageControl, "WiegandInsertValueTabSheet", "Вставить значение");
+    WiegandFInsertShiftCheckBox =
+        layout::Check(this, WiegandInsertValueTabSheet, "WiegandFInsertShiftCheckBox",
+                      "Сместить по размеру данных", 8, 6, 370);
+    WiegandFInsertBinAddCheckBox =
+        layout::Check(this, WiegandInsertValueTabSheet, "WiegandFInsertBinAddCheckBox",
+                      "Вставить бинарное дополнение", 8, 28, 370);
     WiegandFInsertValueRadioGroup =
-        radioGroup(WiegandInsertValueTabSheet, "WiegandFInsertValueRadioGroup", "Использовать значение",
-                   {"Код", "Аргумент", "Код + аргумент"}, 8, 50, 180, 110);
-    WiegandFInsertDigitRadioGroup =
-        radioGroup(WiegandInsertValueTabSheet, "WiegandFInsertDigitRadioGroup", "Число",
-                   {"Значение", "Разряд единиц", "Разряд десятков", "Разряд сотен"}, 196, 50, 180, 110);
+        layout::RadioGroup(this, WiegandInsertValueTabSheet, "WiegandFInsertValueRadioGroup",
+                           "Использовать значение", {"Код", "Аргумент", "Код + аргумент"}, 8, 50, 180, 110);
+    WiegandFInsertDigitRadioGroup = layout::RadioGroup(
+        this, WiegandInsertValueTabSheet, "WiegandFInsertDigitRadioGroup", "Число",
+        {"Значение", "Разряд единиц", "Разряд десятков", "Разряд сотен"}, 196, 50, 180, 110);
     // The byte edit starts at "0": code, whole value.
     WiegandFInsertValueRadioGroup->SetItemIndex(0);
     WiegandFInsertDigitRadioGroup->SetItemIndex(0);
-    WiegandFInsertByteLabel = label(WiegandInsertValueTabSheet, "WiegandFInsertByteLabel", "Байт", 8, 172);
+    WiegandFInsertByteLabel =
+        layout::Label(this, WiegandInsertValueTabSheet, "WiegandFInsertByteLabel", "Байт", 8, 172);
     WiegandFInsertByteEdit = edit(WiegandInsertValueTabSheet, "WiegandFInsertByteEdit", 48, 168, 33, 1, "0");
     WiegandFInsertValueRadioGroup->OnClick =
         TNotifyEvent(this, &TEventEditForm::WiegandFInsertRadioGroupClick);
@@ -294,11 +265,11 @@ void TEventEditForm::CreateLayout() {
         TNotifyEvent(this, &TEventEditForm::WiegandFInsertRadioGroupClick);
     WiegandFInsertByteEdit->OnChange = TNotifyEvent(this, &TEventEditForm::WiegandFInsertByteEditChange);
 
-    WiegandSendTabSheet = page(WiegandFPageControl, "WiegandSendTabSheet", "Передать");
-    WiegandFSendContinueCheckBox = checkBox(WiegandSendTabSheet, "WiegandFSendContinueCheckBox",
-                                            "Продолжить редактирование формулы", 8, 8, 370);
-    WiegandFSendParityCheckBox =
-        checkBox(WiegandSendTabSheet, "WiegandFSendParityCheckBox", "Добавить биты четности", 8, 32, 370);
+    WiegandSendTabSheet = layout::Page(this, WiegandFPageControl, "WiegandSendTabSheet", "Передать");
+    WiegandFSendContinueCheckBox = layout::Check(this, WiegandSendTabSheet, "WiegandFSendContinueCheckBox",
+                                                 "Продолжить редактирование формулы", 8, 8, 370);
+    WiegandFSendParityCheckBox = layout::Check(this, WiegandSendTabSheet, "WiegandFSendParityCheckBox",
+                                               "Добавить биты четности", 8, 32, 370);
 }
 
 void TEventEditForm::FillLists() {

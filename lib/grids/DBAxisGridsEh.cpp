@@ -434,7 +434,7 @@ void TCustomDBAxisGridEh::RebuildLayout() {
     } else {
         if (FDataLink->Active() || !FDataLink->DefaultFields()) {
             for (int i = bars->Count() - 1; i >= 0; --i) {
-                TField* f = bars->AxisBar(i)->FField;
+                TField* f = bars->AxisBar(i)->Field();
                 bool mapped = false;
                 for (int k = 0; k < FDataLink->FieldCount() && f && !mapped; ++k)
                     mapped = FDataLink->Fields(k) == f;
@@ -451,7 +451,7 @@ void TCustomDBAxisGridEh::RebuildLayout() {
                 TAxisBarEh* bar = nullptr;
                 if (f) {
                     for (int j = i; j < bars->Count() && !bar; ++j)
-                        if (bars->AxisBar(j)->FField == f) bar = bars->AxisBar(j);
+                        if (bars->AxisBar(j)->Field() == f) bar = bars->AxisBar(j);
                     if (!bar) {
                         bar = bars->AddDefaultBar();
                         bar->WriteField(f);

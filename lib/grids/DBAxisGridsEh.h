@@ -540,12 +540,14 @@ public:
     virtual void RestoreDefaults();
     virtual void WriteIndex(int Value);
 
-    UINT DrawTextBiDiModeFlagsReadingOnly() { return UseRightToLeftReading() ? DT_RTLREADING : 0; }
+    UINT DrawTextBiDiModeFlagsReadingOnly() { return UseRightToLeftReading() ? UINT(DT_RTLREADING) : 0u; }
     int GetCellHeight(int Row);
     // Opens the in-place editor's list when the editor edits this column.
     void DropDown();
     bool EditButtonPressed();
     void SetEditButtonPressed(bool Value);
+    // The grid's picture of this column's blob field; nil without a grid. The caller frees it.
+    TPicture* GetPictureFromBlobField();
 
     // Cell values and editing
     TCheckBoxState CheckboxState();
@@ -789,7 +791,7 @@ public:
 
     virtual bool KeepCustomizedBars() { return true; }
     virtual bool IsDefaultState() { return State() == csDefault; }
-    virtual void NotifyBarChange(TAxisBarEh* Item, int Kind) {}
+    virtual void NotifyBarChange(TAxisBarEh* /*Item*/, int /*Kind*/) {}
     virtual void ActiveChanged();
 
 protected:
@@ -1080,18 +1082,18 @@ public:
     TPicture* GetPictureFromBlobField(TAxisBarEh* Column);
 
     // Virtual operations of the axis grid
-    virtual bool InplaceEditCanClose(TWinControl* Control) { return true; }
+    virtual bool InplaceEditCanClose(TWinControl* /*Control*/) { return true; }
     virtual void GetDownMouseScreenInfo(TPoint& Pos, int& Time);
-    virtual void InplaceEditKeyDown(TWinControl* Control, Word& Key, TShiftState Shift) {}
-    virtual void InplaceEditKeyPress(TWinControl* Control, QChar& Key) {}
-    virtual void InplaceEditKeyUp(TWinControl* Control, Word& Key, TShiftState Shift) {}
-    virtual void InplaceEditChanged(TWinControl* Control, TMessage& Message) {}
+    virtual void InplaceEditKeyDown(TWinControl* /*Control*/, Word& /*Key*/, TShiftState /*Shift*/) {}
+    virtual void InplaceEditKeyPress(TWinControl* /*Control*/, QChar& /*Key*/) {}
+    virtual void InplaceEditKeyUp(TWinControl* /*Control*/, Word& /*Key*/, TShiftState /*Shift*/) {}
+    virtual void InplaceEditChanged(TWinControl* /*Control*/, TMessage& /*Message*/) {}
     virtual bool TryAcquireFocus();
     virtual bool IsDataEditAllowed();
-    virtual bool IsColumnEditable(TAxisBarEh* Column) { return false; }
+    virtual bool IsColumnEditable(TAxisBarEh* /*Column*/) { return false; }
     virtual bool PrepareCellEdit();
     virtual bool IsEditorAlwaysShown() { return false; }
-    virtual bool IsFixedStyleCell(const TGridCoord& Cell, TGridDrawState State) {
+    virtual bool IsFixedStyleCell(const TGridCoord& /*Cell*/, TGridDrawState State) {
         return State.Contains(gdFixed);
     }
     virtual TAxisBarDefValuesEh* CreateAxisBarDefValues();
@@ -1100,7 +1102,7 @@ public:
     virtual TSortMarkerStyleEh GetSortMarkerStyle() { return smstDefaultEh; }
     virtual bool IsFocusInside();
     virtual bool PrefersBufferedPaint() { return true; }
-    virtual void NotifyRowChange(TAxisBarEh* Item) {}
+    virtual void NotifyRowChange(TAxisBarEh* /*Item*/) {}
     virtual void LinkDataSetChanged() {}
     virtual void BuildFieldMap();
     virtual void DrawNonClientBorder();
@@ -1108,11 +1110,11 @@ public:
                                           bool Fixed, const TRect& ContentRect, bool Selected, bool Hot);
     virtual void DrawGraphicCell(TAxisBarEh* Column, const TRect& ARect, bool Fill, TColor Color);
     virtual void DoEditButtonClick();
-    virtual void QueryCellParams(TAxisBarEh* Column, TAxisColCellParamsEh* Params) {}
+    virtual void QueryCellParams(TAxisBarEh* /*Column*/, TAxisColCellParamsEh* /*Params*/) {}
     virtual void ListFieldsForBars(std::vector<TField*>& List);
     virtual void RequestLayoutUpdate();
     virtual void LinkActiveChanged(bool Active);
-    virtual void LinkDataSetScrolled(int Distance) {}
+    virtual void LinkDataSetScrolled(int /*Distance*/) {}
     virtual void UpdateColumnWidths() {}
     virtual void LinkDataChanged() {}
     virtual TAxisGridDataLinkEh* CreateDataLink();
@@ -1136,7 +1138,7 @@ public:
     virtual String GetAxisBarsPropertyName() { return QStringLiteral("<Define property Name>"); }
     virtual bool IsFixed3D() { return true; }
     virtual void GetThemedTitleFillRect(TRect& ARect, bool Right, bool Bottom);
-    virtual int GetCellReservedWidth(TAxisBarEh* Column, const TGridCoord& Cell) { return 0; }
+    virtual int GetCellReservedWidth(TAxisBarEh* /*Column*/, const TGridCoord& /*Cell*/) { return 0; }
     virtual void DrawBlankCell(const TRect& ARect, bool Highlighted, TAxisColCellParamsEh* Params,
                                bool Fixed);
     virtual void GetDataCellStyleColors(TColor& FillColor, TColor& TextColor, bool Selected, bool Focused,
@@ -1144,7 +1146,7 @@ public:
     virtual void GetStyleCellColors(TColor& FillColor, TColor& TextColor, bool Selected, bool Focused,
                                     int CellKind, TColor& GradientColor1, TColor& GradientColor2);
     virtual bool UsesCustomStyle() { return false; }
-    virtual TAxisBarEh* GetTitleColumnAtPos(const TPoint& Pos) { return nullptr; }
+    virtual TAxisBarEh* GetTitleColumnAtPos(const TPoint& /*Pos*/) { return nullptr; }
     virtual bool CheckFillDataCell(const TGridCoord& Cell, const TGridCoord& AreaCell,
                                    TAxisColCellParamsEh* Params, const TRect& AreaRect, TAxisBarEh* Column);
     virtual int GetCellTreeElmentsAreaWidth() { return 0; }

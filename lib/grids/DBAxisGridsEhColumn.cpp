@@ -1012,6 +1012,11 @@ bool TAxisBarEh::EditButtonPressed() {
 
 void TAxisBarEh::SetEditButtonPressed(bool) {}
 
+TPicture* TAxisBarEh::GetPictureFromBlobField() {
+    TCustomDBAxisGridEh* g = Grid();
+    return g ? g->GetPictureFromBlobField(this) : nullptr;
+}
+
 // Copying and defaults
 
 void TAxisBarEh::RestoreDefaults() {

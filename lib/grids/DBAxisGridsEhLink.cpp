@@ -93,6 +93,8 @@ void TAxisGridDataLinkEh::TakeBookmark() {
 }
 
 void TAxisGridDataLinkEh::ActiveChanged() {
+    // Cached fields may belong to a closed data set: every column looks its field up again.
+    FGrid->AxisBars()->ActiveChanged();
     FGrid->LinkActiveChanged(Active());
     FModified = false;
     TakeBookmark();

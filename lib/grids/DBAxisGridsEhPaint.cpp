@@ -16,10 +16,6 @@
 
 namespace {
 
-bool IsMemoType(TFieldType t) {
-    return t == ftMemo || t == ftOraClob || t == ftWideMemo;
-}
-
 TDrawButtonControlStyleEh ButtonKindForEditStyle(TEditStyle Style) {
     switch (Style) {
     case esEllipsis:

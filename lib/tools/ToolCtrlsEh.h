@@ -650,6 +650,7 @@ protected:
     void CreateParams(TCreateParams& Params) override;
     QWidget* CreateWidget(const TCreateParams& Params, QWidget* ParentWidget) override;
     void CreateWnd() override;
+    void InitWidget() override;
     void DrawItem(int Index, const TRect& Rect, TOwnerDrawState State) override;
     void KeyPress(Char& Key) override;
     void MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) override;

@@ -126,6 +126,8 @@ void TSizeGripEh::UpdatePosition() {
         break;
     }
     TCustomControl::SetBounds(x, y, Width(), Height());
+    // Above the host's own children (a list's viewport, a form's aligned controls).
+    if (HandleAllocated() && Widget()) Widget()->raise();
 }
 
 void TSizeGripEh::SetBounds(int ALeft, int ATop, int AWidth, int AHeight) {
@@ -472,8 +474,12 @@ QWidget* TPopupListboxEh::CreateWidget(const TCreateParams& Params, QWidget* /*P
 
 void TPopupListboxEh::CreateWnd() {
     TCustomListBox::CreateWnd();
-    PaintBorder();
     FSizeGrip->UpdatePosition();
+}
+
+void TPopupListboxEh::InitWidget() {
+    TCustomListBox::InitWidget();
+    PaintBorder();
 }
 
 int TPopupListboxEh::GetTextHeight() {

@@ -8,7 +8,7 @@
 #include "app/Rs485Unit.h"
 #include "app/UnitsUnit.h"
 #include "app/Wiegant26Unit.h"
-#include "app/lang/LangUnit.h"
+#include "lib/lang/LangUnit.h"
 #include "platform/serial/SerialTransport.h"
 #include "platform/ui/Buttons.h"
 #include "platform/ui/ComCtrls.h"

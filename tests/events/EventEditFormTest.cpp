@@ -1,6 +1,6 @@
 #include "events/EventEditUnit.h"
 
-#include "app/lang/LangUnit.h"
+#include "lib/lang/LangUnit.h"
 #include "Screenshot.h"
 
 #include "platform/ui/CheckLst.h"

@@ -202,3 +202,19 @@ TEST(AxisPlainDataSetTest, ShowsAPlainDataSet) {
     EXPECT_EQ(grid->AxisBars()->AxisBar(0)->Field()->AsInteger(), 17);
     EXPECT_LE(grid->DataLink()->RecordCount(), grid->DataLink()->BufferCount());
 }
+
+TEST_F(AxisDataLinkTest, FreedFieldUnbindsItsColumns) {
+    Build(2);
+    Grid->AxisBars()->SetState(csCustomized);
+    TAxisBarEh* code = Grid->AxisBars()->AxisBar(4);
+    ASSERT_EQ(code->Field(), Data->Code);
+    Data->T->Close();
+    Data->Code->Free();
+    Data->Code = nullptr;
+    EXPECT_EQ(code->CachedField(), nullptr);
+    EXPECT_EQ(Grid->LayoutLock(), 0);
+    EXPECT_EQ(Grid->UpdateLock(), 0);
+    Data->T->Open();
+    EXPECT_EQ(code->Field(), nullptr);
+    EXPECT_EQ(code->FieldName(), QStringLiteral("Code")) << "a stored column keeps its name";
+}

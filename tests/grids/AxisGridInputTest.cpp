@@ -115,6 +115,7 @@ TEST_F(AxisGridInputTest, TextThatDoesNotConvertRaisesAndLeavesTheRecord) {
     PumpGridEvents();
     EXPECT_THROW(Data->T->Post(), Exception);
     EXPECT_EQ(Data->T->State(), dsEdit) << "the record stays in edit, nothing posted";
+    EXPECT_EQ(Data->Amount->AsInteger(), 10) << "the field keeps its value";
     EXPECT_TRUE(Grid->DataLink()->IsModified()) << "the pending text is kept";
     Data->T->Cancel();
     EXPECT_EQ(Data->Amount->AsInteger(), 10);

@@ -1,4 +1,4 @@
-#include "app/lang/LangUnit.h"
+#include "lib/lang/LangUnit.h"
 
 #include "platform/ui/Buttons.h"
 #include "platform/ui/ComCtrls.h"

@@ -1,4 +1,4 @@
-#include "app/lang/LangUnit.h"
+#include "lib/lang/LangUnit.h"
 
 #include "platform/classes/Classes.h"
 #include "platform/ui/WinApi.h"

@@ -142,7 +142,16 @@ TEST(PopupListbox, RowObjectsHotTrackingAndScreenshot) {
     list->SizeGrip()->SetVisible(true);
     list->SizeGrip()->UpdatePosition();
     PumpEvents(10);
+    EXPECT_TRUE(list->SizeGrip()->Showing());
+    EXPECT_EQ(list->SizeGrip()->Left() + list->SizeGrip()->Width(), list->ClientWidth());
+
     EXPECT_TRUE(list->Widget()->grab().save(ScreenshotPath(QStringLiteral("popup-list"))));
+    {
+        ThemeScope classic(false);
+        list->SizeGrip()->Invalidate();
+        PumpEvents(10);
+        EXPECT_TRUE(list->Widget()->grab().save(ScreenshotPath(QStringLiteral("popup-list-classic"))));
+    }
     list->Hide();
 }
 

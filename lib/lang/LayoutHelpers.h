@@ -2,12 +2,20 @@
 // Small helpers that build the windows' controls in code: each creates a component owned by
 // the window, names it, puts it into its parent and places it.
 
+#include "platform/ui/ComCtrls.h"
 #include "platform/ui/ExtCtrls.h"
 #include "platform/ui/StdCtrls.h"
 
 #include <initializer_list>
 
 namespace layout {
+
+// Names an existing control, puts it into its parent and places it.
+inline void Place(TControl* Control, TWinControl* Parent, const String& Name, int X, int Y, int W, int H) {
+    Control->SetName(Name);
+    if (Parent) Control->SetParent(Parent);
+    Control->SetBounds(X, Y, W, H);
+}
 
 template <class T>
 T* Add(TComponent* Owner, TWinControl* Parent, const String& Name, int X, int Y, int W, int H) {
@@ -76,6 +84,26 @@ inline TComboBox* Combo(TComponent* Owner, TWinControl* Parent, const String& Na
         c->Items()->Add(QString::fromUtf8(item));
     if (Style == csDropDownList && c->Items()->Count() > 0) c->SetItemIndex(0);
     return c;
+}
+
+inline TRadioGroup* RadioGroup(TComponent* Owner, TWinControl* Parent, const String& Name,
+                               const String& Caption, std::initializer_list<const char*> Items, int X, int Y,
+                               int W, int H) {
+    auto* g = Add<TRadioGroup>(Owner, Parent, Name, X, Y, W, H);
+    g->SetCaption(Caption);
+    for (const char* item : Items)
+        g->Items()->Add(QString::fromUtf8(item));
+    return g;
+}
+
+// A new last page of PageControl.
+inline TTabSheet* Page(TComponent* Owner, TPageControl* PageControl, const String& Name,
+                       const String& Caption) {
+    auto* ts = new TTabSheet(Owner);
+    ts->SetName(Name);
+    ts->SetPageControl(PageControl);
+    ts->SetCaption(Caption);
+    return ts;
 }
 
 inline TButton* Button(TComponent* Owner, TWinControl* Parent, const String& Name, const String& Caption,

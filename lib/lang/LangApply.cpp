@@ -1,6 +1,6 @@
 // Captions of the tool's windows from the language file: one section per window, named after it.
 
-#include "app/lang/LangUnit.h"
+#include "lib/lang/LangUnit.h"
 
 #include "platform/classes/IniFiles.h"
 #include "platform/ui/Buttons.h"

@@ -1,6 +1,6 @@
 // Message texts of the language file and the tool's message box.
 
-#include "app/lang/LangUnit.h"
+#include "lib/lang/LangUnit.h"
 
 #include "platform/classes/IniFiles.h"
 #include "platform/ui/Forms.h"

@@ -2,7 +2,7 @@
 // is parsed by hand and every argument is converted to what its conversion asks for: a
 // translation can never read an argument as something it is not.
 
-#include "app/lang/LangUnit.h"
+#include "lib/lang/LangUnit.h"
 
 #include <optional>
 

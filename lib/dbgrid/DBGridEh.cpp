@@ -1,0 +1,400 @@
+// The data grid's model: option sets and their side effects on the base grid, owned objects,
+// the shared style and the appearance parameters.
+
+#include "lib/dbgrid/DBGridEh.h"
+
+#include "platform/ui/Forms.h"
+#include "platform/ui/Graphics.h"
+#include "platform/ui/WinGdi.h"
+
+#include <QFont>
+#include <QFontMetrics>
+
+#include <algorithm>
+
+// ---------------------------------------------------------------------------------------------
+// Style
+
+namespace {
+TDBGridEhStyle*& DefaultStyleSlot() {
+    static TDBGridEhStyle* style = new TDBGridEhStyle(nullptr);
+    return style;
+}
+// Painters never go without a style: a grid whose style was freed paints through this one.
+TDBGridEhStyle& FallbackStyle() {
+    static TDBGridEhStyle style(nullptr);
+    return style;
+}
+} // namespace
+
+TDBGridEhStyle* DefaultGridStyle() {
+    return DefaultStyleSlot();
+}
+
+TDBGridEhStyle& TCustomDBGridEh::PaintStyle() const {
+    if (FStyle) return *FStyle;
+    if (TDBGridEhStyle* d = DefaultGridStyle()) return *d;
+    return FallbackStyle();
+}
+
+void SetDefaultGridStyle(TDBGridEhStyle* Style) {
+    DefaultStyleSlot() = Style;
+}
+
+TDBGridEhStyle::TDBGridEhStyle(TComponent* AOwner) : TComponent(AOwner) {}
+
+TDBGridEhStyle::~TDBGridEhStyle() {
+    // The grids keep no dangling style: they fall back to the built-in one.
+    for (TCustomDBGridEh* g : std::vector<TCustomDBGridEh*>(FGrids))
+        g->FStyle = nullptr;
+    if (DefaultStyleSlot() == this) DefaultStyleSlot() = nullptr;
+}
+
+void TDBGridEhStyle::SetLuminateSelection(bool Value) {
+    if (FLuminateSelection == Value) return;
+    FLuminateSelection = Value;
+    Changed();
+}
+
+void TDBGridEhStyle::SetIsDrawFocusRect(bool Value) {
+    if (FIsDrawFocusRect == Value) return;
+    FIsDrawFocusRect = Value;
+    Changed();
+}
+
+void TDBGridEhStyle::Changed() {
+    for (TCustomDBGridEh* g : FGrids)
+        g->StyleChanged();
+}
+
+void TDBGridEhStyle::AddChangeNotification(TCustomDBGridEh* Grid) {
+    if (std::find(FGrids.begin(), FGrids.end(), Grid) == FGrids.end()) FGrids.push_back(Grid);
+}
+
+void TDBGridEhStyle::RemoveChangeNotification(TCustomDBGridEh* Grid) {
+    FGrids.erase(std::remove(FGrids.begin(), FGrids.end(), Grid), FGrids.end());
+}
+
+bool TDBGridEhStyle::HighlightDataCellColor(TCustomDBGridEh* Grid, int, int, bool Selected, bool Focused,
+                                            TColor& AColor, TColor& AFontColor) {
+    if (!Selected) return false;
+    const bool active = Grid->Focused() || Grid->OptionsEh().Contains(dghHighlightFocus) == false;
+    if (Focused && active) {
+        AColor = clHighlight;
+        AFontColor = clHighlightText;
+    } else if (Grid->Focused() || Grid->Options().Contains(dgAlwaysShowSelection)) {
+        // An unfocused grid still marks its current row, more quietly.
+        AColor = FLuminateSelection ? TColor(RGB(204, 224, 248)) : clBtnFace;
+        AFontColor = clWindowText;
+    } else {
+        return false;
+    }
+    return true;
+}
+
+void TDBGridEhStyle::DrawFixedCellBackground(TCustomDBGridEh* Grid, TCanvas* Canvas, const TRect& ARect,
+                                             TColor FillColor, bool The3D, bool Pressed) {
+    Canvas->Brush()->SetStyle(bsSolid);
+    Canvas->Brush()->SetColor(FillColor);
+    Canvas->FillRect(ARect);
+    if (!The3D) return;
+    TRect r = ARect;
+    if (Pressed)
+        Grid->DrawCellEdge(Canvas, r, true, true);
+    else
+        ::DrawEdge(Canvas->Handle(), &r, BDR_RAISEDINNER, BF_RECT);
+}
+
+void TDBGridEhStyle::DrawSortMarker(TCanvas* Canvas, int X, int Y, TSortMarkerEh Marker) {
+    if (Marker == smNoneEh) return;
+    const TSize s = GetSortMarkerSize();
+    // A filled triangle; the first marker of a click (down) stands for ascending order.
+    std::vector<TPoint> pts;
+    if (Marker == smDownEh)
+        pts = {TPoint{X, Y}, TPoint{X + s.cx - 1, Y}, TPoint{X + (s.cx - 1) / 2, Y + s.cy - 1}};
+    else
+        pts = {TPoint{X + (s.cx - 1) / 2, Y}, TPoint{X + s.cx - 1, Y + s.cy - 1}, TPoint{X, Y + s.cy - 1}};
+    Canvas->Pen()->SetColor(clBtnShadow);
+    Canvas->Brush()->SetStyle(bsSolid);
+    Canvas->Brush()->SetColor(clBtnShadow);
+    Canvas->Polygon(pts);
+}
+
+// ---------------------------------------------------------------------------------------------
+// Parameters
+
+void TDBGridTitleParamsEh::SetColor(TColor Value) {
+    if (FColor == Value) return;
+    FColor = Value;
+    FGrid->InvalidateGrid();
+}
+
+void TDBGridTitleParamsEh::SetRowHeight(int Value) {
+    if (FRowHeight == Value) return;
+    FRowHeight = std::max(0, Value);
+    FGrid->LayoutChanged();
+}
+
+void TDBGridIndicatorParamsEh::SetColor(TColor Value) {
+    if (FColor == Value) return;
+    FColor = Value;
+    FGrid->InvalidateGrid();
+}
+
+void TDBGridIndicatorParamsEh::SetRecNoShowStep(int Value) {
+    if (FRecNoShowStep == Value) return;
+    FRecNoShowStep = std::max(0, Value);
+    FGrid->InvalidateGrid();
+}
+
+void TDBGridEhIndicatorTitle::SetShowDropDownSign(bool v) {
+    if (FShowDropDownSign == v) return;
+    FShowDropDownSign = v;
+    FGrid->InvalidateCell(0, 0);
+}
+
+void TDBGridEhIndicatorTitle::SetDown(bool v) {
+    if (FDown == v) return;
+    FDown = v;
+    FGrid->InvalidateCell(0, 0);
+}
+
+// ---------------------------------------------------------------------------------------------
+// The grid: construction and options
+
+TCustomDBGridEh::TCustomDBGridEh(TComponent* AOwner) : TCustomGridEh(AOwner) {
+    SetStyle(DefaultGridStyle());
+    FTitleParams = std::make_unique<TDBGridTitleParamsEh>(this);
+    FIndicatorParams = std::make_unique<TDBGridIndicatorParamsEh>(this);
+    FFooterParams = std::make_unique<TDBGridFooterParamsEh>(this);
+    FIndicatorTitle = std::make_unique<TDBGridEhIndicatorTitle>(this);
+    FEmptyDataInfo = std::make_unique<TGridEmptyDataInfoEh>(this);
+    FColumns = std::make_unique<TDBGridColumnsEh>(this);
+    FDataLink = std::make_unique<TGridDataLinkEh>(this);
+    DesignOptionsBoost = TGridOptions{goColSizing};
+    // The vertical bar is the grid's own: it follows records, not pixels.
+    TCustomGridEh::SetScrollBars(ssHorizontal);
+    TCustomGridEh::SetOptions(
+        TGridOptions{goColSizing, goColMoving, goEditing, goTabs, goThumbTracking, goExtendVertLines});
+    SetSaveCellExtents(false);
+    FontChangedHere();
+    SetOptions(FOptions);
+    SetText(String());
+}
+
+TCustomDBGridEh::~TCustomDBGridEh() {
+    if (FIntMemTable) FIntMemTable->UnregisterEventReceiver(this);
+    FIntMemTable = nullptr;
+    if (FIntMemTableComponent) FIntMemTableComponent->RemoveFreeNotification(this);
+    FIntMemTableComponent = nullptr;
+    FDataLink->SetDataSource(nullptr);
+    if (FStyle) FStyle->RemoveChangeNotification(this);
+    // The columns leave the sort list as they go: free them while it still exists.
+    FColumns.reset();
+}
+
+void TCustomDBGridEh::SetStyle(TDBGridEhStyle* Value) {
+    if (!Value) Value = DefaultGridStyle();
+    if (FStyle == Value) return;
+    if (FStyle) FStyle->RemoveChangeNotification(this);
+    FStyle = Value;
+    if (FStyle) FStyle->AddChangeNotification(this);
+    StyleChanged();
+}
+
+void TCustomDBGridEh::StyleChanged() {
+    InvalidateGrid();
+}
+
+void TCustomDBGridEh::SetOptions(TDBGridOptions Value) {
+    // dgRowSelect shows the whole row as selected: no editor, no cell-by-cell movement.
+    if (Value.Contains(dgRowSelect)) {
+        Value -= dgAlwaysShowEditor;
+        Value -= dgEditing;
+    }
+    FOptions = Value;
+    TGridOptions base = TCustomGridEh::Options();
+    auto put = [&](TGridOption o, bool on) {
+        if (on)
+            base += o;
+        else
+            base -= o;
+    };
+    put(goFixedVertLine, FOptions.Contains(dgColLines));
+    put(goVertLine, FOptions.Contains(dgColLines));
+    put(goFixedHorzLine, FOptions.Contains(dgRowLines));
+    put(goHorzLine, FOptions.Contains(dgRowLines));
+    put(goTabs, FOptions.Contains(dgTabs));
+    put(goRowSelect, FOptions.Contains(dgRowSelect));
+    put(goEditing, FOptions.Contains(dgEditing));
+    put(goAlwaysShowEditor, FOptions.Contains(dgAlwaysShowEditor));
+    put(goColSizing, FOptions.Contains(dgColumnResize) || FOptionsEh.Contains(dghColumnResize));
+    put(goColMoving, FOptionsEh.Contains(dghColumnMove));
+    put(goExtendVertLines, FOptionsEh.Contains(dghExtendVertLines));
+    put(goRangeSelect, false);
+    TCustomGridEh::SetOptions(base);
+    FontChangedHere();
+    LayoutChanged();
+}
+
+void TCustomDBGridEh::SetOptionsEh(TDBGridEhOptions Value) {
+    FOptionsEh = Value;
+    SetOptions(FOptions);
+}
+
+void TCustomDBGridEh::SetIndicatorOptions(TDBGridEhIndicatorOptions Value) {
+    if (FIndicatorOptions == Value) return;
+    FIndicatorOptions = Value;
+    LayoutChanged();
+}
+
+void TCustomDBGridEh::SetEvenRowColor(TColor Value) {
+    FEvenRowColorStored = true;
+    FEvenRowColor = Value;
+    InvalidateGrid();
+}
+
+void TCustomDBGridEh::SetOddRowColor(TColor Value) {
+    FOddRowColorStored = true;
+    FOddRowColor = Value;
+    InvalidateGrid();
+}
+
+void TCustomDBGridEh::SetTryUseMemTableInt(bool Value) {
+    if (FTryUseMemTableInt == Value) return;
+    FTryUseMemTableInt = Value;
+    UpdateMemTableInterface();
+    LayoutChanged();
+}
+
+void TCustomDBGridEh::FontChangedHere() {
+    // The standard row height: "Wg" in the grid's font, 3 pixels of air (1 when flat), and the
+    // line between rows.
+    QFontMetrics fm(Font()->ToQFont());
+    FStdDefaultRowHeight =
+        fm.height() + (Flat() ? 1 : 3) + (FOptions.Contains(dgRowLines) ? GridLineWidth() : 0);
+}
+
+void TCustomDBGridEh::Notification(TComponent* AComponent, TOperation Operation) {
+    TCustomGridEh::Notification(AComponent, Operation);
+    if (Operation != opRemove) return;
+    if (AComponent == FIntMemTableComponent) {
+        // The table goes away before the link notices: drop the interface now.
+        FIntMemTable = nullptr;
+        FIntMemTableComponent = nullptr;
+    }
+    if (FDataLink && AComponent == FDataLink->DataSource()) FDataLink->SetDataSource(nullptr);
+}
+
+uint8_t TCustomDBGridEh::TopDataOffset() const {
+    return uint8_t(TitleRowCount());
+}
+
+void TCustomDBGridEh::SetSelectedIndex(int Value) {
+    const int c = Value + FIndicatorOffset;
+    if (c >= FIndicatorOffset && c < ColCount()) SetCol(c);
+}
+
+TDBGridColumnEh* TCustomDBGridEh::SelectedColumn() const {
+    return VisibleColumn(SelectedIndex());
+}
+
+TCellAreaTypeEh TCustomDBGridEh::GetCellType(int ACol, int ARow, int& AreaCol, int& AreaRow) const {
+    AreaCol = ACol - FIndicatorOffset;
+    AreaRow = ARow - TopDataOffset();
+    if (ACol < 0 || ARow < 0 || ACol >= ColCount() || ARow >= RowCount()) return catOutsideEh;
+    if (AreaCol < 0) return catIndicatorEh;
+    if (AreaRow < 0) return catTitleEh;
+    return catDataEh;
+}
+
+// ---------------------------------------------------------------------------------------------
+// Layout
+
+int TCustomDBGridEh::CalcIndicatorColWidth() {
+    int w = IndicatorOffset() ? 11 : 0;
+    if (FOptionsEh.Contains(dghShowRecNo) || FIndicatorOptions.Contains(gioShowRecNoEh)) {
+        // Room for the widest record number in a font one point smaller.
+        int n = 1;
+        if (FDataLink->Active()) {
+            TDataSet* ds = FDataLink->DataSet();
+            n = std::max(1, ds->RecordCount());
+        }
+        TFont f;
+        f.Assign(Font());
+        f.SetSize(f.Size() - 1);
+        QFontMetrics fm(f.ToQFont());
+        FRecNoTextWidth = fm.horizontalAdvance(QString(QString::number(n).size(), QLatin1Char('0'))) + 4;
+        w = std::max(w, FRecNoTextWidth + 9);
+    }
+    return w;
+}
+
+void TCustomDBGridEh::LayoutChanged() {
+    if (FLayoutLock || !FColumns || ComponentState().Contains(csDestroying)) return;
+    FLayoutLock = true;
+    struct Unlock {
+        bool& f;
+        ~Unlock() { f = false; }
+    } unlock{FLayoutLock};
+
+    if (!FColumns->Customized())
+        FColumns->RebuildFromFields(FDataLink->Active() ? FDataLink->DataSet() : nullptr);
+    SetSortMarkedColumns();
+    FIndicatorOffset = FOptions.Contains(dgIndicator) ? 1 : 0;
+    const int dataCols = std::max(1, VisibleColumnCount());
+    const int top = TopDataOffset();
+    if (RowCount() <= top) SetRowCount(top + 1);
+    SetColCount(FIndicatorOffset + dataCols);
+    SetFixedCols(FIndicatorOffset);
+    SetFixedRows(top);
+    UpdateColumnWidths();
+    UpdateRowHeights();
+    RecalcDataRowCount();
+    InvalidateGrid();
+}
+
+void TCustomDBGridEh::UpdateColumnWidths() {
+    if (FIndicatorOffset) SetColWidths(0, CalcIndicatorColWidth());
+    const int n = VisibleColumnCount();
+    for (int i = 0; i < n; ++i)
+        SetColWidths(i + FIndicatorOffset, VisibleColumn(i)->Width());
+}
+
+void TCustomDBGridEh::UpdateRowHeights() {
+    SetDefaultRowHeight(FStdDefaultRowHeight);
+    if (FOptions.Contains(dgTitles)) {
+        const int h = FTitleParams->RowHeight() > 0 ? FTitleParams->RowHeight() : FStdDefaultRowHeight + 2;
+        SetRowHeights(0, h);
+    }
+}
+
+void TCustomDBGridEh::ColWidthsChanged() {
+    TCustomGridEh::ColWidthsChanged();
+    // The columns keep the widths the user gave, within their limits.
+    const int n = VisibleColumnCount();
+    for (int i = 0; i < n && i + FIndicatorOffset < ColCount(); ++i) {
+        TDBGridColumnEh* c = VisibleColumn(i);
+        int w = ColWidths(i + FIndicatorOffset);
+        if (c->MinWidth() > 0) w = std::max(w, c->MinWidth());
+        if (c->MaxWidth() > 0) w = std::min(w, c->MaxWidth());
+        if (w != ColWidths(i + FIndicatorOffset)) SetColWidths(i + FIndicatorOffset, w);
+        c->FWidth = w;
+    }
+    if (OnColWidthsChanged) OnColWidthsChanged(this);
+}
+
+void TCustomDBGridEh::ColumnMoved(int FromIndex, int ToIndex) {
+    const int from = FromIndex - FIndicatorOffset, to = ToIndex - FIndicatorOffset;
+    if (from >= 0 && to >= 0) {
+        TDBGridColumnEh* a = VisibleColumn(from);
+        TDBGridColumnEh* b = VisibleColumn(to);
+        if (a && b) FColumns->Move(a->Index(), b->Index());
+    }
+    TCustomGridEh::ColumnMoved(FromIndex, ToIndex);
+    if (OnColumnMoved) OnColumnMoved(this, from, to);
+}
+
+bool TCustomDBGridEh::CanSelectCell(int ACol, int ARow) {
+    return ACol >= FIndicatorOffset && ARow >= TopDataOffset();
+}

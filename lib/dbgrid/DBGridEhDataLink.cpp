@@ -1,0 +1,390 @@
+// The data grid's data flow: reactions to the data link, the mapping of grid rows to records
+// (plain mode over any data set, memory-table mode through the table's view), moving the
+// current record and saving the position around long operations.
+
+#include "lib/dbgrid/DBGridEh.h"
+
+#include "platform/ui/Forms.h"
+
+#include <algorithm>
+#include <cassert>
+#include <cstdlib>
+
+namespace {
+// Sets a re-entrancy flag for a scope; the flag is cleared however the scope is left.
+struct FlagGuard {
+    bool& Flag;
+    explicit FlagGuard(bool& f) : Flag(f) { Flag = true; }
+    ~FlagGuard() { Flag = false; }
+    FlagGuard(const FlagGuard&) = delete;
+    FlagGuard& operator=(const FlagGuard&) = delete;
+};
+} // namespace
+
+// ---------------------------------------------------------------------------------------------
+// The link
+
+void TGridDataLinkEh::ActiveChanged() {
+    FGrid->LinkActiveChanged(Active());
+}
+
+void TGridDataLinkEh::DataSetChanged() {
+    FGrid->LinkDataSetChanged();
+}
+
+void TGridDataLinkEh::DataSetScrolled(int Distance) {
+    FGrid->LinkDataSetScrolled(Distance);
+}
+
+void TGridDataLinkEh::LayoutChanged() {
+    FGrid->LinkLayoutChanged();
+}
+
+void TGridDataLinkEh::EditingChanged() {
+    FGrid->LinkEditingChanged();
+}
+
+void TGridDataLinkEh::RecordChanged(TField*) {
+    if (FGrid->Row() >= FGrid->TopDataOffset()) FGrid->InvalidateRow(FGrid->Row());
+}
+
+// ---------------------------------------------------------------------------------------------
+// Reactions
+
+void TCustomDBGridEh::SetDataSource(TDataSource* Value) {
+    if (Value == FDataLink->DataSource()) return;
+    if (TDataSource* old = FDataLink->DataSource()) old->RemoveFreeNotification(this);
+    FDataLink->SetDataSource(Value);
+    if (Value) Value->FreeNotification(this);
+    UpdateMemTableInterface();
+    LayoutChanged();
+}
+
+void TCustomDBGridEh::UpdateMemTableInterface() {
+    IMemTableEh* now = nullptr;
+    TComponent* nowComponent = nullptr;
+    if (FTryUseMemTableInt && FDataLink->Active()) {
+        TDataSet* ds = FDataLink->DataSet();
+        if (ds && !ds->ComponentState().Contains(csDestroying) && Supports<IMemTableEh>(ds, &now))
+            nowComponent = ds;
+    }
+    if (now == FIntMemTable) return;
+    if (FIntMemTable) FIntMemTable->UnregisterEventReceiver(this);
+    if (FIntMemTableComponent) FIntMemTableComponent->RemoveFreeNotification(this);
+    FIntMemTable = now;
+    FIntMemTableComponent = nowComponent;
+    if (FIntMemTable) {
+        FIntMemTable->RegisterEventReceiver(this);
+        FIntMemTableComponent->FreeNotification(this);
+    }
+}
+
+void TCustomDBGridEh::LinkActiveChanged(bool) {
+    UpdateMemTableInterface();
+    if (ComponentState().Contains(csDestroying)) return;
+    LayoutChanged();
+}
+
+void TCustomDBGridEh::LinkLayoutChanged() {
+    UpdateMemTableInterface();
+    LayoutChanged();
+}
+
+void TCustomDBGridEh::LinkEditingChanged() {
+    if (FIndicatorOffset && Row() >= TopDataOffset()) InvalidateCell(0, Row());
+}
+
+void TCustomDBGridEh::LinkDataSetChanged() {
+    if (FIndicatorOffset && ColWidths(0) != CalcIndicatorColWidth())
+        LayoutChanged();
+    else
+        RecalcDataRowCount();
+    LinkDataChanged();
+    InvalidateGrid();
+}
+
+void TCustomDBGridEh::LinkDataChanged() {
+    if (UsesMemTable()) {
+        SyncMemTableCursorRow(0);
+        return;
+    }
+    if (!FDataLink->Active() || ComponentState().Contains(csLoading)) return;
+    const int newRow = FDataLink->ActiveRecord() + TopDataOffset();
+    if (newRow != Row() && newRow < RowCount()) {
+        const TGridCoord old = Current();
+        FocusCell(Col(), newRow, false, false, true);
+        InvalidateRow(old.Y);
+        InvalidateRow(newRow);
+    }
+}
+
+void TCustomDBGridEh::LinkDataSetScrolled(int Distance) {
+    if (UsesMemTable()) {
+        SyncMemTableCursorRow(Distance);
+        return;
+    }
+    if (FDataLink->ActiveRecord() >= RowCount() - TopDataOffset()) RecalcDataRowCount();
+    const int oldRow = Row();
+    LinkDataChanged();
+    if (FIndicatorOffset && ColWidths(0) != CalcIndicatorColWidth()) LayoutChanged();
+    // The buffer window moved by Distance records: every visible row may show another record.
+    if (Distance != 0)
+        InvalidateGrid();
+    else {
+        InvalidateRow(oldRow);
+        InvalidateRow(Row());
+    }
+    UpdateVertScrollBar();
+}
+
+void TCustomDBGridEh::MTViewDataEvent(int, TMTViewEventTypeEh, int) {
+    if (!FDataLink->Active()) return;
+    RecalcMemTableRowCount();
+}
+
+// ---------------------------------------------------------------------------------------------
+// Row counts
+
+void TCustomDBGridEh::RecalcDataRowCount() {
+    // Showing or hiding the scroll bar resizes the grid, which asks for this again.
+    if (FRecalcingRows) return;
+    FlagGuard guard(FRecalcingRows);
+    if (UsesMemTable())
+        RecalcMemTableRowCount();
+    else
+        RecalcPlainRowCount();
+    // The cursor may still be moving (a view event comes before the data set's resync): only
+    // the structure is checked here.
+    assert(CheckDataConsistency(false));
+}
+
+int TCustomDBGridEh::VisibleDataRowCapacity() {
+    int h = ClientHeight();
+    for (int r = 0; r < TopDataOffset() && r < RowCount(); ++r)
+        h -= RowHeights(r) + GridLineWidth();
+    const int rowH = std::max(1, FStdDefaultRowHeight + GridLineWidth());
+    return std::max(1, h / rowH);
+}
+
+void TCustomDBGridEh::SafeSetRowCount(int Value) {
+    if (Row() >= Value) FocusCell(Col(), Value - 1, false, false, true);
+    SetRowCount(Value);
+}
+
+void TCustomDBGridEh::RecalcPlainRowCount() {
+    const int top = TopDataOffset();
+    if (!FDataLink->Active()) {
+        SafeSetRowCount(top + 1);
+        return;
+    }
+    try {
+        // The link's buffer holds exactly the visible page.
+        FDataLink->SetBufferCount(VisibleDataRowCapacity());
+    } catch (Exception& e) {
+        ReportFetchError(e);
+    }
+    const int n = std::max(1, FDataLink->RecordCount());
+    SafeSetRowCount(top + n);
+    if (TopRow() != top) SetTopRow(top);
+    const int cur = top + std::max(0, FDataLink->ActiveRecord());
+    if (cur < RowCount() && cur != Row()) FocusCell(Col(), cur, false, false, true);
+    UpdateVertScrollBar();
+}
+
+void TCustomDBGridEh::RecalcMemTableRowCount() {
+    const int top = TopDataOffset();
+    if (!FDataLink->Active() || !FIntMemTable) {
+        SafeSetRowCount(top + 1);
+        return;
+    }
+    int n = 0;
+    try {
+        n = FIntMemTable->InstantReadRowCount();
+    } catch (Exception& e) {
+        ReportFetchError(e);
+    }
+    SafeSetRowCount(top + std::max(1, n));
+    const int viewRow = FIntMemTable->GetInstantReadCurRow();
+    const int cur = viewRow < 0 ? top : viewRow + top;
+    if (cur < RowCount() && cur != Row()) {
+        const TGridCoord old = Current();
+        FocusCell(Col(), cur, !FLockAutoShowCurCell, false, true);
+        InvalidateRow(old.Y);
+        InvalidateRow(cur);
+    }
+    FetchRecordsToFillPage();
+    UpdateVertScrollBar();
+    InvalidateGrid();
+}
+
+void TCustomDBGridEh::SyncMemTableCursorRow(int) {
+    if (!FDataLink->Active() || !FIntMemTable) return;
+    if (Row() >= TopDataOffset()) InvalidateRow(Row());
+    if (ComponentState().Contains(csLoading)) return;
+    const int top = TopDataOffset();
+    int n = FIntMemTable->InstantReadRowCount();
+    if (RowCount() != top + std::max(1, n)) SafeSetRowCount(top + std::max(1, n));
+    const int viewRow = FIntMemTable->GetInstantReadCurRow();
+    int newRow = viewRow + top;
+    if (viewRow < 0 || newRow >= RowCount()) newRow = top;
+    if (newRow != Row()) {
+        FocusCell(Col(), newRow, !FLockAutoShowCurCell, false, true);
+        InvalidateRow(newRow);
+    }
+    if (FIndicatorOffset) InvalidateCol(0);
+    UpdateVertScrollBar();
+}
+
+void TCustomDBGridEh::FetchRecordsToFillPage() {
+    if (FFetchingRecords || !FIntMemTable) return;
+    FlagGuard guard(FFetchingRecords);
+    TGridDrawInfoEh di;
+    CalcDrawInfo(di);
+    try {
+        if (di.Vert.GridBoundary < di.Vert.GridExtent)
+            FIntMemTable->FetchRecords(
+                (di.Vert.GridExtent - di.Vert.GridBoundary) / std::max(1, FStdDefaultRowHeight) + 1);
+        else if (di.Vert.LastFullVisibleCell == RowCount() - 1)
+            FIntMemTable->FetchRecords(1);
+    } catch (Exception& e) {
+        ReportFetchError(e);
+    }
+}
+
+void TCustomDBGridEh::ReportFetchError(const Exception& E) {
+    // One failure is one report: a paint or layout that runs into the same fault again stays
+    // quiet until a fetch succeeds.
+    if (FInFetchErrorReport || E.Message() == FLastFetchError) return;
+    FlagGuard guard(FInFetchErrorReport);
+    FLastFetchError = E.Message();
+    try {
+        throw E;
+    } catch (...) {
+        Application->HandleException(this);
+    }
+}
+
+int TCustomDBGridEh::FullDataRowCount() {
+    if (!FDataLink->Active()) return 0;
+    if (FIntMemTable) return FIntMemTable->InstantReadRowCount();
+    return FDataLink->RecordCount();
+}
+
+// ---------------------------------------------------------------------------------------------
+// Reading a row without moving the cursor
+
+void TCustomDBGridEh::InstantReadRowEnter(int DataRow) {
+    if (FIntMemTable) {
+        FOldActiveRecord.push_back(FIntMemTable->GetInstantReadCurRow());
+        FIntMemTable->InstantReadEnter(DataRow);
+    } else {
+        FOldActiveRecord.push_back(FDataLink->ActiveRecord());
+        FDataLink->SetActiveRecord(DataRow);
+    }
+}
+
+void TCustomDBGridEh::InstantReadRowLeave() {
+    assert(!FOldActiveRecord.empty() && "unpaired InstantReadRowLeave");
+    if (FOldActiveRecord.empty()) return;
+    const int saved = FOldActiveRecord.back();
+    FOldActiveRecord.pop_back();
+    if (FIntMemTable)
+        FIntMemTable->InstantReadLeave();
+    else
+        FDataLink->SetActiveRecord(saved);
+}
+
+bool TCustomDBGridEh::IsDataRowCurrent(int DataRow) {
+    if (!FDataLink->Active()) return false;
+    if (FIntMemTable) {
+        if (DataRow != FIntMemTable->GetInstantReadCurRow()) return false;
+    } else {
+        // Inside a read of another row the link's active record is that row's.
+        const int active = FOldActiveRecord.empty() ? FDataLink->ActiveRecord() : FOldActiveRecord.front();
+        if (DataRow != active) return false;
+    }
+    return !FDataLink->DataSet()->IsEmpty();
+}
+
+int TCustomDBGridEh::DataRowToRecNo(int DataRow) {
+    if (!FDataLink->Active()) return 0;
+    if (FIntMemTable) return DataRow + 1;
+    InstantReadRowEnter(DataRow);
+    struct Leave {
+        TCustomDBGridEh* g;
+        ~Leave() { g->InstantReadRowLeave(); }
+    } leave{this};
+    return FDataLink->DataSet()->RecNo();
+}
+
+// ---------------------------------------------------------------------------------------------
+// Moving
+
+int TCustomDBGridEh::MoveBy(int Distance) {
+    if (!FDataLink->Active()) return 0;
+    return FDataLink->MoveBy(Distance);
+}
+
+bool TCustomDBGridEh::Eof() {
+    return FDataLink->Eof();
+}
+
+bool TCustomDBGridEh::BOF() {
+    return FDataLink->BOF();
+}
+
+void TCustomDBGridEh::SaveBookmark() {
+    TDataSet* ds = FDataLink->DataSet();
+    if (FIntMemTable) {
+        FLockedBookmark = ds->Bookmark();
+        return;
+    }
+    const int rc = FDataLink->RecordCount();
+    FLookedOffset = FDataLink->ActiveRecord() - (rc / 2) + ((rc + 1) % 2);
+    FDataLink->MoveBy(-FLookedOffset);
+    FLockedBookmark = ds->Bookmark();
+    FDataLink->MoveBy(FLookedOffset);
+}
+
+void TCustomDBGridEh::RestoreBookmark() {
+    FDataLink->DataSet()->GotoBookmark(FLockedBookmark);
+    if (!FIntMemTable) FDataLink->MoveBy(FLookedOffset);
+}
+
+void TCustomDBGridEh::DoExit() {
+    if (FDataLink->Active()) {
+        TDataSet* ds = FDataLink->DataSet();
+        try {
+            if (FOptions.Contains(dgCancelOnExit) && ds->State() == dsInsert && !ds->Modified())
+                ds->Cancel();
+            else
+                FDataLink->UpdateRecord();
+        } catch (...) {
+            SetFocus();
+            throw;
+        }
+    }
+    TCustomGridEh::DoExit();
+    if (Row() >= TopDataOffset()) InvalidateRow(Row());
+}
+
+// ---------------------------------------------------------------------------------------------
+// Consistency
+
+bool TCustomDBGridEh::CheckDataConsistency(bool WithCurrent) {
+    if (!CheckConsistency()) return false;
+    const int top = TopDataOffset();
+    if (FixedRows() != top && RowCount() > top) return false;
+    if (RowCount() < top + 1) return false;
+    if (!FDataLink->Active()) return true;
+    if (FIntMemTable) {
+        if (RowCount() != top + std::max(1, FIntMemTable->InstantReadRowCount())) return false;
+        const int v = FIntMemTable->GetInstantReadCurRow();
+        if (WithCurrent && v >= 0 && Row() != v + top) return false;
+    } else {
+        if (RowCount() != top + std::max(1, FDataLink->RecordCount())) return false;
+        if (WithCurrent && FOldActiveRecord.empty() && Row() != top + std::max(0, FDataLink->ActiveRecord()))
+            return false;
+    }
+    return true;
+}

@@ -1,0 +1,280 @@
+// The data grid's input: keys move the current record and column, the mouse selects rows,
+// presses titles (with sort marking) and scrolls, and the vertical scroll bar follows records.
+
+#include "lib/dbgrid/DBGridEh.h"
+
+#include "platform/ui/Forms.h"
+#include "platform/ui/WinApi.h"
+
+#include <algorithm>
+
+// ---------------------------------------------------------------------------------------------
+// Keys
+
+void TCustomDBGridEh::KeyDown(Word& Key, TShiftState Shift) {
+    if (!FDataLink->Active()) {
+        TCustomGridEh::KeyDown(Key, Shift);
+        return;
+    }
+    // The control's own OnKeyDown comes first and may take the key.
+    TCustomControl::KeyDown(Key, Shift);
+    if (Key == 0) return;
+    TDataSet* ds = FDataLink->DataSet();
+    const bool ctrl = Shift.Contains(ssCtrl);
+    const int page = std::max(1, VisibleDataRowCapacity());
+    switch (Key) {
+    case VK_UP:
+        MoveBy(-1);
+        break;
+    case VK_DOWN:
+        MoveBy(1);
+        break;
+    case VK_PRIOR:
+        if (ctrl)
+            ds->First();
+        else
+            MoveBy(-page);
+        break;
+    case VK_NEXT:
+        if (ctrl)
+            ds->Last();
+        else
+            MoveBy(page);
+        break;
+    case VK_HOME:
+        if (ctrl || FOptions.Contains(dgRowSelect))
+            ds->First();
+        else if (ColCount() > FIndicatorOffset)
+            SetCol(FIndicatorOffset);
+        break;
+    case VK_END:
+        if (ctrl || FOptions.Contains(dgRowSelect))
+            ds->Last();
+        else
+            SetCol(ColCount() - 1);
+        break;
+    case VK_LEFT:
+        if (!FOptions.Contains(dgRowSelect) && Col() > FIndicatorOffset) SetCol(Col() - 1);
+        break;
+    case VK_RIGHT:
+        if (!FOptions.Contains(dgRowSelect) && Col() < ColCount() - 1) SetCol(Col() + 1);
+        break;
+    case VK_TAB:
+        if (!FOptions.Contains(dgTabs)) return;
+        if (Shift.Contains(ssShift)) {
+            if (Col() > FIndicatorOffset) SetCol(Col() - 1);
+        } else if (Col() < ColCount() - 1) {
+            SetCol(Col() + 1);
+        }
+        break;
+    case VK_ESCAPE:
+        if (ds->State() == dsInsert || ds->State() == dsEdit) ds->Cancel();
+        break;
+    default:
+        return;
+    }
+    Key = 0;
+}
+
+void TCustomDBGridEh::KeyUp(Word& Key, TShiftState Shift) {
+    // Ctrl held while clicking titles collects the markers; its release applies them.
+    if (FSortMarking && Key == VK_CONTROL) {
+        FSortMarking = false;
+        SortMarkingChanged();
+    }
+    TCustomGridEh::KeyUp(Key, Shift);
+}
+
+// ---------------------------------------------------------------------------------------------
+// Mouse
+
+bool TCustomDBGridEh::TryAcquireFocus() {
+    if (Focused()) return true;
+    if (CanFocus() && !ComponentState().Contains(csDesigning)) {
+        SetFocus();
+        return Focused();
+    }
+    // A grid that is not meant to take the focus still answers clicks.
+    return !CanFocus() ? false : true;
+}
+
+void TCustomDBGridEh::CancelTracking() {
+    if (!FTracking) return;
+    FTracking = false;
+    FPressed = false;
+    if (MouseCapture()) SetMouseCapture(false);
+    if (FPressedCol >= 0 && TopDataOffset() > 0) InvalidateCell(FPressedCol, 0);
+    FPressedCol = -1;
+    FPressedDataCol = -1;
+    FDBGridEhState = dgsNormal;
+    FIndicatorTitle->SetDown(false);
+}
+
+void TCustomDBGridEh::MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) {
+    FPressedCol = -1;
+    FPressedDataCol = -1;
+    FDownMousePos = TPoint{X, Y};
+    if (!TryAcquireFocus()) {
+        // A grid that refuses the focus keeps nothing: not even the capture of this click.
+        if (MouseCapture()) SetMouseCapture(false);
+        return;
+    }
+    const TGridCoord cell = MouseCoord(X, Y);
+    int areaCol = 0, areaRow = 0;
+    const TCellAreaTypeEh type = GetCellType(cell.X, cell.Y, areaCol, areaRow);
+    if (!(type == catTitleEh && CalcSizingStateAt(X, Y) != gsNormal))
+        TCustomControl::MouseDown(Button, Shift, X, Y);
+    if (Button != mbLeft) return;
+    if (type == catTitleEh && CalcSizingStateAt(X, Y) != gsNormal) {
+        // Sizing a column on the title's edge is the base grid's.
+        TCustomGridEh::MouseDown(Button, Shift, X, Y);
+        return;
+    }
+    if (type == catTitleEh && TopDataOffset() > 0 && cell.Y == 0) {
+        // The title acts as a button until the mouse goes up over it.
+        SetMouseCapture(true);
+        FTracking = true;
+        FPressed = true;
+        FPressedCol = cell.X;
+        FPressedDataCol = areaCol;
+        InvalidateCell(cell.X, 0);
+        return;
+    }
+    if ((type == catDataEh || type == catIndicatorEh) && FDataLink->Active()) {
+        if (areaRow < FullDataRowCount()) {
+            const int cur = Row() - TopDataOffset();
+            if (areaRow != cur) MoveBy(areaRow - cur);
+        }
+        if (type == catDataEh && cell.X != Col()) SetCol(cell.X);
+        // The second press of a double click on a row is the grid's double click.
+        if (Shift.Contains(ssDouble)) DblClick();
+    }
+}
+
+void TCustomDBGridEh::MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y) {
+    if (GridState() != gsNormal) {
+        TCustomGridEh::MouseUp(Button, Shift, X, Y);
+        return;
+    }
+    const bool wasTitle = FTracking && FPressedDataCol >= 0;
+    const int pressedCol = FPressedCol;
+    const int pressedDataCol = FPressedDataCol;
+    CancelTracking();
+    if (wasTitle && Button == mbLeft) {
+        const TGridCoord cell = MouseCoord(X, Y);
+        // The click counts when the mouse is released over the pressed title.
+        if (cell.Y == 0 && cell.X == pressedCol) {
+            if (TDBGridColumnEh* col = VisibleColumn(pressedDataCol)) {
+                if (OnTitleBtnClick) OnTitleBtnClick(this, col);
+                TitleClick(col);
+                if (FOptionsEh.Contains(dghAutoSortMarking)) {
+                    FSortMarking = Shift.Contains(ssCtrl) && FOptionsEh.Contains(dghMultiSortMarking);
+                    col->Title()->SetNextSortMarkerValue(FSortMarking);
+                    if (!FSortMarking) SortMarkingChanged();
+                }
+            }
+        }
+    }
+    TCustomControl::MouseUp(Button, Shift, X, Y);
+}
+
+void TCustomDBGridEh::TitleClick(TDBGridColumnEh* Column) {
+    if (OnTitleClick) OnTitleClick(this, Column);
+}
+
+void TCustomDBGridEh::DblClick() {
+    TCustomGridEh::DblClick();
+}
+
+// ---------------------------------------------------------------------------------------------
+// Wheel and scroll bar
+
+bool TCustomDBGridEh::DoMouseWheelDown(TShiftState Shift, TPoint MousePos) {
+    if (!FDataLink->Active()) return TCustomGridEh::DoMouseWheelDown(Shift, MousePos);
+    MoveBy(1);
+    return true;
+}
+
+bool TCustomDBGridEh::DoMouseWheelUp(TShiftState Shift, TPoint MousePos) {
+    if (!FDataLink->Active()) return TCustomGridEh::DoMouseWheelUp(Shift, MousePos);
+    MoveBy(-1);
+    return true;
+}
+
+void TCustomDBGridEh::WndProc(TMessage& Message) {
+    if (Message.Msg == WM_VSCROLL && FDataLink->Active()) {
+        HandleVScroll(Message);
+        return;
+    }
+    TCustomGridEh::WndProc(Message);
+    // A new height is a new page: plain mode reads as many records as rows fit.
+    if (Message.Msg == WM_SIZE && FDataLink->Active()) RecalcDataRowCount();
+}
+
+void TCustomDBGridEh::UpdateVertScrollBar() {
+    if (!HandleAllocated()) return;
+    // The bar follows the record number: position RecNo - 1 of RecordCount - 1, one record a
+    // page when the number is unknown.
+    int pos = 0, max = 0, page = 0;
+    if (FDataLink->Active()) {
+        TDataSet* ds = FDataLink->DataSet();
+        const int n = ds->RecordCount();
+        if (n > 0) {
+            page = std::max(1, VisibleDataRowCapacity());
+            max = n - 1 + page - 1;
+            pos = std::clamp(ds->RecNo() - 1, 0, n - 1);
+            if (FIntMemTable) pos = std::max(0, TopRow() - TopDataOffset());
+            if (n <= page) max = 0;
+        }
+    }
+    SCROLLINFO si{};
+    si.cbSize = sizeof(si);
+    si.fMask = SIF_ALL;
+    si.nMin = 0;
+    si.nMax = max;
+    si.nPage = UINT(max > 0 ? page : 0);
+    si.nPos = pos;
+    ::SetScrollInfo(Handle(), SB_VERT, &si, TRUE);
+    ::ShowScrollBar(Handle(), SB_VERT, max > 0);
+}
+
+void TCustomDBGridEh::HandleVScroll(TMessage& Message) {
+    TDataSet* ds = FDataLink->DataSet();
+    const int page = std::max(1, VisibleDataRowCapacity());
+    switch (LoWord(Message.WParam)) {
+    case SB_LINEUP:
+        MoveBy(-1);
+        break;
+    case SB_LINEDOWN:
+        MoveBy(1);
+        break;
+    case SB_PAGEUP:
+        MoveBy(-page);
+        break;
+    case SB_PAGEDOWN:
+        MoveBy(page);
+        break;
+    case SB_TOP:
+        ds->First();
+        break;
+    case SB_BOTTOM:
+        ds->Last();
+        break;
+    case SB_THUMBPOSITION:
+    case SB_THUMBTRACK: {
+        SCROLLINFO si{};
+        si.cbSize = sizeof(si);
+        si.fMask = SIF_TRACKPOS;
+        ::GetScrollInfo(Handle(), SB_VERT, &si);
+        const int target = si.nTrackPos + 1;
+        if (FIntMemTable)
+            ds->SetRecNo(std::clamp(target, 1, std::max(1, ds->RecordCount())));
+        else
+            MoveBy(target - ds->RecNo());
+        break;
+    }
+    default:
+        break;
+    }
+    Message.Result = 0;
+}

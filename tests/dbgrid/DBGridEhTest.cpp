@@ -1,0 +1,510 @@
+// The data grid over a memory table and over a plain data set: its model, the mapping of grid
+// rows to records while records come, go, are filtered and scrolled, keys, clicks, title sort
+// markers, the scroll bar and the failure paths.
+
+#include "db/TestDataSet.h"
+#include "lib/dbgrid/DBGridEh.h"
+#include "lib/memtable/MemTableEh.h"
+
+#include "platform/ui/Forms.h"
+#include "platform/ui/WinApi.h"
+
+#include <gtest/gtest.h>
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QImage>
+#include <QWidget>
+
+namespace {
+
+void Pump(int ms = 20) {
+    QElapsedTimer t;
+    t.start();
+    do {
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+        DispatchQueuedMessages();
+    } while (t.elapsed() < ms);
+}
+
+QString ScreenshotPath(const QString& name) {
+    QDir dir(QCoreApplication::applicationDirPath() + QStringLiteral("/../screenshots"));
+    dir.mkpath(QStringLiteral("."));
+    return dir.absoluteFilePath(name + QStringLiteral(".png"));
+}
+
+LPARAM Pt(int x, int y) {
+    return MAKELPARAM(Word(x), Word(y));
+}
+
+// A plain data set that can be told to fail while it reads records.
+class TFaultyDataSet : public TTestDataSet {
+    KVT_CLASS(TFaultyDataSet, TTestDataSet)
+public:
+    using TTestDataSet::TTestDataSet;
+    bool FailReads = false;
+    TGetResult GetRecord(TRecordBuffer Buffer, TGetMode GetMode, bool DoCheck) override {
+        if (FailReads && GetMode == gmNext) throw EDatabaseError(QStringLiteral("read failed"));
+        return TTestDataSet::GetRecord(Buffer, GetMode, DoCheck);
+    }
+};
+
+struct GridFixture : ::testing::Test {
+    TForm* Form = nullptr;
+    TDBGridEh* Grid = nullptr;
+    TDataSource* Source = nullptr;
+    TMemTableEh* Table = nullptr;
+    TFaultyDataSet* Plain = nullptr;
+
+    void SetUp() override {
+        Form = new TForm(nullptr);
+        Form->SetBounds(10, 10, 520, 360);
+        Grid = Create<TDBGridEh>(Form);
+        Grid->SetParent(Form);
+        Grid->SetBounds(0, 0, 500, 300);
+        Source = new TDataSource(Form);
+        Form->Show();
+        Pump();
+    }
+    void TearDown() override {
+        delete Form;
+        Pump();
+    }
+
+    // A memory table of N rows: ID 1..N, Name "Name <n>" and Qty n mod 7.
+    void UseTable(int N) {
+        Table = Create<TMemTableEh>(Form);
+        Table->FieldDefs()->Add(QStringLiteral("ID"), ftInteger);
+        Table->FieldDefs()->Add(QStringLiteral("Name"), ftString, 20);
+        Table->FieldDefs()->Add(QStringLiteral("Qty"), ftInteger);
+        Table->CreateDataSet();
+        for (int i = 1; i <= N; ++i)
+            Table->AppendRecord({Variant(i), Variant(QStringLiteral("Name %1").arg(i)), Variant(i % 7)});
+        Table->First();
+        Source->SetDataSet(Table);
+        Grid->SetDataSource(Source);
+        Pump();
+    }
+    void UsePlain(int N) {
+        Plain = new TFaultyDataSet(Form);
+        Plain->FieldDefs()->Add(QStringLiteral("ID"), ftInteger);
+        Plain->FieldDefs()->Add(QStringLiteral("Name"), ftString, 20);
+        for (int i = 1; i <= N; ++i)
+            Plain->AddRecord({Variant(i), Variant(QStringLiteral("Name %1").arg(i))});
+        Plain->Open();
+        Source->SetDataSet(Plain);
+        Grid->SetDataSource(Source);
+        Pump();
+    }
+    TDataSet* DS() { return Table ? static_cast<TDataSet*>(Table) : Plain; }
+    void Key(Word vk, bool ctrl = false) {
+        SetKeyDown(VK_CONTROL, ctrl);
+        Grid->Perform(WM_KEYDOWN, vk, 0);
+        SetKeyDown(VK_CONTROL, false);
+    }
+    void Click(int x, int y, WPARAM keys = 0) {
+        Grid->Perform(WM_LBUTTONDOWN, MK_LBUTTON | keys, Pt(x, y));
+        Grid->Perform(WM_LBUTTONUP, keys, Pt(x, y));
+    }
+    // The middle of grid cell (ACol, ARow).
+    TPoint CellCentre(int ACol, int ARow) {
+        const TRect r = Grid->CellRect(ACol, ARow);
+        return TPoint{(r.Left + r.Right) / 2, (r.Top + r.Bottom) / 2};
+    }
+    int Id() { return DS()->FieldByName(QStringLiteral("ID"))->AsInteger(); }
+    // The ID shown in data row DataRow, read the way the painter reads it.
+    int IdAt(int DataRow) {
+        Grid->InstantReadRowEnter(DataRow);
+        const int id = DS()->FieldByName(QStringLiteral("ID"))->AsInteger();
+        Grid->InstantReadRowLeave();
+        return id;
+    }
+};
+
+} // namespace
+
+// ---------------------------------------------------------------------------------------------
+// Model
+
+TEST_F(GridFixture, NewGridHasTheDefaults) {
+    EXPECT_EQ(Grid->Options(), DefaultDBGridOptions);
+    EXPECT_EQ(Grid->OptionsEh(), DefaultDBGridEhOptions);
+    EXPECT_EQ(Grid->AllowedSelections(),
+              (TDBGridEhAllowedSelections{gstRecordBookmarks, gstRectangle, gstColumns, gstAll}));
+    EXPECT_EQ(Grid->AllowedOperations(),
+              (TDBGridEhAllowedOperations{alopInsertEh, alopUpdateEh, alopDeleteEh, alopAppendEh}));
+    EXPECT_EQ(Grid->IndicatorOptions(), TDBGridEhIndicatorOptions{gioShowRowIndicatorEh});
+    EXPECT_EQ(Grid->Style(), DefaultGridStyle());
+    EXPECT_EQ(Grid->IndicatorOffset(), 1);
+    EXPECT_EQ(Grid->EvenRowColor(), Grid->Color());
+    EXPECT_EQ(Grid->OddRowColor(), Grid->Color());
+    EXPECT_EQ(QString(Grid->ClassName()), "TDBGridEh");
+
+    // An assigned colour is kept even when it equals the grid's: it no longer follows Color.
+    Grid->SetEvenRowColor(Grid->Color());
+    EXPECT_TRUE(Grid->EvenRowColorStored());
+    Grid->SetColor(clYellow);
+    EXPECT_NE(Grid->EvenRowColor(), clYellow);
+    EXPECT_EQ(Grid->OddRowColor(), clYellow);
+
+    // No style means the default one; a freed style leaves the grid painting without one.
+    auto* own = new TDBGridEhStyle(nullptr);
+    Grid->SetStyle(own);
+    EXPECT_EQ(Grid->Style(), own);
+    Grid->SetStyle(nullptr);
+    EXPECT_EQ(Grid->Style(), DefaultGridStyle());
+    Grid->SetStyle(own);
+    delete own;
+    EXPECT_EQ(Grid->Style(), nullptr);
+    UseTable(3);
+    Grid->Repaint();
+    Pump();
+
+    // Row select drops editing; titles and indicator make the fixed rows and columns.
+    Grid->SetOptions({dgTitles, dgIndicator, dgRowSelect, dgEditing, dgAlwaysShowEditor});
+    EXPECT_FALSE(Grid->Options().Contains(dgEditing));
+    EXPECT_TRUE(Grid->BaseOptions().Contains(goRowSelect));
+    EXPECT_EQ(Grid->FixedRows(), 1);
+    EXPECT_EQ(Grid->FixedCols(), 1);
+    Grid->SetOptions({dgRowSelect});
+    EXPECT_EQ(Grid->TopDataOffset(), 0);
+    EXPECT_EQ(Grid->IndicatorOffset(), 0);
+    EXPECT_EQ(Grid->FixedCols(), 0);
+    EXPECT_EQ(Grid->ColCount(), 3);
+    EXPECT_TRUE(Grid->CheckDataConsistency());
+}
+
+// ---------------------------------------------------------------------------------------------
+// Row mapping
+
+TEST_F(GridFixture, MemTableRowsFollowInsertDeleteFilterAndScroll) {
+    UseTable(50);
+    ASSERT_TRUE(Grid->UsesMemTable());
+    EXPECT_EQ(Grid->RowCount(), 1 + 50);
+    EXPECT_EQ(Grid->ColCount(), 1 + 3);
+    EXPECT_EQ(Grid->Row(), 1);
+    EXPECT_TRUE(Grid->CheckDataConsistency());
+
+    Table->SetRecNo(30);
+    EXPECT_EQ(Grid->Row(), 30);
+    EXPECT_TRUE(Grid->IsDataRowCurrent(29));
+    EXPECT_EQ(IdAt(0), 1);
+    EXPECT_EQ(IdAt(49), 50);
+    EXPECT_EQ(Id(), 30); // reading other rows leaves the cursor
+    Table->Last();
+    EXPECT_EQ(Grid->Row(), 50);
+    EXPECT_GE(Grid->TopRow() + Grid->VisibleRowCount(), 50); // the current row is in view
+    EXPECT_TRUE(Grid->CheckDataConsistency());
+
+    Table->SetRecNo(10);
+    Table->Insert();
+    Table->FieldByName(QStringLiteral("ID"))->SetAsInteger(100);
+    Table->Post();
+    EXPECT_EQ(Grid->RowCount(), 1 + 51);
+    EXPECT_EQ(IdAt(9), 100);
+    EXPECT_EQ(Grid->Row(), 10);
+    EXPECT_TRUE(Grid->CheckDataConsistency());
+
+    Table->Delete();
+    Table->Delete();
+    EXPECT_EQ(Grid->RowCount(), 1 + 49);
+    EXPECT_EQ(IdAt(9), 11);
+    EXPECT_TRUE(Grid->CheckDataConsistency());
+
+    Table->SetFilter(QStringLiteral("Qty = 3"));
+    Table->SetFiltered(true);
+    EXPECT_EQ(Grid->RowCount(), 1 + Table->RecordCount());
+    EXPECT_EQ(IdAt(0), 3);
+    EXPECT_TRUE(Grid->CheckDataConsistency());
+    Table->SetFilter(QStringLiteral("Qty = 99"));
+    EXPECT_EQ(Grid->RowCount(), 2); // an empty view still has its blank row
+    EXPECT_EQ(Grid->FullDataRowCount(), 0);
+    EXPECT_FALSE(Grid->IsDataRowCurrent(0));
+    Grid->Repaint(); // the blank row is painted without reading row 0
+    Pump();
+    Table->SetFiltered(false);
+    EXPECT_EQ(Grid->RowCount(), 1 + 49);
+    EXPECT_TRUE(Grid->CheckDataConsistency());
+}
+
+TEST_F(GridFixture, PlainRowsAreTheBufferWindow) {
+    UsePlain(50);
+    ASSERT_FALSE(Grid->UsesMemTable());
+    const int page = Grid->DataLink()->BufferCount();
+    EXPECT_GT(page, 5);
+    EXPECT_LT(page, 50);
+    EXPECT_EQ(Grid->RowCount(), 1 + page);
+    EXPECT_EQ(Grid->Row(), 1);
+    EXPECT_TRUE(Grid->CheckDataConsistency());
+
+    // Scrolling moves the window: the rows show other records, the current row stays in view.
+    Grid->MoveBy(30);
+    EXPECT_EQ(Id(), 31);
+    EXPECT_EQ(Grid->Row(), 1 + Grid->DataLink()->ActiveRecord());
+    EXPECT_EQ(IdAt(Grid->Row() - 1), 31);
+    EXPECT_EQ(Grid->DataRowToRecNo(Grid->Row() - 1), 31);
+    EXPECT_TRUE(Grid->CheckDataConsistency());
+    Plain->Last();
+    EXPECT_EQ(IdAt(page - 1), 50);
+    EXPECT_EQ(Grid->Row(), page);
+
+    // Records inserted, deleted and filtered away.
+    Plain->First();
+    Plain->Insert();
+    Plain->FieldByName(QStringLiteral("ID"))->SetAsInteger(100);
+    Plain->Post();
+    EXPECT_EQ(IdAt(0), 100);
+    EXPECT_TRUE(Grid->CheckDataConsistency());
+    Plain->Delete();
+    EXPECT_EQ(IdAt(0), 1);
+    Plain->SetOnFilterRecord(TFilterRecordEvent::Callable([](TDataSet* ds, bool& accept) {
+        accept = ds->FieldByName(QStringLiteral("ID"))->AsInteger() <= 3;
+    }));
+    Plain->SetFiltered(true);
+    EXPECT_EQ(Grid->RowCount(), 1 + 3);
+    EXPECT_EQ(IdAt(2), 3);
+    EXPECT_TRUE(Grid->CheckDataConsistency());
+    Grid->Repaint();
+    Pump();
+}
+
+TEST_F(GridFixture, NestedReadsRestoreEachLevel) {
+    UsePlain(20);
+    Grid->MoveBy(2);
+    const int active = Grid->DataLink()->ActiveRecord();
+    Grid->InstantReadRowEnter(5);
+    Grid->InstantReadRowEnter(7);
+    EXPECT_EQ(Id(), 8);
+    EXPECT_EQ(Grid->OldActiveRecord(), active); // the outermost saved position
+    EXPECT_TRUE(Grid->IsDataRowCurrent(active));
+    Grid->InstantReadRowLeave();
+    EXPECT_EQ(Id(), 6);
+    Grid->InstantReadRowLeave();
+    EXPECT_EQ(Grid->DataLink()->ActiveRecord(), active);
+    EXPECT_EQ(Grid->OldActiveRecord(), -1);
+}
+
+TEST_F(GridFixture, SaveAndRestoreBookmarkKeepThePlaceInThePage) {
+    UsePlain(40);
+    Grid->MoveBy(7);
+    const int rc = Grid->DataLink()->RecordCount();
+    const int ar = Grid->DataLink()->ActiveRecord();
+    Grid->SaveBookmark();
+    EXPECT_EQ(Grid->LookedOffset(), ar - rc / 2 + (rc + 1) % 2);
+    Plain->Last();
+    Grid->RestoreBookmark();
+    EXPECT_EQ(Id(), 8);
+}
+
+// A data set that fails while the grid fetches rows: the grid stays consistent and says so once.
+TEST_F(GridFixture, FetchFailureLeavesGridConsistentAndIsReportedOnce) {
+    UsePlain(60);
+    int reports = 0;
+    Application->OnException = TExceptionEvent::Callable([&](TObject*, Exception* e) {
+        ++reports;
+        EXPECT_EQ(e->Message(), "read failed");
+    });
+    Plain->FailReads = true;
+    Grid->SetHeight(Grid->Height() + 100); // a larger page asks for more records
+    Pump();
+    Grid->SetHeight(Grid->Height() + 40);
+    Grid->Repaint();
+    Pump();
+    Application->OnException = TExceptionEvent();
+    EXPECT_EQ(reports, 1);
+    EXPECT_EQ(Grid->LastFetchError(), "read failed");
+    EXPECT_TRUE(Grid->CheckDataConsistency());
+    Plain->FailReads = false;
+    Grid->MoveBy(1);
+    EXPECT_TRUE(Grid->CheckDataConsistency());
+}
+
+// ---------------------------------------------------------------------------------------------
+// Keys, clicks and the scroll bar
+
+TEST_F(GridFixture, KeysMoveTheCurrentRecord) {
+    UseTable(100);
+    Grid->SetFocus();
+    const int page = std::max(1, Grid->DataRowCount() > 0 ? Grid->VisibleRowCount() : 1);
+    struct Case {
+        Word Key;
+        bool Ctrl;
+        int From;
+        int To; // 0: depends on the page size
+    } cases[] = {
+        {VK_DOWN, false, 1, 2}, {VK_UP, false, 5, 4},    {VK_UP, false, 1, 1},    {VK_DOWN, false, 100, 100},
+        {VK_HOME, true, 50, 1}, {VK_END, true, 50, 100}, {VK_PRIOR, true, 50, 1}, {VK_NEXT, true, 3, 100},
+        {VK_NEXT, false, 1, 0}, {VK_HOME, false, 7, 1},  {VK_END, false, 7, 100},
+    };
+    Grid->SetOptions(Grid->Options() + TDBGridOptions{dgRowSelect});
+    for (const Case& c : cases) {
+        Table->SetRecNo(c.From);
+        Key(c.Key, c.Ctrl);
+        const int expected = c.To ? c.To : std::min(100, c.From + std::max(1, page - 1 > 0 ? page - 1 : 1));
+        if (c.To)
+            EXPECT_EQ(Table->RecNo(), expected) << c.Key << " from " << c.From;
+        else
+            EXPECT_GT(Table->RecNo(), c.From + 3) << c.Key;
+        EXPECT_TRUE(Grid->CheckDataConsistency());
+    }
+}
+
+TEST_F(GridFixture, ClicksSelectRowsAndTitlesMarkTheSort) {
+    UseTable(20);
+    Grid->SetOptionsEh(Grid->OptionsEh() + TDBGridEhOptions{dghAutoSortMarking, dghMultiSortMarking});
+    int titleClicks = 0;
+    Grid->OnTitleClick = TTitleEhClickEvent::Callable([&](TObject*, TDBGridColumnEh*) { ++titleClicks; });
+    int dbl = 0;
+    Grid->OnDblClick = TNotifyEvent::Callable([&](TObject*) { ++dbl; });
+
+    // A click in a data row makes its record current.
+    TPoint p = CellCentre(2, 4);
+    Click(p.X, p.Y);
+    EXPECT_EQ(Table->RecNo(), 4);
+    EXPECT_FALSE(Grid->MouseCapture());
+    Grid->Perform(WM_LBUTTONDBLCLK, MK_LBUTTON, Pt(p.X, p.Y));
+    EXPECT_EQ(dbl, 1);
+
+    // A title click marks the column and sorts the table; a second one turns the order.
+    p = CellCentre(2, 0);
+    Click(p.X, p.Y);
+    EXPECT_EQ(titleClicks, 1);
+    TDBGridColumnEh* name = Grid->VisibleColumn(1);
+    EXPECT_EQ(name->Title()->SortMarker(), smDownEh);
+    EXPECT_EQ(Table->SortOrder(), "Name");
+    EXPECT_EQ(Grid->Row(), Table->RecNo());
+    Click(p.X, p.Y);
+    EXPECT_EQ(name->Title()->SortMarker(), smUpEh);
+    EXPECT_EQ(Table->SortOrder(), "Name DESC");
+    EXPECT_TRUE(Grid->CheckDataConsistency());
+    {
+        Table->First();
+        EXPECT_EQ(Table->FieldByName(QStringLiteral("Name"))->AsString(), "Name 9");
+    }
+
+    // Ctrl collects markers on several titles and applies them when it is released.
+    const TPoint q = CellCentre(3, 0);
+    SetKeyDown(VK_CONTROL, true);
+    Click(q.X, q.Y, MK_CONTROL);
+    EXPECT_EQ(Table->SortOrder(), "Name DESC"); // not yet
+    EXPECT_EQ(Grid->SortMarkedColumns().size(), 2u);
+    EXPECT_EQ(Grid->VisibleColumn(2)->Title()->SortIndex(), 2);
+    Grid->Perform(WM_KEYUP, VK_CONTROL, 0);
+    SetKeyDown(VK_CONTROL, false);
+    EXPECT_EQ(Table->SortOrder(), "Name DESC, Qty");
+
+    // A plain click clears the other markers.
+    Click(q.X, q.Y);
+    EXPECT_EQ(name->Title()->SortMarker(), smNoneEh);
+    EXPECT_EQ(Grid->SortMarkedColumns().size(), 1u);
+
+    // The mouse released elsewhere is no title click.
+    Grid->Perform(WM_LBUTTONDOWN, MK_LBUTTON, Pt(p.X, p.Y));
+    Grid->Perform(WM_LBUTTONUP, 0, Pt(p.X, p.Y + 100));
+    EXPECT_EQ(titleClicks, 4);
+}
+
+// A grid that cannot take the focus ignores the click and keeps no capture.
+TEST_F(GridFixture, RefusedFocusKeepsNoCapture) {
+    UseTable(10);
+    Form->Hide();
+    Pump();
+    Table->SetRecNo(2);
+    const TPoint p = CellCentre(2, 5);
+    Grid->Perform(WM_LBUTTONDOWN, MK_LBUTTON, Pt(p.X, p.Y));
+    EXPECT_FALSE(Grid->MouseCapture());
+    EXPECT_EQ(Table->RecNo(), 2);
+    Grid->Perform(WM_LBUTTONUP, 0, Pt(p.X, p.Y));
+}
+
+TEST_F(GridFixture, ScrollBarFollowsTheRecord) {
+    UseTable(200);
+    auto pos = [&] {
+        SCROLLINFO si{};
+        si.cbSize = sizeof(si);
+        si.fMask = SIF_ALL;
+        ::GetScrollInfo(Grid->Handle(), SB_VERT, &si);
+        return std::make_pair(si.nPos, si.nMax);
+    };
+    EXPECT_EQ(pos().first, 0);
+    const int max = pos().second;
+    EXPECT_GT(max, 150);
+    Table->SetRecNo(100);
+    EXPECT_GT(pos().first, 50);
+    EXPECT_LT(pos().first, 100);
+    Table->Last();
+    EXPECT_GE(pos().first, 180);
+    // The bar moves the record: page down and the thumb at the top.
+    Table->First();
+    Grid->Perform(WM_VSCROLL, MAKEWPARAM(SB_PAGEDOWN, 0), 0);
+    EXPECT_GT(Table->RecNo(), 5);
+    Grid->Perform(WM_VSCROLL, MAKEWPARAM(SB_BOTTOM, 0), 0);
+    EXPECT_EQ(Table->RecNo(), 200);
+    Grid->Perform(WM_VSCROLL, MAKEWPARAM(SB_TOP, 0), 0);
+    EXPECT_EQ(Table->RecNo(), 1);
+}
+
+// ---------------------------------------------------------------------------------------------
+// Indicator texts and screenshots
+
+TEST_F(GridFixture, RecordNumbersInTheIndicator) {
+    UseTable(30);
+    Grid->SetOptionsEh(Grid->OptionsEh() + TDBGridEhOptions{dghShowRecNo});
+    Grid->SetIndicatorOptions({gioShowRowIndicatorEh, gioShowRecNoEh});
+    EXPECT_GT(Grid->ColWidths(0), 11);
+    // A step of 0 shows every number, like 1.
+    Grid->IndicatorParams()->SetRecNoShowStep(0);
+    Grid->Repaint();
+    Pump();
+}
+
+TEST_F(GridFixture, ScreenshotOfTitlesIndicatorNumbersAndSortMarkers) {
+    UseTable(40);
+    Grid->SetOptionsEh(Grid->OptionsEh() +
+                       TDBGridEhOptions{dghShowRecNo, dghAutoSortMarking, dghMultiSortMarking});
+    Grid->SetIndicatorOptions({gioShowRowIndicatorEh, gioShowRecNoEh});
+    Grid->SetEvenRowColor(clInfoBk);
+    Grid->SetOptions(Grid->Options() + TDBGridOptions{dgRowSelect, dgAlwaysShowSelection});
+    Grid->VisibleColumn(2)->Title()->SetSortMarker(smDownEh);
+    Grid->VisibleColumn(1)->Title()->SetSortMarker(smUpEh);
+    Grid->SortMarkingChanged();
+    Table->SetRecNo(4);
+    Grid->SetFocus();
+    Pump();
+    QImage img = Grid->Widget()->grab().toImage();
+    EXPECT_TRUE(img.save(ScreenshotPath(QStringLiteral("dbgrid_titles_recno_sort"))));
+}
+
+// The text over an empty data set: only while active, over an active and empty data set.
+TEST_F(GridFixture, EmptyDataTextOverAnEmptyDataSet) {
+    TGridEmptyDataInfoEh* info = Grid->EmptyDataInfo();
+    EXPECT_FALSE(info->Active());
+    EXPECT_EQ(info->ActualText(), "Нет данных");
+    EXPECT_FALSE(info->Showing()); // no data set
+    UseTable(0);
+    EXPECT_FALSE(info->Showing()); // not active
+    info->SetActive(true);
+    EXPECT_TRUE(info->Showing());
+    DefaultEmptyDataText = QStringLiteral("Пусто");
+    EXPECT_EQ(info->ActualText(), "Пусто");
+    DefaultEmptyDataText.clear();
+    Grid->SetFocus();
+    Pump();
+    QImage img = Grid->Widget()->grab().toImage();
+    EXPECT_TRUE(img.save(ScreenshotPath(QStringLiteral("dbgrid_empty_data_text"))));
+    // The text is drawn in the middle of the data area, in grey over the grid's colour.
+    TGridDrawInfoEh di;
+    Grid->CalcDrawInfo(di);
+    const int cx = (di.Horz.FixedBoundary + di.Horz.ContraExtent) / 2;
+    const int cy = (di.Vert.FixedBoundary + di.Vert.ContraExtent) / 2;
+    bool grey = false;
+    for (int x = cx - 30; x < cx + 30 && !grey; ++x)
+        for (int y = cy - 6; y < cy + 6 && !grey; ++y)
+            grey = QColor(img.pixel(x, y)) != QColor(Qt::white);
+    EXPECT_TRUE(grey);
+    Table->AppendRecord({Variant(1), Variant(QStringLiteral("a")), Variant(1)});
+    EXPECT_FALSE(info->Showing());
+    Table->Close();
+    EXPECT_FALSE(info->Showing());
+}

@@ -944,9 +944,16 @@ static QRegion VisibleRegion(HDC dc) {
     QRegion r(dc->DeviceBounds());
     if (dc->S.HasClip) r &= dc->S.Clip;
     if (dc->BaseClipping) r &= dc->BaseClip;
-    if (dc->Painter && dc->Painter->paintEngine()) {
+    if (dc->Painter && dc->Painter->isActive() && dc->Painter->paintEngine()) {
+        // The system clip is in the engine's pixels: for a child window that is the top-level
+        // backing store (or the parent's grab), where the child stands at its offset. Bring it
+        // back to the window's own coordinates before comparing.
         const QRegion sys = dc->Painter->paintEngine()->systemClip();
-        if (!sys.isEmpty()) r &= sys;
+        if (!sys.isEmpty()) {
+            const QTransform toEngine =
+                dc->BaseTransform * dc->Painter->transform().inverted() * dc->Painter->deviceTransform();
+            r &= toEngine.inverted().map(sys);
+        }
     }
     return r;
 }

@@ -586,6 +586,28 @@ TEST_F(GridFixture, CellStatesAndLines) {
     EXPECT_EQ(QColor(img.pixel(64, 100)), QColor(128, 128, 128));
 }
 
+// A grid that does not stand at its parent's origin paints the same when the parent is drawn
+// (as on screen, through the window's backing store) as when it is drawn alone.
+TEST_F(GridFixture, GridAtAnOffsetPaintsAllOfItselfInsideItsParent) {
+    Grid->SetBounds(37, 120, 300, 200);
+    Grid->SetColCount(4);
+    Grid->SetRowCount(12);
+    const QImage alone = Render(Grid);
+    Grid->Invalidate();
+    const QImage whole = Render(Form);
+    const QPoint at = Grid->Widget()->mapTo(Form->Widget(), QPoint(0, 0));
+    ASSERT_EQ(at, QPoint(37, 120));
+    const QImage part = whole.copy(QRect(at, alone.size())).convertToFormat(alone.format());
+    int differing = 0, firstRow = -1;
+    for (int y = 0; y < alone.height(); ++y)
+        for (int x = 0; x < alone.width(); ++x)
+            if (alone.pixel(x, y) != part.pixel(x, y)) {
+                ++differing;
+                if (firstRow < 0) firstRow = y;
+            }
+    EXPECT_EQ(differing, 0) << "first differing line " << firstRow;
+}
+
 TEST_F(GridFixture, ScreenshotWithFixedFrozenAndContraAreas) {
     Form->SetBounds(10, 10, 640, 420);
     Grid->SetBounds(0, 0, 600, 380);

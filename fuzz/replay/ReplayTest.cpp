@@ -21,17 +21,6 @@ const char* TargetOfFixture(const QString& Name) {
     return nullptr;
 }
 
-// Inputs whose fault is not fixed yet: they are kept with the others and left out of the replay.
-const char* const kNotYetFixed[] = {
-    "link-wrong-address-accepted.bin",
-};
-
-bool NotYetFixed(const QString& Name) {
-    for (const char* n : kNotYetFixed)
-        if (Name == QLatin1String(n)) return true;
-    return false;
-}
-
 QByteArray ReadFile(const QString& Path) {
     QFile f(Path);
     EXPECT_TRUE(f.open(QIODevice::ReadOnly)) << Path.toStdString();
@@ -64,7 +53,7 @@ TEST_P(Replay, SeedCorpusAndFixtures) {
         Feed(*target, corpus.filePath(name));
     const QDir fixtures(QStringLiteral(KVT_TEST_DATA "/bad-input"));
     for (const QString& name : fixtures.entryList(QDir::Files, QDir::Name))
-        if (const char* t = TargetOfFixture(name); t && GetParam() == t && !NotYetFixed(name))
+        if (const char* t = TargetOfFixture(name); t && GetParam() == t)
             Feed(*target, fixtures.filePath(name));
 }
 

@@ -15,136 +15,10 @@
 // ---------------------------------------------------------------------------------------------
 // Style
 
-namespace {
-TDBGridEhStyle*& DefaultStyleSlot() {
-    static TDBGridEhStyle* style = new TDBGridEhStyle(nullptr);
-    return style;
-}
-// Painters never go without a style: a grid whose style was freed paints through this one.
-TDBGridEhStyle& FallbackStyle() {
-    static TDBGridEhStyle style(nullptr);
-    return style;
-}
-} // namespace
-
-TDBGridEhStyle* DefaultGridStyle() {
-    return DefaultStyleSlot();
-}
-
 TDBGridEhStyle& TCustomDBGridEh::PaintStyle() const {
     if (FStyle) return *FStyle;
     if (TDBGridEhStyle* d = DefaultGridStyle()) return *d;
-    return FallbackStyle();
-}
-
-void SetDefaultGridStyle(TDBGridEhStyle* Style) {
-    DefaultStyleSlot() = Style;
-}
-
-TDBGridEhStyle::TDBGridEhStyle(TComponent* AOwner) : TComponent(AOwner) {}
-
-TDBGridEhStyle::~TDBGridEhStyle() {
-    // The grids keep no dangling style: they fall back to the built-in one.
-    for (TCustomDBGridEh* g : std::vector<TCustomDBGridEh*>(FGrids))
-        g->FStyle = nullptr;
-    if (DefaultStyleSlot() == this) DefaultStyleSlot() = nullptr;
-}
-
-void TDBGridEhStyle::SetLuminateSelection(bool Value) {
-    if (FLuminateSelection == Value) return;
-    FLuminateSelection = Value;
-    Changed();
-}
-
-void TDBGridEhStyle::SetIsDrawFocusRect(bool Value) {
-    if (FIsDrawFocusRect == Value) return;
-    FIsDrawFocusRect = Value;
-    Changed();
-}
-
-void TDBGridEhStyle::Changed() {
-    for (TCustomDBGridEh* g : FGrids)
-        g->StyleChanged();
-}
-
-void TDBGridEhStyle::AddChangeNotification(TCustomDBGridEh* Grid) {
-    if (std::find(FGrids.begin(), FGrids.end(), Grid) == FGrids.end()) FGrids.push_back(Grid);
-}
-
-void TDBGridEhStyle::RemoveChangeNotification(TCustomDBGridEh* Grid) {
-    FGrids.erase(std::remove(FGrids.begin(), FGrids.end(), Grid), FGrids.end());
-}
-
-bool TDBGridEhStyle::HighlightDataCellColor(TCustomDBGridEh* Grid, int, int, bool Selected, bool Focused,
-                                            TColor& AColor, TColor& AFontColor) {
-    if (!Selected) return false;
-    const bool active = Grid->Focused() || Grid->OptionsEh().Contains(dghHighlightFocus) == false;
-    if (Focused && active) {
-        AColor = clHighlight;
-        AFontColor = clHighlightText;
-    } else if (Grid->Focused() || Grid->Options().Contains(dgAlwaysShowSelection)) {
-        // An unfocused grid still marks its current row, more quietly.
-        AColor = FLuminateSelection ? TColor(RGB(204, 224, 248)) : clBtnFace;
-        AFontColor = clWindowText;
-    } else {
-        return false;
-    }
-    return true;
-}
-
-void TDBGridEhStyle::DrawFixedCellBackground(TCustomDBGridEh* Grid, TCanvas* Canvas, const TRect& ARect,
-                                             TColor FillColor, bool The3D, bool Pressed) {
-    Canvas->Brush()->SetStyle(bsSolid);
-    Canvas->Brush()->SetColor(FillColor);
-    Canvas->FillRect(ARect);
-    if (!The3D) return;
-    TRect r = ARect;
-    if (Pressed)
-        Grid->DrawCellEdge(Canvas, r, true, true);
-    else
-        ::DrawEdge(Canvas->Handle(), &r, BDR_RAISEDINNER, BF_RECT);
-}
-
-void TDBGridEhStyle::DrawSortMarker(TCanvas* Canvas, int X, int Y, TSortMarkerEh Marker) {
-    if (Marker == smNoneEh) return;
-    const TSize s = GetSortMarkerSize();
-    // A filled triangle; the first marker of a click (down) stands for ascending order.
-    std::vector<TPoint> pts;
-    if (Marker == smDownEh)
-        pts = {TPoint{X, Y}, TPoint{X + s.cx - 1, Y}, TPoint{X + (s.cx - 1) / 2, Y + s.cy - 1}};
-    else
-        pts = {TPoint{X + (s.cx - 1) / 2, Y}, TPoint{X + s.cx - 1, Y + s.cy - 1}, TPoint{X, Y + s.cy - 1}};
-    Canvas->Pen()->SetColor(clBtnShadow);
-    Canvas->Brush()->SetStyle(bsSolid);
-    Canvas->Brush()->SetColor(clBtnShadow);
-    Canvas->Polygon(pts);
-}
-
-// ---------------------------------------------------------------------------------------------
-// Parameters
-
-void TDBGridTitleParamsEh::SetColor(TColor Value) {
-    if (FColor == Value) return;
-    FColor = Value;
-    FGrid->InvalidateGrid();
-}
-
-void TDBGridTitleParamsEh::SetRowHeight(int Value) {
-    if (FRowHeight == Value) return;
-    FRowHeight = std::max(0, Value);
-    FGrid->LayoutChanged();
-}
-
-void TDBGridIndicatorParamsEh::SetColor(TColor Value) {
-    if (FColor == Value) return;
-    FColor = Value;
-    FGrid->InvalidateGrid();
-}
-
-void TDBGridIndicatorParamsEh::SetRecNoShowStep(int Value) {
-    if (FRecNoShowStep == Value) return;
-    FRecNoShowStep = std::max(0, Value);
-    FGrid->InvalidateGrid();
+    return FallbackGridStyle();
 }
 
 void TDBGridEhIndicatorTitle::SetShowDropDownSign(bool v) {
@@ -162,15 +36,23 @@ void TDBGridEhIndicatorTitle::SetDown(bool v) {
 // ---------------------------------------------------------------------------------------------
 // The grid: construction and options
 
-TCustomDBGridEh::TCustomDBGridEh(TComponent* AOwner) : TCustomGridEh(AOwner) {
-    SetStyle(DefaultGridStyle());
+TCustomDBGridEh::TCustomDBGridEh(TComponent* AOwner) : TCustomDBAxisGridEh(AOwner) {
+    FTryUseMemTableInt = true;
+    FSortMarkedColumns = std::make_unique<TColumnsEhList>();
+    FVisibleColumns = std::make_unique<TColumnsEhList>();
     FTitleParams = std::make_unique<TDBGridTitleParamsEh>(this);
     FIndicatorParams = std::make_unique<TDBGridIndicatorParamsEh>(this);
     FFooterParams = std::make_unique<TDBGridFooterParamsEh>(this);
     FIndicatorTitle = std::make_unique<TDBGridEhIndicatorTitle>(this);
     FEmptyDataInfo = std::make_unique<TGridEmptyDataInfoEh>(this);
-    FColumns = std::make_unique<TDBGridColumnsEh>(this);
-    FDataLink = std::make_unique<TGridDataLinkEh>(this);
+    FHeadTree.reset(THeadTreeNode::CreateText(QStringLiteral("Root"), 10, 0));
+    FTreeViewParams = std::make_unique<TGridTreeViewParamsEh>(this);
+}
+
+void TCustomDBGridEh::AfterConstruction() {
+    // The axis grid makes the columns, defaults and data link through the factories here.
+    TCustomDBAxisGridEh::AfterConstruction();
+    SetStyle(DefaultGridStyle());
     DesignOptionsBoost = TGridOptions{goColSizing};
     // The vertical bar is the grid's own: it follows records, not pixels.
     TCustomGridEh::SetScrollBars(ssHorizontal);
@@ -183,14 +65,33 @@ TCustomDBGridEh::TCustomDBGridEh(TComponent* AOwner) : TCustomGridEh(AOwner) {
 }
 
 TCustomDBGridEh::~TCustomDBGridEh() {
-    if (FIntMemTable) FIntMemTable->UnregisterEventReceiver(this);
-    FIntMemTable = nullptr;
+    FDestroying = true;
+    if (FRegisteredMemTable) FRegisteredMemTable->UnregisterEventReceiver(this);
+    FRegisteredMemTable = nullptr;
     if (FIntMemTableComponent) FIntMemTableComponent->RemoveFreeNotification(this);
     FIntMemTableComponent = nullptr;
-    FDataLink->SetDataSource(nullptr);
+    if (DataLink()) DataLink()->SetDataSource(nullptr);
+    FIntMemTable = nullptr;
     if (FStyle) FStyle->RemoveChangeNotification(this);
-    // The columns leave the sort list as they go: free them while it still exists.
-    FColumns.reset();
+    FStyle = nullptr;
+    // The columns go while this grid is still whole; they stop reporting to it first.
+    FSortMarkedColumns->Clear();
+    FVisibleColumns->Clear();
+    FVisibleAxisBars->Clear();
+    if (TDBGridColumnsEh* cols = Columns()) cols->DetachGrid();
+    FAxisBars.reset();
+}
+
+TGridAxisBarsEh* TCustomDBGridEh::CreateAxisBars() {
+    return new TDBGridColumnsEh(this, CollectionItemClassOf<TDBGridColumnEh>());
+}
+
+TAxisBarDefValuesEh* TCustomDBGridEh::CreateAxisBarDefValues() {
+    return Create<TColumnDefValuesEh>(this);
+}
+
+TAxisGridDataLinkEh* TCustomDBGridEh::CreateDataLink() {
+    return new TGridDataLinkEh(this);
 }
 
 void TCustomDBGridEh::SetStyle(TDBGridEhStyle* Value) {
@@ -261,9 +162,8 @@ void TCustomDBGridEh::SetOddRowColor(TColor Value) {
 }
 
 void TCustomDBGridEh::SetTryUseMemTableInt(bool Value) {
-    if (FTryUseMemTableInt == Value) return;
-    FTryUseMemTableInt = Value;
-    UpdateMemTableInterface();
+    if (TryUseMemTableInt() == Value) return;
+    TCustomDBAxisGridEh::SetTryUseMemTableInt(Value);
     LayoutChanged();
 }
 
@@ -273,17 +173,21 @@ void TCustomDBGridEh::FontChangedHere() {
     QFontMetrics fm(Font()->ToQFont());
     FStdDefaultRowHeight =
         fm.height() + (Flat() ? 1 : 3) + (FOptions.Contains(dgRowLines) ? GridLineWidth() : 0);
+    // Title, footer and empty-data fonts that follow the grid's font.
+    if (FTitleParams) FTitleParams->RefreshParentFont();
+    if (FFooterParams) FFooterParams->RefreshParentFont();
+    if (FEmptyDataInfo) FEmptyDataInfo->RefreshDefaultFont();
 }
 
 void TCustomDBGridEh::Notification(TComponent* AComponent, TOperation Operation) {
-    TCustomGridEh::Notification(AComponent, Operation);
-    if (Operation != opRemove) return;
-    if (AComponent == FIntMemTableComponent) {
+    if (Operation == opRemove && AComponent && AComponent == FIntMemTableComponent) {
         // The table goes away before the link notices: drop the interface now.
+        FRegisteredMemTable = nullptr;
         FIntMemTable = nullptr;
         FIntMemTableComponent = nullptr;
     }
-    if (FDataLink && AComponent == FDataLink->DataSource()) FDataLink->SetDataSource(nullptr);
+    if (FTitleParams) FTitleParams->Notification(AComponent, Operation);
+    TCustomDBAxisGridEh::Notification(AComponent, Operation);
 }
 
 uint8_t TCustomDBGridEh::TopDataOffset() const {
@@ -295,7 +199,7 @@ void TCustomDBGridEh::SetSelectedIndex(int Value) {
     if (c >= FIndicatorOffset && c < ColCount()) SetCol(c);
 }
 
-TDBGridColumnEh* TCustomDBGridEh::SelectedColumn() const {
+TColumnEh* TCustomDBGridEh::SelectedColumn() {
     return VisibleColumn(SelectedIndex());
 }
 
@@ -316,8 +220,8 @@ int TCustomDBGridEh::CalcIndicatorColWidth() {
     if (FOptionsEh.Contains(dghShowRecNo) || FIndicatorOptions.Contains(gioShowRecNoEh)) {
         // Room for the widest record number in a font one point smaller.
         int n = 1;
-        if (FDataLink->Active()) {
-            TDataSet* ds = FDataLink->DataSet();
+        if (DataLink()->Active()) {
+            TDataSet* ds = DataLink()->DataSet();
             n = std::max(1, ds->RecordCount());
         }
         TFont f;
@@ -331,15 +235,22 @@ int TCustomDBGridEh::CalcIndicatorColWidth() {
 }
 
 void TCustomDBGridEh::LayoutChanged() {
-    if (FLayoutLock || !FColumns || ComponentState().Contains(csDestroying)) return;
-    FLayoutLock = true;
-    struct Unlock {
-        bool& f;
-        ~Unlock() { f = false; }
-    } unlock{FLayoutLock};
+    if (!AxisBars() || FDestroying || ComponentState().Contains(csDestroying)) return;
+    RequestLayoutUpdate();
+}
 
-    if (!FColumns->Customized())
-        FColumns->RebuildFromFields(FDataLink->Active() ? FDataLink->DataSet() : nullptr);
+void TCustomDBGridEh::RebuildLayout() {
+    if (ComponentState().Contains(csLoading) || FDestroying) return;
+    UpdateMemTableInterface();
+    // The columns and the field map first, then the grid's geometry over them.
+    TCustomDBAxisGridEh::RebuildLayout();
+    FVisibleColumns->Clear();
+    TDBGridColumnsEh* cols = Columns();
+    for (int i = 0; i < cols->Count(); ++i)
+        if (cols->Columns(i)->Visible()) {
+            FVisibleColumns->Add(cols->Columns(i));
+            FVisibleAxisBars->Add(cols->Columns(i));
+        }
     SetSortMarkedColumns();
     FIndicatorOffset = FOptions.Contains(dgIndicator) ? 1 : 0;
     const int dataCols = std::max(1, VisibleColumnCount());
@@ -355,31 +266,45 @@ void TCustomDBGridEh::LayoutChanged() {
 }
 
 void TCustomDBGridEh::UpdateColumnWidths() {
-    if (FIndicatorOffset) SetColWidths(0, CalcIndicatorColWidth());
+    if (FIndicatorOffset && ColCount() > 0) SetColWidths(0, CalcIndicatorColWidth());
     const int n = VisibleColumnCount();
-    for (int i = 0; i < n; ++i)
+    for (int i = 0; i < n && i + FIndicatorOffset < ColCount(); ++i)
         SetColWidths(i + FIndicatorOffset, VisibleColumn(i)->Width());
 }
 
 void TCustomDBGridEh::UpdateRowHeights() {
     SetDefaultRowHeight(FStdDefaultRowHeight);
     if (FOptions.Contains(dgTitles)) {
-        const int h = FTitleParams->RowHeight() > 0 ? FTitleParams->RowHeight() : FStdDefaultRowHeight + 2;
+        int h = FTitleParams->RowHeight() > 0 ? FTitleParams->RowHeight() : FStdDefaultRowHeight + 2;
         SetRowHeights(0, h);
+        if (IsUseMultiTitle()) {
+            // The title row as high as the tallest stack of bands over a leaf.
+            FHeadTree->CreateFieldTree(this);
+            h = CalcHeadTreeHeights(FHeadTree.get()) - 1;
+            if (!FOptions.Contains(dgRowLines) && FTitleParams->HorzLines()) ++h;
+            if (FTitleParams->BorderInFillStyle()) --h;
+            if (FTitleParams->RowHeight() <= 0) SetRowHeights(0, std::max(h, 1));
+        }
     }
 }
 
 void TCustomDBGridEh::ColWidthsChanged() {
-    TCustomGridEh::ColWidthsChanged();
+    TCustomDBAxisGridEh::ColWidthsChanged();
+    if (FInColWidthsChanged) return;
+    FInColWidthsChanged = true;
+    struct Clear {
+        bool& f;
+        ~Clear() { f = false; }
+    } clear{FInColWidthsChanged};
     // The columns keep the widths the user gave, within their limits.
     const int n = VisibleColumnCount();
     for (int i = 0; i < n && i + FIndicatorOffset < ColCount(); ++i) {
-        TDBGridColumnEh* c = VisibleColumn(i);
+        TColumnEh* c = VisibleColumn(i);
         int w = ColWidths(i + FIndicatorOffset);
         if (c->MinWidth() > 0) w = std::max(w, c->MinWidth());
         if (c->MaxWidth() > 0) w = std::min(w, c->MaxWidth());
         if (w != ColWidths(i + FIndicatorOffset)) SetColWidths(i + FIndicatorOffset, w);
-        c->FWidth = w;
+        if (w != c->Width()) c->StoreWidth(w);
     }
     if (OnColWidthsChanged) OnColWidthsChanged(this);
 }
@@ -387,11 +312,18 @@ void TCustomDBGridEh::ColWidthsChanged() {
 void TCustomDBGridEh::ColumnMoved(int FromIndex, int ToIndex) {
     const int from = FromIndex - FIndicatorOffset, to = ToIndex - FIndicatorOffset;
     if (from >= 0 && to >= 0) {
-        TDBGridColumnEh* a = VisibleColumn(from);
-        TDBGridColumnEh* b = VisibleColumn(to);
-        if (a && b) FColumns->Move(a->Index(), b->Index());
+        TColumnEh* a = VisibleColumn(from);
+        TColumnEh* b = VisibleColumn(to);
+        if (a && b) {
+            BeginLayout();
+            struct End {
+                TCustomDBGridEh* g;
+                ~End() noexcept(false) { g->EndLayout(); }
+            } end{this};
+            a->SetIndex(b->Index());
+        }
     }
-    TCustomGridEh::ColumnMoved(FromIndex, ToIndex);
+    TCustomDBAxisGridEh::ColumnMoved(FromIndex, ToIndex);
     if (OnColumnMoved) OnColumnMoved(this, from, to);
 }
 

@@ -1,0 +1,395 @@
+// The data grid's data and footer cells: the cell-parameter record and its events, odd and
+// even row colours, the selection highlight, hidden duplicates, the required-field mark, the
+// focus rectangle and the footer cells.
+
+#include "lib/dbgrid/DBGridEh.h"
+
+#include "lib/tools/ToolCtrlsEh.h"
+#include "platform/ui/Forms.h"
+#include "platform/ui/Graphics.h"
+#include "platform/ui/Themes.h"
+#include "platform/ui/WinGdi.h"
+
+#include <QScopeGuard>
+
+#include <algorithm>
+
+namespace {
+
+struct InstantReadScope {
+    TCustomDBGridEh* Grid;
+    InstantReadScope(TCustomDBGridEh* g, int DataRow) : Grid(g) { Grid->InstantReadRowEnter(DataRow); }
+    ~InstantReadScope() { Grid->InstantReadRowLeave(); }
+};
+
+} // namespace
+
+TColor InplaceSearchMatchColor() {
+    return clYellow;
+}
+
+TColor InplaceSearchMatchFontColor() {
+    return clBlack;
+}
+
+// ---------------------------------------------------------------------------------------------
+// Data cells
+
+bool TCustomDBGridEh::HighlightDataCellColor(int DataCol, int DataRow, TFont* AFont, TColor& AColor,
+                                             TGridDrawState AState, const String&) {
+    // No selection of records or columns exists in this grid: only focus and row rules apply.
+    const bool selected = false;
+    if (FStyle)
+        return FStyle->HighlightDataCellColors(this, IndicatorOffset() + DataCol, AFont, AColor, selected,
+                                               AState, DataRow, DataCol, TopDataOffset() + DataRow);
+    const bool current = TopDataOffset() + DataRow == Row();
+    const bool focusHighlight = Focused() && FOptionsEh.Contains(dghHighlightFocus);
+    const bool rowSelect = FOptions.Contains(dgRowSelect);
+    bool highlighted;
+    if (AState.Contains(gdSelected))
+        highlighted =
+            (FOptions.Contains(dgAlwaysShowSelection) || focusHighlight) && (UpdateLock() == 0 || rowSelect);
+    else
+        highlighted = current && rowSelect && (FOptions.Contains(dgAlwaysShowSelection) || focusHighlight);
+    if (!highlighted) return false;
+    if (IsFocusInside()) {
+        AColor = clHighlight;
+        if (AFont) AFont->SetColor(clHighlightText);
+    } else if (current && (DataCol == SelectedIndex() || rowSelect)) {
+        AColor = clBtnShadow;
+        if (AFont) AFont->SetColor(clHighlightText);
+    } else {
+        AColor = clBtnFace;
+    }
+    return true;
+}
+
+bool TCustomDBGridEh::CheckColumnDuplicateValues(TColumnEh* Column, String& Text, bool CheckPrevRow) {
+    // The neighbour is read by its view row; the top visible row has no neighbour above, so
+    // it always shows its value.
+    const int dataRow = FInstantReadDataRow;
+    if (dataRow < 0) return false;
+    const int other = CheckPrevRow ? dataRow - 1 : dataRow + 1;
+    if (CheckPrevRow && TopDataOffset() + dataRow <= TopRow()) return false;
+    if (other < 0 || other >= FullDataRowCount()) return false;
+    String otherText;
+    {
+        InstantReadScope read(this, other);
+        otherText = Column->DisplayText();
+    }
+    return otherText == Text;
+}
+
+bool TCustomDBGridEh::EditButtonsShownInCell(TColumnEh* Column, bool CurrentRow, bool CurrentCol) {
+    if (!Column->AlwaysShowEditButton()) return false;
+    const TEditButtonsShowOptionsEh o = FEditButtonsShowOptions;
+    if (o.Contains(sebShowOnlyForCurCellEh) && !(CurrentRow && CurrentCol)) return false;
+    if (o.Contains(sebShowOnlyForCurRowEh) && !CurrentRow) return false;
+    if (o.Contains(sebShowOnlyWhenGridActiveEh) && !IsFocusInside()) return false;
+    if (o.Contains(sebShowOnlyWhenDataEditingEh) &&
+        !(DataLink()->Active() &&
+          (DataLink()->DataSet()->State() == dsEdit || DataLink()->DataSet()->State() == dsInsert)))
+        return false;
+    return true;
+}
+
+void TCustomDBGridEh::DrawGridDataCell(int ACol, int ARow, TPoint, TGridDrawState AState, const TRect& ARect,
+                                       int DataCol, int DataRow) {
+    TCanvas* c = Canvas();
+    TDBGridEhStyle& style = PaintStyle();
+    TColumnEh* column = DataCol < VisibleColumnCount() ? VisibleColumn(DataCol) : nullptr;
+    if (!column) {
+        c->Brush()->SetColor(Color());
+        c->FillRect(ARect);
+        return;
+    }
+    c->Font()->Assign(column->Font());
+    c->Font()->SetColor(style.GetColumnFontColor(column, AState));
+    c->Brush()->SetColor(style.GetColumnColor(column));
+
+    // An empty data set has no row 0 to read: its blank row is painted without reading.
+    const bool readable = DataLink()->Active() && DataLink()->DataSet()->Active() && DataRow >= 0 &&
+                          DataRow < FullDataRowCount();
+    if (!readable) {
+        if (!IsBackgroundShowing()) c->FillRect(ARect);
+        return;
+    }
+    InstantReadScope read(this, DataRow);
+    const int savedRow = FInstantReadDataRow;
+    FInstantReadDataRow = DataRow;
+    const auto restoreRow = qScopeGuard([&] { FInstantReadDataRow = savedRow; });
+
+    TAxisColCellParamsEh* params = GetCellParamsRecord();
+    params->FText = column->DisplayText();
+    params->FThe3DRect = IsFixedStyleCell(TGridCoord{ACol, ARow}, AState);
+    params->FDrawCellByThemes = false;
+    params->FXFrameOffs = params->FThe3DRect ? 1 : 2;
+    params->FYFrameOffs = Byte(params->FXFrameOffs - (Flat() ? 1 : 0));
+
+    // Odd and even rows by record number, while the column keeps the grid's colour.
+    TColor background = style.GetColumnColor(column);
+    TDataSet* ds = DataLink()->DataSet();
+    if (column->Color() == Color() && OddRowColor() != EvenRowColor() &&
+        (ds->IsSequenced() || UsesMemTable())) {
+        const int recNo = DataRowToRecNo(DataRow);
+        background = recNo % 2 != 0 ? OddRowColor() : EvenRowColor();
+    }
+
+    params->FAlignment = column->Alignment();
+    params->FBackground = background;
+    params->FBlankCell = false;
+    params->FSuppressActiveCellColor = false;
+    params->FImageIndex = column->GetImageIndex();
+    params->FCheckboxState = cbUnchecked;
+    params->FReadOnly = column->ReadOnly();
+    params->FState = AState;
+    params->FFont = c->Font();
+    params->FCol = ACol;
+    params->FRow = ARow;
+    params->FTextEditing = column->TextEditing();
+    params->FCellRect = ARect;
+    if (OnGetCellParams) OnGetCellParams(this, column, c->Font(), params->FBackground, params->FState);
+
+    const TGridCoord cell{ACol, ARow};
+    const TGridCoord areaCell{DataCol, DataRow};
+    bool processed = false;
+    if (OnAdvDrawDataCell) OnAdvDrawDataCell(this, cell, areaCell, column, ARect, params, processed);
+    if (!processed) DefaultDrawColumnDataCell(cell, areaCell, column, ARect, params);
+
+    if (FDefaultDrawing && params->FState.Contains(gdFocused) && Focused() &&
+        !FOptions.Contains(dgRowSelect) && UpdateLock() == 0 && style.IsDrawFocusRect() &&
+        !style.IsCustomStyleActive()) {
+        c->Brush()->SetStyle(bsClear);
+        c->DrawFocusRect(ARect);
+        c->Brush()->SetStyle(bsSolid);
+    }
+}
+
+void TCustomDBGridEh::DefaultDrawColumnDataCell(const TGridCoord& Cell, const TGridCoord& AreaCell,
+                                                TColumnEh* Column, const TRect& AreaRect,
+                                                TAxisColCellParamsEh* Params) {
+    TCanvas* c = Canvas();
+    TDBGridEhStyle& style = PaintStyle();
+    bool the3D = IsFixedStyleCell(Cell, Params->FState);
+    if (Params->FBlankCell && FOptionsEh.Contains(dghFixed3D)) the3D = true;
+    const TRect outer = AreaRect;
+    TRect r = AreaRect;
+
+    int x = style.GetDataCellHorzOffset(this, Column) - (the3D ? 1 : 0);
+    int y = std::min(x, 2) - (Flat() ? 1 : 0);
+    if (the3D) {
+        if (Flat()) {
+            r.Left += 1;
+            r.Top += 1;
+        } else {
+            r.Inflate(-1, -1);
+        }
+    }
+
+    const bool currentRow = Cell.Y == Row();
+    const bool currentCol = AreaCell.X == SelectedIndex();
+    const bool buttons = !Params->FBlankCell && EditButtonsShownInCell(Column, currentRow, currentCol);
+    TRect buttonArea;
+    if (buttons) {
+        buttonArea = TRect(r.Right - Column->EditButtonsWidth(), r.Top, r.Right, r.Bottom);
+        r.Right -= Column->EditButtonsWidth();
+    }
+    if (Params->FBlankCell && !Params->FSuppressActiveCellColor) Params->FBackground = FixedColor();
+
+    const bool isCurrentCell = currentRow && (currentCol || FOptions.Contains(dgRowSelect));
+    bool highlighted = false;
+    if (!(Params->FSuppressActiveCellColor && isCurrentCell))
+        highlighted = HighlightDataCellColor(AreaCell.X, AreaCell.Y, c->Font(), Params->FBackground,
+                                             Params->FState, Params->FText);
+    if (highlighted) Params->FState.Include(gdSelected);
+    c->Brush()->SetColor(Params->FBackground);
+
+    // Hidden duplicates: a value equal to the one above is blanked, and the line between them
+    // goes so that the two cells read as one.
+    bool mergeAbove = false;
+    bool mergeBelow = false;
+    if (Column->HideDuplicates() && !Params->FBlankCell) {
+        std::vector<bool>& marks = Column->CheckedDuplicates();
+        const int mark = Cell.Y - TopRow();
+        const bool markable = mark >= 0 && mark < int(marks.size());
+        if (AreaCell.Y < FullDataRowCount() && !(markable && marks[size_t(mark)]))
+            mergeBelow = CheckColumnDuplicateValues(Column, Params->FText, false);
+        if (CheckColumnDuplicateValues(Column, Params->FText, true)) {
+            Params->FText.clear();
+            Params->FImageIndex = -1;
+            if (markable && !marks[size_t(mark)]) {
+                marks[size_t(mark)] = true;
+                mergeAbove = true;
+            }
+        }
+    }
+
+    bool filled = CheckFillDataCell(Cell, AreaCell, Params, r, Column);
+    if (IsBackgroundShowing() && c->Brush()->Color() == InternalColor()) filled = true;
+
+    if (!Params->FBlankCell && FDefaultDrawing && !r.IsEmpty()) {
+        TRect textRect = r;
+        if (Column->ImageList() && Column->ShowImageAndText()) {
+            TRect imageRect(r.Left, r.Top, r.Left + Column->ImageList()->Width() + 4, r.Bottom);
+            if (!filled) c->FillRect(imageRect);
+            PaintImageInRect(Column->ImageList(), nullptr, c, imageRect, Params->FImageIndex, 0, taCenter,
+                             imageRect);
+            textRect.Left = imageRect.Right + 1;
+        }
+        switch (Column->GetColumnType()) {
+        case ctKeyImageList:
+            if (!filled) c->FillRect(r);
+            if (Column->ImageList())
+                PaintImageInRect(Column->ImageList(), nullptr, c, r, Params->FImageIndex, 0, taCenter, r);
+            break;
+        case ctCheckboxes: {
+            if (!filled) c->FillRect(r);
+            TRect box;
+            AlignCheckBoxRect(r, 2, 1, box);
+            PaintStyledButton(c, box, true, false, false, Flat(), bcsCheckboxEh, Params->FCheckboxState);
+            break;
+        }
+        case ctGraphicData:
+            DrawGraphicCell(Column, r, !filled, Params->FBackground);
+            break;
+        default:
+            WriteCellText(Column, c, Column->EndEllipsis(),
+                          Column->WordWrap() && Column->CurLineWordWrap(RowHeights(Cell.Y)), Column->Layout(),
+                          Params->FAlignment, Params->FText, y, x, !filled, textRect);
+            break;
+        }
+    }
+
+    if (buttons) {
+        // The buttons of an always-shown editor: the main one as the column's editor style draws it.
+        c->Brush()->SetColor(Params->FBackground);
+        c->FillRect(buttonArea);
+        DrawColumnCellButton(Column, buttonArea, outer, bcsDropDownEh, nullptr, Params->FBackground, 80);
+    }
+
+    // The required mark: a red dotted line under an empty required field while a record is edited.
+    if (!Params->FBlankCell && Column->HighlightRequired() && DataLink()->Active()) {
+        TDataSet* ds = DataLink()->DataSet();
+        TField* f = Column->Field();
+        bool draw = (ds->State() == dsEdit || ds->State() == dsInsert) && IsDataRowCurrent(AreaCell.Y) && f &&
+                    f->Required() && f->IsNull();
+        if (draw) {
+            const TColor pen = c->Pen()->Color();
+            const TPenStyle penStyle = c->Pen()->Style();
+            c->Pen()->SetColor(clRed);
+            c->Pen()->SetStyle(psDot);
+            c->MoveTo(AreaRect.Left + 2, AreaRect.Bottom - 1);
+            c->LineTo(AreaRect.Right - 3, AreaRect.Bottom - 1);
+            c->Pen()->SetColor(pen);
+            c->Pen()->SetStyle(penStyle);
+        }
+    }
+
+    if (Columns()->State() == csDefault && OnDrawDataCell)
+        OnDrawDataCell(this, AreaRect, Column->Field(), Params->FState);
+    if (OnDrawColumnCell) OnDrawColumnCell(this, AreaRect, AreaCell.X, Column, Params->FState);
+
+    if (FOptions.Contains(dgRowLines)) {
+        c->Pen()->SetColor(Column->Color());
+        if (mergeAbove) {
+            c->MoveTo(outer.Left, outer.Top - 1);
+            c->LineTo(outer.Right, outer.Top - 1);
+        }
+        if (mergeBelow) {
+            c->MoveTo(outer.Left, outer.Bottom);
+            c->LineTo(outer.Right, outer.Bottom);
+        }
+    }
+
+    if (Params->FBlankCell) {
+        c->Brush()->SetColor(Params->FBackground);
+        DrawThemedCellBackground(GetFixedCellStyle(), outer, clDefault, false, true, outer, highlighted,
+                                 false);
+        if (the3D) DrawButtonEdges(c, outer, Flat(), true, true, highlighted, Flat() && ThemesInUse());
+    }
+}
+
+void TCustomDBGridEh::DefaultDrawColumnCell(const TRect& Rect, int DataCol, TColumnEh* Column,
+                                            TGridDrawState State) {
+    (void)DataCol;
+    (void)State;
+    TCanvas* c = Canvas();
+    int margin = FOptionsEh.Contains(dghFooter3D) ? 1 : 2;
+    TRect r = Rect;
+    if (FOptionsEh.Contains(dghFooter3D)) r.Inflate(-1, -1);
+    if (Flat()) --margin;
+    String text = Column->DisplayText();
+    switch (Column->GetColumnType()) {
+    case ctKeyImageList:
+    case ctCheckboxes:
+    case ctGraphicData:
+        c->FillRect(r);
+        break;
+    default:
+        if (Column->HideDuplicates() && CheckColumnDuplicateValues(Column, text, true)) text.clear();
+        WriteCellText(Column, c, Column->EndEllipsis(), Column->WordWrap(), Column->Layout(),
+                      Column->Alignment(), text, margin, margin, true, r);
+    }
+}
+
+void TCustomDBGridEh::DefaultDrawDataCell(const TRect& Rect, TField* Field, TGridDrawState) {
+    PaintAlignedTextLine(Canvas(), Rect, 2, 2, Field ? Field->DisplayText() : String(),
+                         Field ? Field->Alignment() : taLeftJustify);
+}
+
+// ---------------------------------------------------------------------------------------------
+// Footer cells
+
+void TCustomDBGridEh::SetFooterRowCount(int Value) {
+    Value = std::max(0, Value);
+    if (Value == FooterRowCount()) return;
+    SetContraRowCount(Value);
+    RequestLayoutUpdate();
+}
+
+String TCustomDBGridEh::GetFooterValue(int, TColumnEh*) {
+    // Columns carry no footer definitions yet: a footer shows what OnGetFooterParams gives it.
+    return String();
+}
+
+void TCustomDBGridEh::DrawGridFooterCell(int ACol, int ARow, TPoint CellType, TGridDrawState AState,
+                                         const TRect& ARect, int DataCol, int FooterRow) {
+    TCanvas* c = Canvas();
+    TDBGridEhStyle& style = PaintStyle();
+    TColumnEh* column = DataCol < VisibleColumnCount() ? VisibleColumn(DataCol) : nullptr;
+    const bool the3D = IsFixedStyleCell(TGridCoord{ACol, ARow}, AState);
+    if (the3D) AState.Include(gdFixed);
+    const bool themed = IsFixedCellThemed(CellType);
+    const TGridCellFillStyleEh fillStyle = FFooterParams->GetActualFillStyle();
+    const int xOffset = !the3D || (themed && fillStyle == cfstGradientEh) ? 2 : 1;
+    const int yOffset = xOffset - (Flat() ? 1 : 0);
+
+    c->Font()->Assign(FFooterParams->Font());
+    TColor background = FFooterParams->GetColor();
+    TAlignment alignment = column ? column->Alignment() : taLeftJustify;
+    String text = column ? GetFooterValue(FooterRow, column) : String();
+    if (OnGetFooterParams)
+        OnGetFooterParams(this, DataCol, FooterRow, column, c->Font(), background, alignment, AState, text);
+    const bool highlighted = GetHighlightedFixedCellColors(c->Font(), background, false, CellType);
+    c->Brush()->SetColor(background);
+
+    if (FDefaultDrawing) {
+        TDBGirdDrawFixedStateEh state;
+        state.Selected = highlighted;
+        state.The3DRect = the3D;
+        state.FillStyle = fillStyle;
+        state.FillColor = background;
+        state.DrawByThemesOverLines = themed && style.ThemeTitleFillElement() == gtfeSplitButtonEh;
+        state.FontColor = c->Font()->Color();
+        TRect inner;
+        style.DrawFixedCellBackground(this, c, state, AState, inner, fillStyle != cfstSolidEh, ARect);
+        c->Brush()->SetColor(background);
+        const bool fill = fillStyle == cfstSolidEh && !IsBackgroundShowing();
+        if (!fill) c->Brush()->SetStyle(bsClear);
+        WriteCellText(column, c, true, false, column ? column->Layout() : tlCenter, alignment, text, yOffset,
+                      xOffset, fill, inner);
+        c->Brush()->SetStyle(bsSolid);
+    }
+    if (the3D && !themed) DrawButtonEdges(c, ARect, Flat(), true, true, highlighted, Flat() && ThemesInUse());
+    if (OnDrawFooterCell) OnDrawFooterCell(this, DataCol, FooterRow, column, ARect, AState);
+}

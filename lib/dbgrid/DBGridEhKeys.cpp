@@ -207,6 +207,11 @@ void TCustomDBGridEh::WndProc(TMessage& Message) {
         return;
     }
     TCustomDBAxisGridEh::WndProc(Message);
+    // Fonts that follow the grid's font follow it now; the row heights come from it.
+    if (Message.Msg == CM_FONTCHANGED) {
+        FontChangedHere();
+        LayoutChanged();
+    }
     // A new height is a new page: plain mode reads as many records as rows fit.
     if (Message.Msg == WM_SIZE && DataLink()->Active()) RecalcDataRowCount();
 }

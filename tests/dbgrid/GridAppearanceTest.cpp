@@ -1,0 +1,524 @@
+// The data grid's look: the shared style, the appearance objects and their actual values, cell
+// borders, multi-level titles, footers, the loading overlay and the empty-data text.
+
+#include "lib/dbgrid/DBGridEh.h"
+#include "lib/memtable/MemTableEh.h"
+#include "lib/tools/ToolCtrlsEh.h"
+
+#include "platform/ui/Forms.h"
+#include "platform/ui/StdCtrls.h"
+#include "platform/ui/Themes.h"
+#include "platform/ui/WinApi.h"
+
+#include <gtest/gtest.h>
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QImage>
+#include <QScopeGuard>
+#include <QWidget>
+
+namespace {
+
+void Pump(int ms = 20) {
+    QElapsedTimer t;
+    t.start();
+    do {
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+        DispatchQueuedMessages();
+    } while (t.elapsed() < ms);
+}
+
+QString Shot(const QString& name) {
+    QDir dir(QCoreApplication::applicationDirPath() + QStringLiteral("/../screenshots"));
+    dir.mkpath(QStringLiteral("."));
+    return dir.absoluteFilePath(name + QStringLiteral(".png"));
+}
+
+// Opens the protected painters' answers to the tests.
+class TProbeGrid : public TDBGridEh {
+    KVT_CLASS(TProbeGrid, TDBGridEh)
+public:
+    using TCustomDBGridEh::GetCellBorderParams;
+    using TCustomDBGridEh::RecNoText;
+    using TDBGridEh::TDBGridEh;
+};
+
+struct Appearance : ::testing::Test {
+    TForm* Form = nullptr;
+    TProbeGrid* Grid = nullptr;
+    TDataSource* Source = nullptr;
+    TMemTableEh* Table = nullptr;
+
+    void SetUp() override {
+        Form = new TForm(nullptr);
+        Form->SetBounds(10, 10, 520, 300);
+        Grid = Create<TProbeGrid>(Form);
+        Grid->SetParent(Form);
+        Grid->SetBounds(0, 0, 500, 280);
+        Source = new TDataSource(Form);
+        Form->Show();
+        Pump();
+    }
+    void TearDown() override {
+        delete Form;
+        Pump();
+    }
+    void UseTable(int N) {
+        Table = Create<TMemTableEh>(Form);
+        Table->FieldDefs()->Add(QStringLiteral("ID"), ftInteger);
+        Table->FieldDefs()->Add(QStringLiteral("Name"), ftString, 20);
+        Table->FieldDefs()->Add(QStringLiteral("Qty"), ftInteger);
+        Table->CreateDataSet();
+        for (int i = 1; i <= N; ++i)
+            Table->AppendRecord({Variant(i), Variant(QStringLiteral("Имя %1").arg(i)), Variant(i % 7)});
+        Table->First();
+        Source->SetDataSet(Table);
+        Grid->SetDataSource(Source);
+        Pump();
+    }
+    QImage Grab(const QString& name) {
+        Grid->Repaint();
+        Pump();
+        QImage img = Grid->Widget()->grab().toImage();
+        EXPECT_TRUE(img.save(Shot(name)));
+        return img;
+    }
+};
+
+// ---------------------------------------------------------------------------------------------
+// Appearance objects
+
+TEST_F(Appearance, StoredPropertiesFollowTheGridUntilAssigned) {
+    TDBGridTitleParamsEh* tp = Grid->TitleParams();
+    EXPECT_TRUE(tp->VertLines());
+    Grid->SetOptions(Grid->Options() - TDBGridOptions{dgColLines});
+    EXPECT_FALSE(tp->VertLines());
+    Grid->SetOptions(Grid->Options() + TDBGridOptions{dgColLines});
+    tp->SetVertLines(false);
+    EXPECT_TRUE(tp->VertLinesStored());
+    Grid->SetOptions(Grid->Options() + TDBGridOptions{dgColLines});
+    EXPECT_FALSE(tp->VertLines());
+    tp->SetVertLinesStored(false);
+    EXPECT_TRUE(tp->VertLines());
+
+    // Assigning the value the default reads as still marks it stored; it no longer follows.
+    EXPECT_FALSE(tp->ColorStored());
+    tp->SetColor(Grid->FixedColor());
+    EXPECT_TRUE(tp->ColorStored());
+    Grid->SetFixedColor(clYellow);
+    EXPECT_NE(tp->Color(), clYellow);
+    EXPECT_EQ(Grid->IndicatorParams()->Color(), clYellow);
+    // Storing the flag copies the current default into the value.
+    tp->SetSecondColorStored(true);
+    EXPECT_EQ(tp->SecondColor(), Grid->Color());
+
+    // Footers read clDefault as the grid's Color, not FixedColor; line colours as the dark one.
+    EXPECT_EQ(Grid->FooterParams()->Color(), clDefault);
+    EXPECT_EQ(Grid->FooterParams()->GetColor(), Grid->Color());
+    EXPECT_EQ(Grid->FooterParams()->GetVertLineColor(), Grid->GridLineColors()->GetDarkColor());
+    Grid->SetFooterColor(clAqua);
+    EXPECT_EQ(Grid->FooterParams()->GetColor(), clAqua);
+
+    EXPECT_EQ(Grid->TitleParams()->VTitleMargin(), 10);
+    EXPECT_EQ(Grid->IndicatorParams()->RecNoShowStep(), 1);
+    EXPECT_EQ(Grid->TreeViewParams()->GetActualGlyphStyle(), ThemesInUse() ? tvgsThemedEh : tvgsClassicEh);
+}
+
+TEST_F(Appearance, TitleAndFooterFontsFollowTheGridFont) {
+    TDBGridTitleParamsEh* tp = Grid->TitleParams();
+    Grid->Font()->SetSize(14);
+    Pump();
+    EXPECT_TRUE(tp->ParentFont());
+    EXPECT_EQ(tp->Font()->Size(), 14);
+    EXPECT_EQ(Grid->FooterParams()->Font()->Size(), 14);
+    EXPECT_EQ(Grid->EmptyDataInfo()->Font()->Size(), 14);
+    EXPECT_EQ(Grid->EmptyDataInfo()->Font()->Color(), clGray);
+
+    tp->Font()->SetSize(9);
+    EXPECT_FALSE(tp->ParentFont());
+    Grid->Font()->SetSize(16);
+    Pump();
+    EXPECT_EQ(tp->Font()->Size(), 9);
+    tp->SetParentFont(true);
+    EXPECT_EQ(tp->Font()->Size(), 16);
+
+    // The empty-data font stops following once it is changed directly.
+    Grid->EmptyDataInfo()->Font()->SetSize(20);
+    EXPECT_FALSE(Grid->EmptyDataInfo()->ParentFont());
+    Grid->Font()->SetSize(10);
+    Pump();
+    EXPECT_EQ(Grid->EmptyDataInfo()->Font()->Size(), 20);
+}
+
+struct FillCase {
+    TGridCellFillStyleEh Style;
+    bool Themes;
+    bool Flat;
+    bool Fixed3D;
+    bool Gradient; // the style's GradientEnabledInClassicTheme
+    TGridCellFillStyleEh Title, Indicator, Footer;
+};
+
+TEST_F(Appearance, ActualFillStylesFollowThemesFlatnessAndOptions) {
+    const bool themes = ThemesInUse();
+    const auto restore = qScopeGuard([&] {
+        SetThemesInUse(themes);
+        DefaultGridStyle()->SetGradientEnabledInClassicTheme(false);
+    });
+    // Footers take dghFooter3D where the titles take dghFixed3D; both options move together here.
+    const FillCase cases[] = {
+        {cfstDefaultEh, true, false, true, false, cfstThemedEh, cfstThemedEh, cfstThemedEh},
+        {cfstDefaultEh, true, true, true, false, cfstGradientEh, cfstGradientEh, cfstGradientEh},
+        {cfstDefaultEh, false, true, true, false, cfstSolidEh, cfstSolidEh, cfstGradientEh},
+        {cfstDefaultEh, false, false, true, false, cfstSolidEh, cfstSolidEh, cfstSolidEh},
+        {cfstDefaultEh, true, false, false, false, cfstSolidEh, cfstSolidEh, cfstSolidEh},
+        {cfstThemedEh, false, false, true, false, cfstSolidEh, cfstThemedEh, cfstThemedEh},
+        {cfstThemedEh, false, false, true, true, cfstGradientEh, cfstThemedEh, cfstThemedEh},
+        {cfstGradientEh, false, false, true, false, cfstSolidEh, cfstSolidEh, cfstSolidEh},
+        {cfstGradientEh, false, false, true, true, cfstGradientEh, cfstGradientEh, cfstGradientEh},
+        {cfstSolidEh, true, false, true, false, cfstSolidEh, cfstSolidEh, cfstSolidEh},
+    };
+    for (const FillCase& c : cases) {
+        SetThemesInUse(c.Themes);
+        DefaultGridStyle()->SetGradientEnabledInClassicTheme(c.Gradient);
+        Grid->SetFlat(c.Flat);
+        TDBGridEhOptions o = Grid->OptionsEh() - TDBGridEhOptions{dghFixed3D, dghFooter3D};
+        if (c.Fixed3D) o += TDBGridEhOptions{dghFixed3D, dghFooter3D};
+        Grid->SetOptionsEh(o);
+        Grid->TitleParams()->SetFillStyle(c.Style);
+        Grid->IndicatorParams()->SetFillStyle(c.Style);
+        Grid->FooterParams()->SetFillStyle(c.Style);
+        const int line = int(&c - cases);
+        EXPECT_EQ(Grid->TitleParams()->GetActualFillStyle(), c.Title) << "case " << line;
+        EXPECT_EQ(Grid->IndicatorParams()->GetActualFillStyle(), c.Indicator) << "case " << line;
+        EXPECT_EQ(Grid->FooterParams()->GetActualFillStyle(), c.Footer) << "case " << line;
+    }
+}
+
+TEST_F(Appearance, LineParamsAndBackgroundAreas) {
+    TDBGridLineParamsEh* lines = Grid->GridLineParams();
+    ASSERT_NE(lines, nullptr);
+    EXPECT_TRUE(lines->DataVertLines());
+    Grid->SetOptions(Grid->Options() - TDBGridOptions{dgColLines});
+    EXPECT_FALSE(lines->DataVertLines());
+
+    EXPECT_TRUE(Grid->OptionsEh().Contains(dghExtendVertLines));
+    lines->SetVertEmptySpaceStyle(dessNonEh);
+    EXPECT_FALSE(Grid->OptionsEh().Contains(dghExtendVertLines));
+    EXPECT_FALSE(Grid->BaseOptions().Contains(goExtendVertLines));
+    lines->SetVertEmptySpaceStyle(dessSolidEh);
+    EXPECT_TRUE(Grid->OptionsEh().Contains(dghExtendVertLines));
+
+    // The colour scheme follows the titles' look unless it is set.
+    EXPECT_EQ(lines->GetActualColorScheme(), Grid->TitleParams()->GetActualFillStyle() == cfstThemedEh
+                                                 ? glcsThemedEh
+                                             : ThemesInUse() || Grid->Flat() ? glcsFlatEh
+                                                                             : glcsClassicEh);
+    lines->SetColorScheme(glcsClassicEh);
+    EXPECT_EQ(lines->GetActualColorScheme(), glcsClassicEh);
+
+    UseTable(3);
+    TDBGridBackgroundDataEh* bg = Grid->DBBackgroundData();
+    ASSERT_NE(bg, nullptr);
+    TGridDrawInfoEh di;
+    Grid->CalcDrawInfo(di);
+    TRect whole;
+    bg->BoundRect(di, whole);
+    bg->SetExcludeTitle(true);
+    bg->SetExcludeIndicator(true);
+    TRect data;
+    bg->BoundRect(di, data);
+    EXPECT_EQ(data.Top, whole.Top + di.Vert.FixedBoundary);
+    EXPECT_EQ(data.Left, whole.Left + di.Horz.NoFrozenBoundary);
+}
+
+// ---------------------------------------------------------------------------------------------
+// Style
+
+TEST_F(Appearance, NewStyleDefaultsAndSortMarkerSizes) {
+    TDBGridEhStyle style;
+    EXPECT_EQ(style.GetSelectionColor(), clHighlight);
+    EXPECT_EQ(style.GetSelectionFontColor(), clHighlightText);
+    EXPECT_EQ(style.GetSelectionInactiveColor(), ColorToGray(clHighlight));
+    EXPECT_EQ(style.GetDataCellHorzOffset(Grid, nullptr), 3);
+    EXPECT_EQ(style.StartLoadingStatusRenderDuration(), 300);
+    EXPECT_EQ(style.FinishLoadingStatusRenderDuration(), 500);
+    const std::pair<TSortMarkerStyleEh, TSize> sizes[] = {
+        {smstDefaultEh, TSize(7, 8)}, {smstFrameEh, TSize(7, 8)}, {smstSolidEh, TSize(9, 5)}};
+    for (const auto& [s, expected] : sizes) {
+        TSize size;
+        style.GetSortMarkerSize(nullptr, s, size);
+        EXPECT_EQ(size.cx, expected.cx);
+        EXPECT_EQ(size.cy, expected.cy);
+    }
+    style.SetDefaultSortMarkerStyle(smstSolidEh);
+    TSize size;
+    style.GetSortMarkerSize(nullptr, smstDefaultEh, size);
+    EXPECT_EQ(size.cx, 9);
+
+    // Each channel half way to the glass, then 60 % towards 225, then away from 122 when ungraying.
+    EXPECT_EQ(style.LightenColor(TColor(RGB(0, 100, 200)), TColor(RGB(200, 100, 0)), false),
+              TColor(RGB(175, 175, 175)));
+    EXPECT_EQ(style.LightenColor(TColor(RGB(0, 0, 0)), TColor(RGB(0, 0, 0)), true),
+              TColor(RGB(138, 138, 138)));
+}
+
+TEST_F(Appearance, StyleChangesReachRegisteredGridsAndFreedStylesHandThemBack) {
+    TDBGridEhStyle* own = new TDBGridEhStyle(nullptr);
+    TProbeGrid* second = Create<TProbeGrid>(Form);
+    Grid->SetStyle(own);
+    second->SetStyle(own);
+    own->AddChangeNotification(Grid);
+    EXPECT_EQ(own->Grids().size(), 2u);
+
+    const int before = Grid->RebuildCount();
+    own->SetSelectionColor(own->SelectionColor()); // unchanged: nothing to lay out
+    own->SetSelectionInactiveColor(clRed);         // never lays out
+    Pump();
+    EXPECT_EQ(Grid->RebuildCount(), before);
+    own->SetSelectionColor(clRed);
+    Pump();
+    EXPECT_GT(Grid->RebuildCount(), before);
+
+    delete own;
+    EXPECT_EQ(Grid->Style(), DefaultGridStyle());
+    EXPECT_EQ(second->Style(), DefaultGridStyle());
+    EXPECT_TRUE(DefaultGridStyle()->GridInChangeNotification(Grid));
+}
+
+TEST_F(Appearance, GridsPaintWithoutAnyStyle) {
+    UseTable(5);
+    TDBGridEhStyle* saved = DefaultGridStyle();
+    const auto restore = qScopeGuard([&] {
+        SetDefaultGridStyle(saved);
+        Grid->SetStyle(saved);
+    });
+    TDBGridEhStyle* temp = new TDBGridEhStyle(nullptr);
+    SetDefaultGridStyle(temp);
+    Grid->SetStyle(temp);
+    delete temp;
+    EXPECT_EQ(DefaultGridStyle(), nullptr);
+    EXPECT_EQ(Grid->Style(), nullptr);
+    Grid->TitleParams()->SetMultiTitle(true);
+    Grid->SetFooterRowCount(1);
+    Grid->Repaint();
+    Pump();
+    EXPECT_EQ(&Grid->PaintStyle(), &FallbackGridStyle());
+}
+
+TEST_F(Appearance, SolidSortMarkersAreFiveLinesOfAFilledTriangle) {
+    TBitmap bmp;
+    bmp.SetSize(20, 12);
+    TCanvas* c = bmp.Canvas();
+    c->Brush()->SetColor(clWhite);
+    c->FillRect(TRect(0, 0, 20, 12));
+    TDBGridEhStyle style;
+    style.DrawSortMarker(c, smstSolidEh, TRect(2, 2, 11, 7), false, smDownEh, nullptr);
+    const QImage img = bmp.ToImage();
+    auto ink = [&](int x, int y) { return img.pixelColor(x, y) != QColor(Qt::white); };
+    // Down: the widest line on top, narrowing to the point.
+    EXPECT_TRUE(ink(2, 2));
+    EXPECT_TRUE(ink(10, 2));
+    EXPECT_FALSE(ink(2, 3));
+    EXPECT_TRUE(ink(3, 3));
+    EXPECT_TRUE(ink(6, 6));
+    EXPECT_FALSE(ink(5, 6));
+    EXPECT_FALSE(ink(6, 7));
+}
+
+TEST_F(Appearance, SelectedCellsOnAPaletteScreenAndHotTrackTints) {
+    TDBGridEhStyle style;
+    UseTable(5);
+    const auto restore = qScopeGuard([] { SetRichColorDisplay(true); });
+    // The focus is on another control: the selection shows in its inactive colours.
+    auto* other = new TEdit(Form);
+    other->SetParent(Form);
+    other->SetBounds(0, 282, 50, 16);
+    other->SetFocus();
+    Pump();
+    ASSERT_FALSE(Grid->IsFocusInside());
+    Grid->SetOptions(Grid->Options() + TDBGridOptions{dgRowSelect, dgAlwaysShowSelection});
+    // Row 3 is not the current row (row 1 is); its cells are selected and the grid has no focus.
+    TColor color = clWindow;
+    SetRichColorDisplay(false);
+    EXPECT_TRUE(style.HighlightDataCellColors(Grid, 1, nullptr, color, true, TGridDrawState{}, 2, 0, 3));
+    EXPECT_EQ(color, clBtnFace);
+    SetRichColorDisplay(true);
+    color = clWindow;
+    EXPECT_TRUE(style.HighlightDataCellColors(Grid, 1, nullptr, color, true, TGridDrawState{}, 2, 0, 3));
+    EXPECT_EQ(color, style.LightenColor(clWindow, clBtnShadow, false));
+}
+
+// ---------------------------------------------------------------------------------------------
+// Indicator numbers
+
+TEST_F(Appearance, RecordNumbersFollowTheShowStep) {
+    UseTable(12);
+    struct Case {
+        int Step;
+        int RecNo;
+        const char16_t* Text;
+    };
+    const Case cases[] = {
+        {5, 1, u"1"},  {5, 5, u"5"},  {5, 10, u"10"}, {5, 12, u"12"}, {5, 3, u"·"},
+        {4, 2, u"-"},  {4, 3, u"·"},  {3, 2, u"·"},   {0, 7, u"7"},   {1, 7, u"7"},
+        {-2, 7, u"·"}, {-3, 7, u"·"}, {-3, 1, u"1"},  {5, 0, u""},
+    };
+    for (const Case& c : cases) {
+        Grid->IndicatorParams()->SetRecNoShowStep(c.Step);
+        EXPECT_EQ(Grid->RecNoText(c.RecNo, false), QString::fromUtf16(c.Text)) << c.Step << " " << c.RecNo;
+    }
+    Grid->IndicatorParams()->SetRecNoShowStep(5);
+    EXPECT_EQ(Grid->RecNoText(3, true), "3"); // the current row shows its number
+}
+
+// ---------------------------------------------------------------------------------------------
+// Borders
+
+TEST_F(Appearance, CellBordersPerArea) {
+    UseTable(3);
+    TDBGridLineParamsEh* lines = Grid->GridLineParams();
+    bool cover = false;
+    TColor color = clNone;
+    bool drawn = false;
+
+    // Without horizontal title lines of their own the titles keep the grid's row lines, dark.
+    Grid->TitleParams()->SetHorzLines(false);
+    Grid->GetCellBorderParams(1, 0, cbtBottomEh, cover, color, drawn);
+    EXPECT_TRUE(drawn);
+    EXPECT_EQ(color, lines->GetDarkColor());
+
+    // A zero-width column draws no vertical borders.
+    Grid->SetColWidths(2, 0);
+    Grid->GetCellBorderParams(2, 1, cbtRightEh, cover, color, drawn);
+    EXPECT_FALSE(drawn);
+
+    // Data lines come from the line parameters, not the grid options.
+    lines->SetDataHorzLines(false);
+    Grid->GetCellBorderParams(1, 1, cbtBottomEh, cover, color, drawn);
+    EXPECT_FALSE(drawn);
+    lines->SetDataHorzLines(true);
+
+    // The data's right edge with boundaries on: not drawn in a clNone boundary colour.
+    lines->SetGridBoundaries(true);
+    lines->SetDataBoundaryColor(clNone);
+    const int last = Grid->ColCount() - 1;
+    Grid->GetCellBorderParams(last, 1, cbtRightEh, cover, color, drawn);
+    EXPECT_FALSE(drawn);
+    lines->SetDataBoundaryColor(clRed);
+    Grid->GetCellBorderParams(last, 1, cbtRightEh, cover, color, drawn);
+    EXPECT_TRUE(drawn);
+    EXPECT_EQ(color, clRed);
+    lines->SetGridBoundaries(false);
+
+    // Under multi-level titles the title row draws its column lines from the header tree.
+    Grid->TitleParams()->SetMultiTitle(true);
+    Grid->GetCellBorderParams(1, 0, cbtRightEh, cover, color, drawn);
+    EXPECT_FALSE(drawn);
+    Grid->GetCellBorderParams(0, 0, cbtRightEh, cover, color, drawn);
+    EXPECT_TRUE(drawn);
+}
+
+// ---------------------------------------------------------------------------------------------
+// Multi-level titles, footers and screenshots
+
+TEST_F(Appearance, MultiLevelTitlesShareBandsAndRaiseTheTitleRow) {
+    UseTable(8);
+    const int single = Grid->RowHeights(0);
+    Grid->Columns()->Columns(0)->Title()->SetCaption(QStringLiteral("Итого|Нетто"));
+    Grid->Columns()->Columns(1)->Title()->SetCaption(QStringLiteral("Итого|Налог"));
+    Grid->Columns()->Columns(2)->Title()->SetCaption(QStringLiteral("Name"));
+    Grid->Columns()->Columns(2)->Title()->SetSortMarker(smUpEh);
+    Grid->TitleParams()->SetMultiTitle(true);
+    Pump();
+    THeadTreeNode* root = Grid->HeadTree();
+    ASSERT_TRUE(root->CheckConsistency());
+    THeadTreeNode* band = root->Child;
+    ASSERT_NE(band, nullptr);
+    EXPECT_EQ(band->Text, QStringLiteral("Итого"));
+    EXPECT_EQ(band->Child->Text, QStringLiteral("Нетто"));
+    EXPECT_EQ(band->Child->Next->Text, QStringLiteral("Налог"));
+    EXPECT_EQ(band->Next->Text, QStringLiteral("Name"));
+    EXPECT_EQ(band->Next->WIndent, 16);
+    ASSERT_EQ(Grid->LeafFieldArr().size(), 3u);
+    EXPECT_EQ(Grid->LeafFieldArr()[0].FLeaf, band->Child);
+    EXPECT_GT(Grid->RowHeights(0), single);
+    // The leaves under the band are lower than the leaf that stands alone.
+    EXPECT_LT(band->Child->Height, band->Next->Height);
+    EXPECT_EQ(band->Height + band->Child->Height, band->Next->Height);
+
+    Grid->SetOptionsEh(Grid->OptionsEh() + TDBGridEhOptions{dghShowRecNo});
+    Grid->SetFooterRowCount(1);
+    Grid->FooterParams()->SetColor(clInfoBk);
+    Grid->OnGetFooterParams = decltype(Grid->OnGetFooterParams)::Callable(
+        [](TObject*, int DataCol, int, TColumnEh*, TFont*, TColor&, TAlignment& Alignment, TGridDrawState,
+           String& Text) {
+            if (DataCol == 2) {
+                Text = QStringLiteral("Σ 36");
+                Alignment = taRightJustify;
+            }
+        });
+    Grab(QStringLiteral("dbgrid_multititle_footer"));
+    // Each band is painted once per paint however many leaves share it (the layout rebuilt the
+    // tree since: read it again).
+    ASSERT_NE(Grid->HeadTree()->Child, nullptr);
+    EXPECT_TRUE(Grid->HeadTree()->Child->Drawn);
+}
+
+TEST_F(Appearance, LoadingOverlayNestsAndFades) {
+    UseTable(20);
+    Grab(QStringLiteral("dbgrid_before_loading"));
+    Grid->StartLoadingStatus(QString(), 0);
+    EXPECT_EQ(Grid->LoadingModeText(), "Loading...");
+    EXPECT_TRUE(Grid->ShowingLoadingMode());
+    EXPECT_EQ(Grid->LoadingFramesDrawn(), 0); // a duration of 0 shows the picture at once
+    ASSERT_NE(Grid->LoadingModeBitmap(), nullptr);
+    EXPECT_EQ(Grid->LoadingModeBitmap()->Width(), Grid->ClientWidth());
+    Grid->StartLoadingStatus(QStringLiteral("Загрузка…"), 40);
+    EXPECT_GT(Grid->LoadingFramesDrawn(), 0);
+    EXPECT_EQ(Grid->LoadingModeCallCount(), 2);
+    const QImage shown = Grab(QStringLiteral("dbgrid_loading_overlay"));
+    // The picture is the grid dimmed over grey: no pure white left in the middle of the data.
+    EXPECT_NE(shown.pixelColor(shown.width() - 10, shown.height() - 10), QColor(Qt::white));
+
+    Grid->FinishLoadingStatus(0);
+    EXPECT_TRUE(Grid->ShowingLoadingMode());
+    Grid->FinishLoadingStatus(-7); // a negative duration draws no frames instead of waiting for ever
+    EXPECT_FALSE(Grid->ShowingLoadingMode());
+    EXPECT_EQ(Grid->LoadingModeBitmap(), nullptr);
+
+    // An unmatched finish does nothing; a later start works.
+    Grid->FinishLoadingStatus(0);
+    EXPECT_EQ(Grid->LoadingModeCallCount(), 0);
+    Grid->StartLoadingStatus(QStringLiteral("x"), 0);
+    EXPECT_TRUE(Grid->ShowingLoadingMode());
+    Grid->FinishLoadingStatus(0);
+    EXPECT_FALSE(Grid->ShowingLoadingMode());
+}
+
+TEST_F(Appearance, ScreenshotOfThemelessTitlesIndicatorAndEmptyText) {
+    const bool themes = ThemesInUse();
+    const auto restore = qScopeGuard([&] { SetThemesInUse(themes); });
+    SetThemesInUse(false);
+    UseTable(12);
+    Grid->SetOptionsEh(Grid->OptionsEh() + TDBGridEhOptions{dghShowRecNo, dghFooter3D});
+    Grid->IndicatorParams()->SetRecNoShowStep(4);
+    Grid->SetOddRowColor(clInfoBk);
+    Grid->Columns()->Columns(1)->Title()->SetSortMarker(smDownEh);
+    Grid->Columns()->Columns(2)->Title()->SetSortMarker(smUpEh);
+    Grid->SetSortMarkedColumns();
+    Grid->TitleParams()->SetSortMarkerStyle(smstSolidEh);
+    Grid->SetFooterRowCount(1);
+    Table->SetRecNo(3);
+    Grid->SetFocus();
+    Grab(QStringLiteral("dbgrid_classic_titles_indicator"));
+
+    Table->EmptyTable();
+    Grid->EmptyDataInfo()->SetActive(true);
+    const QImage img = Grab(QStringLiteral("dbgrid_classic_empty_text"));
+    EXPECT_TRUE(Grid->EmptyDataInfo()->Showing());
+}
+
+} // namespace

@@ -87,7 +87,7 @@ protected:
             EdChar(ch);
     }
     void Shot(TWinControl* c, const char* name) {
-        const QString path = SaveControlScreenshot(c, QString::fromLatin1(name));
+        const QString path = SaveDroppedDownScreenshot(Form.get(), c, QString::fromLatin1(name));
         EXPECT_FALSE(path.isEmpty());
     }
 };

@@ -1362,6 +1362,11 @@ public:
     virtual void UpdateImageIndex();
     virtual void UserTextChanged();
     virtual void GetEditingRect(TRect& Rect);
+    // Where the column image is drawn left of the text (right of it in right-to-left layout).
+    TRect GetImageRect();
+    // The image box over the image rectangle: shown while there is an image to draw.
+    TWinControl* ImageBox() const { return FImageBox; }
+    void PaintEditorWindow();
     virtual void ProcessTypedText(String& T);
     int FirstVisibleButtonIndex();
     bool IsMainButtonDown();
@@ -1445,6 +1450,7 @@ protected:
     bool FReadOnlyStored = false;
     int FFixedDownButton = -1;
     int FQuietText = 0;
+    TCustomControl* FImageBox = nullptr;
     // The form a button opened: its close may still be waiting in the queue.
     std::shared_ptr<bool> FAlive = std::make_shared<bool>(true);
     TCustomForm* FOpenForm = nullptr;

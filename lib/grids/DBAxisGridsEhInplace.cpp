@@ -109,6 +109,29 @@ bool IsChildOf(HWND Child, TWinControl* Parent) {
     return Child == Parent->Handle() || IsChild(Parent->Handle(), Child);
 }
 
+// The edit control paints its own window; the column image is drawn by this box laid over the
+// margin that the formatting rectangle leaves free for it.
+class TInplaceImageBox : public TCustomControl {
+public:
+    explicit TInplaceImageBox(TDBAxisGridInplaceEdit* Editor) : TCustomControl(Editor), FEditor(Editor) {}
+
+protected:
+    void Paint() override {
+        Canvas()->Brush()->SetColor(FEditor->Color());
+        Canvas()->FillRect(ClientRect());
+        TAxisBarEh* c = FEditor->GetAxisBar();
+        TCustomImageList* images = c ? c->ImageList() : nullptr;
+        const int i = FEditor->ImageIndex();
+        if (!images || i < 0 || i >= images->Count()) return;
+        // Centred in the box and clipped to it, as the cells draw theirs.
+        images->Draw(Canvas(), (Width() - images->Width()) / 2, (Height() - images->Height()) / 2, i,
+                     dsNormal, images->ImageType() == itMask ? itMask : itImage, true);
+    }
+
+private:
+    TDBAxisGridInplaceEdit* FEditor;
+};
+
 } // namespace
 
 TEditStyle GetColumnEditStyle(TAxisBarEh* Column) {
@@ -228,6 +251,7 @@ void TDBAxisGridInplaceEdit::ReloadFromGrid() {
         SetMaxLength(limit);
     FMRUList = c->MRUList();
     SetMainButtonDown(false);
+    PaintEditorWindow();
 }
 
 void TDBAxisGridInplaceEdit::SetEditButtonStyle(TEditStyle Value) {
@@ -483,6 +507,7 @@ void TDBAxisGridInplaceEdit::BoundsChanged() {
     GetEditingRect(r);
     SendMessage(Handle(), EM_SETRECTNP, 0, LPARAM(&r));
     SendMessage(Handle(), EM_SCROLLCARET, 0, 0);
+    PaintEditorWindow();
 }
 
 void TDBAxisGridInplaceEdit::GetEditingRect(TRect& Rect) {
@@ -1063,7 +1088,38 @@ void TDBAxisGridInplaceEdit::UpdateImageIndex() {
     if (i != FImageIndex) {
         FImageIndex = i;
         Invalidate();
+        PaintEditorWindow();
     }
+}
+
+TRect TDBAxisGridInplaceEdit::GetImageRect() {
+    TAxisBarEh* c = GetAxisBar();
+    TCustomDBAxisGridEh* g = GetGrid();
+    const int iw = c && c->ImageList() ? c->ImageList()->Width() : 0;
+    TRect r(2, 0, iw + 2, Height());
+    if (g && c && g->VisibleAxisBars()->Count() > 0 && g->VisibleAxisBars()->Items(0) == c) {
+        const int w = g->GetCellTreeElmentsAreaWidth();
+        r = TRect(w + 2, 0, w + iw + 2, Height());
+    }
+    if (UseRightToLeftAlignment()) r.Offset(ClientWidth() - iw - 2, 0);
+    return r;
+}
+
+void TDBAxisGridInplaceEdit::PaintEditorWindow() {
+    TAxisBarEh* c = GetAxisBar();
+    const bool show = c && c->ImageList() && c->ShowImageAndText() && Visible() && FImageIndex >= 0;
+    if (!show) {
+        if (FImageBox) FImageBox->SetVisible(false);
+        return;
+    }
+    if (!FImageBox) {
+        FImageBox = new TInplaceImageBox(this);
+        FImageBox->SetParent(this);
+    }
+    const TRect r = GetImageRect();
+    FImageBox->SetBounds(r.Left, r.Top, r.Width(), r.Height());
+    FImageBox->SetVisible(true);
+    FImageBox->Invalidate();
 }
 
 void TDBAxisGridInplaceEdit::UserTextChanged() {

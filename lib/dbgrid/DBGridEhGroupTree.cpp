@@ -14,6 +14,7 @@
 #include <QScopeGuard>
 
 #include <algorithm>
+#include <cassert>
 #include <numeric>
 
 namespace {
@@ -703,6 +704,7 @@ void TGridGroupDataTreeEh::RebuildDataTree(IMemTableEh* AIntMemTable) {
     }
     RebuildFlatVisibleList();
     UpdateAllDataRowHeights();
+    assert(CheckConsistency() && "group tree after a build");
 }
 
 void TGridGroupDataTreeEh::RebuildDataTreeEx(IMemTableEh* AIntMemTable) {
@@ -717,6 +719,7 @@ void TGridGroupDataTreeEh::RebuildDataTreeEx(IMemTableEh* AIntMemTable) {
     RecalculateFootersValues();
     RebuildFlatVisibleList();
     UpdateAllDataRowHeights();
+    assert(CheckConsistency() && "group tree after a rebuild that keeps the groups");
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -761,6 +764,7 @@ void TGridGroupDataTreeEh::RecordInserted(int RecNum) {
     RecalculateFootersValues();
     RebuildFlatVisibleList();
     TreeChanged();
+    assert(CheckConsistency() && "group tree after an inserted row");
 }
 
 void TGridGroupDataTreeEh::UpdateRecordNodePosInTree(TGroupDataTreeNodeEh* Node, const Variant& NewKey) {
@@ -807,6 +811,7 @@ void TGridGroupDataTreeEh::RecordChanged(int RecNum) {
         if (index >= 0) link->DGUpdateDataRowHeight(index);
     }
     RecalculateFootersValues();
+    assert(CheckConsistency() && "group tree after a changed row");
 }
 
 void TGridGroupDataTreeEh::RecordDeleted(int RecNum) {
@@ -815,6 +820,7 @@ void TGridGroupDataTreeEh::RecordDeleted(int RecNum) {
     RecalculateFootersValues();
     RebuildFlatVisibleList();
     TreeChanged();
+    assert(CheckConsistency() && "group tree after a deleted row");
 }
 
 void TGridGroupDataTreeEh::TreeChanged() {

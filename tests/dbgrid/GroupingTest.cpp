@@ -6,16 +6,17 @@
 
 #include "memtable/MemTableFixture.h"
 
+#include "platform/classes/ComponentStreams.h"
 #include "platform/rtl/SysUtils.h"
 
 #include <gtest/gtest.h>
 
+#include <QScopeGuard>
 #include <QStringList>
 
 #include <functional>
 
-namespace {
-
+// Stand-ins for the data grid and its columns (published classes live at global scope).
 class TTestGroupColumn : public TPersistent {
     KVT_CLASS(TTestGroupColumn, TPersistent)
 public:
@@ -64,6 +65,11 @@ public:
     void DGLinkActiveChanged() override { MTViewDataEvent(-1, mtViewDataChangedEh, -1); }
     void DGGroupDataTreeChanged() override { ++TreeChanges; }
     TGroupDataTreeNodeEh* DGCurDataNode() override { return CurNode; }
+    bool DGColumnsCustomized() override { return Customized; }
+    void Loaded() override {
+        TComponent::Loaded();
+        if (Groups) Groups->ResolveLoadedColumnNames();
+    }
     void DGFooterAggregateValue(TPersistent* c, TGridDataGroupFooterEh* f,
                                 TGridDataGroupFooterColumnItemEh* i, Variant& v, TGroupDataTreeNodeEh* n,
                                 bool& processed) override {
@@ -96,6 +102,7 @@ public:
     std::vector<std::unique_ptr<TTestGroupColumn>> Cols;
     std::unique_ptr<TDBGridEhDataGroupsEh> Groups;
     TGroupDataTreeNodeEh* CurNode = nullptr;
+    bool Customized = false;
     int Repaints = 0;
     int TreeChanges = 0;
     using TAggregate =
@@ -103,6 +110,14 @@ public:
                            TGroupDataTreeNodeEh*, bool&)>;
     TAggregate ColumnAggregate, GridAggregate;
 };
+
+KVT_PUBLISHED(TTestGroupingGrid) {
+    P.Prop(
+        "DataGrouping", [](TTestGroupingGrid* g) { return g->Groups.get(); },
+        [](TTestGroupingGrid* g, TDBGridEhDataGroupsEh* v) { g->Groups->Assign(v); });
+}
+
+namespace {
 
 // Table: Region (text), City (text), Kind (integer), Amount (float), Note (text).
 class GroupingTest : public ::testing::Test {
@@ -573,6 +588,57 @@ TEST_F(GroupingTest, EmptyTableAndRemovedFootersLeaveNoStaleNodes) {
         T->Delete();
     EXPECT_EQ(Outline(), u""_qs);
     ExpectConsistent();
+}
+
+TEST_F(GroupingTest, SettingsSurviveTheGridsStream) {
+    Fill();
+    Level("Region");
+    TGridDataGroupLevelEh* city = Level("City");
+    city->SetSortOrder(soDescEh);
+    city->SetRowHeight(30);
+    Grid->Customized = true;
+    TGridDataGroupFooterEh* f = Footer(G()->Footers(), gfvSumEh, gfvCountEh);
+    f->SetShowFunctionName(true);
+    G()->SetDefaultStateExpanded(true);
+    G()->GroupPanel()->SetColor(clYellow);
+    G()->SetActive(true);
+    const String outline = Outline();
+
+    TMemoryStream ms;
+    WriteComponent(&ms, Grid);
+    TMemoryStream in, out;
+    in.WriteBuffer(ms.Memory(), Integer(ms.Size()));
+    in.SetPosition(0);
+    ObjectBinaryToText(&in, &out);
+    const QString text = QString::fromUtf8(static_cast<const char*>(out.Memory()), int(out.Size()));
+    for (const char* line :
+         {"ColumnName = 'ColCity'", "SortOrder = soDescEh", "RowHeight = 30", "ValueType = gfvSumEh",
+          "ShowFunctionName = True", "DefaultStateExpanded = True"})
+        EXPECT_TRUE(text.contains(QString::fromLatin1(line))) << line << "\n" << text.toStdString();
+    EXPECT_FALSE(text.contains(u"ParentFont"_qs)) << "defaults are not written";
+
+    CompPtr<TComponent> owner{Create<TComponent>(nullptr)};
+    auto* copy = Create<TTestGroupingGrid>(owner.get());
+    copy->Table = T;
+    for (const char* field : {"Region", "City", "Kind", "Amount", "Note"})
+        copy->AddColumn(field);
+    copy->Groups = std::make_unique<TDBGridEhDataGroupsEh>(copy);
+    T->RegisterEventReceiver(copy);
+    const auto unregister = qScopeGuard([&] { T->UnregisterEventReceiver(copy); });
+    ms.SetPosition(0);
+    ReadComponent(&ms, copy);
+    TDBGridEhDataGroupsEh* groups = copy->Groups.get();
+    ASSERT_EQ(groups->ActiveGroupLevelsCount(), 2);
+    EXPECT_EQ(groups->ActiveGroupLevels(1)->SortOrder(), soDescEh);
+    EXPECT_EQ(groups->ActiveGroupLevels(1)->RowHeight(), 30);
+    EXPECT_TRUE(groups->ActiveGroupLevels(1)->RowHeightStored());
+    ASSERT_EQ(groups->Footers()->Count(), 1);
+    EXPECT_EQ(groups->Footers()->Footer(0)->ColumnItems()->Item(3)->ValueType(), gfvSumEh);
+    EXPECT_EQ(groups->Footers()->Footer(0)->ColumnItems()->Item(3)->Column(), copy->Cols[3].get());
+    EXPECT_TRUE(groups->Footers()->Footer(0)->ShowFunctionName());
+    EXPECT_EQ(groups->GroupPanel()->Color(), clYellow);
+    EXPECT_EQ(Outline(groups->GroupDataTree()->Root()), outline);
+    EXPECT_TRUE(groups->GroupDataTree()->CheckConsistency());
 }
 
 } // namespace

@@ -365,8 +365,8 @@ public:
 
 using TTitleEhClickEvent = TEvent<void(TObject* Sender, int ACol, TColumnEh* Column)>;
 using TDBGridEhClickEvent = TEvent<void(TColumnEh* Column)>;
-using TGetCellEhParamsEvent = TEvent<void(TObject* Sender, TColumnEh* Column, TFont* AFont,
-                                          TColor& Background, TGridDrawState State)>;
+using TGetCellEhParamsEvent =
+    TEvent<void(TObject* Sender, TColumnEh* Column, TFont* AFont, TColor& Background, TGridDrawState State)>;
 
 class TCustomDBGridEh : public TCustomDBAxisGridEh, public IMTEventReceiverEh {
     KVT_CLASS(TCustomDBGridEh, TCustomDBAxisGridEh)
@@ -412,7 +412,9 @@ public:
     TGridEmptyDataInfoEh* EmptyDataInfo() const { return FEmptyDataInfo.get(); }
     TDBGridColumnsEh* Columns() const { return static_cast<TDBGridColumnsEh*>(AxisBars()); }
     void SetColumns(TDBGridColumnsEh* Value) { AxisBars()->Assign(Value); }
-    TColumnDefValuesEh* ColumnDefValues() const { return static_cast<TColumnDefValuesEh*>(AxisBarDefValues()); }
+    TColumnDefValuesEh* ColumnDefValues() const {
+        return static_cast<TColumnDefValuesEh*>(AxisBarDefValues());
+    }
     // Visible columns in order; data column i of the grid is VisibleColumn(i).
     int VisibleColumnCount() const;
     TColumnEh* VisibleColumn(int Index) const;
@@ -422,7 +424,9 @@ public:
     TColumnsEhList* SortMarkedColumns() const { return FSortMarkedColumns.get(); }
 
     // --- data
-    TGridDataLinkEh* DataLink() const { return static_cast<TGridDataLinkEh*>(TCustomDBAxisGridEh::DataLink()); }
+    TGridDataLinkEh* DataLink() const {
+        return static_cast<TGridDataLinkEh*>(TCustomDBAxisGridEh::DataLink());
+    }
 
     int IndicatorOffset() const { return FIndicatorOffset; }
     uint8_t TopDataOffset() const;
@@ -508,7 +512,6 @@ protected:
     void WriteDataSource(TDataSource* Value) override;
     TFont* GetTitleFont() override { return Font(); }
     void SetTitleFont(TFont* Value) override { Font()->Assign(Value); }
-
 
     void KeyDown(Word& Key, TShiftState Shift) override;
     void KeyUp(Word& Key, TShiftState Shift) override;
@@ -598,7 +601,9 @@ protected:
     // Appearance, header tree and painting: DBGridEhParams, DBGridEhHeadTree, DBGridEhBorders,
     // DBGridEhPaintTitles, DBGridEhPaintCells, DBGridEhPaintOverlay.
 public:
-    TDBGridLineParamsEh* GridLineParams() const { return static_cast<TDBGridLineParamsEh*>(GridLineColors()); }
+    TDBGridLineParamsEh* GridLineParams() const {
+        return static_cast<TDBGridLineParamsEh*>(GridLineColors());
+    }
     TGridTreeViewParamsEh* TreeViewParams() const { return FTreeViewParams.get(); }
     TDBGridBackgroundDataEh* DBBackgroundData() const {
         return static_cast<TDBGridBackgroundDataEh*>(BackgroundData());
@@ -648,7 +653,8 @@ public:
     TEvent<void(TObject* Sender, int DataCol, int Row, TColumnEh* Column, TFont* AFont, TColor& Background,
                 TAlignment& Alignment, TGridDrawState State, String& Text)>
         OnGetFooterParams;
-    TEvent<void(TObject* Sender, int DataCol, int Row, TColumnEh* Column, const TRect& Rect, TGridDrawState State)>
+    TEvent<void(TObject* Sender, int DataCol, int Row, TColumnEh* Column, const TRect& Rect,
+                TGridDrawState State)>
         OnDrawFooterCell;
 
 protected:
@@ -658,8 +664,8 @@ protected:
 
     TGridLineColorsEh* CreateGridLineColors() override;
     TGridBackgroundDataEh* CreateBackgroundData() override;
-    void GetCellBorderParams(int ACol, int ARow, TGridCellBorderTypeEh Border, bool& CoverCrossing, TColor& Color,
-                             bool& Drawn) override;
+    void GetCellBorderParams(int ACol, int ARow, TGridCellBorderTypeEh Border, bool& CoverCrossing,
+                             TColor& Color, bool& Drawn) override;
     bool IsFixedStyleCell(const TGridCoord& Cell, TGridDrawState State) override;
     bool IsFixedCellThemed(TPoint CellType);
     bool IsTitleThemed();
@@ -676,8 +682,8 @@ protected:
     void DrawCell(int ACol, int ARow, const TRect& ARect, TGridDrawState AState) override;
     void DrawIndicatorCell(int ACol, int ARow, TPoint CellType, TGridDrawState AState, const TRect& ARect,
                            int AreaCol, int AreaRow);
-    void DrawTitleCell(int ACol, int ARow, TPoint CellType, TGridDrawState AState, const TRect& ARect, int AreaCol,
-                       int AreaRow);
+    void DrawTitleCell(int ACol, int ARow, TPoint CellType, TGridDrawState AState, const TRect& ARect,
+                       int AreaCol, int AreaRow);
     void DrawGridDataCell(int ACol, int ARow, TPoint CellType, TGridDrawState AState, const TRect& ARect,
                           int DataCol, int DataRow);
     void DrawGridFooterCell(int ACol, int ARow, TPoint CellType, TGridDrawState AState, const TRect& ARect,

@@ -643,6 +643,11 @@ public:
                                    const TRect& AreaRect, TAxisColCellParamsEh* Params);
     void DefaultDrawColumnCell(const TRect& Rect, int DataCol, TColumnEh* Column, TGridDrawState State);
     void DefaultDrawDataCell(const TRect& Rect, TField* Field, TGridDrawState State);
+    // Whether the row-select look draws a focus rectangle over the current row.
+    virtual bool ShowRowFocusRect();
+    // The edit button of the column's cell under (X, Y): 0 the main one, n the n-th extra one,
+    // -1 none.
+    int EditButtonAtPos(int ACol, int ARow, int Y, int X, TColumnEh* Column);
 
     TEvent<void(TCustomDBGridEh* Grid, TGridCoord Cell, TGridCoord AreaCell, TColumnEh* Column,
                 const TRect& AreaRect, TAxisColCellParamsEh* Params, bool& Processed)>
@@ -667,6 +672,7 @@ protected:
     void GetCellBorderParams(int ACol, int ARow, TGridCellBorderTypeEh Border, bool& CoverCrossing,
                              TColor& Color, bool& Drawn) override;
     bool IsFixedStyleCell(const TGridCoord& Cell, TGridDrawState State) override;
+    bool CanHotTrackCell(int ACol, int ARow) override;
     bool IsFixedCellThemed(TPoint CellType);
     bool IsTitleThemed();
     bool IsTitleGradientAllowed();

@@ -393,3 +393,44 @@ void TCustomDBGridEh::DrawGridFooterCell(int ACol, int ARow, TPoint CellType, TG
     if (the3D && !themed) DrawButtonEdges(c, ARect, Flat(), true, true, highlighted, Flat() && ThemesInUse());
     if (OnDrawFooterCell) OnDrawFooterCell(this, DataCol, FooterRow, column, ARect, AState);
 }
+
+// ---------------------------------------------------------------------------------------------
+// Hot tracking and the buttons in cells
+
+bool TCustomDBGridEh::ShowRowFocusRect() {
+    return !ComponentState().Contains(csDesigning) && FOptions.Contains(dgRowSelect) && FDefaultDrawing &&
+           Focused();
+}
+
+bool TCustomDBGridEh::CanHotTrackCell(int ACol, int ARow) {
+    if (FOptionsEh.Contains(dghHotTrack)) return ACol >= 0 && ARow >= 0;
+    if (ARow < GetTitleRowCount() && GetFilterRowCount() > 0) return true;
+    if (ACol >= 0 && ACol < IndicatorOffset() && FOptions.Contains(dgIndicator)) return true;
+    return TCustomDBAxisGridEh::CanHotTrackCell(ACol, ARow);
+}
+
+int TCustomDBGridEh::EditButtonAtPos(int ACol, int ARow, int Y, int X, TColumnEh* Column) {
+    // Titles have no in-title filter button here.
+    if (ARow < GetTitleRowCount() || !Column) return -1;
+    const TRect cell = CellRect(ACol, ARow);
+    const int buttonW = InplaceEditorButtonWidth();
+    const TRect strip(cell.Right - Column->EditButtonsWidth(), cell.Top, cell.Right,
+                      cell.Top + InplaceEditorButtonHeight());
+    if (Y >= strip.Bottom || X < strip.Left) return -1;
+    // A flat grid gives every button one more pixel than the painter does.
+    const int f = Flat() ? 1 : 0;
+    int left = strip.Left;
+    if (GetColumnEditStyle(Column) != esSimple) {
+        if (X < left + buttonW + f) return 0;
+        left += buttonW + f;
+    }
+    TEditButtonsEh* buttons = Column->EditButtons();
+    for (int i = 0; buttons && i < buttons->Count(); ++i) {
+        TEditButtonEh* b = buttons->Items(i);
+        if (!b->Visible()) continue;
+        const int w = b->Width() > 0 ? b->Width() + f + f : buttonW + f;
+        if (X < left + w) return i + 1;
+        left += w;
+    }
+    return -1;
+}

@@ -101,6 +101,7 @@ void TCustomDBGridEh::FinishLoadingStatus(int RenderDuration) {
     delete FLoadingModeBitmap;
     FLoadingModeBitmap = nullptr;
     Repaint();
+    UpdateVertScrollBar();
 }
 
 void TCustomDBGridEh::PaintGridImage(TBitmap* Target) {

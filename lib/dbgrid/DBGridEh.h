@@ -680,6 +680,8 @@ protected:
     bool HighlightDataCellColor(int DataCol, int DataRow, TFont* AFont, TColor& AColor, TGridDrawState State,
                                 const String& Text) override;
     bool CheckColumnDuplicateValues(TColumnEh* Column, String& Text, bool CheckPrevRow);
+    bool CheckFillDataCell(const TGridCoord& Cell, const TGridCoord& AreaCell, TAxisColCellParamsEh* Params,
+                           const TRect& AreaRect, TAxisBarEh* Column) override;
     bool EditButtonsShownInCell(TColumnEh* Column, bool CurrentRow, bool CurrentCol);
     bool HasHideDuplicatesColumns();
     bool AutoFitColWidthsEh() const { return false; }

@@ -434,3 +434,29 @@ int TCustomDBGridEh::EditButtonAtPos(int ACol, int ARow, int Y, int X, TColumnEh
     }
     return -1;
 }
+
+bool TCustomDBGridEh::CheckFillDataCell(const TGridCoord& Cell, const TGridCoord&,
+                                        TAxisColCellParamsEh* Params, const TRect& AreaRect, TAxisBarEh*) {
+    TCanvas* c = Canvas();
+    const TGridDrawState state = Params->State();
+    const bool the3D = IsFixedStyleCell(Cell, state);
+    const bool themed = Params->DrawCellByThemes();
+    const bool selected = state.Contains(gdSelected);
+    const bool rowHighlight = FOptionsEh.Contains(dghRowHighlight);
+    const bool currentRow = Cell.Y == Row();
+    const bool hotRow = Cell.Y == HotTrackCell().Y;
+    if (ThemesInUse() && ((rowHighlight && currentRow && !state.Contains(gdCurrent)) ||
+                          state.Contains(gdHotTrack) || (rowHighlight && hotRow))) {
+        // Rows the mouse or the current record marks get a soft gradient; the focused cell stays flat.
+        if (state.Contains(gdFocused))
+            c->FillRect(AreaRect);
+        else
+            PaintVerticalGradient(c, AreaRect, InterpolateColor(c->Brush()->Color(), clBtnHighlight, 85),
+                                  c->Brush()->Color());
+        return true;
+    }
+    if (!the3D || selected || !(themed || (Flat() && ThemesInUse()))) return false;
+    DrawThemedCellBackground(themed ? 1 : GetFixedCellStyle(), AreaRect, clDefault, false, true, AreaRect,
+                             selected, false);
+    return true;
+}

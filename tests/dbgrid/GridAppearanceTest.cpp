@@ -43,6 +43,7 @@ public:
     using TCustomDBGridEh::GetCellBorderParams;
     using TCustomDBGridEh::RecNoText;
     using TDBGridEh::TDBGridEh;
+    bool CanHotTrackCellProbe(int ACol, int ARow) { return CanHotTrackCell(ACol, ARow); }
 };
 
 struct Appearance : ::testing::Test {
@@ -519,6 +520,34 @@ TEST_F(Appearance, ScreenshotOfThemelessTitlesIndicatorAndEmptyText) {
     Grid->EmptyDataInfo()->SetActive(true);
     const QImage img = Grab(QStringLiteral("dbgrid_classic_empty_text"));
     EXPECT_TRUE(Grid->EmptyDataInfo()->Showing());
+}
+
+} // namespace
+
+namespace {
+
+TEST_F(Appearance, HotTrackingCellsEditButtonsAndRowHighlight) {
+    UseTable(6);
+    // Without hot tracking only the indicator is tracked; with it every cell.
+    EXPECT_TRUE(Grid->CanHotTrackCellProbe(0, 2));
+    Grid->SetOptionsEh(Grid->OptionsEh() + TDBGridEhOptions{dghHotTrack, dghRowHighlight});
+    EXPECT_TRUE(Grid->CanHotTrackCellProbe(2, 3));
+    EXPECT_FALSE(Grid->CanHotTrackCellProbe(-1, 3));
+
+    // Titles have no button; a column without always-shown buttons has none in its strip.
+    TColumnEh* column = Grid->VisibleColumn(1);
+    const TRect cell = Grid->CellRect(2, 1);
+    EXPECT_EQ(Grid->EditButtonAtPos(2, 0, 2, cell.Right - 2, column), -1);
+    EXPECT_EQ(Grid->EditButtonAtPos(2, 1, cell.Top + 2, cell.Left + 2, column), -1);
+
+    // The current row is tinted as a gradient outside the current cell while themes are on.
+    Grid->SetFocus();
+    const QImage img = Grab(QStringLiteral("dbgrid_row_highlight"));
+    if (ThemesInUse()) {
+        const TRect other = Grid->CellRect(3, Grid->Row());
+        EXPECT_NE(img.pixelColor(other.Left + 3, other.Top + 1),
+                  img.pixelColor(other.Left + 3, other.Bottom - 2));
+    }
 }
 
 } // namespace

@@ -274,7 +274,7 @@ Result RunGrid(const std::vector<Record>& rows, Geometry& geometry) {
     geometry.TitleHeight = grid->RowHeights(0);
     geometry.IndicatorWidth = grid->ColWidths(0);
     for (int c = 0; c < Columns; ++c)
-        geometry.ColumnWidths[size_t(c)] = grid->Columns()->Items(c)->Width();
+        geometry.ColumnWidths[size_t(c)] = grid->Columns()->Columns(c)->Width();
     delete form;
     ds->Free();
     t->Free();

@@ -109,6 +109,15 @@ TDBGridEhSimpleFilterDialog::TDBGridEhSimpleFilterDialog(TComponent* AOwner) : T
     }
     DBComboBoxEh1->SetName(QStringLiteral("DBComboBoxEh1"));
     DBComboBoxEh2->SetName(QStringLiteral("DBComboBoxEh2"));
+    auto hidden = [this](TWinControl* c, const char* name) {
+        c->SetName(QString::fromLatin1(name));
+        c->SetParent(this);
+        c->SetVisible(false);
+    };
+    hidden(DBDateTimeEditEh1 = new TDBDateTimeEditEh(this), "DBDateTimeEditEh1");
+    hidden(DBDateTimeEditEh2 = new TDBDateTimeEditEh(this), "DBDateTimeEditEh2");
+    hidden(DBNumberEditEh1 = new TDBNumberEditEh(this), "DBNumberEditEh1");
+    hidden(DBNumberEditEh2 = new TDBNumberEditEh(this), "DBNumberEditEh2");
     OnCloseQuery = TCloseQueryEvent(this, &TDBGridEhSimpleFilterDialog::FormCloseQuery);
 }
 

@@ -15,6 +15,8 @@ class TEdit;
 class TRadioButton;
 class TButton;
 class TDBComboBoxEh;
+class TDBDateTimeEditEh;
+class TDBNumberEditEh;
 class IMemTableDataFieldValueListEh;
 
 class TDBGridEhSimpleFilterDialog : public TCustomForm {
@@ -54,6 +56,11 @@ public:
     TButton* bCancel;
     TDBComboBoxEh* DBComboBoxEh1;
     TDBComboBoxEh* DBComboBoxEh2;
+    // Part of the layout, never shown.
+    TDBDateTimeEditEh* DBDateTimeEditEh1;
+    TDBDateTimeEditEh* DBDateTimeEditEh2;
+    TDBNumberEditEh* DBNumberEditEh1;
+    TDBNumberEditEh* DBNumberEditEh2;
 };
 
 // Shows the program's one simple filter dialog for a column filter; true when closed with OK.

@@ -126,7 +126,9 @@ TEST_F(SimpleFilterDlgTest, WritesTheTextOfItsRows) {
         Dlg->FormCloseQuery(Dlg, canClose);
         EXPECT_TRUE(canClose);
         EXPECT_EQ(Filter->ExpressionStr(), QString::fromUtf8(c.written));
-        if (*c.written == 0) EXPECT_EQ(Filter->Expression().Operator1, foNon);
+        if (*c.written == 0) {
+            EXPECT_EQ(Filter->Expression().Operator1, foNon);
+        }
     }
     // The quoted value reads back as typed.
     Open("Name", "='O''Brien (x)'");

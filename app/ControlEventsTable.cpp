@@ -190,11 +190,27 @@ TEventEditForm* TMainForm::EventEditor() {
     return EventEditForm;
 }
 
-void TMainForm::ControlEventsDBGridEhKeyDown(TObject*, Word& Key, TShiftState) {
-    // Enter opens the current event as the edit button does.
-    if (Key != VK_RETURN) return;
+void TMainForm::ControlEventsDBGridEhKeyDown(TObject*, Word& Key, TShiftState Shift) {
+    // The glyph buttons take no focus, so the grid gives the keyboard their work: Enter edits the
+    // current event, Insert adds one after it, Delete deletes it (asking first), each only while
+    // its button is enabled.
+    if (!Shift.Empty()) return;
+    TSpeedButton* button = nullptr;
+    switch (Key) {
+    case VK_RETURN:
+        button = EditControlEventSpeedButton;
+        break;
+    case VK_INSERT:
+        button = AddControlEventSpeedButton;
+        break;
+    case VK_DELETE:
+        button = DeleteControlEventSpeedButton;
+        break;
+    default:
+        return;
+    }
     Key = 0;
-    if (EditControlEventSpeedButton->Enabled()) EditControlEventSpeedButtonClick(ControlEventsDBGridEh);
+    if (button->Enabled()) button->Click();
 }
 
 void TMainForm::AddControlEventSpeedButtonClick(TObject*) {

@@ -270,6 +270,17 @@ TGridGroupDataTreeEh::~TGridGroupDataTreeEh() {
     FFlatVisibleList.clear();
 }
 
+void TGridGroupDataTreeEh::SetRoot(TGroupDataTreeNodeEh* Value) {
+    if (!Value || Value == FRoot || Value->Owner() != this || Value->Parent()) return;
+    TBaseTreeNodeEh* old = FRoot;
+    FRoot = Value;
+    Value->SetLevel(0);
+    Value->FIndex = -1;
+    FFlatVisibleList.clear();
+    delete old;
+    RebuildFlatVisibleList();
+}
+
 IDataGroupsGridEh* TGridGroupDataTreeEh::Link() const {
     return FGridDataGroups ? FGridDataGroups->Link() : nullptr;
 }

@@ -651,6 +651,9 @@ public:
 
     TGridDataGroupsEh* GridDataGroups() const { return FGridDataGroups; }
     TGroupDataTreeNodeEh* Root() const { return static_cast<TGroupDataTreeNodeEh*>(FRoot); }
+    // Puts a node of this tree (not yet attached) in the root's place; the old root and its
+    // subtree are freed.
+    void SetRoot(TGroupDataTreeNodeEh* Value);
     int FlatVisibleCount() const { return int(FFlatVisibleList.size()); }
     TGroupDataTreeNodeEh* GetFlatVisibleItem(int Index) const;
     int IndexOfVisibleNode(TGroupDataTreeNodeEh* Node) const;

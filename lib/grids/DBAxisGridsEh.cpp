@@ -21,6 +21,7 @@
 
 namespace {
 constexpr UINT WM_DEFERRED_LAYOUT = WM_USER + 100; // 1124
+constexpr UINT kDesignGridNotifyMessage = 45111;
 
 // Two column collections are alike when they stream alike.
 bool SameColumnStreams(TGridAxisBarsEh* a, TGridAxisBarsEh* b) {
@@ -537,6 +538,14 @@ void TCustomDBAxisGridEh::CreateWnd() {
     FInplaceEditorButtonWidth = Flat() ? AxisFlatEditButtonWidth() : GetSystemMetrics(SM_CXVSCROLL);
     FOriginalImeName = ImeName();
     FOriginalImeMode = ImeMode();
+    NotifyDesignControls();
+}
+
+void TCustomDBAxisGridEh::NotifyDesignControls() {
+    // Controls placed on the grid in the designer learn which grid they sit on.
+    if (!ComponentState().Contains(csDesigning) || ComponentState().Contains(csLoading)) return;
+    TMessage m{kDesignGridNotifyMessage, 0, LPARAM(this), 0};
+    Broadcast(m);
 }
 
 // ---------------------------------------------------------------------------------------------

@@ -1236,6 +1236,8 @@ protected:
     void FlatChanged() override;
     void InvalidateEditor() override;
     void CreateWnd() override;
+    // At design time, tells the child controls (message 45111, LParam the grid) which grid holds them.
+    virtual void NotifyDesignControls();
     void WndProc(TMessage& Message) override;
 
     void CreateParams(TCreateParams& Params) override;

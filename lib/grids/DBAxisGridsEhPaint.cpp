@@ -156,7 +156,7 @@ void TCustomDBAxisGridEh::WriteCellText(TAxisBarEh* Column, TCanvas* ACanvas, bo
         std::swap(left, right);
     }
     // The text routine draws on the device context: bring the canvas font, colour included, into it.
-    ACanvas->TextWidth(QStringLiteral(" "));
+    ACanvas->TextWidth(String()); // an empty text: nothing to shape
     PaintTextInRect(ACanvas, ARect, Fill, left, TopMargin, Text, a, Layout, WordWrap, EndEllipsis, left,
                     right, Column && Column->UseRightToLeftReading());
 }

@@ -588,6 +588,13 @@ TEST_F(GroupingTest, EmptyTableAndRemovedFootersLeaveNoStaleNodes) {
         T->Delete();
     EXPECT_EQ(Outline(), u""_qs);
     ExpectConsistent();
+    // A new root takes the old one's place; a node of another tree does not.
+    auto* root = static_cast<TGroupDataTreeNodeEh*>(Tree()->CreateNode(String(), nullptr));
+    Tree()->SetRoot(root);
+    EXPECT_EQ(Tree()->Root(), root);
+    Row(u"East"_qs, u"Kiev"_qs, 1, 1.0);
+    EXPECT_EQ(Outline(), u"East+{r0}"_qs);
+    ExpectConsistent();
 }
 
 TEST_F(GroupingTest, SettingsSurviveTheGridsStream) {

@@ -217,3 +217,37 @@ TEST_F(AxisGridInputTest, Screenshots) {
     EXPECT_FALSE(
         SaveControlScreenshot(Form.get(), QStringLiteral("axis_grid_memtable_flat_editing")).isEmpty());
 }
+
+namespace {
+// A control on a grid that notes which grid the designer put it on.
+class TDesignChild : public TCustomControl {
+public:
+    using TCustomControl::TCustomControl;
+    TObject* Grid = nullptr;
+    int Notes = 0;
+
+protected:
+    void WndProc(TMessage& Message) override {
+        if (Message.Msg == 45111) {
+            ++Notes;
+            Grid = reinterpret_cast<TObject*>(Message.LParam);
+        }
+        TCustomControl::WndProc(Message);
+    }
+};
+} // namespace
+
+TEST(AxisGridDesignTest, ChildControlsHearOfTheirGridOnlyAtDesignTime) {
+    InitForms();
+    for (bool designing : {false, true}) {
+        CompPtr<TForm> form(new TForm(nullptr));
+        auto* grid = Create<TTestAxisGrid>(form.get());
+        grid->SetParent(form.get());
+        auto* child = new TDesignChild(form.get());
+        child->SetParent(grid);
+        if (designing) grid->SetDesigning(true, false);
+        grid->HandleNeeded();
+        EXPECT_EQ(child->Notes, designing ? 1 : 0);
+        EXPECT_EQ(child->Grid, designing ? grid : nullptr);
+    }
+}

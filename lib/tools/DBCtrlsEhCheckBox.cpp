@@ -443,7 +443,8 @@ KVT_PUBLISHED(TDBCheckBoxEh) {
         .Default(true);
     P.Prop("Flat", &C::Flat, &C::SetFlat).Default(false);
     P.Prop(
-        "Font", [](C* e) { return e->Font(); }, [](C* e, TFont* v) { e->Font()->Assign(v); });
+         "Font", [](C* e) { return e->Font(); }, [](C* e, TFont* v) { e->Font()->Assign(v); })
+        .Stored([](C* e) { return !e->ParentFont(); });
     P.Prop("ParentColor", &C::ParentColor, &C::SetParentColor).Default(true);
     P.Prop("ParentCtl3D", &C::ParentCtl3D, &C::SetParentCtl3D).Default(true);
     P.Prop("ParentFont", &C::ParentFont, &C::SetParentFont).Default(true);

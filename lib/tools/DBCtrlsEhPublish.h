@@ -43,7 +43,8 @@ template <class C> void PublishDBEditCommon(TPropBuilder<C>& P) {
     P.Prop("EditButton", &C::EditButton, &C::SetEditButton);
     P.Prop("EditButtons", &C::EditButtons, &C::SetEditButtons);
     P.Prop(
-        "Font", [](C* e) { return e->Font(); }, [](C* e, TFont* v) { e->Font()->Assign(v); });
+         "Font", [](C* e) { return e->Font(); }, [](C* e, TFont* v) { e->Font()->Assign(v); })
+        .Stored([](C* e) { return !e->ParentFont(); });
     P.Prop("Flat", &C::Flat, &C::SetFlat).Default(false);
     P.Prop("HighlightRequired", &C::HighlightRequired, &C::SetHighlightRequired).Default(false);
     P.Prop("Images", &C::Images, &C::SetImages);

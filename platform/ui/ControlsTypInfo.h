@@ -2,6 +2,7 @@
 // Type information of the controls' enumerations, for the published properties of controls.
 
 #include "platform/classes/TypInfo.h"
+#include "platform/ui/Graphics.h"
 #include "platform/ui/StdCtrls.h"
 
 KVT_ENUM_DECL(TFormBorderStyle)

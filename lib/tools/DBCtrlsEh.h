@@ -840,6 +840,9 @@ public:
     TDynVarsEh* DynProps() const { return FDynProps.get(); }
     // The state the data asks for.
     TCheckBoxState GetFieldState();
+    // Where the box's children would align: right, except left when a right-to-left control
+    // puts its caption on the left.
+    TAlignment GetControlsAlignment() const;
     // Whether Text matches an item of a ";" list.
     static bool ValueMatch(const String& List, const String& Text);
 

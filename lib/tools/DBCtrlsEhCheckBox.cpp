@@ -422,6 +422,10 @@ void TCustomDBCheckBoxEh::DrawCaption(const TRect& Rect, bool Focused, bool, boo
     }
 }
 
+TAlignment TCustomDBCheckBoxEh::GetControlsAlignment() const {
+    return UseRightToLeftAlignment() && FAlignment == lrRightJustify ? taLeftJustify : taRightJustify;
+}
+
 // ---------------------------------------------------------------------------------------------
 // Stored properties (the value lists are defined properties, see DefineProperties)
 

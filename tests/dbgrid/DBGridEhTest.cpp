@@ -6,7 +6,9 @@
 #include "lib/dbgrid/DBGridEh.h"
 #include "lib/memtable/MemTableEh.h"
 
+#include "platform/classes/ComponentStreams.h"
 #include "platform/ui/Forms.h"
+#include "platform/ui/Menus.h"
 #include "platform/ui/WinApi.h"
 
 #include <gtest/gtest.h>
@@ -173,6 +175,139 @@ TEST_F(GridFixture, NewGridHasTheDefaults) {
     EXPECT_EQ(Grid->FixedCols(), 0);
     EXPECT_EQ(Grid->ColCount(), 3);
     EXPECT_TRUE(Grid->CheckDataConsistency());
+}
+
+TEST_F(GridFixture, ModelPropertiesAndUnitValues) {
+    EXPECT_TRUE(Grid->TryUseMemTableInt());
+    EXPECT_FALSE(Grid->SortLocal());
+    EXPECT_FALSE(Grid->AutoFitColWidths());
+    EXPECT_EQ(Grid->VTitleMargin(), 10);
+    EXPECT_EQ(Grid->FooterRowCount(), 0);
+    EXPECT_NE(Grid->SumList(), nullptr);
+    EXPECT_NE(Grid->STFilter(), nullptr);
+    EXPECT_NE(dynamic_cast<TColumnDefValuesEh*>(Grid->ColumnDefValues()), nullptr);
+    EXPECT_NE(dynamic_cast<TColumnTitleDefValuesEh*>(Grid->ColumnDefValues()->Title()), nullptr);
+    EXPECT_NE(Grid->GridLineParams(), nullptr);
+    EXPECT_TRUE(Grid->IndicatorTitle()->UseGlobalMenu());
+    EXPECT_FALSE(Grid->IndicatorTitle()->ShowDropDownSign());
+
+    // The row sizing switch is the base grid's goRowSizing.
+    Grid->SetRowSizingAllowed(true);
+    EXPECT_TRUE(Grid->BaseOptions().Contains(goRowSizing));
+    Grid->SetRowSizingAllowed(false);
+    EXPECT_FALSE(Grid->BaseOptions().Contains(goRowSizing));
+    Grid->SetFooterColor(clInfoBk);
+    EXPECT_EQ(Grid->FooterParams()->Color(), clInfoBk);
+
+    EXPECT_EQ(InplaceSearchStartShortCut, ShortCut(Word('F'), TShiftState{ssCtrl}));
+    EXPECT_EQ(PriorRecordValueShortCut, ShortCut(0xDE, TShiftState{ssCtrl}));
+    EXPECT_EQ(InplaceSearchTimeOutDefault, 1500);
+    EXPECT_EQ(SortIndexFont()->Name(), "Arial");
+
+    // Layout section names: the form's class name in front, frames joined by dots.
+    Form->SetName(QStringLiteral("F1"));
+    Grid->SetName(QStringLiteral("Grid1"));
+    EXPECT_EQ(LayoutSectionName(Grid), "TFormGrid1");
+    EXPECT_EQ(LayoutSectionName(Form), "TForm");
+    EXPECT_EQ(LayoutSectionName(nullptr), "");
+    TRect r(5, 6, 15, 36);
+    SwapRectExtent(r);
+    EXPECT_EQ(r, TRect(5, 6, 35, 16));
+
+    // The wait cursor nests; an extra stop does nothing.
+    const TCursor before = Screen->Cursor();
+    StartWaitCursor();
+    StartWaitCursor();
+    EXPECT_EQ(Screen->Cursor(), crHourGlass);
+    StopWaitCursor();
+    EXPECT_EQ(Screen->Cursor(), crHourGlass);
+    StopWaitCursor();
+    StopWaitCursor();
+    EXPECT_EQ(Screen->Cursor(), before);
+}
+
+TEST_F(GridFixture, LegacyPropertiesLoadIntoTheParameterObjects) {
+    const char* legacy[] = {
+        "object Grid1: TDBGridEh\r\n  TitleHeight = 30\r\n  FooterColor = clInfoBk\r\n  TitleLines = 2\r\n"
+        "  VTitleMargin = 4\r\n  UseMultiTitle = True\r\nend\r\n",
+        "object Grid1: TDBGridEh\r\n  FooterColor = 255\r\nend\r\n",
+    };
+    TMemoryStream text, bin;
+    const QByteArray a = QByteArray(legacy[0]);
+    text.Write(a.constData(), a.size());
+    text.SetPosition(0);
+    ObjectTextToBinary(&text, &bin);
+    bin.SetPosition(0);
+    ReadComponent(&bin, Grid);
+    EXPECT_EQ(Grid->TitleParams()->RowHeight(), 30);
+    EXPECT_EQ(Grid->FooterParams()->Color(), clInfoBk);
+    EXPECT_EQ(Grid->TitleParams()->RowLines(), 2);
+    EXPECT_EQ(Grid->TitleParams()->VTitleMargin(), 4);
+    EXPECT_TRUE(Grid->TitleParams()->MultiTitle());
+
+    TMemoryStream text2, bin2;
+    const QByteArray b = QByteArray(legacy[1]);
+    text2.Write(b.constData(), b.size());
+    text2.SetPosition(0);
+    ObjectTextToBinary(&text2, &bin2);
+    bin2.SetPosition(0);
+    ReadComponent(&bin2, Grid);
+    EXPECT_EQ(Grid->FooterParams()->Color(), TColor(255));
+
+    // Nothing is written back under the legacy names.
+    TMemoryStream out, outText;
+    WriteComponent(&out, Grid);
+    out.SetPosition(0);
+    ObjectBinaryToText(&out, &outText);
+    const QByteArray written(static_cast<const char*>(outText.Memory()), int(outText.Size()));
+    for (const char* name : {"TitleHeight", "FooterColor", "TitleLines", "VTitleMargin", "UseMultiTitle"})
+        EXPECT_FALSE(written.contains(QByteArray("  ") + name + " =")) << name;
+}
+
+TEST_F(GridFixture, ColumnsWidthsLimitsAndMoves) {
+    UseTable(5);
+    ASSERT_EQ(Grid->Columns()->Count(), 3);
+    TColumnEh* id = Grid->Columns()->Columns(0);
+    EXPECT_FALSE(id->WidthAssigned());
+    EXPECT_EQ(id->Width(), id->DefaultWidth());
+    // Setting the default width stores nothing; -1 never stores.
+    id->SetWidth(id->DefaultWidth());
+    EXPECT_FALSE(id->WidthAssigned());
+    id->SetWidth(-1);
+    EXPECT_FALSE(id->WidthAssigned());
+
+    // The lower limit is applied last.
+    auto* custom = Create<TDBGridEh>(Form);
+    custom->SetParent(Form);
+    custom->SetDataSource(Source);
+    TColumnEh* c = custom->Columns()->Add();
+    c->SetFieldName(QStringLiteral("Name"));
+    c->SetMaxWidth(100);
+    c->SetMinWidth(150);
+    c->SetWidth(120);
+    EXPECT_EQ(c->Width(), 150);
+    TColumnEh* q = custom->Columns()->Add();
+    q->SetFieldName(QStringLiteral("Qty"));
+    q->SetMaxWidth(50);
+    custom->SetColWidths(2, 80);
+    EXPECT_EQ(q->Width(), 50);
+    EXPECT_EQ(custom->ColWidths(2), 50);
+
+    // Moving the third column to the front reports data column indexes.
+    TColumnEh* i3 = custom->Columns()->Add();
+    i3->SetFieldName(QStringLiteral("ID"));
+    int from = -1, to = -1;
+    custom->OnColumnMoved = TMovedEvent::Callable([&](TObject*, int f, int t) {
+        from = f;
+        to = t;
+    });
+    custom->Perform(WM_NULL, 0, 0);
+    custom->MoveColumn(3, 1);
+    EXPECT_EQ(from, 2);
+    EXPECT_EQ(to, 0);
+    EXPECT_EQ(custom->Columns()->Columns(0), i3);
+    EXPECT_EQ(custom->VisibleColumn(0)->FieldName(), "ID");
+    EXPECT_TRUE(custom->CheckDataConsistency());
 }
 
 // ---------------------------------------------------------------------------------------------

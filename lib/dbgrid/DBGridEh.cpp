@@ -329,10 +329,15 @@ void TCustomDBGridEh::Notification(TComponent* AComponent, TOperation Operation)
         FIntMemTableComponent = nullptr;
     }
     TCustomDBAxisGridEh::Notification(AComponent, Operation);
-}
-
-uint8_t TCustomDBGridEh::TopDataOffset() const {
-    return uint8_t(TitleRowCount());
+    if (Operation != opRemove || FDestroying) return;
+    if (auto* ds = dynamic_cast<TDataSet*>(AComponent)) {
+        UpdateMemTableInterface();
+        if (FSumList && FSumList->DataSet() == ds) {
+            FSumList->SetDataSet(nullptr);
+            if (UsesMemTable()) RecalcDataRowCount();
+        }
+        RequestLayoutUpdate();
+    }
 }
 
 void TCustomDBGridEh::SetSelectedIndex(int Value) {

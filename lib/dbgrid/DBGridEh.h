@@ -632,7 +632,14 @@ public:
 
     int IndicatorOffset() const { return FIndicatorOffset; }
     uint8_t TopDataOffset() const;
-    int TitleRowCount() const { return FOptions.Contains(dgTitles) ? 1 : 0; }
+    int TitleRowCount() const { return GetTitleRowCount(); }
+    // The fixed rows above the data: the title row and the filter row under it.
+    virtual int GetTitleRowCount() const;
+    virtual int GetFilterRowCount() const;
+    // Scrolling over a memory table by pixels rather than records.
+    virtual bool IsExtendedScrolling();
+    bool HasHideDuplicatesColumns();
+    void CancelEditing() override;
     int StdDefaultRowHeight() const { return FStdDefaultRowHeight; }
     // Data rows the grid holds (the view rows of a memory table, the buffered records else).
     int FullDataRowCount();

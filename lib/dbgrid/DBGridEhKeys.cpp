@@ -89,13 +89,19 @@ void TCustomDBGridEh::KeyUp(Word& Key, TShiftState Shift) {
 // Mouse
 
 bool TCustomDBGridEh::TryAcquireFocus() {
-    if (Focused()) return true;
+    // The grid or its editor holding the focus counts as focused.
+    if (IsFocusInside()) return true;
+    if (!FAcquireFocus) return true;
     if (CanFocus() && !ComponentState().Contains(csDesigning)) {
         SetFocus();
-        return Focused();
+        if (IsFocusInside()) return true;
+        TForm* active = Screen ? Screen->ActiveForm() : nullptr;
+        if (active && active->FormStyle() == fsMDIChild) {
+            ::SetFocus(Handle());
+            return IsFocusInside();
+        }
     }
-    // A grid that is not meant to take the focus still answers clicks.
-    return !CanFocus() ? false : true;
+    return false;
 }
 
 void TCustomDBGridEh::CancelTracking() {

@@ -363,6 +363,45 @@ TEST_F(GridFixture, MemTableRowsFollowInsertDeleteFilterAndScroll) {
     EXPECT_TRUE(Grid->CheckDataConsistency());
 }
 
+TEST_F(GridFixture, FixedRowsAndModesFollowTheSettings) {
+    UseTable(30);
+    EXPECT_TRUE(Grid->UsesMemTable());
+    // The filter row under the titles is one more fixed row above the data.
+    Grid->STFilter()->SetVisible(true);
+    Grid->LayoutChanged();
+    EXPECT_EQ(Grid->TopDataOffset(), 2);
+    EXPECT_EQ(Grid->FixedRows(), 2);
+    EXPECT_EQ(Grid->RowCount(), 2 + 30);
+    Table->MoveBy(7);
+    Pump();
+    EXPECT_EQ(Grid->Row(), 2 + 7);
+    EXPECT_TRUE(Grid->CheckDataConsistency());
+    Grid->STFilter()->SetLocation(stflInTitleFilterEh);
+    Grid->LayoutChanged();
+    EXPECT_EQ(Grid->TopDataOffset(), 1);
+    EXPECT_TRUE(Grid->CheckDataConsistency());
+
+    // Without the table's interface the same table is shown as a plain data set.
+    Grid->SetTryUseMemTableInt(false);
+    EXPECT_FALSE(Grid->UsesMemTable());
+    EXPECT_LT(Grid->RowCount(), 1 + 30);
+    EXPECT_EQ(Grid->DataRowToRecNo(Grid->Row() - 1), Table->RecNo());
+    EXPECT_TRUE(Grid->CheckDataConsistency());
+    Grid->SetTryUseMemTableInt(true);
+    EXPECT_TRUE(Grid->UsesMemTable());
+    EXPECT_EQ(Grid->RowCount(), 1 + 30);
+    EXPECT_EQ(Grid->Row(), 1 + 7);
+    EXPECT_TRUE(Grid->CheckDataConsistency());
+
+    // A table freed under the grid leaves it in plain mode with one empty data row.
+    delete Table;
+    Table = nullptr;
+    Pump();
+    EXPECT_FALSE(Grid->UsesMemTable());
+    EXPECT_EQ(Grid->RowCount(), 2);
+    EXPECT_TRUE(Grid->CheckDataConsistency());
+}
+
 TEST_F(GridFixture, PlainRowsAreTheBufferWindow) {
     UsePlain(50);
     ASSERT_FALSE(Grid->UsesMemTable());

@@ -381,6 +381,26 @@ public:
     void SetNotInWidthRange(bool Value) { FNotInWidthRange = Value; }
     std::vector<bool>& CheckedDuplicates() { return FCheckedDuplicates; }
 
+    // Width within MinWidth and MaxWidth (each only when above 0).
+    int LimitWidthToRange(int W);
+    // Width plus the extra width the first visible column carries.
+    int FullWidth();
+    // The sort marker's room in the title: 0 when the column is not marked.
+    int GetSortMarkingWidth();
+    // The room of the title's filter button; 0 unless the filter row sits in the titles.
+    int GetFilterButtonAreaWidth();
+    void SetTextArea(TRect& ARect) override;
+    bool CurLineWordWrap(int RowHeight) override;
+    void GetColCellParams(bool EditMode, TAxisColCellParamsEh* Params) override;
+    void WriteField(TField* Value) override;
+    void SetValueAsText(const String& Text);
+    void SetValueAsVariant(const Variant& Value);
+
+    using TGetColCellParamsEventEh =
+        TEvent<void(TColumnEh* Column, bool EditMode, TAxisColCellParamsEh* Params)>;
+    TGetColCellParamsEventEh OnGetCellParams() const { return FOnGetCellParams; }
+    void SetOnGetCellParams(TGetColCellParamsEventEh Value);
+
     // New virtual operations.
     virtual void WriteHideDuplicates(bool Value);
     // Widens or narrows the column to its widest title or data text among the visible rows.
@@ -407,6 +427,7 @@ protected:
     bool FAutoFitColWidth = true;
     int FInitWidth = 0;
     TColumnEhInRowPanelPlacement FRowPlacement;
+    TGetColCellParamsEventEh FOnGetCellParams;
 };
 
 // The published form of the data grid's column; the grid's collection makes its items of it.
@@ -440,9 +461,42 @@ public:
     void ActiveChanged() override;
     // The grid goes away before its columns: they stop reporting to it.
     void DetachGrid() { FDBGrid = nullptr; }
+    void Notify(TCollectionItem* Item, TCollectionNotification Action) override;
+
+    void AddAllColumns(bool DeleteExisting) { AddAllBars(DeleteExisting); }
+    void RebuildColumns() { AddAllColumns(true); }
+    TColumnEh* FindColumnByName(const String& Name) { return static_cast<TColumnEh*>(FindBarByName(Name)); }
+    void GetColumnNames(TStrings* List) { GetBarNames(List); }
+
+    // Key navigation between columns; tab stops are the columns whose field can be edited.
+    TColumnEh* GetFirstTabColumn();
+    TColumnEh* GetLastTabColumn();
+    TColumnEh* GetNextTabColumn(TColumnEh* ForColumn, bool GoForward);
+    TColumnEh* GetNextHorzColumn(TColumnEh* ForColumn, bool GoForward, bool TabStopsOnly, bool CrossLines);
+    TColumnEh* GetNextVertColumn(TColumnEh* ForColumn, bool GoForward);
+    TColumnEh* GetTopColumn(TColumnEh* Column);
+    TColumnEh* GetBottomColumn(TColumnEh* Column);
+
+    TColumnEh* UpDownBaseColumn() const { return FUpDownBaseColumn; }
+    void SetUpDownBaseColumn(TColumnEh* Value) { FUpDownBaseColumn = Value; }
+    TColumnEh* FirstScrollVisibleColumn() const { return FFirstScrollVisibleColumn; }
+    TColumnEh* FirstFrozenVisibleColumn() const { return FFirstFrozenVisibleColumn; }
+    TColumnEh* FirstContraVisibleColumn() const { return FFirstContraVisibleColumn; }
+    TColumnEh* LastScrollVisibleColumn() const { return FLastScrollVisibleColumn; }
+    TColumnEh* LastFrozenVisibleColumn() const { return FLastFrozenVisibleColumn; }
+    TColumnEh* LastContraVisibleColumn() const { return FLastContraVisibleColumn; }
 
 private:
+    friend class TColumnEh;
+    void ItemChanged(TColumnEh* Item);
     TCustomDBGridEh* FDBGrid;
+    TColumnEh* FUpDownBaseColumn = nullptr;
+    TColumnEh* FFirstScrollVisibleColumn = nullptr;
+    TColumnEh* FFirstFrozenVisibleColumn = nullptr;
+    TColumnEh* FFirstContraVisibleColumn = nullptr;
+    TColumnEh* FLastScrollVisibleColumn = nullptr;
+    TColumnEh* FLastFrozenVisibleColumn = nullptr;
+    TColumnEh* FLastContraVisibleColumn = nullptr;
 };
 
 class TColumnTitleDefValuesEh : public TAxisBarCaptionDefValuesEh {
@@ -639,6 +693,10 @@ public:
     // Scrolling over a memory table by pixels rather than records.
     virtual bool IsExtendedScrolling();
     bool HasHideDuplicatesColumns();
+    // The extra width of the first visible column (room for group levels).
+    void UpdateExtraFirstColumnWidth();
+    int ColumnWidthToCellWidth(TColumnEh* Column, int W);
+    int CellWidthToColumnWidth(TColumnEh* Column, int W);
     void CancelEditing() override;
     int StdDefaultRowHeight() const { return FStdDefaultRowHeight; }
     // Data rows the grid holds (the view rows of a memory table, the buffered records else).

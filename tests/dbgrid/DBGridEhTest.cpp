@@ -310,6 +310,87 @@ TEST_F(GridFixture, ColumnsWidthsLimitsAndMoves) {
     EXPECT_TRUE(custom->CheckDataConsistency());
 }
 
+TEST_F(GridFixture, ColumnSortMarkingAndTabOrder) {
+    UseTable(4);
+    auto* cols = Grid->Columns();
+    ASSERT_EQ(cols->Count(), 3);
+    TColumnEh* a = cols->Columns(0);
+    TColumnEh* b = cols->Columns(1);
+    TColumnEh* c = cols->Columns(2);
+
+    // Single marking: a new marker takes the place of the old one.
+    a->Title()->SetSortMarker(smDownEh);
+    b->Title()->SetSortMarker(smUpEh);
+    EXPECT_EQ(a->Title()->SortMarker(), smNoneEh);
+    EXPECT_EQ(a->Title()->SortIndex(), 0);
+    EXPECT_EQ(b->Title()->SortIndex(), 1);
+    ASSERT_EQ(Grid->SortMarkedColumns()->Count(), 1);
+    EXPECT_EQ(Grid->SortMarkedColumns()->Columns(0), b);
+    b->Title()->SetSortMarker(smNoneEh);
+    EXPECT_EQ(Grid->SortMarkedColumns()->Count(), 0);
+
+    // Multi marking numbers the markers; clearing one closes the gap.
+    Grid->SetOptionsEh(Grid->OptionsEh() + TDBGridEhOptions{dghMultiSortMarking});
+    a->Title()->SetSortMarker(smDownEh);
+    b->Title()->SetSortMarker(smDownEh);
+    c->Title()->SetSortMarker(smUpEh);
+    EXPECT_EQ(c->Title()->SortIndex(), 3);
+    b->Title()->SetSortMarker(smNoneEh);
+    EXPECT_EQ(a->Title()->SortIndex(), 1);
+    EXPECT_EQ(c->Title()->SortIndex(), 2);
+    ASSERT_EQ(Grid->SortMarkedColumns()->Count(), 2);
+    EXPECT_EQ(Grid->SortMarkedColumns()->Columns(1), c);
+    // A place no column holds changes nothing; a held one is exchanged.
+    a->Title()->SetSortIndex(5);
+    EXPECT_EQ(a->Title()->SortIndex(), 1);
+    a->Title()->SetSortIndex(2);
+    EXPECT_EQ(a->Title()->SortIndex(), 2);
+    EXPECT_EQ(c->Title()->SortIndex(), 1);
+    EXPECT_EQ(Grid->SortMarkedColumns()->Columns(0), c);
+
+    // The marker's room: 16, less the glyph when narrow, none when too narrow.
+    Grid->SetOptionsEh(Grid->OptionsEh() - TDBGridEhOptions{dghMultiSortMarking});
+    a->Title()->SetSortMarker(smNoneEh);
+    c->Title()->SetSortMarker(smNoneEh);
+    b->Title()->SetSortMarker(smDownEh);
+    const std::pair<int, int> room[] = {{20, 16}, {16, 2}, {5, 0}};
+    for (auto [width, expected] : room) {
+        b->SetWidth(width);
+        EXPECT_EQ(b->GetSortMarkingWidth(), expected) << width;
+    }
+    EXPECT_EQ(a->GetSortMarkingWidth(), 0);
+
+    // Tab stops are the editable columns; the walk stops at the ends and before contra columns.
+    EXPECT_EQ(cols->GetFirstTabColumn(), a);
+    EXPECT_EQ(cols->GetLastTabColumn(), c);
+    EXPECT_EQ(cols->GetNextTabColumn(c, true), c);
+    EXPECT_EQ(cols->GetNextTabColumn(a, true), b);
+    EXPECT_EQ(cols->GetNextTabColumn(a, false), a);
+    Grid->SetContraColCount(2);
+    EXPECT_EQ(cols->GetLastTabColumn(), a);
+    EXPECT_EQ(cols->GetNextTabColumn(a, true), a);
+    Grid->SetContraColCount(0);
+    b->SetReadOnly(true);
+    EXPECT_EQ(cols->GetNextTabColumn(a, true), c);
+
+    // Row-panel places that are at their defaults are not streamed; a column alone is 64 wide.
+    TColumnsEhList list;
+    EXPECT_EQ(list.Count(), 0);
+    TMemoryStream ms, text;
+    cols->SaveToStream(&ms);
+    ms.SetPosition(0);
+    ObjectBinaryToText(&ms, &text);
+    const QByteArray written(static_cast<const char*>(text.Memory()), int(text.Size()));
+    EXPECT_FALSE(written.contains("InRowLineHeight"));
+    EXPECT_FALSE(written.contains("InRowLinePos"));
+    b->SetInRowLineHeight(2);
+    EXPECT_EQ(b->InRowLineHeight(), 2);
+    b->SetInRowLinePos(-3);
+    EXPECT_EQ(b->InRowLinePos(), 0);
+    TDBGridColumnsEh loose(nullptr, CollectionItemClassOf<TDBGridColumnEh>());
+    EXPECT_EQ(loose.Add()->Width(), 64);
+}
+
 // ---------------------------------------------------------------------------------------------
 // Row mapping
 

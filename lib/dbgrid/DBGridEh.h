@@ -883,6 +883,10 @@ protected:
     void WndProc(TMessage& Message) override;
 
     virtual void TitleClick(TColumnEh* Column);
+    // Key steps: down (appending at the end when allowed), up, and to the next tab stop.
+    void StepDownOrAppend();
+    void StepUp();
+    void StepTab(bool GoForward);
     // Whether the grid has or could take the focus; a grid that cannot does nothing on a click.
     bool TryAcquireFocus() override;
     void CancelTracking();

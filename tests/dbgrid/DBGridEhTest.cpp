@@ -588,21 +588,71 @@ TEST_F(GridFixture, KeysMoveTheCurrentRecord) {
         int From;
         int To; // 0: depends on the page size
     } cases[] = {
-        {VK_DOWN, false, 1, 2}, {VK_UP, false, 5, 4},    {VK_UP, false, 1, 1},    {VK_DOWN, false, 100, 100},
-        {VK_HOME, true, 50, 1}, {VK_END, true, 50, 100}, {VK_PRIOR, true, 50, 1}, {VK_NEXT, true, 3, 100},
+        {VK_DOWN, false, 1, 2}, {VK_UP, false, 5, 4},    {VK_UP, false, 1, 1},     {VK_DOWN, false, 100, 100},
+        {VK_HOME, true, 50, 1}, {VK_END, true, 50, 100}, {VK_PRIOR, true, 50, -1}, {VK_NEXT, true, 3, -2},
         {VK_NEXT, false, 1, 0}, {VK_HOME, false, 7, 1},  {VK_END, false, 7, 100},
     };
     Grid->SetOptions(Grid->Options() + TDBGridOptions{dgRowSelect});
     for (const Case& c : cases) {
         Table->SetRecNo(c.From);
+        // -1 and -2: the first and last records of the link's buffer.
+        const int firstBuffered = c.From - Grid->DataLink()->ActiveRecord();
+        const int lastBuffered = firstBuffered + Grid->DataLink()->RecordCount() - 1;
         Key(c.Key, c.Ctrl);
-        const int expected = c.To ? c.To : std::min(100, c.From + std::max(1, page - 1 > 0 ? page - 1 : 1));
+        int expected = c.To ? c.To : std::min(100, c.From + std::max(1, page - 1 > 0 ? page - 1 : 1));
+        if (c.To == -1) expected = firstBuffered;
+        if (c.To == -2) expected = lastBuffered;
         if (c.To)
             EXPECT_EQ(Table->RecNo(), expected) << c.Key << " from " << c.From;
         else
             EXPECT_GT(Table->RecNo(), c.From + 3) << c.Key;
         EXPECT_TRUE(Grid->CheckDataConsistency());
     }
+}
+
+TEST_F(GridFixture, KeysStepColumnsAppendAndDelete) {
+    UseTable(5);
+    Grid->SetFocus();
+    Grid->SetOptions(DefaultDBGridOptions - TDBGridOptions{dgConfirmDelete});
+    Table->Last();
+    Pump();
+    // Down at the end appends; Up drops the untouched new record.
+    Key(VK_DOWN);
+    EXPECT_EQ(Table->State(), dsInsert);
+    Key(VK_UP);
+    EXPECT_EQ(Table->State(), dsBrowse);
+    EXPECT_EQ(Table->RecordCount(), 5);
+    EXPECT_TRUE(Grid->CheckDataConsistency());
+
+    // Tab walks the columns and wraps to the next record's first column.
+    Table->First();
+    Grid->SetSelectedIndex(0);
+    const struct {
+        Word Key;
+        bool Ctrl;
+        int Column;
+        int RecNo;
+    } steps[] = {{VK_TAB, false, 1, 1},  {VK_TAB, false, 2, 1}, {VK_TAB, false, 0, 2},
+                 {VK_RIGHT, true, 2, 2}, {VK_LEFT, true, 0, 2}, {VK_RIGHT, false, 1, 2},
+                 {VK_END, false, 2, 2},  {VK_HOME, false, 0, 2}};
+    for (const auto& st : steps) {
+        Key(st.Key, st.Ctrl);
+        EXPECT_EQ(Grid->SelectedIndex(), st.Column) << st.Key;
+        EXPECT_EQ(Table->RecNo(), st.RecNo) << st.Key;
+    }
+
+    // Ctrl+Delete deletes the current record when deleting is allowed.
+    Key(VK_DELETE, true);
+    EXPECT_EQ(Table->RecordCount(), 4);
+    Grid->SetAllowedOperations({});
+    Key(VK_DELETE, true);
+    EXPECT_EQ(Table->RecordCount(), 4);
+    // Without editing, Down at the end stays.
+    Grid->SetOptions(Grid->Options() - TDBGridOptions{dgEditing});
+    Table->Last();
+    Key(VK_DOWN);
+    EXPECT_EQ(Table->State(), dsBrowse);
+    EXPECT_TRUE(Grid->CheckDataConsistency());
 }
 
 TEST_F(GridFixture, ClicksSelectRowsAndTitlesMarkTheSort) {

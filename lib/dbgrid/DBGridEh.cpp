@@ -495,5 +495,13 @@ void TCustomDBGridEh::ColumnMoved(int FromIndex, int ToIndex) {
 }
 
 bool TCustomDBGridEh::CanSelectCell(int ACol, int ARow) {
-    return ACol >= FIndicatorOffset && ARow >= TopDataOffset();
+    const bool can = ACol >= FIndicatorOffset && ARow >= TopDataOffset();
+    // The column being left hears of it before the current cell moves.
+    if (can && ACol != Col() && Col() >= FIndicatorOffset) ColExit();
+    return can;
+}
+
+void TCustomDBGridEh::CurrentCellMoved(const TGridCoord& OldCurrent) {
+    TCustomDBAxisGridEh::CurrentCellMoved(OldCurrent);
+    if (OldCurrent.X != Col() && Col() >= FIndicatorOffset) ColEnter();
 }

@@ -878,6 +878,7 @@ protected:
     void ColumnMoved(int FromIndex, int ToIndex) override;
     bool CanEditShow() override { return false; }
     bool CanSelectCell(int ACol, int ARow) override;
+    void CurrentCellMoved(const TGridCoord& OldCurrent) override;
     bool DoMouseWheelDown(TShiftState Shift, TPoint MousePos) override;
     bool DoMouseWheelUp(TShiftState Shift, TPoint MousePos) override;
     void WndProc(TMessage& Message) override;

@@ -265,6 +265,12 @@ void TCustomDBGridEh::MouseUp(TMouseButton Button, TShiftState Shift, int X, int
                 }
             }
         }
+    } else if (Button == mbLeft && !wasTitle) {
+        // A left click released over a data cell is a click of its column.
+        const TGridCoord cell = MouseCoord(X, Y);
+        int areaCol = 0, areaRow = 0;
+        if (GetCellType(cell.X, cell.Y, areaCol, areaRow) == catDataEh)
+            if (TColumnEh* col = VisibleColumn(areaCol)) CellClick(col);
     }
     TCustomControl::MouseUp(Button, Shift, X, Y);
 }

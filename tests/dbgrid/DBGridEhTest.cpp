@@ -641,6 +641,22 @@ TEST_F(GridFixture, KeysStepColumnsAppendAndDelete) {
         EXPECT_EQ(Table->RecNo(), st.RecNo) << st.Key;
     }
 
+    // Leaving and entering a column are reported in that order; a data click is a cell click.
+    std::vector<String> log;
+    Grid->OnColExit = TNotifyEvent::Callable([&](TObject*) { log.push_back(QStringLiteral("exit")); });
+    Grid->OnColEnter = TNotifyEvent::Callable([&](TObject*) { log.push_back(QStringLiteral("enter")); });
+    Grid->OnCellClick = TDBGridEhClickEvent::Callable([&](TColumnEh* c) { log.push_back(c->FieldName()); });
+    Key(VK_RIGHT);
+    EXPECT_EQ(log, (std::vector<String>{"exit", "enter"}));
+    log.clear();
+    const TPoint p = CellCentre(3, 1);
+    Click(p.X, p.Y);
+    EXPECT_EQ(log, (std::vector<String>{"exit", "enter", "Qty"}));
+    EXPECT_EQ(Grid->SelectedIndex(), 2);
+    Grid->OnColExit = {};
+    Grid->OnColEnter = {};
+    Grid->OnCellClick = {};
+
     // Ctrl+Delete deletes the current record when deleting is allowed.
     Key(VK_DELETE, true);
     EXPECT_EQ(Table->RecordCount(), 4);

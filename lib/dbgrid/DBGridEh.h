@@ -16,6 +16,9 @@
 //
 // Create grids with Create<TDBGridEh>(Owner): the grid is built in two phases.
 
+#include "lib/dbgrid/DBGridEhFilter.h"
+#include "platform/ui/Menus.h"
+#include "lib/dbgrid/DBSumLst.h"
 #include "lib/grids/DBAxisGridsEh.h"
 #include "lib/grids/GridsEh.h"
 #include "lib/toolscore/ToolCtrlsEhTypes.h"
@@ -175,11 +178,20 @@ public:
     bool VertLines() const { return FVertLines; }
     void SetHorzLines(bool v) { FHorzLines = v; }
     void SetVertLines(bool v) { FVertLines = v; }
+    int RowLines() const { return FRowLines; }
+    void SetRowLines(int Value);
+    bool MultiTitle() const { return FMultiTitle; }
+    void SetMultiTitle(bool Value);
+    int VTitleMargin() const { return FVTitleMargin; }
+    void SetVTitleMargin(int Value);
 
 private:
     TCustomDBGridEh* FGrid;
     TColor FColor = clBtnFace;
     int FRowHeight = 0;
+    int FRowLines = 0;
+    bool FMultiTitle = false;
+    int FVTitleMargin = 10;
     bool FHorzLines = true;
     bool FVertLines = true;
 };
@@ -230,6 +242,8 @@ public:
     void SetTitleButton(bool v) { FTitleButton = v; }
     bool Down() const { return FDown; }
     void SetDown(bool v);
+    TPopupMenu* DropdownMenu() const { return FDropdownMenu; }
+    void SetDropdownMenu(TPopupMenu* Value) { FDropdownMenu = Value; }
 
 private:
     TCustomDBGridEh* FGrid;
@@ -237,6 +251,7 @@ private:
     bool FShowDropDownSign = false;
     bool FTitleButton = false;
     bool FDown = false;
+    TPopupMenu* FDropdownMenu = nullptr;
 };
 
 // The grid's line parameters: data lines follow dgRowLines and dgColLines unless set.
@@ -366,6 +381,26 @@ public:
     void SetNotInWidthRange(bool Value) { FNotInWidthRange = Value; }
     std::vector<bool>& CheckedDuplicates() { return FCheckedDuplicates; }
 
+    // Width within MinWidth and MaxWidth (each only when above 0).
+    int LimitWidthToRange(int W);
+    // Width plus the extra width the first visible column carries.
+    int FullWidth();
+    // The sort marker's room in the title: 0 when the column is not marked.
+    int GetSortMarkingWidth();
+    // The room of the title's filter button; 0 unless the filter row sits in the titles.
+    int GetFilterButtonAreaWidth();
+    void SetTextArea(TRect& ARect) override;
+    bool CurLineWordWrap(int RowHeight) override;
+    void GetColCellParams(bool EditMode, TAxisColCellParamsEh* Params) override;
+    void WriteField(TField* Value) override;
+    void SetValueAsText(const String& Text);
+    void SetValueAsVariant(const Variant& Value);
+
+    using TGetColCellParamsEventEh =
+        TEvent<void(TColumnEh* Column, bool EditMode, TAxisColCellParamsEh* Params)>;
+    TGetColCellParamsEventEh OnGetCellParams() const { return FOnGetCellParams; }
+    void SetOnGetCellParams(TGetColCellParamsEventEh Value);
+
     // New virtual operations.
     virtual void WriteHideDuplicates(bool Value);
     // Widens or narrows the column to its widest title or data text among the visible rows.
@@ -392,6 +427,7 @@ protected:
     bool FAutoFitColWidth = true;
     int FInitWidth = 0;
     TColumnEhInRowPanelPlacement FRowPlacement;
+    TGetColCellParamsEventEh FOnGetCellParams;
 };
 
 // The published form of the data grid's column; the grid's collection makes its items of it.
@@ -425,9 +461,42 @@ public:
     void ActiveChanged() override;
     // The grid goes away before its columns: they stop reporting to it.
     void DetachGrid() { FDBGrid = nullptr; }
+    void Notify(TCollectionItem* Item, TCollectionNotification Action) override;
+
+    void AddAllColumns(bool DeleteExisting) { AddAllBars(DeleteExisting); }
+    void RebuildColumns() { AddAllColumns(true); }
+    TColumnEh* FindColumnByName(const String& Name) { return static_cast<TColumnEh*>(FindBarByName(Name)); }
+    void GetColumnNames(TStrings* List) { GetBarNames(List); }
+
+    // Key navigation between columns; tab stops are the columns whose field can be edited.
+    TColumnEh* GetFirstTabColumn();
+    TColumnEh* GetLastTabColumn();
+    TColumnEh* GetNextTabColumn(TColumnEh* ForColumn, bool GoForward);
+    TColumnEh* GetNextHorzColumn(TColumnEh* ForColumn, bool GoForward, bool TabStopsOnly, bool CrossLines);
+    TColumnEh* GetNextVertColumn(TColumnEh* ForColumn, bool GoForward);
+    TColumnEh* GetTopColumn(TColumnEh* Column);
+    TColumnEh* GetBottomColumn(TColumnEh* Column);
+
+    TColumnEh* UpDownBaseColumn() const { return FUpDownBaseColumn; }
+    void SetUpDownBaseColumn(TColumnEh* Value) { FUpDownBaseColumn = Value; }
+    TColumnEh* FirstScrollVisibleColumn() const { return FFirstScrollVisibleColumn; }
+    TColumnEh* FirstFrozenVisibleColumn() const { return FFirstFrozenVisibleColumn; }
+    TColumnEh* FirstContraVisibleColumn() const { return FFirstContraVisibleColumn; }
+    TColumnEh* LastScrollVisibleColumn() const { return FLastScrollVisibleColumn; }
+    TColumnEh* LastFrozenVisibleColumn() const { return FLastFrozenVisibleColumn; }
+    TColumnEh* LastContraVisibleColumn() const { return FLastContraVisibleColumn; }
 
 private:
+    friend class TColumnEh;
+    void ItemChanged(TColumnEh* Item);
     TCustomDBGridEh* FDBGrid;
+    TColumnEh* FUpDownBaseColumn = nullptr;
+    TColumnEh* FFirstScrollVisibleColumn = nullptr;
+    TColumnEh* FFirstFrozenVisibleColumn = nullptr;
+    TColumnEh* FFirstContraVisibleColumn = nullptr;
+    TColumnEh* FLastScrollVisibleColumn = nullptr;
+    TColumnEh* FLastFrozenVisibleColumn = nullptr;
+    TColumnEh* FLastContraVisibleColumn = nullptr;
 };
 
 class TColumnTitleDefValuesEh : public TAxisBarCaptionDefValuesEh {
@@ -466,10 +535,94 @@ public:
 // ---------------------------------------------------------------------------------------------
 // The grid
 
-using TTitleEhClickEvent = TEvent<void(TObject* Sender, int ACol, TColumnEh* Column)>;
+// Classes of other parts of the grid that its events name.
+class TGroupDataTreeNodeEh;
+class TGridDataGroupFooterEh;
+class TGridDataGroupFooterColumnItemEh;
+class TGroupRowParamsEh;
+class TGroupFooterParamsEh;
+class TDBGridEhDataHintParams;
+class TBMListEh;
+class TPopupMenu;
+
+using TDBGridEhNotifyEvent = TEvent<void(TCustomDBGridEh* Sender)>;
+using TDBGridEhAdvDrawColumnDataEvent =
+    TEvent<void(TCustomDBGridEh* Sender, TGridCoord Cell, TGridCoord AreaCell, TColumnEh* Column,
+                const TRect& ARect, TAxisColCellParamsEh*& Params, bool& Processed)>;
+using TDBGridEhBuildIndicatorTitleMenu = TEvent<void(TCustomDBGridEh* Grid, TPopupMenu*& PopupMenu)>;
 using TDBGridEhClickEvent = TEvent<void(TColumnEh* Column)>;
+using TCheckTitleEhBtnEvent = TEvent<void(TObject* Sender, int ACol, TColumnEh* Column, bool& Enabled)>;
+using TDBGridEhCheckRowHaveDetailPanelEvent = TEvent<void(TCustomDBGridEh* Sender, bool& RowHaveDetailPanel)>;
+using TGridDataGroupFooterItemAggregateValueEvent =
+    TEvent<void(TCustomDBGridEh* Grid, TColumnEh* Column, TGridDataGroupFooterEh* GroupFooter,
+                TGridDataGroupFooterColumnItemEh* FooterColumnItem, Variant& AValue,
+                TGroupDataTreeNodeEh* Node, bool& Processed)>;
+using TGridDataGroupFooterItemFinalizeValueEvent =
+    TEvent<void(TCustomDBGridEh* Grid, TColumnEh* Column, TGridDataGroupFooterEh* GroupFooter,
+                TGridDataGroupFooterColumnItemEh* FooterColumnItem, Variant& AValue, bool& Processed)>;
+using TGridDataGroupFooterItemToDisplayTextEvent =
+    TEvent<void(TCustomDBGridEh* Grid, TColumnEh* Column, TGridDataGroupFooterEh* GroupFooter,
+                TGridDataGroupFooterColumnItemEh* FooterColumnItem, Variant& AValue, String& DisplayValue,
+                bool& Processed)>;
+using TDBGridEhDataGroupGetGroupRowTextEvent =
+    TEvent<void(TCustomDBGridEh* Sender, TGroupDataTreeNodeEh* GroupDataTreeNode, String& GroupRowText)>;
+using TDBGridEhDataGroupGetGroupRowParamsEvent =
+    TEvent<void(TCustomDBGridEh* Sender, TGroupDataTreeNodeEh* GroupDataTreeNode, TGroupRowParamsEh* Params)>;
+using TDBGridEhDataGroupGetGroupFooterParamsEvent =
+    TEvent<void(TCustomDBGridEh* Sender, TGroupDataTreeNodeEh* GroupDataTreeNode,
+                TGridDataGroupFooterColumnItemEh* FooterColumnItem, TGroupFooterParamsEh* Params)>;
+using TDBGridEhDataHintShowEvent =
+    TEvent<void(TCustomDBGridEh* Sender, TPoint CursorPos, TGridCoord Cell, TPoint InCellCursorPos,
+                TColumnEh* Column, TDBGridEhDataHintParams*& Params, bool& Processed)>;
+using TDrawColumnEhCellEvent =
+    TEvent<void(TObject* Sender, const TRect& Rect, int DataCol, TColumnEh* Column, TGridDrawState State)>;
+using TDrawDataCellEvent =
+    TEvent<void(TObject* Sender, const TRect& Rect, TField* Field, TGridDrawState State)>;
+using TDrawFooterCellEvent =
+    TEvent<void(TObject* Sender, int DataCol, int Row, TColumnEh* Column, TRect Rect, TGridDrawState State)>;
+using TDBGridEhFillSTFilterListValuesEvent =
+    TEvent<void(TCustomDBGridEh* Sender, TColumnEh* Column, TStrings* Items, bool& Processed)>;
+using TGetBtnEhParamsEvent = TEvent<void(TObject* Sender, TColumnEh* Column, TFont* AFont, TColor& Background,
+                                         TSortMarkerEh& SortMarker, bool IsDown)>;
 using TGetCellEhParamsEvent =
     TEvent<void(TObject* Sender, TColumnEh* Column, TFont* AFont, TColor& Background, TGridDrawState State)>;
+using TGetFooterParamsEvent =
+    TEvent<void(TObject* Sender, int DataCol, int Row, TColumnEh* Column, TFont* AFont, TColor& Background,
+                TAlignment& Alignment, TGridDrawState State, String& Text)>;
+using TGetDBGridEhRowHeightEvent = TEvent<void(TObject* Sender, int& RowHeight)>;
+using TDBGridEhHintShowPauseEvent =
+    TEvent<void(TCustomDBGridEh* Sender, TPoint CursorPos, TGridCoord Cell, TPoint InCellCursorPos,
+                TColumnEh* Column, int& HintPause, bool& Processed)>;
+using TGridMoveRecordsEventEh =
+    TEvent<bool(TObject* Sender, TBMListEh* BookmarkList, int ToRecNo, int TreeLevel, bool CheckOnly)>;
+using TDBGridEhRowDetailPanelHideEvent = TEvent<void(TCustomDBGridEh* Sender, bool& CanHide)>;
+using TDBGridEhRowDetailPanelShowEvent = TEvent<void(TCustomDBGridEh* Sender, bool& CanShow)>;
+using TTitleEhClickEvent = TEvent<void(TObject* Sender, int ACol, TColumnEh* Column)>;
+
+// ---------------------------------------------------------------------------------------------
+// Unit-level values every grid shares.
+
+// Key shortcuts of in-place search, the prior record's value, the find dialog and the filter list.
+extern TShortCut InplaceSearchStartShortCut;
+extern TShortCut InplaceSearchNextShortCut;
+extern TShortCut InplaceSearchPriorShortCut;
+extern TShortCut PriorRecordValueShortCut;
+extern TShortCut FindDialogShortCut;
+extern TShortCut FilterListShortCut;
+extern int InplaceSearchTimeOutDefault; // milliseconds
+extern TColor InplaceSearchMatchColor;
+extern TColor InplaceSearchMatchFontColor;
+// The font of the sort indexes printed beside the markers when several columns are marked.
+TFont* SortIndexFont();
+
+// The name a grid layout is stored under: the owner chain's names up to the form's class name.
+String LayoutSectionName(TComponent* Component);
+// Exchanges the rectangle's width and height, keeping its top-left corner.
+void SwapRectExtent(TRect& Rect);
+// A nesting counter around long operations: the first start shows the hourglass, the last
+// stop puts the remembered cursor back.
+void StartWaitCursor();
+void StopWaitCursor();
 
 class TCustomDBGridEh : public TCustomDBAxisGridEh, public IMTEventReceiverEh {
     KVT_CLASS(TCustomDBGridEh, TCustomDBAxisGridEh)
@@ -533,7 +686,18 @@ public:
 
     int IndicatorOffset() const { return FIndicatorOffset; }
     uint8_t TopDataOffset() const;
-    int TitleRowCount() const { return FOptions.Contains(dgTitles) ? 1 : 0; }
+    int TitleRowCount() const { return GetTitleRowCount(); }
+    // The fixed rows above the data: the title row and the filter row under it.
+    virtual int GetTitleRowCount() const;
+    virtual int GetFilterRowCount() const;
+    // Scrolling over a memory table by pixels rather than records.
+    virtual bool IsExtendedScrolling();
+    bool HasHideDuplicatesColumns();
+    // The extra width of the first visible column (room for group levels).
+    void UpdateExtraFirstColumnWidth();
+    int ColumnWidthToCellWidth(TColumnEh* Column, int W);
+    int CellWidthToColumnWidth(TColumnEh* Column, int W);
+    void CancelEditing() override;
     int StdDefaultRowHeight() const { return FStdDefaultRowHeight; }
     // Data rows the grid holds (the view rows of a memory table, the buffered records else).
     int FullDataRowCount();
@@ -570,15 +734,92 @@ public:
     bool CheckDataConsistency(bool WithCurrent = true);
 
     // --- events
-    TTitleEhClickEvent OnTitleBtnClick;
-    TDBGridEhClickEvent OnTitleClick;
+    TDBGridEhNotifyEvent OnActiveGroupingStructChanged;
+    TDBGridEhAdvDrawColumnDataEvent OnAdvDrawDataCell;
+    TNotifyEvent OnApplyFilter;
+    TDBGridEhBuildIndicatorTitleMenu OnBuildIndicatorTitleMenu;
     TDBGridEhClickEvent OnCellClick;
-    TNotifyEvent OnSortMarkingChanged;
-    TGetCellEhParamsEvent OnGetCellParams;
-    TMovedEvent OnColumnMoved;
-    TNotifyEvent OnColWidthsChanged;
+    TCheckTitleEhBtnEvent OnCheckButton;
+    TDBGridEhCheckRowHaveDetailPanelEvent OnCheckRowHaveDetailPanel;
     TNotifyEvent OnColEnter;
     TNotifyEvent OnColExit;
+    TMovedEvent OnColumnMoved;
+    TNotifyEvent OnColWidthsChanged;
+    TGridDataGroupFooterItemAggregateValueEvent OnDataGroupFooterAggregateValue;
+    TGridDataGroupFooterItemFinalizeValueEvent OnDataGroupFooterFinalizeValue;
+    TGridDataGroupFooterItemToDisplayTextEvent OnDataGroupFooterToDisplayText;
+    TDBGridEhDataGroupGetGroupRowTextEvent OnDataGroupGetRowText;
+    TDBGridEhDataGroupGetGroupRowParamsEvent OnDataGroupGetRowParams;
+    TDBGridEhDataGroupGetGroupFooterParamsEvent OnDataGroupGetFooterParams;
+    TDBGridEhDataHintShowEvent OnDataHintShow;
+    TDrawColumnEhCellEvent OnDrawColumnCell;
+    TDrawDataCellEvent OnDrawDataCell;
+    TDrawFooterCellEvent OnDrawFooterCell;
+    TDBGridEhFillSTFilterListValuesEvent OnFillSTFilterListValues;
+    TGetBtnEhParamsEvent OnGetBtnParams;
+    TGetCellEhParamsEvent OnGetCellParams;
+    TGetFooterParamsEvent OnGetFooterParams;
+    TGetDBGridEhRowHeightEvent OnGetRowHeight;
+    TDBGridEhHintShowPauseEvent OnHintShowPause;
+    TGridEhCellMouseEvent OnIndicatorTitleMouseDown;
+    TGridMoveRecordsEventEh OnMoveRecords;
+    TDBGridEhRowDetailPanelHideEvent OnRowDetailPanelHide;
+    TDBGridEhRowDetailPanelShowEvent OnRowDetailPanelShow;
+    TNotifyEvent OnSelectionChanged;
+    TNotifyEvent OnSortMarkingChanged;
+    TNotifyEvent OnSumListAfterRecalcAll;
+    TNotifyEvent OnSumListRecalcAll;
+    TTitleEhClickEvent OnTitleBtnClick;
+    TDBGridEhClickEvent OnTitleClick;
+
+    // --- further properties of the model
+    bool AutoFitColWidths() const { return FAutoFitColWidths; }
+    void SetAutoFitColWidths(bool Value);
+    int MinAutoFitWidth() const { return FMinAutoFitWidth; }
+    void SetMinAutoFitWidth(int Value);
+    int ContraColCount() const { return FContraColCount; }
+    void SetContraColCount(int Value);
+    int FrozenCols() const { return FFrozenCols; }
+    void SetFrozenCols(int Value);
+    bool RowSizingAllowed() const { return FRowSizingAllowed; }
+    void SetRowSizingAllowed(bool Value);
+    int FooterRowCount() const { return FFooterRowCount; }
+    void SetFooterRowCount(int Value);
+    int RowHeight() const { return FRowHeight; }
+    void SetRowHeight(int Value);
+    int RowLines() const { return FRowLines; }
+    void SetRowLines(int Value);
+    TColor FooterColor() const { return FFooterParams->Color(); }
+    void SetFooterColor(TColor Value) { FFooterParams->SetColor(Value); }
+    int TitleHeight() const { return FTitleParams->RowHeight(); }
+    void SetTitleHeight(int Value) { FTitleParams->SetRowHeight(Value); }
+    int TitleLines() const { return FTitleParams->RowLines(); }
+    void SetTitleLines(int Value) { FTitleParams->SetRowLines(Value); }
+    bool UseMultiTitle() const { return FTitleParams->MultiTitle(); }
+    void SetUseMultiTitle(bool Value) { FTitleParams->SetMultiTitle(Value); }
+    int VTitleMargin() const { return FTitleParams->VTitleMargin(); }
+    void SetVTitleMargin(int Value) { FTitleParams->SetVTitleMargin(Value); }
+    TDBGridLineParamsEh* GridLineParams() const;
+    void SetGridLineParams(TDBGridLineParamsEh* Value);
+    TDBGridEhSumList* SumList() const { return FSumList.get(); }
+    TSTDBGridEhFilter* STFilter() const { return FSTFilter.get(); }
+    uint8_t TitleOffset() const { return FTitleOffset; }
+    TFont* TitleFont() const { return FTitleFont.get(); }
+
+    // --- core reactions
+    void DefineProperties(TFiler* Filer) override;
+    // The deletion question; False only when the user cancels it.
+    virtual bool ConfirmDeleteRecords();
+    virtual void CellClick(TColumnEh* Column);
+    virtual void ColEnter();
+    virtual void ColExit();
+    bool IsColumnEditable(TAxisBarEh* Column) override;
+    bool IsEditorAlwaysShown() override;
+    int GetFixedCellStyle() override;
+    String GetEditMask(int ACol, int ARow) override;
+    String GetEditText(int ACol, int ARow) override;
+    // Grids made without their design-time controller.
+    static TCustomDBGridEh* CreateNew(TComponent* AOwner, int Dummy);
 
     // Applies the sort markers to a memory table's sort order (the default when no
     // OnSortMarkingChanged handler is assigned).
@@ -614,8 +855,9 @@ protected:
     void RebuildLayout() override;
     int ReadSelectedIndex() override { return Col() - FIndicatorOffset; }
     void WriteDataSource(TDataSource* Value) override;
-    TFont* GetTitleFont() override { return Font(); }
-    void SetTitleFont(TFont* Value) override { Font()->Assign(Value); }
+    TFont* GetTitleFont() override { return FTitleFont.get(); }
+    void SetTitleFont(TFont* Value) override { FTitleFont->Assign(Value); }
+    void CreateWnd() override;
 
     void DrawCell(int ACol, int ARow, const TRect& ARect, TGridDrawState AState) override;
     void DrawIndicatorCell(int ACol, int ARow, const TRect& ARect, TGridDrawState AState, int AreaRow);
@@ -636,11 +878,16 @@ protected:
     void ColumnMoved(int FromIndex, int ToIndex) override;
     bool CanEditShow() override { return false; }
     bool CanSelectCell(int ACol, int ARow) override;
+    void CurrentCellMoved(const TGridCoord& OldCurrent) override;
     bool DoMouseWheelDown(TShiftState Shift, TPoint MousePos) override;
     bool DoMouseWheelUp(TShiftState Shift, TPoint MousePos) override;
     void WndProc(TMessage& Message) override;
 
     virtual void TitleClick(TColumnEh* Column);
+    // Key steps: down (appending at the end when allowed), up, and to the next tab stop.
+    void StepDownOrAppend();
+    void StepUp();
+    void StepTab(bool GoForward);
     // Whether the grid has or could take the focus; a grid that cannot does nothing on a click.
     bool TryAcquireFocus() override;
     void CancelTracking();
@@ -659,6 +906,10 @@ protected:
     void ReportFetchError(const Exception& E);
     void StyleChanged();
     void FontChangedHere();
+    void CreateOwnedParts();
+    void SumListChanged(TObject* Sender);
+    void SumListRecalcAll(TObject* Sender);
+    void SumListAfterRecalcAll(TObject* Sender);
 
     // Model
     TDBGridOptions FOptions = DefaultDBGridOptions;
@@ -687,6 +938,25 @@ protected:
     bool FInColWidthsChanged = false;
     // A column width set on a generated column also sets its field's display width.
     bool FUpdateFields = true;
+    uint8_t FTitleOffset = 0;
+    bool FAutoFitColWidths = false;
+    int FMinAutoFitWidth = 0;
+    int FContraColCount = 0;
+    int FFrozenCols = 0;
+    bool FRowSizingAllowed = false;
+    int FFooterRowCount = 0;
+    int FRowHeight = 0;
+    int FRowLines = 0;
+    bool FColWidthsChanged = false;
+    bool FWholeGridChanged = false;
+    int FExtraFirstColumnWidth = 0;
+    bool FSelfChangingTitleFont = false;
+    bool FSelfChangingFooterFont = false;
+    bool FNoDesignController = false;
+    std::unique_ptr<TFont> FTitleFont;
+    std::unique_ptr<TDBGridEhSumList> FSumList;
+    std::unique_ptr<ISTFilterGridEh> FSTFilterHost;
+    std::unique_ptr<TSTDBGridEhFilter> FSTFilter;
 
     // Data flow
     TComponent* FIntMemTableComponent = nullptr;

@@ -42,7 +42,7 @@ void ApplyGridLanguage(TComponent* Component, TStrings* Section) {
     auto* grid = dynamic_cast<TDBGridEh*>(Component);
     if (!grid) return;
     for (int i = 0; i < grid->Columns()->Count(); ++i) {
-        TDBGridColumnEh* c = grid->Columns()->Items(i);
+        TColumnEh* c = grid->Columns()->Columns(i);
         const String key = QStringLiteral("Column_%1_%2").arg(i).arg(c->FieldName());
         c->Title()->SetCaption(GetLangValue(Section, key, c->Title()->Caption()));
     }
@@ -168,7 +168,7 @@ void TMainForm::CreateControlEventsGrid() {
         {"bt2String", "Действие", 406, false},
     };
     for (const ColumnDef& d : columns) {
-        TDBGridColumnEh* c = g->Columns()->Add();
+        TColumnEh* c = g->Columns()->Add();
         c->SetFieldName(QString::fromLatin1(d.Field));
         c->Title()->SetCaption(QString::fromUtf8(d.Title));
         if (d.Width >= 0) c->SetWidth(d.Width);

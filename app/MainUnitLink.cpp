@@ -92,7 +92,9 @@ void TMainForm::WaitForAdapter(uint32_t Ms) {
         std::this_thread::sleep_for(std::chrono::microseconds(std::max<uint64_t>(us, 50)));
         return;
     }
-    if (!DeviceHandle || FT_WaitForReceive(DeviceHandle, Ms) != FT_OK) Sleep(std::min<uint32_t>(Ms, 1));
+    // A port that cannot be waited on (hung up) still sleeps the whole slice: the caller's
+    // time-out must run out without spinning.
+    if (!DeviceHandle || FT_WaitForReceive(DeviceHandle, Ms) != FT_OK) Sleep(Ms);
 }
 
 // Waits until at least Count bytes are queued; false on a driver error or when more than ten

@@ -159,18 +159,39 @@ void TDBGridEhIndicatorTitle::SetDown(bool v) {
     FGrid->InvalidateCell(0, 0);
 }
 
+TDBGridLineParamsEh::TDBGridLineParamsEh(TCustomDBGridEh* AGrid)
+    : TDBAxisGridLineParamsEh(AGrid), FDBGrid(AGrid) {}
+
+bool TDBGridLineParamsEh::DefaultDataHorzLines() {
+    return FDBGrid->Options().Contains(dgRowLines);
+}
+
+bool TDBGridLineParamsEh::DefaultDataVertLines() {
+    return FDBGrid->Options().Contains(dgColLines);
+}
+
+TDBGridLinesColorSchemeEh TDBGridLineParamsEh::GetActualColorScheme() {
+    return ColorScheme() == glcsDefaultEh ? glcsClassicEh : ColorScheme();
+}
+
 // ---------------------------------------------------------------------------------------------
 // The grid: construction and options
 
-TCustomDBGridEh::TCustomDBGridEh(TComponent* AOwner) : TCustomGridEh(AOwner) {
-    SetStyle(DefaultGridStyle());
+TCustomDBGridEh::TCustomDBGridEh(TComponent* AOwner) : TCustomDBAxisGridEh(AOwner) {
+    FTryUseMemTableInt = true;
+    FSortMarkedColumns = std::make_unique<TColumnsEhList>();
+    FVisibleColumns = std::make_unique<TColumnsEhList>();
     FTitleParams = std::make_unique<TDBGridTitleParamsEh>(this);
     FIndicatorParams = std::make_unique<TDBGridIndicatorParamsEh>(this);
     FFooterParams = std::make_unique<TDBGridFooterParamsEh>(this);
     FIndicatorTitle = std::make_unique<TDBGridEhIndicatorTitle>(this);
     FEmptyDataInfo = std::make_unique<TGridEmptyDataInfoEh>(this);
-    FColumns = std::make_unique<TDBGridColumnsEh>(this);
-    FDataLink = std::make_unique<TGridDataLinkEh>(this);
+}
+
+void TCustomDBGridEh::AfterConstruction() {
+    // The axis grid makes the columns, defaults and data link through the factories here.
+    TCustomDBAxisGridEh::AfterConstruction();
+    SetStyle(DefaultGridStyle());
     DesignOptionsBoost = TGridOptions{goColSizing};
     // The vertical bar is the grid's own: it follows records, not pixels.
     TCustomGridEh::SetScrollBars(ssHorizontal);
@@ -183,14 +204,37 @@ TCustomDBGridEh::TCustomDBGridEh(TComponent* AOwner) : TCustomGridEh(AOwner) {
 }
 
 TCustomDBGridEh::~TCustomDBGridEh() {
-    if (FIntMemTable) FIntMemTable->UnregisterEventReceiver(this);
-    FIntMemTable = nullptr;
+    FDestroying = true;
+    if (FRegisteredMemTable) FRegisteredMemTable->UnregisterEventReceiver(this);
+    FRegisteredMemTable = nullptr;
     if (FIntMemTableComponent) FIntMemTableComponent->RemoveFreeNotification(this);
     FIntMemTableComponent = nullptr;
-    FDataLink->SetDataSource(nullptr);
+    if (DataLink()) DataLink()->SetDataSource(nullptr);
+    FIntMemTable = nullptr;
     if (FStyle) FStyle->RemoveChangeNotification(this);
-    // The columns leave the sort list as they go: free them while it still exists.
-    FColumns.reset();
+    FStyle = nullptr;
+    // The columns go while this grid is still whole; they stop reporting to it first.
+    FSortMarkedColumns->Clear();
+    FVisibleColumns->Clear();
+    FVisibleAxisBars->Clear();
+    if (TDBGridColumnsEh* cols = Columns()) cols->DetachGrid();
+    FAxisBars.reset();
+}
+
+TGridAxisBarsEh* TCustomDBGridEh::CreateAxisBars() {
+    return new TDBGridColumnsEh(this, CollectionItemClassOf<TDBGridColumnEh>());
+}
+
+TAxisBarDefValuesEh* TCustomDBGridEh::CreateAxisBarDefValues() {
+    return Create<TColumnDefValuesEh>(this);
+}
+
+TGridLineColorsEh* TCustomDBGridEh::CreateGridLineColors() {
+    return new TDBGridLineParamsEh(this);
+}
+
+TAxisGridDataLinkEh* TCustomDBGridEh::CreateDataLink() {
+    return new TGridDataLinkEh(this);
 }
 
 void TCustomDBGridEh::SetStyle(TDBGridEhStyle* Value) {
@@ -261,9 +305,8 @@ void TCustomDBGridEh::SetOddRowColor(TColor Value) {
 }
 
 void TCustomDBGridEh::SetTryUseMemTableInt(bool Value) {
-    if (FTryUseMemTableInt == Value) return;
-    FTryUseMemTableInt = Value;
-    UpdateMemTableInterface();
+    if (TryUseMemTableInt() == Value) return;
+    TCustomDBAxisGridEh::SetTryUseMemTableInt(Value);
     LayoutChanged();
 }
 
@@ -276,14 +319,13 @@ void TCustomDBGridEh::FontChangedHere() {
 }
 
 void TCustomDBGridEh::Notification(TComponent* AComponent, TOperation Operation) {
-    TCustomGridEh::Notification(AComponent, Operation);
-    if (Operation != opRemove) return;
-    if (AComponent == FIntMemTableComponent) {
+    if (Operation == opRemove && AComponent && AComponent == FIntMemTableComponent) {
         // The table goes away before the link notices: drop the interface now.
+        FRegisteredMemTable = nullptr;
         FIntMemTable = nullptr;
         FIntMemTableComponent = nullptr;
     }
-    if (FDataLink && AComponent == FDataLink->DataSource()) FDataLink->SetDataSource(nullptr);
+    TCustomDBAxisGridEh::Notification(AComponent, Operation);
 }
 
 uint8_t TCustomDBGridEh::TopDataOffset() const {
@@ -295,7 +337,7 @@ void TCustomDBGridEh::SetSelectedIndex(int Value) {
     if (c >= FIndicatorOffset && c < ColCount()) SetCol(c);
 }
 
-TDBGridColumnEh* TCustomDBGridEh::SelectedColumn() const {
+TColumnEh* TCustomDBGridEh::SelectedColumn() {
     return VisibleColumn(SelectedIndex());
 }
 
@@ -316,8 +358,8 @@ int TCustomDBGridEh::CalcIndicatorColWidth() {
     if (FOptionsEh.Contains(dghShowRecNo) || FIndicatorOptions.Contains(gioShowRecNoEh)) {
         // Room for the widest record number in a font one point smaller.
         int n = 1;
-        if (FDataLink->Active()) {
-            TDataSet* ds = FDataLink->DataSet();
+        if (DataLink()->Active()) {
+            TDataSet* ds = DataLink()->DataSet();
             n = std::max(1, ds->RecordCount());
         }
         TFont f;
@@ -331,15 +373,22 @@ int TCustomDBGridEh::CalcIndicatorColWidth() {
 }
 
 void TCustomDBGridEh::LayoutChanged() {
-    if (FLayoutLock || !FColumns || ComponentState().Contains(csDestroying)) return;
-    FLayoutLock = true;
-    struct Unlock {
-        bool& f;
-        ~Unlock() { f = false; }
-    } unlock{FLayoutLock};
+    if (!AxisBars() || FDestroying || ComponentState().Contains(csDestroying)) return;
+    RequestLayoutUpdate();
+}
 
-    if (!FColumns->Customized())
-        FColumns->RebuildFromFields(FDataLink->Active() ? FDataLink->DataSet() : nullptr);
+void TCustomDBGridEh::RebuildLayout() {
+    if (ComponentState().Contains(csLoading) || FDestroying) return;
+    UpdateMemTableInterface();
+    // The columns and the field map first, then the grid's geometry over them.
+    TCustomDBAxisGridEh::RebuildLayout();
+    FVisibleColumns->Clear();
+    TDBGridColumnsEh* cols = Columns();
+    for (int i = 0; i < cols->Count(); ++i)
+        if (cols->Columns(i)->Visible()) {
+            FVisibleColumns->Add(cols->Columns(i));
+            FVisibleAxisBars->Add(cols->Columns(i));
+        }
     SetSortMarkedColumns();
     FIndicatorOffset = FOptions.Contains(dgIndicator) ? 1 : 0;
     const int dataCols = std::max(1, VisibleColumnCount());
@@ -355,9 +404,9 @@ void TCustomDBGridEh::LayoutChanged() {
 }
 
 void TCustomDBGridEh::UpdateColumnWidths() {
-    if (FIndicatorOffset) SetColWidths(0, CalcIndicatorColWidth());
+    if (FIndicatorOffset && ColCount() > 0) SetColWidths(0, CalcIndicatorColWidth());
     const int n = VisibleColumnCount();
-    for (int i = 0; i < n; ++i)
+    for (int i = 0; i < n && i + FIndicatorOffset < ColCount(); ++i)
         SetColWidths(i + FIndicatorOffset, VisibleColumn(i)->Width());
 }
 
@@ -370,16 +419,22 @@ void TCustomDBGridEh::UpdateRowHeights() {
 }
 
 void TCustomDBGridEh::ColWidthsChanged() {
-    TCustomGridEh::ColWidthsChanged();
+    TCustomDBAxisGridEh::ColWidthsChanged();
+    if (FInColWidthsChanged) return;
+    FInColWidthsChanged = true;
+    struct Clear {
+        bool& f;
+        ~Clear() { f = false; }
+    } clear{FInColWidthsChanged};
     // The columns keep the widths the user gave, within their limits.
     const int n = VisibleColumnCount();
     for (int i = 0; i < n && i + FIndicatorOffset < ColCount(); ++i) {
-        TDBGridColumnEh* c = VisibleColumn(i);
+        TColumnEh* c = VisibleColumn(i);
         int w = ColWidths(i + FIndicatorOffset);
         if (c->MinWidth() > 0) w = std::max(w, c->MinWidth());
         if (c->MaxWidth() > 0) w = std::min(w, c->MaxWidth());
         if (w != ColWidths(i + FIndicatorOffset)) SetColWidths(i + FIndicatorOffset, w);
-        c->FWidth = w;
+        if (w != c->Width()) c->StoreWidth(w);
     }
     if (OnColWidthsChanged) OnColWidthsChanged(this);
 }
@@ -387,11 +442,18 @@ void TCustomDBGridEh::ColWidthsChanged() {
 void TCustomDBGridEh::ColumnMoved(int FromIndex, int ToIndex) {
     const int from = FromIndex - FIndicatorOffset, to = ToIndex - FIndicatorOffset;
     if (from >= 0 && to >= 0) {
-        TDBGridColumnEh* a = VisibleColumn(from);
-        TDBGridColumnEh* b = VisibleColumn(to);
-        if (a && b) FColumns->Move(a->Index(), b->Index());
+        TColumnEh* a = VisibleColumn(from);
+        TColumnEh* b = VisibleColumn(to);
+        if (a && b) {
+            BeginLayout();
+            struct End {
+                TCustomDBGridEh* g;
+                ~End() noexcept(false) { g->EndLayout(); }
+            } end{this};
+            a->SetIndex(b->Index());
+        }
     }
-    TCustomGridEh::ColumnMoved(FromIndex, ToIndex);
+    TCustomDBAxisGridEh::ColumnMoved(FromIndex, ToIndex);
     if (OnColumnMoved) OnColumnMoved(this, from, to);
 }
 

@@ -1,7 +1,8 @@
 #pragma once
 // DBGridEh: the data grid. TCustomDBGridEh shows the records of a data set as rows and its
 // fields as columns, with a title row, an indicator column with the row state and record
-// numbers, alternating row colours and sort markers in the titles.
+// numbers, alternating row colours and sort markers in the titles. It stands on the data-aware
+// axis grid, which gives it the data link, the column collection and the layout rebuild.
 //
 // Row mapping. Grid rows below the fixed rows are data rows; data row d is grid row
 // d + TopDataOffset().
@@ -10,15 +11,12 @@
 //     itself, the data set's buffer window is the visible page.
 //   - Memory-table mode: data row d is view row d of the table, read through instant reading
 //     without moving the table's cursor; the base grid scrolls over all view rows.
-// Invariants (CheckConsistency): RowCount = TopDataOffset + max(1, data rows); the current row
-// is the current record's grid row; FixedRows = TopDataOffset and FixedCols = IndicatorOffset.
+// Invariants (CheckDataConsistency): RowCount = TopDataOffset + max(1, data rows); the current
+// row is the current record's grid row; FixedRows = TopDataOffset and FixedCols = IndicatorOffset.
 //
-// The axis grid the original stands on (data link, column model, in-place editor host) is
-// represented here only by what this grid needs: its own data link, a column collection and a
-// display-only cell model. The grid shows and navigates; it does not edit cells in place.
-//
-// Create grids with Create<TDBGridEh>(Owner): the base grid is built in two phases.
+// Create grids with Create<TDBGridEh>(Owner): the grid is built in two phases.
 
+#include "lib/grids/DBAxisGridsEh.h"
 #include "lib/grids/GridsEh.h"
 #include "lib/toolscore/ToolCtrlsEhTypes.h"
 
@@ -28,7 +26,9 @@
 #include <vector>
 
 class TCustomDBGridEh;
+class TColumnEh;
 class TDBGridColumnEh;
+class TColumnsEhList;
 
 // ---------------------------------------------------------------------------------------------
 // Option sets
@@ -80,9 +80,6 @@ using TDBGridEhOptions = TSet<TDBGridEhOption>;
 
 enum TDBGridEhSelectionType { gstRecordBookmarks, gstRectangle, gstColumns, gstAll, gstNon };
 using TDBGridEhAllowedSelections = TSet<TDBGridEhSelectionType>;
-
-enum TDBGridEhAllowedOperation { alopInsertEh, alopUpdateEh, alopDeleteEh, alopAppendEh };
-using TDBGridEhAllowedOperations = TSet<TDBGridEhAllowedOperation>;
 
 enum TDBGridEhIndicatorOption { gioShowRowIndicatorEh, gioShowRecNoEh, gioShowRowselCheckboxesEh };
 using TDBGridEhIndicatorOptions = TSet<TDBGridEhIndicatorOption>;
@@ -242,6 +239,19 @@ private:
     bool FDown = false;
 };
 
+// The grid's line parameters: data lines follow dgRowLines and dgColLines unless set.
+class TDBGridLineParamsEh : public TDBAxisGridLineParamsEh {
+    KVT_CLASS(TDBGridLineParamsEh, TDBAxisGridLineParamsEh)
+public:
+    explicit TDBGridLineParamsEh(TCustomDBGridEh* AGrid);
+    bool DefaultDataHorzLines() override;
+    bool DefaultDataVertLines() override;
+    TDBGridLinesColorSchemeEh GetActualColorScheme() override;
+
+private:
+    TCustomDBGridEh* FDBGrid;
+};
+
 // The text shown over an empty data set.
 class TGridEmptyDataInfoEh : public TPersistent {
     KVT_CLASS(TGridEmptyDataInfoEh, TPersistent)
@@ -279,149 +289,194 @@ extern String DefaultEmptyDataText;
 // ---------------------------------------------------------------------------------------------
 // Columns
 
-class TColumnTitleEh : public TPersistent {
-    KVT_CLASS(TColumnTitleEh, TPersistent)
+// The title of a data-grid column: the axis grid's title with a sort marker and its place among
+// the sort-marked columns.
+class TColumnTitleEh : public TAxisBarTitleEh {
+    KVT_CLASS(TColumnTitleEh, TAxisBarTitleEh)
 public:
-    explicit TColumnTitleEh(TDBGridColumnEh* AColumn) : FColumn(AColumn) {}
-    // The field's display label when no caption was given.
-    String Caption() const;
-    void SetCaption(const String& Value);
-    TAlignment Alignment() const { return FAlignment; }
-    void SetAlignment(TAlignment Value);
+    explicit TColumnTitleEh(TColumnEh* AColumn);
+    void Assign(TPersistent* Source) override;
+    void RestoreDefaults() override;
+
+    TColumnEh* Column() const;
     TSortMarkerEh SortMarker() const { return FSortMarker; }
     void SetSortMarker(TSortMarkerEh Value);
+    // 0 while the column carries no marker, else its 1-based place among the marked columns.
     int SortIndex() const { return FSortIndex; }
     void SetSortIndex(int Value);
-    bool TitleButton() const { return FTitleButton; }
-    void SetTitleButton(bool v) { FTitleButton = v; }
-    String Hint() const { return FHint; }
-    void SetHint(const String& v) { FHint = v; }
-    bool ToolTips() const { return FToolTips; }
-    void SetToolTips(bool v) { FToolTips = v; }
     // Next marker on a title click: none -> down -> up -> down...; KeepMulti cycles
     // down -> up -> none and leaves the other columns' markers.
     void SetNextSortMarkerValue(bool KeepMulti);
 
 private:
-    TDBGridColumnEh* FColumn;
-    String FCaption;
-    bool FCaptionAssigned = false;
-    TAlignment FAlignment = taLeftJustify;
-    TSortMarkerEh FSortMarker = smNoneEh;
+    friend class TCustomDBGridEh;
+    friend class TColumnEh;
     int FSortIndex = 0;
-    bool FTitleButton = false;
-    String FHint;
-    bool FToolTips = false;
+    TSortMarkerEh FSortMarker = smNoneEh;
 };
 
-class TDBGridColumnEh : public TPersistent {
-    KVT_CLASS(TDBGridColumnEh, TPersistent)
+// The column's rectangle in a row panel, in pixels.
+struct TColumnEhInRowPanelPlacement {
+    int Left = 0;
+    int Top = 0;
+    int Width = 0;
+    int Height = 0;
+    int DataCellLeft = 0;
+    int DataCellWidth = 0;
+};
+
+// The data grid's column: widths with limits and auto-fit, the sort-marked title and the row
+// panel placement on top of the axis grid's column record.
+class TColumnEh : public TBaseColumnEh {
+    KVT_CLASS(TColumnEh, TBaseColumnEh)
 public:
-    explicit TDBGridColumnEh(TCustomDBGridEh* AGrid);
-    ~TDBGridColumnEh() override;
+    explicit TColumnEh(TCollection* Collection);
+    ~TColumnEh() override;
+    void Assign(TPersistent* Source) override;
+    void DefineProperties(TFiler* Filer) override;
 
-    TCustomDBGridEh* Grid() const { return FGrid; }
-    int Index() const;
-    String FieldName() const { return FFieldName; }
-    void SetFieldName(const String& Value);
-    // The field of the grid's data set with FieldName; nullptr when there is none.
-    TField* Field() const;
-    int Width() const;
-    void SetWidth(int Value);
-    bool WidthAssigned() const { return FWidth >= 0; }
-    int MinWidth() const { return FMinWidth; }
-    void SetMinWidth(int v) { FMinWidth = v; }
-    int MaxWidth() const { return FMaxWidth; }
-    void SetMaxWidth(int v) { FMaxWidth = v; }
-    TAlignment Alignment() const;
-    void SetAlignment(TAlignment Value);
-    bool ReadOnly() const { return FReadOnly; }
-    void SetReadOnly(bool v) { FReadOnly = v; }
-    bool TextEditing() const { return FTextEditing; }
-    void SetTextEditing(bool v) { FTextEditing = v; }
-    bool ToolTips() const { return FToolTips; }
-    void SetToolTips(bool v) { FToolTips = v; }
-    bool Visible() const { return FVisible; }
-    void SetVisible(bool Value);
-    TColor Color() const { return FColor; }
-    void SetColor(TColor v);
-    TColumnTitleEh* Title() const { return FTitle.get(); }
-    // The text a data cell of this column shows for the data set's active record.
-    String DisplayText() const;
-    // Whether the field's value can be changed through this column.
-    bool CanModify() const;
+    // The owning data grid; nullptr outside a grid's collection.
+    TCustomDBGridEh* Grid() const;
+    TColumnTitleEh* Title() const { return static_cast<TColumnTitleEh*>(TAxisBarEh::Title()); }
 
-private:
+    bool GetAutoFitColWidth() override { return FAutoFitColWidth; }
+    int GetWidth() override;
+    int GetMinWidth() override { return FMinWidth; }
+    int GetMaxWidth() override { return FMaxWidth; }
+    void SetAutoFitColWidth(bool Value) override;
+    void SetMaxWidth(int Value) override;
+    void SetMinWidth(int Value) override;
+    void SetWidth(int Value) override;
+    // The width from the field's display width in the column font; 64 without a grid.
+    int DefaultWidth();
+    bool IsWidthStored();
+    bool WidthAssigned() const { return FAssignedValues.Contains(cvWidth); }
+
+    bool HideDuplicates() const { return FHideDuplicates; }
+    void SetHideDuplicates(bool Value) { WriteHideDuplicates(Value); }
+    int InRowLinePos() const { return FRowLine < 0 ? 0 : FRowLine; }
+    void SetInRowLinePos(int Value);
+    int InRowLineHeight() const { return FHeight <= 0 ? 1 : FHeight; }
+    void SetInRowLineHeight(int Value);
+    int InRowTabIndex() const { return FInRowTabIndex; }
+    const TColumnEhInRowPanelPlacement& RowPlacement() const { return FRowPlacement; }
+    int InitWidth() const { return FInitWidth; }
+    void SetInitWidth(int Value) { FInitWidth = Value; }
+    bool NotInWidthRange() const { return FNotInWidthRange; }
+    void SetNotInWidthRange(bool Value) { FNotInWidthRange = Value; }
+    std::vector<bool>& CheckedDuplicates() { return FCheckedDuplicates; }
+
+    // New virtual operations.
+    virtual void WriteHideDuplicates(bool Value);
+    // Widens or narrows the column to its widest title or data text among the visible rows.
+    virtual void OptimizeWidth();
+
+    TAxisBarTitleEh* CreateTitle() override;
+    void NotifyChanged(bool AllItems) override { TBaseColumnEh::NotifyChanged(AllItems); }
+
+protected:
     friend class TCustomDBGridEh;
     friend class TDBGridColumnsEh;
-    TCustomDBGridEh* FGrid;
-    String FFieldName;
-    int FWidth = -1;
-    int FMinWidth = 0;
+    // Stores a width without asking for a layout (the grid's own sizing writes back this way).
+    void StoreWidth(int Value);
+
+    std::vector<bool> FCheckedDuplicates;
+    bool FHideDuplicates = false;
     int FMaxWidth = 0;
-    TAlignment FAlignment = taLeftJustify;
-    bool FAlignmentAssigned = false;
-    bool FReadOnly = false;
-    bool FTextEditing = true;
-    bool FToolTips = false;
-    bool FVisible = true;
-    TColor FColor = clNone;
-    std::unique_ptr<TColumnTitleEh> FTitle;
+    int FMinWidth = 0;
+    bool FNotInWidthRange = false;
+    int FWidth = 0;
+    int FRowLine = 0;
+    int FHeight = 0;
+    int FInRowTabIndex = 0;
+    bool FAutoFitColWidth = true;
+    int FInitWidth = 0;
+    TColumnEhInRowPanelPlacement FRowPlacement;
 };
 
-class TDBGridColumnsEh : public TPersistent {
-    KVT_CLASS(TDBGridColumnsEh, TPersistent)
+// The published form of the data grid's column; the grid's collection makes its items of it.
+class TDBGridColumnEh : public TColumnEh {
+    KVT_CLASS(TDBGridColumnEh, TColumnEh)
 public:
-    explicit TDBGridColumnsEh(TCustomDBGridEh* AGrid) : FGrid(AGrid) {}
-    TDBGridColumnEh* Add();
-    int Count() const { return int(FItems.size()); }
-    TDBGridColumnEh* Items(int Index) const;
-    int IndexOf(const TDBGridColumnEh* Column) const;
-    void Clear();
-    void Move(int FromIndex, int ToIndex);
-    // Columns made from the data set's visible fields (when none were added by hand).
-    void RebuildFromFields(TDataSet* DataSet);
-    bool Customized() const { return FCustomized; }
-    void SetCustomized(bool v) { FCustomized = v; }
+    using TColumnEh::TColumnEh;
+};
+
+// A list of columns that does not own them.
+class TColumnsEhList : public TAxisBarsEhList {
+    KVT_CLASS(TColumnsEhList, TAxisBarsEhList)
+public:
+    TColumnsEhList() = default;
+    TColumnEh* Columns(int Index) const { return static_cast<TColumnEh*>(Items(Index)); }
+    void SetColumns(int Index, TColumnEh* Value) { SetItems(Index, Value); }
+    TColumnEh* operator[](int Index) const { return Columns(Index); }
+};
+
+// The data grid's column collection.
+class TDBGridColumnsEh : public TBaseColumnsEh {
+    KVT_CLASS(TDBGridColumnsEh, TBaseColumnsEh)
+public:
+    TDBGridColumnsEh(TCustomDBGridEh* AGrid, TCollectionItemClass ColumnClass);
+    ~TDBGridColumnsEh() override;
+    TColumnEh* Add() { return static_cast<TColumnEh*>(TBaseColumnsEh::Add()); }
+    TColumnEh* Columns(int Index) const { return static_cast<TColumnEh*>(Items(Index)); }
+    TColumnEh* operator[](int Index) const { return Columns(Index); }
+    TCustomDBGridEh* Grid() const { return FDBGrid; }
+    void Update(TCollectionItem* Item) override;
+    void ActiveChanged() override;
+    // The grid goes away before its columns: they stop reporting to it.
+    void DetachGrid() { FDBGrid = nullptr; }
 
 private:
-    TCustomDBGridEh* FGrid;
-    std::vector<std::unique_ptr<TDBGridColumnEh>> FItems;
-    bool FCustomized = false;
+    TCustomDBGridEh* FDBGrid;
+};
+
+class TColumnTitleDefValuesEh : public TAxisBarCaptionDefValuesEh {
+    KVT_CLASS(TColumnTitleDefValuesEh, TAxisBarCaptionDefValuesEh)
+public:
+    using TAxisBarCaptionDefValuesEh::TAxisBarCaptionDefValuesEh;
+};
+
+// The grid-wide column defaults of the data grid.
+class TColumnDefValuesEh : public TCustomColumnDefValuesEh {
+    KVT_CLASS(TColumnDefValuesEh, TCustomColumnDefValuesEh)
+public:
+    explicit TColumnDefValuesEh(TCustomDBAxisGridEh* AGrid);
+    ~TColumnDefValuesEh() override;
+    void Assign(TPersistent* Source) override;
+    TAxisBarCaptionDefValuesEh* CreateTitleDefValues() override;
+    TColumnTitleDefValuesEh* Title() const {
+        return static_cast<TColumnTitleDefValuesEh*>(TCustomColumnDefValuesEh::Title());
+    }
+    TColumnFooterDefValuesEh* Footer() const { return FFooter.get(); }
+    void SetFooter(TColumnFooterDefValuesEh* Value) { FFooter->Assign(Value); }
+
+private:
+    std::unique_ptr<TColumnFooterDefValuesEh> FFooter;
 };
 
 // ---------------------------------------------------------------------------------------------
-// The data link
+// The data link: the axis grid's link; its reactions reach the grid through the Link* hooks.
 
-class TGridDataLinkEh : public TDataLink {
-    KVT_CLASS(TGridDataLinkEh, TDataLink)
+class TGridDataLinkEh : public TAxisGridDataLinkEh {
+    KVT_CLASS(TGridDataLinkEh, TAxisGridDataLinkEh)
 public:
-    explicit TGridDataLinkEh(TCustomDBGridEh* AGrid) : FGrid(AGrid) { SetVisualControl(true); }
-
-protected:
-    void ActiveChanged() override;
-    void DataSetChanged() override;
-    void DataSetScrolled(int Distance) override;
-    void LayoutChanged() override;
-    void EditingChanged() override;
-    void RecordChanged(TField* Field) override;
-
-private:
-    TCustomDBGridEh* FGrid;
+    explicit TGridDataLinkEh(TCustomDBAxisGridEh* AGrid) : TAxisGridDataLinkEh(AGrid) {}
 };
 
 // ---------------------------------------------------------------------------------------------
 // The grid
 
-using TTitleEhClickEvent = TEvent<void(TObject* Sender, TDBGridColumnEh* Column)>;
-using TGetCellEhParamsEvent = TEvent<void(TObject* Sender, TDBGridColumnEh* Column, TFont* AFont,
-                                          TColor& Background, TGridDrawState State)>;
+using TTitleEhClickEvent = TEvent<void(TObject* Sender, int ACol, TColumnEh* Column)>;
+using TDBGridEhClickEvent = TEvent<void(TColumnEh* Column)>;
+using TGetCellEhParamsEvent =
+    TEvent<void(TObject* Sender, TColumnEh* Column, TFont* AFont, TColor& Background, TGridDrawState State)>;
 
-class TCustomDBGridEh : public TCustomGridEh, public IMTEventReceiverEh {
-    KVT_CLASS(TCustomDBGridEh, TCustomGridEh)
+class TCustomDBGridEh : public TCustomDBAxisGridEh, public IMTEventReceiverEh {
+    KVT_CLASS(TCustomDBGridEh, TCustomDBAxisGridEh)
 public:
     explicit TCustomDBGridEh(TComponent* AOwner);
     ~TCustomDBGridEh() override;
+    void AfterConstruction() override;
 
     // --- model
     TDBGridOptions Options() const { return FOptions; }
@@ -430,8 +485,6 @@ public:
     void SetOptionsEh(TDBGridEhOptions Value);
     TDBGridEhAllowedSelections AllowedSelections() const { return FAllowedSelections; }
     void SetAllowedSelections(TDBGridEhAllowedSelections v) { FAllowedSelections = v; }
-    TDBGridEhAllowedOperations AllowedOperations() const { return FAllowedOperations; }
-    void SetAllowedOperations(TDBGridEhAllowedOperations v) { FAllowedOperations = v; }
     TDBGridEhIndicatorOptions IndicatorOptions() const { return FIndicatorOptions; }
     void SetIndicatorOptions(TDBGridEhIndicatorOptions Value);
     TDBGridEhEditActions EditActions() const { return FEditActions; }
@@ -450,7 +503,6 @@ public:
     void SetOddRowColor(TColor Value);
     bool EvenRowColorStored() const { return FEvenRowColorStored; }
     bool OddRowColorStored() const { return FOddRowColorStored; }
-    bool TryUseMemTableInt() const { return FTryUseMemTableInt; }
     void SetTryUseMemTableInt(bool Value);
     bool SortLocal() const { return FSortLocal; }
     void SetSortLocal(bool v) { FSortLocal = v; }
@@ -461,19 +513,23 @@ public:
     TDBGridFooterParamsEh* FooterParams() const { return FFooterParams.get(); }
     TDBGridEhIndicatorTitle* IndicatorTitle() const { return FIndicatorTitle.get(); }
     TGridEmptyDataInfoEh* EmptyDataInfo() const { return FEmptyDataInfo.get(); }
-    TDBGridColumnsEh* Columns() const { return FColumns.get(); }
+    TDBGridColumnsEh* Columns() const { return static_cast<TDBGridColumnsEh*>(AxisBars()); }
+    void SetColumns(TDBGridColumnsEh* Value) { AxisBars()->Assign(Value); }
+    TColumnDefValuesEh* ColumnDefValues() const {
+        return static_cast<TColumnDefValuesEh*>(AxisBarDefValues());
+    }
     // Visible columns in order; data column i of the grid is VisibleColumn(i).
     int VisibleColumnCount() const;
-    TDBGridColumnEh* VisibleColumn(int Index) const;
+    TColumnEh* VisibleColumn(int Index) const;
+    // The visible columns as of the last layout rebuild.
+    TColumnsEhList* VisibleColumns() const { return FVisibleColumns.get(); }
     // The sort-marked columns in SortIndex order.
-    const std::vector<TDBGridColumnEh*>& SortMarkedColumns() const { return FSortMarkedColumns; }
+    TColumnsEhList* SortMarkedColumns() const { return FSortMarkedColumns.get(); }
 
     // --- data
-    TDataSource* DataSource() const { return FDataLink->DataSource(); }
-    void SetDataSource(TDataSource* Value);
-    TGridDataLinkEh* DataLink() const { return FDataLink.get(); }
-    IMemTableEh* IntMemTable() const { return FIntMemTable; }
-    bool UsesMemTable() const { return FIntMemTable != nullptr; }
+    TGridDataLinkEh* DataLink() const {
+        return static_cast<TGridDataLinkEh*>(TCustomDBAxisGridEh::DataLink());
+    }
 
     int IndicatorOffset() const { return FIndicatorOffset; }
     uint8_t TopDataOffset() const;
@@ -498,12 +554,11 @@ public:
     void SaveBookmark();
     void RestoreBookmark();
     int LookedOffset() const { return FLookedOffset; }
-    // The data column index of the current column.
-    int SelectedIndex() const { return Col() - FIndicatorOffset; }
-    void SetSelectedIndex(int Value);
-    TDBGridColumnEh* SelectedColumn() const;
+    void SetSelectedIndex(int Value) override;
+    TColumnEh* SelectedColumn();
 
     // --- layout
+    // Asks for a layout rebuild (at once, or when the outermost layout lock goes).
     void LayoutChanged();
     void RecalcDataRowCount();
     int CalcIndicatorColWidth();
@@ -516,11 +571,14 @@ public:
 
     // --- events
     TTitleEhClickEvent OnTitleBtnClick;
-    TTitleEhClickEvent OnTitleClick;
+    TDBGridEhClickEvent OnTitleClick;
+    TDBGridEhClickEvent OnCellClick;
     TNotifyEvent OnSortMarkingChanged;
     TGetCellEhParamsEvent OnGetCellParams;
     TMovedEvent OnColumnMoved;
     TNotifyEvent OnColWidthsChanged;
+    TNotifyEvent OnColEnter;
+    TNotifyEvent OnColExit;
 
     // Applies the sort markers to a memory table's sort order (the default when no
     // OnSortMarkingChanged handler is assigned).
@@ -532,22 +590,32 @@ public:
     void Notification(TComponent* AComponent, TOperation Operation) override;
 
     // Reactions to the data link.
-    virtual void LinkActiveChanged(bool Value);
-    virtual void LinkDataSetChanged();
-    virtual void LinkDataChanged();
-    virtual void LinkDataSetScrolled(int Distance);
-    virtual void LinkLayoutChanged();
-    virtual void LinkEditingChanged();
+    void LinkActiveChanged(bool Value) override;
+    void LinkDataSetChanged() override;
+    void LinkDataChanged() override;
+    void LinkDataSetScrolled(int Distance) override;
+    void LinkEditingChanged() override;
 
     // The message a fetch failure was reported with last (the grid reports each failure once).
     String LastFetchError() const { return FLastFetchError; }
 
 protected:
-    friend class TDBGridColumnEh;
+    friend class TColumnEh;
     friend class TDBGridColumnsEh;
     friend class TColumnTitleEh;
     friend class TDBGridEhStyle;
     friend class TGridEmptyDataInfoEh;
+
+    // Factories of the axis grid.
+    TGridAxisBarsEh* CreateAxisBars() override;
+    TAxisBarDefValuesEh* CreateAxisBarDefValues() override;
+    TAxisGridDataLinkEh* CreateDataLink() override;
+    TGridLineColorsEh* CreateGridLineColors() override;
+    void RebuildLayout() override;
+    int ReadSelectedIndex() override { return Col() - FIndicatorOffset; }
+    void WriteDataSource(TDataSource* Value) override;
+    TFont* GetTitleFont() override { return Font(); }
+    void SetTitleFont(TFont* Value) override { Font()->Assign(Value); }
 
     void DrawCell(int ACol, int ARow, const TRect& ARect, TGridDrawState AState) override;
     void DrawIndicatorCell(int ACol, int ARow, const TRect& ARect, TGridDrawState AState, int AreaRow);
@@ -568,14 +636,13 @@ protected:
     void ColumnMoved(int FromIndex, int ToIndex) override;
     bool CanEditShow() override { return false; }
     bool CanSelectCell(int ACol, int ARow) override;
-    void TopLeftChangedHere();
     bool DoMouseWheelDown(TShiftState Shift, TPoint MousePos) override;
     bool DoMouseWheelUp(TShiftState Shift, TPoint MousePos) override;
     void WndProc(TMessage& Message) override;
 
-    virtual void TitleClick(TDBGridColumnEh* Column);
+    virtual void TitleClick(TColumnEh* Column);
     // Whether the grid has or could take the focus; a grid that cannot does nothing on a click.
-    bool TryAcquireFocus();
+    bool TryAcquireFocus() override;
     void CancelTracking();
 
     void UpdateMemTableInterface();
@@ -584,7 +651,7 @@ protected:
     void SafeSetRowCount(int Value);
     void SyncMemTableCursorRow(int Distance);
     void FetchRecordsToFillPage();
-    void UpdateColumnWidths();
+    void UpdateColumnWidths() override;
     void UpdateRowHeights();
     int VisibleDataRowCapacity();
     void UpdateVertScrollBar();
@@ -597,12 +664,10 @@ protected:
     TDBGridOptions FOptions = DefaultDBGridOptions;
     TDBGridEhOptions FOptionsEh = DefaultDBGridEhOptions;
     TDBGridEhAllowedSelections FAllowedSelections{gstRecordBookmarks, gstRectangle, gstColumns, gstAll};
-    TDBGridEhAllowedOperations FAllowedOperations{alopInsertEh, alopUpdateEh, alopDeleteEh, alopAppendEh};
     TDBGridEhIndicatorOptions FIndicatorOptions{gioShowRowIndicatorEh};
     TDBGridEhEditActions FEditActions;
     TEditButtonsShowOptionsEh FEditButtonsShowOptions;
     TDBGridEhStyle* FStyle = nullptr;
-    bool FTryUseMemTableInt = true;
     uint8_t FIndicatorOffset = 1;
     int FStdDefaultRowHeight = 17;
     TColor FEvenRowColor = clWindow;
@@ -615,21 +680,22 @@ protected:
     std::unique_ptr<TDBGridFooterParamsEh> FFooterParams;
     std::unique_ptr<TDBGridEhIndicatorTitle> FIndicatorTitle;
     std::unique_ptr<TGridEmptyDataInfoEh> FEmptyDataInfo;
-    std::unique_ptr<TDBGridColumnsEh> FColumns;
-    std::vector<TDBGridColumnEh*> FSortMarkedColumns;
-    bool FSortLocal = true;
+    std::unique_ptr<TColumnsEhList> FSortMarkedColumns;
+    std::unique_ptr<TColumnsEhList> FVisibleColumns;
+    bool FSortLocal = false;
     bool FSortMarking = false;
+    bool FInColWidthsChanged = false;
+    // A column width set on a generated column also sets its field's display width.
+    bool FUpdateFields = true;
 
     // Data flow
-    std::unique_ptr<TGridDataLinkEh> FDataLink;
-    IMemTableEh* FIntMemTable = nullptr;
     TComponent* FIntMemTableComponent = nullptr;
+    IMemTableEh* FRegisteredMemTable = nullptr;
     // Saved positions of nested instant reads, outermost first.
     std::vector<int> FOldActiveRecord;
     bool FFetchingRecords = false;
     bool FRecalcingRows = false;
     bool FInternalUpdatingDatasetPos = false;
-    bool FLayoutLock = false;
     bool FLockAutoShowCurCell = false;
     int FSelRow = -1;
     TBookmark FLockedBookmark;
@@ -643,7 +709,6 @@ protected:
     int FPressedCol = -1;
     int FPressedDataCol = -1;
     bool FPressed = false;
-    TPoint FDownMousePos;
 };
 
 // The grid with its properties published; it has no behaviour of its own.

@@ -1,60 +1,125 @@
-// The data grid's columns: their fields, widths, titles and sort markers.
+// The data grid's columns: widths with their limits, titles with sort markers, the column
+// collection's change reaction and the grid's list of sort-marked columns.
 
 #include "lib/dbgrid/DBGridEh.h"
 
 #include "lib/memtable/MemTableEh.h"
 
+#include "platform/classes/ComponentStreams.h"
+
+#include <QFontMetrics>
+
 #include <algorithm>
+
+namespace {
+// The text metrics of a column's font: the width of "0" and the average character width.
+struct DigitMetrics {
+    int Zero = 7;
+    int Average = 7;
+};
+
+DigitMetrics MeasureDigits(TFont* Font) {
+    QFontMetrics fm(Font->ToQFont());
+    DigitMetrics m;
+    m.Zero = std::max(1, fm.horizontalAdvance(QLatin1Char('0')));
+    m.Average = std::max(1, fm.averageCharWidth());
+    return m;
+}
+} // namespace
 
 // ---------------------------------------------------------------------------------------------
 // Title
 
-String TColumnTitleEh::Caption() const {
-    if (FCaptionAssigned) return FCaption;
-    if (TField* f = FColumn->Field()) return f->DisplayLabel();
-    return FColumn->FieldName();
+TColumnTitleEh::TColumnTitleEh(TColumnEh* AColumn) : TAxisBarTitleEh(AColumn) {}
+
+TColumnEh* TColumnTitleEh::Column() const {
+    return static_cast<TColumnEh*>(AxisBar());
 }
 
-void TColumnTitleEh::SetCaption(const String& Value) {
-    FCaption = Value;
-    FCaptionAssigned = true;
-    FColumn->Grid()->InvalidateGrid();
+void TColumnTitleEh::Assign(TPersistent* Source) {
+    TAxisBarTitleEh::Assign(Source);
+    if (auto* src = dynamic_cast<TColumnTitleEh*>(Source)) {
+        SetSortIndex(src->SortIndex());
+        SetSortMarker(src->SortMarker());
+    }
 }
 
-void TColumnTitleEh::SetAlignment(TAlignment Value) {
-    FAlignment = Value;
-    FColumn->Grid()->InvalidateGrid();
+void TColumnTitleEh::RestoreDefaults() {
+    TAxisBarTitleEh::RestoreDefaults();
 }
 
 void TColumnTitleEh::SetSortMarker(TSortMarkerEh Value) {
     if (FSortMarker == Value) return;
     FSortMarker = Value;
-    TCustomDBGridEh* g = FColumn->Grid();
-    // A marked column joins the end of the sort list; an unmarked one leaves it and the
-    // indexes after it close up.
-    auto& list = g->FSortMarkedColumns;
-    if (Value == smNoneEh) {
+    TColumnEh* col = Column();
+    auto* bars = dynamic_cast<TDBGridColumnsEh*>(col->Collection());
+    TCustomDBGridEh* g = bars ? bars->Grid() : nullptr;
+    if (!g || bars->UpdateCount() > 0) return;
+    TColumnsEhList* list = g->FSortMarkedColumns.get();
+    if (g->OptionsEh().Contains(dghMultiSortMarking)) {
+        if (Value != smNoneEh && FSortIndex == 0) {
+            int marked = 0;
+            for (int i = 0; i < bars->Count(); ++i)
+                if (bars->Columns(i)->Title()->FSortIndex != 0) ++marked;
+            FSortIndex = marked + 1;
+            list->Add(col);
+        } else if (Value == smNoneEh && FSortIndex != 0) {
+            for (int i = 0; i < bars->Count(); ++i) {
+                TColumnTitleEh* t = bars->Columns(i)->Title();
+                if (t->FSortIndex > FSortIndex) --t->FSortIndex;
+            }
+            list->Remove(col);
+            FSortIndex = 0;
+        }
+    } else if (Value != smNoneEh) {
+        for (int i = 0; i < bars->Count(); ++i) {
+            TColumnTitleEh* t = bars->Columns(i)->Title();
+            if (t != this && t->FSortMarker != smNoneEh) {
+                t->FSortMarker = smNoneEh;
+                t->FSortIndex = 0;
+            }
+        }
+        FSortIndex = 1;
+        list->Clear();
+        list->Add(col);
+    } else {
         FSortIndex = 0;
-        list.erase(std::remove(list.begin(), list.end(), FColumn), list.end());
-        for (size_t i = 0; i < list.size(); ++i)
-            if (list[i]) list[i]->Title()->FSortIndex = int(i) + 1;
-    } else if (FSortIndex == 0) {
-        list.push_back(FColumn);
-        FSortIndex = int(list.size());
+        list->Clear();
     }
-    g->InvalidateGrid();
+    col->NotifyChanged(false);
 }
 
 void TColumnTitleEh::SetSortIndex(int Value) {
-    FSortIndex = std::max(0, Value);
-    FColumn->Grid()->SetSortMarkedColumns();
+    Value = std::max(0, Value);
+    if (Value == FSortIndex) return;
+    TColumnEh* col = Column();
+    auto* bars = dynamic_cast<TDBGridColumnsEh*>(col->Collection());
+    TCustomDBGridEh* g = bars ? bars->Grid() : nullptr;
+    if (!g || bars->UpdateCount() > 0) {
+        FSortIndex = Value;
+        return;
+    }
+    if (FSortMarker == smNoneEh || Value == 0) return;
+    // The column holding the wanted place takes this one's place.
+    for (int i = 0; i < bars->Count(); ++i) {
+        TColumnTitleEh* t = bars->Columns(i)->Title();
+        if (t == this || t->FSortIndex != Value) continue;
+        TColumnsEhList* list = g->FSortMarkedColumns.get();
+        const int a = list->IndexOf(col), b = list->IndexOf(t->Column());
+        t->FSortIndex = FSortIndex;
+        FSortIndex = Value;
+        if (a >= 0 && b >= 0) list->Exchange(a, b);
+        col->NotifyChanged(false);
+        return;
+    }
 }
 
 void TColumnTitleEh::SetNextSortMarkerValue(bool KeepMulti) {
-    TCustomDBGridEh* g = FColumn->Grid();
-    if (!KeepMulti)
-        for (int i = 0; i < g->Columns()->Count(); ++i)
-            if (g->Columns()->Items(i) != FColumn) g->Columns()->Items(i)->Title()->SetSortMarker(smNoneEh);
+    TColumnEh* col = Column();
+    auto* bars = dynamic_cast<TDBGridColumnsEh*>(col->Collection());
+    if (!KeepMulti && bars)
+        for (int i = 0; i < bars->Count(); ++i)
+            if (bars->Columns(i) != col) bars->Columns(i)->Title()->SetSortMarker(smNoneEh);
     const TSortMarkerEh first = smDownEh;
     switch (FSortMarker) {
     case smNoneEh:
@@ -72,144 +137,207 @@ void TColumnTitleEh::SetNextSortMarkerValue(bool KeepMulti) {
 // ---------------------------------------------------------------------------------------------
 // Column
 
-TDBGridColumnEh::TDBGridColumnEh(TCustomDBGridEh* AGrid)
-    : FGrid(AGrid), FTitle(std::make_unique<TColumnTitleEh>(this)) {}
+TColumnEh::TColumnEh(TCollection* Collection) : TBaseColumnEh(Collection) {}
 
-TDBGridColumnEh::~TDBGridColumnEh() {
-    auto& list = FGrid->FSortMarkedColumns;
-    list.erase(std::remove(list.begin(), list.end(), this), list.end());
+TColumnEh::~TColumnEh() {
+    // The grid's sort list never keeps a freed column.
+    if (auto* bars = dynamic_cast<TDBGridColumnsEh*>(Collection()))
+        if (TCustomDBGridEh* g = bars->Grid())
+            if (g->FSortMarkedColumns) g->FSortMarkedColumns->Remove(this);
 }
 
-int TDBGridColumnEh::Index() const {
-    return FGrid->Columns()->IndexOf(this);
+TCustomDBGridEh* TColumnEh::Grid() const {
+    auto* bars = dynamic_cast<TDBGridColumnsEh*>(Collection());
+    return bars ? bars->Grid() : nullptr;
 }
 
-void TDBGridColumnEh::SetFieldName(const String& Value) {
-    FFieldName = Value;
-    FGrid->LayoutChanged();
+TAxisBarTitleEh* TColumnEh::CreateTitle() {
+    return new TColumnTitleEh(this);
 }
 
-TField* TDBGridColumnEh::Field() const {
-    if (FFieldName.isEmpty() || !FGrid->DataLink()->Active()) return nullptr;
-    return FGrid->DataLink()->DataSet()->FindField(FFieldName);
+void TColumnEh::Assign(TPersistent* Source) {
+    auto* src = dynamic_cast<TColumnEh*>(Source);
+    if (!src) {
+        TBaseColumnEh::Assign(Source);
+        return;
+    }
+    TCollection* coll = Collection();
+    if (coll) coll->BeginUpdate();
+    struct EndUpdate {
+        TCollection* c;
+        ~EndUpdate() noexcept(false) {
+            if (c) c->EndUpdate();
+        }
+    } guard{coll};
+    TBaseColumnEh::Assign(Source);
+    if (src->WidthAssigned()) SetWidth(src->Width());
+    FInitWidth = src->FInitWidth;
+    SetAutoFitColWidth(src->AutoFitColWidth());
+    SetMinWidth(src->MinWidth());
+    SetMaxWidth(src->MaxWidth());
+    SetHideDuplicates(src->HideDuplicates());
 }
 
-int TDBGridColumnEh::Width() const {
-    if (FWidth >= 0) return FWidth;
-    // From the field's display width in characters of the grid's font.
-    TField* f = Field();
-    const int chars = f ? f->DisplayWidth() : 10;
-    const int cw = FGrid->Canvas()->TextWidth(QStringLiteral("0"));
-    int w = std::max(chars * cw + 4, FGrid->Canvas()->TextWidth(FTitle->Caption()) + 4);
-    return std::min(w, 400);
+void TColumnEh::DefineProperties(TFiler* Filer) {
+    TBaseColumnEh::DefineProperties(Filer);
+    Filer->DefineProperty(
+        QStringLiteral("InRowLinePos"), [this](TReader* r) { FRowLine = r->ReadInteger(); },
+        [this](TWriter* w) { w->WriteInteger(FRowLine); }, InRowLinePos() != 0);
+    Filer->DefineProperty(
+        QStringLiteral("InRowLineHeight"), [this](TReader* r) { FHeight = r->ReadInteger(); },
+        [this](TWriter* w) { w->WriteInteger(FHeight); }, InRowLineHeight() != 1);
 }
 
-void TDBGridColumnEh::SetWidth(int Value) {
-    FWidth = std::max(0, Value);
-    FGrid->LayoutChanged();
+int TColumnEh::DefaultWidth() {
+    TCustomDBGridEh* g = Grid();
+    if (!g) return 64;
+    if (TField* f = Field()) {
+        const DigitMetrics m = MeasureDigits(Font());
+        return f->DisplayWidth() * m.Zero + 4;
+    }
+    return g->DefaultColWidth();
 }
 
-TAlignment TDBGridColumnEh::Alignment() const {
-    if (FAlignmentAssigned) return FAlignment;
-    if (TField* f = Field()) return f->Alignment();
-    return taLeftJustify;
+int TColumnEh::GetWidth() {
+    return WidthAssigned() ? FWidth : DefaultWidth();
 }
 
-void TDBGridColumnEh::SetAlignment(TAlignment Value) {
-    FAlignment = Value;
-    FAlignmentAssigned = true;
-    FGrid->InvalidateGrid();
+bool TColumnEh::IsWidthStored() {
+    return WidthAssigned() && FWidth != DefaultWidth();
 }
 
-void TDBGridColumnEh::SetVisible(bool Value) {
-    if (FVisible == Value) return;
-    FVisible = Value;
-    FGrid->LayoutChanged();
+void TColumnEh::StoreWidth(int Value) {
+    FWidth = Value;
+    FAssignedValues.Include(cvWidth);
 }
 
-void TDBGridColumnEh::SetColor(TColor v) {
-    FColor = v;
-    FGrid->InvalidateGrid();
+void TColumnEh::SetWidth(int Value) {
+    TCustomDBGridEh* g = Grid();
+    bool store = true;
+    if (IsDefaultBar() && g) {
+        TField* f = Field();
+        if (g->HandleAllocated() && f && g->FUpdateFields) {
+            const DigitMetrics m = MeasureDigits(Font());
+            f->SetDisplayWidth(std::max(0, (Value + m.Average / 2 - 3) / m.Zero));
+        }
+        store = !g->FLayoutFromDataset || WidthAssigned();
+    }
+    if (store && Value != -1 && (WidthAssigned() || Value != DefaultWidth())) {
+        FWidth = Value;
+        FAssignedValues.Include(cvWidth);
+        if (FMaxWidth > 0 && FWidth > FMaxWidth) FWidth = FMaxWidth;
+        if (FMinWidth > 0 && FWidth < FMinWidth) FWidth = FMinWidth;
+    }
+    NotifyChanged(false);
 }
 
-String TDBGridColumnEh::DisplayText() const {
-    TField* f = Field();
-    return f ? f->DisplayText() : String();
+void TColumnEh::SetMaxWidth(int Value) {
+    FMaxWidth = Value;
+    if (Value > 0 && Width() > Value) SetWidth(Value);
 }
 
-bool TDBGridColumnEh::CanModify() const {
-    TField* f = Field();
-    return !FReadOnly && f && f->CanModify();
+void TColumnEh::SetMinWidth(int Value) {
+    FMinWidth = Value;
+    if (Value > 0 && Width() < Value) SetWidth(Value);
+}
+
+void TColumnEh::SetAutoFitColWidth(bool Value) {
+    if (Value == FAutoFitColWidth) return;
+    FAutoFitColWidth = Value;
+    NotifyChanged(false);
+}
+
+void TColumnEh::WriteHideDuplicates(bool Value) {
+    if (Value == FHideDuplicates) return;
+    FHideDuplicates = Value;
+    NotifyChanged(false);
+}
+
+void TColumnEh::SetInRowLinePos(int Value) {
+    if (Value == FRowLine) return;
+    FRowLine = Value;
+    NotifyChanged(true);
+}
+
+void TColumnEh::SetInRowLineHeight(int Value) {
+    if (Value == FHeight) return;
+    FHeight = Value;
+    NotifyChanged(true);
+}
+
+void TColumnEh::OptimizeWidth() {
+    TCustomDBGridEh* g = Grid();
+    if (!g) return;
+    // The widest of the title and the texts of the rows the grid holds.
+    QFontMetrics fm(Font()->ToQFont());
+    int w = QFontMetrics(g->Font()->ToQFont()).horizontalAdvance(Title()->Caption()) + 8;
+    const int rows = g->FullDataRowCount();
+    for (int r = 0; r < rows; ++r) {
+        g->InstantReadRowEnter(r);
+        struct Leave {
+            TCustomDBGridEh* g;
+            ~Leave() { g->InstantReadRowLeave(); }
+        } leave{g};
+        w = std::max(w, fm.horizontalAdvance(DisplayText()) + 8);
+    }
+    SetWidth(w);
 }
 
 // ---------------------------------------------------------------------------------------------
 // Collection
 
-TDBGridColumnEh* TDBGridColumnsEh::Add() {
-    FCustomized = true;
-    FItems.push_back(std::make_unique<TDBGridColumnEh>(FGrid));
-    TDBGridColumnEh* c = FItems.back().get();
-    FGrid->LayoutChanged();
-    return c;
+TDBGridColumnsEh::TDBGridColumnsEh(TCustomDBGridEh* AGrid, TCollectionItemClass ColumnClass)
+    : TBaseColumnsEh(AGrid, ColumnClass), FDBGrid(AGrid) {}
+
+TDBGridColumnsEh::~TDBGridColumnsEh() {
+    FDBGrid = nullptr;
 }
 
-TDBGridColumnEh* TDBGridColumnsEh::Items(int Index) const {
-    if (Index < 0 || Index >= Count()) return nullptr;
-    return FItems[size_t(Index)].get();
+void TDBGridColumnsEh::Update(TCollectionItem* Item) {
+    TCustomDBGridEh* g = FDBGrid;
+    if (!g || g->ComponentState().Contains(csLoading) || g->ComponentState().Contains(csDestroying)) return;
+    if (!Item) g->SetSortMarkedColumns();
+    g->LayoutChanged();
 }
 
-int TDBGridColumnsEh::IndexOf(const TDBGridColumnEh* Column) const {
-    for (int i = 0; i < Count(); ++i)
-        if (FItems[size_t(i)].get() == Column) return i;
-    return -1;
+void TDBGridColumnsEh::ActiveChanged() {
+    TBaseColumnsEh::ActiveChanged();
 }
 
-void TDBGridColumnsEh::Clear() {
-    FItems.clear();
-    FGrid->LayoutChanged();
+// ---------------------------------------------------------------------------------------------
+// Column defaults
+
+TColumnDefValuesEh::TColumnDefValuesEh(TCustomDBAxisGridEh* AGrid)
+    : TCustomColumnDefValuesEh(AGrid), FFooter(std::make_unique<TColumnFooterDefValuesEh>()) {}
+
+TColumnDefValuesEh::~TColumnDefValuesEh() = default;
+
+TAxisBarCaptionDefValuesEh* TColumnDefValuesEh::CreateTitleDefValues() {
+    return new TColumnTitleDefValuesEh(this);
 }
 
-void TDBGridColumnsEh::Move(int FromIndex, int ToIndex) {
-    if (FromIndex == ToIndex || FromIndex < 0 || ToIndex < 0 || FromIndex >= Count() || ToIndex >= Count())
-        return;
-    auto item = std::move(FItems[size_t(FromIndex)]);
-    FItems.erase(FItems.begin() + FromIndex);
-    FItems.insert(FItems.begin() + ToIndex, std::move(item));
-}
-
-void TDBGridColumnsEh::RebuildFromFields(TDataSet* DataSet) {
-    // The grid's own columns follow the data set's visible fields; while those stay the same the
-    // columns stay too, with their widths and sort markers.
-    std::vector<String> names;
-    if (DataSet)
-        for (int i = 0; i < DataSet->FieldCount(); ++i)
-            if (TField* f = DataSet->Fields()->Fields(i); f->Visible()) names.push_back(f->FieldName());
-    bool same = int(names.size()) == Count();
-    for (int i = 0; same && i < Count(); ++i)
-        same = FItems[size_t(i)]->FFieldName == names[size_t(i)];
-    if (same) return;
-    FGrid->FSortMarkedColumns.clear();
-    FItems.clear();
-    for (const String& name : names) {
-        FItems.push_back(std::make_unique<TDBGridColumnEh>(FGrid));
-        FItems.back()->FFieldName = name;
-    }
+void TColumnDefValuesEh::Assign(TPersistent* Source) {
+    TCustomColumnDefValuesEh::Assign(Source);
+    if (auto* src = dynamic_cast<TColumnDefValuesEh*>(Source)) FFooter->Assign(src->Footer());
 }
 
 // ---------------------------------------------------------------------------------------------
 // Grid side
 
 int TCustomDBGridEh::VisibleColumnCount() const {
+    TDBGridColumnsEh* cols = Columns();
+    if (!cols) return 0;
     int n = 0;
-    for (int i = 0; i < FColumns->Count(); ++i)
-        if (FColumns->Items(i)->Visible()) ++n;
+    for (int i = 0; i < cols->Count(); ++i)
+        if (cols->Columns(i)->Visible()) ++n;
     return n;
 }
 
-TDBGridColumnEh* TCustomDBGridEh::VisibleColumn(int Index) const {
-    if (Index < 0) return nullptr;
-    for (int i = 0; i < FColumns->Count(); ++i) {
-        TDBGridColumnEh* c = FColumns->Items(i);
+TColumnEh* TCustomDBGridEh::VisibleColumn(int Index) const {
+    TDBGridColumnsEh* cols = Columns();
+    if (Index < 0 || !cols) return nullptr;
+    for (int i = 0; i < cols->Count(); ++i) {
+        TColumnEh* c = cols->Columns(i);
         if (!c->Visible()) continue;
         if (Index-- == 0) return c;
     }
@@ -217,13 +345,16 @@ TDBGridColumnEh* TCustomDBGridEh::VisibleColumn(int Index) const {
 }
 
 void TCustomDBGridEh::SetSortMarkedColumns() {
-    FSortMarkedColumns.clear();
-    for (int i = 0; i < FColumns->Count(); ++i) {
-        TDBGridColumnEh* c = FColumns->Items(i);
+    FSortMarkedColumns->Clear();
+    TDBGridColumnsEh* cols = Columns();
+    if (!cols) return;
+    for (int i = 0; i < cols->Count(); ++i) {
+        TColumnEh* c = cols->Columns(i);
         const int si = c->Title()->SortIndex();
         if (si <= 0) continue;
-        if (int(FSortMarkedColumns.size()) < si) FSortMarkedColumns.resize(size_t(si), nullptr);
-        FSortMarkedColumns[size_t(si - 1)] = c;
+        while (FSortMarkedColumns->Count() < si)
+            FSortMarkedColumns->Add(nullptr);
+        FSortMarkedColumns->SetColumns(si - 1, c);
     }
 }
 
@@ -237,10 +368,11 @@ void TCustomDBGridEh::SortMarkingChanged() {
 
 void TCustomDBGridEh::DefaultApplySorting() {
     // A memory table sorts its own view; other data sets are left to the handler.
-    auto* mt = dynamic_cast<TCustomMemTableEh*>(FDataLink->Active() ? FDataLink->DataSet() : nullptr);
-    if (!mt || !FSortLocal) return;
+    auto* mt = dynamic_cast<TCustomMemTableEh*>(DataLink()->Active() ? DataLink()->DataSet() : nullptr);
+    if (!mt) return;
     String order;
-    for (TDBGridColumnEh* c : FSortMarkedColumns) {
+    for (int i = 0; i < FSortMarkedColumns->Count(); ++i) {
+        TColumnEh* c = FSortMarkedColumns->Columns(i);
         if (!c || c->FieldName().isEmpty()) continue;
         if (!order.isEmpty()) order += QStringLiteral(", ");
         order += c->FieldName();

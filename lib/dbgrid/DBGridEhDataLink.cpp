@@ -22,72 +22,39 @@ struct FlagGuard {
 } // namespace
 
 // ---------------------------------------------------------------------------------------------
-// The link
-
-void TGridDataLinkEh::ActiveChanged() {
-    FGrid->LinkActiveChanged(Active());
-}
-
-void TGridDataLinkEh::DataSetChanged() {
-    FGrid->LinkDataSetChanged();
-}
-
-void TGridDataLinkEh::DataSetScrolled(int Distance) {
-    FGrid->LinkDataSetScrolled(Distance);
-}
-
-void TGridDataLinkEh::LayoutChanged() {
-    FGrid->LinkLayoutChanged();
-}
-
-void TGridDataLinkEh::EditingChanged() {
-    FGrid->LinkEditingChanged();
-}
-
-void TGridDataLinkEh::RecordChanged(TField*) {
-    if (FGrid->Row() >= FGrid->TopDataOffset()) FGrid->InvalidateRow(FGrid->Row());
-}
-
-// ---------------------------------------------------------------------------------------------
 // Reactions
 
-void TCustomDBGridEh::SetDataSource(TDataSource* Value) {
-    if (Value == FDataLink->DataSource()) return;
-    if (TDataSource* old = FDataLink->DataSource()) old->RemoveFreeNotification(this);
-    FDataLink->SetDataSource(Value);
-    if (Value) Value->FreeNotification(this);
-    UpdateMemTableInterface();
+void TCustomDBGridEh::WriteDataSource(TDataSource* Value) {
+    if (Value == DataLink()->DataSource()) return;
+    if (TDataSource* old = DataLink()->DataSource()) old->RemoveFreeNotification(this);
+    TCustomDBAxisGridEh::WriteDataSource(Value);
     LayoutChanged();
 }
 
 void TCustomDBGridEh::UpdateMemTableInterface() {
     IMemTableEh* now = nullptr;
     TComponent* nowComponent = nullptr;
-    if (FTryUseMemTableInt && FDataLink->Active()) {
-        TDataSet* ds = FDataLink->DataSet();
+    if (TryUseMemTableInt() && DataLink() && DataLink()->Active()) {
+        TDataSet* ds = DataLink()->DataSet();
         if (ds && !ds->ComponentState().Contains(csDestroying) && Supports<IMemTableEh>(ds, &now))
             nowComponent = ds;
     }
-    if (now == FIntMemTable) return;
-    if (FIntMemTable) FIntMemTable->UnregisterEventReceiver(this);
-    if (FIntMemTableComponent) FIntMemTableComponent->RemoveFreeNotification(this);
     FIntMemTable = now;
+    if (now == FRegisteredMemTable) return;
+    if (FRegisteredMemTable) FRegisteredMemTable->UnregisterEventReceiver(this);
+    if (FIntMemTableComponent) FIntMemTableComponent->RemoveFreeNotification(this);
+    FRegisteredMemTable = now;
     FIntMemTableComponent = nowComponent;
-    if (FIntMemTable) {
-        FIntMemTable->RegisterEventReceiver(this);
+    if (FRegisteredMemTable) {
+        FRegisteredMemTable->RegisterEventReceiver(this);
         FIntMemTableComponent->FreeNotification(this);
     }
 }
 
-void TCustomDBGridEh::LinkActiveChanged(bool) {
+void TCustomDBGridEh::LinkActiveChanged(bool Value) {
     UpdateMemTableInterface();
-    if (ComponentState().Contains(csDestroying)) return;
-    LayoutChanged();
-}
-
-void TCustomDBGridEh::LinkLayoutChanged() {
-    UpdateMemTableInterface();
-    LayoutChanged();
+    if (FDestroying || ComponentState().Contains(csDestroying)) return;
+    TCustomDBAxisGridEh::LinkActiveChanged(Value);
 }
 
 void TCustomDBGridEh::LinkEditingChanged() {
@@ -108,8 +75,8 @@ void TCustomDBGridEh::LinkDataChanged() {
         SyncMemTableCursorRow(0);
         return;
     }
-    if (!FDataLink->Active() || ComponentState().Contains(csLoading)) return;
-    const int newRow = FDataLink->ActiveRecord() + TopDataOffset();
+    if (!DataLink()->Active() || ComponentState().Contains(csLoading)) return;
+    const int newRow = DataLink()->ActiveRecord() + TopDataOffset();
     if (newRow != Row() && newRow < RowCount()) {
         const TGridCoord old = Current();
         FocusCell(Col(), newRow, false, false, true);
@@ -123,7 +90,7 @@ void TCustomDBGridEh::LinkDataSetScrolled(int Distance) {
         SyncMemTableCursorRow(Distance);
         return;
     }
-    if (FDataLink->ActiveRecord() >= RowCount() - TopDataOffset()) RecalcDataRowCount();
+    if (DataLink()->ActiveRecord() >= RowCount() - TopDataOffset()) RecalcDataRowCount();
     const int oldRow = Row();
     LinkDataChanged();
     if (FIndicatorOffset && ColWidths(0) != CalcIndicatorColWidth()) LayoutChanged();
@@ -138,7 +105,7 @@ void TCustomDBGridEh::LinkDataSetScrolled(int Distance) {
 }
 
 void TCustomDBGridEh::MTViewDataEvent(int, TMTViewEventTypeEh, int) {
-    if (!FDataLink->Active()) return;
+    if (!DataLink()->Active()) return;
     RecalcMemTableRowCount();
 }
 
@@ -173,27 +140,27 @@ void TCustomDBGridEh::SafeSetRowCount(int Value) {
 
 void TCustomDBGridEh::RecalcPlainRowCount() {
     const int top = TopDataOffset();
-    if (!FDataLink->Active()) {
+    if (!DataLink()->Active()) {
         SafeSetRowCount(top + 1);
         return;
     }
     try {
         // The link's buffer holds exactly the visible page.
-        FDataLink->SetBufferCount(VisibleDataRowCapacity());
+        DataLink()->SetBufferCount(VisibleDataRowCapacity());
     } catch (Exception& e) {
         ReportFetchError(e);
     }
-    const int n = std::max(1, FDataLink->RecordCount());
+    const int n = std::max(1, DataLink()->RecordCount());
     SafeSetRowCount(top + n);
     if (TopRow() != top) SetTopRow(top);
-    const int cur = top + std::max(0, FDataLink->ActiveRecord());
+    const int cur = top + std::max(0, DataLink()->ActiveRecord());
     if (cur < RowCount() && cur != Row()) FocusCell(Col(), cur, false, false, true);
     UpdateVertScrollBar();
 }
 
 void TCustomDBGridEh::RecalcMemTableRowCount() {
     const int top = TopDataOffset();
-    if (!FDataLink->Active() || !FIntMemTable) {
+    if (!DataLink()->Active() || !FIntMemTable) {
         SafeSetRowCount(top + 1);
         return;
     }
@@ -218,7 +185,7 @@ void TCustomDBGridEh::RecalcMemTableRowCount() {
 }
 
 void TCustomDBGridEh::SyncMemTableCursorRow(int) {
-    if (!FDataLink->Active() || !FIntMemTable) return;
+    if (!DataLink()->Active() || !FIntMemTable) return;
     if (Row() >= TopDataOffset()) InvalidateRow(Row());
     if (ComponentState().Contains(csLoading)) return;
     const int top = TopDataOffset();
@@ -265,9 +232,9 @@ void TCustomDBGridEh::ReportFetchError(const Exception& E) {
 }
 
 int TCustomDBGridEh::FullDataRowCount() {
-    if (!FDataLink->Active()) return 0;
+    if (!DataLink()->Active()) return 0;
     if (FIntMemTable) return FIntMemTable->InstantReadRowCount();
-    return FDataLink->RecordCount();
+    return DataLink()->RecordCount();
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -278,8 +245,8 @@ void TCustomDBGridEh::InstantReadRowEnter(int DataRow) {
         FOldActiveRecord.push_back(FIntMemTable->GetInstantReadCurRow());
         FIntMemTable->InstantReadEnter(DataRow);
     } else {
-        FOldActiveRecord.push_back(FDataLink->ActiveRecord());
-        FDataLink->SetActiveRecord(DataRow);
+        FOldActiveRecord.push_back(DataLink()->ActiveRecord());
+        DataLink()->SetActiveRecord(DataRow);
     }
 }
 
@@ -291,80 +258,80 @@ void TCustomDBGridEh::InstantReadRowLeave() {
     if (FIntMemTable)
         FIntMemTable->InstantReadLeave();
     else
-        FDataLink->SetActiveRecord(saved);
+        DataLink()->SetActiveRecord(saved);
 }
 
 bool TCustomDBGridEh::IsDataRowCurrent(int DataRow) {
-    if (!FDataLink->Active()) return false;
+    if (!DataLink()->Active()) return false;
     if (FIntMemTable) {
         if (DataRow != FIntMemTable->GetInstantReadCurRow()) return false;
     } else {
         // Inside a read of another row the link's active record is that row's.
-        const int active = FOldActiveRecord.empty() ? FDataLink->ActiveRecord() : FOldActiveRecord.front();
+        const int active = FOldActiveRecord.empty() ? DataLink()->ActiveRecord() : FOldActiveRecord.front();
         if (DataRow != active) return false;
     }
-    return !FDataLink->DataSet()->IsEmpty();
+    return !DataLink()->DataSet()->IsEmpty();
 }
 
 int TCustomDBGridEh::DataRowToRecNo(int DataRow) {
-    if (!FDataLink->Active()) return 0;
+    if (!DataLink()->Active()) return 0;
     if (FIntMemTable) return DataRow + 1;
     InstantReadRowEnter(DataRow);
     struct Leave {
         TCustomDBGridEh* g;
         ~Leave() { g->InstantReadRowLeave(); }
     } leave{this};
-    return FDataLink->DataSet()->RecNo();
+    return DataLink()->DataSet()->RecNo();
 }
 
 // ---------------------------------------------------------------------------------------------
 // Moving
 
 int TCustomDBGridEh::MoveBy(int Distance) {
-    if (!FDataLink->Active()) return 0;
-    return FDataLink->MoveBy(Distance);
+    if (!DataLink()->Active()) return 0;
+    return DataLink()->MoveBy(Distance);
 }
 
 bool TCustomDBGridEh::Eof() {
-    return FDataLink->Eof();
+    return DataLink()->Eof();
 }
 
 bool TCustomDBGridEh::BOF() {
-    return FDataLink->BOF();
+    return DataLink()->BOF();
 }
 
 void TCustomDBGridEh::SaveBookmark() {
-    TDataSet* ds = FDataLink->DataSet();
+    TDataSet* ds = DataLink()->DataSet();
     if (FIntMemTable) {
         FLockedBookmark = ds->Bookmark();
         return;
     }
-    const int rc = FDataLink->RecordCount();
-    FLookedOffset = FDataLink->ActiveRecord() - (rc / 2) + ((rc + 1) % 2);
-    FDataLink->MoveBy(-FLookedOffset);
+    const int rc = DataLink()->RecordCount();
+    FLookedOffset = DataLink()->ActiveRecord() - (rc / 2) + ((rc + 1) % 2);
+    DataLink()->MoveBy(-FLookedOffset);
     FLockedBookmark = ds->Bookmark();
-    FDataLink->MoveBy(FLookedOffset);
+    DataLink()->MoveBy(FLookedOffset);
 }
 
 void TCustomDBGridEh::RestoreBookmark() {
-    FDataLink->DataSet()->GotoBookmark(FLockedBookmark);
-    if (!FIntMemTable) FDataLink->MoveBy(FLookedOffset);
+    DataLink()->DataSet()->GotoBookmark(FLockedBookmark);
+    if (!FIntMemTable) DataLink()->MoveBy(FLookedOffset);
 }
 
 void TCustomDBGridEh::DoExit() {
-    if (FDataLink->Active()) {
-        TDataSet* ds = FDataLink->DataSet();
+    if (DataLink()->Active()) {
+        TDataSet* ds = DataLink()->DataSet();
         try {
             if (FOptions.Contains(dgCancelOnExit) && ds->State() == dsInsert && !ds->Modified())
                 ds->Cancel();
             else
-                FDataLink->UpdateRecord();
+                DataLink()->UpdateRecord();
         } catch (...) {
             SetFocus();
             throw;
         }
     }
-    TCustomGridEh::DoExit();
+    TCustomDBAxisGridEh::DoExit();
     if (Row() >= TopDataOffset()) InvalidateRow(Row());
 }
 
@@ -376,14 +343,14 @@ bool TCustomDBGridEh::CheckDataConsistency(bool WithCurrent) {
     const int top = TopDataOffset();
     if (FixedRows() != top && RowCount() > top) return false;
     if (RowCount() < top + 1) return false;
-    if (!FDataLink->Active()) return true;
+    if (!DataLink()->Active()) return true;
     if (FIntMemTable) {
         if (RowCount() != top + std::max(1, FIntMemTable->InstantReadRowCount())) return false;
         const int v = FIntMemTable->GetInstantReadCurRow();
         if (WithCurrent && v >= 0 && Row() != v + top) return false;
     } else {
-        if (RowCount() != top + std::max(1, FDataLink->RecordCount())) return false;
-        if (WithCurrent && FOldActiveRecord.empty() && Row() != top + std::max(0, FDataLink->ActiveRecord()))
+        if (RowCount() != top + std::max(1, DataLink()->RecordCount())) return false;
+        if (WithCurrent && FOldActiveRecord.empty() && Row() != top + std::max(0, DataLink()->ActiveRecord()))
             return false;
     }
     return true;

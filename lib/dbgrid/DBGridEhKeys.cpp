@@ -12,14 +12,14 @@
 // Keys
 
 void TCustomDBGridEh::KeyDown(Word& Key, TShiftState Shift) {
-    if (!FDataLink->Active()) {
-        TCustomGridEh::KeyDown(Key, Shift);
+    if (!DataLink()->Active()) {
+        TCustomDBAxisGridEh::KeyDown(Key, Shift);
         return;
     }
     // The control's own OnKeyDown comes first and may take the key.
     TCustomControl::KeyDown(Key, Shift);
     if (Key == 0) return;
-    TDataSet* ds = FDataLink->DataSet();
+    TDataSet* ds = DataLink()->DataSet();
     const bool ctrl = Shift.Contains(ssCtrl);
     const int page = std::max(1, VisibleDataRowCapacity());
     switch (Key) {
@@ -82,7 +82,7 @@ void TCustomDBGridEh::KeyUp(Word& Key, TShiftState Shift) {
         FSortMarking = false;
         SortMarkingChanged();
     }
-    TCustomGridEh::KeyUp(Key, Shift);
+    TCustomDBAxisGridEh::KeyUp(Key, Shift);
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -127,7 +127,7 @@ void TCustomDBGridEh::MouseDown(TMouseButton Button, TShiftState Shift, int X, i
     if (Button != mbLeft) return;
     if (type == catTitleEh && CalcSizingStateAt(X, Y) != gsNormal) {
         // Sizing a column on the title's edge is the base grid's.
-        TCustomGridEh::MouseDown(Button, Shift, X, Y);
+        TCustomDBAxisGridEh::MouseDown(Button, Shift, X, Y);
         return;
     }
     if (type == catTitleEh && TopDataOffset() > 0 && cell.Y == 0) {
@@ -140,7 +140,7 @@ void TCustomDBGridEh::MouseDown(TMouseButton Button, TShiftState Shift, int X, i
         InvalidateCell(cell.X, 0);
         return;
     }
-    if ((type == catDataEh || type == catIndicatorEh) && FDataLink->Active()) {
+    if ((type == catDataEh || type == catIndicatorEh) && DataLink()->Active()) {
         if (areaRow < FullDataRowCount()) {
             const int cur = Row() - TopDataOffset();
             if (areaRow != cur) MoveBy(areaRow - cur);
@@ -153,7 +153,7 @@ void TCustomDBGridEh::MouseDown(TMouseButton Button, TShiftState Shift, int X, i
 
 void TCustomDBGridEh::MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y) {
     if (GridState() != gsNormal) {
-        TCustomGridEh::MouseUp(Button, Shift, X, Y);
+        TCustomDBAxisGridEh::MouseUp(Button, Shift, X, Y);
         return;
     }
     const bool wasTitle = FTracking && FPressedDataCol >= 0;
@@ -164,8 +164,8 @@ void TCustomDBGridEh::MouseUp(TMouseButton Button, TShiftState Shift, int X, int
         const TGridCoord cell = MouseCoord(X, Y);
         // The click counts when the mouse is released over the pressed title.
         if (cell.Y == 0 && cell.X == pressedCol) {
-            if (TDBGridColumnEh* col = VisibleColumn(pressedDataCol)) {
-                if (OnTitleBtnClick) OnTitleBtnClick(this, col);
+            if (TColumnEh* col = VisibleColumn(pressedDataCol)) {
+                if (OnTitleBtnClick) OnTitleBtnClick(this, pressedDataCol, col);
                 TitleClick(col);
                 if (FOptionsEh.Contains(dghAutoSortMarking)) {
                     FSortMarking = Shift.Contains(ssCtrl) && FOptionsEh.Contains(dghMultiSortMarking);
@@ -178,37 +178,37 @@ void TCustomDBGridEh::MouseUp(TMouseButton Button, TShiftState Shift, int X, int
     TCustomControl::MouseUp(Button, Shift, X, Y);
 }
 
-void TCustomDBGridEh::TitleClick(TDBGridColumnEh* Column) {
-    if (OnTitleClick) OnTitleClick(this, Column);
+void TCustomDBGridEh::TitleClick(TColumnEh* Column) {
+    if (OnTitleClick) OnTitleClick(Column);
 }
 
 void TCustomDBGridEh::DblClick() {
-    TCustomGridEh::DblClick();
+    TCustomDBAxisGridEh::DblClick();
 }
 
 // ---------------------------------------------------------------------------------------------
 // Wheel and scroll bar
 
 bool TCustomDBGridEh::DoMouseWheelDown(TShiftState Shift, TPoint MousePos) {
-    if (!FDataLink->Active()) return TCustomGridEh::DoMouseWheelDown(Shift, MousePos);
+    if (!DataLink()->Active()) return TCustomDBAxisGridEh::DoMouseWheelDown(Shift, MousePos);
     MoveBy(1);
     return true;
 }
 
 bool TCustomDBGridEh::DoMouseWheelUp(TShiftState Shift, TPoint MousePos) {
-    if (!FDataLink->Active()) return TCustomGridEh::DoMouseWheelUp(Shift, MousePos);
+    if (!DataLink()->Active()) return TCustomDBAxisGridEh::DoMouseWheelUp(Shift, MousePos);
     MoveBy(-1);
     return true;
 }
 
 void TCustomDBGridEh::WndProc(TMessage& Message) {
-    if (Message.Msg == WM_VSCROLL && FDataLink->Active()) {
+    if (Message.Msg == WM_VSCROLL && DataLink()->Active()) {
         HandleVScroll(Message);
         return;
     }
-    TCustomGridEh::WndProc(Message);
+    TCustomDBAxisGridEh::WndProc(Message);
     // A new height is a new page: plain mode reads as many records as rows fit.
-    if (Message.Msg == WM_SIZE && FDataLink->Active()) RecalcDataRowCount();
+    if (Message.Msg == WM_SIZE && DataLink()->Active()) RecalcDataRowCount();
 }
 
 void TCustomDBGridEh::UpdateVertScrollBar() {
@@ -216,8 +216,8 @@ void TCustomDBGridEh::UpdateVertScrollBar() {
     // The bar follows the record number: position RecNo - 1 of RecordCount - 1, one record a
     // page when the number is unknown.
     int pos = 0, max = 0, page = 0;
-    if (FDataLink->Active()) {
-        TDataSet* ds = FDataLink->DataSet();
+    if (DataLink()->Active()) {
+        TDataSet* ds = DataLink()->DataSet();
         const int n = ds->RecordCount();
         if (n > 0) {
             page = std::max(1, VisibleDataRowCapacity());
@@ -239,7 +239,7 @@ void TCustomDBGridEh::UpdateVertScrollBar() {
 }
 
 void TCustomDBGridEh::HandleVScroll(TMessage& Message) {
-    TDataSet* ds = FDataLink->DataSet();
+    TDataSet* ds = DataLink()->DataSet();
     const int page = std::max(1, VisibleDataRowCapacity());
     switch (LoWord(Message.WParam)) {
     case SB_LINEUP:

@@ -54,7 +54,7 @@ void WriteText(TCanvas* Canvas, const TRect& R, const String& Text, TAlignment A
 } // namespace
 
 void TCustomDBGridEh::Paint() {
-    TCustomGridEh::Paint();
+    TCustomDBAxisGridEh::Paint();
     if (FEmptyDataInfo->Showing()) FEmptyDataInfo->PaintEmptyDataInfo();
 }
 
@@ -168,7 +168,7 @@ String TCustomDBGridEh::RecNoText(int RecNo, bool Current) {
     if (RecNo < 1) return String();
     // A step of 0 shows every number like a step of 1.
     const int step = std::max(1, FIndicatorParams->RecNoShowStep());
-    const int count = FDataLink->Active() ? FDataLink->DataSet()->RecordCount() : 0;
+    const int count = DataLink()->Active() ? DataLink()->DataSet()->RecordCount() : 0;
     if (RecNo % step == 0 || RecNo == 1 || RecNo == count || Current) return QString::number(RecNo);
     if (step % 2 == 1) return QStringLiteral("·");
     return RecNo % step == step / 2 ? QStringLiteral("-") : QStringLiteral("·");
@@ -212,12 +212,12 @@ void TCustomDBGridEh::DrawIndicatorCell(int, int ARow, const TRect& ARect, TGrid
         return;
     }
     style.DrawFixedCellBackground(this, c, ARect, FIndicatorParams->Color(), the3D, false);
-    if (!FDataLink->Active() || AreaRow >= FullDataRowCount()) return;
+    if (!DataLink()->Active() || AreaRow >= FullDataRowCount()) return;
 
     const bool showRecNo = FOptionsEh.Contains(dghShowRecNo) || FIndicatorOptions.Contains(gioShowRecNoEh);
     const int imageW = FIndicatorOptions.Contains(gioShowRowIndicatorEh) ? (showRecNo ? 9 : 11) : 0;
     const bool current = IsDataRowCurrent(AreaRow);
-    TDataSet* ds = FDataLink->DataSet();
+    TDataSet* ds = DataLink()->DataSet();
     if (current && imageW > 0) {
         int kind = 0;
         if (ds->State() == dsEdit)
@@ -245,7 +245,7 @@ void TCustomDBGridEh::DrawIndicatorCell(int, int ARow, const TRect& ARect, TGrid
 void TCustomDBGridEh::DrawTitleCell(int, int, const TRect& ARect, TGridDrawState AState, int AreaCol) {
     TDBGridEhStyle& style = PaintStyle();
     TCanvas* c = Canvas();
-    TDBGridColumnEh* col = VisibleColumn(AreaCol);
+    TColumnEh* col = VisibleColumn(AreaCol);
     const bool the3D = AState.Contains(gdFixed) && FOptionsEh.Contains(dghFixed3D);
     const bool down = FPressed && FPressedDataCol == AreaCol && FDBGridEhState == dgsNormal;
     style.DrawFixedCellBackground(this, c, ARect, FTitleParams->Color(), the3D, down);
@@ -258,7 +258,7 @@ void TCustomDBGridEh::DrawTitleCell(int, int, const TRect& ARect, TGridDrawState
     if (marker != smNoneEh) {
         const TSize ms = style.GetSortMarkerSize();
         int right = textRect.Right - 4;
-        if (FSortMarkedColumns.size() > 1 && col->Title()->SortIndex() > 0) {
+        if (FSortMarkedColumns->Count() > 1 && col->Title()->SortIndex() > 0) {
             TFont small;
             small.Assign(Font());
             small.SetSize(std::max(6, small.Size() - 2));
@@ -283,12 +283,12 @@ void TCustomDBGridEh::DrawDataCell(int ACol, int ARow, const TRect& ARect, TGrid
                                    int AreaRow) {
     TDBGridEhStyle& style = PaintStyle();
     TCanvas* c = Canvas();
-    TDBGridColumnEh* col = VisibleColumn(AreaCol);
+    TColumnEh* col = VisibleColumn(AreaCol);
     c->Font()->Assign(Font());
     // Even and odd rows count from the first record, whatever the scroll position.
     TColor back = (AreaRow % 2 == 0) ? EvenRowColor() : OddRowColor();
-    if (col && col->Color() != clNone) back = col->Color();
-    const bool haveRow = FDataLink->Active() && AreaRow < FullDataRowCount() && col;
+    if (col && col->AssignedValues().Contains(cvColor)) back = col->Color();
+    const bool haveRow = DataLink()->Active() && AreaRow < FullDataRowCount() && col;
     // An empty data set has no row 0 to read: its blank row is painted without reading.
     if (!haveRow) {
         c->Brush()->SetColor(back);

@@ -212,6 +212,45 @@ public:
     virtual TComponent* GetDataList() = 0;
 };
 
+// What the in-place editor needs of a column's lookup drop-down grid. The grid itself shows the
+// list data set with the data grid's columns and belongs to the data grid's column; it answers
+// this through dynamic_cast from the component the column hands out (ILookupGridOwner).
+class IPopupDataListEh {
+public:
+    virtual ~IPopupDataListEh() = default;
+    virtual TWinControl* ListControl() = 0;
+    // Bound once by the editor that shows it.
+    virtual void SetOnMouseCloseUp(const TCloseUpEventEh& Event) = 0;
+    virtual void SetOnColumnMoved(const TMovedEvent& Event) = 0;
+    virtual void SetDrawMemoText(bool Value) = 0;
+    // Set up before each drop-down.
+    virtual void SetSpecRow(TSpecRowEh* Value) = 0;
+    virtual int RowCount() = 0;
+    virtual void SetRowCount(int Value) = 0;
+    virtual void SetShowTitles(bool Value) = 0;
+    virtual void SetKeyField(const String& Value) = 0;
+    virtual void SetListFieldIndex(int Value) = 0;
+    virtual void SetListField(const String& Value) = 0;
+    virtual void SetAutoFitColWidths(bool Value) = 0;
+    virtual void SetUseMultiTitle(bool Value) = 0;
+    virtual void SetListSource(TDataSource* Value) = 0;
+    // The client width that shows every column in full.
+    virtual int GetColumnsWidthToFit() = 0;
+    virtual void SetSizeGripVisible(bool Value) = 0;
+    // The user resized the list with its size grip since the flag was last cleared.
+    virtual bool SizeGripResized() = 0;
+    virtual void SetSizeGripResized(bool Value) = 0;
+    // Key of the current list row and the text it shows.
+    virtual Variant KeyValue() = 0;
+    virtual void SetKeyValue(const Variant& Value) = 0;
+    virtual String SelectedItem() = 0;
+    // The rectangle of the data rows, in the list's client coordinates.
+    virtual TRect DataRect() = 0;
+    virtual String SpecRowCellsText() = 0;
+    // A key release the editor passes on (Ctrl ends a multi-key action of the list).
+    virtual void ListKeyUp(Word& Key, TShiftState Shift) = 0;
+};
+
 // The column's drop-down box settings; the list grid's own settings live in that grid.
 class TColumnDropDownBoxEh : public TPersistent {
     KVT_CLASS(TColumnDropDownBoxEh, TPersistent)
@@ -1298,6 +1337,8 @@ public:
     bool DroppedDown() const { return FDroppedDown; }
     TWinControl* ActiveList() const { return FActiveList; }
     TPopupListboxEh* PickList() const { return FPickList; }
+    // The lookup drop-down grid of the current lookup column, or nil.
+    IPopupDataListEh* DataList() const { return FDataList; }
     TPopupMonthCalendarEh* PopupMonthCalendar() const { return FPopupMonthCalendar; }
     TMRUListboxEh* MRUListControlIfAny() const { return FMRUListControl; }
     TPanel* ButtonsPanel() const { return FButtonsPanel; }
@@ -1321,6 +1362,11 @@ public:
     virtual void UpdateImageIndex();
     virtual void UserTextChanged();
     virtual void GetEditingRect(TRect& Rect);
+    // Where the column image is drawn left of the text (right of it in right-to-left layout).
+    TRect GetImageRect();
+    // The image box over the image rectangle: shown while there is an image to draw.
+    TWinControl* ImageBox() const { return FImageBox; }
+    void PaintEditorWindow();
     virtual void ProcessTypedText(String& T);
     int FirstVisibleButtonIndex();
     bool IsMainButtonDown();
@@ -1334,6 +1380,10 @@ public:
     String TextWithoutSelection();
     void SyncEditValueFromText();
     void HandleWMPaste();
+    // The lookup list's auto filter: the list data set shows only rows matching Text (all for '').
+    void ApplyListFilter(const String& Text);
+    void DisableListControls();
+    void EnableListControls();
     // Recently-used list under the text.
     void ShowMRUList();
     void CloseMRUList(TMRUListEh* MRUList, bool Accept);
@@ -1362,6 +1412,12 @@ protected:
     virtual void EditButtonMouseMove(TObject* Sender, TShiftState Shift, int X, int Y);
     virtual void EditButtonMouseUp(TObject* Sender, TMouseButton Button, TShiftState Shift, int X, int Y);
     void PickListMouseUp(TObject* Sender, TMouseButton Button, TShiftState Shift, int X, int Y);
+    void DataListMouseCloseUp(TObject* Sender, bool Accept);
+    void DataListColumnMoved(TObject* Sender, int FromIndex, int ToIndex);
+    void KeyUp(Word& Key, TShiftState Shift) override;
+    // The lookup list's key follows the editor's key value.
+    void SetListKeyValue(const Variant& Value);
+    bool ListAutoFilterShown();
     void MRUListMouseUp(TObject* Sender, TMouseButton Button, TShiftState Shift, int X, int Y);
     // Sets the text from code: not a user change.
     void SetTextQuiet(const String& Value);
@@ -1380,6 +1436,9 @@ protected:
     TMRUListboxEh* FMRUListControl = nullptr;
     bool FNoClickCloseUp = false;
     TPopupListboxEh* FPickList = nullptr;
+    IPopupDataListEh* FDataList = nullptr;
+    TWinControl* FDataListControl = nullptr;
+    bool FListColumnMothed = false;
     TPopupCalculatorEh* FPopupCalculator = nullptr;
     TPopupMonthCalendarEh* FPopupMonthCalendar = nullptr;
     bool FUserTextChanged = false;
@@ -1391,6 +1450,7 @@ protected:
     bool FReadOnlyStored = false;
     int FFixedDownButton = -1;
     int FQuietText = 0;
+    TCustomControl* FImageBox = nullptr;
     // The form a button opened: its close may still be waiting in the queue.
     std::shared_ptr<bool> FAlive = std::make_shared<bool>(true);
     TCustomForm* FOpenForm = nullptr;

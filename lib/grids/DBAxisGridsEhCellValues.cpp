@@ -604,6 +604,9 @@ void TColumnDropDownBoxEh::SetListSource(TDataSource* Value) {
 String TColumnDropDownBoxEh::GetLikeWildcardForSeveralCharacters() {
     String result = QStringLiteral("*");
     TDataSet* ds = FListSource ? FListSource->DataSet() : nullptr;
+    // Without a list source the list shows the lookup field's data set: its filter syntax counts.
+    if (!ds)
+        if (auto* column = dynamic_cast<TAxisBarEh*>(FOwner)) ds = column->GetListDataSet();
     IMemTableEh* mt = nullptr;
     if (ds && Supports(ds, &mt)) mt->GetLikeWildcardForSeveralCharacters(result);
     // Data-set adapters of other classes come with the data grid's behaviour centre.

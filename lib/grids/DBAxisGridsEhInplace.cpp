@@ -3,8 +3,9 @@
 // stepping, focus and cancel-mode handling.
 //
 // Invariants: FListVisible and FDroppedDown change together; while a list is shown FActiveList is
-// that list and the first visible button is held down. The lookup drop-down grid of the data grid
-// is not part of this library: a lookup column's list is nil, so esDataList never shows one.
+// that list and the first visible button is held down. The lookup drop-down grid belongs to the
+// data grid's column; the editor reaches it through IPopupDataListEh and, without one (the axis
+// column alone has none), a lookup cell shows no list.
 
 #include "lib/grids/DBAxisGridsEh.h"
 
@@ -108,6 +109,29 @@ bool IsChildOf(HWND Child, TWinControl* Parent) {
     return Child == Parent->Handle() || IsChild(Parent->Handle(), Child);
 }
 
+// The edit control paints its own window; the column image is drawn by this box laid over the
+// margin that the formatting rectangle leaves free for it.
+class TInplaceImageBox : public TCustomControl {
+public:
+    explicit TInplaceImageBox(TDBAxisGridInplaceEdit* Editor) : TCustomControl(Editor), FEditor(Editor) {}
+
+protected:
+    void Paint() override {
+        Canvas()->Brush()->SetColor(FEditor->Color());
+        Canvas()->FillRect(ClientRect());
+        TAxisBarEh* c = FEditor->GetAxisBar();
+        TCustomImageList* images = c ? c->ImageList() : nullptr;
+        const int i = FEditor->ImageIndex();
+        if (!images || i < 0 || i >= images->Count()) return;
+        // Centred in the box and clipped to it, as the cells draw theirs.
+        images->Draw(Canvas(), (Width() - images->Width()) / 2, (Height() - images->Height()) / 2, i,
+                     dsNormal, images->ImageType() == itMask ? itMask : itImage, true);
+    }
+
+private:
+    TDBAxisGridInplaceEdit* FEditor;
+};
+
 } // namespace
 
 TEditStyle GetColumnEditStyle(TAxisBarEh* Column) {
@@ -156,6 +180,12 @@ void TDBAxisGridInplaceEdit::Notification(TComponent* AComponent, TOperation Ope
     if (Operation != opRemove) return;
     if (AComponent == FOpenForm) FOpenForm = nullptr;
     if (AComponent == FActiveList) FActiveList = nullptr;
+    // The list is being destroyed: only its window's address may be compared, not its interface.
+    if (FDataList && AComponent == FDataListControl) {
+        FDataList = nullptr;
+        FDataListControl = nullptr;
+        if (!ComponentState().Contains(csDestroying)) SetEditStyle(esSimple);
+    }
 }
 
 void TDBAxisGridInplaceEdit::SetTextQuiet(const String& Value) {
@@ -221,6 +251,7 @@ void TDBAxisGridInplaceEdit::ReloadFromGrid() {
         SetMaxLength(limit);
     FMRUList = c->MRUList();
     SetMainButtonDown(false);
+    PaintEditorWindow();
 }
 
 void TDBAxisGridInplaceEdit::SetEditButtonStyle(TEditStyle Value) {
@@ -283,10 +314,23 @@ void TDBAxisGridInplaceEdit::UpdateActiveList() {
         FPickList->SetImageList(c ? c->ImageList() : nullptr);
         FActiveList = FPickList;
         break;
-    case esDataList:
-        // The lookup drop-down grid belongs to the data grid's columns; the axis column has none.
-        FActiveList = c ? dynamic_cast<TWinControl*>(c->GetDataList()) : nullptr;
+    case esDataList: {
+        auto* list = c ? dynamic_cast<IPopupDataListEh*>(c->GetDataList()) : nullptr;
+        if (list && list != FDataList) {
+            TWinControl* w = list->ListControl();
+            w->SetVisible(false);
+            w->SetCtl3D(true);
+            w->SetParentCtl3D(false);
+            w->SetParent(this);
+            list->SetOnMouseCloseUp(TCloseUpEventEh(this, &TDBAxisGridInplaceEdit::DataListMouseCloseUp));
+            w->FreeNotification(this);
+            if (TCustomDBAxisGridEh* g = GetGrid()) list->SetDrawMemoText(g->DrawMemoText());
+            FDataList = list;
+            FDataListControl = w;
+        }
+        FActiveList = list ? list->ListControl() : nullptr;
         break;
+    }
     case esDateCalendar:
     case esAltCalendar:
         if (!FPopupMonthCalendar) {
@@ -463,6 +507,7 @@ void TDBAxisGridInplaceEdit::BoundsChanged() {
     GetEditingRect(r);
     SendMessage(Handle(), EM_SETRECTNP, 0, LPARAM(&r));
     SendMessage(Handle(), EM_SCROLLCARET, 0, 0);
+    PaintEditorWindow();
 }
 
 void TDBAxisGridInplaceEdit::GetEditingRect(TRect& Rect) {
@@ -510,7 +555,33 @@ void TDBAxisGridInplaceEdit::ShowDropDownList() {
     // Lists start at the editor's width; the calculator keeps its own size (its keys would be cut)
     // and the calendar takes its minimum size below.
     if (FActiveList != FPopupCalculator) FActiveList->SetWidth(Width());
-    if (FActiveList == FPopupMonthCalendar) {
+    if (FDataList && FActiveList == FDataList->ListControl()) {
+        TDataSet* ds = c->GetListDataSet();
+        if (!ds) return;
+        TField* f = c->Field();
+        FActiveList->SetColor(Color());
+        FActiveList->TControl::SetFont(Font());
+        FDataList->SetSpecRow(c->DropDownSpecRow());
+        const int rows = int(c->DropDownRows());
+        const int count = ds->IsSequenced() ? ds->RecordCount() : 0;
+        FDataList->SetRowCount(count > 0 && count < rows ? count : rows);
+        FDataList->SetShowTitles(c->DropDownShowTitles());
+        FLookupSource->SetDataSet(ds);
+        FDataList->SetKeyField(f ? f->LookupKeyFields() : String());
+        FDataList->SetListFieldIndex(0);
+        FDataList->SetListField(c->LookupDisplayFields());
+        FDataList->SetAutoFitColWidths(false);
+        FDataList->SetUseMultiTitle(c->DropDownBox()->UseMultiTitle());
+        FDataList->SetListSource(FLookupSource.get());
+        if (c->DropDownWidth() == -1)
+            FActiveList->SetClientWidth(FDataList->GetColumnsWidthToFit());
+        else if (c->DropDownWidth() > 0)
+            FActiveList->SetWidth(c->DropDownWidth());
+        if (FActiveList->Width() < Width()) FActiveList->SetWidth(Width());
+        FDataList->SetKeyValue(g->EditKeyValue());
+        FListColumnMothed = false;
+        FDataList->SetOnColumnMoved(TMovedEvent(this, &TDBAxisGridInplaceEdit::DataListColumnMoved));
+    } else if (FActiveList == FPopupMonthCalendar) {
         TDateTime d = Date();
         if (!Text().isEmpty()) {
             try {
@@ -577,8 +648,14 @@ void TDBAxisGridInplaceEdit::ShowDropDownList() {
     TDropDownAlign align = BiDiMode() == bdRightToLeft ? daRight : daLeft;
     PlaceDropDownUnderControl(this, FActiveList, align, pos);
     FActiveList->SetBounds(pos.X, pos.Y, FActiveList->Width(), FActiveList->Height());
-    SetWindowPos(FActiveList->Handle(), HWND_TOP, pos.X, pos.Y, 0, 0,
-                 SWP_NOSIZE | SWP_NOACTIVATE | SWP_SHOWWINDOW);
+    if (FDataList && FActiveList == FDataList->ListControl()) {
+        FDataList->SetSizeGripVisible(c->DropDownSizing());
+        FDataList->SetAutoFitColWidths(c->DropDownBox()->AutoFitColWidths());
+        FDataList->SetSizeGripResized(false);
+    } else {
+        SetWindowPos(FActiveList->Handle(), HWND_TOP, pos.X, pos.Y, 0, 0,
+                     SWP_NOSIZE | SWP_NOACTIVATE | SWP_SHOWWINDOW);
+    }
     if (FActiveList == FPickList) {
         FPickList->SizeGrip()->SetVisible(c->DropDownSizing());
         FPickList->FSizeGripResized = false;
@@ -606,8 +683,16 @@ void TDBAxisGridInplaceEdit::CloseUp(bool Accept) {
     if (HWND cap = GetCapture()) SendMessage(cap, WM_CANCELMODE, 0, 0);
 
     TWinControl* list = FActiveList;
+    IPopupDataListEh* lookup = FDataList && list == FDataList->ListControl() ? FDataList : nullptr;
     Variant value = Null();
-    if (list == FPickList && FPickList->ItemIndex() != -1) {
+    if (lookup) {
+        value = lookup->KeyValue();
+        if (lookup->SizeGripResized() && c) {
+            c->SetDropDownRows(uint32_t(std::max(1, lookup->RowCount())));
+            c->SetDropDownWidth(list->Width());
+        }
+        if (FListColumnMothed && c) c->DropDownSpecRow()->SetCellsText(lookup->SpecRowCellsText());
+    } else if (list == FPickList && FPickList->ItemIndex() != -1) {
         const int i = FPickList->ItemIndex();
         if (c && c->HasKeyList() && c->KeyList()->Count() > 0)
             value = i < c->KeyList()->Count() ? Variant(c->KeyList()->Strings(i)) : Null();
@@ -623,11 +708,38 @@ void TDBAxisGridInplaceEdit::CloseUp(bool Accept) {
     list->SetVisible(false);
     FDroppedDown = false;
     FListVisible = false;
+    if (lookup) {
+        lookup->SetAutoFitColWidths(false);
+        lookup->SetListSource(nullptr);
+    }
     FLookupSource->SetDataSet(nullptr);
     Invalidate();
     if (HandleAllocated()) ShowCaret(Handle());
 
-    if (Accept && c) {
+    if (Accept && c && lookup) {
+        TField* f = c->Field();
+        std::vector<TField*> keys;
+        if (f && f->DataSet() && !f->KeyFields().isEmpty()) f->DataSet()->GetFieldList(keys, f->KeyFields());
+        if (!keys.empty() && CanModifyAllFields(keys) && g->PrepareCellEditPublic() && c->CanModify(true)) {
+            const String item = lookup->SelectedItem();
+            try {
+                g->DataLink()->Edit();
+                if (g->DataLink()->Editing()) {
+                    g->DataLink()->Modified();
+                    g->SetEditKeyValue(value);
+                    g->SetEditTextValue(item);
+                }
+            } catch (...) {
+                // The trailing blank marks the text as not the field's own, so it is written again.
+                SetTextQuiet(f->Text() + QLatin1Char(' '));
+                throw;
+            }
+            SetTextQuiet(item);
+            SelectAll();
+            g->UpdateData();
+            if (c->DropDownBox()->ListSourceAutoFilter() && c->GetListDataSet()) ApplyListFilter(String());
+        }
+    } else if (Accept && c) {
         if (list == FPopupMonthCalendar) {
             if (c->CanModify(true) && g->PrepareCellEditPublic()) {
                 TDateTime t = 0;
@@ -666,11 +778,50 @@ void TDBAxisGridInplaceEdit::CloseUp(bool Accept) {
             UpdateImageIndex();
             g->UpdateData();
         }
+    } else if (lookup) {
+        SetTextQuiet(g->EditTextValue());
+        if (c && c->DropDownBox()->ListSourceAutoFilter() && c->GetListDataSet()) ApplyListFilter(String());
     } else if (list == FPickList) {
         SetTextQuiet(g->EditTextValue());
     }
     if (Parent() && Parent()->Visible() && !g->ComponentState().Contains(csDestroying) && g->CanFocus())
         g->SetFocus();
+}
+
+void TDBAxisGridInplaceEdit::DataListMouseCloseUp(TObject*, bool Accept) {
+    CloseUp(Accept);
+}
+
+void TDBAxisGridInplaceEdit::DataListColumnMoved(TObject*, int, int) {
+    FListColumnMothed = true;
+}
+
+void TDBAxisGridInplaceEdit::SetListKeyValue(const Variant& Value) {
+    if (FDataList) FDataList->SetKeyValue(Value);
+}
+
+bool TDBAxisGridInplaceEdit::ListAutoFilterShown() {
+    TAxisBarEh* c = GetAxisBar();
+    return FListVisible && c && c->DropDownBox()->ListSourceAutoFilter() && c->GetListDataSet();
+}
+
+void TDBAxisGridInplaceEdit::ApplyListFilter(const String& Text) {
+    TAxisBarEh* c = GetAxisBar();
+    TDataSet* ds = c ? c->GetListDataSet() : nullptr;
+    TField* f = c ? c->Field() : nullptr;
+    if (!ds || !f) return;
+    c->DropDownBoxApplyTextFilter(ds, f->LookupResultField(), Text,
+                                  c->DropDownBox()->ListSourceAutoFilterType());
+}
+
+void TDBAxisGridInplaceEdit::DisableListControls() {
+    TAxisBarEh* c = GetAxisBar();
+    if (TDataSet* ds = c ? c->GetListDataSet() : nullptr) ds->DisableControls();
+}
+
+void TDBAxisGridInplaceEdit::EnableListControls() {
+    TAxisBarEh* c = GetAxisBar();
+    if (TDataSet* ds = c ? c->GetListDataSet() : nullptr) ds->EnableControls();
 }
 
 void TDBAxisGridInplaceEdit::PickListMouseUp(TObject*, TMouseButton Button, TShiftState, int X, int Y) {
@@ -747,7 +898,9 @@ void TDBAxisGridInplaceEdit::EditButtonMouseMove(TObject* Sender, TShiftState, i
     if (!FListVisible || !FActiveList || !b->MouseCapture()) return;
     // A press on the button dragged into the list goes on inside the list.
     TPoint p = FActiveList->ScreenToClient(b->ClientToScreen(TPoint(X, Y)));
-    if (FActiveList->ClientRect().Contains(p)) {
+    const TRect area = FDataList && FActiveList == FDataList->ListControl() ? FDataList->DataRect()
+                                                                            : FActiveList->ClientRect();
+    if (area.Contains(p)) {
         b->Perform(WM_CANCELMODE, 0, 0);
         FActiveList->Perform(WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(WORD(p.X), WORD(p.Y)));
     }
@@ -935,7 +1088,38 @@ void TDBAxisGridInplaceEdit::UpdateImageIndex() {
     if (i != FImageIndex) {
         FImageIndex = i;
         Invalidate();
+        PaintEditorWindow();
     }
+}
+
+TRect TDBAxisGridInplaceEdit::GetImageRect() {
+    TAxisBarEh* c = GetAxisBar();
+    TCustomDBAxisGridEh* g = GetGrid();
+    const int iw = c && c->ImageList() ? c->ImageList()->Width() : 0;
+    TRect r(2, 0, iw + 2, Height());
+    if (g && c && g->VisibleAxisBars()->Count() > 0 && g->VisibleAxisBars()->Items(0) == c) {
+        const int w = g->GetCellTreeElmentsAreaWidth();
+        r = TRect(w + 2, 0, w + iw + 2, Height());
+    }
+    if (UseRightToLeftAlignment()) r.Offset(ClientWidth() - iw - 2, 0);
+    return r;
+}
+
+void TDBAxisGridInplaceEdit::PaintEditorWindow() {
+    TAxisBarEh* c = GetAxisBar();
+    const bool show = c && c->ImageList() && c->ShowImageAndText() && Visible() && FImageIndex >= 0;
+    if (!show) {
+        if (FImageBox) FImageBox->SetVisible(false);
+        return;
+    }
+    if (!FImageBox) {
+        FImageBox = new TInplaceImageBox(this);
+        FImageBox->SetParent(this);
+    }
+    const TRect r = GetImageRect();
+    FImageBox->SetBounds(r.Left, r.Top, r.Width(), r.Height());
+    FImageBox->SetVisible(true);
+    FImageBox->Invalidate();
 }
 
 void TDBAxisGridInplaceEdit::UserTextChanged() {

@@ -89,7 +89,9 @@ void TDBAxisGridInplaceEdit::WndProc(TMessage& Message) {
                         else
                             FActiveList->Perform(msg, Message.WParam, Message.LParam);
                         // The text follows the list.
-                        if (FActiveList == FPickList && FPickList->ItemIndex() >= 0) {
+                        if (FEditStyle == esDataList && FDataList) {
+                            SetTextQuiet(FDataList->SelectedItem());
+                        } else if (FActiveList == FPickList && FPickList->ItemIndex() >= 0) {
                             const String item = FPickList->Items()->Strings(FPickList->ItemIndex());
                             if (item != Text()) SetTextQuiet(item);
                         }
@@ -180,7 +182,15 @@ void TDBAxisGridInplaceEdit::DefaultHandler(TMessage& Message) {
 void TDBAxisGridInplaceEdit::ListKeyDown(Word& Key, TShiftState Shift) {
     if (Key == VK_RETURN || Key == VK_ESCAPE) {
         if (FListVisible && !Shift.Contains(ssAlt) && FActiveList != FPopupCalculator) {
-            CloseUp(Key == VK_RETURN);
+            bool accept = Key == VK_RETURN;
+            // Free text in a lookup cell is the column's OnNotInList's to judge, not a list row's.
+            TAxisBarEh* c = GetAxisBar();
+            if (accept && FDataList && FActiveList == FDataList->ListControl() && c && c->OnNotInList) {
+                String t;
+                Variant k;
+                if (!LocateListValue(c, Text(), false, t, k)) accept = false;
+            }
+            CloseUp(accept);
             Key = 0;
         } else if (!FListVisible && Key == VK_RETURN && Shift == TShiftState{ssCtrl}) {
             ShowDropDownList();
@@ -255,6 +265,8 @@ void TDBAxisGridInplaceEdit::KeyDown(Word& Key, TShiftState Shift) {
                     g->SetEditKeyValue(Null());
                     g->SetEditTextValue(String());
                     SetTextQuiet(String());
+                    SetListKeyValue(Null());
+                    if (ListAutoFilterShown()) ApplyListFilter(String());
                 }
             } else if (FEditStyle == esPickList && ct == ctKeyPickList) {
                 SetTextQuiet(String());
@@ -267,7 +279,9 @@ void TDBAxisGridInplaceEdit::KeyDown(Word& Key, TShiftState Shift) {
                 SetTextQuiet(s);
                 SetSelStart(start);
                 SyncEditValueFromText();
-                if (FPickList)
+                if (FDataList)
+                    SetListKeyValue(g->EditKeyValue());
+                else if (FPickList)
                     FPickList->SetItemIndex(FindStringIndex(FPickList->Items(), g->EditTextValue(), 0));
             }
         }
@@ -288,7 +302,9 @@ void TDBAxisGridInplaceEdit::KeyDown(Word& Key, TShiftState Shift) {
                 SetTextQuiet(s);
                 SetSelStart(i);
                 SyncEditValueFromText();
-                if (FPickList)
+                if (FDataList)
+                    SetListKeyValue(g->EditKeyValue());
+                else if (FPickList)
                     FPickList->SetItemIndex(FindStringIndex(FPickList->Items(), g->EditTextValue(), 0));
             }
             Key = 0;
@@ -310,6 +326,7 @@ void TDBAxisGridInplaceEdit::KeyDown(Word& Key, TShiftState Shift) {
             SetTextQuiet(c->DropDownSpecRow()->GetCellText(0));
             g->SetEditTextValue(Text());
             g->SetEditKeyValue(c->DropDownSpecRow()->Value());
+            SetListKeyValue(g->EditKeyValue());
             SelectAll();
         }
         Key = 0;
@@ -327,6 +344,12 @@ void TDBAxisGridInplaceEdit::KeyDown(Word& Key, TShiftState Shift) {
                 return;
             }
     TInplaceEdit::KeyDown(Key, Shift);
+}
+
+void TDBAxisGridInplaceEdit::KeyUp(Word& Key, TShiftState Shift) {
+    TInplaceEdit::KeyUp(Key, Shift);
+    if (Key == VK_CONTROL && FEditStyle == esDataList && FListVisible && FDataList)
+        FDataList->ListKeyUp(Key, Shift);
 }
 
 void TDBAxisGridInplaceEdit::KeyPress(Char& Key) {
@@ -360,6 +383,25 @@ void TDBAxisGridInplaceEdit::ProcessTypedText(String& T) {
             const String s = Text().left(std::max(0, SelStart())) + T;
             String found;
             Variant key;
+            // The auto filter is lifted while the value is looked up, then narrowed to what was typed.
+            const bool filter = ListAutoFilterShown();
+            if (filter) {
+                DisableListControls();
+                ApplyListFilter(String());
+            }
+            struct Refilter {
+                TDBAxisGridInplaceEdit* e;
+                bool on;
+                const String& prefix;
+                ~Refilter() {
+                    if (!on) return;
+                    try {
+                        e->ApplyListFilter(prefix);
+                    } catch (...) {
+                    }
+                    e->EnableListControls();
+                }
+            } refilter{this, filter, s};
             if (LocateListValue(c, s, true, found, key)) {
                 if (EditDataSet()) {
                     SetTextQuiet(found);
@@ -368,13 +410,17 @@ void TDBAxisGridInplaceEdit::ProcessTypedText(String& T) {
                     SetSelLength(int(s.size()) - int(found.size()));
                     g->SetEditKeyValue(key);
                     g->SetEditTextValue(Text());
+                    SetListKeyValue(key);
                 }
             } else if (c->OnNotInList && EditDataSet()) {
                 SetTextQuiet(s);
                 SetSelStart(int(s.size()));
                 g->SetEditKeyValue(Null());
                 g->SetEditTextValue(Text());
+                SetListKeyValue(Null());
             }
+        } else if (ListAutoFilterShown()) {
+            ApplyListFilter(Text().left(std::max(0, SelStart())));
         }
         T.clear();
         return;
@@ -464,6 +510,7 @@ void TDBAxisGridInplaceEdit::HandleWMPaste() {
         if (found) SetSelLength(int(s.size()) - int(result.size()));
         g->SetEditKeyValue(key);
         g->SetEditTextValue(Text());
+        SetListKeyValue(key);
         return;
     }
     const int i = FindStringIndex(c->PickList(), s, 2);

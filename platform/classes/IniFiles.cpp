@@ -345,6 +345,7 @@ public:
         if (!f.open(QIODevice::ReadOnly))
             throw EFOpenError(QStringLiteral("Cannot open file \"%1\". %2").arg(FileName, f.errorString()));
         QByteArray bytes = f.readAll();
+        const QByteArray original = bytes;
         int bom = 0;
         if (const TEncoding* e = TEncoding::DetectBOM(bytes, bom)) {
             FEncoding = e;
@@ -358,7 +359,9 @@ public:
             FAscii = IsAscii(bytes);
             FEncoding = !FAscii && IsUtf8(bytes) ? TEncoding::UTF8() : TEncoding::Default();
         }
-        const String text = FEncoding->GetString(bytes);
+        // The lines are those the reader sees (a stray byte or a second mark taken alike), so
+        // that a write finds the section and the name a read finds.
+        const String text = Explicit && bom == 0 ? FEncoding->GetString(bytes) : DecodeText(original);
         const qsizetype nl = text.indexOf('\n'), cr = text.indexOf('\r');
         if (nl >= 0 && (cr < 0 || cr > nl))
             FEol = QStringLiteral("\n");

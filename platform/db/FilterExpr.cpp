@@ -87,6 +87,12 @@ private:
         NestingGuard& operator=(const NestingGuard&) = delete;
     };
 
+    // A chain of one operator is flat text but a tree as deep as it is long: one longer than the
+    // depth limit is refused at the operator that passes it, before the rest is parsed.
+    void ChainLink(int& links, int pos) {
+        if (++links > MaxTreeDepth) Fail(QStringLiteral("Expression nested too deeply"), pos);
+    }
+
     [[noreturn]] void Fail(const String& what, int pos) {
         throw EExprParserError(Format("%s at position %d", {what, pos + 1}), pos);
     }
@@ -255,8 +261,10 @@ private:
     // --- grammar ----------------------------------------------------------------------------
     NodePtr ParseOr() {
         auto l = ParseAnd();
+        int links = 0;
         while (IsKw("OR")) {
             const int pos = FTok.Pos;
+            ChainLink(links, pos);
             Next();
             l = Binary(coOR, std::move(l), ParseAnd(), pos);
         }
@@ -265,8 +273,10 @@ private:
 
     NodePtr ParseAnd() {
         auto l = ParseNot();
+        int links = 0;
         while (IsKw("AND")) {
             const int pos = FTok.Pos;
+            ChainLink(links, pos);
             Next();
             l = Binary(coAND, std::move(l), ParseNot(), pos);
         }
@@ -346,9 +356,11 @@ private:
 
     NodePtr ParseAdditive() {
         auto l = ParseTerm();
+        int links = 0;
         while (IsSym("+") || IsSym("-")) {
             const TCANOperator op = IsSym("+") ? coADD : coSUB;
             const int pos = FTok.Pos;
+            ChainLink(links, pos);
             Next();
             l = Binary(op, std::move(l), ParseTerm(), pos);
         }
@@ -357,9 +369,11 @@ private:
 
     NodePtr ParseTerm() {
         auto l = ParseUnary();
+        int links = 0;
         while (IsSym("*") || IsSym("/")) {
             const TCANOperator op = IsSym("*") ? coMUL : coDIV;
             const int pos = FTok.Pos;
+            ChainLink(links, pos);
             Next();
             l = Binary(op, std::move(l), ParseUnary(), pos);
         }

@@ -71,12 +71,14 @@ String FromAnsiBytes(const AnsiString& a) {
 
 String DecodeText(const QByteArray& bytes) {
     if (bytes.startsWith("\xEF\xBB\xBF")) return QString::fromUtf8(bytes.constData() + 3, bytes.size() - 3);
+    // Past the mark, a U+FEFF is text like any other, as the encodings' GetString take it.
+    const auto utf16 = QStringDecoder::Flag::Stateless | QStringDecoder::Flag::ConvertInitialBom;
     if (bytes.startsWith("\xFF\xFE")) {
-        QStringDecoder dec(QStringDecoder::Utf16LE, QStringDecoder::Flag::Stateless);
+        QStringDecoder dec(QStringDecoder::Utf16LE, utf16);
         return dec(bytes.mid(2));
     }
     if (bytes.startsWith("\xFE\xFF")) {
-        QStringDecoder dec(QStringDecoder::Utf16BE, QStringDecoder::Flag::Stateless);
+        QStringDecoder dec(QStringDecoder::Utf16BE, utf16);
         return dec(bytes.mid(2));
     }
     QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);

@@ -102,17 +102,17 @@ TEST_F(EventsPageTest, GridLayoutColumnsAndOptions) {
     const char* fields[] = {"bt1String", "Static", "bt2String"};
     const char* titles[] = {"Условие", "->", "Действие"};
     for (int i = 0; i < 3; ++i) {
-        TDBGridColumnEh* c = g->Columns()->Items(i);
+        TColumnEh* c = g->Columns()->Columns(i);
         EXPECT_EQ(c->FieldName(), fields[i]);
         EXPECT_EQ(c->Title()->Caption(), QString::fromUtf8(titles[i]));
         EXPECT_TRUE(c->ReadOnly());
         EXPECT_FALSE(c->TextEditing());
         EXPECT_TRUE(c->ToolTips());
     }
-    EXPECT_EQ(g->Columns()->Items(0)->Width(), 199);
-    EXPECT_EQ(g->Columns()->Items(2)->Width(), 406);
-    EXPECT_EQ(g->Columns()->Items(1)->Alignment(), taCenter);
-    EXPECT_EQ(g->Columns()->Items(1)->Title()->Alignment(), taCenter);
+    EXPECT_EQ(g->Columns()->Columns(0)->Width(), 199);
+    EXPECT_EQ(g->Columns()->Columns(2)->Width(), 406);
+    EXPECT_EQ(g->Columns()->Columns(1)->Alignment(), taCenter);
+    EXPECT_EQ(g->Columns()->Columns(1)->Title()->Alignment(), taCenter);
 
     // The buttons stand beside the grid, top to bottom: up, edit, add, delete, clear, down.
     TSpeedButton* order[] = {form->UpControlEventSpeedButton,    form->EditControlEventSpeedButton,
@@ -139,9 +139,9 @@ TEST_F(EventsPageTest, TitlesComeFromTheLanguageFile) {
     SetLanguageDir(langDir.path());
     ApplyLanguage(form, QStringLiteral("lang.ini"));
     SetLanguageDir(dir.path());
-    EXPECT_EQ(Grid()->Columns()->Items(0)->Title()->Caption(), "Condition");
-    EXPECT_EQ(Grid()->Columns()->Items(1)->Title()->Caption(), "->");
-    EXPECT_EQ(Grid()->Columns()->Items(2)->Title()->Caption(), "Action");
+    EXPECT_EQ(Grid()->Columns()->Columns(0)->Title()->Caption(), "Condition");
+    EXPECT_EQ(Grid()->Columns()->Columns(1)->Title()->Caption(), "->");
+    EXPECT_EQ(Grid()->Columns()->Columns(2)->Title()->Caption(), "Action");
 }
 
 // Read from the device: numbered, described rows; add, edit, move, delete and clear with the

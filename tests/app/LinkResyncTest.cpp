@@ -98,23 +98,35 @@ TEST_F(LinkResyncTest, FailedQueryBeforeAWriteWritesNothing) {
     NextWriteSucceeds();
 }
 
-// A write acknowledgement that comes late: the block after it is not written, service mode is left
-// as the write commands always leave it, and the late acknowledgement is not taken for the answer
-// to the service-mode command that follows.
-TEST_F(LinkResyncTest, LateAcknowledgementStopsTheWrite) {
-    sim->AddFault(*devsim::ParseFaultRule("2:D3=late*1"));
-    form->DevWriteNClick(nullptr);
-    ShownBox box = OnlyBox();
-    EXPECT_TRUE(box.Text.startsWith(
-        QStringLiteral("Ошибка записи в блок RS-485!\rБлок RS-485 не ответил на запрос 0xD3 за 10 с.\r")))
-        << S(box.Text);
-    const auto log = sim->Log();
-    EXPECT_EQ(Count(log, 0, 0xD3), 1u);
-    EXPECT_EQ(Count(log, 2, 0xD3), 1u);
-    EXPECT_EQ(Count(log, 3, 0xD3), 0u) << "the block after the failure is not written";
-    EXPECT_EQ(Count(log, 0, 0xD0, 0), 1u);
-    EXPECT_FALSE(sim->ServiceMode());
-    EXPECT_EQ(sim->State().ethParams, before.ethParams);
+// A write acknowledgement that comes late or breaks off: the block after it is not written,
+// service mode is left as the write commands always leave it, and what is left of the
+// acknowledgement is not taken for the answer to the service-mode command that follows.
+TEST_F(LinkResyncTest, FailedAcknowledgementStopsTheWrite) {
+    struct Case {
+        const char* fault;
+        const char* reason;
+    };
+    const Case cases[] = {
+        {"2:D3=late*1", "Блок RS-485 не ответил на запрос 0xD3 за 10 с."},
+        {"2:D3=short*1", "Блок RS-485: ответ на запрос 0xD3 оборвался (получено 3 из 6 байт)."},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.fault);
+        sim->ClearLog();
+        sim->AddFault(*devsim::ParseFaultRule(c.fault));
+        form->DevWriteNClick(nullptr);
+        ShownBox box = OnlyBox();
+        EXPECT_TRUE(box.Text.startsWith(QStringLiteral("Ошибка записи в блок RS-485!\r") +
+                                        QString::fromUtf8(c.reason) + QStringLiteral("\r")))
+            << S(box.Text);
+        const auto log = sim->Log();
+        EXPECT_EQ(Count(log, 0, 0xD3), 1u);
+        EXPECT_EQ(Count(log, 2, 0xD3), 1u);
+        EXPECT_EQ(Count(log, 3, 0xD3), 0u) << "the block after the failure is not written";
+        EXPECT_EQ(Count(log, 0, 0xD0, 0), 1u);
+        EXPECT_FALSE(sim->ServiceMode());
+        EXPECT_EQ(sim->State().ethParams, before.ethParams);
+    }
     NextWriteSucceeds();
 }
 

@@ -244,6 +244,41 @@ TEST_F(IniFiles, IniFileWritesNeverTurnTheFileIntoAnotherEncoding) {
     }
 }
 
+// A write finds the lines as a read takes them, also in a UTF-16 file whose mark is followed
+// by a second one or whose last byte is left over: the value written is the value read.
+TEST_F(IniFiles, IniFileWritesFindWhatReadsFind) {
+    auto utf16 = [](const QString& text) {
+        QByteArray b("\xFF\xFE");
+        for (QChar c : text)
+            b.append(char(c.unicode() & 0xFF)).append(char(c.unicode() >> 8));
+        return b;
+    };
+    const QString mark(QChar(0xFEFF));
+    struct Case {
+        const char* Name;
+        QByteArray Bytes;
+    };
+    const Case cases[] = {
+        {"second mark", utf16(mark + "[A]\r\nk=1\r\nz=v\r\n")},
+        {"left-over byte", utf16("[A]\r\nk=1\r\nz=v") + 'x'},
+        {"fuzz finding", Read(QStringLiteral(KVT_TEST_DATA "/bad-input/ini-utf16-second-mark.ini"))},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.Name);
+        const QString path = Write("u.ini", c.Bytes);
+        TMemIniFile before(path);
+        TStringList sections;
+        before.ReadSections(&sections);
+        const QString section = sections.Count() ? sections.Get(0) : QStringLiteral("A");
+        const QString z = before.ReadString(section, "z", "-");
+        TIniFile(path).WriteString(section, "k", "2");
+        TMemIniFile after(path);
+        EXPECT_EQ(after.ReadString(section, "k", ""), "2");
+        EXPECT_EQ(after.ReadString(section, "z", "-"), z);
+        EXPECT_TRUE(Read(path).startsWith("\xFF\xFE"));
+    }
+}
+
 TEST_F(IniFiles, IniFileRefusesNamesThatCannotBeStored) {
     const QByteArray before = "[S]\r\nk=v\r\n";
     const QString path = Write("names.ini", before);

@@ -113,6 +113,11 @@ TEST(FilterExpr, DeepNestingIsRefusedAndLongTextsAreFreed) {
         // A chain is flat text but a deep tree: 1,001 terms are one level too many.
         {QStringLiteral("A = 1") + QStringLiteral(" AND A = 1").repeated(1000),
          "Expression nested too deeply at position 3"},
+        // Longer chains are refused at the operator past the limit, without parsing the rest.
+        {QStringLiteral("A = 1") + QStringLiteral(" OR A = 1").repeated(100000),
+         "Expression nested too deeply at position 9007"},
+        {QStringLiteral("1") + QStringLiteral("+1").repeated(100000),
+         "Expression nested too deeply at position 2002"},
     };
     for (const Case& c : cases) {
         try {

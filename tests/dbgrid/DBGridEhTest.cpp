@@ -354,7 +354,7 @@ TEST_F(GridFixture, ClicksSelectRowsAndTitlesMarkTheSort) {
     UseTable(20);
     Grid->SetOptionsEh(Grid->OptionsEh() + TDBGridEhOptions{dghAutoSortMarking, dghMultiSortMarking});
     int titleClicks = 0;
-    Grid->OnTitleClick = TTitleEhClickEvent::Callable([&](TObject*, TDBGridColumnEh*) { ++titleClicks; });
+    Grid->OnTitleClick = TDBGridEhClickEvent::Callable([&](TColumnEh*) { ++titleClicks; });
     int dbl = 0;
     Grid->OnDblClick = TNotifyEvent::Callable([&](TObject*) { ++dbl; });
 
@@ -370,7 +370,7 @@ TEST_F(GridFixture, ClicksSelectRowsAndTitlesMarkTheSort) {
     p = CellCentre(2, 0);
     Click(p.X, p.Y);
     EXPECT_EQ(titleClicks, 1);
-    TDBGridColumnEh* name = Grid->VisibleColumn(1);
+    TColumnEh* name = Grid->VisibleColumn(1);
     EXPECT_EQ(name->Title()->SortMarker(), smDownEh);
     EXPECT_EQ(Table->SortOrder(), "Name");
     EXPECT_EQ(Grid->Row(), Table->RecNo());
@@ -388,7 +388,7 @@ TEST_F(GridFixture, ClicksSelectRowsAndTitlesMarkTheSort) {
     SetKeyDown(VK_CONTROL, true);
     Click(q.X, q.Y, MK_CONTROL);
     EXPECT_EQ(Table->SortOrder(), "Name DESC"); // not yet
-    EXPECT_EQ(Grid->SortMarkedColumns().size(), 2u);
+    EXPECT_EQ(Grid->SortMarkedColumns()->Count(), 2);
     EXPECT_EQ(Grid->VisibleColumn(2)->Title()->SortIndex(), 2);
     Grid->Perform(WM_KEYUP, VK_CONTROL, 0);
     SetKeyDown(VK_CONTROL, false);
@@ -397,7 +397,7 @@ TEST_F(GridFixture, ClicksSelectRowsAndTitlesMarkTheSort) {
     // A plain click clears the other markers.
     Click(q.X, q.Y);
     EXPECT_EQ(name->Title()->SortMarker(), smNoneEh);
-    EXPECT_EQ(Grid->SortMarkedColumns().size(), 1u);
+    EXPECT_EQ(Grid->SortMarkedColumns()->Count(), 1);
 
     // The mouse released elsewhere is no title click.
     Grid->Perform(WM_LBUTTONDOWN, MK_LBUTTON, Pt(p.X, p.Y));

@@ -304,3 +304,29 @@ TEST_F(AxisColumnStreamTest, FilesAndMissingFiles) {
     EXPECT_THROW(Grid->AxisBars()->LoadFromFile(path), Exception);
     EXPECT_EQ(Grid->AxisBars()->AxisBar(1)->Color(), clYellow);
 }
+
+TEST_F(AxisColumnStreamTest, GridStreamCarriesCustomizedColumnsOnly) {
+    Build(2);
+    {
+        TMemoryStream ms;
+        WriteComponent(&ms, Grid);
+        EXPECT_FALSE(StreamText(ms).contains(Grid->GetAxisBarsPropertyName()))
+            << "default columns are not stored";
+    }
+    Customize();
+    TMemoryStream ms;
+    WriteComponent(&ms, Grid);
+    EXPECT_TRUE(StreamBytes(ms).contains(Grid->GetAxisBarsPropertyName().toUtf8()));
+    CompPtr<TForm> form2(new TForm(nullptr));
+    auto* g2 = Create<TTestAxisGrid>(form2.get());
+    g2->SetParent(form2.get());
+    g2->SetDataSource(Data->DS);
+    ms.SetPosition(0);
+    ReadComponent(&ms, g2);
+    TGridAxisBarsEh* b = g2->AxisBars();
+    ASSERT_EQ(b->Count(), 5);
+    EXPECT_EQ(b->State(), csCustomized);
+    EXPECT_EQ(b->AxisBar(1)->Title()->Caption(), QStringLiteral("Имя"));
+    EXPECT_FALSE(b->AxisBar(3)->Visible());
+    EXPECT_EQ(b->AxisBar(1)->Field(), Data->Name);
+}

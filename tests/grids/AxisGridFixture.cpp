@@ -5,6 +5,8 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QImage>
+#include <QPainter>
 #include <QPixmap>
 #include <QWidget>
 
@@ -291,4 +293,26 @@ QString SaveControlScreenshot(TWinControl* c, const QString& name) {
     dir.mkpath(QStringLiteral("."));
     const QString path = dir.absoluteFilePath(name + QStringLiteral(".png"));
     return w->grab().save(path, "PNG") ? path : QString();
+}
+
+QString SaveDroppedDownScreenshot(TWinControl* window, TWinControl* dropDown, const QString& name) {
+    window->HandleNeeded();
+    dropDown->HandleNeeded();
+    PumpGridEvents();
+    QWidget* w = window->Widget();
+    QWidget* d = dropDown->Widget();
+    if (!w || !d) return {};
+    const QPoint at = d->mapToGlobal(QPoint(0, 0)) - w->mapToGlobal(QPoint(0, 0));
+    const QRect all = QRect(QPoint(0, 0), w->size()).united(QRect(at, d->size()));
+    QImage img(all.size(), QImage::Format_RGB32);
+    img.fill(Qt::darkGray);
+    {
+        QPainter p(&img);
+        p.drawPixmap(-all.topLeft(), w->grab());
+        p.drawPixmap(at - all.topLeft(), d->grab());
+    }
+    QDir dir(QCoreApplication::applicationDirPath() + QStringLiteral("/../screenshots"));
+    dir.mkpath(QStringLiteral("."));
+    const QString path = dir.absoluteFilePath(name + QStringLiteral(".png"));
+    return img.save(path, "PNG") ? path : QString();
 }

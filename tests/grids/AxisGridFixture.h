@@ -31,6 +31,9 @@ public:
     void SetTextArea(TRect&) override {}
     // Cell-parameter hook for tests: runs after the default (nothing) when set.
     std::function<void(bool, TAxisColCellParamsEh*)> OnParams;
+    // The lookup drop-down list the column hands out (the data grid's column makes its own).
+    TComponent* ListGrid = nullptr;
+    TComponent* GetDataList() override { return ListGrid; }
 };
 
 // Line parameters with the defaults a data grid supplies: data lines on, the classic scheme
@@ -121,5 +124,7 @@ struct AxisGridFixture : public ::testing::Test {
 
 // Saves a control's window as a PNG under <build>/screenshots; answers the path.
 QString SaveControlScreenshot(TWinControl* c, const QString& name);
+// The window with a drop-down that is showing over it, as the user sees them together.
+QString SaveDroppedDownScreenshot(TWinControl* window, TWinControl* dropDown, const QString& name);
 // Runs the Qt and platform queues once.
 void PumpGridEvents();

@@ -87,7 +87,7 @@ protected:
             EdChar(ch);
     }
     void Shot(TWinControl* c, const char* name) {
-        const QString path = SaveControlScreenshot(c, QString::fromLatin1(name));
+        const QString path = SaveDroppedDownScreenshot(Form.get(), c, QString::fromLatin1(name));
         EXPECT_FALSE(path.isEmpty());
     }
 };
@@ -596,5 +596,53 @@ TEST_F(AxisInplaceTest, UpDownButtonStepsNumbersUpAndListsTowardsTheirStart) {
     Open(kName);
     Ed()->DropDownByButton(false);
     EXPECT_EQ(Data->Name->AsString(), QStringLiteral("Anna")) << "the upper half goes to the previous entry";
+    Data->T->Cancel();
+}
+
+TEST_F(AxisInplaceTest, ColumnImageIsDrawnLeftOfTheText) {
+    Build(3);
+    CompPtr<TCustomImageList> images(Create<TCustomImageList>(nullptr));
+    images->SetWidth(12);
+    images->SetHeight(12);
+    for (QColor color : {QColor(Qt::red), QColor(Qt::green), QColor(Qt::blue)}) {
+        QImage img(12, 12, QImage::Format_ARGB32);
+        img.fill(color);
+        images->AddQImage(img);
+    }
+    ASSERT_EQ(images->Count(), 3);
+    TAxisBarEh* bar = Bar(kCode);
+    for (const char* s : {"A", "B", "C"})
+        bar->PickList()->Add(QString::fromLatin1(s));
+    bar->SetImageList(images.get());
+    bar->SetShowImageAndText(true);
+    Open(kCode);
+    ASSERT_EQ(Ed()->Text(), QStringLiteral("B"));
+    ASSERT_EQ(Ed()->ImageIndex(), 1);
+    TWinControl* box = Ed()->ImageBox();
+    ASSERT_NE(box, nullptr);
+    EXPECT_TRUE(box->Visible());
+    const TRect r = Ed()->GetImageRect();
+    EXPECT_EQ(TRect(box->Left(), box->Top(), box->Left() + box->Width(), box->Top() + box->Height()), r);
+    EXPECT_EQ(r.Left, 2);
+    EXPECT_EQ(r.Width(), 12);
+    // The text starts after the image.
+    TRect text;
+    Ed()->GetEditingRect(text);
+    EXPECT_GE(text.Left, r.Right);
+    const QImage shot = box->Widget()->grab().toImage();
+    EXPECT_EQ(QColor(shot.pixel(shot.width() / 2, shot.height() / 2)), QColor(Qt::green));
+    Shot(Grid, "axis-inplace-image");
+
+    // Choosing another entry changes the image; a value outside the list shows none.
+    AltDown();
+    EdKey(VK_DOWN);
+    EdKey(VK_RETURN);
+    EXPECT_EQ(Ed()->Text(), QStringLiteral("C"));
+    EXPECT_EQ(Ed()->ImageIndex(), 2);
+    bar->SetNotInKeyListIndex(-1);
+    Ed()->SelectAll();
+    EdChar(QChar('x'));
+    EXPECT_EQ(Ed()->ImageIndex(), -1);
+    EXPECT_FALSE(box->Visible());
     Data->T->Cancel();
 }

@@ -8,6 +8,9 @@
 #include <QFile>
 #include <QTemporaryDir>
 
+#include <cmath>
+#include <cstring>
+
 namespace {
 
 CompPtr<TMemTableEh> Numbers(int n, TComponent* owner = nullptr) {
@@ -58,6 +61,51 @@ TEST(MemTableFiles, SaveAndLoadRoundTripsInBothForms) {
     EXPECT_EQ(Column(w.get(), "N"), Ints({1, 2, 3}));
 }
 
+// Texts holding NUL characters and doubles of every kind come back from the file as the store
+// held them, in both forms; a text-form file holding -INF loads.  (A field reads a text through
+// its zero-terminated buffer, so the values are put into and read from the store itself.)
+TEST(MemTableFiles, NulTextsAndDoublesComeBackExactly) {
+    QTemporaryDir dir;
+    const QString nul = QStringLiteral("ab") + QChar(0) + QStringLiteral("cd");
+    const QString wideNul = QStringLiteral("Ё") + QChar(0) + QStringLiteral("ж");
+    const double doubles[] = {
+        1e-20, 0.1, 0.30000000000000004, -0.0, 5e-324, 1.7976931348623157e308, INFINITY, -INFINITY, NAN};
+    auto t = MakeTable({"S:s", "W:w", "F:f"});
+    for (double d : doubles)
+        AppendRow(t.get(), {Variant(), Variant(), d});
+    TRecordsListEh* rl = t->MemTableData()->RecordsList();
+    for (int i = 0; i < rl->Count(); ++i) {
+        rl->Rec(i)->Edit();
+        rl->Rec(i)->SetDataValue(0, dvvValueEh, Variant(AnsiString("ab\0cd", 5)));
+        rl->Rec(i)->SetDataValue(1, dvvValueEh, Variant(wideNul));
+        rl->Rec(i)->Post();
+    }
+    for (TDfmStreamFormatEh fmt : {dfmBinaryEh, dfmTextEh}) {
+        SCOPED_TRACE(fmt == dfmTextEh ? "text" : "binary");
+        const QString path = dir.filePath(fmt == dfmTextEh ? "t.txt" : "t.bin");
+        t->SaveToFile(path, fmt);
+        CompPtr<TMemTableEh> u(Create<TMemTableEh>(nullptr));
+        u->LoadFromFile(path);
+        TRecordsListEh* back = u->MemTableData()->RecordsList();
+        ASSERT_EQ(back->Count(), int(std::size(doubles)));
+        for (int i = 0; i < back->Count(); ++i) {
+            EXPECT_EQ(VarToStr(back->Rec(i)->GetDataValue(0, dvvValueEh)), nul);
+            EXPECT_EQ(VarToStr(back->Rec(i)->GetDataValue(1, dvvValueEh)), wideNul);
+            const double d = back->Rec(i)->GetDataValue(2, dvvValueEh).AsDouble();
+            EXPECT_TRUE(std::memcmp(&d, &doubles[i], sizeof d) == 0 ||
+                        (std::isnan(d) && std::isnan(doubles[i])))
+                << doubles[i] << " came back as " << d;
+        }
+        // The field shows the text up to its first NUL, as from any store.
+        u->Open();
+        EXPECT_EQ(u->FieldByName("S")->AsString(), "ab");
+    }
+    CompPtr<TMemTableEh> inf(Create<TMemTableEh>(nullptr));
+    inf->LoadFromFile(QStringLiteral(KVT_TEST_DATA "/bad-input/memtable-float-minus-inf.txt"));
+    inf->Open();
+    EXPECT_EQ(inf->FieldByName("V")->AsFloat(), -INFINITY);
+}
+
 TEST(MemTableFiles, CorruptedFilesRaiseAndLeaveTheTableAsItWas) {
     QTemporaryDir dir;
     auto t = Numbers(3);
@@ -87,6 +135,9 @@ TEST(MemTableFiles, CorruptedFilesRaiseAndLeaveTheTableAsItWas) {
                  Exception);
     EXPECT_THROW(target->LoadFromFile(dir.filePath("missing.bin")), Exception);
     EXPECT_TRUE(target->Active());
+    EXPECT_EQ(target->State(), dsBrowse);
+    EXPECT_EQ(target->RecNo(), 2) << "the cursor stays on its row";
+    EXPECT_EQ(target->FieldCount(), 3);
     EXPECT_EQ(Column(target.get(), "N"), Ints({1, 2}));
 
     // A failed save leaves the existing file untouched.

@@ -291,6 +291,14 @@ TEST(MemTableLookup, LookupFieldReadsTheOtherTable) {
     EXPECT_TRUE(VarIsNull(got[1]));
     EXPECT_EQ(got[2], want[2]);
 
+    // A sort order may name it: the keys are the looked-up texts, not the codes.
+    AppendRow(t, {0}); // looks up nothing, like 3
+    t->SetSortOrder("CodeText DESC, Code");
+    EXPECT_EQ(Column(t, "Code"), (std::vector<Variant>{2, 1, 0, 3}));
+    t->SetSortOrder("CodeText");
+    EXPECT_EQ(Column(t, "Code"), (std::vector<Variant>{3, 0, 1, 2})) << "equal keys in store order";
+    t->SetSortOrder("");
+
     // Its distinct values are those of the lookup result field, and follow that table.
     std::shared_ptr<IMemTableDataFieldValueListEh> list;
     t->GetFieldValueList("CodeText", list);

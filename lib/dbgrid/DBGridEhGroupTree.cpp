@@ -1,0 +1,1005 @@
+// The group data tree: built from a memory table's view rows, kept in step with inserted,
+// changed and deleted rows, with footer nodes whose values aggregate each group's records.
+//
+// Whole builds sort the rows by their key arrays once and then append groups and records in
+// order, so a build is n log n however many groups there are; single-row events place one
+// node by binary search among the sorted children of each level.
+
+#include "lib/dbgrid/DBGridEhGrouping.h"
+
+#include "lib/toolscore/ToolCtrlsEhData.h"
+#include "platform/db/DB.h"
+#include "platform/rtl/SysUtils.h"
+
+#include <QScopeGuard>
+
+#include <algorithm>
+#include <cassert>
+#include <numeric>
+
+namespace {
+
+// Reading a row without moving the cursor: entered and always left.
+class InstantReadScope {
+public:
+    InstantReadScope(IMemTableEh* MemTable, int Row) : FMemTable(MemTable) {
+        if (FMemTable) FMemTable->InstantReadEnter(Row);
+    }
+    ~InstantReadScope() {
+        if (FMemTable) FMemTable->InstantReadLeave();
+    }
+    InstantReadScope(const InstantReadScope&) = delete;
+    InstantReadScope& operator=(const InstantReadScope&) = delete;
+
+private:
+    IMemTableEh* FMemTable;
+};
+
+// Keys that cannot be ordered (or whose comparison fails) answer vrNotEqual.
+TVariantRelationship KeyRelation(const Variant& A, const Variant& B) {
+    try {
+        return VariantsRelation(A, B);
+    } catch (const Exception&) {
+        return vrNotEqual;
+    }
+}
+
+// The relation of A to B in a level's sort order.
+TVariantRelationship OrderedRelation(const Variant& A, const Variant& B, TSortOrderEh Order) {
+    const TVariantRelationship r = KeyRelation(A, B);
+    if (Order == soAscEh) return r;
+    if (r == vrLessThan) return vrGreaterThan;
+    if (r == vrGreaterThan) return vrLessThan;
+    return r;
+}
+
+bool SameKey(const Variant& A, const Variant& B) {
+    return VariantsEqual(A, B) || KeyRelation(A, B) == vrEqual;
+}
+
+[[noreturn]] void ListIndexError(int Index) {
+    TList::Error(QStringLiteral("List index out of bounds (%d)"), Index);
+}
+
+template <class F> void ForEachNode(TGroupDataTreeNodeEh* Node, const F& Fn) {
+    for (int i = 0; i < Node->GetCount(); ++i) {
+        auto* child = static_cast<TGroupDataTreeNodeEh*>(Node->GetItem(i));
+        Fn(child);
+        ForEachNode(child, Fn);
+    }
+}
+
+} // namespace
+
+// ---------------------------------------------------------------------------------------------
+// TGroupDataTreeNodeEh
+
+TGridGroupDataTreeEh* TGroupDataTreeNodeEh::Owner() const {
+    return static_cast<TGridGroupDataTreeEh*>(FOwner);
+}
+
+TGroupDataTreeNodeEh* TGroupDataTreeNodeEh::GetDataItem(int Index) const {
+    if (Index < 0 || Index >= Count()) ListIndexError(Index);
+    return static_cast<TGroupDataTreeNodeEh*>(FItems[size_t(Index)]);
+}
+
+TGroupDataTreeNodeEh* TGroupDataTreeNodeEh::GetFooterItem(int Index) const {
+    if (Index < 0 || Index >= FFooterItemCount || Count() + Index >= GetCount()) ListIndexError(Index);
+    return static_cast<TGroupDataTreeNodeEh*>(FItems[size_t(Count() + Index)]);
+}
+
+Variant TGroupDataTreeNodeEh::GetFooterValues(int Index) const {
+    if (Index < 0 || Index >= int(FFooterValue.size())) ListIndexError(Index);
+    return FFooterValue[size_t(Index)];
+}
+
+void TGroupDataTreeNodeEh::SetFooterItemCount(int Value) {
+    Value = std::max(0, Value);
+    TGridGroupDataTreeEh* tree = Owner();
+    while (FFooterItemCount < Value) {
+        TBaseTreeNodeEh* node = tree->CreateNode(String(), nullptr);
+        tree->AttachNode(node, this, naAddChildEh, false);
+        ++FFooterItemCount;
+    }
+    while (FFooterItemCount > Value) {
+        if (GetCount() > 0) tree->DeleteNode(FItems.back(), false);
+        --FFooterItemCount;
+    }
+}
+
+int TGroupDataTreeNodeEh::RowHeight() {
+    if (FRowHeightNeedUpdate) UpdateRowHeight();
+    return FRowHeight;
+}
+
+void TGroupDataTreeNodeEh::SetRowHeight(int Value) {
+    FRowHeight = Value;
+    FRowHeightNeedUpdate = false;
+}
+
+void TGroupDataTreeNodeEh::UpdateRowHeight() {
+    TGridGroupDataTreeEh* tree = Owner();
+    IDataGroupsGridEh* link = tree ? tree->Link() : nullptr;
+    int h = 0;
+    if (link) {
+        if (FGroupDataTreeNodeType == dntDataSetRecordEh) {
+            InstantReadScope read(tree->MemTable(), FDataSetRecordViewNo);
+            h = link->DGDataRowHeight();
+        } else {
+            h = link->DGGroupRowHeight(this);
+        }
+    }
+    SetRowHeight(h);
+}
+
+void TGroupDataTreeNodeEh::ResetFooters() {
+    TGridGroupDataTreeEh* tree = Owner();
+    TGridDataGroupsEh* groups = tree->GridDataGroups();
+    std::vector<TGridDataGroupFooterEh*> footers;
+    if (this == tree->Root()) {
+        for (int i = 0; i < groups->Footers()->Count(); ++i)
+            footers.push_back(groups->Footers()->Footer(i));
+    } else if (FGroupDataTreeNodeType == dntDataGroupEh && FDataGroupLevel) {
+        for (int i = 0; i < FDataGroupLevel->VisibleFootersCount(); ++i)
+            footers.push_back(FDataGroupLevel->GetVisibleFooter(i));
+    }
+    SetFooterItemCount(int(footers.size()));
+    for (int i = 0; i < int(footers.size()); ++i) {
+        TGroupDataTreeNodeEh* item = GetFooterItem(i);
+        item->FGroupDataTreeNodeType = dntDataGroupFooterEh;
+        item->FDataGroupFooter = footers[size_t(i)];
+        item->FDataGroupLevel = nullptr;
+        item->FFooterValue.assign(size_t(footers[size_t(i)]->ColumnItems()->Count()), Variant());
+        item->RowDataChanged();
+    }
+}
+
+bool TGroupDataTreeNodeEh::RecordNodeLastInGroup() const {
+    const TGroupDataTreeNodeEh* p = Parent();
+    return FGroupDataTreeNodeType == dntDataSetRecordEh && p && p->Count() > 0 &&
+           p->GetDataItem(p->Count() - 1) == this;
+}
+
+bool TGroupDataTreeNodeEh::CanAppendDataRec() const {
+    TGridDataGroupsEh* groups = Owner() ? Owner()->GridDataGroups() : nullptr;
+    if (!groups || groups->ActiveGroupLevelsCount() == 0) return false;
+    TGridDataGroupLevelEh* last = groups->ActiveGroupLevels(groups->ActiveGroupLevelsCount() - 1);
+    if (FGroupDataTreeNodeType == dntDataGroupEh) return FDataGroupLevel == last;
+    if (FGroupDataTreeNodeType == dntDataGroupFooterEh) {
+        const TGroupDataTreeNodeEh* p = Parent();
+        return p && p->FGroupDataTreeNodeType == dntDataGroupEh && p->FDataGroupLevel == last &&
+               p->FFooterItemCount > 0 && p->GetFooterItem(0) == this;
+    }
+    return false;
+}
+
+void TGroupDataTreeNodeEh::AppendDataRec(IMemTableEh* AIntMemTable, TDataSet* ADataSet) {
+    if (!AIntMemTable || !ADataSet || Count() == 0) return;
+    TGroupDataTreeNodeEh* last = GetDataItem(Count() - 1);
+    if (last->FGroupDataTreeNodeType != dntDataSetRecordEh) return;
+    TGridDataGroupsEh* groups = Owner()->GridDataGroups();
+    const int row = last->FDataSetRecordViewNo;
+    Variant key = groups->GetKeyValueForViewRecNo(row);
+    key.ArrayPut({key.ArrayHighBound(1)}, Variant(Integer(2147483647)));
+    groups->SetInsertingKeyValue(key);
+
+    IDataGroupsGridEh* link = Owner()->Link();
+    const bool setHere = link && !link->DGInternalUpdatingDatasetPos();
+    if (setHere) link->DGSetInternalUpdatingDatasetPos(true);
+    const auto restore = qScopeGuard([&] {
+        if (!setHere) return;
+        const auto clear = qScopeGuard([&] { link->DGSetInternalUpdatingDatasetPos(false); });
+        link->DGSetCurGroupNodeByViewRow(AIntMemTable->GetInstantReadCurRow(), true);
+    });
+    if (AIntMemTable->InstantReadRowCount() == row + 1) {
+        ADataSet->Append();
+    } else {
+        TBookmark bm;
+        {
+            InstantReadScope read(AIntMemTable, row);
+            bm = ADataSet->Bookmark();
+        }
+        ADataSet->GotoBookmark(bm);
+        ADataSet->Next();
+        ADataSet->Insert();
+    }
+}
+
+void TGroupDataTreeNodeEh::SortChildren(TObject* ParamSort, bool ARecurse, const TCompareNodesEh& Compare) {
+    const int n = Count();
+    if (n > 1) {
+        std::stable_sort(FItems.begin(), FItems.begin() + n, [&](TBaseTreeNodeEh* a, TBaseTreeNodeEh* b) {
+            return Compare(a, b, ParamSort) < 0;
+        });
+        for (int i = 0; i < GetCount(); ++i)
+            static_cast<TGroupDataTreeNodeEh*>(FItems[size_t(i)])->FIndex = i;
+        InvalidateVisibleItems();
+    }
+    if (ARecurse)
+        for (int i = 0; i < n; ++i)
+            FItems[size_t(i)]->SortChildren(ParamSort, true, Compare);
+}
+
+void TGroupDataTreeNodeEh::SortDataChildren(TSortOrderEh SortOrder, bool ARecurse) {
+    TGridGroupDataTreeEh* tree = Owner();
+    const int n = Count();
+    if (n > 1) {
+        // Stable: a comparison that cannot order two keys leaves them where they are.
+        std::stable_sort(FItems.begin(), FItems.begin() + n, [&](TBaseTreeNodeEh* a, TBaseTreeNodeEh* b) {
+            return tree->CompareNodes(static_cast<TGroupDataTreeNodeEh*>(a),
+                                      static_cast<TGroupDataTreeNodeEh*>(b), SortOrder) < 0;
+        });
+        for (int i = 0; i < GetCount(); ++i)
+            static_cast<TGroupDataTreeNodeEh*>(FItems[size_t(i)])->FIndex = i;
+        InvalidateVisibleItems();
+    }
+    if (ARecurse)
+        for (int i = 0; i < n; ++i)
+            GetDataItem(i)->SortDataChildren(SortOrder, true);
+}
+
+void TGroupDataTreeNodeEh::SetChildren(std::vector<TGroupDataTreeNodeEh*>&& Items) {
+    FItems.assign(Items.begin(), Items.end());
+    for (size_t i = 0; i < FItems.size(); ++i) {
+        auto* child = static_cast<TGroupDataTreeNodeEh*>(FItems[i]);
+        child->FParent = this;
+        child->FIndex = int(i);
+        if (child->FLevel != FLevel + 1) child->SetLevel(FLevel + 1);
+    }
+    FHasChildren = !FItems.empty();
+    FVisibleItems.clear();
+    FVisibleCount = 0;
+    FVisibleItemsObsolete = true;
+}
+
+void TGroupDataTreeNodeEh::SetViewNo(int ViewNo) {
+    FDataSetRecordViewNo = ViewNo;
+    if (FGroupDataTreeNodeType != dntDataSetRecordEh) return;
+    FKeyValue = Variant(Integer(ViewNo));
+    if (FFullKey.IsArray()) FFullKey.ArrayPut({FFullKey.ArrayHighBound(1)}, FKeyValue);
+}
+
+// ---------------------------------------------------------------------------------------------
+// TGridGroupDataTreeEh
+
+TGridGroupDataTreeEh::TGridGroupDataTreeEh(TGridDataGroupsEh* AGridDataGroups)
+    : TTreeListEh([]() -> TBaseTreeNodeEh* { return new TGroupDataTreeNodeEh(); }),
+      FGridDataGroups(AGridDataGroups) {}
+
+TGridGroupDataTreeEh::~TGridGroupDataTreeEh() {
+    FFlatVisibleList.clear();
+}
+
+IDataGroupsGridEh* TGridGroupDataTreeEh::Link() const {
+    return FGridDataGroups ? FGridDataGroups->Link() : nullptr;
+}
+
+IMemTableEh* TGridGroupDataTreeEh::MemTable() const {
+    IDataGroupsGridEh* link = Link();
+    if (IMemTableEh* mt = link ? link->DGMemTable() : nullptr) return mt;
+    return FIntMemTable;
+}
+
+TGroupDataTreeNodeEh* TGridGroupDataTreeEh::NewNode() {
+    return static_cast<TGroupDataTreeNodeEh*>(CreateNode(String(), nullptr));
+}
+
+TGroupDataTreeNodeEh* TGridGroupDataTreeEh::GetFlatVisibleItem(int Index) const {
+    if (Index < 0 || Index >= FlatVisibleCount()) ListIndexError(Index);
+    return FFlatVisibleList[size_t(Index)];
+}
+
+int TGridGroupDataTreeEh::IndexOfVisibleNode(TGroupDataTreeNodeEh* Node) const {
+    auto it = std::find(FFlatVisibleList.begin(), FFlatVisibleList.end(), Node);
+    return it == FFlatVisibleList.end() ? -1 : int(it - FFlatVisibleList.begin());
+}
+
+int TGridGroupDataTreeEh::IndexOfVisibleRecordViewNo(int RecordViewNo) const {
+    for (int i = 0; i < FlatVisibleCount(); ++i)
+        if (FFlatVisibleList[size_t(i)]->DataSetRecordViewNo() == RecordViewNo) return i;
+    return -1;
+}
+
+TGroupDataTreeNodeEh* TGridGroupDataTreeEh::GetNodeByRecordViewNo(int RecordViewNo) const {
+    for (TBaseTreeNodeEh* n = GetFirst(); n; n = GetNext(n)) {
+        auto* node = static_cast<TGroupDataTreeNodeEh*>(n);
+        if (node->NodeType() == dntDataSetRecordEh && node->DataSetRecordViewNo() == RecordViewNo)
+            return node;
+    }
+    return nullptr;
+}
+
+void TGridGroupDataTreeEh::FillGroupNode(TGroupDataTreeNodeEh* Node, TGridDataGroupLevelEh* Level,
+                                         const Variant& Key, int RecViewNo) {
+    Node->FGroupDataTreeNodeType = dntDataGroupEh;
+    Node->FDataGroupLevel = Level;
+    Node->FDataSetRecordViewNo = RecViewNo;
+    Node->FKeyValue = Key;
+    Node->FDisplayValue = Level ? Level->GetKeyValueAsText(Node) : VarToStr(Key);
+    // Set directly: a new node is not shown yet, so nobody is told.
+    Node->FExpanded = FGridDataGroups->DefaultStateExpanded();
+    Node->RowDataChanged();
+    Node->ResetFooters();
+}
+
+void TGridGroupDataTreeEh::FillRecordNode(TGroupDataTreeNodeEh* Node, int RecViewNo, const Variant& FullKey) {
+    Node->FGroupDataTreeNodeType = dntDataSetRecordEh;
+    Node->FDataGroupLevel = nullptr;
+    Node->FDataSetRecordViewNo = RecViewNo;
+    Node->FFullKey = FullKey;
+    Node->FKeyValue = Variant(Integer(RecViewNo));
+    Node->RowDataChanged();
+}
+
+// The key array of the row instant reading is positioned on.
+Variant TGridGroupDataTreeEh::RecordKey(int RecViewNo) {
+    const int n = FGridDataGroups->ActiveGroupLevelsCount();
+    Variant key = VarArrayCreate({0, n}, varVariant);
+    for (int i = 0; i < n; ++i)
+        key.ArrayPut({i}, FGridDataGroups->ActiveGroupLevels(i)->GetKeyValue());
+    key.ArrayPut({n}, Variant(Integer(RecViewNo)));
+    return key;
+}
+
+int TGridGroupDataTreeEh::CompareNodes(TGroupDataTreeNodeEh* Node1, TGroupDataTreeNodeEh* Node2,
+                                       TSortOrderEh ParamSort) const {
+    if (!Node1 || !Node2 || Node1->NodeType() != dntDataGroupEh) return 0;
+    switch (OrderedRelation(Node1->KeyValue(), Node2->KeyValue(), ParamSort)) {
+    case vrLessThan:
+        return -1;
+    case vrGreaterThan:
+        return 1;
+    default:
+        return 0;
+    }
+}
+
+TGroupDataTreeNodeEh* TGridGroupDataTreeEh::GetNodeToInsertForKey1(TGroupDataTreeNodeEh* ParentNode,
+                                                                   const Variant& Key1,
+                                                                   TSortOrderEh SortOrder,
+                                                                   TNodeAttachModeEh& InsertMode) const {
+    InsertMode = naAddChildEh;
+    const int count = ParentNode->Count();
+    if (count == 0) return nullptr;
+    bool unordered = false;
+    auto rel = [&](int i) {
+        const TVariantRelationship r =
+            OrderedRelation(ParentNode->GetDataItem(i)->KeyValue(), Key1, SortOrder);
+        if (r == vrNotEqual) unordered = true;
+        return r;
+    };
+    TGroupDataTreeNodeEh* result = nullptr;
+    if (rel(0) == vrGreaterThan) {
+        InsertMode = naInsertEh;
+        return ParentNode->GetDataItem(0);
+    }
+    if (!unordered && rel(count - 1) == vrLessThan) {
+        InsertMode = naAddEh;
+        return ParentNode->GetDataItem(count - 1);
+    }
+    if (!unordered) {
+        int lo = 0, hi = count - 1, probe = hi / 2;
+        while (true) {
+            const TVariantRelationship r = rel(probe);
+            if (r == vrNotEqual) break;
+            if (r == vrEqual) return ParentNode->GetDataItem(probe);
+            if (r == vrGreaterThan)
+                hi = probe;
+            else
+                lo = probe;
+            const int next = (lo + hi) / 2;
+            if (next == probe) {
+                if (probe + 1 >= count) {
+                    unordered = true; // only an inconsistent ordering gets here
+                    break;
+                }
+                result = ParentNode->GetDataItem(probe + 1);
+                const TVariantRelationship rc = KeyRelation(result->KeyValue(), Key1);
+                if (rc == vrNotEqual) {
+                    unordered = true;
+                    break;
+                }
+                InsertMode = rc == vrEqual ? naAddChildEh : naInsertEh;
+                return result;
+            }
+            probe = next;
+        }
+    }
+    // A key that cannot be ordered against the others joins only a group with an equal key;
+    // otherwise it gets a group of its own after the others.
+    InsertMode = naAddChildEh;
+    for (int i = 0; i < count; ++i)
+        if (SameKey(ParentNode->GetDataItem(i)->KeyValue(), Key1)) return ParentNode->GetDataItem(i);
+    return nullptr;
+}
+
+TGroupDataTreeNodeEh* TGridGroupDataTreeEh::AddChildDataNode(const String& Text, TGroupDataTreeNodeEh* Parent,
+                                                             TObject* Data) {
+    auto* node = static_cast<TGroupDataTreeNodeEh*>(CreateNode(Text, Data));
+    AddDataNode(node, Parent, naAddChildEh, true);
+    return node;
+}
+
+void TGridGroupDataTreeEh::AddDataNode(TGroupDataTreeNodeEh* Node, TGroupDataTreeNodeEh* Destination,
+                                       TNodeAttachModeEh Mode, bool ReIndex) {
+    if (!Destination) Destination = Root();
+    TGroupDataTreeNodeEh* parent = nullptr;
+    if (Mode == naAddChildEh)
+        parent = Destination;
+    else if (Mode == naAddEh)
+        parent = Destination->Parent();
+    // Footer items stay last: a last data child goes in front of the first footer item.
+    if (parent && parent->FooterItemCount() > 0 && parent->GetCount() > parent->Count()) {
+        AttachNode(Node, parent->GetFooterItem(0), naInsertEh, true);
+        return;
+    }
+    AttachNode(Node, Destination, Mode, ReIndex);
+}
+
+TGroupDataTreeNodeEh* TGridGroupDataTreeEh::AddRecordNodeForKey(const Variant& AKey, int RecViewNo) {
+    const int n = FGridDataGroups->ActiveGroupLevelsCount();
+    TGroupDataTreeNodeEh* node = Root();
+    bool found = true;
+    for (int i = 0; i < n; ++i) {
+        TGridDataGroupLevelEh* level = FGridDataGroups->ActiveGroupLevels(i);
+        const Variant key1 = AKey.IsArray() && i <= AKey.ArrayHighBound(1) ? AKey[i] : Variant();
+        TNodeAttachModeEh mode = naAddChildEh;
+        TGroupDataTreeNodeEh* target =
+            found ? GetNodeToInsertForKey1(node, key1, level->SortOrder(), mode) : nullptr;
+        if (target && mode == naAddChildEh) {
+            node = target;
+            if (node->DataSetRecordViewNo() == -1) node->FDataSetRecordViewNo = RecViewNo;
+            continue;
+        }
+        TGroupDataTreeNodeEh* group = NewNode();
+        if (target)
+            AddDataNode(group, target, mode, true);
+        else
+            AddDataNode(group, node, naAddChildEh, true);
+        FillGroupNode(group, level, key1, RecViewNo);
+        found = false;
+        node = group;
+    }
+    TGroupDataTreeNodeEh* rec = NewNode();
+    TNodeAttachModeEh mode = naAddChildEh;
+    TGroupDataTreeNodeEh* target =
+        found ? GetNodeToInsertForKey1(node, Variant(Integer(RecViewNo)), soAscEh, mode) : nullptr;
+    if (target) {
+        if (mode == naAddChildEh) mode = naInsertEh;
+        AddDataNode(rec, target, mode, true);
+    } else {
+        AddDataNode(rec, node, naAddChildEh, true);
+    }
+    return rec;
+}
+
+void TGridGroupDataTreeEh::DeleteRecordNode(TGroupDataTreeNodeEh* RecNode) {
+    if (!RecNode || RecNode == Root()) return;
+    TGroupDataTreeNodeEh* parent = RecNode->Parent();
+    DeleteNode(RecNode, true);
+    for (int i = 0; i < FGridDataGroups->ActiveGroupLevelsCount() && parent && parent != Root(); ++i) {
+        if (parent->Count() > 0) break;
+        TGroupDataTreeNodeEh* up = parent->Parent();
+        DeleteNode(parent, true);
+        parent = up;
+    }
+}
+
+void TGridGroupDataTreeEh::DeleteEmptyNodes() {
+    // Bottom-up, one pass: a group emptied by its children's removal goes in the same pass.
+    std::function<void(TGroupDataTreeNodeEh*)> prune = [&](TGroupDataTreeNodeEh* node) {
+        std::vector<TGroupDataTreeNodeEh*> kept;
+        bool dropped = false;
+        for (int i = 0; i < node->GetCount(); ++i) {
+            auto* child = static_cast<TGroupDataTreeNodeEh*>(node->GetItem(i));
+            if (child->NodeType() == dntDataGroupEh) {
+                prune(child);
+                if (child->Count() == 0) {
+                    delete child;
+                    dropped = true;
+                    continue;
+                }
+            }
+            kept.push_back(child);
+        }
+        if (dropped) node->SetChildren(std::move(kept));
+    };
+    prune(Root());
+}
+
+void TGridGroupDataTreeEh::DeleteRecordNodes() {
+    std::function<void(TGroupDataTreeNodeEh*, int)> strip = [&](TGroupDataTreeNodeEh* node, int depth) {
+        node->FDataSetRecordViewNo = -1;
+        std::vector<TGroupDataTreeNodeEh*> kept;
+        bool dropped = false;
+        for (int i = 0; i < node->GetCount(); ++i) {
+            auto* child = static_cast<TGroupDataTreeNodeEh*>(node->GetItem(i));
+            if (child->NodeType() == dntDataSetRecordEh) {
+                delete child;
+                dropped = true;
+                continue;
+            }
+            strip(child, depth + 1);
+            if (child->NodeType() == dntDataGroupEh && child->Count() == 0) {
+                const int li = depth; // a child of a node at depth d belongs to active level d
+                TGridDataGroupLevelEh* active = li < FGridDataGroups->ActiveGroupLevelsCount()
+                                                    ? FGridDataGroups->ActiveGroupLevels(li)
+                                                    : nullptr;
+                if (child->DataGroupLevel() != active) {
+                    delete child;
+                    dropped = true;
+                    continue;
+                }
+            }
+            kept.push_back(child);
+        }
+        if (dropped) node->SetChildren(std::move(kept));
+    };
+    strip(Root(), 0);
+}
+
+TGroupDataTreeNodeEh* TGridGroupDataTreeEh::GetFirstNodeAtLevel(int Level) const {
+    for (TBaseTreeNodeEh* n = GetFirst(); n; n = GetNext(n))
+        if (n->Level() == Level) return static_cast<TGroupDataTreeNodeEh*>(n);
+    return nullptr;
+}
+
+TGroupDataTreeNodeEh* TGridGroupDataTreeEh::GetNextNodeAtLevel(TGroupDataTreeNodeEh* Node, int Level) const {
+    for (TBaseTreeNodeEh* n = GetNext(Node); n; n = GetNext(n))
+        if (n->Level() == Level) return static_cast<TGroupDataTreeNodeEh*>(n);
+    return nullptr;
+}
+
+void TGridGroupDataTreeEh::CollapseLevelNodes(int Level) {
+    {
+        BeginUpdate();
+        const auto end = qScopeGuard([this] { EndUpdate(); });
+        for (TGroupDataTreeNodeEh* n = GetFirstNodeAtLevel(Level); n; n = GetNextNodeAtLevel(n, Level))
+            n->WriteExpanded(false);
+    }
+    RebuildFlatVisibleList();
+}
+
+void TGridGroupDataTreeEh::ExpandLevelNodes(int Level) {
+    {
+        BeginUpdate();
+        const auto end = qScopeGuard([this] { EndUpdate(); });
+        for (TGroupDataTreeNodeEh* n = GetFirstNodeAtLevel(Level); n; n = GetNextNodeAtLevel(n, Level))
+            n->WriteExpanded(true);
+    }
+    RebuildFlatVisibleList();
+}
+
+void TGridGroupDataTreeEh::ExpandedChanged(TBaseTreeNodeEh* Node) {
+    TTreeListEh::ExpandedChanged(Node);
+    if (FUpateCount == 0) RebuildFlatVisibleList();
+}
+
+void TGridGroupDataTreeEh::ExpandNodePathToView(TGroupDataTreeNodeEh* Node) {
+    if (!Node) return;
+    BeginUpdate();
+    const auto end = qScopeGuard([this] { EndUpdate(); });
+    for (TGroupDataTreeNodeEh* p = Node->Parent(); p && p != Root(); p = p->Parent())
+        p->WriteExpanded(true);
+}
+
+// ---------------------------------------------------------------------------------------------
+// Whole builds
+
+void TGridGroupDataTreeEh::BuildSorted(IMemTableEh* AIntMemTable, bool Reuse) {
+    const int n = FGridDataGroups->ActiveGroupLevelsCount();
+    const int rows = AIntMemTable ? std::max(0, AIntMemTable->InstantReadRowCount()) : 0;
+    std::vector<Variant> keys(static_cast<size_t>(rows) * static_cast<size_t>(n));
+    for (int r = 0; r < rows; ++r) {
+        InstantReadScope read(AIntMemTable, r);
+        for (int i = 0; i < n; ++i)
+            keys[size_t(r) * size_t(n) + size_t(i)] = FGridDataGroups->ActiveGroupLevels(i)->GetKeyValue();
+    }
+    auto keyOf = [&](int row, int level) -> const Variant& {
+        return keys[size_t(row) * size_t(n) + size_t(level)];
+    };
+    auto fullKey = [&](int row) {
+        Variant key = VarArrayCreate({0, n}, varVariant);
+        for (int i = 0; i < n; ++i)
+            key.ArrayPut({i}, keyOf(row, i));
+        key.ArrayPut({n}, Variant(Integer(row)));
+        return key;
+    };
+
+    std::vector<int> order(static_cast<size_t>(rows));
+    std::iota(order.begin(), order.end(), 0);
+    bool unordered = false;
+    if (n > 0) {
+        std::vector<TSortOrderEh> orders;
+        for (int i = 0; i < n; ++i)
+            orders.push_back(FGridDataGroups->ActiveGroupLevels(i)->SortOrder());
+        std::stable_sort(order.begin(), order.end(), [&](int a, int b) {
+            for (int i = 0; i < n; ++i) {
+                const TVariantRelationship r = OrderedRelation(keyOf(a, i), keyOf(b, i), orders[size_t(i)]);
+                if (r == vrLessThan) return true;
+                if (r == vrGreaterThan) return false;
+                if (r == vrNotEqual) unordered = true;
+            }
+            return false;
+        });
+    }
+    if (unordered) {
+        // Keys without an order: place the rows one by one, each key by its own search.
+        for (int r = 0; r < rows; ++r) {
+            InstantReadScope read(AIntMemTable, r);
+            const Variant key = fullKey(r);
+            FillRecordNode(AddRecordNodeForKey(key, r), r, key);
+        }
+        return;
+    }
+
+    // Merges the runs of equal keys of one level with the groups the parent already has
+    // (both in the level's order), then descends into every group.
+    std::function<void(TGroupDataTreeNodeEh*, int, size_t, size_t)> build =
+        [&](TGroupDataTreeNodeEh* parent, int li, size_t first, size_t last) {
+            std::vector<TGroupDataTreeNodeEh*> data, footers;
+            for (int i = 0; i < parent->GetCount(); ++i) {
+                auto* child = static_cast<TGroupDataTreeNodeEh*>(parent->GetItem(i));
+                (i < parent->Count() ? data : footers).push_back(child);
+            }
+            std::vector<TGroupDataTreeNodeEh*> merged;
+            merged.reserve(data.size() + (li == n ? last - first : 0));
+            if (li == n) {
+                merged = data;
+                for (size_t k = first; k < last; ++k) {
+                    const int row = order[k];
+                    TGroupDataTreeNodeEh* rec = NewNode();
+                    FillRecordNode(rec, row, fullKey(row));
+                    merged.push_back(rec);
+                }
+            } else {
+                TGridDataGroupLevelEh* level = FGridDataGroups->ActiveGroupLevels(li);
+                size_t j = 0;
+                size_t a = first;
+                while (a < last) {
+                    size_t b = a + 1;
+                    int minRow = order[a];
+                    while (b < last && KeyRelation(keyOf(order[b], li), keyOf(order[a], li)) == vrEqual) {
+                        minRow = std::min(minRow, order[b]);
+                        ++b;
+                    }
+                    const Variant& key = keyOf(order[a], li);
+                    while (j < data.size() &&
+                           OrderedRelation(data[j]->KeyValue(), key, level->SortOrder()) == vrLessThan)
+                        merged.push_back(data[j++]);
+                    TGroupDataTreeNodeEh* group;
+                    if (j < data.size() && KeyRelation(data[j]->KeyValue(), key) == vrEqual) {
+                        group = data[j++];
+                        if (group->DataSetRecordViewNo() == -1) group->FDataSetRecordViewNo = minRow;
+                    } else {
+                        group = NewNode();
+                        InstantReadScope read(AIntMemTable, minRow);
+                        FillGroupNode(group, level, key, minRow);
+                    }
+                    merged.push_back(group);
+                    build(group, li + 1, a, b);
+                    a = b;
+                }
+                while (j < data.size())
+                    merged.push_back(data[j++]);
+            }
+            merged.insert(merged.end(), footers.begin(), footers.end());
+            parent->SetChildren(std::move(merged));
+        };
+    if (!Reuse) {
+        Clear();
+        Root()->FFooterItemCount = 0;
+    }
+    // The grand-total footers belong to the root whatever was cleared.
+    if (Root()->FooterItemCount() != FGridDataGroups->Footers()->Count()) Root()->ResetFooters();
+    build(Root(), 0, 0, order.size());
+}
+
+void TGridGroupDataTreeEh::RebuildDataTree(IMemTableEh* AIntMemTable) {
+    FIntMemTable = AIntMemTable;
+    {
+        BeginUpdate();
+        const auto end = qScopeGuard([this] { EndUpdate(); });
+        BuildSorted(AIntMemTable, false);
+    }
+    RebuildFlatVisibleList();
+    UpdateAllDataRowHeights();
+    assert(CheckConsistency() && "group tree after a build");
+}
+
+void TGridGroupDataTreeEh::RebuildDataTreeEx(IMemTableEh* AIntMemTable) {
+    FIntMemTable = AIntMemTable;
+    {
+        BeginUpdate();
+        const auto end = qScopeGuard([this] { EndUpdate(); });
+        DeleteRecordNodes();
+        BuildSorted(AIntMemTable, true);
+        DeleteEmptyNodes();
+    }
+    RecalculateFootersValues();
+    RebuildFlatVisibleList();
+    UpdateAllDataRowHeights();
+    assert(CheckConsistency() && "group tree after a rebuild that keeps the groups");
+}
+
+// ---------------------------------------------------------------------------------------------
+// Row events
+
+void TGridGroupDataTreeEh::RenumberFrom(int RecNum, int Delta) {
+    ForEachNode(Root(), [&](TGroupDataTreeNodeEh* node) {
+        if (node->DataSetRecordViewNo() >= RecNum) node->SetViewNo(node->DataSetRecordViewNo() + Delta);
+    });
+}
+
+void TGridGroupDataTreeEh::SetDataSetkeyValue() {
+    const Variant key = FGridDataGroups->InsertingKeyValue();
+    IDataGroupsGridEh* link = Link();
+    if (!key.IsArray() || !link) return;
+    for (int i = 0; i < FGridDataGroups->ActiveGroupLevelsCount() && i < key.ArrayHighBound(1); ++i) {
+        TField* field = link->DGColumnField(FGridDataGroups->ActiveGroupColumns(i));
+        // A key that no field can take (a computed key, a read-only field) is not written.
+        if (field && field->CanModify()) field->SetValue(key[i]);
+    }
+}
+
+void TGridGroupDataTreeEh::RecordInserted(int RecNum) {
+    IMemTableEh* mt = MemTable();
+    IDataGroupsGridEh* link = Link();
+    RenumberFrom(RecNum, 1);
+    TDataSet* ds = link ? link->DGDataSet() : nullptr;
+    const bool ownInsert = ds && mt && ds->State() == dsInsert && mt->GetInstantReadCurRow() == RecNum;
+    if (ownInsert) {
+        // Written before the row is read, so the node goes where the record's values say.
+        const auto clear = qScopeGuard([this] { FGridDataGroups->SetInsertingKeyValue(Variant()); });
+        SetDataSetkeyValue();
+    }
+    TGroupDataTreeNodeEh* node;
+    {
+        InstantReadScope read(mt, RecNum);
+        const Variant key = RecordKey(RecNum);
+        node = AddRecordNodeForKey(key, RecNum);
+        FillRecordNode(node, RecNum, key);
+    }
+    if (ownInsert) ExpandNodePathToView(node);
+    RecalculateFootersValues();
+    RebuildFlatVisibleList();
+    TreeChanged();
+    assert(CheckConsistency() && "group tree after an inserted row");
+}
+
+void TGridGroupDataTreeEh::UpdateRecordNodePosInTree(TGroupDataTreeNodeEh* Node, const Variant& NewKey) {
+    // The node itself moves (the grid may hold it as its current node); groups it leaves
+    // empty go.
+    const int row = Node->DataSetRecordViewNo();
+    TGroupDataTreeNodeEh* parent = Node->Parent();
+    ExtractNode(Node, true);
+    for (int i = 0; i < FGridDataGroups->ActiveGroupLevelsCount() && parent && parent != Root(); ++i) {
+        if (parent->Count() > 0) break;
+        TGroupDataTreeNodeEh* up = parent->Parent();
+        DeleteNode(parent, true);
+        parent = up;
+    }
+    InstantReadScope read(MemTable(), row);
+    TGroupDataTreeNodeEh* placeholder = AddRecordNodeForKey(NewKey, row);
+    AttachNode(Node, placeholder, naInsertEh, true);
+    DeleteNode(placeholder, true);
+    FillRecordNode(Node, row, NewKey);
+}
+
+void TGridGroupDataTreeEh::RecordChanged(int RecNum) {
+    TGroupDataTreeNodeEh* node = GetNodeByRecordViewNo(RecNum);
+    if (!node) {
+        // The tree has lost step with the view: build it again, keeping the groups' states.
+        RebuildDataTreeEx(MemTable());
+        TreeChanged();
+        return;
+    }
+    Variant key;
+    {
+        InstantReadScope read(MemTable(), RecNum);
+        key = RecordKey(RecNum);
+    }
+    if (KeyRelation(key, node->FullKey()) != vrEqual) {
+        UpdateRecordNodePosInTree(node, key);
+        // A record the user is on stays in sight in its new group.
+        IDataGroupsGridEh* link = Link();
+        if (link && link->DGCurDataNode() == node) ExpandNodePathToView(node);
+        RebuildFlatVisibleList();
+        TreeChanged();
+    } else if (IDataGroupsGridEh* link = Link()) {
+        const int index = IndexOfVisibleNode(node);
+        if (index >= 0) link->DGUpdateDataRowHeight(index);
+    }
+    RecalculateFootersValues();
+    assert(CheckConsistency() && "group tree after a changed row");
+}
+
+void TGridGroupDataTreeEh::RecordDeleted(int RecNum) {
+    DeleteRecordNode(GetNodeByRecordViewNo(RecNum));
+    RenumberFrom(RecNum + 1, -1);
+    RecalculateFootersValues();
+    RebuildFlatVisibleList();
+    TreeChanged();
+    assert(CheckConsistency() && "group tree after a deleted row");
+}
+
+void TGridGroupDataTreeEh::TreeChanged() {
+    if (IDataGroupsGridEh* link = Link()) link->DGGroupDataTreeChanged();
+}
+
+// ---------------------------------------------------------------------------------------------
+// Footers, flat list, order
+
+void TGridGroupDataTreeEh::RebuildFooters() {
+    Root()->ResetFooters();
+    ForEachNode(Root(), [](TGroupDataTreeNodeEh* node) {
+        if (node->NodeType() == dntDataGroupEh) node->ResetFooters();
+    });
+    RecalculateFootersValues();
+    UpdateAllDataRowHeights();
+    RebuildFlatVisibleList();
+}
+
+void TGridGroupDataTreeEh::AggregateRecordToFooters(TGroupDataTreeNodeEh* RecNode) {
+    TGroupDataTreeNodeEh* node = RecNode;
+    for (TGroupDataTreeNodeEh* parent = RecNode->Parent(); parent; node = parent, parent = parent->Parent()) {
+        for (int f = 0; f < parent->FooterItemCount(); ++f) {
+            TGroupDataTreeNodeEh* item = parent->GetFooterItem(f);
+            TGridDataGroupFooterEh* footer = item->DataGroupFooter();
+            if (!footer) continue;
+            TGridDataGroupFooterColumnItemsEh* items = footer->ColumnItems();
+            if (int(item->FFooterValue.size()) != items->Count())
+                item->FFooterValue.resize(size_t(items->Count()));
+            for (int k = 0; k < items->Count(); ++k)
+                items->Item(k)->AggregateValue(item->FFooterValue[size_t(k)], node);
+        }
+    }
+}
+
+void TGridGroupDataTreeEh::RecalculateFootersValues() {
+    bool any = FGridDataGroups->Footers()->Count() > 0;
+    for (int i = 0; !any && i < FGridDataGroups->GroupLevels()->Count(); ++i)
+        any = FGridDataGroups->GroupLevels()->GetDataGroup(i)->Footers()->Count() > 0;
+    if (!any) return;
+    std::vector<TGroupDataTreeNodeEh*> footerNodes, recordNodes;
+    auto collect = [&](TGroupDataTreeNodeEh* node) {
+        if (node->NodeType() == dntDataGroupFooterEh && node->DataGroupFooter())
+            footerNodes.push_back(node);
+        else if (node->NodeType() == dntDataSetRecordEh && node != Root())
+            recordNodes.push_back(node);
+    };
+    ForEachNode(Root(), collect);
+    for (TGroupDataTreeNodeEh* node : footerNodes)
+        node->FFooterValue.assign(size_t(node->DataGroupFooter()->ColumnItems()->Count()), Variant());
+    IMemTableEh* mt = MemTable();
+    for (TGroupDataTreeNodeEh* rec : recordNodes) {
+        InstantReadScope read(mt, rec->DataSetRecordViewNo());
+        AggregateRecordToFooters(rec);
+    }
+    for (TGroupDataTreeNodeEh* node : footerNodes) {
+        TGridDataGroupFooterColumnItemsEh* items = node->DataGroupFooter()->ColumnItems();
+        for (int k = 0; k < items->Count() && k < int(node->FFooterValue.size()); ++k)
+            items->Item(k)->FinalizeValue(node->FFooterValue[size_t(k)]);
+    }
+    UpdateAllDataRowHeights();
+    RebuildFlatVisibleList();
+}
+
+void TGridGroupDataTreeEh::CollectFlatVisible(std::vector<TGroupDataTreeNodeEh*>& List) const {
+    List.clear();
+    std::function<void(TGroupDataTreeNodeEh*)> walk = [&](TGroupDataTreeNodeEh* node) {
+        const int count = node->Count();
+        for (int i = 0; i < node->GetCount(); ++i) {
+            auto* child = static_cast<TGroupDataTreeNodeEh*>(node->GetItem(i));
+            if (!child->Visible()) continue;
+            if (i >= count) {
+                if (node == Root()) continue; // grand totals live in the grid's footer area
+                TGridDataGroupLevelEh* level = node->DataGroupLevel();
+                if (i == count && level && level->FooterInGroupRow()) continue; // shown in the group row
+                if (child->DataGroupFooter() && !child->DataGroupFooter()->Visible()) continue;
+                List.push_back(child);
+                continue;
+            }
+            List.push_back(child);
+            if (child->Expanded()) walk(child);
+        }
+    };
+    walk(Root());
+}
+
+void TGridGroupDataTreeEh::RebuildFlatVisibleList() {
+    CollectFlatVisible(FFlatVisibleList);
+    TreeChanged();
+}
+
+void TGridGroupDataTreeEh::UpdateAllDataRowHeights() {
+    ForEachNode(Root(), [](TGroupDataTreeNodeEh* node) { node->RowDataChanged(); });
+}
+
+void TGridGroupDataTreeEh::ResortLevel(int LevelIndex, TSortOrderEh SortOrder) {
+    {
+        BeginUpdate();
+        const auto end = qScopeGuard([this] { EndUpdate(); });
+        if (LevelIndex == 0) {
+            Root()->SortDataChildren(SortOrder, false);
+        } else {
+            for (TGroupDataTreeNodeEh* n = GetFirstNodeAtLevel(LevelIndex); n;
+                 n = GetNextNodeAtLevel(n, LevelIndex))
+                n->SortDataChildren(SortOrder, false);
+        }
+    }
+    RebuildFlatVisibleList();
+}
+
+void TGridGroupDataTreeEh::DeleteRecordNodesUpToLevel(int Level) {
+    if (Level <= 0) return;
+    std::function<void(TGroupDataTreeNodeEh*)> cut = [&](TGroupDataTreeNodeEh* node) {
+        if (node->Level() == Level - 1) {
+            std::vector<TGroupDataTreeNodeEh*> kept;
+            bool dropped = false;
+            for (int i = 0; i < node->GetCount(); ++i) {
+                auto* child = static_cast<TGroupDataTreeNodeEh*>(node->GetItem(i));
+                if (child->NodeType() == dntDataGroupEh) {
+                    delete child;
+                    dropped = true;
+                } else {
+                    kept.push_back(child);
+                }
+            }
+            if (dropped) node->SetChildren(std::move(kept));
+            return;
+        }
+        for (int i = 0; i < node->Count(); ++i)
+            cut(node->GetDataItem(i));
+    };
+    cut(Root());
+}
+
+// ---------------------------------------------------------------------------------------------
+// Consistency
+
+bool TGridGroupDataTreeEh::CheckConsistency(String* Problem) const {
+    String problem;
+    auto fail = [&](const String& text) {
+        if (problem.isEmpty()) problem = text;
+        return false;
+    };
+    std::function<bool(TGroupDataTreeNodeEh*)> check = [&](TGroupDataTreeNodeEh* node) -> bool {
+        const int count = node->Count();
+        if (node->FooterItemCount() > node->GetCount())
+            return fail(QStringLiteral("more footer items than children"));
+        if (node != Root() && node->NodeType() == dntDataGroupEh && count == 0)
+            return fail(QStringLiteral("empty group ") + node->DisplayValue());
+        for (int i = 0; i < node->GetCount(); ++i) {
+            auto* child = static_cast<TGroupDataTreeNodeEh*>(node->GetItem(i));
+            if (child->Parent() != node || child->Index() != i || child->Level() != node->Level() + 1)
+                return fail(QStringLiteral("bad parent, index or level"));
+            if ((i >= count) != (child->NodeType() == dntDataGroupFooterEh))
+                return fail(QStringLiteral("footer items are not the last children"));
+            if (child->NodeType() == dntDataSetRecordEh) {
+                const Variant& full = child->FullKey();
+                if (!full.IsArray() ||
+                    full[full.ArrayHighBound(1)] != Variant(Integer(child->DataSetRecordViewNo())))
+                    return fail(QStringLiteral("record key does not end with its view row"));
+            }
+            if (i > 0 && i < count) {
+                auto* prev = static_cast<TGroupDataTreeNodeEh*>(node->GetItem(i - 1));
+                const TSortOrderEh order = child->NodeType() == dntDataGroupEh && child->DataGroupLevel()
+                                               ? child->DataGroupLevel()->SortOrder()
+                                               : soAscEh;
+                const TVariantRelationship r = OrderedRelation(prev->KeyValue(), child->KeyValue(), order);
+                if (r == vrEqual || r == vrGreaterThan) return fail(QStringLiteral("children out of order"));
+            }
+            if (!check(child)) return false;
+        }
+        return true;
+    };
+    bool ok = check(Root());
+    if (ok) {
+        std::vector<TGroupDataTreeNodeEh*> fresh;
+        CollectFlatVisible(fresh);
+        if (fresh != FFlatVisibleList) ok = fail(QStringLiteral("flat list out of date"));
+    }
+    if (Problem) *Problem = problem;
+    return ok;
+}

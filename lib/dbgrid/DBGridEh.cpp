@@ -186,9 +186,12 @@ TCustomDBGridEh::TCustomDBGridEh(TComponent* AOwner) : TCustomDBAxisGridEh(AOwne
     FFooterParams = std::make_unique<TDBGridFooterParamsEh>(this);
     FIndicatorTitle = std::make_unique<TDBGridEhIndicatorTitle>(this);
     FEmptyDataInfo = std::make_unique<TGridEmptyDataInfoEh>(this);
+    CreateScrollBarPanels();
 }
 
 void TCustomDBGridEh::AfterConstruction() {
+    // The scroll bars stand before the axis grid's first layout reads them.
+    CreateScrollBars();
     // The axis grid makes the columns, defaults and data link through the factories here.
     TCustomDBAxisGridEh::AfterConstruction();
     SetStyle(DefaultGridStyle());
@@ -325,6 +328,7 @@ void TCustomDBGridEh::Notification(TComponent* AComponent, TOperation Operation)
         FIntMemTable = nullptr;
         FIntMemTableComponent = nullptr;
     }
+    if (Operation == opRemove && AComponent) ScrollBarNotification(AComponent);
     TCustomDBAxisGridEh::Notification(AComponent, Operation);
 }
 
@@ -379,6 +383,7 @@ void TCustomDBGridEh::LayoutChanged() {
 
 void TCustomDBGridEh::RebuildLayout() {
     if (ComponentState().Contains(csLoading) || FDestroying) return;
+    UpdateScrollBarPanels();
     UpdateMemTableInterface();
     // The columns and the field map first, then the grid's geometry over them.
     TCustomDBAxisGridEh::RebuildLayout();
@@ -400,6 +405,9 @@ void TCustomDBGridEh::RebuildLayout() {
     UpdateColumnWidths();
     UpdateRowHeights();
     RecalcDataRowCount();
+    UpdateHorzExtScrollBar();
+    for (TDBGridEhScrollBarPanelControl* pc : {FHorzScrollBarPanelControl, FVertScrollBarPanelControl})
+        if (pc && pc->Visible()) pc->DataSetChanged();
     InvalidateGrid();
 }
 

@@ -320,6 +320,16 @@ TEST_F(ScrollFixture, ExternalBarIsHookedForwardedAndReleased) {
     v->SetExtScrollBar(bar);
     bar->Free();
     EXPECT_EQ(v->ExtScrollBar(), nullptr);
+
+    // While designed, a grid neither checks nor hooks the bar.
+    TScrollBar* shared = NewBar("Shared", sbVertical);
+    v->SetExtScrollBar(shared);
+    TScrollHostGrid* designed = Create<TScrollHostGrid>(Form);
+    designed->SetDesigning(true);
+    EXPECT_NO_THROW(designed->VertScrollBar()->SetExtScrollBar(shared));
+    EXPECT_EQ(designed->VertScrollBar()->ExtScrollBar(), shared);
+    designed->VertScrollBar()->SetExtScrollBar(nullptr);
+    EXPECT_FALSE(shared->WindowProc == TWndMethod(shared, &TControl::WndProc)); // still the first grid's
 }
 
 TEST_F(ScrollFixture, ExternalBarVisibilityFollowsTheObject) {

@@ -187,9 +187,12 @@ TCustomDBGridEh::TCustomDBGridEh(TComponent* AOwner) : TCustomDBAxisGridEh(AOwne
     FIndicatorTitle = std::make_unique<TDBGridEhIndicatorTitle>(this);
     FEmptyDataInfo = std::make_unique<TGridEmptyDataInfoEh>(this);
     CreateOwnedParts();
+    CreateScrollBarPanels();
 }
 
 void TCustomDBGridEh::AfterConstruction() {
+    // The scroll bars stand before the axis grid's first layout reads them.
+    CreateScrollBars();
     // The axis grid makes the columns, defaults and data link through the factories here.
     TCustomDBAxisGridEh::AfterConstruction();
     SetStyle(DefaultGridStyle());
@@ -328,6 +331,7 @@ void TCustomDBGridEh::Notification(TComponent* AComponent, TOperation Operation)
         FIntMemTable = nullptr;
         FIntMemTableComponent = nullptr;
     }
+    if (Operation == opRemove && AComponent) ScrollBarNotification(AComponent);
     TCustomDBAxisGridEh::Notification(AComponent, Operation);
     if (Operation != opRemove || FDestroying) return;
     if (auto* ds = dynamic_cast<TDataSet*>(AComponent)) {
@@ -387,6 +391,7 @@ void TCustomDBGridEh::LayoutChanged() {
 
 void TCustomDBGridEh::RebuildLayout() {
     if (ComponentState().Contains(csLoading) || FDestroying) return;
+    UpdateScrollBarPanels();
     UpdateMemTableInterface();
     // The columns and the field map first, then the grid's geometry over them.
     TCustomDBAxisGridEh::RebuildLayout();
@@ -408,6 +413,9 @@ void TCustomDBGridEh::RebuildLayout() {
     UpdateColumnWidths();
     UpdateRowHeights();
     RecalcDataRowCount();
+    UpdateHorzExtScrollBar();
+    for (TDBGridEhScrollBarPanelControl* pc : {FHorzScrollBarPanelControl, FVertScrollBarPanelControl})
+        if (pc && pc->Visible()) pc->DataSetChanged();
     InvalidateGrid();
 }
 

@@ -17,8 +17,9 @@
 // Create grids with Create<TDBGridEh>(Owner): the grid is built in two phases.
 
 #include "lib/dbgrid/DBGridEhFilter.h"
-#include "platform/ui/Menus.h"
+#include "lib/dbgrid/DBGridEhScrollBars.h"
 #include "lib/dbgrid/DBSumLst.h"
+#include "platform/ui/Menus.h"
 #include "lib/grids/DBAxisGridsEh.h"
 #include "lib/grids/GridsEh.h"
 #include "lib/toolscore/ToolCtrlsEhTypes.h"
@@ -624,7 +625,7 @@ void SwapRectExtent(TRect& Rect);
 void StartWaitCursor();
 void StopWaitCursor();
 
-class TCustomDBGridEh : public TCustomDBAxisGridEh, public IMTEventReceiverEh {
+class TCustomDBGridEh : public TCustomDBAxisGridEh, public IMTEventReceiverEh, public IDBGridEhScrollBarHost {
     KVT_CLASS(TCustomDBGridEh, TCustomDBAxisGridEh)
 public:
     explicit TCustomDBGridEh(TComponent* AOwner);
@@ -901,7 +902,6 @@ protected:
     void UpdateColumnWidths() override;
     void UpdateRowHeights();
     int VisibleDataRowCapacity();
-    void UpdateVertScrollBar();
     void HandleVScroll(TMessage& Message);
     void ReportFetchError(const Exception& E);
     void StyleChanged();
@@ -979,6 +979,49 @@ protected:
     int FPressedCol = -1;
     int FPressedDataCol = -1;
     bool FPressed = false;
+
+    // --- scroll bars and their panels (DBGridEhScrollBarsGrid.cpp)
+public:
+    THorzDBGridEhScrollBar* HorzScrollBar() const override { return FHorzScrollBar.get(); }
+    void SetHorzScrollBar(THorzDBGridEhScrollBar* Value) { FHorzScrollBar->Assign(Value); }
+    TVertDBGridEhScrollBar* VertScrollBar() const override { return FVertScrollBar.get(); }
+    void SetVertScrollBar(TVertDBGridEhScrollBar* Value) { FVertScrollBar->Assign(Value); }
+    TDBGridEhScrollBarPanelControl* HorzScrollBarPanelControl() const override {
+        return FHorzScrollBarPanelControl;
+    }
+    TDBGridEhScrollBarPanelControl* VertScrollBarPanelControl() const override {
+        return FVertScrollBarPanelControl;
+    }
+    TSizeGripPanelEh* CornerScrollBarPanelControl() const override { return FCornerScrollBarPanelControl; }
+    TCustomDBAxisGridEh* ScrollBarGrid() override { return this; }
+    // The grid shows no loading status of its own.
+    bool ShowingLoadingMode() const override { return false; }
+    bool ScrollBarPanel() override;
+    void UpdateVertScrollBar() override;
+    void UpdateScrollBarPanels() override;
+    void ScrollBarSmoothStepChanged(TScrollBarKind Kind) override;
+    virtual void UpdateHorzExtScrollBar();
+    void SetScrollBarInfo(int Bar, UINT Mask, int Pos, int Page, int Max, int Min) override;
+    bool GetScrollBarInfo(int Bar, SCROLLINFO& ScrollInfo) override;
+    int GetScrollBarSize(int Bar) override;
+    // The vertical bar moves records while the link is active, whichever bar sends the code.
+    void ModifyScrollBar(int ScrollBar, int ScrollCode, int Pos, bool UseRightToLeft) override;
+    void OutBoundaryDataChanged() override;
+
+protected:
+    virtual TDBGridEhScrollBar* CreateScrollBar(TScrollBarKind Kind);
+    // The panel controls (constructor) and the settings objects (after construction, which
+    // reach the panels).
+    void CreateScrollBarPanels();
+    void CreateScrollBars();
+    // An external bar that goes away is let go.
+    void ScrollBarNotification(TComponent* AComponent);
+
+    std::unique_ptr<THorzDBGridEhScrollBar> FHorzScrollBar;
+    std::unique_ptr<TVertDBGridEhScrollBar> FVertScrollBar;
+    TDBGridEhScrollBarPanelControl* FHorzScrollBarPanelControl = nullptr;
+    TDBGridEhScrollBarPanelControl* FVertScrollBarPanelControl = nullptr;
+    TSizeGripPanelEh* FCornerScrollBarPanelControl = nullptr;
 };
 
 // The grid with its properties published; it has no behaviour of its own.

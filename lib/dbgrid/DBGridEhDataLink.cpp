@@ -161,7 +161,8 @@ void TCustomDBGridEh::RecalcDataRowCount() {
 }
 
 int TCustomDBGridEh::VisibleDataRowCapacity() {
-    int h = ClientHeight();
+    // The margins of the scroll-bar panels hold no rows.
+    int h = ClientHeight() - OutBoundaryData()->TopIndent() - OutBoundaryData()->BottomIndent();
     for (int r = 0; r < TopDataOffset() && r < RowCount(); ++r)
         h -= RowHeights(r) + GridLineWidth();
     const int rowH = std::max(1, FStdDefaultRowHeight + GridLineWidth());

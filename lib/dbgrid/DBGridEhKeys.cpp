@@ -306,33 +306,8 @@ void TCustomDBGridEh::WndProc(TMessage& Message) {
     TCustomDBAxisGridEh::WndProc(Message);
     // A new height is a new page: plain mode reads as many records as rows fit.
     if (Message.Msg == WM_SIZE && DataLink()->Active()) RecalcDataRowCount();
-}
-
-void TCustomDBGridEh::UpdateVertScrollBar() {
-    if (!HandleAllocated()) return;
-    // The bar follows the record number: position RecNo - 1 of RecordCount - 1, one record a
-    // page when the number is unknown.
-    int pos = 0, max = 0, page = 0;
-    if (DataLink()->Active()) {
-        TDataSet* ds = DataLink()->DataSet();
-        const int n = ds->RecordCount();
-        if (n > 0) {
-            page = std::max(1, VisibleDataRowCapacity());
-            max = n - 1 + page - 1;
-            pos = std::clamp(ds->RecNo() - 1, 0, n - 1);
-            if (FIntMemTable) pos = std::max(0, TopRow() - TopDataOffset());
-            if (n <= page) max = 0;
-        }
-    }
-    SCROLLINFO si{};
-    si.cbSize = sizeof(si);
-    si.fMask = SIF_ALL;
-    si.nMin = 0;
-    si.nMax = max;
-    si.nPage = UINT(max > 0 ? page : 0);
-    si.nPos = pos;
-    ::SetScrollInfo(Handle(), SB_VERT, &si, TRUE);
-    ::ShowScrollBar(Handle(), SB_VERT, max > 0);
+    if (Message.Msg == WM_SIZE) UpdateScrollBarPanels();
+    if (Message.Msg == WM_SIZE || Message.Msg == WM_HSCROLL) UpdateHorzExtScrollBar();
 }
 
 void TCustomDBGridEh::HandleVScroll(TMessage& Message) {
@@ -359,15 +334,35 @@ void TCustomDBGridEh::HandleVScroll(TMessage& Message) {
         break;
     case SB_THUMBPOSITION:
     case SB_THUMBTRACK: {
-        SCROLLINFO si{};
-        si.cbSize = sizeof(si);
-        si.fMask = SIF_TRACKPOS;
-        ::GetScrollInfo(Handle(), SB_VERT, &si);
-        const int target = si.nTrackPos + 1;
+        // The window's bar gives the 32-bit track position; an external or panel bar sends its
+        // position with the code.
+        int target = SmallInt(HiWord(Message.WParam));
+        if (!VertScrollBar()->ExtScrollBar() && !ScrollBarPanel()) {
+            SCROLLINFO si{};
+            si.cbSize = sizeof(si);
+            si.fMask = SIF_POS | SIF_TRACKPOS;
+            ::GetScrollInfo(Handle(), SB_VERT, &si);
+            // A thumb that did not move reports the position the code carries.
+            if (si.nTrackPos != si.nPos || Word(si.nPos) == HiWord(Message.WParam)) target = si.nTrackPos;
+        }
         if (FIntMemTable)
             ds->SetRecNo(std::clamp(target, 1, std::max(1, ds->RecordCount())));
-        else
+        else if (!ds->IsSequenced()) {
+            // The five-position bar: top, a page up, stay, a page down, bottom.
+            if (target <= 0)
+                ds->First();
+            else if (target == 1)
+                MoveBy(-page);
+            else if (target == 3)
+                MoveBy(page);
+            else if (target >= 4)
+                ds->Last();
+        } else if (target <= 1)
+            ds->First();
+        else if (target < ds->RecordCount())
             MoveBy(target - ds->RecNo());
+        else
+            ds->Last();
         break;
     }
     default:

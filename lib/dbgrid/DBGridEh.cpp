@@ -47,9 +47,13 @@ TCustomDBGridEh::TCustomDBGridEh(TComponent* AOwner) : TCustomDBAxisGridEh(AOwne
     FEmptyDataInfo = std::make_unique<TGridEmptyDataInfoEh>(this);
     FHeadTree.reset(THeadTreeNode::CreateText(QStringLiteral("Root"), 10, 0));
     FTreeViewParams = std::make_unique<TGridTreeViewParamsEh>(this);
+    CreateOwnedParts();
+    CreateScrollBarPanels();
 }
 
 void TCustomDBGridEh::AfterConstruction() {
+    // The scroll bars stand before the axis grid's first layout reads them.
+    CreateScrollBars();
     // The axis grid makes the columns, defaults and data link through the factories here.
     TCustomDBAxisGridEh::AfterConstruction();
     SetStyle(DefaultGridStyle());
@@ -80,6 +84,8 @@ TCustomDBGridEh::~TCustomDBGridEh() {
     FVisibleAxisBars->Clear();
     if (TDBGridColumnsEh* cols = Columns()) cols->DetachGrid();
     FAxisBars.reset();
+    FSTFilter.reset();
+    FSumList.reset();
 }
 
 TGridAxisBarsEh* TCustomDBGridEh::CreateAxisBars() {
@@ -187,11 +193,17 @@ void TCustomDBGridEh::Notification(TComponent* AComponent, TOperation Operation)
         FIntMemTableComponent = nullptr;
     }
     if (FTitleParams) FTitleParams->Notification(AComponent, Operation);
+    if (Operation == opRemove && AComponent) ScrollBarNotification(AComponent);
     TCustomDBAxisGridEh::Notification(AComponent, Operation);
-}
-
-uint8_t TCustomDBGridEh::TopDataOffset() const {
-    return uint8_t(TitleRowCount());
+    if (Operation != opRemove || FDestroying) return;
+    if (auto* ds = dynamic_cast<TDataSet*>(AComponent)) {
+        UpdateMemTableInterface();
+        if (FSumList && FSumList->DataSet() == ds) {
+            FSumList->SetDataSet(nullptr);
+            if (UsesMemTable()) RecalcDataRowCount();
+        }
+        RequestLayoutUpdate();
+    }
 }
 
 void TCustomDBGridEh::SetSelectedIndex(int Value) {
@@ -241,6 +253,7 @@ void TCustomDBGridEh::LayoutChanged() {
 
 void TCustomDBGridEh::RebuildLayout() {
     if (ComponentState().Contains(csLoading) || FDestroying) return;
+    UpdateScrollBarPanels();
     UpdateMemTableInterface();
     // The columns and the field map first, then the grid's geometry over them.
     TCustomDBAxisGridEh::RebuildLayout();
@@ -262,6 +275,9 @@ void TCustomDBGridEh::RebuildLayout() {
     UpdateColumnWidths();
     UpdateRowHeights();
     RecalcDataRowCount();
+    UpdateHorzExtScrollBar();
+    for (TDBGridEhScrollBarPanelControl* pc : {FHorzScrollBarPanelControl, FVertScrollBarPanelControl})
+        if (pc && pc->Visible()) pc->DataSetChanged();
     InvalidateGrid();
 }
 
@@ -289,23 +305,52 @@ void TCustomDBGridEh::UpdateRowHeights() {
 }
 
 void TCustomDBGridEh::ColWidthsChanged() {
-    TCustomDBAxisGridEh::ColWidthsChanged();
-    if (FInColWidthsChanged) return;
+    // Widths the grid sets itself while laying out are the columns' own: only a change made
+    // outside a layout goes back into the columns.
+    if (FInColWidthsChanged || !(DataLink()->Active() || Columns()->State() == csCustomized) ||
+        !BeginLayoutIfUnlocked()) {
+        TCustomDBAxisGridEh::ColWidthsChanged();
+        if (!FInColWidthsChanged && OnColWidthsChanged) OnColWidthsChanged(this);
+        return;
+    }
     FInColWidthsChanged = true;
-    struct Clear {
-        bool& f;
-        ~Clear() { f = false; }
-    } clear{FInColWidthsChanged};
-    // The columns keep the widths the user gave, within their limits.
+    struct Done {
+        TCustomDBGridEh* g;
+        ~Done() noexcept(false) {
+            g->FInColWidthsChanged = false;
+            g->EndLayout();
+        }
+    } done{this};
+    TCustomDBAxisGridEh::ColWidthsChanged();
     const int n = VisibleColumnCount();
     for (int i = 0; i < n && i + FIndicatorOffset < ColCount(); ++i) {
         TColumnEh* c = VisibleColumn(i);
         int w = ColWidths(i + FIndicatorOffset);
-        if (c->MinWidth() > 0) w = std::max(w, c->MinWidth());
+        // The upper limit first, the lower one last, as the column applies them.
         if (c->MaxWidth() > 0) w = std::min(w, c->MaxWidth());
+        if (c->MinWidth() > 0) w = std::max(w, c->MinWidth());
         if (w != ColWidths(i + FIndicatorOffset)) SetColWidths(i + FIndicatorOffset, w);
-        if (w != c->Width()) c->StoreWidth(w);
     }
+    for (int i = 0; i < n && i + FIndicatorOffset < ColCount(); ++i) {
+        TColumnEh* c = VisibleColumn(i);
+        const int w = ColWidths(i + FIndicatorOffset);
+        if (!FAutoFitColWidths || ComponentState().Contains(csDesigning)) {
+            if (w != c->Width()) c->SetWidth(w);
+            continue;
+        }
+        const int old = c->Width();
+        if (w == old) continue;
+        if (c->AutoFitColWidth()) {
+            // The next column gives or takes what this one's starting width gained or lost.
+            const int oldInit = c->FInitWidth;
+            c->FInitWidth = old > 0 ? MulDiv(c->FInitWidth, w, old) : w;
+            if (TColumnEh* next = VisibleColumn(i + 1))
+                next->FInitWidth = std::max(0, next->FInitWidth + oldInit - c->FInitWidth);
+        } else {
+            c->SetWidth(w);
+        }
+    }
+    FColWidthsChanged = true;
     if (OnColWidthsChanged) OnColWidthsChanged(this);
 }
 
@@ -328,5 +373,13 @@ void TCustomDBGridEh::ColumnMoved(int FromIndex, int ToIndex) {
 }
 
 bool TCustomDBGridEh::CanSelectCell(int ACol, int ARow) {
-    return ACol >= FIndicatorOffset && ARow >= TopDataOffset();
+    const bool can = ACol >= FIndicatorOffset && ARow >= TopDataOffset();
+    // The column being left hears of it before the current cell moves.
+    if (can && ACol != Col() && Col() >= FIndicatorOffset) ColExit();
+    return can;
+}
+
+void TCustomDBGridEh::CurrentCellMoved(const TGridCoord& OldCurrent) {
+    TCustomDBAxisGridEh::CurrentCellMoved(OldCurrent);
+    if (OldCurrent.X != Col() && Col() >= FIndicatorOffset) ColEnter();
 }

@@ -16,6 +16,10 @@
 //
 // Create grids with Create<TDBGridEh>(Owner): the grid is built in two phases.
 
+#include "lib/dbgrid/DBGridEhFilter.h"
+#include "lib/dbgrid/DBGridEhScrollBars.h"
+#include "lib/dbgrid/DBSumLst.h"
+#include "platform/ui/Menus.h"
 #include "lib/grids/DBAxisGridsEh.h"
 #include "lib/grids/GridsEh.h"
 #include "lib/dbgrid/DBGridEhHeadTree.h"
@@ -137,6 +141,8 @@ public:
     void SetTitleButton(bool v) { FTitleButton = v; }
     bool Down() const { return FDown; }
     void SetDown(bool v);
+    TPopupMenu* DropdownMenu() const { return FDropdownMenu; }
+    void SetDropdownMenu(TPopupMenu* Value) { FDropdownMenu = Value; }
 
 private:
     TCustomDBGridEh* FGrid;
@@ -144,6 +150,7 @@ private:
     bool FShowDropDownSign = false;
     bool FTitleButton = false;
     bool FDown = false;
+    TPopupMenu* FDropdownMenu = nullptr;
 };
 
 // The text shown over an empty data set.
@@ -263,6 +270,26 @@ public:
     void SetNotInWidthRange(bool Value) { FNotInWidthRange = Value; }
     std::vector<bool>& CheckedDuplicates() { return FCheckedDuplicates; }
 
+    // Width within MinWidth and MaxWidth (each only when above 0).
+    int LimitWidthToRange(int W);
+    // Width plus the extra width the first visible column carries.
+    int FullWidth();
+    // The sort marker's room in the title: 0 when the column is not marked.
+    int GetSortMarkingWidth();
+    // The room of the title's filter button; 0 unless the filter row sits in the titles.
+    int GetFilterButtonAreaWidth();
+    void SetTextArea(TRect& ARect) override;
+    bool CurLineWordWrap(int RowHeight) override;
+    void GetColCellParams(bool EditMode, TAxisColCellParamsEh* Params) override;
+    void WriteField(TField* Value) override;
+    void SetValueAsText(const String& Text);
+    void SetValueAsVariant(const Variant& Value);
+
+    using TGetColCellParamsEventEh =
+        TEvent<void(TColumnEh* Column, bool EditMode, TAxisColCellParamsEh* Params)>;
+    TGetColCellParamsEventEh OnGetCellParams() const { return FOnGetCellParams; }
+    void SetOnGetCellParams(TGetColCellParamsEventEh Value);
+
     // New virtual operations.
     virtual void WriteHideDuplicates(bool Value);
     // Widens or narrows the column to its widest title or data text among the visible rows.
@@ -289,6 +316,7 @@ protected:
     bool FAutoFitColWidth = true;
     int FInitWidth = 0;
     TColumnEhInRowPanelPlacement FRowPlacement;
+    TGetColCellParamsEventEh FOnGetCellParams;
 };
 
 // The published form of the data grid's column; the grid's collection makes its items of it.
@@ -322,9 +350,42 @@ public:
     void ActiveChanged() override;
     // The grid goes away before its columns: they stop reporting to it.
     void DetachGrid() { FDBGrid = nullptr; }
+    void Notify(TCollectionItem* Item, TCollectionNotification Action) override;
+
+    void AddAllColumns(bool DeleteExisting) { AddAllBars(DeleteExisting); }
+    void RebuildColumns() { AddAllColumns(true); }
+    TColumnEh* FindColumnByName(const String& Name) { return static_cast<TColumnEh*>(FindBarByName(Name)); }
+    void GetColumnNames(TStrings* List) { GetBarNames(List); }
+
+    // Key navigation between columns; tab stops are the columns whose field can be edited.
+    TColumnEh* GetFirstTabColumn();
+    TColumnEh* GetLastTabColumn();
+    TColumnEh* GetNextTabColumn(TColumnEh* ForColumn, bool GoForward);
+    TColumnEh* GetNextHorzColumn(TColumnEh* ForColumn, bool GoForward, bool TabStopsOnly, bool CrossLines);
+    TColumnEh* GetNextVertColumn(TColumnEh* ForColumn, bool GoForward);
+    TColumnEh* GetTopColumn(TColumnEh* Column);
+    TColumnEh* GetBottomColumn(TColumnEh* Column);
+
+    TColumnEh* UpDownBaseColumn() const { return FUpDownBaseColumn; }
+    void SetUpDownBaseColumn(TColumnEh* Value) { FUpDownBaseColumn = Value; }
+    TColumnEh* FirstScrollVisibleColumn() const { return FFirstScrollVisibleColumn; }
+    TColumnEh* FirstFrozenVisibleColumn() const { return FFirstFrozenVisibleColumn; }
+    TColumnEh* FirstContraVisibleColumn() const { return FFirstContraVisibleColumn; }
+    TColumnEh* LastScrollVisibleColumn() const { return FLastScrollVisibleColumn; }
+    TColumnEh* LastFrozenVisibleColumn() const { return FLastFrozenVisibleColumn; }
+    TColumnEh* LastContraVisibleColumn() const { return FLastContraVisibleColumn; }
 
 private:
+    friend class TColumnEh;
+    void ItemChanged(TColumnEh* Item);
     TCustomDBGridEh* FDBGrid;
+    TColumnEh* FUpDownBaseColumn = nullptr;
+    TColumnEh* FFirstScrollVisibleColumn = nullptr;
+    TColumnEh* FFirstFrozenVisibleColumn = nullptr;
+    TColumnEh* FFirstContraVisibleColumn = nullptr;
+    TColumnEh* FLastScrollVisibleColumn = nullptr;
+    TColumnEh* FLastFrozenVisibleColumn = nullptr;
+    TColumnEh* FLastContraVisibleColumn = nullptr;
 };
 
 class TColumnTitleDefValuesEh : public TAxisBarCaptionDefValuesEh {
@@ -363,12 +424,96 @@ public:
 // ---------------------------------------------------------------------------------------------
 // The grid
 
-using TTitleEhClickEvent = TEvent<void(TObject* Sender, int ACol, TColumnEh* Column)>;
+// Classes of other parts of the grid that its events name.
+class TGroupDataTreeNodeEh;
+class TGridDataGroupFooterEh;
+class TGridDataGroupFooterColumnItemEh;
+class TGroupRowParamsEh;
+class TGroupFooterParamsEh;
+class TDBGridEhDataHintParams;
+class TBMListEh;
+class TPopupMenu;
+
+using TDBGridEhNotifyEvent = TEvent<void(TCustomDBGridEh* Sender)>;
+using TDBGridEhAdvDrawColumnDataEvent =
+    TEvent<void(TCustomDBGridEh* Sender, TGridCoord Cell, TGridCoord AreaCell, TColumnEh* Column,
+                const TRect& ARect, TAxisColCellParamsEh*& Params, bool& Processed)>;
+using TDBGridEhBuildIndicatorTitleMenu = TEvent<void(TCustomDBGridEh* Grid, TPopupMenu*& PopupMenu)>;
 using TDBGridEhClickEvent = TEvent<void(TColumnEh* Column)>;
+using TCheckTitleEhBtnEvent = TEvent<void(TObject* Sender, int ACol, TColumnEh* Column, bool& Enabled)>;
+using TDBGridEhCheckRowHaveDetailPanelEvent = TEvent<void(TCustomDBGridEh* Sender, bool& RowHaveDetailPanel)>;
+using TGridDataGroupFooterItemAggregateValueEvent =
+    TEvent<void(TCustomDBGridEh* Grid, TColumnEh* Column, TGridDataGroupFooterEh* GroupFooter,
+                TGridDataGroupFooterColumnItemEh* FooterColumnItem, Variant& AValue,
+                TGroupDataTreeNodeEh* Node, bool& Processed)>;
+using TGridDataGroupFooterItemFinalizeValueEvent =
+    TEvent<void(TCustomDBGridEh* Grid, TColumnEh* Column, TGridDataGroupFooterEh* GroupFooter,
+                TGridDataGroupFooterColumnItemEh* FooterColumnItem, Variant& AValue, bool& Processed)>;
+using TGridDataGroupFooterItemToDisplayTextEvent =
+    TEvent<void(TCustomDBGridEh* Grid, TColumnEh* Column, TGridDataGroupFooterEh* GroupFooter,
+                TGridDataGroupFooterColumnItemEh* FooterColumnItem, Variant& AValue, String& DisplayValue,
+                bool& Processed)>;
+using TDBGridEhDataGroupGetGroupRowTextEvent =
+    TEvent<void(TCustomDBGridEh* Sender, TGroupDataTreeNodeEh* GroupDataTreeNode, String& GroupRowText)>;
+using TDBGridEhDataGroupGetGroupRowParamsEvent =
+    TEvent<void(TCustomDBGridEh* Sender, TGroupDataTreeNodeEh* GroupDataTreeNode, TGroupRowParamsEh* Params)>;
+using TDBGridEhDataGroupGetGroupFooterParamsEvent =
+    TEvent<void(TCustomDBGridEh* Sender, TGroupDataTreeNodeEh* GroupDataTreeNode,
+                TGridDataGroupFooterColumnItemEh* FooterColumnItem, TGroupFooterParamsEh* Params)>;
+using TDBGridEhDataHintShowEvent =
+    TEvent<void(TCustomDBGridEh* Sender, TPoint CursorPos, TGridCoord Cell, TPoint InCellCursorPos,
+                TColumnEh* Column, TDBGridEhDataHintParams*& Params, bool& Processed)>;
+using TDrawColumnEhCellEvent =
+    TEvent<void(TObject* Sender, const TRect& Rect, int DataCol, TColumnEh* Column, TGridDrawState State)>;
+using TDrawDataCellEvent =
+    TEvent<void(TObject* Sender, const TRect& Rect, TField* Field, TGridDrawState State)>;
+using TDrawFooterCellEvent =
+    TEvent<void(TObject* Sender, int DataCol, int Row, TColumnEh* Column, TRect Rect, TGridDrawState State)>;
+using TDBGridEhFillSTFilterListValuesEvent =
+    TEvent<void(TCustomDBGridEh* Sender, TColumnEh* Column, TStrings* Items, bool& Processed)>;
+using TGetBtnEhParamsEvent = TEvent<void(TObject* Sender, TColumnEh* Column, TFont* AFont, TColor& Background,
+                                         TSortMarkerEh& SortMarker, bool IsDown)>;
 using TGetCellEhParamsEvent =
     TEvent<void(TObject* Sender, TColumnEh* Column, TFont* AFont, TColor& Background, TGridDrawState State)>;
+using TGetFooterParamsEvent =
+    TEvent<void(TObject* Sender, int DataCol, int Row, TColumnEh* Column, TFont* AFont, TColor& Background,
+                TAlignment& Alignment, TGridDrawState State, String& Text)>;
+using TGetDBGridEhRowHeightEvent = TEvent<void(TObject* Sender, int& RowHeight)>;
+using TDBGridEhHintShowPauseEvent =
+    TEvent<void(TCustomDBGridEh* Sender, TPoint CursorPos, TGridCoord Cell, TPoint InCellCursorPos,
+                TColumnEh* Column, int& HintPause, bool& Processed)>;
+using TGridMoveRecordsEventEh =
+    TEvent<bool(TObject* Sender, TBMListEh* BookmarkList, int ToRecNo, int TreeLevel, bool CheckOnly)>;
+using TDBGridEhRowDetailPanelHideEvent = TEvent<void(TCustomDBGridEh* Sender, bool& CanHide)>;
+using TDBGridEhRowDetailPanelShowEvent = TEvent<void(TCustomDBGridEh* Sender, bool& CanShow)>;
+using TTitleEhClickEvent = TEvent<void(TObject* Sender, int ACol, TColumnEh* Column)>;
 
-class TCustomDBGridEh : public TCustomDBAxisGridEh, public IMTEventReceiverEh {
+// ---------------------------------------------------------------------------------------------
+// Unit-level values every grid shares.
+
+// Key shortcuts of in-place search, the prior record's value, the find dialog and the filter list.
+extern TShortCut InplaceSearchStartShortCut;
+extern TShortCut InplaceSearchNextShortCut;
+extern TShortCut InplaceSearchPriorShortCut;
+extern TShortCut PriorRecordValueShortCut;
+extern TShortCut FindDialogShortCut;
+extern TShortCut FilterListShortCut;
+extern int InplaceSearchTimeOutDefault; // milliseconds
+extern TColor InplaceSearchMatchColor;
+extern TColor InplaceSearchMatchFontColor;
+// The font of the sort indexes printed beside the markers when several columns are marked.
+TFont* SortIndexFont();
+
+// The name a grid layout is stored under: the owner chain's names up to the form's class name.
+String LayoutSectionName(TComponent* Component);
+// Exchanges the rectangle's width and height, keeping its top-left corner.
+void SwapRectExtent(TRect& Rect);
+// A nesting counter around long operations: the first start shows the hourglass, the last
+// stop puts the remembered cursor back.
+void StartWaitCursor();
+void StopWaitCursor();
+
+class TCustomDBGridEh : public TCustomDBAxisGridEh, public IMTEventReceiverEh, public IDBGridEhScrollBarHost {
     KVT_CLASS(TCustomDBGridEh, TCustomDBAxisGridEh)
 public:
     explicit TCustomDBGridEh(TComponent* AOwner);
@@ -430,7 +575,18 @@ public:
 
     int IndicatorOffset() const { return FIndicatorOffset; }
     uint8_t TopDataOffset() const;
-    int TitleRowCount() const { return FOptions.Contains(dgTitles) ? 1 : 0; }
+    int TitleRowCount() const { return GetTitleRowCount(); }
+    // The fixed rows above the data: the title row and the filter row under it.
+    virtual int GetTitleRowCount() const;
+    virtual int GetFilterRowCount() const;
+    // Scrolling over a memory table by pixels rather than records.
+    virtual bool IsExtendedScrolling();
+    bool HasHideDuplicatesColumns();
+    // The extra width of the first visible column (room for group levels).
+    void UpdateExtraFirstColumnWidth();
+    int ColumnWidthToCellWidth(TColumnEh* Column, int W);
+    int CellWidthToColumnWidth(TColumnEh* Column, int W);
+    void CancelEditing() override;
     int StdDefaultRowHeight() const { return FStdDefaultRowHeight; }
     // Data rows the grid holds (the view rows of a memory table, the buffered records else).
     int FullDataRowCount();
@@ -467,15 +623,93 @@ public:
     bool CheckDataConsistency(bool WithCurrent = true);
 
     // --- events
-    TTitleEhClickEvent OnTitleBtnClick;
-    TDBGridEhClickEvent OnTitleClick;
+    TDBGridEhNotifyEvent OnActiveGroupingStructChanged;
+    TDBGridEhAdvDrawColumnDataEvent OnAdvDrawDataCell;
+    TNotifyEvent OnApplyFilter;
+    TDBGridEhBuildIndicatorTitleMenu OnBuildIndicatorTitleMenu;
     TDBGridEhClickEvent OnCellClick;
-    TNotifyEvent OnSortMarkingChanged;
-    TGetCellEhParamsEvent OnGetCellParams;
-    TMovedEvent OnColumnMoved;
-    TNotifyEvent OnColWidthsChanged;
+    TCheckTitleEhBtnEvent OnCheckButton;
+    TDBGridEhCheckRowHaveDetailPanelEvent OnCheckRowHaveDetailPanel;
     TNotifyEvent OnColEnter;
     TNotifyEvent OnColExit;
+    TMovedEvent OnColumnMoved;
+    TNotifyEvent OnColWidthsChanged;
+    TGridDataGroupFooterItemAggregateValueEvent OnDataGroupFooterAggregateValue;
+    TGridDataGroupFooterItemFinalizeValueEvent OnDataGroupFooterFinalizeValue;
+    TGridDataGroupFooterItemToDisplayTextEvent OnDataGroupFooterToDisplayText;
+    TDBGridEhDataGroupGetGroupRowTextEvent OnDataGroupGetRowText;
+    TDBGridEhDataGroupGetGroupRowParamsEvent OnDataGroupGetRowParams;
+    TDBGridEhDataGroupGetGroupFooterParamsEvent OnDataGroupGetFooterParams;
+    TDBGridEhDataHintShowEvent OnDataHintShow;
+    TDrawColumnEhCellEvent OnDrawColumnCell;
+    TDrawDataCellEvent OnDrawDataCell;
+    TDrawFooterCellEvent OnDrawFooterCell;
+    TDBGridEhFillSTFilterListValuesEvent OnFillSTFilterListValues;
+    TGetBtnEhParamsEvent OnGetBtnParams;
+    TGetCellEhParamsEvent OnGetCellParams;
+    TGetFooterParamsEvent OnGetFooterParams;
+    TGetDBGridEhRowHeightEvent OnGetRowHeight;
+    TDBGridEhHintShowPauseEvent OnHintShowPause;
+    TGridEhCellMouseEvent OnIndicatorTitleMouseDown;
+    TGridMoveRecordsEventEh OnMoveRecords;
+    TDBGridEhRowDetailPanelHideEvent OnRowDetailPanelHide;
+    TDBGridEhRowDetailPanelShowEvent OnRowDetailPanelShow;
+    TNotifyEvent OnSelectionChanged;
+    TNotifyEvent OnSortMarkingChanged;
+    TNotifyEvent OnSumListAfterRecalcAll;
+    TNotifyEvent OnSumListRecalcAll;
+    TTitleEhClickEvent OnTitleBtnClick;
+    TDBGridEhClickEvent OnTitleClick;
+
+    // --- further properties of the model
+    bool AutoFitColWidths() const { return FAutoFitColWidths; }
+    void SetAutoFitColWidths(bool Value);
+    int MinAutoFitWidth() const { return FMinAutoFitWidth; }
+    void SetMinAutoFitWidth(int Value);
+    int ContraColCount() const { return FContraColCount; }
+    void SetContraColCount(int Value);
+    int FrozenCols() const { return FFrozenCols; }
+    void SetFrozenCols(int Value);
+    bool RowSizingAllowed() const { return FRowSizingAllowed; }
+    void SetRowSizingAllowed(bool Value);
+    // Footer rows below the data (the grid's trailing rows).
+    int FooterRowCount() const { return ContraRowCount(); }
+    void SetFooterRowCount(int Value);
+    int RowHeight() const { return FRowHeight; }
+    void SetRowHeight(int Value);
+    int RowLines() const { return FRowLines; }
+    void SetRowLines(int Value);
+    TColor FooterColor() const { return FFooterParams->Color(); }
+    void SetFooterColor(TColor Value) { FFooterParams->SetColor(Value); }
+    int TitleHeight() const { return FTitleParams->RowHeight(); }
+    void SetTitleHeight(int Value) { FTitleParams->SetRowHeight(Value); }
+    int TitleLines() const { return FTitleParams->RowLines(); }
+    void SetTitleLines(int Value) { FTitleParams->SetRowLines(Value); }
+    bool UseMultiTitle() const { return FTitleParams->MultiTitle(); }
+    void SetUseMultiTitle(bool Value) { FTitleParams->SetMultiTitle(Value); }
+    int VTitleMargin() const { return FTitleParams->VTitleMargin(); }
+    void SetVTitleMargin(int Value) { FTitleParams->SetVTitleMargin(Value); }
+    TDBGridLineParamsEh* GridLineParams() const;
+    void SetGridLineParams(TDBGridLineParamsEh* Value);
+    TDBGridEhSumList* SumList() const { return FSumList.get(); }
+    TSTDBGridEhFilter* STFilter() const { return FSTFilter.get(); }
+    uint8_t TitleOffset() const { return FTitleOffset; }
+    TFont* TitleFont() const { return FTitleFont.get(); }
+
+    // --- core reactions
+    void DefineProperties(TFiler* Filer) override;
+    // The deletion question; False only when the user cancels it.
+    virtual bool ConfirmDeleteRecords();
+    virtual void CellClick(TColumnEh* Column);
+    virtual void ColEnter();
+    virtual void ColExit();
+    bool IsColumnEditable(TAxisBarEh* Column) override;
+    bool IsEditorAlwaysShown() override;
+    int GetFixedCellStyle() override;
+    String GetEditMask(int ACol, int ARow) override;
+    String GetEditText(int ACol, int ARow) override;
+    // Grids made without their design-time controller.
+    static TCustomDBGridEh* CreateNew(TComponent* AOwner, int Dummy);
 
     // Applies the sort markers to a memory table's sort order (the default when no
     // OnSortMarkingChanged handler is assigned).
@@ -510,8 +744,9 @@ protected:
     void RebuildLayout() override;
     int ReadSelectedIndex() override { return Col() - FIndicatorOffset; }
     void WriteDataSource(TDataSource* Value) override;
-    TFont* GetTitleFont() override { return Font(); }
-    void SetTitleFont(TFont* Value) override { Font()->Assign(Value); }
+    TFont* GetTitleFont() override { return FTitleFont.get(); }
+    void SetTitleFont(TFont* Value) override { FTitleFont->Assign(Value); }
+    void CreateWnd() override;
 
     void KeyDown(Word& Key, TShiftState Shift) override;
     void KeyUp(Word& Key, TShiftState Shift) override;
@@ -523,11 +758,16 @@ protected:
     void ColumnMoved(int FromIndex, int ToIndex) override;
     bool CanEditShow() override { return false; }
     bool CanSelectCell(int ACol, int ARow) override;
+    void CurrentCellMoved(const TGridCoord& OldCurrent) override;
     bool DoMouseWheelDown(TShiftState Shift, TPoint MousePos) override;
     bool DoMouseWheelUp(TShiftState Shift, TPoint MousePos) override;
     void WndProc(TMessage& Message) override;
 
     virtual void TitleClick(TColumnEh* Column);
+    // Key steps: down (appending at the end when allowed), up, and to the next tab stop.
+    void StepDownOrAppend();
+    void StepUp();
+    void StepTab(bool GoForward);
     // Whether the grid has or could take the focus; a grid that cannot does nothing on a click.
     bool TryAcquireFocus() override;
     void CancelTracking();
@@ -541,11 +781,14 @@ protected:
     void UpdateColumnWidths() override;
     void UpdateRowHeights();
     int VisibleDataRowCapacity();
-    void UpdateVertScrollBar();
     void HandleVScroll(TMessage& Message);
     void ReportFetchError(const Exception& E);
     void StyleChanged();
     void FontChangedHere();
+    void CreateOwnedParts();
+    void SumListChanged(TObject* Sender);
+    void SumListRecalcAll(TObject* Sender);
+    void SumListAfterRecalcAll(TObject* Sender);
 
     // Model
     TDBGridOptions FOptions = DefaultDBGridOptions;
@@ -574,6 +817,24 @@ protected:
     bool FInColWidthsChanged = false;
     // A column width set on a generated column also sets its field's display width.
     bool FUpdateFields = true;
+    uint8_t FTitleOffset = 0;
+    bool FAutoFitColWidths = false;
+    int FMinAutoFitWidth = 0;
+    int FContraColCount = 0;
+    int FFrozenCols = 0;
+    bool FRowSizingAllowed = false;
+    int FRowHeight = 0;
+    int FRowLines = 0;
+    bool FColWidthsChanged = false;
+    bool FWholeGridChanged = false;
+    int FExtraFirstColumnWidth = 0;
+    bool FSelfChangingTitleFont = false;
+    bool FSelfChangingFooterFont = false;
+    bool FNoDesignController = false;
+    std::unique_ptr<TFont> FTitleFont;
+    std::unique_ptr<TDBGridEhSumList> FSumList;
+    std::unique_ptr<ISTFilterGridEh> FSTFilterHost;
+    std::unique_ptr<TSTDBGridEhFilter> FSTFilter;
 
     // Data flow
     TComponent* FIntMemTableComponent = nullptr;
@@ -601,17 +862,12 @@ protected:
     // Appearance, header tree and painting: DBGridEhParams, DBGridEhHeadTree, DBGridEhBorders,
     // DBGridEhPaintTitles, DBGridEhPaintCells, DBGridEhPaintOverlay.
 public:
-    TDBGridLineParamsEh* GridLineParams() const {
-        return static_cast<TDBGridLineParamsEh*>(GridLineColors());
-    }
     TGridTreeViewParamsEh* TreeViewParams() const { return FTreeViewParams.get(); }
     TDBGridBackgroundDataEh* DBBackgroundData() const {
         return static_cast<TDBGridBackgroundDataEh*>(BackgroundData());
     }
     THeadTreeNode* HeadTree() const { return FHeadTree.get(); }
     PTLeafCol& LeafFieldArr() { return FLeafFieldArr; }
-    TColor FooterColor() const { return FFooterParams->Color(); }
-    void SetFooterColor(TColor Value) { FFooterParams->SetColor(Value); }
     TFont* FooterFont() const { return FFooterParams->Font(); }
     virtual bool IsUseMultiTitle();
     // Measures the bands under Node and sets their heights; answers the tallest.
@@ -620,11 +876,6 @@ public:
     // 0 title, 1 filter row, 2 data, 4 footer; and its position inside its area.
     void GetCellType(int ACol, int ARow, TPoint& CellType, int& AreaCol, int& AreaRow);
     using TCustomDBAxisGridEh::IsFixedStyleCell;
-    int GetTitleRowCount() const;
-    int GetFilterRowCount() const { return 0; }
-    // Footer rows below the data (the grid's trailing rows).
-    int FooterRowCount() const { return ContraRowCount(); }
-    void SetFooterRowCount(int Value);
     // A footer's value; a footer shows what OnGetFooterParams gives it on top of this.
     virtual String GetFooterValue(int Row, TColumnEh* Column);
 
@@ -632,7 +883,8 @@ public:
     // matching finish. -1 takes the style's fade time.
     void StartLoadingStatus(const String& LoadingCaption = String(), int RenderDuration = -1);
     void FinishLoadingStatus(int RenderDuration = -1);
-    bool ShowingLoadingMode() const { return FShowingLoadingMode; }
+    bool ShowingLoadingMode() const override { return FShowingLoadingMode; }
+
     int LoadingModeCallCount() const { return FLoadingModeCallCount; }
     const String& LoadingModeText() const { return FLoadingModeText; }
     TBitmap* LoadingModeBitmap() const { return FLoadingModeBitmap; }
@@ -648,19 +900,6 @@ public:
     // The edit button of the column's cell under (X, Y): 0 the main one, n the n-th extra one,
     // -1 none.
     int EditButtonAtPos(int ACol, int ARow, int Y, int X, TColumnEh* Column);
-
-    TEvent<void(TCustomDBGridEh* Grid, TGridCoord Cell, TGridCoord AreaCell, TColumnEh* Column,
-                const TRect& AreaRect, TAxisColCellParamsEh* Params, bool& Processed)>
-        OnAdvDrawDataCell;
-    TEvent<void(TObject* Sender, const TRect& Rect, int DataCol, TColumnEh* Column, TGridDrawState State)>
-        OnDrawColumnCell;
-    TEvent<void(TObject* Sender, const TRect& Rect, TField* Field, TGridDrawState State)> OnDrawDataCell;
-    TEvent<void(TObject* Sender, int DataCol, int Row, TColumnEh* Column, TFont* AFont, TColor& Background,
-                TAlignment& Alignment, TGridDrawState State, String& Text)>
-        OnGetFooterParams;
-    TEvent<void(TObject* Sender, int DataCol, int Row, TColumnEh* Column, const TRect& Rect,
-                TGridDrawState State)>
-        OnDrawFooterCell;
 
 protected:
     friend class TDBGridTitleParamsEh;
@@ -683,8 +922,7 @@ protected:
     bool CheckFillDataCell(const TGridCoord& Cell, const TGridCoord& AreaCell, TAxisColCellParamsEh* Params,
                            const TRect& AreaRect, TAxisBarEh* Column) override;
     bool EditButtonsShownInCell(TColumnEh* Column, bool CurrentRow, bool CurrentCol);
-    bool HasHideDuplicatesColumns();
-    bool AutoFitColWidthsEh() const { return false; }
+    bool AutoFitColWidthsEh() const { return FAutoFitColWidths; }
 
     void Paint() override;
     void DrawCell(int ACol, int ARow, const TRect& ARect, TGridDrawState AState) override;
@@ -718,8 +956,6 @@ protected:
     std::unique_ptr<TGridTreeViewParamsEh> FTreeViewParams;
     std::unique_ptr<THeadTreeNode> FHeadTree;
     PTLeafCol FLeafFieldArr;
-    bool FSelfChangingTitleFont = false;
-    bool FSelfChangingFooterFont = false;
     bool FShowingLoadingMode = false;
     int FLoadingModeCallCount = 0;
     String FLoadingModeText = QStringLiteral("Loading...");
@@ -728,6 +964,47 @@ protected:
     // The data row a data cell is being painted for (-1 outside a data cell).
     int FInstantReadDataRow = -1;
     // =========================================================================================
+
+    // --- scroll bars and their panels (DBGridEhScrollBarsGrid.cpp)
+public:
+    THorzDBGridEhScrollBar* HorzScrollBar() const override { return FHorzScrollBar.get(); }
+    void SetHorzScrollBar(THorzDBGridEhScrollBar* Value) { FHorzScrollBar->Assign(Value); }
+    TVertDBGridEhScrollBar* VertScrollBar() const override { return FVertScrollBar.get(); }
+    void SetVertScrollBar(TVertDBGridEhScrollBar* Value) { FVertScrollBar->Assign(Value); }
+    TDBGridEhScrollBarPanelControl* HorzScrollBarPanelControl() const override {
+        return FHorzScrollBarPanelControl;
+    }
+    TDBGridEhScrollBarPanelControl* VertScrollBarPanelControl() const override {
+        return FVertScrollBarPanelControl;
+    }
+    TSizeGripPanelEh* CornerScrollBarPanelControl() const override { return FCornerScrollBarPanelControl; }
+    TCustomDBAxisGridEh* ScrollBarGrid() override { return this; }
+    bool ScrollBarPanel() override;
+    void UpdateVertScrollBar() override;
+    void UpdateScrollBarPanels() override;
+    void ScrollBarSmoothStepChanged(TScrollBarKind Kind) override;
+    virtual void UpdateHorzExtScrollBar();
+    void SetScrollBarInfo(int Bar, UINT Mask, int Pos, int Page, int Max, int Min) override;
+    bool GetScrollBarInfo(int Bar, SCROLLINFO& ScrollInfo) override;
+    int GetScrollBarSize(int Bar) override;
+    // The vertical bar moves records while the link is active, whichever bar sends the code.
+    void ModifyScrollBar(int ScrollBar, int ScrollCode, int Pos, bool UseRightToLeft) override;
+    void OutBoundaryDataChanged() override;
+
+protected:
+    virtual TDBGridEhScrollBar* CreateScrollBar(TScrollBarKind Kind);
+    // The panel controls (constructor) and the settings objects (after construction, which
+    // reach the panels).
+    void CreateScrollBarPanels();
+    void CreateScrollBars();
+    // An external bar that goes away is let go.
+    void ScrollBarNotification(TComponent* AComponent);
+
+    std::unique_ptr<THorzDBGridEhScrollBar> FHorzScrollBar;
+    std::unique_ptr<TVertDBGridEhScrollBar> FVertScrollBar;
+    TDBGridEhScrollBarPanelControl* FHorzScrollBarPanelControl = nullptr;
+    TDBGridEhScrollBarPanelControl* FVertScrollBarPanelControl = nullptr;
+    TSizeGripPanelEh* FCornerScrollBarPanelControl = nullptr;
 };
 
 // The grid with its properties published; it has no behaviour of its own.

@@ -6,6 +6,9 @@
 #include "lib/memtable/MemTableEh.h"
 
 #include "platform/classes/ComponentStreams.h"
+#include "platform/ui/ImgList.h"
+#include "platform/ui/Themes.h"
+#include "platform/ui/WinApi.h"
 
 #include <QFontMetrics>
 
@@ -137,13 +140,89 @@ void TColumnTitleEh::SetNextSortMarkerValue(bool KeepMulti) {
 // ---------------------------------------------------------------------------------------------
 // Column
 
-TColumnEh::TColumnEh(TCollection* Collection) : TBaseColumnEh(Collection) {}
+TColumnEh::TColumnEh(TCollection* Collection) : TBaseColumnEh(Collection) {
+    // Auto-fit scales from the width the column was made with.
+    FInitWidth = 64;
+}
 
 TColumnEh::~TColumnEh() {
-    // The grid's sort list never keeps a freed column.
-    if (auto* bars = dynamic_cast<TDBGridColumnsEh*>(Collection()))
+    // The grid's sort list and the collection's references never keep a freed column.
+    if (auto* bars = dynamic_cast<TDBGridColumnsEh*>(Collection())) {
+        if (bars->FUpDownBaseColumn == this) bars->FUpDownBaseColumn = nullptr;
         if (TCustomDBGridEh* g = bars->Grid())
             if (g->FSortMarkedColumns) g->FSortMarkedColumns->Remove(this);
+    }
+}
+
+int TColumnEh::LimitWidthToRange(int W) {
+    if (FMaxWidth > 0 && W > FMaxWidth) return FMaxWidth;
+    if (FMinWidth > 0 && W < FMinWidth) return FMinWidth;
+    return W;
+}
+
+int TColumnEh::FullWidth() {
+    TCustomDBGridEh* g = Grid();
+    const int w = Width();
+    return g && g->VisibleColumn(0) == this ? w + g->FExtraFirstColumnWidth : w;
+}
+
+int TColumnEh::GetSortMarkingWidth() {
+    if (Title()->SortIndex() == 0) return 0;
+    int w = 16;
+    TCustomDBGridEh* g = Grid();
+    if (g && g->SortMarkedColumns()->Count() >= 2)
+        w +=
+            QFontMetrics(SortIndexFont()->ToQFont()).horizontalAdvance(QString::number(Title()->SortIndex()));
+    const int room = Width() - 4;
+    if (w > room) w -= 14;
+    if (w > room) w = 0;
+    return w;
+}
+
+int TColumnEh::GetFilterButtonAreaWidth() {
+    TCustomDBGridEh* g = Grid();
+    if (!g || !g->STFilter()->Visible() || g->STFilter()->Location() != stflInTitleFilterEh) return 0;
+    if (!g->Flat()) return GetSystemMetrics(SM_CXVSCROLL);
+    return AxisFlatEditButtonWidth() + (ThemesInUse() ? 0 : 1);
+}
+
+void TColumnEh::SetTextArea(TRect& ARect) {
+    ARect.Right = ARect.Left + Width();
+    if (AlwaysShowEditButton()) ARect.Right -= EditButtonsWidth();
+    TCustomDBGridEh* g = Grid();
+    if (g && g->VisibleColumn(0) == this) {
+        ARect.Left += g->GetCellTreeElmentsAreaWidth();
+        ARect.Left += g->FExtraFirstColumnWidth;
+    }
+    if (ImageList() && ShowImageAndText()) ARect.Left += ImageList()->Width() + 5;
+}
+
+bool TColumnEh::CurLineWordWrap(int RowHeight) {
+    if (!WordWrap()) return false;
+    return TBaseColumnEh::CurLineWordWrap(RowHeight);
+}
+
+void TColumnEh::GetColCellParams(bool EditMode, TAxisColCellParamsEh* Params) {
+    if (FOnGetCellParams) FOnGetCellParams(this, EditMode, Params);
+}
+
+void TColumnEh::SetOnGetCellParams(TGetColCellParamsEventEh Value) {
+    FOnGetCellParams = Value;
+    if (TCustomDBGridEh* g = Grid()) g->Invalidate();
+}
+
+void TColumnEh::WriteField(TField* Value) {
+    if (Value == CachedField()) return;
+    TBaseColumnEh::WriteField(Value);
+    if (IsDefaultBar()) FInitWidth = Width();
+}
+
+void TColumnEh::SetValueAsText(const String& Text) {
+    WriteValueToField(Text, Variant(Text), true);
+}
+
+void TColumnEh::SetValueAsVariant(const Variant& Value) {
+    WriteValueToField(String(), Value, false);
 }
 
 TCustomDBGridEh* TColumnEh::Grid() const {
@@ -244,6 +323,10 @@ void TColumnEh::SetMinWidth(int Value) {
 void TColumnEh::SetAutoFitColWidth(bool Value) {
     if (Value == FAutoFitColWidth) return;
     FAutoFitColWidth = Value;
+    TCustomDBGridEh* g = Grid();
+    if (g && g->AutoFitColWidths() && !g->ComponentState().Contains(csLoading) &&
+        !g->ComponentState().Contains(csDesigning))
+        SetWidth(FInitWidth);
     NotifyChanged(false);
 }
 
@@ -296,8 +379,153 @@ TDBGridColumnsEh::~TDBGridColumnsEh() {
 void TDBGridColumnsEh::Update(TCollectionItem* Item) {
     TCustomDBGridEh* g = FDBGrid;
     if (!g || g->ComponentState().Contains(csLoading) || g->ComponentState().Contains(csDestroying)) return;
-    if (!Item) g->SetSortMarkedColumns();
+    if (Item) {
+        ItemChanged(static_cast<TColumnEh*>(Item));
+    } else {
+        g->SetSortMarkedColumns();
+        g->LayoutChanged();
+    }
+    // The selected column never stays beyond the collection or on a hidden column.
+    if (g->VisibleColumnCount() > 0 &&
+        (g->SelectedIndex() >= g->VisibleColumnCount() || g->SelectedIndex() < 0))
+        g->SetSelectedIndex(0);
+    if (g->LayoutLock() == 0) g->InvalidateEditor();
+}
+
+void TDBGridColumnsEh::ItemChanged(TColumnEh* Item) {
+    TCustomDBGridEh* g = FDBGrid;
+    // A column that shows or hides, or changes its width, changes the grid's columns.
+    int dataCol = -1;
+    for (int i = 0; i < g->VisibleColumnCount(); ++i)
+        if (g->VisibleColumn(i) == Item) dataCol = i;
+    const int raw = dataCol + g->FIndicatorOffset;
+    if (dataCol >= 0 && raw < g->ColCount()) g->InvalidateCol(raw);
+    if (!g->AutoFitColWidths() || g->ComponentState().Contains(csDesigning)) {
+        g->LayoutChanged();
+        return;
+    }
+    if (dataCol >= 0 && raw < g->ColCount()) {
+        const int cellW = g->CellWidthToColumnWidth(Item, g->ColWidths(raw));
+        const int oldInit = Item->FInitWidth;
+        Item->FInitWidth = cellW < 1 ? Item->Width() : MulDiv(Item->FInitWidth, Item->Width(), cellW);
+        if (TColumnEh* next = g->VisibleColumn(dataCol + 1))
+            next->FInitWidth = std::max(0, next->FInitWidth + oldInit - Item->FInitWidth);
+    }
     g->LayoutChanged();
+}
+
+void TDBGridColumnsEh::Notify(TCollectionItem* Item, TCollectionNotification Action) {
+    if (Action != cnAdded && Item == FUpDownBaseColumn) FUpDownBaseColumn = nullptr;
+    TBaseColumnsEh::Notify(Item, Action);
+}
+
+// ---------------------------------------------------------------------------------------------
+// Navigation between columns
+
+TColumnEh* TDBGridColumnsEh::GetFirstTabColumn() {
+    for (int i = 0; i < Count(); ++i)
+        if (Columns(i)->CanEditField()) return Columns(i);
+    return nullptr;
+}
+
+TColumnEh* TDBGridColumnsEh::GetLastTabColumn() {
+    const int contra = FDBGrid ? FDBGrid->ContraColCount() : 0;
+    for (int i = Count() - contra - 1; i >= 0; --i)
+        if (Columns(i)->CanEditField()) return Columns(i);
+    return nullptr;
+}
+
+TColumnEh* TDBGridColumnsEh::GetNextTabColumn(TColumnEh* ForColumn, bool GoForward) {
+    const int contra = FDBGrid ? FDBGrid->ContraColCount() : 0;
+    int i = ForColumn ? ForColumn->Index() : -1;
+    for (;;) {
+        i += GoForward ? 1 : -1;
+        if (i >= Count() - contra || i < 0) return ForColumn;
+        if (Columns(i)->CanEditField()) return Columns(i);
+    }
+}
+
+TColumnEh* TDBGridColumnsEh::GetNextHorzColumn(TColumnEh* ForColumn, bool GoForward, bool TabStopsOnly,
+                                               bool CrossLines) {
+    if (!ForColumn) return nullptr;
+    const TColumnEhInRowPanelPlacement& f = ForColumn->RowPlacement();
+    auto usable = [&](TColumnEh* c) {
+        return c != ForColumn && c->Visible() && (!TabStopsOnly || c->CanEditField());
+    };
+    TColumnEh* best = nullptr;
+    for (int i = 0; i < Count(); ++i) {
+        TColumnEh* c = Columns(i);
+        const TColumnEhInRowPanelPlacement& p = c->RowPlacement();
+        if (!usable(c) || p.Top != f.Top) continue;
+        if (GoForward) {
+            if (p.DataCellLeft > f.DataCellLeft && (!best || p.Left < best->RowPlacement().Left)) best = c;
+        } else if (p.Left < f.Left && (!best || p.Left > best->RowPlacement().Left)) {
+            best = c;
+        }
+    }
+    if (!best && CrossLines) {
+        for (int i = 0; i < Count(); ++i) {
+            TColumnEh* c = Columns(i);
+            const TColumnEhInRowPanelPlacement& p = c->RowPlacement();
+            if (!usable(c)) continue;
+            if (GoForward) {
+                if (p.Top <= f.Top) continue;
+                if (!best || (p.Top <= best->RowPlacement().Top && p.Left <= best->RowPlacement().Left))
+                    best = c;
+            } else {
+                if (p.Top >= f.Top) continue;
+                if (!best || (p.Top >= best->RowPlacement().Top && p.Left >= best->RowPlacement().Left))
+                    best = c;
+            }
+        }
+    }
+    return best ? best : ForColumn;
+}
+
+TColumnEh* TDBGridColumnsEh::GetNextVertColumn(TColumnEh* ForColumn, bool GoForward) {
+    if (!ForColumn) return nullptr;
+    const TColumnEhInRowPanelPlacement& base =
+        (FUpDownBaseColumn ? FUpDownBaseColumn : ForColumn)->RowPlacement();
+    const int a = base.Left, b = base.Left + base.Width;
+    const TColumnEhInRowPanelPlacement& f = ForColumn->RowPlacement();
+    auto overlaps = [&](const TColumnEhInRowPanelPlacement& p) {
+        const int c = p.Left, d = p.Left + p.Width;
+        return (a >= c && d >= a) || (c >= a && b >= c);
+    };
+    TColumnEh* best = nullptr;
+    for (int i = 0; i < Count(); ++i) {
+        TColumnEh* c = Columns(i);
+        const TColumnEhInRowPanelPlacement& p = c->RowPlacement();
+        if (c == ForColumn || !c->Visible() || !overlaps(p)) continue;
+        if (GoForward) {
+            if (p.Top < f.Top + f.Height) continue;
+            if (!best || p.Top < best->RowPlacement().Top ||
+                (p.Top == best->RowPlacement().Top && p.Left < best->RowPlacement().Left))
+                best = c;
+        } else {
+            if (p.Top >= f.Top) continue;
+            if (!best || p.Top > best->RowPlacement().Top ||
+                (p.Top == best->RowPlacement().Top && p.Left < best->RowPlacement().Left))
+                best = c;
+        }
+    }
+    return best ? best : ForColumn;
+}
+
+TColumnEh* TDBGridColumnsEh::GetTopColumn(TColumnEh* Column) {
+    for (TColumnEh* c = Column;;) {
+        TColumnEh* up = GetNextVertColumn(c, false);
+        if (up == c) return c;
+        c = up;
+    }
+}
+
+TColumnEh* TDBGridColumnsEh::GetBottomColumn(TColumnEh* Column) {
+    for (TColumnEh* c = Column;;) {
+        TColumnEh* down = GetNextVertColumn(c, true);
+        if (down == c) return c;
+        c = down;
+    }
 }
 
 void TDBGridColumnsEh::ActiveChanged() {
@@ -323,6 +551,20 @@ void TColumnDefValuesEh::Assign(TPersistent* Source) {
 
 // ---------------------------------------------------------------------------------------------
 // Grid side
+
+void TCustomDBGridEh::UpdateExtraFirstColumnWidth() {
+    // Group levels take room in front of the first column; without grouping there is none.
+    FExtraFirstColumnWidth = 0;
+}
+
+int TCustomDBGridEh::ColumnWidthToCellWidth(TColumnEh* Column, int W) {
+    if (!Column->Visible()) return FOptions.Contains(dgColLines) ? -1 : 0;
+    return VisibleColumn(0) == Column ? W + FExtraFirstColumnWidth : W;
+}
+
+int TCustomDBGridEh::CellWidthToColumnWidth(TColumnEh* Column, int W) {
+    return VisibleColumn(0) == Column ? W - FExtraFirstColumnWidth : W;
+}
 
 int TCustomDBGridEh::VisibleColumnCount() const {
     TDBGridColumnsEh* cols = Columns();

@@ -28,6 +28,7 @@ void TCustomDBGridEh::WriteDataSource(TDataSource* Value) {
     if (Value == DataLink()->DataSource()) return;
     if (TDataSource* old = DataLink()->DataSource()) old->RemoveFreeNotification(this);
     TCustomDBAxisGridEh::WriteDataSource(Value);
+    FSumList->SetDataSet(Value ? Value->DataSet() : nullptr);
     LayoutChanged();
 }
 
@@ -48,13 +49,45 @@ void TCustomDBGridEh::UpdateMemTableInterface() {
     if (FRegisteredMemTable) {
         FRegisteredMemTable->RegisterEventReceiver(this);
         FIntMemTableComponent->FreeNotification(this);
+        // A new table is a whole new view.
+        MTViewDataEvent(-1, mtViewDataChangedEh, -1);
     }
+}
+
+uint8_t TCustomDBGridEh::TopDataOffset() const {
+    return uint8_t(GetTitleRowCount() + GetFilterRowCount());
+}
+
+int TCustomDBGridEh::GetTitleRowCount() const {
+    return FOptions.Contains(dgTitles) ? 1 : 0;
+}
+
+int TCustomDBGridEh::GetFilterRowCount() const {
+    return FSTFilter && FSTFilter->Visible() && FSTFilter->Location() == stflUnderTitleFilterEh ? 1 : 0;
+}
+
+bool TCustomDBGridEh::IsExtendedScrolling() {
+    // Extended scrolling is a policy of the grid centre, which this grid does not have.
+    return false;
+}
+
+bool TCustomDBGridEh::HasHideDuplicatesColumns() {
+    for (int i = 0; i < Columns()->Count(); ++i)
+        if (Columns()->Columns(i)->HideDuplicates()) return true;
+    return false;
+}
+
+void TCustomDBGridEh::CancelEditing() {
+    if (TDataSet* ds = DataLink()->DataSet()) ds->Cancel();
 }
 
 void TCustomDBGridEh::LinkActiveChanged(bool Value) {
     UpdateMemTableInterface();
+    if (FSumList) FSumList->SetDataSet(DataSource() ? DataSource()->DataSet() : nullptr);
     if (FDestroying || ComponentState().Contains(csDestroying)) return;
     TCustomDBAxisGridEh::LinkActiveChanged(Value);
+    UpdateVertScrollBar();
+    UpdateMemTableInterface();
 }
 
 void TCustomDBGridEh::LinkEditingChanged() {
@@ -78,10 +111,12 @@ void TCustomDBGridEh::LinkDataChanged() {
     if (!DataLink()->Active() || ComponentState().Contains(csLoading)) return;
     const int newRow = DataLink()->ActiveRecord() + TopDataOffset();
     if (newRow != Row() && newRow < RowCount()) {
+        if (!FOptions.Contains(dgAlwaysShowEditor)) HideEditor();
         const TGridCoord old = Current();
         FocusCell(Col(), newRow, false, false, true);
         InvalidateRow(old.Y);
         InvalidateRow(newRow);
+        InvalidateEditor();
     }
 }
 
@@ -126,7 +161,8 @@ void TCustomDBGridEh::RecalcDataRowCount() {
 }
 
 int TCustomDBGridEh::VisibleDataRowCapacity() {
-    int h = ClientHeight();
+    // The margins of the scroll-bar panels hold no rows.
+    int h = ClientHeight() - OutBoundaryData()->TopIndent() - OutBoundaryData()->BottomIndent();
     for (int r = 0; r < TopDataOffset() && r < RowCount(); ++r)
         h -= RowHeights(r) + GridLineWidth();
     const int rowH = std::max(1, FStdDefaultRowHeight + GridLineWidth());
@@ -309,8 +345,12 @@ void TCustomDBGridEh::SaveBookmark() {
     const int rc = DataLink()->RecordCount();
     FLookedOffset = DataLink()->ActiveRecord() - (rc / 2) + ((rc + 1) % 2);
     DataLink()->MoveBy(-FLookedOffset);
+    // The record comes back to its place however taking the bookmark ends.
+    struct Back {
+        TCustomDBGridEh* g;
+        ~Back() noexcept(false) { g->DataLink()->MoveBy(g->FLookedOffset); }
+    } back{this};
     FLockedBookmark = ds->Bookmark();
-    DataLink()->MoveBy(FLookedOffset);
 }
 
 void TCustomDBGridEh::RestoreBookmark() {
@@ -322,7 +362,8 @@ void TCustomDBGridEh::DoExit() {
     if (DataLink()->Active()) {
         TDataSet* ds = DataLink()->DataSet();
         try {
-            if (FOptions.Contains(dgCancelOnExit) && ds->State() == dsInsert && !ds->Modified())
+            if (FOptions.Contains(dgCancelOnExit) && ds->State() == dsInsert && !ds->Modified() &&
+                !DataLink()->IsModified())
                 ds->Cancel();
             else
                 DataLink()->UpdateRecord();

@@ -12,68 +12,153 @@
 // Keys
 
 void TCustomDBGridEh::KeyDown(Word& Key, TShiftState Shift) {
-    if (!DataLink()->Active()) {
-        TCustomDBAxisGridEh::KeyDown(Key, Shift);
-        return;
-    }
     // The control's own OnKeyDown comes first and may take the key.
     TCustomControl::KeyDown(Key, Shift);
-    if (Key == 0) return;
+    if (Key == 0 || !DataLink()->Active()) return;
     TDataSet* ds = DataLink()->DataSet();
     const bool ctrl = Shift.Contains(ssCtrl);
+    const bool shift = Shift.Contains(ssShift);
+    const bool rowSelect = FOptions.Contains(dgRowSelect);
     const int page = std::max(1, VisibleDataRowCapacity());
-    switch (Key) {
-    case VK_UP:
-        MoveBy(-1);
-        break;
-    case VK_DOWN:
-        MoveBy(1);
-        break;
-    case VK_PRIOR:
-        if (ctrl)
-            ds->First();
-        else
-            MoveBy(-page);
-        break;
-    case VK_NEXT:
-        if (ctrl)
+    const int lastCol = std::max(0, VisibleColumnCount() - 1);
+    const bool canModify = ds->CanModify() && !ReadOnly();
+    if (UseRightToLeftAlignment() && (Key == VK_LEFT || Key == VK_RIGHT))
+        Key = Key == VK_LEFT ? VK_RIGHT : VK_LEFT;
+    if (ctrl) {
+        switch (Key) {
+        case VK_PRIOR:
+        case VK_UP:
+            // To the first and last records of the link's buffer: the visible page's ends.
+            MoveBy(-DataLink()->ActiveRecord());
+            break;
+        case VK_NEXT:
+        case VK_DOWN:
+            MoveBy(DataLink()->BufferCount() - DataLink()->ActiveRecord() - 1);
+            break;
+        case VK_END:
             ds->Last();
-        else
-            MoveBy(page);
-        break;
-    case VK_HOME:
-        if (ctrl || FOptions.Contains(dgRowSelect))
+            break;
+        case VK_HOME:
             ds->First();
-        else if (ColCount() > FIndicatorOffset)
-            SetCol(FIndicatorOffset);
-        break;
-    case VK_END:
-        if (ctrl || FOptions.Contains(dgRowSelect))
-            ds->Last();
-        else
-            SetCol(ColCount() - 1);
-        break;
-    case VK_LEFT:
-        if (!FOptions.Contains(dgRowSelect) && Col() > FIndicatorOffset) SetCol(Col() - 1);
-        break;
-    case VK_RIGHT:
-        if (!FOptions.Contains(dgRowSelect) && Col() < ColCount() - 1) SetCol(Col() + 1);
-        break;
-    case VK_TAB:
-        if (!FOptions.Contains(dgTabs)) return;
-        if (Shift.Contains(ssShift)) {
-            if (Col() > FIndicatorOffset) SetCol(Col() - 1);
-        } else if (Col() < ColCount() - 1) {
-            SetCol(Col() + 1);
+            break;
+        case VK_LEFT:
+            SetSelectedIndex(0);
+            break;
+        case VK_RIGHT:
+            SetSelectedIndex(lastCol);
+            break;
+        case VK_DELETE:
+            if (canModify && !ds->IsEmpty() && AllowedOperations().Contains(alopDeleteEh) &&
+                ConfirmDeleteRecords())
+                ds->Delete();
+            break;
+        default:
+            return;
         }
+        Key = 0;
+        return;
+    }
+    switch (Key) {
+    case VK_TAB:
+        if (!FOptions.Contains(dgTabs) || Shift.Contains(ssAlt)) return;
+        StepTab(!shift);
+        break;
+    case VK_RETURN:
+        if (!FOptionsEh.Contains(dghEnterAsTab)) return;
+        StepTab(!shift);
         break;
     case VK_ESCAPE:
-        if (ds->State() == dsInsert || ds->State() == dsEdit) ds->Cancel();
+        DataLink()->Reset();
+        if (!FOptions.Contains(dgAlwaysShowEditor)) HideEditor();
+        if (GridState() != gsNormal || FDBGridEhState == dgsColSizing || FDBGridEhState == dgsRowMoving)
+            Perform(WM_CANCELMODE, 0, 0);
+        break;
+    case VK_PRIOR:
+        MoveBy(-page);
+        break;
+    case VK_NEXT:
+        if (FIntMemTable && RowCount() - TopRow() - page < page)
+            FIntMemTable->FetchRecords(2 * page + TopRow() - RowCount());
+        MoveBy(page);
+        break;
+    case VK_END:
+        if (VisibleColumnCount() <= 1 || rowSelect)
+            ds->Last();
+        else
+            SetSelectedIndex(lastCol);
+        break;
+    case VK_HOME:
+        if (VisibleColumnCount() > 1 && !rowSelect)
+            SetSelectedIndex(0);
+        else
+            ds->First();
+        break;
+    case VK_LEFT:
+        if (rowSelect) return;
+        SetSelectedIndex(std::max(0, SelectedIndex() - 1));
+        break;
+    case VK_RIGHT:
+        if (rowSelect) return;
+        SetSelectedIndex(std::min(lastCol, SelectedIndex() + 1));
+        break;
+    case VK_UP:
+        StepUp();
+        break;
+    case VK_DOWN:
+        StepDownOrAppend();
+        break;
+    case VK_INSERT:
+        if (shift || !canModify || !FOptions.Contains(dgEditing)) return;
+        if (AllowedOperations().Contains(alopInsertEh))
+            ds->Insert();
+        else if (AllowedOperations().Contains(alopAppendEh))
+            ds->Append();
+        break;
+    case VK_F2:
+        if (CanEditShow()) ShowEditor();
         break;
     default:
         return;
     }
     Key = 0;
+}
+
+void TCustomDBGridEh::StepDownOrAppend() {
+    TDataSet* ds = DataLink()->DataSet();
+    // An untouched new record is dropped when the user moves on, kept at the end.
+    if (ds->State() == dsInsert && !ds->Modified() && !DataLink()->IsModified()) {
+        if (!ds->Eof()) ds->Cancel();
+        return;
+    }
+    MoveBy(1);
+    if (ds->CanModify() && !ReadOnly() && FOptions.Contains(dgEditing) &&
+        AllowedOperations().Contains(alopAppendEh) && Eof())
+        ds->Append();
+}
+
+void TCustomDBGridEh::StepUp() {
+    TDataSet* ds = DataLink()->DataSet();
+    if (ds->State() == dsInsert && !ds->Modified() && Eof() && !DataLink()->IsModified()) {
+        ds->Cancel();
+        return;
+    }
+    MoveBy(-1);
+}
+
+void TCustomDBGridEh::StepTab(bool GoForward) {
+    TColumnEh* cur = SelectedColumn();
+    TColumnEh* next = cur ? Columns()->GetNextTabColumn(cur, GoForward) : nullptr;
+    if (!next || next == cur) {
+        if (GoForward) {
+            StepDownOrAppend();
+            next = Columns()->GetFirstTabColumn();
+        } else {
+            StepUp();
+            next = Columns()->GetLastTabColumn();
+        }
+    }
+    for (int i = 0; next && i < VisibleColumnCount(); ++i)
+        if (VisibleColumn(i) == next) SetSelectedIndex(i);
 }
 
 void TCustomDBGridEh::KeyUp(Word& Key, TShiftState Shift) {
@@ -89,13 +174,19 @@ void TCustomDBGridEh::KeyUp(Word& Key, TShiftState Shift) {
 // Mouse
 
 bool TCustomDBGridEh::TryAcquireFocus() {
-    if (Focused()) return true;
+    // The grid or its editor holding the focus counts as focused.
+    if (IsFocusInside()) return true;
+    if (!FAcquireFocus) return true;
     if (CanFocus() && !ComponentState().Contains(csDesigning)) {
         SetFocus();
-        return Focused();
+        if (IsFocusInside()) return true;
+        TForm* active = Screen ? Screen->ActiveForm() : nullptr;
+        if (active && active->FormStyle() == fsMDIChild) {
+            ::SetFocus(Handle());
+            return IsFocusInside();
+        }
     }
-    // A grid that is not meant to take the focus still answers clicks.
-    return !CanFocus() ? false : true;
+    return false;
 }
 
 void TCustomDBGridEh::CancelTracking() {
@@ -174,6 +265,12 @@ void TCustomDBGridEh::MouseUp(TMouseButton Button, TShiftState Shift, int X, int
                 }
             }
         }
+    } else if (Button == mbLeft && !wasTitle) {
+        // A left click released over a data cell is a click of its column.
+        const TGridCoord cell = MouseCoord(X, Y);
+        int areaCol = 0, areaRow = 0;
+        if (GetCellType(cell.X, cell.Y, areaCol, areaRow) == catDataEh)
+            if (TColumnEh* col = VisibleColumn(areaCol)) CellClick(col);
     }
     TCustomControl::MouseUp(Button, Shift, X, Y);
 }
@@ -214,33 +311,8 @@ void TCustomDBGridEh::WndProc(TMessage& Message) {
     }
     // A new height is a new page: plain mode reads as many records as rows fit.
     if (Message.Msg == WM_SIZE && DataLink()->Active()) RecalcDataRowCount();
-}
-
-void TCustomDBGridEh::UpdateVertScrollBar() {
-    if (!HandleAllocated()) return;
-    // The bar follows the record number: position RecNo - 1 of RecordCount - 1, one record a
-    // page when the number is unknown.
-    int pos = 0, max = 0, page = 0;
-    if (DataLink()->Active()) {
-        TDataSet* ds = DataLink()->DataSet();
-        const int n = ds->RecordCount();
-        if (n > 0) {
-            page = std::max(1, VisibleDataRowCapacity());
-            max = n - 1 + page - 1;
-            pos = std::clamp(ds->RecNo() - 1, 0, n - 1);
-            if (FIntMemTable) pos = std::max(0, TopRow() - TopDataOffset());
-            if (n <= page) max = 0;
-        }
-    }
-    SCROLLINFO si{};
-    si.cbSize = sizeof(si);
-    si.fMask = SIF_ALL;
-    si.nMin = 0;
-    si.nMax = max;
-    si.nPage = UINT(max > 0 ? page : 0);
-    si.nPos = pos;
-    ::SetScrollInfo(Handle(), SB_VERT, &si, TRUE);
-    ::ShowScrollBar(Handle(), SB_VERT, max > 0);
+    if (Message.Msg == WM_SIZE) UpdateScrollBarPanels();
+    if (Message.Msg == WM_SIZE || Message.Msg == WM_HSCROLL) UpdateHorzExtScrollBar();
 }
 
 void TCustomDBGridEh::HandleVScroll(TMessage& Message) {
@@ -267,15 +339,35 @@ void TCustomDBGridEh::HandleVScroll(TMessage& Message) {
         break;
     case SB_THUMBPOSITION:
     case SB_THUMBTRACK: {
-        SCROLLINFO si{};
-        si.cbSize = sizeof(si);
-        si.fMask = SIF_TRACKPOS;
-        ::GetScrollInfo(Handle(), SB_VERT, &si);
-        const int target = si.nTrackPos + 1;
+        // The window's bar gives the 32-bit track position; an external or panel bar sends its
+        // position with the code.
+        int target = SmallInt(HiWord(Message.WParam));
+        if (!VertScrollBar()->ExtScrollBar() && !ScrollBarPanel()) {
+            SCROLLINFO si{};
+            si.cbSize = sizeof(si);
+            si.fMask = SIF_POS | SIF_TRACKPOS;
+            ::GetScrollInfo(Handle(), SB_VERT, &si);
+            // A thumb that did not move reports the position the code carries.
+            if (si.nTrackPos != si.nPos || Word(si.nPos) == HiWord(Message.WParam)) target = si.nTrackPos;
+        }
         if (FIntMemTable)
             ds->SetRecNo(std::clamp(target, 1, std::max(1, ds->RecordCount())));
-        else
+        else if (!ds->IsSequenced()) {
+            // The five-position bar: top, a page up, stay, a page down, bottom.
+            if (target <= 0)
+                ds->First();
+            else if (target == 1)
+                MoveBy(-page);
+            else if (target == 3)
+                MoveBy(page);
+            else if (target >= 4)
+                ds->Last();
+        } else if (target <= 1)
+            ds->First();
+        else if (target < ds->RecordCount())
             MoveBy(target - ds->RecNo());
+        else
+            ds->Last();
         break;
     }
     default:

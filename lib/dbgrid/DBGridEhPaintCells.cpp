@@ -24,14 +24,6 @@ struct InstantReadScope {
 
 } // namespace
 
-TColor InplaceSearchMatchColor() {
-    return clYellow;
-}
-
-TColor InplaceSearchMatchFontColor() {
-    return clBlack;
-}
-
 // ---------------------------------------------------------------------------------------------
 // Data cells
 

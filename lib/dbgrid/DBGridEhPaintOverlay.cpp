@@ -64,12 +64,6 @@ void TCustomDBGridEh::Paint() {
     if (FEmptyDataInfo->Showing()) FEmptyDataInfo->PaintEmptyDataInfo();
 }
 
-bool TCustomDBGridEh::HasHideDuplicatesColumns() {
-    for (int i = 0; i < Columns()->Count(); ++i)
-        if (Columns()->Columns(i)->HideDuplicates()) return true;
-    return false;
-}
-
 // ---------------------------------------------------------------------------------------------
 // Loading overlay
 

@@ -72,10 +72,6 @@ TFont* SortIndexFont() {
 // ---------------------------------------------------------------------------------------------
 // Classification
 
-int TCustomDBGridEh::GetTitleRowCount() const {
-    return FOptions.Contains(dgTitles) ? 1 : 0;
-}
-
 void TCustomDBGridEh::GetCellType(int ACol, int ARow, TPoint& CellType, int& AreaCol, int& AreaRow) {
     if (ACol < IndicatorOffset()) {
         CellType.X = 0;
@@ -191,7 +187,7 @@ void TCustomDBGridEh::DrawIndicatorImage(int, int, const TRect& ARect, int XOffs
             light = clWhite;
             dark = MixColorsPercent(clWhite, clBlack, 7);
         } else if (Kind == 4) {
-            light = dark = InplaceSearchMatchColor();
+            light = dark = InplaceSearchMatchColor;
         }
         if (!ThemesInUse() && Kind == 0) light = dark = clBlack;
         PaintGradientLines(c, origin, ArrowLines(), light, dark);

@@ -10,6 +10,8 @@
 
 #include <QScopeGuard>
 
+#include <algorithm>
+
 namespace {
 
 TColor DarkLine(TCustomDBGridEh* Grid) {
@@ -106,6 +108,7 @@ void TDBGridTitleParamsEh::SetSecondColorStored(bool Value) {
 }
 
 void TDBGridTitleParamsEh::SetRowLines(int Value) {
+    Value = std::max(0, Value);
     if (FRowLines == Value) return;
     FRowLines = Value;
     TopPanelsOrLayoutUpdate();

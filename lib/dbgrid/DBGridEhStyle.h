@@ -178,12 +178,6 @@ private:
     int FStartLoadingStatusRenderDuration = 300;
 };
 
-// Colours of the in-place search match in data cells.
-TColor InplaceSearchMatchColor();
-TColor InplaceSearchMatchFontColor();
-// The small font of the sort index beside a title's sort marker.
-TFont* SortIndexFont();
-
 // The style new grids take; nullptr once it has been freed.
 TDBGridEhStyle* DefaultGridStyle();
 // Replaces the default style (the grids holding the old one keep it).

@@ -2,6 +2,8 @@
 // extended operand, and the drop-down variant that asks its editor to close.
 
 #include "lib/tools/CalculatorEh.h"
+#include "platform/classes/ComponentStreams.h"
+#include "platform/classes/TypInfo.h"
 #include "platform/rtl/SysUtils.h"
 #include "platform/ui/Clipbrd.h"
 #include "platform/ui/Themes.h"
@@ -174,7 +176,32 @@ int TCalculatorEh::PixelsPerInch() const {
 }
 
 void TCalculatorEh::SetPixelsPerInch(int Value) {
-    if (Value != PixelsPerInch() && (Value == 0 || Value > 35)) FPixelsPerInch = Value;
+    if (Value != PixelsPerInch() && (Value == 0 || Value > 35) &&
+        (!ComponentState().Contains(csLoading) || FPixelsPerInch != 0))
+        FPixelsPerInch = Value;
+}
+
+void TCalculatorEh::SetLayoutClientWidth(int Value) {
+    FClientWidth = Value;
+    ApplyLayoutSize();
+}
+
+void TCalculatorEh::SetLayoutClientHeight(int Value) {
+    FClientHeight = Value;
+    ApplyLayoutSize();
+}
+
+void TCalculatorEh::ApplyLayoutSize() {
+    int w = 0, h = 0;
+    if (AutoSize() && CanAutoSize(w, h)) SetBounds(Left(), Top(), w, h);
+}
+
+void TCalculatorEh::DefineProperties(TFiler* Filer) {
+    TCustomControl::DefineProperties(Filer);
+    // The text height the stored layout was made at: read, never written (the layout is built
+    // here and scaled to the font in use, so a stored value changes nothing).
+    Filer->DefineProperty(
+        QStringLiteral("TextHeight"), [](TReader* R) { R->ReadInteger(); }, nullptr, false);
 }
 
 String TCalculatorEh::DisplayText() const {
@@ -522,4 +549,24 @@ void TPopupCalculatorEh::SetFlat(bool Value) {
 void TPopupCalculatorEh::SetValue(const Variant& Value) {
     ProcessKey(QLatin1Char('C'));
     SetDisplayValue(Value.AsExtended());
+}
+
+// ---------------------------------------------------------------------------------------------
+// Stored properties
+
+KVT_ENUM_DECL(TFormBorderStyle)
+
+KVT_PUBLISHED(TCalculatorEh) {
+    using C = TCalculatorEh;
+    P.Prop("BorderStyle", &C::BorderStyle, &C::SetBorderStyle).Default(bsNone);
+    P.Prop("ClientHeight", &C::LayoutClientHeight, &C::SetLayoutClientHeight);
+    P.Prop("ClientWidth", &C::LayoutClientWidth, &C::SetLayoutClientWidth);
+    P.Prop("Color", &C::Color, &C::SetColor).Default(clBtnFace);
+    P.Prop(
+        "Font", [](C* c) { return c->Font(); }, [](C* c, TFont* v) { c->Font()->Assign(v); });
+    // Accepted from old streams and ignored.
+    P.Prop(
+         "OldCreateOrder", [](C*) { return false; }, [](C*, bool) {})
+        .Stored(false);
+    P.Prop("PixelsPerInch", &C::PixelsPerInch, &C::SetPixelsPerInch);
 }

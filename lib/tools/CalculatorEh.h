@@ -41,8 +41,12 @@ public:
     void SetBorderStyle(TBorderStyle Value);
     int PixelsPerInch() const;
     void SetPixelsPerInch(int Value);
+    // The client size of the layout (stored as ClientWidth and ClientHeight); the control
+    // sizes itself to it.
     int LayoutClientWidth() const { return FClientWidth; }
+    void SetLayoutClientWidth(int Value);
     int LayoutClientHeight() const { return FClientHeight; }
+    void SetLayoutClientHeight(int Value);
 
     // The layout's components.
     TPanel* Panel1 = nullptr;
@@ -56,6 +60,8 @@ protected:
     void ReadState();
     void CreateParams(TCreateParams& Params) override;
     bool CanAutoSize(int& NewWidth, int& NewHeight) override;
+    void DefineProperties(TFiler* Filer) override;
+    void ApplyLayoutSize();
     void KeyPress(Char& Key) override;
     void KeyDown(Word& Key, TShiftState Shift) override;
     bool DoMouseWheelDown(TShiftState Shift, TPoint MousePos) override;

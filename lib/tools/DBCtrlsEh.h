@@ -261,6 +261,8 @@ public:
     void SetShowHint(bool Value);
     bool WordWrap() const { return FWordWrap; }
     void SetWordWrap(bool Value);
+    // The height follows the font again when auto-size is turned on.
+    void SetAutoSize(bool Value) override;
     TEditImageEh* EditImage() const { return FEditImage.get(); }
     TCustomImageList* Images() const { return FEditImage->Images(); }
     void SetImages(TCustomImageList* Value);
@@ -739,6 +741,8 @@ public:
     bool CalculatorVisible() const { return FCalculatorVisible; }
     String DisplayText() { return ReadDisplayText(); }
     const String& EditFormat() const { return FEditFormat; }
+    // Which of DisplayFormat, currency, MaxValue and MinValue were set explicitly.
+    TDBNumberValues NumberAssignedValues() const { return FNumberAssignedValues; }
     void IncrementValue(bool IsIncrease);
     // The explicit bounds and the decimal places applied to X.
     Extended LimitValue(Extended X) const;
@@ -836,6 +840,9 @@ public:
     TDynVarsEh* DynProps() const { return FDynProps.get(); }
     // The state the data asks for.
     TCheckBoxState GetFieldState();
+    // Where the box's children would align: right, except left when a right-to-left control
+    // puts its caption on the left.
+    TAlignment GetControlsAlignment() const;
     // Whether Text matches an item of a ";" list.
     static bool ValueMatch(const String& List, const String& Text);
 

@@ -7,6 +7,7 @@
 // without marking it modified.
 
 #include "lib/tools/DBCtrlsEh.h"
+#include "lib/tools/DBCtrlsEhPublish.h"
 
 #include "lib/toolscore/DynVarsEh.h"
 #include "platform/classes/ComponentStreams.h"
@@ -419,4 +420,49 @@ void TCustomDBCheckBoxEh::DrawCaption(const TRect& Rect, bool Focused, bool, boo
         fr.Bottom = std::min(fr.Bottom, client.Bottom);
         FCanvas->DrawFocusRect(fr);
     }
+}
+
+TAlignment TCustomDBCheckBoxEh::GetControlsAlignment() const {
+    return UseRightToLeftAlignment() && FAlignment == lrRightJustify ? taLeftJustify : taRightJustify;
+}
+
+// ---------------------------------------------------------------------------------------------
+// Stored properties (the value lists are defined properties, see DefineProperties)
+
+KVT_PUBLISHED(TDBCheckBoxEh) {
+    using C = TDBCheckBoxEh;
+    P.Prop("Alignment", &C::Alignment, &C::SetAlignment).Default(lrRightJustify);
+    P.Prop("AllowGrayed", &C::AllowGrayed, &C::SetAllowGrayed).Default(false);
+    P.Prop("AlwaysShowBorder", &C::AlwaysShowBorder, &C::SetAlwaysShowBorder).Default(false);
+    P.Prop("Caption", &C::Caption, &C::SetCaption);
+    // The state carries it.
+    P.Prop("Checked", &C::Checked, &C::SetCheckedState).Stored(false);
+    P.Prop("Color", &C::Color, &C::SetColor);
+    P.Prop("Ctl3D", &C::Ctl3D, &C::SetCtl3D).Default(true);
+    P.Prop("DataField", &C::DataField, &C::SetDataField);
+    P.Prop("DataSource", &C::DataSource, &C::SetDataSource);
+    P.Prop("DynProps", &C::DynProps, [](C* e, TDynVarsEh* v) { e->DynProps()->Assign(v); });
+    P.Prop(
+         "Enabled", [](C* e) { return e->Enabled(); }, [](C* e, bool v) { e->SetEnabled(v); })
+        .Default(true);
+    P.Prop("Flat", &C::Flat, &C::SetFlat).Default(false);
+    P.Prop(
+         "Font", [](C* e) { return e->Font(); }, [](C* e, TFont* v) { e->Font()->Assign(v); })
+        .Stored([](C* e) { return !e->ParentFont(); });
+    P.Prop("ParentColor", &C::ParentColor, &C::SetParentColor).Default(true);
+    P.Prop("ParentCtl3D", &C::ParentCtl3D, &C::SetParentCtl3D).Default(true);
+    P.Prop("ParentFont", &C::ParentFont, &C::SetParentFont).Default(true);
+    P.Prop("ParentShowHint", &C::ParentShowHint, &C::SetParentShowHint).Default(true);
+    P.Prop("ReadOnly", &C::ReadOnly, &C::SetReadOnly).Default(false);
+    P.Prop(
+         "ShowHint", [](C* e) { return e->ShowHint(); }, [](C* e, bool v) { e->SetShowHint(v); })
+        .Default(false);
+    P.Prop("State", &C::State, &C::SetState).Stored([](C* e) {
+        return e->DataLink()->DataIndepended() && e->State() != cbUnchecked;
+    });
+    P.Prop("TabOrder", &C::TabOrder, &C::SetTabOrder);
+    P.Prop("TabStop", &C::TabStop, &C::SetTabStop).Default(true);
+    P.Prop(
+         "Visible", [](C* e) { return e->Visible(); }, [](C* e, bool v) { e->SetVisible(v); })
+        .Default(true);
 }

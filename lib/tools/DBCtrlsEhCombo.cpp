@@ -6,6 +6,7 @@
 // FItemsCount (the smaller list's count in a key-based combo).
 
 #include "lib/tools/DBCtrlsEh.h"
+#include "lib/tools/DBCtrlsEhPublish.h"
 
 #include "platform/rtl/SysUtils.h"
 #include "platform/ui/Clipbrd.h"
@@ -572,4 +573,29 @@ void TCustomDBComboBoxEh::Dispatch(TMessage& Message) {
         break;
     }
     TCustomDBEditEh::Dispatch(Message);
+}
+
+// ---------------------------------------------------------------------------------------------
+// Stored properties
+
+KVT_PUBLISHED(TDropDownBoxEh) {
+    using C = TDropDownBoxEh;
+    P.Prop("Align", &C::Align, &C::Align).Default(daLeft);
+    P.Prop("AutoDrop", &C::AutoDrop, &C::AutoDrop).Default(false);
+    P.Prop("Rows", &C::Rows, &C::Rows).Default(7);
+    P.Prop("Sizable", &C::Sizable, &C::Sizable).Default(false);
+    P.Prop("Width", &C::Width, &C::Width).Default(0);
+}
+
+KVT_PUBLISHED(TDBComboBoxEh) {
+    using C = TDBComboBoxEh;
+    PublishDBEditCommon(P);
+    P.Prop("CharCase", &C::CharCase, &C::SetCharCase).Default(ecNormal);
+    P.Prop("DropDownBox", &C::DropDownBox, [](C* e, TDropDownBoxEh* v) { e->DropDownBox()->Assign(v); });
+    P.Prop("MaxLength", &C::MaxLength, &C::SetMaxLength).Default(0);
+    // The lists come before the text, which is looked up in them when read back.
+    P.Prop("Items", &C::Items, &C::SetItems);
+    P.Prop("KeyItems", &C::KeyItems, &C::SetKeyItems);
+    P.Prop("Text", &C::Text, &C::SetText).Stored([](C* e) { return DBEditTextStored(e); });
+    P.Prop("WordWrap", &C::WordWrap, &C::SetWordWrap).Default(false);
 }

@@ -5,6 +5,7 @@
 // set's layout or activity changes; while the data set's controls are disabled it holds none.
 
 #include "lib/tools/DBCtrlsEh.h"
+#include "lib/tools/DBCtrlsEhPublish.h"
 
 #include "platform/ui/ImgList.h"
 
@@ -365,4 +366,25 @@ bool TControlEmptyDataInfoEh::Showing() const {
 TRect TToolTipsWindow::CalcHintRect(int MaxWidth, const String& AHint, void* AData) {
     if (AData) Font()->Assign(static_cast<TFont*>(AData));
     return THintWindow::CalcHintRect(MaxWidth, AHint, AData);
+}
+
+// ---------------------------------------------------------------------------------------------
+// Stored properties of the image and placeholder settings
+
+KVT_PUBLISHED(TEditImageEh) {
+    using C = TEditImageEh;
+    P.Prop("ImageIndex", &C::ImageIndex, &C::SetImageIndex).Default(-1);
+    P.Prop("Images", &C::Images, &C::SetImages);
+    P.Prop("UseImageHeight", &C::UseImageHeight, &C::SetUseImageHeight).Default(true);
+    P.Prop("Visible", &C::Visible, &C::SetVisible).Default(false);
+    P.Prop("Width", &C::Width, &C::SetWidth).Default(0);
+}
+
+KVT_PUBLISHED(TControlEmptyDataInfoEh) {
+    using C = TControlEmptyDataInfoEh;
+    P.Prop("Text", &C::Text, &C::SetText);
+    P.Prop("Font", &C::Font, &C::SetFont).Stored([](C* e) { return !e->ParentFont(); });
+    P.Prop("ParentFont", &C::ParentFont, &C::SetParentFont).Default(true);
+    P.Prop("Alignment", &C::Alignment, &C::SetAlignment).Stored(&C::AlignmentIsStored);
+    P.Prop("AlignmentIsStored", &C::AlignmentIsStored, &C::SetAlignmentIsStored).Stored(false);
 }

@@ -8,6 +8,7 @@
 // only the elements the format contains are written into the field.
 
 #include "lib/tools/DBCtrlsEh.h"
+#include "lib/tools/DBCtrlsEhPublish.h"
 
 #include "lib/toolscore/PlatformEh.h"
 #include "platform/classes/ComponentStreams.h"
@@ -741,4 +742,16 @@ void TCustomDBDateTimeEditEh::WndProc(TMessage& Message) {
         return;
     }
     TCustomDBEditEh::WndProc(Message);
+}
+
+// ---------------------------------------------------------------------------------------------
+// Stored properties (EditFormat is a defined property, written only for the custom kind)
+
+KVT_ENUM_TYPE(TDateTimeKindEh, dtkDateEh, dtkTimeEh, dtkDateTimeEh, dtkCustomEh)
+
+KVT_PUBLISHED(TDBDateTimeEditEh) {
+    using C = TDBDateTimeEditEh;
+    PublishDBEditCommon(P);
+    P.Prop("Kind", &C::Kind, &C::SetKind).Stored([](C* e) { return e->Kind() != dtkCustomEh; });
+    P.Prop("Value", &C::Value, &C::SetValue).Stored([](C* e) { return DBEditValueStored(e); });
 }

@@ -419,6 +419,12 @@ void TCustomDBEditEh::SetWordWrap(bool Value) {
     if (HandleAllocated()) RecreateWnd();
 }
 
+void TCustomDBEditEh::SetAutoSize(bool Value) {
+    if (Value == AutoSize()) return;
+    TCustomMaskEdit::SetAutoSize(Value);
+    ApplyAutoSize();
+}
+
 void TCustomDBEditEh::SetImages(TCustomImageList* Value) {
     FEditImage->SetImages(Value);
     FEditImage->SetVisible(true);

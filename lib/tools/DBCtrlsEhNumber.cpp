@@ -3,6 +3,7 @@
 // stays a number within the decimal places and sign range; unfocused it shows the display format.
 
 #include "lib/tools/DBCtrlsEh.h"
+#include "lib/tools/DBCtrlsEhPublish.h"
 
 #include "platform/rtl/SysUtils.h"
 #include "lib/tools/CalculatorEh.h"
@@ -521,4 +522,28 @@ void TCustomDBNumberEditEh::Dispatch(TMessage& Message) {
         return;
     }
     TCustomDBEditEh::Dispatch(Message);
+}
+
+// ---------------------------------------------------------------------------------------------
+// Stored properties: the four that can come from the field are stored only when set explicitly.
+
+KVT_PUBLISHED(TDBNumberEditEh) {
+    using C = TDBNumberEditEh;
+    PublishDBEditCommon(P);
+    P.Prop("currency", &C::currency, &C::Setcurrency).Stored(+[](C* e) {
+        return e->NumberAssignedValues().Contains(evCurrencyEh);
+    });
+    P.Prop("DecimalPlaces", &C::DecimalPlaces, &C::SetDecimalPlaces).Default(2);
+    P.Prop("DisplayFormat", &C::DisplayFormat, &C::SetDisplayFormat).Stored(+[](C* e) {
+        return e->NumberAssignedValues().Contains(evDisplayFormatEh);
+    });
+    P.Prop("Increment", &C::Increment, &C::SetIncrement).Stored(+[](C* e) { return e->Increment() != 1; });
+    P.Prop("MaxValue", &C::MaxValue, &C::SetMaxValue).Stored(+[](C* e) {
+        return e->NumberAssignedValues().Contains(evMaxValueEh);
+    });
+    P.Prop("MinValue", &C::MinValue, &C::SetMinValue).Stored(+[](C* e) {
+        return e->NumberAssignedValues().Contains(evMinValueEh);
+    });
+    P.Prop("PasswordChar", &C::PasswordChar, &C::SetPasswordChar).Default(QChar());
+    P.Prop("Value", &C::Value, &C::SetValue).Stored([](C* e) { return DBEditValueStored(e); });
 }

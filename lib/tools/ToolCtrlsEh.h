@@ -287,7 +287,12 @@ public:
     bool SaveFormSize() const { return FSaveFormSize; }
     void SetSaveFormSize(bool Value) { FSaveFormSize = Value; }
 
-    // The editor keeps the last size of the form here.
+    // The size the form had before the editor applied FormWidth and FormHeight (0 or less: not
+    // known); put back when the form closes.
+    int OldFormWidth() const { return FOldFormWidth; }
+    void SetOldFormWidth(int Value) { FOldFormWidth = Value; }
+    int OldFormHeight() const { return FOldFormHeight; }
+    void SetOldFormHeight(int Value) { FOldFormHeight = Value; }
     int FOldFormWidth = -1;
     int FOldFormHeight = -1;
     TNotifyEvent OnChanged;

@@ -6,7 +6,9 @@
 #include "lib/dbgrid/DBGridEh.h"
 #include "lib/memtable/MemTableEh.h"
 
+#include "platform/classes/ComponentStreams.h"
 #include "platform/ui/Forms.h"
+#include "platform/ui/Menus.h"
 #include "platform/ui/WinApi.h"
 
 #include <gtest/gtest.h>
@@ -175,6 +177,220 @@ TEST_F(GridFixture, NewGridHasTheDefaults) {
     EXPECT_TRUE(Grid->CheckDataConsistency());
 }
 
+TEST_F(GridFixture, ModelPropertiesAndUnitValues) {
+    EXPECT_TRUE(Grid->TryUseMemTableInt());
+    EXPECT_FALSE(Grid->SortLocal());
+    EXPECT_FALSE(Grid->AutoFitColWidths());
+    EXPECT_EQ(Grid->VTitleMargin(), 10);
+    EXPECT_EQ(Grid->FooterRowCount(), 0);
+    EXPECT_NE(Grid->SumList(), nullptr);
+    EXPECT_NE(Grid->STFilter(), nullptr);
+    EXPECT_NE(dynamic_cast<TColumnDefValuesEh*>(Grid->ColumnDefValues()), nullptr);
+    EXPECT_NE(dynamic_cast<TColumnTitleDefValuesEh*>(Grid->ColumnDefValues()->Title()), nullptr);
+    EXPECT_NE(Grid->GridLineParams(), nullptr);
+    EXPECT_TRUE(Grid->IndicatorTitle()->UseGlobalMenu());
+    EXPECT_FALSE(Grid->IndicatorTitle()->ShowDropDownSign());
+
+    // The row sizing switch is the base grid's goRowSizing.
+    Grid->SetRowSizingAllowed(true);
+    EXPECT_TRUE(Grid->BaseOptions().Contains(goRowSizing));
+    Grid->SetRowSizingAllowed(false);
+    EXPECT_FALSE(Grid->BaseOptions().Contains(goRowSizing));
+    Grid->SetFooterColor(clInfoBk);
+    EXPECT_EQ(Grid->FooterParams()->Color(), clInfoBk);
+
+    EXPECT_EQ(InplaceSearchStartShortCut, ShortCut(Word('F'), TShiftState{ssCtrl}));
+    EXPECT_EQ(PriorRecordValueShortCut, ShortCut(0xDE, TShiftState{ssCtrl}));
+    EXPECT_EQ(InplaceSearchTimeOutDefault, 1500);
+    EXPECT_EQ(SortIndexFont()->Name(), "Arial");
+
+    // Layout section names: the form's class name in front, frames joined by dots.
+    Form->SetName(QStringLiteral("F1"));
+    Grid->SetName(QStringLiteral("Grid1"));
+    EXPECT_EQ(LayoutSectionName(Grid), "TFormGrid1");
+    EXPECT_EQ(LayoutSectionName(Form), "TForm");
+    EXPECT_EQ(LayoutSectionName(nullptr), "");
+    TRect r(5, 6, 15, 36);
+    SwapRectExtent(r);
+    EXPECT_EQ(r, TRect(5, 6, 35, 16));
+
+    // The wait cursor nests; an extra stop does nothing.
+    const TCursor before = Screen->Cursor();
+    StartWaitCursor();
+    StartWaitCursor();
+    EXPECT_EQ(Screen->Cursor(), crHourGlass);
+    StopWaitCursor();
+    EXPECT_EQ(Screen->Cursor(), crHourGlass);
+    StopWaitCursor();
+    StopWaitCursor();
+    EXPECT_EQ(Screen->Cursor(), before);
+}
+
+TEST_F(GridFixture, LegacyPropertiesLoadIntoTheParameterObjects) {
+    const char* legacy[] = {
+        "object Grid1: TDBGridEh\r\n  TitleHeight = 30\r\n  FooterColor = clInfoBk\r\n  TitleLines = 2\r\n"
+        "  VTitleMargin = 4\r\n  UseMultiTitle = True\r\nend\r\n",
+        "object Grid1: TDBGridEh\r\n  FooterColor = 255\r\nend\r\n",
+    };
+    TMemoryStream text, bin;
+    const QByteArray a = QByteArray(legacy[0]);
+    text.Write(a.constData(), a.size());
+    text.SetPosition(0);
+    ObjectTextToBinary(&text, &bin);
+    bin.SetPosition(0);
+    ReadComponent(&bin, Grid);
+    EXPECT_EQ(Grid->TitleParams()->RowHeight(), 30);
+    EXPECT_EQ(Grid->FooterParams()->Color(), clInfoBk);
+    EXPECT_EQ(Grid->TitleParams()->RowLines(), 2);
+    EXPECT_EQ(Grid->TitleParams()->VTitleMargin(), 4);
+    EXPECT_TRUE(Grid->TitleParams()->MultiTitle());
+
+    TMemoryStream text2, bin2;
+    const QByteArray b = QByteArray(legacy[1]);
+    text2.Write(b.constData(), b.size());
+    text2.SetPosition(0);
+    ObjectTextToBinary(&text2, &bin2);
+    bin2.SetPosition(0);
+    ReadComponent(&bin2, Grid);
+    EXPECT_EQ(Grid->FooterParams()->Color(), TColor(255));
+
+    // Nothing is written back under the legacy names.
+    TMemoryStream out, outText;
+    WriteComponent(&out, Grid);
+    out.SetPosition(0);
+    ObjectBinaryToText(&out, &outText);
+    const QByteArray written(static_cast<const char*>(outText.Memory()), int(outText.Size()));
+    for (const char* name : {"TitleHeight", "FooterColor", "TitleLines", "VTitleMargin", "UseMultiTitle"})
+        EXPECT_FALSE(written.contains(QByteArray("  ") + name + " =")) << name;
+}
+
+TEST_F(GridFixture, ColumnsWidthsLimitsAndMoves) {
+    UseTable(5);
+    ASSERT_EQ(Grid->Columns()->Count(), 3);
+    TColumnEh* id = Grid->Columns()->Columns(0);
+    EXPECT_FALSE(id->WidthAssigned());
+    EXPECT_EQ(id->Width(), id->DefaultWidth());
+    // Setting the default width stores nothing; -1 never stores.
+    id->SetWidth(id->DefaultWidth());
+    EXPECT_FALSE(id->WidthAssigned());
+    id->SetWidth(-1);
+    EXPECT_FALSE(id->WidthAssigned());
+
+    // The lower limit is applied last.
+    auto* custom = Create<TDBGridEh>(Form);
+    custom->SetParent(Form);
+    custom->SetDataSource(Source);
+    TColumnEh* c = custom->Columns()->Add();
+    c->SetFieldName(QStringLiteral("Name"));
+    c->SetMaxWidth(100);
+    c->SetMinWidth(150);
+    c->SetWidth(120);
+    EXPECT_EQ(c->Width(), 150);
+    TColumnEh* q = custom->Columns()->Add();
+    q->SetFieldName(QStringLiteral("Qty"));
+    q->SetMaxWidth(50);
+    custom->SetColWidths(2, 80);
+    EXPECT_EQ(q->Width(), 50);
+    EXPECT_EQ(custom->ColWidths(2), 50);
+
+    // Moving the third column to the front reports data column indexes.
+    TColumnEh* i3 = custom->Columns()->Add();
+    i3->SetFieldName(QStringLiteral("ID"));
+    int from = -1, to = -1;
+    custom->OnColumnMoved = TMovedEvent::Callable([&](TObject*, int f, int t) {
+        from = f;
+        to = t;
+    });
+    custom->Perform(WM_NULL, 0, 0);
+    custom->MoveColumn(3, 1);
+    EXPECT_EQ(from, 2);
+    EXPECT_EQ(to, 0);
+    EXPECT_EQ(custom->Columns()->Columns(0), i3);
+    EXPECT_EQ(custom->VisibleColumn(0)->FieldName(), "ID");
+    EXPECT_TRUE(custom->CheckDataConsistency());
+}
+
+TEST_F(GridFixture, ColumnSortMarkingAndTabOrder) {
+    UseTable(4);
+    auto* cols = Grid->Columns();
+    ASSERT_EQ(cols->Count(), 3);
+    TColumnEh* a = cols->Columns(0);
+    TColumnEh* b = cols->Columns(1);
+    TColumnEh* c = cols->Columns(2);
+
+    // Single marking: a new marker takes the place of the old one.
+    a->Title()->SetSortMarker(smDownEh);
+    b->Title()->SetSortMarker(smUpEh);
+    EXPECT_EQ(a->Title()->SortMarker(), smNoneEh);
+    EXPECT_EQ(a->Title()->SortIndex(), 0);
+    EXPECT_EQ(b->Title()->SortIndex(), 1);
+    ASSERT_EQ(Grid->SortMarkedColumns()->Count(), 1);
+    EXPECT_EQ(Grid->SortMarkedColumns()->Columns(0), b);
+    b->Title()->SetSortMarker(smNoneEh);
+    EXPECT_EQ(Grid->SortMarkedColumns()->Count(), 0);
+
+    // Multi marking numbers the markers; clearing one closes the gap.
+    Grid->SetOptionsEh(Grid->OptionsEh() + TDBGridEhOptions{dghMultiSortMarking});
+    a->Title()->SetSortMarker(smDownEh);
+    b->Title()->SetSortMarker(smDownEh);
+    c->Title()->SetSortMarker(smUpEh);
+    EXPECT_EQ(c->Title()->SortIndex(), 3);
+    b->Title()->SetSortMarker(smNoneEh);
+    EXPECT_EQ(a->Title()->SortIndex(), 1);
+    EXPECT_EQ(c->Title()->SortIndex(), 2);
+    ASSERT_EQ(Grid->SortMarkedColumns()->Count(), 2);
+    EXPECT_EQ(Grid->SortMarkedColumns()->Columns(1), c);
+    // A place no column holds changes nothing; a held one is exchanged.
+    a->Title()->SetSortIndex(5);
+    EXPECT_EQ(a->Title()->SortIndex(), 1);
+    a->Title()->SetSortIndex(2);
+    EXPECT_EQ(a->Title()->SortIndex(), 2);
+    EXPECT_EQ(c->Title()->SortIndex(), 1);
+    EXPECT_EQ(Grid->SortMarkedColumns()->Columns(0), c);
+
+    // The marker's room: 16, less the glyph when narrow, none when too narrow.
+    Grid->SetOptionsEh(Grid->OptionsEh() - TDBGridEhOptions{dghMultiSortMarking});
+    a->Title()->SetSortMarker(smNoneEh);
+    c->Title()->SetSortMarker(smNoneEh);
+    b->Title()->SetSortMarker(smDownEh);
+    const std::pair<int, int> room[] = {{20, 16}, {16, 2}, {5, 0}};
+    for (auto [width, expected] : room) {
+        b->SetWidth(width);
+        EXPECT_EQ(b->GetSortMarkingWidth(), expected) << width;
+    }
+    EXPECT_EQ(a->GetSortMarkingWidth(), 0);
+
+    // Tab stops are the editable columns; the walk stops at the ends and before contra columns.
+    EXPECT_EQ(cols->GetFirstTabColumn(), a);
+    EXPECT_EQ(cols->GetLastTabColumn(), c);
+    EXPECT_EQ(cols->GetNextTabColumn(c, true), c);
+    EXPECT_EQ(cols->GetNextTabColumn(a, true), b);
+    EXPECT_EQ(cols->GetNextTabColumn(a, false), a);
+    Grid->SetContraColCount(2);
+    EXPECT_EQ(cols->GetLastTabColumn(), a);
+    EXPECT_EQ(cols->GetNextTabColumn(a, true), a);
+    Grid->SetContraColCount(0);
+    b->SetReadOnly(true);
+    EXPECT_EQ(cols->GetNextTabColumn(a, true), c);
+
+    // Row-panel places that are at their defaults are not streamed; a column alone is 64 wide.
+    TColumnsEhList list;
+    EXPECT_EQ(list.Count(), 0);
+    TMemoryStream ms, text;
+    cols->SaveToStream(&ms);
+    ms.SetPosition(0);
+    ObjectBinaryToText(&ms, &text);
+    const QByteArray written(static_cast<const char*>(text.Memory()), int(text.Size()));
+    EXPECT_FALSE(written.contains("InRowLineHeight"));
+    EXPECT_FALSE(written.contains("InRowLinePos"));
+    b->SetInRowLineHeight(2);
+    EXPECT_EQ(b->InRowLineHeight(), 2);
+    b->SetInRowLinePos(-3);
+    EXPECT_EQ(b->InRowLinePos(), 0);
+    TDBGridColumnsEh loose(nullptr, CollectionItemClassOf<TDBGridColumnEh>());
+    EXPECT_EQ(loose.Add()->Width(), 64);
+}
+
 // ---------------------------------------------------------------------------------------------
 // Row mapping
 
@@ -225,6 +441,45 @@ TEST_F(GridFixture, MemTableRowsFollowInsertDeleteFilterAndScroll) {
     Pump();
     Table->SetFiltered(false);
     EXPECT_EQ(Grid->RowCount(), 1 + 49);
+    EXPECT_TRUE(Grid->CheckDataConsistency());
+}
+
+TEST_F(GridFixture, FixedRowsAndModesFollowTheSettings) {
+    UseTable(30);
+    EXPECT_TRUE(Grid->UsesMemTable());
+    // The filter row under the titles is one more fixed row above the data.
+    Grid->STFilter()->SetVisible(true);
+    Grid->LayoutChanged();
+    EXPECT_EQ(Grid->TopDataOffset(), 2);
+    EXPECT_EQ(Grid->FixedRows(), 2);
+    EXPECT_EQ(Grid->RowCount(), 2 + 30);
+    Table->MoveBy(7);
+    Pump();
+    EXPECT_EQ(Grid->Row(), 2 + 7);
+    EXPECT_TRUE(Grid->CheckDataConsistency());
+    Grid->STFilter()->SetLocation(stflInTitleFilterEh);
+    Grid->LayoutChanged();
+    EXPECT_EQ(Grid->TopDataOffset(), 1);
+    EXPECT_TRUE(Grid->CheckDataConsistency());
+
+    // Without the table's interface the same table is shown as a plain data set.
+    Grid->SetTryUseMemTableInt(false);
+    EXPECT_FALSE(Grid->UsesMemTable());
+    EXPECT_LT(Grid->RowCount(), 1 + 30);
+    EXPECT_EQ(Grid->DataRowToRecNo(Grid->Row() - 1), Table->RecNo());
+    EXPECT_TRUE(Grid->CheckDataConsistency());
+    Grid->SetTryUseMemTableInt(true);
+    EXPECT_TRUE(Grid->UsesMemTable());
+    EXPECT_EQ(Grid->RowCount(), 1 + 30);
+    EXPECT_EQ(Grid->Row(), 1 + 7);
+    EXPECT_TRUE(Grid->CheckDataConsistency());
+
+    // A table freed under the grid leaves it in plain mode with one empty data row.
+    delete Table;
+    Table = nullptr;
+    Pump();
+    EXPECT_FALSE(Grid->UsesMemTable());
+    EXPECT_EQ(Grid->RowCount(), 2);
     EXPECT_TRUE(Grid->CheckDataConsistency());
 }
 
@@ -333,21 +588,87 @@ TEST_F(GridFixture, KeysMoveTheCurrentRecord) {
         int From;
         int To; // 0: depends on the page size
     } cases[] = {
-        {VK_DOWN, false, 1, 2}, {VK_UP, false, 5, 4},    {VK_UP, false, 1, 1},    {VK_DOWN, false, 100, 100},
-        {VK_HOME, true, 50, 1}, {VK_END, true, 50, 100}, {VK_PRIOR, true, 50, 1}, {VK_NEXT, true, 3, 100},
+        {VK_DOWN, false, 1, 2}, {VK_UP, false, 5, 4},    {VK_UP, false, 1, 1},     {VK_DOWN, false, 100, 100},
+        {VK_HOME, true, 50, 1}, {VK_END, true, 50, 100}, {VK_PRIOR, true, 50, -1}, {VK_NEXT, true, 3, -2},
         {VK_NEXT, false, 1, 0}, {VK_HOME, false, 7, 1},  {VK_END, false, 7, 100},
     };
     Grid->SetOptions(Grid->Options() + TDBGridOptions{dgRowSelect});
     for (const Case& c : cases) {
         Table->SetRecNo(c.From);
+        // -1 and -2: the first and last records of the link's buffer.
+        const int firstBuffered = c.From - Grid->DataLink()->ActiveRecord();
+        const int lastBuffered = firstBuffered + Grid->DataLink()->RecordCount() - 1;
         Key(c.Key, c.Ctrl);
-        const int expected = c.To ? c.To : std::min(100, c.From + std::max(1, page - 1 > 0 ? page - 1 : 1));
+        int expected = c.To ? c.To : std::min(100, c.From + std::max(1, page - 1 > 0 ? page - 1 : 1));
+        if (c.To == -1) expected = firstBuffered;
+        if (c.To == -2) expected = lastBuffered;
         if (c.To)
             EXPECT_EQ(Table->RecNo(), expected) << c.Key << " from " << c.From;
         else
             EXPECT_GT(Table->RecNo(), c.From + 3) << c.Key;
         EXPECT_TRUE(Grid->CheckDataConsistency());
     }
+}
+
+TEST_F(GridFixture, KeysStepColumnsAppendAndDelete) {
+    UseTable(5);
+    Grid->SetFocus();
+    Grid->SetOptions(DefaultDBGridOptions - TDBGridOptions{dgConfirmDelete});
+    Table->Last();
+    Pump();
+    // Down at the end appends; Up drops the untouched new record.
+    Key(VK_DOWN);
+    EXPECT_EQ(Table->State(), dsInsert);
+    Key(VK_UP);
+    EXPECT_EQ(Table->State(), dsBrowse);
+    EXPECT_EQ(Table->RecordCount(), 5);
+    EXPECT_TRUE(Grid->CheckDataConsistency());
+
+    // Tab walks the columns and wraps to the next record's first column.
+    Table->First();
+    Grid->SetSelectedIndex(0);
+    const struct {
+        Word Key;
+        bool Ctrl;
+        int Column;
+        int RecNo;
+    } steps[] = {{VK_TAB, false, 1, 1},  {VK_TAB, false, 2, 1}, {VK_TAB, false, 0, 2},
+                 {VK_RIGHT, true, 2, 2}, {VK_LEFT, true, 0, 2}, {VK_RIGHT, false, 1, 2},
+                 {VK_END, false, 2, 2},  {VK_HOME, false, 0, 2}};
+    for (const auto& st : steps) {
+        Key(st.Key, st.Ctrl);
+        EXPECT_EQ(Grid->SelectedIndex(), st.Column) << st.Key;
+        EXPECT_EQ(Table->RecNo(), st.RecNo) << st.Key;
+    }
+
+    // Leaving and entering a column are reported in that order; a data click is a cell click.
+    std::vector<String> log;
+    Grid->OnColExit = TNotifyEvent::Callable([&](TObject*) { log.push_back(QStringLiteral("exit")); });
+    Grid->OnColEnter = TNotifyEvent::Callable([&](TObject*) { log.push_back(QStringLiteral("enter")); });
+    Grid->OnCellClick = TDBGridEhClickEvent::Callable([&](TColumnEh* c) { log.push_back(c->FieldName()); });
+    Key(VK_RIGHT);
+    EXPECT_EQ(log, (std::vector<String>{"exit", "enter"}));
+    log.clear();
+    const TPoint p = CellCentre(3, 1);
+    Click(p.X, p.Y);
+    EXPECT_EQ(log, (std::vector<String>{"exit", "enter", "Qty"}));
+    EXPECT_EQ(Grid->SelectedIndex(), 2);
+    Grid->OnColExit = {};
+    Grid->OnColEnter = {};
+    Grid->OnCellClick = {};
+
+    // Ctrl+Delete deletes the current record when deleting is allowed.
+    Key(VK_DELETE, true);
+    EXPECT_EQ(Table->RecordCount(), 4);
+    Grid->SetAllowedOperations({});
+    Key(VK_DELETE, true);
+    EXPECT_EQ(Table->RecordCount(), 4);
+    // Without editing, Down at the end stays.
+    Grid->SetOptions(Grid->Options() - TDBGridOptions{dgEditing});
+    Table->Last();
+    Key(VK_DOWN);
+    EXPECT_EQ(Table->State(), dsBrowse);
+    EXPECT_TRUE(Grid->CheckDataConsistency());
 }
 
 TEST_F(GridFixture, ClicksSelectRowsAndTitlesMarkTheSort) {
@@ -427,7 +748,7 @@ TEST_F(GridFixture, ScrollBarFollowsTheRecord) {
         ::GetScrollInfo(Grid->Handle(), SB_VERT, &si);
         return std::make_pair(si.nPos, si.nMax);
     };
-    EXPECT_EQ(pos().first, 0);
+    EXPECT_EQ(pos().first, 1); // the bar counts from 1
     const int max = pos().second;
     EXPECT_GT(max, 150);
     Table->SetRecNo(100);

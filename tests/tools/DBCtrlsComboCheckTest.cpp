@@ -112,6 +112,15 @@ TEST(CheckBoxValueLists, Matching) {
             << c.List << " / " << c.Text;
 }
 
+TEST_F(EditorFixture, CheckBoxControlsAlignmentFollowsTheCaptionSide) {
+    auto* c = Editor<TDBCheckBoxEh>(nullptr);
+    EXPECT_EQ(c->GetControlsAlignment(), taRightJustify);
+    c->SetBiDiMode(bdRightToLeft);
+    EXPECT_EQ(c->GetControlsAlignment(), taLeftJustify); // caption right of the box, mirrored
+    c->SetAlignment(lrLeftJustify);
+    EXPECT_EQ(c->GetControlsAlignment(), taRightJustify);
+}
+
 TEST_F(EditorFixture, CheckBoxOnBooleanFieldCyclesAndWrites) {
     auto* c = Editor<TDBCheckBoxEh>("Flag", 70);
     c->SetCaption(QStringLiteral("Активен"));

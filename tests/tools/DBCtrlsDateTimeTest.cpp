@@ -139,6 +139,25 @@ TEST_F(EditorFixture, ArrowKeysStepTheElementUnderTheCaret) {
               EncodeDate(2001, 12, 1) + EncodeTime(10, 59, 0, 0));
 }
 
+TEST_F(EditorFixture, TypedSeparatorJumpsToTheNextElement) {
+    PinnedFormat ru("ru_RU");
+    auto* e = Editor<TDBDateTimeEditEh>("Born");
+    Show(e);
+    e->SetSelStart(0);
+    e->SetSelLength(0);
+    TypeText(e, QStringLiteral("."));
+    EXPECT_EQ(e->SelStart(), 3); // the month
+    EXPECT_EQ(e->SelLength(), 2);
+    // Typing the month moves the caret past the literal; with no separator after it the jump
+    // wraps round to the first element.
+    TypeText(e, QStringLiteral("11."));
+    EXPECT_EQ(e->SelStart(), 0);
+    EXPECT_EQ(e->SelLength(), 2);
+    EXPECT_EQ(e->EditText(), QStringLiteral("03.11.2001"));
+    FocusOther();
+    EXPECT_EQ(F("Born")->AsDateTime(), EncodeDate(2001, 11, 3));
+}
+
 TEST_F(EditorFixture, TimeOnlyEditKeepsTheFieldsDate) {
     PinnedFormat en("en_US");
     auto* e = Editor<TDBDateTimeEditEh>("Stamp");

@@ -2,6 +2,7 @@
 
 #include "DBCtrlsTestUtil.h"
 
+#include "lib/tools/ToolCtrlsEhInternal.h"
 #include "platform/ui/WinApi.h"
 
 namespace {
@@ -152,6 +153,30 @@ TEST_F(EditorFixture, TextThatDoesNotConvertRaisesAndLeavesFieldUnchanged) {
     EXPECT_EQ(e->Text(), QStringLiteral("5"));
     e->SetText(QStringLiteral("8"));
     EXPECT_EQ(F("Qty")->AsInteger(), 8);
+}
+
+// Leaving the edit with typed text the field refuses: the error is reported, the edit keeps the
+// focus and the text, and the field keeps its value until the text is corrected.
+TEST_F(EditorFixture, LeavingWithTextTheFieldRefusesKeepsTheFocus) {
+    auto* e = Editor<TCustomDBEditEh>("Qty");
+    std::vector<String> errors;
+    const TExceptionEvent saved = Application->OnException;
+    ScopeExit restore([&] { Application->OnException = saved; });
+    Application->OnException =
+        TExceptionEvent::Callable([&](TObject*, Exception* x) { errors.push_back(x->Message()); });
+    Show(e);
+    e->SelectAll();
+    TypeText(e, QStringLiteral("99999999999"));
+    FocusOther();
+    ASSERT_EQ(errors.size(), 1u);
+    EXPECT_TRUE(e->Focused());
+    EXPECT_EQ(e->Text(), QStringLiteral("99999999999"));
+    EXPECT_EQ(F("Qty")->AsInteger(), 5);
+    e->SelectAll();
+    TypeText(e, QStringLiteral("12"));
+    FocusOther();
+    EXPECT_EQ(errors.size(), 1u);
+    EXPECT_EQ(F("Qty")->AsInteger(), 12);
 }
 
 TEST_F(EditorFixture, UnboundEditKeepsItsValueInTheLink) {

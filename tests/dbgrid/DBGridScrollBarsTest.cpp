@@ -1,0 +1,259 @@
+// The data grid's scroll bars over a data set: the vertical bar's record numbers and five
+// positions, hidden and external bars, and the scroll-bar panels with the size grip.
+
+#include "db/TestDataSet.h"
+#include "lib/dbgrid/DBGridEh.h"
+
+#include "platform/ui/Forms.h"
+#include "platform/ui/WinApi.h"
+
+#include <gtest/gtest.h>
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QImage>
+#include <QWidget>
+
+namespace {
+
+void Pump(int ms = 20) {
+    QElapsedTimer t;
+    t.start();
+    do {
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+        DispatchQueuedMessages();
+    } while (t.elapsed() < ms);
+}
+
+QString ScreenshotPath(const QString& name) {
+    QDir dir(QCoreApplication::applicationDirPath() + QStringLiteral("/../screenshots"));
+    dir.mkpath(QStringLiteral("."));
+    return dir.absoluteFilePath(name + QStringLiteral(".png"));
+}
+
+// A data set that knows no record numbers: the grid shows the five-position bar.
+class TUnnumberedDataSet : public TTestDataSet {
+    KVT_CLASS(TUnnumberedDataSet, TTestDataSet)
+public:
+    using TTestDataSet::TTestDataSet;
+    bool IsSequenced() override { return false; }
+};
+
+struct GridScrollFixture : ::testing::Test {
+    TForm* Form = nullptr;
+    TDBGridEh* Grid = nullptr;
+    TDataSource* Source = nullptr;
+    TTestDataSet* Data = nullptr;
+
+    void SetUp() override {
+        Form = new TForm(nullptr);
+        Form->SetBounds(10, 10, 520, 360);
+        Grid = Create<TDBGridEh>(Form);
+        Grid->SetParent(Form);
+        Grid->SetBounds(0, 0, 500, 300);
+        Source = new TDataSource(Form);
+        Form->Show();
+        Pump();
+    }
+    void TearDown() override {
+        Form->Free();
+        Pump();
+    }
+    void Use(TTestDataSet* D, int N) {
+        Data = D;
+        D->FieldDefs()->Add(QStringLiteral("ID"), ftInteger);
+        D->FieldDefs()->Add(QStringLiteral("Name"), ftString, 20);
+        for (int i = 1; i <= N; ++i)
+            D->AddRecord({Variant(i), Variant(QStringLiteral("Запись %1").arg(i))});
+        D->Open();
+        Source->SetDataSet(D);
+        Grid->SetDataSource(Source);
+        Pump();
+    }
+    SCROLLINFO Info() {
+        SCROLLINFO si;
+        si.fMask = SIF_ALL;
+        Grid->VertScrollBar()->GetScrollInfo(si);
+        return si;
+    }
+    bool WindowVertVisible() { return (GetWindowLong(Grid->Handle(), GWL_STYLE) & WS_VSCROLL) != 0; }
+};
+
+} // namespace
+
+TEST_F(GridScrollFixture, OwnsTheScrollBarObjectsAndPanels) {
+    ASSERT_NE(Grid->HorzScrollBar(), nullptr);
+    ASSERT_NE(Grid->VertScrollBar(), nullptr);
+    EXPECT_EQ(Grid->HorzScrollBar()->Grid(), Grid);
+    EXPECT_EQ(Grid->HorzScrollBarPanelControl()->Name(), QStringLiteral("HorzScrollBarPanelControl"));
+    EXPECT_EQ(Grid->VertScrollBarPanelControl()->Name(), QStringLiteral("VertScrollBarPanelControl"));
+    EXPECT_EQ(Grid->CornerScrollBarPanelControl()->Name(), QStringLiteral("CornerScrollBarPanelControl"));
+    EXPECT_EQ(Grid->FindComponent(QStringLiteral("HorzScrollBarPanelControl")),
+              Grid->HorzScrollBarPanelControl());
+    EXPECT_FALSE(Grid->HorzScrollBarPanelControl()->Visible());
+    EXPECT_FALSE(Grid->CornerScrollBarPanelControl()->Visible());
+    EXPECT_FALSE(Grid->ScrollBarPanel());
+
+    // The property setters copy into the objects the grid holds.
+    TDBGridEh* other = Create<TDBGridEh>(Form);
+    other->VertScrollBar()->SetVisible(false);
+    other->VertScrollBar()->SetTracking(false);
+    THorzDBGridEhScrollBar* held = Grid->HorzScrollBar();
+    Grid->SetVertScrollBar(other->VertScrollBar());
+    EXPECT_FALSE(Grid->VertScrollBar()->Visible());
+    EXPECT_FALSE(Grid->VertScrollBar()->Tracking());
+    Grid->SetHorzScrollBar(other->HorzScrollBar());
+    EXPECT_EQ(Grid->HorzScrollBar(), held);
+}
+
+TEST_F(GridScrollFixture, NoOpenDataSetHasNothingToScroll) {
+    Grid->VertScrollBar()->SetVisibleMode(sbAutoShowEh);
+    Grid->UpdateVertScrollBar();
+    SCROLLINFO si = Info();
+    EXPECT_EQ(si.nMin, 0);
+    EXPECT_EQ(si.nMax, 1);
+    EXPECT_FALSE(WindowVertVisible());
+    Grid->VertScrollBar()->SetVisibleMode(sbAlwaysShowEh);
+    Grid->UpdateVertScrollBar();
+    EXPECT_TRUE(WindowVertVisible());
+    SCROLLBARINFO sbi;
+    ::GetScrollBarInfo(Grid->Handle(), OBJID_VSCROLL, &sbi);
+    EXPECT_TRUE(sbi.rgstate[0] & STATE_SYSTEM_UNAVAILABLE);
+}
+
+TEST_F(GridScrollFixture, RecordNumbersAtFirstMiddleAndLastRecord) {
+    Use(new TTestDataSet(Form), 100);
+    const int page = Grid->VisibleRowCount();
+    SCROLLINFO si = Info();
+    EXPECT_EQ(si.nMin, 1);
+    EXPECT_EQ(si.nMax, 100 + page - 1);
+    EXPECT_EQ(int(si.nPage), page);
+    EXPECT_EQ(si.nPos, 1);
+    Data->MoveBy(49);
+    EXPECT_EQ(Info().nPos, 50);
+    Data->Last();
+    si = Info();
+    EXPECT_EQ(si.nPos, 100);
+    // The last record puts the thumb at the bottom: the last position a page allows.
+    EXPECT_EQ(si.nPos, si.nMax - int(si.nPage) + 1);
+    EXPECT_TRUE(WindowVertVisible());
+
+    // While a record is inserted the thumb stays.
+    Data->First();
+    Data->MoveBy(9);
+    Data->Insert();
+    EXPECT_EQ(Info().nPos, 10);
+    Data->Cancel();
+
+    // The thumb moves the record.
+    Grid->Perform(WM_VSCROLL, MAKEWPARAM(SB_THUMBPOSITION, 40), 0);
+    EXPECT_EQ(Data->RecNo(), 40);
+}
+
+TEST_F(GridScrollFixture, FivePositionsWithoutRecordNumbers) {
+    Use(new TUnnumberedDataSet(Form), 60);
+    struct Case {
+        const char* Where;
+        int Pos;
+    };
+    auto at = [&](const char* where) {
+        if (QByteArray(where) == "first")
+            Data->First();
+        else if (QByteArray(where) == "last")
+            Data->Last();
+        else {
+            Data->First();
+            Data->MoveBy(30);
+        }
+        return Info().nPos;
+    };
+    for (Case c : {Case{"first", 0}, Case{"middle", 2}, Case{"last", 4}})
+        EXPECT_EQ(at(c.Where), c.Pos) << c.Where;
+    EXPECT_EQ(Info().nMax, 4);
+    EXPECT_EQ(Info().nPage, 0u);
+    // The thumb at the top or bottom goes to the first or last record.
+    Grid->Perform(WM_VSCROLL, MAKEWPARAM(SB_THUMBPOSITION, 0), 0);
+    EXPECT_TRUE(Data->Bof());
+    Grid->Perform(WM_VSCROLL, MAKEWPARAM(SB_THUMBPOSITION, 4), 0);
+    EXPECT_TRUE(Data->Eof());
+}
+
+TEST_F(GridScrollFixture, HiddenAndExternalVerticalBars) {
+    Use(new TTestDataSet(Form), 100);
+    ASSERT_TRUE(WindowVertVisible());
+    Grid->VertScrollBar()->SetVisible(false);
+    EXPECT_FALSE(WindowVertVisible());
+    Grid->VertScrollBar()->SetVisible(true);
+    EXPECT_TRUE(WindowVertVisible());
+
+    auto* bar = new TScrollBar(Form);
+    bar->SetName(QStringLiteral("ExtBar"));
+    bar->SetKind(sbVertical);
+    bar->SetParent(Form);
+    bar->SetBounds(502, 0, 17, 300);
+    Grid->VertScrollBar()->SetExtScrollBar(bar);
+    EXPECT_FALSE(WindowVertVisible());
+    Data->MoveBy(29);
+    EXPECT_EQ(bar->Position(), 30);
+    EXPECT_EQ(bar->Min(), 1);
+    // A line down on the external bar moves the grid's record.
+    const int before = Data->RecNo();
+    bar->Perform(CN_VSCROLL, MAKEWPARAM(SB_PAGEDOWN, 0), 0);
+    EXPECT_GT(Data->RecNo(), before);
+    // The bar handles the code itself after the grid; the next update puts the thumb on the record.
+    Grid->UpdateVertScrollBar();
+    EXPECT_EQ(bar->Position(), Data->RecNo());
+
+    // The bar freed: the grid uses its own bar again.
+    bar->Free();
+    EXPECT_EQ(Grid->VertScrollBar()->ExtScrollBar(), nullptr);
+    Grid->UpdateVertScrollBar();
+    EXPECT_TRUE(WindowVertVisible());
+}
+
+TEST_F(GridScrollFixture, PanelsTakeTheBarsAndFewerRows) {
+    Use(new TTestDataSet(Form), 100);
+    const int rowsBefore = Grid->DataRowCount();
+    Grid->HorzScrollBar()->ExtraPanel()->SetVisible(true);
+    Pump();
+    ASSERT_TRUE(Grid->ScrollBarPanel());
+    EXPECT_TRUE(Grid->HorzScrollBarPanelControl()->Visible());
+    EXPECT_TRUE(Grid->VertScrollBarPanelControl()->Visible());
+    EXPECT_TRUE(Grid->CornerScrollBarPanelControl()->Visible());
+    EXPECT_FALSE(WindowVertVisible());
+    EXPECT_EQ(Grid->OutBoundaryData()->BottomIndent(), GetSystemMetrics(SM_CYHSCROLL));
+    EXPECT_EQ(Grid->HorzScrollBarPanelControl()->ExtraPanel()->DataSource(), Source);
+    // The bottom panel's margin holds no record.
+    EXPECT_LE(Grid->DataRowCount(), rowsBefore);
+
+    TScrollBar* vbar = Grid->VertScrollBarPanelControl()->ScrollBar();
+    Data->MoveBy(19);
+    EXPECT_EQ(vbar->Position(), 20);
+    EXPECT_EQ(vbar->Min(), 1);
+    // Scrolling the panel bar moves the record and leaves the thumb where the record is.
+    int pos = 60;
+    vbar->OnScroll(vbar, scPosition, pos);
+    EXPECT_EQ(Data->RecNo(), 60);
+    EXPECT_EQ(pos, 60);
+
+    // Panels off: margins back, window bar back.
+    Grid->HorzScrollBar()->ExtraPanel()->SetVisible(false);
+    Pump();
+    EXPECT_FALSE(Grid->HorzScrollBarPanelControl()->Visible());
+    EXPECT_EQ(Grid->OutBoundaryData()->BottomIndent(), 0);
+    EXPECT_TRUE(WindowVertVisible());
+}
+
+TEST_F(GridScrollFixture, ScreenshotOfTheGridWithPanelsAndSizeGrip) {
+    Use(new TTestDataSet(Form), 40);
+    Form->SetBounds(10, 10, 420, 260);
+    Grid->SetAlign(alClient);
+    Grid->HorzScrollBar()->ExtraPanel()->SetVisible(true);
+    Pump(50);
+    Data->MoveBy(12);
+    Pump(50);
+    EXPECT_TRUE(Grid->CornerScrollBarPanelControl()->IsInFormCorner());
+    QImage img = Form->Widget()->grab().toImage();
+    EXPECT_TRUE(img.save(ScreenshotPath(QStringLiteral("dbgrid_panels_size_grip"))));
+}

@@ -173,8 +173,18 @@ void TCustomRadioGroup::UpdateButtons() {
         FButtons[size_t(FItemIndex)]->SetChecked(true);
     }
     FUpdating = false;
+    UpdateTabStops();
     ArrangeButtons();
     Invalidate();
+}
+
+// The group is one tab stop: its checked button, or the first while none is checked. Has to be
+// called after the checked button or the number of buttons changed.
+void TCustomRadioGroup::UpdateTabStops() {
+    for (int i = 0; i < int(FButtons.size()); ++i) {
+        TRadioButton* b = FButtons[size_t(i)];
+        b->SetTabStop(b->Checked() || (i == 0 && FItemIndex < 0));
+    }
 }
 
 void TCustomRadioGroup::ArrangeButtons() {
@@ -207,6 +217,7 @@ void TCustomRadioGroup::SetItemIndex(int v) {
     if (FItemIndex >= 0 && FItemIndex < int(FButtons.size())) FButtons[size_t(FItemIndex)]->SetChecked(false);
     FItemIndex = v;
     if (v >= 0) FButtons[size_t(v)]->SetChecked(true); // the button's click reaches OnClick
+    UpdateTabStops();
 }
 
 void TCustomRadioGroup::SetColumns(int v) {
@@ -221,6 +232,7 @@ void TCustomRadioGroup::ButtonClick(TRadioButton* Sender) {
     if (FUpdating) return;
     auto it = std::find(FButtons.begin(), FButtons.end(), Sender);
     FItemIndex = it == FButtons.end() ? -1 : int(it - FButtons.begin());
+    UpdateTabStops();
     Changed();
     Click();
 }

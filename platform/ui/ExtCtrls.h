@@ -66,6 +66,7 @@ protected:
     bool CanModify() { return true; }
     void Loaded() override;
     void UpdateButtons();
+    void UpdateTabStops();
     void ArrangeButtons();
     void ItemsChange(TObject* Sender);
 

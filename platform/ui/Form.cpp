@@ -2,6 +2,7 @@
 
 #include "platform/ui/Forms.h"
 #include "platform/ui/Menus.h"
+#include "platform/ui/StdCtrls.h"
 
 #include "platform/rtl/SysUtils.h"
 #include "platform/ui/WindowBridge.h"
@@ -608,6 +609,17 @@ void TCustomForm::CMDialogKey(TMessage& Message) {
     if (!s.Contains(ssAlt) && !s.Contains(ssCtrl)) {
         switch (k.CharCode()) {
         case VK_TAB:
+        case VK_LEFT:
+        case VK_RIGHT:
+        case VK_UP:
+        case VK_DOWN:
+            // Focus moved by the keyboard shows its focus rectangle from now on, as on the
+            // platform once the keyboard was used in a window.
+            if (FWidget) FWidget->setAttribute(Qt::WA_KeyboardFocusChange);
+            break;
+        }
+        switch (k.CharCode()) {
+        case VK_TAB:
             if (FActiveControl || true) {
                 SelectNext(FActiveControl, !s.Contains(ssShift), true);
                 Message.Result = 1;
@@ -621,6 +633,10 @@ void TCustomForm::CMDialogKey(TMessage& Message) {
             if (FActiveControl && FActiveControl->Parent()) {
                 bool fwd = k.CharCode() == VK_RIGHT || k.CharCode() == VK_DOWN;
                 FActiveControl->Parent()->SelectNext(FActiveControl, fwd, false);
+                // As the platform's dialog manager does: an arrow that lands on a radio button
+                // chooses it, so a group's choice can be made without the mouse.
+                if (auto* r = dynamic_cast<TRadioButton*>(FActiveControl); r && r->Focused() && !r->Checked())
+                    r->Perform(CN_COMMAND, MAKEWPARAM(0, BN_CLICKED), LPARAM(r->Handle()));
                 Message.Result = 1;
             }
             return;

@@ -10,9 +10,12 @@
 #include "platform/ui/StdCtrls.h"
 #include "platform/ui/WinApi.h"
 
+#include <QApplication>
 #include <QFile>
+#include <QKeyEvent>
 #include <QTemporaryDir>
 #include <QTimer>
+#include <QWidget>
 
 #include <gtest/gtest.h>
 
@@ -520,6 +523,77 @@ TEST_F(EventEditTest, ScreenshotOfEveryKind) {
         EXPECT_FALSE(SaveFormScreenshot(Form, QStringLiteral("event-editor-wiegand-") + name).isEmpty());
     }
     Form->Hide();
+}
+
+} // namespace
+
+namespace {
+
+// One key press and release at the focused widget, as the window system delivers it.
+void PressKey(int Key, Qt::KeyboardModifiers Mods = Qt::NoModifier, const QString& Text = QString()) {
+    QWidget* w = QApplication::focusWidget();
+    ASSERT_NE(w, nullptr);
+    QKeyEvent press(QEvent::KeyPress, Key, Mods, Text);
+    QApplication::sendEvent(w, &press);
+    QKeyEvent release(QEvent::KeyRelease, Key, Mods, Text);
+    QApplication::sendEvent(w, &release);
+    for (int i = 0; i < 5; ++i) {
+        QCoreApplication::processEvents();
+        DispatchQueuedMessages();
+    }
+}
+
+TWinControl* FocusedControl() {
+    return FindControlOfWidget(QApplication::focusWidget());
+}
+
+// Tab until the focus is inside Target (at most a screenful of stops).
+bool TabInto(TWinControl* Target) {
+    for (int i = 0; i < 40; ++i) {
+        if (TWinControl* f = FocusedControl(); f && Target->ContainsControl(f)) return true;
+        PressKey(Qt::Key_Tab, Qt::NoModifier, QStringLiteral("\t"));
+    }
+    return false;
+}
+
+TEST_F(EventEditTest, KeyboardAloneChoosesConditionAndKindAndSaves) {
+    Make()->SetEvent(0, 0);
+    TWinControl* first = nullptr;
+    bool reached = false;
+    QTimer act;
+    act.setSingleShot(true);
+    QObject::connect(&act, &QTimer::timeout, [&] {
+        first = FocusedControl();
+        PressKey(Qt::Key_Down);
+        PressKey(Qt::Key_Down); // condition 2
+        if (!TabInto(Form->JobsRadioGroup)) return;
+        EXPECT_EQ(FocusedControl(), Form->JobsRadioGroup->Buttons(0));
+        PressKey(Qt::Key_Down); // kind 1: the control list's page shows, as on a click
+        EXPECT_EQ(VisiblePage(Form->JobParamPageControl), 1);
+        PressKey(Qt::Key_Up);
+        PressKey(Qt::Key_Up); // wraps to the last kind, the Wiegand formula
+        EXPECT_EQ(VisiblePage(Form->JobParamPageControl), 7);
+        PressKey(Qt::Key_Down); // and back to the first
+        PressKey(Qt::Key_Down); // kind 1 again
+        EXPECT_EQ(VisiblePage(Form->JobParamPageControl), 1);
+        EXPECT_FALSE(SaveFormScreenshot(Form, QStringLiteral("event-editor-keyboard")).isEmpty());
+        if (!TabInto(Form->LoadAllDeviceParamButton)) return;
+        reached = true;
+        PressKey(Qt::Key_Return, Qt::NoModifier, QStringLiteral("\r"));
+    });
+    act.start(100);
+    QTimer guard;
+    guard.setSingleShot(true);
+    QObject::connect(&guard, &QTimer::timeout, [&] { Form->SetModalResult(mrAbort); });
+    guard.start(5000);
+
+    EXPECT_EQ(Form->ShowModal(), mrOk);
+    // The dialog opens with the first tab stop focused: the chosen condition.
+    EXPECT_EQ(first, Form->ConditionRadioGroup->Buttons(0));
+    EXPECT_TRUE(reached);
+    EXPECT_EQ(Form->ConditionRadioGroup->ItemIndex(), 2);
+    EXPECT_EQ(Form->JobsRadioGroup->ItemIndex(), 1);
+    EXPECT_EQ(Form->Event().bt1, Byte((2 << 3) | 1));
 }
 
 } // namespace

@@ -10,6 +10,7 @@
 
 #include <QFont>
 #include <QFontMetrics>
+#include <QHash>
 
 #include <algorithm>
 
@@ -33,12 +34,33 @@ struct InstantRead {
     ~InstantRead() { Grid->InstantReadRowLeave(); }
 };
 
+struct TElideKey {
+    QFont Font;
+    QString Text;
+    int Room;
+    bool operator==(const TElideKey& o) const { return Room == o.Room && Text == o.Text && Font == o.Font; }
+};
+size_t qHash(const TElideKey& k, size_t seed = 0) noexcept {
+    return qHashMulti(seed, k.Font, k.Text, k.Room);
+}
+
+// Eliding shapes the text; the same cells come back on every paint, so the results are kept.
+String ElidedCellText(const QFont& Font, const String& Text, int Room) {
+    thread_local QHash<TElideKey, String> cache;
+    TElideKey key{Font, Text, Room};
+    auto it = cache.constFind(key);
+    if (it != cache.constEnd()) return *it;
+    if (cache.size() >= 8192) cache.clear();
+    String shown = QFontMetrics(Font).elidedText(Text, Qt::ElideRight, Room, Qt::TextSingleLine);
+    cache.insert(std::move(key), shown);
+    return shown;
+}
+
 void WriteText(TCanvas* Canvas, const TRect& R, const String& Text, TAlignment Alignment) {
     // The text is cut to the cell with an ellipsis and placed by hand, so that nothing depends
     // on the device clip (the window may be painted into its parent's picture).
     const int room = std::max(0, R.Right - R.Left - 4);
-    const String shown =
-        QFontMetrics(Canvas->Font()->ToQFont()).elidedText(Text, Qt::ElideRight, room, Qt::TextSingleLine);
+    const String shown = ElidedCellText(Canvas->Font()->ToQFont(), Text, room);
     const TSize ext = Canvas->TextExtent(shown);
     int x = R.Left + 2;
     if (Alignment == taRightJustify)

@@ -233,7 +233,8 @@ void TControl::SetBounds(int ALeft, int ATop, int AWidth, int AHeight) {
         TRect inv;
         UnionRect(inv, old, BoundsRect());
         TRect nc = NonClientInsets(FindWindowRecord(FParent->FHandle));
-        FParent->FWidget->update(QRect(inv.Left + nc.Left, inv.Top + nc.Top, inv.Width(), inv.Height()));
+        QRect q(inv.Left + nc.Left, inv.Top + nc.Top, inv.Width(), inv.Height());
+        InvalidateWidget(FParent->FWidget, &q);
     }
     UpdateBoundsRect(BoundsRect());
     if (sized) Resize();
@@ -471,7 +472,8 @@ void TControl::SetTextBuf(const Char* Buffer) {
 void TControl::Invalidate() {
     if (FParent && FParent->FWidget && FVisible) {
         TRect nc = NonClientInsets(FindWindowRecord(FParent->FHandle));
-        FParent->FWidget->update(QRect(FLeft + nc.Left, FTop + nc.Top, FWidth, FHeight));
+        QRect q(FLeft + nc.Left, FTop + nc.Top, FWidth, FHeight);
+        InvalidateWidget(FParent->FWidget, &q);
     }
 }
 void TControl::Update() {

@@ -226,7 +226,7 @@ int DrawTextEx(HDC dc, String& text, int count, TRect* r, UINT format, DRAWTEXTP
     int maxW = 0;
     std::vector<int> widths;
     for (const TLine& l : lines) {
-        widths.push_back(TextLineWidth(fm, l.Text, tab));
+        widths.push_back(TextLineWidth(font->Font, fm, l.Text, tab));
         maxW = std::max(maxW, widths.back());
     }
     const int total = lineH * int(lines.size());

@@ -279,7 +279,32 @@ TQtWindow::TQtWindow(TWinControl* Control, QWidget* Parent, Qt::WindowFlags Flag
     setAutoFillBackground(false);
 }
 
+void TQtWindow::Invalidate(const QRect& r) {
+    FInvalid += r;
+    update(r);
+}
+
+void TQtWindow::UpdateNow() {
+    if (FInvalid.isEmpty() || !isVisible()) return;
+    repaint(FInvalid);
+}
+
+void InvalidateWidget(QWidget* w, const QRect* r) {
+    if (auto* q = dynamic_cast<TQtWindow*>(w))
+        r ? q->Invalidate(*r) : q->Invalidate();
+    else
+        r ? w->update(*r) : w->update();
+}
+
+void UpdateWidget(QWidget* w) {
+    if (auto* q = dynamic_cast<TQtWindow*>(w))
+        q->UpdateNow();
+    else if (w->isVisible())
+        w->repaint();
+}
+
 void TQtWindow::paintEvent(QPaintEvent* e) {
+    FInvalid -= e->region();
     if (!FControl) return;
     QPainter p(this);
     TWinControl* c = FControl;
@@ -288,6 +313,7 @@ void TQtWindow::paintEvent(QPaintEvent* e) {
 }
 
 void TQtWindow::resizeEvent(QResizeEvent*) {
+    FInvalid += rect(); // Qt repaints a resized window whole
     if (FControl) {
         TWinControl* c = FControl;
         int w = width(), h = height();
@@ -313,6 +339,7 @@ void TQtWindow::closeEvent(QCloseEvent* e) {
 }
 
 bool TQtWindow::event(QEvent* e) {
+    if (e->type() == QEvent::Show) FInvalid += rect(); // shown windows are painted whole
     if (FControl && isWindow() &&
         (e->type() == QEvent::WindowActivate || e->type() == QEvent::WindowDeactivate)) {
         HWND h = FControl->Handle();

@@ -110,6 +110,9 @@ HGDIOBJ DefaultFontObject();
 void FillLogicalRect(HDC dc, const QRect& r, HGDIOBJ brush);
 // Width of a line of text, tabs expanded to tabWidth pixels (0: tabs measured as glyphs).
 int TextLineWidth(const QFontMetrics& fm, const QString& s, int tabWidth);
+// The same, remembering the widths of texts without tabs per font (fm must be font's metrics):
+// measuring shapes the text, and the same cell texts are measured on every paint.
+int TextLineWidth(const QFont& font, const QFontMetrics& fm, const QString& s, int tabWidth);
 // Draws a line of text with its cell's top-left at x,y (logical), tabs expanded.
 void DrawTextLine(HDC dc, int x, int y, const QString& s, int tabWidth, bool rtl);
 HGDIOBJ CurrentFont(HDC dc);

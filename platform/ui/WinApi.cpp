@@ -487,7 +487,7 @@ BOOL SetWindowPos(HWND h, HWND after, int X, int Y, int cx, int cy, UINT flags) 
     }
     if (r->Widget && (flags & SWP_FRAMECHANGED)) {
         LayoutScrollBars(r);
-        r->Widget->update();
+        InvalidateWidget(r->Widget);
     }
     return TRUE;
 }
@@ -589,10 +589,11 @@ BOOL InvalidateRect(HWND h, const TRect* rc, BOOL) {
     auto* r = FindWindowRecord(h);
     if (!r || !r->Widget) return FALSE;
     if (!rc) {
-        r->Widget->update();
+        InvalidateWidget(r->Widget);
     } else {
         TRect nc = NonClientInsets(r);
-        r->Widget->update(QRect(rc->Left + nc.Left, rc->Top + nc.Top, rc->Width(), rc->Height()));
+        QRect q(rc->Left + nc.Left, rc->Top + nc.Top, rc->Width(), rc->Height());
+        InvalidateWidget(r->Widget, &q);
     }
     return TRUE;
 }
@@ -602,7 +603,7 @@ BOOL ValidateRect(HWND h, const TRect*) {
 BOOL UpdateWindow(HWND h) {
     auto* r = FindWindowRecord(h);
     if (!r || !r->Widget) return FALSE;
-    if (r->Widget->isVisible()) r->Widget->repaint();
+    UpdateWidget(r->Widget); // paints only what is invalid, as the real call does
     return TRUE;
 }
 BOOL RedrawWindow(HWND h, const TRect* rc, TGdiObject*, UINT flags) {
@@ -611,7 +612,7 @@ BOOL RedrawWindow(HWND h, const TRect* rc, TGdiObject*, UINT flags) {
     if (flags & (RDW_INVALIDATE | RDW_FRAME)) InvalidateRect(h, (flags & RDW_FRAME) ? nullptr : rc, TRUE);
     if (flags & RDW_ALLCHILDREN)
         for (QWidget* w : r->Widget->findChildren<QWidget*>())
-            w->update();
+            InvalidateWidget(w);
     if (flags & (RDW_UPDATENOW | RDW_ERASENOW)) UpdateWindow(h);
     return TRUE;
 }

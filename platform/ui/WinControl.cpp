@@ -587,10 +587,10 @@ void TWinControl::SetParentBackground(bool v) {
 
 // --- painting ------------------------------------------------------------------------------------
 void TWinControl::Invalidate() {
-    if (FWidget) FWidget->update();
+    if (FWidget) InvalidateWidget(FWidget);
 }
 void TWinControl::Update() {
-    if (FWidget && FWidget->isVisible()) FWidget->repaint();
+    if (FWidget) UpdateWidget(FWidget); // only what is invalid, as UpdateWindow
 }
 void TWinControl::Repaint() {
     Invalidate();

@@ -3,6 +3,7 @@
 #include "platform/ui/GraphicsInternal.h"
 
 #include <QGuiApplication>
+#include <QHash>
 #include <QPaintDevice>
 #include <QPaintEngine>
 #include <QPainterPath>
@@ -1440,7 +1441,7 @@ BOOL GetCharSlope(HDC dc, int* rise, int* run) {
 BOOL GetTextExtentPoint32(HDC dc, const QChar* text, int count, TSize* size) {
     if (!size) return FALSE;
     const QFontMetrics& fm = CurrentFont(dc)->FontMetrics();
-    size->cx = TextLineWidth(fm, QString(text, count), 0);
+    size->cx = TextLineWidth(CurrentFont(dc)->Font, fm, QString(text, count), 0);
     size->cy = fm.ascent() + fm.descent();
     return TRUE;
 }
@@ -1485,7 +1486,7 @@ BOOL ExtTextOut(HDC dc, int x, int y, UINT options, const TRect* r, const QChar*
         for (int i = 0; i < count; ++i)
             width += dx[i];
     else
-        width = TextLineWidth(fm, s, 0);
+        width = TextLineWidth(f->Font, fm, s, 0);
     const int height = fm.ascent() + fm.descent();
     const UINT align = dc->S.TextAlign;
     if (align & TA_UPDATECP) x = dc->S.CurPos.X, y = dc->S.CurPos.Y;
@@ -1559,6 +1560,30 @@ int TextLineWidth(const QFontMetrics& fm, const QString& s, int tabWidth) {
         if (i + 1 < parts.size()) x = (x / tabWidth + 1) * tabWidth;
     }
     return x;
+}
+
+namespace {
+struct TWidthKey {
+    QFont Font;
+    QString Text;
+    bool operator==(const TWidthKey& o) const { return Text == o.Text && Font == o.Font; }
+};
+size_t qHash(const TWidthKey& k, size_t seed = 0) noexcept {
+    return qHashMulti(seed, k.Font, k.Text);
+}
+} // namespace
+
+int TextLineWidth(const QFont& font, const QFontMetrics& fm, const QString& s, int tabWidth) {
+    if (tabWidth > 0 && s.contains('\t')) return TextLineWidth(fm, s, tabWidth);
+    // Painting runs on the GUI thread; the bound keeps texts of long-gone views from piling up.
+    thread_local QHash<TWidthKey, int> cache;
+    TWidthKey key{font, s};
+    auto it = cache.constFind(key);
+    if (it != cache.constEnd()) return *it;
+    if (cache.size() >= 8192) cache.clear();
+    const int w = fm.horizontalAdvance(s);
+    cache.insert(std::move(key), w);
+    return w;
 }
 
 void DrawTextLine(HDC dc, int x, int y, const QString& s, int tabWidth, bool rtl) {

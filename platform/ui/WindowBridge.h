@@ -71,6 +71,12 @@ public:
     TQtWindow(TWinControl* Control, QWidget* Parent, Qt::WindowFlags Flags = {});
     TWinControl* Control() const { return FControl; }
     void Detach() { FControl = nullptr; }
+    // Invalidation through the layer: the part not painted yet is remembered so that an update
+    // paints only what is invalid (nothing when nothing is), as UpdateWindow does.
+    void Invalidate() { Invalidate(rect()); }
+    void Invalidate(const QRect& r);
+    // Paints the part still invalid now; does nothing when all is painted.
+    void UpdateNow();
 
 protected:
     void paintEvent(QPaintEvent* e) override;
@@ -81,7 +87,13 @@ protected:
 
 private:
     TWinControl* FControl;
+    QRegion FInvalid;
 };
+
+// Invalidates (all of w when r is null) and remembers it for UpdateWidget.
+void InvalidateWidget(QWidget* w, const QRect* r = nullptr);
+// Paints what is invalid in w now (a window of the layer: only that part, if any).
+void UpdateWidget(QWidget* w);
 
 // Paints a window the layer way (non-client, erase, paint, graphic children) with painter p.
 void PaintWindowWidget(TWinControl* Control, QPainter& p, const QRect& Dirty);

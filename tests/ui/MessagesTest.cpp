@@ -406,3 +406,32 @@ TEST_F(InputTest, GraphicChildrenGetMouseMessagesAndEnterLeave) {
 }
 
 } // namespace
+
+namespace {
+class TPaintCounter : public TCustomControl {
+    KVT_CLASS(TPaintCounter, TCustomControl)
+public:
+    using TCustomControl::TCustomControl;
+    int Paints = 0;
+    void Paint() override { ++Paints; }
+};
+} // namespace
+
+// Update paints what is invalid at once and nothing when all is painted, as UpdateWindow does.
+TEST_F(MessageTest, UpdatePaintsOnlyWhatIsInvalid) {
+    auto* c = Add<TPaintCounter>();
+    Form->Show();
+    PumpEvents();
+    c->Update();
+    const int painted = c->Paints;
+    ASSERT_GT(painted, 0);
+    c->Update();
+    EXPECT_EQ(c->Paints, painted);
+    c->Invalidate();
+    c->Update();
+    EXPECT_EQ(c->Paints, painted + 1);
+    c->Update();
+    EXPECT_EQ(c->Paints, painted + 1);
+    c->Repaint();
+    EXPECT_EQ(c->Paints, painted + 2);
+}

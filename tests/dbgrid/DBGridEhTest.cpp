@@ -2,6 +2,8 @@
 // rows to records while records come, go, are filtered and scrolled, keys, clicks, title sort
 // markers, the scroll bar and the failure paths.
 
+#include "DBGridTestFixture.h"
+
 #include "db/TestDataSet.h"
 #include "lib/dbgrid/DBGridEh.h"
 #include "lib/memtable/MemTableEh.h"
@@ -13,28 +15,10 @@
 
 #include <gtest/gtest.h>
 
-#include <QCoreApplication>
-#include <QDir>
-#include <QElapsedTimer>
 #include <QImage>
 #include <QWidget>
 
 namespace {
-
-void Pump(int ms = 20) {
-    QElapsedTimer t;
-    t.start();
-    do {
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
-        DispatchQueuedMessages();
-    } while (t.elapsed() < ms);
-}
-
-QString ScreenshotPath(const QString& name) {
-    QDir dir(QCoreApplication::applicationDirPath() + QStringLiteral("/../screenshots"));
-    dir.mkpath(QStringLiteral("."));
-    return dir.absoluteFilePath(name + QStringLiteral(".png"));
-}
 
 LPARAM Pt(int x, int y) {
     return MAKELPARAM(Word(x), Word(y));
@@ -52,42 +36,12 @@ public:
     }
 };
 
-struct GridFixture : ::testing::Test {
-    TForm* Form = nullptr;
-    TDBGridEh* Grid = nullptr;
-    TDataSource* Source = nullptr;
-    TMemTableEh* Table = nullptr;
+// A form 360 high with a grid 300 high; UseTable's rows are named "Name <n>".
+struct GridFixture : DBGridFormFixture<TDBGridEh> {
     TFaultyDataSet* Plain = nullptr;
 
-    void SetUp() override {
-        Form = new TForm(nullptr);
-        Form->SetBounds(10, 10, 520, 360);
-        Grid = Create<TDBGridEh>(Form);
-        Grid->SetParent(Form);
-        Grid->SetBounds(0, 0, 500, 300);
-        Source = new TDataSource(Form);
-        Form->Show();
-        Pump();
-    }
-    void TearDown() override {
-        delete Form;
-        Pump();
-    }
+    GridFixture() : DBGridFormFixture(360, 300) {}
 
-    // A memory table of N rows: ID 1..N, Name "Name <n>" and Qty n mod 7.
-    void UseTable(int N) {
-        Table = Create<TMemTableEh>(Form);
-        Table->FieldDefs()->Add(QStringLiteral("ID"), ftInteger);
-        Table->FieldDefs()->Add(QStringLiteral("Name"), ftString, 20);
-        Table->FieldDefs()->Add(QStringLiteral("Qty"), ftInteger);
-        Table->CreateDataSet();
-        for (int i = 1; i <= N; ++i)
-            Table->AppendRecord({Variant(i), Variant(QStringLiteral("Name %1").arg(i)), Variant(i % 7)});
-        Table->First();
-        Source->SetDataSet(Table);
-        Grid->SetDataSource(Source);
-        Pump();
-    }
     void UsePlain(int N) {
         Plain = new TFaultyDataSet(Form);
         Plain->FieldDefs()->Add(QStringLiteral("ID"), ftInteger);

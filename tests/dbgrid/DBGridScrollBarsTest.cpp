@@ -1,6 +1,8 @@
 // The data grid's scroll bars over a data set: the vertical bar's record numbers and five
 // positions, hidden and external bars, and the scroll-bar panels with the size grip.
 
+#include "DBGridTestFixture.h"
+
 #include "db/TestDataSet.h"
 #include "lib/dbgrid/DBGridEh.h"
 
@@ -9,28 +11,10 @@
 
 #include <gtest/gtest.h>
 
-#include <QCoreApplication>
-#include <QDir>
-#include <QElapsedTimer>
 #include <QImage>
 #include <QWidget>
 
 namespace {
-
-void Pump(int ms = 20) {
-    QElapsedTimer t;
-    t.start();
-    do {
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
-        DispatchQueuedMessages();
-    } while (t.elapsed() < ms);
-}
-
-QString ScreenshotPath(const QString& name) {
-    QDir dir(QCoreApplication::applicationDirPath() + QStringLiteral("/../screenshots"));
-    dir.mkpath(QStringLiteral("."));
-    return dir.absoluteFilePath(name + QStringLiteral(".png"));
-}
 
 // A data set that knows no record numbers: the grid shows the five-position bar.
 class TUnnumberedDataSet : public TTestDataSet {
@@ -40,26 +24,12 @@ public:
     bool IsSequenced() override { return false; }
 };
 
-struct GridScrollFixture : ::testing::Test {
-    TForm* Form = nullptr;
-    TDBGridEh* Grid = nullptr;
-    TDataSource* Source = nullptr;
+// A form 360 high with a grid 300 high over a plain data set.
+struct GridScrollFixture : DBGridFormFixture<TDBGridEh> {
     TTestDataSet* Data = nullptr;
 
-    void SetUp() override {
-        Form = new TForm(nullptr);
-        Form->SetBounds(10, 10, 520, 360);
-        Grid = Create<TDBGridEh>(Form);
-        Grid->SetParent(Form);
-        Grid->SetBounds(0, 0, 500, 300);
-        Source = new TDataSource(Form);
-        Form->Show();
-        Pump();
-    }
-    void TearDown() override {
-        Form->Free();
-        Pump();
-    }
+    GridScrollFixture() : DBGridFormFixture(360, 300) {}
+
     void Use(TTestDataSet* D, int N) {
         Data = D;
         D->FieldDefs()->Add(QStringLiteral("ID"), ftInteger);

@@ -1,6 +1,8 @@
 // The data grid's look: the shared style, the appearance objects and their actual values, cell
 // borders, multi-level titles, footers, the loading overlay and the empty-data text.
 
+#include "DBGridTestFixture.h"
+
 #include "lib/dbgrid/DBGridEh.h"
 #include "lib/memtable/MemTableEh.h"
 #include "lib/tools/ToolCtrlsEh.h"
@@ -12,29 +14,11 @@
 
 #include <gtest/gtest.h>
 
-#include <QCoreApplication>
-#include <QDir>
-#include <QElapsedTimer>
 #include <QImage>
 #include <QScopeGuard>
 #include <QWidget>
 
 namespace {
-
-void Pump(int ms = 20) {
-    QElapsedTimer t;
-    t.start();
-    do {
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
-        DispatchQueuedMessages();
-    } while (t.elapsed() < ms);
-}
-
-QString Shot(const QString& name) {
-    QDir dir(QCoreApplication::applicationDirPath() + QStringLiteral("/../screenshots"));
-    dir.mkpath(QStringLiteral("."));
-    return dir.absoluteFilePath(name + QStringLiteral(".png"));
-}
 
 // Opens the protected painters' answers to the tests.
 class TProbeGrid : public TDBGridEh {
@@ -46,44 +30,16 @@ public:
     bool CanHotTrackCellProbe(int ACol, int ARow) { return CanHotTrackCell(ACol, ARow); }
 };
 
-struct Appearance : ::testing::Test {
-    TForm* Form = nullptr;
-    TProbeGrid* Grid = nullptr;
-    TDataSource* Source = nullptr;
-    TMemTableEh* Table = nullptr;
+// A form 300 high with a grid 280 high; UseTable's rows are named "Имя <n>".
+struct Appearance : DBGridFormFixture<TProbeGrid> {
+    Appearance() : DBGridFormFixture(300, 280) {}
 
-    void SetUp() override {
-        Form = new TForm(nullptr);
-        Form->SetBounds(10, 10, 520, 300);
-        Grid = Create<TProbeGrid>(Form);
-        Grid->SetParent(Form);
-        Grid->SetBounds(0, 0, 500, 280);
-        Source = new TDataSource(Form);
-        Form->Show();
-        Pump();
-    }
-    void TearDown() override {
-        delete Form;
-        Pump();
-    }
-    void UseTable(int N) {
-        Table = Create<TMemTableEh>(Form);
-        Table->FieldDefs()->Add(QStringLiteral("ID"), ftInteger);
-        Table->FieldDefs()->Add(QStringLiteral("Name"), ftString, 20);
-        Table->FieldDefs()->Add(QStringLiteral("Qty"), ftInteger);
-        Table->CreateDataSet();
-        for (int i = 1; i <= N; ++i)
-            Table->AppendRecord({Variant(i), Variant(QStringLiteral("Имя %1").arg(i)), Variant(i % 7)});
-        Table->First();
-        Source->SetDataSet(Table);
-        Grid->SetDataSource(Source);
-        Pump();
-    }
+    void UseTable(int N) { DBGridFormFixture::UseTable(N, QStringLiteral("Имя %1")); }
     QImage Grab(const QString& name) {
         Grid->Repaint();
         Pump();
         QImage img = Grid->Widget()->grab().toImage();
-        EXPECT_TRUE(img.save(Shot(name)));
+        EXPECT_TRUE(img.save(ScreenshotPath(name)));
         return img;
     }
 };

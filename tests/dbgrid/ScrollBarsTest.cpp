@@ -3,6 +3,8 @@
 // size grip and the shared button images. The host is a small axis grid that wires the objects up
 // the way the data grid does.
 
+#include "DBGridTestFixture.h"
+
 #include "lib/dbgrid/DBGridEhRes.h"
 #include "lib/dbgrid/DBGridEhScrollBars.h"
 #include "lib/grids/DBAxisGridsEh.h"
@@ -14,28 +16,10 @@
 
 #include <gtest/gtest.h>
 
-#include <QCoreApplication>
-#include <QDir>
-#include <QElapsedTimer>
 #include <QImage>
 #include <QWidget>
 
 namespace {
-
-void Pump(int ms = 20) {
-    QElapsedTimer t;
-    t.start();
-    do {
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
-        DispatchQueuedMessages();
-    } while (t.elapsed() < ms);
-}
-
-QString ScreenshotPath(const QString& name) {
-    QDir dir(QCoreApplication::applicationDirPath() + QStringLiteral("/../screenshots"));
-    dir.mkpath(QStringLiteral("."));
-    return dir.absoluteFilePath(name + QStringLiteral(".png"));
-}
 
 class THostColumn : public TAxisBarEh {
     KVT_CLASS(THostColumn, TAxisBarEh)

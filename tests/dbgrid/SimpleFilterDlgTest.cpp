@@ -1,6 +1,8 @@
 // The simple filter dialog: conditions read back from a column filter, texts written from the
 // dialog's rows and values, a rejected text keeping the dialog open, and how the dialog looks.
 
+#include "DBGridTestFixture.h"
+
 #include "lib/dbgrid/DBGridEhSimpleFilterDlg.h"
 #include "lib/tools/DBCtrlsEh.h"
 
@@ -11,7 +13,6 @@
 #include "platform/ui/WinApi.h"
 
 #include <QCoreApplication>
-#include <QDir>
 #include <QWidget>
 
 #include <gtest/gtest.h>
@@ -164,9 +165,7 @@ TEST_F(SimpleFilterDlgTest, Screenshot) {
     QCoreApplication::processEvents();
     QWidget* w = Dlg->Widget();
     ASSERT_TRUE(w);
-    QDir dir(QCoreApplication::applicationDirPath() + QStringLiteral("/../screenshots"));
-    dir.mkpath(QStringLiteral("."));
-    EXPECT_TRUE(w->grab().save(dir.absoluteFilePath(QStringLiteral("simple_filter_dialog.png")), "PNG"));
+    EXPECT_TRUE(w->grab().save(ScreenshotPath(QStringLiteral("simple_filter_dialog")), "PNG"));
     Dlg->Hide();
 }
 

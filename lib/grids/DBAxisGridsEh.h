@@ -98,7 +98,7 @@ enum TDBGridEhAllowedOperation { alopInsertEh, alopUpdateEh, alopDeleteEh, alopA
 using TDBGridEhAllowedOperations = TSet<TDBGridEhAllowedOperation>;
 enum TIncludeImageModuleEh { iimJpegImageModuleEh, iimGIFImageModuleEh, iimPNGImageModuleEh };
 using TIncludeImageModulesEh = TSet<TIncludeImageModuleEh>;
-enum TSortMarkerStyleEh { smstDefaultEh, smstSolidEh, smstFrameEh, smstThemeDefinedEh };
+enum TSortMarkerStyleEh { smstDefaultEh, smstSolidEh, smstFrameEh, smstThemeDefinedEh, smstClassicEh, smst3DFrameEh };
 enum TDBGridLinesColorSchemeEh { glcsDefaultEh, glcsClassicEh, glcsFlatEh, glcsThemedEh };
 enum TDrawEmptySpaceStyle { dessNonEh, dessSolidEh, dessGradiendEh };
 enum TEdgeBorder { ebLeft, ebTop, ebRight, ebBottom };

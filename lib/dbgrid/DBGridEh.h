@@ -694,7 +694,8 @@ public:
     TDBGridEhSumList* SumList() const { return FSumList.get(); }
     TSTDBGridEhFilter* STFilter() const { return FSTFilter.get(); }
     uint8_t TitleOffset() const { return FTitleOffset; }
-    TFont* TitleFont() const { return FTitleFont.get(); }
+    // The title font is the title parameters' font: one object, so that both names agree.
+    TFont* TitleFont() const { return FTitleParams->Font(); }
 
     // --- core reactions
     void DefineProperties(TFiler* Filer) override;
@@ -744,8 +745,8 @@ protected:
     void RebuildLayout() override;
     int ReadSelectedIndex() override { return Col() - FIndicatorOffset; }
     void WriteDataSource(TDataSource* Value) override;
-    TFont* GetTitleFont() override { return FTitleFont.get(); }
-    void SetTitleFont(TFont* Value) override { FTitleFont->Assign(Value); }
+    TFont* GetTitleFont() override { return FTitleParams->Font(); }
+    void SetTitleFont(TFont* Value) override;
     void CreateWnd() override;
 
     void KeyDown(Word& Key, TShiftState Shift) override;
@@ -756,12 +757,16 @@ protected:
     void DoExit() override;
     void ColWidthsChanged() override;
     void ColumnMoved(int FromIndex, int ToIndex) override;
-    bool CanEditShow() override { return false; }
+    bool CanEditShow() override;
+    bool CanEditModify() override;
     bool CanSelectCell(int ACol, int ARow) override;
     void CurrentCellMoved(const TGridCoord& OldCurrent) override;
     bool DoMouseWheelDown(TShiftState Shift, TPoint MousePos) override;
     bool DoMouseWheelUp(TShiftState Shift, TPoint MousePos) override;
     void WndProc(TMessage& Message) override;
+    void DefaultHandler(TMessage& Message) override;
+    // A column leaving the collection is dropped from the grid's column lists at once.
+    void NotifyRowChange(TAxisBarEh* Item) override;
 
     virtual void TitleClick(TColumnEh* Column);
     // Key steps: down (appending at the end when allowed), up, and to the next tab stop.
@@ -831,7 +836,6 @@ protected:
     bool FSelfChangingTitleFont = false;
     bool FSelfChangingFooterFont = false;
     bool FNoDesignController = false;
-    std::unique_ptr<TFont> FTitleFont;
     std::unique_ptr<TDBGridEhSumList> FSumList;
     std::unique_ptr<ISTFilterGridEh> FSTFilterHost;
     std::unique_ptr<TSTDBGridEhFilter> FSTFilter;
@@ -857,6 +861,20 @@ protected:
     int FPressedCol = -1;
     int FPressedDataCol = -1;
     bool FPressed = false;
+
+    // --- options, indicator width and the key and scroll steps (DBGridEh.cpp, DBGridEhKeys.cpp,
+    // DBGridEhDataLink.cpp)
+public:
+    virtual bool IsIndicatorVisible();
+    // Stores a changed indicator width; true when it changed.
+    bool CheckIndicatorColWidthChanged();
+    int RowselCheckboxesWidth() const { return FRowselCheckboxesWidth; }
+
+protected:
+    // Keeps dgColumnResize and the pair dghColumnResize + dghColumnMove in step.
+    void SyncColumnResizeMoveOptions(TDBGridOptions NewOptions, TDBGridEhOptions NewOptionsEh);
+    int FRowselCheckboxesWidth = 0;
+    bool FSizeChanged = false;
 
     // =========================================================================================
     // Appearance, header tree and painting: DBGridEhParams, DBGridEhHeadTree, DBGridEhBorders,

@@ -96,14 +96,17 @@ private:
 } // namespace
 
 void TCustomDBGridEh::CreateOwnedParts() {
-    FTitleFont = std::make_unique<TFont>();
-    FTitleFont->Assign(Font());
     FSumList = std::make_unique<TDBGridEhSumList>(this);
     FSumList->OnRecalcAll = TNotifyEvent(this, &TCustomDBGridEh::SumListRecalcAll);
     FSumList->OnAfterRecalcAll = TNotifyEvent(this, &TCustomDBGridEh::SumListAfterRecalcAll);
     FSumList->SumListChanged = TNotifyEvent(this, &TCustomDBGridEh::SumListChanged);
     FSTFilterHost = std::make_unique<TDBGridSTFilterHost>(this);
     FSTFilter = std::make_unique<TSTDBGridEhFilter>(FSTFilterHost.get());
+}
+
+void TCustomDBGridEh::SetTitleFont(TFont* Value) {
+    FTitleParams->SetFont(Value);
+    if (FOptions.Contains(dgTitles)) LayoutChanged();
 }
 
 void TCustomDBGridEh::SumListChanged(TObject*) {
@@ -246,6 +249,30 @@ void TCustomDBGridEh::ColExit() {
 
 bool TCustomDBGridEh::IsColumnEditable(TAxisBarEh* Column) {
     return Column && Column->CanModify(false) && FOptions.Contains(dgEditing);
+}
+
+bool TCustomDBGridEh::CanEditModify() {
+    // Check-box columns change their value by clicks and the space key, never by typing.
+    if (TColumnEh* c = SelectedColumn(); c && c->GetColumnType() == ctCheckboxes) return false;
+    return PrepareCellEdit();
+}
+
+bool TCustomDBGridEh::CanEditShow() {
+    return TCustomDBAxisGridEh::CanEditShow();
+}
+
+void TCustomDBGridEh::DefaultHandler(TMessage& Message) {
+    TCustomDBAxisGridEh::DefaultHandler(Message);
+}
+
+void TCustomDBGridEh::NotifyRowChange(TAxisBarEh* Item) {
+    TCustomDBAxisGridEh::NotifyRowChange(Item);
+    if (FDestroying || ComponentState().Contains(csDestroying)) return;
+    // The lists do not own their columns: a column on its way out must not stay in them until
+    // the next layout rebuild.
+    auto* c = static_cast<TColumnEh*>(Item);
+    FVisibleColumns->Remove(c);
+    FVisibleAxisBars->Remove(c);
 }
 
 bool TCustomDBGridEh::IsEditorAlwaysShown() {

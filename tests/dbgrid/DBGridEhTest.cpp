@@ -131,6 +131,65 @@ TEST_F(GridFixture, NewGridHasTheDefaults) {
     EXPECT_TRUE(Grid->CheckDataConsistency());
 }
 
+TEST_F(GridFixture, OptionSetsKeepTheirPartnersInStep) {
+    UseTable(9);
+    // Column resizing on the classic set switches both finer options; dropping one of those
+    // drops the classic one.
+    Grid->SetOptions(Grid->Options() - TDBGridOptions{dgColumnResize});
+    EXPECT_FALSE(Grid->OptionsEh().Contains(dghColumnResize));
+    EXPECT_FALSE(Grid->OptionsEh().Contains(dghColumnMove));
+    Grid->SetOptionsEh(Grid->OptionsEh());
+    EXPECT_FALSE(Grid->BaseOptions().Contains(goColSizing));
+    EXPECT_FALSE(Grid->BaseOptions().Contains(goColMoving));
+    Grid->SetOptions(Grid->Options() + TDBGridOptions{dgColumnResize});
+    EXPECT_TRUE(Grid->OptionsEh().Contains(dghColumnResize));
+    EXPECT_TRUE(Grid->OptionsEh().Contains(dghColumnMove));
+    Grid->SetOptionsEh(Grid->OptionsEh() - TDBGridEhOptions{dghColumnMove});
+    EXPECT_FALSE(Grid->Options().Contains(dgColumnResize));
+    EXPECT_TRUE(Grid->BaseOptions().Contains(goColSizing));
+    EXPECT_FALSE(Grid->BaseOptions().Contains(goColMoving));
+
+    // Indicator options and the classic indicator flags mirror each other.
+    Grid->SetIndicatorOptions({gioShowRowIndicatorEh, gioShowRecNoEh});
+    EXPECT_TRUE(Grid->OptionsEh().Contains(dghShowRecNo));
+    Grid->SetOptions(Grid->Options() - TDBGridOptions{dgIndicator});
+    EXPECT_FALSE(Grid->IndicatorOptions().Contains(gioShowRowIndicatorEh));
+    Pump();
+    // Record numbers alone keep the indicator column.
+    EXPECT_EQ(Grid->IndicatorOffset(), 1);
+    Grid->SetOptionsEh(Grid->OptionsEh() - TDBGridEhOptions{dghShowRecNo});
+    EXPECT_FALSE(Grid->IndicatorOptions().Contains(gioShowRecNoEh));
+    Pump();
+    EXPECT_EQ(Grid->IndicatorOffset(), 0);
+    EXPECT_TRUE(Grid->CheckDataConsistency());
+
+    // The width holds the record count's digits: nine records and ten differ; check boxes add room.
+    Grid->SetIndicatorOptions({gioShowRowIndicatorEh, gioShowRecNoEh});
+    const int nine = Grid->CalcIndicatorColWidth();
+    EXPECT_GE(nine, 11);
+    Table->AppendRecord({Variant(10), Variant(QStringLiteral("Name 10")), Variant(3)});
+    const int ten = Grid->CalcIndicatorColWidth();
+    EXPECT_GT(ten, nine);
+    Grid->SetIndicatorOptions({gioShowRowIndicatorEh, gioShowRecNoEh, gioShowRowselCheckboxesEh});
+    EXPECT_EQ(Grid->CalcIndicatorColWidth(), ten + Grid->RowselCheckboxesWidth());
+    EXPECT_GT(Grid->RowselCheckboxesWidth(), 0);
+
+    // Turning multi-sort marking off keeps only the first marker of the order.
+    Grid->SetOptionsEh(Grid->OptionsEh() + TDBGridEhOptions{dghMultiSortMarking});
+    Grid->Columns()->Columns(2)->Title()->SetSortMarker(smDownEh);
+    Grid->Columns()->Columns(0)->Title()->SetSortMarker(smUpEh);
+    Grid->SetOptionsEh(Grid->OptionsEh() - TDBGridEhOptions{dghMultiSortMarking});
+    EXPECT_EQ(Grid->Columns()->Columns(2)->Title()->SortMarker(), smDownEh);
+    EXPECT_EQ(Grid->Columns()->Columns(0)->Title()->SortMarker(), smNoneEh);
+    ASSERT_EQ(Grid->SortMarkedColumns()->Count(), 1);
+
+    // Extending the vertical lines and the empty-space style follow each other.
+    Grid->SetOptionsEh(Grid->OptionsEh() - TDBGridEhOptions{dghExtendVertLines});
+    EXPECT_EQ(Grid->GridLineParams()->VertEmptySpaceStyle(), dessNonEh);
+    Grid->SetOptionsEh(Grid->OptionsEh() + TDBGridEhOptions{dghExtendVertLines});
+    EXPECT_EQ(Grid->GridLineParams()->VertEmptySpaceStyle(), dessGradiendEh);
+}
+
 TEST_F(GridFixture, ModelPropertiesAndUnitValues) {
     EXPECT_TRUE(Grid->TryUseMemTableInt());
     EXPECT_FALSE(Grid->SortLocal());

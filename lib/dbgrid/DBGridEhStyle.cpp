@@ -575,13 +575,16 @@ QImage SortMarkerBitmap(int Index) {
     };
     switch (Index) {
     case 0: // down: rows narrowing from 7 to 1 pixels
-        for (int y = 0; y < 4; ++y) line(y, y, 6 - y, y, dark);
+        for (int y = 0; y < 4; ++y)
+            line(y, y, 6 - y, y, dark);
         break;
     case 1: // up
-        for (int y = 0; y < 4; ++y) line(3 - y, y, 3 + y, y, dark);
+        for (int y = 0; y < 4; ++y)
+            line(3 - y, y, 3 + y, y, dark);
         break;
     case 2: // drop-down sign
-        for (int y = 0; y < 3; ++y) line(1 + y, 3 + y, 5 - y, 3 + y, qRgb(0, 0, 0));
+        for (int y = 0; y < 3; ++y)
+            line(1 + y, 3 + y, 5 - y, 3 + y, qRgb(0, 0, 0));
         break;
     case 3: // classic down, 8 x 7
         line(0, 0, 7, 0, shadow);
@@ -606,7 +609,8 @@ TCustomImageList* SortMarkerImageList() {
         auto* l = new TImageList();
         l->SetWidth(SortMarkerImageSize);
         l->SetHeight(SortMarkerImageSize);
-        for (int i = 0; i < 5; ++i) l->AddQImage(SortMarkerBitmap(i));
+        for (int i = 0; i < 5; ++i)
+            l->AddQImage(SortMarkerBitmap(i));
         return l;
     }();
     return list;

@@ -786,7 +786,6 @@ protected:
     void UpdateColumnWidths() override;
     void UpdateRowHeights();
     int VisibleDataRowCapacity();
-    void HandleVScroll(TMessage& Message);
     void ReportFetchError(const Exception& E);
     void StyleChanged();
     void FontChangedHere();
@@ -870,7 +869,22 @@ public:
     bool CheckIndicatorColWidthChanged();
     int RowselCheckboxesWidth() const { return FRowselCheckboxesWidth; }
 
+    // Makes ATop the top row, clamped to the rows that fill the last page; CheckOnly only answers.
+    int SafeMoveTop(int ATop, bool CheckOnly) override;
+    TNotifyEvent OnTopLeftChanged;
+
 protected:
+    // Extended scrolling: scroll codes move the top row, and the bar shows the top row.
+    void ScrollTopRowByCode(int ScrollCode, int Pos);
+    void SyncVertScrollBarToTopRow();
+    void ClampTopRow();
+    // Record scrolling: scroll codes move the record.
+    void ScrollRecordsByCode(int ScrollCode, int Pos);
+    void UpdateEditAndHotTrack() override;
+    bool FScrollBarMessage = false;
+    bool FThumbTracked = false;
+    bool FTopLeftVisible = true;
+    TGridCoord FOldTopLeft{0, 0};
     // Keeps dgColumnResize and the pair dghColumnResize + dghColumnMove in step.
     void SyncColumnResizeMoveOptions(TDBGridOptions NewOptions, TDBGridEhOptions NewOptionsEh);
     int FRowselCheckboxesWidth = 0;

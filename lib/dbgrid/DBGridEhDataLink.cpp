@@ -67,8 +67,8 @@ int TCustomDBGridEh::GetFilterRowCount() const {
 }
 
 bool TCustomDBGridEh::IsExtendedScrolling() {
-    // Extended scrolling is a policy of the grid centre, which this grid does not have.
-    return false;
+    // The behaviour centre decides; the default centre scrolls memory tables by rows.
+    return FIntMemTable != nullptr;
 }
 
 bool TCustomDBGridEh::HasHideDuplicatesColumns() {
@@ -176,22 +176,35 @@ void TCustomDBGridEh::SafeSetRowCount(int Value) {
 
 void TCustomDBGridEh::RecalcPlainRowCount() {
     const int top = TopDataOffset();
-    if (!DataLink()->Active()) {
+    const int oldCount = RowCount();
+    if (RowCount() <= top) SafeSetRowCount(top + 1);
+    FOldTopLeft = TopLeft();
+    // The height left for data rows: the client less the titles, the filter row and the footers.
+    const int L = FOptions.Contains(dgRowLines) ? GridLineWidth() : 0;
+    const int R = FStdDefaultRowHeight + L;
+    int H = 0;
+    for (int r = 0; r < top && r < RowCount(); ++r) H += RowHeights(r) + L;
+    if (FooterRowCount() > 0) H += R * FooterRowCount() + L;
+    SetTopRow(FixedRows());
+    if (DataLink()->Active() && DataLink()->RecordCount() != 0 && HandleAllocated()) {
+        const int N = std::max(1, (ClientHeight() - OutBoundaryData()->TopIndent() -
+                                   OutBoundaryData()->BottomIndent() - H) /
+                                      std::max(1, R));
+        try {
+            // The link's buffer holds exactly the visible page.
+            DataLink()->SetBufferCount(N);
+        } catch (Exception& e) {
+            ReportFetchError(e);
+        }
+        SafeSetRowCount(std::max(1, DataLink()->RecordCount()) + top);
+        LinkDataChanged();
+    } else {
         SafeSetRowCount(top + 1);
-        return;
     }
-    try {
-        // The link's buffer holds exactly the visible page.
-        DataLink()->SetBufferCount(VisibleDataRowCapacity());
-    } catch (Exception& e) {
-        ReportFetchError(e);
-    }
-    const int n = std::max(1, DataLink()->RecordCount());
-    SafeSetRowCount(top + n);
     if (TopRow() != top) SetTopRow(top);
-    const int cur = top + std::max(0, DataLink()->ActiveRecord());
-    if (cur < RowCount() && cur != Row()) FocusCell(Col(), cur, false, false, true);
+    UpdateScrollRange();
     UpdateVertScrollBar();
+    if (RowCount() != oldCount) InvalidateGrid();
 }
 
 void TCustomDBGridEh::RecalcMemTableRowCount() {
@@ -215,6 +228,7 @@ void TCustomDBGridEh::RecalcMemTableRowCount() {
         InvalidateRow(old.Y);
         InvalidateRow(cur);
     }
+    if (HandleAllocated()) ClampTopRow();
     FetchRecordsToFillPage();
     UpdateVertScrollBar();
     InvalidateGrid();

@@ -299,8 +299,21 @@ bool TCustomDBGridEh::DoMouseWheelUp(TShiftState Shift, TPoint MousePos) {
 }
 
 void TCustomDBGridEh::WndProc(TMessage& Message) {
-    if (Message.Msg == WM_VSCROLL && DataLink()->Active()) {
-        HandleVScroll(Message);
+    if (Message.Msg == WM_VSCROLL) {
+        // The window's bar gives the 32-bit track position; an external or panel bar sends its
+        // position with the code, and a thumb that did not move reports the code's position.
+        const int code = LoWord(Message.WParam);
+        int pos = SmallInt(HiWord(Message.WParam));
+        if ((code == SB_THUMBPOSITION || code == SB_THUMBTRACK) && !VertScrollBar()->ExtScrollBar() &&
+            !ScrollBarPanel()) {
+            SCROLLINFO si{};
+            si.cbSize = sizeof(si);
+            si.fMask = SIF_POS | SIF_TRACKPOS;
+            ::GetScrollInfo(Handle(), SB_VERT, &si);
+            if (si.nTrackPos != si.nPos || Word(si.nPos) == HiWord(Message.WParam)) pos = si.nTrackPos;
+        }
+        ModifyScrollBar(SB_VERT, code, pos, true);
+        Message.Result = 0;
         return;
     }
     TCustomDBAxisGridEh::WndProc(Message);
@@ -315,63 +328,3 @@ void TCustomDBGridEh::WndProc(TMessage& Message) {
     if (Message.Msg == WM_SIZE || Message.Msg == WM_HSCROLL) UpdateHorzExtScrollBar();
 }
 
-void TCustomDBGridEh::HandleVScroll(TMessage& Message) {
-    TDataSet* ds = DataLink()->DataSet();
-    const int page = std::max(1, VisibleDataRowCapacity());
-    switch (LoWord(Message.WParam)) {
-    case SB_LINEUP:
-        MoveBy(-1);
-        break;
-    case SB_LINEDOWN:
-        MoveBy(1);
-        break;
-    case SB_PAGEUP:
-        MoveBy(-page);
-        break;
-    case SB_PAGEDOWN:
-        MoveBy(page);
-        break;
-    case SB_TOP:
-        ds->First();
-        break;
-    case SB_BOTTOM:
-        ds->Last();
-        break;
-    case SB_THUMBPOSITION:
-    case SB_THUMBTRACK: {
-        // The window's bar gives the 32-bit track position; an external or panel bar sends its
-        // position with the code.
-        int target = SmallInt(HiWord(Message.WParam));
-        if (!VertScrollBar()->ExtScrollBar() && !ScrollBarPanel()) {
-            SCROLLINFO si{};
-            si.cbSize = sizeof(si);
-            si.fMask = SIF_POS | SIF_TRACKPOS;
-            ::GetScrollInfo(Handle(), SB_VERT, &si);
-            // A thumb that did not move reports the position the code carries.
-            if (si.nTrackPos != si.nPos || Word(si.nPos) == HiWord(Message.WParam)) target = si.nTrackPos;
-        }
-        if (FIntMemTable)
-            ds->SetRecNo(std::clamp(target, 1, std::max(1, ds->RecordCount())));
-        else if (!ds->IsSequenced()) {
-            // The five-position bar: top, a page up, stay, a page down, bottom.
-            if (target <= 0)
-                ds->First();
-            else if (target == 1)
-                MoveBy(-page);
-            else if (target == 3)
-                MoveBy(page);
-            else if (target >= 4)
-                ds->Last();
-        } else if (target <= 1)
-            ds->First();
-        else if (target < ds->RecordCount())
-            MoveBy(target - ds->RecNo());
-        else
-            ds->Last();
-        break;
-    }
-    default:
-        break;
-    }
-    Message.Result = 0;
-}

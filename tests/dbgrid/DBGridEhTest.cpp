@@ -769,14 +769,40 @@ TEST_F(GridFixture, ScrollBarFollowsTheRecord) {
     EXPECT_LT(pos().first, 100);
     Table->Last();
     EXPECT_GE(pos().first, 180);
-    // The bar moves the record: page down and the thumb at the top.
+    // Over a memory table the bar scrolls the rows and leaves the record where it is; a page is
+    // at least one row and the top row never leaves the rows that fill the last page.
     Table->First();
+    const int fixed = Grid->FixedRows();
+    ASSERT_EQ(Grid->TopRow(), fixed);
+    Grid->Perform(WM_VSCROLL, MAKEWPARAM(SB_PAGEUP, 0), 0);
+    EXPECT_EQ(Grid->TopRow(), fixed);
     Grid->Perform(WM_VSCROLL, MAKEWPARAM(SB_PAGEDOWN, 0), 0);
-    EXPECT_GT(Table->RecNo(), 5);
-    Grid->Perform(WM_VSCROLL, MAKEWPARAM(SB_BOTTOM, 0), 0);
-    EXPECT_EQ(Table->RecNo(), 200);
-    Grid->Perform(WM_VSCROLL, MAKEWPARAM(SB_TOP, 0), 0);
+    const int page = Grid->TopRow() - fixed;
+    EXPECT_GT(page, 5);
     EXPECT_EQ(Table->RecNo(), 1);
+    EXPECT_EQ(pos().first, Grid->TopRow() - fixed + 1);
+    Grid->Perform(WM_VSCROLL, MAKEWPARAM(SB_LINEDOWN, 0), 0);
+    EXPECT_EQ(Grid->TopRow(), fixed + page + 1);
+    Grid->Perform(WM_VSCROLL, MAKEWPARAM(SB_BOTTOM, 0), 0);
+    const int last = Grid->SafeMoveTop(Grid->RowCount(), true);
+    EXPECT_EQ(Grid->TopRow(), last);
+    EXPECT_GT(last, fixed + 150);
+    EXPECT_EQ(Table->RecNo(), 1);
+    // Asking only never scrolls; a row beyond the last page answers the last page's top row.
+    EXPECT_EQ(Grid->SafeMoveTop(fixed + 3, true), fixed + 3);
+    EXPECT_EQ(Grid->TopRow(), last);
+    Grid->Perform(WM_VSCROLL, MAKEWPARAM(SB_THUMBPOSITION, 11), 0);
+    EXPECT_EQ(Grid->TopRow(), fixed + 10);
+    Grid->Perform(WM_VSCROLL, MAKEWPARAM(SB_TOP, 0), 0);
+    EXPECT_EQ(Grid->TopRow(), fixed);
+    EXPECT_EQ(Table->RecNo(), 1);
+    // Deleting rows below never leaves the top row past the last page.
+    Grid->Perform(WM_VSCROLL, MAKEWPARAM(SB_BOTTOM, 0), 0);
+    Table->Last();
+    for (int i = 0; i < 50; ++i) Table->Delete();
+    Pump();
+    EXPECT_EQ(Grid->TopRow(), Grid->SafeMoveTop(Grid->RowCount(), true));
+    EXPECT_TRUE(Grid->CheckDataConsistency());
 }
 
 // ---------------------------------------------------------------------------------------------

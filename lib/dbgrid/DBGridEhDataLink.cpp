@@ -183,13 +183,14 @@ void TCustomDBGridEh::RecalcPlainRowCount() {
     const int L = FOptions.Contains(dgRowLines) ? GridLineWidth() : 0;
     const int R = FStdDefaultRowHeight + L;
     int H = 0;
-    for (int r = 0; r < top && r < RowCount(); ++r) H += RowHeights(r) + L;
+    for (int r = 0; r < top && r < RowCount(); ++r)
+        H += RowHeights(r) + L;
     if (FooterRowCount() > 0) H += R * FooterRowCount() + L;
     SetTopRow(FixedRows());
     if (DataLink()->Active() && DataLink()->RecordCount() != 0 && HandleAllocated()) {
-        const int N = std::max(1, (ClientHeight() - OutBoundaryData()->TopIndent() -
-                                   OutBoundaryData()->BottomIndent() - H) /
-                                      std::max(1, R));
+        const int N = std::max(
+            1, (ClientHeight() - OutBoundaryData()->TopIndent() - OutBoundaryData()->BottomIndent() - H) /
+                   std::max(1, R));
         try {
             // The link's buffer holds exactly the visible page.
             DataLink()->SetBufferCount(N);

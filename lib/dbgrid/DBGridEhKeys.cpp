@@ -327,4 +327,3 @@ void TCustomDBGridEh::WndProc(TMessage& Message) {
     if (Message.Msg == WM_SIZE) UpdateScrollBarPanels();
     if (Message.Msg == WM_SIZE || Message.Msg == WM_HSCROLL) UpdateHorzExtScrollBar();
 }
-

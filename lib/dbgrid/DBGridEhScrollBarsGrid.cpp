@@ -246,10 +246,12 @@ void TCustomDBGridEh::ClampTopRow() {
 void TCustomDBGridEh::UpdateEditAndHotTrack() {
     const int top = TopDataOffset();
     if (FTopLeftVisible && LeftCol() != FixedCols()) {
-        for (int r = 0; r < top; ++r) InvalidateRow(r);
+        for (int r = 0; r < top; ++r)
+            InvalidateRow(r);
         FTopLeftVisible = false;
     } else if (!FTopLeftVisible && LeftCol() == FixedCols()) {
-        for (int r = 0; r < top; ++r) InvalidateRow(r);
+        for (int r = 0; r < top; ++r)
+            InvalidateRow(r);
         FTopLeftVisible = true;
     }
     TCustomDBAxisGridEh::UpdateEditAndHotTrack();

@@ -799,7 +799,8 @@ TEST_F(GridFixture, ScrollBarFollowsTheRecord) {
     // Deleting rows below never leaves the top row past the last page.
     Grid->Perform(WM_VSCROLL, MAKEWPARAM(SB_BOTTOM, 0), 0);
     Table->Last();
-    for (int i = 0; i < 50; ++i) Table->Delete();
+    for (int i = 0; i < 50; ++i)
+        Table->Delete();
     Pump();
     EXPECT_EQ(Grid->TopRow(), Grid->SafeMoveTop(Grid->RowCount(), true));
     EXPECT_TRUE(Grid->CheckDataConsistency());

@@ -371,6 +371,19 @@ void TCustomDBGridEh::RebuildLayout() {
     SetColCount(FIndicatorOffset + dataCols);
     SetFixedCols(FIndicatorOffset);
     SetFixedRows(top);
+    // A rebuild covers a size change that came while the layout was locked.
+    FSizeChanged = false;
+    // The window's own vertical bar scrolls pixels only in extended scrolling with smooth
+    // steps; otherwise the grid feeds its vertical bar itself.
+    if (FHorzScrollBar && FVertScrollBar) {
+        const bool horz = FHorzScrollBar->Visible() && !FHorzScrollBar->ExtScrollBar();
+        const bool vert = FVertScrollBar->Visible() && IsExtendedScrolling() && FVertScrollBar->SmoothStep();
+        const TScrollStyle ss = horz && vert ? ssBoth : horz ? ssHorizontal : vert ? ssVertical : ssNone;
+        if (!IsScrollRangeUpdating() && ss != ScrollBars()) {
+            SetScrollBars(ss);
+            if (HandleAllocated()) UpdateVertScrollBar();
+        }
+    }
     UpdateColumnWidths();
     UpdateRowHeights();
     RecalcDataRowCount();

@@ -881,6 +881,12 @@ protected:
     // Record scrolling: scroll codes move the record.
     void ScrollRecordsByCode(int ScrollCode, int Pos);
     void UpdateEditAndHotTrack() override;
+    bool IsSmoothVertScroll() override;
+    // A size change that came while the layout was locked, applied when the lock ends.
+    virtual void ApplySizeChange();
+    void HandleSize(TMessage& Message);
+    // Extended scrolling's wheel: Shift steps the record, Ctrl pages, both page the record.
+    bool ExtendedWheelStep(bool Down, TShiftState Shift, TPoint MousePos);
     bool FScrollBarMessage = false;
     bool FThumbTracked = false;
     bool FTopLeftVisible = true;

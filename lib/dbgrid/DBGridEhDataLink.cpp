@@ -5,6 +5,9 @@
 #include "lib/dbgrid/DBGridEh.h"
 
 #include "platform/ui/Forms.h"
+#include "platform/ui/WinApi.h"
+
+#include <QScopeGuard>
 
 #include <algorithm>
 #include <cassert>
@@ -125,18 +128,46 @@ void TCustomDBGridEh::LinkDataSetScrolled(int Distance) {
         SyncMemTableCursorRow(Distance);
         return;
     }
-    if (DataLink()->ActiveRecord() >= RowCount() - TopDataOffset()) RecalcDataRowCount();
+    if (!HandleAllocated()) return;
     const int oldRow = Row();
-    LinkDataChanged();
-    if (FIndicatorOffset && ColWidths(0) != CalcIndicatorColWidth()) LayoutChanged();
-    // The buffer window moved by Distance records: every visible row may show another record.
-    if (Distance != 0)
-        InvalidateGrid();
-    else {
-        InvalidateRow(oldRow);
-        InvalidateRow(Row());
-    }
+    if (DataLink()->ActiveRecord() >= RowCount() - TopDataOffset()) RecalcDataRowCount();
     UpdateVertScrollBar();
+    LinkDataChanged();
+    if (FIndicatorOptions.Contains(gioShowRecNoEh) && CheckIndicatorColWidthChanged()) RequestLayoutUpdate();
+    if (IsBackgroundShowing()) {
+        InvalidateGrid();
+        return;
+    }
+    InvalidateRow(oldRow);
+    InvalidateRow(Row());
+    if (Distance != 0) {
+        HideEditor();
+        const auto reshow = qScopeGuard([this] {
+            if (FOptions.Contains(dgAlwaysShowEditor)) ShowEditor();
+        });
+        if (VisibleRowCount() < std::abs(Distance)) {
+            InvalidateGrid();
+            return;
+        }
+        // The buffer window moved by Distance records: the painted rows move with it and only
+        // the uncovered ones are painted anew.
+        const int top = TopDataOffset();
+        const int rowH = FStdDefaultRowHeight + (FOptions.Contains(dgRowLines) ? GridLineWidth() : 0);
+        if (FIndicatorOffset && FSelRow >= top && FSelRow < RowCount()) InvalidateRow(FSelRow);
+        const TRect first = CellRect(0, top);
+        TRect area = BoxRect(0, top, GetFullColCount() - 1, RowCount() - 1);
+        area.Top = first.Top;
+        area.Right = ClientWidth();
+        ScrollWindowEx(Handle(), 0, -rowH * Distance, &area, &area, nullptr, nullptr, SW_INVALIDATE);
+        if (FIndicatorOffset) InvalidateRow(Row());
+        if (FOptionsEh.Contains(dghHotTrack) && FHotTrackCell.Y >= top) {
+            FHotTrackCell.Y -= Distance;
+            const TPoint p = CursorClientPos();
+            UpdateHotTrackInfo(p.X, p.Y);
+        }
+        if (HasHideDuplicatesColumns()) InvalidateRow(top);
+    }
+    if (UpdateLock() == 0) Update();
 }
 
 void TCustomDBGridEh::MTViewDataEvent(int, TMTViewEventTypeEh, int) {

@@ -6,6 +6,8 @@
 #include "platform/ui/Forms.h"
 #include "platform/ui/WinApi.h"
 
+#include <QScopeGuard>
+
 #include <algorithm>
 
 // ---------------------------------------------------------------------------------------------
@@ -287,15 +289,81 @@ void TCustomDBGridEh::DblClick() {
 // Wheel and scroll bar
 
 bool TCustomDBGridEh::DoMouseWheelDown(TShiftState Shift, TPoint MousePos) {
-    if (!DataLink()->Active()) return TCustomDBAxisGridEh::DoMouseWheelDown(Shift, MousePos);
+    if (!DataLink()->Active()) return true;
+    if (UsesMemTable() && IsExtendedScrolling()) return ExtendedWheelStep(true, Shift, MousePos);
     MoveBy(1);
     return true;
 }
 
 bool TCustomDBGridEh::DoMouseWheelUp(TShiftState Shift, TPoint MousePos) {
-    if (!DataLink()->Active()) return TCustomDBAxisGridEh::DoMouseWheelUp(Shift, MousePos);
+    if (!DataLink()->Active()) return true;
+    if (UsesMemTable() && IsExtendedScrolling()) return ExtendedWheelStep(false, Shift, MousePos);
     MoveBy(-1);
     return true;
+}
+
+bool TCustomDBGridEh::ExtendedWheelStep(bool Down, TShiftState Shift, TPoint MousePos) {
+    // The control's own wheel event (fired by the control's handling) may take the step.
+    if (Down ? TCustomControl::DoMouseWheelDown(Shift, MousePos) : TCustomControl::DoMouseWheelUp(Shift, MousePos))
+        return true;
+    const bool shift = Shift.Contains(ssShift), ctrl = Shift.Contains(ssCtrl);
+    const int dir = Down ? 1 : -1;
+    const int page = VisibleRowCount();
+    TDataSet* ds = DataLink()->DataSet();
+    if (shift && !ctrl) {
+        if (Down)
+            ds->Next();
+        else
+            ds->Prior();
+    } else if (shift && ctrl) {
+        MoveBy(dir * page);
+    } else if (ctrl) {
+        // Records not fetched yet would cut the page step short.
+        if (Down && FIntMemTable && RowCount() - TopRow() - page < page)
+            FIntMemTable->FetchRecords(page + TopRow() + page - RowCount());
+        SafeMoveTop(TopRow() + dir * page, false);
+    } else if (IsSmoothVertScroll()) {
+        SmoothScrollBy(0, dir * GetVertScrollStep());
+    } else {
+        SafeMoveTop(TopRow() + dir, false);
+    }
+    return true;
+}
+
+bool TCustomDBGridEh::IsSmoothVertScroll() {
+    return FVertScrollBar ? FVertScrollBar->SmoothStep() : TCustomDBAxisGridEh::IsSmoothVertScroll();
+}
+
+void TCustomDBGridEh::HandleSize(TMessage& Message) {
+    BeginScrollRangeUpdate();
+    {
+        const auto end = qScopeGuard([this] { EndScrollRangeUpdate(); });
+        TCustomDBAxisGridEh::WndProc(Message);
+    }
+    if (LayoutLock() > 0) {
+        FSizeChanged = true;
+    } else if (!FAutoFitColWidths || ComponentState().Contains(csDesigning)) {
+        UpdateScrollRange();
+        RecalcDataRowCount();
+        UpdateVertScrollBar();
+    } else {
+        RequestLayoutUpdate();
+        InvalidateEditor();
+    }
+    UpdateHorzExtScrollBar();
+    UpdateScrollBarPanels();
+}
+
+void TCustomDBGridEh::ApplySizeChange() {
+    FSizeChanged = false;
+    const bool designing = ComponentState().Contains(csDesigning);
+    if (!designing && (FAutoFitColWidths || (FIndicatorOffset && ColWidths(0) != CalcIndicatorColWidth()))) {
+        RequestLayoutUpdate();
+        InvalidateEditor();
+    } else {
+        RecalcDataRowCount();
+        UpdateVertScrollBar();
+    }
 }
 
 void TCustomDBGridEh::WndProc(TMessage& Message) {
@@ -316,14 +384,47 @@ void TCustomDBGridEh::WndProc(TMessage& Message) {
         Message.Result = 0;
         return;
     }
-    TCustomDBAxisGridEh::WndProc(Message);
-    // Fonts that follow the grid's font follow it now; the row heights come from it.
-    if (Message.Msg == CM_FONTCHANGED) {
+    switch (Message.Msg) {
+    case WM_SIZE:
+        // A new height is a new page: plain mode reads as many records as rows fit.
+        HandleSize(Message);
+        return;
+    case WM_HSCROLL:
+        if (LoWord(Message.WParam) == SB_THUMBTRACK && FHorzScrollBar->Tracking()) {
+            Perform(WM_HSCROLL, MAKEWPARAM(Word(SB_THUMBPOSITION), HiWord(Message.WParam)), Message.LParam);
+        } else {
+            TCustomDBAxisGridEh::WndProc(Message);
+        }
+        UpdateHorzExtScrollBar();
+        return;
+    case WM_KILLFOCUS:
+        // A sort marking begun with Ctrl held is applied when the focus leaves the grid, but not
+        // when it only goes to the grid's own editor.
+        if (FSortMarking && (!InplaceEditor() || HWND(Message.WParam) != InplaceEditor()->Handle())) {
+            FSortMarking = false;
+            SortMarkingChanged();
+        }
+        break;
+    case CM_MOUSELEAVE:
+        TCustomDBAxisGridEh::WndProc(Message);
+        if (FOptionsEh.Contains(dghHotTrack) && HotTrackCell().Y > 0) {
+            const int row = HotTrackCell().Y;
+            FHotTrackCell = TGridCoord{-1, -1};
+            if (row < RowCount()) InvalidateRow(row);
+        }
+        return;
+    case CM_FONTCHANGED: {
+        TCustomDBAxisGridEh::WndProc(Message);
+        // Fonts that follow the grid's font follow it now; the row heights come from it.
+        BeginLayout();
+        const auto end = qScopeGuard([this] { EndLayout(); });
         FontChangedHere();
         LayoutChanged();
+        return;
     }
-    // A new height is a new page: plain mode reads as many records as rows fit.
-    if (Message.Msg == WM_SIZE && DataLink()->Active()) RecalcDataRowCount();
-    if (Message.Msg == WM_SIZE) UpdateScrollBarPanels();
-    if (Message.Msg == WM_SIZE || Message.Msg == WM_HSCROLL) UpdateHorzExtScrollBar();
+    default:
+        break;
+    }
+    TCustomDBAxisGridEh::WndProc(Message);
+    if (Message.Msg == WM_GETDLGCODE && FOptionsEh.Contains(dghPreferIncSearch)) Message.Result |= DLGC_WANTCHARS;
 }

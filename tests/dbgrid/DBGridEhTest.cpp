@@ -806,6 +806,80 @@ TEST_F(GridFixture, ScrollBarFollowsTheRecord) {
     EXPECT_TRUE(Grid->CheckDataConsistency());
 }
 
+TEST_F(GridFixture, WheelStepsAndPixelScrollingOverAMemoryTable) {
+    UseTable(200);
+    const int fixed = Grid->FixedRows();
+    auto wheel = [&](int delta, WPARAM keys = 0) {
+        PostMessage(Grid->Handle(), WM_MOUSEWHEEL, MAKEWPARAM(Word(keys), Word(SmallInt(delta))), Pt(50, 50));
+        Pump();
+    };
+    // Rows scroll, the record stays; Shift steps the record, Ctrl pages the rows, both page the
+    // record.
+    wheel(-120);
+    EXPECT_EQ(Grid->TopRow(), fixed + 1);
+    EXPECT_EQ(Table->RecNo(), 1);
+    wheel(-120, MK_SHIFT);
+    EXPECT_EQ(Table->RecNo(), 2);
+    const int page = Grid->VisibleRowCount();
+    wheel(-120, MK_CONTROL);
+    EXPECT_EQ(Grid->TopRow(), fixed + 1 + page);
+    wheel(-120, MK_CONTROL | MK_SHIFT);
+    EXPECT_EQ(Table->RecNo(), 2 + page);
+    wheel(120, MK_CONTROL);
+    EXPECT_EQ(Grid->TopRow(), fixed + 1);
+    // The wheel-up event comes first and may keep the step.
+    int ups = 0, downs = 0;
+    Grid->OnMouseWheelUp = TMouseWheelUpDownEvent::Callable([&](TObject*, TShiftState, TPoint, bool& Handled) {
+        ++ups;
+        Handled = true;
+    });
+    Grid->OnMouseWheelDown = TMouseWheelUpDownEvent::Callable([&](TObject*, TShiftState, TPoint, bool&) { ++downs; });
+    wheel(120);
+    EXPECT_EQ(ups, 1);
+    EXPECT_EQ(downs, 0);
+    EXPECT_EQ(Grid->TopRow(), fixed + 1);
+    Grid->OnMouseWheelUp = TMouseWheelUpDownEvent();
+    Grid->OnMouseWheelDown = TMouseWheelUpDownEvent();
+
+    // Smooth steps: the window's own bar scrolls pixels, the wheel and line codes move the rows
+    // part of a row at a time.
+    Grid->VertScrollBar()->SetSmoothStep(true);
+    Pump();
+    EXPECT_TRUE(Grid->BaseOptions().Contains(goThumbTracking));
+    EXPECT_TRUE(Grid->ScrollBars() == ssBoth || Grid->ScrollBars() == ssVertical);
+    Grid->Perform(WM_VSCROLL, MAKEWPARAM(SB_TOP, 0), 0);
+    EXPECT_EQ(Grid->TopRow(), fixed);
+    EXPECT_EQ(Grid->TopRowOffset(), 0);
+    wheel(-120);
+    const int rowH = Grid->RowHeights(fixed) + Grid->GridLineWidth();
+    const int moved = (Grid->TopRow() - fixed) * rowH + Grid->TopRowOffset();
+    EXPECT_GT(moved, 0);
+    EXPECT_NE(moved % rowH, 0) << "a pixel step, not a whole row";
+    Grid->Perform(WM_VSCROLL, MAKEWPARAM(SB_TOP, 0), 0);
+    EXPECT_EQ(Grid->TopRow(), fixed);
+    EXPECT_EQ(Grid->TopRowOffset(), 0);
+    EXPECT_EQ(Table->RecNo(), 2 + page);
+    // Back to line steps: the window's bar goes, the grid feeds its own.
+    Grid->VertScrollBar()->SetSmoothStep(false);
+    Pump();
+    EXPECT_EQ(Grid->ScrollBars(), ssHorizontal);
+}
+
+TEST_F(GridFixture, WheelInPlainModeMovesTheRecord) {
+    UsePlain(40);
+    int events = 0;
+    Grid->OnMouseWheelDown = TMouseWheelUpDownEvent::Callable([&](TObject*, TShiftState, TPoint, bool&) { ++events; });
+    PostMessage(Grid->Handle(), WM_MOUSEWHEEL, MAKEWPARAM(0, Word(SmallInt(-120))), Pt(50, 50));
+    Pump();
+    EXPECT_EQ(Plain->RecNo(), 2);
+    EXPECT_EQ(events, 0);
+    // A scroll by one record keeps the page's rows consistent with the buffer.
+    for (int i = 0; i < 30; ++i) Grid->Perform(WM_VSCROLL, MAKEWPARAM(SB_LINEDOWN, 0), 0);
+    EXPECT_TRUE(Grid->CheckDataConsistency());
+    EXPECT_EQ(Plain->RecNo(), Grid->DataRowToRecNo(Grid->Row() - Grid->TopDataOffset()));
+    EXPECT_GT(Plain->RecNo(), 25);
+}
+
 // ---------------------------------------------------------------------------------------------
 // Indicator texts and screenshots
 

@@ -304,7 +304,8 @@ bool TCustomDBGridEh::DoMouseWheelUp(TShiftState Shift, TPoint MousePos) {
 
 bool TCustomDBGridEh::ExtendedWheelStep(bool Down, TShiftState Shift, TPoint MousePos) {
     // The control's own wheel event (fired by the control's handling) may take the step.
-    if (Down ? TCustomControl::DoMouseWheelDown(Shift, MousePos) : TCustomControl::DoMouseWheelUp(Shift, MousePos))
+    if (Down ? TCustomControl::DoMouseWheelDown(Shift, MousePos)
+             : TCustomControl::DoMouseWheelUp(Shift, MousePos))
         return true;
     const bool shift = Shift.Contains(ssShift), ctrl = Shift.Contains(ssCtrl);
     const int dir = Down ? 1 : -1;
@@ -426,5 +427,6 @@ void TCustomDBGridEh::WndProc(TMessage& Message) {
         break;
     }
     TCustomDBAxisGridEh::WndProc(Message);
-    if (Message.Msg == WM_GETDLGCODE && FOptionsEh.Contains(dghPreferIncSearch)) Message.Result |= DLGC_WANTCHARS;
+    if (Message.Msg == WM_GETDLGCODE && FOptionsEh.Contains(dghPreferIncSearch))
+        Message.Result |= DLGC_WANTCHARS;
 }

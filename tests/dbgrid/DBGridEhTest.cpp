@@ -829,11 +829,13 @@ TEST_F(GridFixture, WheelStepsAndPixelScrollingOverAMemoryTable) {
     EXPECT_EQ(Grid->TopRow(), fixed + 1);
     // The wheel-up event comes first and may keep the step.
     int ups = 0, downs = 0;
-    Grid->OnMouseWheelUp = TMouseWheelUpDownEvent::Callable([&](TObject*, TShiftState, TPoint, bool& Handled) {
-        ++ups;
-        Handled = true;
-    });
-    Grid->OnMouseWheelDown = TMouseWheelUpDownEvent::Callable([&](TObject*, TShiftState, TPoint, bool&) { ++downs; });
+    Grid->OnMouseWheelUp =
+        TMouseWheelUpDownEvent::Callable([&](TObject*, TShiftState, TPoint, bool& Handled) {
+            ++ups;
+            Handled = true;
+        });
+    Grid->OnMouseWheelDown =
+        TMouseWheelUpDownEvent::Callable([&](TObject*, TShiftState, TPoint, bool&) { ++downs; });
     wheel(120);
     EXPECT_EQ(ups, 1);
     EXPECT_EQ(downs, 0);
@@ -868,13 +870,15 @@ TEST_F(GridFixture, WheelStepsAndPixelScrollingOverAMemoryTable) {
 TEST_F(GridFixture, WheelInPlainModeMovesTheRecord) {
     UsePlain(40);
     int events = 0;
-    Grid->OnMouseWheelDown = TMouseWheelUpDownEvent::Callable([&](TObject*, TShiftState, TPoint, bool&) { ++events; });
+    Grid->OnMouseWheelDown =
+        TMouseWheelUpDownEvent::Callable([&](TObject*, TShiftState, TPoint, bool&) { ++events; });
     PostMessage(Grid->Handle(), WM_MOUSEWHEEL, MAKEWPARAM(0, Word(SmallInt(-120))), Pt(50, 50));
     Pump();
     EXPECT_EQ(Plain->RecNo(), 2);
     EXPECT_EQ(events, 0);
     // A scroll by one record keeps the page's rows consistent with the buffer.
-    for (int i = 0; i < 30; ++i) Grid->Perform(WM_VSCROLL, MAKEWPARAM(SB_LINEDOWN, 0), 0);
+    for (int i = 0; i < 30; ++i)
+        Grid->Perform(WM_VSCROLL, MAKEWPARAM(SB_LINEDOWN, 0), 0);
     EXPECT_TRUE(Grid->CheckDataConsistency());
     EXPECT_EQ(Plain->RecNo(), Grid->DataRowToRecNo(Grid->Row() - Grid->TopDataOffset()));
     EXPECT_GT(Plain->RecNo(), 25);

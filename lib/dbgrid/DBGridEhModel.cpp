@@ -104,10 +104,13 @@ void TCustomDBGridEh::CreateOwnedParts() {
     FSumList->SumListChanged = TNotifyEvent(this, &TCustomDBGridEh::SumListChanged);
     FSTFilterHost = std::make_unique<TDBGridSTFilterHost>(this);
     FSTFilter = std::make_unique<TSTDBGridEhFilter>(FSTFilterHost.get());
+    FDataGrouping = std::make_unique<TDBGridEhDataGroupsEh>(this);
+    FDataGrouping->ColumnsLoaded();
 }
 
 void TCustomDBGridEh::SumListChanged(TObject*) {
-    if (FooterRowCount() > 0) Invalidate();
+    if (DataLink() && DataLink()->Active() && !DataLink()->DataSet()->ControlsDisabled()) UpdateVertScrollBar();
+    InvalidateFooter();
 }
 
 void TCustomDBGridEh::SumListRecalcAll(TObject*) {

@@ -39,10 +39,15 @@ TColumnFooterEh* TColumnFooterEh::CreateApart(TColumnEh* Column) {
 }
 
 TColumnFooterEh::~TColumnFooterEh() {
-    TCustomDBGridEh* g = Grid();
-    if (g && !g->ComponentState().Contains(csDestroying)) g->InvalidateFooter();
+    // A column that is freed has left its collection already: the grid that holds the entry
+    // is the one remembered when the entry was made.
+    TCustomDBGridEh* g = Grid() ? Grid() : FSumGrid;
+    // A grid being destroyed takes its sum list along (it drops its grouping first).
+    const bool gridAlive = g && !g->ComponentState().Contains(csDestroying) && g->DataGrouping();
+    if (gridAlive && Grid()) g->InvalidateFooter();
     // Leaving the sum collection makes the sum list recalculate the remaining entries.
-    if (TDBSum* s = DBSum()) s->Free();
+    if (gridAlive)
+        if (TDBSum* s = DBSumOf(g)) s->Free();
     FDBSum = nullptr;
 }
 
@@ -51,9 +56,12 @@ TCustomDBGridEh* TColumnFooterEh::Grid() const {
 }
 
 TDBSum* TColumnFooterEh::DBSum() {
+    return DBSumOf(Grid());
+}
+
+TDBSum* TColumnFooterEh::DBSumOf(TCustomDBGridEh* G) {
     if (!FDBSum) return nullptr;
-    TCustomDBGridEh* g = Grid();
-    TDBSumCollection* sums = g && g->SumList() ? g->SumList()->SumCollection() : nullptr;
+    TDBSumCollection* sums = G && G->SumList() ? G->SumList()->SumCollection() : nullptr;
     if (!sums) return nullptr;
     // The collection may have been emptied or reassigned by the application.
     for (int i = 0; i < sums->Count(); ++i)
@@ -253,6 +261,7 @@ void TColumnFooterEh::EnsureSumValue() {
         ~End() { c->EndUpdate(); }
     } end{sums};
     FDBSum = static_cast<TDBSum*>(sums->Add());
+    FSumGrid = g;
     ApplySumSettings(FDBSum);
 }
 

@@ -76,6 +76,7 @@ public:
 private:
     TColumnFooterEh(TCollection* Collection, TColumnEh* Column);
     TCustomDBGridEh* Grid() const;
+    TDBSum* DBSumOf(TCustomDBGridEh* G);
     void FontChanged(TObject* Sender);
     void RefreshDefaultFont();
     void ColumnChanged(bool AllItems);
@@ -94,6 +95,7 @@ private:
     TFooterValueType FValueType = fvtNon;
     bool FWordWrap = false;
     TDBSum* FDBSum = nullptr;
+    TCustomDBGridEh* FSumGrid = nullptr;
     bool FFontChanging = false;
 };
 

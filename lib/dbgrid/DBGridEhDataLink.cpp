@@ -312,6 +312,7 @@ void TCustomDBGridEh::InstantReadRowLeave() {
 
 bool TCustomDBGridEh::IsDataRowCurrent(int DataRow) {
     if (!DataLink()->Active()) return false;
+    if (GroupingShowsRows()) return FCurGroupDataNode && FlatNode(DataRow) == FCurGroupDataNode;
     if (FIntMemTable) {
         if (DataRow != FIntMemTable->GetInstantReadCurRow()) return false;
     } else {

@@ -204,11 +204,21 @@ void TCustomDBGridEh::GroupDataTreeChanged() {
     const int n = FDataGrouping->IsGroupingWorksWithLevel() ? tree->FlatVisibleCount() : 0;
     const int rows = top + std::max(1, n > 0 ? n : FIntMemTable ? FIntMemTable->InstantReadRowCount() : 0);
     if (n > 0) {
-        const int idx = tree->IndexOfVisibleNode(FCurGroupDataNode);
-        const int cur = idx >= 0 ? idx + top : std::min(Row(), rows - 1);
-        if (Row() >= rows) FocusCell(Col(), std::max(top, cur), false, false, true);
+        int idx = tree->IndexOfVisibleNode(FCurGroupDataNode);
+        if (Row() >= rows) FocusCell(Col(), idx >= 0 ? idx + top : rows - 1, false, false, true);
         SetRowCount(rows);
-        if (idx >= 0 && Row() != cur) FocusCell(Col(), cur, false, false, true);
+        if (idx < 0 && !FInternalUpdatingDatasetPos && FIntMemTable) {
+            // The current node went out of sight (collapsed or freed): the nearest visible node
+            // of the cursor's record takes its place; the cursor stays where it is.
+            FInternalUpdatingDatasetPos = true;
+            struct Clear {
+                bool& f;
+                ~Clear() { f = false; }
+            } clear{FInternalUpdatingDatasetPos};
+            SetCurGroupNodeByViewRow(FIntMemTable->GetInstantReadCurRow(), false);
+            idx = tree->IndexOfVisibleNode(FCurGroupDataNode);
+        }
+        if (idx >= 0 && Row() != idx + top) FocusCell(Col(), idx + top, false, false, true);
     } else {
         SafeSetRowCount(rows);
     }

@@ -30,6 +30,16 @@ public:
     }
     size_t DrawnGroups() const { return FDrawnGroupList.size(); }
     void Key(Word key, TShiftState shift = TShiftState()) { KeyDown(key, shift); }
+    void Click(int X, int Y) {
+        MouseDown(mbLeft, TShiftState{ssLeft}, X, Y);
+        MouseUp(mbLeft, TShiftState(), X, Y);
+    }
+    void Drag(TPoint From, TPoint To) {
+        MouseDown(mbLeft, TShiftState{ssLeft}, From.X, From.Y);
+        MouseMove(TShiftState{ssLeft}, (From.X + To.X) / 2, To.Y);
+        MouseMove(TShiftState{ssLeft}, To.X, To.Y);
+        MouseUp(mbLeft, TShiftState(), To.X, To.Y);
+    }
 };
 
 namespace {
@@ -314,6 +324,43 @@ TEST_F(GroupedGrid, PanelGroupsByDroppedTitlesAndTogglesOrder) {
     Col(3)->SetFieldName(u"Amount"_qs);
     SumFooter();
     Grab(u"dbgrid_group_panel_footers"_qs);
+}
+
+TEST_F(GroupedGrid, MouseOpensGroupsDragsTitlesAndTogglesTheOrder) {
+    G()->SetGroupPanelVisible(true);
+    GroupBy({0});
+    const int top = Grid->TopDataOffset();
+    ASSERT_EQ(Rows(), u"East r1 r3 r5 West r0 r2 r4"_qs);
+    // The sign of the first group row closes it.
+    TRect east = Grid->CellRect(1, top);
+    Grid->Click(east.Left + 9, (east.Top + east.Bottom) / 2);
+    EXPECT_EQ(Rows(), u"East West r0 r2 r4"_qs);
+    ExpectConsistent();
+
+    // The City title dragged into the panel right of the Region box groups by it.
+    const TRect title = Grid->CellRect(2, 0);
+    const TRect box = G()->ActiveGroupLevels(0)->GroupPanelRect();
+    Grid->Drag(TPoint{(title.Left + title.Right) / 2, (title.Top + title.Bottom) / 2},
+               TPoint{box.Right + 40, box.Top + 3});
+    ASSERT_EQ(G()->ActiveGroupLevelsCount(), 2);
+    EXPECT_EQ(G()->ActiveGroupLevels(1)->Column(), Col(1));
+    EXPECT_FALSE(Col(1)->Visible());
+    ExpectConsistent();
+
+    // A box shown as a button: a click toggles its level's order.
+    Col(0)->Title()->SetTitleButton(true);
+    const TRect b0 = G()->ActiveGroupLevels(0)->GroupPanelRect();
+    Grid->Click((b0.Left + b0.Right) / 2, (b0.Top + b0.Bottom) / 2);
+    EXPECT_EQ(G()->ActiveGroupLevels(0)->SortOrder(), soDescEh);
+    EXPECT_EQ(Tree()->GetFlatVisibleItem(0)->DisplayValue(), u"West"_qs);
+    ExpectConsistent();
+
+    // The City box dragged back onto the grid ungroups and shows the column again.
+    const TRect b1 = G()->ActiveGroupLevels(1)->GroupPanelRect();
+    Grid->Drag(TPoint{(b1.Left + b1.Right) / 2, (b1.Top + b1.Bottom) / 2}, TPoint{200, 200});
+    EXPECT_EQ(G()->ActiveGroupLevelsCount(), 1);
+    EXPECT_TRUE(Col(1)->Visible());
+    ExpectConsistent();
 }
 
 TEST_F(GroupedGrid, AggregateMenuOffersWhatTheColumnAllows) {

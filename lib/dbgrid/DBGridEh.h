@@ -17,6 +17,9 @@
 // Create grids with Create<TDBGridEh>(Owner): the grid is built in two phases.
 
 #include "lib/dbgrid/DBGridEhFilter.h"
+#include "lib/dbgrid/DBGridEhFooters.h"
+#include "lib/dbgrid/DBGridEhGroupParams.h"
+#include "lib/dbgrid/DBGridEhGrouping.h"
 #include "lib/dbgrid/DBGridEhScrollBars.h"
 #include "lib/dbgrid/DBSumLst.h"
 #include "platform/ui/Menus.h"
@@ -298,6 +301,30 @@ public:
     TAxisBarTitleEh* CreateTitle() override;
     void NotifyChanged(bool AllItems) override { TBaseColumnEh::NotifyChanged(AllItems); }
 
+    // --- footers and grouping (DBGridEhFooters.cpp)
+    // The single footer, made on first use.
+    TColumnFooterEh* Footer() const;
+    void SetFooter(TColumnFooterEh* Value) { Footer()->Assign(Value); }
+    TColumnFootersEh* Footers() const;
+    void SetFooters(TColumnFootersEh* Value) { Footers()->Assign(Value); }
+    // The footer of footer row Index: item Index of Footers when there is one, else Footer.
+    TColumnFooterEh* UsedFooter(int Index) const;
+    // Brings the aggregate entries of every footer of the column up to date.
+    void EnsureSumValues();
+    // Whether a group footer of this column may show that aggregate.
+    bool CanApplyAggregateFunction(TGroupFooterValueTypeEh Kind);
+    TDBGridEhColumnGroupGetKeyValueEvent OnGroupGetKeyValue;
+    TDBGridEhDataGroupGetKeyValueAsTextEvent OnGroupGetKeyValueAsText;
+    TGridDataGroupFooterItemAggregateValueEvent OnDataGroupFooterAggregateValue;
+    TGridDataGroupFooterItemFinalizeValueEvent OnDataGroupFooterFinalizeValue;
+    TGridDataGroupFooterItemToDisplayTextEvent OnDataGroupFooterToDisplayText;
+
+private:
+    mutable std::unique_ptr<TColumnFooterEh> FFooter;
+    mutable std::unique_ptr<TColumnFootersEh> FFooters;
+
+public:
+
 protected:
     friend class TCustomDBGridEh;
     friend class TDBGridColumnsEh;
@@ -513,7 +540,10 @@ void SwapRectExtent(TRect& Rect);
 void StartWaitCursor();
 void StopWaitCursor();
 
-class TCustomDBGridEh : public TCustomDBAxisGridEh, public IMTEventReceiverEh, public IDBGridEhScrollBarHost {
+class TCustomDBGridEh : public TCustomDBAxisGridEh,
+                        public IMTEventReceiverEh,
+                        public IDBGridEhScrollBarHost,
+                        public IDataGroupsGridEh {
     KVT_CLASS(TCustomDBGridEh, TCustomDBAxisGridEh)
 public:
     explicit TCustomDBGridEh(TComponent* AOwner);
@@ -672,8 +702,9 @@ public:
     void SetFrozenCols(int Value);
     bool RowSizingAllowed() const { return FRowSizingAllowed; }
     void SetRowSizingAllowed(bool Value);
-    // Footer rows below the data (the grid's trailing rows).
-    int FooterRowCount() const { return ContraRowCount(); }
+    // Column footer rows below the data (the grid's trailing rows hold them after the
+    // grand-total group footers).
+    int FooterRowCount() const { return FFooterRowCount; }
     void SetFooterRowCount(int Value);
     int RowHeight() const { return FRowHeight; }
     void SetRowHeight(int Value);
@@ -1001,6 +1032,153 @@ protected:
     int FLoadingFramesDrawn = 0;
     // The data row a data cell is being painted for (-1 outside a data cell).
     int FInstantReadDataRow = -1;
+    // =========================================================================================
+
+    // =========================================================================================
+    // Footers and grouping: DBGridEhFooters.cpp, DBGridEhGroupRows.cpp (wiring and painting),
+    // DBGridEhGroupNav.cpp (navigation), DBGridEhGroupPanel.cpp (panel and context menus).
+public:
+    virtual void GetFooterParams(int DataCol, int Row, TColumnEh* Column, TFont* AFont, TColor& Background,
+                                 TAlignment& Alignment, TGridDrawState State, String& Text);
+    void DefaultDrawFooterCell(const TRect& Rect, int DataCol, int Row, TColumnEh* Column, TGridDrawState State);
+    virtual int ReadFullFooterRowCount();
+    // Column footer rows plus the visible grand-total group footers (which come first).
+    int FullFooterRowCount() { return ReadFullFooterRowCount(); }
+    void InvalidateFooter();
+    void InvalidateTitle();
+    int VisibleDataRowCount();
+
+    TDBGridEhDataGroupsEh* DataGrouping() const { return FDataGrouping.get(); }
+    void SetDataGrouping(TDBGridEhDataGroupsEh* Value) { FDataGrouping->Assign(Value); }
+    // Grouping with at least one active level and at least one row to show.
+    bool GroupingShowsRows();
+    TGroupDataTreeNodeEh* CurGroupDataNode() const { return FCurGroupDataNode; }
+    // The node of the data row being read (set by InstantReadRowEnter in grouping mode).
+    TGroupDataTreeNodeEh* CurInstantReadNode() const { return FInstantReadNode; }
+    bool CurGroupDataListBof() const { return FCurGroupDataListBof; }
+    bool CurGroupDataListEof() const { return FCurGroupDataListEof; }
+    void SetCurGroupNodeByViewRow(int ViewRow, bool Expand);
+    void SelectNearestVisibleNode(TGroupDataTreeNodeEh* Node, bool Show);
+    void SelectGroupNode(TGroupDataTreeNodeEh* Node, bool Show);
+    int GroupDataMoveBy(int Distance, bool AppendAtEnd);
+    void SyncDataSetToGroupNode();
+    void GroupRowKeyDown(Word& Key, TShiftState Shift);
+    void GroupFooterRowKeyDown(Word& Key, TShiftState Shift);
+    void DataInsert();
+    void DataAppend();
+    virtual void GroupDataTreeChanged();
+    int CalcGroupRowHeight(TGroupDataTreeNodeEh* Node);
+    virtual bool HighlightGroupDataCellColor(int DataCol, int DataRow, const String& Value, TGridDrawState AState,
+                                             TColor& AColor, TFont* AFont);
+    void UpdateGroupingPanelLayout();
+    void LayoutGroupPanelTitles();
+    int FontTextLinesHeight(TFont* Font, int Lines, int Extra);
+    void GroupPanelInsertPosition(int X, int Y, int& Index, int& MarkerHeight, TPoint& MarkerPos);
+    virtual TPopupMenu* BuildGroupFooterPopupMenu(TGridDataGroupFooterColumnItemEh* Item);
+    virtual void GroupFooterMenuItemClick(TObject* Sender);
+    TPopupMenu* GroupFooterPopupMenu() const { return FGroupFooterPopupMenu; }
+
+    // What grouping asks of its grid.
+    TCustomDBGridEh* DGGrid() override { return this; }
+    TColor DGColor() override { return Color(); }
+    TFont* DGFont() override { return Font(); }
+    TColor DGFooterColor() override { return FFooterParams->Color(); }
+    TFont* DGFooterFont() override { return FooterFont(); }
+    TColor DGGroupingPanelColor() override;
+    IMemTableEh* DGMemTable() override { return FIntMemTable; }
+    TDataSet* DGDataSet() override;
+    bool DGDataLinkActive() override { return DataLink() && DataLink()->Active(); }
+    int DGColumnCount() override;
+    TPersistent* DGColumn(int Index) override;
+    TPersistent* DGFindColumnByName(const String& Name) override;
+    bool DGColumnsCustomized() override;
+    TField* DGColumnField(TPersistent* Column) override;
+    String DGColumnFieldName(TPersistent* Column) override;
+    String DGColumnName(TPersistent* Column) override;
+    String DGColumnTitleCaption(TPersistent* Column) override;
+    String DGColumnDisplayFormat(TPersistent* Column) override;
+    String DGColumnDisplayText(TPersistent* Column) override;
+    void DGInvalidate() override { Invalidate(); }
+    void DGUpdateAllDataRowHeights() override;
+    void DGUpdateGroupingPanelLayout() override { UpdateGroupingPanelLayout(); }
+    void DGLayoutChanged() override { LayoutChanged(); }
+    void DGSortMarkingChanged() override {}
+    void DGLinkActiveChanged() override;
+    void DGViewDataChanged() override { MTViewDataEvent(-1, mtViewDataChangedEh, -1); }
+    void DGActiveGroupingStructChanged() override;
+    void DGGroupDataTreeChanged() override { GroupDataTreeChanged(); }
+    int DGGroupRowHeight(TGroupDataTreeNodeEh* Node) override { return CalcGroupRowHeight(Node); }
+    int DGDataRowHeight() override { return DefaultRowHeight(); }
+    TGroupDataTreeNodeEh* DGCurDataNode() override { return FCurGroupDataNode; }
+    bool DGInternalUpdatingDatasetPos() override { return FInternalUpdatingDatasetPos; }
+    void DGSetInternalUpdatingDatasetPos(bool Value) override { FInternalUpdatingDatasetPos = Value; }
+    void DGSetCurGroupNodeByViewRow(int ViewRow, bool Expand) override;
+    void DGDataGroupGetRowText(TGroupDataTreeNodeEh* Node, String& Text) override;
+    void DGColumnGroupGetKeyValue(TPersistent* Column, Variant& KeyValue) override;
+    void DGColumnGroupGetKeyValueAsText(TPersistent* Column, TGroupDataTreeNodeEh* Node, const Variant& KeyValue,
+                                        String& Text) override;
+    void DGFooterAggregateValue(TPersistent* Column, TGridDataGroupFooterEh* Footer,
+                                TGridDataGroupFooterColumnItemEh* Item, Variant& AValue, TGroupDataTreeNodeEh* Node,
+                                bool& Processed) override;
+    void DGFooterFinalizeValue(TPersistent* Column, TGridDataGroupFooterEh* Footer,
+                               TGridDataGroupFooterColumnItemEh* Item, Variant& AValue, bool& Processed) override;
+    void DGFooterToDisplayText(TPersistent* Column, TGridDataGroupFooterEh* Footer,
+                               TGridDataGroupFooterColumnItemEh* Item, Variant& AValue, String& DisplayValue,
+                               bool& Processed) override;
+
+protected:
+    virtual void DrawGroupRow(int ACol, int ARow, TPoint CellType, TGridDrawState AState, const TRect& ARect,
+                              int DataCol, int DataRow);
+    virtual void DrawGroupLevelsIndent(int ACol, int ARow, bool LineBelow, TPoint CellType, TRect& ARect,
+                                       TGridDrawState AState, int Level, int DataCol, int DataRow);
+    virtual void DrawGroupFooterCell(int ACol, int ARow, TPoint CellType, TGridDrawState AState,
+                                     const TRect& ARect, int DataCol, int DataRow);
+    virtual void DrawGroupFooterIndent(int DataCol, int DataRow, bool The3DRect, const TRect& ARect,
+                                       TGridDrawState AState, int Level);
+    virtual void DrawGroupPanelTitle(const TRect& ARect, TGridDataGroupLevelEh* Level);
+    virtual void GroupPanelMouseDown(TMouseButton Button, TShiftState Shift, int X, int Y);
+    virtual void BeginGroupPanelTitleMoving(TShiftState Shift, int X, int Y);
+    void TrackGroupPanelTitleMoving(TShiftState Shift, int X, int Y);
+    void EndGroupPanelTitleMoving(TShiftState Shift, int X, bool Apply, int Y);
+    void GroupPanelTitleMouseUp();
+    void DrawTopOutBoundaryData(const TRect& ARect) override;
+    void DoContextPopup(TPoint MousePos, bool& Handled) override;
+    // Hooks for the shared painters and mouse and key handling: each answers whether it took
+    // the cell or the event.
+    bool DrawGroupingDataCell(int ACol, int ARow, TPoint CellType, TGridDrawState AState, TRect& ARect,
+                              int DataCol, int DataRow);
+    bool DrawGroupGrandTotalCell(int ACol, int ARow, TGridDrawState AState, const TRect& ARect, int DataCol,
+                                 int FooterRow);
+    bool GroupingMouseDown(TMouseButton Button, TShiftState Shift, int X, int Y);
+    bool GroupingMouseMove(TShiftState Shift, int X, int Y);
+    bool GroupingMouseUp(TMouseButton Button, TShiftState Shift, int X, int Y);
+    bool GroupingKeyDown(Word& Key, TShiftState Shift);
+    bool GroupingMTViewDataEvent(int RowNum, TMTViewEventTypeEh Event, int OldRowNum);
+    void GroupTabStep(bool GoForward, bool OnFooter);
+    TGroupDataTreeNodeEh* FlatNode(int DataRow) const;
+    int GroupPanelHeight();
+    // Row reading in grouping mode: the view row to read for a data row, and back.
+    int GroupingReadRowEnter(int DataRow);
+    void GroupingReadRowLeave();
+    // The current row follows the table's cursor; false outside grouping mode.
+    bool GroupingFollowCursor();
+    void GroupingCellBorder(int ACol, int DataRow, TGridCellBorderTypeEh Border, TColor& Color, bool& Drawn);
+    void MouseMove(TShiftState Shift, int X, int Y) override;
+
+    std::unique_ptr<TDBGridEhDataGroupsEh> FDataGrouping;
+    std::vector<TGroupDataTreeNodeEh*> FDrawnGroupList;
+    std::vector<TGroupDataTreeNodeEh*> FInstantReadDataNodes;
+    TGroupDataTreeNodeEh* FInstantReadNode = nullptr;
+    TGroupDataTreeNodeEh* FCurGroupDataNode = nullptr;
+    bool FCurGroupDataListEof = false;
+    bool FCurGroupDataListBof = false;
+    TGroupRowParamsEh FGroupRowParams;
+    TGroupFooterParamsEh FGroupFooterParams;
+    TPopupMenu* FGroupFooterPopupMenu = nullptr;
+    int FGroupDataMovingIndex = -1;
+    int FPressedDataGroupLevelIdx = -1;
+    int FFooterRowCount = 0;
+    TPoint FGroupPanelDownPos;
     // =========================================================================================
 
     // --- scroll bars and their panels (DBGridEhScrollBarsGrid.cpp)

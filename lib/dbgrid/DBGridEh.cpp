@@ -70,6 +70,7 @@ void TCustomDBGridEh::AfterConstruction() {
 
 TCustomDBGridEh::~TCustomDBGridEh() {
     FDestroying = true;
+    DestroyFilterParts();
     if (FRegisteredMemTable) FRegisteredMemTable->UnregisterEventReceiver(this);
     FRegisteredMemTable = nullptr;
     if (FIntMemTableComponent) FIntMemTableComponent->RemoveFreeNotification(this);

@@ -36,6 +36,9 @@ class TCustomDBGridEh;
 class TColumnEh;
 class TDBGridColumnEh;
 class TColumnsEhList;
+class TDBGridEhCenter;
+class TInplaceFilterEditEh;
+class TPopupListboxEh;
 
 // ---------------------------------------------------------------------------------------------
 // Option sets
@@ -298,6 +301,16 @@ public:
     TAxisBarTitleEh* CreateTitle() override;
     void NotifyChanged(bool AllItems) override { TBaseColumnEh::NotifyChanged(AllItems); }
 
+    // --- the column's filter and its value list (DBGridEhFilterRow.cpp)
+    TSTColumnFilterEh* STFilter() const;
+    void SetSTFilter(TSTColumnFilterEh* Value) { STFilter()->Assign(Value); }
+    // The distinct values of the column's field: the filter's list source, else the grid's
+    // memory table; cached until the data changes (nullptr when there is none).
+    std::shared_ptr<IMemTableDataFieldValueListEh> GetCurrentFieldValueList();
+    void DropFieldValueList() { FFieldValueList.reset(); }
+    TEvent<void(TCustomDBGridEh* Sender, TColumnEh* Column, TStrings* Items, bool& Processed)>
+        OnFillSTFilterListValues;
+
 protected:
     friend class TCustomDBGridEh;
     friend class TDBGridColumnsEh;
@@ -317,6 +330,10 @@ protected:
     int FInitWidth = 0;
     TColumnEhInRowPanelPlacement FRowPlacement;
     TGetColCellParamsEventEh FOnGetCellParams;
+    // Column filter (made on first use).
+    mutable std::unique_ptr<ISTFilterColumnEh> FSTFilterHost;
+    mutable std::unique_ptr<TSTColumnFilterEh> FSTFilter;
+    std::shared_ptr<IMemTableDataFieldValueListEh> FFieldValueList;
 };
 
 // The published form of the data grid's column; the grid's collection makes its items of it.
@@ -1005,6 +1022,67 @@ protected:
     TDBGridEhScrollBarPanelControl* FHorzScrollBarPanelControl = nullptr;
     TDBGridEhScrollBarPanelControl* FVertScrollBarPanelControl = nullptr;
     TSizeGripPanelEh* FCornerScrollBarPanelControl = nullptr;
+
+    // --- column filters: the behaviour centre, the filter row with its editor and the in-title
+    //     filter list (DBGridEhFilterRow.cpp)
+public:
+    // The grid's centre; nullptr gives it DefaultGridCenter() back.
+    TDBGridEhCenter* Center() const;
+    void SetCenter(TDBGridEhCenter* Value);
+    bool IsFilterableColumn(int Index);
+    String GetColumnFilterText(int Index);
+    bool IsFilterRowCell(int ACol, int ARow, TPoint MousePos);
+    virtual bool IsFilterEditActive();
+    bool FilterEditMode() const { return FFilterEditMode; }
+    void SetFilterEditMode(bool Value);
+    int FilterCol() const { return FFilterCol; }
+    TInplaceFilterEditEh* FilterEdit() const { return FFilterEdit; }
+    void StartFilterEdit(int Index);
+    void StopFilterEdit();
+    void HideFilterEdit();
+    void UpdateFilterEdit(bool Reload);
+    virtual void ApplyFilterEditText(int Index);
+    void ApplyCurrentFilterEditText();
+    virtual void InitFilterEditor(int Index);
+    void FillSTFilterListItems(TSTColumnFilterEh* Filter, TStrings* Items, int& Width, TPopupListboxEh* ListControl);
+    void DefaultFillSTFilterListValues(TColumnEh* Column, TStrings* Items);
+    void DefaultFillSTFilterListCommandValues(TColumnEh* Column, TStrings* Items);
+    void DefaultFillSTFilterListDataValues(TColumnEh* Column, TStrings* Items);
+    void DropDownInTitleFilterListbox(TColumnEh* Column);
+    void ShowInTitleFilterListbox(TColumnEh* Column, const TRect& Rect);
+    void CloseInTitleFilterListbox(bool Execute);
+    TPopupListboxEh* GetInTitleFilterListbox();
+    bool InTitleFilterListboxVisible() const { return FInTitleFilterListboxVisible; }
+    TColumnEh* InTitleFilterListboxColumn() const { return FInTitleFilterListboxColumn; }
+    TObject* InTitleFilterListboxGroupLevel() const { return FInTitleFilterListboxGroupLevel; }
+    void SetInTitleFilterListboxGroupLevel(TObject* Value) { FInTitleFilterListboxGroupLevel = Value; }
+    void ApplyFilter();
+    virtual void DefaultApplyFilter();
+    void ClearFilter();
+
+protected:
+    virtual TInplaceFilterEditEh* CreateFilterEditor();
+    void FilterEditClosingUp(TObject* Sender, bool& Accept);
+    void FilterEditCloseUp(TObject* Sender, bool Accept);
+    void FilterEditGetItemsList(TObject* Sender);
+    void FilterEditKeyPress(TObject* Sender, Char& Key);
+    void InTitleFilterListboxMouseUp(TObject* Sender, TMouseButton Button, TShiftState Shift, int X, int Y);
+    void InTitleFilterListboxKeyDown(TObject* Sender, Word& Key, TShiftState Shift);
+    void InTitleFilterListboxKeyPress(TObject* Sender, Char& Key);
+    // The filter row cell's rectangle for data column Index, where the editor stands.
+    TRect FilterEditRect(int Index);
+    // Ends filter editing of a column that goes away, and leaves the centre at destruction.
+    void FilterColumnDestroying(TColumnEh* Column);
+    void DestroyFilterParts();
+
+    TDBGridEhCenter* FCenter = nullptr;
+    int FFilterCol = -1;
+    bool FFilterEditMode = false;
+    TInplaceFilterEditEh* FFilterEdit = nullptr;
+    TPopupListboxEh* FInTitleFilterListbox = nullptr;
+    TColumnEh* FInTitleFilterListboxColumn = nullptr;
+    TObject* FInTitleFilterListboxGroupLevel = nullptr;
+    bool FInTitleFilterListboxVisible = false;
 };
 
 // The grid with its properties published; it has no behaviour of its own.

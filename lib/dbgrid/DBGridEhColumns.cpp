@@ -149,8 +149,10 @@ TColumnEh::~TColumnEh() {
     // The grid's sort list and the collection's references never keep a freed column.
     if (auto* bars = dynamic_cast<TDBGridColumnsEh*>(Collection())) {
         if (bars->FUpDownBaseColumn == this) bars->FUpDownBaseColumn = nullptr;
-        if (TCustomDBGridEh* g = bars->Grid())
+        if (TCustomDBGridEh* g = bars->Grid()) {
             if (g->FSortMarkedColumns) g->FSortMarkedColumns->Remove(this);
+            g->FilterColumnDestroying(this);
+        }
     }
 }
 

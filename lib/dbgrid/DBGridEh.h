@@ -1071,6 +1071,9 @@ protected:
     void InTitleFilterListboxKeyPress(TObject* Sender, Char& Key);
     // The filter row cell's rectangle for data column Index, where the editor stands.
     TRect FilterEditRect(int Index);
+    // A left press: starts filter editing in the filter row or drops an in-title list down
+    // (true: the press is taken), else ends filter editing and closes the in-title list.
+    bool FilterMouseDown(const TGridCoord& Cell, int AreaCol, int X, int Y);
     // Ends filter editing of a column that goes away, and leaves the centre at destruction.
     void FilterColumnDestroying(TColumnEh* Column);
     void DestroyFilterParts();

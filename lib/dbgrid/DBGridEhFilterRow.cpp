@@ -112,6 +112,18 @@ TFont* TInplaceFilterEditEh::ListFont() {
     return g ? g->Font() : TDBComboBoxEh::ListFont();
 }
 
+void TInplaceFilterEditEh::KeyDown(Word& Key, TShiftState Shift) {
+    // Down with the list closed leaves the filter row for the data.
+    TCustomDBGridEh* g = GetGrid();
+    if (g && Key == VK_DOWN && !ListVisible() && !Shift.Contains(ssAlt)) {
+        Key = 0;
+        g->StopFilterEdit();
+        if (g->CanFocus()) g->SetFocus();
+        return;
+    }
+    TDBComboBoxEh::KeyDown(Key, Shift);
+}
+
 void TInplaceFilterEditEh::SelectNextValue(bool IsPrior) {
     if (!EditCanModify()) return;
     RequestItems();
@@ -174,6 +186,14 @@ void TCustomDBGridEh::DestroyFilterParts() {
     if (FCenter) FCenter->RemoveChangeNotification(this);
     FCenter = nullptr;
     FFilterEditMode = false;
+    // The editor and the list are owned components: they may be gone already.
+    auto owned = [this](TComponent* c) {
+        for (int i = 0; i < ComponentCount(); ++i)
+            if (Components(i) == c) return true;
+        return false;
+    };
+    if (!owned(FFilterEdit)) FFilterEdit = nullptr;
+    if (!owned(FInTitleFilterListbox)) FInTitleFilterListbox = nullptr;
     if (FFilterEdit) {
         FFilterEdit->FColumn = nullptr;
         FFilterEdit->Free();
@@ -226,7 +246,7 @@ void TCustomDBGridEh::SetFilterEditMode(bool Value) {
 // Editing lifecycle
 
 TInplaceFilterEditEh* TCustomDBGridEh::CreateFilterEditor() {
-    return new TInplaceFilterEditEh(this);
+    return Create<TInplaceFilterEditEh>(this);
 }
 
 void TCustomDBGridEh::StartFilterEdit(int Index) {
@@ -486,7 +506,7 @@ void TCustomDBGridEh::FilterEditKeyPress(TObject*, Char& Key) {
 
 TPopupListboxEh* TCustomDBGridEh::GetInTitleFilterListbox() {
     if (!FInTitleFilterListbox) {
-        FInTitleFilterListbox = new TPopupListboxEh(this);
+        FInTitleFilterListbox = Create<TPopupListboxEh>(this);
         FInTitleFilterListbox->SetUseItemObjects(true);
         FInTitleFilterListbox->SetVisible(false);
         FInTitleFilterListbox->SetCtl3D(true);
@@ -593,6 +613,27 @@ void TCustomDBGridEh::InTitleFilterListboxKeyPress(TObject*, Char& Key) {
     }
 }
 
+bool TCustomDBGridEh::FilterMouseDown(const TGridCoord& Cell, int AreaCol, int X, int) {
+    if (FInTitleFilterListboxVisible) CloseInTitleFilterListbox(false);
+    TColumnEh* column = Cell.X >= FIndicatorOffset ? DataColumn(this, AreaCol) : nullptr;
+    if (column && IsFilterRowCell(Cell.X, Cell.Y, TPoint(X, 0))) {
+        StartFilterEdit(AreaCol);
+        return true;
+    }
+    if (column && Cell.Y == 0 && TopDataOffset() > 0 && FSTFilter->Visible() &&
+        FSTFilter->Location() == stflInTitleFilterEh) {
+        const int bw = column->GetFilterButtonAreaWidth();
+        const TRect r = CellRect(Cell.X, 0);
+        const bool onButton = UseRightToLeftAlignment() ? X < r.Left + bw : X >= r.Right - bw;
+        if (bw > 0 && onButton) {
+            DropDownInTitleFilterListbox(column);
+            return true;
+        }
+    }
+    if (FFilterEditMode) StopFilterEdit();
+    return false;
+}
+
 // ---------------------------------------------------------------------------------------------
 // Applying and clearing
 
@@ -653,6 +694,12 @@ void TCustomDBGridEh::DrawSTFilterCell(int ACol, int, bool& Highlighted, TGridDr
     c->Brush()->SetColor(FSTFilter->GetColor());
     c->FillRect(ARect);
     if (!column->STFilter()->Visible()) return;
+    // The editor follows its cell when the grid scrolled or resized its columns.
+    if (FFilterEditMode && DataCol == FFilterCol && FFilterEdit && FFilterEdit->Visible()) {
+        const TRect r = FilterEditRect(FFilterCol);
+        if (FFilterEdit->BoundsRect() != r) FFilterEdit->SetBounds(r.Left, r.Top, r.Width(), r.Height());
+        return;
+    }
     // The button that drops the list down sits at the cell's right end.
     const int bw = std::min(ARect.Width() / 2, InplaceEditorButtonWidth());
     TRect button(ARect.Right - bw, ARect.Top, ARect.Right, ARect.Bottom);

@@ -17,10 +17,13 @@ public:
     // The column whose filter is edited; nullptr while the editor is hidden.
     TColumnEh* FColumn = nullptr;
 
+    // The grid drops the list down from its filter-list shortcut.
+    using TDBComboBoxEh::DropDown;
     void CloseUp(bool Accept) override;
     void SelectNextValue(bool IsPrior) override;
 
 protected:
+    void KeyDown(Word& Key, TShiftState Shift) override;
     void TextAreaRect(TRect& Rect) override;
     TColor ListColor() override;
     TFont* ListFont() override;

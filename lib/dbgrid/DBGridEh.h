@@ -39,6 +39,7 @@ class TColumnsEhList;
 class TDBGridEhCenter;
 class TInplaceFilterEditEh;
 class TPopupListboxEh;
+class TPopupWatchEh;
 
 // ---------------------------------------------------------------------------------------------
 // Option sets
@@ -1086,6 +1087,8 @@ protected:
     TColumnEh* FInTitleFilterListboxColumn = nullptr;
     TObject* FInTitleFilterListboxGroupLevel = nullptr;
     bool FInTitleFilterListboxVisible = false;
+    // Closes the in-title list on a press outside it (owned; nullptr while the list is hidden).
+    TPopupWatchEh* FInTitleFilterListboxWatch = nullptr;
 };
 
 // The grid with its properties published; it has no behaviour of its own.

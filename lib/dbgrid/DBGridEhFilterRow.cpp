@@ -10,6 +10,9 @@
 #include "lib/dbgrid/DBGridEhFilterRow.h"
 #include "platform/ui/WinApi.h"
 
+#include <QTimer>
+#include <QWidget>
+
 #include <algorithm>
 
 // ---------------------------------------------------------------------------------------------
@@ -186,6 +189,8 @@ void TCustomDBGridEh::DestroyFilterParts() {
     if (FCenter) FCenter->RemoveChangeNotification(this);
     FCenter = nullptr;
     FFilterEditMode = false;
+    delete FInTitleFilterListboxWatch;
+    FInTitleFilterListboxWatch = nullptr;
     // The editor and the list are owned components: they may be gone already.
     auto owned = [this](TComponent* c) {
         for (int i = 0; i < ComponentCount(); ++i)
@@ -554,12 +559,19 @@ void TCustomDBGridEh::ShowInTitleFilterListbox(TColumnEh* Column, const TRect& R
     list->SetVisible(true);
     FInTitleFilterListboxVisible = true;
     list->FSizeGripResized = false;
+    delete FInTitleFilterListboxWatch;
+    FInTitleFilterListboxWatch = new TPopupWatchEh(list, this, [this] {
+        // Posted: the press that closes the list must not run inside the list's own handling.
+        if (QWidget* w = Widget()) QTimer::singleShot(0, w, [this] { CloseInTitleFilterListbox(false); });
+    });
 }
 
 void TCustomDBGridEh::CloseInTitleFilterListbox(bool Execute) {
     if (FInTitleFilterListboxColumn && FInTitleFilterListboxColumn->STFilter()->InFilterListBox()) return;
     if (FInTitleFilterListboxVisible && FInTitleFilterListbox) {
         TPopupListboxEh* list = FInTitleFilterListbox;
+        delete FInTitleFilterListboxWatch;
+        FInTitleFilterListboxWatch = nullptr;
         if (HWND capture = GetCapture()) SendMessage(capture, WM_CANCELMODE, 0, 0);
         const bool hadFocus = list->Focused();
         SetWindowPos(list->Handle(), nullptr, 0, 0, 0, 0,

@@ -44,7 +44,8 @@ struct FilterGrid : DBGridFormFixture<TDBGridEh> {
     TColumnEh* Column(const char* name) { return Grid->VisibleColumn(Col(name)); }
     QStringList Texts(TStrings* s) {
         QStringList r;
-        for (int i = 0; i < s->Count(); ++i) r << s->Strings(i);
+        for (int i = 0; i < s->Count(); ++i)
+            r << s->Strings(i);
         return r;
     }
     int IndexOf(TStrings* s, const char* text) { return s->IndexOf(QString::fromUtf8(text)); }
@@ -118,8 +119,9 @@ TEST_F(FilterGrid, NearestAdapterServesTheDataSet) {
 TEST_F(FilterGrid, CommandRowsFollowTheSettings) {
     TStringList items;
     Grid->Center()->DefaultFillSTFilterListCommandValues(Grid, Column("Name"), &items);
-    EXPECT_EQ(Texts(&items), (QStringList{u"(Очистить фильтр)"_qs, u"(Применить фильтр)"_qs, u"(Условие...)"_qs,
-                                          u"(Все)"_qs, u"(Не пустые)"_qs, u"(Пустые)"_qs}));
+    EXPECT_EQ(Texts(&items),
+              (QStringList{u"(Очистить фильтр)"_qs, u"(Применить фильтр)"_qs, u"(Условие...)"_qs, u"(Все)"_qs,
+                           u"(Не пустые)"_qs, u"(Пустые)"_qs}));
     EXPECT_EQ(items.Objects(1), PopupListboxItemEhSpec(ptFilterApply));
     EXPECT_EQ(items.Objects(5), PopupListboxItemEhSpec(ptFilterSpecItemEmpties));
 
@@ -128,8 +130,8 @@ TEST_F(FilterGrid, CommandRowsFollowTheSettings) {
     Grid->SetOptionsEh(Grid->OptionsEh() + TDBGridEhOptions{dghAutoSortMarking});
     Column("Name")->Title()->SetTitleButton(true);
     Grid->Center()->DefaultFillSTFilterListCommandValues(Grid, Column("Name"), &items);
-    EXPECT_EQ(Texts(&items), (QStringList{u"(Сортировка по возрастанию)"_qs, u"(Сортировка по убыванию)"_qs, u"-"_qs,
-                                          u"(Очистить фильтр)"_qs, u"(Условие...)"_qs, u"(Все)"_qs,
+    EXPECT_EQ(Texts(&items), (QStringList{u"(Сортировка по возрастанию)"_qs, u"(Сортировка по убыванию)"_qs,
+                                          u"-"_qs, u"(Очистить фильтр)"_qs, u"(Условие...)"_qs, u"(Все)"_qs,
                                           u"(Не пустые)"_qs, u"(Пустые)"_qs}));
     EXPECT_EQ(items.Objects(0), PopupListboxItemEhSort(smUpEh));
     EXPECT_EQ(items.Objects(2), PopupListboxItemEhLine());
@@ -417,6 +419,53 @@ TEST_F(FilterGrid, Screenshot) {
     p.end();
     EXPECT_TRUE(shot.save(ScreenshotPath(QStringLiteral("filter_row_dropdown")), "PNG"));
     edit->CloseUp(false);
+}
+
+} // namespace
+
+namespace {
+
+TEST_F(FilterGrid, IndicatorTitleMenu) {
+    TPopupMenu* own = new TPopupMenu(Form);
+    auto* mine = new TMenuItem(own);
+    mine->SetCaption(QStringLiteral("Свой"));
+    own->Items()->Add(mine);
+    Grid->IndicatorTitle()->SetDropdownMenu(own);
+    Grid->SetEditActions(TDBGridEhEditActions{geaCopyEh});
+    GridEditActionAllowedEh = [](TCustomDBGridEh*, TDBGridEhStyleIndicatorTitleMenuEh) { return true; };
+
+    TPopupMenu* menu = nullptr;
+    for (int pass = 0; pass < 2; ++pass) { // a second build starts afresh
+        Grid->Center()->BuildIndicatorTitleMenu(Grid, menu);
+        ASSERT_TRUE(menu);
+        EXPECT_EQ(menu->Name(), u"DBGridEhIndicatorTitlePopupMenu"_qs);
+        QStringList captions;
+        for (int i = 0; i < menu->Items()->Count(); ++i)
+            captions << menu->Items()->Items(i)->Caption();
+        EXPECT_EQ(captions,
+                  (QStringList{u"Видимые столбцы"_qs, u"Вырезать"_qs, u"Копировать"_qs, u"Вставить"_qs,
+                               u"Удалить"_qs, u"Выбрать все"_qs, u"-"_qs, u"Свой"_qs}));
+    }
+    EXPECT_FALSE(menu->Items()->Items(1)->Enabled());
+    EXPECT_TRUE(menu->Items()->Items(2)->Enabled());
+    EXPECT_EQ(menu->Items()->Items(2)->ShortCut(), TextToShortCut(u"Ctrl+C"_qs));
+    GridEditActionAllowedEh = nullptr;
+
+    // The column items toggle visibility, but never hide the last visible column.
+    TMenuItem* columns = menu->Items()->Items(0);
+    ASSERT_EQ(columns->Count(), 3);
+    for (int i = 0; i < 3; ++i)
+        EXPECT_TRUE(columns->Items(i)->Checked());
+    columns->Items(0)->Click();
+    columns->Items(1)->Click();
+    EXPECT_FALSE(Grid->Columns()->Columns(0)->Visible());
+    EXPECT_FALSE(Grid->Columns()->Columns(1)->Visible());
+    columns->Items(2)->Click();
+    EXPECT_TRUE(Grid->Columns()->Columns(2)->Visible());
+    EXPECT_TRUE(columns->Items(2)->Checked());
+    columns->Items(0)->Click();
+    EXPECT_TRUE(Grid->Columns()->Columns(0)->Visible());
+    EXPECT_TRUE(columns->Items(0)->Checked());
 }
 
 } // namespace

@@ -1045,7 +1045,8 @@ public:
     virtual void ApplyFilterEditText(int Index);
     void ApplyCurrentFilterEditText();
     virtual void InitFilterEditor(int Index);
-    void FillSTFilterListItems(TSTColumnFilterEh* Filter, TStrings* Items, int& Width, TPopupListboxEh* ListControl);
+    void FillSTFilterListItems(TSTColumnFilterEh* Filter, TStrings* Items, int& Width,
+                               TPopupListboxEh* ListControl);
     void DefaultFillSTFilterListValues(TColumnEh* Column, TStrings* Items);
     void DefaultFillSTFilterListCommandValues(TColumnEh* Column, TStrings* Items);
     void DefaultFillSTFilterListDataValues(TColumnEh* Column, TStrings* Items);

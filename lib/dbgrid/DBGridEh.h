@@ -335,6 +335,8 @@ protected:
     mutable std::unique_ptr<ISTFilterColumnEh> FSTFilterHost;
     mutable std::unique_ptr<TSTColumnFilterEh> FSTFilter;
     std::shared_ptr<IMemTableDataFieldValueListEh> FFieldValueList;
+    // The data set the cached list was read from (compared only, never used).
+    const void* FFieldValueListSource = nullptr;
 };
 
 // The published form of the data grid's column; the grid's collection makes its items of it.

@@ -204,6 +204,8 @@ bool IsReadableFieldType(TFieldType t) {
     case ftShortint:
     case ftByte:
     case ftExtended:
+    // Filtered as numbers too (see FieldTypeToSTOperandType), so readable and comparable alike.
+    case ftSingle:
         return true;
     default:
         return false;

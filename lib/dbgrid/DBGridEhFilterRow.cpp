@@ -67,14 +67,20 @@ TSTColumnFilterEh* TColumnEh::STFilter() const {
 }
 
 std::shared_ptr<IMemTableDataFieldValueListEh> TColumnEh::GetCurrentFieldValueList() {
-    if (FFieldValueList) return FFieldValueList;
     TSTColumnFilterEh* filter = STFilter();
+    TCustomDBGridEh* g = Grid();
+    TDataSet* gridDataSet =
+        g && g->DataLink() && g->DataLink()->Active() ? g->DataLink()->DataSet() : nullptr;
+    const void* source = filter->ListSource() ? static_cast<const void*>(filter->ListSource()) : gridDataSet;
+    // A list read from another data set (the grid was given a new one) is stale.
+    if (FFieldValueList && FFieldValueListSource == source) return FFieldValueList;
+    FFieldValueList.reset();
+    FFieldValueListSource = source;
     if (filter->ListSource()) {
         FFieldValueList = filter->GetFieldValueList();
-    } else if (TCustomDBGridEh* g = Grid()) {
-        TDataSet* ds = g->DataLink() && g->DataLink()->Active() ? g->DataLink()->DataSet() : nullptr;
+    } else {
         IMemTableEh* mt = nullptr;
-        if (ds && !FieldName().isEmpty() && Supports<IMemTableEh>(ds, &mt))
+        if (gridDataSet && !FieldName().isEmpty() && Supports<IMemTableEh>(gridDataSet, &mt))
             mt->GetFieldValueList(FieldName(), FFieldValueList);
     }
     return FFieldValueList;

@@ -149,10 +149,8 @@ TColumnEh::~TColumnEh() {
     // The grid's sort list and the collection's references never keep a freed column.
     if (auto* bars = dynamic_cast<TDBGridColumnsEh*>(Collection())) {
         if (bars->FUpDownBaseColumn == this) bars->FUpDownBaseColumn = nullptr;
-        if (TCustomDBGridEh* g = bars->Grid()) {
+        if (TCustomDBGridEh* g = bars->Grid())
             if (g->FSortMarkedColumns) g->FSortMarkedColumns->Remove(this);
-            g->FilterColumnDestroying(this);
-        }
     }
 }
 
@@ -418,6 +416,7 @@ void TDBGridColumnsEh::ItemChanged(TColumnEh* Item) {
 
 void TDBGridColumnsEh::Notify(TCollectionItem* Item, TCollectionNotification Action) {
     if (Action != cnAdded && Item == FUpDownBaseColumn) FUpDownBaseColumn = nullptr;
+    if (Action != cnAdded && FDBGrid) FDBGrid->FilterColumnDestroying(static_cast<TColumnEh*>(Item));
     TBaseColumnsEh::Notify(Item, Action);
 }
 

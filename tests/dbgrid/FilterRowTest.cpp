@@ -6,12 +6,15 @@
 
 #include "lib/dbgrid/DBGridEhCenter.h"
 #include "lib/dbgrid/DBGridEhFilterRow.h"
+#include "lib/dbgrid/DBGridEhSimpleFilterDlg.h"
+#include "lib/tools/DBCtrlsEh.h"
 
 #include "platform/rtl/SysUtils.h"
 #include "platform/ui/WinApi.h"
 
 #include <QImage>
 #include <QPainter>
+#include <QTimer>
 #include <QWidget>
 
 namespace {
@@ -466,6 +469,56 @@ TEST_F(FilterGrid, IndicatorTitleMenu) {
     columns->Items(0)->Click();
     EXPECT_TRUE(Grid->Columns()->Columns(0)->Visible());
     EXPECT_TRUE(columns->Items(0)->Checked());
+}
+
+} // namespace
+
+namespace {
+
+TEST_F(FilterGrid, ConditionDialogFromTheList) {
+    Grid->STFilter()->SetInstantApply(true);
+    Grid->StartFilterEdit(Col("Qty"));
+    TInplaceFilterEditEh* edit = Grid->FilterEdit();
+    edit->SetText(QStringLiteral(">4"));
+    edit->DropDown();
+    TPopupListboxEh* list = edit->PopupListbox();
+    const int dialogRow = IndexOf(edit->Items(), "(Условие...)");
+    // Cancelled: the typed text reached the column, nothing was applied.
+    QTimer::singleShot(100, [] { SimpleFilterDialog()->SetModalResult(mrCancel); });
+    list->SetItemIndex(dialogRow);
+    edit->CloseUp(true);
+    EXPECT_EQ(Column("Qty")->STFilter()->ExpressionStr(), u">4"_qs);
+    EXPECT_EQ(Applied, 0);
+    // OK with the dialog's rows: the filter is written and, applying instantly, applied.
+    edit->DropDown();
+    QTimer::singleShot(100, [] {
+        TDBGridEhSimpleFilterDialog* d = SimpleFilterDialog();
+        EXPECT_EQ(d->DBComboBoxEh1->Text(), u"4"_qs);
+        d->DBComboBoxEh1->SetText(QStringLiteral("5"));
+        d->SetModalResult(mrOk);
+    });
+    list->SetItemIndex(dialogRow);
+    edit->CloseUp(true);
+    EXPECT_EQ(Column("Qty")->STFilter()->ExpressionStr(), u">5"_qs);
+    EXPECT_EQ(Applied, 1);
+    EXPECT_EQ(Table->RecordCount(), 3);
+}
+
+TEST_F(FilterGrid, ColumnOrCentreGoingAwayWhileInUse) {
+    Grid->StartFilterEdit(Col("Qty"));
+    TInplaceFilterEditEh* edit = Grid->FilterEdit();
+    edit->DropDown();
+    Column("Qty")->Free();
+    EXPECT_FALSE(edit->Visible());
+    EXPECT_FALSE(Grid->FilterEditMode());
+    Pump();
+
+    auto* own = new TDBGridEhCenter();
+    Grid->SetCenter(own);
+    EXPECT_EQ(Grid->Center(), own);
+    EXPECT_TRUE(own->GridInChangeNotification(Grid));
+    delete own;
+    EXPECT_EQ(Grid->Center(), DefaultGridCenter());
 }
 
 } // namespace

@@ -1063,6 +1063,8 @@ public:
     void ApplyFilter();
     virtual void DefaultApplyFilter();
     void ClearFilter();
+    // STFilter.Visible changed: editing ends when hidden, the layout and the cell editor follow.
+    void FilterRowVisibleChanged(bool Visible);
 
 protected:
     virtual TInplaceFilterEditEh* CreateFilterEditor();

@@ -687,6 +687,12 @@ void TCustomDBGridEh::DefaultApplyFilter() {
     if (TDBGridEhCenter* center = Center()) center->ApplyFilter(this);
 }
 
+void TCustomDBGridEh::FilterRowVisibleChanged(bool Visible) {
+    if (!Visible) StopFilterEdit();
+    LayoutChanged();
+    if (EditorMode()) InvalidateEditor();
+}
+
 void TCustomDBGridEh::ClearFilter() {
     StopFilterEdit();
     for (int i = 0; i < Columns()->Count(); ++i)
@@ -697,8 +703,8 @@ void TCustomDBGridEh::ClearFilter() {
 // ---------------------------------------------------------------------------------------------
 // Painting the filter row
 
-void TCustomDBGridEh::DrawSTFilterCell(int ACol, int, bool& Highlighted, TGridDrawState, const TRect& ARect,
-                                       TPoint CellType, int, int DataCol) {
+void TCustomDBGridEh::DrawSTFilterCell(int ACol, int ARow, bool& Highlighted, TGridDrawState,
+                                       const TRect& ARect, TPoint CellType, int, int DataCol) {
     TCanvas* c = Canvas();
     TColumnEh* column = DataCol >= 0 && DataCol < VisibleColumnCount() ? VisibleColumn(DataCol) : nullptr;
     Highlighted = false;
@@ -721,7 +727,20 @@ void TCustomDBGridEh::DrawSTFilterCell(int ACol, int, bool& Highlighted, TGridDr
     // The button that drops the list down sits at the cell's right end.
     const int bw = std::min(ARect.Width() / 2, InplaceEditorButtonWidth());
     TRect button(ARect.Right - bw, ARect.Top, ARect.Right, ARect.Bottom);
-    if (FSTFilter->FilterButtonDrawTime() == fbdtAlwaysEh && bw > 4)
+    const TGridCoord hot = HotTrackCell();
+    bool drawButton = false;
+    switch (FSTFilter->FilterButtonDrawTime()) {
+    case fbdtAlwaysEh:
+        drawButton = true;
+        break;
+    case fbdtWhenRowHotEh:
+        drawButton = hot.Y == ARow;
+        break;
+    case fbdtWhenCellHotEh:
+        drawButton = hot.Y == ARow && hot.X == ACol;
+        break;
+    }
+    if (drawButton && bw > 4)
         DrawStyledButton(c, button, clNone, bcsDropDownEh, 0, true, false, true, cbUnchecked);
     else
         button.Left = ARect.Right;

@@ -417,8 +417,10 @@ void TCustomDBGridEh::FillSTFilterListItems(TSTColumnFilterEh* Filter, TStrings*
 
     if (ListControl) {
         TCanvas* c = ListControl->Canvas();
-        c->Font()->Assign(ListControl->Font());
-        const int border = (ListControl->Width() - ListControl->ClientWidth()) / 2;
+        // Both lists show the grid's font once dropped down; they may not carry it yet.
+        c->Font()->Assign(Font());
+        // The list's frame is as wide at the sides as at the top and bottom.
+        const int border = ListControl->NonClientHeight() / 2;
         for (int i = 0; i < Items->Count(); ++i) {
             TObject* o = Items->Objects(i);
             if (!o || o == PopupListboxItemEhData()) continue;

@@ -404,6 +404,8 @@ TEST_F(FilterGrid, InTitleListChecksWithSpaceRunsOnEnterClosesOnEsc) {
 }
 
 TEST_F(FilterGrid, Screenshot) {
+    Grid->SetOptionsEh(Grid->OptionsEh() + TDBGridEhOptions{dghAutoSortMarking});
+    Column("Qty")->Title()->SetTitleButton(true);
     Column("Name")->STFilter()->SetExpressionStr(QStringLiteral("~Name 1%"));
     Grid->StartFilterEdit(Col("Qty"));
     TInplaceFilterEditEh* edit = Grid->FilterEdit();

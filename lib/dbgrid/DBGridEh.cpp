@@ -71,6 +71,7 @@ void TCustomDBGridEh::AfterConstruction() {
 
 TCustomDBGridEh::~TCustomDBGridEh() {
     FDestroying = true;
+    DestroyFilterParts();
     if (FRegisteredMemTable) FRegisteredMemTable->UnregisterEventReceiver(this);
     FRegisteredMemTable = nullptr;
     if (FIntMemTableComponent) FIntMemTableComponent->RemoveFreeNotification(this);

@@ -39,6 +39,10 @@ class TCustomDBGridEh;
 class TColumnEh;
 class TDBGridColumnEh;
 class TColumnsEhList;
+class TDBGridEhCenter;
+class TInplaceFilterEditEh;
+class TPopupListboxEh;
+class TPopupWatchEh;
 
 // ---------------------------------------------------------------------------------------------
 // Option sets
@@ -324,6 +328,15 @@ private:
     mutable std::unique_ptr<TColumnFootersEh> FFooters;
 
 public:
+    // --- the column's filter and its value list (DBGridEhFilterRow.cpp)
+    TSTColumnFilterEh* STFilter() const;
+    void SetSTFilter(TSTColumnFilterEh* Value) { STFilter()->Assign(Value); }
+    // The distinct values of the column's field: the filter's list source, else the grid's
+    // memory table; cached until the data changes (nullptr when there is none).
+    std::shared_ptr<IMemTableDataFieldValueListEh> GetCurrentFieldValueList();
+    void DropFieldValueList() { FFieldValueList.reset(); }
+    TEvent<void(TCustomDBGridEh* Sender, TColumnEh* Column, TStrings* Items, bool& Processed)>
+        OnFillSTFilterListValues;
 
 protected:
     friend class TCustomDBGridEh;
@@ -344,6 +357,12 @@ protected:
     int FInitWidth = 0;
     TColumnEhInRowPanelPlacement FRowPlacement;
     TGetColCellParamsEventEh FOnGetCellParams;
+    // Column filter (made on first use).
+    mutable std::unique_ptr<ISTFilterColumnEh> FSTFilterHost;
+    mutable std::unique_ptr<TSTColumnFilterEh> FSTFilter;
+    std::shared_ptr<IMemTableDataFieldValueListEh> FFieldValueList;
+    // The data set the cached list was read from (compared only, never used).
+    const void* FFieldValueListSource = nullptr;
 };
 
 // The published form of the data grid's column; the grid's collection makes its items of it.
@@ -1221,6 +1240,75 @@ protected:
     TDBGridEhScrollBarPanelControl* FHorzScrollBarPanelControl = nullptr;
     TDBGridEhScrollBarPanelControl* FVertScrollBarPanelControl = nullptr;
     TSizeGripPanelEh* FCornerScrollBarPanelControl = nullptr;
+
+    // --- column filters: the behaviour centre, the filter row with its editor and the in-title
+    //     filter list (DBGridEhFilterRow.cpp)
+public:
+    // The grid's centre; nullptr gives it DefaultGridCenter() back.
+    TDBGridEhCenter* Center() const;
+    void SetCenter(TDBGridEhCenter* Value);
+    bool IsFilterableColumn(int Index);
+    String GetColumnFilterText(int Index);
+    bool IsFilterRowCell(int ACol, int ARow, TPoint MousePos);
+    virtual bool IsFilterEditActive();
+    bool FilterEditMode() const { return FFilterEditMode; }
+    void SetFilterEditMode(bool Value);
+    int FilterCol() const { return FFilterCol; }
+    TInplaceFilterEditEh* FilterEdit() const { return FFilterEdit; }
+    void StartFilterEdit(int Index);
+    void StopFilterEdit();
+    void HideFilterEdit();
+    void UpdateFilterEdit(bool Reload);
+    virtual void ApplyFilterEditText(int Index);
+    void ApplyCurrentFilterEditText();
+    virtual void InitFilterEditor(int Index);
+    void FillSTFilterListItems(TSTColumnFilterEh* Filter, TStrings* Items, int& Width,
+                               TPopupListboxEh* ListControl);
+    void DefaultFillSTFilterListValues(TColumnEh* Column, TStrings* Items);
+    void DefaultFillSTFilterListCommandValues(TColumnEh* Column, TStrings* Items);
+    void DefaultFillSTFilterListDataValues(TColumnEh* Column, TStrings* Items);
+    void DropDownInTitleFilterListbox(TColumnEh* Column);
+    void ShowInTitleFilterListbox(TColumnEh* Column, const TRect& Rect);
+    void CloseInTitleFilterListbox(bool Execute);
+    TPopupListboxEh* GetInTitleFilterListbox();
+    bool InTitleFilterListboxVisible() const { return FInTitleFilterListboxVisible; }
+    TColumnEh* InTitleFilterListboxColumn() const { return FInTitleFilterListboxColumn; }
+    TObject* InTitleFilterListboxGroupLevel() const { return FInTitleFilterListboxGroupLevel; }
+    void SetInTitleFilterListboxGroupLevel(TObject* Value) { FInTitleFilterListboxGroupLevel = Value; }
+    void ApplyFilter();
+    virtual void DefaultApplyFilter();
+    void ClearFilter();
+    // STFilter.Visible changed: editing ends when hidden, the layout and the cell editor follow.
+    void FilterRowVisibleChanged(bool Visible);
+
+protected:
+    virtual TInplaceFilterEditEh* CreateFilterEditor();
+    void FilterEditClosingUp(TObject* Sender, bool& Accept);
+    void FilterEditCloseUp(TObject* Sender, bool Accept);
+    void FilterEditGetItemsList(TObject* Sender);
+    void FilterEditKeyPress(TObject* Sender, Char& Key);
+    void InTitleFilterListboxMouseUp(TObject* Sender, TMouseButton Button, TShiftState Shift, int X, int Y);
+    void InTitleFilterListboxKeyDown(TObject* Sender, Word& Key, TShiftState Shift);
+    void InTitleFilterListboxKeyPress(TObject* Sender, Char& Key);
+    // The filter row cell's rectangle for data column Index, where the editor stands.
+    TRect FilterEditRect(int Index);
+    // A left press: starts filter editing in the filter row or drops an in-title list down
+    // (true: the press is taken), else ends filter editing and closes the in-title list.
+    bool FilterMouseDown(const TGridCoord& Cell, int AreaCol, int X, int Y);
+    // Ends filter editing of a column that goes away, and leaves the centre at destruction.
+    void FilterColumnDestroying(TColumnEh* Column);
+    void DestroyFilterParts();
+
+    TDBGridEhCenter* FCenter = nullptr;
+    int FFilterCol = -1;
+    bool FFilterEditMode = false;
+    TInplaceFilterEditEh* FFilterEdit = nullptr;
+    TPopupListboxEh* FInTitleFilterListbox = nullptr;
+    TColumnEh* FInTitleFilterListboxColumn = nullptr;
+    TObject* FInTitleFilterListboxGroupLevel = nullptr;
+    bool FInTitleFilterListboxVisible = false;
+    // Closes the in-title list on a press outside it (owned; nullptr while the list is hidden).
+    TPopupWatchEh* FInTitleFilterListboxWatch = nullptr;
 };
 
 // The grid with its properties published; it has no behaviour of its own.

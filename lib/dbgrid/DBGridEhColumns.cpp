@@ -420,6 +420,7 @@ void TDBGridColumnsEh::Notify(TCollectionItem* Item, TCollectionNotification Act
     if (Action != cnAdded && Item == FUpDownBaseColumn) FUpDownBaseColumn = nullptr;
     // A level grouped by a column that leaves keeps no reference to it.
     if (Action != cnAdded && FDBGrid && FDBGrid->DataGrouping()) FDBGrid->DataGrouping()->ColumnRemoved(Item);
+    if (Action != cnAdded && FDBGrid) FDBGrid->FilterColumnDestroying(static_cast<TColumnEh*>(Item));
     TBaseColumnsEh::Notify(Item, Action);
 }
 

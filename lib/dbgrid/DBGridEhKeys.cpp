@@ -229,6 +229,7 @@ void TCustomDBGridEh::MouseDown(TMouseButton Button, TShiftState Shift, int X, i
         TCustomDBAxisGridEh::MouseDown(Button, Shift, X, Y);
         return;
     }
+    if (FilterMouseDown(cell, areaCol, X, Y)) return;
     if (type == catTitleEh && TopDataOffset() > 0 && cell.Y == 0) {
         // The title acts as a button until the mouse goes up over it.
         SetMouseCapture(true);

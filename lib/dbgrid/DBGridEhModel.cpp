@@ -77,7 +77,7 @@ public:
     bool STFilterGridChangingFonts() override { return false; }
     void STFilterGridLayoutChanged() override { FGrid->LayoutChanged(); }
     void STFilterGridInvalidate() override { FGrid->Invalidate(); }
-    void STFilterGridVisibleChanged(bool) override { FGrid->LayoutChanged(); }
+    void STFilterGridVisibleChanged(bool Visible) override { FGrid->FilterRowVisibleChanged(Visible); }
     int STFilterGridRowHeight(TFont* Font, int RowLines, int RowHeight) override {
         const int text = QFontMetrics(Font->ToQFont()).height() + (FGrid->Flat() ? 1 : 3);
         return std::max(RowHeight, text * std::max(1, RowLines));

@@ -1011,14 +1011,18 @@ public:
     void SaveColumnsLayout(TCustomIniFile* ACustIni, const String& Section);
     void SaveColumnsLayoutIni(const String& IniFileName, const String& Section, bool DeleteSection);
     void RestoreColumnsLayout(TRegIniFile* ARegIni, TDBGridEhRestoreParams RestoreParams);
-    void RestoreColumnsLayout(TCustomIniFile* ACustIni, const String& Section, TDBGridEhRestoreParams RestoreParams);
-    void RestoreColumnsLayoutIni(const String& IniFileName, const String& Section, TDBGridEhRestoreParams RestoreParams);
+    void RestoreColumnsLayout(TCustomIniFile* ACustIni, const String& Section,
+                              TDBGridEhRestoreParams RestoreParams);
+    void RestoreColumnsLayoutIni(const String& IniFileName, const String& Section,
+                                 TDBGridEhRestoreParams RestoreParams);
     void SaveGridLayout(TRegIniFile* ARegIni);
     void SaveGridLayout(TCustomIniFile* ACustIni, const String& Section);
     void SaveGridLayoutIni(const String& IniFileName, const String& Section, bool DeleteSection);
     void RestoreGridLayout(TRegIniFile* ARegIni, TDBGridEhRestoreParams RestoreParams);
-    void RestoreGridLayout(TCustomIniFile* ACustIni, const String& Section, TDBGridEhRestoreParams RestoreParams);
-    void RestoreGridLayoutIni(const String& IniFileName, const String& Section, TDBGridEhRestoreParams RestoreParams);
+    void RestoreGridLayout(TCustomIniFile* ACustIni, const String& Section,
+                           TDBGridEhRestoreParams RestoreParams);
+    void RestoreGridLayoutIni(const String& IniFileName, const String& Section,
+                              TDBGridEhRestoreParams RestoreParams);
 
 protected:
     friend class TDBGridEhSelection;

@@ -971,7 +971,7 @@ void TDBGridEhImport::ImportFromStream(TStream* Stream, bool IsImportAll) {
             }
             break;
         case gstNon:
-            g->RestoreBookmark();
+            if (!ds->IsEmpty()) g->RestoreBookmark();
             while (!ds->Eof() && !Eos && !FAborted) {
                 ReadRecord(FImpCols.get());
                 ds->Next();

@@ -2,6 +2,7 @@
 
 #include "lib/dbgrid/DBGridEhImpExp.h"
 
+#include "lib/dbgrid/DBGridEhHeadTree.h"
 #include "lib/dbgrid/DBGridEhSelection.h"
 #include "lib/toolscore/PlatformEh.h"
 
@@ -15,6 +16,8 @@
 #include <QPushButton>
 
 #include <cmath>
+#include <algorithm>
+#include <climits>
 #include <cstring>
 
 namespace {
@@ -553,7 +556,7 @@ TColor TDBGridEhExportAsRTF::FooterCellBackground(TColumnEh* Column, int FooterR
 }
 
 void TDBGridEhExportAsRTF::WriteTitle(TColumnsEhList* Columns) {
-    // Multi-level titles are written as their leaf captions.
+    if (FDBGridEh->UseMultiTitle() && FDBGridEh->HeadTree()) return WriteMultiTitle(Columns);
     std::vector<TColor> bgs;
     for (int i = 0; i < Columns->Count(); ++i)
         bgs.push_back(Columns->Columns(i)->Title()->Color());
@@ -563,6 +566,103 @@ void TDBGridEhExportAsRTF::WriteTitle(TColumnsEhList* Columns) {
         WriteCell(c->Title()->Alignment(), c->Title()->Font(), c->Title()->Color(), c->Title()->Caption());
     }
     PutLine(QStringLiteral("\\pard\\intbl\\row}"));
+}
+
+// Levels of the title tree over the exported columns, leaves first: each pass lifts the
+// columns whose stacks are lowest by one band, so bands of equal height share a level.
+std::vector<std::vector<THeadTreeNode*>> TDBGridEhExportAsRTF::BuildTitleLevels(TColumnsEhList* Columns) {
+    THeadTreeNode* root = FDBGridEh->HeadTree();
+    std::vector<THeadTreeNode*> cur;
+    std::vector<int> acc;
+    for (int i = 0; i < Columns->Count(); ++i) {
+        THeadTreeNode* leaf = nullptr;
+        for (const TLeafCol& l : FDBGridEh->LeafFieldArr())
+            if (l.FColumn == Columns->Columns(i)) leaf = l.FLeaf;
+        cur.push_back(leaf);
+        acc.push_back(leaf ? leaf->Height : 0);
+    }
+    std::vector<std::vector<THeadTreeNode*>> levels{cur};
+    auto canMove = [&](size_t i) { return cur[i] && cur[i]->Host && cur[i]->Host != root; };
+    for (;;) {
+        int low = INT_MAX;
+        for (size_t i = 0; i < cur.size(); ++i)
+            if (canMove(i)) low = std::min(low, acc[i]);
+        if (low == INT_MAX) break;
+        for (size_t i = 0; i < cur.size(); ++i)
+            if (canMove(i) && acc[i] == low) {
+                cur[i] = cur[i]->Host;
+                acc[i] += cur[i]->Height;
+            }
+        levels.push_back(cur);
+    }
+    return levels;
+}
+
+void TDBGridEhExportAsRTF::WriteMultiTitle(TColumnsEhList* Columns) {
+    auto levels = BuildTitleLevels(Columns);
+    std::reverse(levels.begin(), levels.end()); // top level first
+    const size_t rows = levels.size(), cols = size_t(Columns->Count());
+    std::vector<std::vector<bool>> blank(rows, std::vector<bool>(cols, false));
+    int ppi = 96;
+    if (FDBGridEh->HandleAllocated()) {
+        const int dc = GetDeviceCaps(FDBGridEh->Canvas()->Handle(), LOGPIXELSX);
+        if (dc > 0) ppi = dc;
+    }
+    const String n =
+        QString::number(std::lround(double(FDBGridEh->VTitleMargin()) / 2.0 / ppi * 1440.0 - 20.0));
+    // The block a node covers from its first cell: rows down and columns right.
+    auto block = [&](size_t r, size_t c, size_t& down, size_t& right) {
+        THeadTreeNode* node = levels[r][c];
+        down = 1;
+        while (r + down < rows && levels[r + down][c] == node)
+            ++down;
+        right = 1;
+        while (c + right < cols && levels[r][c + right] == node)
+            ++right;
+    };
+    for (size_t r = 0; r < rows; ++r) {
+        const bool leafRow = r + 1 == rows;
+        // Row definition: borders only on the edges of each node's block.
+        PutText(QStringLiteral("\\trowd"));
+        PutLine(QStringLiteral("\\trgaph40"));
+        int edge = 0;
+        for (size_t c = 0; c < cols; ++c) {
+            THeadTreeNode* node = levels[r][c];
+            const bool left = c == 0 || levels[r][c - 1] != node;
+            const bool right = c + 1 == cols || levels[r][c + 1] != node;
+            const bool top = r == 0 || levels[r - 1][c] != node;
+            const bool bottom = leafRow || levels[r + 1][c] != node;
+            WriteCellBorders(left, top, bottom, right);
+            TColumnEh* col = Columns->Columns(int(c));
+            const TColor bg = leafRow ? col->Title()->Color() : FDBGridEh->FixedColor();
+            PutText(QStringLiteral("\\clshdng10000\\clcfpat%1").arg(ColorIndex(bg)));
+            edge += ColumnTwips(col);
+            PutLine(QStringLiteral("\\cellx%1").arg(edge));
+        }
+        PutLine(QStringLiteral("{\\trrh0"));
+        for (size_t c = 0; c < cols; ++c) {
+            TColumnEh* col = Columns->Columns(int(c));
+            TFont* font = leafRow ? col->Title()->Font() : FDBGridEh->TitleFont();
+            const TColor bg = leafRow ? col->Title()->Color() : FDBGridEh->FixedColor();
+            if (blank[r][c]) {
+                PutText(QStringLiteral("\\pard\\intbl{\\qc"));
+                WriteFontedText(font, bg, String());
+                PutLine(QStringLiteral("\\cell}"));
+                continue;
+            }
+            size_t down = 1, right = 1;
+            block(r, c, down, right);
+            for (size_t i = r; i < r + down; ++i)
+                for (size_t k = c; k < c + right; ++k)
+                    if (i != r || k != c) blank[i][k] = true;
+            THeadTreeNode* node = levels[r][c];
+            const String text = node ? node->Text : col->Title()->Caption();
+            PutText(QStringLiteral("\\pard\\intbl{\\qc\\sb") + n + QStringLiteral("\\sa") + n);
+            WriteFontedText(font, bg, text);
+            PutLine(QStringLiteral("\\cell}"));
+        }
+        PutLine(QStringLiteral("\\pard\\intbl\\row}"));
+    }
 }
 
 void TDBGridEhExportAsRTF::WriteRecord(TColumnsEhList* Columns) {

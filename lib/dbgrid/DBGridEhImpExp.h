@@ -20,6 +20,7 @@
 
 class TStream;
 class TMemoryStreamEh;
+class THeadTreeNode;
 
 // The clipboard formats the grid registers ("VCLDBIF", "Csv", "Rich Text Format").
 UINT VCLDBIFClipboardFormat();
@@ -147,6 +148,8 @@ protected:
     TColor CellBackground(TColumnEh* Column);
     TColor FooterCellBackground(TColumnEh* Column, int FooterRow);
     int ColumnTwips(TColumnEh* Column);
+    std::vector<std::vector<THeadTreeNode*>> BuildTitleLevels(TColumnsEhList* Columns);
+    void WriteMultiTitle(TColumnsEhList* Columns);
 
     std::unique_ptr<TMemoryStreamEh> FCacheStream;
     std::unique_ptr<TStringList> ColorTblList;

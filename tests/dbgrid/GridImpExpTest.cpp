@@ -258,6 +258,29 @@ TEST_F(ImpExpFixture, RtfReadsBackWithUnrtf) {
         EXPECT_TRUE(out.contains(QString::fromUtf8(s))) << s << "\n" << out.toStdString();
 }
 
+// Bands over several columns are merged: their text once, no borders inside the block.
+TEST_F(ImpExpFixture, RtfMultiLevelTitlesMergeBands) {
+    Fill(kSample);
+    Grid->Columns()->Columns(0)->Title()->SetCaption(QStringLiteral("Group|A"));
+    Grid->Columns()->Columns(1)->Title()->SetCaption(QStringLiteral("Group|B"));
+    Grid->Columns()->Columns(2)->Title()->SetCaption(QStringLiteral("C"));
+    Grid->SetUseMultiTitle(true);
+    Pump();
+    const QByteArray rtf = Export<TDBGridEhExportAsRTF>();
+    EXPECT_EQ(rtf.count("Group"), 1);
+    const qsizetype top = rtf.indexOf("\\trowd"), cells = rtf.indexOf("{\\trrh0", top);
+    const QByteArray def = rtf.mid(top, cells - top);
+    EXPECT_EQ(def.count("\\clbrdrl"), 2);
+    EXPECT_EQ(def.count("\\clbrdrr"), 2);
+    EXPECT_EQ(def.count("\\clbrdrb"), 2); // C goes on down into the leaf row
+    const qsizetype second = rtf.indexOf("\\row}", cells);
+    const QByteArray leafRow = rtf.mid(second, rtf.indexOf("\\row}", second + 5) - second);
+    EXPECT_TRUE(leafRow.contains(" A\\cell}"));
+    EXPECT_TRUE(leafRow.contains(" B\\cell}"));
+    EXPECT_FALSE(leafRow.contains(" C\\cell}"));
+    EXPECT_TRUE(rtf.contains("\\trowd\\trgaph40\r\n\\clbrdrl\\brdrs\\brdrcf0\r\n\\clbrdrt"));
+}
+
 TEST_F(ImpExpFixture, TaggedRoundTripKeepsValuesNullsAndCyrillic) {
     Fill(kSample);
     const QByteArray tagged = Export<TDBGridEhExportAsVCLDBIF>();

@@ -3,6 +3,7 @@
 
 #include "DBGridTestFixture.h"
 
+#include "db/TestDataSet.h"
 #include "lib/dbgrid/DBGridEhSelection.h"
 
 #include "platform/ui/Clipbrd.h"
@@ -79,6 +80,44 @@ TEST_F(SelectionFixture, KindsReplaceEachOtherAndEmptyHoldersFallBackToNone) {
     EXPECT_TRUE(Sel()->DataCellSelected(2, BookmarkOf(6)));
     Grid->ClearSelection();
     EXPECT_EQ(Sel()->SelectionType(), gstNon);
+}
+
+// The screen rectangle of each kind, over a memory table and over a plain data set.
+TEST_F(SelectionFixture, SelectionToGridRectPerKind) {
+    auto check = [&](TDataSet* ds, const char* what) {
+        SCOPED_TRACE(what);
+        auto bm = [&](int Id) {
+            ds->Locate(QStringLiteral("ID"), Variant(Id), {});
+            return ds->Bookmark();
+        };
+        ds->First();
+        Pump();
+        const int off = Grid->TopDataOffset();
+        Sel()->Rect()->Select(0, bm(2), false);
+        Sel()->Rect()->Select(1, bm(4), true);
+        ds->First();
+        EXPECT_EQ(Sel()->SelectionToGridRect(), (TGridRect{1, 1 + off, 2, 3 + off}));
+        bm(3);
+        Grid->SelectedRows()->SetCurrentRowSelected(true);
+        bm(5);
+        Grid->SelectedRows()->SetCurrentRowSelected(true);
+        ds->First();
+        EXPECT_EQ(Sel()->SelectionToGridRect(), (TGridRect{0, 2 + off, Grid->ColCount() - 1, 4 + off}));
+        Sel()->Columns()->Select(Grid->Columns()->Columns(1), false);
+        EXPECT_EQ(Sel()->SelectionToGridRect(), (TGridRect{2, 0, 2, Grid->RowCount()}));
+        Grid->ClearSelection();
+        EXPECT_EQ(Sel()->SelectionToGridRect(), (TGridRect{-1, -1, -1, -1}));
+    };
+    check(Table, "memory table");
+    auto* plain = new TTestDataSet(Form);
+    plain->FieldDefs()->Add(QStringLiteral("ID"), ftInteger);
+    plain->FieldDefs()->Add(QStringLiteral("Name"), ftString, 20);
+    for (int i = 1; i <= 6; ++i)
+        plain->AddRecord({Variant(i), Variant(QStringLiteral("Name %1").arg(i))});
+    plain->Open();
+    Source->SetDataSet(plain);
+    Pump();
+    check(plain, "plain data set");
 }
 
 TEST_F(SelectionFixture, RectangleAccessorsNeedActiveData) {
@@ -232,6 +271,57 @@ TEST_F(SelectionFixture, EditActionsEnableByState) {
     Clipboard()->Clear();
     EXPECT_TRUE(Grid->ExecuteAction(copy));
     EXPECT_TRUE(Clipboard()->AsText().startsWith(QStringLiteral("ID\tName\tQty\r\n1\tName 1\t1\r\n")));
+}
+
+} // namespace
+
+namespace {
+
+// A grid whose mouse-selecting state a test can set.
+class TTrackingGrid : public TDBGridEh {
+    KVT_CLASS(TTrackingGrid, TDBGridEh)
+public:
+    using TDBGridEh::TDBGridEh;
+    void SetMouseState(TDBGridEhState Value) { FDBGridEhState = Value; }
+};
+
+struct TrackFixture : DBGridFormFixture<TTrackingGrid> {
+    void TearDown() override {
+        SetKeyDown(VK_LBUTTON, false);
+        Grid->StopTimer();
+        Grid->SetMouseState(dgsNormal);
+        DBGridFormFixture::TearDown();
+    }
+};
+
+TEST_F(TrackFixture, MouseBelowTheDataScrollsAndSelectsBySteps) {
+    UseTable(40);
+    TDBGridOptions o = Grid->Options();
+    o.Include(dgMultiSelect);
+    o.Include(dgRowSelect);
+    Grid->SetOptions(o);
+    Grid->SetMouseState(dgsRowSelecting);
+    SetKeyDown(VK_LBUTTON, true);
+    const TRect data = Grid->DataRect();
+    // 60 pixels below: 8 records a tick, the timer at its shortest.
+    TPoint p = Grid->ClientToScreen(TPoint{data.Left + 5, data.Bottom + 59});
+    SetCursorPos(p.X, p.Y);
+    Grid->TrackMouseSelection();
+    EXPECT_EQ(Table->FieldByName(QStringLiteral("ID"))->AsInteger(), 9);
+    EXPECT_EQ(Grid->SelectedRows()->Count(), 9);
+    EXPECT_TRUE(Grid->TimerActive());
+    EXPECT_EQ(Grid->TimerInterval(), 0);
+    // 12 pixels below: 2 records, 200 - 15 * 12 ms.
+    p = Grid->ClientToScreen(TPoint{data.Left + 5, data.Bottom + 11});
+    SetCursorPos(p.X, p.Y);
+    Grid->TrackMouseSelection();
+    EXPECT_EQ(Table->FieldByName(QStringLiteral("ID"))->AsInteger(), 11);
+    EXPECT_EQ(Grid->TimerInterval(), 20);
+    // Back inside the data: the timer stops.
+    p = Grid->ClientToScreen(TPoint{data.Left + 5, data.Top + 5});
+    SetCursorPos(p.X, p.Y);
+    Grid->TrackMouseSelection();
+    EXPECT_FALSE(Grid->TimerActive());
 }
 
 } // namespace

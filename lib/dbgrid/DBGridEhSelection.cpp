@@ -338,7 +338,7 @@ void TDBGridEhSelectionCols::Clear() {
     FAnchor = nullptr;
     TDBGridEhSelection* sel = Owner();
     if (!sel) return;
-    if (sel->SelectionType() != gstNon && sel->SelectionType() == gstColumns)
+    if (sel->SelectionType() != gstNon)
         sel->SetSelectionType(gstNon);
     else if (had)
         sel->NotifyChanged();

@@ -13,7 +13,10 @@
 #include <gtest/gtest.h>
 
 #include <QByteArray>
+#include <QClipboard>
 #include <QFile>
+#include <QGuiApplication>
+#include <QMimeData>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QStandardPaths>
@@ -325,6 +328,26 @@ TEST_F(ImpExpFixture, PasteOfTextFromAnotherProgram) {
     Grid->SetSelectedIndex(1);
     PasteGridFromClipboard(Grid, false);
     EXPECT_EQ(Read()[1][1], S("one"));
+}
+
+// Other programs find each format under its MIME type, as they expect it.
+TEST_F(ImpExpFixture, CopyOffersTheFormatsToOtherPrograms) {
+    Fill(kSample);
+    CopyGridSelectionToClipboard(Grid, true);
+    const QMimeData* m = QGuiApplication::clipboard()->mimeData();
+    ASSERT_TRUE(m);
+    EXPECT_TRUE(m->text().contains(QString::fromUtf8("3\tПривет\t5")));
+    const QByteArray csv = m->data(QStringLiteral("text/csv"));
+    EXPECT_TRUE(csv.endsWith("\"7\""));
+    EXPECT_EQ(QString::fromUtf8(csv), QString::fromUtf8(csv.constData()));
+    EXPECT_TRUE(csv.contains("\"3\";\"Привет\";\"5\""));
+    const QByteArray rtf = m->data(QStringLiteral("text/rtf"));
+    EXPECT_TRUE(rtf.startsWith("{\\rtf0"));
+    EXPECT_TRUE(rtf.endsWith("}"));
+    EXPECT_TRUE(m->hasFormat(QStringLiteral("application/x-kvt-VCLDBIF")));
+    // Read back, the blocks are the platform's: Windows-1251 with a terminating zero.
+    EXPECT_TRUE(
+        Clipboard()->GetAsBytes(CsvClipboardFormat()).endsWith(Cp1251(QString::fromUtf8("\"7\"")) + '\0'));
 }
 
 TEST_F(ImpExpFixture, TextFileIsReadToItsLastByte) {

@@ -172,6 +172,25 @@ TEST_F(ImpExpFixture, SelectionKindsChooseRowsAndColumns) {
     EXPECT_EQ(Export<TDBGridEhExportAsText>(false), QByteArray("{x}\\y"));
 }
 
+// Footer rows follow the records, with what OnGetFooterParams gives each cell.
+TEST_F(ImpExpFixture, FooterRowsFollowTheRecords) {
+    Fill({{Variant(1), S("a"), Variant(2)}, {Variant(2), S("b"), Variant(3)}});
+    Grid->SetFooterRowCount(1);
+    Grid->OnGetFooterParams =
+        decltype(Grid->OnGetFooterParams)::Callable([](TObject*, int, int, TColumnEh* Column, TFont*, TColor&,
+                                                       TAlignment&, TGridDrawState, String& Text) {
+            Text = Column->FieldName() == QLatin1String("Qty") ? QStringLiteral("5")
+                                                               : QString::fromUtf8("Итого");
+        });
+    EXPECT_EQ(Export<TDBGridEhExportAsText>(),
+              Cp1251(QString::fromUtf8("ID\tName\tQty\r\n1\ta\t2\r\n2\tb\t3\r\nИтого\tИтого\t5")));
+    EXPECT_TRUE(
+        Export<TDBGridEhExportAsCSV>().endsWith(Cp1251(QString::fromUtf8("\r\n\"Итого\";\"Итого\";\"5\""))));
+    // The tagged format carries records only.
+    EXPECT_TRUE(Export<TDBGridEhExportAsVCLDBIF>().endsWith(Tag3(2) + Tag5(QStringLiteral("b")) + Tag3(3) +
+                                                            QByteArray(1, 0)));
+}
+
 TEST_F(ImpExpFixture, CsvQuoteAndSeparatorSettings) {
     Fill({{Variant(1), S("a\"b"), Variant(2)}});
     TDBGridOptions o = Grid->Options();

@@ -369,6 +369,26 @@ TEST_F(ImpExpFixture, CopyOffersTheFormatsToOtherPrograms) {
         Clipboard()->GetAsBytes(CsvClipboardFormat()).endsWith(Cp1251(QString::fromUtf8("\"7\"")) + '\0'));
 }
 
+// The current cell of a detail grid is not copied: the clipboard keeps what it had, so a
+// later paste does not meet an empty block.
+TEST_F(ImpExpFixture, CurrentCellOfADetailGridCopiesNothing) {
+    Fill(kSample);
+    auto* master = Create<TMemTableEh>(Form);
+    master->FieldDefs()->Add(QStringLiteral("K"), ftInteger);
+    master->CreateDataSet();
+    master->AppendRecord({Variant(1)});
+    auto* masterSource = new TDataSource(Form);
+    masterSource->SetDataSet(master);
+    Table->SetMasterSource(masterSource);
+    Clipboard()->SetAsText(QStringLiteral("before"));
+    CopyGridSelectionToClipboard(Grid, false);
+    EXPECT_EQ(Clipboard()->AsText(), QStringLiteral("before"));
+    EXPECT_FALSE(Clipboard()->HasFormat(VCLDBIFClipboardFormat()));
+    // The whole grid still copies.
+    CopyGridSelectionToClipboard(Grid, true);
+    EXPECT_TRUE(Clipboard()->HasFormat(VCLDBIFClipboardFormat()));
+}
+
 TEST_F(ImpExpFixture, TextFileIsReadToItsLastByte) {
     Fill({{Variant(1), S("one"), Variant(1)}});
     At(1);

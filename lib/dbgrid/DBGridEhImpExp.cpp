@@ -458,6 +458,8 @@ void TDBGridEhExportAsRTF::ExportToStream(TStream* Stream, bool IsExportAll) {
     ColorIndex(clBtnFace);
     TDBGridEhExport::ExportToStream(FCacheStream.get(), IsExportAll);
     FStream = Stream;
+    // A walk that wrote nothing gives no document (not a header without its end).
+    if (!FWritten) return;
     // The code page word lets readers without \u support decode the fallback bytes.
     PutLine(QStringLiteral("{\\rtf0\\ansi\\ansicpg1251"));
     PutText(QStringLiteral("{\\colortbl"));

@@ -479,6 +479,23 @@ class TGroupFooterParamsEh;
 class TDBGridEhDataHintParams;
 class TBMListEh;
 class TPopupMenu;
+// Selection, edit actions and stored layout (DBGridEhSelection.h, DBGridEhLayout.cpp).
+class TDBGridEhSelection;
+class TBookmarkListEh;
+class TBasicAction;
+class TRegIniFile;
+class TCustomIniFile;
+enum TDBGridEhRestoreParam {
+    grpColIndexEh,
+    grpColWidthsEh,
+    grpSortMarkerEh,
+    grpColVisibleEh,
+    grpRowHeightEh,
+    grpDropDownRowsEh,
+    grpDropDownWidthEh,
+    grpRowPanelColPlacementEh
+};
+using TDBGridEhRestoreParams = TSet<TDBGridEhRestoreParam>;
 
 using TDBGridEhNotifyEvent = TEvent<void(TCustomDBGridEh* Sender)>;
 using TDBGridEhAdvDrawColumnDataEvent =
@@ -1199,6 +1216,69 @@ protected:
     int FFooterRowCount = 0;
     TPoint FGroupPanelDownPos;
     // =========================================================================================
+    // --- selection and edit actions (DBGridEhSelection.cpp), stored layout (DBGridEhLayout.cpp)
+public:
+    TDBGridEhSelection* Selection();
+    TBookmarkListEh* SelectedRows();
+    bool IsSelectionTypeAllowed(TDBGridEhSelectionType SelType);
+    void ClearSelection();
+    void ClearSelectionOnMove();
+    void MoveAndSelect(bool Select, int Distance, bool RowSelection, bool ToEnd);
+    TRect DataRect();
+    TGridRect DataBox();
+    virtual void TrackMouseSelection();
+    virtual void SelectionChanged();
+    bool ExecuteAction(TBasicAction* Action) override;
+    bool UpdateAction(TBasicAction* Action) override;
+    bool CheckCopyAction();
+    bool CheckPasteAction();
+    bool CheckCutAction();
+    bool CheckSelectAllAction();
+    bool CheckDeleteAction();
+    bool Selecting() const { return FSelecting; }
+    bool AntiSelection() const { return FAntiSelection; }
+    void SetAntiSelection(bool Value) { FAntiSelection = Value; }
+    // The data link became active or inactive.
+    void SelectionLinkActiveChanged(bool Active);
+
+    void SaveColumnsLayout(TRegIniFile* ARegIni);
+    void SaveColumnsLayout(TCustomIniFile* ACustIni, const String& Section);
+    void SaveColumnsLayoutIni(const String& IniFileName, const String& Section, bool DeleteSection);
+    void RestoreColumnsLayout(TRegIniFile* ARegIni, TDBGridEhRestoreParams RestoreParams);
+    void RestoreColumnsLayout(TCustomIniFile* ACustIni, const String& Section,
+                              TDBGridEhRestoreParams RestoreParams);
+    void RestoreColumnsLayoutIni(const String& IniFileName, const String& Section,
+                                 TDBGridEhRestoreParams RestoreParams);
+    void SaveGridLayout(TRegIniFile* ARegIni);
+    void SaveGridLayout(TCustomIniFile* ACustIni, const String& Section);
+    void SaveGridLayoutIni(const String& IniFileName, const String& Section, bool DeleteSection);
+    void RestoreGridLayout(TRegIniFile* ARegIni, TDBGridEhRestoreParams RestoreParams);
+    void RestoreGridLayout(TCustomIniFile* ACustIni, const String& Section,
+                           TDBGridEhRestoreParams RestoreParams);
+    void RestoreGridLayoutIni(const String& IniFileName, const String& Section,
+                              TDBGridEhRestoreParams RestoreParams);
+
+protected:
+    friend class TDBGridEhSelection;
+    friend class TBookmarkListEh;
+    struct TSelectionDeleter {
+        void operator()(TDBGridEhSelection* P) const;
+        void operator()(TBookmarkListEh* P) const;
+    };
+    // Storage is a TRegIniFile (section erased first) or a TCustomIniFile.
+    void WriteColumnsLayout(TObject* Storage, const String& Section, bool DeleteSection);
+    void ReadColumnsLayout(TObject* Storage, const String& Section, TDBGridEhRestoreParams Parts);
+    void WriteGridLayout(TObject* Storage, const String& Section, bool DeleteSection);
+    void ReadGridLayout(TObject* Storage, const String& Section, TDBGridEhRestoreParams Parts);
+
+    std::unique_ptr<TBookmarkListEh, TSelectionDeleter> FBookmarks;
+    std::unique_ptr<TDBGridEhSelection, TSelectionDeleter> FSelection;
+    bool FSelecting = false;
+    TBookmark FSelectionAnchor;
+    bool FSelectionAnchorSelected = false;
+    bool FAntiSelection = false;
+    bool FMouseShift = false;
+    bool FDataTracking = false;
 
     // --- scroll bars and their panels (DBGridEhScrollBarsGrid.cpp)
 public:

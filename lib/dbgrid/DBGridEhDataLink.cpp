@@ -91,6 +91,7 @@ void TCustomDBGridEh::LinkActiveChanged(bool Value) {
     TCustomDBAxisGridEh::LinkActiveChanged(Value);
     UpdateVertScrollBar();
     UpdateMemTableInterface();
+    SelectionLinkActiveChanged(Value);
 }
 
 void TCustomDBGridEh::LinkEditingChanged() {

@@ -15,6 +15,7 @@ void TCustomDBGridEh::KeyDown(Word& Key, TShiftState Shift) {
     // The control's own OnKeyDown comes first and may take the key.
     TCustomControl::KeyDown(Key, Shift);
     if (Key == 0 || !DataLink()->Active()) return;
+    if (SearchKeyDown(Key, Shift)) return;
     TDataSet* ds = DataLink()->DataSet();
     const bool ctrl = Shift.Contains(ssCtrl);
     const bool shift = Shift.Contains(ssShift);
@@ -301,6 +302,10 @@ bool TCustomDBGridEh::DoMouseWheelUp(TShiftState Shift, TPoint MousePos) {
 void TCustomDBGridEh::WndProc(TMessage& Message) {
     if (Message.Msg == WM_VSCROLL && DataLink()->Active()) {
         HandleVScroll(Message);
+        return;
+    }
+    if (Message.Msg == WM_TIMER && Message.WParam == 2) {
+        SearchTimerTick();
         return;
     }
     TCustomDBAxisGridEh::WndProc(Message);

@@ -107,9 +107,9 @@ TDBGridEhFindDlg::~TDBGridEhFindDlg() {
 void TDBGridEhFindDlg::Notification(TComponent* AComponent, TOperation Operation) {
     TCustomForm::Notification(AComponent, Operation);
     if (Operation == opRemove && AComponent == FGrid) {
+        // The look-in list's columns are the grid's: none is read again before the next Execute.
         FGrid = nullptr;
         if (FFindColumnsList) FFindColumnsList->Clear();
-        cbFindIn->Items()->Clear();
     }
 }
 
@@ -136,14 +136,15 @@ void TDBGridEhFindDlg::Execute(TCustomDBGridEh* AGrid, const String& Text, bool 
     cbFindIn->SetItemIndex(sel ? cbFindIn->Items()->IndexOf(sel->Title()->Caption()) : -1);
     IsFirstTry = true;
     if (Visible()) Close();
-    SetActiveControl(cbText);
     FillFindColumnsList();
+    // The pattern box is first in the tab order: a modal show starts in it.
     if (Modal) {
         SetFormStyle(fsNormal);
         ShowModal();
     } else {
         SetFormStyle(fsStayOnTop);
         Show();
+        if (cbText->CanFocus()) SetActiveControl(cbText);
         if (CanFocus()) SetFocus();
     }
 }

@@ -199,6 +199,7 @@ void TNavFindEditEh::Change() {
     TDBComboBoxEh::Change();
     if (FInternalChanging || !FGrid) return;
     TDBGridSearchPanelEh* sp = Settings();
+    Font()->SetColor(clWindowText);
     sp->StoreSearchingText(Text());
     if (!Text().isEmpty()) sp->RestartFind();
     FTextAppliedAsFilter = false;

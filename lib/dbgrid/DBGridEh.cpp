@@ -2,6 +2,7 @@
 // the shared style and the appearance parameters.
 
 #include "lib/dbgrid/DBGridEh.h"
+#include "lib/dbgrid/DBGridEhSearch.h"
 
 #include "lib/tools/ToolCtrlsEh.h"
 #include "platform/ui/Forms.h"
@@ -50,6 +51,7 @@ TCustomDBGridEh::TCustomDBGridEh(TComponent* AOwner) : TCustomDBAxisGridEh(AOwne
     FTreeViewParams = std::make_unique<TGridTreeViewParamsEh>(this);
     CreateOwnedParts();
     CreateScrollBarPanels();
+    CreateSearchParts();
 }
 
 void TCustomDBGridEh::AfterConstruction() {
@@ -72,6 +74,7 @@ void TCustomDBGridEh::AfterConstruction() {
 TCustomDBGridEh::~TCustomDBGridEh() {
     FDestroying = true;
     DestroyFilterParts();
+    FreeSearchParts();
     if (FRegisteredMemTable) FRegisteredMemTable->UnregisterEventReceiver(this);
     FRegisteredMemTable = nullptr;
     if (FIntMemTableComponent) FIntMemTableComponent->RemoveFreeNotification(this);
@@ -272,6 +275,7 @@ void TCustomDBGridEh::FontChangedHere() {
 }
 
 void TCustomDBGridEh::Notification(TComponent* AComponent, TOperation Operation) {
+    if (Operation == opRemove) SearchNotification(AComponent);
     if (Operation == opRemove && AComponent && AComponent == FIntMemTableComponent) {
         // The table goes away before the link notices: drop the interface now.
         FRegisteredMemTable = nullptr;

@@ -21,6 +21,7 @@
 #include "lib/dbgrid/DBGridEhGroupParams.h"
 #include "lib/dbgrid/DBGridEhGrouping.h"
 #include "lib/dbgrid/DBGridEhScrollBars.h"
+#include "lib/dbgrid/DBGridEhSearchTypes.h"
 #include "lib/dbgrid/DBSumLst.h"
 #include "platform/ui/Menus.h"
 #include "lib/grids/DBAxisGridsEh.h"
@@ -1389,6 +1390,56 @@ protected:
     bool FInTitleFilterListboxVisible = false;
     // Closes the in-title list on a press outside it (owned; nullptr while the list is hidden).
     TPopupWatchEh* FInTitleFilterListboxWatch = nullptr;
+    // --- searching: search panel, search filter, text location, in-place search and highlight
+    // texts (DBGridEhSearch.cpp, DBGridEhSearchPanel.cpp, DBGridEhLocateText.cpp)
+public:
+    TDBGridSearchPanelEh* SearchPanel() const;
+    void SetSearchPanel(TDBGridSearchPanelEh* Value);
+    TDBGridSearchPanelControlEh* SearchPanelControl() const;
+    bool SearchEditorMode() const;
+    void SetSearchEditorMode(bool Value);
+    virtual void ApplySearchFilter(const String& Text);
+    virtual void CancelSearchFilter();
+    // The applied search filter text and whether a search filter is in place.
+    String SearchFilterText() const;
+    bool SearchFilterActive() const;
+    void SearchFilterRecord(TDataSet* DataSet, bool& Accept);
+    void RestoreDataSetFilterEvent();
+    virtual bool LocateText(TCustomDBGridEh* AGrid, const String& FieldName, const String& Text,
+                            TLocateTextOptionsEh Options, TLocateTextDirectionEh Direction,
+                            TLocateTextMatchingEh Matching, TLocateTextTreeFindRangeEh TreeFindRange);
+    bool InplaceSearching() const;
+    String InplaceSearchText() const;
+    void StartInplaceSearch(const String& S, int TimeOut, TLocateTextDirectionEh Direction);
+    void StopInplaceSearch();
+    void StartInplaceSearchTimer();
+    void StopInplaceSearchTimer();
+    bool IsSearchingState();
+    String GetSearchingText();
+    // Registered highlight texts are painted over matching data cell texts; not owned.
+    void AddHighlightTextParams(TGridHighlightTextParamsEh* Params);
+    void RemoveHighlightTextParams(TGridHighlightTextParamsEh* Params);
+    void PaintSearchHighlights(TCanvas* ACanvas, TColumnEh* Column, const String& Text, const TRect& ARect,
+                               int DX, int DY, TAlignment Alignment, bool WordWrap);
+    void UpdateSearchPanel();
+    bool LayoutTopPanels();
+    // Opens the find dialog for this grid (the installed find routine).
+    virtual void ShowFindDialog(const String& Text, bool Modal);
+
+protected:
+    // The text search a behaviour centre would run; the grid's built-in search by default.
+    virtual bool CenterLocateText(const String& FieldName, const String& Text, TLocateTextOptionsEh Options,
+                                  TLocateTextDirectionEh Direction, TLocateTextMatchingEh Matching,
+                                  TLocateTextTreeFindRangeEh TreeFindRange);
+    void CreateSearchParts();
+    void FreeSearchParts();
+    // Ctrl+F and in-place search keys; true when the key was taken.
+    bool SearchKeyDown(Word& Key, TShiftState Shift);
+    // Data sets the search filter is hooked into that go away are let go.
+    void SearchNotification(TComponent* AComponent);
+    void SearchTimerTick();
+
+    std::unique_ptr<TDBGridEhSearchData> FSearchData;
 };
 
 // The grid with its properties published; it has no behaviour of its own.

@@ -18,6 +18,7 @@ void TCustomDBGridEh::KeyDown(Word& Key, TShiftState Shift) {
     TCustomControl::KeyDown(Key, Shift);
     if (Key == 0 || !DataLink()->Active()) return;
     if (GroupingKeyDown(Key, Shift)) return;
+    if (SearchKeyDown(Key, Shift)) return;
     TDataSet* ds = DataLink()->DataSet();
     const bool ctrl = Shift.Contains(ssCtrl);
     const bool shift = Shift.Contains(ssShift);
@@ -431,6 +432,12 @@ void TCustomDBGridEh::WndProc(TMessage& Message) {
         LayoutChanged();
         return;
     }
+    case WM_TIMER:
+        if (Message.WParam == 2) {
+            SearchTimerTick();
+            return;
+        }
+        break;
     default:
         break;
     }

@@ -1005,6 +1005,11 @@ protected:
     TDBGridEhScrollBarPanelControl* FHorzScrollBarPanelControl = nullptr;
     TDBGridEhScrollBarPanelControl* FVertScrollBarPanelControl = nullptr;
     TSizeGripPanelEh* FCornerScrollBarPanelControl = nullptr;
+
+    // --- lookup lists (DBLookupGridsEhPopup.cpp)
+public:
+    // The titles' sort-marker style, which a cell's drop-down list takes over.
+    TSortMarkerStyleEh GetSortMarkerStyle() override;
 };
 
 // The grid with its properties published; it has no behaviour of its own.

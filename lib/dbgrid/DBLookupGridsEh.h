@@ -186,6 +186,8 @@ public:
     int GetFilterRowCount() const override;
     bool IsExtendedScrolling() override;
     void UpdateVertScrollBar() override;
+    void UpdateScrollBarPanels() override;
+    void OutBoundaryDataChanged() override;
     void Notification(TComponent* AComponent, TOperation Operation) override;
 
 protected:
@@ -235,7 +237,9 @@ protected:
     void WndProc(TMessage& Message) override;
     virtual void TrackMouseSelection();
     void HandleLookupVScroll(TMessage& Message);
-    void RecalcRowsAfterSizing();
+    void UpdateColumnWidths() override;
+    void ApplyAutoFit();
+    void ScrollBarIndentsChanged();
 
     String FDataFieldName;
     TFieldsArrEh FDataFields;
@@ -274,6 +278,7 @@ protected:
     bool FMouseSelecting = false;
     bool FLookupDestroying = false;
     bool FSpecRowShown = false;
+    int FScrollBarIndents = 0;
 };
 
 // The close request of a drop-down after a mouse release; Accept false for a click outside.

@@ -377,13 +377,10 @@ void TDBLookupGridEh::WndProc(TMessage& Message) {
     case WM_SIZE: {
         if (FInternalWidthSetting) break;
         FlagScope width(FInternalWidthSetting);
-        // The data grid refits the columns to the new width while the lookup grid fits them.
-        const bool fit = FLGAutoFitColWidths && !TCustomDBGridEh::AutoFitColWidths();
-        if (fit) FAutoFitColWidths = true;
-        const auto done = qScopeGuard([this, fit] {
-            if (fit) FAutoFitColWidths = false;
-        });
         TCustomDBGridEh::WndProc(Message);
+        // The columns follow the new width while the lookup grid fits them.
+        if (FLGAutoFitColWidths) ApplyAutoFit();
+        ScrollBarIndentsChanged();
         return;
     }
     case CM_RECREATEWND:
@@ -432,6 +429,29 @@ void TDBLookupGridEh::WriteUseMultiTitle(bool Value) {
     WriteRowCount(FRowCount);
 }
 
+void TDBLookupGridEh::UpdateScrollBarPanels() {
+    TCustomDBGridEh::UpdateScrollBarPanels();
+    ScrollBarIndentsChanged();
+}
+
+void TDBLookupGridEh::OutBoundaryDataChanged() {
+    TCustomDBGridEh::OutBoundaryDataChanged();
+    ScrollBarIndentsChanged();
+}
+
+void TDBLookupGridEh::ScrollBarIndentsChanged() {
+    // A scroll bar shown or hidden under the rows changes the height the rows need.
+    // A scroll bar of the window itself shows as a smaller client area.
+    const int indents = OutBoundaryData()->TopIndent() + OutBoundaryData()->BottomIndent() +
+                        (HandleAllocated() ? Height() - ClientHeight() : 0);
+    if (indents == FScrollBarIndents) return;
+    FScrollBarIndents = indents;
+    if (!FInternalHeightSetting && HandleAllocated()) {
+        FlagScope height(FInternalHeightSetting);
+        WriteRowCount(FRowCount);
+    }
+}
+
 void TDBLookupGridEh::CreateWnd() {
     TCustomDBGridEh::CreateWnd();
     // The border height is known only now.
@@ -444,7 +464,13 @@ void TDBLookupGridEh::CreateWnd() {
 void TDBLookupGridEh::WriteAutoFitColWidths(bool Value) {
     if (Value == FLGAutoFitColWidths) return;
     FLGAutoFitColWidths = Value;
+    if (Value)
+        for (int i = 0; i < Columns()->Count(); ++i)
+            Columns()->Columns(i)->SetInitWidth(Columns()->Columns(i)->Width());
     if (HorzScrollBar()) HorzScrollBar()->SetVisible(!Value);
+    if (Value) ApplyAutoFit();
+    // The bar goes or comes now, before the height is measured.
+    if (HandleAllocated()) UpdateScrollRange();
     WriteRowCount(FRowCount);
     UpdateVertScrollBar();
     FitColumnWidths();
@@ -454,14 +480,40 @@ void TDBLookupGridEh::FitColumnWidths() {
     if (FInternalWidthSetting) return;
     {
         FlagScope width(FInternalWidthSetting);
-        if (FLGAutoFitColWidths) {
-            TCustomDBGridEh::SetAutoFitColWidths(true);
-            for (int i = 0; i < Columns()->Count(); ++i)
-                Columns()->Columns(i)->SetInitWidth(Columns()->Columns(i)->Width());
-            TCustomDBGridEh::SetAutoFitColWidths(false);
-        }
+        if (FLGAutoFitColWidths) ApplyAutoFit();
     }
     WriteRowCount(FRowCount);
+}
+
+void TDBLookupGridEh::UpdateColumnWidths() {
+    TCustomDBGridEh::UpdateColumnWidths();
+    if (FLGAutoFitColWidths) ApplyAutoFit();
+}
+
+void TDBLookupGridEh::ApplyAutoFit() {
+    // The visible columns share the client width in the proportion of their own widths; the
+    // columns keep those widths, only the grid's cells are fitted.
+    const int n = std::min(VisibleColumnCount(), ColCount() - IndicatorOffset());
+    if (n <= 0 || !HandleAllocated()) return;
+    const int line = Options().Contains(dgColLines) ? GridLineWidth() : 0;
+    int room = ClientWidth() - OutBoundaryData()->LeftIndent() - OutBoundaryData()->RightIndent();
+    for (int i = 0; i < IndicatorOffset(); ++i)
+        room -= ColWidths(i) + line;
+    room -= n * line;
+    int total = 0;
+    for (int i = 0; i < n; ++i)
+        total += std::max(1, VisibleColumn(i)->InitWidth() > 0 ? VisibleColumn(i)->InitWidth()
+                                                               : VisibleColumn(i)->Width());
+    if (room < n || total <= 0) return;
+    FlagScope quiet(FInColWidthsChanged);
+    int left = room;
+    for (int i = 0; i < n; ++i) {
+        TColumnEh* c = VisibleColumn(i);
+        const int own = std::max(1, c->InitWidth() > 0 ? c->InitWidth() : c->Width());
+        const int w = i == n - 1 ? left : std::max(1, MulDiv(own, room, total));
+        left -= w;
+        if (ColWidths(i + IndicatorOffset()) != w) SetColWidths(i + IndicatorOffset(), std::max(1, w));
+    }
 }
 
 void TDBLookupGridEh::ColWidthsChanged() {

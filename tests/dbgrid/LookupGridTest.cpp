@@ -99,3 +99,211 @@ TEST_F(LookupGridTest, ScreenshotOfTheList) {
     const QString path = SaveControlScreenshot(Grid, QStringLiteral("lookup_grid_list"));
     EXPECT_FALSE(path.isEmpty());
 }
+
+namespace {
+
+constexpr LPARAM kAlt = 0x20000000;
+
+// Orders whose City is looked up in the cities table; the axis grid's editor drops down the
+// column's real list grid.
+struct LookupDropDownTest : ::testing::Test {
+    CompPtr<TComponent> Owner{Create<TComponent>(nullptr)};
+    TMemTableEh* Cities = nullptr;
+    TMemTableEh* Orders = nullptr;
+    TIntegerField* City = nullptr;
+    CompPtr<TForm> Form;
+    TTestAxisGrid* Grid = nullptr;
+    TTestAxisColumn* Col = nullptr;
+    TPopupDataGridEh* List = nullptr;
+
+    void SetUp() override {
+        Cities = Create<TMemTableEh>(Owner.get());
+        Cities->FieldDefs()->Add(QStringLiteral("ID"), ftInteger);
+        Cities->FieldDefs()->Add(QStringLiteral("Name"), ftString, 20);
+        Cities->CreateDataSet();
+        int id = 10;
+        for (const char* n : CityNames) {
+            Cities->AppendRecord({Variant(id), Variant(QString::fromUtf8(n))});
+            id += 10;
+        }
+        Orders = Create<TMemTableEh>(Owner.get());
+        City = Create<TIntegerField>(Owner.get());
+        City->SetFieldName(QStringLiteral("City"));
+        City->SetDataSet(Orders);
+        auto* look = Create<TStringField>(Owner.get());
+        look->SetFieldName(QStringLiteral("CityName"));
+        look->SetSize(20);
+        look->SetFieldKind(fkLookup);
+        look->SetLookupDataSet(Cities);
+        look->SetLookupKeyFields(QStringLiteral("ID"));
+        look->SetLookupResultField(QStringLiteral("Name"));
+        look->SetKeyFields(QStringLiteral("City"));
+        look->SetDataSet(Orders);
+        Orders->CreateDataSet();
+        Orders->Append();
+        City->SetAsInteger(20);
+        Orders->Post();
+        auto* src = Create<TDataSource>(Owner.get());
+        src->SetDataSet(Orders);
+
+        Form.reset(new TForm(nullptr));
+        Form->SetBounds(0, 0, 360, 320);
+        Grid = Create<TTestAxisGrid>(Form.get());
+        Grid->SetParent(Form.get());
+        Grid->SetBounds(0, 0, 340, 100);
+        Grid->SetDataSource(src);
+        Form->Show();
+        PumpGridEvents();
+        Col = static_cast<TTestAxisColumn*>(Grid->FindFieldColumn(QStringLiteral("CityName")));
+        ASSERT_NE(Col, nullptr);
+        Col->SetLookupDisplayFields(QStringLiteral("Name"));
+        // The column's own list, made by the data grid's factory.
+        Col->ListGrid = Col->TAxisBarEh::GetDataList();
+        List = dynamic_cast<TPopupDataGridEh*>(Col->ListGrid);
+        ASSERT_NE(List, nullptr);
+        Grid->SetOptions(Grid->Options() + TGridOptions{goEditing});
+        Grid->SetFocus();
+        Grid->SetCol(Col->Index() + 1);
+        Grid->ShowEditor();
+        PumpGridEvents();
+        ASSERT_NE(Ed(), nullptr);
+        ASSERT_EQ(Ed()->EditStyle(), esDataList);
+    }
+    void TearDown() override {
+        Form.reset();
+        PumpGridEvents();
+    }
+    TDBAxisGridInplaceEdit* Ed() { return dynamic_cast<TDBAxisGridInplaceEdit*>(Grid->InplaceEditor()); }
+    void AltDown() {
+        Ed()->Perform(WM_SYSKEYDOWN, VK_DOWN, kAlt);
+        PumpGridEvents();
+    }
+    void Key(Word vk) {
+        Ed()->Perform(WM_KEYDOWN, vk, 0);
+        PumpGridEvents();
+    }
+    TPoint ListCellCentre(int DataRow) {
+        const TRect r = List->CellRect(List->IndicatorOffset(), List->TopDataOffset() + DataRow);
+        return TPoint{(r.Left + r.Right) / 2, (r.Top + r.Bottom) / 2};
+    }
+};
+
+} // namespace
+
+TEST_F(LookupDropDownTest, OpensOnTheCellsKeyPicksByKeysAndCancels) {
+    Col->SetDropDownRows(5);
+    Col->SetDropDownShowTitles(true);
+    Col->SetDropDownSizing(true);
+    AltDown();
+    ASSERT_TRUE(Ed()->ListVisible());
+    EXPECT_EQ(Ed()->ActiveList(), List);
+    EXPECT_TRUE(List->Visible());
+    EXPECT_EQ(List->Name(), QStringLiteral("DataList"));
+    EXPECT_EQ(List->RowCount(), 5);
+    EXPECT_TRUE(List->ShowTitles());
+    EXPECT_EQ(List->KeyValue().AsInteger(), 20);
+    EXPECT_EQ(List->SelectedItem(), QString::fromUtf8("Минск"));
+    EXPECT_GE(List->Width(), Ed()->Width());
+    // Five whole rows under the title.
+    EXPECT_EQ(List->ClientHeight() - List->TitleRowsHeight(), 5 * List->GetListRowHeight());
+    EXPECT_FALSE(
+        SaveDroppedDownScreenshot(Form.get(), List, QStringLiteral("lookup_grid_dropped_down")).isEmpty());
+
+    Key(VK_DOWN);
+    Key(VK_DOWN);
+    EXPECT_EQ(List->KeyValue().AsInteger(), 40);
+    EXPECT_EQ(Ed()->Text(), QString::fromUtf8("Пермь"));
+    // Escape: nothing written, the text goes back.
+    Key(VK_ESCAPE);
+    EXPECT_FALSE(Ed()->ListVisible());
+    EXPECT_FALSE(List->Visible());
+    EXPECT_EQ(City->AsInteger(), 20);
+    EXPECT_EQ(Ed()->Text(), QString::fromUtf8("Минск"));
+
+    // Enter writes the picked key.
+    AltDown();
+    Key(VK_UP);
+    Key(VK_RETURN);
+    EXPECT_FALSE(Ed()->ListVisible());
+    EXPECT_EQ(City->AsInteger(), 10);
+    EXPECT_EQ(Ed()->Text(), QString::fromUtf8("Москва"));
+    Orders->Post();
+}
+
+TEST_F(LookupDropDownTest, MouseFollowsThePointerAndClickPicksOrCancels) {
+    bool closed = false, accepted = false;
+    AltDown();
+    ASSERT_TRUE(Ed()->ListVisible());
+    // Moving over the list without a button selects the row under the pointer.
+    TPoint p = ListCellCentre(3);
+    List->Perform(WM_MOUSEMOVE, 0, Pt(p.X, p.Y));
+    PumpGridEvents();
+    EXPECT_EQ(List->KeyValue().AsInteger(), 40);
+    // A click on a row picks it.
+    p = ListCellCentre(4);
+    List->Perform(WM_LBUTTONDOWN, MK_LBUTTON, Pt(p.X, p.Y));
+    List->Perform(WM_LBUTTONUP, 0, Pt(p.X, p.Y));
+    PumpGridEvents();
+    EXPECT_FALSE(Ed()->ListVisible());
+    EXPECT_EQ(City->AsInteger(), 50);
+    Orders->Post();
+
+    // A release outside asks to close without accepting; on a title nothing is asked.
+    AltDown();
+    List->SetOnMouseCloseUp(TCloseUpEventEh::Callable([&](TObject*, bool Accept) {
+        closed = true;
+        accepted = Accept;
+    }));
+    p = ListCellCentre(1);
+    List->Perform(WM_LBUTTONDOWN, MK_LBUTTON, Pt(p.X, p.Y));
+    List->Perform(WM_LBUTTONUP, 0, Pt(p.X, List->Height() + 30));
+    EXPECT_TRUE(closed);
+    EXPECT_FALSE(accepted);
+    closed = false;
+    List->SetShowTitles(true);
+    const TRect title = List->CellRect(List->IndicatorOffset(), 0);
+    List->Perform(WM_LBUTTONDOWN, MK_LBUTTON, Pt(title.Left + 5, title.Top + 3));
+    List->Perform(WM_LBUTTONUP, 0, Pt(title.Left + 5, title.Top + 3));
+    EXPECT_FALSE(closed);
+    EXPECT_EQ(City->AsInteger(), 50);
+}
+
+TEST_F(LookupDropDownTest, UserChangesAreReportedAndCodeChangesAreNot) {
+    int reports = 0;
+    List->OnUserKeyValueChange = TNotifyEvent::Callable([&](TObject*) { ++reports; });
+    AltDown();
+    EXPECT_EQ(reports, 0) << "the editor setting the key is no user change";
+    List->SetKeyValue(Variant(60));
+    EXPECT_EQ(reports, 0);
+    Key(VK_DOWN);
+    EXPECT_EQ(reports, 1);
+    Key(VK_ESCAPE);
+}
+
+TEST_F(LookupDropDownTest, ListDataSetClosedOrEmptyEndsCleanly) {
+    // Closed while the list shows: nothing to pick, Enter changes nothing.
+    AltDown();
+    ASSERT_TRUE(Ed()->ListVisible());
+    Cities->Close();
+    PumpGridEvents();
+    EXPECT_FALSE(List->ListActive());
+    List->Repaint();
+    Key(VK_DOWN);
+    Key(VK_RETURN);
+    EXPECT_FALSE(Ed()->ListVisible());
+    EXPECT_EQ(City->AsInteger(), 20);
+    EXPECT_NE(Orders->State(), dsEdit);
+
+    // An empty list: it opens, keys find nothing, Enter leaves the record as it was.
+    Cities->Open();
+    Cities->EmptyTable();
+    AltDown();
+    ASSERT_TRUE(Ed()->ListVisible());
+    Key(VK_DOWN);
+    Key(VK_UP);
+    const TPoint p = ListCellCentre(0);
+    List->Perform(WM_MOUSEMOVE, 0, Pt(p.X, p.Y));
+    Key(VK_ESCAPE);
+    EXPECT_FALSE(Ed()->ListVisible());
+    EXPECT_EQ(City->AsInteger(), 20);
+}

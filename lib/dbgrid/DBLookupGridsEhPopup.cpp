@@ -10,6 +10,8 @@
 #include <QWidget>
 
 #include <algorithm>
+#include <utility>
+#include <vector>
 
 namespace {
 
@@ -225,20 +227,41 @@ void TPopupDataGridEh::DrawCell(int ACol, int ARow, const TRect& ARect, TGridDra
     }
     const Qt::CaseSensitivity cs =
         FHighlightTextParams->CaseInsensitivity() ? Qt::CaseInsensitive : Qt::CaseSensitive;
+    if (text.indexOf(needle, 0, cs) < 0) return;
+    // The cell's text is written again over its own background with the matches marked under it.
     TCanvas* c = Canvas();
-    c->Font()->Assign(column->Font());
-    const int left = ARect.Left + GetDataCellLeftOffset() - 1;
-    const int top = ARect.Top + std::max(0, (ARect.Height() - c->TextHeight(QStringLiteral("Wg"))) / 2);
+    TFont* font = c->Font();
+    font->Assign(column->Font());
+    TColor back = column->Color();
+    {
+        InstantReadRowEnter(ARow - TopDataOffset());
+        HighlightDataCellColor(dataCol, ARow - TopDataOffset(), font, back, AState, text);
+        InstantReadRowLeave();
+    }
+    const TColor textColor = font->Color();
+    TRect inner = ARect;
+    inner.Inflate(-1, -1);
+    c->Brush()->SetColor(back);
+    c->FillRect(inner);
+    // The cell painter indents left-aligned text by its offset twice (margin and shift).
+    const int x = PaintStyle().GetDataCellHorzOffset(this, column);
+    const int left = ARect.Left + 2 * x;
+    const int top = ARect.Top + ARect.Height() / 2 - c->TextHeight(QStringLiteral("Wg")) / 2;
+    std::vector<std::pair<int, int>> marks;
     for (int at = text.indexOf(needle, 0, cs); at >= 0; at = text.indexOf(needle, at + needle.size(), cs)) {
         const int x0 = left + c->TextWidth(text.left(at));
+        if (x0 >= inner.Right) break;
+        marks.emplace_back(at, x0);
         const int x1 = left + c->TextWidth(text.left(at + needle.size()));
-        if (x0 >= ARect.Right) break;
-        const TRect mark(x0, ARect.Top + 1, std::min(x1, ARect.Right), ARect.Bottom - 1);
         c->Brush()->SetColor(FHighlightTextParams->Color());
-        c->FillRect(mark);
-        c->Font()->SetColor(clWindowText);
-        c->Brush()->SetStyle(bsClear);
-        c->TextRect(mark, x0, top, text.mid(at, needle.size()));
-        c->Brush()->SetStyle(bsSolid);
+        c->FillRect(TRect(x0, inner.Top, std::min(x1, inner.Right), inner.Bottom));
     }
+    c->Brush()->SetStyle(bsClear);
+    font->SetColor(textColor);
+    c->TextRect(inner, left, top, text);
+    // The marked parts read dark on the pale mark, also in the selected row.
+    font->SetColor(clWindowText);
+    for (const auto& [at, x0] : marks)
+        c->TextRect(inner, x0, top, text.mid(at, needle.size()));
+    c->Brush()->SetStyle(bsSolid);
 }

@@ -100,6 +100,190 @@ TEST_F(LookupGridTest, ScreenshotOfTheList) {
     EXPECT_FALSE(path.isEmpty());
 }
 
+TEST_F(LookupGridTest, KeyNotInTheListEndsCleanly) {
+    const int records = Cities->RecordCount();
+    // Without a special row: no item, the list at its start, nothing written.
+    Grid->SetKeyValue(Variant(999));
+    EXPECT_EQ(Grid->KeyValue().AsInteger(), 999);
+    EXPECT_TRUE(Grid->SelectedItem().isEmpty());
+    EXPECT_EQ(CurrentId(), 10);
+    EXPECT_EQ(Cities->State(), dsBrowse);
+    EXPECT_EQ(Cities->RecordCount(), records);
+    // With a special row that stands for keys outside the list: it is selected and named.
+    ShowSpecRow();
+    Grid->SetKeyValue(Variant(30));
+    EXPECT_FALSE(Grid->SpecRow()->Selected());
+    Grid->SetKeyValue(Variant(998));
+    EXPECT_TRUE(Grid->SpecRow()->Selected());
+    EXPECT_EQ(Grid->SelectedItem(), QString::fromUtf8("(нет)"));
+    EXPECT_EQ(CurrentId(), 30) << "the special row stands for the key; the list stays where it was";
+    EXPECT_EQ(Cities->State(), dsBrowse);
+}
+
+TEST_F(LookupGridTest, KeysWalkTheListAndTheSpecialRow) {
+    ShowSpecRow();
+    Grid->SetKeyValue(Variant(20));
+    PressKey(VK_DOWN);
+    EXPECT_EQ(Key(), 30);
+    PressKey(VK_UP);
+    EXPECT_EQ(Key(), 20);
+    PressKey(VK_END);
+    EXPECT_EQ(Key(), 80);
+    PressKey(VK_HOME);
+    EXPECT_EQ(Key(), 10);
+    // Up from the first record goes to the special row; Down from it to the first record.
+    PressKey(VK_UP);
+    EXPECT_EQ(Key(), -1);
+    EXPECT_TRUE(Grid->SpecRow()->Selected());
+    PressKey(VK_UP);
+    EXPECT_EQ(Key(), -1);
+    PressKey(VK_DOWN);
+    EXPECT_EQ(Key(), 10);
+    EXPECT_FALSE(Grid->SpecRow()->Selected());
+    PressKey(VK_NEXT);
+    EXPECT_GT(Key(), 10);
+    // A read-only grid leaves the key alone.
+    Grid->SetReadOnly(true);
+    const int before = Key();
+    PressKey(VK_DOWN);
+    EXPECT_EQ(Key(), before);
+}
+
+TEST_F(LookupGridTest, MouseSelectsRowsAndTheSpecialRow) {
+    ShowSpecRow();
+    Grid->SetShowTitles(true);
+    Grid->SetKeyValue(Variant(10));
+    TPoint p = CellCentre(Grid->IndicatorOffset(), Grid->TopDataOffset() + 2);
+    ClickAt(p.X, p.Y);
+    EXPECT_EQ(Key(), 30);
+    p = CellCentre(Grid->IndicatorOffset(), Grid->SpecRowGridRow());
+    ClickAt(p.X, p.Y);
+    EXPECT_EQ(Key(), -1);
+    // The title row is the data grid's: no selection there.
+    p = CellCentre(Grid->IndicatorOffset(), 0);
+    ClickAt(p.X, p.Y);
+    EXPECT_EQ(Key(), -1);
+}
+
+TEST_F(LookupGridTest, IncrementalSearchLocatesByTypedText) {
+    Grid->ProcessSearchKey(QChar(0x043E)); // "о"
+    EXPECT_EQ(Key(), 30);
+    EXPECT_EQ(Grid->SearchText(), QString::fromUtf8("о"));
+    Grid->ProcessSearchKey(QChar(0x041C)); // "М": any case
+    EXPECT_EQ(Grid->SearchText(), QString::fromUtf8("оМ"));
+    EXPECT_EQ(Key(), 30);
+    Grid->ProcessSearchKey(QChar('x')); // no match: the text stays
+    EXPECT_EQ(Grid->SearchText(), QString::fromUtf8("оМ"));
+    EXPECT_EQ(Key(), 30);
+    Grid->ProcessSearchKey(QChar(8)); // Backspace clears the whole text
+    EXPECT_TRUE(Grid->SearchText().isEmpty());
+    Grid->ProcessSearchKey(QChar(0x0422)); // "Т"
+    EXPECT_EQ(Key(), 60);
+    // A list field that is no string field does not search.
+    Grid->SetSearchText(String());
+    Grid->SetListField(QStringLiteral("ID"));
+    Grid->ProcessSearchKey(QChar('8'));
+    EXPECT_TRUE(Grid->SearchText().isEmpty());
+}
+
+TEST_F(LookupGridTest, HeightHoldsWholeRows) {
+    struct Case {
+        int rows, expected;
+    } cases[] = {{0, 1}, {-3, 1}, {3, 3}, {500, 100}};
+    for (const Case& k : cases) {
+        Grid->SetRowCount(k.rows);
+        EXPECT_EQ(Grid->RowCount(), k.expected) << "RowCount " << k.rows;
+    }
+    const int r = Grid->GetListRowHeight();
+    const int fixed = Grid->GetBorderHeight() + Grid->TitleRowsHeight();
+    Grid->SetBounds(0, 0, 240, fixed + r * 4 + r / 2);
+    EXPECT_EQ(Grid->RowCount(), 4);
+    EXPECT_EQ(Grid->Height(), fixed + r * 4);
+    Grid->SetBounds(0, 0, 240, 3);
+    EXPECT_EQ(Grid->RowCount(), 1);
+}
+
+TEST_F(LookupGridTest, BindingErrorsAreReported) {
+    try {
+        Grid->SetListField(QStringLiteral("Nope"));
+        FAIL() << "an unknown list field is an error";
+    } catch (const Exception& e) {
+        EXPECT_TRUE(e.Message().contains(QStringLiteral("Field 'Nope' not found")))
+            << e.Message().toStdString();
+    }
+    EXPECT_FALSE(Grid->ListActive());
+    // An empty ListField shows the key fields.
+    Grid->SetListField(String());
+    EXPECT_TRUE(Grid->ListActive());
+    ASSERT_EQ(Grid->ListFields().size(), 1u);
+    EXPECT_EQ(Grid->ListFields()[0]->FieldName(), QStringLiteral("ID"));
+}
+
+TEST_F(LookupGridTest, MasterFieldsReceiveTheKey) {
+    auto* orders = Create<TMemTableEh>(Owner.get());
+    auto* city = Create<TIntegerField>(Owner.get());
+    city->SetFieldName(QStringLiteral("City"));
+    city->SetDataSet(orders);
+    auto* look = Create<TStringField>(Owner.get());
+    look->SetFieldName(QStringLiteral("CityName"));
+    look->SetSize(20);
+    look->SetFieldKind(fkLookup);
+    look->SetLookupDataSet(Cities);
+    look->SetLookupKeyFields(QStringLiteral("ID"));
+    look->SetLookupResultField(QStringLiteral("Name"));
+    look->SetKeyFields(QStringLiteral("City"));
+    look->SetDataSet(orders);
+    orders->CreateDataSet();
+    orders->AppendRecord({Variant(40)});
+    auto* source = Create<TDataSource>(Owner.get());
+    source->SetDataSet(orders);
+
+    // A plain field takes the key.
+    Grid->SetMasterSource(source);
+    Grid->SetDataField(QStringLiteral("City"));
+    EXPECT_FALSE(Grid->LookupMode());
+    EXPECT_EQ(Key(), 40);
+    Grid->SetFocus();
+    PressKey(VK_DOWN);
+    EXPECT_EQ(city->AsInteger(), 50);
+    EXPECT_EQ(Key(), 50);
+    orders->Post();
+
+    // A lookup field brings the list, its keys and its result field.
+    Grid->SetListSource(nullptr);
+    Grid->SetDataField(QStringLiteral("CityName"));
+    EXPECT_TRUE(Grid->LookupMode());
+    EXPECT_TRUE(Grid->KeyField().isEmpty());
+    EXPECT_EQ(Grid->ListSource(), nullptr);
+    EXPECT_TRUE(Grid->ListActive());
+    EXPECT_EQ(Grid->SelectedItem(), QString::fromUtf8("Самара"));
+    try {
+        Grid->SetKeyField(QStringLiteral("ID"));
+        FAIL() << "the lookup field owns the key";
+    } catch (const Exception& e) {
+        EXPECT_TRUE(e.Message().contains(QStringLiteral("Property already defined by lookup field")));
+    }
+    Grid->SetListField(QStringLiteral("Name")); // allowed
+}
+
+TEST_F(LookupGridTest, MovingAColumnKeepsListFieldAndSpecialRowInStep) {
+    Grid->SetListField(QStringLiteral("Name;Region"));
+    Grid->SpecRow()->SetCellsText(QStringLiteral("none;-"));
+    ASSERT_EQ(Grid->Columns()->Count(), 2);
+    auto* name = static_cast<TDBLookupGridColumnEh*>(Grid->Columns()->Columns(0));
+    EXPECT_EQ(name->SpecCell()->Text(), QStringLiteral("none"));
+    name->SetIndex(1);
+    EXPECT_EQ(Grid->ListField(), QStringLiteral("Region;Name"));
+    EXPECT_EQ(Grid->ListFieldIndex(), 1);
+    EXPECT_EQ(Grid->SpecRow()->CellsText(), QStringLiteral("-;none"));
+    // A cell's text follows the special row until it is given one of its own.
+    EXPECT_EQ(name->SpecCell()->Text(), QStringLiteral("none"));
+    name->SpecCell()->SetText(QStringLiteral("none"));
+    EXPECT_FALSE(name->SpecCell()->TextAssigned());
+    name->SpecCell()->SetText(QStringLiteral("nobody"));
+    EXPECT_TRUE(name->SpecCell()->TextAssigned());
+}
+
 namespace {
 
 constexpr LPARAM kAlt = 0x20000000;
@@ -304,6 +488,47 @@ TEST_F(LookupDropDownTest, ListDataSetClosedOrEmptyEndsCleanly) {
     const TPoint p = ListCellCentre(0);
     List->Perform(WM_MOUSEMOVE, 0, Pt(p.X, p.Y));
     Key(VK_ESCAPE);
+    EXPECT_FALSE(Ed()->ListVisible());
+    EXPECT_EQ(City->AsInteger(), 20);
+}
+
+TEST_F(LookupDropDownTest, DropDownBoxSettingsLiveInTheList) {
+    TColumnDropDownBoxEh* box = Col->DropDownBox();
+    box->SetOptions(TDBLookupGridEhOptions{dlgRowLinesEh, dlgAutoSortMarkingEh});
+    EXPECT_TRUE(List->Options().Contains(dgRowLines));
+    EXPECT_FALSE(List->Options().Contains(dgColLines));
+    EXPECT_TRUE(List->OptionsEh().Contains(dghAutoSortMarking));
+    EXPECT_EQ(box->Options(), (TDBLookupGridEhOptions{dlgRowLinesEh, dlgAutoSortMarkingEh}));
+    EXPECT_EQ(Col->GetLookupGridOptions(), box->Options());
+    box->SetSortLocal(true);
+    EXPECT_TRUE(List->SortLocal());
+    EXPECT_EQ(box->Columns(), List->Columns());
+    EXPECT_EQ(box->ColumnDefValues(), List->ColumnDefValues());
+    // The search text is marked in the first column only while there is one.
+    AltDown();
+    List->ResetHighlightSubstr(QString::fromUtf8("ск"));
+    EXPECT_EQ(List->HighlightTextParams()->Text(), QString::fromUtf8("ск"));
+    ASSERT_EQ(List->HighlightTextParams()->ColumnsList()->Count(), 1);
+    EXPECT_FALSE(
+        SaveDroppedDownScreenshot(Form.get(), List, QStringLiteral("lookup_grid_highlight")).isEmpty());
+    Key(VK_ESCAPE);
+    List->ResetHighlightSubstr(String());
+    EXPECT_TRUE(List->HighlightTextParams()->Text().isEmpty());
+    EXPECT_EQ(List->HighlightTextParams()->ColumnsList()->Count(), 0);
+}
+
+TEST_F(LookupDropDownTest, NoListDataSetOpensNothingAndFreedListIsForgotten) {
+    // The column's list goes with its column; an editor showing it forgets it.
+    AltDown();
+    ASSERT_TRUE(Ed()->ListVisible());
+    Key(VK_ESCAPE);
+    Col->ListGrid = nullptr;
+    List->Free();
+    List = nullptr;
+    EXPECT_EQ(Col->DataListIfAny(), nullptr);
+    EXPECT_EQ(Ed()->DataList(), nullptr);
+    EXPECT_EQ(Ed()->EditStyle(), esSimple);
+    AltDown();
     EXPECT_FALSE(Ed()->ListVisible());
     EXPECT_EQ(City->AsInteger(), 20);
 }

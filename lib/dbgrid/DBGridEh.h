@@ -298,6 +298,25 @@ public:
     TAxisBarTitleEh* CreateTitle() override;
     void NotifyChanged(bool AllItems) override { TBaseColumnEh::NotifyChanged(AllItems); }
 
+    // --- the drop-down list's events: kept in the list grid, which reading or writing them makes
+    // (DBLookupGridsEhPopup.cpp). The types are the grid's event types of the same signatures.
+    using TListCheckButtonEvent = TEvent<void(TObject* Sender, int ACol, TColumnEh* Column, bool& Enabled)>;
+    using TListDrawColumnCellEvent =
+        TEvent<void(TObject* Sender, const TRect& Rect, int DataCol, TColumnEh* Column, TGridDrawState State)>;
+    using TListGetCellParamsEvent =
+        TEvent<void(TObject* Sender, TColumnEh* Column, TFont* AFont, TColor& Background, TGridDrawState State)>;
+    using TListTitleBtnClickEvent = TEvent<void(TObject* Sender, int ACol, TColumnEh* Column)>;
+    TListCheckButtonEvent OnDropDownBoxCheckButton();
+    void SetOnDropDownBoxCheckButton(const TListCheckButtonEvent& Value);
+    TListDrawColumnCellEvent OnDropDownBoxDrawColumnCell();
+    void SetOnDropDownBoxDrawColumnCell(const TListDrawColumnCellEvent& Value);
+    TListGetCellParamsEvent OnDropDownBoxGetCellParams();
+    void SetOnDropDownBoxGetCellParams(const TListGetCellParamsEvent& Value);
+    TNotifyEvent OnDropDownBoxSortMarkingChanged();
+    void SetOnDropDownBoxSortMarkingChanged(const TNotifyEvent& Value);
+    TListTitleBtnClickEvent OnDropDownBoxTitleBtnClick();
+    void SetOnDropDownBoxTitleBtnClick(const TListTitleBtnClickEvent& Value);
+
 protected:
     friend class TCustomDBGridEh;
     friend class TDBGridColumnsEh;

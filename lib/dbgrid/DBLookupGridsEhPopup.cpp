@@ -44,6 +44,36 @@ TSortMarkerStyleEh TCustomDBGridEh::GetSortMarkerStyle() {
     return TitleParams()->SortMarkerStyle();
 }
 
+// The column's drop-down list events live in its list grid.
+namespace {
+TCustomDBGridEh* ListGridOf(TColumnEh* Column) {
+    return dynamic_cast<TCustomDBGridEh*>(Column->GetDataList());
+}
+} // namespace
+
+#define KVT_LIST_EVENT(Name, Type, Field)                                                                    \
+    TColumnEh::Type TColumnEh::OnDropDownBox##Name() {                                                       \
+        TCustomDBGridEh* g = ListGridOf(this);                                                               \
+        return g ? g->Field : Type();                                                                        \
+    }                                                                                                        \
+    void TColumnEh::SetOnDropDownBox##Name(const Type& Value) {                                              \
+        if (TCustomDBGridEh* g = ListGridOf(this)) g->Field = Value;                                         \
+    }
+KVT_LIST_EVENT(CheckButton, TListCheckButtonEvent, OnCheckButton)
+KVT_LIST_EVENT(DrawColumnCell, TListDrawColumnCellEvent, OnDrawColumnCell)
+KVT_LIST_EVENT(GetCellParams, TListGetCellParamsEvent, OnGetCellParams)
+KVT_LIST_EVENT(TitleBtnClick, TListTitleBtnClickEvent, OnTitleBtnClick)
+#undef KVT_LIST_EVENT
+
+TNotifyEvent TColumnEh::OnDropDownBoxSortMarkingChanged() {
+    TCustomDBGridEh* g = ListGridOf(this);
+    return g ? g->OnSortMarkingChanged : TNotifyEvent();
+}
+
+void TColumnEh::SetOnDropDownBoxSortMarkingChanged(const TNotifyEvent& Value) {
+    if (TCustomDBGridEh* g = ListGridOf(this)) g->OnSortMarkingChanged = Value;
+}
+
 // ---------------------------------------------------------------------------------------------
 // TPopupDataGridEh
 

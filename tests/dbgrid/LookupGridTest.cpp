@@ -4,6 +4,7 @@
 
 #include "grids/AxisGridFixture.h"
 
+#include "lib/dbgrid/DBGridEh.h"
 #include "lib/dbgrid/DBLookupGridsEh.h"
 #include "platform/ui/WinApi.h"
 
@@ -282,6 +283,46 @@ TEST_F(LookupGridTest, MovingAColumnKeepsListFieldAndSpecialRowInStep) {
     EXPECT_FALSE(name->SpecCell()->TextAssigned());
     name->SpecCell()->SetText(QStringLiteral("nobody"));
     EXPECT_TRUE(name->SpecCell()->TextAssigned());
+}
+
+TEST_F(LookupGridTest, SelectingOutsideScrollsFasterFartherOut) {
+    Grid->SetKeyValue(Variant(10));
+    const TPoint p = CellCentre(Grid->IndicatorOffset(), Grid->TopDataOffset());
+    Grid->Perform(WM_LBUTTONDOWN, MK_LBUTTON, Pt(p.X, p.Y));
+    ASSERT_TRUE(Grid->MouseSelecting());
+    const int h = Grid->ClientHeight();
+    struct Case {
+        int y, interval; // -1: no timer
+    } cases[] = {{h, 185}, {h + 9, 50}, {h + 13, 0}, {h + 40, 0}, {h / 2, -1}, {-10, 50}};
+    for (const Case& k : cases) {
+        Grid->Perform(WM_MOUSEMOVE, MK_LBUTTON, Pt(p.X, k.y));
+        if (k.interval < 0)
+            EXPECT_FALSE(Grid->TimerActive()) << "y " << k.y;
+        else
+            EXPECT_EQ(Grid->TimerInterval(), k.interval) << "y " << k.y;
+    }
+    Grid->Perform(WM_LBUTTONUP, 0, Pt(p.X, p.Y));
+    EXPECT_FALSE(Grid->MouseSelecting());
+    EXPECT_FALSE(Grid->TimerActive());
+}
+
+TEST_F(LookupGridTest, DataGridColumnKeepsItsDropDownEventsInItsList) {
+    auto* grid = Create<TDBGridEh>(Form.get());
+    grid->SetParent(Form.get());
+    grid->SetDataSource(CitySource);
+    PumpGridEvents();
+    TColumnEh* col = grid->Columns()->Columns(1);
+    EXPECT_EQ(col->DataListIfAny(), nullptr);
+    int clicks = 0;
+    col->SetOnDropDownBoxTitleBtnClick(
+        TColumnEh::TListTitleBtnClickEvent::Callable([&](TObject*, int, TColumnEh*) { ++clicks; }));
+    auto* list = dynamic_cast<TPopupDataGridEh*>(col->DataListIfAny());
+    ASSERT_NE(list, nullptr);
+    ASSERT_TRUE(bool(list->OnTitleBtnClick));
+    list->OnTitleBtnClick(list, 0, nullptr);
+    EXPECT_EQ(clicks, 1);
+    EXPECT_TRUE(bool(col->OnDropDownBoxTitleBtnClick()));
+    EXPECT_FALSE(bool(col->OnDropDownBoxCheckButton()));
 }
 
 namespace {

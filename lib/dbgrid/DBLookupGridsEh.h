@@ -346,6 +346,7 @@ protected:
     void WndProc(TMessage& Message) override;
     void DrawCell(int ACol, int ARow, const TRect& ARect, TGridDrawState AState) override;
     void UpdateBorderWidth();
+    void DrawNonClientBorder() override;
 
 private:
     TSizeGripEh* FSizeGrip = nullptr;

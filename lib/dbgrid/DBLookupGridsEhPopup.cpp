@@ -6,6 +6,7 @@
 
 #include "platform/ui/Forms.h"
 #include "platform/ui/WinApi.h"
+#include "platform/ui/WinGdi.h"
 
 #include <QWidget>
 
@@ -133,6 +134,13 @@ void TPopupDataGridEh::CreateWnd() {
         for (QWidget* child : w->findChildren<QWidget*>())
             child->setFocusPolicy(Qt::NoFocus);
     FSizeGrip->UpdatePosition();
+}
+
+void TPopupDataGridEh::DrawNonClientBorder() {
+    // A raised edge round the window unless the frame comes from the border style alone.
+    if (Ctl3D() == CustomStyleInUse()) return;
+    TRect r = ClientRect();
+    DrawEdge(Canvas()->Handle(), r, BDR_RAISEDOUTER, BF_RECT);
 }
 
 void TPopupDataGridEh::ClampPopupSize(int& Width, int& Height) {

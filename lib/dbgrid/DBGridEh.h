@@ -338,6 +338,24 @@ public:
     void DropFieldValueList() { FFieldValueList.reset(); }
     TEvent<void(TCustomDBGridEh* Sender, TColumnEh* Column, TStrings* Items, bool& Processed)>
         OnFillSTFilterListValues;
+    // --- the drop-down list's events: kept in the list grid, which reading or writing them makes
+    // (DBLookupGridsEhPopup.cpp). The types are the grid's event types of the same signatures.
+    using TListCheckButtonEvent = TEvent<void(TObject* Sender, int ACol, TColumnEh* Column, bool& Enabled)>;
+    using TListDrawColumnCellEvent =
+        TEvent<void(TObject* Sender, const TRect& Rect, int DataCol, TColumnEh* Column, TGridDrawState State)>;
+    using TListGetCellParamsEvent =
+        TEvent<void(TObject* Sender, TColumnEh* Column, TFont* AFont, TColor& Background, TGridDrawState State)>;
+    using TListTitleBtnClickEvent = TEvent<void(TObject* Sender, int ACol, TColumnEh* Column)>;
+    TListCheckButtonEvent OnDropDownBoxCheckButton();
+    void SetOnDropDownBoxCheckButton(const TListCheckButtonEvent& Value);
+    TListDrawColumnCellEvent OnDropDownBoxDrawColumnCell();
+    void SetOnDropDownBoxDrawColumnCell(const TListDrawColumnCellEvent& Value);
+    TListGetCellParamsEvent OnDropDownBoxGetCellParams();
+    void SetOnDropDownBoxGetCellParams(const TListGetCellParamsEvent& Value);
+    TNotifyEvent OnDropDownBoxSortMarkingChanged();
+    void SetOnDropDownBoxSortMarkingChanged(const TNotifyEvent& Value);
+    TListTitleBtnClickEvent OnDropDownBoxTitleBtnClick();
+    void SetOnDropDownBoxTitleBtnClick(const TListTitleBtnClickEvent& Value);
 
 protected:
     friend class TCustomDBGridEh;
@@ -1440,6 +1458,10 @@ protected:
     void SearchTimerTick();
 
     std::unique_ptr<TDBGridEhSearchData> FSearchData;
+    // --- lookup lists (DBLookupGridsEhPopup.cpp)
+public:
+    // The titles' sort-marker style, which a cell's drop-down list takes over.
+    TSortMarkerStyleEh GetSortMarkerStyle() override;
 };
 
 // The grid with its properties published; it has no behaviour of its own.

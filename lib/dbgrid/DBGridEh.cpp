@@ -494,8 +494,12 @@ void TCustomDBGridEh::ColumnMoved(int FromIndex, int ToIndex) {
 
 bool TCustomDBGridEh::CanSelectCell(int ACol, int ARow) {
     const bool can = ACol >= FIndicatorOffset && ARow >= TopDataOffset();
-    // The column being left hears of it before the current cell moves.
-    if (can && ACol != Col() && Col() >= FIndicatorOffset) ColExit();
+    // The column being left hears of it before the current cell moves, and an edited text goes
+    // into its field first: once the cell moved it would be written to the new column.
+    if (can && ACol != Col() && Col() >= FIndicatorOffset) {
+        DataLink()->UpdateData();
+        ColExit();
+    }
     return can;
 }
 

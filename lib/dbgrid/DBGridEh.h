@@ -302,6 +302,8 @@ public:
     virtual void WriteHideDuplicates(bool Value);
     // Widens or narrows the column to its widest title or data text among the visible rows.
     virtual void OptimizeWidth();
+    // The row height the current record's text needs in this column (auto-fit row heights).
+    virtual int CalcRowHeight();
 
     TAxisBarTitleEh* CreateTitle() override;
     void NotifyChanged(bool AllItems) override { TBaseColumnEh::NotifyChanged(AllItems); }
@@ -484,6 +486,10 @@ class TGridDataLinkEh : public TAxisGridDataLinkEh {
     KVT_CLASS(TGridDataLinkEh, TAxisGridDataLinkEh)
 public:
     explicit TGridDataLinkEh(TCustomDBAxisGridEh* AGrid) : TAxisGridDataLinkEh(AGrid) {}
+    // The scroll-bar panels follow the link's active state.
+    void ActiveChanged() override;
+    // Dropping a typed text reloads the editor; the text must not be written on the way.
+    void Reset();
 };
 
 // ---------------------------------------------------------------------------------------------
@@ -1089,8 +1095,7 @@ protected:
     int FInstantReadDataRow = -1;
     // =========================================================================================
 
-    // =========================================================================================
-    // Footers and grouping: DBGridEhFooters.cpp, DBGridEhGroupRows.cpp (wiring and painting),
+    // ==================================================================================    // Footers and grouping: DBGridEhFooters.cpp, DBGridEhGroupRows.cpp (wiring and painting),
     // DBGridEhGroupNav.cpp (navigation), DBGridEhGroupPanel.cpp (panel and context menus).
 public:
     virtual void GetFooterParams(int DataCol, int Row, TColumnEh* Column, TFont* AFont, TColor& Background,
@@ -1298,6 +1303,46 @@ protected:
     bool FAntiSelection = false;
     bool FMouseShift = false;
     bool FDataTracking = false;
+=======
+    // --- in-place editing, sizing, hints and measuring (DBGridEhInplace.cpp, DBGridEhSizing.cpp,
+    // DBGridEhHints.cpp)
+public:
+    // The editor shows with dgAlwaysShowEditor, else it hides.
+    virtual void RestoreEditorState();
+    int GetCellTreeElmentsAreaWidth() override;
+    virtual bool IsFindDialogShowAsModal();
+    // Widths from the titles, the data of the first CheckRowCount records (-1: all) and the
+    // footers; nothing changes while the link is inactive.
+    void OptimizeColsWidth(TColumnsEhList* ColumnsList, int CheckRowCount = -1);
+    void OptimizeAllColsWidth(int CheckRowCount = -1);
+    virtual void OptimizeColumnWidthsForClick(TColumnEh* Column);
+    int MeasureTitleWidth(TColumnEh* Column);
+    // The current record's cell.
+    int MeasureDataWidth(TColumnEh* Column);
+    int MeasureFooterWidth(TColumnEh* Column);
+    // Row heights: with dghAutoFitRowHeight from the tallest wrapped cell text of the record.
+    int CalcColumnRowHeight(TColumnEh* Column);
+    virtual int CalcDataRowHeight();
+    virtual int GetDataRowHeight(int DataRow);
+    virtual void UpdateAllGridDataRowHeights();
+    virtual void UpdateAllDataRowHeights();
+    virtual void UpdateFooterRowHeights();
+
+protected:
+    friend class TDBGridInplaceEdit;
+    TInplaceEdit* CreateEditor() override;
+    void UpdateEdit() override;
+    // Column borders drag only in the title rows, row borders only in the indicator.
+    void CalcSizingState(int X, int Y, const TGridDrawInfoEh& DrawInfo, int& Ofs, int& Pos, int& Index,
+                         TGridState& State) override;
+    // With dghTraceColSizing the column follows the mouse instead of a line.
+    void DrawSizingLine(const TGridDrawInfoEh& DrawInfo) override;
+    // A row height dragged with the mouse becomes RowHeight, with RowLines 0.
+    void RowHeightsChanged() override;
+    int CalcFontRowHeight();
+    bool FDefaultRowChanged = false;
+    bool FAdoptingRowHeight = false;
+    // =========================================================================================
 
     // --- scroll bars and their panels (DBGridEhScrollBarsGrid.cpp)
 public:

@@ -1303,7 +1303,6 @@ protected:
     bool FAntiSelection = false;
     bool FMouseShift = false;
     bool FDataTracking = false;
-=======
     // --- in-place editing, sizing, hints and measuring (DBGridEhInplace.cpp, DBGridEhSizing.cpp,
     // DBGridEhHints.cpp)
 public:

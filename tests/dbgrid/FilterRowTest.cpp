@@ -579,3 +579,39 @@ TEST_F(FilterGrid, DateTimeConditionsKeepTheirTime) {
 }
 
 } // namespace
+
+namespace {
+
+TEST_F(FilterGrid, CtrlSpaceStartsANewChoiceAfterAnAcceptedCloseAndThenAdds) {
+    Grid->StartFilterEdit(Col("Qty"));
+    TInplaceFilterEditEh* edit = Grid->FilterEdit();
+    edit->DropDown();
+    TPopupListboxEh* list = edit->PopupListbox();
+    TStrings* items = edit->Items();
+    Byte keys[256] = {};
+    keys[VK_CONTROL] = 0x80;
+    SetKeyboardState(keys);
+    auto ctrlSpace = [&](const char* row) {
+        list->SetItemIndex(IndexOf(items, row));
+        edit->Perform(WM_CHAR, u' ', 0);
+        EXPECT_TRUE(edit->ListVisible());
+        EXPECT_EQ(list->ItemIndex(), IndexOf(items, row));
+    };
+    ctrlSpace("2");
+    ctrlSpace("4");
+    EXPECT_EQ(Column("Qty")->STFilter()->ExpressionStr(), u"in ('2','4')"_qs);
+    // Closing with the "5" row accepted runs it once more and ends the choice.
+    list->SetItemIndex(IndexOf(items, "5"));
+    edit->CloseUp(true);
+    EXPECT_EQ(Column("Qty")->STFilter()->ExpressionStr(), u"in ('2','4','5')"_qs);
+    edit->DropDown();
+    ctrlSpace("6");
+    EXPECT_EQ(Column("Qty")->STFilter()->ExpressionStr(), u"='6'"_qs);
+    ctrlSpace("0");
+    EXPECT_EQ(Column("Qty")->STFilter()->ExpressionStr(), u"in ('0','6')"_qs);
+    keys[VK_CONTROL] = 0;
+    SetKeyboardState(keys);
+    edit->CloseUp(false);
+}
+
+} // namespace

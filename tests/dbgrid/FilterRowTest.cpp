@@ -250,6 +250,13 @@ TEST_F(FilterGrid, TypedTextAppliesOnEnterAndBadTextKeepsThePreviousFilter) {
 }
 
 TEST_F(FilterGrid, ColumnsThatTakeNoFilterEdit) {
+    // Moving the filter into the titles ends editing in the row.
+    Grid->StartFilterEdit(Col("Qty"));
+    Grid->STFilter()->SetLocation(stflInTitleFilterEh);
+    EXPECT_FALSE(Grid->FilterEditMode());
+    EXPECT_FALSE(Grid->FilterEdit()->Visible());
+    Grid->STFilter()->SetLocation(stflUnderTitleFilterEh);
+
     Column("Name")->STFilter()->SetVisible(false);
     Grid->StartFilterEdit(Col("Name"));
     EXPECT_FALSE(Grid->FilterEditMode());

@@ -1423,6 +1423,8 @@ public:
     void ClearFilter();
     // STFilter.Visible changed: editing ends when hidden, the layout and the cell editor follow.
     void FilterRowVisibleChanged(bool Visible);
+    // The filter row's place or size changed: the layout and the filter editor follow.
+    void FilterRowLayoutChanged();
 
 protected:
     virtual TInplaceFilterEditEh* CreateFilterEditor();

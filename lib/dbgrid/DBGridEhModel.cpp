@@ -76,7 +76,7 @@ public:
     TColor STFilterGridDataLineColor(bool) override { return FGrid->GridLineParams()->GetDarkColor(); }
     bool STFilterGridLoading() override { return FGrid->ComponentState().Contains(csLoading); }
     bool STFilterGridChangingFonts() override { return false; }
-    void STFilterGridLayoutChanged() override { FGrid->LayoutChanged(); }
+    void STFilterGridLayoutChanged() override { FGrid->FilterRowLayoutChanged(); }
     void STFilterGridInvalidate() override { FGrid->Invalidate(); }
     void STFilterGridVisibleChanged(bool Visible) override { FGrid->FilterRowVisibleChanged(Visible); }
     int STFilterGridRowHeight(TFont* Font, int RowLines, int RowHeight) override {

@@ -393,6 +393,9 @@ TEST_F(EventsPageTest, CtrlFInTheEventsGridOpensTheFindDialog) {
     QApplication::sendEvent(Grid()->Widget(), &press);
     QKeyEvent release(QEvent::KeyRelease, Qt::Key_F, Qt::ControlModifier, QStringLiteral("\x06"));
     QApplication::sendEvent(Grid()->Widget(), &release);
+    QKeyEvent ctrlUp(QEvent::KeyRelease, Qt::Key_Control, Qt::NoModifier);
+    QApplication::sendEvent(Grid()->Widget(), &ctrlUp);
+    SetKeyDown(VK_CONTROL, false); // the key state must not outlive this test
     pump();
     TDBGridEhFindDlg* dlg = DBGridEhFindDlg();
     ASSERT_NE(dlg, nullptr);

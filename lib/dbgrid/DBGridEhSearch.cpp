@@ -119,6 +119,7 @@ void TCustomDBGridEh::ApplySearchFilter(const String& Text) {
         return;
     }
     d.FSearchFilter = Text;
+    d.FFilterColumns.clear();
     if (!DataLink()->Active()) return;
     TDataSet* ds = DataLink()->DataSet();
     if (IMemTableEh* mt = IntMemTable()) {
@@ -164,11 +165,29 @@ void TCustomDBGridEh::SearchFilterRecord(TDataSet* DataSet, bool& Accept) {
     const String& needle = d.FSearchFilter;
     TColumnsEhList* cols = VisibleColumns();
     const int n = cols->Count();
+    // The column facts are read once per filter pass, not once per record.
+    bool fresh = int(d.FFilterColumns.size()) == n;
+    for (int i = 0; fresh && i < n; ++i)
+        fresh = d.FFilterColumns[size_t(i)].Column == cols->Columns(i) &&
+                d.FFilterColumns[size_t(i)].Field == cols->Columns(i)->Field();
+    if (!fresh) {
+        d.FFilterColumns.clear();
+        for (int i = 0; i < n; ++i) {
+            TColumnEh* col = cols->Columns(i);
+            TField* f = col->Field();
+            const bool plain = f && col->GetColumnType() == ctCommon && col->DisplayFormat().isEmpty() &&
+                               !(DrawMemoText() && (f->DataType() == ftMemo || f->DataType() == ftWideMemo));
+            d.FFilterColumns.push_back({col, f, plain});
+        }
+    }
     for (int i = 0; i < n; ++i) {
-        TColumnEh* col = cols->Columns(i);
+        const TDBGridEhSearchData::TFilterColumn& fc = d.FFilterColumns[size_t(i)];
+        TColumnEh* col = fc.Column;
         String text;
-        TField* f = col->Field();
-        if (f && f->Lookup()) {
+        TField* f = fc.Field;
+        if (fc.Plain) {
+            text = f->DisplayText();
+        } else if (f && f->Lookup()) {
             // Lookup values are not computed while the data set filters: look the text up here.
             TDataSet* lds = f->LookupDataSet();
             if (lds && lds->Active()) {

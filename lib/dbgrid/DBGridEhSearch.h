@@ -185,6 +185,14 @@ struct TDBGridEhSearchData {
     int FInplaceSearchTimeOut = 1500;
     bool FInplaceSearchTimerActive = false;
     std::vector<TGridHighlightTextParamsEh*> FHighlightTextParamsList;
+    // What the filter test knows of each visible column, taken when the columns or their fields
+    // change: whether the cell text is the field's own display text.
+    struct TFilterColumn {
+        TColumnEh* Column;
+        TField* Field;
+        bool Plain;
+    };
+    std::vector<TFilterColumn> FFilterColumns;
     // The search-panel highlight that shows the searching text in every visible column.
     std::unique_ptr<TGridHighlightTextParamsEh> FPanelHighlight;
 };

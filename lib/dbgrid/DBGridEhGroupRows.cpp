@@ -516,6 +516,9 @@ void TCustomDBGridEh::DrawGroupRow(int ACol, int ARow, TPoint, TGridDrawState AS
             if (!started) {
                 started = true;
                 textRect.Right = std::max(textRect.Left, cell.Left);
+                // The gaps between the footer cells belong to the band as well.
+                c->Brush()->SetColor(FGroupRowParams.FColor);
+                c->FillRect(TRect{cell.Left, top, R, bottom});
             }
             TRect r{cell.Left, top, cell.Right, bottom};
             if (!item) {

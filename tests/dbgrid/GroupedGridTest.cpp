@@ -206,6 +206,17 @@ TEST_F(GroupedGrid, MovingWalksTheFlatListAndCarriesTheCursor) {
     EXPECT_EQ(Cur()->DataSetRecordViewNo(), 0);
     EXPECT_EQ(Grid->Row(), Grid->TopDataOffset() + 5);
     ExpectConsistent();
+
+    // An empty table: a move selects nothing and ends on both ends.
+    Table->EmptyTable();
+    Pump();
+    for (int d : {-1, 0, 1}) {
+        EXPECT_EQ(Grid->GroupDataMoveBy(d, false), 0);
+        EXPECT_TRUE(Grid->CurGroupDataListBof());
+        EXPECT_TRUE(Grid->CurGroupDataListEof());
+    }
+    EXPECT_EQ(Grid->RowCount(), Grid->TopDataOffset() + 1);
+    Grid->Repaint();
 }
 
 TEST_F(GroupedGrid, RecordsAddedInsideGroupsJoinThem) {

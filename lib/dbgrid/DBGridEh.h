@@ -21,6 +21,7 @@
 #include "lib/dbgrid/DBGridEhGroupParams.h"
 #include "lib/dbgrid/DBGridEhGrouping.h"
 #include "lib/dbgrid/DBGridEhScrollBars.h"
+#include "lib/dbgrid/DBGridEhSearchTypes.h"
 #include "lib/dbgrid/DBSumLst.h"
 #include "platform/ui/Menus.h"
 #include "lib/grids/DBAxisGridsEh.h"
@@ -39,6 +40,10 @@ class TCustomDBGridEh;
 class TColumnEh;
 class TDBGridColumnEh;
 class TColumnsEhList;
+class TDBGridEhCenter;
+class TInplaceFilterEditEh;
+class TPopupListboxEh;
+class TPopupWatchEh;
 
 // ---------------------------------------------------------------------------------------------
 // Option sets
@@ -297,6 +302,8 @@ public:
     virtual void WriteHideDuplicates(bool Value);
     // Widens or narrows the column to its widest title or data text among the visible rows.
     virtual void OptimizeWidth();
+    // The row height the current record's text needs in this column (auto-fit row heights).
+    virtual int CalcRowHeight();
 
     TAxisBarTitleEh* CreateTitle() override;
     void NotifyChanged(bool AllItems) override { TBaseColumnEh::NotifyChanged(AllItems); }
@@ -324,6 +331,33 @@ private:
     mutable std::unique_ptr<TColumnFootersEh> FFooters;
 
 public:
+    // --- the column's filter and its value list (DBGridEhFilterRow.cpp)
+    TSTColumnFilterEh* STFilter() const;
+    void SetSTFilter(TSTColumnFilterEh* Value) { STFilter()->Assign(Value); }
+    // The distinct values of the column's field: the filter's list source, else the grid's
+    // memory table; cached until the data changes (nullptr when there is none).
+    std::shared_ptr<IMemTableDataFieldValueListEh> GetCurrentFieldValueList();
+    void DropFieldValueList() { FFieldValueList.reset(); }
+    TEvent<void(TCustomDBGridEh* Sender, TColumnEh* Column, TStrings* Items, bool& Processed)>
+        OnFillSTFilterListValues;
+    // --- the drop-down list's events: kept in the list grid, which reading or writing them makes
+    // (DBLookupGridsEhPopup.cpp). The types are the grid's event types of the same signatures.
+    using TListCheckButtonEvent = TEvent<void(TObject* Sender, int ACol, TColumnEh* Column, bool& Enabled)>;
+    using TListDrawColumnCellEvent =
+        TEvent<void(TObject* Sender, const TRect& Rect, int DataCol, TColumnEh* Column, TGridDrawState State)>;
+    using TListGetCellParamsEvent =
+        TEvent<void(TObject* Sender, TColumnEh* Column, TFont* AFont, TColor& Background, TGridDrawState State)>;
+    using TListTitleBtnClickEvent = TEvent<void(TObject* Sender, int ACol, TColumnEh* Column)>;
+    TListCheckButtonEvent OnDropDownBoxCheckButton();
+    void SetOnDropDownBoxCheckButton(const TListCheckButtonEvent& Value);
+    TListDrawColumnCellEvent OnDropDownBoxDrawColumnCell();
+    void SetOnDropDownBoxDrawColumnCell(const TListDrawColumnCellEvent& Value);
+    TListGetCellParamsEvent OnDropDownBoxGetCellParams();
+    void SetOnDropDownBoxGetCellParams(const TListGetCellParamsEvent& Value);
+    TNotifyEvent OnDropDownBoxSortMarkingChanged();
+    void SetOnDropDownBoxSortMarkingChanged(const TNotifyEvent& Value);
+    TListTitleBtnClickEvent OnDropDownBoxTitleBtnClick();
+    void SetOnDropDownBoxTitleBtnClick(const TListTitleBtnClickEvent& Value);
 
 protected:
     friend class TCustomDBGridEh;
@@ -344,6 +378,12 @@ protected:
     int FInitWidth = 0;
     TColumnEhInRowPanelPlacement FRowPlacement;
     TGetColCellParamsEventEh FOnGetCellParams;
+    // Column filter (made on first use).
+    mutable std::unique_ptr<ISTFilterColumnEh> FSTFilterHost;
+    mutable std::unique_ptr<TSTColumnFilterEh> FSTFilter;
+    std::shared_ptr<IMemTableDataFieldValueListEh> FFieldValueList;
+    // The data set the cached list was read from (compared only, never used).
+    const void* FFieldValueListSource = nullptr;
 };
 
 // The published form of the data grid's column; the grid's collection makes its items of it.
@@ -446,6 +486,10 @@ class TGridDataLinkEh : public TAxisGridDataLinkEh {
     KVT_CLASS(TGridDataLinkEh, TAxisGridDataLinkEh)
 public:
     explicit TGridDataLinkEh(TCustomDBAxisGridEh* AGrid) : TAxisGridDataLinkEh(AGrid) {}
+    // The scroll-bar panels follow the link's active state.
+    void ActiveChanged() override;
+    // Dropping a typed text reloads the editor; the text must not be written on the way.
+    void Reset();
 };
 
 // ---------------------------------------------------------------------------------------------
@@ -460,6 +504,23 @@ class TGroupFooterParamsEh;
 class TDBGridEhDataHintParams;
 class TBMListEh;
 class TPopupMenu;
+// Selection, edit actions and stored layout (DBGridEhSelection.h, DBGridEhLayout.cpp).
+class TDBGridEhSelection;
+class TBookmarkListEh;
+class TBasicAction;
+class TRegIniFile;
+class TCustomIniFile;
+enum TDBGridEhRestoreParam {
+    grpColIndexEh,
+    grpColWidthsEh,
+    grpSortMarkerEh,
+    grpColVisibleEh,
+    grpRowHeightEh,
+    grpDropDownRowsEh,
+    grpDropDownWidthEh,
+    grpRowPanelColPlacementEh
+};
+using TDBGridEhRestoreParams = TSet<TDBGridEhRestoreParam>;
 
 using TDBGridEhNotifyEvent = TEvent<void(TCustomDBGridEh* Sender)>;
 using TDBGridEhAdvDrawColumnDataEvent =
@@ -725,7 +786,8 @@ public:
     TDBGridEhSumList* SumList() const { return FSumList.get(); }
     TSTDBGridEhFilter* STFilter() const { return FSTFilter.get(); }
     uint8_t TitleOffset() const { return FTitleOffset; }
-    TFont* TitleFont() const { return FTitleFont.get(); }
+    // The title font is the title parameters' font: one object, so that both names agree.
+    TFont* TitleFont() const { return FTitleParams->Font(); }
 
     // --- core reactions
     void DefineProperties(TFiler* Filer) override;
@@ -775,8 +837,8 @@ protected:
     void RebuildLayout() override;
     int ReadSelectedIndex() override { return Col() - FIndicatorOffset; }
     void WriteDataSource(TDataSource* Value) override;
-    TFont* GetTitleFont() override { return FTitleFont.get(); }
-    void SetTitleFont(TFont* Value) override { FTitleFont->Assign(Value); }
+    TFont* GetTitleFont() override { return FTitleParams->Font(); }
+    void SetTitleFont(TFont* Value) override;
     void CreateWnd() override;
 
     void KeyDown(Word& Key, TShiftState Shift) override;
@@ -787,12 +849,16 @@ protected:
     void DoExit() override;
     void ColWidthsChanged() override;
     void ColumnMoved(int FromIndex, int ToIndex) override;
-    bool CanEditShow() override { return false; }
+    bool CanEditShow() override;
+    bool CanEditModify() override;
     bool CanSelectCell(int ACol, int ARow) override;
     void CurrentCellMoved(const TGridCoord& OldCurrent) override;
     bool DoMouseWheelDown(TShiftState Shift, TPoint MousePos) override;
     bool DoMouseWheelUp(TShiftState Shift, TPoint MousePos) override;
     void WndProc(TMessage& Message) override;
+    void DefaultHandler(TMessage& Message) override;
+    // A column leaving the collection is dropped from the grid's column lists at once.
+    void NotifyRowChange(TAxisBarEh* Item) override;
 
     virtual void TitleClick(TColumnEh* Column);
     // Key steps: down (appending at the end when allowed), up, and to the next tab stop.
@@ -812,7 +878,6 @@ protected:
     void UpdateColumnWidths() override;
     void UpdateRowHeights();
     int VisibleDataRowCapacity();
-    void HandleVScroll(TMessage& Message);
     void ReportFetchError(const Exception& E);
     void StyleChanged();
     void FontChangedHere();
@@ -862,7 +927,6 @@ protected:
     bool FSelfChangingTitleFont = false;
     bool FSelfChangingFooterFont = false;
     bool FNoDesignController = false;
-    std::unique_ptr<TFont> FTitleFont;
     std::unique_ptr<TDBGridEhSumList> FSumList;
     std::unique_ptr<ISTFilterGridEh> FSTFilterHost;
     std::unique_ptr<TSTDBGridEhFilter> FSTFilter;
@@ -888,6 +952,41 @@ protected:
     int FPressedCol = -1;
     int FPressedDataCol = -1;
     bool FPressed = false;
+
+    // --- options, indicator width and the key and scroll steps (DBGridEh.cpp, DBGridEhKeys.cpp,
+    // DBGridEhDataLink.cpp)
+public:
+    virtual bool IsIndicatorVisible();
+    // Stores a changed indicator width; true when it changed.
+    bool CheckIndicatorColWidthChanged();
+    int RowselCheckboxesWidth() const { return FRowselCheckboxesWidth; }
+
+    // Makes ATop the top row, clamped to the rows that fill the last page; CheckOnly only answers.
+    int SafeMoveTop(int ATop, bool CheckOnly) override;
+    TNotifyEvent OnTopLeftChanged;
+
+protected:
+    // Extended scrolling: scroll codes move the top row, and the bar shows the top row.
+    void ScrollTopRowByCode(int ScrollCode, int Pos);
+    void SyncVertScrollBarToTopRow();
+    void ClampTopRow();
+    // Record scrolling: scroll codes move the record.
+    void ScrollRecordsByCode(int ScrollCode, int Pos);
+    void UpdateEditAndHotTrack() override;
+    bool IsSmoothVertScroll() override;
+    // A size change that came while the layout was locked, applied when the lock ends.
+    virtual void ApplySizeChange();
+    void HandleSize(TMessage& Message);
+    // Extended scrolling's wheel: Shift steps the record, Ctrl pages, both page the record.
+    bool ExtendedWheelStep(bool Down, TShiftState Shift, TPoint MousePos);
+    bool FScrollBarMessage = false;
+    bool FThumbTracked = false;
+    bool FTopLeftVisible = true;
+    TGridCoord FOldTopLeft{0, 0};
+    // Keeps dgColumnResize and the pair dghColumnResize + dghColumnMove in step.
+    void SyncColumnResizeMoveOptions(TDBGridOptions NewOptions, TDBGridEhOptions NewOptionsEh);
+    int FRowselCheckboxesWidth = 0;
+    bool FSizeChanged = false;
 
     // =========================================================================================
     // Appearance, header tree and painting: DBGridEhParams, DBGridEhHeadTree, DBGridEhBorders,
@@ -996,8 +1095,7 @@ protected:
     int FInstantReadDataRow = -1;
     // =========================================================================================
 
-    // =========================================================================================
-    // Footers and grouping: DBGridEhFooters.cpp, DBGridEhGroupRows.cpp (wiring and painting),
+    // ==================================================================================    // Footers and grouping: DBGridEhFooters.cpp, DBGridEhGroupRows.cpp (wiring and painting),
     // DBGridEhGroupNav.cpp (navigation), DBGridEhGroupPanel.cpp (panel and context menus).
 public:
     virtual void GetFooterParams(int DataCol, int Row, TColumnEh* Column, TFont* AFont, TColor& Background,
@@ -1142,6 +1240,108 @@ protected:
     int FFooterRowCount = 0;
     TPoint FGroupPanelDownPos;
     // =========================================================================================
+    // --- selection and edit actions (DBGridEhSelection.cpp), stored layout (DBGridEhLayout.cpp)
+public:
+    TDBGridEhSelection* Selection();
+    TBookmarkListEh* SelectedRows();
+    bool IsSelectionTypeAllowed(TDBGridEhSelectionType SelType);
+    void ClearSelection();
+    void ClearSelectionOnMove();
+    void MoveAndSelect(bool Select, int Distance, bool RowSelection, bool ToEnd);
+    TRect DataRect();
+    TGridRect DataBox();
+    virtual void TrackMouseSelection();
+    virtual void SelectionChanged();
+    bool ExecuteAction(TBasicAction* Action) override;
+    bool UpdateAction(TBasicAction* Action) override;
+    bool CheckCopyAction();
+    bool CheckPasteAction();
+    bool CheckCutAction();
+    bool CheckSelectAllAction();
+    bool CheckDeleteAction();
+    bool Selecting() const { return FSelecting; }
+    bool AntiSelection() const { return FAntiSelection; }
+    void SetAntiSelection(bool Value) { FAntiSelection = Value; }
+    // The data link became active or inactive.
+    void SelectionLinkActiveChanged(bool Active);
+
+    void SaveColumnsLayout(TRegIniFile* ARegIni);
+    void SaveColumnsLayout(TCustomIniFile* ACustIni, const String& Section);
+    void SaveColumnsLayoutIni(const String& IniFileName, const String& Section, bool DeleteSection);
+    void RestoreColumnsLayout(TRegIniFile* ARegIni, TDBGridEhRestoreParams RestoreParams);
+    void RestoreColumnsLayout(TCustomIniFile* ACustIni, const String& Section,
+                              TDBGridEhRestoreParams RestoreParams);
+    void RestoreColumnsLayoutIni(const String& IniFileName, const String& Section,
+                                 TDBGridEhRestoreParams RestoreParams);
+    void SaveGridLayout(TRegIniFile* ARegIni);
+    void SaveGridLayout(TCustomIniFile* ACustIni, const String& Section);
+    void SaveGridLayoutIni(const String& IniFileName, const String& Section, bool DeleteSection);
+    void RestoreGridLayout(TRegIniFile* ARegIni, TDBGridEhRestoreParams RestoreParams);
+    void RestoreGridLayout(TCustomIniFile* ACustIni, const String& Section,
+                           TDBGridEhRestoreParams RestoreParams);
+    void RestoreGridLayoutIni(const String& IniFileName, const String& Section,
+                              TDBGridEhRestoreParams RestoreParams);
+
+protected:
+    friend class TDBGridEhSelection;
+    friend class TBookmarkListEh;
+    struct TSelectionDeleter {
+        void operator()(TDBGridEhSelection* P) const;
+        void operator()(TBookmarkListEh* P) const;
+    };
+    // Storage is a TRegIniFile (section erased first) or a TCustomIniFile.
+    void WriteColumnsLayout(TObject* Storage, const String& Section, bool DeleteSection);
+    void ReadColumnsLayout(TObject* Storage, const String& Section, TDBGridEhRestoreParams Parts);
+    void WriteGridLayout(TObject* Storage, const String& Section, bool DeleteSection);
+    void ReadGridLayout(TObject* Storage, const String& Section, TDBGridEhRestoreParams Parts);
+
+    std::unique_ptr<TBookmarkListEh, TSelectionDeleter> FBookmarks;
+    std::unique_ptr<TDBGridEhSelection, TSelectionDeleter> FSelection;
+    bool FSelecting = false;
+    TBookmark FSelectionAnchor;
+    bool FSelectionAnchorSelected = false;
+    bool FAntiSelection = false;
+    bool FMouseShift = false;
+    bool FDataTracking = false;
+    // --- in-place editing, sizing, hints and measuring (DBGridEhInplace.cpp, DBGridEhSizing.cpp,
+    // DBGridEhHints.cpp)
+public:
+    // The editor shows with dgAlwaysShowEditor, else it hides.
+    virtual void RestoreEditorState();
+    int GetCellTreeElmentsAreaWidth() override;
+    virtual bool IsFindDialogShowAsModal();
+    // Widths from the titles, the data of the first CheckRowCount records (-1: all) and the
+    // footers; nothing changes while the link is inactive.
+    void OptimizeColsWidth(TColumnsEhList* ColumnsList, int CheckRowCount = -1);
+    void OptimizeAllColsWidth(int CheckRowCount = -1);
+    virtual void OptimizeColumnWidthsForClick(TColumnEh* Column);
+    int MeasureTitleWidth(TColumnEh* Column);
+    // The current record's cell.
+    int MeasureDataWidth(TColumnEh* Column);
+    int MeasureFooterWidth(TColumnEh* Column);
+    // Row heights: with dghAutoFitRowHeight from the tallest wrapped cell text of the record.
+    int CalcColumnRowHeight(TColumnEh* Column);
+    virtual int CalcDataRowHeight();
+    virtual int GetDataRowHeight(int DataRow);
+    virtual void UpdateAllGridDataRowHeights();
+    virtual void UpdateAllDataRowHeights();
+    virtual void UpdateFooterRowHeights();
+
+protected:
+    friend class TDBGridInplaceEdit;
+    TInplaceEdit* CreateEditor() override;
+    void UpdateEdit() override;
+    // Column borders drag only in the title rows, row borders only in the indicator.
+    void CalcSizingState(int X, int Y, const TGridDrawInfoEh& DrawInfo, int& Ofs, int& Pos, int& Index,
+                         TGridState& State) override;
+    // With dghTraceColSizing the column follows the mouse instead of a line.
+    void DrawSizingLine(const TGridDrawInfoEh& DrawInfo) override;
+    // A row height dragged with the mouse becomes RowHeight, with RowLines 0.
+    void RowHeightsChanged() override;
+    int CalcFontRowHeight();
+    bool FDefaultRowChanged = false;
+    bool FAdoptingRowHeight = false;
+    // =========================================================================================
 
     // --- scroll bars and their panels (DBGridEhScrollBarsGrid.cpp)
 public:
@@ -1183,6 +1383,129 @@ protected:
     TDBGridEhScrollBarPanelControl* FHorzScrollBarPanelControl = nullptr;
     TDBGridEhScrollBarPanelControl* FVertScrollBarPanelControl = nullptr;
     TSizeGripPanelEh* FCornerScrollBarPanelControl = nullptr;
+
+    // --- column filters: the behaviour centre, the filter row with its editor and the in-title
+    //     filter list (DBGridEhFilterRow.cpp)
+public:
+    // The grid's centre; nullptr gives it DefaultGridCenter() back.
+    TDBGridEhCenter* Center() const;
+    void SetCenter(TDBGridEhCenter* Value);
+    bool IsFilterableColumn(int Index);
+    String GetColumnFilterText(int Index);
+    bool IsFilterRowCell(int ACol, int ARow, TPoint MousePos);
+    virtual bool IsFilterEditActive();
+    bool FilterEditMode() const { return FFilterEditMode; }
+    void SetFilterEditMode(bool Value);
+    int FilterCol() const { return FFilterCol; }
+    TInplaceFilterEditEh* FilterEdit() const { return FFilterEdit; }
+    void StartFilterEdit(int Index);
+    void StopFilterEdit();
+    void HideFilterEdit();
+    void UpdateFilterEdit(bool Reload);
+    virtual void ApplyFilterEditText(int Index);
+    void ApplyCurrentFilterEditText();
+    virtual void InitFilterEditor(int Index);
+    void FillSTFilterListItems(TSTColumnFilterEh* Filter, TStrings* Items, int& Width,
+                               TPopupListboxEh* ListControl);
+    void DefaultFillSTFilterListValues(TColumnEh* Column, TStrings* Items);
+    void DefaultFillSTFilterListCommandValues(TColumnEh* Column, TStrings* Items);
+    void DefaultFillSTFilterListDataValues(TColumnEh* Column, TStrings* Items);
+    void DropDownInTitleFilterListbox(TColumnEh* Column);
+    void ShowInTitleFilterListbox(TColumnEh* Column, const TRect& Rect);
+    void CloseInTitleFilterListbox(bool Execute);
+    TPopupListboxEh* GetInTitleFilterListbox();
+    bool InTitleFilterListboxVisible() const { return FInTitleFilterListboxVisible; }
+    TColumnEh* InTitleFilterListboxColumn() const { return FInTitleFilterListboxColumn; }
+    TObject* InTitleFilterListboxGroupLevel() const { return FInTitleFilterListboxGroupLevel; }
+    void SetInTitleFilterListboxGroupLevel(TObject* Value) { FInTitleFilterListboxGroupLevel = Value; }
+    void ApplyFilter();
+    virtual void DefaultApplyFilter();
+    void ClearFilter();
+    // STFilter.Visible changed: editing ends when hidden, the layout and the cell editor follow.
+    void FilterRowVisibleChanged(bool Visible);
+
+protected:
+    virtual TInplaceFilterEditEh* CreateFilterEditor();
+    void FilterEditClosingUp(TObject* Sender, bool& Accept);
+    void FilterEditCloseUp(TObject* Sender, bool Accept);
+    void FilterEditGetItemsList(TObject* Sender);
+    void FilterEditKeyPress(TObject* Sender, Char& Key);
+    void InTitleFilterListboxMouseUp(TObject* Sender, TMouseButton Button, TShiftState Shift, int X, int Y);
+    void InTitleFilterListboxKeyDown(TObject* Sender, Word& Key, TShiftState Shift);
+    void InTitleFilterListboxKeyPress(TObject* Sender, Char& Key);
+    // The filter row cell's rectangle for data column Index, where the editor stands.
+    TRect FilterEditRect(int Index);
+    // A left press: starts filter editing in the filter row or drops an in-title list down
+    // (true: the press is taken), else ends filter editing and closes the in-title list.
+    bool FilterMouseDown(const TGridCoord& Cell, int AreaCol, int X, int Y);
+    // Ends filter editing of a column that goes away, and leaves the centre at destruction.
+    void FilterColumnDestroying(TColumnEh* Column);
+    void DestroyFilterParts();
+
+    TDBGridEhCenter* FCenter = nullptr;
+    int FFilterCol = -1;
+    bool FFilterEditMode = false;
+    TInplaceFilterEditEh* FFilterEdit = nullptr;
+    TPopupListboxEh* FInTitleFilterListbox = nullptr;
+    TColumnEh* FInTitleFilterListboxColumn = nullptr;
+    TObject* FInTitleFilterListboxGroupLevel = nullptr;
+    bool FInTitleFilterListboxVisible = false;
+    // Closes the in-title list on a press outside it (owned; nullptr while the list is hidden).
+    TPopupWatchEh* FInTitleFilterListboxWatch = nullptr;
+    // --- searching: search panel, search filter, text location, in-place search and highlight
+    // texts (DBGridEhSearch.cpp, DBGridEhSearchPanel.cpp, DBGridEhLocateText.cpp)
+public:
+    TDBGridSearchPanelEh* SearchPanel() const;
+    void SetSearchPanel(TDBGridSearchPanelEh* Value);
+    TDBGridSearchPanelControlEh* SearchPanelControl() const;
+    bool SearchEditorMode() const;
+    void SetSearchEditorMode(bool Value);
+    virtual void ApplySearchFilter(const String& Text);
+    virtual void CancelSearchFilter();
+    // The applied search filter text and whether a search filter is in place.
+    String SearchFilterText() const;
+    bool SearchFilterActive() const;
+    void SearchFilterRecord(TDataSet* DataSet, bool& Accept);
+    void RestoreDataSetFilterEvent();
+    virtual bool LocateText(TCustomDBGridEh* AGrid, const String& FieldName, const String& Text,
+                            TLocateTextOptionsEh Options, TLocateTextDirectionEh Direction,
+                            TLocateTextMatchingEh Matching, TLocateTextTreeFindRangeEh TreeFindRange);
+    bool InplaceSearching() const;
+    String InplaceSearchText() const;
+    void StartInplaceSearch(const String& S, int TimeOut, TLocateTextDirectionEh Direction);
+    void StopInplaceSearch();
+    void StartInplaceSearchTimer();
+    void StopInplaceSearchTimer();
+    bool IsSearchingState();
+    String GetSearchingText();
+    // Registered highlight texts are painted over matching data cell texts; not owned.
+    void AddHighlightTextParams(TGridHighlightTextParamsEh* Params);
+    void RemoveHighlightTextParams(TGridHighlightTextParamsEh* Params);
+    void PaintSearchHighlights(TCanvas* ACanvas, TColumnEh* Column, const String& Text, const TRect& ARect,
+                               int DX, int DY, TAlignment Alignment, bool WordWrap);
+    void UpdateSearchPanel();
+    bool LayoutTopPanels();
+    // Opens the find dialog for this grid (the installed find routine).
+    virtual void ShowFindDialog(const String& Text, bool Modal);
+
+protected:
+    // The text search a behaviour centre would run; the grid's built-in search by default.
+    virtual bool CenterLocateText(const String& FieldName, const String& Text, TLocateTextOptionsEh Options,
+                                  TLocateTextDirectionEh Direction, TLocateTextMatchingEh Matching,
+                                  TLocateTextTreeFindRangeEh TreeFindRange);
+    void CreateSearchParts();
+    void FreeSearchParts();
+    // Ctrl+F and in-place search keys; true when the key was taken.
+    bool SearchKeyDown(Word& Key, TShiftState Shift);
+    // Data sets the search filter is hooked into that go away are let go.
+    void SearchNotification(TComponent* AComponent);
+    void SearchTimerTick();
+
+    std::unique_ptr<TDBGridEhSearchData> FSearchData;
+    // --- lookup lists (DBLookupGridsEhPopup.cpp)
+public:
+    // The titles' sort-marker style, which a cell's drop-down list takes over.
+    TSortMarkerStyleEh GetSortMarkerStyle() override;
 };
 
 // The grid with its properties published; it has no behaviour of its own.

@@ -5,6 +5,9 @@
 #include "lib/dbgrid/DBGridEh.h"
 
 #include "platform/ui/Forms.h"
+#include "platform/ui/WinApi.h"
+
+#include <QScopeGuard>
 
 #include <algorithm>
 #include <cassert>
@@ -28,6 +31,7 @@ void TCustomDBGridEh::WriteDataSource(TDataSource* Value) {
     if (Value == DataLink()->DataSource()) return;
     if (TDataSource* old = DataLink()->DataSource()) old->RemoveFreeNotification(this);
     TCustomDBAxisGridEh::WriteDataSource(Value);
+    if (FHorzScrollBarPanelControl) FHorzScrollBarPanelControl->ExtraPanel()->SetDataSource(Value);
     FSumList->SetDataSet(Value ? Value->DataSet() : nullptr);
     LayoutChanged();
 }
@@ -67,8 +71,8 @@ int TCustomDBGridEh::GetFilterRowCount() const {
 }
 
 bool TCustomDBGridEh::IsExtendedScrolling() {
-    // Extended scrolling is a policy of the grid centre, which this grid does not have.
-    return false;
+    // The behaviour centre decides; the default centre scrolls memory tables by rows.
+    return FIntMemTable != nullptr;
 }
 
 bool TCustomDBGridEh::HasHideDuplicatesColumns() {
@@ -88,6 +92,7 @@ void TCustomDBGridEh::LinkActiveChanged(bool Value) {
     TCustomDBAxisGridEh::LinkActiveChanged(Value);
     UpdateVertScrollBar();
     UpdateMemTableInterface();
+    SelectionLinkActiveChanged(Value);
 }
 
 void TCustomDBGridEh::LinkEditingChanged() {
@@ -125,18 +130,46 @@ void TCustomDBGridEh::LinkDataSetScrolled(int Distance) {
         SyncMemTableCursorRow(Distance);
         return;
     }
-    if (DataLink()->ActiveRecord() >= RowCount() - TopDataOffset()) RecalcDataRowCount();
+    if (!HandleAllocated()) return;
     const int oldRow = Row();
-    LinkDataChanged();
-    if (FIndicatorOffset && ColWidths(0) != CalcIndicatorColWidth()) LayoutChanged();
-    // The buffer window moved by Distance records: every visible row may show another record.
-    if (Distance != 0)
-        InvalidateGrid();
-    else {
-        InvalidateRow(oldRow);
-        InvalidateRow(Row());
-    }
+    if (DataLink()->ActiveRecord() >= RowCount() - TopDataOffset()) RecalcDataRowCount();
     UpdateVertScrollBar();
+    LinkDataChanged();
+    if (FIndicatorOptions.Contains(gioShowRecNoEh) && CheckIndicatorColWidthChanged()) RequestLayoutUpdate();
+    if (IsBackgroundShowing()) {
+        InvalidateGrid();
+        return;
+    }
+    InvalidateRow(oldRow);
+    InvalidateRow(Row());
+    if (Distance != 0) {
+        HideEditor();
+        const auto reshow = qScopeGuard([this] {
+            if (FOptions.Contains(dgAlwaysShowEditor)) ShowEditor();
+        });
+        if (VisibleRowCount() < std::abs(Distance)) {
+            InvalidateGrid();
+            return;
+        }
+        // The buffer window moved by Distance records: the painted rows move with it and only
+        // the uncovered ones are painted anew.
+        const int top = TopDataOffset();
+        const int rowH = FStdDefaultRowHeight + (FOptions.Contains(dgRowLines) ? GridLineWidth() : 0);
+        if (FIndicatorOffset && FSelRow >= top && FSelRow < RowCount()) InvalidateRow(FSelRow);
+        const TRect first = CellRect(0, top);
+        TRect area = BoxRect(0, top, GetFullColCount() - 1, RowCount() - 1);
+        area.Top = first.Top;
+        area.Right = ClientWidth();
+        ScrollWindowEx(Handle(), 0, -rowH * Distance, &area, &area, nullptr, nullptr, SW_INVALIDATE);
+        if (FIndicatorOffset) InvalidateRow(Row());
+        if (FOptionsEh.Contains(dghHotTrack) && FHotTrackCell.Y >= top) {
+            FHotTrackCell.Y -= Distance;
+            const TPoint p = CursorClientPos();
+            UpdateHotTrackInfo(p.X, p.Y);
+        }
+        if (HasHideDuplicatesColumns()) InvalidateRow(top);
+    }
+    if (UpdateLock() == 0) Update();
 }
 
 void TCustomDBGridEh::MTViewDataEvent(int RowNum, TMTViewEventTypeEh Event, int OldRowNum) {
@@ -177,22 +210,36 @@ void TCustomDBGridEh::SafeSetRowCount(int Value) {
 
 void TCustomDBGridEh::RecalcPlainRowCount() {
     const int top = TopDataOffset();
-    if (!DataLink()->Active()) {
+    const int oldCount = RowCount();
+    if (RowCount() <= top) SafeSetRowCount(top + 1);
+    FOldTopLeft = TopLeft();
+    // The height left for data rows: the client less the titles, the filter row and the footers.
+    const int L = FOptions.Contains(dgRowLines) ? GridLineWidth() : 0;
+    const int R = FStdDefaultRowHeight + L;
+    int H = 0;
+    for (int r = 0; r < top && r < RowCount(); ++r)
+        H += RowHeights(r) + L;
+    if (FooterRowCount() > 0) H += R * FooterRowCount() + L;
+    SetTopRow(FixedRows());
+    if (DataLink()->Active() && DataLink()->RecordCount() != 0 && HandleAllocated()) {
+        const int N = std::max(
+            1, (ClientHeight() - OutBoundaryData()->TopIndent() - OutBoundaryData()->BottomIndent() - H) /
+                   std::max(1, R));
+        try {
+            // The link's buffer holds exactly the visible page.
+            DataLink()->SetBufferCount(N);
+        } catch (Exception& e) {
+            ReportFetchError(e);
+        }
+        SafeSetRowCount(std::max(1, DataLink()->RecordCount()) + top);
+        LinkDataChanged();
+    } else {
         SafeSetRowCount(top + 1);
-        return;
     }
-    try {
-        // The link's buffer holds exactly the visible page.
-        DataLink()->SetBufferCount(VisibleDataRowCapacity());
-    } catch (Exception& e) {
-        ReportFetchError(e);
-    }
-    const int n = std::max(1, DataLink()->RecordCount());
-    SafeSetRowCount(top + n);
     if (TopRow() != top) SetTopRow(top);
-    const int cur = top + std::max(0, DataLink()->ActiveRecord());
-    if (cur < RowCount() && cur != Row()) FocusCell(Col(), cur, false, false, true);
+    UpdateScrollRange();
     UpdateVertScrollBar();
+    if (RowCount() != oldCount) InvalidateGrid();
 }
 
 void TCustomDBGridEh::RecalcMemTableRowCount() {
@@ -220,6 +267,7 @@ void TCustomDBGridEh::RecalcMemTableRowCount() {
         InvalidateRow(old.Y);
         InvalidateRow(cur);
     }
+    if (HandleAllocated()) ClampTopRow();
     FetchRecordsToFillPage();
     UpdateVertScrollBar();
     InvalidateGrid();

@@ -610,14 +610,3 @@ void TCustomDBGridEh::DrawColumnTitle(TColumnEh* Column, const TRect& ARect,
         }
     }
 }
-
-void TCustomDBGridEh::DrawSTFilterCell(int ACol, int, bool& Highlighted, TGridDrawState, const TRect& ARect,
-                                       TPoint CellType, int, int DataCol) {
-    // No filter row exists here: the row paints as an empty fixed cell.
-    TCanvas* c = Canvas();
-    TColumnEh* column = DataCol >= 0 && DataCol < VisibleColumnCount() ? VisibleColumn(DataCol) : nullptr;
-    TColor color = column && ACol >= IndicatorOffset() ? column->Title()->Color() : FixedColor();
-    Highlighted = GetHighlightedFixedCellColors(c->Font(), color, false, CellType);
-    c->Brush()->SetColor(color);
-    c->FillRect(ARect);
-}

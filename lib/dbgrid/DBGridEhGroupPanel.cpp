@@ -54,7 +54,7 @@ void TCustomDBGridEh::LayoutGroupPanelTitles() {
     const int w = fm.horizontalAdvance(QLatin1Char('o'));
     const int s = w * 2 / 3;
     const int titleH = RowCount() > 0 && FOptions.Contains(dgTitles) ? RowHeights(0) : FStdDefaultRowHeight;
-    const int H = std::min(titleH, FontTextLinesHeight(FTitleFont.get(), 1, 7));
+    const int H = std::min(titleH, FontTextLinesHeight(TitleFont(), 1, 7));
     TPoint at{w, s};
     for (int i = 0; i < FDataGrouping->ActiveGroupLevelsCount(); ++i) {
         TGridDataGroupLevelEh* level = FDataGrouping->ActiveGroupLevels(i);
@@ -73,9 +73,7 @@ void TCustomDBGridEh::UpdateGroupingPanelLayout() {
     RequestLayoutUpdate();
     const bool visible = FDataGrouping->GroupPanelVisible();
     if (visible) LayoutGroupPanelTitles();
-    FDataGrouping->SetTop(0);
-    const int indent = visible ? GroupPanelHeight() : 0;
-    if (OutBoundaryData()->TopIndent() != indent) OutBoundaryData()->SetTopIndent(indent);
+    LayoutTopPanels();
     UpdateExtraFirstColumnWidth();
     RequestLayoutUpdate();
     Invalidate();

@@ -582,10 +582,13 @@ void TCustomDBGridEh::UpdateSearchPanel() {
 }
 
 bool TCustomDBGridEh::LayoutTopPanels() {
-    if (!HandleAllocated() || !FSearchData) return false;
-    const int indent = SearchPanel()->InGridVertCaptureSize();
-    // The grouping panel, when shown, lies below the search panel and adds its own height
-    // through its own layout.
+    if (!HandleAllocated()) return false;
+    int indent = FSearchData ? SearchPanel()->InGridVertCaptureSize() : 0;
+    // The grouping panel, when shown, lies below the search panel.
+    if (FDataGrouping && FDataGrouping->GroupPanelVisible()) {
+        FDataGrouping->SetTop(indent);
+        indent += GroupPanelHeight();
+    }
     if (OutBoundaryData()->TopIndent() == indent) return false;
     OutBoundaryData()->SetTopIndent(indent);
     return true;

@@ -343,10 +343,10 @@ public:
     // --- the drop-down list's events: kept in the list grid, which reading or writing them makes
     // (DBLookupGridsEhPopup.cpp). The types are the grid's event types of the same signatures.
     using TListCheckButtonEvent = TEvent<void(TObject* Sender, int ACol, TColumnEh* Column, bool& Enabled)>;
-    using TListDrawColumnCellEvent =
-        TEvent<void(TObject* Sender, const TRect& Rect, int DataCol, TColumnEh* Column, TGridDrawState State)>;
-    using TListGetCellParamsEvent =
-        TEvent<void(TObject* Sender, TColumnEh* Column, TFont* AFont, TColor& Background, TGridDrawState State)>;
+    using TListDrawColumnCellEvent = TEvent<void(TObject* Sender, const TRect& Rect, int DataCol,
+                                                 TColumnEh* Column, TGridDrawState State)>;
+    using TListGetCellParamsEvent = TEvent<void(TObject* Sender, TColumnEh* Column, TFont* AFont,
+                                                TColor& Background, TGridDrawState State)>;
     using TListTitleBtnClickEvent = TEvent<void(TObject* Sender, int ACol, TColumnEh* Column)>;
     TListCheckButtonEvent OnDropDownBoxCheckButton();
     void SetOnDropDownBoxCheckButton(const TListCheckButtonEvent& Value);

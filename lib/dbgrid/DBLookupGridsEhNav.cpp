@@ -368,6 +368,13 @@ void TDBLookupGridEh::WndProc(TMessage& Message) {
         HandleLookupVScroll(Message);
         return;
     }
+    case WM_SETCURSOR:
+        // Over the special row the grid sets no cursor of its own.
+        if (SpecRowVisible()) {
+            const TPoint p = CursorClientPos();
+            if (MouseCoord(p.X, p.Y).Y == SpecRowGridRow()) return;
+        }
+        break;
     case WM_TIMER:
         if (FMouseSelecting && Message.WParam == 1) {
             TrackMouseSelection();

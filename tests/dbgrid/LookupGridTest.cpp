@@ -325,6 +325,45 @@ TEST_F(LookupGridTest, DataGridColumnKeepsItsDropDownEventsInItsList) {
     EXPECT_FALSE(bool(col->OnDropDownBoxCheckButton()));
 }
 
+TEST_F(LookupGridTest, PlainListWalksItsBufferWindow) {
+    // A data set without the memory table's interface: the grid shows the link's buffer window.
+    auto* plain = new TTestDataSet(Owner.get());
+    plain->FieldDefs()->Add(QStringLiteral("ID"), ftInteger);
+    plain->FieldDefs()->Add(QStringLiteral("Name"), ftString, 20);
+    for (int i = 1; i <= 30; ++i)
+        plain->AddRecord({Variant(i), Variant(QStringLiteral("N%1").arg(i, 2, 10, QLatin1Char('0')))});
+    plain->Open();
+    auto* source = Create<TDataSource>(Owner.get());
+    source->SetDataSet(plain);
+    Grid->SetListSource(source);
+    Grid->SetRowCount(5);
+    PumpGridEvents();
+    ASSERT_FALSE(Grid->IsExtendedScrolling());
+    auto id = [&] { return plain->FieldByName(QStringLiteral("ID"))->AsInteger(); };
+    Grid->SetKeyValue(Variant(1));
+    PressKey(VK_DOWN);
+    PressKey(VK_DOWN);
+    EXPECT_EQ(Key(), 3);
+    PressKey(VK_END);
+    EXPECT_EQ(Key(), 30);
+    PressKey(VK_HOME);
+    EXPECT_EQ(Key(), 1);
+    EXPECT_EQ(Grid->SelectedItem(), QStringLiteral("N01"));
+    // The wheel moves the window without changing the key; the next step first goes back to it.
+    Grid->SetKeyValue(Variant(12));
+    EXPECT_EQ(id(), 12);
+    // Each turn scrolls the window by one record past its end.
+    for (int i = 0; i < 8; ++i)
+        Grid->Perform(WM_MOUSEWHEEL, WPARAM(-120) << 16, Pt(10, 10));
+    EXPECT_EQ(Key(), 12);
+    EXPECT_GE(id(), 20);
+    PressKey(VK_DOWN);
+    EXPECT_EQ(Key(), 12);
+    EXPECT_EQ(id(), 12);
+    PressKey(VK_DOWN);
+    EXPECT_EQ(Key(), 13);
+}
+
 namespace {
 
 constexpr LPARAM kAlt = 0x20000000;
@@ -491,6 +530,21 @@ TEST_F(LookupDropDownTest, MouseFollowsThePointerAndClickPicksOrCancels) {
     List->Perform(WM_LBUTTONUP, 0, Pt(title.Left + 5, title.Top + 3));
     EXPECT_FALSE(closed);
     EXPECT_EQ(City->AsInteger(), 50);
+}
+
+TEST_F(LookupDropDownTest, SizeLimitsAndReadOnlyHover) {
+    List->SetBounds(0, 0, 2, 2);
+    EXPECT_GE(List->Width(), GetSystemMetrics(SM_CXVSCROLL));
+    EXPECT_GE(List->Height(), GetSystemMetrics(SM_CYVSCROLL));
+    AltDown();
+    ASSERT_TRUE(Ed()->ListVisible());
+    List->SetReadOnly(true);
+    const int before = List->KeyValue().AsInteger();
+    const TPoint p = ListCellCentre(3);
+    List->Perform(WM_MOUSEMOVE, 0, Pt(p.X, p.Y));
+    EXPECT_EQ(List->KeyValue().AsInteger(), before) << "a read-only list does not follow the pointer";
+    List->SetReadOnly(false);
+    Key(VK_ESCAPE);
 }
 
 TEST_F(LookupDropDownTest, UserChangesAreReportedAndCodeChangesAreNot) {

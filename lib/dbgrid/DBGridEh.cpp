@@ -2,7 +2,9 @@
 // the shared style and the appearance parameters.
 
 #include "lib/dbgrid/DBGridEh.h"
+#include "lib/dbgrid/DBGridEhSearch.h"
 
+#include "lib/tools/ToolCtrlsEh.h"
 #include "platform/ui/Forms.h"
 #include "platform/ui/Graphics.h"
 #include "platform/ui/WinGdi.h"
@@ -49,6 +51,7 @@ TCustomDBGridEh::TCustomDBGridEh(TComponent* AOwner) : TCustomDBAxisGridEh(AOwne
     FTreeViewParams = std::make_unique<TGridTreeViewParamsEh>(this);
     CreateOwnedParts();
     CreateScrollBarPanels();
+    CreateSearchParts();
 }
 
 void TCustomDBGridEh::AfterConstruction() {
@@ -70,6 +73,8 @@ void TCustomDBGridEh::AfterConstruction() {
 
 TCustomDBGridEh::~TCustomDBGridEh() {
     FDestroying = true;
+    DestroyFilterParts();
+    FreeSearchParts();
     if (FRegisteredMemTable) FRegisteredMemTable->UnregisterEventReceiver(this);
     FRegisteredMemTable = nullptr;
     if (FIntMemTableComponent) FIntMemTableComponent->RemoveFreeNotification(this);
@@ -78,6 +83,9 @@ TCustomDBGridEh::~TCustomDBGridEh() {
     FIntMemTable = nullptr;
     if (FStyle) FStyle->RemoveChangeNotification(this);
     FStyle = nullptr;
+    // Grouping holds references to the columns: it goes first.
+    FDataGrouping.reset();
+    FCurGroupDataNode = nullptr;
     // The columns go while this grid is still whole; they stop reporting to it first.
     FSortMarkedColumns->Clear();
     FVisibleColumns->Clear();
@@ -114,12 +122,6 @@ void TCustomDBGridEh::StyleChanged() {
 }
 
 void TCustomDBGridEh::SetOptions(TDBGridOptions Value) {
-    // dgRowSelect shows the whole row as selected: no editor, no cell-by-cell movement.
-    if (Value.Contains(dgRowSelect)) {
-        Value -= dgAlwaysShowEditor;
-        Value -= dgEditing;
-    }
-    FOptions = Value;
     TGridOptions base = TCustomGridEh::Options();
     auto put = [&](TGridOption o, bool on) {
         if (on)
@@ -127,44 +129,131 @@ void TCustomDBGridEh::SetOptions(TDBGridOptions Value) {
         else
             base -= o;
     };
-    put(goFixedVertLine, FOptions.Contains(dgColLines));
-    put(goVertLine, FOptions.Contains(dgColLines));
-    put(goFixedHorzLine, FOptions.Contains(dgRowLines));
-    put(goHorzLine, FOptions.Contains(dgRowLines));
-    put(goTabs, FOptions.Contains(dgTabs));
-    put(goRowSelect, FOptions.Contains(dgRowSelect));
-    put(goEditing, FOptions.Contains(dgEditing));
-    put(goAlwaysShowEditor, FOptions.Contains(dgAlwaysShowEditor));
-    put(goColSizing, FOptions.Contains(dgColumnResize) || FOptionsEh.Contains(dghColumnResize));
-    put(goColMoving, FOptionsEh.Contains(dghColumnMove));
+    put(goThumbTracking, true);
+    put(goRowSizing, FRowSizingAllowed);
     put(goExtendVertLines, FOptionsEh.Contains(dghExtendVertLines));
+    put(goTabs, Value.Contains(dgTabs));
+    // dgRowSelect shows the whole row as selected: no editor, no cell-by-cell movement.
+    put(goRowSelect, Value.Contains(dgRowSelect));
+    if (Value.Contains(dgRowSelect)) {
+        Value -= dgAlwaysShowEditor;
+        Value -= dgEditing;
+    }
+    put(goEditing, Value.Contains(dgEditing));
+    put(goAlwaysShowEditor, Value.Contains(dgAlwaysShowEditor));
+    // The base grid measures its lines from these.
+    put(goFixedVertLine, Value.Contains(dgColLines));
+    put(goVertLine, Value.Contains(dgColLines));
+    put(goFixedHorzLine, Value.Contains(dgRowLines));
+    put(goHorzLine, Value.Contains(dgRowLines));
     put(goRangeSelect, false);
     TCustomGridEh::SetOptions(base);
-    FontChangedHere();
-    LayoutChanged();
+    if (!ComponentState().Contains(csLoading)) SyncColumnResizeMoveOptions(Value, FOptionsEh);
+    const TDBGridOptions changed = (FOptions - Value) + (Value - FOptions);
+    FOptions = Value;
+    if (FOptions.Contains(dgIndicator))
+        FIndicatorOptions += gioShowRowIndicatorEh;
+    else
+        FIndicatorOptions -= gioShowRowIndicatorEh;
+    if (changed.Contains(dgRowLines)) FontChangedHere();
+    const TDBGridOptions layout{dgEditing,  dgAlwaysShowEditor, dgTitles,    dgIndicator,
+                                dgColLines, dgRowLines,         dgRowSelect, dgAlwaysShowSelection};
+    if (!(changed * layout).Empty()) LayoutChanged();
+    if (EditorMode()) InvalidateEditor();
+}
+
+void TCustomDBGridEh::SyncColumnResizeMoveOptions(TDBGridOptions NewOptions, TDBGridEhOptions NewOptionsEh) {
+    const TDBGridEhOptions both{dghColumnResize, dghColumnMove};
+    const bool bothNew = NewOptionsEh.Contains(dghColumnResize) && NewOptionsEh.Contains(dghColumnMove);
+    const bool bothOld = FOptionsEh.Contains(dghColumnResize) && FOptionsEh.Contains(dghColumnMove);
+    if (NewOptions.Contains(dgColumnResize) && !FOptions.Contains(dgColumnResize)) {
+        FOptionsEh += both;
+    } else if (!NewOptions.Contains(dgColumnResize) && FOptions.Contains(dgColumnResize)) {
+        FOptionsEh -= both;
+    } else if (bothNew && !bothOld) {
+        FOptions += dgColumnResize;
+    } else if (!bothNew && bothOld) {
+        FOptions -= dgColumnResize;
+    }
+    if (NewOptions == FOptions && FOptions.Contains(dgColumnResize) && NewOptionsEh == FOptionsEh) {
+        FOptionsEh += both;
+        NewOptionsEh += both;
+    }
+    TGridOptions base = TCustomGridEh::Options();
+    if (NewOptionsEh.Contains(dghColumnResize))
+        base += goColSizing;
+    else
+        base -= goColSizing;
+    if (NewOptionsEh.Contains(dghColumnMove))
+        base += goColMoving;
+    else
+        base -= goColMoving;
+    TCustomGridEh::SetOptions(base);
 }
 
 void TCustomDBGridEh::SetOptionsEh(TDBGridEhOptions Value) {
+    if (FOptionsEh.Contains(dghMultiSortMarking) && !Value.Contains(dghMultiSortMarking)) {
+        // Only the first marker of the sort order stays.
+        for (int i = FSortMarkedColumns->Count() - 1; i >= 1; --i)
+            if (TColumnEh* c = FSortMarkedColumns->Columns(i)) c->Title()->SetSortMarker(smNoneEh);
+    }
+    const bool loading = ComponentState().Contains(csLoading);
+    if (!loading) SyncColumnResizeMoveOptions(FOptions, Value);
+    const TDBGridEhOptions old = FOptionsEh;
     FOptionsEh = Value;
-    SetOptions(FOptions);
+    if (FOptionsEh.Contains(dghShowRecNo))
+        FIndicatorOptions += gioShowRecNoEh;
+    else
+        FIndicatorOptions -= gioShowRecNoEh;
+    const bool extOff = old.Contains(dghExtendVertLines) && !Value.Contains(dghExtendVertLines);
+    const bool extOn = !old.Contains(dghExtendVertLines) && Value.Contains(dghExtendVertLines);
+    TDBGridLineParamsEh* lines = GridLineParams();
+    if (!loading) {
+        if (extOff && lines->VertEmptySpaceStyle() != dessNonEh)
+            lines->SetVertEmptySpaceStyle(dessNonEh);
+        else if (extOn && lines->VertEmptySpaceStyle() == dessNonEh)
+            lines->SetVertEmptySpaceStyle(dessGradiendEh);
+    } else if (extOff && lines->VertEmptySpaceStyle() == dessGradiendEh) {
+        lines->SetVertEmptySpaceStyle(dessNonEh);
+    }
+    // The line parameters may have edited the option on the way: the caller's value holds.
+    FOptionsEh = Value;
+    TGridOptions base = TCustomGridEh::Options();
+    if (Value.Contains(dghExtendVertLines))
+        base += goExtendVertLines;
+    else
+        base -= goExtendVertLines;
+    TCustomGridEh::SetOptions(base);
+    LayoutChanged();
 }
 
 void TCustomDBGridEh::SetIndicatorOptions(TDBGridEhIndicatorOptions Value) {
     if (FIndicatorOptions == Value) return;
     FIndicatorOptions = Value;
+    if (Value.Contains(gioShowRowIndicatorEh))
+        FOptions += dgIndicator;
+    else
+        FOptions -= dgIndicator;
+    if (Value.Contains(gioShowRecNoEh))
+        FOptionsEh += dghShowRecNo;
+    else
+        FOptionsEh -= dghShowRecNo;
+    CheckIndicatorColWidthChanged();
     LayoutChanged();
 }
 
 void TCustomDBGridEh::SetEvenRowColor(TColor Value) {
+    const TColor old = EvenRowColor();
     FEvenRowColorStored = true;
     FEvenRowColor = Value;
-    InvalidateGrid();
+    if (old != Value) InvalidateGrid();
 }
 
 void TCustomDBGridEh::SetOddRowColor(TColor Value) {
+    const TColor old = OddRowColor();
     FOddRowColorStored = true;
     FOddRowColor = Value;
-    InvalidateGrid();
+    if (old != Value) InvalidateGrid();
 }
 
 void TCustomDBGridEh::SetTryUseMemTableInt(bool Value) {
@@ -186,6 +275,7 @@ void TCustomDBGridEh::FontChangedHere() {
 }
 
 void TCustomDBGridEh::Notification(TComponent* AComponent, TOperation Operation) {
+    if (Operation == opRemove) SearchNotification(AComponent);
     if (Operation == opRemove && AComponent && AComponent == FIntMemTableComponent) {
         // The table goes away before the link notices: drop the interface now.
         FRegisteredMemTable = nullptr;
@@ -227,23 +317,40 @@ TCellAreaTypeEh TCustomDBGridEh::GetCellType(int ACol, int ARow, int& AreaCol, i
 // ---------------------------------------------------------------------------------------------
 // Layout
 
+bool TCustomDBGridEh::IsIndicatorVisible() {
+    return FOptions.Contains(dgIndicator) || FOptionsEh.Contains(dghShowRecNo) ||
+           FIndicatorOptions.Contains(gioShowRowselCheckboxesEh);
+}
+
 int TCustomDBGridEh::CalcIndicatorColWidth() {
-    int w = IndicatorOffset() ? 11 : 0;
-    if (FOptionsEh.Contains(dghShowRecNo) || FIndicatorOptions.Contains(gioShowRecNoEh)) {
+    int w = FOptions.Contains(dgIndicator) ? 11 : 0;
+    TFont f;
+    f.Assign(Font());
+    f.SetSize(f.Size() - 1);
+    const QFontMetrics fm(f.ToQFont());
+    TDataSet* ds = DataLink()->DataSet();
+    if (FOptionsEh.Contains(dghShowRecNo) && ds) {
         // Room for the widest record number in a font one point smaller.
-        int n = 1;
-        if (DataLink()->Active()) {
-            TDataSet* ds = DataLink()->DataSet();
-            n = std::max(1, ds->RecordCount());
-        }
-        TFont f;
-        f.Assign(Font());
-        f.SetSize(f.Size() - 1);
-        QFontMetrics fm(f.ToQFont());
-        FRecNoTextWidth = fm.horizontalAdvance(QString(QString::number(n).size(), QLatin1Char('0'))) + 4;
-        w = std::max(w, FRecNoTextWidth + 9);
+        const int n = DataLink()->Active() && ds->Active() ? std::max(0, ds->RecordCount()) : 0;
+        const int digits = std::min(102, int(QString::number(n).size()));
+        const int sample = fm.horizontalAdvance(QString(digits, QLatin1Char('0')));
+        w = std::max(11, sample + (w ? w : 2) + 2);
+    }
+    if (FIndicatorOptions.Contains(gioShowRowselCheckboxesEh)) {
+        FRowselCheckboxesWidth = fm.horizontalAdvance(QLatin1Char('0')) + CheckBoxSize().cx;
+        w += FRowselCheckboxesWidth;
+    } else {
+        FRowselCheckboxesWidth = 0;
     }
     return w;
+}
+
+bool TCustomDBGridEh::CheckIndicatorColWidthChanged() {
+    const int w = CalcIndicatorColWidth();
+    if (w == FRecNoTextWidth) return false;
+    FRecNoTextWidth = w;
+    FSizeChanged = true;
+    return true;
 }
 
 void TCustomDBGridEh::LayoutChanged() {
@@ -265,13 +372,26 @@ void TCustomDBGridEh::RebuildLayout() {
             FVisibleAxisBars->Add(cols->Columns(i));
         }
     SetSortMarkedColumns();
-    FIndicatorOffset = FOptions.Contains(dgIndicator) ? 1 : 0;
+    FIndicatorOffset = IsIndicatorVisible() ? 1 : 0;
     const int dataCols = std::max(1, VisibleColumnCount());
     const int top = TopDataOffset();
     if (RowCount() <= top) SetRowCount(top + 1);
     SetColCount(FIndicatorOffset + dataCols);
     SetFixedCols(FIndicatorOffset);
     SetFixedRows(top);
+    // A rebuild covers a size change that came while the layout was locked.
+    FSizeChanged = false;
+    // The window's own vertical bar scrolls pixels only in extended scrolling with smooth
+    // steps; otherwise the grid feeds its vertical bar itself.
+    if (FHorzScrollBar && FVertScrollBar) {
+        const bool horz = FHorzScrollBar->Visible() && !FHorzScrollBar->ExtScrollBar();
+        const bool vert = FVertScrollBar->Visible() && IsExtendedScrolling() && FVertScrollBar->SmoothStep();
+        const TScrollStyle ss = horz && vert ? ssBoth : horz ? ssHorizontal : vert ? ssVertical : ssNone;
+        if (!IsScrollRangeUpdating() && ss != ScrollBars()) {
+            SetScrollBars(ss);
+            if (HandleAllocated()) UpdateVertScrollBar();
+        }
+    }
     UpdateColumnWidths();
     UpdateRowHeights();
     RecalcDataRowCount();
@@ -285,7 +405,7 @@ void TCustomDBGridEh::UpdateColumnWidths() {
     if (FIndicatorOffset && ColCount() > 0) SetColWidths(0, CalcIndicatorColWidth());
     const int n = VisibleColumnCount();
     for (int i = 0; i < n && i + FIndicatorOffset < ColCount(); ++i)
-        SetColWidths(i + FIndicatorOffset, VisibleColumn(i)->Width());
+        SetColWidths(i + FIndicatorOffset, ColumnWidthToCellWidth(VisibleColumn(i), VisibleColumn(i)->Width()));
 }
 
 void TCustomDBGridEh::UpdateRowHeights() {
@@ -374,8 +494,12 @@ void TCustomDBGridEh::ColumnMoved(int FromIndex, int ToIndex) {
 
 bool TCustomDBGridEh::CanSelectCell(int ACol, int ARow) {
     const bool can = ACol >= FIndicatorOffset && ARow >= TopDataOffset();
-    // The column being left hears of it before the current cell moves.
-    if (can && ACol != Col() && Col() >= FIndicatorOffset) ColExit();
+    // The column being left hears of it before the current cell moves, and an edited text goes
+    // into its field first: once the cell moved it would be written to the new column.
+    if (can && ACol != Col() && Col() >= FIndicatorOffset) {
+        DataLink()->UpdateData();
+        ColExit();
+    }
     return can;
 }
 

@@ -17,7 +17,11 @@
 // Create grids with Create<TDBGridEh>(Owner): the grid is built in two phases.
 
 #include "lib/dbgrid/DBGridEhFilter.h"
+#include "lib/dbgrid/DBGridEhFooters.h"
+#include "lib/dbgrid/DBGridEhGroupParams.h"
+#include "lib/dbgrid/DBGridEhGrouping.h"
 #include "lib/dbgrid/DBGridEhScrollBars.h"
+#include "lib/dbgrid/DBGridEhSearchTypes.h"
 #include "lib/dbgrid/DBSumLst.h"
 #include "platform/ui/Menus.h"
 #include "lib/grids/DBAxisGridsEh.h"
@@ -36,6 +40,10 @@ class TCustomDBGridEh;
 class TColumnEh;
 class TDBGridColumnEh;
 class TColumnsEhList;
+class TDBGridEhCenter;
+class TInplaceFilterEditEh;
+class TPopupListboxEh;
+class TPopupWatchEh;
 
 // ---------------------------------------------------------------------------------------------
 // Option sets
@@ -294,9 +302,62 @@ public:
     virtual void WriteHideDuplicates(bool Value);
     // Widens or narrows the column to its widest title or data text among the visible rows.
     virtual void OptimizeWidth();
+    // The row height the current record's text needs in this column (auto-fit row heights).
+    virtual int CalcRowHeight();
 
     TAxisBarTitleEh* CreateTitle() override;
     void NotifyChanged(bool AllItems) override { TBaseColumnEh::NotifyChanged(AllItems); }
+
+    // --- footers and grouping (DBGridEhFooters.cpp)
+    // The single footer, made on first use.
+    TColumnFooterEh* Footer() const;
+    void SetFooter(TColumnFooterEh* Value) { Footer()->Assign(Value); }
+    TColumnFootersEh* Footers() const;
+    void SetFooters(TColumnFootersEh* Value) { Footers()->Assign(Value); }
+    // The footer of footer row Index: item Index of Footers when there is one, else Footer.
+    TColumnFooterEh* UsedFooter(int Index) const;
+    // Brings the aggregate entries of every footer of the column up to date.
+    void EnsureSumValues();
+    // Whether a group footer of this column may show that aggregate.
+    bool CanApplyAggregateFunction(TGroupFooterValueTypeEh Kind);
+    TDBGridEhColumnGroupGetKeyValueEvent OnGroupGetKeyValue;
+    TDBGridEhDataGroupGetKeyValueAsTextEvent OnGroupGetKeyValueAsText;
+    TGridDataGroupFooterItemAggregateValueEvent OnDataGroupFooterAggregateValue;
+    TGridDataGroupFooterItemFinalizeValueEvent OnDataGroupFooterFinalizeValue;
+    TGridDataGroupFooterItemToDisplayTextEvent OnDataGroupFooterToDisplayText;
+
+private:
+    mutable std::unique_ptr<TColumnFooterEh> FFooter;
+    mutable std::unique_ptr<TColumnFootersEh> FFooters;
+
+public:
+    // --- the column's filter and its value list (DBGridEhFilterRow.cpp)
+    TSTColumnFilterEh* STFilter() const;
+    void SetSTFilter(TSTColumnFilterEh* Value) { STFilter()->Assign(Value); }
+    // The distinct values of the column's field: the filter's list source, else the grid's
+    // memory table; cached until the data changes (nullptr when there is none).
+    std::shared_ptr<IMemTableDataFieldValueListEh> GetCurrentFieldValueList();
+    void DropFieldValueList() { FFieldValueList.reset(); }
+    TEvent<void(TCustomDBGridEh* Sender, TColumnEh* Column, TStrings* Items, bool& Processed)>
+        OnFillSTFilterListValues;
+    // --- the drop-down list's events: kept in the list grid, which reading or writing them makes
+    // (DBLookupGridsEhPopup.cpp). The types are the grid's event types of the same signatures.
+    using TListCheckButtonEvent = TEvent<void(TObject* Sender, int ACol, TColumnEh* Column, bool& Enabled)>;
+    using TListDrawColumnCellEvent =
+        TEvent<void(TObject* Sender, const TRect& Rect, int DataCol, TColumnEh* Column, TGridDrawState State)>;
+    using TListGetCellParamsEvent =
+        TEvent<void(TObject* Sender, TColumnEh* Column, TFont* AFont, TColor& Background, TGridDrawState State)>;
+    using TListTitleBtnClickEvent = TEvent<void(TObject* Sender, int ACol, TColumnEh* Column)>;
+    TListCheckButtonEvent OnDropDownBoxCheckButton();
+    void SetOnDropDownBoxCheckButton(const TListCheckButtonEvent& Value);
+    TListDrawColumnCellEvent OnDropDownBoxDrawColumnCell();
+    void SetOnDropDownBoxDrawColumnCell(const TListDrawColumnCellEvent& Value);
+    TListGetCellParamsEvent OnDropDownBoxGetCellParams();
+    void SetOnDropDownBoxGetCellParams(const TListGetCellParamsEvent& Value);
+    TNotifyEvent OnDropDownBoxSortMarkingChanged();
+    void SetOnDropDownBoxSortMarkingChanged(const TNotifyEvent& Value);
+    TListTitleBtnClickEvent OnDropDownBoxTitleBtnClick();
+    void SetOnDropDownBoxTitleBtnClick(const TListTitleBtnClickEvent& Value);
 
 protected:
     friend class TCustomDBGridEh;
@@ -317,6 +378,12 @@ protected:
     int FInitWidth = 0;
     TColumnEhInRowPanelPlacement FRowPlacement;
     TGetColCellParamsEventEh FOnGetCellParams;
+    // Column filter (made on first use).
+    mutable std::unique_ptr<ISTFilterColumnEh> FSTFilterHost;
+    mutable std::unique_ptr<TSTColumnFilterEh> FSTFilter;
+    std::shared_ptr<IMemTableDataFieldValueListEh> FFieldValueList;
+    // The data set the cached list was read from (compared only, never used).
+    const void* FFieldValueListSource = nullptr;
 };
 
 // The published form of the data grid's column; the grid's collection makes its items of it.
@@ -419,6 +486,10 @@ class TGridDataLinkEh : public TAxisGridDataLinkEh {
     KVT_CLASS(TGridDataLinkEh, TAxisGridDataLinkEh)
 public:
     explicit TGridDataLinkEh(TCustomDBAxisGridEh* AGrid) : TAxisGridDataLinkEh(AGrid) {}
+    // The scroll-bar panels follow the link's active state.
+    void ActiveChanged() override;
+    // Dropping a typed text reloads the editor; the text must not be written on the way.
+    void Reset();
 };
 
 // ---------------------------------------------------------------------------------------------
@@ -530,7 +601,10 @@ void SwapRectExtent(TRect& Rect);
 void StartWaitCursor();
 void StopWaitCursor();
 
-class TCustomDBGridEh : public TCustomDBAxisGridEh, public IMTEventReceiverEh, public IDBGridEhScrollBarHost {
+class TCustomDBGridEh : public TCustomDBAxisGridEh,
+                        public IMTEventReceiverEh,
+                        public IDBGridEhScrollBarHost,
+                        public IDataGroupsGridEh {
     KVT_CLASS(TCustomDBGridEh, TCustomDBAxisGridEh)
 public:
     explicit TCustomDBGridEh(TComponent* AOwner);
@@ -689,8 +763,9 @@ public:
     void SetFrozenCols(int Value);
     bool RowSizingAllowed() const { return FRowSizingAllowed; }
     void SetRowSizingAllowed(bool Value);
-    // Footer rows below the data (the grid's trailing rows).
-    int FooterRowCount() const { return ContraRowCount(); }
+    // Column footer rows below the data (the grid's trailing rows hold them after the
+    // grand-total group footers).
+    int FooterRowCount() const { return FFooterRowCount; }
     void SetFooterRowCount(int Value);
     int RowHeight() const { return FRowHeight; }
     void SetRowHeight(int Value);
@@ -711,7 +786,8 @@ public:
     TDBGridEhSumList* SumList() const { return FSumList.get(); }
     TSTDBGridEhFilter* STFilter() const { return FSTFilter.get(); }
     uint8_t TitleOffset() const { return FTitleOffset; }
-    TFont* TitleFont() const { return FTitleFont.get(); }
+    // The title font is the title parameters' font: one object, so that both names agree.
+    TFont* TitleFont() const { return FTitleParams->Font(); }
 
     // --- core reactions
     void DefineProperties(TFiler* Filer) override;
@@ -761,8 +837,8 @@ protected:
     void RebuildLayout() override;
     int ReadSelectedIndex() override { return Col() - FIndicatorOffset; }
     void WriteDataSource(TDataSource* Value) override;
-    TFont* GetTitleFont() override { return FTitleFont.get(); }
-    void SetTitleFont(TFont* Value) override { FTitleFont->Assign(Value); }
+    TFont* GetTitleFont() override { return FTitleParams->Font(); }
+    void SetTitleFont(TFont* Value) override;
     void CreateWnd() override;
 
     void KeyDown(Word& Key, TShiftState Shift) override;
@@ -773,12 +849,16 @@ protected:
     void DoExit() override;
     void ColWidthsChanged() override;
     void ColumnMoved(int FromIndex, int ToIndex) override;
-    bool CanEditShow() override { return false; }
+    bool CanEditShow() override;
+    bool CanEditModify() override;
     bool CanSelectCell(int ACol, int ARow) override;
     void CurrentCellMoved(const TGridCoord& OldCurrent) override;
     bool DoMouseWheelDown(TShiftState Shift, TPoint MousePos) override;
     bool DoMouseWheelUp(TShiftState Shift, TPoint MousePos) override;
     void WndProc(TMessage& Message) override;
+    void DefaultHandler(TMessage& Message) override;
+    // A column leaving the collection is dropped from the grid's column lists at once.
+    void NotifyRowChange(TAxisBarEh* Item) override;
 
     virtual void TitleClick(TColumnEh* Column);
     // Key steps: down (appending at the end when allowed), up, and to the next tab stop.
@@ -798,7 +878,6 @@ protected:
     void UpdateColumnWidths() override;
     void UpdateRowHeights();
     int VisibleDataRowCapacity();
-    void HandleVScroll(TMessage& Message);
     void ReportFetchError(const Exception& E);
     void StyleChanged();
     void FontChangedHere();
@@ -848,7 +927,6 @@ protected:
     bool FSelfChangingTitleFont = false;
     bool FSelfChangingFooterFont = false;
     bool FNoDesignController = false;
-    std::unique_ptr<TFont> FTitleFont;
     std::unique_ptr<TDBGridEhSumList> FSumList;
     std::unique_ptr<ISTFilterGridEh> FSTFilterHost;
     std::unique_ptr<TSTDBGridEhFilter> FSTFilter;
@@ -874,6 +952,41 @@ protected:
     int FPressedCol = -1;
     int FPressedDataCol = -1;
     bool FPressed = false;
+
+    // --- options, indicator width and the key and scroll steps (DBGridEh.cpp, DBGridEhKeys.cpp,
+    // DBGridEhDataLink.cpp)
+public:
+    virtual bool IsIndicatorVisible();
+    // Stores a changed indicator width; true when it changed.
+    bool CheckIndicatorColWidthChanged();
+    int RowselCheckboxesWidth() const { return FRowselCheckboxesWidth; }
+
+    // Makes ATop the top row, clamped to the rows that fill the last page; CheckOnly only answers.
+    int SafeMoveTop(int ATop, bool CheckOnly) override;
+    TNotifyEvent OnTopLeftChanged;
+
+protected:
+    // Extended scrolling: scroll codes move the top row, and the bar shows the top row.
+    void ScrollTopRowByCode(int ScrollCode, int Pos);
+    void SyncVertScrollBarToTopRow();
+    void ClampTopRow();
+    // Record scrolling: scroll codes move the record.
+    void ScrollRecordsByCode(int ScrollCode, int Pos);
+    void UpdateEditAndHotTrack() override;
+    bool IsSmoothVertScroll() override;
+    // A size change that came while the layout was locked, applied when the lock ends.
+    virtual void ApplySizeChange();
+    void HandleSize(TMessage& Message);
+    // Extended scrolling's wheel: Shift steps the record, Ctrl pages, both page the record.
+    bool ExtendedWheelStep(bool Down, TShiftState Shift, TPoint MousePos);
+    bool FScrollBarMessage = false;
+    bool FThumbTracked = false;
+    bool FTopLeftVisible = true;
+    TGridCoord FOldTopLeft{0, 0};
+    // Keeps dgColumnResize and the pair dghColumnResize + dghColumnMove in step.
+    void SyncColumnResizeMoveOptions(TDBGridOptions NewOptions, TDBGridEhOptions NewOptionsEh);
+    int FRowselCheckboxesWidth = 0;
+    bool FSizeChanged = false;
 
     // =========================================================================================
     // Appearance, header tree and painting: DBGridEhParams, DBGridEhHeadTree, DBGridEhBorders,
@@ -982,6 +1095,151 @@ protected:
     int FInstantReadDataRow = -1;
     // =========================================================================================
 
+    // ==================================================================================    // Footers and grouping: DBGridEhFooters.cpp, DBGridEhGroupRows.cpp (wiring and painting),
+    // DBGridEhGroupNav.cpp (navigation), DBGridEhGroupPanel.cpp (panel and context menus).
+public:
+    virtual void GetFooterParams(int DataCol, int Row, TColumnEh* Column, TFont* AFont, TColor& Background,
+                                 TAlignment& Alignment, TGridDrawState State, String& Text);
+    void DefaultDrawFooterCell(const TRect& Rect, int DataCol, int Row, TColumnEh* Column, TGridDrawState State);
+    virtual int ReadFullFooterRowCount();
+    // Column footer rows plus the visible grand-total group footers (which come first).
+    int FullFooterRowCount() { return ReadFullFooterRowCount(); }
+    void InvalidateFooter();
+    void InvalidateTitle();
+    int VisibleDataRowCount();
+
+    TDBGridEhDataGroupsEh* DataGrouping() const { return FDataGrouping.get(); }
+    void SetDataGrouping(TDBGridEhDataGroupsEh* Value) { FDataGrouping->Assign(Value); }
+    // Grouping with at least one active level and at least one row to show.
+    bool GroupingShowsRows();
+    TGroupDataTreeNodeEh* CurGroupDataNode() const { return FCurGroupDataNode; }
+    // The node of the data row being read (set by InstantReadRowEnter in grouping mode).
+    TGroupDataTreeNodeEh* CurInstantReadNode() const { return FInstantReadNode; }
+    bool CurGroupDataListBof() const { return FCurGroupDataListBof; }
+    bool CurGroupDataListEof() const { return FCurGroupDataListEof; }
+    void SetCurGroupNodeByViewRow(int ViewRow, bool Expand);
+    void SelectNearestVisibleNode(TGroupDataTreeNodeEh* Node, bool Show);
+    void SelectGroupNode(TGroupDataTreeNodeEh* Node, bool Show);
+    int GroupDataMoveBy(int Distance, bool AppendAtEnd);
+    void SyncDataSetToGroupNode();
+    void GroupRowKeyDown(Word& Key, TShiftState Shift);
+    void GroupFooterRowKeyDown(Word& Key, TShiftState Shift);
+    void DataInsert();
+    void DataAppend();
+    virtual void GroupDataTreeChanged();
+    int CalcGroupRowHeight(TGroupDataTreeNodeEh* Node);
+    virtual bool HighlightGroupDataCellColor(int DataCol, int DataRow, const String& Value, TGridDrawState AState,
+                                             TColor& AColor, TFont* AFont);
+    void UpdateGroupingPanelLayout();
+    void LayoutGroupPanelTitles();
+    int FontTextLinesHeight(TFont* Font, int Lines, int Extra);
+    void GroupPanelInsertPosition(int X, int Y, int& Index, int& MarkerHeight, TPoint& MarkerPos);
+    virtual TPopupMenu* BuildGroupFooterPopupMenu(TGridDataGroupFooterColumnItemEh* Item);
+    virtual void GroupFooterMenuItemClick(TObject* Sender);
+    TPopupMenu* GroupFooterPopupMenu() const { return FGroupFooterPopupMenu; }
+
+    // What grouping asks of its grid.
+    TCustomDBGridEh* DGGrid() override { return this; }
+    TColor DGColor() override { return Color(); }
+    TFont* DGFont() override { return Font(); }
+    TColor DGFooterColor() override { return FFooterParams->Color(); }
+    TFont* DGFooterFont() override { return FooterFont(); }
+    TColor DGGroupingPanelColor() override;
+    IMemTableEh* DGMemTable() override { return FIntMemTable; }
+    TDataSet* DGDataSet() override;
+    bool DGDataLinkActive() override { return DataLink() && DataLink()->Active(); }
+    int DGColumnCount() override;
+    TPersistent* DGColumn(int Index) override;
+    TPersistent* DGFindColumnByName(const String& Name) override;
+    bool DGColumnsCustomized() override;
+    TField* DGColumnField(TPersistent* Column) override;
+    String DGColumnFieldName(TPersistent* Column) override;
+    String DGColumnName(TPersistent* Column) override;
+    String DGColumnTitleCaption(TPersistent* Column) override;
+    String DGColumnDisplayFormat(TPersistent* Column) override;
+    String DGColumnDisplayText(TPersistent* Column) override;
+    void DGInvalidate() override { Invalidate(); }
+    void DGUpdateAllDataRowHeights() override;
+    void DGUpdateGroupingPanelLayout() override { UpdateGroupingPanelLayout(); }
+    void DGLayoutChanged() override { LayoutChanged(); }
+    void DGSortMarkingChanged() override {}
+    void DGLinkActiveChanged() override;
+    void DGViewDataChanged() override { MTViewDataEvent(-1, mtViewDataChangedEh, -1); }
+    void DGActiveGroupingStructChanged() override;
+    void DGGroupDataTreeChanged() override { GroupDataTreeChanged(); }
+    int DGGroupRowHeight(TGroupDataTreeNodeEh* Node) override { return CalcGroupRowHeight(Node); }
+    int DGDataRowHeight() override { return DefaultRowHeight(); }
+    TGroupDataTreeNodeEh* DGCurDataNode() override { return FCurGroupDataNode; }
+    bool DGInternalUpdatingDatasetPos() override { return FInternalUpdatingDatasetPos; }
+    void DGSetInternalUpdatingDatasetPos(bool Value) override { FInternalUpdatingDatasetPos = Value; }
+    void DGSetCurGroupNodeByViewRow(int ViewRow, bool Expand) override;
+    void DGDataGroupGetRowText(TGroupDataTreeNodeEh* Node, String& Text) override;
+    void DGColumnGroupGetKeyValue(TPersistent* Column, Variant& KeyValue) override;
+    void DGColumnGroupGetKeyValueAsText(TPersistent* Column, TGroupDataTreeNodeEh* Node, const Variant& KeyValue,
+                                        String& Text) override;
+    void DGFooterAggregateValue(TPersistent* Column, TGridDataGroupFooterEh* Footer,
+                                TGridDataGroupFooterColumnItemEh* Item, Variant& AValue, TGroupDataTreeNodeEh* Node,
+                                bool& Processed) override;
+    void DGFooterFinalizeValue(TPersistent* Column, TGridDataGroupFooterEh* Footer,
+                               TGridDataGroupFooterColumnItemEh* Item, Variant& AValue, bool& Processed) override;
+    void DGFooterToDisplayText(TPersistent* Column, TGridDataGroupFooterEh* Footer,
+                               TGridDataGroupFooterColumnItemEh* Item, Variant& AValue, String& DisplayValue,
+                               bool& Processed) override;
+
+protected:
+    virtual void DrawGroupRow(int ACol, int ARow, TPoint CellType, TGridDrawState AState, const TRect& ARect,
+                              int DataCol, int DataRow);
+    virtual void DrawGroupLevelsIndent(int ACol, int ARow, bool LineBelow, TPoint CellType, TRect& ARect,
+                                       TGridDrawState AState, int Level, int DataCol, int DataRow);
+    virtual void DrawGroupFooterCell(int ACol, int ARow, TPoint CellType, TGridDrawState AState,
+                                     const TRect& ARect, int DataCol, int DataRow);
+    virtual void DrawGroupFooterIndent(int DataCol, int DataRow, bool The3DRect, const TRect& ARect,
+                                       TGridDrawState AState, int Level);
+    virtual void DrawGroupPanelTitle(const TRect& ARect, TGridDataGroupLevelEh* Level);
+    virtual void GroupPanelMouseDown(TMouseButton Button, TShiftState Shift, int X, int Y);
+    virtual void BeginGroupPanelTitleMoving(TShiftState Shift, int X, int Y);
+    void TrackGroupPanelTitleMoving(TShiftState Shift, int X, int Y);
+    void EndGroupPanelTitleMoving(TShiftState Shift, int X, bool Apply, int Y);
+    void GroupPanelTitleMouseUp();
+    void DrawTopOutBoundaryData(const TRect& ARect) override;
+    void DoContextPopup(TPoint MousePos, bool& Handled) override;
+    // Hooks for the shared painters and mouse and key handling: each answers whether it took
+    // the cell or the event.
+    bool DrawGroupingDataCell(int ACol, int ARow, TPoint CellType, TGridDrawState AState, TRect& ARect,
+                              int DataCol, int DataRow);
+    bool DrawGroupGrandTotalCell(int ACol, int ARow, TGridDrawState AState, const TRect& ARect, int DataCol,
+                                 int FooterRow);
+    bool GroupingMouseDown(TMouseButton Button, TShiftState Shift, int X, int Y);
+    bool GroupingMouseMove(TShiftState Shift, int X, int Y);
+    bool GroupingMouseUp(TMouseButton Button, TShiftState Shift, int X, int Y);
+    bool GroupingKeyDown(Word& Key, TShiftState Shift);
+    bool GroupingMTViewDataEvent(int RowNum, TMTViewEventTypeEh Event, int OldRowNum);
+    void GroupTabStep(bool GoForward, bool OnFooter);
+    TGroupDataTreeNodeEh* FlatNode(int DataRow) const;
+    int GroupPanelHeight();
+    // Row reading in grouping mode: the view row to read for a data row, and back.
+    int GroupingReadRowEnter(int DataRow);
+    void GroupingReadRowLeave();
+    // The current row follows the table's cursor; false outside grouping mode.
+    bool GroupingFollowCursor();
+    void GroupingCellBorder(int ACol, int DataRow, TGridCellBorderTypeEh Border, TColor& Color, bool& Drawn);
+    void MouseMove(TShiftState Shift, int X, int Y) override;
+
+    std::unique_ptr<TDBGridEhDataGroupsEh> FDataGrouping;
+    std::vector<TGroupDataTreeNodeEh*> FDrawnGroupList;
+    std::vector<TGroupDataTreeNodeEh*> FInstantReadDataNodes;
+    TGroupDataTreeNodeEh* FInstantReadNode = nullptr;
+    TGroupDataTreeNodeEh* FCurGroupDataNode = nullptr;
+    bool FCurGroupDataListEof = false;
+    bool FCurGroupDataListBof = false;
+    TGroupRowParamsEh FGroupRowParams;
+    TGroupFooterParamsEh FGroupFooterParams;
+    TPopupMenu* FGroupFooterPopupMenu = nullptr;
+    int FGroupDataMovingIndex = -1;
+    int FPressedDataGroupLevelIdx = -1;
+    int FFooterRowCount = 0;
+    TPoint FGroupPanelDownPos;
+    // =========================================================================================
     // --- selection and edit actions (DBGridEhSelection.cpp), stored layout (DBGridEhLayout.cpp)
 public:
     TDBGridEhSelection* Selection();
@@ -1045,6 +1303,45 @@ protected:
     bool FAntiSelection = false;
     bool FMouseShift = false;
     bool FDataTracking = false;
+    // --- in-place editing, sizing, hints and measuring (DBGridEhInplace.cpp, DBGridEhSizing.cpp,
+    // DBGridEhHints.cpp)
+public:
+    // The editor shows with dgAlwaysShowEditor, else it hides.
+    virtual void RestoreEditorState();
+    int GetCellTreeElmentsAreaWidth() override;
+    virtual bool IsFindDialogShowAsModal();
+    // Widths from the titles, the data of the first CheckRowCount records (-1: all) and the
+    // footers; nothing changes while the link is inactive.
+    void OptimizeColsWidth(TColumnsEhList* ColumnsList, int CheckRowCount = -1);
+    void OptimizeAllColsWidth(int CheckRowCount = -1);
+    virtual void OptimizeColumnWidthsForClick(TColumnEh* Column);
+    int MeasureTitleWidth(TColumnEh* Column);
+    // The current record's cell.
+    int MeasureDataWidth(TColumnEh* Column);
+    int MeasureFooterWidth(TColumnEh* Column);
+    // Row heights: with dghAutoFitRowHeight from the tallest wrapped cell text of the record.
+    int CalcColumnRowHeight(TColumnEh* Column);
+    virtual int CalcDataRowHeight();
+    virtual int GetDataRowHeight(int DataRow);
+    virtual void UpdateAllGridDataRowHeights();
+    virtual void UpdateAllDataRowHeights();
+    virtual void UpdateFooterRowHeights();
+
+protected:
+    friend class TDBGridInplaceEdit;
+    TInplaceEdit* CreateEditor() override;
+    void UpdateEdit() override;
+    // Column borders drag only in the title rows, row borders only in the indicator.
+    void CalcSizingState(int X, int Y, const TGridDrawInfoEh& DrawInfo, int& Ofs, int& Pos, int& Index,
+                         TGridState& State) override;
+    // With dghTraceColSizing the column follows the mouse instead of a line.
+    void DrawSizingLine(const TGridDrawInfoEh& DrawInfo) override;
+    // A row height dragged with the mouse becomes RowHeight, with RowLines 0.
+    void RowHeightsChanged() override;
+    int CalcFontRowHeight();
+    bool FDefaultRowChanged = false;
+    bool FAdoptingRowHeight = false;
+    // =========================================================================================
 
     // --- scroll bars and their panels (DBGridEhScrollBarsGrid.cpp)
 public:
@@ -1086,6 +1383,129 @@ protected:
     TDBGridEhScrollBarPanelControl* FHorzScrollBarPanelControl = nullptr;
     TDBGridEhScrollBarPanelControl* FVertScrollBarPanelControl = nullptr;
     TSizeGripPanelEh* FCornerScrollBarPanelControl = nullptr;
+
+    // --- column filters: the behaviour centre, the filter row with its editor and the in-title
+    //     filter list (DBGridEhFilterRow.cpp)
+public:
+    // The grid's centre; nullptr gives it DefaultGridCenter() back.
+    TDBGridEhCenter* Center() const;
+    void SetCenter(TDBGridEhCenter* Value);
+    bool IsFilterableColumn(int Index);
+    String GetColumnFilterText(int Index);
+    bool IsFilterRowCell(int ACol, int ARow, TPoint MousePos);
+    virtual bool IsFilterEditActive();
+    bool FilterEditMode() const { return FFilterEditMode; }
+    void SetFilterEditMode(bool Value);
+    int FilterCol() const { return FFilterCol; }
+    TInplaceFilterEditEh* FilterEdit() const { return FFilterEdit; }
+    void StartFilterEdit(int Index);
+    void StopFilterEdit();
+    void HideFilterEdit();
+    void UpdateFilterEdit(bool Reload);
+    virtual void ApplyFilterEditText(int Index);
+    void ApplyCurrentFilterEditText();
+    virtual void InitFilterEditor(int Index);
+    void FillSTFilterListItems(TSTColumnFilterEh* Filter, TStrings* Items, int& Width,
+                               TPopupListboxEh* ListControl);
+    void DefaultFillSTFilterListValues(TColumnEh* Column, TStrings* Items);
+    void DefaultFillSTFilterListCommandValues(TColumnEh* Column, TStrings* Items);
+    void DefaultFillSTFilterListDataValues(TColumnEh* Column, TStrings* Items);
+    void DropDownInTitleFilterListbox(TColumnEh* Column);
+    void ShowInTitleFilterListbox(TColumnEh* Column, const TRect& Rect);
+    void CloseInTitleFilterListbox(bool Execute);
+    TPopupListboxEh* GetInTitleFilterListbox();
+    bool InTitleFilterListboxVisible() const { return FInTitleFilterListboxVisible; }
+    TColumnEh* InTitleFilterListboxColumn() const { return FInTitleFilterListboxColumn; }
+    TObject* InTitleFilterListboxGroupLevel() const { return FInTitleFilterListboxGroupLevel; }
+    void SetInTitleFilterListboxGroupLevel(TObject* Value) { FInTitleFilterListboxGroupLevel = Value; }
+    void ApplyFilter();
+    virtual void DefaultApplyFilter();
+    void ClearFilter();
+    // STFilter.Visible changed: editing ends when hidden, the layout and the cell editor follow.
+    void FilterRowVisibleChanged(bool Visible);
+
+protected:
+    virtual TInplaceFilterEditEh* CreateFilterEditor();
+    void FilterEditClosingUp(TObject* Sender, bool& Accept);
+    void FilterEditCloseUp(TObject* Sender, bool Accept);
+    void FilterEditGetItemsList(TObject* Sender);
+    void FilterEditKeyPress(TObject* Sender, Char& Key);
+    void InTitleFilterListboxMouseUp(TObject* Sender, TMouseButton Button, TShiftState Shift, int X, int Y);
+    void InTitleFilterListboxKeyDown(TObject* Sender, Word& Key, TShiftState Shift);
+    void InTitleFilterListboxKeyPress(TObject* Sender, Char& Key);
+    // The filter row cell's rectangle for data column Index, where the editor stands.
+    TRect FilterEditRect(int Index);
+    // A left press: starts filter editing in the filter row or drops an in-title list down
+    // (true: the press is taken), else ends filter editing and closes the in-title list.
+    bool FilterMouseDown(const TGridCoord& Cell, int AreaCol, int X, int Y);
+    // Ends filter editing of a column that goes away, and leaves the centre at destruction.
+    void FilterColumnDestroying(TColumnEh* Column);
+    void DestroyFilterParts();
+
+    TDBGridEhCenter* FCenter = nullptr;
+    int FFilterCol = -1;
+    bool FFilterEditMode = false;
+    TInplaceFilterEditEh* FFilterEdit = nullptr;
+    TPopupListboxEh* FInTitleFilterListbox = nullptr;
+    TColumnEh* FInTitleFilterListboxColumn = nullptr;
+    TObject* FInTitleFilterListboxGroupLevel = nullptr;
+    bool FInTitleFilterListboxVisible = false;
+    // Closes the in-title list on a press outside it (owned; nullptr while the list is hidden).
+    TPopupWatchEh* FInTitleFilterListboxWatch = nullptr;
+    // --- searching: search panel, search filter, text location, in-place search and highlight
+    // texts (DBGridEhSearch.cpp, DBGridEhSearchPanel.cpp, DBGridEhLocateText.cpp)
+public:
+    TDBGridSearchPanelEh* SearchPanel() const;
+    void SetSearchPanel(TDBGridSearchPanelEh* Value);
+    TDBGridSearchPanelControlEh* SearchPanelControl() const;
+    bool SearchEditorMode() const;
+    void SetSearchEditorMode(bool Value);
+    virtual void ApplySearchFilter(const String& Text);
+    virtual void CancelSearchFilter();
+    // The applied search filter text and whether a search filter is in place.
+    String SearchFilterText() const;
+    bool SearchFilterActive() const;
+    void SearchFilterRecord(TDataSet* DataSet, bool& Accept);
+    void RestoreDataSetFilterEvent();
+    virtual bool LocateText(TCustomDBGridEh* AGrid, const String& FieldName, const String& Text,
+                            TLocateTextOptionsEh Options, TLocateTextDirectionEh Direction,
+                            TLocateTextMatchingEh Matching, TLocateTextTreeFindRangeEh TreeFindRange);
+    bool InplaceSearching() const;
+    String InplaceSearchText() const;
+    void StartInplaceSearch(const String& S, int TimeOut, TLocateTextDirectionEh Direction);
+    void StopInplaceSearch();
+    void StartInplaceSearchTimer();
+    void StopInplaceSearchTimer();
+    bool IsSearchingState();
+    String GetSearchingText();
+    // Registered highlight texts are painted over matching data cell texts; not owned.
+    void AddHighlightTextParams(TGridHighlightTextParamsEh* Params);
+    void RemoveHighlightTextParams(TGridHighlightTextParamsEh* Params);
+    void PaintSearchHighlights(TCanvas* ACanvas, TColumnEh* Column, const String& Text, const TRect& ARect,
+                               int DX, int DY, TAlignment Alignment, bool WordWrap);
+    void UpdateSearchPanel();
+    bool LayoutTopPanels();
+    // Opens the find dialog for this grid (the installed find routine).
+    virtual void ShowFindDialog(const String& Text, bool Modal);
+
+protected:
+    // The text search a behaviour centre would run; the grid's built-in search by default.
+    virtual bool CenterLocateText(const String& FieldName, const String& Text, TLocateTextOptionsEh Options,
+                                  TLocateTextDirectionEh Direction, TLocateTextMatchingEh Matching,
+                                  TLocateTextTreeFindRangeEh TreeFindRange);
+    void CreateSearchParts();
+    void FreeSearchParts();
+    // Ctrl+F and in-place search keys; true when the key was taken.
+    bool SearchKeyDown(Word& Key, TShiftState Shift);
+    // Data sets the search filter is hooked into that go away are let go.
+    void SearchNotification(TComponent* AComponent);
+    void SearchTimerTick();
+
+    std::unique_ptr<TDBGridEhSearchData> FSearchData;
+    // --- lookup lists (DBLookupGridsEhPopup.cpp)
+public:
+    // The titles' sort-marker style, which a cell's drop-down list takes over.
+    TSortMarkerStyleEh GetSortMarkerStyle() override;
 };
 
 // The grid with its properties published; it has no behaviour of its own.

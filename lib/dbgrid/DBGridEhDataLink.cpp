@@ -5,6 +5,9 @@
 #include "lib/dbgrid/DBGridEh.h"
 
 #include "platform/ui/Forms.h"
+#include "platform/ui/WinApi.h"
+
+#include <QScopeGuard>
 
 #include <algorithm>
 #include <cassert>
@@ -28,6 +31,7 @@ void TCustomDBGridEh::WriteDataSource(TDataSource* Value) {
     if (Value == DataLink()->DataSource()) return;
     if (TDataSource* old = DataLink()->DataSource()) old->RemoveFreeNotification(this);
     TCustomDBAxisGridEh::WriteDataSource(Value);
+    if (FHorzScrollBarPanelControl) FHorzScrollBarPanelControl->ExtraPanel()->SetDataSource(Value);
     FSumList->SetDataSet(Value ? Value->DataSet() : nullptr);
     LayoutChanged();
 }
@@ -67,8 +71,8 @@ int TCustomDBGridEh::GetFilterRowCount() const {
 }
 
 bool TCustomDBGridEh::IsExtendedScrolling() {
-    // Extended scrolling is a policy of the grid centre, which this grid does not have.
-    return false;
+    // The behaviour centre decides; the default centre scrolls memory tables by rows.
+    return FIntMemTable != nullptr;
 }
 
 bool TCustomDBGridEh::HasHideDuplicatesColumns() {
@@ -126,22 +130,51 @@ void TCustomDBGridEh::LinkDataSetScrolled(int Distance) {
         SyncMemTableCursorRow(Distance);
         return;
     }
-    if (DataLink()->ActiveRecord() >= RowCount() - TopDataOffset()) RecalcDataRowCount();
+    if (!HandleAllocated()) return;
     const int oldRow = Row();
-    LinkDataChanged();
-    if (FIndicatorOffset && ColWidths(0) != CalcIndicatorColWidth()) LayoutChanged();
-    // The buffer window moved by Distance records: every visible row may show another record.
-    if (Distance != 0)
-        InvalidateGrid();
-    else {
-        InvalidateRow(oldRow);
-        InvalidateRow(Row());
-    }
+    if (DataLink()->ActiveRecord() >= RowCount() - TopDataOffset()) RecalcDataRowCount();
     UpdateVertScrollBar();
+    LinkDataChanged();
+    if (FIndicatorOptions.Contains(gioShowRecNoEh) && CheckIndicatorColWidthChanged()) RequestLayoutUpdate();
+    if (IsBackgroundShowing()) {
+        InvalidateGrid();
+        return;
+    }
+    InvalidateRow(oldRow);
+    InvalidateRow(Row());
+    if (Distance != 0) {
+        HideEditor();
+        const auto reshow = qScopeGuard([this] {
+            if (FOptions.Contains(dgAlwaysShowEditor)) ShowEditor();
+        });
+        if (VisibleRowCount() < std::abs(Distance)) {
+            InvalidateGrid();
+            return;
+        }
+        // The buffer window moved by Distance records: the painted rows move with it and only
+        // the uncovered ones are painted anew.
+        const int top = TopDataOffset();
+        const int rowH = FStdDefaultRowHeight + (FOptions.Contains(dgRowLines) ? GridLineWidth() : 0);
+        if (FIndicatorOffset && FSelRow >= top && FSelRow < RowCount()) InvalidateRow(FSelRow);
+        const TRect first = CellRect(0, top);
+        TRect area = BoxRect(0, top, GetFullColCount() - 1, RowCount() - 1);
+        area.Top = first.Top;
+        area.Right = ClientWidth();
+        ScrollWindowEx(Handle(), 0, -rowH * Distance, &area, &area, nullptr, nullptr, SW_INVALIDATE);
+        if (FIndicatorOffset) InvalidateRow(Row());
+        if (FOptionsEh.Contains(dghHotTrack) && FHotTrackCell.Y >= top) {
+            FHotTrackCell.Y -= Distance;
+            const TPoint p = CursorClientPos();
+            UpdateHotTrackInfo(p.X, p.Y);
+        }
+        if (HasHideDuplicatesColumns()) InvalidateRow(top);
+    }
+    if (UpdateLock() == 0) Update();
 }
 
-void TCustomDBGridEh::MTViewDataEvent(int, TMTViewEventTypeEh, int) {
+void TCustomDBGridEh::MTViewDataEvent(int RowNum, TMTViewEventTypeEh Event, int OldRowNum) {
     if (!DataLink()->Active()) return;
+    if (GroupingMTViewDataEvent(RowNum, Event, OldRowNum)) return;
     RecalcMemTableRowCount();
 }
 
@@ -177,25 +210,43 @@ void TCustomDBGridEh::SafeSetRowCount(int Value) {
 
 void TCustomDBGridEh::RecalcPlainRowCount() {
     const int top = TopDataOffset();
-    if (!DataLink()->Active()) {
+    const int oldCount = RowCount();
+    if (RowCount() <= top) SafeSetRowCount(top + 1);
+    FOldTopLeft = TopLeft();
+    // The height left for data rows: the client less the titles, the filter row and the footers.
+    const int L = FOptions.Contains(dgRowLines) ? GridLineWidth() : 0;
+    const int R = FStdDefaultRowHeight + L;
+    int H = 0;
+    for (int r = 0; r < top && r < RowCount(); ++r)
+        H += RowHeights(r) + L;
+    if (FooterRowCount() > 0) H += R * FooterRowCount() + L;
+    SetTopRow(FixedRows());
+    if (DataLink()->Active() && DataLink()->RecordCount() != 0 && HandleAllocated()) {
+        const int N = std::max(
+            1, (ClientHeight() - OutBoundaryData()->TopIndent() - OutBoundaryData()->BottomIndent() - H) /
+                   std::max(1, R));
+        try {
+            // The link's buffer holds exactly the visible page.
+            DataLink()->SetBufferCount(N);
+        } catch (Exception& e) {
+            ReportFetchError(e);
+        }
+        SafeSetRowCount(std::max(1, DataLink()->RecordCount()) + top);
+        LinkDataChanged();
+    } else {
         SafeSetRowCount(top + 1);
-        return;
     }
-    try {
-        // The link's buffer holds exactly the visible page.
-        DataLink()->SetBufferCount(VisibleDataRowCapacity());
-    } catch (Exception& e) {
-        ReportFetchError(e);
-    }
-    const int n = std::max(1, DataLink()->RecordCount());
-    SafeSetRowCount(top + n);
     if (TopRow() != top) SetTopRow(top);
-    const int cur = top + std::max(0, DataLink()->ActiveRecord());
-    if (cur < RowCount() && cur != Row()) FocusCell(Col(), cur, false, false, true);
+    UpdateScrollRange();
     UpdateVertScrollBar();
+    if (RowCount() != oldCount) InvalidateGrid();
 }
 
 void TCustomDBGridEh::RecalcMemTableRowCount() {
+    if (GroupingShowsRows()) {
+        GroupDataTreeChanged();
+        return;
+    }
     const int top = TopDataOffset();
     if (!DataLink()->Active() || !FIntMemTable) {
         SafeSetRowCount(top + 1);
@@ -216,6 +267,7 @@ void TCustomDBGridEh::RecalcMemTableRowCount() {
         InvalidateRow(old.Y);
         InvalidateRow(cur);
     }
+    if (HandleAllocated()) ClampTopRow();
     FetchRecordsToFillPage();
     UpdateVertScrollBar();
     InvalidateGrid();
@@ -223,6 +275,11 @@ void TCustomDBGridEh::RecalcMemTableRowCount() {
 
 void TCustomDBGridEh::SyncMemTableCursorRow(int) {
     if (!DataLink()->Active() || !FIntMemTable) return;
+    if (GroupingFollowCursor()) {
+        if (FIndicatorOffset) InvalidateCol(0);
+        UpdateVertScrollBar();
+        return;
+    }
     if (Row() >= TopDataOffset()) InvalidateRow(Row());
     if (ComponentState().Contains(csLoading)) return;
     const int top = TopDataOffset();
@@ -270,6 +327,7 @@ void TCustomDBGridEh::ReportFetchError(const Exception& E) {
 
 int TCustomDBGridEh::FullDataRowCount() {
     if (!DataLink()->Active()) return 0;
+    if (GroupingShowsRows()) return FDataGrouping->GroupDataTree()->FlatVisibleCount();
     if (FIntMemTable) return FIntMemTable->InstantReadRowCount();
     return DataLink()->RecordCount();
 }
@@ -278,6 +336,7 @@ int TCustomDBGridEh::FullDataRowCount() {
 // Reading a row without moving the cursor
 
 void TCustomDBGridEh::InstantReadRowEnter(int DataRow) {
+    DataRow = GroupingReadRowEnter(DataRow);
     if (FIntMemTable) {
         FOldActiveRecord.push_back(FIntMemTable->GetInstantReadCurRow());
         FIntMemTable->InstantReadEnter(DataRow);
@@ -292,6 +351,7 @@ void TCustomDBGridEh::InstantReadRowLeave() {
     if (FOldActiveRecord.empty()) return;
     const int saved = FOldActiveRecord.back();
     FOldActiveRecord.pop_back();
+    GroupingReadRowLeave();
     if (FIntMemTable)
         FIntMemTable->InstantReadLeave();
     else
@@ -300,6 +360,7 @@ void TCustomDBGridEh::InstantReadRowLeave() {
 
 bool TCustomDBGridEh::IsDataRowCurrent(int DataRow) {
     if (!DataLink()->Active()) return false;
+    if (GroupingShowsRows()) return FCurGroupDataNode && FlatNode(DataRow) == FCurGroupDataNode;
     if (FIntMemTable) {
         if (DataRow != FIntMemTable->GetInstantReadCurRow()) return false;
     } else {
@@ -312,6 +373,10 @@ bool TCustomDBGridEh::IsDataRowCurrent(int DataRow) {
 
 int TCustomDBGridEh::DataRowToRecNo(int DataRow) {
     if (!DataLink()->Active()) return 0;
+    if (GroupingShowsRows()) {
+        TGroupDataTreeNodeEh* node = FlatNode(DataRow);
+        return node && node->NodeType() == dntDataSetRecordEh ? node->DataSetRecordViewNo() + 1 : 0;
+    }
     if (FIntMemTable) return DataRow + 1;
     InstantReadRowEnter(DataRow);
     struct Leave {
@@ -326,6 +391,7 @@ int TCustomDBGridEh::DataRowToRecNo(int DataRow) {
 
 int TCustomDBGridEh::MoveBy(int Distance) {
     if (!DataLink()->Active()) return 0;
+    if (GroupingShowsRows()) return GroupDataMoveBy(Distance, false);
     return DataLink()->MoveBy(Distance);
 }
 
@@ -386,6 +452,14 @@ bool TCustomDBGridEh::CheckDataConsistency(bool WithCurrent) {
     if (FixedRows() != top && RowCount() > top) return false;
     if (RowCount() < top + 1) return false;
     if (!DataLink()->Active()) return true;
+    if (GroupingShowsRows()) {
+        // Grouping: the rows are the tree's flat list and the current row is the current node's.
+        TGridGroupDataTreeEh* tree = FDataGrouping->GroupDataTree();
+        if (RowCount() != top + tree->FlatVisibleCount()) return false;
+        const int idx = tree->IndexOfVisibleNode(FCurGroupDataNode);
+        if (WithCurrent && idx >= 0 && Row() != idx + top) return false;
+        return tree->CheckConsistency();
+    }
     if (FIntMemTable) {
         if (RowCount() != top + std::max(1, FIntMemTable->InstantReadRowCount())) return false;
         const int v = FIntMemTable->GetInstantReadCurRow();

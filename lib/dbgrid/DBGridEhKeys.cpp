@@ -6,6 +6,8 @@
 #include "platform/ui/Forms.h"
 #include "platform/ui/WinApi.h"
 
+#include <QScopeGuard>
+
 #include <algorithm>
 
 // ---------------------------------------------------------------------------------------------
@@ -15,6 +17,8 @@ void TCustomDBGridEh::KeyDown(Word& Key, TShiftState Shift) {
     // The control's own OnKeyDown comes first and may take the key.
     TCustomControl::KeyDown(Key, Shift);
     if (Key == 0 || !DataLink()->Active()) return;
+    if (GroupingKeyDown(Key, Shift)) return;
+    if (SearchKeyDown(Key, Shift)) return;
     TDataSet* ds = DataLink()->DataSet();
     const bool ctrl = Shift.Contains(ssCtrl);
     const bool shift = Shift.Contains(ssShift);
@@ -110,9 +114,9 @@ void TCustomDBGridEh::KeyDown(Word& Key, TShiftState Shift) {
     case VK_INSERT:
         if (shift || !canModify || !FOptions.Contains(dgEditing)) return;
         if (AllowedOperations().Contains(alopInsertEh))
-            ds->Insert();
+            DataInsert();
         else if (AllowedOperations().Contains(alopAppendEh))
-            ds->Append();
+            DataAppend();
         break;
     case VK_F2:
         if (CanEditShow()) ShowEditor();
@@ -130,10 +134,14 @@ void TCustomDBGridEh::StepDownOrAppend() {
         if (!ds->Eof()) ds->Cancel();
         return;
     }
+    const bool canAppend =
+        ds->CanModify() && !ReadOnly() && FOptions.Contains(dgEditing) && AllowedOperations().Contains(alopAppendEh);
+    if (GroupingShowsRows()) {
+        GroupDataMoveBy(1, canAppend);
+        return;
+    }
     MoveBy(1);
-    if (ds->CanModify() && !ReadOnly() && FOptions.Contains(dgEditing) &&
-        AllowedOperations().Contains(alopAppendEh) && Eof())
-        ds->Append();
+    if (canAppend && Eof()) DataAppend();
 }
 
 void TCustomDBGridEh::StepUp() {
@@ -210,6 +218,7 @@ void TCustomDBGridEh::MouseDown(TMouseButton Button, TShiftState Shift, int X, i
         if (MouseCapture()) SetMouseCapture(false);
         return;
     }
+    if (GroupingMouseDown(Button, Shift, X, Y)) return;
     const TGridCoord cell = MouseCoord(X, Y);
     int areaCol = 0, areaRow = 0;
     const TCellAreaTypeEh type = GetCellType(cell.X, cell.Y, areaCol, areaRow);
@@ -221,6 +230,7 @@ void TCustomDBGridEh::MouseDown(TMouseButton Button, TShiftState Shift, int X, i
         TCustomDBAxisGridEh::MouseDown(Button, Shift, X, Y);
         return;
     }
+    if (FilterMouseDown(cell, areaCol, X, Y)) return;
     if (type == catTitleEh && TopDataOffset() > 0 && cell.Y == 0) {
         // The title acts as a button until the mouse goes up over it.
         SetMouseCapture(true);
@@ -243,6 +253,7 @@ void TCustomDBGridEh::MouseDown(TMouseButton Button, TShiftState Shift, int X, i
 }
 
 void TCustomDBGridEh::MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y) {
+    if (GroupingMouseUp(Button, Shift, X, Y)) return;
     if (GridState() != gsNormal) {
         TCustomDBAxisGridEh::MouseUp(Button, Shift, X, Y);
         return;
@@ -287,91 +298,150 @@ void TCustomDBGridEh::DblClick() {
 // Wheel and scroll bar
 
 bool TCustomDBGridEh::DoMouseWheelDown(TShiftState Shift, TPoint MousePos) {
-    if (!DataLink()->Active()) return TCustomDBAxisGridEh::DoMouseWheelDown(Shift, MousePos);
+    if (!DataLink()->Active()) return true;
+    if (UsesMemTable() && IsExtendedScrolling()) return ExtendedWheelStep(true, Shift, MousePos);
     MoveBy(1);
     return true;
 }
 
 bool TCustomDBGridEh::DoMouseWheelUp(TShiftState Shift, TPoint MousePos) {
-    if (!DataLink()->Active()) return TCustomDBAxisGridEh::DoMouseWheelUp(Shift, MousePos);
+    if (!DataLink()->Active()) return true;
+    if (UsesMemTable() && IsExtendedScrolling()) return ExtendedWheelStep(false, Shift, MousePos);
     MoveBy(-1);
     return true;
 }
 
-void TCustomDBGridEh::WndProc(TMessage& Message) {
-    if (Message.Msg == WM_VSCROLL && DataLink()->Active()) {
-        HandleVScroll(Message);
-        return;
+bool TCustomDBGridEh::ExtendedWheelStep(bool Down, TShiftState Shift, TPoint MousePos) {
+    // The control's own wheel event (fired by the control's handling) may take the step.
+    if (Down ? TCustomControl::DoMouseWheelDown(Shift, MousePos)
+             : TCustomControl::DoMouseWheelUp(Shift, MousePos))
+        return true;
+    const bool shift = Shift.Contains(ssShift), ctrl = Shift.Contains(ssCtrl);
+    const int dir = Down ? 1 : -1;
+    const int page = VisibleRowCount();
+    TDataSet* ds = DataLink()->DataSet();
+    if (shift && !ctrl) {
+        if (Down)
+            ds->Next();
+        else
+            ds->Prior();
+    } else if (shift && ctrl) {
+        MoveBy(dir * page);
+    } else if (ctrl) {
+        // Records not fetched yet would cut the page step short.
+        if (Down && FIntMemTable && RowCount() - TopRow() - page < page)
+            FIntMemTable->FetchRecords(page + TopRow() + page - RowCount());
+        SafeMoveTop(TopRow() + dir * page, false);
+    } else if (IsSmoothVertScroll()) {
+        SmoothScrollBy(0, dir * GetVertScrollStep());
+    } else {
+        SafeMoveTop(TopRow() + dir, false);
     }
-    TCustomDBAxisGridEh::WndProc(Message);
-    // Fonts that follow the grid's font follow it now; the row heights come from it.
-    if (Message.Msg == CM_FONTCHANGED) {
-        FontChangedHere();
-        LayoutChanged();
-    }
-    // A new height is a new page: plain mode reads as many records as rows fit.
-    if (Message.Msg == WM_SIZE && DataLink()->Active()) RecalcDataRowCount();
-    if (Message.Msg == WM_SIZE) UpdateScrollBarPanels();
-    if (Message.Msg == WM_SIZE || Message.Msg == WM_HSCROLL) UpdateHorzExtScrollBar();
+    return true;
 }
 
-void TCustomDBGridEh::HandleVScroll(TMessage& Message) {
-    TDataSet* ds = DataLink()->DataSet();
-    const int page = std::max(1, VisibleDataRowCapacity());
-    switch (LoWord(Message.WParam)) {
-    case SB_LINEUP:
-        MoveBy(-1);
-        break;
-    case SB_LINEDOWN:
-        MoveBy(1);
-        break;
-    case SB_PAGEUP:
-        MoveBy(-page);
-        break;
-    case SB_PAGEDOWN:
-        MoveBy(page);
-        break;
-    case SB_TOP:
-        ds->First();
-        break;
-    case SB_BOTTOM:
-        ds->Last();
-        break;
-    case SB_THUMBPOSITION:
-    case SB_THUMBTRACK: {
+bool TCustomDBGridEh::IsSmoothVertScroll() {
+    return FVertScrollBar ? FVertScrollBar->SmoothStep() : TCustomDBAxisGridEh::IsSmoothVertScroll();
+}
+
+void TCustomDBGridEh::HandleSize(TMessage& Message) {
+    BeginScrollRangeUpdate();
+    {
+        const auto end = qScopeGuard([this] { EndScrollRangeUpdate(); });
+        TCustomDBAxisGridEh::WndProc(Message);
+    }
+    if (LayoutLock() > 0) {
+        FSizeChanged = true;
+    } else if (!FAutoFitColWidths || ComponentState().Contains(csDesigning)) {
+        UpdateScrollRange();
+        RecalcDataRowCount();
+        UpdateVertScrollBar();
+    } else {
+        RequestLayoutUpdate();
+        InvalidateEditor();
+    }
+    UpdateHorzExtScrollBar();
+    UpdateScrollBarPanels();
+}
+
+void TCustomDBGridEh::ApplySizeChange() {
+    FSizeChanged = false;
+    const bool designing = ComponentState().Contains(csDesigning);
+    if (!designing && (FAutoFitColWidths || (FIndicatorOffset && ColWidths(0) != CalcIndicatorColWidth()))) {
+        RequestLayoutUpdate();
+        InvalidateEditor();
+    } else {
+        RecalcDataRowCount();
+        UpdateVertScrollBar();
+    }
+}
+
+void TCustomDBGridEh::WndProc(TMessage& Message) {
+    if (Message.Msg == WM_VSCROLL) {
         // The window's bar gives the 32-bit track position; an external or panel bar sends its
-        // position with the code.
-        int target = SmallInt(HiWord(Message.WParam));
-        if (!VertScrollBar()->ExtScrollBar() && !ScrollBarPanel()) {
+        // position with the code, and a thumb that did not move reports the code's position.
+        const int code = LoWord(Message.WParam);
+        int pos = SmallInt(HiWord(Message.WParam));
+        if ((code == SB_THUMBPOSITION || code == SB_THUMBTRACK) && !VertScrollBar()->ExtScrollBar() &&
+            !ScrollBarPanel()) {
             SCROLLINFO si{};
             si.cbSize = sizeof(si);
             si.fMask = SIF_POS | SIF_TRACKPOS;
             ::GetScrollInfo(Handle(), SB_VERT, &si);
-            // A thumb that did not move reports the position the code carries.
-            if (si.nTrackPos != si.nPos || Word(si.nPos) == HiWord(Message.WParam)) target = si.nTrackPos;
+            if (si.nTrackPos != si.nPos || Word(si.nPos) == HiWord(Message.WParam)) pos = si.nTrackPos;
         }
-        if (FIntMemTable)
-            ds->SetRecNo(std::clamp(target, 1, std::max(1, ds->RecordCount())));
-        else if (!ds->IsSequenced()) {
-            // The five-position bar: top, a page up, stay, a page down, bottom.
-            if (target <= 0)
-                ds->First();
-            else if (target == 1)
-                MoveBy(-page);
-            else if (target == 3)
-                MoveBy(page);
-            else if (target >= 4)
-                ds->Last();
-        } else if (target <= 1)
-            ds->First();
-        else if (target < ds->RecordCount())
-            MoveBy(target - ds->RecNo());
-        else
-            ds->Last();
-        break;
+        ModifyScrollBar(SB_VERT, code, pos, true);
+        Message.Result = 0;
+        return;
     }
+    switch (Message.Msg) {
+    case WM_SIZE:
+        // A new height is a new page: plain mode reads as many records as rows fit.
+        HandleSize(Message);
+        return;
+    case WM_HSCROLL:
+        if (LoWord(Message.WParam) == SB_THUMBTRACK && FHorzScrollBar->Tracking()) {
+            Perform(WM_HSCROLL, MAKEWPARAM(Word(SB_THUMBPOSITION), HiWord(Message.WParam)), Message.LParam);
+        } else {
+            TCustomDBAxisGridEh::WndProc(Message);
+        }
+        UpdateHorzExtScrollBar();
+        return;
+    case WM_KILLFOCUS:
+        // A sort marking begun with Ctrl held is applied when the focus leaves the grid, but not
+        // when it only goes to the grid's own editor.
+        if (FSortMarking && (!InplaceEditor() || HWND(Message.WParam) != InplaceEditor()->Handle())) {
+            FSortMarking = false;
+            SortMarkingChanged();
+        }
+        break;
+    case CM_MOUSELEAVE:
+        TCustomDBAxisGridEh::WndProc(Message);
+        if (FOptionsEh.Contains(dghHotTrack) && HotTrackCell().Y > 0) {
+            const int row = HotTrackCell().Y;
+            FHotTrackCell = TGridCoord{-1, -1};
+            if (row < RowCount()) InvalidateRow(row);
+        }
+        return;
+    case CM_FONTCHANGED: {
+        TCustomDBAxisGridEh::WndProc(Message);
+        // Fonts that follow the grid's font follow it now; the row heights come from it.
+        BeginLayout();
+        const auto end = qScopeGuard([this] { EndLayout(); });
+        FontChangedHere();
+        LayoutChanged();
+        return;
+    }
+    case WM_TIMER:
+        if (Message.WParam == 2) {
+            SearchTimerTick();
+            return;
+        }
+        break;
     default:
         break;
     }
-    Message.Result = 0;
+    TCustomDBAxisGridEh::WndProc(Message);
+    if (Message.Msg == WM_GETDLGCODE && FOptionsEh.Contains(dghPreferIncSearch))
+        Message.Result |= DLGC_WANTCHARS;
 }

@@ -12,6 +12,7 @@
 #include "platform/ui/WinApi.h"
 
 #include <QFontMetrics>
+#include <QScopeGuard>
 
 #include <algorithm>
 #include <cmath>
@@ -77,7 +78,7 @@ public:
     bool STFilterGridChangingFonts() override { return false; }
     void STFilterGridLayoutChanged() override { FGrid->LayoutChanged(); }
     void STFilterGridInvalidate() override { FGrid->Invalidate(); }
-    void STFilterGridVisibleChanged(bool) override { FGrid->LayoutChanged(); }
+    void STFilterGridVisibleChanged(bool Visible) override { FGrid->FilterRowVisibleChanged(Visible); }
     int STFilterGridRowHeight(TFont* Font, int RowLines, int RowHeight) override {
         const int text = QFontMetrics(Font->ToQFont()).height() + (FGrid->Flat() ? 1 : 3);
         return std::max(RowHeight, text * std::max(1, RowLines));
@@ -96,18 +97,24 @@ private:
 } // namespace
 
 void TCustomDBGridEh::CreateOwnedParts() {
-    FTitleFont = std::make_unique<TFont>();
-    FTitleFont->Assign(Font());
     FSumList = std::make_unique<TDBGridEhSumList>(this);
     FSumList->OnRecalcAll = TNotifyEvent(this, &TCustomDBGridEh::SumListRecalcAll);
     FSumList->OnAfterRecalcAll = TNotifyEvent(this, &TCustomDBGridEh::SumListAfterRecalcAll);
     FSumList->SumListChanged = TNotifyEvent(this, &TCustomDBGridEh::SumListChanged);
     FSTFilterHost = std::make_unique<TDBGridSTFilterHost>(this);
     FSTFilter = std::make_unique<TSTDBGridEhFilter>(FSTFilterHost.get());
+    FDataGrouping = std::make_unique<TDBGridEhDataGroupsEh>(this);
+    FDataGrouping->ColumnsLoaded();
+}
+
+void TCustomDBGridEh::SetTitleFont(TFont* Value) {
+    FTitleParams->SetFont(Value);
+    if (FOptions.Contains(dgTitles)) LayoutChanged();
 }
 
 void TCustomDBGridEh::SumListChanged(TObject*) {
-    if (FooterRowCount() > 0) Invalidate();
+    if (DataLink() && DataLink()->Active() && !DataLink()->DataSet()->ControlsDisabled()) UpdateVertScrollBar();
+    InvalidateFooter();
 }
 
 void TCustomDBGridEh::SumListRecalcAll(TObject*) {
@@ -130,10 +137,19 @@ TCustomDBGridEh* TCustomDBGridEh::CreateNew(TComponent* AOwner, int) {
 void TCustomDBGridEh::SetAutoFitColWidths(bool Value) {
     if (FAutoFitColWidths == Value) return;
     FAutoFitColWidths = Value;
-    // Auto-fit scales every column from the width it had when fitting began.
-    if (Value)
+    if (ComponentState().Contains(csDesigning)) return;
+    if (!Value) {
+        // Switched off, the columns get back the widths they had when fitting began.
+        Columns()->BeginUpdate();
+        const auto end = qScopeGuard([&] { Columns()->EndUpdate(); });
+        for (int i = 0; i < Columns()->Count(); ++i)
+            Columns()->Columns(i)->SetWidth(Columns()->Columns(i)->FInitWidth);
+    } else if (!ComponentState().Contains(csLoading)) {
+        // Auto-fit scales every column from the width it had when fitting began.
         for (int i = 0; i < Columns()->Count(); ++i)
             Columns()->Columns(i)->FInitWidth = Columns()->Columns(i)->Width();
+    }
+    if (Value && ColCount() > FixedCols()) SetLeftCol(FixedCols());
     LayoutChanged();
 }
 
@@ -246,6 +262,30 @@ void TCustomDBGridEh::ColExit() {
 
 bool TCustomDBGridEh::IsColumnEditable(TAxisBarEh* Column) {
     return Column && Column->CanModify(false) && FOptions.Contains(dgEditing);
+}
+
+bool TCustomDBGridEh::CanEditModify() {
+    // Check-box columns change their value by clicks and the space key, never by typing.
+    if (TColumnEh* c = SelectedColumn(); c && c->GetColumnType() == ctCheckboxes) return false;
+    return PrepareCellEdit();
+}
+
+bool TCustomDBGridEh::CanEditShow() {
+    return TCustomDBAxisGridEh::CanEditShow();
+}
+
+void TCustomDBGridEh::DefaultHandler(TMessage& Message) {
+    TCustomDBAxisGridEh::DefaultHandler(Message);
+}
+
+void TCustomDBGridEh::NotifyRowChange(TAxisBarEh* Item) {
+    TCustomDBAxisGridEh::NotifyRowChange(Item);
+    if (FDestroying || ComponentState().Contains(csDestroying)) return;
+    // The lists do not own their columns: a column on its way out must not stay in them until
+    // the next layout rebuild.
+    auto* c = static_cast<TColumnEh*>(Item);
+    FVisibleColumns->Remove(c);
+    FVisibleAxisBars->Remove(c);
 }
 
 bool TCustomDBGridEh::IsEditorAlwaysShown() {

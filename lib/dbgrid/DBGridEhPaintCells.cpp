@@ -248,6 +248,9 @@ void TCustomDBGridEh::DefaultDrawColumnDataCell(const TGridCoord& Cell, const TG
             WriteCellText(Column, c, Column->EndEllipsis(),
                           Column->WordWrap() && Column->CurLineWordWrap(RowHeights(Cell.Y)), Column->Layout(),
                           Params->FAlignment, Params->FText, y, x, !filled, textRect);
+            // Search matches painted over the text where it was put.
+            PaintSearchHighlights(c, Column, Params->FText, textRect, x, y, Params->FAlignment,
+                                  Column->WordWrap() && Column->CurLineWordWrap(RowHeights(Cell.Y)));
             break;
         }
     }
@@ -335,13 +338,9 @@ void TCustomDBGridEh::DefaultDrawDataCell(const TRect& Rect, TField* Field, TGri
 void TCustomDBGridEh::SetFooterRowCount(int Value) {
     Value = std::max(0, Value);
     if (Value == FooterRowCount()) return;
-    SetContraRowCount(Value);
+    FFooterRowCount = Value;
+    SetContraRowCount(FullFooterRowCount());
     RequestLayoutUpdate();
-}
-
-String TCustomDBGridEh::GetFooterValue(int, TColumnEh*) {
-    // Columns carry no footer definitions yet: a footer shows what OnGetFooterParams gives it.
-    return String();
 }
 
 void TCustomDBGridEh::DrawGridFooterCell(int ACol, int ARow, TPoint CellType, TGridDrawState AState,
@@ -358,10 +357,9 @@ void TCustomDBGridEh::DrawGridFooterCell(int ACol, int ARow, TPoint CellType, TG
 
     c->Font()->Assign(FFooterParams->Font());
     TColor background = FFooterParams->GetColor();
-    TAlignment alignment = column ? column->Alignment() : taLeftJustify;
+    TAlignment alignment = column ? column->UsedFooter(FooterRow)->Alignment() : taLeftJustify;
     String text = column ? GetFooterValue(FooterRow, column) : String();
-    if (OnGetFooterParams)
-        OnGetFooterParams(this, DataCol, FooterRow, column, c->Font(), background, alignment, AState, text);
+    GetFooterParams(DataCol, FooterRow, column, c->Font(), background, alignment, AState, text);
     const bool highlighted = GetHighlightedFixedCellColors(c->Font(), background, false, CellType);
     c->Brush()->SetColor(background);
 

@@ -192,6 +192,15 @@ void TDBGridEhScrollBar::ExtScrollBarWndProc(TMessage& Message) {
         Grid()->Perform(FKind == sbHorizontal ? WM_HSCROLL : WM_VSCROLL, Message.WParam, Message.LParam);
     // The grid may have let the bar go while it scrolled.
     if (bar) bar->WndProc(Message);
+    // The bar steps its own position after the grid has set it: put it back where the grid is,
+    // or it shows one step past.
+    if ((Message.Msg == CN_HSCROLL || Message.Msg == CN_VSCROLL) && bar && bar == FExtScrollBar &&
+        Grid()->HandleAllocated()) {
+        if (FKind == sbVertical)
+            FDBGridEh->UpdateVertScrollBar();
+        else
+            DBGridEhUpdateHorzExtScrollBar(FDBGridEh);
+    }
 }
 
 void TDBGridEhScrollBar::UpdateExtScrollBar() {

@@ -3,6 +3,8 @@
 
 #include "lib/dbgrid/DBGridEh.h"
 
+#include <QScopeGuard>
+
 #include <algorithm>
 
 void TCustomDBGridEh::CreateScrollBarPanels() {
@@ -84,12 +86,182 @@ int TCustomDBGridEh::GetScrollBarSize(int Bar) {
 }
 
 void TCustomDBGridEh::ModifyScrollBar(int ScrollBar, int ScrollCode, int Pos, bool UseRightToLeft) {
-    if (ScrollBar == SB_VERT && DataLink()->Active()) {
-        TMessage m{WM_VSCROLL, MAKEWPARAM(Word(ScrollCode), Word(SmallInt(Pos))), 0, 0};
-        HandleVScroll(m);
+    FScrollBarMessage = true;
+    const auto done = qScopeGuard([this] { FScrollBarMessage = false; });
+    if (ScrollBar == SB_HORZ && FHorzScrollBar->Tracking() && ScrollCode == SB_THUMBTRACK)
+        ScrollCode = SB_THUMBPOSITION;
+    // The base grid scrolls what it shows a bar for itself: the vertical one only when rows
+    // scroll by pixels.
+    const bool baseVert = ScrollBars() == ssVertical || ScrollBars() == ssBoth;
+    if (ScrollBar != SB_VERT || baseVert) {
+        TCustomDBAxisGridEh::ModifyScrollBar(ScrollBar, ScrollCode, Pos, UseRightToLeft);
         return;
     }
-    TCustomDBAxisGridEh::ModifyScrollBar(ScrollBar, ScrollCode, Pos, UseRightToLeft);
+    if (!TryAcquireFocus()) return;
+    if (IsExtendedScrolling()) {
+        if (!FVertScrollBar->SmoothStep())
+            ScrollTopRowByCode(ScrollCode, Pos);
+        else if (ScrollCode == SB_THUMBTRACK && FVertScrollBar->Tracking())
+            Perform(WM_VSCROLL, MAKEWPARAM(Word(SB_THUMBPOSITION), Word(std::max(0, Pos))), 0);
+        else
+            TCustomDBAxisGridEh::ModifyScrollBar(ScrollBar, ScrollCode, Pos, UseRightToLeft);
+        return;
+    }
+    if (DataLink()->Active()) ScrollRecordsByCode(ScrollCode, Pos);
+}
+
+void TCustomDBGridEh::ScrollRecordsByCode(int ScrollCode, int Pos) {
+    TDataSet* ds = DataLink()->DataSet();
+    const int page = std::max(1, VisibleDataRowCapacity());
+    switch (ScrollCode) {
+    case SB_LINEUP:
+        // To the record before the first visible one: the buffer moves by one.
+        MoveBy(-DataLink()->ActiveRecord() - 1);
+        break;
+    case SB_LINEDOWN:
+        MoveBy(DataLink()->RecordCount() - DataLink()->ActiveRecord());
+        break;
+    case SB_PAGEUP:
+        MoveBy(-page);
+        break;
+    case SB_PAGEDOWN:
+        MoveBy(page);
+        break;
+    case SB_THUMBPOSITION:
+        // The drag that ended here moved the record already.
+        if (FThumbTracked) {
+            FThumbTracked = false;
+            break;
+        }
+        if (FSumList->IsSequenced()) {
+            if (Pos <= 1)
+                ds->First();
+            else if (Pos < FSumList->RecordCount())
+                FSumList->SetRecNo(Pos);
+            else
+                ds->Last();
+        } else if (Pos <= 0) {
+            ds->First();
+        } else if (Pos == 1) {
+            MoveBy(-page);
+        } else if (Pos == 3) {
+            MoveBy(page);
+        } else if (Pos >= 4) {
+            ds->Last();
+        }
+        break;
+    case SB_THUMBTRACK:
+        if (!FVertScrollBar->Tracking()) break;
+        MoveBy(Pos - FSumList->RecNo());
+        FThumbTracked = true;
+        break;
+    case SB_TOP:
+        ds->First();
+        break;
+    case SB_BOTTOM:
+        ds->Last();
+        break;
+    default:
+        break;
+    }
+}
+
+void TCustomDBGridEh::ScrollTopRowByCode(int ScrollCode, int Pos) {
+    if (DataLink()->Active()) {
+        TGridDrawInfoEh di;
+        CalcDrawInfo(di);
+        const int top = TopRow();
+        switch (ScrollCode) {
+        case SB_LINEUP:
+            SafeMoveTop(top - 1, false);
+            break;
+        case SB_LINEDOWN:
+            SafeMoveTop(top + 1, false);
+            break;
+        case SB_PAGEUP:
+            // Back by the rows that make the current top row the last one of the page.
+            SafeMoveTop(top - std::max(1, top - AxisCalcMaxTopLeft(top, di.Vert)), false);
+            break;
+        case SB_PAGEDOWN:
+            SafeMoveTop(top + std::max(1, di.Vert.LastFullVisibleCell - top), false);
+            break;
+        case SB_TOP:
+            SafeMoveTop(FixedRows(), false);
+            break;
+        case SB_BOTTOM:
+            SafeMoveTop(RowCount(), false);
+            break;
+        case SB_THUMBTRACK:
+            if (!FVertScrollBar->Tracking()) break;
+            [[fallthrough]];
+        case SB_THUMBPOSITION:
+            SafeMoveTop(FixedRows() + Pos - 1, false);
+            break;
+        default:
+            break;
+        }
+    }
+    SyncVertScrollBarToTopRow();
+}
+
+int TCustomDBGridEh::SafeMoveTop(int ATop, bool CheckOnly) {
+    const int top = TCustomDBAxisGridEh::SafeMoveTop(ATop, true);
+    if (CheckOnly || top == TopRow()) return top;
+    const int old = TopRow();
+    SetTopRow(top);
+    SyncVertScrollBarToTopRow();
+    // The first shown row always shows its values, duplicates or not.
+    if (HasHideDuplicatesColumns()) {
+        InvalidateRow(top);
+        InvalidateRow(old);
+    }
+    return top;
+}
+
+void TCustomDBGridEh::SyncVertScrollBarToTopRow() {
+    if (!FVertScrollBar || !HandleAllocated()) return;
+    if (FVertScrollBar->SmoothStep()) {
+        UpdateScrollRange();
+        return;
+    }
+    TGridDrawInfoEh di;
+    CalcDrawInfo(di);
+    const int fixed = FixedRows();
+    int page, max;
+    if (FOptionsEh.Contains(dghAutoFitRowHeight)) {
+        page = 0;
+        max = TCustomDBAxisGridEh::SafeMoveTop(RowCount(), true) - fixed + 1;
+    } else {
+        page = di.Vert.LastFullVisibleCell - TopRow() + 1;
+        max = RowCount() - fixed;
+    }
+    FVertScrollBar->SetParams(TopRow() - fixed + 1, 1, std::max(1, max), std::max(0, page));
+}
+
+void TCustomDBGridEh::ClampTopRow() {
+    const int last = TCustomDBAxisGridEh::SafeMoveTop(RowCount(), true);
+    if (TopRow() > last) SetTopRow(last);
+}
+
+void TCustomDBGridEh::UpdateEditAndHotTrack() {
+    const int top = TopDataOffset();
+    if (FTopLeftVisible && LeftCol() != FixedCols()) {
+        for (int r = 0; r < top; ++r)
+            InvalidateRow(r);
+        FTopLeftVisible = false;
+    } else if (!FTopLeftVisible && LeftCol() == FixedCols()) {
+        for (int r = 0; r < top; ++r)
+            InvalidateRow(r);
+        FTopLeftVisible = true;
+    }
+    TCustomDBAxisGridEh::UpdateEditAndHotTrack();
+    UpdateHorzExtScrollBar();
+    if (UsesMemTable()) {
+        FetchRecordsToFillPage();
+        UpdateVertScrollBar();
+    }
+    if (OnTopLeftChanged) OnTopLeftChanged(this);
+    FOldTopLeft = TopLeft();
 }
 
 void TCustomDBGridEh::OutBoundaryDataChanged() {
@@ -98,14 +270,9 @@ void TCustomDBGridEh::OutBoundaryDataChanged() {
 }
 
 void TCustomDBGridEh::UpdateVertScrollBar() {
-    if (!FVertScrollBar || !DataLink() || !HandleAllocated()) return;
-    if (UsesMemTable()) {
-        // The grid scrolls over every view row itself: the bar follows the top row.
-        TGridDrawInfoEh di;
-        CalcDrawInfo(di);
-        const int top = TopRow(), fixed = FixedRows();
-        const int page = std::max(1, di.Vert.LastFullVisibleCell - top + 1);
-        FVertScrollBar->SetParams(top - fixed + 1, 1, std::max(1, RowCount() - fixed), page);
+    if (!FVertScrollBar || !DataLink() || !HandleAllocated() || FShowingLoadingMode) return;
+    if (IsExtendedScrolling()) {
+        SyncVertScrollBarToTopRow();
         return;
     }
     SCROLLINFO info;
@@ -115,12 +282,12 @@ void TCustomDBGridEh::UpdateVertScrollBar() {
     int min = 0, max = 1, page = 2, pos = 0;
     TDataSet* ds = DataLink()->DataSet();
     if (DataLink()->Active() && ds && ds->Active()) {
-        if (ds->IsSequenced()) {
+        if (FSumList->IsSequenced()) {
             min = 1;
             page = VisibleRowCount();
-            max = ds->RecordCount() + page - 1;
+            max = FSumList->RecordCount() + page - 1;
             // An inserted record has no number yet: the thumb stays.
-            pos = ds->State() > dsEdit ? info.nPos : ds->RecNo();
+            pos = ds->State() > dsEdit ? info.nPos : FSumList->RecNo();
         } else {
             min = 0;
             page = 0;

@@ -9,6 +9,10 @@
 #include "platform/ui/Themes.h"
 #include "platform/ui/WinGdi.h"
 
+#include "platform/ui/ImgList.h"
+#include "platform/ui/WinApi.h"
+
+#include <QImage>
 #include <QScopeGuard>
 
 #include <algorithm>
@@ -74,10 +78,14 @@ TDBGridEhStyle& FallbackGridStyle() {
 // Life and registration
 
 TDBGridEhStyle::TDBGridEhStyle(TComponent* AOwner) : TComponent(AOwner) {
+    // System colour changes reach the style through a window of its own.
+    FWindowHandle = AllocateHWnd([this](TMessage& m) { StyleWndProc(m); });
     UpdateColorDepth();
 }
 
 TDBGridEhStyle::~TDBGridEhStyle() {
+    if (FWindowHandle) DeallocateHWnd(FWindowHandle);
+    FWindowHandle = nullptr;
     if (DefaultStyleSlot() == this) DefaultStyleSlot() = nullptr;
     // Last first: a grid leaving the list on SetStyle must not disturb the walk.
     while (!FGrids.empty()) {
@@ -143,7 +151,10 @@ void TDBGridEhStyle::SetGradientEnabledInClassicTheme(bool Value) {
 }
 
 void TDBGridEhStyle::StyleWndProc(TMessage& Message) {
-    if (Message.Msg != WM_SYSCOLORCHANGE) return;
+    if (Message.Msg != WM_SYSCOLORCHANGE) {
+        Message.Result = DefWindowProc(FWindowHandle, Message.Msg, Message.WParam, Message.LParam);
+        return;
+    }
     try {
         UpdateColorDepth();
     } catch (Exception& E) {
@@ -543,8 +554,74 @@ void TDBGridEhStyle::DrawFixedCellBackground(TCustomDBGridEh* Grid, TCanvas* Can
 // ---------------------------------------------------------------------------------------------
 // Sort markers
 
+namespace {
+
+// The marker bitmaps, 8 x 8 pixels on a transparent ground, in the list's order: the plain
+// down and up markers, the small drop-down sign, and the classic down and up markers (a
+// shadowed edge on the left and top, a lit edge on the right and bottom).
+QImage SortMarkerBitmap(int Index) {
+    QImage img(SortMarkerImageSize, SortMarkerImageSize, QImage::Format_ARGB32);
+    img.fill(Qt::transparent);
+    const QRgb dark = qRgb(0x40, 0x40, 0x40);
+    const QRgb shadow = qRgb(0x80, 0x80, 0x80);
+    const QRgb light = qRgb(0xFF, 0xFF, 0xFF);
+    auto line = [&](int x0, int y0, int x1, int y1, QRgb c) {
+        const int n = std::max(std::abs(x1 - x0), std::abs(y1 - y0));
+        for (int i = 0; i <= n; ++i) {
+            const int x = n ? x0 + (x1 - x0) * i / n : x0;
+            const int y = n ? y0 + (y1 - y0) * i / n : y0;
+            img.setPixel(x, y, c);
+        }
+    };
+    switch (Index) {
+    case 0: // down: rows narrowing from 7 to 1 pixels
+        for (int y = 0; y < 4; ++y)
+            line(y, y, 6 - y, y, dark);
+        break;
+    case 1: // up
+        for (int y = 0; y < 4; ++y)
+            line(3 - y, y, 3 + y, y, dark);
+        break;
+    case 2: // drop-down sign
+        for (int y = 0; y < 3; ++y)
+            line(1 + y, 3 + y, 5 - y, 3 + y, qRgb(0, 0, 0));
+        break;
+    case 3: // classic down, 8 x 7
+        line(0, 0, 7, 0, shadow);
+        line(0, 0, 3, 6, shadow);
+        line(7, 0, 4, 6, light);
+        break;
+    case 4: // classic up, 8 x 7
+        line(0, 6, 7, 6, light);
+        line(0, 6, 3, 0, shadow);
+        line(7, 6, 4, 0, light);
+        break;
+    default:
+        break;
+    }
+    return img;
+}
+
+} // namespace
+
+TCustomImageList* SortMarkerImageList() {
+    static TImageList* list = [] {
+        auto* l = new TImageList();
+        l->SetWidth(SortMarkerImageSize);
+        l->SetHeight(SortMarkerImageSize);
+        for (int i = 0; i < 5; ++i)
+            l->AddQImage(SortMarkerBitmap(i));
+        return l;
+    }();
+    return list;
+}
+
 void TDBGridEhStyle::GetSortMarkerSize(TCanvas* Canvas, TSortMarkerStyleEh SMStyle, TSize& Size) {
     switch (ActualSortMarkerStyle(SMStyle)) {
+    case smstClassicEh:
+    case smst3DFrameEh:
+        Size = TSize(8, 7);
+        return;
     case smstFrameEh:
         Size = TSize(7, 8);
         return;
@@ -575,6 +652,30 @@ void TDBGridEhStyle::DrawSortMarker(TCanvas* Canvas, TSortMarkerStyleEh SMStyle,
     const TColor bright = grid ? BrightLineColor(grid) : clBtnFace;
 
     switch (ActualSortMarkerStyle(SMStyle)) {
+    case smstClassicEh:
+        SortMarkerImageList()->Draw(Canvas, ARect.Left, ARect.Top, up ? 4 : 3);
+        return;
+    case smst3DFrameEh: {
+        const int mid = (ARect.Left + ARect.Right) / 2;
+        const TColor shade = InterpolateColor(dark, cl3DDkShadow, 85);
+        if (up) {
+            Canvas->Pen()->SetColor(clWindow);
+            const TPoint pts[] = {
+                {ARect.Left + 1, ARect.Bottom}, {ARect.Right, ARect.Bottom}, {mid + 1, ARect.Top - 1}};
+            Canvas->Polyline(pts, 3);
+            Canvas->Pen()->SetColor(shade);
+            Canvas->MoveTo(ARect.Left, ARect.Bottom);
+            Canvas->LineTo(mid, ARect.Top - 1);
+        } else {
+            Canvas->Pen()->SetColor(shade);
+            const TPoint pts[] = {{mid, ARect.Bottom}, {ARect.Left, ARect.Top}, {ARect.Right, ARect.Top}};
+            Canvas->Polyline(pts, 3);
+            Canvas->Pen()->SetColor(clWindow);
+            Canvas->MoveTo(mid + 1, ARect.Bottom);
+            Canvas->LineTo(ARect.Right + 1, ARect.Top - 1);
+        }
+        return;
+    }
     case smstFrameEh: {
         const int mid = (ARect.Left + ARect.Right) / 2;
         Canvas->Pen()->SetColor(Highlighted ? GetSelectionFontColor()

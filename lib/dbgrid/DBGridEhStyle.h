@@ -163,6 +163,7 @@ private:
     }
 
     std::vector<TCustomDBGridEh*> FGrids;
+    HWND FWindowHandle = nullptr;
     bool FLuminateSelection = true;
     bool FIsDrawFocusRect = true;
     TEditButtonStyleEh FInTitleFitlerButtonStyle = ebsDropDownEh;
@@ -177,6 +178,12 @@ private:
     int FFinishLoadingStatusRenderDuration = 500;
     int FStartLoadingStatusRenderDuration = 300;
 };
+
+// The side of the square sort-marker bitmaps.
+constexpr int SortMarkerImageSize = 8;
+// The shared marker bitmaps: 0 down, 1 up, 2 the indicator title's drop-down sign, 3 classic
+// down, 4 classic up.
+TCustomImageList* SortMarkerImageList();
 
 // The style new grids take; nullptr once it has been freed.
 TDBGridEhStyle* DefaultGridStyle();

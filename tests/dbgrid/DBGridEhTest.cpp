@@ -131,6 +131,65 @@ TEST_F(GridFixture, NewGridHasTheDefaults) {
     EXPECT_TRUE(Grid->CheckDataConsistency());
 }
 
+TEST_F(GridFixture, OptionSetsKeepTheirPartnersInStep) {
+    UseTable(9);
+    // Column resizing on the classic set switches both finer options; dropping one of those
+    // drops the classic one.
+    Grid->SetOptions(Grid->Options() - TDBGridOptions{dgColumnResize});
+    EXPECT_FALSE(Grid->OptionsEh().Contains(dghColumnResize));
+    EXPECT_FALSE(Grid->OptionsEh().Contains(dghColumnMove));
+    Grid->SetOptionsEh(Grid->OptionsEh());
+    EXPECT_FALSE(Grid->BaseOptions().Contains(goColSizing));
+    EXPECT_FALSE(Grid->BaseOptions().Contains(goColMoving));
+    Grid->SetOptions(Grid->Options() + TDBGridOptions{dgColumnResize});
+    EXPECT_TRUE(Grid->OptionsEh().Contains(dghColumnResize));
+    EXPECT_TRUE(Grid->OptionsEh().Contains(dghColumnMove));
+    Grid->SetOptionsEh(Grid->OptionsEh() - TDBGridEhOptions{dghColumnMove});
+    EXPECT_FALSE(Grid->Options().Contains(dgColumnResize));
+    EXPECT_TRUE(Grid->BaseOptions().Contains(goColSizing));
+    EXPECT_FALSE(Grid->BaseOptions().Contains(goColMoving));
+
+    // Indicator options and the classic indicator flags mirror each other.
+    Grid->SetIndicatorOptions({gioShowRowIndicatorEh, gioShowRecNoEh});
+    EXPECT_TRUE(Grid->OptionsEh().Contains(dghShowRecNo));
+    Grid->SetOptions(Grid->Options() - TDBGridOptions{dgIndicator});
+    EXPECT_FALSE(Grid->IndicatorOptions().Contains(gioShowRowIndicatorEh));
+    Pump();
+    // Record numbers alone keep the indicator column.
+    EXPECT_EQ(Grid->IndicatorOffset(), 1);
+    Grid->SetOptionsEh(Grid->OptionsEh() - TDBGridEhOptions{dghShowRecNo});
+    EXPECT_FALSE(Grid->IndicatorOptions().Contains(gioShowRecNoEh));
+    Pump();
+    EXPECT_EQ(Grid->IndicatorOffset(), 0);
+    EXPECT_TRUE(Grid->CheckDataConsistency());
+
+    // The width holds the record count's digits: nine records and ten differ; check boxes add room.
+    Grid->SetIndicatorOptions({gioShowRowIndicatorEh, gioShowRecNoEh});
+    const int nine = Grid->CalcIndicatorColWidth();
+    EXPECT_GE(nine, 11);
+    Table->AppendRecord({Variant(10), Variant(QStringLiteral("Name 10")), Variant(3)});
+    const int ten = Grid->CalcIndicatorColWidth();
+    EXPECT_GT(ten, nine);
+    Grid->SetIndicatorOptions({gioShowRowIndicatorEh, gioShowRecNoEh, gioShowRowselCheckboxesEh});
+    EXPECT_EQ(Grid->CalcIndicatorColWidth(), ten + Grid->RowselCheckboxesWidth());
+    EXPECT_GT(Grid->RowselCheckboxesWidth(), 0);
+
+    // Turning multi-sort marking off keeps only the first marker of the order.
+    Grid->SetOptionsEh(Grid->OptionsEh() + TDBGridEhOptions{dghMultiSortMarking});
+    Grid->Columns()->Columns(2)->Title()->SetSortMarker(smDownEh);
+    Grid->Columns()->Columns(0)->Title()->SetSortMarker(smUpEh);
+    Grid->SetOptionsEh(Grid->OptionsEh() - TDBGridEhOptions{dghMultiSortMarking});
+    EXPECT_EQ(Grid->Columns()->Columns(2)->Title()->SortMarker(), smDownEh);
+    EXPECT_EQ(Grid->Columns()->Columns(0)->Title()->SortMarker(), smNoneEh);
+    ASSERT_EQ(Grid->SortMarkedColumns()->Count(), 1);
+
+    // Extending the vertical lines and the empty-space style follow each other.
+    Grid->SetOptionsEh(Grid->OptionsEh() - TDBGridEhOptions{dghExtendVertLines});
+    EXPECT_EQ(Grid->GridLineParams()->VertEmptySpaceStyle(), dessNonEh);
+    Grid->SetOptionsEh(Grid->OptionsEh() + TDBGridEhOptions{dghExtendVertLines});
+    EXPECT_EQ(Grid->GridLineParams()->VertEmptySpaceStyle(), dessGradiendEh);
+}
+
 TEST_F(GridFixture, ModelPropertiesAndUnitValues) {
     EXPECT_TRUE(Grid->TryUseMemTableInt());
     EXPECT_FALSE(Grid->SortLocal());
@@ -710,14 +769,119 @@ TEST_F(GridFixture, ScrollBarFollowsTheRecord) {
     EXPECT_LT(pos().first, 100);
     Table->Last();
     EXPECT_GE(pos().first, 180);
-    // The bar moves the record: page down and the thumb at the top.
+    // Over a memory table the bar scrolls the rows and leaves the record where it is; a page is
+    // at least one row and the top row never leaves the rows that fill the last page.
     Table->First();
+    const int fixed = Grid->FixedRows();
+    ASSERT_EQ(Grid->TopRow(), fixed);
+    Grid->Perform(WM_VSCROLL, MAKEWPARAM(SB_PAGEUP, 0), 0);
+    EXPECT_EQ(Grid->TopRow(), fixed);
     Grid->Perform(WM_VSCROLL, MAKEWPARAM(SB_PAGEDOWN, 0), 0);
-    EXPECT_GT(Table->RecNo(), 5);
-    Grid->Perform(WM_VSCROLL, MAKEWPARAM(SB_BOTTOM, 0), 0);
-    EXPECT_EQ(Table->RecNo(), 200);
-    Grid->Perform(WM_VSCROLL, MAKEWPARAM(SB_TOP, 0), 0);
+    const int page = Grid->TopRow() - fixed;
+    EXPECT_GT(page, 5);
     EXPECT_EQ(Table->RecNo(), 1);
+    EXPECT_EQ(pos().first, Grid->TopRow() - fixed + 1);
+    Grid->Perform(WM_VSCROLL, MAKEWPARAM(SB_LINEDOWN, 0), 0);
+    EXPECT_EQ(Grid->TopRow(), fixed + page + 1);
+    Grid->Perform(WM_VSCROLL, MAKEWPARAM(SB_BOTTOM, 0), 0);
+    const int last = Grid->SafeMoveTop(Grid->RowCount(), true);
+    EXPECT_EQ(Grid->TopRow(), last);
+    EXPECT_GT(last, fixed + 150);
+    EXPECT_EQ(Table->RecNo(), 1);
+    // Asking only never scrolls; a row beyond the last page answers the last page's top row.
+    EXPECT_EQ(Grid->SafeMoveTop(fixed + 3, true), fixed + 3);
+    EXPECT_EQ(Grid->TopRow(), last);
+    Grid->Perform(WM_VSCROLL, MAKEWPARAM(SB_THUMBPOSITION, 11), 0);
+    EXPECT_EQ(Grid->TopRow(), fixed + 10);
+    Grid->Perform(WM_VSCROLL, MAKEWPARAM(SB_TOP, 0), 0);
+    EXPECT_EQ(Grid->TopRow(), fixed);
+    EXPECT_EQ(Table->RecNo(), 1);
+    // Deleting rows below never leaves the top row past the last page.
+    Grid->Perform(WM_VSCROLL, MAKEWPARAM(SB_BOTTOM, 0), 0);
+    Table->Last();
+    for (int i = 0; i < 50; ++i)
+        Table->Delete();
+    Pump();
+    EXPECT_EQ(Grid->TopRow(), Grid->SafeMoveTop(Grid->RowCount(), true));
+    EXPECT_TRUE(Grid->CheckDataConsistency());
+}
+
+TEST_F(GridFixture, WheelStepsAndPixelScrollingOverAMemoryTable) {
+    UseTable(200);
+    const int fixed = Grid->FixedRows();
+    auto wheel = [&](int delta, WPARAM keys = 0) {
+        PostMessage(Grid->Handle(), WM_MOUSEWHEEL, MAKEWPARAM(Word(keys), Word(SmallInt(delta))), Pt(50, 50));
+        Pump();
+    };
+    // Rows scroll, the record stays; Shift steps the record, Ctrl pages the rows, both page the
+    // record.
+    wheel(-120);
+    EXPECT_EQ(Grid->TopRow(), fixed + 1);
+    EXPECT_EQ(Table->RecNo(), 1);
+    wheel(-120, MK_SHIFT);
+    EXPECT_EQ(Table->RecNo(), 2);
+    const int page = Grid->VisibleRowCount();
+    wheel(-120, MK_CONTROL);
+    EXPECT_EQ(Grid->TopRow(), fixed + 1 + page);
+    wheel(-120, MK_CONTROL | MK_SHIFT);
+    EXPECT_EQ(Table->RecNo(), 2 + page);
+    wheel(120, MK_CONTROL);
+    EXPECT_EQ(Grid->TopRow(), fixed + 1);
+    // The wheel-up event comes first and may keep the step.
+    int ups = 0, downs = 0;
+    Grid->OnMouseWheelUp =
+        TMouseWheelUpDownEvent::Callable([&](TObject*, TShiftState, TPoint, bool& Handled) {
+            ++ups;
+            Handled = true;
+        });
+    Grid->OnMouseWheelDown =
+        TMouseWheelUpDownEvent::Callable([&](TObject*, TShiftState, TPoint, bool&) { ++downs; });
+    wheel(120);
+    EXPECT_EQ(ups, 1);
+    EXPECT_EQ(downs, 0);
+    EXPECT_EQ(Grid->TopRow(), fixed + 1);
+    Grid->OnMouseWheelUp = TMouseWheelUpDownEvent();
+    Grid->OnMouseWheelDown = TMouseWheelUpDownEvent();
+
+    // Smooth steps: the window's own bar scrolls pixels, the wheel and line codes move the rows
+    // part of a row at a time.
+    Grid->VertScrollBar()->SetSmoothStep(true);
+    Pump();
+    EXPECT_TRUE(Grid->BaseOptions().Contains(goThumbTracking));
+    EXPECT_TRUE(Grid->ScrollBars() == ssBoth || Grid->ScrollBars() == ssVertical);
+    Grid->Perform(WM_VSCROLL, MAKEWPARAM(SB_TOP, 0), 0);
+    EXPECT_EQ(Grid->TopRow(), fixed);
+    EXPECT_EQ(Grid->TopRowOffset(), 0);
+    wheel(-120);
+    const int rowH = Grid->RowHeights(fixed) + Grid->GridLineWidth();
+    const int moved = (Grid->TopRow() - fixed) * rowH + Grid->TopRowOffset();
+    EXPECT_GT(moved, 0);
+    EXPECT_NE(moved % rowH, 0) << "a pixel step, not a whole row";
+    Grid->Perform(WM_VSCROLL, MAKEWPARAM(SB_TOP, 0), 0);
+    EXPECT_EQ(Grid->TopRow(), fixed);
+    EXPECT_EQ(Grid->TopRowOffset(), 0);
+    EXPECT_EQ(Table->RecNo(), 2 + page);
+    // Back to line steps: the window's bar goes, the grid feeds its own.
+    Grid->VertScrollBar()->SetSmoothStep(false);
+    Pump();
+    EXPECT_EQ(Grid->ScrollBars(), ssHorizontal);
+}
+
+TEST_F(GridFixture, WheelInPlainModeMovesTheRecord) {
+    UsePlain(40);
+    int events = 0;
+    Grid->OnMouseWheelDown =
+        TMouseWheelUpDownEvent::Callable([&](TObject*, TShiftState, TPoint, bool&) { ++events; });
+    PostMessage(Grid->Handle(), WM_MOUSEWHEEL, MAKEWPARAM(0, Word(SmallInt(-120))), Pt(50, 50));
+    Pump();
+    EXPECT_EQ(Plain->RecNo(), 2);
+    EXPECT_EQ(events, 0);
+    // A scroll by one record keeps the page's rows consistent with the buffer.
+    for (int i = 0; i < 30; ++i)
+        Grid->Perform(WM_VSCROLL, MAKEWPARAM(SB_LINEDOWN, 0), 0);
+    EXPECT_TRUE(Grid->CheckDataConsistency());
+    EXPECT_EQ(Plain->RecNo(), Grid->DataRowToRecNo(Grid->Row() - Grid->TopDataOffset()));
+    EXPECT_GT(Plain->RecNo(), 25);
 }
 
 // ---------------------------------------------------------------------------------------------

@@ -171,15 +171,51 @@ TEST_F(GridScrollFixture, HiddenAndExternalVerticalBars) {
     const int before = Data->RecNo();
     bar->Perform(CN_VSCROLL, MAKEWPARAM(SB_PAGEDOWN, 0), 0);
     EXPECT_GT(Data->RecNo(), before);
-    // The bar handles the code itself after the grid; the next update puts the thumb on the record.
-    Grid->UpdateVertScrollBar();
+    // The bar's own step after the grid's does not leave the thumb past the record.
     EXPECT_EQ(bar->Position(), Data->RecNo());
+    bar->Perform(CN_VSCROLL, MAKEWPARAM(SB_LINEDOWN, 0), 0);
+    EXPECT_EQ(bar->Position(), Data->RecNo());
+    Data->Last();
+    bar->Perform(CN_VSCROLL, MAKEWPARAM(SB_LINEDOWN, 0), 0);
+    EXPECT_EQ(bar->Position(), 100);
 
     // The bar freed: the grid uses its own bar again.
     bar->Free();
     EXPECT_EQ(Grid->VertScrollBar()->ExtScrollBar(), nullptr);
     Grid->UpdateVertScrollBar();
     EXPECT_TRUE(WindowVertVisible());
+}
+
+TEST_F(GridScrollFixture, ExternalHorizontalBarFollowsTheLeftColumn) {
+    // Four columns of 300 pixels: three steps to the last page.
+    for (const char* name : {"ID", "Name", "ID", "Name"}) {
+        TColumnEh* c = Grid->Columns()->Add();
+        c->SetFieldName(QString::fromLatin1(name));
+        c->SetWidth(300);
+    }
+    Use(new TTestDataSet(Form), 10);
+    auto* bar = new TScrollBar(Form);
+    bar->SetName(QStringLiteral("ExtHorzBar"));
+    bar->SetParent(Form);
+    bar->SetBounds(0, 302, 500, 17);
+    Grid->HorzScrollBar()->SetExtScrollBar(bar);
+    Pump();
+    ASSERT_EQ(bar->Max(), 127);
+    EXPECT_EQ(bar->Position(), 0);
+    // A line on the bar scrolls the grid by a column; the bar then shows the grid's place, not
+    // one step further.
+    bar->Perform(CN_HSCROLL, MAKEWPARAM(SB_LINEDOWN, 0), 0);
+    Pump();
+    const int fixed = Grid->FixedCols();
+    EXPECT_EQ(Grid->LeftCol(), fixed + 1);
+    // Three steps to the last page: 0, 42, 85, 127.
+    EXPECT_EQ(bar->Position(), 42);
+    bar->Perform(CN_HSCROLL, MAKEWPARAM(SB_LINEDOWN, 0), 0);
+    EXPECT_EQ(Grid->LeftCol(), fixed + 2);
+    EXPECT_EQ(bar->Position(), 85);
+    bar->Perform(CN_HSCROLL, MAKEWPARAM(SB_LINEUP, 0), 0);
+    EXPECT_EQ(Grid->LeftCol(), fixed + 1);
+    EXPECT_EQ(bar->Position(), 42);
 }
 
 TEST_F(GridScrollFixture, PanelsTakeTheBarsAndFewerRows) {

@@ -203,10 +203,12 @@ TEST_F(Appearance, NewStyleDefaultsAndSortMarkerSizes) {
     EXPECT_EQ(style.StartLoadingStatusRenderDuration(), 300);
     EXPECT_EQ(style.FinishLoadingStatusRenderDuration(), 500);
     const std::pair<TSortMarkerStyleEh, TSize> sizes[] = {
-        {smstDefaultEh, TSize(7, 8)}, {smstFrameEh, TSize(7, 8)}, {smstSolidEh, TSize(9, 5)}};
+        {smstDefaultEh, TSize(7, 8)}, {smstFrameEh, TSize(7, 8)},   {smstSolidEh, TSize(9, 5)},
+        {smstClassicEh, TSize(8, 7)}, {smst3DFrameEh, TSize(8, 7)}, {smstThemeDefinedEh, TSize(-1, -1)}};
     for (const auto& [s, expected] : sizes) {
         TSize size;
         style.GetSortMarkerSize(nullptr, s, size);
+        if (s == smstThemeDefinedEh) continue; // the theme's own size
         EXPECT_EQ(size.cx, expected.cx);
         EXPECT_EQ(size.cy, expected.cy);
     }
@@ -283,6 +285,75 @@ TEST_F(Appearance, SolidSortMarkersAreFiveLinesOfAFilledTriangle) {
     EXPECT_TRUE(ink(6, 6));
     EXPECT_FALSE(ink(5, 6));
     EXPECT_FALSE(ink(6, 7));
+}
+
+TEST_F(Appearance, ClassicAndThreeDSortMarkers) {
+    TDBGridEhStyle style;
+    auto draw = [&](TSortMarkerStyleEh look, TSortMarkerEh marker) {
+        TBitmap bmp;
+        bmp.SetSize(20, 14);
+        TCanvas* c = bmp.Canvas();
+        c->Brush()->SetColor(clFuchsia);
+        c->FillRect(TRect(0, 0, 20, 14));
+        style.DrawSortMarker(c, look, TRect(4, 3, 12, 10), false, marker, nullptr);
+        return bmp.ToImage();
+    };
+    auto ink = [](const QImage& img, int x, int y) { return img.pixelColor(x, y) != QColor(255, 0, 255); };
+    auto white = [](const QImage& img, int x, int y) { return img.pixelColor(x, y) == QColor(Qt::white); };
+
+    // Classic: the bitmap at the rectangle's corner; the down marker's shaded top edge, its lit
+    // right edge meeting the point at the bottom.
+    const QImage down = draw(smstClassicEh, smDownEh);
+    EXPECT_TRUE(ink(down, 4, 3));
+    EXPECT_TRUE(ink(down, 11, 3));
+    EXPECT_FALSE(white(down, 4, 3));
+    EXPECT_TRUE(white(down, 11, 3));
+    EXPECT_FALSE(ink(down, 3, 3));
+    EXPECT_FALSE(ink(down, 12, 3));
+    EXPECT_FALSE(ink(down, 4, 9));
+    const QImage up = draw(smstClassicEh, smUpEh);
+    EXPECT_TRUE(white(up, 5, 9));
+    EXPECT_TRUE(white(up, 11, 9));
+    EXPECT_TRUE(ink(up, 4, 9));
+    EXPECT_FALSE(white(up, 4, 9));
+    EXPECT_FALSE(ink(up, 4, 3));
+    EXPECT_FALSE(ink(up, 11, 3));
+
+    // 3-D frame, up: a lit base and right edge from (Left+1, Bottom), a shaded left edge.
+    const QImage up3 = draw(smst3DFrameEh, smUpEh);
+    EXPECT_TRUE(white(up3, 6, 10));
+    EXPECT_TRUE(white(up3, 11, 10));
+    EXPECT_TRUE(ink(up3, 4, 10));
+    EXPECT_FALSE(white(up3, 4, 10));
+    EXPECT_FALSE(ink(up3, 6, 4));
+    // Down: the shaded top edge and left slope, the lit right slope.
+    const QImage down3 = draw(smst3DFrameEh, smDownEh);
+    EXPECT_TRUE(ink(down3, 4, 3));
+    EXPECT_TRUE(ink(down3, 11, 3));
+    EXPECT_FALSE(white(down3, 5, 3));
+    EXPECT_TRUE(white(down3, 12, 4));
+    EXPECT_FALSE(ink(down3, 8, 7));
+    EXPECT_FALSE(ink(down3, 4, 10));
+}
+
+TEST_F(Appearance, TitleFontIsTheTitleParametersFont) {
+    UseTable(3);
+    EXPECT_EQ(Grid->TitleFont(), Grid->TitleParams()->Font());
+    EXPECT_TRUE(Grid->TitleParams()->ParentFont());
+    // The grid's font reaches the title font while it follows; a change of the title font itself
+    // reaches the columns' titles and ends the following.
+    Grid->Font()->SetSize(14);
+    Pump();
+    EXPECT_EQ(Grid->TitleFont()->Size(), 14);
+    Grid->TitleFont()->SetSize(9);
+    Grid->TitleFont()->SetStyle(TFontStyles{fsBold});
+    Pump();
+    EXPECT_FALSE(Grid->TitleParams()->ParentFont());
+    EXPECT_EQ(Grid->Columns()->Columns(0)->Title()->Font()->Size(), 9);
+    EXPECT_TRUE(Grid->Columns()->Columns(1)->Title()->Font()->Style().Contains(fsBold));
+    Grid->Font()->SetSize(16);
+    Pump();
+    EXPECT_EQ(Grid->TitleFont()->Size(), 9);
 }
 
 TEST_F(Appearance, SelectedCellsOnAPaletteScreenAndHotTrackTints) {

@@ -4,6 +4,7 @@
 
 #include "DBGridTestFixture.h"
 
+#include "lib/dbgrid/DBGridEhFooters.h"
 #include "lib/dbgrid/DBGridEhImpExp.h"
 #include "lib/dbgrid/DBGridEhSelection.h"
 
@@ -189,6 +190,27 @@ TEST_F(ImpExpFixture, FooterRowsFollowTheRecords) {
     // The tagged format carries records only.
     EXPECT_TRUE(Export<TDBGridEhExportAsVCLDBIF>().endsWith(Tag3(2) + Tag5(QStringLiteral("b")) + Tag3(3) +
                                                             QByteArray(1, 0)));
+}
+
+// Sums and counts are taken over the exported records only.
+TEST_F(ImpExpFixture, FooterSumsAndCountsCoverTheExportedRecords) {
+    Fill(kSample);
+    Grid->SetFooterRowCount(1);
+    TColumnEh* name = Grid->Columns()->Columns(1);
+    TColumnEh* qty = Grid->Columns()->Columns(2);
+    name->Footer()->SetValueType(fvtCount);
+    name->Footer()->SetDisplayFormat(QStringLiteral("0' rows'"));
+    qty->Footer()->SetValueType(fvtSum);
+    Pump();
+    EXPECT_TRUE(Export<TDBGridEhExportAsText>().endsWith("\r\n\t4 rows\t15"));
+    TDBGridOptions o = Grid->Options();
+    o.Include(dgMultiSelect);
+    Grid->SetOptions(o);
+    At(2);
+    Grid->SelectedRows()->SetCurrentRowSelected(true);
+    At(3);
+    Grid->SelectedRows()->SetCurrentRowSelected(true);
+    EXPECT_TRUE(Export<TDBGridEhExportAsCSV>(false).endsWith("\r\n\"\";\"2 rows\";\"5\""));
 }
 
 TEST_F(ImpExpFixture, CsvQuoteAndSeparatorSettings) {

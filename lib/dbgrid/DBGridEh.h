@@ -427,6 +427,11 @@ public:
     void Reset();
 };
 
+// The values of one data hint, handed to OnDataHintShow and taken back from it.
+class TDBGridEhDataHintParams : public TDBAxisGridDataHintParamsEh {
+    KVT_CLASS(TDBGridEhDataHintParams, TDBAxisGridDataHintParamsEh)
+};
+
 // ---------------------------------------------------------------------------------------------
 // The grid
 
@@ -436,7 +441,6 @@ class TGridDataGroupFooterEh;
 class TGridDataGroupFooterColumnItemEh;
 class TGroupRowParamsEh;
 class TGroupFooterParamsEh;
-class TDBGridEhDataHintParams;
 class TBMListEh;
 class TPopupMenu;
 
@@ -1008,6 +1012,10 @@ protected:
     // A row height dragged with the mouse becomes RowHeight, with RowLines 0.
     void RowHeightsChanged() override;
     int CalcFontRowHeight();
+    // The cell and column under P; false left of the data columns or above the grid.
+    bool HintCellAt(const TPoint& P, TGridCoord& Cell, TColumnEh*& Column);
+    void HandleHintShowPause(TMessage& Message);
+    void HandleHintShow(TMessage& Message);
     bool FDefaultRowChanged = false;
     bool FAdoptingRowHeight = false;
     // =========================================================================================

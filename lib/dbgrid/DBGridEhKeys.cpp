@@ -300,6 +300,14 @@ bool TCustomDBGridEh::DoMouseWheelUp(TShiftState Shift, TPoint MousePos) {
 }
 
 void TCustomDBGridEh::WndProc(TMessage& Message) {
+    if (Message.Msg == CM_HINTSHOWPAUSE || Message.Msg == CM_HINTSHOW) {
+        TCustomDBAxisGridEh::WndProc(Message);
+        if (Message.Msg == CM_HINTSHOWPAUSE)
+            HandleHintShowPause(Message);
+        else if (Message.Result == 0)
+            HandleHintShow(Message);
+        return;
+    }
     if (Message.Msg == WM_VSCROLL && DataLink()->Active()) {
         HandleVScroll(Message);
         return;

@@ -367,6 +367,10 @@ public:
     TColumnEh* GetNextVertColumn(TColumnEh* ForColumn, bool GoForward);
     TColumnEh* GetTopColumn(TColumnEh* Column);
     TColumnEh* GetBottomColumn(TColumnEh* Column);
+    // Row-panel widths: scaled from a panel M wide to one D wide keeping the cells' edges, and
+    // the auto-fit columns of each line sharing what the fixed ones leave of GridWidth.
+    void ScaleWidths(int M, int D);
+    void FixupAutoFitColWidths(int GridWidth);
 
     TColumnEh* UpDownBaseColumn() const { return FUpDownBaseColumn; }
     void SetUpDownBaseColumn(TColumnEh* Value) { FUpDownBaseColumn = Value; }

@@ -202,3 +202,23 @@ TEST_F(SizingTest, FooterRowsGetTheirHeightFromTheFooterFont) {
         EXPECT_EQ(Grid->RowHeights(Grid->RowCount() + i), expected);
     }
 }
+
+TEST_F(SizingTest, RowPanelAutoFitSharesEachLineAndLeavesFixedLinesAlone) {
+    Grid->Columns()->SetState(csCustomized);
+    // Line 0: ID fixed 50, Name auto 100; line 1: Qty fixed 40 alone.
+    Col(0)->SetAutoFitColWidth(false);
+    Col(0)->SetWidth(50);
+    Col(1)->SetWidth(100);
+    Col(2)->SetAutoFitColWidth(false);
+    Col(2)->SetInRowLinePos(1);
+    Col(2)->SetWidth(40);
+    const int w = Grid->GridLineWidth();
+    Grid->Columns()->FixupAutoFitColWidths(300);
+    EXPECT_EQ(Col(0)->Width(), 50);
+    // The auto-fit column takes about what the fixed one leaves (its own line included in the share).
+    EXPECT_NEAR(Col(1)->Width(), 300 - (50 + w) - w, 2);
+    EXPECT_EQ(Col(2)->Width(), 40) << "a line with only fixed columns keeps their widths";
+    // Scaling from a panel without width changes nothing.
+    Grid->Columns()->ScaleWidths(0, 500);
+    EXPECT_EQ(Col(0)->Width(), 50);
+}

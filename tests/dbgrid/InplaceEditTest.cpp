@@ -244,6 +244,23 @@ TEST_F(InplaceEditTest, EnterAsTabMovesToTheNextCellUnlessTheRecentListIsOpen) {
     Table->Cancel();
 }
 
+TEST_F(InplaceEditTest, PriorRecordValueKeyGoesToTheGridAndNotIntoTheText) {
+    std::vector<Word> gridKeys;
+    Grid->OnKeyDown = TKeyEvent::Callable([&](TObject* Sender, Word& Key, TShiftState Shift) {
+        EXPECT_EQ(Sender, Grid);
+        if (Shift.Contains(ssCtrl)) gridKeys.push_back(Key);
+    });
+    Table->Next();
+    Open(kName);
+    ASSERT_TRUE(EditorShown());
+    SetKeyDown(VK_CONTROL, true);
+    EdKey(0xDE);
+    SetKeyDown(VK_CONTROL, false);
+    Grid->OnKeyDown = TKeyEvent();
+    EXPECT_EQ(gridKeys, std::vector<Word>{0xDE});
+    EXPECT_EQ(Ed()->Text(), QStringLiteral("Row 2"));
+}
+
 TEST_F(InplaceEditTest, EmptyRequiredValueIsMarkedUnderTheText) {
     Name->SetRequired(true);
     TColumnEh* c = Grid->Columns()->Columns(kName - 1);

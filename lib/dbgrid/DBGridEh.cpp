@@ -497,7 +497,7 @@ bool TCustomDBGridEh::CanSelectCell(int ACol, int ARow) {
     // The column being left hears of it before the current cell moves, and an edited text goes
     // into its field first: once the cell moved it would be written to the new column.
     if (can && ACol != Col() && Col() >= FIndicatorOffset) {
-        DataLink()->UpdateData();
+        if (EditorMode() && DataLink()->IsModified()) DataLink()->UpdateData();
         ColExit();
     }
     return can;

@@ -432,6 +432,10 @@ public:
     TColumnEh* GetNextVertColumn(TColumnEh* ForColumn, bool GoForward);
     TColumnEh* GetTopColumn(TColumnEh* Column);
     TColumnEh* GetBottomColumn(TColumnEh* Column);
+    // Row-panel widths: scaled from a panel M wide to one D wide keeping the cells' edges, and
+    // the auto-fit columns of each line sharing what the fixed ones leave of GridWidth.
+    void ScaleWidths(int M, int D);
+    void FixupAutoFitColWidths(int GridWidth);
 
     TColumnEh* UpDownBaseColumn() const { return FUpDownBaseColumn; }
     void SetUpDownBaseColumn(TColumnEh* Value) { FUpDownBaseColumn = Value; }
@@ -492,6 +496,11 @@ public:
     void Reset();
 };
 
+// The values of one data hint, handed to OnDataHintShow and taken back from it.
+class TDBGridEhDataHintParams : public TDBAxisGridDataHintParamsEh {
+    KVT_CLASS(TDBGridEhDataHintParams, TDBAxisGridDataHintParamsEh)
+};
+
 // ---------------------------------------------------------------------------------------------
 // The grid
 
@@ -501,7 +510,6 @@ class TGridDataGroupFooterEh;
 class TGridDataGroupFooterColumnItemEh;
 class TGroupRowParamsEh;
 class TGroupFooterParamsEh;
-class TDBGridEhDataHintParams;
 class TBMListEh;
 class TPopupMenu;
 // Selection, edit actions and stored layout (DBGridEhSelection.h, DBGridEhLayout.cpp).
@@ -1339,6 +1347,10 @@ protected:
     // A row height dragged with the mouse becomes RowHeight, with RowLines 0.
     void RowHeightsChanged() override;
     int CalcFontRowHeight();
+    // The cell and column under P; false left of the data columns or above the grid.
+    bool HintCellAt(const TPoint& P, TGridCoord& Cell, TColumnEh*& Column);
+    void HandleHintShowPause(TMessage& Message);
+    void HandleHintShow(TMessage& Message);
     bool FDefaultRowChanged = false;
     bool FAdoptingRowHeight = false;
     // =========================================================================================

@@ -222,11 +222,12 @@ void TCustomDBGridEh::MouseDown(TMouseButton Button, TShiftState Shift, int X, i
     const TGridCoord cell = MouseCoord(X, Y);
     int areaCol = 0, areaRow = 0;
     const TCellAreaTypeEh type = GetCellType(cell.X, cell.Y, areaCol, areaRow);
-    if (!(type == catTitleEh && CalcSizingStateAt(X, Y) != gsNormal))
-        TCustomControl::MouseDown(Button, Shift, X, Y);
+    // Column borders are dragged in the titles, row borders in the indicator.
+    const bool sizing = (type == catTitleEh || type == catIndicatorEh) && CalcSizingStateAt(X, Y) != gsNormal;
+    if (!sizing) TCustomControl::MouseDown(Button, Shift, X, Y);
     if (Button != mbLeft) return;
-    if (type == catTitleEh && CalcSizingStateAt(X, Y) != gsNormal) {
-        // Sizing a column on the title's edge is the base grid's.
+    if (sizing) {
+        // Sizing on a border is the base grid's.
         TCustomDBAxisGridEh::MouseDown(Button, Shift, X, Y);
         return;
     }
@@ -377,6 +378,14 @@ void TCustomDBGridEh::ApplySizeChange() {
 }
 
 void TCustomDBGridEh::WndProc(TMessage& Message) {
+    if (Message.Msg == CM_HINTSHOWPAUSE || Message.Msg == CM_HINTSHOW) {
+        TCustomDBAxisGridEh::WndProc(Message);
+        if (Message.Msg == CM_HINTSHOWPAUSE)
+            HandleHintShowPause(Message);
+        else if (Message.Result == 0)
+            HandleHintShow(Message);
+        return;
+    }
     if (Message.Msg == WM_VSCROLL) {
         // The window's bar gives the 32-bit track position; an external or panel bar sends its
         // position with the code, and a thumb that did not move reports the code's position.

@@ -270,3 +270,56 @@ void TCustomDBGridEh::UpdateFooterRowHeights() {
         if (RowHeights(RowCount() + i) != heights[size_t(i)])
             SetRowHeights(RowCount() + i, heights[size_t(i)]);
 }
+
+// ---------------------------------------------------------------------------------------------
+// Row-panel widths
+
+void TDBGridColumnsEh::ScaleWidths(int M, int D) {
+    // A panel without width has nothing to scale from.
+    if (M <= 0 || Count() == 0) return;
+    const int w = FDBGrid ? FDBGrid->GridLineWidth() : 1;
+    BeginUpdate();
+    const auto end = qScopeGuard([&] { EndUpdate(); });
+    for (int i = 0; i < Count(); ++i) {
+        TColumnEh* c = Columns(i);
+        const int left = c->RowPlacement().Left;
+        const long long right = std::llround(double(c->Width() + left + w) / M * D);
+        const long long start = std::llround(double(D) * left / M);
+        c->SetWidth(int(right - start - w));
+    }
+}
+
+void TDBGridColumnsEh::FixupAutoFitColWidths(int GridWidth) {
+    if (Count() == 0) return;
+    const int w = FDBGrid ? FDBGrid->GridLineWidth() : 1;
+    int lastLine = 0;
+    for (int i = 0; i < Count(); ++i)
+        lastLine = std::max(lastLine, Columns(i)->InRowLinePos());
+    BeginUpdate();
+    const auto end = qScopeGuard([&] { EndUpdate(); });
+    for (int line = 0; line <= lastLine; ++line) {
+        long long fitSum = 0;
+        int rest = GridWidth;
+        for (int i = 0; i < Count(); ++i) {
+            TColumnEh* c = Columns(i);
+            if (c->InRowLinePos() != line) continue;
+            if (c->GetAutoFitColWidth())
+                fitSum += c->Width() + w;
+            else
+                rest -= c->Width() + w;
+        }
+        if (fitSum <= 0) continue;
+        // Running sums keep the shares adding up to what is left, whatever the rounding.
+        long long run = 0;
+        for (int i = 0; i < Count(); ++i) {
+            TColumnEh* c = Columns(i);
+            if (c->InRowLinePos() != line || !c->GetAutoFitColWidth()) continue;
+            const int old = c->Width();
+            const long long to = std::llround(double(rest) * double(run + old) / double(fitSum));
+            const long long from = std::llround(double(rest) * double(run) / double(fitSum));
+            const int nw = int(to - from);
+            c->SetWidth(nw == 0 ? 1 : nw);
+            run += old;
+        }
+    }
+}

@@ -244,6 +244,23 @@ TEST_F(InplaceEditTest, EnterAsTabMovesToTheNextCellUnlessTheRecentListIsOpen) {
     Table->Cancel();
 }
 
+TEST_F(InplaceEditTest, PriorRecordValueKeyGoesToTheGridAndNotIntoTheText) {
+    std::vector<Word> gridKeys;
+    Grid->OnKeyDown = TKeyEvent::Callable([&](TObject* Sender, Word& Key, TShiftState Shift) {
+        EXPECT_EQ(Sender, Grid);
+        if (Shift.Contains(ssCtrl)) gridKeys.push_back(Key);
+    });
+    Table->Next();
+    Open(kName);
+    ASSERT_TRUE(EditorShown());
+    SetKeyDown(VK_CONTROL, true);
+    EdKey(0xDE);
+    SetKeyDown(VK_CONTROL, false);
+    Grid->OnKeyDown = TKeyEvent();
+    EXPECT_EQ(gridKeys, std::vector<Word>{0xDE});
+    EXPECT_EQ(Ed()->Text(), QStringLiteral("Row 2"));
+}
+
 TEST_F(InplaceEditTest, EmptyRequiredValueIsMarkedUnderTheText) {
     Name->SetRequired(true);
     TColumnEh* c = Grid->Columns()->Columns(kName - 1);
@@ -283,4 +300,63 @@ TEST_F(InplaceEditTest, OpenEditorScreenshot) {
     ASSERT_TRUE(Ed()->ListVisible());
     EXPECT_TRUE(Grab(Ed()->PickList(), QStringLiteral("dbgrid-inplace-picklist")));
     EdKey(VK_ESCAPE);
+}
+
+// A tree shown by the grid: the editor of the first column leaves the tree area to the expand
+// sign of the current node, and a press on the sign toggles the node.
+TEST(InplaceEditTreeTest, PressOnTheSignInTheEditorTogglesTheNode) {
+    TForm* form = new TForm(nullptr);
+    const auto done = qScopeGuard([&] {
+        form->Free();
+        Pump();
+    });
+    form->SetBounds(10, 10, 420, 300);
+    auto* grid = Create<TDBGridEh>(form);
+    grid->SetParent(form);
+    grid->SetBounds(0, 0, 400, 260);
+    auto* table = Create<TMemTableEh>(form);
+    table->FieldDefs()->Add(QStringLiteral("Name"), ftString, 20);
+    table->FieldDefs()->Add(QStringLiteral("ID"), ftInteger);
+    table->FieldDefs()->Add(QStringLiteral("Parent"), ftInteger);
+    table->CreateDataSet();
+    // 1 (2 (4)), 3
+    table->AppendRecord({Variant(QStringLiteral("one")), Variant(1), Null()});
+    table->AppendRecord({Variant(QStringLiteral("two")), Variant(2), Variant(1)});
+    table->AppendRecord({Variant(QStringLiteral("three")), Variant(3), Null()});
+    table->AppendRecord({Variant(QStringLiteral("four")), Variant(4), Variant(2)});
+    table->TreeList()->SetKeyFieldName(QStringLiteral("ID"));
+    table->TreeList()->SetRefParentFieldName(QStringLiteral("Parent"));
+    table->TreeList()->SetActive(true);
+    table->TreeList()->FullExpand();
+    auto* source = new TDataSource(form);
+    source->SetDataSet(table);
+    grid->SetDataSource(source);
+    form->Show();
+    grid->SetFocus();
+    Pump();
+    // Rows: one, two, four, three. The current record is "two", on level 2.
+    table->First();
+    table->Next();
+    Pump();
+    ASSERT_EQ(table->FieldByName(QStringLiteral("Name"))->AsString(), QStringLiteral("two"));
+    EXPECT_EQ(grid->GetCellTreeElmentsAreaWidth(), 36);
+    grid->SetCol(1);
+    grid->ShowEditor();
+    Pump();
+    auto* ed = dynamic_cast<TDBGridInplaceEdit*>(grid->InplaceEditor());
+    ASSERT_TRUE(ed && ed->Visible());
+    TRect editing;
+    ed->GetEditingRect(editing);
+    EXPECT_GE(editing.Left, 36) << "the text starts right of the tree area";
+    auto press = [&](int x) {
+        ed->Perform(WM_LBUTTONDOWN, MK_LBUTTON, LPARAM(MAKELONG(Word(x), Word(5))));
+        ed->Perform(WM_LBUTTONUP, 0, LPARAM(MAKELONG(Word(x), Word(5))));
+        Pump();
+    };
+    press(36 - 30);
+    EXPECT_EQ(table->RecordCount(), 4) << "a press left of the sign does nothing";
+    press(36 - 5);
+    EXPECT_EQ(table->RecordCount(), 3) << "the node of \"two\" collapsed: \"four\" is hidden";
+    press(36 - 5);
+    EXPECT_EQ(table->RecordCount(), 4);
 }

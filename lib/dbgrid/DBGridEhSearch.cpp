@@ -4,6 +4,7 @@
 
 #include "lib/dbgrid/DBGridEhSearch.h"
 
+#include "lib/dbgrid/DBGridEhCenter.h"
 #include "lib/dbgrid/DBGridEhFindDlg.h"
 
 #include "lib/tools/ToolCtrlsEh.h"
@@ -36,6 +37,17 @@ void TCustomDBGridEh::CreateSearchParts() {
     FSearchData->FSearchPanelControl->SetVisible(false);
     FSearchData->FSearchPanelControl->SetParent(this);
     FSearchData->FPanelHighlight = std::make_unique<TGridHighlightTextParamsEh>();
+    // The behaviour centre falls back on these when no data set adapter takes the search over.
+    if (!GridBuiltInLocateTextEh)
+        GridBuiltInLocateTextEh = [](TCustomDBGridEh* Grid, const String& FieldName, const String& Text,
+                                     TLocateTextOptionsEh Options, TLocateTextDirectionEh Direction,
+                                     TLocateTextMatchingEh Matching, TLocateTextTreeFindRangeEh) {
+            return LocateTextInGrid(Grid, FieldName, Text, Options, Direction, Matching);
+        };
+    if (!GridFindDialogProcEh)
+        GridFindDialogProcEh = [](TCustomDBGridEh* Grid, const String& Text, bool Modal) {
+            if (ExecuteDBGridEhFindDialogProc) ExecuteDBGridEhFindDialogProc(Grid, Text, Modal);
+        };
 }
 
 void TCustomDBGridEh::FreeSearchParts() {
@@ -251,8 +263,8 @@ void TCustomDBGridEh::CancelSearchFilter() {
 
 bool TCustomDBGridEh::CenterLocateText(const String& FieldName, const String& Text,
                                        TLocateTextOptionsEh Options, TLocateTextDirectionEh Direction,
-                                       TLocateTextMatchingEh Matching, TLocateTextTreeFindRangeEh) {
-    return LocateTextInGrid(this, FieldName, Text, Options, Direction, Matching);
+                                       TLocateTextMatchingEh Matching, TLocateTextTreeFindRangeEh TreeFindRange) {
+    return Center()->LocateText(this, FieldName, Text, Options, Direction, Matching, TreeFindRange);
 }
 
 bool TCustomDBGridEh::LocateText(TCustomDBGridEh* AGrid, const String& FieldName, const String& Text,
@@ -376,7 +388,7 @@ void TCustomDBGridEh::PaintSearchHighlights(TCanvas* ACanvas, TColumnEh* Column,
 // Keys and the find dialog
 
 void TCustomDBGridEh::ShowFindDialog(const String& Text, bool Modal) {
-    if (ExecuteDBGridEhFindDialogProc) ExecuteDBGridEhFindDialogProc(this, Text, Modal);
+    Center()->ShowFindDialog(this, Text, Modal, String());
 }
 
 bool TCustomDBGridEh::SearchKeyDown(Word& Key, TShiftState Shift) {

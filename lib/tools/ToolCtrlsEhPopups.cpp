@@ -357,9 +357,16 @@ public:
 
 protected:
     bool eventFilter(QObject* o, QEvent* e) override {
-        if (o == parentWidget() && (e->type() == QEvent::Resize || e->type() == QEvent::ChildAdded)) {
+        if (o != parentWidget()) return false;
+        if (e->type() == QEvent::Resize || e->type() == QEvent::ChildAdded) {
             setGeometry(parentWidget()->rect());
             raise();
+        } else if (e->type() == QEvent::MouseButtonPress &&
+                   !parentWidget()->contentsRect().contains(
+                       static_cast<QMouseEvent*>(e)->position().toPoint())) {
+            // A press on the frame is a press outside the calendar: it closes without a date.
+            PostMessage(FOwner->Handle(), WM_USER_CLOSEUP, 0, 0);
+            return true;
         }
         return false;
     }

@@ -94,6 +94,12 @@ TEST(PopupCalendar, RaisedFrameOnlyIn3D) {
     QImage img = cal->Widget()->grab().toImage();
     EXPECT_EQ(QColorToColor(img.pixelColor(w - 1, h - 1)), TColor(ColorToRGB(cl3DDkShadow)));
     EXPECT_EQ(QColorToColor(img.pixelColor(w - 2, h / 2)), TColor(ColorToRGB(clBtnShadow)));
+    // A press on the frame is outside the calendar: it closes without taking a date.
+    QMouseEvent press(QEvent::MouseButtonPress, QPointF(1, h / 2), QPointF(1, h / 2), Qt::LeftButton,
+                      Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(cal->Widget(), &press);
+    PumpEvents(5);
+    EXPECT_EQ(host->Closes, std::vector<bool>{false});
     cal->SetCtl3D(false);
     cal->HandleNeeded();
     int flatW = 0, flatH = 0;

@@ -842,7 +842,7 @@ public:
     TCheckBoxState GetFieldState();
     // Where the box's children would align: right, except left when a right-to-left control
     // puts its caption on the left.
-    TAlignment GetControlsAlignment() const;
+    TAlignment GetControlsAlignment() const override;
     // Whether Text matches an item of a ";" list.
     static bool ValueMatch(const String& List, const String& Text);
 

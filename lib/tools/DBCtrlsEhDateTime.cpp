@@ -636,12 +636,15 @@ void TCustomDBDateTimeEditEh::KeyPress(Char& Key) {
         Key = Char(0);
         return;
     }
+    // The masked edit takes the character first (and consumes it); a separator then jumps.
+    const Char typed = Key;
+    TCustomDBEditEh::KeyPress(Key);
     const TFormatSettings& fs = FormatSettings();
-    bool isSep = IsMasked() && (Key == fs.DateSeparator || Key == fs.TimeSeparator);
+    const bool isSep = IsMasked() && (typed == fs.DateSeparator || typed == fs.TimeSeparator);
     if (isSep) {
         // A separator jumps to the element after the next one in the text.
         String text = EditText();
-        int at = int(text.indexOf(Key, SelStart()));
+        int at = int(text.indexOf(typed, SelStart()));
         String tmpl = DateTimeEditFormatToTemplateEh(FEditFormat);
         int target = at >= 0 ? at + 1 : 0;
         if (target >= tmpl.size() || ElementIndex(tmpl[target]) < 0) target = 0;
@@ -657,9 +660,7 @@ void TCustomDBDateTimeEditEh::KeyPress(Char& Key) {
             SetSelLength(len);
         }
         Key = Char(0);
-        return;
     }
-    TCustomDBEditEh::KeyPress(Key);
 }
 
 void TCustomDBDateTimeEditEh::DefineProperties(TFiler* Filer) {

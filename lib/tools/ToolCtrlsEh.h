@@ -574,18 +574,25 @@ public:
     virtual void PaintBorder();
     void Click() override;
     void Dispatch(TMessage& Message) override;
+    // The calendar's own size plus the frame on every side.
+    bool CanAutoSize(int& NewWidth, int& NewHeight) override;
 
 protected:
     void CreateParams(TCreateParams& Params) override;
     QWidget* CreateWidget(const TCreateParams& Params, QWidget* ParentWidget) override;
+    void InitWidget() override;
     void KeyDown(Word& Key, TShiftState Shift) override;
     bool DoMouseWheelDown(TShiftState Shift, TPoint MousePos) override;
     bool DoMouseWheelUp(TShiftState Shift, TPoint MousePos) override;
     IComboEditEh* ComboEdit() const;
+    // The context PaintBorder draws on while the border is painted (nullptr otherwise).
+    HDC BorderDC() const { return FBorderDC; }
 
 private:
+    friend class TCalendarBorderWidget;
     void CloseUp(bool Accept);
     int FBorderWidth = 0;
+    HDC FBorderDC = nullptr;
     std::unique_ptr<TPopupWatchEh> FWatch;
 };
 

@@ -14,6 +14,7 @@
 #include <QFrame>
 #include <QListWidget>
 #include <QMouseEvent>
+#include <QPainter>
 #include <QRegion>
 #include <QWidget>
 
@@ -342,13 +343,85 @@ void TPopupMonthCalendarEh::CreateParams(TCreateParams& Params) {
     Params.WindowClass.style = CS_SAVEBITS | CS_DROPSHADOW;
 }
 
+// The calendar's frame: the window has no non-client area here, so the calendar keeps a margin
+// of the border's width and this see-through layer over it paints the frame.
+class TCalendarBorderWidget : public QWidget {
+public:
+    TCalendarBorderWidget(QWidget* parent, TPopupMonthCalendarEh* owner) : QWidget(parent), FOwner(owner) {
+        setAttribute(Qt::WA_TransparentForMouseEvents);
+        setAttribute(Qt::WA_NoSystemBackground);
+        parent->installEventFilter(this);
+        setGeometry(parent->rect());
+        raise();
+    }
+
+protected:
+    bool eventFilter(QObject* o, QEvent* e) override {
+        if (o != parentWidget()) return false;
+        if (e->type() == QEvent::Resize || e->type() == QEvent::ChildAdded) {
+            setGeometry(parentWidget()->rect());
+            raise();
+        } else if (e->type() == QEvent::MouseButtonPress &&
+                   !parentWidget()->contentsRect().contains(
+                       static_cast<QMouseEvent*>(e)->position().toPoint())) {
+            // A press on the frame is a press outside the calendar: it closes without a date.
+            PostMessage(FOwner->Handle(), WM_USER_CLOSEUP, 0, 0);
+            return true;
+        }
+        return false;
+    }
+    void paintEvent(QPaintEvent*) override {
+        QPainter p(this);
+        HDC dc = CreatePainterDC(&p);
+        FOwner->FBorderDC = dc;
+        ScopeExit done([&] {
+            FOwner->FBorderDC = nullptr;
+            DeleteDC(dc);
+        });
+        // An exception must not cross Qt's paint event.
+        try {
+            FOwner->PaintBorder();
+        } catch (...) {
+            if (Application) Application->HandleException(FOwner);
+        }
+    }
+
+private:
+    TPopupMonthCalendarEh* FOwner;
+};
+
 QWidget* TPopupMonthCalendarEh::CreateWidget(const TCreateParams& Params, QWidget* /*ParentWidget*/) {
     QWidget* w = TMonthCalendar::CreateWidget(Params, nullptr);
     MakeDropDownWindow(w);
+    w->setContentsMargins(FBorderWidth, FBorderWidth, FBorderWidth, FBorderWidth);
+    new TCalendarBorderWidget(w, this);
     return w;
 }
 
-void TPopupMonthCalendarEh::PaintBorder() {}
+void TPopupMonthCalendarEh::InitWidget() {
+    TMonthCalendar::InitWidget();
+    // A new window takes the calendar's size with its frame.
+    int w = 0, h = 0;
+    CanAutoSize(w, h);
+    SetBounds(Left(), Top(), w, h);
+}
+
+bool TPopupMonthCalendarEh::CanAutoSize(int& NewWidth, int& NewHeight) {
+    // The platform measures the calendar with the margins its widget has; take them off first.
+    const TRect r = MinRequiredRect();
+    const QMargins m = Widget() ? Widget()->contentsMargins() : QMargins();
+    NewWidth = r.Width() - m.left() - m.right() + 2 * FBorderWidth;
+    NewHeight = r.Height() - m.top() - m.bottom() + 2 * FBorderWidth;
+    return true;
+}
+
+void TPopupMonthCalendarEh::PaintBorder() {
+    if (!FBorderDC || !Ctl3D()) return;
+    TRect r(0, 0, Width(), Height());
+    DrawEdge(FBorderDC, r, BDR_RAISEDOUTER, BF_RECT);
+    InflateRect(r, -1, -1);
+    DrawEdge(FBorderDC, r, BDR_RAISEDINNER, BF_RECT);
+}
 
 void TPopupMonthCalendarEh::Click() {
     TMonthCalendar::Click();
@@ -394,6 +467,11 @@ void TPopupMonthCalendarEh::Dispatch(TMessage& Message) {
         return;
     case WM_MOUSEACTIVATE:
         Message.Result = MA_NOACTIVATE;
+        return;
+    case CM_CTL3DCHANGED:
+        TMonthCalendar::Dispatch(Message);
+        FBorderWidth = Ctl3D() ? 2 : 0;
+        if (HandleAllocated()) RecreateWnd();
         return;
     case CM_SHOWINGCHANGED:
         TMonthCalendar::Dispatch(Message);

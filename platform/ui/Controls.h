@@ -441,6 +441,8 @@ public:
     bool ParentBiDiMode() const { return FParentBiDiMode; }
     void SetParentBiDiMode(bool v);
     bool IsRightToLeft() const;
+    // The side the control's contents keep to, for right-to-left mirroring.
+    virtual TAlignment GetControlsAlignment() const { return taLeftJustify; }
     virtual bool UseRightToLeftAlignment() const;
     virtual bool UseRightToLeftReading() const;
     virtual bool UseRightToLeftScrollBar() const;

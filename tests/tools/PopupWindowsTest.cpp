@@ -82,6 +82,34 @@ TEST(PopupCalendar, AClickElsewhereClosesItAndReachesItsTarget) {
     cal->Hide();
 }
 
+TEST(PopupCalendar, RaisedFrameOnlyIn3D) {
+    TForm form(nullptr);
+    auto* host = new TComboHost(&form);
+    host->SetParent(&form);
+    auto* cal = new TPopupMonthCalendarEh(host);
+    cal->HandleNeeded();
+    int w = 0, h = 0;
+    EXPECT_TRUE(cal->CanAutoSize(w, h));
+    cal->SetBounds(0, 0, w, h);
+    QImage img = cal->Widget()->grab().toImage();
+    EXPECT_EQ(QColorToColor(img.pixelColor(w - 1, h - 1)), TColor(ColorToRGB(cl3DDkShadow)));
+    EXPECT_EQ(QColorToColor(img.pixelColor(w - 2, h / 2)), TColor(ColorToRGB(clBtnShadow)));
+    // A press on the frame is outside the calendar: it closes without taking a date.
+    QMouseEvent press(QEvent::MouseButtonPress, QPointF(1, h / 2), QPointF(1, h / 2), Qt::LeftButton,
+                      Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(cal->Widget(), &press);
+    PumpEvents(5);
+    EXPECT_EQ(host->Closes, std::vector<bool>{false});
+    cal->SetCtl3D(false);
+    cal->HandleNeeded();
+    int flatW = 0, flatH = 0;
+    EXPECT_TRUE(cal->CanAutoSize(flatW, flatH));
+    EXPECT_EQ(w - flatW, 4); // two pixels of frame on each side
+    EXPECT_EQ(h - flatH, 4);
+    img = cal->Widget()->grab().toImage();
+    EXPECT_NE(QColorToColor(img.pixelColor(w - 1, h - 1)), TColor(ColorToRGB(cl3DDkShadow)));
+}
+
 TEST(PendingClick, TheClickThatClosedADropDownIsTakenOnce) {
     TForm form(nullptr);
     form.SetBounds(10, 10, 300, 200);

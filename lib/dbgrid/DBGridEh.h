@@ -290,6 +290,11 @@ public:
     TGetColCellParamsEventEh OnGetCellParams() const { return FOnGetCellParams; }
     void SetOnGetCellParams(TGetColCellParamsEventEh Value);
 
+    // The value hidden duplicates compare instead of the cell text.
+    using TGetHideDuplicatesValueEventEh =
+        TEvent<void(TCustomDBGridEh* Grid, TColumnEh* Column, const String& Text, Variant& Value)>;
+    TGetHideDuplicatesValueEventEh OnGetHideDuplicatesValue;
+
     // New virtual operations.
     virtual void WriteHideDuplicates(bool Value);
     // Widens or narrows the column to its widest title or data text among the visible rows.
@@ -869,6 +874,9 @@ public:
     bool CheckIndicatorColWidthChanged();
     int RowselCheckboxesWidth() const { return FRowselCheckboxesWidth; }
 
+    // The edit button under the mouse in the hot cell (EditButtonAtPos), 1 over an indicator's
+    // row-select check box, -1 elsewhere.
+    int HotTrackEditButton() const { return FHotTrackEditButton; }
     // Makes ATop the top row, clamped to the rows that fill the last page; CheckOnly only answers.
     int SafeMoveTop(int ATop, bool CheckOnly) override;
     TNotifyEvent OnTopLeftChanged;
@@ -882,6 +890,16 @@ protected:
     void ScrollRecordsByCode(int ScrollCode, int Pos);
     void UpdateEditAndHotTrack() override;
     bool IsSmoothVertScroll() override;
+    // Fires OnGetCellParams for a data cell.
+    void QueryCellParams(TAxisBarEh* Column, TAxisColCellParamsEh* Params) override;
+    void UpdateHotTrackInfo(int X, int Y) override;
+    // The always-shown editor buttons of a data cell: the main one of the editor style, then the
+    // column's visible extra buttons.
+    void DrawCellEditButtons(TColumnEh* Column, TAxisColCellParamsEh* Params, const TRect& Area,
+                             const TRect& CellRect, bool The3D);
+    // Whether the record that reading stands on is selected (its indicator shows it).
+    virtual bool IsIndicatorRowSelected();
+    int FHotTrackEditButton = -1;
     // A size change that came while the layout was locked, applied when the lock ends.
     virtual void ApplySizeChange();
     void HandleSize(TMessage& Message);

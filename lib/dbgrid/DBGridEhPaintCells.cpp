@@ -58,7 +58,8 @@ bool TCustomDBGridEh::HighlightDataCellColor(int DataCol, int DataRow, TFont* AF
 
 void TCustomDBGridEh::QueryCellParams(TAxisBarEh* Column, TAxisColCellParamsEh* Params) {
     if (OnGetCellParams)
-        OnGetCellParams(this, static_cast<TColumnEh*>(Column), Params->FFont, Params->FBackground, Params->FState);
+        OnGetCellParams(this, static_cast<TColumnEh*>(Column), Params->FFont, Params->FBackground,
+                        Params->FState);
 }
 
 bool TCustomDBGridEh::CheckColumnDuplicateValues(TColumnEh* Column, String& Text, bool CheckPrevRow) {
@@ -351,8 +352,9 @@ void TCustomDBGridEh::DrawCellEditButtons(TColumnEh* Column, TAxisColCellParamsE
             TEditButtonEh* eb = extra->Items(i);
             if (!eb->Visible()) continue;
             const int w = eb->Width() < 1 ? InplaceEditorButtonWidth() : eb->Width() + b;
-            DrawColumnCellButton(Column, place(w + b), CellRect, EditButtonStyleToDrawButtonStyle(eb->Style()), eb,
-                                 Params->FBackground, look);
+            DrawColumnCellButton(Column, place(w + b), CellRect,
+                                 EditButtonStyleToDrawButtonStyle(eb->Style()), eb, Params->FBackground,
+                                 look);
         }
     if (h < CellRect.Height()) c->FillRect(TRect(Area.Left, Area.Top + h, Area.Right, Area.Bottom));
 }
@@ -480,7 +482,8 @@ void TCustomDBGridEh::UpdateHotTrackInfo(int X, int Y) {
         FHotTrackEditButton = -1;
     }
     // Hot rows are drawn whole: the row the mouse left and the one it entered repaint.
-    if (FOptionsEh.Contains(dghHotTrack) && (FOptionsEh.Contains(dghRowHighlight) || FOptions.Contains(dgRowSelect))) {
+    if (FOptionsEh.Contains(dghHotTrack) &&
+        (FOptionsEh.Contains(dghRowHighlight) || FOptions.Contains(dgRowSelect))) {
         const bool crossed = (oldCell.X < IndicatorOffset()) != (cell.X < IndicatorOffset());
         if (cell.Y != oldCell.Y || crossed) {
             if (oldCell.Y >= 0 && oldCell.Y < RowCount()) InvalidateRow(oldCell.Y);

@@ -346,9 +346,9 @@ void TCustomDBGridEh::DrawIndicatorCell(int ACol, int ARow, TPoint CellType, TGr
             const String text = inserting ? String() : RecNoText(recNo, current);
             c->Font()->SetSize(Font()->Size() - 1);
             c->Brush()->SetStyle(bsClear);
-            PaintTextInRect(c,
-                            TRect(ARect.Left, ARect.Top, ARect.Right - FRowselCheckboxesWidth - imageW, ARect.Bottom),
-                            false, 0, 0, text, taCenter, tlCenter, false, false, 0, 0, false);
+            PaintTextInRect(
+                c, TRect(ARect.Left, ARect.Top, ARect.Right - FRowselCheckboxesWidth - imageW, ARect.Bottom),
+                false, 0, 0, text, taCenter, tlCenter, false, false, 0, 0, false);
             c->Brush()->SetStyle(bsSolid);
         }
         return;
@@ -437,9 +437,11 @@ void TCustomDBGridEh::DrawTitleCell(int ACol, int ARow, TPoint CellType, TGridDr
     // The program may change the title's colours and marker, before and after the canvas takes
     // the title's font.
     TSortMarkerEh sortMarker = column->Title()->SortMarker();
-    if (column->Field() && OnGetBtnParams) OnGetBtnParams(this, column, c->Font(), backColor, sortMarker, down);
+    if (column->Field() && OnGetBtnParams)
+        OnGetBtnParams(this, column, c->Font(), backColor, sortMarker, down);
     c->Font()->Assign(column->Title()->Font());
-    if (column->Field() && OnGetBtnParams) OnGetBtnParams(this, column, c->Font(), backColor, sortMarker, down);
+    if (column->Field() && OnGetBtnParams)
+        OnGetBtnParams(this, column, c->Font(), backColor, sortMarker, down);
     const bool highlight = GetHighlightedFixedCellColors(c->Font(), backColor, false, CellType);
 
     TDBGirdDrawTitleStateEh title;

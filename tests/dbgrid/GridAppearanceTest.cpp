@@ -617,7 +617,9 @@ TEST_F(Appearance, CellAndTitleEventsButtonsDuplicatesAndRowCheckBoxes) {
     // Hidden duplicates compare what the value event gives rather than the texts.
     qty->SetHideDuplicates(true);
     qty->OnGetHideDuplicatesValue = TColumnEh::TGetHideDuplicatesValueEventEh::Callable(
-        [](TCustomDBGridEh*, TColumnEh*, const String& Text, Variant& Value) { Value = Variant(Text.toInt() / 4); });
+        [](TCustomDBGridEh*, TColumnEh*, const String& Text, Variant& Value) {
+            Value = Variant(Text.toInt() / 4);
+        });
     Grid->OnGetBtnParams = TGetBtnEhParamsEvent();
     img = Grab(QStringLiteral("dbgrid_hidden_duplicates_by_value"));
     // Qty 1, 2, 3 give 0, 0, 0: the second and third rows are blank; Qty 4 gives 1 and shows.

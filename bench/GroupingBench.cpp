@@ -2,8 +2,10 @@
 // stay n log n (one sort of the rows' keys, no per-record scans of the groups), however many
 // groups the keys make. Reported with the fitted complexity.
 
+#include "lib/dbgrid/DBGridEh.h"
 #include "lib/dbgrid/DBGridEhGrouping.h"
 #include "lib/memtable/MemTableEh.h"
+#include "platform/ui/Forms.h"
 
 #include <benchmark/benchmark.h>
 
@@ -93,6 +95,49 @@ BENCHMARK(BuildTwoLevelTree)
     ->Range(10000, 1000000)
     ->Unit(benchmark::kMillisecond)
     ->Complexity(benchmark::oNLogN);
+
+// One record edited and posted in a shown grid grouped by two levels with a footer: the grid
+// follows the tree (row count, row heights, current row) in time linear in the visible rows.
+void EditInGroupedGrid(benchmark::State& state) {
+    const int rows = int(state.range(0));
+    TMemTableEh* table = TableOf(rows);
+    auto* form = new TForm(nullptr);
+    form->SetBounds(0, 0, 600, 400);
+    auto* grid = Create<TDBGridEh>(form);
+    grid->SetParent(form);
+    grid->SetBounds(0, 0, 580, 380);
+    auto* source = new TDataSource(form);
+    source->SetDataSet(table);
+    for (const char* f : {"Region", "City", "Amount"})
+        grid->Columns()->Add()->SetFieldName(QString::fromLatin1(f));
+    grid->SetDataSource(source);
+    form->Show();
+    TDBGridEhDataGroupsEh* groups = grid->DataGrouping();
+    for (int i = 0; i < 2; ++i)
+        groups->GroupLevels()->Add()->SetColumn(grid->Columns()->Columns(i));
+    TGridDataGroupFooterEh* footer = groups->Footers()->Add();
+    footer->ColumnItems()->Item(2)->SetValueType(gfvSumEh);
+    footer->SetVisible(true);
+    groups->SetDefaultStateExpanded(true);
+    groups->SetActive(true);
+    table->First();
+    double v = 0;
+    for (auto _ : state) {
+        table->Edit();
+        table->Fields()->Fields(2)->SetAsFloat(v += 0.5);
+        table->Post();
+        benchmark::DoNotOptimize(grid->RowCount());
+    }
+    state.SetComplexityN(rows);
+    groups->SetActive(false);
+    form->Free();
+}
+
+BENCHMARK(EditInGroupedGrid)
+    ->RangeMultiplier(10)
+    ->Range(1000, 100000)
+    ->Unit(benchmark::kMillisecond)
+    ->Complexity(benchmark::oN);
 
 } // namespace
 

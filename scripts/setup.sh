@@ -6,6 +6,8 @@ pkgs=(build-essential cmake ninja-build pkg-config qt6-base-dev libgl-dev libgte
       qt6-translations-l10n)
 # The X smoke test drives the tool under Xvfb with real X input and captures its windows.
 pkgs+=(xdotool x11-apps)
+# The grid's export tests read its CSV with Python's csv module and its RTF with unrtf.
+pkgs+=(python3 unrtf)
 missing=()
 for p in "${pkgs[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")

@@ -71,6 +71,7 @@ void TCustomDBGridEh::AfterConstruction() {
 
 TCustomDBGridEh::~TCustomDBGridEh() {
     FDestroying = true;
+    DestroyFilterParts();
     if (FRegisteredMemTable) FRegisteredMemTable->UnregisterEventReceiver(this);
     FRegisteredMemTable = nullptr;
     if (FIntMemTableComponent) FIntMemTableComponent->RemoveFreeNotification(this);
@@ -79,6 +80,9 @@ TCustomDBGridEh::~TCustomDBGridEh() {
     FIntMemTable = nullptr;
     if (FStyle) FStyle->RemoveChangeNotification(this);
     FStyle = nullptr;
+    // Grouping holds references to the columns: it goes first.
+    FDataGrouping.reset();
+    FCurGroupDataNode = nullptr;
     // The columns go while this grid is still whole; they stop reporting to it first.
     FSortMarkedColumns->Clear();
     FVisibleColumns->Clear();
@@ -397,7 +401,7 @@ void TCustomDBGridEh::UpdateColumnWidths() {
     if (FIndicatorOffset && ColCount() > 0) SetColWidths(0, CalcIndicatorColWidth());
     const int n = VisibleColumnCount();
     for (int i = 0; i < n && i + FIndicatorOffset < ColCount(); ++i)
-        SetColWidths(i + FIndicatorOffset, VisibleColumn(i)->Width());
+        SetColWidths(i + FIndicatorOffset, ColumnWidthToCellWidth(VisibleColumn(i), VisibleColumn(i)->Width()));
 }
 
 void TCustomDBGridEh::UpdateRowHeights() {

@@ -17,6 +17,9 @@
 // Create grids with Create<TDBGridEh>(Owner): the grid is built in two phases.
 
 #include "lib/dbgrid/DBGridEhFilter.h"
+#include "lib/dbgrid/DBGridEhFooters.h"
+#include "lib/dbgrid/DBGridEhGroupParams.h"
+#include "lib/dbgrid/DBGridEhGrouping.h"
 #include "lib/dbgrid/DBGridEhScrollBars.h"
 #include "lib/dbgrid/DBSumLst.h"
 #include "platform/ui/Menus.h"
@@ -36,6 +39,10 @@ class TCustomDBGridEh;
 class TColumnEh;
 class TDBGridColumnEh;
 class TColumnsEhList;
+class TDBGridEhCenter;
+class TInplaceFilterEditEh;
+class TPopupListboxEh;
+class TPopupWatchEh;
 
 // ---------------------------------------------------------------------------------------------
 // Option sets
@@ -303,6 +310,39 @@ public:
     TAxisBarTitleEh* CreateTitle() override;
     void NotifyChanged(bool AllItems) override { TBaseColumnEh::NotifyChanged(AllItems); }
 
+    // --- footers and grouping (DBGridEhFooters.cpp)
+    // The single footer, made on first use.
+    TColumnFooterEh* Footer() const;
+    void SetFooter(TColumnFooterEh* Value) { Footer()->Assign(Value); }
+    TColumnFootersEh* Footers() const;
+    void SetFooters(TColumnFootersEh* Value) { Footers()->Assign(Value); }
+    // The footer of footer row Index: item Index of Footers when there is one, else Footer.
+    TColumnFooterEh* UsedFooter(int Index) const;
+    // Brings the aggregate entries of every footer of the column up to date.
+    void EnsureSumValues();
+    // Whether a group footer of this column may show that aggregate.
+    bool CanApplyAggregateFunction(TGroupFooterValueTypeEh Kind);
+    TDBGridEhColumnGroupGetKeyValueEvent OnGroupGetKeyValue;
+    TDBGridEhDataGroupGetKeyValueAsTextEvent OnGroupGetKeyValueAsText;
+    TGridDataGroupFooterItemAggregateValueEvent OnDataGroupFooterAggregateValue;
+    TGridDataGroupFooterItemFinalizeValueEvent OnDataGroupFooterFinalizeValue;
+    TGridDataGroupFooterItemToDisplayTextEvent OnDataGroupFooterToDisplayText;
+
+private:
+    mutable std::unique_ptr<TColumnFooterEh> FFooter;
+    mutable std::unique_ptr<TColumnFootersEh> FFooters;
+
+public:
+    // --- the column's filter and its value list (DBGridEhFilterRow.cpp)
+    TSTColumnFilterEh* STFilter() const;
+    void SetSTFilter(TSTColumnFilterEh* Value) { STFilter()->Assign(Value); }
+    // The distinct values of the column's field: the filter's list source, else the grid's
+    // memory table; cached until the data changes (nullptr when there is none).
+    std::shared_ptr<IMemTableDataFieldValueListEh> GetCurrentFieldValueList();
+    void DropFieldValueList() { FFieldValueList.reset(); }
+    TEvent<void(TCustomDBGridEh* Sender, TColumnEh* Column, TStrings* Items, bool& Processed)>
+        OnFillSTFilterListValues;
+
 protected:
     friend class TCustomDBGridEh;
     friend class TDBGridColumnsEh;
@@ -322,6 +362,12 @@ protected:
     int FInitWidth = 0;
     TColumnEhInRowPanelPlacement FRowPlacement;
     TGetColCellParamsEventEh FOnGetCellParams;
+    // Column filter (made on first use).
+    mutable std::unique_ptr<ISTFilterColumnEh> FSTFilterHost;
+    mutable std::unique_ptr<TSTColumnFilterEh> FSTFilter;
+    std::shared_ptr<IMemTableDataFieldValueListEh> FFieldValueList;
+    // The data set the cached list was read from (compared only, never used).
+    const void* FFieldValueListSource = nullptr;
 };
 
 // The published form of the data grid's column; the grid's collection makes its items of it.
@@ -438,6 +484,23 @@ class TGroupFooterParamsEh;
 class TDBGridEhDataHintParams;
 class TBMListEh;
 class TPopupMenu;
+// Selection, edit actions and stored layout (DBGridEhSelection.h, DBGridEhLayout.cpp).
+class TDBGridEhSelection;
+class TBookmarkListEh;
+class TBasicAction;
+class TRegIniFile;
+class TCustomIniFile;
+enum TDBGridEhRestoreParam {
+    grpColIndexEh,
+    grpColWidthsEh,
+    grpSortMarkerEh,
+    grpColVisibleEh,
+    grpRowHeightEh,
+    grpDropDownRowsEh,
+    grpDropDownWidthEh,
+    grpRowPanelColPlacementEh
+};
+using TDBGridEhRestoreParams = TSet<TDBGridEhRestoreParam>;
 
 using TDBGridEhNotifyEvent = TEvent<void(TCustomDBGridEh* Sender)>;
 using TDBGridEhAdvDrawColumnDataEvent =
@@ -518,7 +581,10 @@ void SwapRectExtent(TRect& Rect);
 void StartWaitCursor();
 void StopWaitCursor();
 
-class TCustomDBGridEh : public TCustomDBAxisGridEh, public IMTEventReceiverEh, public IDBGridEhScrollBarHost {
+class TCustomDBGridEh : public TCustomDBAxisGridEh,
+                        public IMTEventReceiverEh,
+                        public IDBGridEhScrollBarHost,
+                        public IDataGroupsGridEh {
     KVT_CLASS(TCustomDBGridEh, TCustomDBAxisGridEh)
 public:
     explicit TCustomDBGridEh(TComponent* AOwner);
@@ -677,8 +743,9 @@ public:
     void SetFrozenCols(int Value);
     bool RowSizingAllowed() const { return FRowSizingAllowed; }
     void SetRowSizingAllowed(bool Value);
-    // Footer rows below the data (the grid's trailing rows).
-    int FooterRowCount() const { return ContraRowCount(); }
+    // Column footer rows below the data (the grid's trailing rows hold them after the
+    // grand-total group footers).
+    int FooterRowCount() const { return FFooterRowCount; }
     void SetFooterRowCount(int Value);
     int RowHeight() const { return FRowHeight; }
     void SetRowHeight(int Value);
@@ -1021,6 +1088,216 @@ protected:
     int FInstantReadDataRow = -1;
     // =========================================================================================
 
+    // =========================================================================================
+    // Footers and grouping: DBGridEhFooters.cpp, DBGridEhGroupRows.cpp (wiring and painting),
+    // DBGridEhGroupNav.cpp (navigation), DBGridEhGroupPanel.cpp (panel and context menus).
+public:
+    virtual void GetFooterParams(int DataCol, int Row, TColumnEh* Column, TFont* AFont, TColor& Background,
+                                 TAlignment& Alignment, TGridDrawState State, String& Text);
+    void DefaultDrawFooterCell(const TRect& Rect, int DataCol, int Row, TColumnEh* Column, TGridDrawState State);
+    virtual int ReadFullFooterRowCount();
+    // Column footer rows plus the visible grand-total group footers (which come first).
+    int FullFooterRowCount() { return ReadFullFooterRowCount(); }
+    void InvalidateFooter();
+    void InvalidateTitle();
+    int VisibleDataRowCount();
+
+    TDBGridEhDataGroupsEh* DataGrouping() const { return FDataGrouping.get(); }
+    void SetDataGrouping(TDBGridEhDataGroupsEh* Value) { FDataGrouping->Assign(Value); }
+    // Grouping with at least one active level and at least one row to show.
+    bool GroupingShowsRows();
+    TGroupDataTreeNodeEh* CurGroupDataNode() const { return FCurGroupDataNode; }
+    // The node of the data row being read (set by InstantReadRowEnter in grouping mode).
+    TGroupDataTreeNodeEh* CurInstantReadNode() const { return FInstantReadNode; }
+    bool CurGroupDataListBof() const { return FCurGroupDataListBof; }
+    bool CurGroupDataListEof() const { return FCurGroupDataListEof; }
+    void SetCurGroupNodeByViewRow(int ViewRow, bool Expand);
+    void SelectNearestVisibleNode(TGroupDataTreeNodeEh* Node, bool Show);
+    void SelectGroupNode(TGroupDataTreeNodeEh* Node, bool Show);
+    int GroupDataMoveBy(int Distance, bool AppendAtEnd);
+    void SyncDataSetToGroupNode();
+    void GroupRowKeyDown(Word& Key, TShiftState Shift);
+    void GroupFooterRowKeyDown(Word& Key, TShiftState Shift);
+    void DataInsert();
+    void DataAppend();
+    virtual void GroupDataTreeChanged();
+    int CalcGroupRowHeight(TGroupDataTreeNodeEh* Node);
+    virtual bool HighlightGroupDataCellColor(int DataCol, int DataRow, const String& Value, TGridDrawState AState,
+                                             TColor& AColor, TFont* AFont);
+    void UpdateGroupingPanelLayout();
+    void LayoutGroupPanelTitles();
+    int FontTextLinesHeight(TFont* Font, int Lines, int Extra);
+    void GroupPanelInsertPosition(int X, int Y, int& Index, int& MarkerHeight, TPoint& MarkerPos);
+    virtual TPopupMenu* BuildGroupFooterPopupMenu(TGridDataGroupFooterColumnItemEh* Item);
+    virtual void GroupFooterMenuItemClick(TObject* Sender);
+    TPopupMenu* GroupFooterPopupMenu() const { return FGroupFooterPopupMenu; }
+
+    // What grouping asks of its grid.
+    TCustomDBGridEh* DGGrid() override { return this; }
+    TColor DGColor() override { return Color(); }
+    TFont* DGFont() override { return Font(); }
+    TColor DGFooterColor() override { return FFooterParams->Color(); }
+    TFont* DGFooterFont() override { return FooterFont(); }
+    TColor DGGroupingPanelColor() override;
+    IMemTableEh* DGMemTable() override { return FIntMemTable; }
+    TDataSet* DGDataSet() override;
+    bool DGDataLinkActive() override { return DataLink() && DataLink()->Active(); }
+    int DGColumnCount() override;
+    TPersistent* DGColumn(int Index) override;
+    TPersistent* DGFindColumnByName(const String& Name) override;
+    bool DGColumnsCustomized() override;
+    TField* DGColumnField(TPersistent* Column) override;
+    String DGColumnFieldName(TPersistent* Column) override;
+    String DGColumnName(TPersistent* Column) override;
+    String DGColumnTitleCaption(TPersistent* Column) override;
+    String DGColumnDisplayFormat(TPersistent* Column) override;
+    String DGColumnDisplayText(TPersistent* Column) override;
+    void DGInvalidate() override { Invalidate(); }
+    void DGUpdateAllDataRowHeights() override;
+    void DGUpdateGroupingPanelLayout() override { UpdateGroupingPanelLayout(); }
+    void DGLayoutChanged() override { LayoutChanged(); }
+    void DGSortMarkingChanged() override {}
+    void DGLinkActiveChanged() override;
+    void DGViewDataChanged() override { MTViewDataEvent(-1, mtViewDataChangedEh, -1); }
+    void DGActiveGroupingStructChanged() override;
+    void DGGroupDataTreeChanged() override { GroupDataTreeChanged(); }
+    int DGGroupRowHeight(TGroupDataTreeNodeEh* Node) override { return CalcGroupRowHeight(Node); }
+    int DGDataRowHeight() override { return DefaultRowHeight(); }
+    TGroupDataTreeNodeEh* DGCurDataNode() override { return FCurGroupDataNode; }
+    bool DGInternalUpdatingDatasetPos() override { return FInternalUpdatingDatasetPos; }
+    void DGSetInternalUpdatingDatasetPos(bool Value) override { FInternalUpdatingDatasetPos = Value; }
+    void DGSetCurGroupNodeByViewRow(int ViewRow, bool Expand) override;
+    void DGDataGroupGetRowText(TGroupDataTreeNodeEh* Node, String& Text) override;
+    void DGColumnGroupGetKeyValue(TPersistent* Column, Variant& KeyValue) override;
+    void DGColumnGroupGetKeyValueAsText(TPersistent* Column, TGroupDataTreeNodeEh* Node, const Variant& KeyValue,
+                                        String& Text) override;
+    void DGFooterAggregateValue(TPersistent* Column, TGridDataGroupFooterEh* Footer,
+                                TGridDataGroupFooterColumnItemEh* Item, Variant& AValue, TGroupDataTreeNodeEh* Node,
+                                bool& Processed) override;
+    void DGFooterFinalizeValue(TPersistent* Column, TGridDataGroupFooterEh* Footer,
+                               TGridDataGroupFooterColumnItemEh* Item, Variant& AValue, bool& Processed) override;
+    void DGFooterToDisplayText(TPersistent* Column, TGridDataGroupFooterEh* Footer,
+                               TGridDataGroupFooterColumnItemEh* Item, Variant& AValue, String& DisplayValue,
+                               bool& Processed) override;
+
+protected:
+    virtual void DrawGroupRow(int ACol, int ARow, TPoint CellType, TGridDrawState AState, const TRect& ARect,
+                              int DataCol, int DataRow);
+    virtual void DrawGroupLevelsIndent(int ACol, int ARow, bool LineBelow, TPoint CellType, TRect& ARect,
+                                       TGridDrawState AState, int Level, int DataCol, int DataRow);
+    virtual void DrawGroupFooterCell(int ACol, int ARow, TPoint CellType, TGridDrawState AState,
+                                     const TRect& ARect, int DataCol, int DataRow);
+    virtual void DrawGroupFooterIndent(int DataCol, int DataRow, bool The3DRect, const TRect& ARect,
+                                       TGridDrawState AState, int Level);
+    virtual void DrawGroupPanelTitle(const TRect& ARect, TGridDataGroupLevelEh* Level);
+    virtual void GroupPanelMouseDown(TMouseButton Button, TShiftState Shift, int X, int Y);
+    virtual void BeginGroupPanelTitleMoving(TShiftState Shift, int X, int Y);
+    void TrackGroupPanelTitleMoving(TShiftState Shift, int X, int Y);
+    void EndGroupPanelTitleMoving(TShiftState Shift, int X, bool Apply, int Y);
+    void GroupPanelTitleMouseUp();
+    void DrawTopOutBoundaryData(const TRect& ARect) override;
+    void DoContextPopup(TPoint MousePos, bool& Handled) override;
+    // Hooks for the shared painters and mouse and key handling: each answers whether it took
+    // the cell or the event.
+    bool DrawGroupingDataCell(int ACol, int ARow, TPoint CellType, TGridDrawState AState, TRect& ARect,
+                              int DataCol, int DataRow);
+    bool DrawGroupGrandTotalCell(int ACol, int ARow, TGridDrawState AState, const TRect& ARect, int DataCol,
+                                 int FooterRow);
+    bool GroupingMouseDown(TMouseButton Button, TShiftState Shift, int X, int Y);
+    bool GroupingMouseMove(TShiftState Shift, int X, int Y);
+    bool GroupingMouseUp(TMouseButton Button, TShiftState Shift, int X, int Y);
+    bool GroupingKeyDown(Word& Key, TShiftState Shift);
+    bool GroupingMTViewDataEvent(int RowNum, TMTViewEventTypeEh Event, int OldRowNum);
+    void GroupTabStep(bool GoForward, bool OnFooter);
+    TGroupDataTreeNodeEh* FlatNode(int DataRow) const;
+    int GroupPanelHeight();
+    // Row reading in grouping mode: the view row to read for a data row, and back.
+    int GroupingReadRowEnter(int DataRow);
+    void GroupingReadRowLeave();
+    // The current row follows the table's cursor; false outside grouping mode.
+    bool GroupingFollowCursor();
+    void GroupingCellBorder(int ACol, int DataRow, TGridCellBorderTypeEh Border, TColor& Color, bool& Drawn);
+    void MouseMove(TShiftState Shift, int X, int Y) override;
+
+    std::unique_ptr<TDBGridEhDataGroupsEh> FDataGrouping;
+    std::vector<TGroupDataTreeNodeEh*> FDrawnGroupList;
+    std::vector<TGroupDataTreeNodeEh*> FInstantReadDataNodes;
+    TGroupDataTreeNodeEh* FInstantReadNode = nullptr;
+    TGroupDataTreeNodeEh* FCurGroupDataNode = nullptr;
+    bool FCurGroupDataListEof = false;
+    bool FCurGroupDataListBof = false;
+    TGroupRowParamsEh FGroupRowParams;
+    TGroupFooterParamsEh FGroupFooterParams;
+    TPopupMenu* FGroupFooterPopupMenu = nullptr;
+    int FGroupDataMovingIndex = -1;
+    int FPressedDataGroupLevelIdx = -1;
+    int FFooterRowCount = 0;
+    TPoint FGroupPanelDownPos;
+    // =========================================================================================
+    // --- selection and edit actions (DBGridEhSelection.cpp), stored layout (DBGridEhLayout.cpp)
+public:
+    TDBGridEhSelection* Selection();
+    TBookmarkListEh* SelectedRows();
+    bool IsSelectionTypeAllowed(TDBGridEhSelectionType SelType);
+    void ClearSelection();
+    void ClearSelectionOnMove();
+    void MoveAndSelect(bool Select, int Distance, bool RowSelection, bool ToEnd);
+    TRect DataRect();
+    TGridRect DataBox();
+    virtual void TrackMouseSelection();
+    virtual void SelectionChanged();
+    bool ExecuteAction(TBasicAction* Action) override;
+    bool UpdateAction(TBasicAction* Action) override;
+    bool CheckCopyAction();
+    bool CheckPasteAction();
+    bool CheckCutAction();
+    bool CheckSelectAllAction();
+    bool CheckDeleteAction();
+    bool Selecting() const { return FSelecting; }
+    bool AntiSelection() const { return FAntiSelection; }
+    void SetAntiSelection(bool Value) { FAntiSelection = Value; }
+    // The data link became active or inactive.
+    void SelectionLinkActiveChanged(bool Active);
+
+    void SaveColumnsLayout(TRegIniFile* ARegIni);
+    void SaveColumnsLayout(TCustomIniFile* ACustIni, const String& Section);
+    void SaveColumnsLayoutIni(const String& IniFileName, const String& Section, bool DeleteSection);
+    void RestoreColumnsLayout(TRegIniFile* ARegIni, TDBGridEhRestoreParams RestoreParams);
+    void RestoreColumnsLayout(TCustomIniFile* ACustIni, const String& Section,
+                              TDBGridEhRestoreParams RestoreParams);
+    void RestoreColumnsLayoutIni(const String& IniFileName, const String& Section,
+                                 TDBGridEhRestoreParams RestoreParams);
+    void SaveGridLayout(TRegIniFile* ARegIni);
+    void SaveGridLayout(TCustomIniFile* ACustIni, const String& Section);
+    void SaveGridLayoutIni(const String& IniFileName, const String& Section, bool DeleteSection);
+    void RestoreGridLayout(TRegIniFile* ARegIni, TDBGridEhRestoreParams RestoreParams);
+    void RestoreGridLayout(TCustomIniFile* ACustIni, const String& Section,
+                           TDBGridEhRestoreParams RestoreParams);
+    void RestoreGridLayoutIni(const String& IniFileName, const String& Section,
+                              TDBGridEhRestoreParams RestoreParams);
+
+protected:
+    friend class TDBGridEhSelection;
+    friend class TBookmarkListEh;
+    struct TSelectionDeleter {
+        void operator()(TDBGridEhSelection* P) const;
+        void operator()(TBookmarkListEh* P) const;
+    };
+    // Storage is a TRegIniFile (section erased first) or a TCustomIniFile.
+    void WriteColumnsLayout(TObject* Storage, const String& Section, bool DeleteSection);
+    void ReadColumnsLayout(TObject* Storage, const String& Section, TDBGridEhRestoreParams Parts);
+    void WriteGridLayout(TObject* Storage, const String& Section, bool DeleteSection);
+    void ReadGridLayout(TObject* Storage, const String& Section, TDBGridEhRestoreParams Parts);
+
+    std::unique_ptr<TBookmarkListEh, TSelectionDeleter> FBookmarks;
+    std::unique_ptr<TDBGridEhSelection, TSelectionDeleter> FSelection;
+    bool FSelecting = false;
+    TBookmark FSelectionAnchor;
+    bool FSelectionAnchorSelected = false;
+    bool FAntiSelection = false;
+    bool FMouseShift = false;
+    bool FDataTracking = false;
+
     // --- scroll bars and their panels (DBGridEhScrollBarsGrid.cpp)
 public:
     THorzDBGridEhScrollBar* HorzScrollBar() const override { return FHorzScrollBar.get(); }
@@ -1061,6 +1338,75 @@ protected:
     TDBGridEhScrollBarPanelControl* FHorzScrollBarPanelControl = nullptr;
     TDBGridEhScrollBarPanelControl* FVertScrollBarPanelControl = nullptr;
     TSizeGripPanelEh* FCornerScrollBarPanelControl = nullptr;
+
+    // --- column filters: the behaviour centre, the filter row with its editor and the in-title
+    //     filter list (DBGridEhFilterRow.cpp)
+public:
+    // The grid's centre; nullptr gives it DefaultGridCenter() back.
+    TDBGridEhCenter* Center() const;
+    void SetCenter(TDBGridEhCenter* Value);
+    bool IsFilterableColumn(int Index);
+    String GetColumnFilterText(int Index);
+    bool IsFilterRowCell(int ACol, int ARow, TPoint MousePos);
+    virtual bool IsFilterEditActive();
+    bool FilterEditMode() const { return FFilterEditMode; }
+    void SetFilterEditMode(bool Value);
+    int FilterCol() const { return FFilterCol; }
+    TInplaceFilterEditEh* FilterEdit() const { return FFilterEdit; }
+    void StartFilterEdit(int Index);
+    void StopFilterEdit();
+    void HideFilterEdit();
+    void UpdateFilterEdit(bool Reload);
+    virtual void ApplyFilterEditText(int Index);
+    void ApplyCurrentFilterEditText();
+    virtual void InitFilterEditor(int Index);
+    void FillSTFilterListItems(TSTColumnFilterEh* Filter, TStrings* Items, int& Width,
+                               TPopupListboxEh* ListControl);
+    void DefaultFillSTFilterListValues(TColumnEh* Column, TStrings* Items);
+    void DefaultFillSTFilterListCommandValues(TColumnEh* Column, TStrings* Items);
+    void DefaultFillSTFilterListDataValues(TColumnEh* Column, TStrings* Items);
+    void DropDownInTitleFilterListbox(TColumnEh* Column);
+    void ShowInTitleFilterListbox(TColumnEh* Column, const TRect& Rect);
+    void CloseInTitleFilterListbox(bool Execute);
+    TPopupListboxEh* GetInTitleFilterListbox();
+    bool InTitleFilterListboxVisible() const { return FInTitleFilterListboxVisible; }
+    TColumnEh* InTitleFilterListboxColumn() const { return FInTitleFilterListboxColumn; }
+    TObject* InTitleFilterListboxGroupLevel() const { return FInTitleFilterListboxGroupLevel; }
+    void SetInTitleFilterListboxGroupLevel(TObject* Value) { FInTitleFilterListboxGroupLevel = Value; }
+    void ApplyFilter();
+    virtual void DefaultApplyFilter();
+    void ClearFilter();
+    // STFilter.Visible changed: editing ends when hidden, the layout and the cell editor follow.
+    void FilterRowVisibleChanged(bool Visible);
+
+protected:
+    virtual TInplaceFilterEditEh* CreateFilterEditor();
+    void FilterEditClosingUp(TObject* Sender, bool& Accept);
+    void FilterEditCloseUp(TObject* Sender, bool Accept);
+    void FilterEditGetItemsList(TObject* Sender);
+    void FilterEditKeyPress(TObject* Sender, Char& Key);
+    void InTitleFilterListboxMouseUp(TObject* Sender, TMouseButton Button, TShiftState Shift, int X, int Y);
+    void InTitleFilterListboxKeyDown(TObject* Sender, Word& Key, TShiftState Shift);
+    void InTitleFilterListboxKeyPress(TObject* Sender, Char& Key);
+    // The filter row cell's rectangle for data column Index, where the editor stands.
+    TRect FilterEditRect(int Index);
+    // A left press: starts filter editing in the filter row or drops an in-title list down
+    // (true: the press is taken), else ends filter editing and closes the in-title list.
+    bool FilterMouseDown(const TGridCoord& Cell, int AreaCol, int X, int Y);
+    // Ends filter editing of a column that goes away, and leaves the centre at destruction.
+    void FilterColumnDestroying(TColumnEh* Column);
+    void DestroyFilterParts();
+
+    TDBGridEhCenter* FCenter = nullptr;
+    int FFilterCol = -1;
+    bool FFilterEditMode = false;
+    TInplaceFilterEditEh* FFilterEdit = nullptr;
+    TPopupListboxEh* FInTitleFilterListbox = nullptr;
+    TColumnEh* FInTitleFilterListboxColumn = nullptr;
+    TObject* FInTitleFilterListboxGroupLevel = nullptr;
+    bool FInTitleFilterListboxVisible = false;
+    // Closes the in-title list on a press outside it (owned; nullptr while the list is hidden).
+    TPopupWatchEh* FInTitleFilterListboxWatch = nullptr;
 };
 
 // The grid with its properties published; it has no behaviour of its own.

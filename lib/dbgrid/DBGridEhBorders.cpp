@@ -194,6 +194,7 @@ void TCustomDBGridEh::GetCellBorderParams(int ACol, int ARow, TGridCellBorderTyp
         else
             Color = lines->DataHorzLines() ? lines->GetDataHorzColor() : clNone;
         Drawn = Color != clNone;
+        GroupingCellBorder(ACol, areaRow, Border, Color, Drawn);
     } else if (type.Y == 4) {
         applyFooter();
     }

@@ -215,6 +215,7 @@ void TColumnEh::WriteField(TField* Value) {
     if (Value == CachedField()) return;
     TBaseColumnEh::WriteField(Value);
     if (IsDefaultBar()) FInitWidth = Width();
+    EnsureSumValues();
 }
 
 void TColumnEh::SetValueAsText(const String& Text) {
@@ -384,6 +385,7 @@ void TDBGridColumnsEh::Update(TCollectionItem* Item) {
     } else {
         g->SetSortMarkedColumns();
         g->LayoutChanged();
+        if (g->DataGrouping()) g->DataGrouping()->ColumnsChanged();
     }
     // The selected column never stays beyond the collection or on a hidden column.
     if (g->VisibleColumnCount() > 0 &&
@@ -416,6 +418,9 @@ void TDBGridColumnsEh::ItemChanged(TColumnEh* Item) {
 
 void TDBGridColumnsEh::Notify(TCollectionItem* Item, TCollectionNotification Action) {
     if (Action != cnAdded && Item == FUpDownBaseColumn) FUpDownBaseColumn = nullptr;
+    // A level grouped by a column that leaves keeps no reference to it.
+    if (Action != cnAdded && FDBGrid && FDBGrid->DataGrouping()) FDBGrid->DataGrouping()->ColumnRemoved(Item);
+    if (Action != cnAdded && FDBGrid) FDBGrid->FilterColumnDestroying(static_cast<TColumnEh*>(Item));
     TBaseColumnsEh::Notify(Item, Action);
 }
 
@@ -553,8 +558,11 @@ void TColumnDefValuesEh::Assign(TPersistent* Source) {
 // Grid side
 
 void TCustomDBGridEh::UpdateExtraFirstColumnWidth() {
-    // Group levels take room in front of the first column; without grouping there is none.
+    // Group levels take room in front of the first column's record cells.
     FExtraFirstColumnWidth = 0;
+    if (!FDataGrouping || !FDataGrouping->IsGroupingWorksWithLevel()) return;
+    const int levels = FDataGrouping->ActiveGroupLevelsCount();
+    FExtraFirstColumnWidth = FDataGrouping->ShiftFolldataGroupRow() ? 18 * levels : 18 * levels - 18;
 }
 
 int TCustomDBGridEh::ColumnWidthToCellWidth(TColumnEh* Column, int W) {

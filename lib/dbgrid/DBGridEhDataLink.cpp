@@ -91,6 +91,7 @@ void TCustomDBGridEh::LinkActiveChanged(bool Value) {
     TCustomDBAxisGridEh::LinkActiveChanged(Value);
     UpdateVertScrollBar();
     UpdateMemTableInterface();
+    SelectionLinkActiveChanged(Value);
 }
 
 void TCustomDBGridEh::LinkEditingChanged() {
@@ -170,8 +171,9 @@ void TCustomDBGridEh::LinkDataSetScrolled(int Distance) {
     if (UpdateLock() == 0) Update();
 }
 
-void TCustomDBGridEh::MTViewDataEvent(int, TMTViewEventTypeEh, int) {
+void TCustomDBGridEh::MTViewDataEvent(int RowNum, TMTViewEventTypeEh Event, int OldRowNum) {
     if (!DataLink()->Active()) return;
+    if (GroupingMTViewDataEvent(RowNum, Event, OldRowNum)) return;
     RecalcMemTableRowCount();
 }
 
@@ -240,6 +242,10 @@ void TCustomDBGridEh::RecalcPlainRowCount() {
 }
 
 void TCustomDBGridEh::RecalcMemTableRowCount() {
+    if (GroupingShowsRows()) {
+        GroupDataTreeChanged();
+        return;
+    }
     const int top = TopDataOffset();
     if (!DataLink()->Active() || !FIntMemTable) {
         SafeSetRowCount(top + 1);
@@ -268,6 +274,11 @@ void TCustomDBGridEh::RecalcMemTableRowCount() {
 
 void TCustomDBGridEh::SyncMemTableCursorRow(int) {
     if (!DataLink()->Active() || !FIntMemTable) return;
+    if (GroupingFollowCursor()) {
+        if (FIndicatorOffset) InvalidateCol(0);
+        UpdateVertScrollBar();
+        return;
+    }
     if (Row() >= TopDataOffset()) InvalidateRow(Row());
     if (ComponentState().Contains(csLoading)) return;
     const int top = TopDataOffset();
@@ -315,6 +326,7 @@ void TCustomDBGridEh::ReportFetchError(const Exception& E) {
 
 int TCustomDBGridEh::FullDataRowCount() {
     if (!DataLink()->Active()) return 0;
+    if (GroupingShowsRows()) return FDataGrouping->GroupDataTree()->FlatVisibleCount();
     if (FIntMemTable) return FIntMemTable->InstantReadRowCount();
     return DataLink()->RecordCount();
 }
@@ -323,6 +335,7 @@ int TCustomDBGridEh::FullDataRowCount() {
 // Reading a row without moving the cursor
 
 void TCustomDBGridEh::InstantReadRowEnter(int DataRow) {
+    DataRow = GroupingReadRowEnter(DataRow);
     if (FIntMemTable) {
         FOldActiveRecord.push_back(FIntMemTable->GetInstantReadCurRow());
         FIntMemTable->InstantReadEnter(DataRow);
@@ -337,6 +350,7 @@ void TCustomDBGridEh::InstantReadRowLeave() {
     if (FOldActiveRecord.empty()) return;
     const int saved = FOldActiveRecord.back();
     FOldActiveRecord.pop_back();
+    GroupingReadRowLeave();
     if (FIntMemTable)
         FIntMemTable->InstantReadLeave();
     else
@@ -345,6 +359,7 @@ void TCustomDBGridEh::InstantReadRowLeave() {
 
 bool TCustomDBGridEh::IsDataRowCurrent(int DataRow) {
     if (!DataLink()->Active()) return false;
+    if (GroupingShowsRows()) return FCurGroupDataNode && FlatNode(DataRow) == FCurGroupDataNode;
     if (FIntMemTable) {
         if (DataRow != FIntMemTable->GetInstantReadCurRow()) return false;
     } else {
@@ -357,6 +372,10 @@ bool TCustomDBGridEh::IsDataRowCurrent(int DataRow) {
 
 int TCustomDBGridEh::DataRowToRecNo(int DataRow) {
     if (!DataLink()->Active()) return 0;
+    if (GroupingShowsRows()) {
+        TGroupDataTreeNodeEh* node = FlatNode(DataRow);
+        return node && node->NodeType() == dntDataSetRecordEh ? node->DataSetRecordViewNo() + 1 : 0;
+    }
     if (FIntMemTable) return DataRow + 1;
     InstantReadRowEnter(DataRow);
     struct Leave {
@@ -371,6 +390,7 @@ int TCustomDBGridEh::DataRowToRecNo(int DataRow) {
 
 int TCustomDBGridEh::MoveBy(int Distance) {
     if (!DataLink()->Active()) return 0;
+    if (GroupingShowsRows()) return GroupDataMoveBy(Distance, false);
     return DataLink()->MoveBy(Distance);
 }
 
@@ -431,6 +451,14 @@ bool TCustomDBGridEh::CheckDataConsistency(bool WithCurrent) {
     if (FixedRows() != top && RowCount() > top) return false;
     if (RowCount() < top + 1) return false;
     if (!DataLink()->Active()) return true;
+    if (GroupingShowsRows()) {
+        // Grouping: the rows are the tree's flat list and the current row is the current node's.
+        TGridGroupDataTreeEh* tree = FDataGrouping->GroupDataTree();
+        if (RowCount() != top + tree->FlatVisibleCount()) return false;
+        const int idx = tree->IndexOfVisibleNode(FCurGroupDataNode);
+        if (WithCurrent && idx >= 0 && Row() != idx + top) return false;
+        return tree->CheckConsistency();
+    }
     if (FIntMemTable) {
         if (RowCount() != top + std::max(1, FIntMemTable->InstantReadRowCount())) return false;
         const int v = FIntMemTable->GetInstantReadCurRow();

@@ -144,7 +144,7 @@ String TSTColumnFilterEh::ParseExpression(const String& Text) {
     // so converting them to the key field's type would refuse every one of them.
     if (!CurrentKeyField().isEmpty() && CurrentListDataSet() && !CurrentListField().isEmpty())
         e.ExpressionType = botString;
-    const TSTFilterDefaultOperatorEh def = FColumn ? FColumn->STFilterDefaultOperator(this) : fdoAuto;
+    const TSTFilterDefaultOperatorEh def = FColumn ? FColumn->STFilterDefaultOperator(this, e) : fdoAuto;
     ParseSTFilterExpression(Text, e, def);
     if (!ListSource()) CheckRecodeKeyList(e, true);
     FExpression = e;

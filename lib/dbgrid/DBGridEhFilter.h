@@ -29,7 +29,8 @@ public:
     // The grid's data set while the grid's data link is active, else nil.
     virtual TDataSet* STFilterGridDataSet() = 0;
     // The default operator the grid's behaviour centre gives the filter (fdoAuto without one).
-    virtual TSTFilterDefaultOperatorEh STFilterDefaultOperator(TSTColumnFilterEh* Filter) = 0;
+    virtual TSTFilterDefaultOperatorEh STFilterDefaultOperator(TSTColumnFilterEh* Filter,
+                                                               const TSTFilterExpressionEh& Expression) = 0;
     // The condition changed: repaint the titles; when the grid's filter editor is visible and
     // EditorText is set, show that text in it.
     virtual void STFilterChanged(TSTColumnFilterEh* Filter, const String* EditorText) = 0;
@@ -82,6 +83,9 @@ public:
 
     TSTFilterExpressionEh Expression() const { return FExpression; }
     void SetExpression(const TSTFilterExpressionEh& Value);
+    // Replaces the condition alone (text kept, nothing repainted): for switching a column's own
+    // condition off while the other columns' conditions are read.
+    void SetExpressionSilently(const TSTFilterExpressionEh& Value) { FExpression = Value; }
     const String& ExpressionStr() const { return FExpressionStr; }
     // Parses the text; a malformed text raises and leaves the previous condition and text.
     void SetExpressionStr(const String& Value);

@@ -101,6 +101,7 @@ void TGroupDataTreeNodeEh::SetFooterItemCount(int Value) {
         tree->AttachNode(node, this, naAddChildEh, false);
         ++FFooterItemCount;
     }
+    if (FFooterItemCount > Value) tree->FFlatVisibleList.clear();
     while (FFooterItemCount > Value) {
         if (GetCount() > 0) tree->DeleteNode(FItems.back(), false);
         --FFooterItemCount;
@@ -486,6 +487,8 @@ TGroupDataTreeNodeEh* TGridGroupDataTreeEh::AddRecordNodeForKey(const Variant& A
 
 void TGridGroupDataTreeEh::DeleteRecordNode(TGroupDataTreeNodeEh* RecNode) {
     if (!RecNode || RecNode == Root()) return;
+    // Nodes are about to be freed: the flat list must not hand them to the grid meanwhile.
+    FFlatVisibleList.clear();
     TGroupDataTreeNodeEh* parent = RecNode->Parent();
     DeleteNode(RecNode, true);
     for (int i = 0; i < FGridDataGroups->ActiveGroupLevelsCount() && parent && parent != Root(); ++i) {
@@ -497,6 +500,7 @@ void TGridGroupDataTreeEh::DeleteRecordNode(TGroupDataTreeNodeEh* RecNode) {
 }
 
 void TGridGroupDataTreeEh::DeleteEmptyNodes() {
+    FFlatVisibleList.clear();
     // Bottom-up, one pass: a group emptied by its children's removal goes in the same pass.
     std::function<void(TGroupDataTreeNodeEh*)> prune = [&](TGroupDataTreeNodeEh* node) {
         std::vector<TGroupDataTreeNodeEh*> kept;
@@ -519,6 +523,8 @@ void TGridGroupDataTreeEh::DeleteEmptyNodes() {
 }
 
 void TGridGroupDataTreeEh::DeleteRecordNodes() {
+    // Nodes are about to be freed: the flat list must not hand them to the grid meanwhile.
+    FFlatVisibleList.clear();
     std::function<void(TGroupDataTreeNodeEh*, int)> strip = [&](TGroupDataTreeNodeEh* node, int depth) {
         node->FDataSetRecordViewNo = -1;
         std::vector<TGroupDataTreeNodeEh*> kept;
@@ -698,6 +704,7 @@ void TGridGroupDataTreeEh::BuildSorted(IMemTableEh* AIntMemTable, bool Reuse) {
             parent->SetChildren(std::move(merged));
         };
     if (!Reuse) {
+        FFlatVisibleList.clear();
         Clear();
         Root()->FFooterItemCount = 0;
     }
@@ -779,6 +786,8 @@ void TGridGroupDataTreeEh::RecordInserted(int RecNum) {
 }
 
 void TGridGroupDataTreeEh::UpdateRecordNodePosInTree(TGroupDataTreeNodeEh* Node, const Variant& NewKey) {
+    // Nodes are about to be freed: the flat list must not hand them to the grid meanwhile.
+    FFlatVisibleList.clear();
     // The node itself moves (the grid may hold it as its current node); groups it leaves
     // empty go.
     const int row = Node->DataSetRecordViewNo();
@@ -944,6 +953,8 @@ void TGridGroupDataTreeEh::ResortLevel(int LevelIndex, TSortOrderEh SortOrder) {
 
 void TGridGroupDataTreeEh::DeleteRecordNodesUpToLevel(int Level) {
     if (Level <= 0) return;
+    // Nodes are about to be freed: the flat list must not hand them to the grid meanwhile.
+    FFlatVisibleList.clear();
     std::function<void(TGroupDataTreeNodeEh*)> cut = [&](TGroupDataTreeNodeEh* node) {
         if (node->Level() == Level - 1) {
             std::vector<TGroupDataTreeNodeEh*> kept;

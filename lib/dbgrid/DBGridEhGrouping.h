@@ -703,6 +703,7 @@ public:
     IDataGroupsGridEh* Link() const;
 
 private:
+    friend class TGroupDataTreeNodeEh;
     TGroupDataTreeNodeEh* NewNode();
     void FillGroupNode(TGroupDataTreeNodeEh* Node, TGridDataGroupLevelEh* Level, const Variant& Key,
                        int RecViewNo);

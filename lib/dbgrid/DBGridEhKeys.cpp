@@ -17,6 +17,7 @@ void TCustomDBGridEh::KeyDown(Word& Key, TShiftState Shift) {
     // The control's own OnKeyDown comes first and may take the key.
     TCustomControl::KeyDown(Key, Shift);
     if (Key == 0 || !DataLink()->Active()) return;
+    if (GroupingKeyDown(Key, Shift)) return;
     TDataSet* ds = DataLink()->DataSet();
     const bool ctrl = Shift.Contains(ssCtrl);
     const bool shift = Shift.Contains(ssShift);
@@ -112,9 +113,9 @@ void TCustomDBGridEh::KeyDown(Word& Key, TShiftState Shift) {
     case VK_INSERT:
         if (shift || !canModify || !FOptions.Contains(dgEditing)) return;
         if (AllowedOperations().Contains(alopInsertEh))
-            ds->Insert();
+            DataInsert();
         else if (AllowedOperations().Contains(alopAppendEh))
-            ds->Append();
+            DataAppend();
         break;
     case VK_F2:
         if (CanEditShow()) ShowEditor();
@@ -132,10 +133,14 @@ void TCustomDBGridEh::StepDownOrAppend() {
         if (!ds->Eof()) ds->Cancel();
         return;
     }
+    const bool canAppend =
+        ds->CanModify() && !ReadOnly() && FOptions.Contains(dgEditing) && AllowedOperations().Contains(alopAppendEh);
+    if (GroupingShowsRows()) {
+        GroupDataMoveBy(1, canAppend);
+        return;
+    }
     MoveBy(1);
-    if (ds->CanModify() && !ReadOnly() && FOptions.Contains(dgEditing) &&
-        AllowedOperations().Contains(alopAppendEh) && Eof())
-        ds->Append();
+    if (canAppend && Eof()) DataAppend();
 }
 
 void TCustomDBGridEh::StepUp() {
@@ -212,6 +217,7 @@ void TCustomDBGridEh::MouseDown(TMouseButton Button, TShiftState Shift, int X, i
         if (MouseCapture()) SetMouseCapture(false);
         return;
     }
+    if (GroupingMouseDown(Button, Shift, X, Y)) return;
     const TGridCoord cell = MouseCoord(X, Y);
     int areaCol = 0, areaRow = 0;
     const TCellAreaTypeEh type = GetCellType(cell.X, cell.Y, areaCol, areaRow);
@@ -223,6 +229,7 @@ void TCustomDBGridEh::MouseDown(TMouseButton Button, TShiftState Shift, int X, i
         TCustomDBAxisGridEh::MouseDown(Button, Shift, X, Y);
         return;
     }
+    if (FilterMouseDown(cell, areaCol, X, Y)) return;
     if (type == catTitleEh && TopDataOffset() > 0 && cell.Y == 0) {
         // The title acts as a button until the mouse goes up over it.
         SetMouseCapture(true);
@@ -245,6 +252,7 @@ void TCustomDBGridEh::MouseDown(TMouseButton Button, TShiftState Shift, int X, i
 }
 
 void TCustomDBGridEh::MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y) {
+    if (GroupingMouseUp(Button, Shift, X, Y)) return;
     if (GridState() != gsNormal) {
         TCustomDBAxisGridEh::MouseUp(Button, Shift, X, Y);
         return;

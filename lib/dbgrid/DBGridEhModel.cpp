@@ -77,7 +77,7 @@ public:
     bool STFilterGridChangingFonts() override { return false; }
     void STFilterGridLayoutChanged() override { FGrid->LayoutChanged(); }
     void STFilterGridInvalidate() override { FGrid->Invalidate(); }
-    void STFilterGridVisibleChanged(bool) override { FGrid->LayoutChanged(); }
+    void STFilterGridVisibleChanged(bool Visible) override { FGrid->FilterRowVisibleChanged(Visible); }
     int STFilterGridRowHeight(TFont* Font, int RowLines, int RowHeight) override {
         const int text = QFontMetrics(Font->ToQFont()).height() + (FGrid->Flat() ? 1 : 3);
         return std::max(RowHeight, text * std::max(1, RowLines));
@@ -102,6 +102,8 @@ void TCustomDBGridEh::CreateOwnedParts() {
     FSumList->SumListChanged = TNotifyEvent(this, &TCustomDBGridEh::SumListChanged);
     FSTFilterHost = std::make_unique<TDBGridSTFilterHost>(this);
     FSTFilter = std::make_unique<TSTDBGridEhFilter>(FSTFilterHost.get());
+    FDataGrouping = std::make_unique<TDBGridEhDataGroupsEh>(this);
+    FDataGrouping->ColumnsLoaded();
 }
 
 void TCustomDBGridEh::SetTitleFont(TFont* Value) {
@@ -110,7 +112,8 @@ void TCustomDBGridEh::SetTitleFont(TFont* Value) {
 }
 
 void TCustomDBGridEh::SumListChanged(TObject*) {
-    if (FooterRowCount() > 0) Invalidate();
+    if (DataLink() && DataLink()->Active() && !DataLink()->DataSet()->ControlsDisabled()) UpdateVertScrollBar();
+    InvalidateFooter();
 }
 
 void TCustomDBGridEh::SumListRecalcAll(TObject*) {

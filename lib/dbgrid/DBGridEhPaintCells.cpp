@@ -393,13 +393,9 @@ void TCustomDBGridEh::DefaultDrawDataCell(const TRect& Rect, TField* Field, TGri
 void TCustomDBGridEh::SetFooterRowCount(int Value) {
     Value = std::max(0, Value);
     if (Value == FooterRowCount()) return;
-    SetContraRowCount(Value);
+    FFooterRowCount = Value;
+    SetContraRowCount(FullFooterRowCount());
     RequestLayoutUpdate();
-}
-
-String TCustomDBGridEh::GetFooterValue(int, TColumnEh*) {
-    // Columns carry no footer definitions yet: a footer shows what OnGetFooterParams gives it.
-    return String();
 }
 
 void TCustomDBGridEh::DrawGridFooterCell(int ACol, int ARow, TPoint CellType, TGridDrawState AState,
@@ -416,10 +412,9 @@ void TCustomDBGridEh::DrawGridFooterCell(int ACol, int ARow, TPoint CellType, TG
 
     c->Font()->Assign(FFooterParams->Font());
     TColor background = FFooterParams->GetColor();
-    TAlignment alignment = column ? column->Alignment() : taLeftJustify;
+    TAlignment alignment = column ? column->UsedFooter(FooterRow)->Alignment() : taLeftJustify;
     String text = column ? GetFooterValue(FooterRow, column) : String();
-    if (OnGetFooterParams)
-        OnGetFooterParams(this, DataCol, FooterRow, column, c->Font(), background, alignment, AState, text);
+    GetFooterParams(DataCol, FooterRow, column, c->Font(), background, alignment, AState, text);
     const bool highlighted = GetHighlightedFixedCellColors(c->Font(), background, false, CellType);
     c->Brush()->SetColor(background);
 

@@ -54,6 +54,7 @@ void TCustomDBGridEh::Paint() {
         return;
     }
     FHeadTree->Drawn = false;
+    FDrawnGroupList.clear();
     FHeadTree->DoForAllNode(THeadTreeProc::Callable([](THeadTreeNode* node) { node->Drawn = false; }));
     if (HasHideDuplicatesColumns()) {
         const size_t rows = size_t(std::max(0, VisibleRowCount()) + 2);

@@ -150,9 +150,14 @@ void TCustomDBGridEh::DrawCell(int ACol, int ARow, const TRect& ARect, TGridDraw
     if (cellType.X == 0) {
         DrawIndicatorCell(ACol, ARow, cellType, AState, ARect, areaCol, areaRow);
     } else if (cellType.Y == 4) {
-        DrawGridFooterCell(ACol, ARow, cellType, AState, ARect, areaCol, areaRow);
+        // The grand-total group footers come first in the footer area.
+        if (!DrawGroupGrandTotalCell(ACol, ARow, AState, ARect, areaCol, areaRow))
+            DrawGridFooterCell(ACol, ARow, cellType, AState, ARect, areaCol,
+                               areaRow - (FDataGrouping ? FDataGrouping->Footers()->VisibleItemsCount() : 0));
     } else if (cellType.Y == 2) {
-        DrawGridDataCell(ACol, ARow, cellType, AState, ARect, areaCol, areaRow);
+        TRect r = ARect;
+        if (!DrawGroupingDataCell(ACol, ARow, cellType, AState, r, areaCol, areaRow))
+            DrawGridDataCell(ACol, ARow, cellType, AState, r, areaCol, areaRow);
     } else {
         DrawTitleCell(ACol, ARow, cellType, AState, ARect, areaCol, areaRow);
     }
@@ -633,15 +638,4 @@ void TCustomDBGridEh::DrawColumnTitle(TColumnEh* Column, const TRect& ARect,
             c->Brush()->SetStyle(bsSolid);
         }
     }
-}
-
-void TCustomDBGridEh::DrawSTFilterCell(int ACol, int, bool& Highlighted, TGridDrawState, const TRect& ARect,
-                                       TPoint CellType, int, int DataCol) {
-    // No filter row exists here: the row paints as an empty fixed cell.
-    TCanvas* c = Canvas();
-    TColumnEh* column = DataCol >= 0 && DataCol < VisibleColumnCount() ? VisibleColumn(DataCol) : nullptr;
-    TColor color = column && ACol >= IndicatorOffset() ? column->Title()->Color() : FixedColor();
-    Highlighted = GetHighlightedFixedCellColors(c->Font(), color, false, CellType);
-    c->Brush()->SetColor(color);
-    c->FillRect(ARect);
 }

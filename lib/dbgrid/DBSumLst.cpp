@@ -410,6 +410,10 @@ void TDBSumListProducer::RecalcAllForIntMemTable() {
             break;
         }
     }
+    // The filter state these values belong to: without it, switching a filter back off would
+    // never be noticed by the scroll handler and the values would stay those of the filter.
+    Filtered = FDataSet->Filtered();
+    Filter = FDataSet->Filter();
     FireSumListChanged();
 }
 

@@ -115,6 +115,16 @@ QByteArray BytesFromText(UINT f, const QString& text) {
     return a;
 }
 
+// The named text formats travel as other programs expect them: CSV as UTF-8, both without
+// the terminating zero the platform's blocks carry.
+bool IsNamedText(UINT f, const QString& name) {
+    return GetClipboardFormatName(f).compare(name, Qt::CaseInsensitive) == 0;
+}
+QByteArray UpToZero(const QByteArray& data) {
+    const qsizetype z = data.indexOf('\0');
+    return z < 0 ? data : data.left(z);
+}
+
 struct TGlobalBlock {
     QByteArray Data;
     int Locks = 0;
@@ -325,7 +335,10 @@ QByteArray TClipboard::GetAsBytes(UINT format) {
         return it == c.end() ? QByteArray() : BytesFromText(format, QString::fromUtf8(it->second));
     }
     auto it = c.find(ClipboardFormatMimeType(format));
-    return it == c.end() ? QByteArray() : it->second;
+    if (it == c.end()) return QByteArray();
+    if (IsNamedText(format, QStringLiteral("Csv"))) return ToAnsi(QString::fromUtf8(it->second)).append('\0');
+    if (IsNamedText(format, QStringLiteral("Rich Text Format"))) return QByteArray(it->second).append('\0');
+    return it->second;
 }
 
 void TClipboard::SetAsBytes(UINT format, const QByteArray& data) {
@@ -333,6 +346,11 @@ void TClipboard::SetAsBytes(UINT format, const QByteArray& data) {
     BeginWrite();
     if (IsText(format))
         FData->Pending[kText] = TextFromBytes(format, data).toUtf8();
+    else if (IsNamedText(format, QStringLiteral("Csv")))
+        FData->Pending[ClipboardFormatMimeType(format)] =
+            FromAnsi(data.constData(), int(data.size())).toUtf8();
+    else if (IsNamedText(format, QStringLiteral("Rich Text Format")))
+        FData->Pending[ClipboardFormatMimeType(format)] = UpToZero(data);
     else
         FData->Pending[ClipboardFormatMimeType(format)] = data;
     Close();

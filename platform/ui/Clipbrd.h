@@ -1,7 +1,9 @@
 #pragma once
 // The clipboard. Formats are numbered as on the platform and map to MIME types: CF_TEXT and
 // CF_UNICODETEXT to text/plain, "Csv" to text/csv, "Rich Text Format" to text/rtf, any other
-// registered name to application/x-kvt-<name>. The system clipboard is used when a GUI
+// registered name to application/x-kvt-<name>. "Csv" (Windows-1251 in its blocks) is
+// exchanged as UTF-8; "Csv" and "Rich Text Format" blocks read back with a terminating zero,
+// which other programs do not see. The system clipboard is used when a GUI
 // application exists; otherwise an in-process store stands in (tests without a display).
 //
 // Writes happen inside Open/Close sessions (a write outside one opens a session of its own);

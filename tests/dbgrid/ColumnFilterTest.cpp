@@ -24,7 +24,10 @@ struct FakeColumn : ISTFilterColumnEh {
     TStrings* STFilterKeyList() override { return &KeyList; }
     TStrings* STFilterPickList() override { return &PickList; }
     TDataSet* STFilterGridDataSet() override { return DataSet; }
-    TSTFilterDefaultOperatorEh STFilterDefaultOperator(TSTColumnFilterEh*) override { return fdoAuto; }
+    TSTFilterDefaultOperatorEh STFilterDefaultOperator(TSTColumnFilterEh*,
+                                                       const TSTFilterExpressionEh&) override {
+        return fdoAuto;
+    }
     void STFilterChanged(TSTColumnFilterEh*, const String* text) override {
         ++Changes;
         if (text) EditorText = *text;

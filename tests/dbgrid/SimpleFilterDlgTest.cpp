@@ -28,7 +28,10 @@ struct DlgColumn : ISTFilterColumnEh {
     TStrings* STFilterKeyList() override { return &KeyList; }
     TStrings* STFilterPickList() override { return &PickList; }
     TDataSet* STFilterGridDataSet() override { return DataSet; }
-    TSTFilterDefaultOperatorEh STFilterDefaultOperator(TSTColumnFilterEh*) override { return fdoAuto; }
+    TSTFilterDefaultOperatorEh STFilterDefaultOperator(TSTColumnFilterEh*,
+                                                       const TSTFilterExpressionEh&) override {
+        return fdoAuto;
+    }
     void STFilterChanged(TSTColumnFilterEh*, const String*) override {}
     void STFilterApplyIfInstant() override {}
     void STFilterVisibleChanged() override {}

@@ -1,0 +1,822 @@
+// The data grid's side of grouping: the answers the grouping settings and the group tree ask of
+// their grid, the mapping of data rows to the tree's flat list of visible nodes, and the
+// painting of group rows, group footer rows, the level indents of record rows and the
+// grand-total group footers in the footer area.
+//
+// In grouping mode data row d is item d of the tree's flat list; RowCount = TopDataOffset + the
+// list's count and the current row is the flat index of FCurGroupDataNode. FCurGroupDataNode is
+// only dereferenced after it was found in the flat list or reached from the tree's root: the
+// tree frees nodes on every record change, so a stale pointer is compared, never followed.
+
+#include "lib/dbgrid/DBGridEh.h"
+
+#include "lib/tools/ToolCtrlsEh.h"
+#include "platform/ui/ImgList.h"
+#include "platform/ui/Themes.h"
+#include "platform/ui/WinGdi.h"
+
+#include <QFontMetrics>
+
+#include <algorithm>
+
+namespace {
+constexpr int LevelIndent = 18;
+
+int TextHeightWg(TFont* Font) {
+    return QFontMetrics(Font->ToQFont()).height();
+}
+
+bool NodeIn(const std::vector<TGroupDataTreeNodeEh*>& List, TGroupDataTreeNodeEh* Node) {
+    return std::find(List.begin(), List.end(), Node) != List.end();
+}
+} // namespace
+
+// ---------------------------------------------------------------------------------------------
+// What grouping asks of its grid
+
+TColor TCustomDBGridEh::DGGroupingPanelColor() {
+    return PaintStyle().GetGroupPanelColor(this);
+}
+
+TDataSet* TCustomDBGridEh::DGDataSet() {
+    return DataLink() ? DataLink()->DataSet() : nullptr;
+}
+
+int TCustomDBGridEh::DGColumnCount() {
+    return Columns() ? Columns()->Count() : 0;
+}
+
+TPersistent* TCustomDBGridEh::DGColumn(int Index) {
+    return Columns()->Columns(Index);
+}
+
+TPersistent* TCustomDBGridEh::DGFindColumnByName(const String& Name) {
+    return Columns()->FindColumnByName(Name);
+}
+
+bool TCustomDBGridEh::DGColumnsCustomized() {
+    return Columns()->State() == csCustomized;
+}
+
+TField* TCustomDBGridEh::DGColumnField(TPersistent* Column) {
+    auto* c = dynamic_cast<TColumnEh*>(Column);
+    return c ? c->Field() : nullptr;
+}
+
+String TCustomDBGridEh::DGColumnFieldName(TPersistent* Column) {
+    auto* c = dynamic_cast<TColumnEh*>(Column);
+    return c ? c->FieldName() : String();
+}
+
+String TCustomDBGridEh::DGColumnName(TPersistent* Column) {
+    auto* c = dynamic_cast<TColumnEh*>(Column);
+    return c ? c->Name() : String();
+}
+
+String TCustomDBGridEh::DGColumnTitleCaption(TPersistent* Column) {
+    auto* c = dynamic_cast<TColumnEh*>(Column);
+    return c ? c->Title()->Caption() : String();
+}
+
+String TCustomDBGridEh::DGColumnDisplayFormat(TPersistent* Column) {
+    auto* c = dynamic_cast<TColumnEh*>(Column);
+    return c ? c->DisplayFormat() : String();
+}
+
+String TCustomDBGridEh::DGColumnDisplayText(TPersistent* Column) {
+    auto* c = dynamic_cast<TColumnEh*>(Column);
+    return c ? c->DisplayText() : String();
+}
+
+void TCustomDBGridEh::DGUpdateAllDataRowHeights() {
+    if (!HandleAllocated() || ComponentState().Contains(csLoading)) return;
+    if (GroupingShowsRows()) GroupDataTreeChanged();
+}
+
+void TCustomDBGridEh::DGLinkActiveChanged() {
+    UpdateMemTableInterface();
+    UpdateExtraFirstColumnWidth();
+    MTViewDataEvent(-1, mtViewDataChangedEh, -1);
+    LayoutChanged();
+}
+
+void TCustomDBGridEh::DGActiveGroupingStructChanged() {
+    UpdateExtraFirstColumnWidth();
+    LayoutChanged();
+    if (OnActiveGroupingStructChanged) OnActiveGroupingStructChanged(this);
+}
+
+void TCustomDBGridEh::DGSetCurGroupNodeByViewRow(int ViewRow, bool Expand) {
+    SetCurGroupNodeByViewRow(ViewRow, Expand);
+}
+
+void TCustomDBGridEh::DGDataGroupGetRowText(TGroupDataTreeNodeEh* Node, String& Text) {
+    if (OnDataGroupGetRowText) OnDataGroupGetRowText(this, Node, Text);
+}
+
+void TCustomDBGridEh::DGColumnGroupGetKeyValue(TPersistent* Column, Variant& KeyValue) {
+    auto* c = dynamic_cast<TColumnEh*>(Column);
+    if (c && c->OnGroupGetKeyValue) c->OnGroupGetKeyValue(this, c, KeyValue);
+}
+
+void TCustomDBGridEh::DGColumnGroupGetKeyValueAsText(TPersistent* Column, TGroupDataTreeNodeEh* Node,
+                                                     const Variant& KeyValue, String& Text) {
+    auto* c = dynamic_cast<TColumnEh*>(Column);
+    if (c && c->OnGroupGetKeyValueAsText) c->OnGroupGetKeyValueAsText(this, Node, KeyValue, Text);
+}
+
+void TCustomDBGridEh::DGFooterAggregateValue(TPersistent* Column, TGridDataGroupFooterEh* Footer,
+                                             TGridDataGroupFooterColumnItemEh* Item, Variant& AValue,
+                                             TGroupDataTreeNodeEh* Node, bool& Processed) {
+    auto* c = dynamic_cast<TColumnEh*>(Column);
+    if (c && c->OnDataGroupFooterAggregateValue)
+        c->OnDataGroupFooterAggregateValue(this, c, Footer, Item, AValue, Node, Processed);
+    if (!Processed && OnDataGroupFooterAggregateValue)
+        OnDataGroupFooterAggregateValue(this, c, Footer, Item, AValue, Node, Processed);
+}
+
+void TCustomDBGridEh::DGFooterFinalizeValue(TPersistent* Column, TGridDataGroupFooterEh* Footer,
+                                            TGridDataGroupFooterColumnItemEh* Item, Variant& AValue,
+                                            bool& Processed) {
+    auto* c = dynamic_cast<TColumnEh*>(Column);
+    if (c && c->OnDataGroupFooterFinalizeValue)
+        c->OnDataGroupFooterFinalizeValue(this, c, Footer, Item, AValue, Processed);
+    if (!Processed && OnDataGroupFooterFinalizeValue)
+        OnDataGroupFooterFinalizeValue(this, c, Footer, Item, AValue, Processed);
+}
+
+void TCustomDBGridEh::DGFooterToDisplayText(TPersistent* Column, TGridDataGroupFooterEh* Footer,
+                                            TGridDataGroupFooterColumnItemEh* Item, Variant& AValue,
+                                            String& DisplayValue, bool& Processed) {
+    auto* c = dynamic_cast<TColumnEh*>(Column);
+    if (c && c->OnDataGroupFooterToDisplayText)
+        c->OnDataGroupFooterToDisplayText(this, c, Footer, Item, AValue, DisplayValue, Processed);
+    if (!Processed && OnDataGroupFooterToDisplayText)
+        OnDataGroupFooterToDisplayText(this, c, Footer, Item, AValue, DisplayValue, Processed);
+}
+
+// ---------------------------------------------------------------------------------------------
+// Row mapping
+
+bool TCustomDBGridEh::GroupingShowsRows() {
+    return FDataGrouping && FDataGrouping->IsGroupingWorksWithLevel() &&
+           FDataGrouping->GroupDataTree()->FlatVisibleCount() > 0;
+}
+
+TGroupDataTreeNodeEh* TCustomDBGridEh::FlatNode(int DataRow) const {
+    TGridGroupDataTreeEh* tree = FDataGrouping->GroupDataTree();
+    return DataRow >= 0 && DataRow < tree->FlatVisibleCount() ? tree->GetFlatVisibleItem(DataRow) : nullptr;
+}
+
+namespace {
+// The view row a node's cells read: its own record, a group's first record, a footer's group's
+// first record.
+int ReadViewRowOf(TGroupDataTreeNodeEh* Node) {
+    if (!Node) return 0;
+    if (Node->NodeType() == dntDataGroupFooterEh && Node->Parent()) Node = Node->Parent();
+    return std::max(0, Node->DataSetRecordViewNo());
+}
+} // namespace
+
+int TCustomDBGridEh::GroupingReadRowEnter(int DataRow) {
+    if (!GroupingShowsRows()) {
+        FInstantReadDataNodes.push_back(FInstantReadNode);
+        FInstantReadNode = nullptr;
+        return DataRow;
+    }
+    FInstantReadDataNodes.push_back(FInstantReadNode);
+    FInstantReadNode = FlatNode(DataRow);
+    return ReadViewRowOf(FInstantReadNode);
+}
+
+void TCustomDBGridEh::GroupingReadRowLeave() {
+    if (FInstantReadDataNodes.empty()) return;
+    FInstantReadNode = FInstantReadDataNodes.back();
+    FInstantReadDataNodes.pop_back();
+}
+
+void TCustomDBGridEh::GroupDataTreeChanged() {
+    if (!FDataGrouping || !FDataGrouping->IsGroupingWorks() || ComponentState().Contains(csLoading) ||
+        FDestroying)
+        return;
+    TGridGroupDataTreeEh* tree = FDataGrouping->GroupDataTree();
+    const int top = TopDataOffset();
+    const int n = FDataGrouping->IsGroupingWorksWithLevel() ? tree->FlatVisibleCount() : 0;
+    const int rows = top + std::max(1, n > 0 ? n : FIntMemTable ? FIntMemTable->InstantReadRowCount() : 0);
+    if (n > 0) {
+        int idx = tree->IndexOfVisibleNode(FCurGroupDataNode);
+        if (Row() >= rows) FocusCell(Col(), idx >= 0 ? idx + top : rows - 1, false, false, true);
+        SetRowCount(rows);
+        if (idx < 0 && !FInternalUpdatingDatasetPos && FIntMemTable) {
+            // The current node went out of sight (collapsed or freed): the nearest visible node
+            // of the cursor's record takes its place; the cursor stays where it is.
+            FInternalUpdatingDatasetPos = true;
+            struct Clear {
+                bool& f;
+                ~Clear() { f = false; }
+            } clear{FInternalUpdatingDatasetPos};
+            SetCurGroupNodeByViewRow(FIntMemTable->GetInstantReadCurRow(), false);
+            idx = tree->IndexOfVisibleNode(FCurGroupDataNode);
+        }
+        if (idx >= 0 && Row() != idx + top) FocusCell(Col(), idx + top, false, false, true);
+    } else {
+        SafeSetRowCount(rows);
+    }
+    SetContraRowCount(FullFooterRowCount());
+    if (HandleAllocated()) {
+        // Group and footer rows take their own heights; record rows keep the default one.
+        for (int i = 0; i < n; ++i) {
+            TGroupDataTreeNodeEh* node = tree->GetFlatVisibleItem(i);
+            const int h = node->NodeType() == dntDataSetRecordEh ? DefaultRowHeight() : node->RowHeight();
+            if (h > 0 && RowHeights(top + i) != h) SetRowHeights(top + i, h);
+        }
+    }
+    UpdateVertScrollBar();
+    Invalidate();
+}
+
+bool TCustomDBGridEh::GroupingMTViewDataEvent(int RowNum, TMTViewEventTypeEh Event, int OldRowNum) {
+    if (!FDataGrouping || !FDataGrouping->IsGroupingWorksWithLevel()) return false;
+    TGridGroupDataTreeEh* tree = FDataGrouping->GroupDataTree();
+    const int top = TopDataOffset();
+    switch (Event) {
+    case mtRowInsertedEh:
+        tree->RecordInserted(RowNum);
+        break;
+    case mtRowChangedEh:
+        tree->RecordChanged(RowNum);
+        break;
+    case mtRowDeletedEh:
+        tree->RecordDeleted(RowNum);
+        break;
+    case mtRowMovedEh:
+        MoveRow(OldRowNum + top, RowNum + top);
+        break;
+    case mtViewDataChangedEh: {
+        const bool saved = FWholeGridChanged;
+        FWholeGridChanged = true;
+        struct Restore {
+            bool& f;
+            bool v;
+            ~Restore() { f = v; }
+        } restore{FWholeGridChanged, saved};
+        if (tree->UpdateCount() > 0) return true;
+        tree->RebuildDataTreeEx(FIntMemTable);
+        if (DataLink()->Active()) {
+            if (FInternalUpdatingDatasetPos) return true;
+            FInternalUpdatingDatasetPos = true;
+            struct Clear {
+                bool& f;
+                ~Clear() { f = false; }
+            } clear{FInternalUpdatingDatasetPos};
+            SetCurGroupNodeByViewRow(FIntMemTable->GetInstantReadCurRow(), false);
+        }
+        GroupDataTreeChanged();
+        return true;
+    }
+    }
+    // A record event may have freed the current node: the table's cursor says where we are.
+    if (!FInternalUpdatingDatasetPos && tree->IndexOfVisibleNode(FCurGroupDataNode) < 0 && FIntMemTable) {
+        FInternalUpdatingDatasetPos = true;
+        struct Clear {
+            bool& f;
+            ~Clear() { f = false; }
+        } clear{FInternalUpdatingDatasetPos};
+        SetCurGroupNodeByViewRow(FIntMemTable->GetInstantReadCurRow(), false);
+    }
+    GroupDataTreeChanged();
+    return true;
+}
+
+bool TCustomDBGridEh::GroupingFollowCursor() {
+    if (!GroupingShowsRows() || !FIntMemTable) return false;
+    if (FInternalUpdatingDatasetPos) return true;
+    TGridGroupDataTreeEh* tree = FDataGrouping->GroupDataTree();
+    const int viewRow = FIntMemTable->GetInstantReadCurRow();
+    // The current row stays while it already stands for the cursor's record.
+    const int idx = tree->IndexOfVisibleNode(FCurGroupDataNode);
+    if (idx >= 0 && FCurGroupDataNode->NodeType() == dntDataSetRecordEh &&
+        FCurGroupDataNode->DataSetRecordViewNo() == viewRow) {
+        if (Row() != idx + TopDataOffset()) FocusCell(Col(), idx + TopDataOffset(), true, false, true);
+        return true;
+    }
+    if (idx >= 0 && FCurGroupDataNode->NodeType() != dntDataSetRecordEh) {
+        TGroupDataTreeNodeEh* n = FCurGroupDataNode;
+        if (n->NodeType() == dntDataGroupFooterEh) n = n->Parent();
+        while (n && n->NodeType() == dntDataGroupEh && n->Count() > 0)
+            n = n->GetDataItem(0);
+        if (n && n->DataSetRecordViewNo() == viewRow) return true;
+    }
+    FInternalUpdatingDatasetPos = true;
+    struct Clear {
+        bool& f;
+        ~Clear() { f = false; }
+    } clear{FInternalUpdatingDatasetPos};
+    SetCurGroupNodeByViewRow(viewRow, false);
+    return true;
+}
+
+// ---------------------------------------------------------------------------------------------
+// Painting
+
+bool TCustomDBGridEh::DrawGroupingDataCell(int ACol, int ARow, TPoint CellType, TGridDrawState AState,
+                                           TRect& ARect, int DataCol, int DataRow) {
+    if (!GroupingShowsRows() || !DataLink()->Active()) return false;
+    TGroupDataTreeNodeEh* node = FlatNode(DataRow);
+    if (!node) return false;
+    switch (node->NodeType()) {
+    case dntDataGroupEh:
+        GroupingReadRowEnter(DataRow); // positions FInstantReadNode for the painters
+        {
+            struct Leave {
+                TCustomDBGridEh* g;
+                ~Leave() { g->GroupingReadRowLeave(); }
+            } leave{this};
+            DrawGroupRow(ACol, ARow, CellType, AState, ARect, DataCol, DataRow);
+        }
+        return true;
+    case dntDataGroupFooterEh:
+        GroupingReadRowEnter(DataRow);
+        {
+            struct Leave {
+                TCustomDBGridEh* g;
+                ~Leave() { g->GroupingReadRowLeave(); }
+            } leave{this};
+            DrawGroupFooterCell(ACol, ARow, CellType, AState, ARect, DataCol, DataRow);
+        }
+        return true;
+    case dntDataSetRecordEh:
+        if (DataCol == 0 && FExtraFirstColumnWidth > 0) {
+            const bool lineBelow = true;
+            DrawGroupLevelsIndent(ACol, ARow, lineBelow, CellType, ARect, AState, node->Level(), DataCol,
+                                  DataRow);
+            ARect.Left += FExtraFirstColumnWidth;
+        }
+        return false;
+    }
+    return false;
+}
+
+namespace {
+// The level of the flat-list row after DataRow; 0 after the last row.
+int NextRowLevel(TGridGroupDataTreeEh* Tree, int DataRow, TGroupDataTreeNodeEh** Next = nullptr) {
+    TGroupDataTreeNodeEh* n =
+        DataRow + 1 < Tree->FlatVisibleCount() ? Tree->GetFlatVisibleItem(DataRow + 1) : nullptr;
+    if (Next) *Next = n;
+    return n ? n->Level() : 0;
+}
+
+TColor LevelColor(TGridDataGroupsEh* Groups, int ActiveIndex) {
+    if (ActiveIndex < 0 || ActiveIndex >= Groups->ActiveGroupLevelsCount()) return Groups->Color();
+    return Groups->ActiveGroupLevels(ActiveIndex)->Color();
+}
+} // namespace
+
+void TCustomDBGridEh::DrawGroupRow(int ACol, int ARow, TPoint, TGridDrawState AState, const TRect& ARect,
+                                   int DataCol, int DataRow) {
+    TCanvas* c = Canvas();
+    TGroupDataTreeNodeEh* node = FInstantReadNode;
+    if (!node || !node->DataGroupLevel()) return;
+    TGridDataGroupLevelEh* level = node->DataGroupLevel();
+    TGridDataGroupRowDefValuesEh* defs = FDataGrouping->GroupRowDefValues();
+    TColor lineColor = defs->BottomLine()->Color();
+    const bool lineSet = lineColor != clDefault;
+    if (!lineSet) lineColor = GridLineParams()->GetBrightColor();
+    const bool lineInForce = FOptions.Contains(dgRowLines) || lineSet;
+    const int lineWidth = defs->BottomLine()->Width();
+
+    if (ACol >= ColCount()) {
+        // A contra cell: filled in the level's colours, with the group's bottom line.
+        c->Font()->Assign(level->Font());
+        TColor color = level->Color();
+        HighlightGroupDataCellColor(DataCol, DataRow, String(), AState, color, c->Font());
+        c->Brush()->SetColor(color);
+        TRect r = ARect;
+        if (lineInForce) r.Bottom -= lineWidth;
+        c->FillRect(r);
+        if (lineInForce) {
+            c->Brush()->SetColor(lineColor);
+            c->FillRect(TRect{ARect.Left, r.Bottom, ARect.Right, ARect.Bottom});
+        }
+        return;
+    }
+    if (NodeIn(FDrawnGroupList, node)) return;
+    FDrawnGroupList.push_back(node);
+    String text = level->GetGroupRowText(node);
+    if (IsActiveControl() && ARow == Row()) AState.Include(gdFocused);
+
+    TGridDrawInfoEh di;
+    CalcDrawInfo(di);
+    // The band starts at the first scrollable column whichever of its cells is painted.
+    // Scrolled off columns push it left of the fixed boundary: the band is clipped there.
+    int L = ARect.Left;
+    for (int col = std::max(FixedCols(), LeftCol()); col < ACol; ++col)
+        L -= ColWidths(col) + GridLineWidth();
+    const int R = di.Horz.GridBoundary > 0 ? std::min(di.Horz.GridBoundary, ClientWidth()) : ClientWidth();
+    int top = ARect.Top, bottom = ARect.Bottom;
+    const int savedDC = SaveDC(c->Handle());
+    struct RestoreClip {
+        TCanvas* c;
+        int saved;
+        ~RestoreClip() { RestoreDC(c->Handle(), saved); }
+    } restoreClip{c, savedDC};
+    IntersectClipRect(c->Handle(), di.Horz.FixedBoundary, top, R, bottom);
+
+    // Level indent: one box per upper level, in that level's colour.
+    TGroupDataTreeNodeEh* nextNode = nullptr;
+    const int nextLevel = NextRowLevel(FDataGrouping->GroupDataTree(), DataRow, &nextNode);
+    const int lvl = node->Level();
+    if (lvl > 1) {
+        const int right = L + LevelIndent * lvl - LevelIndent;
+        for (int u = 0; u <= lvl - 2; ++u) {
+            const TRect box{right - LevelIndent * u - LevelIndent, top, right - LevelIndent * u, bottom};
+            c->Brush()->SetColor(LevelColor(FDataGrouping.get(), lvl - u - 2));
+            c->FillRect(box);
+            if (lineInForce) {
+                c->Pen()->SetColor(GridLineParams()->GetDataVertColor());
+                c->MoveTo(box.Right - 1, top);
+                c->LineTo(box.Right - 1, bottom);
+                const bool footerNext = nextNode && nextNode->NodeType() == dntDataGroupFooterEh;
+                if (u + nextLevel < lvl ||
+                    (footerNext && u + nextLevel == lvl && !FDataGrouping->ShiftFolldataGroupRow())) {
+                    c->Pen()->SetColor(GridLineParams()->GetDataHorzColor());
+                    c->MoveTo(box.Right - 1, bottom - 1);
+                    c->LineTo(box.Left - 1, bottom - 1);
+                }
+            }
+        }
+        L = right;
+    }
+
+    c->Font()->Assign(level->Font());
+    TColor color = level->Color();
+    HighlightGroupDataCellColor(DataCol, DataRow, text, AState, color, c->Font());
+    c->Brush()->SetColor(color);
+    FGroupRowParams.FColor = color;
+    FGroupRowParams.FImageList = nullptr;
+    FGroupRowParams.FImageIndex = 0;
+    FGroupRowParams.FGroupRowText = text;
+    FGroupRowParams.FFont = c->Font();
+    FGroupRowParams.FState = AState;
+    if (OnDataGroupGetRowParams) OnDataGroupGetRowParams(this, node, &FGroupRowParams);
+    c->Brush()->SetColor(FGroupRowParams.FColor);
+    text = FGroupRowParams.FGroupRowText;
+    const bool hasImage = FGroupRowParams.FImageList && FGroupRowParams.FImageIndex >= 0;
+
+    const int hMargin = 2;
+    int vMargin = Flat() ? 1 : 2;
+    TTextLayout layout = tlTop;
+    if ((level->RowHeight() > 0 || level->RowLines() > 0) && !hasImage) {
+        layout = tlBottom;
+        vMargin *= 2;
+    }
+    if (lineInForce) bottom -= lineWidth;
+    const TRect signBox{L, top, L + LevelIndent, bottom};
+    c->FillRect(signBox);
+    TRect glyph = signBox;
+    if (layout == tlBottom) {
+        const int th = TextHeightWg(c->Font());
+        const int gTop = bottom - th - vMargin;
+        if (gTop > glyph.Top) glyph = TRect{glyph.Left, gTop, glyph.Right, gTop + th};
+    }
+    PaintTreeNodeGlyph(c, glyph, node->Expanded() ? 3 : 7, false, 1, 1, false, false,
+                       FTreeViewParams->GetActualGlyphStyle());
+    if (lineInForce) {
+        c->Brush()->SetColor(node->Expanded() && FDataGrouping->ShiftFolldataGroupRow() ? level->Color()
+                                                                                        : lineColor);
+        c->FillRect(TRect{signBox.Left, bottom, signBox.Right, bottom + lineWidth});
+        c->Brush()->SetColor(FGroupRowParams.FColor);
+    }
+
+    TRect textRect{signBox.Right, top, R, bottom};
+    // Footer values inside the group row.
+    if (level->FooterInGroupRow() && level->VisibleFootersCount() > 0 && node->FooterItemCount() > 0) {
+        TGroupDataTreeNodeEh* footerNode = node->GetFooterItem(0);
+        TGridDataGroupFooterEh* footer = footerNode->DataGroupFooter();
+        TFont saved;
+        saved.Assign(c->Font());
+        bool started = false;
+        for (int i = 0; footer && i < VisibleColumnCount(); ++i) {
+            TColumnEh* col = VisibleColumn(i);
+            const int itemIdx = footer->ColumnItems()->ItemIndexByColumn(col);
+            TGridDataGroupFooterColumnItemEh* item =
+                itemIdx >= 0 ? footer->ColumnItems()->Item(itemIdx) : nullptr;
+            if (!started && (i == 0 || !item || item->ValueType() == gfvNonEh)) continue;
+            const TRect cell = CellRect(i + FIndicatorOffset, ARow);
+            if (cell.Right <= cell.Left) continue;
+            if (!started) {
+                started = true;
+                textRect.Right = std::max(textRect.Left, cell.Left);
+            }
+            TRect r{cell.Left, top, cell.Right, bottom};
+            if (!item) {
+                c->Brush()->SetColor(FGroupRowParams.FColor);
+                c->FillRect(r);
+                continue;
+            }
+            const Variant value = item->AggrValue(footerNode);
+            String ftext = item->ConvertToDisplayText(value);
+            c->Font()->Assign(item->Font());
+            TColor fc = item->Color();
+            HighlightGroupDataCellColor(DataCol, DataRow, ftext, AState, fc, c->Font());
+            FGroupFooterParams.FColor = fc;
+            FGroupFooterParams.FText = ftext;
+            FGroupFooterParams.FFont = c->Font();
+            FGroupFooterParams.FState = AState;
+            FGroupFooterParams.FValue = value;
+            if (OnDataGroupGetFooterParams)
+                OnDataGroupGetFooterParams(this, footerNode, item, &FGroupFooterParams);
+            c->Brush()->SetColor(FGroupFooterParams.FColor);
+            // The handler may replace the text as well as the colours.
+            WriteCellText(col, c, col->EndEllipsis(), false, layout, item->Alignment(),
+                          FGroupFooterParams.FText, vMargin, hMargin, true, r);
+        }
+        c->Font()->Assign(&saved);
+        c->Brush()->SetColor(FGroupRowParams.FColor);
+    }
+
+    if (textRect.Left < di.Horz.FixedBoundary) textRect.Left = di.Horz.FixedBoundary;
+    if (hasImage) {
+        TCustomImageList* images = FGroupRowParams.FImageList;
+        const TRect imgBox{textRect.Left, top, textRect.Left + images->Width() + 4, bottom};
+        c->FillRect(imgBox);
+        PaintImageInRect(images, nullptr, c, imgBox, FGroupRowParams.FImageIndex, 0, taCenter, imgBox);
+        textRect.Left = imgBox.Right;
+    }
+    if (textRect.Right > textRect.Left)
+        WriteCellText(nullptr, c, false, false, layout, taLeftJustify, text, vMargin, hMargin, true,
+                      textRect);
+    if (lineInForce) {
+        c->Brush()->SetColor(lineColor);
+        c->FillRect(TRect{signBox.Right - 1, bottom, R, bottom + lineWidth});
+    }
+    if (AState.Contains(gdFocused) && IsActiveControl() && UpdateLock() == 0 &&
+        PaintStyle().IsDrawFocusRect())
+        c->DrawFocusRect(TRect{signBox.Left, top, R, bottom});
+}
+
+void TCustomDBGridEh::DrawGroupLevelsIndent(int ACol, int ARow, bool LineBelow, TPoint, TRect& ARect,
+                                            TGridDrawState, int Level, int, int DataRow) {
+    TCanvas* c = Canvas();
+    const TRect strip{ARect.Left, ARect.Top, ARect.Left + FExtraFirstColumnWidth, ARect.Bottom};
+    c->Brush()->SetColor(Color());
+    c->FillRect(strip);
+    TGridGroupDataTreeEh* tree = FDataGrouping->GroupDataTree();
+    TGroupDataTreeNodeEh* nextNode = nullptr;
+    const int nextLevel = NextRowLevel(tree, DataRow, &nextNode);
+    TDBGridLineParamsEh* lines = GridLineParams();
+
+    // The bottom line under the indent.
+    bool drawLine = false;
+    TColor lineColor = clNone;
+    if (lines->DataHorzLines()) {
+        drawLine = LineBelow;
+        bool cover = true, drawn = true;
+        GetCellBorderParams(ACol, ARow, cbtBottomEh, cover, lineColor, drawn);
+    } else if (nextNode && nextNode->NodeType() == dntDataGroupEh) {
+        drawLine = true;
+        lineColor = lines->GetDataHorzColor();
+    } else if (nextNode && nextNode->NodeType() == dntDataGroupFooterEh) {
+        drawLine = FFooterParams->HorzLines() && FFooterParams->GetHorzLineColor() != clNone;
+        lineColor = FFooterParams->GetHorzLineColor();
+    } else if (!nextNode) {
+        drawLine = true;
+        lineColor = lines->GetDarkColor();
+    }
+    if (lineColor == clNone) lineColor = lines->GetBrightColor();
+    if (drawLine) {
+        c->Pen()->SetColor(lineColor);
+        c->MoveTo(strip.Right, ARect.Bottom - 1);
+        c->LineTo(ARect.Right, ARect.Bottom - 1);
+    }
+
+    // One box per group level above the record.
+    const bool shift = FDataGrouping->ShiftFolldataGroupRow();
+    const int W = FExtraFirstColumnWidth + (shift ? 0 : LevelIndent);
+    TGridDataGroupRowDefValuesEh* defs = FDataGrouping->GroupRowDefValues();
+    const bool groupLineInForce = FOptions.Contains(dgRowLines) || defs->BottomLine()->Color() != clDefault;
+    for (int g = shift ? 0 : 1; g <= Level - 2; ++g) {
+        const TRect box{ARect.Left + W - LevelIndent * g - LevelIndent, ARect.Top,
+                        ARect.Left + W - LevelIndent * g - 1, ARect.Bottom};
+        c->Brush()->SetColor(LevelColor(FDataGrouping.get(), Level - g - 2));
+        c->FillRect(box);
+        if (groupLineInForce) {
+            c->Pen()->SetColor(lines->GetDataVertColor());
+            c->MoveTo(box.Right, box.Top);
+            c->LineTo(box.Right, box.Bottom);
+            if (FOptions.Contains(dgRowLines) && g + nextLevel < Level && drawLine) {
+                c->Pen()->SetColor(lines->GetDataHorzColor());
+                c->MoveTo(box.Left, box.Bottom - 1);
+                c->LineTo(box.Right + 1, box.Bottom - 1);
+            }
+        }
+    }
+    if (drawLine) ARect.Bottom -= 1;
+}
+
+void TCustomDBGridEh::DrawGroupFooterIndent(int, int DataRow, bool, const TRect& ARect, TGridDrawState,
+                                            int Level) {
+    TCanvas* c = Canvas();
+    const bool shift = FDataGrouping->ShiftFolldataGroupRow();
+    const int K = shift ? Level : Level - 1;
+    const int W = shift ? LevelIndent * Level - LevelIndent : LevelIndent * Level - 2 * LevelIndent;
+    if (W <= 0) return;
+    c->Brush()->SetColor(Color());
+    c->FillRect(TRect{ARect.Left, ARect.Top, ARect.Left + W, ARect.Bottom});
+    const TColor lc = FFooterParams->GetHorzLineColor();
+    const bool rowLines = FOptions.Contains(dgRowLines);
+    if (rowLines) {
+        c->Pen()->SetColor(lc);
+        c->MoveTo(ARect.Left + W - 1, ARect.Bottom - 1);
+        c->LineTo(ARect.Right, ARect.Bottom - 1);
+    }
+    TGroupDataTreeNodeEh* nextNode = nullptr;
+    const int N = NextRowLevel(FDataGrouping->GroupDataTree(), DataRow, &nextNode);
+    const bool nextIsFooter = nextNode && nextNode->NodeType() == dntDataGroupFooterEh;
+    const int S = !nextIsFooter && !shift ? 1 : 0;
+    for (int e = 0; e <= K - 2; ++e) {
+        const TRect box{ARect.Left + W - LevelIndent * e - LevelIndent, ARect.Top,
+                        ARect.Left + W - LevelIndent * e - 1, ARect.Bottom};
+        c->Brush()->SetColor(LevelColor(FDataGrouping.get(), Level - e - 2));
+        c->FillRect(box);
+        if (rowLines) {
+            c->Pen()->SetColor(lc);
+            const int b = e > 0 && nextIsFooter ? box.Bottom - GridLineWidth() : box.Bottom;
+            c->MoveTo(box.Right, box.Top);
+            c->LineTo(box.Right, b);
+            if (e + N + S < Level) {
+                c->MoveTo(box.Left, box.Bottom - 1);
+                c->LineTo(box.Right + 1, box.Bottom - 1);
+            }
+        }
+    }
+}
+
+void TCustomDBGridEh::DrawGroupFooterCell(int ACol, int ARow, TPoint, TGridDrawState AState,
+                                          const TRect& ARect, int DataCol, int DataRow) {
+    TCanvas* c = Canvas();
+    TGroupDataTreeNodeEh* node = FInstantReadNode;
+    if (!node) return;
+    if (IsActiveControl() && ARow == Row() && ACol == Col()) AState.Include(gdFocused);
+    TRect r = ARect;
+    TAxisColCellParamsEh* params = GetCellParamsRecord();
+    if (DataCol == 0) {
+        DrawGroupFooterIndent(DataCol, DataRow, params->FThe3DRect, ARect, AState, node->Level());
+        r.Left += FDataGrouping->ShiftFolldataGroupRow() ? LevelIndent * node->Level() - LevelIndent
+                                                         : LevelIndent * node->Level() - 2 * LevelIndent;
+        r.Left = std::min(std::max(r.Left, ARect.Left), ARect.Right);
+        if (FOptions.Contains(dgRowLines)) r.Bottom -= 1;
+    }
+    TColumnEh* column = DataCol < VisibleColumnCount() ? VisibleColumn(DataCol) : nullptr;
+    TGridDataGroupFooterEh* footer = node->DataGroupFooter();
+    const int itemIdx = footer && column ? footer->ColumnItems()->ItemIndexByColumn(column) : -1;
+    TGridDataGroupFooterColumnItemEh* item = itemIdx >= 0 ? footer->ColumnItems()->Item(itemIdx) : nullptr;
+    Variant value;
+    String text;
+    if (item) {
+        value = item->AggrValue(node);
+        text = item->ConvertToDisplayText(value);
+        c->Font()->Assign(item->Font());
+        c->Brush()->SetColor(item->Color());
+    } else {
+        c->Font()->Assign(footer ? footer->Font() : FooterFont());
+        c->Brush()->SetColor(footer ? footer->Color() : FooterColor());
+    }
+    TColor color = c->Brush()->Color();
+    HighlightDataCellColor(DataCol, DataRow, c->Font(), color, AState, text);
+    FGroupFooterParams.FColor = color;
+    FGroupFooterParams.FText = text;
+    FGroupFooterParams.FFont = c->Font();
+    FGroupFooterParams.FState = AState;
+    FGroupFooterParams.FValue = value;
+    if (item && OnDataGroupGetFooterParams) OnDataGroupGetFooterParams(this, node, item, &FGroupFooterParams);
+    c->Brush()->SetColor(FGroupFooterParams.FColor);
+    const int margin = Flat() ? 1 : 2;
+    // The handler's text is written (its changes would otherwise be lost).
+    WriteCellText(column, c, column && column->EndEllipsis(), false, column ? column->Layout() : tlCenter,
+                  item ? item->Alignment() : taRightJustify, FGroupFooterParams.FText, margin, 2, true, r);
+}
+
+bool TCustomDBGridEh::DrawGroupGrandTotalCell(int ACol, int ARow, TGridDrawState AState, const TRect& ARect,
+                                              int DataCol, int FooterRow) {
+    if (!FDataGrouping) return false;
+    TGridDataGroupFootersEh* footers = FDataGrouping->Footers();
+    if (FooterRow >= footers->VisibleItemsCount()) return false;
+    TCanvas* c = Canvas();
+    TGridDataGroupFooterEh* footer = footers->GetVisibleFooter(FooterRow);
+    TColumnEh* column = DataCol < VisibleColumnCount() ? VisibleColumn(DataCol) : nullptr;
+    const int itemIdx = column ? footer->ColumnItems()->ItemIndexByColumn(column) : -1;
+    TGridDataGroupFooterColumnItemEh* item = itemIdx >= 0 ? footer->ColumnItems()->Item(itemIdx) : nullptr;
+    // The grand totals live in the root's footer node of this footer.
+    TGroupDataTreeNodeEh* root = FDataGrouping->GroupDataTree()->Root();
+    TGroupDataTreeNodeEh* footerNode = nullptr;
+    for (int i = 0; root && i < root->FooterItemCount(); ++i)
+        if (root->GetFooterItem(i)->DataGroupFooter() == footer) footerNode = root->GetFooterItem(i);
+    Variant value;
+    String text;
+    if (item && footerNode && FDataGrouping->IsGroupingWorks()) {
+        value = item->AggrValue(footerNode);
+        text = item->ConvertToDisplayText(value);
+    }
+    c->Font()->Assign(item ? item->Font() : footer->Font());
+    TColor color = item ? item->Color() : footer->Color();
+    FGroupFooterParams.FColor = color;
+    FGroupFooterParams.FText = text;
+    FGroupFooterParams.FFont = c->Font();
+    FGroupFooterParams.FState = AState;
+    FGroupFooterParams.FValue = value;
+    if (item && footerNode && OnDataGroupGetFooterParams)
+        OnDataGroupGetFooterParams(this, footerNode, item, &FGroupFooterParams);
+    c->Brush()->SetColor(FGroupFooterParams.FColor);
+    const bool the3D = IsFixedStyleCell(TGridCoord{ACol, ARow}, AState);
+    TRect r = ARect;
+    if (the3D) r.Inflate(-1, -1);
+    const int margin = Flat() ? 1 : 2;
+    WriteCellText(column, c, true, false, column ? column->Layout() : tlCenter,
+                  item ? item->Alignment() : taRightJustify, FGroupFooterParams.FText, margin, 2, true, r);
+    if (the3D) DrawButtonEdges(c, ARect, Flat(), true, true, false, Flat() && ThemesInUse());
+    return true;
+}
+
+bool TCustomDBGridEh::HighlightGroupDataCellColor(int, int DataRow, const String&, TGridDrawState AState,
+                                                  TColor& AColor, TFont* AFont) {
+    bool focusHighlight = Focused() && FOptionsEh.Contains(dghHighlightFocus);
+    const bool current = DataRow + TopDataOffset() == Row();
+    if (current) {
+        focusHighlight = true;
+        AState.Include(gdSelected);
+    }
+    const bool result = (AState.Contains(gdSelected) || current) &&
+                        (FOptions.Contains(dgAlwaysShowSelection) || focusHighlight) && UpdateLock() == 0;
+    if (!result) return false;
+    TDBGridEhStyle& style = PaintStyle();
+    if (IsFocusInside()) {
+        AColor = style.GetSelectionColor();
+        if (AFont) AFont->SetColor(style.GetSelectionFontColor());
+    } else if (current) {
+        AColor = style.GetSelectionInactiveColor();
+        if (AFont) AFont->SetColor(style.GetSelectionFontColor());
+    } else {
+        AColor = clBtnFace;
+    }
+    return true;
+}
+
+int TCustomDBGridEh::CalcGroupRowHeight(TGroupDataTreeNodeEh* Node) {
+    if (!HandleAllocated() || !Node) return 0;
+    const int lineExtra = FOptions.Contains(dgRowLines) ? GridLineWidth() : 0;
+    if (Node->NodeType() == dntDataGroupEh) {
+        TGridDataGroupLevelEh* level = Node->DataGroupLevel();
+        if (!level) return DefaultRowHeight();
+        const int th = TextHeightWg(level->Font());
+        int h;
+        if (level->RowHeight() == 0 && level->RowLines() == 0)
+            h = th + (Flat() ? 1 : 3) + lineExtra;
+        else
+            h = (level->RowLines() > 0 ? level->RowLines() * th : 0) + level->RowHeight();
+        if (OnDataGroupGetRowParams && FIntMemTable) {
+            FIntMemTable->InstantReadEnter(std::max(0, Node->DataSetRecordViewNo()));
+            struct Leave {
+                IMemTableEh* t;
+                ~Leave() { t->InstantReadLeave(); }
+            } leave{FIntMemTable};
+            FGroupRowParams.FColor = 0;
+            FGroupRowParams.FImageList = nullptr;
+            FGroupRowParams.FImageIndex = 0;
+            FGroupRowParams.FGroupRowText = level->GetGroupRowText(Node);
+            FGroupRowParams.FFont = Canvas()->Font();
+            FGroupRowParams.FState = TGridDrawState();
+            OnDataGroupGetRowParams(this, Node, &FGroupRowParams);
+            if (FGroupRowParams.FImageList) h = std::max(h, FGroupRowParams.FImageList->Height() + 2);
+        }
+        return h;
+    }
+    if (Node->NodeType() == dntDataGroupFooterEh) {
+        // The tallest font among the footer's items decides, so that no value is clipped.
+        TGridDataGroupFooterEh* footer = Node->DataGroupFooter();
+        int th = TextHeightWg(FooterFont());
+        if (footer)
+            for (int i = 0; i < footer->ColumnItems()->Count(); ++i)
+                th = std::max(th, TextHeightWg(footer->ColumnItems()->Item(i)->Font()));
+        if (FFooterParams->RowLines() > 0 || FFooterParams->RowHeight() > 0)
+            return FFooterParams->RowLines() * th + FFooterParams->RowHeight();
+        return th + (Flat() ? 1 : 3) + lineExtra;
+    }
+    return DefaultRowHeight();
+}
+
+void TCustomDBGridEh::GroupingCellBorder(int ACol, int DataRow, TGridCellBorderTypeEh Border, TColor& Color,
+                                         bool& Drawn) {
+    if (!GroupingShowsRows()) return;
+    TGroupDataTreeNodeEh* node = FlatNode(DataRow);
+    if (!node) return;
+    const bool vertical = Border == cbtLeftEh || Border == cbtRightEh;
+    if (node->NodeType() == dntDataGroupEh) {
+        // A group row is one band: no column lines inside it, its own line below.
+        if (vertical && ACol < ColCount() - 1) Drawn = false;
+        if (Border == cbtBottomEh) Drawn = false;
+    } else if (node->NodeType() == dntDataGroupFooterEh) {
+        const TColor c = vertical ? FFooterParams->GetVertLineColor() : FFooterParams->GetHorzLineColor();
+        if (c != clNone) Color = c;
+    }
+}

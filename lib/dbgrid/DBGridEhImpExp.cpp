@@ -1,0 +1,1381 @@
+// The grid's exporters and importers and the clipboard copy and paste built on them.
+
+#include "lib/dbgrid/DBGridEhImpExp.h"
+
+#include "lib/dbgrid/DBGridEhHeadTree.h"
+#include "lib/dbgrid/DBGridEhSelection.h"
+#include "lib/toolscore/PlatformEh.h"
+
+#include "platform/rtl/SysUtils.h"
+#include "platform/ui/Clipbrd.h"
+#include "platform/ui/Dialogs.h"
+#include "platform/ui/Forms.h"
+#include "platform/ui/WinGdi.h"
+
+#include <QMessageBox>
+#include <QPushButton>
+
+#include <cmath>
+#include <algorithm>
+#include <climits>
+#include <cstring>
+
+namespace {
+
+constexpr char kSignature[7] = {'V', 'C', 'L', 'D', 'B', 'I', 'F'};
+constexpr uint8_t kVersion = 1;
+
+TDataSet* GridDataSet(TCustomDBGridEh* Grid) {
+    if (!Grid || !Grid->DataSource()) return nullptr;
+    return Grid->DataSource()->DataSet();
+}
+
+void PutLE32(TStream* S, int32_t V) {
+    uint8_t b[4] = {uint8_t(V), uint8_t(V >> 8), uint8_t(V >> 16), uint8_t(V >> 24)};
+    S->WriteBuffer(b, 4);
+}
+
+int32_t GetLE32(const uint8_t* b) {
+    return int32_t(uint32_t(b[0]) | uint32_t(b[1]) << 8 | uint32_t(b[2]) << 16 | uint32_t(b[3]) << 24);
+}
+
+// The stream's bytes from its position to its end.
+QByteArray ReadRest(TStream* S) {
+    QByteArray all;
+    char buf[65536];
+    for (;;) {
+        const Integer n = S->Read(buf, Integer(sizeof buf));
+        if (n <= 0) break;
+        all.append(buf, n);
+    }
+    return all;
+}
+
+bool IsNumericField(TField* F) {
+    switch (F->DataType()) {
+    case ftSmallint:
+    case ftInteger:
+    case ftWord:
+    case ftAutoInc:
+    case ftFloat:
+    case ftCurrency:
+    case ftBCD:
+    case ftFMTBcd:
+    case ftLargeint:
+    case ftShortint:
+    case ftByte:
+    case ftLongWord:
+    case ftExtended:
+    case ftSingle:
+        return true;
+    default:
+        return false;
+    }
+}
+
+// RTF text: control characters escaped, characters outside ASCII as \u with a Windows-1251
+// fallback byte, so that every reader shows Cyrillic whatever code page it assumes.
+String RtfEscape(const String& Text) {
+    String out;
+    out.reserve(Text.size());
+    for (QChar ch : Text) {
+        const char16_t u = ch.unicode();
+        if (u == '\\' || u == '{' || u == '}') {
+            out += QLatin1Char('\\');
+            out += ch;
+        } else if (u < 0x80) {
+            out += ch;
+        } else {
+            const AnsiString a = ToAnsi(String(ch));
+            const uint8_t fb = a.isEmpty() ? uint8_t('?') : uint8_t(a[0]);
+            out += QStringLiteral("\\u%1\\'%2").arg(int(int16_t(u))).arg(fb, 2, 16, QLatin1Char('0'));
+        }
+    }
+    return out;
+}
+
+} // namespace
+
+// ---------------------------------------------------------------------------------------------
+// Clipboard formats
+
+UINT VCLDBIFClipboardFormat() {
+    static const UINT id = RegisterClipboardFormat(QStringLiteral("VCLDBIF"));
+    return id;
+}
+UINT CsvClipboardFormat() {
+    static const UINT id = RegisterClipboardFormat(QStringLiteral("Csv"));
+    return id;
+}
+UINT RtfClipboardFormat() {
+    static const UINT id = RegisterClipboardFormat(QStringLiteral("Rich Text Format"));
+    return id;
+}
+void RegisterGridClipboardFormats() {
+    VCLDBIFClipboardFormat();
+    CsvClipboardFormat();
+    RtfClipboardFormat();
+}
+namespace {
+const bool gFormatsRegistered = (RegisterGridClipboardFormats(), true);
+}
+
+// ---------------------------------------------------------------------------------------------
+// TDBGridEhExport
+
+TDBGridEhExport::TDBGridEhExport()
+    : FColCellParamsEh(std::make_unique<TAxisColCellParamsEh>()),
+      FExpCols(std::make_unique<TColumnsEhList>()) {}
+
+TDBGridEhExport::~TDBGridEhExport() = default;
+
+void TDBGridEhExport::PutBytes(const void* Data, int Count) {
+    if (Count > 0) FStream->WriteBuffer(Data, Count);
+}
+
+void TDBGridEhExport::PutText(const String& Text) {
+    const AnsiString a = ToAnsi(Text);
+    PutBytes(a.constData(), int(a.size()));
+}
+
+void TDBGridEhExport::ExportToStream(TStream* Stream, bool IsExportAll) {
+    FStream = Stream;
+    Walk(IsExportAll);
+}
+
+void TDBGridEhExport::ExportToFile(const String& FileName, bool IsExportAll) {
+    TFileStream file(FileName, fmCreate);
+    ExportToStream(&file, IsExportAll);
+}
+
+void TDBGridEhExport::Walk(bool IsExportAll) {
+    FWritten = false;
+    TCustomDBGridEh* g = FDBGridEh;
+    TDataSet* ds = GridDataSet(g);
+    if (!g || !ds || !g->DataLink()->Active()) return;
+    TDBGridEhSelection* sel = g->Selection();
+    const TDBGridEhSelectionType kind = IsExportAll ? gstAll : sel->SelectionType();
+
+    if (kind == gstNon) {
+        TDataSource* master = ds->GetDataSource();
+        if (master && master->DataSet() && master->DataSet()->Active() && !master->DataSet()->IsEmpty())
+            return;
+    }
+    const bool callerCols = FExpCols->Count() > 0;
+    auto setCols = [&](const std::vector<TColumnEh*>& cols) {
+        if (callerCols) return;
+        for (TColumnEh* c : cols)
+            FExpCols->Add(c);
+    };
+    std::vector<TColumnEh*> visible;
+    for (int i = 0; i < g->VisibleColumnCount(); ++i)
+        visible.push_back(g->VisibleColumn(i));
+
+    ds->DisableControls();
+    struct Restore {
+        TDataSet* d;
+        TCustomDBGridEh* g;
+        ~Restore() {
+            try {
+                g->RestoreBookmark();
+            } catch (...) {
+            }
+            d->EnableControls();
+        }
+    };
+    g->SaveBookmark();
+    {
+        Restore restore{ds, g};
+        const int footers = g->FooterRowCount();
+        auto startTable = [&] {
+            FooterValues.assign(size_t(std::max(0, footers) * FExpCols->Count()), Currency());
+            WritePrefix();
+            if (g->Options().Contains(dgTitles)) WriteTitle(FExpCols.get());
+        };
+        auto writeFooters = [&] {
+            for (int r = 0; r < footers; ++r)
+                WriteFooter(FExpCols.get(), r);
+        };
+        switch (kind) {
+        case gstRecordBookmarks: {
+            setCols(visible);
+            startTable();
+            std::vector<TBookmark> marks;
+            for (int i = 0; i < sel->Rows()->Count(); ++i)
+                marks.push_back(sel->Rows()->Items(i));
+            for (const TBookmark& bm : marks) {
+                ds->GotoBookmark(bm);
+                CalcFooterValues();
+                WriteRecord(FExpCols.get());
+            }
+            writeFooters();
+            break;
+        }
+        case gstRectangle: {
+            TDBGridEhSelectionRect* r = sel->Rect();
+            std::vector<TColumnEh*> cols;
+            for (int c = r->LeftCol(); c <= r->RightCol(); ++c)
+                if (TColumnEh* col = g->VisibleColumn(c)) cols.push_back(col);
+            setCols(cols);
+            startTable();
+            const TBookmark bottom = r->BottomRow();
+            ds->GotoBookmark(r->TopRow());
+            while (!ds->Eof()) {
+                WriteRecord(FExpCols.get());
+                CalcFooterValues();
+                if (CompareRecordBookmarks(ds, ds->Bookmark(), bottom) == 0) break;
+                ds->Next();
+            }
+            writeFooters();
+            break;
+        }
+        case gstColumns:
+        case gstAll: {
+            if (kind == gstColumns) {
+                std::vector<TColumnEh*> cols;
+                for (int i = 0; i < sel->Columns()->Count(); ++i)
+                    cols.push_back(sel->Columns()->Columns(i));
+                setCols(cols);
+            } else {
+                setCols(visible);
+            }
+            startTable();
+            const int count = ds->RecordCount();
+            ds->First();
+            while (!ds->Eof()) {
+                WriteRecord(FExpCols.get());
+                CalcFooterValues();
+                if (ds->IsSequenced() && ds->RecNo() >= count) break;
+                ds->Next();
+            }
+            writeFooters();
+            break;
+        }
+        case gstNon:
+            if (TColumnEh* c = g->SelectedColumn()) setCols({c});
+            WritePrefix();
+            WriteRecord(FExpCols.get());
+            break;
+        }
+    }
+    FWritten = true;
+    WriteSuffix();
+}
+
+void TDBGridEhExport::WriteRecord(TColumnsEhList* Columns) {
+    TCustomDBGridEh* g = FDBGridEh;
+    for (int i = 0; i < Columns->Count(); ++i) {
+        TColumnEh* col = Columns->Columns(i);
+        TFont font;
+        font.Assign(col->Font());
+        TAxisColCellParamsEh* p = FColCellParamsEh.get();
+        p->SetRow(-1);
+        p->SetCol(-1);
+        p->SetState(TGridDrawState());
+        p->SetFont(&font);
+        p->SetBackground(col->Color());
+        p->SetAlignment(col->Alignment());
+        p->SetImageIndex(col->GetImageIndex());
+        p->SetText(col->DisplayText());
+        p->SetCheckboxState(col->CheckboxState());
+        if (g->OnGetCellParams) {
+            TColor bg = p->Background();
+            g->OnGetCellParams(g, col, &font, bg, p->State());
+            p->SetBackground(bg);
+        }
+        col->GetColCellParams(false, p);
+        WriteDataCell(col, p);
+        p->SetFont(nullptr);
+    }
+}
+
+// Column footers with value types are not part of this grid's model yet: footer rows carry
+// the grid's footer values only, so nothing accumulates here.
+void TDBGridEhExport::CalcFooterValues() {}
+
+String TDBGridEhExport::FormatFooterValue(int FooterRow, int DataCol) {
+    const size_t i = size_t(DataCol + FooterRow * FExpCols->Count());
+    if (i >= FooterValues.size()) return String();
+    return FloatToStr(FooterValues[i].ToDouble());
+}
+
+void TDBGridEhExport::WriteFooter(TColumnsEhList* Columns, int FooterRow) {
+    TCustomDBGridEh* g = FDBGridEh;
+    for (int i = 0; i < Columns->Count(); ++i) {
+        TColumnEh* col = Columns->Columns(i);
+        TFont font;
+        font.Assign(g->FooterFont());
+        TColor bg = g->FooterColor();
+        TAlignment al = col->Alignment();
+        String text = g->GetFooterValue(FooterRow, col);
+        if (g->OnGetFooterParams)
+            g->OnGetFooterParams(g, col->Index(), FooterRow, col, &font, bg, al, TGridDrawState(), text);
+        WriteFooterCell(i, FooterRow, text, al, bg, &font, col);
+    }
+}
+
+// ---------------------------------------------------------------------------------------------
+// Text
+
+void TDBGridEhExportAsText::ExportToStream(TStream* Stream, bool IsExportAll) {
+    FirstRec = true;
+    TDBGridEhExport::ExportToStream(Stream, IsExportAll);
+}
+
+void TDBGridEhExportAsText::CheckFirstRec() {
+    if (!FirstRec) PutText(QStringLiteral("\r\n"));
+    FirstRec = false;
+}
+
+void TDBGridEhExportAsText::CheckFirstCell() {
+    if (!FirstCell) PutText(QStringLiteral("\t"));
+    FirstCell = false;
+}
+
+void TDBGridEhExportAsText::WriteTitle(TColumnsEhList* Columns) {
+    CheckFirstRec();
+    for (int i = 0; i < Columns->Count(); ++i) {
+        PutText(Columns->Columns(i)->Title()->Caption());
+        if (i + 1 < Columns->Count()) PutText(QStringLiteral("\t"));
+    }
+}
+
+void TDBGridEhExportAsText::WriteRecord(TColumnsEhList* Columns) {
+    CheckFirstRec();
+    FirstCell = true;
+    TDBGridEhExport::WriteRecord(Columns);
+}
+
+void TDBGridEhExportAsText::WriteDataCell(TColumnEh* Column, TAxisColCellParamsEh* CellParams) {
+    CheckFirstCell();
+    PutText(CellParams->Text());
+    (void)Column;
+}
+
+void TDBGridEhExportAsText::WriteFooter(TColumnsEhList* Columns, int FooterRow) {
+    CheckFirstRec();
+    FirstCell = true;
+    TDBGridEhExport::WriteFooter(Columns, FooterRow);
+}
+
+void TDBGridEhExportAsText::WriteFooterCell(int, int, const String& Text, TAlignment, TColor, TFont*,
+                                            TColumnEh*) {
+    CheckFirstCell();
+    PutText(Text);
+}
+
+void TDBGridEhExportAsUnicodeText::PutText(const String& Text) {
+    QByteArray b;
+    b.reserve(Text.size() * 2);
+    for (QChar ch : Text) {
+        b.append(char(ch.unicode() & 0xFF));
+        b.append(char(ch.unicode() >> 8));
+    }
+    PutBytes(b.constData(), int(b.size()));
+}
+
+// ---------------------------------------------------------------------------------------------
+// CSV
+
+char DBGridEhExportCSVSeparator = ';';
+char DBGridEhExportCSVQuoteChar = '"';
+
+TDBGridEhExportAsCSV::TDBGridEhExportAsCSV()
+    : FSeparator(DBGridEhExportCSVSeparator), FQuoteChar(DBGridEhExportCSVQuoteChar) {}
+
+String TDBGridEhExportAsCSV::Quoted(const String& Text) const {
+    if (FQuoteChar == 0) return Text;
+    const QChar q = QLatin1Char(FQuoteChar);
+    String s = Text;
+    s.replace(q, String(2, q));
+    return q + s + q;
+}
+
+void TDBGridEhExportAsCSV::CheckFirstCell() {
+    if (!FirstCell && FSeparator != 0) PutText(String(QLatin1Char(FSeparator)));
+    FirstCell = false;
+}
+
+void TDBGridEhExportAsCSV::WriteTitle(TColumnsEhList* Columns) {
+    CheckFirstRec();
+    for (int i = 0; i < Columns->Count(); ++i) {
+        PutText(Quoted(Columns->Columns(i)->Title()->Caption()));
+        if (i + 1 < Columns->Count() && FSeparator != 0) PutText(String(QLatin1Char(FSeparator)));
+    }
+}
+
+void TDBGridEhExportAsCSV::WriteDataCell(TColumnEh*, TAxisColCellParamsEh* CellParams) {
+    CheckFirstCell();
+    PutText(Quoted(CellParams->Text()));
+}
+
+void TDBGridEhExportAsCSV::WriteFooterCell(int, int, const String& Text, TAlignment, TColor, TFont*,
+                                           TColumnEh*) {
+    CheckFirstCell();
+    PutText(Quoted(Text));
+}
+
+// ---------------------------------------------------------------------------------------------
+// RTF
+
+TDBGridEhExportAsRTF::TDBGridEhExportAsRTF() = default;
+TDBGridEhExportAsRTF::~TDBGridEhExportAsRTF() = default;
+
+void TDBGridEhExportAsRTF::PutLine(const String& Text) {
+    PutText(Text + QStringLiteral("\r\n"));
+}
+
+int TDBGridEhExportAsRTF::ColorIndex(TColor Color) {
+    const int32_t rgb = ColorToRGB(Color);
+    const String key = QString::asprintf("%3d%3d%3d", GetRValue(COLORREF(rgb)), GetGValue(COLORREF(rgb)),
+                                         GetBValue(COLORREF(rgb)));
+    int i = ColorTblList->IndexOf(key);
+    if (i < 0) i = ColorTblList->Add(key);
+    return i;
+}
+
+int TDBGridEhExportAsRTF::FontIndex(const String& Name) {
+    int i = FontTblList->IndexOf(Name);
+    if (i < 0) i = FontTblList->Add(Name);
+    return i;
+}
+
+void TDBGridEhExportAsRTF::ExportToStream(TStream* Stream, bool IsExportAll) {
+    FCacheStream = std::make_unique<TMemoryStreamEh>();
+    FCacheStream->SetHalfMemoryDelta(65536);
+    ColorTblList = std::make_unique<TStringList>();
+    FontTblList = std::make_unique<TStringList>();
+    struct Free {
+        TDBGridEhExportAsRTF* e;
+        ~Free() {
+            e->FCacheStream.reset();
+            e->ColorTblList.reset();
+            e->FontTblList.reset();
+        }
+    } free{this};
+    ColorIndex(clBlack);
+    ColorIndex(clWhite);
+    ColorIndex(clBtnFace);
+    TDBGridEhExport::ExportToStream(FCacheStream.get(), IsExportAll);
+    FStream = Stream;
+    // A walk that wrote nothing gives no document (not a header without its end).
+    if (!FWritten) return;
+    // The code page word lets readers without \u support decode the fallback bytes.
+    PutLine(QStringLiteral("{\\rtf0\\ansi\\ansicpg1251"));
+    PutText(QStringLiteral("{\\colortbl"));
+    for (int i = 0; i < ColorTblList->Count(); ++i) {
+        const String k = ColorTblList->Strings(i);
+        PutText(QStringLiteral("\\red%1\\green%2\\blue%3;")
+                    .arg(k.mid(0, 3).trimmed(), k.mid(3, 3).trimmed(), k.mid(6, 3).trimmed()));
+    }
+    PutLine(QStringLiteral("}"));
+    PutText(QStringLiteral("{\\fonttbl"));
+    for (int i = 0; i < FontTblList->Count(); ++i)
+        PutText(QStringLiteral("\\f%1\\fnil %2;").arg(i).arg(RtfEscape(FontTblList->Strings(i))));
+    PutLine(QStringLiteral("}"));
+    PutBytes(FCacheStream->Memory(), int(FCacheStream->Size()));
+}
+
+void TDBGridEhExportAsRTF::WriteSuffix() {
+    PutText(QStringLiteral("}"));
+}
+
+int TDBGridEhExportAsRTF::ColumnTwips(TColumnEh* Column) {
+    int ppi = 96;
+    if (FDBGridEh && FDBGridEh->HandleAllocated()) {
+        const int dc = GetDeviceCaps(FDBGridEh->Canvas()->Handle(), LOGPIXELSX);
+        if (dc > 0) ppi = dc;
+    }
+    return int(std::lround(double(Column->Width()) / ppi * 1440.0));
+}
+
+void TDBGridEhExportAsRTF::WriteCellBorders(bool Left, bool Top, bool Bottom, bool Right) {
+    if (Left) PutLine(QStringLiteral("\\clbrdrl\\brdrs\\brdrcf0"));
+    if (Top) PutLine(QStringLiteral("\\clbrdrt\\brdrs\\brdrcf0"));
+    if (Bottom) PutLine(QStringLiteral("\\clbrdrb\\brdrs\\brdrcf0"));
+    if (Right) PutLine(QStringLiteral("\\clbrdrr\\brdrs\\brdrcf0"));
+}
+
+void TDBGridEhExportAsRTF::WriteRowDefinition(TColumnsEhList* Columns,
+                                              const std::vector<TColor>& Backgrounds) {
+    PutText(QStringLiteral("\\trowd"));
+    PutLine(QStringLiteral("\\trgaph40"));
+    int edge = 0;
+    for (int i = 0; i < Columns->Count(); ++i) {
+        WriteCellBorders(true, true, true, true);
+        PutText(QStringLiteral("\\clshdng10000\\clcfpat%1").arg(ColorIndex(Backgrounds[size_t(i)])));
+        edge += ColumnTwips(Columns->Columns(i));
+        PutLine(QStringLiteral("\\cellx%1").arg(edge));
+    }
+    PutLine(QStringLiteral("{\\trrh0"));
+}
+
+void TDBGridEhExportAsRTF::WriteFontedText(TFont* Font, TColor Background, const String& Text) {
+    String s = QStringLiteral("\\fs%1").arg(Font->Size() * 2);
+    if (Font->Style().Contains(fsBold)) s += QStringLiteral("\\b");
+    if (Font->Style().Contains(fsItalic)) s += QStringLiteral("\\i");
+    if (Font->Style().Contains(fsStrikeOut)) s += QStringLiteral("\\strike");
+    if (Font->Style().Contains(fsUnderline)) s += QStringLiteral("\\ul");
+    s += QStringLiteral("\\f%1\\cf%2\\cb%3 ")
+             .arg(FontIndex(Font->Name()))
+             .arg(ColorIndex(Font->Color()))
+             .arg(ColorIndex(Background));
+    PutText(s + RtfEscape(Text));
+}
+
+void TDBGridEhExportAsRTF::WriteCell(TAlignment Alignment, TFont* Font, TColor Background,
+                                     const String& Text) {
+    const char* al = Alignment == taRightJustify ? "\\qr" : Alignment == taCenter ? "\\qc" : "\\ql";
+    const bool flat = FDBGridEh && !FDBGridEh->OptionsEh().Contains(dghData3D);
+    const String n = flat ? QStringLiteral("12") : QStringLiteral("24");
+    PutText(QStringLiteral("\\pard\\intbl{") + QLatin1String(al) + QStringLiteral("\\sb") + n +
+            QStringLiteral("\\sa") + n);
+    WriteFontedText(Font, Background, Text);
+    PutLine(QStringLiteral("\\cell}"));
+}
+
+TColor TDBGridEhExportAsRTF::CellBackground(TColumnEh* Column) {
+    TColor bg = Column->Color();
+    if (FDBGridEh->OnGetCellParams) {
+        TFont font;
+        font.Assign(Column->Font());
+        FDBGridEh->OnGetCellParams(FDBGridEh, Column, &font, bg, TGridDrawState());
+    }
+    return bg;
+}
+
+TColor TDBGridEhExportAsRTF::FooterCellBackground(TColumnEh* Column, int FooterRow) {
+    TColor bg = FDBGridEh->FooterColor();
+    if (FDBGridEh->OnGetFooterParams) {
+        TFont font;
+        font.Assign(FDBGridEh->FooterFont());
+        TAlignment al = Column->Alignment();
+        String text = FDBGridEh->GetFooterValue(FooterRow, Column);
+        FDBGridEh->OnGetFooterParams(FDBGridEh, Column->Index(), FooterRow, Column, &font, bg, al,
+                                     TGridDrawState(), text);
+    }
+    return bg;
+}
+
+void TDBGridEhExportAsRTF::WriteTitle(TColumnsEhList* Columns) {
+    if (FDBGridEh->UseMultiTitle() && FDBGridEh->HeadTree()) return WriteMultiTitle(Columns);
+    std::vector<TColor> bgs;
+    for (int i = 0; i < Columns->Count(); ++i)
+        bgs.push_back(Columns->Columns(i)->Title()->Color());
+    WriteRowDefinition(Columns, bgs);
+    for (int i = 0; i < Columns->Count(); ++i) {
+        TColumnEh* c = Columns->Columns(i);
+        WriteCell(c->Title()->Alignment(), c->Title()->Font(), c->Title()->Color(), c->Title()->Caption());
+    }
+    PutLine(QStringLiteral("\\pard\\intbl\\row}"));
+}
+
+// Levels of the title tree over the exported columns, leaves first: each pass lifts the
+// columns whose stacks are lowest by one band, so bands of equal height share a level.
+std::vector<std::vector<THeadTreeNode*>> TDBGridEhExportAsRTF::BuildTitleLevels(TColumnsEhList* Columns) {
+    THeadTreeNode* root = FDBGridEh->HeadTree();
+    std::vector<THeadTreeNode*> cur;
+    std::vector<int> acc;
+    for (int i = 0; i < Columns->Count(); ++i) {
+        THeadTreeNode* leaf = nullptr;
+        for (const TLeafCol& l : FDBGridEh->LeafFieldArr())
+            if (l.FColumn == Columns->Columns(i)) leaf = l.FLeaf;
+        cur.push_back(leaf);
+        acc.push_back(leaf ? leaf->Height : 0);
+    }
+    std::vector<std::vector<THeadTreeNode*>> levels{cur};
+    auto canMove = [&](size_t i) { return cur[i] && cur[i]->Host && cur[i]->Host != root; };
+    for (;;) {
+        int low = INT_MAX;
+        for (size_t i = 0; i < cur.size(); ++i)
+            if (canMove(i)) low = std::min(low, acc[i]);
+        if (low == INT_MAX) break;
+        for (size_t i = 0; i < cur.size(); ++i)
+            if (canMove(i) && acc[i] == low) {
+                cur[i] = cur[i]->Host;
+                acc[i] += cur[i]->Height;
+            }
+        levels.push_back(cur);
+    }
+    return levels;
+}
+
+void TDBGridEhExportAsRTF::WriteMultiTitle(TColumnsEhList* Columns) {
+    auto levels = BuildTitleLevels(Columns);
+    std::reverse(levels.begin(), levels.end()); // top level first
+    const size_t rows = levels.size(), cols = size_t(Columns->Count());
+    std::vector<std::vector<bool>> blank(rows, std::vector<bool>(cols, false));
+    int ppi = 96;
+    if (FDBGridEh->HandleAllocated()) {
+        const int dc = GetDeviceCaps(FDBGridEh->Canvas()->Handle(), LOGPIXELSX);
+        if (dc > 0) ppi = dc;
+    }
+    const String n =
+        QString::number(std::lround(double(FDBGridEh->VTitleMargin()) / 2.0 / ppi * 1440.0 - 20.0));
+    // The block a node covers from its first cell: rows down and columns right.
+    auto block = [&](size_t r, size_t c, size_t& down, size_t& right) {
+        THeadTreeNode* node = levels[r][c];
+        down = 1;
+        while (r + down < rows && levels[r + down][c] == node)
+            ++down;
+        right = 1;
+        while (c + right < cols && levels[r][c + right] == node)
+            ++right;
+    };
+    for (size_t r = 0; r < rows; ++r) {
+        const bool leafRow = r + 1 == rows;
+        // Row definition: borders only on the edges of each node's block.
+        PutText(QStringLiteral("\\trowd"));
+        PutLine(QStringLiteral("\\trgaph40"));
+        int edge = 0;
+        for (size_t c = 0; c < cols; ++c) {
+            THeadTreeNode* node = levels[r][c];
+            const bool left = c == 0 || levels[r][c - 1] != node;
+            const bool right = c + 1 == cols || levels[r][c + 1] != node;
+            const bool top = r == 0 || levels[r - 1][c] != node;
+            const bool bottom = leafRow || levels[r + 1][c] != node;
+            WriteCellBorders(left, top, bottom, right);
+            TColumnEh* col = Columns->Columns(int(c));
+            const TColor bg = leafRow ? col->Title()->Color() : FDBGridEh->FixedColor();
+            PutText(QStringLiteral("\\clshdng10000\\clcfpat%1").arg(ColorIndex(bg)));
+            edge += ColumnTwips(col);
+            PutLine(QStringLiteral("\\cellx%1").arg(edge));
+        }
+        PutLine(QStringLiteral("{\\trrh0"));
+        for (size_t c = 0; c < cols; ++c) {
+            TColumnEh* col = Columns->Columns(int(c));
+            TFont* font = leafRow ? col->Title()->Font() : FDBGridEh->TitleFont();
+            const TColor bg = leafRow ? col->Title()->Color() : FDBGridEh->FixedColor();
+            if (blank[r][c]) {
+                PutText(QStringLiteral("\\pard\\intbl{\\qc"));
+                WriteFontedText(font, bg, String());
+                PutLine(QStringLiteral("\\cell}"));
+                continue;
+            }
+            size_t down = 1, right = 1;
+            block(r, c, down, right);
+            for (size_t i = r; i < r + down; ++i)
+                for (size_t k = c; k < c + right; ++k)
+                    if (i != r || k != c) blank[i][k] = true;
+            THeadTreeNode* node = levels[r][c];
+            const String text = node ? node->Text : col->Title()->Caption();
+            PutText(QStringLiteral("\\pard\\intbl{\\qc\\sb") + n + QStringLiteral("\\sa") + n);
+            WriteFontedText(font, bg, text);
+            PutLine(QStringLiteral("\\cell}"));
+        }
+        PutLine(QStringLiteral("\\pard\\intbl\\row}"));
+    }
+}
+
+void TDBGridEhExportAsRTF::WriteRecord(TColumnsEhList* Columns) {
+    std::vector<TColor> bgs;
+    for (int i = 0; i < Columns->Count(); ++i)
+        bgs.push_back(CellBackground(Columns->Columns(i)));
+    WriteRowDefinition(Columns, bgs);
+    TDBGridEhExport::WriteRecord(Columns);
+    PutLine(QStringLiteral("\\pard\\intbl\\row}"));
+}
+
+void TDBGridEhExportAsRTF::WriteDataCell(TColumnEh*, TAxisColCellParamsEh* CellParams) {
+    WriteCell(CellParams->Alignment(), CellParams->Font(), CellParams->Background(), CellParams->Text());
+}
+
+void TDBGridEhExportAsRTF::WriteFooter(TColumnsEhList* Columns, int FooterRow) {
+    std::vector<TColor> bgs;
+    for (int i = 0; i < Columns->Count(); ++i)
+        bgs.push_back(FooterCellBackground(Columns->Columns(i), FooterRow));
+    WriteRowDefinition(Columns, bgs);
+    TDBGridEhExport::WriteFooter(Columns, FooterRow);
+    PutLine(QStringLiteral("\\pard\\intbl\\row}"));
+}
+
+void TDBGridEhExportAsRTF::WriteFooterCell(int, int, const String& Text, TAlignment Alignment,
+                                           TColor Background, TFont* Font, TColumnEh*) {
+    WriteCell(Alignment, Font, Background, Text);
+}
+
+// ---------------------------------------------------------------------------------------------
+// VCLDBIF
+
+void TDBGridEhExportAsVCLDBIF::WritePrefix() {
+    PutBytes(kSignature, 7);
+    PutBytes(&kVersion, 1);
+    PutLE32(FStream, FExpCols->Count());
+    for (int i = 0; i < FExpCols->Count(); ++i) {
+        const uint8_t b[2] = {uint8_t(FExpCols->Columns(i)->Visible() ? 1 : 0), 0};
+        PutBytes(b, 2);
+    }
+}
+
+void TDBGridEhExportAsVCLDBIF::WriteSuffix() {
+    const uint8_t z = 0;
+    PutBytes(&z, 1);
+}
+
+void TDBGridEhExportAsVCLDBIF::WriteDataCell(TColumnEh* Column, TAxisColCellParamsEh*) {
+    auto tag = [&](uint8_t t) { PutBytes(&t, 1); };
+    auto counted = [&](uint8_t t, const QByteArray& b) {
+        tag(t);
+        PutLE32(FStream, int32_t(b.size()));
+        PutBytes(b.constData(), int(b.size()));
+    };
+    auto utf16 = [](const String& s) {
+        QByteArray b;
+        for (QChar ch : s) {
+            b.append(char(ch.unicode() & 0xFF));
+            b.append(char(ch.unicode() >> 8));
+        }
+        return b;
+    };
+    TField* f = Column->Field();
+    if (!f) return tag(1);
+    if (f->FieldKind() == fkLookup) {
+        TStringList keys;
+        TDataSet* ds = f->DataSet();
+        for (const String& name : f->KeyFields().split(';', Qt::SkipEmptyParts))
+            if (TField* k = ds->FindField(name.trimmed())) keys.Add(k->AsString());
+        return counted(7, utf16(keys.CommaText()));
+    }
+    if (f->IsNull()) return tag(2);
+    switch (f->DataType()) {
+    case ftSmallint:
+    case ftInteger:
+    case ftWord:
+    case ftAutoInc:
+    case ftShortint:
+    case ftByte: {
+        tag(3);
+        PutLE32(FStream, f->AsInteger());
+        return;
+    }
+    case ftFloat:
+    case ftCurrency:
+    case ftBCD:
+    case ftDate:
+    case ftTime:
+    case ftDateTime:
+    case ftTimeStamp:
+    case ftFMTBcd: {
+        tag(4);
+        const double d = f->AsFloat();
+        uint64_t bits;
+        std::memcpy(&bits, &d, 8);
+        uint8_t b[8];
+        for (int i = 0; i < 8; ++i)
+            b[i] = uint8_t(bits >> (8 * i));
+        PutBytes(b, 8);
+        return;
+    }
+    case ftString:
+    case ftBoolean:
+    case ftMemo:
+    case ftFixedChar:
+    case ftLargeint:
+    case ftOraClob:
+    case ftGuid:
+    case ftOraTimeStamp:
+    case ftOraInterval:
+    case ftLongWord:
+    case ftExtended:
+        return counted(5, f->AsAnsiString());
+    case ftBytes:
+    case ftVarBytes:
+    case ftBlob:
+    case ftGraphic:
+    case ftFmtMemo:
+    case ftParadoxOle:
+    case ftDBaseOle:
+    case ftTypedBinary:
+    case ftOraBlob: {
+        const TBytes bytes = f->AsBytes();
+        return counted(6, QByteArray(reinterpret_cast<const char*>(bytes.data()), qsizetype(bytes.size())));
+    }
+    case ftWideString:
+    case ftFixedWideChar:
+    case ftWideMemo:
+        return counted(7, utf16(f->AsWideString()));
+    default:
+        return tag(1);
+    }
+}
+
+// ---------------------------------------------------------------------------------------------
+// Clipboard copy
+
+void PutStreamToClipboard(UINT Format, TStream* Stream) {
+    const Int64 size = Stream->Size();
+    HGLOBAL h = GlobalAlloc(GMEM_MOVEABLE | GMEM_DDESHARE, size_t(size));
+    if (size > 0) {
+        void* p = GlobalLock(h);
+        Stream->SetPosition(0);
+        Stream->ReadBuffer(p, Integer(size));
+        GlobalUnlock(h);
+    }
+    OpenClipboard(nullptr);
+    struct Close {
+        ~Close() { CloseClipboard(); }
+    } close;
+    try {
+        SetClipboardData(Format, h);
+    } catch (...) {
+        GlobalFree(h);
+        throw;
+    }
+}
+
+namespace {
+// Every format the copy puts, in order, with its terminator.
+template <class T> bool ExportFormat(TCustomDBGridEh* Grid, TMemoryStreamEh* S, bool All, int Zeros) {
+    S->Clear();
+    T e;
+    e.SetDBGridEh(Grid);
+    e.ExportToStream(S, All);
+    if (!e.Written()) return false;
+    const uint8_t z[2] = {0, 0};
+    if (Zeros > 0) S->WriteBuffer(z, Zeros);
+    return true;
+}
+} // namespace
+
+void CopyGridSelectionToClipboard(TCustomDBGridEh* Grid, bool IsExportAll) {
+    TDataSet* ds = GridDataSet(Grid);
+    if (!ds) return;
+    Clipboard()->Open();
+    ds->DisableControls();
+    struct Done {
+        TDataSet* d;
+        ~Done() {
+            d->EnableControls();
+            Clipboard()->Close();
+        }
+    } done{ds};
+    TMemoryStreamEh s;
+    s.SetHalfMemoryDelta(65536);
+    // A walk that wrote nothing puts nothing, so a later paste falls back to what else is there.
+    if (!ExportFormat<TDBGridEhExportAsText>(Grid, &s, IsExportAll, 1)) return;
+    PutStreamToClipboard(CF_TEXT, &s);
+    ExportFormat<TDBGridEhExportAsUnicodeText>(Grid, &s, IsExportAll, 2);
+    PutStreamToClipboard(CF_UNICODETEXT, &s);
+    ExportFormat<TDBGridEhExportAsCSV>(Grid, &s, IsExportAll, 1);
+    PutStreamToClipboard(CsvClipboardFormat(), &s);
+    ExportFormat<TDBGridEhExportAsRTF>(Grid, &s, IsExportAll, 1);
+    PutStreamToClipboard(RtfClipboardFormat(), &s);
+    ExportFormat<TDBGridEhExportAsVCLDBIF>(Grid, &s, IsExportAll, 0);
+    PutStreamToClipboard(VCLDBIFClipboardFormat(), &s);
+}
+
+void CutGridSelectionToClipboard(TCustomDBGridEh* Grid, bool IsExportAll) {
+    CopyGridSelectionToClipboard(Grid, IsExportAll);
+    DeleteGridSelection(Grid, IsExportAll);
+}
+
+// ---------------------------------------------------------------------------------------------
+// Importers
+
+namespace {
+TImportErrorQueryEh& ErrorQuery() {
+    static TImportErrorQueryEh q;
+    return q;
+}
+
+int DefaultErrorQuery(const String& Message) {
+    QMessageBox box(QMessageBox::Critical, Application ? Application->Title() : String(), Message);
+    QPushButton* yes = box.addButton(QMessageBox::Yes);
+    box.addButton(QMessageBox::No);
+    QPushButton* all = box.addButton(QMessageBox::YesToAll);
+    box.exec();
+    if (box.clickedButton() == yes) return mrYes;
+    if (box.clickedButton() == all) return mrAll;
+    return mrNo;
+}
+} // namespace
+
+void SetImportErrorQuery(TImportErrorQueryEh Query) {
+    ErrorQuery() = std::move(Query);
+}
+
+TDBGridEhImport::TDBGridEhImport() : FImpCols(std::make_unique<TColumnsEhList>()) {}
+TDBGridEhImport::~TDBGridEhImport() = default;
+
+void TDBGridEhImport::FormatError(const String& Where, const String& Message) {
+    throw Exception(Where + QStringLiteral(": ") + Message);
+}
+
+void TDBGridEhImport::ImportFromFile(const String& FileName, bool IsImportAll) {
+    TFileStream file(FileName, fmOpenRead);
+    ImportFromStream(&file, IsImportAll);
+}
+
+bool TDBGridEhImport::WriteGuarded(TColumnEh* Column, const std::function<void()>& Write) {
+    try {
+        Write();
+        return true;
+    } catch (const Exception& E) {
+        if (FIgnoreAll) return true;
+        const String where =
+            QStringLiteral("строка %1, столбец «%2»")
+                .arg(FRecordNo)
+                .arg(Column->Title()->Caption().isEmpty() ? Column->FieldName() : Column->Title()->Caption());
+        const String msg = QStringLiteral("Ошибка при вставке значения:\n") + where + QStringLiteral(": ") +
+                           E.Message() + QStringLiteral("\n\nИгнорировать ошибку?");
+        const int answer = ErrorQuery() ? ErrorQuery()(msg) : DefaultErrorQuery(msg);
+        if (answer == mrYes) return true;
+        if (answer == mrAll) {
+            FIgnoreAll = true;
+            return true;
+        }
+        FAborted = true;
+        return false;
+    }
+}
+
+// Reads one record and writes it into the current record; the record is left as it was when
+// anything fails.
+void TDBGridEhImport::ReadRecord(TColumnsEhList* Columns) {
+    std::vector<TImportValueEh> values;
+    ++FRecordNo;
+    if (!ReadRecordValues(values)) {
+        Eos = true;
+        return;
+    }
+    TDataSet* ds = GridDataSet(FDBGridEh);
+    const TDataSetState before = ds->State();
+    try {
+        for (size_t i = 0; i < values.size() && i < size_t(Columns->Count()); ++i) {
+            ReadDataCell(Columns->Columns(int(i)), values[i]);
+            if (FAborted) break;
+        }
+        if (!FAborted && before == dsBrowse && (ds->State() == dsEdit || ds->State() == dsInsert)) ds->Post();
+    } catch (...) {
+        if (before == dsBrowse && (ds->State() == dsEdit || ds->State() == dsInsert)) ds->Cancel();
+        throw;
+    }
+    if (FAborted && before == dsBrowse && (ds->State() == dsEdit || ds->State() == dsInsert)) ds->Cancel();
+}
+
+void TDBGridEhImport::AppendImportedRows(TColumnsEhList* Columns, bool AppendMode) {
+    TDataSet* ds = GridDataSet(FDBGridEh);
+    while (!Eos && !FAborted) {
+        std::vector<TImportValueEh> values;
+        ++FRecordNo;
+        if (!ReadRecordValues(values)) {
+            Eos = true;
+            break;
+        }
+        if (AppendMode)
+            ds->Append();
+        else
+            ds->Insert();
+        try {
+            for (size_t i = 0; i < values.size() && i < size_t(Columns->Count()); ++i) {
+                ReadDataCell(Columns->Columns(int(i)), values[i]);
+                if (FAborted) break;
+            }
+            if (FAborted) {
+                ds->Cancel();
+                break;
+            }
+            ds->Post();
+        } catch (...) {
+            if (ds->State() == dsInsert || ds->State() == dsEdit) ds->Cancel();
+            throw;
+        }
+        if (!AppendMode) ds->Next();
+    }
+}
+
+void TDBGridEhImport::ImportFromStream(TStream* Stream, bool IsImportAll) {
+    FStream = Stream;
+    Eos = false;
+    FAborted = false;
+    FIgnoreAll = false;
+    FRecordNo = 0;
+    TCustomDBGridEh* g = FDBGridEh;
+    TDataSet* ds = GridDataSet(g);
+    if (!g || !ds || !g->DataLink()->Active()) return;
+    TDBGridEhSelection* sel = g->Selection();
+    if (IsImportAll) {
+        g->ClearSelection();
+        ds->First();
+        if (g->VisibleColumnCount() > 0) g->SetSelectedIndex(0);
+    }
+    const bool appendMode = ds->Eof();
+    bool insertState = ds->State() == dsInsert;
+    if (!insertState) g->SaveBookmark();
+    ds->DisableControls();
+    struct Restore {
+        TCustomDBGridEh* g;
+        TDataSet* d;
+        bool* insertState;
+        ~Restore() {
+            if (!*insertState) try {
+                    g->RestoreBookmark();
+                } catch (...) {
+                }
+            d->EnableControls();
+        }
+    } restore{g, ds, &insertState};
+
+    FImpCols->Clear();
+    const TDBGridEhSelectionType kind = IsImportAll ? gstNon : sel->SelectionType();
+    auto visibleFrom = [&](int from, int to) {
+        for (int i = std::max(0, from); i <= to && i < g->VisibleColumnCount(); ++i)
+            FImpCols->Add(g->VisibleColumn(i));
+    };
+    switch (kind) {
+    case gstRecordBookmarks:
+    case gstAll:
+        visibleFrom(0, g->VisibleColumnCount() - 1);
+        break;
+    case gstRectangle:
+        visibleFrom(sel->Rect()->LeftCol(), sel->Rect()->RightCol());
+        break;
+    case gstColumns:
+        for (int i = 0; i < sel->Columns()->Count(); ++i)
+            FImpCols->Add(sel->Columns()->Columns(i));
+        break;
+    case gstNon:
+        visibleFrom(std::max(0, g->SelectedIndex()), g->VisibleColumnCount() - 1);
+        break;
+    }
+    ReadPrefix();
+    if (insertState) {
+        AppendImportedRows(FImpCols.get(), appendMode);
+    } else {
+        switch (kind) {
+        case gstRecordBookmarks: {
+            std::vector<TBookmark> marks;
+            for (int i = 0; i < sel->Rows()->Count(); ++i)
+                marks.push_back(sel->Rows()->Items(i));
+            for (const TBookmark& bm : marks) {
+                if (Eos || FAborted) break;
+                ds->GotoBookmark(bm);
+                ReadRecord(FImpCols.get());
+            }
+            break;
+        }
+        case gstRectangle: {
+            const TBookmark bottom = sel->Rect()->BottomRow();
+            ds->GotoBookmark(sel->Rect()->TopRow());
+            while (!ds->Eof() && !Eos && !FAborted) {
+                ReadRecord(FImpCols.get());
+                if (CompareRecordBookmarks(ds, ds->Bookmark(), bottom) == 0) break;
+                ds->Next();
+            }
+            break;
+        }
+        case gstColumns:
+        case gstAll:
+            ds->First();
+            while (!ds->Eof() && !Eos && !FAborted) {
+                ReadRecord(FImpCols.get());
+                ds->Next();
+            }
+            break;
+        case gstNon:
+            if (!ds->IsEmpty()) g->RestoreBookmark();
+            while (!ds->Eof() && !Eos && !FAborted) {
+                ReadRecord(FImpCols.get());
+                ds->Next();
+            }
+            if (!Eos && !FAborted && g->AllowedOperations().Contains(alopAppendEh)) {
+                AppendImportedRows(FImpCols.get(), true);
+                insertState = true;
+            }
+            break;
+        }
+    }
+    ReadSuffix();
+}
+
+// ---------------------------------------------------------------------------------------------
+// Text readers
+
+String TDBGridEhImportAsText::DecodeInput(const QByteArray& Bytes) {
+    const qsizetype z = Bytes.indexOf('\0');
+    return FromAnsiBytes(z < 0 ? Bytes : Bytes.left(z));
+}
+
+String TDBGridEhImportAsUnicodeText::DecodeInput(const QByteArray& Bytes) {
+    if (Bytes.size() >= 2 && uint8_t(Bytes[0]) == 0xFE && uint8_t(Bytes[1]) == 0xFF)
+        FormatError(ReaderName() + QStringLiteral(".CheckState"),
+                    QStringLiteral("Неверный формат текста (обратный порядок байтов UTF-16)"));
+    qsizetype start = 0;
+    if (Bytes.size() >= 2 && uint8_t(Bytes[0]) == 0xFF && uint8_t(Bytes[1]) == 0xFE) start = 2;
+    String s;
+    for (qsizetype i = start; i + 1 < Bytes.size(); i += 2) {
+        const char16_t u = char16_t(uint8_t(Bytes[i]) | uint8_t(Bytes[i + 1]) << 8);
+        if (u == 0) return s;
+        s += QChar(u);
+    }
+    if ((Bytes.size() - start) % 2 != 0)
+        FormatError(ReaderName() + QStringLiteral(".CheckState"),
+                    QStringLiteral("Неверный формат текста (нечётное число байтов)"));
+    return s;
+}
+
+void TDBGridEhImportAsText::ImportFromStream(TStream* Stream, bool IsImportAll) {
+    TDBGridEhImport::ImportFromStream(Stream, IsImportAll);
+}
+
+void TDBGridEhImportAsText::ReadPrefix() {
+    FText = DecodeInput(ReadRest(FStream));
+    FPos = 0;
+    Eos = FText.isEmpty();
+}
+
+// A line: values separated by tabs, ended by CR LF (or a lone LF) or the end of the text.
+bool TDBGridEhImportAsText::ReadRecordValues(std::vector<TImportValueEh>& Values) {
+    if (FPos >= FText.size()) return false;
+    String cur;
+    auto push = [&] {
+        Values.push_back(TImportValueEh{true, Variant(cur)});
+        cur.clear();
+    };
+    while (FPos < FText.size()) {
+        const QChar ch = FText[FPos++];
+        if (ch == QLatin1Char('\t')) {
+            push();
+        } else if (ch == QLatin1Char('\r')) {
+            if (FPos >= FText.size() || FText[FPos] != QLatin1Char('\n'))
+                FormatError(ReaderName() + QStringLiteral(".CheckState"),
+                            QStringLiteral("Неверный формат текста"));
+            ++FPos;
+            break;
+        } else if (ch == QLatin1Char('\n')) {
+            break;
+        } else {
+            cur += ch;
+        }
+    }
+    push();
+    if (FPos >= FText.size()) Eos = true;
+    if (Values.size() > size_t(FImpCols->Count()))
+        FormatError(ReaderName(),
+                    QStringLiteral("строка %1: %2 значений на %3 столбцов, лишнее значение в столбце %4")
+                        .arg(FRecordNo)
+                        .arg(Values.size())
+                        .arg(FImpCols->Count())
+                        .arg(FImpCols->Count() + 1));
+    return true;
+}
+
+void TDBGridEhImportAsText::ReadDataCell(TColumnEh* Column, const TImportValueEh& Value) {
+    if (!Column || !Column->CanModify(false)) return;
+    TField* field = Column->Field();
+    if (!field) return;
+    if (field->FieldKind() == fkLookup && field->KeyFields().isEmpty()) return;
+    TDataSet* ds = field->DataSet();
+    if (!ds->CanModify()) return;
+    const String text = Value.Value.AsString();
+    WriteGuarded(Column, [&] {
+        ds->Edit();
+        if (ds->State() != dsEdit && ds->State() != dsInsert) return;
+        if (field->FieldKind() == fkLookup) {
+            TDataSet* lds = field->LookupDataSet();
+            if (lds &&
+                lds->Locate(field->LookupResultField(), Variant(text), {loCaseInsensitive, loPartialKey}))
+                Column->SetValueAsVariant(lds->FieldValues(field->LookupKeyFields()));
+        } else if (Column->GetColumnType() == ctKeyPickList) {
+            const int i = Column->PickList()->IndexOf(text);
+            Column->SetValueAsText(i < 0 || i >= Column->KeyList()->Count() ? String()
+                                                                            : Column->KeyList()->Strings(i));
+        } else {
+            Column->SetValueAsText(Column->GetAcceptableEditText(text));
+        }
+    });
+}
+
+// ---------------------------------------------------------------------------------------------
+// VCLDBIF reader
+
+namespace {
+const String kVCLDBIFWhere = QStringLiteral("TDBGridEhImportAsVCLDBIF.ReadPrefix");
+const String kVCLDBIFError = QStringLiteral("Неверный формат VCLDBIF");
+} // namespace
+
+void TDBGridEhImportAsVCLDBIF::ReadExact(void* Buffer, Int64 Count) {
+    if (Count <= 0) return;
+    if (FStream->Read(Buffer, Integer(Count)) != Count) FormatError(kVCLDBIFWhere, kVCLDBIFError);
+}
+
+void TDBGridEhImportAsVCLDBIF::ImportFromStream(TStream* Stream, bool IsImportAll) {
+    UseFieldNames = false;
+    FFieldNames.clear();
+    TDBGridEhImport::ImportFromStream(Stream, IsImportAll);
+}
+
+void TDBGridEhImportAsVCLDBIF::ReadPrefix() {
+    uint8_t head[12];
+    ReadExact(head, 12);
+    if (std::memcmp(head, kSignature, 7) != 0) FormatError(kVCLDBIFWhere, kVCLDBIFError);
+    FColCount = GetLE32(head + 8);
+    const Int64 left = FStream->Size() - FStream->Position();
+    // Each column takes at least two bytes of the head: a count beyond that is not ours (or is
+    // in another byte order).
+    if (FColCount < 0 || Int64(FColCount) * 2 > left) FormatError(kVCLDBIFWhere, kVCLDBIFError);
+    for (int i = 0; i < FColCount; ++i) {
+        uint8_t flag = 0;
+        ReadExact(&flag, 1);
+        QByteArray name;
+        for (;;) {
+            char c = 0;
+            ReadExact(&c, 1);
+            if (c == 0) break;
+            name.append(c);
+        }
+        FFieldNames.emplace_back(FromAnsiBytes(name), flag != 0);
+        if (!name.isEmpty()) UseFieldNames = true;
+    }
+    // A stream without columns carries no values: only its end byte may follow.
+    if (FColCount == 0) {
+        uint8_t tag = 0;
+        if (FStream->Read(&tag, 1) == 1 && tag != 0) FormatError(kVCLDBIFWhere, kVCLDBIFError);
+        Eos = true;
+    }
+}
+
+TImportValueEh TDBGridEhImportAsVCLDBIF::ReadValue(bool& End) {
+    End = false;
+    uint8_t tag = 0;
+    ReadExact(&tag, 1);
+    auto count = [&](bool even) {
+        uint8_t b[4];
+        ReadExact(b, 4);
+        const uint32_t n = uint32_t(GetLE32(b));
+        const Int64 left = FStream->Size() - FStream->Position();
+        if (Int64(n) > left || (even && n % 2)) FormatError(kVCLDBIFWhere, kVCLDBIFError);
+        QByteArray data(qsizetype(n), '\0');
+        ReadExact(data.data(), n);
+        return data;
+    };
+    switch (tag) {
+    case 0:
+        End = true;
+        return {};
+    case 2:
+        return {true, Variant::FromNull()};
+    case 3: {
+        uint8_t b[4];
+        ReadExact(b, 4);
+        return {true, Variant(GetLE32(b))};
+    }
+    case 4: {
+        uint8_t b[8];
+        ReadExact(b, 8);
+        uint64_t bits = 0;
+        for (int i = 0; i < 8; ++i)
+            bits |= uint64_t(b[i]) << (8 * i);
+        double d;
+        std::memcpy(&d, &bits, 8);
+        return {true, Variant(d)};
+    }
+    case 5:
+    case 6:
+        return {true, Variant(FromAnsiBytes(count(false)))};
+    case 7: {
+        const QByteArray data = count(true);
+        String s;
+        for (qsizetype i = 0; i + 1 < data.size(); i += 2)
+            s += QChar(char16_t(uint8_t(data[i]) | uint8_t(data[i + 1]) << 8));
+        return {true, Variant(s)};
+    }
+    default:
+        return {};
+    }
+}
+
+bool TDBGridEhImportAsVCLDBIF::ReadRecordValues(std::vector<TImportValueEh>& Values) {
+    if (Eos) return false;
+    for (int i = 0; i < FColCount; ++i) {
+        bool end = false;
+        TImportValueEh v;
+        try {
+            v = ReadValue(end);
+        } catch (const Exception& E) {
+            throw Exception(E.Message() +
+                            QStringLiteral(" (запись %1, столбец %2)").arg(FRecordNo).arg(i + 1));
+        }
+        if (end) {
+            Eos = true;
+            // The end byte belongs between records only.
+            if (i != 0)
+                FormatError(
+                    kVCLDBIFWhere,
+                    kVCLDBIFError +
+                        QStringLiteral(" (запись %1 оборвана на столбце %2)").arg(FRecordNo).arg(i + 1));
+            return false;
+        }
+        Values.push_back(v);
+    }
+    if (FColCount > FImpCols->Count() && FImpCols->Count() > 0)
+        FormatError(kVCLDBIFWhere,
+                    QStringLiteral("запись %1: %2 значений на %3 столбцов, лишнее значение в столбце %4")
+                        .arg(FRecordNo)
+                        .arg(FColCount)
+                        .arg(FImpCols->Count())
+                        .arg(FImpCols->Count() + 1));
+    if (FStream->Position() >= FStream->Size()) Eos = true;
+    return true;
+}
+
+void TDBGridEhImportAsVCLDBIF::ReadDataCell(TColumnEh* Column, const TImportValueEh& Value) {
+    if (!Value.Assigned || !Column || !Column->CanModify(false)) return;
+    TField* field = Column->Field();
+    if (!field) return;
+    TDataSet* ds = field->DataSet();
+    if (!ds->CanModify()) return;
+    WriteGuarded(Column, [&] {
+        ds->Edit();
+        if (ds->State() != dsEdit && ds->State() != dsInsert) return;
+        if (field->FieldKind() == fkLookup) {
+            TStringList parts;
+            parts.SetCommaText(VarToStr(Value.Value));
+            const QStringList keys = field->KeyFields().split(';', Qt::SkipEmptyParts);
+            for (int i = 0; i < keys.size() && i < parts.Count(); ++i)
+                if (TField* k = ds->FindField(keys[i].trimmed())) k->SetAsString(parts.Strings(i));
+        } else {
+            Column->SetValueAsVariant(Value.Value);
+        }
+    });
+}
+
+// ---------------------------------------------------------------------------------------------
+// Paste
+
+void GetStreamFromClipboard(UINT Format, TStream* Stream) {
+    OpenClipboard(nullptr);
+    struct Close {
+        ~Close() { CloseClipboard(); }
+    } close;
+    HGLOBAL h = GetClipboardData(Format);
+    if (!h) return;
+    const size_t n = GlobalSize(h);
+    if (n == 0) return;
+    const void* p = GlobalLock(h);
+    struct Unlock {
+        HGLOBAL h;
+        ~Unlock() { GlobalUnlock(h); }
+    } unlock{h};
+    Stream->WriteBuffer(p, Integer(n));
+}
+
+void PasteGridFromClipboard(TCustomDBGridEh* Grid, bool IsImportAll) {
+    OpenClipboard(nullptr);
+    struct Close {
+        ~Close() { CloseClipboard(); }
+    } close;
+    auto run = [&](UINT format, auto importer) {
+        TMemoryStream s;
+        GetStreamFromClipboard(format, &s);
+        s.SetPosition(0);
+        importer.SetDBGridEh(Grid);
+        importer.ImportFromStream(&s, IsImportAll);
+    };
+    if (IsClipboardFormatAvailable(VCLDBIFClipboardFormat()))
+        run(VCLDBIFClipboardFormat(), TDBGridEhImportAsVCLDBIF());
+    else if (IsClipboardFormatAvailable(CF_UNICODETEXT))
+        run(CF_UNICODETEXT, TDBGridEhImportAsUnicodeText());
+    else if (IsClipboardFormatAvailable(CF_TEXT))
+        run(CF_TEXT, TDBGridEhImportAsText());
+}

@@ -1,0 +1,391 @@
+// Grouping in the data grid: rows of group trees of one, two and three levels with footers,
+// expanded and collapsed; the current row and the data set's cursor moving through them;
+// records added inside groups; the grouping panel and the aggregate menu; and screenshots.
+
+#include "DBGridTestFixture.h"
+
+#include "memtable/MemTableFixture.h"
+
+#include "platform/rtl/SysUtils.h"
+
+#include <QImage>
+#include <QStringList>
+#include <QWidget>
+
+// Opens the panel's drop and the painters' state to the tests.
+class TGroupProbeGrid : public TDBGridEh {
+    KVT_CLASS(TGroupProbeGrid, TDBGridEh)
+public:
+    using TDBGridEh::TDBGridEh;
+    // Drops the title of visible column DataCol into the panel at X.
+    void DropTitle(int DataCol, int X) {
+        FPressedDataCol = DataCol;
+        FGroupDataMovingIndex = -1;
+        EndGroupPanelTitleMoving(TShiftState(), X, true, DataGrouping()->Top() + 5);
+    }
+    // Drops the box of active level Level into the panel at X.
+    void DropLevel(int Level, int X) {
+        FGroupDataMovingIndex = Level;
+        EndGroupPanelTitleMoving(TShiftState(), X, true, DataGrouping()->Top() + 5);
+    }
+    size_t DrawnGroups() const { return FDrawnGroupList.size(); }
+    void Key(Word key, TShiftState shift = TShiftState()) { KeyDown(key, shift); }
+    void Click(int X, int Y) {
+        MouseDown(mbLeft, TShiftState{ssLeft}, X, Y);
+        MouseUp(mbLeft, TShiftState(), X, Y);
+    }
+    void Drag(TPoint From, TPoint To) {
+        MouseDown(mbLeft, TShiftState{ssLeft}, From.X, From.Y);
+        MouseMove(TShiftState{ssLeft}, (From.X + To.X) / 2, To.Y);
+        MouseMove(TShiftState{ssLeft}, To.X, To.Y);
+        MouseUp(mbLeft, TShiftState(), To.X, To.Y);
+    }
+};
+
+namespace {
+
+struct GroupedGrid : DBGridFormFixture<TGroupProbeGrid> {
+    GroupedGrid() : DBGridFormFixture(420, 400) {}
+
+    void SetUp() override {
+        DBGridFormFixture::SetUp();
+        SetFormatSettings(TFormatSettings::Invariant());
+        Table = MakeTable({"Region:s", "City:s", "Kind:i", "Amount:f"}, Form).release();
+        for (const char* f : {"Region", "City", "Kind", "Amount"})
+            Grid->Columns()->Add()->SetFieldName(QString::fromLatin1(f));
+        Table->DisableControls();
+        Row(u"West"_qs, u"Oslo"_qs, 1, 10.0);
+        Row(u"East"_qs, u"Kiev"_qs, 2, 5.0);
+        Row(u"West"_qs, u"Bergen"_qs, 1, Null());
+        Row(u"East"_qs, u"Kiev"_qs, 1, 7.5);
+        Row(u"West"_qs, u"Oslo"_qs, 2, 2.5);
+        Row(u"East"_qs, u"Minsk"_qs, 2, 1.0);
+        Table->EnableControls();
+        Table->First();
+        Source->SetDataSet(Table);
+        Grid->SetDataSource(Source);
+        Pump();
+    }
+    void Row(const Variant& region, const Variant& city, const Variant& kind, const Variant& amount) {
+        AppendRow(Table, {region, city, kind, amount});
+    }
+    TDBGridEhDataGroupsEh* G() { return Grid->DataGrouping(); }
+    TGridGroupDataTreeEh* Tree() { return G()->GroupDataTree(); }
+    TColumnEh* Col(int i) { return Grid->Columns()->Columns(i); }
+    void GroupBy(std::initializer_list<int> cols) {
+        for (int c : cols)
+            G()->GroupLevels()->Add()->SetColumn(Col(c));
+        G()->SetDefaultStateExpanded(true);
+        G()->SetActive(true);
+        Pump();
+    }
+    // A visible footer summing Amount in every group and in the grand total.
+    TGridDataGroupFooterEh* SumFooter() {
+        TGridDataGroupFooterEh* f = G()->Footers()->Add();
+        f->ColumnItems()->Item(3)->SetValueType(gfvSumEh);
+        f->ColumnItems()->Item(2)->SetValueType(gfvCountEh);
+        f->SetVisible(true);
+        Pump();
+        return f;
+    }
+    // The grid's data rows: group rows by key, records r<view row>, footer rows f.
+    String Rows() {
+        QStringList parts;
+        const int top = Grid->TopDataOffset();
+        for (int r = top; r < Grid->RowCount(); ++r) {
+            TGroupDataTreeNodeEh* n = Tree()->GetFlatVisibleItem(r - top);
+            if (n->NodeType() == dntDataSetRecordEh)
+                parts << QStringLiteral("r%1").arg(n->DataSetRecordViewNo());
+            else if (n->NodeType() == dntDataGroupFooterEh)
+                parts << QStringLiteral("f");
+            else
+                parts << n->DisplayValue();
+        }
+        return parts.join(u' ');
+    }
+    TGroupDataTreeNodeEh* Cur() { return Grid->CurGroupDataNode(); }
+    void SelectRow(int flatIndex) { Grid->SelectGroupNode(Tree()->GetFlatVisibleItem(flatIndex), true); }
+    void ExpectConsistent() {
+        EXPECT_TRUE(Grid->CheckDataConsistency());
+        String problem;
+        EXPECT_TRUE(Tree()->CheckConsistency(&problem)) << problem.toStdString();
+    }
+    QImage Grab(const QString& name) {
+        Grid->Repaint();
+        Pump();
+        QImage img = Grid->Widget()->grab().toImage();
+        EXPECT_TRUE(img.save(ScreenshotPath(name)));
+        return img;
+    }
+};
+
+TEST_F(GroupedGrid, RowsOfOneTwoAndThreeLevels) {
+    struct Case {
+        std::initializer_list<int> Levels;
+        const char* Rows;
+        int Extra;
+    };
+    const Case cases[] = {
+        {{0}, "East r1 r3 r5 West r0 r2 r4", 18},
+        {{0, 1}, "East Kiev r1 r3 Minsk r5 West Bergen r2 Oslo r0 r4", 36},
+        {{0, 1, 2}, "East Kiev 1 r3 2 r1 Minsk 2 r5 West Bergen 1 r2 Oslo 1 r0 2 r4", 54},
+    };
+    for (const Case& c : cases) {
+        G()->SetActive(false);
+        G()->GroupLevels()->Clear();
+        GroupBy(c.Levels);
+        EXPECT_EQ(Rows(), QString::fromLatin1(c.Rows));
+        ExpectConsistent();
+        // Record rows are indented by the levels in front of the first column.
+        EXPECT_EQ(Grid->ColWidths(1), Col(0)->Width() + c.Extra);
+        Grab(QStringLiteral("dbgrid_grouped_%1_levels").arg(int(c.Levels.size())));
+        // Each group row is painted once per paint, as one band.
+        int groups = 0;
+        for (int i = 0; i < Tree()->FlatVisibleCount(); ++i)
+            groups += Tree()->GetFlatVisibleItem(i)->NodeType() == dntDataGroupEh;
+        EXPECT_EQ(Grid->DrawnGroups(), size_t(groups));
+    }
+    // Grouping off: plain view rows again.
+    G()->SetActive(false);
+    Pump();
+    EXPECT_EQ(Grid->RowCount(), Grid->TopDataOffset() + 6);
+    EXPECT_EQ(Grid->ColWidths(1), Col(0)->Width());
+    EXPECT_TRUE(Grid->CheckDataConsistency());
+}
+
+TEST_F(GroupedGrid, CollapsingKeepsTheCurrentRowOnTheGroup) {
+    GroupBy({0, 1});
+    // The cursor's record is the current row: r0 is West/Oslo.
+    EXPECT_EQ(Cur()->NodeType(), dntDataSetRecordEh);
+    EXPECT_EQ(Cur()->DataSetRecordViewNo(), 0);
+    ExpectConsistent();
+
+    TGroupDataTreeNodeEh* oslo = Cur()->Parent();
+    oslo->SetExpanded(false);
+    Pump();
+    EXPECT_EQ(Cur(), oslo);
+    EXPECT_EQ(Rows(), u"East Kiev r1 r3 Minsk r5 West Bergen r2 Oslo"_qs);
+    ExpectConsistent();
+
+    // Keys on the group row: Right opens it, Left closes it, Ctrl+numpad * toggles its level.
+    Grid->Key(VK_RIGHT);
+    EXPECT_TRUE(oslo->Expanded());
+    Grid->Key(VK_LEFT);
+    EXPECT_FALSE(oslo->Expanded());
+    Grid->Key(VK_MULTIPLY, TShiftState{ssCtrl});
+    EXPECT_EQ(Rows(), u"East Kiev r1 r3 Minsk r5 West Bergen r2 Oslo r0 r4"_qs);
+    Grid->Key(VK_MULTIPLY, TShiftState{ssCtrl});
+    EXPECT_EQ(Rows(), u"East Kiev Minsk West Bergen Oslo"_qs);
+    ExpectConsistent();
+
+    // A whole-view change re-derives the current row from the cursor: still the closed group.
+    Table->Refresh();
+    Pump();
+    EXPECT_EQ(Cur()->NodeType(), dntDataGroupEh);
+    EXPECT_EQ(Cur()->DisplayValue(), u"Oslo"_qs);
+    ExpectConsistent();
+}
+
+TEST_F(GroupedGrid, MovingWalksTheFlatListAndCarriesTheCursor) {
+    GroupBy({0});
+    // Rows: East r1 r3 r5 West r0 r2 r4.
+    SelectRow(2);
+    EXPECT_EQ(Table->RecNo(), 4); // view row 3
+    EXPECT_EQ(Grid->MoveBy(-5), -2);
+    EXPECT_TRUE(Grid->CurGroupDataListBof());
+    EXPECT_EQ(Grid->Row(), Grid->TopDataOffset());
+    EXPECT_EQ(Table->RecNo(), 2); // a group row holds its first record
+    EXPECT_EQ(Grid->MoveBy(100), 7);
+    EXPECT_TRUE(Grid->CurGroupDataListEof());
+    EXPECT_EQ(Table->RecNo(), 5);
+    ExpectConsistent();
+
+    // The data set moved by code: the current row follows.
+    Table->First();
+    Pump();
+    EXPECT_EQ(Cur()->DataSetRecordViewNo(), 0);
+    EXPECT_EQ(Grid->Row(), Grid->TopDataOffset() + 5);
+    ExpectConsistent();
+}
+
+TEST_F(GroupedGrid, RecordsAddedInsideGroupsJoinThem) {
+    GroupBy({0, 1});
+    TGridDataGroupFooterEh* footer = SumFooter();
+    (void)footer;
+    // Insert on a record row of East/Minsk.
+    Grid->SelectGroupNode(Tree()->GetNodeByRecordViewNo(5), true);
+    Grid->DataInsert();
+    Table->FieldByName(u"Amount"_qs)->SetAsFloat(4);
+    Table->Post();
+    Pump();
+    EXPECT_EQ(Table->FieldByName(u"Region"_qs)->AsString(), u"East"_qs);
+    EXPECT_EQ(Table->FieldByName(u"City"_qs)->AsString(), u"Minsk"_qs);
+    ExpectConsistent();
+
+    // Insert on a footer row of West/Bergen starts a record in that group.
+    TGroupDataTreeNodeEh* bergen = nullptr;
+    for (int i = 0; i < Tree()->FlatVisibleCount(); ++i)
+        if (Tree()->GetFlatVisibleItem(i)->DisplayValue() == u"Bergen"_qs)
+            bergen = Tree()->GetFlatVisibleItem(i);
+    ASSERT_NE(bergen, nullptr);
+    Grid->SelectGroupNode(bergen->GetFooterItem(0), true);
+    Grid->Key(VK_INSERT);
+    ASSERT_EQ(Table->State(), dsInsert);
+    Table->FieldByName(u"Amount"_qs)->SetAsFloat(1.5);
+    Table->Post();
+    Pump();
+    EXPECT_EQ(Table->FieldByName(u"City"_qs)->AsString(), u"Bergen"_qs);
+    EXPECT_EQ(bergen->Count(), 2);
+    ExpectConsistent();
+
+    // Insert on a group row of the upper level does nothing.
+    Grid->SelectGroupNode(bergen->Parent(), true);
+    Grid->Key(VK_INSERT);
+    EXPECT_EQ(Table->State(), dsBrowse);
+
+    // A cancelled insert leaves no key behind for the next append.
+    Grid->SelectGroupNode(Tree()->GetNodeByRecordViewNo(0), true);
+    Grid->DataInsert();
+    Table->Cancel();
+    Grid->DataAppend();
+    Table->FieldByName(u"Region"_qs)->SetAsString(u"North"_qs);
+    Table->Post();
+    Pump();
+    EXPECT_TRUE(Table->FieldByName(u"City"_qs)->IsNull());
+    ExpectConsistent();
+
+    // Footers: the grand total over every record, the group's own sum.
+    EXPECT_EQ(Grid->FullFooterRowCount(), 1);
+    TGroupDataTreeNodeEh* root = Tree()->Root();
+    TGridDataGroupFooterColumnItemEh* sum = root->GetFooterItem(0)->DataGroupFooter()->ColumnItems()->Item(3);
+    EXPECT_EQ(sum->ConvertToDisplayText(sum->AggrValue(root->GetFooterItem(0))), u"31.5"_qs);
+    EXPECT_EQ(sum->ConvertToDisplayText(sum->AggrValue(bergen->GetFooterItem(0))), u"1.5"_qs);
+    Grab(u"dbgrid_grouped_inserted"_qs);
+}
+
+TEST_F(GroupedGrid, EditingAndDeletingMoveRowsBetweenGroups) {
+    GroupBy({0});
+    SumFooter();
+    // Rows: East r1 r3 r5 f West r0 r2 r4 f.
+    EXPECT_EQ(Rows(), u"East r1 r3 r5 f West r0 r2 r4 f"_qs);
+    Table->First(); // r0, West
+    Table->Edit();
+    Table->FieldByName(u"Region"_qs)->SetAsString(u"East"_qs);
+    Table->Post();
+    Pump();
+    EXPECT_EQ(Rows(), u"East r0 r1 r3 r5 f West r2 r4 f"_qs);
+    EXPECT_EQ(Cur()->DataSetRecordViewNo(), 0);
+    ExpectConsistent();
+
+    // Deleting every record of a group removes it; the current row stays on a live node.
+    Table->Locate(u"Region"_qs, u"West"_qs, TLocateOptions());
+    Table->Delete();
+    Table->Locate(u"Region"_qs, u"West"_qs, TLocateOptions());
+    Table->Delete();
+    Pump();
+    EXPECT_EQ(Rows(), u"East r0 r1 r2 r3 f"_qs);
+    ExpectConsistent();
+    Grid->Repaint();
+    Pump();
+}
+
+TEST_F(GroupedGrid, PanelGroupsByDroppedTitlesAndTogglesOrder) {
+    G()->SetGroupPanelVisible(true);
+    G()->SetActive(true);
+    Pump();
+    const int bare = Grid->OutBoundaryData()->TopIndent();
+    EXPECT_GT(bare, 0);
+    Grab(u"dbgrid_group_panel_empty"_qs);
+
+    Grid->DropTitle(1, 5); // City
+    Grid->DropTitle(0, 5); // Region, left of City's middle: becomes the first level
+    Pump();
+    ASSERT_EQ(G()->ActiveGroupLevelsCount(), 2);
+    EXPECT_EQ(G()->ActiveGroupLevels(0)->Column(), Col(0));
+    EXPECT_EQ(G()->ActiveGroupLevels(1)->Column(), Col(1));
+    EXPECT_FALSE(Col(0)->Visible());
+    EXPECT_FALSE(Col(1)->Visible());
+    const TRect b0 = G()->ActiveGroupLevels(0)->GroupPanelRect();
+    const TRect b1 = G()->ActiveGroupLevels(1)->GroupPanelRect();
+    EXPECT_GT(b1.Left, b0.Right);
+    EXPECT_EQ(b1.Top, b0.Top + (b0.Bottom - b0.Top) / 2);
+    EXPECT_GT(Grid->OutBoundaryData()->TopIndent(), bare);
+    ExpectConsistent();
+
+    // The first box dropped after the second swaps the levels.
+    Grid->DropLevel(0, b1.Right + 50);
+    Pump();
+    EXPECT_EQ(G()->ActiveGroupLevels(0)->Column(), Col(1));
+    // A column without a value to compare is refused, and nothing changes.
+    Col(3)->SetFieldName(String());
+    Pump();
+    EXPECT_THROW(Grid->DropTitle(1, 5), Exception);
+    EXPECT_EQ(G()->GroupLevels()->Count(), 2);
+    Col(3)->SetFieldName(u"Amount"_qs);
+    SumFooter();
+    Grab(u"dbgrid_group_panel_footers"_qs);
+}
+
+TEST_F(GroupedGrid, MouseOpensGroupsDragsTitlesAndTogglesTheOrder) {
+    G()->SetGroupPanelVisible(true);
+    GroupBy({0});
+    const int top = Grid->TopDataOffset();
+    ASSERT_EQ(Rows(), u"East r1 r3 r5 West r0 r2 r4"_qs);
+    // The sign of the first group row closes it.
+    TRect east = Grid->CellRect(1, top);
+    Grid->Click(east.Left + 9, (east.Top + east.Bottom) / 2);
+    EXPECT_EQ(Rows(), u"East West r0 r2 r4"_qs);
+    ExpectConsistent();
+
+    // The City title dragged into the panel right of the Region box groups by it.
+    const TRect title = Grid->CellRect(2, 0);
+    const TRect box = G()->ActiveGroupLevels(0)->GroupPanelRect();
+    Grid->Drag(TPoint{(title.Left + title.Right) / 2, (title.Top + title.Bottom) / 2},
+               TPoint{box.Right + 40, box.Top + 3});
+    ASSERT_EQ(G()->ActiveGroupLevelsCount(), 2);
+    EXPECT_EQ(G()->ActiveGroupLevels(1)->Column(), Col(1));
+    EXPECT_FALSE(Col(1)->Visible());
+    ExpectConsistent();
+
+    // A box shown as a button: a click toggles its level's order.
+    Col(0)->Title()->SetTitleButton(true);
+    const TRect b0 = G()->ActiveGroupLevels(0)->GroupPanelRect();
+    Grid->Click((b0.Left + b0.Right) / 2, (b0.Top + b0.Bottom) / 2);
+    EXPECT_EQ(G()->ActiveGroupLevels(0)->SortOrder(), soDescEh);
+    EXPECT_EQ(Tree()->GetFlatVisibleItem(0)->DisplayValue(), u"West"_qs);
+    ExpectConsistent();
+
+    // The City box dragged back onto the grid ungroups and shows the column again.
+    const TRect b1 = G()->ActiveGroupLevels(1)->GroupPanelRect();
+    Grid->Drag(TPoint{(b1.Left + b1.Right) / 2, (b1.Top + b1.Bottom) / 2}, TPoint{200, 200});
+    EXPECT_EQ(G()->ActiveGroupLevelsCount(), 1);
+    EXPECT_TRUE(Col(1)->Visible());
+    ExpectConsistent();
+}
+
+TEST_F(GroupedGrid, AggregateMenuOffersWhatTheColumnAllows) {
+    GroupBy({0});
+    TGridDataGroupFooterEh* f = SumFooter();
+    auto captions = [&](int col) {
+        TPopupMenu* m = Grid->BuildGroupFooterPopupMenu(f->ColumnItems()->Item(col));
+        QStringList c;
+        for (int i = 0; i < m->Items()->Count(); ++i)
+            c << m->Items()->Items(i)->Caption();
+        return c.join(u',');
+    };
+    EXPECT_EQ(captions(3), u"Sum,Max,Min,Count,Average,(Empty)"_qs);
+    EXPECT_EQ(captions(0), u"Max,Min,Count,(Empty)"_qs);
+    // A column without a field offers only the empty choice.
+    Col(2)->SetFieldName(String());
+    EXPECT_EQ(captions(2), u"(Empty)"_qs);
+
+    // Choosing an item changes the footer item's aggregate and the footer values.
+    TPopupMenu* m = Grid->BuildGroupFooterPopupMenu(f->ColumnItems()->Item(3));
+    m->Items()->Items(1)->Click(); // Max
+    EXPECT_EQ(f->ColumnItems()->Item(3)->ValueType(), gfvMaxEh);
+    TGroupDataTreeNodeEh* root = Tree()->Root();
+    TGridDataGroupFooterColumnItemEh* item = f->ColumnItems()->Item(3);
+    EXPECT_EQ(item->ConvertToDisplayText(item->AggrValue(root->GetFooterItem(0))), u"10"_qs);
+}
+
+} // namespace

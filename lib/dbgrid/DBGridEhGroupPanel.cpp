@@ -54,7 +54,7 @@ void TCustomDBGridEh::LayoutGroupPanelTitles() {
     const int w = fm.horizontalAdvance(QLatin1Char('o'));
     const int s = w * 2 / 3;
     const int titleH = RowCount() > 0 && FOptions.Contains(dgTitles) ? RowHeights(0) : FStdDefaultRowHeight;
-    const int H = std::min(titleH, FontTextLinesHeight(FTitleFont.get(), 1, 7));
+    const int H = std::min(titleH, FontTextLinesHeight(TitleFont(), 1, 7));
     TPoint at{w, s};
     for (int i = 0; i < FDataGrouping->ActiveGroupLevelsCount(); ++i) {
         TGridDataGroupLevelEh* level = FDataGrouping->ActiveGroupLevels(i);

@@ -491,7 +491,7 @@ void TCustomDBGridEh::ColumnMoved(int FromIndex, int ToIndex) {
 bool TCustomDBGridEh::CanSelectCell(int ACol, int ARow) {
     const bool can = ACol >= FIndicatorOffset && ARow >= TopDataOffset();
     // The column being left hears of it before the current cell moves.
-    if (can && ACol != Col() && Col() >= FIndicatorOffset) ColExit();
+    if (can && ACol != Col() && Col() >= FIndicatorOffset && !FInColExit) ColExit();
     return can;
 }
 

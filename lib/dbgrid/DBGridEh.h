@@ -944,6 +944,11 @@ public:
     // The edit button under the mouse in the hot cell (EditButtonAtPos), 1 over an indicator's
     // row-select check box, -1 elsewhere.
     int HotTrackEditButton() const { return FHotTrackEditButton; }
+    // Keys: the character being handled (both units of a two-unit character), the value of the
+    // same field from the record before, and the move to a data column (Step -1, 0, +1).
+    String GetCompleteKeyPress() const;
+    void SetValueFromPrevRecord();
+    void SelectDataColumn(int Index, int Step, bool Extend);
     // Makes ATop the top row, clamped to the rows that fill the last page; CheckOnly only answers.
     int SafeMoveTop(int ATop, bool CheckOnly) override;
     TNotifyEvent OnTopLeftChanged;
@@ -957,6 +962,12 @@ protected:
     void ScrollRecordsByCode(int ScrollCode, int Pos);
     void UpdateEditAndHotTrack() override;
     bool IsSmoothVertScroll() override;
+    void KeyPress(Char& Key) override;
+    void HandleChar(TMessage& Message);
+    // Up at the first record (or with Ctrl) opens the filter row's editor.
+    void EnterFilterRowUp(Word& Key, TShiftState Shift);
+    String FCompleteKeyPress;
+    bool FInColExit = false;
     // Fires OnGetCellParams for a data cell.
     void QueryCellParams(TAxisBarEh* Column, TAxisColCellParamsEh* Params) override;
     void UpdateHotTrackInfo(int X, int Y) override;

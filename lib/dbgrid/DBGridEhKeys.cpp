@@ -87,7 +87,8 @@ void TCustomDBGridEh::KeyDown(Word& Key, TShiftState Shift) {
             break;
         case VK_INSERT:
         case 'C':
-            if (CheckCopyAction() && FEditActions.Contains(geaCopyEh)) CopyGridSelectionToClipboard(this, false);
+            if (CheckCopyAction() && FEditActions.Contains(geaCopyEh))
+                CopyGridSelectionToClipboard(this, false);
             break;
         case VK_DELETE:
             if (!FEditActions.Contains(geaDeleteEh) || Selection()->SelectionType() == gstNon) {
@@ -255,7 +256,10 @@ void TCustomDBGridEh::EnterFilterRowUp(Word& Key, TShiftState Shift) {
             const int from = pass == 0 ? start : std::max(0, LeftCol() - FIndicatorOffset);
             for (int i = from; i < n && col < 0; ++i)
                 if (IsFilterableColumn(i)) col = i;
-            if (col >= 0 && (col + FIndicatorOffset < LeftCol() || col + FIndicatorOffset > VisibleColCount() + LeftCol()) && pass == 0)
+            if (col >= 0 &&
+                (col + FIndicatorOffset < LeftCol() ||
+                 col + FIndicatorOffset > VisibleColCount() + LeftCol()) &&
+                pass == 0)
                 col = -1;
         }
     } else {
@@ -314,7 +318,8 @@ void TCustomDBGridEh::HandleChar(TMessage& Message) {
     TColumnEh* column = SelectedColumn();
     TField* field = column ? column->Field() : nullptr;
     // A "." typed into a number is the locale's decimal separator.
-    if (dynamic_cast<TNumericField*>(field) && ch == QLatin1Char('.') && FormatSettings().DecimalSeparator != QLatin1Char('.')) {
+    if (dynamic_cast<TNumericField*>(field) && ch == QLatin1Char('.') &&
+        FormatSettings().DecimalSeparator != QLatin1Char('.')) {
         ch = FormatSettings().DecimalSeparator;
         Message.WParam = WPARAM(ch.unicode());
     }

@@ -356,7 +356,7 @@ void TCustomDBGridEh::HandleChar(TMessage& Message) {
 
 void TCustomDBGridEh::SetValueFromPrevRecord() {
     TColumnEh* column = SelectedColumn();
-    if (!DataLink()->Active() || !column || !column->CanModify(false)) return;
+    if (!DataLink()->Active() || !column) return;
     const int pos = FIntMemTable ? FIntMemTable->GetInstantReadCurRow() : DataLink()->ActiveRecord();
     if (pos <= 0) return;
     TField* field = column->Field();
@@ -372,6 +372,8 @@ void TCustomDBGridEh::SetValueFromPrevRecord() {
             value = field->Value();
         text = field->AsString();
     }
+    // The column may be changed only with the record in editing.
+    if (!column->CanModify(true)) return;
     Selection()->Clear();
     column->WriteValueToField(text, value, false);
     ShowEditor();

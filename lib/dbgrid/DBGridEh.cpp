@@ -2,6 +2,7 @@
 // the shared style and the appearance parameters.
 
 #include "lib/dbgrid/DBGridEh.h"
+#include "lib/dbgrid/DBGridEhSearch.h"
 
 #include "lib/tools/ToolCtrlsEh.h"
 #include "platform/ui/Forms.h"
@@ -50,6 +51,7 @@ TCustomDBGridEh::TCustomDBGridEh(TComponent* AOwner) : TCustomDBAxisGridEh(AOwne
     FTreeViewParams = std::make_unique<TGridTreeViewParamsEh>(this);
     CreateOwnedParts();
     CreateScrollBarPanels();
+    CreateSearchParts();
 }
 
 void TCustomDBGridEh::AfterConstruction() {
@@ -72,6 +74,7 @@ void TCustomDBGridEh::AfterConstruction() {
 TCustomDBGridEh::~TCustomDBGridEh() {
     FDestroying = true;
     DestroyFilterParts();
+    FreeSearchParts();
     if (FRegisteredMemTable) FRegisteredMemTable->UnregisterEventReceiver(this);
     FRegisteredMemTable = nullptr;
     if (FIntMemTableComponent) FIntMemTableComponent->RemoveFreeNotification(this);
@@ -272,6 +275,7 @@ void TCustomDBGridEh::FontChangedHere() {
 }
 
 void TCustomDBGridEh::Notification(TComponent* AComponent, TOperation Operation) {
+    if (Operation == opRemove) SearchNotification(AComponent);
     if (Operation == opRemove && AComponent && AComponent == FIntMemTableComponent) {
         // The table goes away before the link notices: drop the interface now.
         FRegisteredMemTable = nullptr;
@@ -490,8 +494,12 @@ void TCustomDBGridEh::ColumnMoved(int FromIndex, int ToIndex) {
 
 bool TCustomDBGridEh::CanSelectCell(int ACol, int ARow) {
     const bool can = ACol >= FIndicatorOffset && ARow >= TopDataOffset();
-    // The column being left hears of it before the current cell moves.
-    if (can && ACol != Col() && Col() >= FIndicatorOffset && !FInColExit) ColExit();
+    // The column being left hears of it before the current cell moves, and an edited text goes
+    // into its field first: once the cell moved it would be written to the new column.
+    if (can && ACol != Col() && Col() >= FIndicatorOffset) {
+        if (EditorMode() && DataLink()->IsModified()) DataLink()->UpdateData();
+        if (!FInColExit) ColExit();
+    }
     return can;
 }
 

@@ -21,6 +21,7 @@
 #include "lib/dbgrid/DBGridEhGroupParams.h"
 #include "lib/dbgrid/DBGridEhGrouping.h"
 #include "lib/dbgrid/DBGridEhScrollBars.h"
+#include "lib/dbgrid/DBGridEhSearchTypes.h"
 #include "lib/dbgrid/DBSumLst.h"
 #include "platform/ui/Menus.h"
 #include "lib/grids/DBAxisGridsEh.h"
@@ -306,6 +307,8 @@ public:
     virtual void WriteHideDuplicates(bool Value);
     // Widens or narrows the column to its widest title or data text among the visible rows.
     virtual void OptimizeWidth();
+    // The row height the current record's text needs in this column (auto-fit row heights).
+    virtual int CalcRowHeight();
 
     TAxisBarTitleEh* CreateTitle() override;
     void NotifyChanged(bool AllItems) override { TBaseColumnEh::NotifyChanged(AllItems); }
@@ -342,6 +345,24 @@ public:
     void DropFieldValueList() { FFieldValueList.reset(); }
     TEvent<void(TCustomDBGridEh* Sender, TColumnEh* Column, TStrings* Items, bool& Processed)>
         OnFillSTFilterListValues;
+    // --- the drop-down list's events: kept in the list grid, which reading or writing them makes
+    // (DBLookupGridsEhPopup.cpp). The types are the grid's event types of the same signatures.
+    using TListCheckButtonEvent = TEvent<void(TObject* Sender, int ACol, TColumnEh* Column, bool& Enabled)>;
+    using TListDrawColumnCellEvent = TEvent<void(TObject* Sender, const TRect& Rect, int DataCol,
+                                                 TColumnEh* Column, TGridDrawState State)>;
+    using TListGetCellParamsEvent = TEvent<void(TObject* Sender, TColumnEh* Column, TFont* AFont,
+                                                TColor& Background, TGridDrawState State)>;
+    using TListTitleBtnClickEvent = TEvent<void(TObject* Sender, int ACol, TColumnEh* Column)>;
+    TListCheckButtonEvent OnDropDownBoxCheckButton();
+    void SetOnDropDownBoxCheckButton(const TListCheckButtonEvent& Value);
+    TListDrawColumnCellEvent OnDropDownBoxDrawColumnCell();
+    void SetOnDropDownBoxDrawColumnCell(const TListDrawColumnCellEvent& Value);
+    TListGetCellParamsEvent OnDropDownBoxGetCellParams();
+    void SetOnDropDownBoxGetCellParams(const TListGetCellParamsEvent& Value);
+    TNotifyEvent OnDropDownBoxSortMarkingChanged();
+    void SetOnDropDownBoxSortMarkingChanged(const TNotifyEvent& Value);
+    TListTitleBtnClickEvent OnDropDownBoxTitleBtnClick();
+    void SetOnDropDownBoxTitleBtnClick(const TListTitleBtnClickEvent& Value);
 
 protected:
     friend class TCustomDBGridEh;
@@ -416,6 +437,10 @@ public:
     TColumnEh* GetNextVertColumn(TColumnEh* ForColumn, bool GoForward);
     TColumnEh* GetTopColumn(TColumnEh* Column);
     TColumnEh* GetBottomColumn(TColumnEh* Column);
+    // Row-panel widths: scaled from a panel M wide to one D wide keeping the cells' edges, and
+    // the auto-fit columns of each line sharing what the fixed ones leave of GridWidth.
+    void ScaleWidths(int M, int D);
+    void FixupAutoFitColWidths(int GridWidth);
 
     TColumnEh* UpDownBaseColumn() const { return FUpDownBaseColumn; }
     void SetUpDownBaseColumn(TColumnEh* Value) { FUpDownBaseColumn = Value; }
@@ -470,6 +495,15 @@ class TGridDataLinkEh : public TAxisGridDataLinkEh {
     KVT_CLASS(TGridDataLinkEh, TAxisGridDataLinkEh)
 public:
     explicit TGridDataLinkEh(TCustomDBAxisGridEh* AGrid) : TAxisGridDataLinkEh(AGrid) {}
+    // The scroll-bar panels follow the link's active state.
+    void ActiveChanged() override;
+    // Dropping a typed text reloads the editor; the text must not be written on the way.
+    void Reset();
+};
+
+// The values of one data hint, handed to OnDataHintShow and taken back from it.
+class TDBGridEhDataHintParams : public TDBAxisGridDataHintParamsEh {
+    KVT_CLASS(TDBGridEhDataHintParams, TDBAxisGridDataHintParamsEh)
 };
 
 // ---------------------------------------------------------------------------------------------
@@ -481,7 +515,6 @@ class TGridDataGroupFooterEh;
 class TGridDataGroupFooterColumnItemEh;
 class TGroupRowParamsEh;
 class TGroupFooterParamsEh;
-class TDBGridEhDataHintParams;
 class TBMListEh;
 class TPopupMenu;
 // Selection, edit actions and stored layout (DBGridEhSelection.h, DBGridEhLayout.cpp).
@@ -1099,8 +1132,7 @@ protected:
     int FInstantReadDataRow = -1;
     // =========================================================================================
 
-    // =========================================================================================
-    // Footers and grouping: DBGridEhFooters.cpp, DBGridEhGroupRows.cpp (wiring and painting),
+    // ==================================================================================    // Footers and grouping: DBGridEhFooters.cpp, DBGridEhGroupRows.cpp (wiring and painting),
     // DBGridEhGroupNav.cpp (navigation), DBGridEhGroupPanel.cpp (panel and context menus).
 public:
     virtual void GetFooterParams(int DataCol, int Row, TColumnEh* Column, TFont* AFont, TColor& Background,
@@ -1308,6 +1340,49 @@ protected:
     bool FAntiSelection = false;
     bool FMouseShift = false;
     bool FDataTracking = false;
+    // --- in-place editing, sizing, hints and measuring (DBGridEhInplace.cpp, DBGridEhSizing.cpp,
+    // DBGridEhHints.cpp)
+public:
+    // The editor shows with dgAlwaysShowEditor, else it hides.
+    virtual void RestoreEditorState();
+    int GetCellTreeElmentsAreaWidth() override;
+    virtual bool IsFindDialogShowAsModal();
+    // Widths from the titles, the data of the first CheckRowCount records (-1: all) and the
+    // footers; nothing changes while the link is inactive.
+    void OptimizeColsWidth(TColumnsEhList* ColumnsList, int CheckRowCount = -1);
+    void OptimizeAllColsWidth(int CheckRowCount = -1);
+    virtual void OptimizeColumnWidthsForClick(TColumnEh* Column);
+    int MeasureTitleWidth(TColumnEh* Column);
+    // The current record's cell.
+    int MeasureDataWidth(TColumnEh* Column);
+    int MeasureFooterWidth(TColumnEh* Column);
+    // Row heights: with dghAutoFitRowHeight from the tallest wrapped cell text of the record.
+    int CalcColumnRowHeight(TColumnEh* Column);
+    virtual int CalcDataRowHeight();
+    virtual int GetDataRowHeight(int DataRow);
+    virtual void UpdateAllGridDataRowHeights();
+    virtual void UpdateAllDataRowHeights();
+    virtual void UpdateFooterRowHeights();
+
+protected:
+    friend class TDBGridInplaceEdit;
+    TInplaceEdit* CreateEditor() override;
+    void UpdateEdit() override;
+    // Column borders drag only in the title rows, row borders only in the indicator.
+    void CalcSizingState(int X, int Y, const TGridDrawInfoEh& DrawInfo, int& Ofs, int& Pos, int& Index,
+                         TGridState& State) override;
+    // With dghTraceColSizing the column follows the mouse instead of a line.
+    void DrawSizingLine(const TGridDrawInfoEh& DrawInfo) override;
+    // A row height dragged with the mouse becomes RowHeight, with RowLines 0.
+    void RowHeightsChanged() override;
+    int CalcFontRowHeight();
+    // The cell and column under P; false left of the data columns or above the grid.
+    bool HintCellAt(const TPoint& P, TGridCoord& Cell, TColumnEh*& Column);
+    void HandleHintShowPause(TMessage& Message);
+    void HandleHintShow(TMessage& Message);
+    bool FDefaultRowChanged = false;
+    bool FAdoptingRowHeight = false;
+    // =========================================================================================
 
     // --- scroll bars and their panels (DBGridEhScrollBarsGrid.cpp)
 public:
@@ -1389,6 +1464,8 @@ public:
     void ClearFilter();
     // STFilter.Visible changed: editing ends when hidden, the layout and the cell editor follow.
     void FilterRowVisibleChanged(bool Visible);
+    // The filter row's place or size changed: the layout and the filter editor follow.
+    void FilterRowLayoutChanged();
 
 protected:
     virtual TInplaceFilterEditEh* CreateFilterEditor();
@@ -1418,6 +1495,60 @@ protected:
     bool FInTitleFilterListboxVisible = false;
     // Closes the in-title list on a press outside it (owned; nullptr while the list is hidden).
     TPopupWatchEh* FInTitleFilterListboxWatch = nullptr;
+    // --- searching: search panel, search filter, text location, in-place search and highlight
+    // texts (DBGridEhSearch.cpp, DBGridEhSearchPanel.cpp, DBGridEhLocateText.cpp)
+public:
+    TDBGridSearchPanelEh* SearchPanel() const;
+    void SetSearchPanel(TDBGridSearchPanelEh* Value);
+    TDBGridSearchPanelControlEh* SearchPanelControl() const;
+    bool SearchEditorMode() const;
+    void SetSearchEditorMode(bool Value);
+    virtual void ApplySearchFilter(const String& Text);
+    virtual void CancelSearchFilter();
+    // The applied search filter text and whether a search filter is in place.
+    String SearchFilterText() const;
+    bool SearchFilterActive() const;
+    void SearchFilterRecord(TDataSet* DataSet, bool& Accept);
+    void RestoreDataSetFilterEvent();
+    virtual bool LocateText(TCustomDBGridEh* AGrid, const String& FieldName, const String& Text,
+                            TLocateTextOptionsEh Options, TLocateTextDirectionEh Direction,
+                            TLocateTextMatchingEh Matching, TLocateTextTreeFindRangeEh TreeFindRange);
+    bool InplaceSearching() const;
+    String InplaceSearchText() const;
+    void StartInplaceSearch(const String& S, int TimeOut, TLocateTextDirectionEh Direction);
+    void StopInplaceSearch();
+    void StartInplaceSearchTimer();
+    void StopInplaceSearchTimer();
+    bool IsSearchingState();
+    String GetSearchingText();
+    // Registered highlight texts are painted over matching data cell texts; not owned.
+    void AddHighlightTextParams(TGridHighlightTextParamsEh* Params);
+    void RemoveHighlightTextParams(TGridHighlightTextParamsEh* Params);
+    void PaintSearchHighlights(TCanvas* ACanvas, TColumnEh* Column, const String& Text, const TRect& ARect,
+                               int DX, int DY, TAlignment Alignment, bool WordWrap);
+    void UpdateSearchPanel();
+    bool LayoutTopPanels();
+    // Opens the find dialog for this grid (the installed find routine).
+    virtual void ShowFindDialog(const String& Text, bool Modal);
+
+protected:
+    // The text search a behaviour centre would run; the grid's built-in search by default.
+    virtual bool CenterLocateText(const String& FieldName, const String& Text, TLocateTextOptionsEh Options,
+                                  TLocateTextDirectionEh Direction, TLocateTextMatchingEh Matching,
+                                  TLocateTextTreeFindRangeEh TreeFindRange);
+    void CreateSearchParts();
+    void FreeSearchParts();
+    // Ctrl+F and in-place search keys; true when the key was taken.
+    bool SearchKeyDown(Word& Key, TShiftState Shift);
+    // Data sets the search filter is hooked into that go away are let go.
+    void SearchNotification(TComponent* AComponent);
+    void SearchTimerTick();
+
+    std::unique_ptr<TDBGridEhSearchData> FSearchData;
+    // --- lookup lists (DBLookupGridsEhPopup.cpp)
+public:
+    // The titles' sort-marker style, which a cell's drop-down list takes over.
+    TSortMarkerStyleEh GetSortMarkerStyle() override;
 };
 
 // The grid with its properties published; it has no behaviour of its own.

@@ -352,19 +352,14 @@ void TColumnEh::SetInRowLineHeight(int Value) {
 void TColumnEh::OptimizeWidth() {
     TCustomDBGridEh* g = Grid();
     if (!g) return;
-    // The widest of the title and the texts of the rows the grid holds.
-    QFontMetrics fm(Font()->ToQFont());
-    int w = QFontMetrics(g->Font()->ToQFont()).horizontalAdvance(Title()->Caption()) + 8;
-    const int rows = g->FullDataRowCount();
-    for (int r = 0; r < rows; ++r) {
-        g->InstantReadRowEnter(r);
-        struct Leave {
-            TCustomDBGridEh* g;
-            ~Leave() { g->InstantReadRowLeave(); }
-        } leave{g};
-        w = std::max(w, fm.horizontalAdvance(DisplayText()) + 8);
-    }
-    SetWidth(w);
+    TColumnsEhList list;
+    list.Add(this);
+    g->OptimizeColsWidth(&list, -1);
+}
+
+int TColumnEh::CalcRowHeight() {
+    TCustomDBGridEh* g = Grid();
+    return g ? g->CalcColumnRowHeight(this) : 0;
 }
 
 // ---------------------------------------------------------------------------------------------

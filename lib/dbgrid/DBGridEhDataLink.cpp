@@ -32,6 +32,7 @@ void TCustomDBGridEh::WriteDataSource(TDataSource* Value) {
     if (Value == DataLink()->DataSource()) return;
     if (TDataSource* old = DataLink()->DataSource()) old->RemoveFreeNotification(this);
     TCustomDBAxisGridEh::WriteDataSource(Value);
+    if (FHorzScrollBarPanelControl) FHorzScrollBarPanelControl->ExtraPanel()->SetDataSource(Value);
     FSumList->SetDataSet(Value ? Value->DataSet() : nullptr);
     LayoutChanged();
 }

@@ -695,6 +695,11 @@ void TCustomDBGridEh::FilterRowVisibleChanged(bool Visible) {
     if (EditorMode()) InvalidateEditor();
 }
 
+void TCustomDBGridEh::FilterRowLayoutChanged() {
+    LayoutChanged();
+    if (FFilterEditMode) UpdateFilterEdit(false);
+}
+
 void TCustomDBGridEh::ClearFilter() {
     StopFilterEdit();
     for (int i = 0; i < Columns()->Count(); ++i)

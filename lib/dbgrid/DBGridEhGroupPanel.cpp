@@ -73,9 +73,7 @@ void TCustomDBGridEh::UpdateGroupingPanelLayout() {
     RequestLayoutUpdate();
     const bool visible = FDataGrouping->GroupPanelVisible();
     if (visible) LayoutGroupPanelTitles();
-    FDataGrouping->SetTop(0);
-    const int indent = visible ? GroupPanelHeight() : 0;
-    if (OutBoundaryData()->TopIndent() != indent) OutBoundaryData()->SetTopIndent(indent);
+    LayoutTopPanels();
     UpdateExtraFirstColumnWidth();
     RequestLayoutUpdate();
     Invalidate();

@@ -230,6 +230,15 @@ void TCustomDBGridEh::GroupDataTreeChanged() {
             const int h = node->NodeType() == dntDataSetRecordEh ? DefaultRowHeight() : node->RowHeight();
             if (h > 0 && RowHeights(top + i) != h) SetRowHeights(top + i, h);
         }
+        // The grand-total footers open the footer area, each as high as its tallest item.
+        TGroupDataTreeNodeEh* root = tree->Root();
+        TGridDataGroupFootersEh* footers = FDataGrouping->Footers();
+        for (int k = 0; root && k < footers->VisibleItemsCount() && RowCount() + k < GetFullRowCount(); ++k)
+            for (int i = 0; i < root->FooterItemCount(); ++i)
+                if (root->GetFooterItem(i)->DataGroupFooter() == footers->GetVisibleFooter(k)) {
+                    const int h = CalcGroupRowHeight(root->GetFooterItem(i));
+                    if (h > 0 && RowHeights(RowCount() + k) != h) SetRowHeights(RowCount() + k, h);
+                }
     }
     UpdateVertScrollBar();
     Invalidate();
@@ -507,6 +516,9 @@ void TCustomDBGridEh::DrawGroupRow(int ACol, int ARow, TPoint, TGridDrawState AS
             if (!started) {
                 started = true;
                 textRect.Right = std::max(textRect.Left, cell.Left);
+                // The gaps between the footer cells belong to the band as well.
+                c->Brush()->SetColor(FGroupRowParams.FColor);
+                c->FillRect(TRect{cell.Left, top, R, bottom});
             }
             TRect r{cell.Left, top, cell.Right, bottom};
             if (!item) {
@@ -813,7 +825,7 @@ void TCustomDBGridEh::GroupingCellBorder(int ACol, int DataRow, TGridCellBorderT
     const bool vertical = Border == cbtLeftEh || Border == cbtRightEh;
     if (node->NodeType() == dntDataGroupEh) {
         // A group row is one band: no column lines inside it, its own line below.
-        if (vertical && ACol < ColCount() - 1) Drawn = false;
+        if (vertical && !(Border == cbtRightEh && ACol == ColCount() - 1)) Drawn = false;
         if (Border == cbtBottomEh) Drawn = false;
     } else if (node->NodeType() == dntDataGroupFooterEh) {
         const TColor c = vertical ? FFooterParams->GetVertLineColor() : FFooterParams->GetHorzLineColor();

@@ -2,6 +2,7 @@
 
 #include "lib/dbgrid/DBGridEhImpExp.h"
 
+#include "lib/dbgrid/DBGridEhFooters.h"
 #include "lib/dbgrid/DBGridEhHeadTree.h"
 #include "lib/dbgrid/DBGridEhSelection.h"
 #include "lib/toolscore/PlatformEh.h"
@@ -289,25 +290,81 @@ void TDBGridEhExport::WriteRecord(TColumnsEhList* Columns) {
     }
 }
 
-// Column footers with value types are not part of this grid's model yet: footer rows carry
-// the grid's footer values only, so nothing accumulates here.
-void TDBGridEhExport::CalcFooterValues() {}
+// The field a footer sums or counts: its own field name, else its column's.
+static TField* FooterField(TDataSet* DataSet, TColumnEh* Column, TColumnFooterEh* Footer) {
+    if (!DataSet || !Footer) return nullptr;
+    return DataSet->FindField(Footer->FieldName().isEmpty() ? Column->FieldName() : Footer->FieldName());
+}
+
+void TDBGridEhExport::CalcFooterValues() {
+    TDataSet* ds = GridDataSet(FDBGridEh);
+    const int n = FExpCols->Count();
+    for (int r = 0; r < FDBGridEh->FooterRowCount(); ++r)
+        for (int c = 0; c < n; ++c) {
+            TColumnEh* col = FExpCols->Columns(c);
+            TColumnFooterEh* f = col->UsedFooter(r);
+            TField* field = FooterField(ds, col, f);
+            const size_t i = size_t(c + r * n);
+            if (!field || i >= FooterValues.size()) continue;
+            if (f->ValueType() == fvtSum && !field->IsNull())
+                FooterValues[i] += field->AsCurrency();
+            else if (f->ValueType() == fvtCount)
+                FooterValues[i] += Currency(1);
+        }
+}
 
 String TDBGridEhExport::FormatFooterValue(int FooterRow, int DataCol) {
     const size_t i = size_t(DataCol + FooterRow * FExpCols->Count());
     if (i >= FooterValues.size()) return String();
-    return FloatToStr(FooterValues[i].ToDouble());
+    TColumnEh* col = FExpCols->Columns(DataCol);
+    TColumnFooterEh* f = col->UsedFooter(FooterRow);
+    if (!f) return String();
+    const Currency v = FooterValues[i];
+    if (f->ValueType() == fvtCount)
+        return f->DisplayFormat().isEmpty() ? IntToStr(v.Trunc())
+                                            : FormatFloat(f->DisplayFormat(), v.ToExtended());
+    TField* field = FooterField(GridDataSet(FDBGridEh), col, f);
+    if (!field) return String();
+    String fmt = f->DisplayFormat();
+    if (fmt.isEmpty())
+        if (auto* num = dynamic_cast<TNumericField*>(field)) fmt = num->DisplayFormat();
+    switch (field->DataType()) {
+    case ftSmallint:
+    case ftInteger:
+    case ftWord:
+    case ftAutoInc:
+        return fmt.isEmpty() ? IntToStr(v.Trunc()) : FormatFloat(fmt, v.ToExtended());
+    case ftFloat:
+    case ftCurrency: {
+        if (!fmt.isEmpty()) return FormatFloat(fmt, v.ToExtended());
+        auto* ff = dynamic_cast<TFloatField*>(field);
+        if (ff && ff->currency())
+            return FloatToStrF(v.ToExtended(), ffCurrency, 15, FormatSettings().CurrencyDecimals);
+        return FloatToStrF(v.ToExtended(), ffGeneral, ff ? ff->Precision() : 15, 0);
+    }
+    case ftBCD:
+    case ftFMTBcd: {
+        if (!fmt.isEmpty()) return FormatCurr(fmt, v);
+        auto* bf = dynamic_cast<TBCDField*>(field);
+        if (bf && bf->currency()) return CurrToStrF(v, ffCurrency, FormatSettings().CurrencyDecimals);
+        return CurrToStrF(v, ffGeneral, 0);
+    }
+    default:
+        return String();
+    }
 }
 
 void TDBGridEhExport::WriteFooter(TColumnsEhList* Columns, int FooterRow) {
     TCustomDBGridEh* g = FDBGridEh;
     for (int i = 0; i < Columns->Count(); ++i) {
         TColumnEh* col = Columns->Columns(i);
+        TColumnFooterEh* footer = col->UsedFooter(FooterRow);
         TFont font;
-        font.Assign(g->FooterFont());
-        TColor bg = g->FooterColor();
-        TAlignment al = col->Alignment();
-        String text = g->GetFooterValue(FooterRow, col);
+        font.Assign(footer ? footer->Font() : g->FooterFont());
+        TColor bg = footer ? footer->Color() : g->FooterColor();
+        TAlignment al = footer ? footer->Alignment() : col->Alignment();
+        const bool counted = footer && (footer->ValueType() == fvtSum || footer->ValueType() == fvtCount);
+        String text = counted ? FormatFooterValue(FooterRow, i) : g->GetFooterValue(FooterRow, col);
         if (g->OnGetFooterParams)
             g->OnGetFooterParams(g, col->Index(), FooterRow, col, &font, bg, al, TGridDrawState(), text);
         WriteFooterCell(i, FooterRow, text, al, bg, &font, col);
@@ -545,7 +602,8 @@ TColor TDBGridEhExportAsRTF::CellBackground(TColumnEh* Column) {
 }
 
 TColor TDBGridEhExportAsRTF::FooterCellBackground(TColumnEh* Column, int FooterRow) {
-    TColor bg = FDBGridEh->FooterColor();
+    TColumnFooterEh* footer = Column->UsedFooter(FooterRow);
+    TColor bg = footer ? footer->Color() : FDBGridEh->FooterColor();
     if (FDBGridEh->OnGetFooterParams) {
         TFont font;
         font.Assign(FDBGridEh->FooterFont());

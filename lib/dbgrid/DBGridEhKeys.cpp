@@ -26,6 +26,7 @@ void TCustomDBGridEh::KeyDown(Word& Key, TShiftState Shift) {
         Key = Key == VK_LEFT ? VK_RIGHT : VK_LEFT;
     if (!DataLink()->Active() || !CanGridAcceptKey(Key, Shift)) return;
     if (GroupingKeyDown(Key, Shift)) return;
+    if (SearchKeyDown(Key, Shift)) return;
     TDataSet* ds = DataLink()->DataSet();
     const bool ctrl = Shift.Contains(ssCtrl);
     const bool shift = Shift.Contains(ssShift);
@@ -475,11 +476,12 @@ void TCustomDBGridEh::MouseDown(TMouseButton Button, TShiftState Shift, int X, i
     const TGridCoord cell = MouseCoord(X, Y);
     int areaCol = 0, areaRow = 0;
     const TCellAreaTypeEh type = GetCellType(cell.X, cell.Y, areaCol, areaRow);
-    if (!(type == catTitleEh && CalcSizingStateAt(X, Y) != gsNormal))
-        TCustomControl::MouseDown(Button, Shift, X, Y);
+    // Column borders are dragged in the titles, row borders in the indicator.
+    const bool sizing = (type == catTitleEh || type == catIndicatorEh) && CalcSizingStateAt(X, Y) != gsNormal;
+    if (!sizing) TCustomControl::MouseDown(Button, Shift, X, Y);
     if (Button != mbLeft) return;
-    if (type == catTitleEh && CalcSizingStateAt(X, Y) != gsNormal) {
-        // Sizing a column on the title's edge is the base grid's.
+    if (sizing) {
+        // Sizing on a border is the base grid's.
         TCustomDBAxisGridEh::MouseDown(Button, Shift, X, Y);
         return;
     }
@@ -630,6 +632,14 @@ void TCustomDBGridEh::ApplySizeChange() {
 }
 
 void TCustomDBGridEh::WndProc(TMessage& Message) {
+    if (Message.Msg == CM_HINTSHOWPAUSE || Message.Msg == CM_HINTSHOW) {
+        TCustomDBAxisGridEh::WndProc(Message);
+        if (Message.Msg == CM_HINTSHOWPAUSE)
+            HandleHintShowPause(Message);
+        else if (Message.Result == 0)
+            HandleHintShow(Message);
+        return;
+    }
     if (Message.Msg == WM_VSCROLL) {
         // The window's bar gives the 32-bit track position; an external or panel bar sends its
         // position with the code, and a thumb that did not move reports the code's position.
@@ -688,6 +698,12 @@ void TCustomDBGridEh::WndProc(TMessage& Message) {
         LayoutChanged();
         return;
     }
+    case WM_TIMER:
+        if (Message.WParam == 2) {
+            SearchTimerTick();
+            return;
+        }
+        break;
     default:
         break;
     }

@@ -13,6 +13,7 @@
 #include "platform/ui/WinApi.h"
 
 #include <QFontMetrics>
+#include <QScopeGuard>
 
 #include <algorithm>
 #include <cmath>
@@ -76,7 +77,7 @@ public:
     TColor STFilterGridDataLineColor(bool) override { return FGrid->GridLineParams()->GetDarkColor(); }
     bool STFilterGridLoading() override { return FGrid->ComponentState().Contains(csLoading); }
     bool STFilterGridChangingFonts() override { return false; }
-    void STFilterGridLayoutChanged() override { FGrid->LayoutChanged(); }
+    void STFilterGridLayoutChanged() override { FGrid->FilterRowLayoutChanged(); }
     void STFilterGridInvalidate() override { FGrid->Invalidate(); }
     void STFilterGridVisibleChanged(bool Visible) override { FGrid->FilterRowVisibleChanged(Visible); }
     int STFilterGridRowHeight(TFont* Font, int RowLines, int RowHeight) override {
@@ -137,10 +138,19 @@ TCustomDBGridEh* TCustomDBGridEh::CreateNew(TComponent* AOwner, int) {
 void TCustomDBGridEh::SetAutoFitColWidths(bool Value) {
     if (FAutoFitColWidths == Value) return;
     FAutoFitColWidths = Value;
-    // Auto-fit scales every column from the width it had when fitting began.
-    if (Value)
+    if (ComponentState().Contains(csDesigning)) return;
+    if (!Value) {
+        // Switched off, the columns get back the widths they had when fitting began.
+        Columns()->BeginUpdate();
+        const auto end = qScopeGuard([&] { Columns()->EndUpdate(); });
+        for (int i = 0; i < Columns()->Count(); ++i)
+            Columns()->Columns(i)->SetWidth(Columns()->Columns(i)->FInitWidth);
+    } else if (!ComponentState().Contains(csLoading)) {
+        // Auto-fit scales every column from the width it had when fitting began.
         for (int i = 0; i < Columns()->Count(); ++i)
             Columns()->Columns(i)->FInitWidth = Columns()->Columns(i)->Width();
+    }
+    if (Value && ColCount() > FixedCols()) SetLeftCol(FixedCols());
     LayoutChanged();
 }
 

@@ -269,6 +269,9 @@ void TCustomDBGridEh::DefaultDrawColumnDataCell(const TGridCoord& Cell, const TG
             WriteCellText(Column, c, Column->EndEllipsis(),
                           Column->WordWrap() && Column->CurLineWordWrap(RowHeights(Cell.Y)), Column->Layout(),
                           Params->FAlignment, Params->FText, y, x, !filled, textRect);
+            // Search matches painted over the text where it was put.
+            PaintSearchHighlights(c, Column, Params->FText, textRect, x, y, Params->FAlignment,
+                                  Column->WordWrap() && Column->CurLineWordWrap(RowHeights(Cell.Y)));
             break;
         }
     }

@@ -27,6 +27,8 @@
 class TCustomDBAxisGridEh;
 class TGridAxisBarsEh;
 class TAxisBarEh;
+class TBaseColumnsEh;
+class TCustomColumnDefValuesEh;
 class TAxisBarDefValuesEh;
 class TAxisColCellParamsEh;
 class TColumnDropDownBoxEh;
@@ -203,13 +205,26 @@ public:
 
 // ---------------------------------------------------------------------------------------------
 // The lookup list grid's owner, as the drop-down box sees its column.
+// The lookup list grid's own options (its column sizing, lines and sort marking).
+enum TDBLookupGridEhOption {
+    dlgColumnResizeEh,
+    dlgColLinesEh,
+    dlgRowLinesEh,
+    dlgAutoSortMarkingEh,
+    dlgMultiSortMarkingEh
+};
+using TDBLookupGridEhOptions = TSet<TDBLookupGridEhOption>;
+
 class ILookupGridOwner {
 public:
     static constexpr TGUID IID{0x2A1F4552, 0x15C3, 0x4359, {0xAD, 0xAB, 0xF2, 0xF6, 0x71, 0x9F, 0xAA, 0x97}};
     virtual ~ILookupGridOwner() = default;
     virtual void FreeNotification(TComponent* AComponent) = 0;
-    // The drop-down list grid; none in the grid engine alone (the data grid supplies it).
+    // The drop-down list grid, made on first use by the factory the data grid registers
+    // (DataListFactoryEh); none while no factory is registered.
     virtual TComponent* GetDataList() = 0;
+    virtual TDBLookupGridEhOptions GetLookupGridOptions() = 0;
+    virtual void SetLookupGridOptions(TDBLookupGridEhOptions Value) = 0;
 };
 
 // What the in-place editor needs of a column's lookup drop-down grid. The grid itself shows the
@@ -249,7 +264,20 @@ public:
     virtual String SpecRowCellsText() = 0;
     // A key release the editor passes on (Ctrl ends a multi-key action of the list).
     virtual void ListKeyUp(Word& Key, TShiftState Shift) = 0;
+    // The list grid's own settings, which the column's drop-down box reads and writes through.
+    virtual TBaseColumnsEh* ListColumns() { return nullptr; }
+    virtual TCustomColumnDefValuesEh* ListColumnDefValues() { return nullptr; }
+    virtual TDBLookupGridEhOptions ListOptions() { return {}; }
+    virtual void SetListOptions(TDBLookupGridEhOptions) {}
+    virtual bool ListSortLocal() { return false; }
+    virtual void SetListSortLocal(bool) {}
+    virtual void SetTitleSortMarkerStyle(TSortMarkerStyleEh) {}
 };
+
+// Makes the drop-down list grid of a column (owned by the column, named "DataList"); the data
+// grid's library registers it. The grid engine alone has none.
+using TDataListFactoryEh = TComponent* (*)(TAxisBarEh* Column);
+extern TDataListFactoryEh DataListFactoryEh;
 
 // The column's drop-down box settings; the list grid's own settings live in that grid.
 class TColumnDropDownBoxEh : public TPersistent {
@@ -285,6 +313,15 @@ public:
 
     // "*" unless the list data set answers its own wildcard for several characters.
     String GetLikeWildcardForSeveralCharacters();
+    // Kept in the column's drop-down list grid (none without one: nil, [] and false).
+    TBaseColumnsEh* Columns();
+    void SetColumns(TBaseColumnsEh* Value);
+    TCustomColumnDefValuesEh* ColumnDefValues();
+    void SetColumnDefValues(TCustomColumnDefValuesEh* Value);
+    TDBLookupGridEhOptions Options();
+    void SetOptions(TDBLookupGridEhOptions Value);
+    bool SortLocal();
+    void SetSortLocal(bool Value);
     // The list source forgets a source being freed.
     void SourceRemoved(TDataSource* Source) {
         if (FListSource == Source) FListSource = nullptr;
@@ -397,7 +434,15 @@ public:
 
     // ILookupGridOwner
     void FreeNotification(TComponent* AComponent) override;
-    TComponent* GetDataList() override { return nullptr; }
+    TComponent* GetDataList() override;
+    TDBLookupGridEhOptions GetLookupGridOptions() override;
+    void SetLookupGridOptions(TDBLookupGridEhOptions Value) override;
+    // The drop-down list grid made so far (nullptr before the first GetDataList).
+    TComponent* DataListIfAny() const { return FDataList; }
+    // The list grid tells its column that it goes away.
+    void DataListDestroyed(TComponent* List) {
+        if (FDataList == List) FDataList = nullptr;
+    }
 
     // Assigned properties
     TAxisBarEhValues AssignedValues() const { return FAssignedValues; }
@@ -634,6 +679,8 @@ protected:
     String FDisplayFormat;
     std::unique_ptr<TDynVarsEh> FDynProps;
     std::unique_ptr<TColumnDropDownBoxEh> FDropDownBox;
+    // The drop-down list grid (owned; made on first use).
+    TComponent* FDataList = nullptr;
     std::unique_ptr<TSpecRowEh> FDropDownSpecRow;
     std::unique_ptr<TEditButtonsEh> FEditButtons;
     std::unique_ptr<TMRUListEh> FMRUList;

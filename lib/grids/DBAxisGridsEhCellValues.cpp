@@ -628,4 +628,19 @@ void TColumnDropDownBoxEh::Assign(TPersistent* Source) {
     FShowTitles = src->FShowTitles;
     FUseMultiTitle = src->FUseMultiTitle;
     SetListSource(src->FListSource);
+    // The list grid's settings: a source without a list grid has only defaults to give.
+    auto* srcOwner = dynamic_cast<TAxisBarEh*>(src->FOwner);
+    if (srcOwner && srcOwner->DataListIfAny()) {
+        if (TCustomColumnDefValuesEh* d = src->ColumnDefValues()) SetColumnDefValues(d);
+        if (TBaseColumnsEh* c = Columns()) {
+            TBaseColumnsEh* sc = src->Columns();
+            if (sc && sc->State() == csCustomized)
+                c->Assign(sc);
+            else
+                c->Clear();
+        }
+        SetOptions(src->Options());
+    } else if (auto* owner = dynamic_cast<TAxisBarEh*>(FOwner); owner && owner->DataListIfAny()) {
+        if (TBaseColumnsEh* c = Columns()) c->Clear();
+    }
 }

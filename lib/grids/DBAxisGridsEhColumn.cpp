@@ -11,6 +11,8 @@
 #include "platform/ui/WinApi.h"
 #include "platform/ui/WinGdi.h"
 
+#include <utility>
+
 namespace {
 
 bool IsWordWrapFieldType(TFieldType t) {
@@ -384,7 +386,10 @@ void TAxisBarEh::AfterConstruction() {
     if (layout) grid->EndLayout();
 }
 
-TAxisBarEh::~TAxisBarEh() = default;
+TAxisBarEh::~TAxisBarEh() {
+    // The list grid tells the column when it goes; clear first so that call finds nothing.
+    if (TComponent* list = std::exchange(FDataList, nullptr)) list->Free();
+}
 
 void TAxisBarEh::BeforeDestruction() {
     if (FImageList) FImageList->UnRegisterChanges(FImageChangeLink.get());

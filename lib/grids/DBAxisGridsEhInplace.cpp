@@ -581,6 +581,7 @@ void TDBAxisGridInplaceEdit::ShowDropDownList() {
         FDataList->SetKeyValue(g->EditKeyValue());
         FListColumnMothed = false;
         FDataList->SetOnColumnMoved(TMovedEvent(this, &TDBAxisGridInplaceEdit::DataListColumnMoved));
+        FDataList->SetTitleSortMarkerStyle(g->GetSortMarkerStyle());
     } else if (FActiveList == FPopupMonthCalendar) {
         TDateTime d = Date();
         if (!Text().isEmpty()) {
@@ -687,6 +688,9 @@ void TDBAxisGridInplaceEdit::CloseUp(bool Accept) {
     Variant value = Null();
     if (lookup) {
         value = lookup->KeyValue();
+        // A list whose data set closed while it showed offers nothing to pick: a cancel.
+        TDataSet* listData = FLookupSource->DataSet();
+        if (!listData || !listData->Active()) Accept = false;
         if (lookup->SizeGripResized() && c) {
             c->SetDropDownRows(uint32_t(std::max(1, lookup->RowCount())));
             c->SetDropDownWidth(list->Width());

@@ -570,3 +570,8 @@ KVT_PUBLISHED(TCalculatorEh) {
         .Stored(false);
     P.Prop("PixelsPerInch", &C::PixelsPerInch, &C::SetPixelsPerInch);
 }
+
+// The keys' click handler, for layouts that bind the keys by name.
+KVT_PUBLISHED_METHODS(TCalculatorEh) {
+    M.Method("SpeedButtonClick", &TCalculatorEh::SpeedButtonClick);
+}

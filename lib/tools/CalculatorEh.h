@@ -24,6 +24,8 @@ public:
 class TCalculatorEh : public TCustomControl {
     KVT_CLASS(TCalculatorEh, TCustomControl)
 public:
+    // The stream reader stays reachable beside the layout builder of the same name.
+    using TCustomControl::ReadState;
     explicit TCalculatorEh(TComponent* AOwner);
     ~TCalculatorEh() override;
 

@@ -122,9 +122,9 @@ void TCustomDBCheckBoxEh::DefineProperties(TFiler* Filer) {
 void TCustomDBCheckBoxEh::ApplyState(TCheckBoxState NewState) {
     if (NewState == FState) return;
     FState = NewState;
-    // Only the user's handler runs here: Click itself toggles, and a state set from the data
-    // must not toggle again.
-    if (!FClicksDisabled && OnClick) OnClick(this);
+    // Only the user's handler (or the linked action) runs here: Click itself toggles, and a
+    // state set from the data must not toggle again.
+    if (!FClicksDisabled) TButtonControl::Click();
     Invalidate();
     FModified = true;
 }
@@ -465,4 +465,9 @@ KVT_PUBLISHED(TDBCheckBoxEh) {
     P.Prop(
          "Visible", [](C* e) { return e->Visible(); }, [](C* e, bool v) { e->SetVisible(v); })
         .Default(true);
+    P.Publish({"Action", "Align", "Anchors", "BiDiMode", "Constraints", "DragCursor", "DragKind", "DragMode",
+               "ParentBiDiMode", "PopupMenu", "Touch"});
+    P.Publish({"OnClick", "OnContextPopup", "OnDragDrop", "OnDragOver", "OnEndDock", "OnEndDrag", "OnEnter",
+               "OnExit", "OnGesture", "OnKeyDown", "OnKeyPress", "OnKeyUp", "OnMouseDown", "OnMouseMove",
+               "OnMouseUp", "OnStartDock", "OnStartDrag"});
 }

@@ -598,4 +598,9 @@ KVT_PUBLISHED(TDBComboBoxEh) {
     P.Prop("KeyItems", &C::KeyItems, &C::SetKeyItems);
     P.Prop("Text", &C::Text, &C::SetText).Stored([](C* e) { return DBEditTextStored(e); });
     P.Prop("WordWrap", &C::WordWrap, &C::SetWordWrap).Default(false);
+    PublishDBEditControl(P);
+    P.Prop("OnCloseUp", &C::OnCloseUp, &C::OnCloseUp);
+    P.Prop("OnDropDown", &C::OnDropDown, &C::OnDropDown);
+    P.Prop("OnGetItemImageIndex", &C::OnGetItemImageIndex, &C::OnGetItemImageIndex);
+    P.Prop("OnNotInList", &C::OnNotInList, &C::OnNotInList);
 }

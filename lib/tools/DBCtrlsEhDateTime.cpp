@@ -754,4 +754,7 @@ KVT_PUBLISHED(TDBDateTimeEditEh) {
     PublishDBEditCommon(P);
     P.Prop("Kind", &C::Kind, &C::SetKind).Stored([](C* e) { return e->Kind() != dtkCustomEh; });
     P.Prop("Value", &C::Value, &C::SetValue).Stored([](C* e) { return DBEditValueStored(e); });
+    PublishDBEditControl(P);
+    P.Prop("OnCloseUp", &C::OnCloseUp, &C::OnCloseUp);
+    P.Prop("OnDropDown", &C::OnDropDown, &C::OnDropDown);
 }

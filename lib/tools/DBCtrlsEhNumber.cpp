@@ -546,4 +546,5 @@ KVT_PUBLISHED(TDBNumberEditEh) {
     });
     P.Prop("PasswordChar", &C::PasswordChar, &C::SetPasswordChar).Default(QChar());
     P.Prop("Value", &C::Value, &C::SetValue).Stored([](C* e) { return DBEditValueStored(e); });
+    PublishDBEditControl(P);
 }

@@ -60,3 +60,20 @@ template <class C> void PublishDBEditCommon(TPropBuilder<C>& P) {
     P.Prop("Tooltips", &C::Tooltips, &C::SetTooltips).Default(false);
     P.Prop("Visible", &C::Visible, &C::SetVisible).Default(true);
 }
+
+// The platform's control properties and the events the edits publish beside their own settings.
+template <class C> void PublishDBEditControl(TPropBuilder<C>& P) {
+    P.Publish({"Align", "Anchors", "BevelEdges", "BevelInner", "BevelKind", "BevelOuter", "BiDiMode",
+               "Constraints", "DragCursor", "DragKind", "DragMode", "ImeMode", "ImeName", "ParentBiDiMode",
+               "PopupMenu", "Touch"});
+    P.Prop("OnButtonClick", &C::OnButtonClick, &C::OnButtonClick);
+    P.Prop("OnButtonDown", &C::OnButtonDown, &C::OnButtonDown);
+    P.Prop("OnChange", &C::OnChange, &C::OnChange);
+    P.Prop("OnCheckDrawRequiredState", &C::OnCheckDrawRequiredState, &C::OnCheckDrawRequiredState);
+    P.Publish({"OnClick", "OnContextPopup", "OnDblClick", "OnDragDrop", "OnDragOver", "OnEndDock",
+               "OnEndDrag", "OnEnter", "OnExit", "OnGesture"});
+    P.Prop("OnGetImageIndex", &C::OnGetImageIndex, &C::SetOnGetImageIndex);
+    P.Publish({"OnKeyDown", "OnKeyPress", "OnKeyUp", "OnMouseDown", "OnMouseMove", "OnMouseUp"});
+    P.Prop("OnUpdateData", &C::OnUpdateData, &C::OnUpdateData);
+    P.Publish({"OnStartDock", "OnStartDrag"});
+}

@@ -139,8 +139,23 @@ void PaintImageInRect(TCustomImageList* Images, TBitmap* Bitmap, TCanvas* Canvas
 
 void PaintImageCentred(HDC DC, const TRect& Rect, TCustomImageList* Images, int ImageIndex, bool Selected) {
     if (!Images || ImageIndex < 0 || ImageIndex >= Images->Count()) return;
+    // A paint context handed to a control's canvas belongs to no canvas of its own: draw through
+    // a temporary one bound to it, leaving the context's state as it was.
     TCanvas* canvas = DCCanvas(DC);
-    if (!canvas) return;
+    std::unique_ptr<TCanvas> temp;
+    int savedDC = 0;
+    if (!canvas) {
+        if (!DC) return;
+        savedDC = SaveDC(DC);
+        temp = std::make_unique<TCanvas>();
+        temp->SetHandle(DC);
+        canvas = temp.get();
+    }
+    ScopeExit release([&] {
+        if (!temp) return;
+        temp->SetHandle(nullptr);
+        RestoreDC(DC, savedDC);
+    });
     const int w = Images->Width(), h = Images->Height();
     const int x = Rect.Left + (Rect.Width() - w) / 2;
     const int y = Rect.Top + (Rect.Height() - h) / 2;

@@ -752,6 +752,21 @@ void TReader::ReadPropValue(TPersistent* Instance, PPropInfo Prop) {
         }
         }
         break;
+    case tkMethod: {
+        // Handlers are named after published methods of the root being read.
+        TComponent* root = FRoot ? FRoot : FOwner;
+        String name;
+        if (NextValue() == vaNil)
+            ReadValue();
+        else
+            name = ReadIdent();
+        try {
+            SetMethodPropName(Instance, Prop, root, name);
+        } catch (const EPropertyError& e) {
+            ReadError(e.Message());
+        }
+        break;
+    }
     default:
         SkipValue();
         PropValueError();
@@ -1524,8 +1539,28 @@ void TWriter::WriteProperty(TPersistent* Instance, PPropInfo Prop) {
         FAncestor = oldAnc;
         return;
     }
+    case tkMethod: {
+        // A handler is written as the name the lookup root publishes it under; one without a
+        // name there (bound in code to another object) cannot be stored and is left out.
+        const bool ancAssigned = anc && MethodPropAssigned(anc, Prop);
+        if (!MethodPropAssigned(Instance, Prop)) {
+            if (ancAssigned) {
+                WritePropName(Prop->Name);
+                WriteValue(vaNil);
+            }
+            return;
+        }
+        const String name = GetMethodPropName(Instance, Prop, FLookupRoot);
+        if (name.isEmpty()) return;
+        if (ancAssigned &&
+            Same(name, GetMethodPropName(anc, Prop, FRootAncestor ? FRootAncestor : FLookupRoot)))
+            return;
+        WritePropName(Prop->Name);
+        WriteIdent(name);
+        return;
+    }
     default:
-        return; // methods and other kinds have no stream form here
+        return; // other kinds have no stream form here
     }
 }
 

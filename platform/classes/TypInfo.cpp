@@ -27,6 +27,11 @@ std::recursive_mutex& Lock() {
 struct Registry {
     std::map<TClass, TPublishProc> Procs;
     std::map<TClass, std::unique_ptr<TPropTable>> Tables;
+    std::map<TClass, TPublishProc> DeclareProcs;
+    std::map<TClass, std::unique_ptr<TPropTable>> Declared; // built on first use
+    std::map<TClass, TMethodPublishProc> MethodProcs;
+    std::map<TClass, std::vector<std::unique_ptr<TMethodEntry>>> Methods;
+    std::map<const std::type_info*, std::unique_ptr<TTypeInfo>> MethodTypes;
     std::map<QString, std::unique_ptr<TTypeInfo>> Types; // by name, for enumerations and classes
     // Lower-case name index per built table.
     std::map<const TPropTable*, QHash<QString, PPropInfo>> Index;
@@ -114,6 +119,15 @@ void TPropAccess::SetVar(TObject*, const Variant&) const {
 }
 bool TPropAccess::Test(TObject*) const {
     return true;
+}
+bool TPropAccess::MethodAssigned(TObject*) const {
+    RaiseBadType("method");
+}
+bool TPropAccess::HoldsMethod(TObject*, TObject*, const TMethodEntry&) const {
+    RaiseBadType("method");
+}
+void TPropAccess::SetMethod(TObject*, TObject*, const TMethodEntry*) const {
+    RaiseBadType("method");
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -239,6 +253,18 @@ PTypeInfo MakeSetTypeInfo(PTypeInfo compType, const char* typeName) {
     return slot.get();
 }
 
+PTypeInfo MakeMethodTypeInfo(const std::type_info& signature) {
+    std::lock_guard g(Lock());
+    // One type's type_info may sit at different addresses in different libraries: compare them.
+    auto& types = Reg().MethodTypes;
+    for (auto& [k, t] : types)
+        if (*k == signature) return t.get();
+    auto& slot = types[&signature];
+    slot.reset(NewType(tkMethod, "TMethod"));
+    slot->MethodSignature = &signature;
+    return slot.get();
+}
+
 // ---------------------------------------------------------------------------------------------
 TPropInfo& TPropTableBuilder::Add(const String& name, PTypeInfo type,
                                   std::shared_ptr<const TPropAccess> access) {
@@ -293,6 +319,108 @@ const TPropTable& GetPropTable(TClass cls) {
     for (PPropInfo p : t->All)
         idx.insert(p->Name.toLower(), p);
     return *(r.Tables[cls] = std::move(t));
+}
+
+TPropInfo& TPropTableBuilder::Publish(TClass cls, const String& name) {
+    PPropInfo decl = FindDeclaredProp(cls, name);
+    if (!decl) RaiseUnknown(name);
+    TPropInfo& p = Add(decl->Name, decl->PropType, decl->Access);
+    p.Default = decl->Default;
+    p.StoredProc = decl->StoredProc;
+    p.StoredConst = decl->StoredConst;
+    p.Owner = cls;
+    return p;
+}
+
+bool RegisterDeclared(TClass cls, TPublishProc proc) {
+    std::lock_guard g(Lock());
+    Reg().DeclareProcs[cls] = proc;
+    Reg().Declared.erase(cls);
+    return true;
+}
+
+PPropInfo FindDeclaredProp(TClass cls, const String& propName) {
+    std::lock_guard g(Lock());
+    Registry& r = Reg();
+    for (TClass c = cls; c; c = c->Parent) {
+        auto proc = r.DeclareProcs.find(c);
+        if (proc == r.DeclareProcs.end()) continue;
+        auto& slot = r.Declared[c];
+        if (!slot) {
+            slot = std::make_unique<TPropTable>();
+            slot->Class = c;
+            TPropTableBuilder b(*slot);
+            proc->second(b);
+        }
+        for (PPropInfo p : slot->All)
+            if (p->Name.compare(propName, Qt::CaseInsensitive) == 0) return p;
+    }
+    return nullptr;
+}
+
+bool RegisterPublishedMethods(TClass cls, TMethodPublishProc proc) {
+    std::lock_guard g(Lock());
+    Reg().MethodProcs[cls] = proc;
+    Reg().Methods.erase(cls);
+    return true;
+}
+
+namespace {
+const std::vector<std::unique_ptr<TMethodEntry>>* OwnMethods(TClass c) {
+    Registry& r = Reg();
+    auto proc = r.MethodProcs.find(c);
+    if (proc == r.MethodProcs.end()) return nullptr;
+    auto it = r.Methods.find(c);
+    if (it == r.Methods.end()) {
+        it = r.Methods.emplace(c, std::vector<std::unique_ptr<TMethodEntry>>{}).first;
+        proc->second(it->second);
+    }
+    return &it->second;
+}
+} // namespace
+
+PMethodEntry FindMethodEntry(TClass cls, const String& name) {
+    std::lock_guard g(Lock());
+    for (TClass c = cls; c; c = c->Parent)
+        if (auto* own = OwnMethods(c))
+            for (const auto& m : *own)
+                if (m->Name.compare(name, Qt::CaseInsensitive) == 0) return m.get();
+    return nullptr;
+}
+
+std::vector<PMethodEntry> GetMethodList(TClass cls) {
+    std::lock_guard g(Lock());
+    std::vector<PMethodEntry> list;
+    for (TClass c = cls; c; c = c->Parent)
+        if (auto* own = OwnMethods(c))
+            for (const auto& m : *own)
+                list.push_back(m.get());
+    return list;
+}
+
+bool MethodPropAssigned(TObject* obj, PPropInfo info) {
+    return info->Access->MethodAssigned(obj);
+}
+
+String GetMethodPropName(TObject* obj, PPropInfo info, TObject* Root) {
+    if (!Root || !info->Access->MethodAssigned(obj)) return {};
+    for (PMethodEntry m : GetMethodList(Root->ClassType()))
+        if (info->Access->HoldsMethod(obj, Root, *m)) return m->Name;
+    return {};
+}
+
+void SetMethodPropName(TObject* obj, PPropInfo info, TObject* Root, const String& name) {
+    CheckWrite(info);
+    if (name.isEmpty()) {
+        info->Access->SetMethod(obj, Root, nullptr);
+        return;
+    }
+    PMethodEntry m = Root ? FindMethodEntry(Root->ClassType(), name) : nullptr;
+    if (!m) throw EPropertyError(QStringLiteral("Method %1 not found").arg(name));
+    const std::type_info* want = info->PropType->MethodSignature;
+    if (!want || !m->Signature || *want != *m->Signature)
+        throw EPropertyError(QStringLiteral("Method %1 does not fit %2").arg(name, info->Name));
+    info->Access->SetMethod(obj, Root, m);
 }
 
 PPropInfo GetPropInfo(TClass cls, const String& propName, TTypeKinds kinds) {

@@ -15,7 +15,8 @@
 // tkInteger, Int64 tkInt64, bool and enumerations tkEnumeration (an enumeration needs its names
 // through KVT_ENUM_TYPE, and KVT_ENUM_DECL where another file uses them), TSet<E> tkSet, float
 // types tkFloat (P.Date for a TDateTime), String tkUString, AnsiString tkLString, pointers to
-// TObject descendants tkClass, Variant tkVariant. Getters and setters are member functions,
+// TObject descendants tkClass, Variant tkVariant, TEvent<...> tkMethod (streamed as the name of
+// a handler the root component publishes with KVT_PUBLISHED_METHODS). Getters and setters are member functions,
 // data members (a direct field read or write) or captureless lambdas taking the object pointer.
 // A class's table extends its parent's; publishing a name again replaces the inherited entry in
 // its place. Private members are reachable when the class declares
@@ -25,6 +26,7 @@
 #include "platform/rtl/System.h"
 
 #include <memory>
+#include <typeinfo>
 
 class Variant;
 class Currency;
@@ -75,10 +77,12 @@ struct TTypeInfo {
     const TTypeInfo* CompType = nullptr; // sets: the element type
     TFloatType FloatType = TFloatType::ftDouble;
     TClass ClassType = nullptr; // tkClass
+    const std::type_info* MethodSignature = nullptr; // tkMethod: the handler's signature
 };
 using PTypeInfo = const TTypeInfo*;
 
 class TPropAccess;
+class TMethodEntry;
 
 inline constexpr Integer NoDefault = Integer(0x80000000);
 
@@ -115,7 +119,24 @@ public:
     virtual void GetVar(TObject* o, Variant& v) const;
     virtual void SetVar(TObject* o, const Variant& v) const;
     virtual bool Test(TObject* o) const; // stored predicates
+    // Events (tkMethod), through a published method of Self (see TMethodEntry).
+    virtual bool MethodAssigned(TObject* o) const;
+    virtual bool HoldsMethod(TObject* o, TObject* Self, const TMethodEntry& m) const;
+    virtual void SetMethod(TObject* o, TObject* Self, const TMethodEntry* m) const; // nullptr clears
 };
+
+// A published method: a handler a class offers by name, so that component streams can store an
+// event as the name of its handler in the root component and bind it again when reading.
+class TMethodEntry {
+public:
+    virtual ~TMethodEntry() = default;
+    String Name;
+    const std::type_info* Signature = nullptr;
+    TClass Owner = nullptr;
+    // Writes the handler bound to Self into Event, a TEvent of Signature.
+    virtual void Bind(TObject* Self, void* Event) const = 0;
+};
+using PMethodEntry = const TMethodEntry*;
 
 // ---------------------------------------------------------------------------------------------
 // Type information of the built-in types.
@@ -134,6 +155,8 @@ PTypeInfo TypeInfoClass(TClass c);
 // are dropped). Created once per name.
 PTypeInfo MakeEnumTypeInfo(const char* typeName, const char* names, Int64 minValue = 0);
 PTypeInfo MakeSetTypeInfo(PTypeInfo compType, const char* typeName = nullptr);
+// An event type: created once per handler signature.
+PTypeInfo MakeMethodTypeInfo(const std::type_info& signature);
 
 // The overloads the builder uses to find a type's information (found by argument-dependent
 // lookup, so enumerations declare theirs with KVT_ENUM_DECL/KVT_ENUM_TYPE).
@@ -202,6 +225,10 @@ template <class E> PTypeInfo KvtTypeInfo(TSet<E>*) {
     static const PTypeInfo ti = MakeSetTypeInfo(KvtTypeInfo(static_cast<E*>(nullptr)));
     return ti;
 }
+template <class Sig> PTypeInfo KvtTypeInfo(TEvent<Sig>*) {
+    static const PTypeInfo ti = MakeMethodTypeInfo(typeid(Sig));
+    return ti;
+}
 
 // Declares, in a header, that the enumeration E has type information (defined by KVT_ENUM_TYPE).
 #define KVT_ENUM_DECL(E) ::PTypeInfo KvtTypeInfo(E*);
@@ -229,6 +256,26 @@ using TPublishProc = void (*)(TPropTableBuilder&);
 // Registers the table builder of a class (KVT_PUBLISHED does this); tables are built on first use.
 bool RegisterPublished(TClass cls, TPublishProc proc);
 const TPropTable& GetPropTable(TClass cls);
+// Properties a class declares without publishing them (KVT_DECLARED); a descendant publishes
+// the ones it wants by name (P.Publish), with the declared type, default and stored rule.
+bool RegisterDeclared(TClass cls, TPublishProc proc);
+// The nearest declaration of propName in cls or its ancestors; nullptr when none.
+PPropInfo FindDeclaredProp(TClass cls, const String& propName);
+
+// Published methods (KVT_PUBLISHED_METHODS). Lookup walks the class and its ancestors; names
+// compare case-insensitively.
+using TMethodPublishProc = void (*)(std::vector<std::unique_ptr<TMethodEntry>>& Methods);
+bool RegisterPublishedMethods(TClass cls, TMethodPublishProc proc);
+PMethodEntry FindMethodEntry(TClass cls, const String& name);
+std::vector<PMethodEntry> GetMethodList(TClass cls); // the class's own first, then inherited
+// The name under which Root publishes the handler an event property holds; "" when the event
+// is unassigned or its handler is no published method of Root.
+String GetMethodPropName(TObject* obj, PPropInfo info, TObject* Root);
+bool MethodPropAssigned(TObject* obj, PPropInfo info);
+// Binds the event to Root's published method Name ("" clears it). EPropertyError
+// "Method %s not found" when Root publishes no such method, "Method %s does not fit %s" when
+// its parameters differ from the event's.
+void SetMethodPropName(TObject* obj, PPropInfo info, TObject* Root, const String& name);
 
 // Lookup. Names compare case-insensitively, as the platform's identifiers do.
 PPropInfo GetPropInfo(TClass cls, const String& propName, TTypeKinds kinds = {});
@@ -303,6 +350,9 @@ template <class T>
 inline constexpr bool IsOrdinal = std::is_integral_v<T> || std::is_enum_v<T> || std::is_same_v<T, QChar>;
 template <class T> struct IsSetT : std::false_type {};
 template <class E> struct IsSetT<TSet<E>> : std::true_type {};
+
+template <class T> struct IsEventT : std::false_type {};
+template <class Sig> struct IsEventT<TEvent<Sig>> : std::true_type { using Signature = Sig; };
 
 template <class C, class F, class V> void CallSet(const F& f, C* c, V&& v) {
     if constexpr (std::is_member_object_pointer_v<F>)
@@ -419,6 +469,29 @@ public:
         else
             TPropAccess::SetVar(o, v);
     }
+    bool MethodAssigned(TObject* o) const override {
+        if constexpr (IsEventT<T>::value)
+            return Get(o).Assigned();
+        else
+            return TPropAccess::MethodAssigned(o);
+    }
+    bool HoldsMethod(TObject* o, TObject* Self, const TMethodEntry& m) const override {
+        if constexpr (IsEventT<T>::value) {
+            if (!m.Signature || *m.Signature != typeid(typename IsEventT<T>::Signature)) return false;
+            T bound;
+            m.Bind(Self, &bound);
+            return bound == Get(o);
+        } else
+            return TPropAccess::HoldsMethod(o, Self, m);
+    }
+    void SetMethod(TObject* o, TObject* Self, const TMethodEntry* m) const override {
+        if constexpr (IsEventT<T>::value) {
+            T bound;
+            if (m) m->Bind(Self, &bound);
+            Put(o, std::move(bound));
+        } else
+            TPropAccess::SetMethod(o, Self, m);
+    }
 
 private:
     static String StrOf(const QString& s) { return s; }
@@ -453,6 +526,8 @@ public:
     explicit TPropTableBuilder(TPropTable& t) : FTable(t) {}
     // Adds (or replaces the inherited entry of the same name) and answers the new entry.
     TPropInfo& Add(const String& name, PTypeInfo type, std::shared_ptr<const TPropAccess> access);
+    // Adds a copy of the declaration of name found from cls up; EPropertyError when none.
+    TPropInfo& Publish(TClass cls, const String& name);
 
 private:
     TPropTable& FTable;
@@ -509,6 +584,13 @@ public:
         return Add<T>(name, type, get, set);
     }
 
+    // Publishes a property an ancestor declared (KVT_DECLARED) under its declared rules.
+    TPropRef<C> Publish(const String& name) { return TPropRef<C>(FB.Publish(&C::StaticClassInfo(), name)); }
+    void Publish(std::initializer_list<const char*> names) {
+        for (const char* n : names)
+            Publish(QString::fromLatin1(n));
+    }
+
 private:
     template <class T, class G, class S> TPropRef<C> Add(const String& name, PTypeInfo type, G get, S set) {
         auto acc = std::make_shared<kvt_typinfo::Access<C, T, G, S>>(get, set);
@@ -533,3 +615,64 @@ template <class C> struct TPublisher;
     [[maybe_unused]] static const bool kvtPublished_##Class =                                                \
         ::RegisterPublished(&Class::StaticClassInfo(), &TPublisher<Class>::Build);                           \
     void TPublisher<Class>::Publish([[maybe_unused]] ::TPropBuilder<Class>& P)
+
+template <class C> struct TDeclarer;
+
+// Declares properties of Class that descendants may publish; the body fills `P` like
+// KVT_PUBLISHED's.
+#define KVT_DECLARED(Class)                                                                                  \
+    template <> struct TDeclarer<Class> {                                                                    \
+        static void Declare(::TPropBuilder<Class>& P);                                                       \
+        static void Build(::TPropTableBuilder& b) {                                                          \
+            ::TPropBuilder<Class> p(b);                                                                      \
+            Declare(p);                                                                                      \
+        }                                                                                                    \
+    };                                                                                                       \
+    [[maybe_unused]] static const bool kvtDeclared_##Class =                                                 \
+        ::RegisterDeclared(&Class::StaticClassInfo(), &TDeclarer<Class>::Build);                             \
+    void TDeclarer<Class>::Declare([[maybe_unused]] ::TPropBuilder<Class>& P)
+
+namespace kvt_typinfo {
+template <class C, class R, class... A> class Method final : public TMethodEntry {
+public:
+    explicit Method(R (C::*m)(A...)) : FMethod(m) {}
+    void Bind(TObject* Self, void* Event) const override {
+        *static_cast<TEvent<R(A...)>*>(Event) = TEvent<R(A...)>(static_cast<C*>(Self), FMethod);
+    }
+
+private:
+    R (C::*FMethod)(A...);
+};
+} // namespace kvt_typinfo
+
+template <class C> class TMethodBuilder {
+public:
+    explicit TMethodBuilder(std::vector<std::unique_ptr<TMethodEntry>>& m) : FMethods(m) {}
+    template <class M, class R, class... A> void Method(const String& name, R (M::*m)(A...)) {
+        static_assert(std::is_base_of_v<M, C>, "a method of the class or of an ancestor");
+        auto e = std::make_unique<kvt_typinfo::Method<M, R, A...>>(m);
+        e->Name = name;
+        e->Signature = &typeid(R(A...));
+        e->Owner = &C::StaticClassInfo();
+        FMethods.push_back(std::move(e));
+    }
+
+private:
+    std::vector<std::unique_ptr<TMethodEntry>>& FMethods;
+};
+
+template <class C> struct TMethodPublisher;
+
+// Publishes handlers of Class by name; the body fills `M` (M.Method("EditChange",
+// &TMyForm::EditChange)).
+#define KVT_PUBLISHED_METHODS(Class)                                                                         \
+    template <> struct TMethodPublisher<Class> {                                                             \
+        static void Publish(::TMethodBuilder<Class>& M);                                                     \
+        static void Build(std::vector<std::unique_ptr<::TMethodEntry>>& m) {                                 \
+            ::TMethodBuilder<Class> b(m);                                                                    \
+            Publish(b);                                                                                      \
+        }                                                                                                    \
+    };                                                                                                       \
+    [[maybe_unused]] static const bool kvtMethods_##Class =                                                  \
+        ::RegisterPublishedMethods(&Class::StaticClassInfo(), &TMethodPublisher<Class>::Build);              \
+    void TMethodPublisher<Class>::Publish([[maybe_unused]] ::TMethodBuilder<Class>& M)

@@ -2,13 +2,69 @@
 
 #include "platform/ui/Controls.h"
 
+#include "platform/classes/ComponentStreams.h"
 #include "platform/rtl/SysUtils.h"
+#include "platform/ui/ActnList.h"
 #include "platform/ui/Forms.h"
 #include "platform/ui/WindowBridge.h"
 
 #include <QWidget>
 
 TMouse* Mouse = nullptr;
+
+// ---------------------------------------------------------------------------------------------
+void TTouchManager::Assign(TPersistent* source) {
+    if (auto* s = dynamic_cast<TTouchManager*>(source)) {
+        FInteractiveGestures = s->FInteractiveGestures;
+        FInteractiveGestureOptions = s->FInteractiveGestureOptions;
+        FParentTabletOptions = s->FParentTabletOptions;
+        return;
+    }
+    TPersistent::Assign(source);
+}
+
+namespace {
+// The link through which a control follows its action's properties.
+class TControlActionLink : public TActionLink {
+    KVT_CLASS(TControlActionLink, TActionLink)
+public:
+    explicit TControlActionLink(TControl* AClient) : TActionLink(AClient), FClient(AClient) {}
+    TCustomAction* Custom() const { return dynamic_cast<TCustomAction*>(Action()); }
+    void SetCaption(const String& v) override { FClient->SetCaption(v); }
+    void SetEnabled(bool v) override { FClient->SetEnabled(v); }
+    void SetHint(const String& v) override { FClient->SetHint(v); }
+    void SetVisible(bool v) override { FClient->SetVisible(v); }
+    // Copies the action's properties; while loading only over the control's own defaults, so
+    // stored values win.
+    void Apply(bool onlyDefaults) {
+        TCustomAction* a = Custom();
+        if (!a) return;
+        if (!onlyDefaults || FClient->Caption().isEmpty()) FClient->SetCaption(a->Caption());
+        if (!onlyDefaults || FClient->Enabled()) FClient->SetEnabled(a->Enabled());
+        if (!onlyDefaults || FClient->Hint().isEmpty()) FClient->SetHint(a->Hint());
+        if (!onlyDefaults || FClient->Visible()) FClient->SetVisible(a->Visible());
+    }
+
+private:
+    TControl* FClient;
+};
+} // namespace
+
+TBasicAction* TControl::Action() const {
+    return FActionLink ? FActionLink->Action() : nullptr;
+}
+
+void TControl::SetAction(TBasicAction* v) {
+    if (v == Action()) return;
+    if (!v) {
+        FActionLink.reset();
+        return;
+    }
+    auto link = std::make_unique<TControlActionLink>(this);
+    link->SetAction(v);
+    link->Apply(ComponentState().Contains(csLoading));
+    FActionLink = std::move(link);
+}
 
 // ---------------------------------------------------------------------------------------------
 void TSizeConstraints::Assign(TPersistent* source) {
@@ -45,6 +101,7 @@ TControl::TControl(TComponent* AOwner) : TComponent(AOwner) {
     FFont = std::make_unique<TFont>();
     FFont->OnChange = TNotifyEvent(this, &TControl::FontChanged);
     FConstraints = std::make_unique<TSizeConstraints>(this);
+    FTouch = std::make_unique<TTouchManager>(this);
 }
 
 TControl::~TControl() {
@@ -205,6 +262,10 @@ bool TControl::HasParent() const {
 }
 void TControl::SetParentComponent(TComponent* Value) {
     if (auto* w = dynamic_cast<TWinControl*>(Value)) SetParent(w);
+}
+void TControl::ReadState(TReader* Reader) {
+    if (Reader->Parent() && Reader->Parent() != this) SetParentComponent(Reader->Parent());
+    TComponent::ReadState(Reader);
 }
 
 bool TControl::CanResize(int& NewWidth, int& NewHeight) {
@@ -497,7 +558,14 @@ void TControl::SetMouseCapture(bool v) {
 }
 
 void TControl::Click() {
-    if (OnClick) OnClick(this);
+    // A handler of its own runs instead of the action unless it is the action's handler.
+    TBasicAction* action = Action();
+    if (OnClick && (!action || !(OnClick == action->OnExecute)))
+        OnClick(this);
+    else if (action && !ComponentState().Contains(csDesigning))
+        FActionLink->Execute(this);
+    else if (OnClick)
+        OnClick(this);
 }
 void TControl::DblClick() {
     if (OnDblClick) OnDblClick(this);

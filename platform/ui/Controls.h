@@ -13,6 +13,7 @@
 
 #include "platform/classes/Classes.h"
 #include "platform/rtl/System.h"
+#include "platform/ui/Gestures.h"
 #include "platform/ui/Graphics.h"
 #include "platform/ui/Messages.h"
 #include "platform/ui/Types.h"
@@ -205,6 +206,10 @@ using TDragOverEvent =
 using TDragDropEvent = TEvent<void(TObject* Sender, TObject* Source, int X, int Y)>;
 using TStartDragEvent = TEvent<void(TObject* Sender, TDragObject*& DragObject)>;
 using TEndDragEvent = TEvent<void(TObject* Sender, TObject* Target, int X, int Y)>;
+// Docking is not supported by the layer: the docking events are kept for stored forms only.
+using TStartDockEvent = TEvent<void(TObject* Sender, TDragObject*& DragObject)>;
+using TEndDockEvent = TEvent<void(TObject* Sender, TObject* Target, int X, int Y)>;
+using TGestureEvent = TEvent<void(TObject* Sender, const TGestureEventInfo& EventInfo, bool& Handled)>;
 
 // ---------------------------------------------------------------------------------------------
 // Hints: the record CM_HINTSHOW points to (LParam). A handler may change any field; a non-zero
@@ -307,6 +312,32 @@ private:
     void Change();
     TControl* FControl;
     int FMaxHeight = 0, FMaxWidth = 0, FMinHeight = 0, FMinWidth = 0;
+};
+
+// A control's touch settings. The layer does not recognise gestures itself: the settings are
+// kept and streamed for the controls that read them.
+class TTouchManager : public TPersistent {
+    KVT_CLASS(TTouchManager, TPersistent)
+public:
+    explicit TTouchManager(TControl* control) : FControl(control) {}
+    void Assign(TPersistent* source) override;
+    TControl* Control() const { return FControl; }
+    TInteractiveGestures InteractiveGestures() const { return FInteractiveGestures; }
+    void SetInteractiveGestures(TInteractiveGestures v) { FInteractiveGestures = v; }
+    TInteractiveGestureOptions InteractiveGestureOptions() const { return FInteractiveGestureOptions; }
+    void SetInteractiveGestureOptions(TInteractiveGestureOptions v) { FInteractiveGestureOptions = v; }
+    bool ParentTabletOptions() const { return FParentTabletOptions; }
+    void SetParentTabletOptions(bool v) { FParentTabletOptions = v; }
+
+    static constexpr TInteractiveGestureOptions DefaultGestureOptions{
+        igoPanSingleFingerHorizontal, igoPanSingleFingerVertical, igoPanInertia, igoPanGutter,
+        igoParentPassthrough};
+
+private:
+    TControl* FControl;
+    TInteractiveGestures FInteractiveGestures;
+    TInteractiveGestureOptions FInteractiveGestureOptions = DefaultGestureOptions;
+    bool FParentTabletOptions = true;
 };
 
 // Minimal drag object: the layer supports starting and ending a drag inside the application.
@@ -418,6 +449,16 @@ public:
     UINT DrawTextBiDiModeFlagsReadingOnly() const;
     TDragMode DragMode() const { return FDragMode; }
     void SetDragMode(TDragMode v) { FDragMode = v; }
+    TCursor DragCursor() const { return FDragCursor; }
+    void SetDragCursor(TCursor v) { FDragCursor = v; }
+    TDragKind DragKind() const { return FDragKind; }
+    void SetDragKind(TDragKind v) { FDragKind = v; }
+    TTouchManager* Touch() const { return FTouch.get(); }
+    void SetTouch(TTouchManager* v) { FTouch->Assign(v); }
+    // The action the control follows: its caption, enabled state, hint and visibility come from
+    // a TCustomAction, and a click without an OnClick handler executes it.
+    TBasicAction* Action() const;
+    void SetAction(TBasicAction* v);
     bool MouseInControl() const { return FMouseInControl; }
 
     // --- text
@@ -462,6 +503,9 @@ public:
     TDragDropEvent OnDragDrop;
     TStartDragEvent OnStartDrag;
     TEndDragEvent OnEndDrag;
+    TStartDockEvent OnStartDock;
+    TEndDockEvent OnEndDock;
+    TGestureEvent OnGesture;
 
     // Fires the click behaviour (Click is protected on the platform; components call it).
     virtual void Click();
@@ -469,6 +513,8 @@ public:
     void Notification(TComponent* AComponent, TOperation Operation) override;
     void Loaded() override;
     void SetParentComponent(TComponent* Value) override;
+    // A control read as a child of another takes that one as its parent first.
+    void ReadState(TReader* Reader) override;
 
 protected:
     friend class TWinControl;
@@ -545,6 +591,10 @@ protected:
     TBiDiMode FBiDiMode = bdLeftToRight;
     bool FParentBiDiMode = true;
     TDragMode FDragMode = dmManual;
+    TCursor FDragCursor = crDrag;
+    TDragKind FDragKind = dkDrag;
+    std::unique_ptr<TTouchManager> FTouch;
+    std::unique_ptr<TBasicActionLink> FActionLink;
     bool FDragging = false;
     bool FMouseInControl = false;
     String FText;

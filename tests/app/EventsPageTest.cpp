@@ -6,8 +6,12 @@
 
 #include "events/EventEditUnit.h"
 #include "lib/dbgrid/DBGridEh.h"
+#include "lib/dbgrid/DBGridEhFindDlg.h"
+#include "lib/tools/DBCtrlsEh.h"
 
+#include <QApplication>
 #include <QCoreApplication>
+#include <QKeyEvent>
 #include <QDir>
 #include <QFile>
 #include <QWidget>
@@ -365,5 +369,50 @@ TEST_F(EventsPageTest, ScreenshotOfTheEventsPage) {
         Grid()->Widget()->grab().save(d.absoluteFilePath(QStringLiteral("app-events-grid.png")), "PNG"));
     Application->OnException = TExceptionEvent();
     EXPECT_EQ(painterErrors, 0);
+    form->Hide();
+}
+
+TEST_F(EventsPageTest, CtrlFInTheEventsGridOpensTheFindDialog) {
+    sim->State().events = {Plain(1), GoTo(3), Lock(1), Unlock(2), Plain(5), GoTo(1)};
+    form->DevReadNClick(nullptr);
+    TakeBoxes();
+    form->Show();
+    form->MainPageControl->SetActivePageIndex(1);
+    form->ControlPageControl->SetActivePageIndex(1);
+    Table()->SetRecNo(2);
+    Grid()->SetFocus();
+    auto pump = [] {
+        for (int i = 0; i < 10; ++i) {
+            QCoreApplication::processEvents();
+            DispatchQueuedMessages();
+        }
+    };
+    pump();
+    // A real Ctrl+F press on the grid's window, through the form's key handling.
+    QKeyEvent press(QEvent::KeyPress, Qt::Key_F, Qt::ControlModifier, QStringLiteral("\x06"));
+    QApplication::sendEvent(Grid()->Widget(), &press);
+    QKeyEvent release(QEvent::KeyRelease, Qt::Key_F, Qt::ControlModifier, QStringLiteral("\x06"));
+    QApplication::sendEvent(Grid()->Widget(), &release);
+    QKeyEvent ctrlUp(QEvent::KeyRelease, Qt::Key_Control, Qt::NoModifier);
+    QApplication::sendEvent(Grid()->Widget(), &ctrlUp);
+    SetKeyDown(VK_CONTROL, false); // the key state must not outlive this test
+    pump();
+    TDBGridEhFindDlg* dlg = DBGridEhFindDlg();
+    ASSERT_NE(dlg, nullptr);
+    EXPECT_TRUE(dlg->Visible());
+    EXPECT_EQ(dlg->Grid(), Grid());
+    // The look-in list holds the grid's three columns and "<All>"; row select searches them all.
+    EXPECT_EQ(dlg->cbFindIn->Items()->Count(), 4);
+    // Searching for the description of the fifth row moves the grid there.
+    Table()->SetRecNo(5);
+    const String wanted = Grid()->VisibleColumn(2)->DisplayText();
+    Table()->First();
+    dlg->cbText->SetText(wanted);
+    dlg->cbFindIn->SetItemIndex(3);
+    dlg->cbMatchinType->SetItemIndex(1);
+    EXPECT_TRUE(dlg->FindNextMatch(false));
+    EXPECT_EQ(Grid()->VisibleColumn(2)->DisplayText(), wanted);
+    EXPECT_FALSE(dlg->cbText->Text().isEmpty());
+    dlg->Close();
     form->Hide();
 }

@@ -250,6 +250,13 @@ TEST_F(FilterGrid, TypedTextAppliesOnEnterAndBadTextKeepsThePreviousFilter) {
 }
 
 TEST_F(FilterGrid, ColumnsThatTakeNoFilterEdit) {
+    // Moving the filter into the titles ends editing in the row.
+    Grid->StartFilterEdit(Col("Qty"));
+    Grid->STFilter()->SetLocation(stflInTitleFilterEh);
+    EXPECT_FALSE(Grid->FilterEditMode());
+    EXPECT_FALSE(Grid->FilterEdit()->Visible());
+    Grid->STFilter()->SetLocation(stflUnderTitleFilterEh);
+
     Column("Name")->STFilter()->SetVisible(false);
     Grid->StartFilterEdit(Col("Name"));
     EXPECT_FALSE(Grid->FilterEditMode());
@@ -576,6 +583,42 @@ TEST_F(FilterGrid, DateTimeConditionsKeepTheirTime) {
     f->SetExpressionStr(f->ExpressionAsText());
     Grid->ApplyFilter();
     EXPECT_EQ(dates->RecordCount(), 2) << f->ExpressionStr().toStdString();
+}
+
+} // namespace
+
+namespace {
+
+TEST_F(FilterGrid, CtrlSpaceStartsANewChoiceAfterAnAcceptedCloseAndThenAdds) {
+    Grid->StartFilterEdit(Col("Qty"));
+    TInplaceFilterEditEh* edit = Grid->FilterEdit();
+    edit->DropDown();
+    TPopupListboxEh* list = edit->PopupListbox();
+    TStrings* items = edit->Items();
+    Byte keys[256] = {};
+    keys[VK_CONTROL] = 0x80;
+    SetKeyboardState(keys);
+    auto ctrlSpace = [&](const char* row) {
+        list->SetItemIndex(IndexOf(items, row));
+        edit->Perform(WM_CHAR, u' ', 0);
+        EXPECT_TRUE(edit->ListVisible());
+        EXPECT_EQ(list->ItemIndex(), IndexOf(items, row));
+    };
+    ctrlSpace("2");
+    ctrlSpace("4");
+    EXPECT_EQ(Column("Qty")->STFilter()->ExpressionStr(), u"in ('2','4')"_qs);
+    // Closing with the "5" row accepted runs it once more and ends the choice.
+    list->SetItemIndex(IndexOf(items, "5"));
+    edit->CloseUp(true);
+    EXPECT_EQ(Column("Qty")->STFilter()->ExpressionStr(), u"in ('2','4','5')"_qs);
+    edit->DropDown();
+    ctrlSpace("6");
+    EXPECT_EQ(Column("Qty")->STFilter()->ExpressionStr(), u"='6'"_qs);
+    ctrlSpace("0");
+    EXPECT_EQ(Column("Qty")->STFilter()->ExpressionStr(), u"in ('0','6')"_qs);
+    keys[VK_CONTROL] = 0;
+    SetKeyboardState(keys);
+    edit->CloseUp(false);
 }
 
 } // namespace

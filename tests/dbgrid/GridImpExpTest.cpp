@@ -4,6 +4,7 @@
 
 #include "DBGridTestFixture.h"
 
+#include "lib/dbgrid/DBGridEhFooters.h"
 #include "lib/dbgrid/DBGridEhImpExp.h"
 #include "lib/dbgrid/DBGridEhSelection.h"
 
@@ -189,6 +190,27 @@ TEST_F(ImpExpFixture, FooterRowsFollowTheRecords) {
     // The tagged format carries records only.
     EXPECT_TRUE(Export<TDBGridEhExportAsVCLDBIF>().endsWith(Tag3(2) + Tag5(QStringLiteral("b")) + Tag3(3) +
                                                             QByteArray(1, 0)));
+}
+
+// Sums and counts are taken over the exported records only.
+TEST_F(ImpExpFixture, FooterSumsAndCountsCoverTheExportedRecords) {
+    Fill(kSample);
+    Grid->SetFooterRowCount(1);
+    TColumnEh* name = Grid->Columns()->Columns(1);
+    TColumnEh* qty = Grid->Columns()->Columns(2);
+    name->Footer()->SetValueType(fvtCount);
+    name->Footer()->SetDisplayFormat(QStringLiteral("0' rows'"));
+    qty->Footer()->SetValueType(fvtSum);
+    Pump();
+    EXPECT_TRUE(Export<TDBGridEhExportAsText>().endsWith("\r\n\t4 rows\t15"));
+    TDBGridOptions o = Grid->Options();
+    o.Include(dgMultiSelect);
+    Grid->SetOptions(o);
+    At(2);
+    Grid->SelectedRows()->SetCurrentRowSelected(true);
+    At(3);
+    Grid->SelectedRows()->SetCurrentRowSelected(true);
+    EXPECT_TRUE(Export<TDBGridEhExportAsCSV>(false).endsWith("\r\n\"\";\"2 rows\";\"5\""));
 }
 
 TEST_F(ImpExpFixture, CsvQuoteAndSeparatorSettings) {
@@ -408,33 +430,41 @@ TEST_F(ImpExpFixture, MalformedInputFailsCleanly) {
                             Tag5(QStringLiteral("eight")) + Tag3(8) + QByteArray(1, 0);
     struct Case {
         const char* Name;
-        bool Tagged;
+        char Kind; // t text, u UTF-16 text, v tagged
         QByteArray Input;
         QString Message; // the start of the error text
         Rows After;
     } cases[] = {
-        {"lone CR", false, "7\tA\r8\tB",
+        {"lone CR", 't', "7\tA\r8\tB",
          QStringLiteral("TDBGridEhImportAsText.CheckState: Неверный формат текста"), start},
-        {"too many cells", false, "7\tA\t3\t9", QStringLiteral("TDBGridEhImportAsText: строка 1"), start},
+        {"too many cells", 't', "7\tA\t3\t9", QStringLiteral("TDBGridEhImportAsText: строка 1"), start},
         {"second line too long",
-         false,
+         't',
          "7\tA\r\n8\tB\t3\t4",
          QStringLiteral("TDBGridEhImportAsText: строка 2"),
          {{Variant(7), S("A"), Variant(1)}, start[1]}},
-        {"signature", true, "VCLDBIX\x01" + Le32(3),
+        {"UTF-16 in the other byte order", 'u',
+         QByteArray("\xFE\xFF", 2) + QByteArray("\x00"
+                                                "7\x00\t\x00"
+                                                "A",
+                                                6),
+         QStringLiteral("TDBGridEhImportAsUnicodeText.CheckState: Неверный формат текста"), start},
+        {"UTF-16 cut in a code unit", 'u', Utf16(QStringLiteral("7\tA")) + "B",
+         QStringLiteral("TDBGridEhImportAsUnicodeText.CheckState: Неверный формат текста"), start},
+        {"signature", 'v', "VCLDBIX\x01" + Le32(3),
          QStringLiteral("TDBGridEhImportAsVCLDBIF.ReadPrefix: Неверный формат VCLDBIF"), start},
         {"truncated",
-         true,
+         'v',
          twoRecords.left(twoRecords.size() - 4),
          QStringLiteral("TDBGridEhImportAsVCLDBIF.ReadPrefix: Неверный формат VCLDBIF"),
          {{Variant(7), S("seven"), Variant(7)}, start[1]}},
-        {"huge length", true, head + Tag3(7) + QByteArray(1, 5) + Le32(0x7FFFFFFF) + "abc",
+        {"huge length", 'v', head + Tag3(7) + QByteArray(1, 5) + Le32(0x7FFFFFFF) + "abc",
          QStringLiteral("TDBGridEhImportAsVCLDBIF.ReadPrefix: Неверный формат VCLDBIF"), start},
-        {"big-endian count", true, QByteArray("VCLDBIF\x01\x00\x00\x00\x03", 12),
+        {"big-endian count", 'v', QByteArray("VCLDBIF\x01\x00\x00\x00\x03", 12),
          QStringLiteral("TDBGridEhImportAsVCLDBIF.ReadPrefix: Неверный формат VCLDBIF"), start},
-        {"odd UTF-16 length", true, head + Tag3(7) + QByteArray(1, 7) + Le32(3) + "abc" + Tag3(1),
+        {"odd UTF-16 length", 'v', head + Tag3(7) + QByteArray(1, 7) + Le32(3) + "abc" + Tag3(1),
          QStringLiteral("TDBGridEhImportAsVCLDBIF.ReadPrefix: Неверный формат VCLDBIF"), start},
-        {"no columns, then data", true, QByteArray("VCLDBIF\x01", 8) + Le32(0) + "\x03\x01\x00\x00\x00",
+        {"no columns, then data", 'v', QByteArray("VCLDBIF\x01", 8) + Le32(0) + "\x03\x01\x00\x00\x00",
          QStringLiteral("TDBGridEhImportAsVCLDBIF.ReadPrefix: Неверный формат VCLDBIF"), start},
     };
     for (const Case& c : cases) {
@@ -443,8 +473,10 @@ TEST_F(ImpExpFixture, MalformedInputFailsCleanly) {
         Fill(start);
         At(1);
         try {
-            if (c.Tagged)
+            if (c.Kind == 'v')
                 Import<TDBGridEhImportAsVCLDBIF>(c.Input);
+            else if (c.Kind == 'u')
+                Import<TDBGridEhImportAsUnicodeText>(c.Input);
             else
                 Import<TDBGridEhImportAsText>(c.Input);
             ADD_FAILURE() << c.Name << ": no error";

@@ -120,6 +120,20 @@ TEST_F(SelectionFixture, SelectionToGridRectPerKind) {
     check(plain, "plain data set");
 }
 
+TEST_F(SelectionFixture, AssignCopiesTheHolderOfTheSourceKind) {
+    SelectRecords({2, 5});
+    TDBGridEhSelection copy(nullptr);
+    copy.Assign(Sel());
+    EXPECT_EQ(copy.SelectionType(), gstRecordBookmarks);
+    EXPECT_EQ(copy.Rows()->Count(), 2);
+    // As base references: the memory table's records themselves.
+    TDBGridEhSelection refs(nullptr);
+    refs.AssignAsBaseRef(Sel());
+    EXPECT_EQ(refs.SelectionType(), gstRecordBookmarks);
+    ASSERT_EQ(refs.Rows()->RowsRef().size(), 2u);
+    EXPECT_NE(refs.Rows()->RowsRef()[0], refs.Rows()->RowsRef()[1]);
+}
+
 TEST_F(SelectionFixture, RectangleAccessorsNeedActiveData) {
     Table->Close();
     EXPECT_THROW(Sel()->Rect()->BottomRow(), EInvalidGridOperationEh);

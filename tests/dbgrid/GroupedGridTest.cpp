@@ -206,6 +206,17 @@ TEST_F(GroupedGrid, MovingWalksTheFlatListAndCarriesTheCursor) {
     EXPECT_EQ(Cur()->DataSetRecordViewNo(), 0);
     EXPECT_EQ(Grid->Row(), Grid->TopDataOffset() + 5);
     ExpectConsistent();
+
+    // An empty table: a move selects nothing and ends on both ends.
+    Table->EmptyTable();
+    Pump();
+    for (int d : {-1, 0, 1}) {
+        EXPECT_EQ(Grid->GroupDataMoveBy(d, false), 0);
+        EXPECT_TRUE(Grid->CurGroupDataListBof());
+        EXPECT_TRUE(Grid->CurGroupDataListEof());
+    }
+    EXPECT_EQ(Grid->RowCount(), Grid->TopDataOffset() + 1);
+    Grid->Repaint();
 }
 
 TEST_F(GroupedGrid, RecordsAddedInsideGroupsJoinThem) {
@@ -361,6 +372,28 @@ TEST_F(GroupedGrid, MouseOpensGroupsDragsTitlesAndTogglesTheOrder) {
     EXPECT_EQ(G()->ActiveGroupLevelsCount(), 1);
     EXPECT_TRUE(Col(1)->Visible());
     ExpectConsistent();
+}
+
+TEST_F(GroupedGrid, FooterValuesInsideGroupRowsTakeTheHandlersText) {
+    GroupBy({0});
+    SumFooter();
+    EXPECT_EQ(Rows(), u"East r1 r3 r5 f West r0 r2 r4 f"_qs);
+    G()->GroupRowDefValues()->SetFooterInGroupRow(true);
+    Pump();
+    EXPECT_EQ(Rows(), u"East r1 r3 r5 West r0 r2 r4"_qs);
+    ExpectConsistent();
+    QStringList seen;
+    Grid->OnDataGroupGetFooterParams = decltype(Grid->OnDataGroupGetFooterParams)::Callable(
+        [&](TCustomDBGridEh*, TGroupDataTreeNodeEh*, TGridDataGroupFooterColumnItemEh*,
+            TGroupFooterParamsEh* P) {
+            seen << P->Text();
+            P->SetText(QStringLiteral("Σ ") + P->Text());
+        });
+    Grab(u"dbgrid_grouped_footer_in_group_row"_qs);
+    // Both groups' sums (and the grand total) went through the handler.
+    EXPECT_TRUE(seen.contains(u"13.5"_qs)) << seen.join(u',').toStdString();
+    EXPECT_TRUE(seen.contains(u"12.5"_qs)) << seen.join(u',').toStdString();
+    Grid->OnDataGroupGetFooterParams = nullptr;
 }
 
 TEST_F(GroupedGrid, AggregateMenuOffersWhatTheColumnAllows) {

@@ -416,3 +416,39 @@ TEST(ToolImages, ImageCentredInARect) {
     PaintImageCentred(none.C()->Handle(), TRect(0, 0, 20, 20), &images, 3, false);
     EXPECT_EQ(none.Ink(), TRect(20, 20, 0, 0));
 }
+
+namespace {
+// Paints one image centred in its client area from its own paint handler.
+class TImageCell : public TCustomControl {
+    KVT_CLASS(TImageCell, TCustomControl)
+public:
+    using TCustomControl::TCustomControl;
+    TCustomImageList* Images = nullptr;
+
+protected:
+    void Paint() override {
+        Canvas()->Brush()->SetColor(clWhite);
+        Canvas()->FillRect(ClientRect());
+        PaintImageCentred(Canvas()->Handle(), ClientRect(), Images, 0, false);
+    }
+};
+} // namespace
+
+TEST(ToolImages, ImageCentredOnAControlCanvas) {
+    TCustomImageList images(6, 6);
+    TBitmap bmp;
+    bmp.SetSize(6, 6);
+    bmp.Canvas()->Brush()->SetColor(clRed);
+    bmp.Canvas()->FillRect(TRect(0, 0, 6, 6));
+    images.Add(&bmp, nullptr);
+    TForm form(nullptr);
+    form.SetBounds(0, 0, 100, 100);
+    auto* cell = new TImageCell(&form);
+    cell->Images = &images;
+    cell->SetParent(&form);
+    cell->SetBounds(0, 0, 20, 20);
+    Board b(20, 20);
+    cell->PaintTo(b.C(), 0, 0);
+    EXPECT_EQ(b.Ink(), TRect(7, 7, 13, 13));
+    EXPECT_EQ(b.At(10, 10), clRed);
+}

@@ -1,0 +1,167 @@
+// The grid's built-in text search: walks the records of the grid's data set (and the listed
+// columns of each) from the current cell in the asked direction, wrapping around once, and
+// makes the first matching cell current. Without a match the current record is restored.
+// Invariant: DisableControls is always paired with EnableControls, also when a read throws.
+
+#include "lib/dbgrid/DBGridEhSearch.h"
+
+#include "platform/rtl/SysUtils.h"
+#include "platform/ui/WinApi.h"
+
+#include <QCoreApplication>
+#include <QKeyEvent>
+
+namespace {
+
+// Whether an Esc press is waiting for the grid. The search must not dispatch other input, so
+// only pending key presses are looked at and nothing is removed.
+bool EscapeWaiting(TCustomDBGridEh* Grid) {
+    MSG msg;
+    if (Grid->HandleAllocated() && PeekMessage(&msg, Grid->Handle(), WM_KEYDOWN, WM_KEYDOWN, PM_NOREMOVE))
+        return msg.wParam == VK_ESCAPE;
+    return false;
+}
+
+} // namespace
+
+bool SearchTextMatches(const String& CellText, const String& Text, TLocateTextMatchingEh Matching,
+                       bool CaseInsensitive) {
+    const Qt::CaseSensitivity cs = CaseInsensitive ? Qt::CaseInsensitive : Qt::CaseSensitive;
+    switch (Matching) {
+    case ltmAnyPartEh:
+        return CellText.contains(Text, cs);
+    case ltmWholeEh:
+        return CellText.compare(Text, cs) == 0;
+    case ltmFromBegingEh:
+        return CellText.startsWith(Text, cs);
+    }
+    return false;
+}
+
+bool LocateTextInGrid(TCustomDBGridEh* Grid, const String& FieldName, const String& Text,
+                      TLocateTextOptionsEh Options, TLocateTextDirectionEh Direction,
+                      TLocateTextMatchingEh Matching) {
+    TDataSource* src = Grid->DataSource();
+    TDataSet* ds = src ? src->DataSet() : nullptr;
+    if (!ds || !ds->Active()) return false;
+
+    // The columns compared, in order. (Searching inside a selection needs the grid's
+    // selection, which this grid does not hold: the whole data set is searched.)
+    std::vector<TColumnEh*> cols;
+    if (!FieldName.isEmpty()) {
+        for (int i = 0; i < Grid->Columns()->Count(); ++i) {
+            TColumnEh* c = Grid->Columns()->Columns(i);
+            if (c->Field() && c->Field()->FieldName().compare(FieldName, Qt::CaseInsensitive) == 0) {
+                cols.push_back(c);
+                break;
+            }
+        }
+    } else if (Options.Contains(ltoAllFieldsEh)) {
+        for (int i = 0; i < Grid->VisibleColumnCount(); ++i) {
+            TColumnEh* c = Grid->VisibleColumn(i);
+            // Pictures and other blobs have no text to compare.
+            TField* f = c->Field();
+            if (!f || !f->IsBlob() || f->DataType() == ftMemo || f->DataType() == ftWideMemo)
+                cols.push_back(c);
+        }
+    } else if (TColumnEh* c = Grid->SelectedColumn()) {
+        cols.push_back(c);
+    }
+    if (cols.empty() || Grid->VisibleColumnCount() == 0) return false;
+
+    TDBGridSearchPanelEh* sp = Grid->SearchPanel();
+    const bool panelActive = sp->Active();
+    int startIndex = std::max(0, panelActive ? sp->FoundColumnIndex() : Grid->SelectedIndex());
+    int pos = 0;
+    if (startIndex < Grid->VisibleColumnCount()) {
+        TColumnEh* start = Grid->VisibleColumn(startIndex);
+        for (size_t i = 0; i < cols.size(); ++i)
+            if (cols[i] == start) pos = int(i);
+    }
+    if (!panelActive && Grid->Options().Contains(dgRowSelect) && FieldName.isEmpty()) pos = 0;
+
+    const bool forward = Direction != ltdUpEh;
+    const bool allFields = Options.Contains(ltoAllFieldsEh);
+    const bool caseInsensitive = Options.Contains(ltoCaseInsensitiveEh);
+    const int last = int(cols.size()) - 1;
+
+    ds->DisableControls();
+    struct Enable {
+        TDataSet* ds;
+        ~Enable() { ds->EnableControls(); }
+    } enable{ds};
+    const TBookmark saved = ds->Bookmark();
+
+    auto goStart = [&](bool fwd) {
+        if (fwd)
+            ds->First();
+        else
+            ds->Last();
+    };
+    auto atEnd = [&](bool fwd) { return fwd ? ds->Eof() : ds->BOF(); };
+    auto step = [&](bool fwd) {
+        if (allFields) {
+            if (fwd) {
+                if (pos < last) {
+                    ++pos;
+                    return;
+                }
+                ds->Next();
+                pos = 0;
+            } else {
+                if (pos > 0) {
+                    --pos;
+                    return;
+                }
+                ds->Prior();
+                pos = last;
+            }
+        } else if (fwd) {
+            ds->Next();
+        } else {
+            ds->Prior();
+        }
+    };
+
+    if (Direction == ltdAllEh) {
+        goStart(true);
+        pos = 0;
+    } else {
+        step(forward);
+    }
+
+    bool wrapped = false;
+    bool found = false;
+    while (true) {
+        if (atEnd(forward) || ds->IsEmpty()) {
+            if (wrapped || ds->IsEmpty()) break;
+            goStart(forward);
+            pos = forward ? 0 : last;
+            wrapped = true;
+            if (atEnd(forward) && ds->IsEmpty()) break;
+        }
+        TColumnEh* c = cols[size_t(pos)];
+        String cell;
+        if (Options.Contains(ltoMatchFormatEh))
+            cell = c->DisplayText();
+        else if (TField* f = c->Field())
+            cell = f->AsString();
+        if (SearchTextMatches(cell, Text, Matching, caseInsensitive)) {
+            found = true;
+            int index = -1;
+            for (int i = 0; i < Grid->VisibleColumnCount() && index < 0; ++i)
+                if (Grid->VisibleColumn(i) == c) index = i;
+            if (panelActive)
+                sp->SetFoundColumnIndex(index);
+            else if (index >= 0)
+                Grid->SetSelectedIndex(index);
+            break;
+        }
+        if (Options.Contains(ltoStopOnEscape) && EscapeWaiting(Grid)) break;
+        step(forward);
+        // A wrapped walk that comes back past its start has seen every cell.
+        if (wrapped && atEnd(forward)) break;
+    }
+    if (!found && ds->BookmarkValid(saved)) ds->SetBookmark(saved);
+    return found;
+}

@@ -1,0 +1,325 @@
+// Measuring the data grid's content: column widths fitted to titles and data, the auto-fit
+// switches, data row heights from wrapped texts and footer row heights from their fonts.
+//
+// The content walk goes over the data set's records (not only the rows the grid holds), so it
+// disables the data set's controls and puts the cursor back afterwards, also on failure.
+
+#include "lib/dbgrid/DBGridEh.h"
+
+#include "platform/ui/WinApi.h"
+
+#include <QFontMetrics>
+#include <QScopeGuard>
+
+#include <algorithm>
+
+namespace {
+
+// A text's extent on one line, or wrapped into Width.
+int TextExtent(TCanvas* Canvas, const String& Text, bool WordWrap, int Width, int Interlinear, bool Height) {
+    if (Text.isEmpty()) return 0;
+    int h = 0, w = 0;
+    const int avail = WordWrap ? Width : 1 << 20;
+    MeasureCellText(0, Canvas, WordWrap ? 2 : 0, h, w, WordWrap, TRect(0, 0, avail, 1 << 20), Text,
+                    Interlinear);
+    return Height ? h : w;
+}
+
+} // namespace
+
+// ---------------------------------------------------------------------------------------------
+// Auto-fit switches and tree area
+
+int TCustomDBGridEh::GetCellTreeElmentsAreaWidth() {
+    if (!FIntMemTable || !FIntMemTable->GetViewAsTreeList()) return 0;
+    return std::max(0, 18 * FIntMemTable->GetTreeNodeLevel());
+}
+
+bool TCustomDBGridEh::IsFindDialogShowAsModal() {
+    return true;
+}
+
+// ---------------------------------------------------------------------------------------------
+// Column widths from the content
+
+int TCustomDBGridEh::MeasureTitleWidth(TColumnEh* Column) {
+    int m = 5;
+    const int sortWidth = Column->GetSortMarkingWidth();
+    if (sortWidth >= 3) m = sortWidth + 3;
+    m += Column->GetFilterButtonAreaWidth();
+    TCanvas* c = Canvas();
+    TFont saved;
+    saved.Assign(c->Font());
+    const auto restore = qScopeGuard([&] { c->Font()->Assign(&saved); });
+    c->Font()->Assign(Column->Title()->Font());
+    String text = Column->Title()->Caption();
+    const bool multi = IsUseMultiTitle();
+    if (multi)
+        if (THeadTreeNode* leaf = LeafOf(Column)) text = leaf->Text;
+    const bool wrap = multi || TitleHeight() != 0 || TitleLines() != 0;
+    if (Column->Title()->Orientation() == tohVertical) return m + TextExtent(c, text, false, 0, 0, true);
+    const int room = std::max(1, Column->Width() - m);
+    return TextExtent(c, text, wrap, room, FInterlinear, false) + m;
+}
+
+int TCustomDBGridEh::MeasureDataWidth(TColumnEh* Column) {
+    int e = Column->AlwaysShowEditButton() ? Column->EditButtonsWidth() + 5 : 5;
+    if (VisibleColumnCount() > 0 && VisibleColumn(0) == Column) e += GetCellTreeElmentsAreaWidth();
+    if (Column->ShowImageAndText() && Column->ImageList()) e += Column->ImageList()->Width() + 4;
+    switch (Column->GetColumnType()) {
+    case ctKeyImageList:
+        return e + (Column->ImageList() ? Column->ImageList()->Width() : 0);
+    case ctCheckboxes:
+        return e + ClassicCheckBoxSize;
+    default:
+        break;
+    }
+    TCanvas* c = Canvas();
+    TFont saved;
+    saved.Assign(c->Font());
+    const auto restore = qScopeGuard([&] { c->Font()->Assign(&saved); });
+    c->Font()->Assign(Column->Font());
+    TAxisColCellParamsEh* params = GetCellParamsRecord();
+    params->FText = Column->DisplayText();
+    params->FFont = c->Font();
+    params->FBackground = c->Brush()->Color();
+    params->FBlankCell = false;
+    params->FAlignment = Column->Alignment();
+    params->FCol = Column->Index() + FIndicatorOffset;
+    params->FRow = 0;
+    params->FState = TGridDrawState();
+    if (OnGetCellParams) OnGetCellParams(this, Column, c->Font(), params->FBackground, params->FState);
+    Column->GetColCellParams(false, params);
+    return TextExtent(c, params->FText, false, 0, 0, false) + e;
+}
+
+int TCustomDBGridEh::MeasureFooterWidth(TColumnEh* Column) {
+    // Footer texts come from GetFooterValue and OnGetFooterParams, one per footer row.
+    int result = 0;
+    TCanvas* c = Canvas();
+    TFont saved;
+    saved.Assign(c->Font());
+    const auto restore = qScopeGuard([&] { c->Font()->Assign(&saved); });
+    for (int r = 0; r < FooterRowCount(); ++r) {
+        c->Font()->Assign(FooterFont());
+        String text = GetFooterValue(r, Column);
+        TColor color = FooterColor();
+        TAlignment alignment = Column->Alignment();
+        if (OnGetFooterParams)
+            OnGetFooterParams(this, Column->Index(), r, Column, c->Font(), color, alignment, TGridDrawState(),
+                              text);
+        result = std::max(result, TextExtent(c, text, false, 0, 0, false) + 5);
+    }
+    return result;
+}
+
+void TCustomDBGridEh::OptimizeColsWidth(TColumnsEhList* ColumnsList, int CheckRowCount) {
+    const int n = ColumnsList ? ColumnsList->Count() : 0;
+    if (n == 0 || !DataLink()->Active()) return;
+    std::vector<int> widths(size_t(n), 0);
+    auto atMax = [&](int i) {
+        const int mx = ColumnsList->Columns(i)->MaxWidth();
+        return mx != 0 && widths[size_t(i)] >= mx;
+    };
+    auto cut = [&](int i) {
+        const int mx = ColumnsList->Columns(i)->MaxWidth();
+        if (mx != 0) widths[size_t(i)] = std::min(widths[size_t(i)], mx);
+    };
+    for (int i = 0; i < n; ++i) {
+        widths[size_t(i)] = MeasureTitleWidth(ColumnsList->Columns(i));
+        cut(i);
+    }
+    TDataSet* ds = DataLink()->DataSet();
+    ds->DisableControls();
+    bool layoutEntered = false;
+    const auto enable = qScopeGuard([&] {
+        if (layoutEntered) EndLayout();
+        ds->EnableControls();
+    });
+    {
+        TBookmark saved = ds->GetBookmark();
+        const auto back = qScopeGuard([&] {
+            if (ds->BookmarkValid(saved)) ds->GotoBookmark(saved);
+            ds->FreeBookmark(saved);
+        });
+        ds->First();
+        const int count = ds->RecordCount();
+        int recNo = 0;
+        while (!ds->Eof()) {
+            bool allAtMax = true;
+            for (int i = 0; i < n; ++i) {
+                if (atMax(i)) continue;
+                widths[size_t(i)] = std::max(widths[size_t(i)], MeasureDataWidth(ColumnsList->Columns(i)));
+                cut(i);
+                if (!atMax(i)) allAtMax = false;
+            }
+            ++recNo;
+            if (allAtMax || (CheckRowCount >= 0 && recNo >= CheckRowCount) ||
+                (ds->IsSequenced() && recNo >= count))
+                break;
+            ds->Next();
+        }
+    }
+    if (!FAutoFitColWidths) {
+        BeginLayout();
+        layoutEntered = true;
+    }
+    for (int i = 0; i < n; ++i) {
+        TColumnEh* col = ColumnsList->Columns(i);
+        // The width setter applies the column's limits; footers are not cut before it.
+        col->SetWidth(std::max(widths[size_t(i)], MeasureFooterWidth(col)));
+    }
+}
+
+void TCustomDBGridEh::OptimizeAllColsWidth(int CheckRowCount) {
+    TColumnsEhList list;
+    for (int i = 0; i < Columns()->Count(); ++i)
+        list.Add(Columns()->Columns(i));
+    OptimizeColsWidth(&list, CheckRowCount);
+}
+
+void TCustomDBGridEh::OptimizeColumnWidthsForClick(TColumnEh* Column) {
+    TColumnsEhList list;
+    if (Column) list.Add(Column);
+    OptimizeColsWidth(&list, -1);
+}
+
+// ---------------------------------------------------------------------------------------------
+// Row heights
+
+int TCustomDBGridEh::CalcColumnRowHeight(TColumnEh* Column) {
+    if (!FOptionsEh.Contains(dghAutoFitRowHeight) || (FIntMemTable && FIntMemTable->GetViewAsTreeList()))
+        return FStdDefaultRowHeight;
+    TCanvas* c = Canvas();
+    TFont saved;
+    saved.Assign(c->Font());
+    const auto restore = qScopeGuard([&] { c->Font()->Assign(&saved); });
+    c->Font()->Assign(Column->Font());
+    String text = Column->DisplayText();
+    if (OnGetCellParams || Column->OnGetCellParams()) {
+        TAxisColCellParamsEh* params = GetCellParamsRecord();
+        params->FText = text;
+        params->FFont = c->Font();
+        params->FBackground = Column->Color();
+        params->FState = TGridDrawState();
+        if (OnGetCellParams) OnGetCellParams(this, Column, c->Font(), params->FBackground, params->FState);
+        Column->GetColCellParams(false, params);
+        text = params->FText;
+    }
+    int margin = Column->AlwaysShowEditButton() ? Column->EditButtonsWidth() + 4 : 4;
+    if (VisibleColumnCount() > 0 && VisibleColumn(0) == Column) margin += GetCellTreeElmentsAreaWidth();
+    if (Column->ShowImageAndText() && Column->ImageList()) margin += Column->ImageList()->Width() + 4;
+    const int room = std::max(1, Column->Width() - margin);
+    const int h = TextExtent(c, text, Column->WordWrap(), room, FInterlinear, true);
+    if (h <= FStdDefaultRowHeight) return FStdDefaultRowHeight;
+    return h + 1 + (Flat() ? 0 : 2) + (FOptions.Contains(dgRowLines) ? GridLineWidth() : 0);
+}
+
+int TCustomDBGridEh::CalcDataRowHeight() {
+    int h = FStdDefaultRowHeight;
+    if (FOptionsEh.Contains(dghAutoFitRowHeight))
+        for (int i = 0; i < VisibleColumnCount(); ++i)
+            h = std::max(h, CalcColumnRowHeight(VisibleColumn(i)));
+    if (OnGetRowHeight) OnGetRowHeight(this, h);
+    return h;
+}
+
+int TCustomDBGridEh::GetDataRowHeight(int DataRow) {
+    if (!DataLink()->Active() || !FOptionsEh.Contains(dghAutoFitRowHeight)) return FStdDefaultRowHeight;
+    if (DataRow < 0 || DataRow >= FullDataRowCount()) return FStdDefaultRowHeight;
+    InstantReadRowEnter(DataRow);
+    const auto leave = qScopeGuard([&] { InstantReadRowLeave(); });
+    return CalcDataRowHeight();
+}
+
+void TCustomDBGridEh::UpdateAllGridDataRowHeights() {
+    const int top = TopDataOffset();
+    if (DataLink()->Active() && FIntMemTable && !FIntMemTable->GetViewAsTreeList()) {
+        for (int d = 0; d < FullDataRowCount() && d + top < RowCount(); ++d) {
+            const int h = GetDataRowHeight(d);
+            if (RowHeights(d + top) != h) SetRowHeights(d + top, h);
+        }
+    } else if (top < RowCount()) {
+        SetRowHeights(top, FStdDefaultRowHeight);
+    }
+}
+
+void TCustomDBGridEh::UpdateAllDataRowHeights() {
+    if (ComponentState().Contains(csLoading) || !HandleAllocated()) return;
+    UpdateAllGridDataRowHeights();
+    UpdateFooterRowHeights();
+}
+
+void TCustomDBGridEh::UpdateFooterRowHeights() {
+    std::vector<int>& heights = FFooterParams->CalculatedRowHeights();
+    const int n = FooterRowCount();
+    heights.assign(size_t(n), FStdDefaultRowHeight);
+    TFont* ff = FooterFont();
+    const QFontMetrics fm(ff->ToQFont());
+    for (int i = 0; i < n; ++i) {
+        if (FFooterParams->RowLines() != 0 || FFooterParams->RowHeight() != 0)
+            heights[size_t(i)] =
+                FFooterParams->RowHeight() + FFooterParams->RowLines() * (fm.height() + fm.leading());
+        else if (ff->Size() == Font()->Size())
+            heights[size_t(i)] = FStdDefaultRowHeight;
+        else
+            heights[size_t(i)] = fm.height() + FInterlinear;
+    }
+    // The footer rows are the grid's trailing rows.
+    for (int i = 0; i < n && RowCount() + i < GetFullRowCount(); ++i)
+        if (RowHeights(RowCount() + i) != heights[size_t(i)])
+            SetRowHeights(RowCount() + i, heights[size_t(i)]);
+}
+
+// ---------------------------------------------------------------------------------------------
+// Row-panel widths
+
+void TDBGridColumnsEh::ScaleWidths(int M, int D) {
+    // A panel without width has nothing to scale from.
+    if (M <= 0 || Count() == 0) return;
+    const int w = FDBGrid ? FDBGrid->GridLineWidth() : 1;
+    BeginUpdate();
+    const auto end = qScopeGuard([&] { EndUpdate(); });
+    for (int i = 0; i < Count(); ++i) {
+        TColumnEh* c = Columns(i);
+        const int left = c->RowPlacement().Left;
+        const long long right = std::llround(double(c->Width() + left + w) / M * D);
+        const long long start = std::llround(double(D) * left / M);
+        c->SetWidth(int(right - start - w));
+    }
+}
+
+void TDBGridColumnsEh::FixupAutoFitColWidths(int GridWidth) {
+    if (Count() == 0) return;
+    const int w = FDBGrid ? FDBGrid->GridLineWidth() : 1;
+    int lastLine = 0;
+    for (int i = 0; i < Count(); ++i)
+        lastLine = std::max(lastLine, Columns(i)->InRowLinePos());
+    BeginUpdate();
+    const auto end = qScopeGuard([&] { EndUpdate(); });
+    for (int line = 0; line <= lastLine; ++line) {
+        long long fitSum = 0;
+        int rest = GridWidth;
+        for (int i = 0; i < Count(); ++i) {
+            TColumnEh* c = Columns(i);
+            if (c->InRowLinePos() != line) continue;
+            if (c->GetAutoFitColWidth())
+                fitSum += c->Width() + w;
+            else
+                rest -= c->Width() + w;
+        }
+        if (fitSum <= 0) continue;
+        // Running sums keep the shares adding up to what is left, whatever the rounding.
+        long long run = 0;
+        for (int i = 0; i < Count(); ++i) {
+            TColumnEh* c = Columns(i);
+            if (c->InRowLinePos() != line || !c->GetAutoFitColWidth()) continue;
+            const int old = c->Width();
+            const long long to = std::llround(double(rest) * double(run + old) / double(fitSum));
+            const long long from = std::llround(double(rest) * double(run) / double(fitSum));
+            const int nw = int(to - from);
+            c->SetWidth(nw == 0 ? 1 : nw);
+            run += old;
+        }
+    }
+}

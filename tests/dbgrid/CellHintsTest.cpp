@@ -1,0 +1,148 @@
+// Hints of the data grid's cells, asked for with the messages the hint manager sends: the pause,
+// a title's own hint, title tool tips and data hints.
+
+#include "DBGridTestFixture.h"
+
+#include "platform/ui/Controls.h"
+
+class CellHintsTest : public DBGridFormFixture<TDBGridEh> {
+protected:
+    void SetUp() override {
+        DBGridFormFixture::SetUp();
+        UseTable(5, QStringLiteral("Long name text %1"));
+        Grid->Columns()->SetState(csCustomized);
+        Grid->SetHint(QStringLiteral("grid hint"));
+        Pump();
+    }
+    TColumnEh* Name() { return Grid->Columns()->Columns(1); }
+    TPoint Centre(int ACol, int ARow) {
+        const TRect r = Grid->CellRect(ACol, ARow);
+        return TPoint{(r.Left + r.Right) / 2, (r.Top + r.Bottom) / 2};
+    }
+    int PauseAt(TPoint p) {
+        const TPoint s = Grid->ClientToScreen(p);
+        SetCursorPos(s.X, s.Y);
+        int pause = -1;
+        Grid->Perform(CM_HINTSHOWPAUSE, 0, LPARAM(&pause));
+        return pause;
+    }
+    THintInfo HintAt(TPoint p) {
+        THintInfo info;
+        info.HintControl = Grid;
+        info.HintWindowClass = &THintWindow::StaticClassInfo();
+        info.CursorPos = p;
+        info.HintPos = Grid->ClientToScreen(TPoint{p.X, p.Y + 20});
+        info.HintStr = Grid->Hint();
+        info.CursorRect = Grid->ClientRect();
+        Grid->Perform(CM_HINTSHOW, 0, LPARAM(&info));
+        return info;
+    }
+    static bool IsToolTip(const THintInfo& i) {
+        return i.HintWindowClass == &TGridToolTipsWindowEh::StaticClassInfo();
+    }
+};
+
+TEST_F(CellHintsTest, PauseIsZeroOverToolTipCellsUnlessAHandlerDecides) {
+    const int appPause = Application->HintPause();
+    const TPoint title = Centre(2, 0), data = Centre(2, 1);
+    EXPECT_EQ(PauseAt(title), appPause);
+    EXPECT_EQ(PauseAt(data), appPause);
+    Name()->Title()->SetToolTips(true);
+    Name()->SetToolTips(true);
+    EXPECT_EQ(PauseAt(title), 0);
+    EXPECT_EQ(PauseAt(data), 0);
+    // A title with its own hint waits as usual.
+    Name()->Title()->SetHint(QStringLiteral("Name of the row"));
+    EXPECT_EQ(PauseAt(title), appPause);
+    // A handler that processes the message has the last word; one that does not, none.
+    bool process = true;
+    Grid->OnHintShowPause = TDBGridEhHintShowPauseEvent::Callable(
+        [&](TCustomDBGridEh*, TPoint, TGridCoord, TPoint, TColumnEh*, int& Pause, bool& Processed) {
+            Pause = 777;
+            Processed = process;
+        });
+    EXPECT_EQ(PauseAt(data), 777);
+    process = false;
+    EXPECT_EQ(PauseAt(data), 0);
+}
+
+TEST_F(CellHintsTest, TitleHintShowsItsShortPartEvenWithCtrlHeld) {
+    Name()->Title()->SetHint(QStringLiteral("Short|The long part for the status bar"));
+    Name()->Title()->SetToolTips(true);
+    SetKeyDown(VK_CONTROL, true);
+    const THintInfo i = HintAt(Centre(2, 0));
+    SetKeyDown(VK_CONTROL, false);
+    EXPECT_EQ(i.HintStr, QStringLiteral("Short"));
+    EXPECT_FALSE(IsToolTip(i));
+    EXPECT_EQ(i.CursorRect, Grid->CellRect(2, 0));
+}
+
+TEST_F(CellHintsTest, TitleToolTipShowsOnlyWhenTheCaptionDoesNotFit) {
+    TColumnTitleEh* t = Name()->Title();
+    t->SetToolTips(true);
+    t->SetCaption(QStringLiteral("A caption far wider than its column"));
+    Name()->SetWidth(60);
+    Pump();
+    THintInfo i = HintAt(Centre(2, 0));
+    EXPECT_EQ(i.HintStr, t->Caption());
+    EXPECT_TRUE(IsToolTip(i));
+    EXPECT_NE(i.HintData, nullptr) << "the tool tip paints with the grid's hint font";
+
+    t->SetCaption(QStringLiteral("Nm"));
+    i = HintAt(Centre(2, 0));
+    EXPECT_TRUE(i.HintStr.isEmpty()) << "a caption that fits needs no tool tip";
+
+    // Holding Ctrl suppresses tool tips: the grid's own hint stays.
+    t->SetCaption(QStringLiteral("A caption far wider than its column"));
+    SetKeyDown(VK_CONTROL, true);
+    i = HintAt(Centre(2, 0));
+    SetKeyDown(VK_CONTROL, false);
+    EXPECT_EQ(i.HintStr, QStringLiteral("grid hint"));
+}
+
+TEST_F(CellHintsTest, RightAlignedTitleCutByTheGridEdgeShowsItsToolTip) {
+    // The last column runs past the grid's right edge; its short caption fits the visible part.
+    TColumnEh* last = Grid->Columns()->Columns(2);
+    last->Title()->SetToolTips(true);
+    last->Title()->SetAlignment(taRightJustify);
+    last->Title()->SetCaption(QStringLiteral("Qty"));
+    Grid->Columns()->Columns(0)->SetWidth(150);
+    Name()->SetWidth(200);
+    last->SetWidth(400);
+    Pump();
+    const TRect r = Grid->CellRect(3, 0);
+    ASSERT_LT(r.Right, r.Left + 400) << "the column must be cut by the grid";
+    const THintInfo i = HintAt(TPoint{r.Left + 10, (r.Top + r.Bottom) / 2});
+    EXPECT_EQ(i.HintStr, QStringLiteral("Qty"));
+    EXPECT_TRUE(IsToolTip(i));
+}
+
+TEST_F(CellHintsTest, DataHintShowsTheFullTextUnlessAHandlerTakesIt) {
+    Name()->SetWidth(50);
+    Pump();
+    const TPoint p = Centre(2, 2);
+    EXPECT_TRUE(HintAt(p).HintStr.isEmpty()) << "a data cell without ToolTips shows no hint";
+
+    Name()->SetToolTips(true);
+    THintInfo i = HintAt(p);
+    EXPECT_EQ(i.HintStr, QStringLiteral("Long name text 2"));
+    EXPECT_TRUE(IsToolTip(i));
+
+    SetKeyDown(VK_CONTROL, true);
+    EXPECT_EQ(HintAt(p).HintStr, QStringLiteral("grid hint"));
+    SetKeyDown(VK_CONTROL, false);
+
+    // A handler that processes the hint without a text means no hint at all.
+    Grid->OnDataHintShow = TDBGridEhDataHintShowEvent::Callable(
+        [](TCustomDBGridEh*, TPoint, TGridCoord, TPoint, TColumnEh*, TDBGridEhDataHintParams*&,
+           bool& Processed) { Processed = true; });
+    EXPECT_TRUE(HintAt(p).HintStr.isEmpty());
+    Grid->OnDataHintShow =
+        TDBGridEhDataHintShowEvent::Callable([](TCustomDBGridEh*, TPoint, TGridCoord Cell, TPoint, TColumnEh*,
+                                                TDBGridEhDataHintParams*& Params, bool& Processed) {
+            Params->HintStr = QStringLiteral("row %1").arg(Cell.Y);
+            Processed = true;
+        });
+    EXPECT_EQ(HintAt(p).HintStr, QStringLiteral("row 2"));
+    Grid->OnDataHintShow = TDBGridEhDataHintShowEvent();
+}

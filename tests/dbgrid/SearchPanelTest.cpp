@@ -1,0 +1,522 @@
+// Searching in the data grid: text location in every direction and matching mode, the search
+// filter (memory-table and plain data-set paths), in-place search, the search panel, its
+// highlighted matches, the find dialog and the navigator panel.
+
+#include "DBGridTestFixture.h"
+
+#include "lib/dbgrid/DBGridEhFindDlg.h"
+#include "lib/dbgrid/DBGridEhSearch.h"
+#include "lib/tools/DBCtrlsEh.h"
+
+#include "platform/ui/StdCtrls.h"
+
+#include <QImage>
+#include <QWidget>
+
+namespace {
+
+// Names are searched; Code is a second text column for all-column searches.
+const char* const Names[] = {"Иванов", "Петров", "smith",   "SMITHSON", "Сидоров",
+                             "abc",    "cab",    "50% off", "a_b"};
+const char* const Codes[] = {"x1", "x2", "ИВАН", "x4", "x5", "x6", "x7", "x8", "x9"};
+
+struct SearchGridTest : DBGridFormFixture<TDBGridEh> {
+    void UseNames(int Count = 9) {
+        Table = Create<TMemTableEh>(Form);
+        Table->FieldDefs()->Add(QStringLiteral("ID"), ftInteger);
+        Table->FieldDefs()->Add(QStringLiteral("Name"), ftString, 20);
+        Table->FieldDefs()->Add(QStringLiteral("Code"), ftString, 10);
+        Table->CreateDataSet();
+        for (int i = 0; i < Count; ++i)
+            Table->AppendRecord(
+                {Variant(i + 1), Variant(QString::fromUtf8(Names[i])), Variant(QString::fromUtf8(Codes[i]))});
+        Table->First();
+        Source->SetDataSet(Table);
+        Grid->SetDataSource(Source);
+        Pump();
+    }
+    int CurrentId() { return Table->FieldByName(QStringLiteral("ID"))->AsInteger(); }
+    int VisibleRecords() {
+        int n = 0;
+        Table->DisableControls();
+        const TBookmark bm = Table->Bookmark();
+        for (Table->First(); !Table->Eof(); Table->Next())
+            ++n;
+        Table->SetBookmark(bm);
+        Table->EnableControls();
+        return n;
+    }
+    void GoToId(int Id) { ASSERT_TRUE(Table->Locate(QStringLiteral("ID"), Variant(Id), TLocateOptions())); }
+};
+
+} // namespace
+
+// ---------------------------------------------------------------------------------------------
+// Text location
+
+TEST_F(SearchGridTest, LocateTextByDirectionMatchingAndCase) {
+    UseNames();
+    struct Case {
+        const char* text;
+        TLocateTextDirectionEh dir;
+        TLocateTextMatchingEh match;
+        bool caseInsensitive;
+        bool allFields;
+        int startId;
+        int expectId; // 0: not found, the current record stays
+    };
+    const Case cases[] = {
+        {"ров", ltdDownEh, ltmAnyPartEh, true, false, 1, 2},   // Cyrillic part, downwards
+        {"ров", ltdDownEh, ltmAnyPartEh, true, false, 2, 5},   // starts after the current cell
+        {"ров", ltdUpEh, ltmAnyPartEh, true, false, 5, 2},     // upwards
+        {"ров", ltdUpEh, ltmAnyPartEh, true, false, 2, 5},     // up from the first match wraps
+        {"ИВАНОВ", ltdDownEh, ltmWholeEh, true, false, 3, 1},  // Cyrillic case folded, wraps
+        {"ИВАНОВ", ltdDownEh, ltmWholeEh, false, false, 3, 0}, // exact case: nowhere
+        {"smith", ltdAllEh, ltmWholeEh, true, false, 9, 3},    // whole: SMITHSON does not count
+        {"SMITH", ltdDownEh, ltmFromBegingEh, false, false, 3, 4},
+        {"ab", ltdAllEh, ltmFromBegingEh, true, false, 7, 6}, // abc, not cab
+        {"ab", ltdDownEh, ltmAnyPartEh, true, false, 6, 7},   // cab in any part
+        {"%", ltdAllEh, ltmAnyPartEh, true, false, 1, 8},     // LIKE wildcard taken literally
+        {"a_b", ltdAllEh, ltmWholeEh, true, false, 1, 9},     // literal underscore
+        {"_", ltdAllEh, ltmWholeEh, true, false, 1, 0},
+        {".*", ltdAllEh, ltmAnyPartEh, true, false, 1, 0},    // no regular expressions
+        {"иван", ltdDownEh, ltmAnyPartEh, true, true, 1, 3},  // all columns: Code of row 3
+        {"иван", ltdDownEh, ltmAnyPartEh, true, false, 1, 1}, // current column only: wraps to 1
+        {"zzz", ltdDownEh, ltmAnyPartEh, true, true, 4, 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(QString::fromUtf8(c.text).toStdString() + " from " + std::to_string(c.startId));
+        GoToId(c.startId);
+        Grid->SetSelectedIndex(1); // the Name column
+        TLocateTextOptionsEh opts;
+        if (c.caseInsensitive) opts.Include(ltoCaseInsensitiveEh);
+        if (c.allFields) opts.Include(ltoAllFieldsEh);
+        const bool found = Grid->LocateText(Grid, String(), QString::fromUtf8(c.text), opts, c.dir, c.match,
+                                            lttInAllNodesEh);
+        EXPECT_EQ(found, c.expectId != 0);
+        EXPECT_EQ(CurrentId(), c.expectId ? c.expectId : c.startId);
+        if (c.allFields && found) EXPECT_EQ(Grid->SelectedIndex(), 2);
+    }
+}
+
+TEST_F(SearchGridTest, LocateTextByFieldNameAndEmptyOrClosedData) {
+    UseNames();
+    GoToId(1);
+    EXPECT_TRUE(Grid->LocateText(Grid, QStringLiteral("Code"), QStringLiteral("x4"), {ltoCaseInsensitiveEh},
+                                 ltdDownEh, ltmWholeEh, lttInAllNodesEh));
+    EXPECT_EQ(CurrentId(), 4);
+    EXPECT_FALSE(Grid->LocateText(Grid, QStringLiteral("NoSuchField"), QStringLiteral("x4"), {}, ltdDownEh,
+                                  ltmWholeEh, lttInAllNodesEh));
+    Table->EmptyTable();
+    EXPECT_FALSE(Grid->LocateText(Grid, String(), QStringLiteral("a"), {ltoAllFieldsEh}, ltdDownEh,
+                                  ltmAnyPartEh, lttInAllNodesEh));
+    Table->Close();
+    EXPECT_FALSE(Grid->LocateText(Grid, String(), QStringLiteral("a"), {ltoAllFieldsEh}, ltdAllEh,
+                                  ltmAnyPartEh, lttInAllNodesEh));
+    Grid->SetDataSource(nullptr);
+    EXPECT_FALSE(
+        Grid->LocateText(Grid, String(), QStringLiteral("a"), {}, ltdAllEh, ltmAnyPartEh, lttInAllNodesEh));
+}
+
+// ---------------------------------------------------------------------------------------------
+// Search filter
+
+TEST_F(SearchGridTest, SearchFilterOnMemTableKeepsContainingRowsAndCancelRestores) {
+    UseNames();
+    GoToId(5);
+    Grid->ApplySearchFilter(QStringLiteral("РОВ"));
+    EXPECT_TRUE(Grid->SearchFilterActive());
+    EXPECT_EQ(VisibleRecords(), 2); // Петров, Сидоров
+    Grid->ApplySearchFilter(QStringLiteral("Smith"));
+    EXPECT_EQ(VisibleRecords(), 2);
+    Grid->ApplySearchFilter(QStringLiteral("%"));
+    EXPECT_EQ(VisibleRecords(), 1);
+    Grid->ApplySearchFilter(QStringLiteral("Сидоров"));
+    EXPECT_EQ(CurrentId(), 5);
+    Grid->CancelSearchFilter();
+    EXPECT_FALSE(Grid->SearchFilterActive());
+    EXPECT_EQ(VisibleRecords(), 9);
+    EXPECT_EQ(CurrentId(), 5);
+    EXPECT_TRUE(Grid->CheckDataConsistency());
+}
+
+TEST_F(SearchGridTest, EmptySearchFilterTextRemovesTheFilter) {
+    UseNames();
+    Grid->ApplySearchFilter(QStringLiteral("ab"));
+    EXPECT_EQ(VisibleRecords(), 2);
+    Grid->ApplySearchFilter(String());
+    EXPECT_FALSE(Grid->SearchFilterActive());
+    EXPECT_EQ(VisibleRecords(), 9);
+}
+
+TEST_F(SearchGridTest, SearchFilterOnPlainDataSetGivesBackHandlerAndFilteredFlag) {
+    UseNames();
+    Grid->SetTryUseMemTableInt(false);
+    Grid->SetDataSource(nullptr);
+    Grid->SetDataSource(Source);
+    int ownCalls = 0;
+    const TFilterRecordEvent own = TFilterRecordEvent::Callable([&](TDataSet* ds, bool& Accept) {
+        ++ownCalls;
+        Accept = ds->FieldByName(QStringLiteral("ID"))->AsInteger() != 2; // hides Петров
+    });
+    Table->SetOnFilterRecord(own);
+    Grid->ApplySearchFilter(QStringLiteral("ров"));
+    EXPECT_TRUE(Table->Filtered());
+    EXPECT_GT(ownCalls, 0);         // the data set's own handler still decides first
+    EXPECT_EQ(VisibleRecords(), 1); // Сидоров
+    Grid->CancelSearchFilter();
+    EXPECT_FALSE(Table->Filtered()); // as it was before the search
+    EXPECT_TRUE(Table->OnFilterRecord() == own);
+    EXPECT_EQ(VisibleRecords(), 9);
+
+    // A grid freed while its filter is in place leaves the data set as it found it.
+    Table->SetFiltered(true);
+    Grid->ApplySearchFilter(QStringLiteral("abc"));
+    EXPECT_EQ(VisibleRecords(), 1);
+    Grid->Free();
+    Grid = nullptr;
+    EXPECT_TRUE(Table->OnFilterRecord() == own);
+    EXPECT_TRUE(Table->Filtered());
+    EXPECT_EQ(VisibleRecords(), 8);
+}
+
+// ---------------------------------------------------------------------------------------------
+// In-place search
+
+TEST_F(SearchGridTest, InplaceSearchGrowsWithMatchingLettersInTheDataCase) {
+    UseNames();
+    Grid->SetSelectedIndex(1);
+    Grid->StartInplaceSearch(QStringLiteral("s"), -1, ltdAllEh);
+    EXPECT_TRUE(Grid->InplaceSearching());
+    EXPECT_EQ(CurrentId(), 3);
+    Grid->StartInplaceSearch(QStringLiteral("M"), -1, ltdAllEh);
+    EXPECT_EQ(Grid->InplaceSearchText(), QStringLiteral("sm"));
+    // A letter that matches nothing is not added and the record stays.
+    Grid->StartInplaceSearch(QStringLiteral("q"), -1, ltdAllEh);
+    EXPECT_EQ(Grid->InplaceSearchText(), QStringLiteral("sm"));
+    EXPECT_EQ(CurrentId(), 3);
+    // A negative time-out keeps it running until stopped.
+    Pump(60);
+    EXPECT_TRUE(Grid->InplaceSearching());
+    Grid->StopInplaceSearch();
+    EXPECT_FALSE(Grid->InplaceSearching());
+    EXPECT_TRUE(Grid->InplaceSearchText().isEmpty());
+
+    Grid->StartInplaceSearch(QStringLiteral("с"), 20, ltdAllEh);
+    EXPECT_EQ(CurrentId(), 5);
+    EXPECT_EQ(Grid->InplaceSearchText(), QStringLiteral("С"));
+    Pump(150);
+    EXPECT_FALSE(Grid->InplaceSearching()); // ended by its time-out
+}
+
+// ---------------------------------------------------------------------------------------------
+// Search panel
+
+TEST_F(SearchGridTest, SearchPanelVisibilityRules) {
+    UseNames();
+    TDBGridSearchPanelEh* sp = Grid->SearchPanel();
+    EXPECT_FALSE(sp->Visible());
+    sp->SetPersistentShowing(false);
+    sp->SetEnabled(true);
+    EXPECT_FALSE(sp->Visible());
+    sp->SetActive(true);
+    Pump();
+    EXPECT_TRUE(sp->Visible());
+    EXPECT_TRUE(Grid->SearchPanelControl()->Visible());
+    EXPECT_EQ(Grid->OutBoundaryData()->TopIndent(), Grid->SearchPanelControl()->Height());
+    sp->SetActive(false);
+    EXPECT_FALSE(sp->Visible());
+    EXPECT_EQ(Grid->OutBoundaryData()->TopIndent(), 0);
+    sp->SetSearchingText(QStringLiteral("ров"));
+    EXPECT_TRUE(sp->Visible()); // a text keeps it shown
+    sp->SetPersistentShowing(true);
+
+    // Outside the grid: no panel at all, Active is only the stored flag.
+    sp->SetLocation(splExternal);
+    EXPECT_FALSE(Grid->SearchPanelControl()->Visible());
+    sp->SetActive(true);
+    EXPECT_TRUE(sp->Active());
+    EXPECT_EQ(Grid->OutBoundaryData()->TopIndent(), 0);
+}
+
+TEST_F(SearchGridTest, TypingInTheSearchBoxFindsAndEnterFilters) {
+    UseNames();
+    TDBGridSearchPanelEh* sp = Grid->SearchPanel();
+    sp->SetEnabled(true);
+    Pump();
+    TDBGridSearchPanelControlEh* pc = Grid->SearchPanelControl();
+    TNavFindEditEh* box = pc->FindEditor();
+    GoToId(9);
+    box->SetText(QStringLiteral("ПЕТ"));
+    EXPECT_EQ(sp->SearchingText(), QStringLiteral("ПЕТ"));
+    EXPECT_EQ(CurrentId(), 2);
+    EXPECT_FALSE(box->TextAppliedAsFilter());
+    EXPECT_EQ(pc->FindButton(gnfbCancelSearchFilterEh)->ImageIndex(), 14);
+
+    // Nothing contains the text: the record stays and the filter button still offers filtering.
+    box->SetText(QStringLiteral("нет такого"));
+    EXPECT_EQ(CurrentId(), 2);
+    EXPECT_TRUE(pc->FindButton(gnfbCancelSearchFilterEh)->Enabled());
+    EXPECT_EQ(pc->FindButton(gnfbCancelSearchFilterEh)->Hint(),
+              QString::fromUtf8("Показать все записи, которые содержат текст"));
+
+    box->SetText(QStringLiteral("ров"));
+    pc->ButtonClick(gnfbFindNextEh);
+    EXPECT_EQ(CurrentId(), 5);
+    pc->ButtonClick(gnfbFindPrevEh);
+    EXPECT_EQ(CurrentId(), 2);
+
+    box->Perform(WM_CHAR, VK_RETURN, 0);
+    EXPECT_TRUE(box->TextAppliedAsFilter());
+    EXPECT_EQ(VisibleRecords(), 2);
+    EXPECT_EQ(box->Items()->IndexOf(QStringLiteral("ров")), 0);
+    EXPECT_EQ(pc->FindButton(gnfbCancelSearchFilterEh)->ImageIndex(), 10);
+
+    // The cross clears the box and the filter.
+    pc->ButtonClick(gnfbCancelSearchFilterEh);
+    EXPECT_TRUE(box->Text().isEmpty());
+    EXPECT_EQ(VisibleRecords(), 9);
+}
+
+TEST_F(SearchGridTest, FilterOnTypingAndDisabledFilter) {
+    UseNames();
+    TDBGridSearchPanelEh* sp = Grid->SearchPanel();
+    sp->SetEnabled(true);
+    sp->SetFilterOnTyping(true);
+    Pump();
+    TNavFindEditEh* box = Grid->SearchPanelControl()->FindEditor();
+    auto type = [&](QChar ch) {
+        const String before = box->Text();
+        box->Perform(WM_CHAR, ch.unicode(), 0);
+        ASSERT_EQ(box->Text(), before + ch);
+    };
+    type(QLatin1Char('a'));
+    EXPECT_EQ(VisibleRecords(), 3); // abc, cab, a_b
+    type(QLatin1Char('b'));
+    EXPECT_EQ(VisibleRecords(), 2); // abc, cab
+    // A space does not refilter; the next letter does.
+    box->SetText(QStringLiteral("ab "));
+    box->Perform(WM_CHAR, ' ', 0);
+    EXPECT_EQ(VisibleRecords(), 2);
+    type(QLatin1Char('x'));
+    EXPECT_EQ(VisibleRecords(), 0);
+
+    // Without filtering the filter button goes and Enter only clears the box.
+    box->CancelSearchEditorMode();
+    sp->SetFilterEnabled(false);
+    EXPECT_FALSE(Grid->SearchPanelControl()->FindButton(gnfbCancelSearchFilterEh)->Visible());
+    box->SetText(QStringLiteral("ров"));
+    box->Perform(WM_CHAR, VK_RETURN, 0);
+    EXPECT_TRUE(box->Text().isEmpty());
+    EXPECT_EQ(VisibleRecords(), 9);
+}
+
+TEST_F(SearchGridTest, SearchPanelHighlightsMatchesScreenshot) {
+    UseNames();
+    Grid->SetOptionsEh(Grid->OptionsEh() + TDBGridEhOptions{dghShowRecNo});
+    Grid->SearchPanel()->SetEnabled(true);
+    Pump();
+    Grid->SearchPanelControl()->FindEditor()->SetText(QStringLiteral("ров"));
+    Grid->Invalidate();
+    Pump(50);
+    QImage img = Form->Widget()->grab().toImage();
+    EXPECT_TRUE(img.save(ScreenshotPath(QStringLiteral("dbgrid_search_panel_highlight"))));
+    // The highlight colour (RGB 255, 255, 150) is painted somewhere in the cells.
+    int hits = 0;
+    for (int y = 0; y < img.height(); ++y)
+        for (int x = 0; x < img.width(); ++x)
+            if (img.pixel(x, y) == qRgb(255, 255, 150)) ++hits;
+    EXPECT_GT(hits, 20);
+
+    Grid->SearchPanelControl()->FindEditor()->SetText(String());
+    Grid->Invalidate();
+    Pump(50);
+    QImage plain = Form->Widget()->grab().toImage();
+    hits = 0;
+    for (int y = 0; y < plain.height(); ++y)
+        for (int x = 0; x < plain.width(); ++x)
+            if (plain.pixel(x, y) == qRgb(255, 255, 150)) ++hits;
+    EXPECT_EQ(hits, 0);
+}
+
+// ---------------------------------------------------------------------------------------------
+// Find dialog
+
+TEST_F(SearchGridTest, FindDialogFlows) {
+    UseNames();
+    GoToId(4);
+    Grid->SetSelectedIndex(1);
+    ExecuteFindDialog(Grid, QStringLiteral("ров"), false);
+    TDBGridEhFindDlg* dlg = DBGridEhFindDlg();
+    ASSERT_NE(dlg, nullptr);
+    Pump();
+    EXPECT_TRUE(dlg->Visible());
+    EXPECT_EQ(dlg->Grid(), Grid);
+    EXPECT_EQ(dlg->cbFindIn->Items()->Count(), 4); // ID, Name, Code, <All>
+    EXPECT_EQ(dlg->cbFindIn->Items()->Strings(3), QStringLiteral("<All>"));
+    EXPECT_EQ(dlg->cbFindIn->ItemIndex(), 1);       // the selected column's title
+    EXPECT_FALSE(dlg->dbcTreeFindRange->Visible()); // not a tree: the form is shorter
+    EXPECT_EQ(dlg->ClientHeight(), dlg->dbcTreeFindRange->Top());
+    EXPECT_EQ(dlg->FindColumnsList()->Count(), 1);
+
+    // "Все": the first press finds the first match from the start, later ones go down.
+    EXPECT_TRUE(dlg->FindNextMatch(false));
+    EXPECT_EQ(CurrentId(), 2);
+    EXPECT_FALSE(dlg->FirstTry());
+    EXPECT_TRUE(dlg->FindNextMatch(false));
+    EXPECT_EQ(CurrentId(), 5);
+    // Ctrl held reverses: "Все" goes up.
+    EXPECT_TRUE(dlg->FindNextMatch(true));
+    EXPECT_EQ(CurrentId(), 2);
+    // "Вверх" with Ctrl goes down.
+    dlg->cbFindDirection->SetItemIndex(0);
+    EXPECT_TRUE(dlg->FindNextMatch(true));
+    EXPECT_EQ(CurrentId(), 5);
+
+    // Not found: nothing moves and the next press is still a first try.
+    dlg->cbText->SetText(QStringLiteral("нигде"));
+    EXPECT_TRUE(dlg->FirstTry());
+    EXPECT_FALSE(dlg->FindNextMatch(false));
+    EXPECT_EQ(CurrentId(), 5);
+    EXPECT_TRUE(dlg->FirstTry());
+
+    // A pattern used twice is listed once.
+    dlg->cbText->SetText(QStringLiteral("ров"));
+    dlg->FindNextMatch(false);
+    dlg->FindNextMatch(false);
+    EXPECT_EQ(dlg->cbText->Items()->Count(), 2);
+
+    // Whole-field match on all columns, case sensitive.
+    dlg->cbFindIn->SetItemIndex(3);
+    dlg->cbMatchinType->SetItemIndex(1);
+    dlg->cbFindDirection->SetItemIndex(2);
+    dlg->cbCharCase->SetCheckedState(true);
+    dlg->cbText->SetText(QStringLiteral("ИВАН"));
+    EXPECT_TRUE(dlg->FindNextMatch(false));
+    EXPECT_EQ(CurrentId(), 3);
+    EXPECT_EQ(Grid->SelectedIndex(), 2);
+
+    QImage img = dlg->Widget()->grab().toImage();
+    EXPECT_TRUE(img.save(ScreenshotPath(QStringLiteral("dbgrid_find_dialog"))));
+
+    // Escape closes the non-modal dialog.
+    Word esc = VK_ESCAPE;
+    dlg->FormKeyDown(dlg, esc, TShiftState());
+    Pump();
+    EXPECT_FALSE(dlg->Visible());
+}
+
+TEST_F(SearchGridTest, CtrlFOpensTheFindDialogWithDialogFind) {
+    UseNames();
+    if (TDBGridEhFindDlg* d = DBGridEhFindDlg()) d->Close();
+    Pump();
+    Grid->SetSelectedIndex(1);
+    GoToId(2);
+    Grid->SetOptionsEh(Grid->OptionsEh() - TDBGridEhOptions{dghDialogFind});
+    SetKeyDown(VK_CONTROL, true);
+    Grid->Perform(WM_KEYDOWN, 'F', 0);
+    SetKeyDown(VK_CONTROL, false);
+    EXPECT_TRUE(!DBGridEhFindDlg() || !DBGridEhFindDlg()->Visible());
+    Grid->SetOptionsEh(Grid->OptionsEh() + TDBGridEhOptions{dghDialogFind});
+    SetKeyDown(VK_CONTROL, true);
+    Grid->Perform(WM_KEYDOWN, 'F', 0);
+    SetKeyDown(VK_CONTROL, false);
+    ASSERT_NE(DBGridEhFindDlg(), nullptr);
+    EXPECT_TRUE(DBGridEhFindDlg()->Visible());
+    EXPECT_EQ(DBGridEhFindDlg()->cbText->Text(), QString::fromUtf8("Петров"));
+    DBGridEhFindDlg()->Close();
+}
+
+// ---------------------------------------------------------------------------------------------
+// Navigator panel
+
+TEST_F(SearchGridTest, NavigatorButtonsActionsAndStates) {
+    UseNames();
+    Grid->HorzScrollBar()->ExtraPanel()->SetVisible(true);
+    Grid->SetAllowedOperations(
+        TDBGridEhAllowedOperations{alopInsertEh, alopUpdateEh, alopDeleteEh, alopAppendEh});
+    Pump();
+    TDBGridEhNavigatorPanel* nav = Grid->HorzScrollBarPanelControl()->ExtraPanel();
+    EXPECT_EQ(nav->DataSource(), Source);
+    Table->First();
+    EXPECT_FALSE(nav->Button(nbFirstEh)->Enabled());
+    EXPECT_FALSE(nav->Button(nbPriorEh)->Enabled());
+    EXPECT_TRUE(nav->Button(nbNextEh)->Enabled());
+    EXPECT_TRUE(nav->Button(nbEditEh)->Enabled());
+    EXPECT_FALSE(nav->Button(nbPostEh)->Enabled());
+    nav->NavBtnClick(nbNextEh);
+    EXPECT_EQ(CurrentId(), 2);
+    nav->NavBtnClick(nbLastEh);
+    EXPECT_EQ(CurrentId(), 9);
+    EXPECT_FALSE(nav->Button(nbNextEh)->Enabled());
+    nav->NavBtnClick(nbEditEh);
+    EXPECT_TRUE(nav->Button(nbPostEh)->Enabled());
+    EXPECT_FALSE(nav->Button(nbEditEh)->Enabled());
+    nav->NavBtnClick(nbCancelEh);
+    EXPECT_EQ(nav->RecordsInfoText(), QStringLiteral("9"));
+
+    // Delete asks first; Cancel keeps the record.
+    std::vector<String> asked;
+    int answer = IDCANCEL;
+    SetMessageBoxHook([&](const String& Text, const String&, UINT) {
+        asked.push_back(Text);
+        return answer;
+    });
+    nav->NavBtnClick(nbDeleteEh);
+    EXPECT_EQ(Table->RecordCount(), 9);
+    answer = IDOK;
+    nav->NavBtnClick(nbDeleteEh);
+    EXPECT_EQ(Table->RecordCount(), 8);
+    SetMessageBoxHook(nullptr);
+    ASSERT_EQ(asked.size(), 2u);
+    EXPECT_EQ(asked[0], QStringLiteral("Delete record?"));
+
+    // Hints: defaults, and a line of Hints replaces one.
+    EXPECT_EQ(nav->Button(nbFirstEh)->Hint(), QString::fromUtf8("Первая запись"));
+    auto hints = std::make_unique<TStringList>();
+    hints->Add(String());
+    hints->Add(QStringLiteral("Back"));
+    nav->SetHints(hints.get());
+    EXPECT_EQ(nav->Button(nbFirstEh)->Hint(), QString::fromUtf8("Первая запись"));
+    EXPECT_EQ(nav->Button(nbPriorEh)->Hint(), QStringLiteral("Back"));
+
+    // An empty data set: no moves, no delete, no edit when inserting is not allowed.
+    Grid->SetAllowedOperations(TDBGridEhAllowedOperations{alopUpdateEh, alopDeleteEh});
+    Table->EmptyTable();
+    Pump();
+    for (TNavigateBtnEh b : {nbFirstEh, nbPriorEh, nbNextEh, nbLastEh, nbDeleteEh, nbEditEh, nbInsertEh})
+        EXPECT_FALSE(nav->Button(b)->Enabled()) << int(b);
+    // An inactive data set disables every button.
+    Table->Close();
+    for (int b = nbFirstEh; b <= nbRefreshEh; ++b)
+        EXPECT_FALSE(nav->Button(TNavigateBtnEh(b))->Enabled());
+}
+
+TEST_F(SearchGridTest, NavigatorLayoutWithSearchPanelScreenshot) {
+    UseNames();
+    Grid->HorzScrollBar()->ExtraPanel()->SetVisible(true);
+    Grid->SetOptionsEh(Grid->OptionsEh() + TDBGridEhOptions{dghShowRecNo});
+    Grid->SearchPanel()->SetEnabled(true);
+    Grid->SearchPanel()->SetLocation(splHorzScrollBarExtraPanelEh);
+    Pump();
+    TDBGridEhNavigatorPanel* nav = Grid->HorzScrollBarPanelControl()->ExtraPanel();
+    EXPECT_EQ(nav->SearchPanelControl(), Grid->SearchPanelControl());
+    EXPECT_EQ(Grid->SearchPanelControl()->Parent(), nav);
+    EXPECT_EQ(Grid->OutBoundaryData()->TopIndent(), 0);
+    // Buttons in order from left to right, after the records-info panel and its divider.
+    int x = -1;
+    for (int b = nbFirstEh; b <= nbRefreshEh; ++b) {
+        EXPECT_GT(nav->Button(TNavigateBtnEh(b))->Left(), x);
+        x = nav->Button(TNavigateBtnEh(b))->Left();
+    }
+    EXPECT_GE(nav->Button(nbFirstEh)->Left(), nav->RecordsInfo()->Width());
+    Grid->SearchPanelControl()->FindEditor()->SetText(QStringLiteral("ров"));
+    Pump(50);
+    QImage img = Form->Widget()->grab().toImage();
+    EXPECT_TRUE(img.save(ScreenshotPath(QStringLiteral("dbgrid_navigator_search"))));
+    // Back to the top of the grid.
+    Grid->SearchPanel()->SetLocation(splGridTopEh);
+    Pump();
+    EXPECT_EQ(Grid->SearchPanelControl()->Parent(), Grid);
+    EXPECT_EQ(nav->SearchPanelControl(), nullptr);
+}

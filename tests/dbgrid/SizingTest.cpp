@@ -1,0 +1,224 @@
+// Sizing columns and rows of the data grid with the mouse (driven by window messages), and the
+// widths and heights the grid measures from its content.
+
+#include "DBGridTestFixture.h"
+
+#include <QFontMetrics>
+
+namespace {
+
+LPARAM At(int x, int y) {
+    return LPARAM(MAKELONG(Word(x), Word(y)));
+}
+
+} // namespace
+
+class SizingTest : public DBGridFormFixture<TDBGridEh> {
+protected:
+    void SetUp() override {
+        DBGridFormFixture::SetUp();
+        UseTable(30);
+        Grid->SetFocus();
+        Pump();
+    }
+    // Presses at (x, y), moves by (dx, dy) and releases, as the mouse does.
+    void Drag(int x, int y, int dx, int dy, bool checkBeforeRelease = false,
+              int* widthWhileMoving = nullptr) {
+        Grid->Perform(WM_LBUTTONDOWN, MK_LBUTTON, At(x, y));
+        Grid->Perform(WM_MOUSEMOVE, MK_LBUTTON, At(x + dx, y + dy));
+        if (checkBeforeRelease && widthWhileMoving) *widthWhileMoving = Grid->ColWidths(1);
+        Grid->Perform(WM_LBUTTONUP, 0, At(x + dx, y + dy));
+        Pump();
+    }
+    TColumnEh* Col(int i) { return Grid->Columns()->Columns(i); }
+};
+
+TEST_F(SizingTest, ColumnBorderDragsInTheTitleRowButNotInTheFilterRow) {
+    const int before = Col(0)->Width();
+    const TRect title = Grid->CellRect(1, 0);
+    Drag(title.Right, (title.Top + title.Bottom) / 2, 30, 0);
+    EXPECT_EQ(Col(0)->Width(), before + 30);
+
+    Grid->STFilter()->SetVisible(true);
+    Pump();
+    ASSERT_EQ(Grid->GetFilterRowCount(), 1);
+    const TRect filter = Grid->CellRect(1, 1);
+    const int y = (filter.Top + filter.Bottom) / 2;
+    EXPECT_EQ(Grid->CalcSizingStateAt(filter.Right, y), gsNormal);
+    Drag(filter.Right, y, 25, 0);
+    EXPECT_EQ(Col(0)->Width(), before + 30) << "the filter row has no borders to drag";
+}
+
+TEST_F(SizingTest, LiveSizingFollowsTheMouseBeforeTheRelease) {
+    const TRect title = Grid->CellRect(1, 0);
+    const int before = Grid->ColWidths(1);
+    int whileMoving = 0;
+    Drag(title.Right, title.Top + 3, 20, 0, true, &whileMoving);
+    EXPECT_EQ(whileMoving, before) << "without live sizing only a line moves";
+    EXPECT_EQ(Grid->ColWidths(1), before + 20);
+
+    Grid->SetOptionsEh(Grid->OptionsEh() + TDBGridEhOptions{dghTraceColSizing});
+    Pump();
+    const TRect t2 = Grid->CellRect(1, 0);
+    Drag(t2.Right, t2.Top + 3, -15, 0, true, &whileMoving);
+    EXPECT_EQ(whileMoving, before + 5);
+    EXPECT_EQ(Grid->ColWidths(1), before + 5);
+    EXPECT_EQ(Col(0)->Width(), before + 5);
+}
+
+TEST_F(SizingTest, RowBorderDragsOnlyInTheIndicatorAndBecomesTheRowHeight) {
+    Grid->SetRowSizingAllowed(true);
+    Grid->SetRowLines(2);
+    Pump();
+    const int top = Grid->TopDataOffset();
+    const TRect data = Grid->CellRect(1, top);
+    // A data cell's bottom edge is no row border.
+    EXPECT_EQ(Grid->CalcSizingStateAt((data.Left + data.Right) / 2, data.Bottom), gsNormal);
+    Drag((data.Left + data.Right) / 2, data.Bottom, 0, 12);
+    EXPECT_EQ(Grid->RowHeight(), 0);
+
+    const TRect ind = Grid->CellRect(0, top);
+    EXPECT_EQ(Grid->CalcSizingStateAt(ind.Left + 3, ind.Bottom), gsRowSizing);
+    const int h = Grid->RowHeights(top);
+    Drag(ind.Left + 3, ind.Bottom, 0, 12);
+    EXPECT_EQ(Grid->RowHeight(), h + 12);
+    EXPECT_EQ(Grid->RowLines(), 0);
+}
+
+TEST_F(SizingTest, RowHeightIsNotAdoptedWhenRowsSizeThemselves) {
+    Grid->SetRowSizingAllowed(true);
+    const int top = Grid->TopDataOffset();
+    struct Case {
+        const char* name;
+        bool autoFit;
+        bool handler;
+    };
+    for (const Case& c : {Case{"auto-fit row height", true, false}, Case{"OnGetRowHeight", false, true}}) {
+        SCOPED_TRACE(c.name);
+        TDBGridEhOptions o = Grid->OptionsEh();
+        if (c.autoFit) o += dghAutoFitRowHeight;
+        Grid->SetOptionsEh(o);
+        if (c.handler) Grid->OnGetRowHeight = TGetDBGridEhRowHeightEvent::Callable([](TObject*, int&) {});
+        Pump();
+        const TRect ind = Grid->CellRect(0, top);
+        Drag(ind.Left + 3, ind.Bottom, 0, 9);
+        EXPECT_EQ(Grid->RowHeight(), 0);
+        Grid->SetOptionsEh(Grid->OptionsEh() - TDBGridEhOptions{dghAutoFitRowHeight});
+        Grid->OnGetRowHeight = TGetDBGridEhRowHeightEvent();
+    }
+}
+
+// ---------------------------------------------------------------------------------------------
+// Measured widths and heights
+
+TEST_F(SizingTest, OptimizedWidthsFollowTheDataTheLimitsAndTheRecordCount) {
+    Grid->Columns()->SetState(csCustomized); // the columns outlive the link below
+    TColumnEh* name = Col(1);
+    // Record 15 has a long name; the first ten records do not reach it.
+    Table->SetRecNo(15);
+    Table->Edit();
+    Table->FieldByName(QStringLiteral("Name"))->SetAsString(QStringLiteral("A much longer name!!"));
+    Table->Post();
+    Table->SetRecNo(3);
+    const QFontMetrics fm(name->Font()->ToQFont());
+    const int shortW = fm.horizontalAdvance(QStringLiteral("Name 30")) + 5;
+    const int longW = fm.horizontalAdvance(QStringLiteral("A much longer name!!")) + 5;
+
+    Grid->OptimizeAllColsWidth(10);
+    EXPECT_LT(name->Width(), longW);
+    EXPECT_GE(name->Width(), fm.horizontalAdvance(QStringLiteral("Name 10")) + 5);
+    EXPECT_EQ(Table->RecNo(), 3) << "the walk puts the cursor back";
+
+    Grid->OptimizeAllColsWidth(-1);
+    EXPECT_EQ(name->Width(), longW);
+    EXPECT_GT(longW, shortW);
+
+    name->SetMaxWidth(80);
+    name->OptimizeWidth();
+    EXPECT_EQ(name->Width(), 80);
+
+    // Without an active link nothing changes.
+    name->SetMaxWidth(0);
+    name->SetWidth(50);
+    Table->Close();
+    Grid->OptimizeAllColsWidth(-1);
+    EXPECT_EQ(name->Width(), 50);
+}
+
+TEST_F(SizingTest, SwitchingAutoFitOffRestoresTheWidthsItStartedFrom) {
+    Col(0)->SetWidth(40);
+    Col(1)->SetWidth(70);
+    Col(2)->SetWidth(30);
+    Grid->SetAutoFitColWidths(true);
+    Pump();
+    EXPECT_EQ(Col(0)->InitWidth(), 40);
+    EXPECT_EQ(Col(1)->InitWidth(), 70);
+    // The width fitting scales from is what comes back, not the fitted width.
+    Col(1)->SetInitWidth(55);
+    Grid->SetAutoFitColWidths(false);
+    Pump();
+    EXPECT_EQ(Col(0)->Width(), 40);
+    EXPECT_EQ(Col(1)->Width(), 55);
+    EXPECT_EQ(Col(2)->Width(), 30);
+}
+
+TEST_F(SizingTest, AutoFitRowHeightTakesTheWrappedTextAndTheHandlerHasTheLastWord) {
+    TColumnEh* name = Col(1);
+    name->SetWordWrap(true);
+    name->SetWidth(60);
+    Table->First();
+    Table->Edit();
+    Table->FieldByName(QStringLiteral("Name"))->SetAsString(QStringLiteral("wwwwww wwwwww wwwwww"));
+    Table->Post();
+    const int std = Grid->StdDefaultRowHeight();
+    EXPECT_EQ(Grid->GetDataRowHeight(0), std) << "without auto-fit every row has the standard height";
+
+    Grid->SetOptionsEh(Grid->OptionsEh() + TDBGridEhOptions{dghAutoFitRowHeight});
+    const QFontMetrics fm(name->Font()->ToQFont());
+    const int line = fm.height();
+    const int h = Grid->GetDataRowHeight(0);
+    // Three lines of text (each word is wider than the column), one pixel of air, two for a 3-D
+    // grid and the line between rows.
+    EXPECT_GE(h, 3 * line + 1 + 2 + Grid->GridLineWidth());
+    EXPECT_LT(h, 4 * line);
+    EXPECT_GT(h, std);
+    EXPECT_EQ(Grid->GetDataRowHeight(1), std) << "a short text keeps the standard height";
+
+    Grid->OnGetRowHeight = TGetDBGridEhRowHeightEvent::Callable([](TObject*, int& H) { H = 99; });
+    EXPECT_EQ(Grid->GetDataRowHeight(0), 99);
+    Grid->OnGetRowHeight = TGetDBGridEhRowHeightEvent();
+}
+
+TEST_F(SizingTest, FooterRowsGetTheirHeightFromTheFooterFont) {
+    Grid->SetFooterRowCount(2);
+    Grid->FooterParams()->SetRowLines(2);
+    Pump();
+    Grid->UpdateFooterRowHeights();
+    const QFontMetrics fm(Grid->FooterFont()->ToQFont());
+    const int expected = 2 * (fm.height() + fm.leading());
+    ASSERT_EQ(Grid->FooterParams()->CalculatedRowHeights().size(), 2u);
+    for (int i = 0; i < 2; ++i) {
+        EXPECT_EQ(Grid->FooterParams()->CalculatedRowHeights()[size_t(i)], expected);
+        EXPECT_EQ(Grid->RowHeights(Grid->RowCount() + i), expected);
+    }
+}
+
+TEST_F(SizingTest, RowPanelAutoFitSharesEachLineAndLeavesFixedLinesAlone) {
+    Grid->Columns()->SetState(csCustomized);
+    // Line 0: ID fixed 50, Name auto 100; line 1: Qty fixed 40 alone.
+    Col(0)->SetAutoFitColWidth(false);
+    Col(0)->SetWidth(50);
+    Col(1)->SetWidth(100);
+    Col(2)->SetAutoFitColWidth(false);
+    Col(2)->SetInRowLinePos(1);
+    Col(2)->SetWidth(40);
+    const int w = Grid->GridLineWidth();
+    Grid->Columns()->FixupAutoFitColWidths(300);
+    EXPECT_EQ(Col(0)->Width(), 50);
+    // The auto-fit column takes about what the fixed one leaves (its own line included in the share).
+    EXPECT_NEAR(Col(1)->Width(), 300 - (50 + w) - w, 2);
+    EXPECT_EQ(Col(2)->Width(), 40) << "a line with only fixed columns keeps their widths";
+    // Scaling from a panel without width changes nothing.
+    Grid->Columns()->ScaleWidths(0, 500);
+    EXPECT_EQ(Col(0)->Width(), 50);
+}

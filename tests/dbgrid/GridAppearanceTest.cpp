@@ -338,6 +338,9 @@ TEST_F(Appearance, ClassicAndThreeDSortMarkers) {
 
 TEST_F(Appearance, TitleFontIsTheTitleParametersFont) {
     UseTable(3);
+    // The grid's font size is put back for the tests after this one.
+    const int size = Grid->Font()->Size();
+    const auto restore = qScopeGuard([&] { Grid->Font()->SetSize(size); });
     EXPECT_EQ(Grid->TitleFont(), Grid->TitleParams()->Font());
     EXPECT_TRUE(Grid->TitleParams()->ParentFont());
     // The grid's font reaches the title font while it follows; a change of the title font itself

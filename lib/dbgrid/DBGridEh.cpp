@@ -498,7 +498,7 @@ bool TCustomDBGridEh::CanSelectCell(int ACol, int ARow) {
     // into its field first: once the cell moved it would be written to the new column.
     if (can && ACol != Col() && Col() >= FIndicatorOffset) {
         if (EditorMode() && DataLink()->IsModified()) DataLink()->UpdateData();
-        ColExit();
+        if (!FInColExit) ColExit();
     }
     return can;
 }

@@ -298,6 +298,11 @@ public:
     TGetColCellParamsEventEh OnGetCellParams() const { return FOnGetCellParams; }
     void SetOnGetCellParams(TGetColCellParamsEventEh Value);
 
+    // The value hidden duplicates compare instead of the cell text.
+    using TGetHideDuplicatesValueEventEh =
+        TEvent<void(TCustomDBGridEh* Grid, TColumnEh* Column, const String& Text, Variant& Value)>;
+    TGetHideDuplicatesValueEventEh OnGetHideDuplicatesValue;
+
     // New virtual operations.
     virtual void WriteHideDuplicates(bool Value);
     // Widens or narrows the column to its widest title or data text among the visible rows.
@@ -969,6 +974,14 @@ public:
     bool CheckIndicatorColWidthChanged();
     int RowselCheckboxesWidth() const { return FRowselCheckboxesWidth; }
 
+    // The edit button under the mouse in the hot cell (EditButtonAtPos), 1 over an indicator's
+    // row-select check box, -1 elsewhere.
+    int HotTrackEditButton() const { return FHotTrackEditButton; }
+    // Keys: the character being handled (both units of a two-unit character), the value of the
+    // same field from the record before, and the move to a data column (Step -1, 0, +1).
+    String GetCompleteKeyPress() const;
+    void SetValueFromPrevRecord();
+    void SelectDataColumn(int Index, int Step, bool Extend);
     // Makes ATop the top row, clamped to the rows that fill the last page; CheckOnly only answers.
     int SafeMoveTop(int ATop, bool CheckOnly) override;
     TNotifyEvent OnTopLeftChanged;
@@ -982,6 +995,22 @@ protected:
     void ScrollRecordsByCode(int ScrollCode, int Pos);
     void UpdateEditAndHotTrack() override;
     bool IsSmoothVertScroll() override;
+    void KeyPress(Char& Key) override;
+    void HandleChar(TMessage& Message);
+    // Up at the first record (or with Ctrl) opens the filter row's editor.
+    void EnterFilterRowUp(Word& Key, TShiftState Shift);
+    String FCompleteKeyPress;
+    bool FInColExit = false;
+    // Fires OnGetCellParams for a data cell.
+    void QueryCellParams(TAxisBarEh* Column, TAxisColCellParamsEh* Params) override;
+    void UpdateHotTrackInfo(int X, int Y) override;
+    // The always-shown editor buttons of a data cell: the main one of the editor style, then the
+    // column's visible extra buttons.
+    void DrawCellEditButtons(TColumnEh* Column, TAxisColCellParamsEh* Params, const TRect& Area,
+                             const TRect& CellRect, bool The3D);
+    // Whether the record that reading stands on is selected (its indicator shows it).
+    virtual bool IsIndicatorRowSelected();
+    int FHotTrackEditButton = -1;
     // A size change that came while the layout was locked, applied when the lock ends.
     virtual void ApplySizeChange();
     void HandleSize(TMessage& Message);

@@ -3,6 +3,7 @@
 // current record and saving the position around long operations.
 
 #include "lib/dbgrid/DBGridEh.h"
+#include "lib/dbgrid/DBGridEhCenter.h"
 
 #include "platform/ui/Forms.h"
 #include "platform/ui/WinApi.h"
@@ -72,7 +73,7 @@ int TCustomDBGridEh::GetFilterRowCount() const {
 
 bool TCustomDBGridEh::IsExtendedScrolling() {
     // The behaviour centre decides; the default centre scrolls memory tables by rows.
-    return FIntMemTable != nullptr;
+    return FIntMemTable != nullptr && Center() && Center()->UseExtendedScrollingForMemTable;
 }
 
 bool TCustomDBGridEh::HasHideDuplicatesColumns() {

@@ -3,6 +3,8 @@
 
 #include "lib/dbgrid/DBGridEh.h"
 
+#include "lib/dbgrid/DBGridEhImpExp.h"
+#include "lib/dbgrid/DBGridEhSelection.h"
 #include "platform/ui/Forms.h"
 #include "platform/ui/WinApi.h"
 
@@ -14,47 +16,106 @@
 // Keys
 
 void TCustomDBGridEh::KeyDown(Word& Key, TShiftState Shift) {
+    FAntiSelection = Shift.Contains(ssCtrl) || !FOptionsEh.Contains(dghClearSelection);
     // The control's own OnKeyDown comes first and may take the key.
     TCustomControl::KeyDown(Key, Shift);
-    if (Key == 0 || !DataLink()->Active()) return;
+    if (Key == 0) return;
+    EnterFilterRowUp(Key, Shift);
+    if (Key == 0) return;
+    if (UseRightToLeftAlignment() && (Key == VK_LEFT || Key == VK_RIGHT))
+        Key = Key == VK_LEFT ? VK_RIGHT : VK_LEFT;
+    if (!DataLink()->Active() || !CanGridAcceptKey(Key, Shift)) return;
     if (GroupingKeyDown(Key, Shift)) return;
     if (SearchKeyDown(Key, Shift)) return;
     TDataSet* ds = DataLink()->DataSet();
     const bool ctrl = Shift.Contains(ssCtrl);
     const bool shift = Shift.Contains(ssShift);
+    const bool multi = FOptions.Contains(dgMultiSelect);
     const bool rowSelect = FOptions.Contains(dgRowSelect);
+    // Row steps select records unless rectangles may be selected.
+    const bool rows = !FAllowedSelections.Contains(gstRectangle);
     const int page = std::max(1, VisibleDataRowCapacity());
     const int lastCol = std::max(0, VisibleColumnCount() - 1);
     const bool canModify = ds->CanModify() && !ReadOnly();
-    if (UseRightToLeftAlignment() && (Key == VK_LEFT || Key == VK_RIGHT))
-        Key = Key == VK_LEFT ? VK_RIGHT : VK_LEFT;
+
+    // Shortcuts; the key then goes on to the tables below.
+    const TShortCut sc = ShortCut(Key, Shift);
+    if (sc == FilterListShortCut && FSTFilter->Visible() && FSTFilter->Location() == stflInTitleFilterEh &&
+        SelectedColumn() && SelectedColumn()->STFilter()->Visible()) {
+        DropDownInTitleFilterListbox(SelectedColumn());
+    } else if (sc == PriorRecordValueShortCut) {
+        SetValueFromPrevRecord();
+    }
+
     if (ctrl) {
+        const bool plainMove = !shift && (Key == VK_PRIOR || Key == VK_NEXT || Key == VK_END ||
+                                          Key == VK_HOME || Key == VK_UP || Key == VK_DOWN);
+        if (plainMove) ClearSelectionOnMove();
+        const bool extend = shift && multi;
         switch (Key) {
         case VK_PRIOR:
         case VK_UP:
-            // To the first and last records of the link's buffer: the visible page's ends.
-            MoveBy(-DataLink()->ActiveRecord());
+            // To the first record of the link's buffer: the visible page's top.
+            if (extend)
+                MoveAndSelect(true, -DataLink()->ActiveRecord(), false, false);
+            else
+                MoveBy(-DataLink()->ActiveRecord());
             break;
         case VK_NEXT:
         case VK_DOWN:
-            MoveBy(DataLink()->BufferCount() - DataLink()->ActiveRecord() - 1);
+            if (extend)
+                MoveAndSelect(true, DataLink()->BufferCount() - DataLink()->ActiveRecord() - 1, false, false);
+            else
+                MoveBy(DataLink()->BufferCount() - DataLink()->ActiveRecord() - 1);
             break;
         case VK_END:
-            ds->Last();
+            if (extend)
+                MoveAndSelect(true, 1, false, true);
+            else
+                ds->Last();
             break;
         case VK_HOME:
-            ds->First();
+            if (extend)
+                MoveAndSelect(true, -1, false, true);
+            else
+                ds->First();
             break;
         case VK_LEFT:
-            SetSelectedIndex(0);
+            SelectDataColumn(0, 1, false);
             break;
         case VK_RIGHT:
-            SetSelectedIndex(lastCol);
+            SelectDataColumn(lastCol, -1, false);
+            break;
+        case VK_INSERT:
+        case 'C':
+            if (CheckCopyAction() && FEditActions.Contains(geaCopyEh))
+                CopyGridSelectionToClipboard(this, false);
             break;
         case VK_DELETE:
-            if (canModify && !ds->IsEmpty() && AllowedOperations().Contains(alopDeleteEh) &&
-                ConfirmDeleteRecords())
-                ds->Delete();
+            if (!FEditActions.Contains(geaDeleteEh) || Selection()->SelectionType() == gstNon) {
+                if (canModify && !ds->IsEmpty() && AllowedOperations().Contains(alopDeleteEh) &&
+                    ConfirmDeleteRecords()) {
+                    if (SelectedRows()->Count() > 0)
+                        SelectedRows()->Delete();
+                    else
+                        ds->Delete();
+                }
+            } else if (CheckDeleteAction()) {
+                DeleteGridSelection(this, false);
+            }
+            break;
+        case 'A':
+            if (Shift != TShiftState{ssCtrl}) return;
+            if (CheckSelectAllAction() && FEditActions.Contains(geaSelectAllEh))
+                Selection()->SelectAll();
+            else if (FAllowedSelections.Contains(gstRecordBookmarks))
+                SelectedRows()->SelectAll();
+            break;
+        case 'V':
+            if (CheckPasteAction() && FEditActions.Contains(geaPasteEh)) PasteGridFromClipboard(this, false);
+            break;
+        case 'X':
+            if (CheckCutAction() && FEditActions.Contains(geaCutEh)) CutGridSelectionToClipboard(this, false);
             break;
         default:
             return;
@@ -64,7 +125,7 @@ void TCustomDBGridEh::KeyDown(Word& Key, TShiftState Shift) {
     }
     switch (Key) {
     case VK_TAB:
-        if (!FOptions.Contains(dgTabs) || Shift.Contains(ssAlt)) return;
+        if (Shift.Contains(ssAlt)) return;
         StepTab(!shift);
         break;
     case VK_RETURN:
@@ -73,38 +134,72 @@ void TCustomDBGridEh::KeyDown(Word& Key, TShiftState Shift) {
         break;
     case VK_ESCAPE:
         DataLink()->Reset();
+        ClearSelection();
         if (!FOptions.Contains(dgAlwaysShowEditor)) HideEditor();
-        if (GridState() != gsNormal || FDBGridEhState == dgsColSizing || FDBGridEhState == dgsRowMoving)
+        if (GridState() != gsNormal || FDBGridEhState == dgsColSizing || FDBGridEhState == dgsRowMoving ||
+            FDBGridEhState == dgsGroupPanelTitleMoving)
             Perform(WM_CANCELMODE, 0, 0);
         break;
     case VK_PRIOR:
-        MoveBy(-page);
+        if (shift && multi) {
+            MoveAndSelect(true, -page, rows, false);
+        } else {
+            ClearSelectionOnMove();
+            MoveBy(-page);
+        }
         break;
     case VK_NEXT:
-        if (FIntMemTable && RowCount() - TopRow() - page < page)
-            FIntMemTable->FetchRecords(2 * page + TopRow() - RowCount());
-        MoveBy(page);
+        if (shift && multi) {
+            MoveAndSelect(true, page, rows, false);
+        } else {
+            ClearSelectionOnMove();
+            // Records not fetched yet would cut the page short.
+            if (FIntMemTable && RowCount() - TopRow() - page < page)
+                FIntMemTable->FetchRecords(2 * page + TopRow() - RowCount());
+            MoveBy(page);
+        }
         break;
     case VK_END:
-        if (VisibleColumnCount() <= 1 || rowSelect)
-            ds->Last();
-        else
-            SetSelectedIndex(lastCol);
+        if (VisibleColumnCount() <= 1 || rowSelect) {
+            if (shift && multi) {
+                MoveAndSelect(true, 1, false, true);
+            } else {
+                ClearSelectionOnMove();
+                ds->Last();
+            }
+        } else {
+            SelectDataColumn(lastCol, -1, shift && multi);
+        }
         break;
     case VK_HOME:
-        if (VisibleColumnCount() > 1 && !rowSelect)
-            SetSelectedIndex(0);
-        else
+        if (VisibleColumnCount() > 1 && !rowSelect) {
+            SelectDataColumn(0, 1, shift && multi);
+        } else if (shift && multi) {
+            MoveAndSelect(true, -1, false, true);
+        } else {
+            ClearSelectionOnMove();
             ds->First();
+        }
         break;
     case VK_LEFT:
-        if (rowSelect) return;
-        SetSelectedIndex(std::max(0, SelectedIndex() - 1));
+    case VK_RIGHT: {
+        const int step = Key == VK_LEFT ? -1 : 1;
+        if (rowSelect) {
+            // The base grid scrolls the columns; its handling must not fire OnKeyDown again.
+            const TKeyEvent saved = OnKeyDown;
+            OnKeyDown = TKeyEvent();
+            const auto restore = qScopeGuard([&] { OnKeyDown = saved; });
+            TCustomDBAxisGridEh::KeyDown(Key, Shift);
+            return;
+        }
+        if (shift && multi) {
+            SelectDataColumn(SelectedIndex() + step, step, true);
+        } else {
+            ClearSelectionOnMove();
+            SelectDataColumn(SelectedIndex() + step, step, false);
+        }
         break;
-    case VK_RIGHT:
-        if (rowSelect) return;
-        SetSelectedIndex(std::min(lastCol, SelectedIndex() + 1));
-        break;
+    }
     case VK_UP:
         StepUp();
         break;
@@ -112,19 +207,178 @@ void TCustomDBGridEh::KeyDown(Word& Key, TShiftState Shift) {
         StepDownOrAppend();
         break;
     case VK_INSERT:
-        if (shift || !canModify || !FOptions.Contains(dgEditing)) return;
+        if (shift) {
+            if (CheckPasteAction() && FEditActions.Contains(geaPasteEh)) PasteGridFromClipboard(this, false);
+            break;
+        }
+        if (!canModify || !FOptions.Contains(dgEditing)) return;
+        ClearSelectionOnMove();
         if (AllowedOperations().Contains(alopInsertEh))
             DataInsert();
         else if (AllowedOperations().Contains(alopAppendEh))
             DataAppend();
         break;
+    case VK_DELETE:
+        if (!shift) return;
+        if (CheckCutAction() && FEditActions.Contains(geaCutEh)) CutGridSelectionToClipboard(this, false);
+        break;
+    case VK_MULTIPLY:
+    case VK_ADD:
+    case VK_SUBTRACT:
+        // The keypad's *, + and - open and close the current tree node of a memory table.
+        if (FIntMemTable && FIntMemTable->GetViewAsTreeList()) {
+            const int row = FIntMemTable->GetInstantReadCurRow();
+            if (row < 0) break;
+            const bool expanded = FIntMemTable->GetTreeNodeExpanded();
+            const bool want = Key == VK_MULTIPLY ? !expanded : Key == VK_ADD;
+            if (want != expanded) FIntMemTable->SetRowTreeNodeExpanded(row, want);
+        }
+        break;
     case VK_F2:
-        if (CanEditShow()) ShowEditor();
+        SetEditorMode(true);
         break;
     default:
         return;
     }
     Key = 0;
+}
+
+void TCustomDBGridEh::EnterFilterRowUp(Word& Key, TShiftState Shift) {
+    if (Key != VK_UP || !FSTFilter->Visible() || FSTFilter->Location() != stflUnderTitleFilterEh ||
+        !DataLink()->Active() || !(DataLink()->BOF() || Shift.Contains(ssCtrl)))
+        return;
+    int col = -1;
+    if (FOptions.Contains(dgRowSelect)) {
+        // From the filter column on, the first that can carry an editor; from the left edge when
+        // that one is scrolled away.
+        const int n = VisibleColumnCount();
+        const int start = std::max(0, FFilterCol);
+        for (int pass = 0; pass < 2 && col < 0; ++pass) {
+            const int from = pass == 0 ? start : std::max(0, LeftCol() - FIndicatorOffset);
+            for (int i = from; i < n && col < 0; ++i)
+                if (IsFilterableColumn(i)) col = i;
+            if (col >= 0 &&
+                (col + FIndicatorOffset < LeftCol() ||
+                 col + FIndicatorOffset > VisibleColCount() + LeftCol()) &&
+                pass == 0)
+                col = -1;
+        }
+    } else {
+        col = SelectedIndex();
+    }
+    if (col < 0 || !IsFilterableColumn(col)) return;
+    StartFilterEdit(col);
+    Key = 0;
+}
+
+void TCustomDBGridEh::SelectDataColumn(int Index, int Step, bool Extend) {
+    const bool rect = Extend && !FOptions.Contains(dgRowSelect) && IsSelectionTypeAllowed(gstRectangle);
+    DataLink()->UpdateData();
+    const int last = VisibleColumnCount() - 1;
+    if (last < 0) return;
+    Index = std::clamp(Index, 0, last);
+    if (Index != SelectedIndex()) {
+        if (!FInColExit) {
+            FInColExit = true;
+            const auto done = qScopeGuard([this] { FInColExit = false; });
+            const int before = SelectedIndex();
+            ColExit();
+            if (SelectedIndex() != before) return;
+        }
+        if (!FOptions.Contains(dgAlwaysShowEditor)) HideEditor();
+        if (!FOptions.Contains(dgRowSelect)) {
+            const bool exitSaved = FInColExit;
+            FInColExit = true;
+            const auto done = qScopeGuard([&] { FInColExit = exitSaved; });
+            SetCol(Index + FIndicatorOffset);
+        }
+        TColumnEh* c = VisibleColumn(Index);
+        const bool noText = c && (c->GetColumnType() == ctKeyImageList || c->GetColumnType() == ctCheckboxes);
+        if (!noText && FOptions.Contains(dgAlwaysShowEditor) && !IsFilterEditActive()) ShowEditor();
+    }
+    if (rect) {
+        // The rectangle follows the current cell; the selection keeps its anchor.
+        MoveAndSelect(true, 0, false, false);
+    }
+    (void)Step;
+    if (Columns()->Count() > 0) Columns()->SetUpDownBaseColumn(SelectedColumn());
+}
+
+String TCustomDBGridEh::GetCompleteKeyPress() const {
+    return FCompleteKeyPress;
+}
+
+void TCustomDBGridEh::KeyPress(Char& Key) {
+    if (FOptionsEh.Contains(dghEnterAsTab) && Key == QChar(13)) Key = QChar(9);
+    if (Key == QChar(13) && !FOptions.Contains(dgAlwaysShowEditor)) DataLink()->UpdateData();
+    TCustomDBAxisGridEh::KeyPress(Key);
+}
+
+void TCustomDBGridEh::HandleChar(TMessage& Message) {
+    Char ch = QChar(ushort(LoWord(Message.WParam)));
+    TColumnEh* column = SelectedColumn();
+    TField* field = column ? column->Field() : nullptr;
+    // A "." typed into a number is the locale's decimal separator.
+    if (dynamic_cast<TNumericField*>(field) && ch == QLatin1Char('.') &&
+        FormatSettings().DecimalSeparator != QLatin1Char('.')) {
+        ch = FormatSettings().DecimalSeparator;
+        Message.WParam = WPARAM(ch.unicode());
+    }
+    FCompleteKeyPress = String(ch);
+    const auto clear = qScopeGuard([this] { FCompleteKeyPress.clear(); });
+    // A character in two units: take the waiting second one along.
+    MSG waiting{};
+    bool tookTrail = false;
+    if (ch.isHighSurrogate() && PeekMessage(&waiting, Handle(), WM_CHAR, WM_CHAR, PM_NOREMOVE) &&
+        waiting.message == WM_CHAR) {
+        FCompleteKeyPress += QChar(ushort(waiting.wParam));
+        tookTrail = true;
+    }
+    const bool rowSelect = FOptions.Contains(dgRowSelect);
+    if (column && !rowSelect &&
+        (column->GetColumnType() == ctKeyImageList || column->GetColumnType() == ctCheckboxes) &&
+        ch == QLatin1Char(' ')) {
+        // Space cycles an image or check-box value, backward with Shift.
+        Char key = ch;
+        KeyPress(key);
+        if (key == QLatin1Char(' ')) column->CycleValue(GetKeyState(VK_SHIFT) < 0 ? -1 : 1);
+        Message.Result = 0;
+    } else {
+        const bool tree = FIntMemTable && FIntMemTable->GetViewAsTreeList();
+        if (tree && (ch == QLatin1Char('*') || ch == QLatin1Char('+') || ch == QLatin1Char('-'))) {
+            Char key = ch;
+            KeyPress(key);
+        } else {
+            TCustomDBAxisGridEh::WndProc(Message);
+        }
+    }
+    if (tookTrail) RemoveQueuedMessage(Handle(), WM_CHAR);
+}
+
+void TCustomDBGridEh::SetValueFromPrevRecord() {
+    TColumnEh* column = SelectedColumn();
+    if (!DataLink()->Active() || !column) return;
+    const int pos = FIntMemTable ? FIntMemTable->GetInstantReadCurRow() : DataLink()->ActiveRecord();
+    if (pos <= 0) return;
+    TField* field = column->Field();
+    if (!field) return;
+    Variant value;
+    String text;
+    {
+        InstantReadRowEnter(pos - 1);
+        const auto leave = qScopeGuard([this] { InstantReadRowLeave(); });
+        if (field->FieldKind() == fkLookup)
+            value = field->DataSet()->FieldValues(field->KeyFields());
+        else
+            value = field->Value();
+        text = field->AsString();
+    }
+    // The column may be changed only with the record in editing.
+    if (!column->CanModify(true)) return;
+    Selection()->Clear();
+    column->WriteValueToField(text, value, false);
+    ShowEditor();
+    if (InplaceEditor() && InplaceEditor()->Visible()) InplaceEditor()->SelectAll();
 }
 
 void TCustomDBGridEh::StepDownOrAppend() {
@@ -404,6 +658,9 @@ void TCustomDBGridEh::WndProc(TMessage& Message) {
         return;
     }
     switch (Message.Msg) {
+    case WM_CHAR:
+        HandleChar(Message);
+        return;
     case WM_SIZE:
         // A new height is a new page: plain mode reads as many records as rows fit.
         HandleSize(Message);

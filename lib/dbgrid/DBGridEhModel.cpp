@@ -3,6 +3,7 @@
 // question, window creation) and the values every grid of the unit shares.
 
 #include "lib/dbgrid/DBGridEh.h"
+#include "lib/dbgrid/DBGridEhSelection.h"
 
 #include "platform/classes/ComponentStreams.h"
 #include "platform/ui/Controls.h"
@@ -264,14 +265,28 @@ bool TCustomDBGridEh::IsColumnEditable(TAxisBarEh* Column) {
     return Column && Column->CanModify(false) && FOptions.Contains(dgEditing);
 }
 
+namespace {
+// A group row or a group footer is current: no field to edit.
+bool OnGroupRow(TCustomDBGridEh* Grid) {
+    return Grid->GroupingShowsRows() && Grid->CurGroupDataNode() &&
+           Grid->CurGroupDataNode()->NodeType() != dntDataSetRecordEh;
+}
+} // namespace
+
 bool TCustomDBGridEh::CanEditModify() {
+    if (OnGroupRow(this)) return false;
     // Check-box columns change their value by clicks and the space key, never by typing.
     if (TColumnEh* c = SelectedColumn(); c && c->GetColumnType() == ctCheckboxes) return false;
     return PrepareCellEdit();
 }
 
 bool TCustomDBGridEh::CanEditShow() {
-    return TCustomDBAxisGridEh::CanEditShow();
+    if (!TCustomDBAxisGridEh::CanEditShow()) return false;
+    // A selection that a click would clear keeps the editor closed.
+    if (FSelection && Selection()->SelectionType() != gstNon && FOptionsEh.Contains(dghClearSelection) &&
+        FAllowedSelections.Contains(gstRectangle))
+        return false;
+    return !OnGroupRow(this);
 }
 
 void TCustomDBGridEh::DefaultHandler(TMessage& Message) {

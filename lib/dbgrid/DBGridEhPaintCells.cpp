@@ -56,6 +56,12 @@ bool TCustomDBGridEh::HighlightDataCellColor(int DataCol, int DataRow, TFont* AF
     return true;
 }
 
+void TCustomDBGridEh::QueryCellParams(TAxisBarEh* Column, TAxisColCellParamsEh* Params) {
+    if (OnGetCellParams)
+        OnGetCellParams(this, static_cast<TColumnEh*>(Column), Params->FFont, Params->FBackground,
+                        Params->FState);
+}
+
 bool TCustomDBGridEh::CheckColumnDuplicateValues(TColumnEh* Column, String& Text, bool CheckPrevRow) {
     // The neighbour is read by its view row; the top visible row has no neighbour above, so
     // it always shows its value.
@@ -64,11 +70,25 @@ bool TCustomDBGridEh::CheckColumnDuplicateValues(TColumnEh* Column, String& Text
     const int other = CheckPrevRow ? dataRow - 1 : dataRow + 1;
     if (CheckPrevRow && TopDataOffset() + dataRow <= TopRow()) return false;
     if (other < 0 || other >= FullDataRowCount()) return false;
+    const bool byValue = bool(Column->OnGetHideDuplicatesValue);
+    Variant value, otherValue;
+    if (byValue) Column->OnGetHideDuplicatesValue(this, Column, Text, value);
     String otherText;
     {
         InstantReadScope read(this, other);
-        otherText = Column->DisplayText();
+        // The neighbour's text as its own cell shows it: the cell events may change it. Its
+        // record is a separate one: the record of the cell being painted stays as it is.
+        static TAxisColCellParamsEh shared;
+        TAxisColCellParamsEh* params = &shared;
+        Column->FillColCellParams(params);
+        params->FCol = Column->Index() + IndicatorOffset();
+        params->FRow = TopDataOffset() + TopRow() - 1;
+        QueryCellParams(Column, params);
+        Column->GetColCellParams(false, params);
+        otherText = params->FText;
+        if (byValue) Column->OnGetHideDuplicatesValue(this, Column, otherText, otherValue);
     }
+    if (byValue) return VarSameValue(value, otherValue);
     return otherText == Text;
 }
 
@@ -140,7 +160,8 @@ void TCustomDBGridEh::DrawGridDataCell(int ACol, int ARow, TPoint, TGridDrawStat
     params->FRow = ARow;
     params->FTextEditing = column->TextEditing();
     params->FCellRect = ARect;
-    if (OnGetCellParams) OnGetCellParams(this, column, c->Font(), params->FBackground, params->FState);
+    QueryCellParams(column, params);
+    column->GetColCellParams(false, params);
 
     const TGridCoord cell{ACol, ARow};
     const TGridCoord areaCell{DataCol, DataRow};
@@ -255,12 +276,7 @@ void TCustomDBGridEh::DefaultDrawColumnDataCell(const TGridCoord& Cell, const TG
         }
     }
 
-    if (buttons) {
-        // The buttons of an always-shown editor: the main one as the column's editor style draws it.
-        c->Brush()->SetColor(Params->FBackground);
-        c->FillRect(buttonArea);
-        DrawColumnCellButton(Column, buttonArea, outer, bcsDropDownEh, nullptr, Params->FBackground, 80);
-    }
+    if (buttons) DrawCellEditButtons(Column, Params, buttonArea, outer, the3D);
 
     // The required mark: a red dotted line under an empty required field while a record is edited.
     if (!Params->FBlankCell && Column->HighlightRequired() && DataLink()->Active()) {
@@ -302,6 +318,48 @@ void TCustomDBGridEh::DefaultDrawColumnDataCell(const TGridCoord& Cell, const TG
                                  false);
         if (the3D) DrawButtonEdges(c, outer, Flat(), true, true, highlighted, Flat() && ThemesInUse());
     }
+}
+
+void TCustomDBGridEh::DrawCellEditButtons(TColumnEh* Column, TAxisColCellParamsEh* Params, const TRect& Area,
+                                          const TRect& CellRect, bool The3D) {
+    TCanvas* c = Canvas();
+    c->Brush()->SetColor(Params->FBackground);
+    c->FillRect(Area);
+    // The look: pressed on the focused cell or a highlighted current row, hot under the mouse.
+    const TGridDrawState state = Params->FState;
+    int look = 80;
+    if (ComponentState().Contains(csDesigning))
+        look = 30;
+    else if (state.Contains(gdFocused) || (FOptionsEh.Contains(dghRowHighlight) && Params->FRow == Row()))
+        look = 0;
+    else if (state.Contains(gdHotTrack))
+        look = 30;
+    const int b = Flat() && !ThemesInUse() ? 1 : 0;
+    const int h = InplaceEditorButtonHeight();
+    int left = Area.Left;
+    auto place = [&](int W) {
+        TRect r(left, Area.Top, left + W, std::min(Area.Top + h, CellRect.Bottom));
+        if (The3D) r.Offset(1, -1);
+        if (The3D && Flat() && !ThemesInUse()) c->FillRect(TRect(r.Left - 1, r.Top, r.Left, r.Bottom));
+        left += W;
+        return r;
+    };
+    const TEditStyle editStyle = GetColumnEditStyle(Column);
+    if (editStyle != esSimple) {
+        const TDrawButtonControlStyleEh kind = editStyle == esEllipsis ? bcsEllipsisEh : bcsDropDownEh;
+        DrawColumnCellButton(Column, place(InplaceEditorButtonWidth() + b), CellRect, kind, nullptr,
+                             Params->FBackground, look);
+    }
+    if (TEditButtonsEh* extra = Column->EditButtons())
+        for (int i = 0; i < extra->Count(); ++i) {
+            TEditButtonEh* eb = extra->Items(i);
+            if (!eb->Visible()) continue;
+            const int w = eb->Width() < 1 ? InplaceEditorButtonWidth() : eb->Width() + b;
+            DrawColumnCellButton(Column, place(w + b), CellRect,
+                                 EditButtonStyleToDrawButtonStyle(eb->Style()), eb, Params->FBackground,
+                                 look);
+        }
+    if (h < CellRect.Height()) c->FillRect(TRect(Area.Left, Area.Top + h, Area.Right, Area.Bottom));
 }
 
 void TCustomDBGridEh::DefaultDrawColumnCell(const TRect& Rect, int DataCol, TColumnEh* Column,
@@ -397,6 +455,39 @@ bool TCustomDBGridEh::CanHotTrackCell(int ACol, int ARow) {
     if (ARow < GetTitleRowCount() && GetFilterRowCount() > 0) return true;
     if (ACol >= 0 && ACol < IndicatorOffset() && FOptions.Contains(dgIndicator)) return true;
     return TCustomDBAxisGridEh::CanHotTrackCell(ACol, ARow);
+}
+
+void TCustomDBGridEh::UpdateHotTrackInfo(int X, int Y) {
+    const TGridCoord oldCell = HotTrackCell();
+    TCustomDBAxisGridEh::UpdateHotTrackInfo(X, Y);
+    const TGridCoord cell = HotTrackCell();
+    if (cell == oldCell && cell.X >= 0 && cell.Y >= 0) {
+        int hot = -1;
+        if (cell.X >= IndicatorOffset()) {
+            TColumnEh* column = VisibleColumn(cell.X - IndicatorOffset());
+            // The buttons light up only under the plain arrow: not while sizing or dragging.
+            if (Screen && Screen->Cursor() == crDefault) hot = EditButtonAtPos(cell.X, cell.Y, Y, X, column);
+        } else if (FRowselCheckboxesWidth > 0 && cell.Y >= TopDataOffset()) {
+            const TRect r = CellRect(cell.X, cell.Y);
+            const int right = r.Right - (FIndicatorOptions.Contains(gioShowRowIndicatorEh) ? 11 : 0);
+            if (X >= right - FRowselCheckboxesWidth && X < right) hot = 1;
+        }
+        if (hot != FHotTrackEditButton) {
+            FHotTrackEditButton = hot;
+            InvalidateCell(cell.X, cell.Y);
+        }
+    } else if (cell != oldCell) {
+        FHotTrackEditButton = -1;
+    }
+    // Hot rows are drawn whole: the row the mouse left and the one it entered repaint.
+    if (FOptionsEh.Contains(dghHotTrack) &&
+        (FOptionsEh.Contains(dghRowHighlight) || FOptions.Contains(dgRowSelect))) {
+        const bool crossed = (oldCell.X < IndicatorOffset()) != (cell.X < IndicatorOffset());
+        if (cell.Y != oldCell.Y || crossed) {
+            if (oldCell.Y >= 0 && oldCell.Y < RowCount()) InvalidateRow(oldCell.Y);
+            if (cell.Y >= 0 && cell.Y < RowCount()) InvalidateRow(cell.Y);
+        }
+    }
 }
 
 int TCustomDBGridEh::EditButtonAtPos(int ACol, int ARow, int Y, int X, TColumnEh* Column) {

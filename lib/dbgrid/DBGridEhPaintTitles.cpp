@@ -310,10 +310,12 @@ void TCustomDBGridEh::DrawIndicatorCell(int ACol, int ARow, TPoint CellType, TGr
     if (CellType.Y == 2 && DataLink()->Active()) {
         int recNo = 0;
         bool current = false;
+        bool selected = false;
         if (AreaRow < FullDataRowCount()) {
             InstantReadScope read(this, AreaRow);
             recNo = DataRowToRecNo(AreaRow);
             current = IsDataRowCurrent(AreaRow);
+            selected = IsIndicatorRowSelected();
         }
         c->Font()->Assign(Font());
         if (current && ThemesInUse())
@@ -326,17 +328,32 @@ void TCustomDBGridEh::DrawIndicatorCell(int ACol, int ARow, TPoint CellType, TGr
                 kind = 2;
             else if (ds->State() == dsInsert)
                 kind = 3;
+            else if (selected)
+                kind = 1;
             DrawIndicatorImage(ACol, ARow, TRect(ARect.Right - imageW, ARect.Top, ARect.Right, ARect.Bottom),
                                imageShift, 0, kind);
             FSelRow = TopDataOffset() + AreaRow;
+        }
+        if (FIndicatorOptions.Contains(gioShowRowselCheckboxesEh)) {
+            // The row's check box, left of the arrow; hot while the mouse is over it.
+            const TRect area(ARect.Right - imageW - FRowselCheckboxesWidth, ARect.Top, ARect.Right - imageW,
+                             ARect.Bottom);
+            TRect box;
+            AlignCheckBoxRect(area, 2, 1, box);
+            TRect wide = box;
+            wide.Inflate(GridLineWidth(), GridLineWidth());
+            const bool hot = HotTrackCell() == TGridCoord{ACol, ARow} && IsMouseInRect(wide);
+            PaintStyledButton(c, box, true, hot, false, Flat(), bcsCheckboxEh,
+                              selected ? cbChecked : cbUnchecked);
         }
         if (showRecNo) {
             const bool inserting = current && ds->State() == dsInsert;
             const String text = inserting ? String() : RecNoText(recNo, current);
             c->Font()->SetSize(Font()->Size() - 1);
             c->Brush()->SetStyle(bsClear);
-            PaintTextInRect(c, TRect(ARect.Left, ARect.Top, ARect.Right - imageW, ARect.Bottom), false, 0, 0,
-                            text, taCenter, tlCenter, false, false, 0, 0, false);
+            PaintTextInRect(
+                c, TRect(ARect.Left, ARect.Top, ARect.Right - FRowselCheckboxesWidth - imageW, ARect.Bottom),
+                false, 0, 0, text, taCenter, tlCenter, false, false, 0, 0, false);
             c->Brush()->SetStyle(bsSolid);
         }
         return;
@@ -355,6 +372,11 @@ void TCustomDBGridEh::DrawIndicatorCell(int ACol, int ARow, TPoint CellType, TGr
                         text, taCenter, tlCenter, false, false, 0, 0, false);
         c->Brush()->SetStyle(bsSolid);
     }
+}
+
+bool TCustomDBGridEh::IsIndicatorRowSelected() {
+    // Records are marked selected by the record selection; without one no row is.
+    return false;
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -417,7 +439,14 @@ void TCustomDBGridEh::DrawTitleCell(int ACol, int ARow, TPoint CellType, TGridDr
     }
     if (FTitleParams->Images() && column->Title()->ImageIndex() != -1) caption.clear();
 
+    // The program may change the title's colours and marker, before and after the canvas takes
+    // the title's font.
+    TSortMarkerEh sortMarker = column->Title()->SortMarker();
+    if (column->Field() && OnGetBtnParams)
+        OnGetBtnParams(this, column, c->Font(), backColor, sortMarker, down);
     c->Font()->Assign(column->Title()->Font());
+    if (column->Field() && OnGetBtnParams)
+        OnGetBtnParams(this, column, c->Font(), backColor, sortMarker, down);
     const bool highlight = GetHighlightedFixedCellColors(c->Font(), backColor, false, CellType);
 
     TDBGirdDrawTitleStateEh title;
@@ -430,7 +459,7 @@ void TCustomDBGridEh::DrawTitleCell(int ACol, int ARow, TPoint CellType, TGridDr
     title.BackColor = backColor;
     title.DrawFilterButton = false; // no in-title filter row in this grid
     title.CellMultiSelected = false;
-    title.SortMarker = column->Title()->SortMarker();
+    title.SortMarker = sortMarker;
     title.DrawSortIndex = true;
     title.FontCharset = c->Font()->Charset();
     title.FontColor = c->Font()->Color();

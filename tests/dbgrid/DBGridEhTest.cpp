@@ -6,6 +6,7 @@
 
 #include "db/TestDataSet.h"
 #include "lib/dbgrid/DBGridEh.h"
+#include "lib/dbgrid/DBGridEhSelection.h"
 #include "lib/memtable/MemTableEh.h"
 
 #include "platform/classes/ComponentStreams.h"
@@ -16,6 +17,7 @@
 #include <gtest/gtest.h>
 
 #include <QImage>
+#include <QScopeGuard>
 #include <QWidget>
 
 namespace {
@@ -681,6 +683,74 @@ TEST_F(GridFixture, KeysStepColumnsAppendAndDelete) {
     Table->Last();
     Key(VK_DOWN);
     EXPECT_EQ(Table->State(), dsBrowse);
+    EXPECT_TRUE(Grid->CheckDataConsistency());
+}
+
+TEST_F(GridFixture, QueuedKeysSelectCopyValuesAndCycleColumns) {
+    UseTable(6);
+    Grid->SetFocus();
+    Pump();
+    // A key handler that fails is a failure of the test, not a box nobody closes.
+    Application->OnException = TExceptionEvent::Callable(
+        [](TObject*, Exception* e) { ADD_FAILURE() << e->Message().toStdString(); });
+    const auto noHandler = qScopeGuard([] { Application->OnException = TExceptionEvent(); });
+    // Keys as the user types them: posted to the grid's window with the modifiers held.
+    auto press = [&](Word vk, TShiftState shift = {}) {
+        SetKeyDown(VK_CONTROL, shift.Contains(ssCtrl));
+        SetKeyDown(VK_SHIFT, shift.Contains(ssShift));
+        PostMessage(Grid->Handle(), WM_KEYDOWN, vk, 0);
+        Pump();
+        SetKeyDown(VK_CONTROL, false);
+        SetKeyDown(VK_SHIFT, false);
+    };
+    // Ctrl+A bookmarks every record when record selection is allowed; Escape drops the selection.
+    press('A', {ssCtrl});
+    EXPECT_EQ(Grid->SelectedRows()->Count(), 6);
+    press(VK_ESCAPE);
+    EXPECT_EQ(Grid->SelectedRows()->Count(), 0);
+
+    // Ctrl+' takes the same field's value from the record before.
+    Table->SetRecNo(4);
+    Grid->SetSelectedIndex(1);
+    Pump();
+    press(0xDE, {ssCtrl});
+    EXPECT_EQ(Table->State(), dsEdit);
+    EXPECT_EQ(Table->FieldByName(QStringLiteral("Name"))->AsString(), QStringLiteral("Name 3"));
+    press(VK_ESCAPE);
+    EXPECT_EQ(Table->State(), dsBrowse);
+    EXPECT_EQ(Table->FieldByName(QStringLiteral("Name"))->AsString(), QStringLiteral("Name 4"));
+
+    // Ctrl+Home and Ctrl+End go to the first and last records; Ctrl+Right to the last column.
+    press(VK_END, {ssCtrl});
+    EXPECT_EQ(Table->RecNo(), 6);
+    press(VK_HOME, {ssCtrl});
+    EXPECT_EQ(Table->RecNo(), 1);
+    press(VK_RIGHT, {ssCtrl});
+    EXPECT_EQ(Grid->SelectedIndex(), 2);
+
+    // With several rows selectable, Shift+End extends the record selection to the last record.
+    Grid->SetOptions(Grid->Options() + TDBGridOptions{dgMultiSelect, dgRowSelect});
+    Grid->SetAllowedSelections({gstRecordBookmarks});
+    Pump();
+    press(VK_END, {ssShift});
+    EXPECT_EQ(Table->RecNo(), 6);
+    EXPECT_EQ(Grid->SelectedRows()->Count(), 6);
+    press(VK_HOME);
+    EXPECT_EQ(Table->RecNo(), 1);
+    EXPECT_EQ(Grid->SelectedRows()->Count(), 0);
+
+    // Characters: a typed letter opens the editor with it.
+    Grid->SetOptions(DefaultDBGridOptions);
+    Grid->SetSelectedIndex(1);
+    Pump();
+    PostMessage(Grid->Handle(), WM_CHAR, 'Q', 0);
+    Pump();
+    ASSERT_TRUE(Grid->InplaceEditor() && Grid->InplaceEditor()->Visible());
+    EXPECT_EQ(Grid->InplaceEditor()->Text(), QStringLiteral("Q"));
+    EXPECT_TRUE(Grid->GetCompleteKeyPress().isEmpty());
+    Grid->HideEditor();
+    Table->Cancel();
+    Pump();
     EXPECT_TRUE(Grid->CheckDataConsistency());
 }
 

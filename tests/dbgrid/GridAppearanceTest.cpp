@@ -338,6 +338,9 @@ TEST_F(Appearance, ClassicAndThreeDSortMarkers) {
 
 TEST_F(Appearance, TitleFontIsTheTitleParametersFont) {
     UseTable(3);
+    // The grid's font size is put back for the tests after this one.
+    const int size = Grid->Font()->Size();
+    const auto restore = qScopeGuard([&] { Grid->Font()->SetSize(size); });
     EXPECT_EQ(Grid->TitleFont(), Grid->TitleParams()->Font());
     EXPECT_TRUE(Grid->TitleParams()->ParentFont());
     // The grid's font reaches the title font while it follows; a change of the title font itself
@@ -575,6 +578,99 @@ TEST_F(Appearance, HotTrackingCellsEditButtonsAndRowHighlight) {
         EXPECT_NE(img.pixelColor(other.Left + 3, other.Top + 1),
                   img.pixelColor(other.Left + 3, other.Bottom - 2));
     }
+}
+
+TEST_F(Appearance, CellAndTitleEventsButtonsDuplicatesAndRowCheckBoxes) {
+    const bool themes = ThemesInUse();
+    const auto restore = qScopeGuard([&] { SetThemesInUse(themes); });
+    SetThemesInUse(false);
+    UseTable(8);
+    Grid->SetOptions(Grid->Options() - TDBGridOptions{dgRowLines});
+    TColumnEh* name = Grid->Columns()->Columns(1);
+    TColumnEh* qty = Grid->Columns()->Columns(2);
+    // The column's cell event colours its cells; the title event colours a title and may change
+    // its sort marker.
+    name->SetOnGetCellParams(TColumnEh::TGetColCellParamsEventEh::Callable(
+        [](TColumnEh*, bool, TAxisColCellParamsEh* Params) { Params->SetBackground(clLime); }));
+    int titleCalls = 0;
+    Grid->OnGetBtnParams = TGetBtnEhParamsEvent::Callable(
+        [&](TObject*, TColumnEh* Column, TFont*, TColor& Background, TSortMarkerEh& Marker, bool) {
+            ++titleCalls;
+            if (Column == qty) {
+                Background = clYellow;
+                Marker = smUpEh;
+            }
+        });
+    QImage img = Grab(QStringLiteral("dbgrid_cell_and_title_events"));
+    const TRect cell = Grid->CellRect(2, 3);
+    EXPECT_EQ(img.pixelColor(cell.Right - 3, cell.Bottom - 3), QColor(0, 255, 0));
+    const TRect title = Grid->CellRect(3, 0);
+    EXPECT_EQ(img.pixelColor(title.Left + 4, title.Bottom - 4), QColor(255, 255, 0));
+    // Twice per title and paint.
+    EXPECT_GT(titleCalls, 0);
+    EXPECT_EQ(titleCalls % (2 * 3), 0);
+    // The marker the event gave is drawn although the column carries none.
+    bool marker = false;
+    for (int x = title.Right - 20; x < title.Right - 2; ++x)
+        for (int y = title.Top + 2; y < title.Bottom - 2; ++y)
+            if (img.pixelColor(x, y) != QColor(255, 255, 0)) marker = true;
+    EXPECT_TRUE(marker);
+    EXPECT_EQ(qty->Title()->SortMarker(), smNoneEh);
+
+    // Hidden duplicates compare what the value event gives rather than the texts.
+    qty->SetHideDuplicates(true);
+    qty->OnGetHideDuplicatesValue = TColumnEh::TGetHideDuplicatesValueEventEh::Callable(
+        [](TCustomDBGridEh*, TColumnEh*, const String& Text, Variant& Value) {
+            Value = Variant(Text.toInt() / 4);
+        });
+    Grid->OnGetBtnParams = TGetBtnEhParamsEvent();
+    img = Grab(QStringLiteral("dbgrid_hidden_duplicates_by_value"));
+    // Qty 1, 2, 3 give 0, 0, 0: the second and third rows are blank; Qty 4 gives 1 and shows.
+    auto hasText = [&](int row) {
+        const TRect r = Grid->CellRect(3, row);
+        const QColor ground = img.pixelColor(r.Left + 3, r.Top + 3);
+        for (int x = r.Left + 3; x < r.Right - 2; ++x)
+            for (int y = r.Top + 2; y < r.Bottom - 2; ++y)
+                if (img.pixelColor(x, y) != ground) return true;
+        return false;
+    };
+    const int top = Grid->TopDataOffset();
+    EXPECT_TRUE(hasText(top + 0));
+    EXPECT_FALSE(hasText(top + 1));
+    EXPECT_FALSE(hasText(top + 2));
+    EXPECT_TRUE(hasText(top + 3));
+
+    // Always-shown buttons: the main one and a visible extra one, each found under the mouse.
+    name->SetAlwaysShowEditButton(true);
+    TEditButtonEh* extra = name->EditButtons()->Add();
+    extra->SetVisible(true);
+    extra->SetStyle(ebsPlusEh);
+    Pump();
+    const TRect nameCell = Grid->CellRect(2, top + 1);
+    const int strip = nameCell.Right - name->EditButtonsWidth();
+    EXPECT_EQ(Grid->EditButtonAtPos(2, top + 1, nameCell.Top + 2, strip + 2, name),
+              GetColumnEditStyle(name) != esSimple ? 0 : 1);
+    EXPECT_EQ(Grid->EditButtonAtPos(2, top + 1, nameCell.Top + 2, nameCell.Right - 2, name), 1);
+    // The mouse over the extra button makes it the hot one.
+    Grid->SetOptionsEh(Grid->OptionsEh() + TDBGridEhOptions{dghHotTrack});
+    Grid->Perform(WM_MOUSEMOVE, 0, MAKELPARAM(Word(nameCell.Right - 3), Word(nameCell.Top + 3)));
+    Grid->Perform(WM_MOUSEMOVE, 0, MAKELPARAM(Word(nameCell.Right - 2), Word(nameCell.Top + 3)));
+    EXPECT_EQ(Grid->HotTrackEditButton(), 1);
+    Grab(QStringLiteral("dbgrid_cell_edit_buttons"));
+
+    // Row-select check boxes sit in the indicator left of the arrow; the mouse over one makes it hot.
+    Grid->SetIndicatorOptions({gioShowRowIndicatorEh, gioShowRowselCheckboxesEh});
+    Pump();
+    ASSERT_GT(Grid->RowselCheckboxesWidth(), 0);
+    const TRect ind = Grid->CellRect(0, top + 2);
+    const int bx = ind.Right - 11 - Grid->RowselCheckboxesWidth() / 2;
+    Grid->Perform(WM_MOUSEMOVE, 0, MAKELPARAM(Word(bx), Word((ind.Top + ind.Bottom) / 2)));
+    Grid->Perform(WM_MOUSEMOVE, 0, MAKELPARAM(Word(bx + 1), Word((ind.Top + ind.Bottom) / 2)));
+    EXPECT_EQ(Grid->HotTrackEditButton(), 1);
+    Grid->Perform(WM_MOUSEMOVE, 0, MAKELPARAM(Word(ind.Right - 3), Word((ind.Top + ind.Bottom) / 2)));
+    EXPECT_EQ(Grid->HotTrackEditButton(), -1);
+    img = Grab(QStringLiteral("dbgrid_row_checkboxes"));
+    EXPECT_NE(img.pixelColor(bx, (ind.Top + ind.Bottom) / 2), img.pixelColor(ind.Left + 1, ind.Top + 1));
 }
 
 } // namespace

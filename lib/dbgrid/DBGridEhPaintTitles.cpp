@@ -4,7 +4,10 @@
 
 #include "lib/dbgrid/DBGridEh.h"
 
+#include "lib/dbgrid/DBGridEhGrouping.h"
+#include "lib/dbgrid/DBGridEhSelection.h"
 #include "lib/tools/ToolCtrlsEh.h"
+#include "lib/toolscore/ToolCtrlsEhData.h"
 #include "platform/ui/Graphics.h"
 #include "platform/ui/Themes.h"
 #include "platform/ui/WinGdi.h"
@@ -375,8 +378,14 @@ void TCustomDBGridEh::DrawIndicatorCell(int ACol, int ARow, TPoint CellType, TGr
 }
 
 bool TCustomDBGridEh::IsIndicatorRowSelected() {
-    // Records are marked selected by the record selection; without one no row is.
-    return false;
+    if (!FOptions.Contains(dgMultiSelect) || !DataLink()->Active()) return false;
+    const TDBGridEhSelectionType type = Selection()->SelectionType();
+    // Group rows and group footers hold no record: only selecting everything takes them in.
+    if (GroupingShowsRows())
+        if (TGroupDataTreeNodeEh* node = CurInstantReadNode(); node && node->NodeType() != dntDataSetRecordEh)
+            return type == gstAll;
+    if (type == gstAll) return true;
+    return type == gstRecordBookmarks && SelectedRows()->CurrentRowSelected();
 }
 
 // ---------------------------------------------------------------------------------------------

@@ -339,3 +339,46 @@ TEST_F(TrackFixture, MouseBelowTheDataScrollsAndSelectsBySteps) {
 }
 
 } // namespace
+
+class TIndicatorGrid : public TDBGridEh {
+    KVT_CLASS(TIndicatorGrid, TDBGridEh)
+public:
+    using TDBGridEh::TDBGridEh;
+    using TDBGridEh::IsIndicatorRowSelected;
+};
+
+struct IndicatorSelectionFixture : DBGridFormFixture<TIndicatorGrid> {
+    void SetUp() override {
+        DBGridFormFixture::SetUp();
+        UseTable(6);
+        TDBGridOptions o = Grid->Options();
+        o.Include(dgMultiSelect);
+        Grid->SetOptions(o);
+    }
+    std::vector<int> MarkedRows() {
+        std::vector<int> rows;
+        for (int r = 0; r < 6; ++r) {
+            Grid->InstantReadRowEnter(r);
+            if (Grid->IsIndicatorRowSelected()) rows.push_back(r);
+            Grid->InstantReadRowLeave();
+        }
+        return rows;
+    }
+};
+
+// The indicator marks (and ticks the check boxes of) exactly the rows whose records are selected.
+TEST_F(IndicatorSelectionFixture, IndicatorMarksTheSelectedRecordsOnly) {
+    EXPECT_TRUE(MarkedRows().empty());
+    for (int id : {2, 4}) {
+        Table->Locate(QStringLiteral("ID"), Variant(id), {});
+        Grid->SelectedRows()->SetCurrentRowSelected(true);
+    }
+    Table->First();
+    EXPECT_EQ(MarkedRows(), (std::vector<int>{1, 3}));
+    Grid->Selection()->SelectAll();
+    EXPECT_EQ(MarkedRows().size(), 6u);
+    TDBGridOptions o = Grid->Options();
+    o.Exclude(dgMultiSelect);
+    Grid->SetOptions(o);
+    EXPECT_TRUE(MarkedRows().empty());
+}

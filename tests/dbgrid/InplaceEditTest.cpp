@@ -361,3 +361,22 @@ TEST(InplaceEditTreeTest, PressOnTheSignInTheEditorTogglesTheNode) {
     press(36 - 5);
     EXPECT_EQ(table->RecordCount(), 4);
 }
+
+// Default columns go with the data set when the form is freed; an editor still open over one of
+// them must not read it afterwards.
+class InplaceEditFormFreeTest : public DBGridFormFixture<TDBGridEh> {};
+
+TEST_F(InplaceEditFormFreeTest, FreeingTheFormWithTheEditorOpenIsClean) {
+    UseTable(5);
+    Grid->SetFocus();
+    Pump();
+    Grid->SetCol(2);
+    Grid->ShowEditor();
+    Pump();
+    ASSERT_TRUE(Grid->InplaceEditor() && Grid->InplaceEditor()->Visible());
+    Grid->InplaceEditor()->Perform(WM_CHAR, 'x', 0);
+    Pump();
+    Form->Free();
+    Pump();
+    Form = new TForm(nullptr); // for the fixture's tear-down
+}

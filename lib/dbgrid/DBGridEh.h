@@ -1010,6 +1010,7 @@ protected:
                              const TRect& CellRect, bool The3D);
     // Whether the record that reading stands on is selected (its indicator shows it).
     virtual bool IsIndicatorRowSelected();
+    bool DataCellInSelection(int DataCol);
     int FHotTrackEditButton = -1;
     // A size change that came while the layout was locked, applied when the lock ends.
     virtual void ApplySizeChange();

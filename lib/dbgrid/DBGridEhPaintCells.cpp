@@ -3,6 +3,8 @@
 // focus rectangle and the footer cells.
 
 #include "lib/dbgrid/DBGridEh.h"
+#include "lib/dbgrid/DBGridEhGrouping.h"
+#include "lib/dbgrid/DBGridEhSelection.h"
 
 #include "lib/tools/ToolCtrlsEh.h"
 #include "platform/ui/Forms.h"
@@ -27,10 +29,28 @@ struct InstantReadScope {
 // ---------------------------------------------------------------------------------------------
 // Data cells
 
+// Whether the cell of visible data column DataCol in the record being read belongs to the grid's
+// selection.
+bool TCustomDBGridEh::DataCellInSelection(int DataCol) {
+    if (!DataLink()->Active()) return false;
+    TDBGridEhSelection* sel = Selection();
+    const TDBGridEhSelectionType type = sel->SelectionType();
+    if (type == gstNon) return false;
+    TColumnEh* col = DataCol >= 0 && DataCol < FVisibleColumns->Count() ? FVisibleColumns->Columns(DataCol) : nullptr;
+    const int colIndex = col ? col->Index() : -1;
+    TDataSet* ds = DataLink()->DataSet();
+    if (GroupingShowsRows())
+        if (TGroupDataTreeNodeEh* node = CurInstantReadNode()) {
+            if (node->NodeType() == dntDataGroupEh) return type == gstAll;
+            if (node->NodeType() == dntDataGroupFooterEh)
+                return (type == gstColumns || type == gstAll) && sel->DataCellSelected(colIndex, ds->Bookmark());
+        }
+    return sel->DataCellSelected(colIndex, ds->Bookmark());
+}
+
 bool TCustomDBGridEh::HighlightDataCellColor(int DataCol, int DataRow, TFont* AFont, TColor& AColor,
                                              TGridDrawState AState, const String&) {
-    // No selection of records or columns exists in this grid: only focus and row rules apply.
-    const bool selected = false;
+    const bool selected = DataCellInSelection(DataCol);
     if (FStyle)
         return FStyle->HighlightDataCellColors(this, IndicatorOffset() + DataCol, AFont, AColor, selected,
                                                AState, DataRow, DataCol, TopDataOffset() + DataRow);

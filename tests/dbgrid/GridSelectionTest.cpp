@@ -3,6 +3,9 @@
 
 #include "DBGridTestFixture.h"
 
+#include <QImage>
+#include <QWidget>
+
 #include "db/TestDataSet.h"
 #include "lib/dbgrid/DBGridEhSelection.h"
 
@@ -344,6 +347,7 @@ class TIndicatorGrid : public TDBGridEh {
     KVT_CLASS(TIndicatorGrid, TDBGridEh)
 public:
     using TDBGridEh::TDBGridEh;
+    using TDBGridEh::DataCellInSelection;
     using TDBGridEh::IsIndicatorRowSelected;
 };
 
@@ -381,4 +385,32 @@ TEST_F(IndicatorSelectionFixture, IndicatorMarksTheSelectedRecordsOnly) {
     o.Exclude(dgMultiSelect);
     Grid->SetOptions(o);
     EXPECT_TRUE(MarkedRows().empty());
+}
+
+// Selected records are painted in the selection colours, the others not.
+TEST_F(IndicatorSelectionFixture, SelectedRecordsArePaintedHighlighted) {
+    Grid->SetFocus();
+    for (int id : {3, 5}) {
+        Table->Locate(QStringLiteral("ID"), Variant(id), {});
+        Grid->SelectedRows()->SetCurrentRowSelected(true);
+    }
+    Table->First();
+    Pump();
+    Grid->InstantReadRowEnter(2);
+    EXPECT_TRUE(Grid->DataCellInSelection(1));
+    Grid->InstantReadRowLeave();
+    Grid->InstantReadRowEnter(1);
+    EXPECT_FALSE(Grid->DataCellInSelection(1));
+    Grid->InstantReadRowLeave();
+    Grid->Invalidate();
+    Pump();
+    const QImage img = Grid->Widget()->grab().toImage();
+    // Near the right end of the Name cell, clear of its text.
+    auto back = [&](int row) {
+        const TRect r = Grid->CellRect(2, Grid->TopDataOffset() + row);
+        return img.pixelColor(r.Right - 3, (r.Top + r.Bottom) / 2);
+    };
+    EXPECT_EQ(back(2), back(4));
+    EXPECT_EQ(back(1), back(3));
+    EXPECT_NE(back(2), back(1));
 }

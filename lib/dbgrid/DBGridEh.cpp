@@ -305,6 +305,10 @@ TColumnEh* TCustomDBGridEh::SelectedColumn() {
     return VisibleColumn(SelectedIndex());
 }
 
+TAxisBarEh* TCustomDBGridEh::SelectedAxisBar() {
+    return SelectedColumn();
+}
+
 TCellAreaTypeEh TCustomDBGridEh::GetCellType(int ACol, int ARow, int& AreaCol, int& AreaRow) const {
     AreaCol = ACol - FIndicatorOffset;
     AreaRow = ARow - TopDataOffset();

@@ -849,6 +849,9 @@ protected:
     TAxisGridDataLinkEh* CreateDataLink() override;
     void RebuildLayout() override;
     int ReadSelectedIndex() override { return Col() - FIndicatorOffset; }
+    // The cells show the visible columns only.
+    TAxisBarEh* SelectedAxisBar() override;
+    int SelectedIndexOfAxisBar(TAxisBarEh* Bar, int) override { return FVisibleColumns->IndexOf(Bar); }
     void WriteDataSource(TDataSource* Value) override;
     TFont* GetTitleFont() override { return FTitleParams->Font(); }
     void SetTitleFont(TFont* Value) override;

@@ -159,17 +159,22 @@ void TCustomDBAxisGridEh::LinkActiveChanged(bool Active) {
     if (Active && IsEditorAlwaysShown()) ShowEditor();
 }
 
-TField* TCustomDBAxisGridEh::SelectedField() {
+TAxisBarEh* TCustomDBAxisGridEh::SelectedAxisBar() {
     const int i = ReadSelectedIndex();
-    if (i < 0 || i >= FAxisBars->Count()) return nullptr;
-    return FAxisBars->AxisBar(i)->Field();
+    return FAxisBars && i >= 0 && i < FAxisBars->Count() ? FAxisBars->AxisBar(i) : nullptr;
+}
+
+TField* TCustomDBAxisGridEh::SelectedField() {
+    TAxisBarEh* bar = SelectedAxisBar();
+    return bar ? bar->Field() : nullptr;
 }
 
 void TCustomDBAxisGridEh::SetSelectedField(TField* Value) {
     if (!Value) return;
     for (int i = 0; i < FAxisBars->Count(); ++i)
         if (FAxisBars->AxisBar(i)->Field() == Value) {
-            SetSelectedIndex(i);
+            const int index = SelectedIndexOfAxisBar(FAxisBars->AxisBar(i), i);
+            if (index >= 0) SetSelectedIndex(index);
             return;
         }
 }

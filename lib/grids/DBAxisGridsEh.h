@@ -1213,6 +1213,12 @@ public:
     virtual void GetBarCellCoord(TAxisBarEh* Column, int& ACol, int& ARow);
     virtual int GetDataCellLeftOffset() { return 3; }
     virtual int ReadSelectedIndex() { return -1; }
+    // The column of the current cell (nullptr when there is none). A grid whose cells show only
+    // some of its columns maps the selected index through those.
+    virtual TAxisBarEh* SelectedAxisBar();
+    // The selected index that makes Bar (item AxisIndex of the axis bars) current; -1 when no cell
+    // shows it.
+    virtual int SelectedIndexOfAxisBar(TAxisBarEh*, int AxisIndex) { return AxisIndex; }
     virtual void SetSelectedIndex(int Value);
     virtual void WriteDataSource(TDataSource* Value);
     virtual void SetTitleFont(TFont* Value);

@@ -1012,9 +1012,7 @@ void TAxisBarEh::GetColCellParams(bool, TAxisColCellParamsEh*) {
 // The editor of the grid serves this column only while it is the selected one.
 static TDBAxisGridInplaceEdit* EditorOfBar(TAxisBarEh* Bar) {
     TCustomDBAxisGridEh* g = Bar->Grid();
-    if (!g || g->SelectedIndex() < 0 || g->SelectedIndex() >= g->AxisBars()->Count() ||
-        g->AxisBars()->AxisBar(g->SelectedIndex()) != Bar)
-        return nullptr;
+    if (!g || g->SelectedAxisBar() != Bar) return nullptr;
     auto* ed = dynamic_cast<TDBAxisGridInplaceEdit*>(g->InplaceEditor());
     return ed && ed->Visible() ? ed : nullptr;
 }

@@ -40,8 +40,7 @@ constexpr UINT WM_DEFERRED_LAYOUT = WM_USER + 100;
 // Editing checks
 
 bool TCustomDBAxisGridEh::CanEditAcceptKey(Char Key) {
-    const int i = ReadSelectedIndex();
-    TAxisBarEh* column = i >= 0 && i < FAxisBars->Count() ? FAxisBars->AxisBar(i) : nullptr;
+    TAxisBarEh* column = SelectedAxisBar();
     TField* f = column ? column->Field() : nullptr;
     // A read-only state the cell hooks gave the editor refuses typing.
     if (auto* ed = dynamic_cast<TDBAxisGridInplaceEdit*>(InplaceEditor());
@@ -54,13 +53,12 @@ bool TCustomDBAxisGridEh::CanEditAcceptKey(Char Key) {
 
 bool TCustomDBAxisGridEh::CanEditShow() {
     if (FLayoutLock > 0 || !TCustomGridEh::CanEditShow()) return false;
-    const int i = ReadSelectedIndex();
-    return i >= 0 && i < FAxisBars->Count() && FAxisBars->AxisBar(i)->IsCellTextEditing();
+    TAxisBarEh* column = SelectedAxisBar();
+    return column && column->IsCellTextEditing();
 }
 
 int TCustomDBAxisGridEh::GetEditLimit() {
-    const int i = ReadSelectedIndex();
-    if (i >= 0 && i < FAxisBars->Count() && FAxisBars->AxisBar(i)->HasKeyList()) return 0;
+    if (TAxisBarEh* column = SelectedAxisBar(); column && column->HasKeyList()) return 0;
     TField* f = SelectedField();
     if (!f || (f->DataType() != ftString && f->DataType() != ftWideString)) return 0;
     return f->Size();
@@ -81,9 +79,8 @@ bool TCustomDBAxisGridEh::PrepareCellEdit() {
     if (auto* ed = dynamic_cast<TDBAxisGridInplaceEdit*>(InplaceEditor());
         ed && ed->ReadOnlyStored() && ed->ReadOnly())
         return false;
-    const int i = ReadSelectedIndex();
-    if (i < 0 || i >= FAxisBars->Count()) return false;
-    TAxisBarEh* column = FAxisBars->AxisBar(i);
+    TAxisBarEh* column = SelectedAxisBar();
+    if (!column) return false;
     if (column->ReadOnly()) return false;
     TField* f = column->Field();
     if (!f) return false;
@@ -130,11 +127,11 @@ void TCustomDBAxisGridEh::LinkRecordChanged(TField* Field) {
     TField* sel = SelectedField();
     if ((!Field || Field == sel) && sel) {
         String text;
-        const int i = ReadSelectedIndex();
+        TAxisBarEh* column = SelectedAxisBar();
         if (FDrawMemoText && IsMemoType(sel->DataType()))
             text = NormaliseLineBreaks(sel->AsString());
-        else if (i >= 0 && i < FAxisBars->Count() && FAxisBars->AxisBar(i)->GetColumnType() == ctKeyPickList)
-            text = FAxisBars->AxisBar(i)->DisplayText();
+        else if (column && column->GetColumnType() == ctKeyPickList)
+            text = column->DisplayText();
         else
             text = sel->Text();
         if (text != FEditText) {
@@ -152,8 +149,7 @@ bool TCustomDBAxisGridEh::InplaceEditVisible() {
 // Writing the editor's result
 
 void TCustomDBAxisGridEh::UpdateData() {
-    const int i = ReadSelectedIndex();
-    TAxisBarEh* column = i >= 0 && i < FAxisBars->Count() ? FAxisBars->AxisBar(i) : nullptr;
+    TAxisBarEh* column = SelectedAxisBar();
     if (!column) return;
     TField* f = SelectedField();
     if (!f) {

@@ -162,9 +162,7 @@ TCustomDBAxisGridEh* TDBAxisGridInplaceEdit::GetGrid() const {
 
 TAxisBarEh* TDBAxisGridInplaceEdit::GetAxisBar() const {
     TCustomDBAxisGridEh* g = GetGrid();
-    if (!g || !g->AxisBars()) return nullptr;
-    const int i = g->SelectedIndex();
-    return i >= 0 && i < g->AxisBars()->Count() ? g->AxisBars()->AxisBar(i) : nullptr;
+    return g ? g->SelectedAxisBar() : nullptr;
 }
 
 void TDBAxisGridInplaceEdit::CreateParams(TCreateParams& Params) {

@@ -380,3 +380,30 @@ TEST_F(InplaceEditFormFreeTest, FreeingTheFormWithTheEditorOpenIsClean) {
     Pump();
     Form = new TForm(nullptr); // for the fixture's tear-down
 }
+
+// With a column hidden, the cell, the selected field and the editor all mean the same column.
+TEST_F(InplaceEditFormFreeTest, HiddenColumnsDoNotShiftTheEditedField) {
+    UseTable(5);
+    Grid->Columns()->Columns(0)->SetVisible(false); // ID
+    Grid->SetFocus();
+    Pump();
+    Grid->SetCol(Grid->IndicatorOffset()); // the first visible column: Name
+    EXPECT_EQ(Grid->SelectedField(), Table->FieldByName(QStringLiteral("Name")));
+    Grid->ShowEditor();
+    Pump();
+    ASSERT_TRUE(Grid->InplaceEditor() && Grid->InplaceEditor()->Visible());
+    EXPECT_EQ(Grid->InplaceEditor()->Text(), QStringLiteral("Name 1"));
+    Grid->InplaceEditor()->Perform(WM_CHAR, 'Z', 0);
+    Pump();
+    Grid->InplaceEditor()->Perform(WM_KEYDOWN, VK_RETURN, 0);
+    Grid->InplaceEditor()->Perform(WM_CHAR, VK_RETURN, 0);
+    Pump();
+    if (Table->State() != dsBrowse) Table->Post();
+    Table->First();
+    EXPECT_EQ(Table->FieldByName(QStringLiteral("Name"))->AsString(), QStringLiteral("Z"));
+    EXPECT_EQ(Table->FieldByName(QStringLiteral("ID"))->AsInteger(), 1);
+    Grid->SetSelectedField(Table->FieldByName(QStringLiteral("Qty")));
+    EXPECT_EQ(Grid->SelectedField(), Table->FieldByName(QStringLiteral("Qty")));
+    Grid->SetSelectedField(Table->FieldByName(QStringLiteral("ID"))); // hidden: stays where it is
+    EXPECT_EQ(Grid->SelectedField(), Table->FieldByName(QStringLiteral("Qty")));
+}

@@ -18,6 +18,8 @@
 
 #include <QStringList>
 
+#include <algorithm>
+
 namespace {
 const char* const STextTrueEh = "True";
 const char* const STextFalseEh = "False";
@@ -396,19 +398,30 @@ void TCustomDBCheckBoxEh::DrawCaption(const TRect& Rect, bool Focused, bool, boo
     TBrushStyle savedStyle = FCanvas->Brush()->Style();
     FCanvas->Brush()->SetStyle(bsClear);
     String text = Caption();
-    TSize sz = FCanvas->TextExtent(text);
+    // Measured and drawn as a single line with the accelerator prefix: "&Save" shows an
+    // underlined S, not the ampersand.
+    TRect calc(0, 0, 0, 0);
+    String measured = text;
+    FCanvas->TextRect(calc, measured, {tfCalcRect, tfSingleLine});
+    const TSize sz{calc.Width(), calc.Height()};
     TRect tr(Rect.Left, Height() / 2 - sz.cy / 2, Rect.Left + sz.cx, Height() / 2 - sz.cy / 2 + sz.cy);
     if (UseRightToLeftAlignment() && FAlignment == lrRightJustify) {
         tr.Left = Rect.Right - sz.cx;
         tr.Right = Rect.Right;
     }
+    auto drawAt = [&](int dx, int dy) {
+        TRect r(std::max(tr.Left + dx, Rect.Left), tr.Top + dy, std::min(tr.Right + dx, Rect.Right),
+                tr.Bottom + dy);
+        String s = text;
+        FCanvas->TextRect(r, s, {tfSingleLine});
+    };
     if (Enabled() || ComponentState().Contains(csDesigning)) {
-        FCanvas->TextRect(Rect, tr.Left, tr.Top, text);
+        drawAt(0, 0);
     } else {
         FCanvas->Font()->SetColor(clBtnHighlight);
-        FCanvas->TextRect(Rect, tr.Left + 1, tr.Top + 1, text);
+        drawAt(1, 1);
         FCanvas->Font()->SetColor(clGrayText);
-        FCanvas->TextRect(Rect, tr.Left, tr.Top, text);
+        drawAt(0, 0);
     }
     FCanvas->Brush()->SetStyle(savedStyle);
     if (Focused && !text.isEmpty()) {

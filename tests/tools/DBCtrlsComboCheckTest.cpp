@@ -1,6 +1,7 @@
 // The combo box (text and key-based) and the check box, bound to a memory table.
 
 #include "DBCtrlsTestUtil.h"
+#include "ToolsTestUtil.h"
 
 #include "platform/classes/ComponentStreams.h"
 
@@ -119,6 +120,29 @@ TEST_F(EditorFixture, CheckBoxControlsAlignmentFollowsTheCaptionSide) {
     EXPECT_EQ(c->GetControlsAlignment(), taLeftJustify); // caption right of the box, mirrored
     c->SetAlignment(lrLeftJustify);
     EXPECT_EQ(c->GetControlsAlignment(), taRightJustify);
+}
+
+// The caption's '&' marks the accelerator; it is not drawn as a character.
+TEST_F(EditorFixture, CheckBoxCaptionHidesTheAcceleratorPrefix) {
+    auto rightmostInk = [&](const QString& caption) {
+        auto* c = Editor<TDBCheckBoxEh>(nullptr, 70);
+        c->SetWidth(200);
+        c->SetCaption(caption);
+        Show();
+        const QImage img = c->Widget()->grab().toImage();
+        img.save(ScreenshotPath(QStringLiteral("checkbox-accel-%1").arg(caption.size())));
+        int right = -1;
+        for (int x = 20; x < img.width(); ++x)
+            for (int y = 0; y < img.height(); ++y)
+                if (qGray(img.pixel(x, y)) < 100) right = x;
+        return right;
+    };
+    const int plain = rightmostInk(QStringLiteral("Wx"));
+    ASSERT_GT(plain, 20);
+    // The underlined letter is drawn as its own run, so kerning may move the rest a pixel or two;
+    // a literal '&' would add a whole character.
+    EXPECT_NEAR(rightmostInk(QStringLiteral("&Wx")), plain, 2);
+    EXPECT_GT(rightmostInk(QStringLiteral("Wx&&")), plain + 3); // a doubled '&' is one real ampersand
 }
 
 TEST_F(EditorFixture, CheckBoxOnBooleanFieldCyclesAndWrites) {

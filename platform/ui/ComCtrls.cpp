@@ -90,6 +90,31 @@ void TTabSheet::Dispatch(TMessage& Message) {
 }
 
 // ---------------------------------------------------------------------------------------------
+namespace {
+// The tab bar never takes the focus itself; while its page control has it, the current tab shows
+// the focus rectangle, so that a keyboard user sees where the arrows will act.
+class TPageTabBar : public QTabBar {
+public:
+    TPageTabBar(QWidget* parent, TPageControl* owner) : QTabBar(parent), FOwner(owner) {}
+
+protected:
+    void paintEvent(QPaintEvent* e) override {
+        QTabBar::paintEvent(e);
+        const int i = currentIndex();
+        if (i < 0 || !FOwner->Focused()) return;
+        QPainter p(this);
+        QStyleOptionFocusRect o;
+        o.initFrom(this);
+        o.rect = tabRect(i).adjusted(3, 3, -3, -3);
+        o.state |= QStyle::State_KeyboardFocusChange | QStyle::State_HasFocus;
+        style()->drawPrimitive(QStyle::PE_FrameFocusRect, &o, &p, this);
+    }
+
+private:
+    TPageControl* FOwner;
+};
+} // namespace
+
 TPageControl::TPageControl(TComponent* AOwner) : TCustomControl(AOwner) {
     FControlStyle = {csDoubleClicks, csOpaque, csParentBackground};
     FTabStop = true;
@@ -106,7 +131,7 @@ TPageControl::~TPageControl() {
 
 void TPageControl::CreateWnd() {
     TCustomControl::CreateWnd();
-    FTabBar = new QTabBar(FWidget);
+    FTabBar = new TPageTabBar(FWidget, this);
     FTabBar->setDrawBase(false);
     FTabBar->setExpanding(false);
     FTabBar->setFocusPolicy(Qt::NoFocus);
@@ -320,6 +345,24 @@ void TPageControl::Dispatch(TMessage& Message) {
     case WM_GETDLGCODE:
         Message.Result = DLGC_WANTARROWS;
         return;
+    case WM_SETFOCUS:
+    case WM_KILLFOCUS:
+        TCustomControl::Dispatch(Message);
+        if (FTabBar) FTabBar->update();
+        return;
+    case CM_DIALOGKEY: {
+        // Ctrl+Tab reaches the form as a dialog key when a control on a page has the focus.
+        TWMKey k(Message);
+        TShiftState s = KeyDataToShiftState(k.KeyData());
+        TCustomForm* form = GetParentForm(this);
+        if (k.CharCode() == VK_TAB && s.Contains(ssCtrl) && form &&
+            (Focused() || ContainsControl(form->ActiveControl()))) {
+            SelectNextPage(!s.Contains(ssShift));
+            Message.Result = 1;
+            return;
+        }
+        break;
+    }
     case WM_KEYDOWN: {
         TWMKey k(Message);
         TShiftState s = KeyDataToShiftState(k.KeyData());

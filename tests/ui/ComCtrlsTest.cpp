@@ -8,7 +8,9 @@
 #include "platform/ui/ComCtrls.h"
 #include "platform/ui/ExtCtrls.h"
 #include "platform/ui/Menus.h"
+#include "platform/ui/StdCtrls.h"
 
+#include <QImage>
 #include <QListWidget>
 #include <QTabBar>
 #include <QTreeWidget>
@@ -92,6 +94,57 @@ TEST_F(PageControlTest, FocusedControlOnAPageCanBeFocusedAfterActivation) {
     e->SetFocus();
     PumpEvents(10);
     EXPECT_TRUE(e->Focused());
+}
+
+// Ctrl+Tab and Ctrl+Shift+Tab turn the pages while the focus is anywhere on them; the arrows
+// turn them while the page control itself has the focus (reached with Tab).
+TEST_F(PageControlTest, KeyboardTurnsThePages) {
+    auto* pc = new TPageControl(Form);
+    pc->SetParent(Form);
+    pc->SetBounds(0, 40, 400, 200);
+    TTabSheet* sheets[3];
+    TEdit* edits[3];
+    for (int i = 0; i < 3; ++i) {
+        sheets[i] = new TTabSheet(Form);
+        sheets[i]->SetCaption(QStringLiteral("Page %1").arg(i));
+        sheets[i]->SetPageControl(pc);
+        edits[i] = new TEdit(Form);
+        edits[i]->SetParent(sheets[i]);
+        edits[i]->SetBounds(10, 10, 100, 24);
+    }
+    auto* before = new TEdit(Form);
+    before->SetParent(Form);
+    before->SetBounds(0, 0, 100, 24);
+    before->SetTabOrder(0);
+    ShowAndActivate(Form);
+    edits[0]->SetFocus();
+    PumpEvents(10);
+    SendKey(edits[0], Qt::Key_Tab, Qt::ControlModifier);
+    EXPECT_EQ(pc->ActivePage(), sheets[1]);
+    EXPECT_TRUE(edits[1]->Focused());
+    SendKey(edits[1], Qt::Key_Backtab, Qt::ControlModifier | Qt::ShiftModifier);
+    EXPECT_EQ(pc->ActivePage(), sheets[0]);
+    EXPECT_TRUE(edits[0]->Focused());
+    // Ctrl+Tab outside the page control leaves the pages alone.
+    before->SetFocus();
+    PumpEvents(10);
+    SendKey(before, Qt::Key_Tab, Qt::ControlModifier);
+    EXPECT_EQ(pc->ActivePage(), sheets[0]);
+    // Tab from the edit before it reaches the page control; Right turns the page.
+    SendKey(before, Qt::Key_Tab);
+    EXPECT_TRUE(pc->Focused());
+    SendKey(pc, Qt::Key_Right);
+    EXPECT_EQ(pc->ActivePage(), sheets[1]);
+    EXPECT_TRUE(pc->Focused());
+    // The focused page control marks its current tab: the tab bar looks different with and
+    // without the focus.
+    auto* bar = pc->Widget()->findChild<QTabBar*>();
+    ASSERT_TRUE(bar);
+    PumpEvents(10);
+    const QImage focused = bar->grab().toImage();
+    before->SetFocus();
+    PumpEvents(10);
+    EXPECT_NE(bar->grab().toImage(), focused);
 }
 
 using StatusBarTest = ComFixture;

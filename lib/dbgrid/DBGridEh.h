@@ -1582,7 +1582,8 @@ public:
 
 protected:
     // Paints the tree elements of the row being read into the left part of ARect.
-    virtual void DrawCellTreeAreaBackground(int DataCol, int DataRow, const TRect& ARect, TGridDrawState AState);
+    virtual void DrawCellTreeAreaBackground(int DataCol, int DataRow, const TRect& ARect,
+                                            TGridDrawState AState);
     // The tree elements of the row being read into ARect (the whole first cell) of Canvas.
     void DrawTreeArea(TCanvas* Canvas, const TRect& ARect, TColor AreaColor, bool LastRow);
     bool CanCellDblClick(const TGridCoord& Cell, TMouseButton Button, const TPoint& InCellPt,

@@ -39,7 +39,8 @@ protected:
 class TDBGridEhEditorTreeBox : public TCustomControl {
     KVT_CLASS(TDBGridEhEditorTreeBox, TCustomControl)
 public:
-    explicit TDBGridEhEditorTreeBox(TDBGridInplaceEdit* AEditor) : TCustomControl(AEditor), FEditor(AEditor) {}
+    explicit TDBGridEhEditorTreeBox(TDBGridInplaceEdit* AEditor)
+        : TCustomControl(AEditor), FEditor(AEditor) {}
 
 protected:
     void Paint() override { FEditor->PaintTreeElements(Canvas(), ClientRect()); }

@@ -54,7 +54,7 @@ bool TCustomDBGridEh::BeginRowMoving(int X, int Y, bool CheckOnly) {
     {
         RowRead read(this, cell.Y - TopDataOffset());
         bookmark = ds->GetBookmark();
-        if (FIntMemTable) sourceLevel = FIntMemTable->GetTreeNodeLevel();
+        if (IsTreeViewMode()) sourceLevel = FIntMemTable->GetTreeNodeLevel();
         // With several records selectable, only a plain press on a selected record drags.
         if (IsSelectionTypeAllowed(gstRecordBookmarks))
             allowed = SelectedRows()->CurrentRowSelected() && GetKeyState(VK_SHIFT) >= 0 &&

@@ -66,8 +66,10 @@ void TCustomDBGridEh::DrawTreeArea(TCanvas* Canvas, const TRect& ARect, TColor A
     const TTreeViewGlyphStyleEh glyphStyle = FTreeViewParams->GetActualGlyphStyle();
 
     HDC dc = Canvas->Handle();
-    const int saved = SaveDC(dc);
-    const auto restore = qScopeGuard([&] { RestoreDC(dc, saved); });
+    int saved = SaveDC(dc);
+    const auto restore = qScopeGuard([&] {
+        if (saved) RestoreDC(dc, saved);
+    });
     // A cell narrower than the area shows what fits.
     if (rtl)
         IntersectClipRect(dc, ARect.Right - areaWidth, ARect.Top, ARect.Right, ARect.Bottom);
@@ -83,6 +85,10 @@ void TCustomDBGridEh::DrawTreeArea(TCanvas* Canvas, const TRect& ARect, TColor A
         return r;
     };
     Canvas->Brush()->SetColor(AreaColor);
+    // The outline's dots are one-pixel segments of a plain pen.
+    Canvas->Pen()->SetStyle(psSolid);
+    Canvas->Pen()->SetWidth(1);
+    Canvas->Pen()->SetMode(pmCopy);
     Canvas->Pen()->SetColor(clBtnShadow);
     for (int lvl = 1; lvl <= level; ++lvl) {
         const TRect slot = slotRect(lvl);
@@ -110,6 +116,7 @@ void TCustomDBGridEh::DrawTreeArea(TCanvas* Canvas, const TRect& ARect, TColor A
         }
     }
     RestoreDC(dc, saved);
+    saved = 0;
     const TRect area = rtl ? TRect{ARect.Right - areaWidth, ARect.Top, ARect.Right, ARect.Bottom}
                            : TRect{ARect.Left, ARect.Top, ARect.Left + areaWidth, ARect.Bottom};
     if (FOptions.Contains(dgRowLines)) {

@@ -220,8 +220,14 @@ void TCustomDBGridEh::EndRowMoving(int X, int Y, bool Apply) {
     if (!Apply) return;
     int origin = FMoveRowSour, destination = FMoveRowDest;
     if (!EndRowDrag(origin, destination, TPoint{X, Y})) return;
-    if (FMoveRowDest != FMoveRowSour || FMoveRowDestLevel != FMoveRowSourLevel)
-        MoveRowsTo(FMoveRowDest - TopDataOffset(), FMoveRowDestLevel, false);
+    bool samePlace = FMoveRowDest == FMoveRowSour && FMoveRowDestLevel == FMoveRowSourLevel;
+    if (samePlace && !FIntMemTable && DataLink()->Active()) {
+        // The buffer may have scrolled under the drag: the source's row may show another record.
+        TDataSet* ds = DataLink()->DataSet();
+        RowRead read(this, FMoveRowDest - TopDataOffset());
+        samePlace = ds->CompareBookmarks(ds->GetBookmark(), FMoveBookmarkSour) == 0;
+    }
+    if (!samePlace) MoveRowsTo(FMoveRowDest - TopDataOffset(), FMoveRowDestLevel, false);
 }
 
 bool TCustomDBGridEh::MoveRowsTo(int DataRow, int Level, bool CheckOnly) {

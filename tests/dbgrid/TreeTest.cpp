@@ -292,6 +292,10 @@ TEST_F(TreeGrid, ANodeCannotBeDroppedIntoItsOwnBranch) {
     Pump();
     EXPECT_EQ(Parents(), before);
     EXPECT_EQ(Names(), (QStringList{"A", "A.1", "A.1.a", "A.2", "B", "B.1"}));
+    // Asked to move there without the check, the table refuses loudly and keeps its data.
+    EXPECT_ANY_THROW(Grid->MoveRowsTo(2, 2, false));
+    EXPECT_EQ(Parents(), before);
+    EXPECT_EQ(Names(), (QStringList{"A", "A.1", "A.1.a", "A.2", "B", "B.1"}));
 }
 
 TEST_F(TreeGrid, OnMoveRecordsDecidesAndGetsTheRecordNumberAndLevel) {
@@ -449,4 +453,42 @@ TEST_F(FlatMove, HeldBelowTheRowsTheGridScrollsOneRowPerStepUpToTheLast) {
     Grid->TrackRowMoving(di.Vert.FixedBoundary - 2, 0, TPoint{3, di.Vert.FixedBoundary - 2}, di.Vert, di);
     EXPECT_EQ(Grid->TopRow(), last - 1);
     EXPECT_EQ(Grid->MoveRowDest(), last - 1);
+}
+
+// Without the memory table's rows the grid shows the data link's buffer: held below the rows the
+// buffer moves on by two records per step, above them back by one.
+TEST_F(FlatMove, OverABufferedDataSetTheDragScrollsTheBuffer) {
+    Grid->SetTryUseMemTableInt(false);
+    Pump();
+    ASSERT_FALSE(Grid->UsesMemTable());
+    int moves = 0;
+    Grid->OnMoveRecords =
+        TGridMoveRecordsEventEh::Callable([&](TObject*, TBMListEh*, int, int, bool CheckOnly) {
+            moves += CheckOnly ? 0 : 1;
+            return true;
+        });
+    auto firstId = [&] {
+        Grid->InstantReadRowEnter(0);
+        const int id = Table->FieldByName(QStringLiteral("ID"))->AsInteger();
+        Grid->InstantReadRowLeave();
+        return id;
+    };
+    ASSERT_EQ(firstId(), 1);
+    Send(WM_LBUTTONDOWN, MK_LBUTTON, 3, RowY(0));
+    ASSERT_EQ(Grid->GridEhState(), dgsRowMoving);
+    TGridDrawInfoEh di;
+    for (int step = 1; step <= 2; ++step) {
+        Grid->CalcDrawInfo(di);
+        const int below = di.Vert.GridBoundary + 3;
+        Grid->TrackRowMoving(below, -1, TPoint{3, below}, di.Vert, di);
+        EXPECT_EQ(firstId(), 1 + 2 * step);
+        EXPECT_EQ(Grid->MoveRowDest(), Grid->RowCount() - 1);
+    }
+    Grid->CalcDrawInfo(di);
+    Grid->TrackRowMoving(di.Vert.FixedBoundary - 2, 0, TPoint{3, di.Vert.FixedBoundary - 2}, di.Vert, di);
+    EXPECT_EQ(firstId(), 4);
+    EXPECT_EQ(Grid->MoveRowDest(), Grid->TopDataOffset());
+    Send(WM_LBUTTONUP, 0, 3, RowY(0));
+    EXPECT_EQ(moves, 1);
+    EXPECT_EQ(Grid->GridEhState(), dgsNormal);
 }

@@ -234,6 +234,11 @@ TEST_F(TreeGrid, TheEditorShowsTheOutlineOfTheCurrentRow) {
     ASSERT_TRUE(ed->TreeElementsBox() && ed->TreeElementsBox()->Visible());
     EXPECT_EQ(ed->TreeElementsBox()->Width(), 36);
     EXPECT_EQ(ed->TreeElementsBox()->Left(), 0);
+    // A press on the outline's sign reaches the editor, which closes A.1.
+    ed->TreeElementsBox()->Perform(WM_LBUTTONDOWN, MK_LBUTTON, LPARAM(MAKELONG(Word(36 - 5), Word(5))));
+    ed->TreeElementsBox()->Perform(WM_LBUTTONUP, 0, LPARAM(MAKELONG(Word(36 - 5), Word(5))));
+    Pump();
+    EXPECT_EQ(Table->RecordCount(), 5);
     Grid->SetCol(2);
     Grid->ShowEditor();
     Pump();

@@ -1549,6 +1549,58 @@ protected:
     void SearchTimerTick();
 
     std::unique_ptr<TDBGridEhSearchData> FSearchData;
+
+    // --- tree nodes of a memory table shown as a tree (DBGridEhTree.cpp) and dragging rows to
+    // move their records (DBGridEhRowMove.cpp)
+public:
+    // Tree levels take this many pixels each in the first visible column.
+    static constexpr int TreeLevelWidth = 18;
+    // Whether the grid reads a memory table that shows its records as a tree.
+    bool IsTreeViewMode();
+    // A press at (X, Y) on the tree elements of a row: true when it lies there; unless
+    // CheckOnly, a press on the sign toggles the node.
+    virtual bool ClickTreeNodeSign(int X, int Y, bool CheckOnly);
+    // A press on the indicator of a data row starts dragging rows (CheckOnly: would it).
+    virtual bool BeginRowMoving(int X, int Y, bool CheckOnly);
+    virtual bool CanBeginRowMoving(int& Origin, int& Destination, const TPoint& MousePt);
+    // The tree level the moved records would get at grid row Row, and the left end of the
+    // insert line for it; Level -1 and 0 outside tree mode.
+    virtual int CalcRowMovingLevel(int Row, const TPoint& MousePt, int& Level);
+    virtual int TrackRowMoving(int Y, int Row, const TPoint& MousePt, const TGridAxisDrawInfoEh& AxisDrawInfo,
+                               const TGridDrawInfoEh& DrawInfo);
+    virtual void EndRowMoving(int X, int Y, bool Apply);
+    virtual bool MoveRowsTo(int DataRow, int Level, bool CheckOnly);
+    virtual bool MoveDataRows(TBMListEh* BookmarkList, int DataRow, bool CheckOnly, int TreeLevel);
+    virtual bool DefaultMoveDataRows(TBMListEh* BookmarkList, int ToRecNo, int TreeLevel, bool CheckOnly);
+    void ShowRowMovingLine(int Left, int Right);
+    void HideRowMovingLine();
+    // The row-move destination (grid row and tree level) and the insert line's left end.
+    int MoveRowSour() const { return FMoveRowSour; }
+    int MoveRowDest() const { return FMoveRowDest; }
+    int MoveRowDestLevel() const { return FMoveRowDestLevel; }
+    int MoveRowLeftBounds() const { return FMoveRowLeftBounds; }
+
+protected:
+    // Paints the tree elements of the row being read into the left part of ARect.
+    virtual void DrawCellTreeAreaBackground(int DataCol, int DataRow, const TRect& ARect,
+                                            TGridDrawState AState);
+    // The tree elements of the row being read into ARect (the whole first cell) of Canvas.
+    void DrawTreeArea(TCanvas* Canvas, const TRect& ARect, TColor AreaColor, bool LastRow);
+    bool CanCellDblClick(const TGridCoord& Cell, TMouseButton Button, const TPoint& InCellPt,
+                         const TPoint& MousePt, TShiftState Shift) override;
+    bool EndColumnDrag(int& Origin, int& Destination, const TPoint& MousePt) override;
+    void CancelMode() override;
+    void RowMovingTimerTick();
+    // In tree mode a scroll downwards repaints the row the old bottom edge cut.
+    void InvalidateTreeRowCutAtBottom(int OldTopRow);
+
+    int FMoveRowSour = -1;
+    TBookmark FMoveBookmarkSour;
+    int FMoveRowSourLevel = -1;
+    int FMoveRowDest = -1;
+    int FMoveRowDestLevel = -1;
+    int FMoveRowLeftBounds = 0;
+
     // --- lookup lists (DBLookupGridsEhPopup.cpp)
 public:
     // The titles' sort-marker style, which a cell's drop-down list takes over.

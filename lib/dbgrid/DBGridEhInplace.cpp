@@ -13,6 +13,8 @@
 
 #include <QScopeGuard>
 
+#include <algorithm>
+
 // The one-pixel line under the editor's text.
 class TDBGridEhRequiredMark : public TCustomControl {
     KVT_CLASS(TDBGridEhRequiredMark, TCustomControl)
@@ -30,6 +32,26 @@ protected:
         c->MoveTo(0, 0);
         c->LineTo(Width(), 0);
     }
+};
+
+// The tree elements of the current row over the editor's left part. Presses go on to the editor,
+// whose press handling toggles the node.
+class TDBGridEhEditorTreeBox : public TCustomControl {
+    KVT_CLASS(TDBGridEhEditorTreeBox, TCustomControl)
+public:
+    explicit TDBGridEhEditorTreeBox(TDBGridInplaceEdit* AEditor)
+        : TCustomControl(AEditor), FEditor(AEditor) {}
+
+protected:
+    void Paint() override { FEditor->PaintTreeElements(Canvas(), ClientRect()); }
+    void MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) override {
+        TCustomControl::MouseDown(Button, Shift, X, Y);
+        if (Button == mbLeft)
+            FEditor->Perform(WM_LBUTTONDOWN, MK_LBUTTON, LPARAM(MAKELONG(Word(X + Left()), Word(Y + Top()))));
+    }
+
+private:
+    TDBGridInplaceEdit* FEditor;
 };
 
 TDBGridInplaceEdit::TDBGridInplaceEdit(TComponent* AOwner) : TDBAxisGridInplaceEdit(AOwner) {}
@@ -133,11 +155,45 @@ void TDBGridInplaceEdit::DrawRequiredHighlight() {
 void TDBGridInplaceEdit::BoundsChanged() {
     TDBAxisGridInplaceEdit::BoundsChanged();
     DrawRequiredHighlight();
+    UpdateTreeElements();
 }
 
 void TDBGridInplaceEdit::ReloadFromGrid() {
     TDBAxisGridInplaceEdit::ReloadFromGrid();
     DrawRequiredHighlight();
+    UpdateTreeElements();
+}
+
+// ---------------------------------------------------------------------------------------------
+// Tree elements
+
+bool TDBGridInplaceEdit::ShowsTreeElements() {
+    TCustomDBGridEh* g = DBGrid();
+    return g && g->IsTreeViewMode() && g->DataLink()->Active() && g->VisibleColumnCount() > 0 &&
+           GetAxisBar() == g->VisibleColumn(0) && g->GetCellTreeElmentsAreaWidth() > 0;
+}
+
+void TDBGridInplaceEdit::UpdateTreeElements() {
+    if (!ShowsTreeElements()) {
+        if (FTreeBox) FTreeBox->SetVisible(false);
+        return;
+    }
+    const int w = std::min(DBGrid()->GetCellTreeElmentsAreaWidth(), Width());
+    if (!FTreeBox) {
+        FTreeBox = new TDBGridEhEditorTreeBox(this);
+        FTreeBox->SetParent(this);
+    }
+    FTreeBox->SetBounds(UseRightToLeftAlignment() ? ClientWidth() - w : 0, 0, w, ClientHeight());
+    FTreeBox->SetVisible(true);
+    FTreeBox->Invalidate();
+}
+
+void TDBGridInplaceEdit::PaintTreeElements(TCanvas* Canvas, const TRect& Rect) {
+    TCustomDBGridEh* g = DBGrid();
+    if (!g || !ShowsTreeElements()) return;
+    Canvas->Brush()->SetColor(g->InternalColor());
+    Canvas->FillRect(Rect);
+    g->DrawTreeArea(Canvas, Rect, g->InternalColor(), true);
 }
 
 // ---------------------------------------------------------------------------------------------

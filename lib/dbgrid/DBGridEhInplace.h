@@ -23,6 +23,13 @@ public:
 
     void WndProc(TMessage& Message) override;
 
+    // Tree rows: the current row's tree elements left of the text in the first visible column.
+    // The edit window paints its own text, so they are a child over the editor's left part.
+    bool ShowsTreeElements();
+    void UpdateTreeElements();
+    void PaintTreeElements(TCanvas* Canvas, const TRect& Rect);
+    TControl* TreeElementsBox() const { return FTreeBox; }
+
 protected:
     void KeyDown(Word& Key, TShiftState Shift) override;
     void MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) override;
@@ -34,4 +41,5 @@ protected:
     void ForgetStaleColumnParts();
 
     TDBGridEhRequiredMark* FRequiredMark = nullptr;
+    TCustomControl* FTreeBox = nullptr;
 };

@@ -453,6 +453,7 @@ bool TCustomDBGridEh::TryAcquireFocus() {
 
 void TCustomDBGridEh::CancelTracking() {
     if (!FTracking) return;
+    if (FDBGridEhState == dgsRowMoving) EndRowMoving(-1, -1, false);
     FTracking = false;
     FPressed = false;
     if (MouseCapture()) SetMouseCapture(false);
@@ -497,6 +498,12 @@ void TCustomDBGridEh::MouseDown(TMouseButton Button, TShiftState Shift, int X, i
         return;
     }
     if ((type == catDataEh || type == catIndicatorEh) && DataLink()->Active()) {
+        // A press that starts dragging rows or lands on a tree node's elements is taken whole.
+        if (BeginRowMoving(X, Y, false)) {
+            if (FDBGridEhState == dgsRowMoving) SetMouseCapture(true);
+            return;
+        }
+        if (ClickTreeNodeSign(X, Y, false)) return;
         if (areaRow < FullDataRowCount()) {
             const int cur = Row() - TopDataOffset();
             if (areaRow != cur) MoveBy(areaRow - cur);
@@ -509,6 +516,12 @@ void TCustomDBGridEh::MouseDown(TMouseButton Button, TShiftState Shift, int X, i
 
 void TCustomDBGridEh::MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y) {
     if (GroupingMouseUp(Button, Shift, X, Y)) return;
+    if (FDBGridEhState == dgsRowMoving) {
+        EndRowMoving(X, Y, true);
+        CancelTracking();
+        TCustomControl::MouseUp(Button, Shift, X, Y);
+        return;
+    }
     if (GridState() != gsNormal) {
         TCustomDBAxisGridEh::MouseUp(Button, Shift, X, Y);
         return;
@@ -535,7 +548,8 @@ void TCustomDBGridEh::MouseUp(TMouseButton Button, TShiftState Shift, int X, int
         // A left click released over a data cell is a click of its column.
         const TGridCoord cell = MouseCoord(X, Y);
         int areaCol = 0, areaRow = 0;
-        if (GetCellType(cell.X, cell.Y, areaCol, areaRow) == catDataEh)
+        // A release on a tree node's elements belongs to the node, not to the cell.
+        if (GetCellType(cell.X, cell.Y, areaCol, areaRow) == catDataEh && !ClickTreeNodeSign(X, Y, true))
             if (TColumnEh* col = VisibleColumn(areaCol)) CellClick(col);
     }
     TCustomControl::MouseUp(Button, Shift, X, Y);
@@ -701,6 +715,10 @@ void TCustomDBGridEh::WndProc(TMessage& Message) {
     case WM_TIMER:
         if (Message.WParam == 2) {
             SearchTimerTick();
+            return;
+        }
+        if (Message.WParam == 1 && FDBGridEhState == dgsRowMoving) {
+            RowMovingTimerTick();
             return;
         }
         break;

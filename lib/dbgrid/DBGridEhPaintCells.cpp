@@ -183,17 +183,29 @@ void TCustomDBGridEh::DrawGridDataCell(int ACol, int ARow, TPoint, TGridDrawStat
     QueryCellParams(column, params);
     column->GetColCellParams(false, params);
 
+    // A tree row's first column begins with its tree elements; the cell proper follows them.
+    TRect area = ARect;
+    if (IsTreeViewMode() && DataCol == 0) {
+        DrawCellTreeAreaBackground(DataCol, DataRow, ARect, AState);
+        const int w = GetCellTreeElmentsAreaWidth();
+        if (UseRightToLeftAlignment())
+            area.Right -= w;
+        else
+            area.Left += w;
+        c->Brush()->SetColor(params->FBackground);
+    }
+
     const TGridCoord cell{ACol, ARow};
     const TGridCoord areaCell{DataCol, DataRow};
     bool processed = false;
-    if (OnAdvDrawDataCell) OnAdvDrawDataCell(this, cell, areaCell, column, ARect, params, processed);
-    if (!processed) DefaultDrawColumnDataCell(cell, areaCell, column, ARect, params);
+    if (OnAdvDrawDataCell) OnAdvDrawDataCell(this, cell, areaCell, column, area, params, processed);
+    if (!processed) DefaultDrawColumnDataCell(cell, areaCell, column, area, params);
 
     if (FDefaultDrawing && params->FState.Contains(gdFocused) && Focused() &&
         !FOptions.Contains(dgRowSelect) && UpdateLock() == 0 && style.IsDrawFocusRect() &&
         !style.IsCustomStyleActive()) {
         c->Brush()->SetStyle(bsClear);
-        c->DrawFocusRect(ARect);
+        c->DrawFocusRect(area);
         c->Brush()->SetStyle(bsSolid);
     }
 }

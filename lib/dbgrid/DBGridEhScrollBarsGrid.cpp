@@ -260,6 +260,7 @@ void TCustomDBGridEh::UpdateEditAndHotTrack() {
         FetchRecordsToFillPage();
         UpdateVertScrollBar();
     }
+    InvalidateTreeRowCutAtBottom(FOldTopLeft.Y);
     if (OnTopLeftChanged) OnTopLeftChanged(this);
     FOldTopLeft = TopLeft();
 }

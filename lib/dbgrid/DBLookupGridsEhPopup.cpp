@@ -179,6 +179,8 @@ void TPopupDataGridEh::MouseDown(TMouseButton Button, TShiftState Shift, int X, 
     FKeySelection = true;
     FlagScope user(FUserKeyValueChanged);
     TDBLookupGridEh::MouseDown(Button, Shift, X, Y);
+    // A press on a tree node's sign opens or closes the node; it chooses nothing.
+    if (ClickTreeNodeSign(X, Y, true)) FKeySelection = false;
 }
 
 void TPopupDataGridEh::MouseMove(TShiftState Shift, int X, int Y) {

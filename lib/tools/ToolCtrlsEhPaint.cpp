@@ -433,6 +433,9 @@ void PaintTreeNodeGlyph(TCanvas* Canvas, const TRect& Rect, int Kind, bool DotPh
     if (right) DottedLine(dots, rightStart, cy, Rect.Right, cy, DotPhase, penWidth);
     if (!dots.empty()) {
         std::vector<DWORD> counts(dots.size() / 2, 2);
+        // The dots go straight to the device context: the canvas selects its current pen into
+        // it first (a polyline of one point draws nothing).
+        Canvas->Polyline(dots.data(), 1);
         PolyPolyline(Canvas->Handle(), dots.data(), counts.data(), int(counts.size()));
     }
     if (!hasGlyph) return;

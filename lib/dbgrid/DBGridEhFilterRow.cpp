@@ -306,6 +306,12 @@ void TCustomDBGridEh::StartFilterEdit(int Index) {
 }
 
 TRect TCustomDBGridEh::FilterEditRect(int Index) {
+    if (RowPanelMode()) {
+        TColumnEh* c = VisibleColumn(Index);
+        TRect r = c ? RowPanelColumnRect(TopDataOffset() - 1, c, true) : TRect();
+        r.Left += 1;
+        return r;
+    }
     TRect r = CellRect(Index + FIndicatorOffset, TopDataOffset() - 1);
     if (Index == 0 && FExtraFirstColumnWidth > 0 && FullDataRowCount() > 0) r.Left -= FExtraFirstColumnWidth;
     r.Left += 1;

@@ -2,6 +2,7 @@
 // presses titles (with sort marking) and scrolls, and the vertical scroll bar follows records.
 
 #include "lib/dbgrid/DBGridEh.h"
+#include "platform/ui/Themes.h"
 
 #include "lib/dbgrid/DBGridEhImpExp.h"
 #include "lib/dbgrid/DBGridEhSelection.h"
@@ -46,6 +47,7 @@ void TCustomDBGridEh::KeyDown(Word& Key, TShiftState Shift) {
     } else if (sc == PriorRecordValueShortCut) {
         SetValueFromPrevRecord();
     }
+    if (RowPanelKeyDown(Key, Shift)) return;
 
     if (ctrl) {
         const bool plainMove = !shift && (Key == VK_PRIOR || Key == VK_NEXT || Key == VK_END ||
@@ -286,7 +288,10 @@ void TCustomDBGridEh::SelectDataColumn(int Index, int Step, bool Extend) {
             if (SelectedIndex() != before) return;
         }
         if (!FOptions.Contains(dgAlwaysShowEditor)) HideEditor();
-        if (!FOptions.Contains(dgRowSelect)) {
+        if (RowPanelMode()) {
+            SetInRowPanelCol(Index);
+            if (ThemesInUse()) InvalidateTitle();
+        } else if (!FOptions.Contains(dgRowSelect)) {
             const bool exitSaved = FInColExit;
             FInColExit = true;
             const auto done = qScopeGuard([&] { FInColExit = exitSaved; });
@@ -473,6 +478,10 @@ void TCustomDBGridEh::MouseDown(TMouseButton Button, TShiftState Shift, int X, i
         return;
     }
     if (GroupingMouseDown(Button, Shift, X, Y)) return;
+    if (RowPanelMouseDown(Button, Shift, X, Y)) {
+        TCustomControl::MouseDown(Button, Shift, X, Y);
+        return;
+    }
     const TGridCoord cell = MouseCoord(X, Y);
     int areaCol = 0, areaRow = 0;
     const TCellAreaTypeEh type = GetCellType(cell.X, cell.Y, areaCol, areaRow);
@@ -509,6 +518,7 @@ void TCustomDBGridEh::MouseDown(TMouseButton Button, TShiftState Shift, int X, i
 
 void TCustomDBGridEh::MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y) {
     if (GroupingMouseUp(Button, Shift, X, Y)) return;
+    if (RowPanelMouseUp(Button, Shift, X, Y)) return;
     if (GridState() != gsNormal) {
         TCustomDBAxisGridEh::MouseUp(Button, Shift, X, Y);
         return;

@@ -2,6 +2,7 @@
 // vertical bar fed from the data set, and the routing of the base grid's scroll writes.
 
 #include "lib/dbgrid/DBGridEh.h"
+#include "lib/dbgrid/DBGridEhRowPanel.h"
 
 #include <QScopeGuard>
 
@@ -261,6 +262,7 @@ void TCustomDBGridEh::UpdateEditAndHotTrack() {
         UpdateVertScrollBar();
     }
     if (OnTopLeftChanged) OnTopLeftChanged(this);
+    if (FRowDetailPanel && FRowDetailPanel->Visible()) UpdateRowDetailPanel();
     FOldTopLeft = TopLeft();
 }
 

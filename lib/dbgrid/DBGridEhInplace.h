@@ -22,6 +22,8 @@ public:
     TRect RequiredHighlightRect() const;
 
     void WndProc(TMessage& Message) override;
+    // Over a row panel only the editor repaints: the grid under it is one large cell.
+    void Invalidate() override;
 
 protected:
     void KeyDown(Word& Key, TShiftState Shift) override;

@@ -450,9 +450,10 @@ void TCustomDBGridEh::DrawTreeElement(TCanvas* ACanvas, const TRect& ARect, int 
 int TCustomDBGridEh::DrawRowDetailButton(const TRect& ARect, int DataRow, TGridDrawState AState) {
     if (!FRowDetailPanel || !FRowDetailPanel->Active()) return 0;
     TCanvas* c = Canvas();
+    // A highlighted row keeps its colour under the button.
     TColor back = Color();
-    if (AState.Contains(gdSelected) && HighlightDataCellColor(0, DataRow, nullptr, back, AState, String())) {
-    }
+    TFont font;
+    HighlightDataCellColor(0, DataRow, &font, back, AState, String());
     const TRect r(ARect.Left, ARect.Top, ARect.Left + DetailButtonWidth, ARect.Bottom);
     c->Brush()->SetColor(back);
     c->FillRect(r);

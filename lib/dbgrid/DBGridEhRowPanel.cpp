@@ -412,6 +412,15 @@ void TCustomDBGridEh::UpdateText() {
     TCustomDBAxisGridEh::UpdateText();
 }
 
+void TDBGridInplaceEdit::Invalidate() {
+    TCustomDBGridEh* g = DBGrid();
+    if (g && g->RowPanelMode()) {
+        if (HandleAllocated()) TCustomMaskEdit::Invalidate();
+        return;
+    }
+    TDBAxisGridInplaceEdit::Invalidate();
+}
+
 void TCustomDBGridEh::ReloadRowPanelEditor() {
     // The base editor reloads whenever it stands on another cell than it was loaded for.
     FInplaceCol = -1;

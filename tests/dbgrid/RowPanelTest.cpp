@@ -190,6 +190,42 @@ TEST_F(RowPanelTest, EditorStandsOverThePanelCellAndWritesItsField) {
     EXPECT_EQ(Grid->InplaceEditor()->Left(), Grid->RowPanelColumnRect(Grid->Row(), ID, false).Left + 18);
 }
 
+TEST_F(RowPanelTest, HintsAndTabsFollowThePanelCells) {
+    // A data hint of the panel cell under the mouse, placed over that cell only.
+    Name->SetToolTips(true);
+    TColumnEh* hinted = nullptr;
+    TRect hintRect;
+    Grid->OnDataHintShow = TDBGridEhDataHintShowEvent::Callable(
+        [&](TCustomDBGridEh*, TPoint, TGridCoord, TPoint, TColumnEh* Column, TDBGridEhDataHintParams*& Params,
+            bool& Processed) {
+            hinted = Column;
+            hintRect = Params->CursorRect;
+            Params->HintStr = QStringLiteral("hint");
+            Processed = true;
+        });
+    const int row = Grid->TopDataOffset() + 1;
+    const TRect cell = Grid->RowPanelColumnRect(row, Name, false);
+    THintInfo info;
+    info.HintControl = Grid;
+    info.CursorPos = TPoint{cell.Left + 5, cell.Top + 5};
+    info.HintPos = Grid->ClientToScreen(info.CursorPos);
+    Grid->Perform(CM_HINTSHOW, 0, LPARAM(&info));
+    EXPECT_EQ(hinted, Name);
+    EXPECT_EQ(hintRect, cell);
+    EXPECT_EQ(info.HintStr, QStringLiteral("hint"));
+
+    // Tab from left to right along the lines, then down to the next line.
+    Grid->RowPanel()->SetTabNavigationType(rpntLeftToRightPriorityEh);
+    Grid->SetSelectedIndex(0);
+    Key(VK_TAB);
+    EXPECT_EQ(Selected(), Name);
+    Key(VK_TAB);
+    EXPECT_EQ(Selected(), Qty);
+    Key(VK_TAB); // the last tab stop: the first of the next record
+    EXPECT_EQ(Selected(), ID);
+    EXPECT_EQ(CurrentId(), 2);
+}
+
 TEST_F(RowPanelTest, SwitchingOffKeepsTheSelectedColumn) {
     Grid->SetSelectedIndex(2);
     Grid->RowPanel()->SetActive(false);

@@ -1627,6 +1627,13 @@ protected:
     // The row-panel parts of the mouse: true when the press or release was taken.
     bool RowPanelMouseDown(TMouseButton Button, TShiftState Shift, int X, int Y);
     bool RowPanelMouseUp(TMouseButton Button, TShiftState Shift, int X, int Y);
+    bool RowPanelMouseMove(TShiftState Shift, int X, int Y);
+    // Dragging a panel title to another place: the column goes to the target line, after the
+    // target column (-1: at the line's start).
+    void BeginRowPanelColMoving(TShiftState Shift, int X, int Index, int Y);
+    void TrackRowPanelColMoving(TShiftState Shift, int X, int Y);
+    void EndRowPanelColMoving(bool Apply);
+    void DrawRowPanelColMovingMarker(const TRect& TitleCell);
     void RowPanelDataCellMouseDown(const TGridCoord& Cell, TShiftState Shift, int X, int Y);
     // Keys of the row panel and the detail panel: true when the key was taken.
     bool RowPanelKeyDown(Word& Key, TShiftState Shift);
@@ -1662,6 +1669,11 @@ protected:
     bool FRowPanelLineSizing = false;
     int FRowPanelSizingIndex = -1;
     TPoint FRowPanelDownPos;
+    bool FRowPanelMoving = false;
+    int FToMoveColumnIndex = -1;
+    int FToMoveInRowLinePos = 0;
+    int FRowPanelMoveTarget = -1;
+    int FRowPanelMoveLine = 0;
 };
 
 // The grid with its properties published; it has no behaviour of its own.

@@ -364,6 +364,7 @@ bool TCustomDBGridEh::GroupingMouseUp(TMouseButton, TShiftState Shift, int X, in
 
 void TCustomDBGridEh::MouseMove(TShiftState Shift, int X, int Y) {
     if (GroupingMouseMove(Shift, X, Y)) return;
+    if (RowPanelMouseMove(Shift, X, Y)) return;
     TCustomDBAxisGridEh::MouseMove(Shift, X, Y);
 }
 

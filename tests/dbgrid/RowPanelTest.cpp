@@ -226,6 +226,38 @@ TEST_F(RowPanelTest, HintsAndTabsFollowThePanelCells) {
     EXPECT_EQ(CurrentId(), 2);
 }
 
+TEST_F(RowPanelTest, TitleBordersSizeWidthsAndLinesAndTitlesMoveColumns) {
+    const int L = Grid->InRowPanelLineHeight();
+    auto drag = [&](TPoint from, TPoint to) {
+        Grid->Perform(WM_LBUTTONDOWN, MK_LBUTTON, PointToLParam(from.X, from.Y));
+        Grid->Perform(WM_MOUSEMOVE, MK_LBUTTON, PointToLParam((from.X + to.X) / 2, (from.Y + to.Y) / 2));
+        Grid->Perform(WM_MOUSEMOVE, MK_LBUTTON, PointToLParam(to.X, to.Y));
+        Grid->Perform(WM_LBUTTONUP, 0, PointToLParam(to.X, to.Y));
+        Pump();
+    };
+    // Name's right edge 20 pixels further right.
+    TRect name = Grid->RowPanelColumnRect(0, Name, true);
+    drag(TPoint{name.Right - 1, name.Top + 5}, TPoint{name.Right + 19, name.Top + 5});
+    EXPECT_EQ(Name->Width(), 70);
+    // ID's bottom one line lower: it spans two lines and Qty, below it, follows.
+    Grid->SetRowSizingAllowed(true);
+    const TRect id = Grid->RowPanelColumnRect(0, ID, true);
+    drag(TPoint{id.Left + 10, id.Bottom - 1}, TPoint{id.Left + 10, id.Bottom - 1 + L + 1});
+    EXPECT_EQ(ID->InRowLineHeight(), 2);
+    EXPECT_EQ(Qty->InRowLineHeight(), 1);
+    EXPECT_EQ(Qty->RowPlacement().Top, L + 1);
+    ID->SetInRowLineHeight(1);
+    Pump();
+
+    // Name's title dragged onto line 1 right of Qty.
+    name = Grid->RowPanelColumnRect(0, Name, true);
+    const TRect qty = Grid->RowPanelColumnRect(0, Qty, true);
+    drag(TPoint{name.Left + 10, name.Top + 5}, TPoint{qty.Right + 10, qty.Top + 5});
+    EXPECT_EQ(Name->InRowLinePos(), 1);
+    EXPECT_EQ(Name->RowPlacement().Left, Qty->RowPlacement().Width + 1);
+    EXPECT_EQ(Name->RowPlacement().Top, L + 1);
+}
+
 TEST_F(RowPanelTest, SwitchingOffKeepsTheSelectedColumn) {
     Grid->SetSelectedIndex(2);
     Grid->RowPanel()->SetActive(false);

@@ -1567,6 +1567,7 @@ public:
     TRowDetailPanelEh* RowDetailPanel() const { return FRowDetailPanel.get(); }
     void SetRowDetailPanel(TRowDetailPanelEh* Value);
     TRowDetailPanelControlEh* RowDetailPanelControl() const { return FRowDetailControl; }
+    bool RowDetailPanelActive() const;
     // The visible column that holds the current cell inside the panel.
     int InRowPanelCol() const { return FInRowPanelCol; }
     int GridMasterCellWidth() const { return FGridMasterCellWidth; }

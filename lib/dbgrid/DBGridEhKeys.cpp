@@ -349,7 +349,8 @@ void TCustomDBGridEh::HandleChar(TMessage& Message) {
         if (key == QLatin1Char(' ')) column->CycleValue(GetKeyState(VK_SHIFT) < 0 ? -1 : 1);
         Message.Result = 0;
     } else {
-        const bool tree = FIntMemTable && FIntMemTable->GetViewAsTreeList();
+        // The keypad's tree and detail-panel keys must not open the editor.
+        const bool tree = (FIntMemTable && FIntMemTable->GetViewAsTreeList()) || RowDetailPanelActive();
         if (tree && (ch == QLatin1Char('*') || ch == QLatin1Char('+') || ch == QLatin1Char('-'))) {
             Char key = ch;
             KeyPress(key);

@@ -291,6 +291,7 @@ void TDBGridColumnsEh::ScaleWidths(int M, int D) {
         const long long start = std::llround(double(D) * left / M);
         c->SetWidth(int(right - start - w));
     }
+    RelayoutCellsInRowPanel();
 }
 
 void TDBGridColumnsEh::FixupAutoFitColWidths(int GridWidth) {
@@ -326,4 +327,5 @@ void TDBGridColumnsEh::FixupAutoFitColWidths(int GridWidth) {
             run += old;
         }
     }
+    RelayoutCellsInRowPanel();
 }

@@ -417,6 +417,10 @@ void TCustomDBGridEh::DrawRowDetailStrip(int ACol, int ARow, TRect& ARect) {
 // ---------------------------------------------------------------------------------------------
 // The expand button
 
+bool TCustomDBGridEh::RowDetailPanelActive() const {
+    return FRowDetailPanel && FRowDetailPanel->Active();
+}
+
 bool TCustomDBGridEh::CheckRowHaveDetailPanel() {
     bool have = FRowDetailPanel && FRowDetailPanel->Active();
     if (OnCheckRowHaveDetailPanel) OnCheckRowHaveDetailPanel(this, have);

@@ -578,7 +578,8 @@ bool TCustomDBGridEh::RowPanelMouseDown(TMouseButton Button, TShiftState Shift, 
             SetMouseCapture(true);
             return true;
         }
-        // A press on a panel title acts as that column's title button.
+        // The in-title filter button, then the title as that column's button.
+        if (FilterMouseDown(cell, areaCol, X, Y)) return true;
         TColumnEh* c = RowPanelColumnAtPoint(X, Y, cell.Y);
         if (!c) return true;
         SetMouseCapture(true);

@@ -5,6 +5,7 @@
 
 #include "DBGridTestFixture.h"
 
+#include "lib/dbgrid/DBGridEhFilterRow.h"
 #include "lib/dbgrid/DBGridEhInplace.h"
 #include "lib/dbgrid/DBGridEhRowPanel.h"
 #include "platform/ui/StdCtrls.h"
@@ -256,6 +257,18 @@ TEST_F(RowPanelTest, TitleBordersSizeWidthsAndLinesAndTitlesMoveColumns) {
     EXPECT_EQ(Name->InRowLinePos(), 1);
     EXPECT_EQ(Name->RowPlacement().Left, Qty->RowPlacement().Width + 1);
     EXPECT_EQ(Name->RowPlacement().Top, L + 1);
+}
+
+TEST_F(RowPanelTest, FilterRowEditorStandsOverThePanelCell) {
+    Grid->STFilter()->SetVisible(true);
+    Pump();
+    Grid->StartFilterEdit(2);
+    Pump();
+    ASSERT_TRUE(Grid->FilterEdit());
+    const TRect want = Grid->RowPanelColumnRect(Grid->TopDataOffset() - 1, Name, true);
+    EXPECT_EQ(Grid->FilterEdit()->Left(), want.Left + 1);
+    EXPECT_EQ(Grid->FilterEdit()->Top(), want.Top);
+    Shot(QStringLiteral("row_panel_filter_row"));
 }
 
 TEST_F(RowPanelTest, SwitchingOffKeepsTheSelectedColumn) {

@@ -52,6 +52,7 @@ TCustomDBGridEh::TCustomDBGridEh(TComponent* AOwner) : TCustomDBAxisGridEh(AOwne
     CreateOwnedParts();
     CreateScrollBarPanels();
     CreateSearchParts();
+    CreateRowPanelParts();
 }
 
 void TCustomDBGridEh::AfterConstruction() {
@@ -297,6 +298,10 @@ void TCustomDBGridEh::Notification(TComponent* AComponent, TOperation Operation)
 }
 
 void TCustomDBGridEh::SetSelectedIndex(int Value) {
+    if (RowPanelMode()) {
+        if (Value >= 0 && Value < VisibleColumnCount()) SelectDataColumn(Value, 0, false);
+        return;
+    }
     const int c = Value + FIndicatorOffset;
     if (c >= FIndicatorOffset && c < ColCount()) SetCol(c);
 }
@@ -368,6 +373,8 @@ void TCustomDBGridEh::RebuildLayout() {
     UpdateMemTableInterface();
     // The columns and the field map first, then the grid's geometry over them.
     TCustomDBAxisGridEh::RebuildLayout();
+    // The row panel renumbers the columns by their places before the visible list is taken.
+    RowPanelRebuildLayout();
     FVisibleColumns->Clear();
     TDBGridColumnsEh* cols = Columns();
     for (int i = 0; i < cols->Count(); ++i)
@@ -377,7 +384,7 @@ void TCustomDBGridEh::RebuildLayout() {
         }
     SetSortMarkedColumns();
     FIndicatorOffset = IsIndicatorVisible() ? 1 : 0;
-    const int dataCols = std::max(1, VisibleColumnCount());
+    const int dataCols = RowPanelMode() ? 1 : std::max(1, VisibleColumnCount());
     const int top = TopDataOffset();
     if (RowCount() <= top) SetRowCount(top + 1);
     SetColCount(FIndicatorOffset + dataCols);
@@ -407,12 +414,23 @@ void TCustomDBGridEh::RebuildLayout() {
 
 void TCustomDBGridEh::UpdateColumnWidths() {
     if (FIndicatorOffset && ColCount() > 0) SetColWidths(0, CalcIndicatorColWidth());
+    if (RowPanelMode()) {
+        // One master cell holds the whole panel.
+        if (FIndicatorOffset < ColCount()) SetColWidths(FIndicatorOffset, std::max(1, FGridMasterCellWidth));
+        return;
+    }
     const int n = VisibleColumnCount();
     for (int i = 0; i < n && i + FIndicatorOffset < ColCount(); ++i)
         SetColWidths(i + FIndicatorOffset, ColumnWidthToCellWidth(VisibleColumn(i), VisibleColumn(i)->Width()));
 }
 
 void TCustomDBGridEh::UpdateRowHeights() {
+    if (RowPanelMode() && FGridMasterCellHeight > 0) {
+        // Every record and the titles are one master cell high.
+        SetDefaultRowHeight(FGridMasterCellHeight);
+        if (FOptions.Contains(dgTitles) && RowCount() > 0) SetRowHeights(0, FGridMasterCellHeight);
+        return;
+    }
     SetDefaultRowHeight(FStdDefaultRowHeight);
     if (FOptions.Contains(dgTitles)) {
         int h = FTitleParams->RowHeight() > 0 ? FTitleParams->RowHeight() : FStdDefaultRowHeight + 2;
@@ -431,7 +449,8 @@ void TCustomDBGridEh::UpdateRowHeights() {
 void TCustomDBGridEh::ColWidthsChanged() {
     // Widths the grid sets itself while laying out are the columns' own: only a change made
     // outside a layout goes back into the columns.
-    if (FInColWidthsChanged || !(DataLink()->Active() || Columns()->State() == csCustomized) ||
+    // The master cell's width is the panel's: it never goes back into a column.
+    if (FInColWidthsChanged || RowPanelMode() || !(DataLink()->Active() || Columns()->State() == csCustomized) ||
         !BeginLayoutIfUnlocked()) {
         TCustomDBAxisGridEh::ColWidthsChanged();
         if (!FInColWidthsChanged && OnColWidthsChanged) OnColWidthsChanged(this);

@@ -38,6 +38,9 @@
 
 class TCustomDBGridEh;
 class TColumnEh;
+class TGridRowPanelEh;
+class TRowDetailPanelEh;
+class TRowDetailPanelControlEh;
 class TDBGridColumnEh;
 class TColumnsEhList;
 class TDBGridEhCenter;
@@ -441,6 +444,8 @@ public:
     // the auto-fit columns of each line sharing what the fixed ones leave of GridWidth.
     void ScaleWidths(int M, int D);
     void FixupAutoFitColWidths(int GridWidth);
+    // Places the columns on the row panel's lines (their RowPlacement) and sizes the master cell.
+    void RelayoutCellsInRowPanel();
 
     TColumnEh* UpDownBaseColumn() const { return FUpDownBaseColumn; }
     void SetUpDownBaseColumn(TColumnEh* Value) { FUpDownBaseColumn = Value; }
@@ -848,7 +853,7 @@ protected:
     TAxisBarDefValuesEh* CreateAxisBarDefValues() override;
     TAxisGridDataLinkEh* CreateDataLink() override;
     void RebuildLayout() override;
-    int ReadSelectedIndex() override { return Col() - FIndicatorOffset; }
+    int ReadSelectedIndex() override { return RowPanelMode() ? FInRowPanelCol : Col() - FIndicatorOffset; }
     // The cells show the visible columns only.
     TAxisBarEh* SelectedAxisBar() override;
     int SelectedIndexOfAxisBar(TAxisBarEh* Bar, int) override { return FVisibleColumns->IndexOf(Bar); }
@@ -1605,6 +1610,123 @@ protected:
 public:
     // The titles' sort-marker style, which a cell's drop-down list takes over.
     TSortMarkerStyleEh GetSortMarkerStyle() override;
+    // --- row panel and row detail panel (DBGridEhRowPanel.cpp, DBGridEhRowDetail.cpp)
+public:
+    TGridRowPanelEh* RowPanel() const { return FGridRowPanel.get(); }
+    // nullptr while loading switches the row panel on; otherwise the settings are copied.
+    void SetRowPanel(TGridRowPanelEh* Value);
+    bool RowPanelMode() const;
+    TRowDetailPanelEh* RowDetailPanel() const { return FRowDetailPanel.get(); }
+    void SetRowDetailPanel(TRowDetailPanelEh* Value);
+    TRowDetailPanelControlEh* RowDetailPanelControl() const { return FRowDetailControl; }
+    bool RowDetailPanelActive() const;
+    // The visible column that holds the current cell inside the panel.
+    int InRowPanelCol() const { return FInRowPanelCol; }
+    int GridMasterCellWidth() const { return FGridMasterCellWidth; }
+    int GridMasterCellHeight() const { return FGridMasterCellHeight; }
+    virtual int InRowPanelLineHeight();
+    void SortColumnsByRowPanelPlacement();
+    // Hit tests inside the master cell (point relative to its top-left).
+    TColumnEh* GetColumnInRowPanelAtPos(TPoint InCellPos, bool IsTitleTypeCell);
+    TColumnEh* GetCellRectInRowPanelAtPos(TPoint InCellPos, TRect& ACellRect, bool IncludeLines);
+    void ScrollRowPanelCellIntoView(int Index);
+    void SetInRowPanelCol(int Index);
+    int OriginCol() { return Col(); }
+    void SetOriginCol(int Value) { SetCol(Value); }
+    TGridOptions GetEffectiveOptions();
+    // Places (or hides) the detail panel's window under the current row.
+    void UpdateRowDetailPanel();
+    virtual void UpdateDataRowHeight(int DataRow);
+    // The record being read has a detail panel: the panel's Active, through the event.
+    bool CheckRowHaveDetailPanel();
+    void FocusRowDetailControl();
+    // The tree glyph painter, mirrored against the client width in right-to-left layout.
+    void DrawTreeElement(TCanvas* ACanvas, const TRect& ARect, int Kind, bool DotPhase, double ScaleX,
+                         double ScaleY, bool ShiftBox, bool UseSystemColors, TTreeViewGlyphStyleEh GlyphStyle);
+    TRect GetEditRect(int ACol, int ARow) override;
+    void MoveToCell(int ACol, int ARow, bool MoveAnchor) override;
+    bool IsSmoothHorzScroll() override;
+    void ScrollDataInfo(int DX, int DY, const TGridDrawInfoEh& DrawInfo) override;
+    void ShowEditor() override;
+    void HideEditor() override;
+    void UpdateText() override;
+    // A panel column's rectangle in grid row ARow, in client coordinates (scrolled).
+    TRect RowPanelColumnRect(int ARow, TColumnEh* Column, bool TitleType);
+    // The panel column under a client point of grid row ARow, or nullptr.
+    TColumnEh* RowPanelColumnAtPoint(int X, int Y, int ARow);
+
+protected:
+    friend class TGridRowPanelEh;
+    friend class TRowDetailPanelEh;
+    friend class TRowDetailPanelControlEh;
+    struct TRowPanelDeleter {
+        void operator()(TGridRowPanelEh* P) const;
+        void operator()(TRowDetailPanelEh* P) const;
+    };
+    void CreateRowPanelParts();
+    // Lays the cells out and sets the master cell's geometry (the layout rebuild calls it).
+    void RowPanelRebuildLayout();
+    virtual void DrawRowPanelTitleCell(int ACol, int ARow, TPoint CellType, TGridDrawState AState,
+                                       const TRect& ARect, int AreaCol, int AreaRow);
+    virtual void DrawRowPanelDataCell(int ACol, int ARow, TPoint CellType, TGridDrawState AState,
+                                      const TRect& ARect, int AreaCol, int AreaRow);
+    virtual void DrawRowPanelFooterCell(int ACol, int ARow, TPoint CellType, TGridDrawState AState,
+                                        const TRect& ARect, int AreaCol, int AreaRow);
+    void DrawRowPanelCells(int ARow, int Kind, TGridDrawState AState, const TRect& ARect, int AreaRow);
+    // Paints the 18-pixel expand button at the cell's left; answers the width used.
+    virtual int DrawRowDetailButton(const TRect& ARect, int DataRow, TGridDrawState AState);
+    virtual bool RowDetailButtonHitTest(TMouseButton Button, TShiftState Shift, int X, int Y);
+    virtual bool GetRowDetailButtonRect(int ACol, int ARow, const TRect& CellRect, TPoint InCellPos);
+    // The row-panel parts of the mouse: true when the press or release was taken.
+    bool RowPanelMouseDown(TMouseButton Button, TShiftState Shift, int X, int Y);
+    bool RowPanelMouseUp(TMouseButton Button, TShiftState Shift, int X, int Y);
+    bool RowPanelMouseMove(TShiftState Shift, int X, int Y);
+    // Dragging a panel title to another place: the column goes to the target line, after the
+    // target column (-1: at the line's start).
+    void BeginRowPanelColMoving(TShiftState Shift, int X, int Index, int Y);
+    void TrackRowPanelColMoving(TShiftState Shift, int X, int Y);
+    void EndRowPanelColMoving(bool Apply);
+    void DrawRowPanelColMovingMarker(const TRect& TitleCell);
+    void RowPanelDataCellMouseDown(const TGridCoord& Cell, TShiftState Shift, int X, int Y);
+    // Keys of the row panel and the detail panel: true when the key was taken.
+    bool RowPanelKeyDown(Word& Key, TShiftState Shift);
+    void ReloadRowPanelEditor();
+    void PlaceRowPanelEditor();
+    // The data rectangle of the panel column that holds the current cell, less the expand button.
+    TRect RowPanelEditRect();
+    // Line-height and width sizing of the panel's columns in the title row.
+    bool CalcRowPanelSizingState(int X, int Y, int& Ofs, int& Pos, int& Index, TGridState& State);
+    void RowPanelTitleSizingEnd(TShiftState Shift, int X, int Y);
+    void FitRowPanelColumnWidth(int Index);
+    // Scrolls so that the current row shows with its open panel.
+    void ScrollRowDetailIntoView();
+    // Under the current row with an open panel: fills the panel's strip and cuts ARect to the row.
+    void DrawRowDetailStrip(int ACol, int ARow, TRect& ARect);
+    // The first cell's expand button (or its empty strip): ARect's left moves past it.
+    void RowDetailButtonArea(TRect& ARect, int DataRow, TGridDrawState AState);
+    // The panel closes when the data set is empty or stands on another record than it opened on.
+    void RowDetailFollowRecord();
+    TBookmark FRowDetailBookmark;
+
+    std::unique_ptr<TGridRowPanelEh, TRowPanelDeleter> FGridRowPanel;
+    std::unique_ptr<TRowDetailPanelEh, TRowPanelDeleter> FRowDetailPanel;
+    TRowDetailPanelControlEh* FRowDetailControl = nullptr;
+    int FInRowPanelCol = 0;
+    int FHotTrackRowPanelCol = -1;
+    int FInplaceColInRowPanel = -1;
+    int FGridMasterCellWidth = 0;
+    int FGridMasterCellHeight = 0;
+    bool FSortingRowPanelColumns = false;
+    TShiftState FStartShiftState;
+    bool FRowPanelSizing = false;
+    bool FRowPanelLineSizing = false;
+    int FRowPanelSizingIndex = -1;
+    TPoint FRowPanelDownPos;
+    bool FRowPanelMoving = false;
+    int FToMoveColumnIndex = -1;
+    int FToMoveInRowLinePos = 0;
+    int FRowPanelMoveTarget = -1;
+    int FRowPanelMoveLine = 0;
 };
 
 // The grid with its properties published; it has no behaviour of its own.

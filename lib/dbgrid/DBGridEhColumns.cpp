@@ -2,6 +2,7 @@
 // collection's change reaction and the grid's list of sort-marked columns.
 
 #include "lib/dbgrid/DBGridEh.h"
+#include "lib/dbgrid/DBGridEhRowPanel.h"
 
 #include "lib/memtable/MemTableEh.h"
 
@@ -429,6 +430,20 @@ TColumnEh* TDBGridColumnsEh::GetFirstTabColumn() {
 }
 
 TColumnEh* TDBGridColumnsEh::GetLastTabColumn() {
+    if (FDBGrid && FDBGrid->RowPanelMode() &&
+        FDBGrid->RowPanel()->TabNavigationType() == rpntLeftToRightPriorityEh) {
+        // The lowest line's right-most tab stop.
+        TColumnEh* last = nullptr;
+        for (int i = 0; i < Count(); ++i) {
+            TColumnEh* c = Columns(i);
+            if (!c->CanEditField()) continue;
+            const TColumnEhInRowPanelPlacement& p = c->RowPlacement();
+            if (!last || p.Top > last->RowPlacement().Top ||
+                (p.Top == last->RowPlacement().Top && p.Left > last->RowPlacement().Left))
+                last = c;
+        }
+        return last;
+    }
     const int contra = FDBGrid ? FDBGrid->ContraColCount() : 0;
     for (int i = Count() - contra - 1; i >= 0; --i)
         if (Columns(i)->CanEditField()) return Columns(i);
@@ -436,6 +451,9 @@ TColumnEh* TDBGridColumnsEh::GetLastTabColumn() {
 }
 
 TColumnEh* TDBGridColumnsEh::GetNextTabColumn(TColumnEh* ForColumn, bool GoForward) {
+    if (FDBGrid && FDBGrid->RowPanelMode() &&
+        FDBGrid->RowPanel()->TabNavigationType() == rpntLeftToRightPriorityEh)
+        return GetNextHorzColumn(ForColumn, GoForward, true, true);
     const int contra = FDBGrid ? FDBGrid->ContraColCount() : 0;
     int i = ForColumn ? ForColumn->Index() : -1;
     for (;;) {

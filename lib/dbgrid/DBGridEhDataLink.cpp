@@ -3,6 +3,7 @@
 // current record and saving the position around long operations.
 
 #include "lib/dbgrid/DBGridEh.h"
+#include "lib/dbgrid/DBGridEhRowPanel.h"
 #include "lib/dbgrid/DBGridEhCenter.h"
 
 #include "platform/ui/Forms.h"
@@ -87,6 +88,7 @@ void TCustomDBGridEh::CancelEditing() {
 }
 
 void TCustomDBGridEh::LinkActiveChanged(bool Value) {
+    if (!Value && FRowDetailPanel && FRowDetailPanel->Visible()) FRowDetailPanel->SetVisible(false);
     UpdateMemTableInterface();
     if (FSumList) FSumList->SetDataSet(DataSource() ? DataSource()->DataSet() : nullptr);
     if (FDestroying || ComponentState().Contains(csDestroying)) return;
@@ -110,6 +112,7 @@ void TCustomDBGridEh::LinkDataSetChanged() {
 }
 
 void TCustomDBGridEh::LinkDataChanged() {
+    RowDetailFollowRecord();
     if (UsesMemTable()) {
         SyncMemTableCursorRow(0);
         return;
@@ -127,6 +130,7 @@ void TCustomDBGridEh::LinkDataChanged() {
 }
 
 void TCustomDBGridEh::LinkDataSetScrolled(int Distance) {
+    RowDetailFollowRecord();
     if (UsesMemTable()) {
         SyncMemTableCursorRow(Distance);
         return;
@@ -392,6 +396,11 @@ int TCustomDBGridEh::DataRowToRecNo(int DataRow) {
 
 int TCustomDBGridEh::MoveBy(int Distance) {
     if (!DataLink()->Active()) return 0;
+    // The detail panel belongs to the current record: it closes first, or nothing moves.
+    if (FRowDetailPanel && FRowDetailPanel->Visible()) {
+        FRowDetailPanel->SetVisible(false);
+        if (FRowDetailPanel->Visible()) return 0;
+    }
     if (GroupingShowsRows()) return GroupDataMoveBy(Distance, false);
     return DataLink()->MoveBy(Distance);
 }

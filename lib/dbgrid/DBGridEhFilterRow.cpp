@@ -248,7 +248,7 @@ bool TCustomDBGridEh::IsFilterEditActive() {
 
 void TCustomDBGridEh::SetFilterEditMode(bool Value) {
     if (Value)
-        StartFilterEdit(Col() - FIndicatorOffset);
+        StartFilterEdit(SelectedIndex());
     else
         StopFilterEdit();
 }
@@ -280,7 +280,12 @@ void TCustomDBGridEh::StartFilterEdit(int Index) {
     FFilterCol = Index;
     FFilterEditMode = true;
     HideEditor();
-    {
+    if (RowPanelMode()) {
+        // Every column lies in the one panel cell: the column itself becomes the current one.
+        if (Index != FInRowPanelCol) SetInRowPanelCol(Index);
+        FFilterCol = Index;
+        FFilterEditMode = true;
+    } else {
         const int gridCol = Index + FIndicatorOffset;
         if (FOptions.Contains(dgRowSelect)) {
             if (gridCol >= LeftCol() + VisibleColCount()) {
@@ -306,6 +311,12 @@ void TCustomDBGridEh::StartFilterEdit(int Index) {
 }
 
 TRect TCustomDBGridEh::FilterEditRect(int Index) {
+    if (RowPanelMode()) {
+        TColumnEh* c = VisibleColumn(Index);
+        TRect r = c ? RowPanelColumnRect(TopDataOffset() - 1, c, true) : TRect();
+        r.Left += 1;
+        return r;
+    }
     TRect r = CellRect(Index + FIndicatorOffset, TopDataOffset() - 1);
     if (Index == 0 && FExtraFirstColumnWidth > 0 && FullDataRowCount() > 0) r.Left -= FExtraFirstColumnWidth;
     r.Left += 1;
@@ -375,7 +386,8 @@ void TCustomDBGridEh::HideFilterEdit() {
     if (Visible() && CanFocus() && FFilterEdit->Focused()) SetFocus();
     if (FFilterEdit->ListVisible()) FFilterEdit->TDBComboBoxEh::CloseUp(false);
     FFilterEdit->SetVisible(false);
-    if (FFilterCol != -1) InvalidateCell(FFilterCol + FIndicatorOffset, TopDataOffset() - 1);
+    if (FFilterCol != -1)
+        InvalidateCell(RowPanelMode() ? FIndicatorOffset : FFilterCol + FIndicatorOffset, TopDataOffset() - 1);
 }
 
 void TCustomDBGridEh::StopFilterEdit() {
@@ -536,7 +548,7 @@ void TCustomDBGridEh::DropDownInTitleFilterListbox(TColumnEh* Column) {
     if (FInTitleFilterListboxVisible) CloseInTitleFilterListbox(false);
     const int index = FVisibleColumns->IndexOf(Column);
     if (index < 0) return;
-    const TRect r = CellRect(index + FIndicatorOffset, 0);
+    const TRect r = RowPanelMode() ? RowPanelColumnRect(0, Column, true) : CellRect(index + FIndicatorOffset, 0);
     ShowInTitleFilterListbox(Column, r);
     InvalidateRow(0);
 }
@@ -633,9 +645,14 @@ void TCustomDBGridEh::InTitleFilterListboxKeyPress(TObject*, Char& Key) {
     }
 }
 
-bool TCustomDBGridEh::FilterMouseDown(const TGridCoord& Cell, int AreaCol, int X, int) {
+bool TCustomDBGridEh::FilterMouseDown(const TGridCoord& Cell, int AreaCol, int X, int Y) {
     if (FInTitleFilterListboxVisible) CloseInTitleFilterListbox(false);
     TColumnEh* column = Cell.X >= FIndicatorOffset ? DataColumn(this, AreaCol) : nullptr;
+    if (RowPanelMode() && Cell.X >= FIndicatorOffset && Cell.Y >= 0) {
+        // The panel column under the point.
+        column = RowPanelColumnAtPoint(X, Y, Cell.Y);
+        AreaCol = column ? FVisibleColumns->IndexOf(column) : -1;
+    }
     if (column && IsFilterRowCell(Cell.X, Cell.Y, TPoint(X, 0))) {
         StartFilterEdit(AreaCol);
         return true;
@@ -643,7 +660,7 @@ bool TCustomDBGridEh::FilterMouseDown(const TGridCoord& Cell, int AreaCol, int X
     if (column && Cell.Y == 0 && TopDataOffset() > 0 && FSTFilter->Visible() &&
         FSTFilter->Location() == stflInTitleFilterEh) {
         const int bw = column->GetFilterButtonAreaWidth();
-        const TRect r = CellRect(Cell.X, 0);
+        const TRect r = RowPanelMode() ? RowPanelColumnRect(0, column, true) : CellRect(Cell.X, 0);
         const bool onButton = UseRightToLeftAlignment() ? X < r.Left + bw : X >= r.Right - bw;
         if (bw > 0 && onButton) {
             DropDownInTitleFilterListbox(column);

@@ -372,6 +372,7 @@ void TCustomDBGridEh::MouseMove(TShiftState Shift, int X, int Y) {
         if (cell.Y >= FixedRows() && cell.Y <= di.Vert.LastFullVisibleCell + 1)
             TrackRowMoving(Y, cell.Y, TPoint{X, Y}, di.Vert, di);
     }
+    if (RowPanelMouseMove(Shift, X, Y)) return;
     TCustomDBAxisGridEh::MouseMove(Shift, X, Y);
 }
 

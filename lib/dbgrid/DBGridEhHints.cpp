@@ -3,6 +3,7 @@
 // cell's full text), with no pause before tool-tip cells.
 
 #include "lib/dbgrid/DBGridEh.h"
+#include "lib/dbgrid/DBGridEhRowPanel.h"
 
 #include "platform/ui/Forms.h"
 #include "platform/ui/WinApi.h"
@@ -25,6 +26,11 @@ bool TCustomDBGridEh::HintCellAt(const TPoint& P, TGridCoord& Cell, TColumnEh*& 
     Cell = MouseCoord(P.X, P.Y);
     Column = nullptr;
     if (Cell.X < FIndicatorOffset || Cell.Y < 0) return false;
+    if (RowPanelMode()) {
+        // The panel column under the point; none gives no hint.
+        Column = RowPanelColumnAtPoint(P.X, P.Y, Cell.Y);
+        return Column != nullptr;
+    }
     Column = VisibleColumn(Cell.X - FIndicatorOffset);
     return Column != nullptr;
 }
@@ -36,7 +42,7 @@ void TCustomDBGridEh::HandleHintShowPause(TMessage& Message) {
     TGridCoord cell;
     TColumnEh* column = nullptr;
     if (!HintCellAt(p, cell, column)) return;
-    const TRect r = CellRect(cell.X, cell.Y);
+    const TRect r = RowPanelMode() ? RowPanelColumnRect(cell.Y, column, cell.Y == 0) : CellRect(cell.X, cell.Y);
     const TPoint inCell{p.X - r.Left, p.Y - r.Top};
     const int appPause = Application ? Application->HintPause() : 500;
     int value = appPause;
@@ -74,7 +80,10 @@ void TCustomDBGridEh::HandleHintShow(TMessage& Message) {
     }
     if (MouseCapture() || GetKeyState(VK_CONTROL) < 0) return;
 
-    TRect r = CellRect(cell.X, cell.Y);
+    TRect r = RowPanelMode() ? RowPanelColumnRect(cell.Y, column, cell.Y == 0) : CellRect(cell.X, cell.Y);
+    // Under the current row the detail panel's strip is not the cell's.
+    if (data && FRowDetailPanel && FRowDetailPanel->Visible() && cell.Y == Row())
+        r.Bottom = std::min(r.Bottom, r.Top + GetDataRowHeight(cell.Y - top));
     if (!FHintFont) FHintFont = std::make_unique<TFont>();
     if (column->UseRightToLeftAlignment()) r.Offset(ClientWidth() - r.Right - r.Left, 0);
     int fullRight = column->Width() + r.Left;

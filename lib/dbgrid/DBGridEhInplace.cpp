@@ -249,7 +249,10 @@ void TCustomDBGridEh::RestoreEditorState() {
 void TCustomDBGridEh::UpdateEdit() {
     // Locked while the grid rebuilds what the editor shows.
     if (FLockEditorCount >= 1) return;
-    TCustomDBAxisGridEh::UpdateEdit();
+    if (RowPanelMode())
+        PlaceRowPanelEditor();
+    else
+        TCustomDBAxisGridEh::UpdateEdit();
     if (auto* ed = dynamic_cast<TDBGridInplaceEdit*>(InplaceEditor()); ed && ed->Visible())
         ed->DrawRequiredHighlight();
 }

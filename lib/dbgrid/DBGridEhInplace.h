@@ -22,6 +22,8 @@ public:
     TRect RequiredHighlightRect() const;
 
     void WndProc(TMessage& Message) override;
+    // Over a row panel only the editor repaints: the grid under it is one large cell.
+    void Invalidate() override;
 
     // Tree rows: the current row's tree elements left of the text in the first visible column.
     // The edit window paints its own text, so they are a child over the editor's left part.

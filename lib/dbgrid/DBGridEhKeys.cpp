@@ -2,6 +2,7 @@
 // presses titles (with sort marking) and scrolls, and the vertical scroll bar follows records.
 
 #include "lib/dbgrid/DBGridEh.h"
+#include "platform/ui/Themes.h"
 
 #include "lib/dbgrid/DBGridEhImpExp.h"
 #include "lib/dbgrid/DBGridEhSelection.h"
@@ -46,6 +47,7 @@ void TCustomDBGridEh::KeyDown(Word& Key, TShiftState Shift) {
     } else if (sc == PriorRecordValueShortCut) {
         SetValueFromPrevRecord();
     }
+    if (RowPanelKeyDown(Key, Shift)) return;
 
     if (ctrl) {
         const bool plainMove = !shift && (Key == VK_PRIOR || Key == VK_NEXT || Key == VK_END ||
@@ -286,7 +288,10 @@ void TCustomDBGridEh::SelectDataColumn(int Index, int Step, bool Extend) {
             if (SelectedIndex() != before) return;
         }
         if (!FOptions.Contains(dgAlwaysShowEditor)) HideEditor();
-        if (!FOptions.Contains(dgRowSelect)) {
+        if (RowPanelMode()) {
+            SetInRowPanelCol(Index);
+            if (ThemesInUse()) InvalidateTitle();
+        } else if (!FOptions.Contains(dgRowSelect)) {
             const bool exitSaved = FInColExit;
             FInColExit = true;
             const auto done = qScopeGuard([&] { FInColExit = exitSaved; });
@@ -344,7 +349,8 @@ void TCustomDBGridEh::HandleChar(TMessage& Message) {
         if (key == QLatin1Char(' ')) column->CycleValue(GetKeyState(VK_SHIFT) < 0 ? -1 : 1);
         Message.Result = 0;
     } else {
-        const bool tree = FIntMemTable && FIntMemTable->GetViewAsTreeList();
+        // The keypad's tree and detail-panel keys must not open the editor.
+        const bool tree = (FIntMemTable && FIntMemTable->GetViewAsTreeList()) || RowDetailPanelActive();
         if (tree && (ch == QLatin1Char('*') || ch == QLatin1Char('+') || ch == QLatin1Char('-'))) {
             Char key = ch;
             KeyPress(key);
@@ -474,6 +480,10 @@ void TCustomDBGridEh::MouseDown(TMouseButton Button, TShiftState Shift, int X, i
         return;
     }
     if (GroupingMouseDown(Button, Shift, X, Y)) return;
+    if (RowPanelMouseDown(Button, Shift, X, Y)) {
+        TCustomControl::MouseDown(Button, Shift, X, Y);
+        return;
+    }
     const TGridCoord cell = MouseCoord(X, Y);
     int areaCol = 0, areaRow = 0;
     const TCellAreaTypeEh type = GetCellType(cell.X, cell.Y, areaCol, areaRow);
@@ -522,6 +532,7 @@ void TCustomDBGridEh::MouseUp(TMouseButton Button, TShiftState Shift, int X, int
         TCustomControl::MouseUp(Button, Shift, X, Y);
         return;
     }
+    if (RowPanelMouseUp(Button, Shift, X, Y)) return;
     if (GridState() != gsNormal) {
         TCustomDBAxisGridEh::MouseUp(Button, Shift, X, Y);
         return;

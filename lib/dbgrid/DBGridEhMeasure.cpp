@@ -5,6 +5,7 @@
 // disables the data set's controls and puts the cursor back afterwards, also on failure.
 
 #include "lib/dbgrid/DBGridEh.h"
+#include "lib/dbgrid/DBGridEhRowPanel.h"
 
 #include "platform/ui/WinApi.h"
 
@@ -225,6 +226,7 @@ int TCustomDBGridEh::CalcDataRowHeight() {
 }
 
 int TCustomDBGridEh::GetDataRowHeight(int DataRow) {
+    if (RowPanelMode() && FGridMasterCellHeight > 0) return FGridMasterCellHeight;
     if (!DataLink()->Active() || !FOptionsEh.Contains(dghAutoFitRowHeight)) return FStdDefaultRowHeight;
     if (DataRow < 0 || DataRow >= FullDataRowCount()) return FStdDefaultRowHeight;
     InstantReadRowEnter(DataRow);
@@ -242,6 +244,8 @@ void TCustomDBGridEh::UpdateAllGridDataRowHeights() {
     } else if (top < RowCount()) {
         SetRowHeights(top, FStdDefaultRowHeight);
     }
+    // The current row keeps the room of an open detail panel.
+    if (FRowDetailPanel && FRowDetailPanel->Visible() && Row() >= top) UpdateDataRowHeight(Row() - top);
 }
 
 void TCustomDBGridEh::UpdateAllDataRowHeights() {
@@ -287,6 +291,7 @@ void TDBGridColumnsEh::ScaleWidths(int M, int D) {
         const long long start = std::llround(double(D) * left / M);
         c->SetWidth(int(right - start - w));
     }
+    RelayoutCellsInRowPanel();
 }
 
 void TDBGridColumnsEh::FixupAutoFitColWidths(int GridWidth) {
@@ -322,4 +327,5 @@ void TDBGridColumnsEh::FixupAutoFitColWidths(int GridWidth) {
             run += old;
         }
     }
+    RelayoutCellsInRowPanel();
 }

@@ -313,13 +313,13 @@ int TCustomDBGridEh::GetFixedCellStyle() {
 }
 
 String TCustomDBGridEh::GetEditMask(int ACol, int) {
-    TColumnEh* c = VisibleColumn(ACol - FIndicatorOffset);
+    TColumnEh* c = RowPanelMode() ? SelectedColumn() : VisibleColumn(ACol - FIndicatorOffset);
     return c ? c->GetEditMask() : String();
 }
 
 String TCustomDBGridEh::GetEditText(int ACol, int) {
     if (!DataLink()->Active()) return String();
-    TColumnEh* c = VisibleColumn(ACol - FIndicatorOffset);
+    TColumnEh* c = RowPanelMode() ? SelectedColumn() : VisibleColumn(ACol - FIndicatorOffset);
     return c ? c->GetCellEditText() : String();
 }
 

@@ -197,6 +197,9 @@ void TCustomDBGridEh::DrawGridDataCell(int ACol, int ARow, TPoint, TGridDrawStat
 
     const TGridCoord cell{ACol, ARow};
     const TGridCoord areaCell{DataCol, DataRow};
+    // The record's first cell gives room to the detail panel's expand button.
+    TRect area = ARect;
+    if (DataCol == 0) RowDetailButtonArea(area, DataRow, params->FState);
     bool processed = false;
     if (OnAdvDrawDataCell) OnAdvDrawDataCell(this, cell, areaCell, column, area, params, processed);
     if (!processed) DefaultDrawColumnDataCell(cell, areaCell, column, area, params);
@@ -493,6 +496,17 @@ void TCustomDBGridEh::UpdateHotTrackInfo(int X, int Y) {
     const TGridCoord oldCell = HotTrackCell();
     TCustomDBAxisGridEh::UpdateHotTrackInfo(X, Y);
     const TGridCoord cell = HotTrackCell();
+    if (RowPanelMode()) {
+        // The hot cell is the panel column under the mouse.
+        const int old = FHotTrackRowPanelCol;
+        TColumnEh* c = cell.X >= IndicatorOffset() && cell.Y >= 0 ? RowPanelColumnAtPoint(X, Y, cell.Y) : nullptr;
+        FHotTrackRowPanelCol = c ? FVisibleColumns->IndexOf(c) : -1;
+        if (old != FHotTrackRowPanelCol || cell != oldCell) {
+            if (oldCell.Y >= 0 && oldCell.Y < RowCount()) InvalidateRow(oldCell.Y);
+            if (cell.Y >= 0 && cell.Y < RowCount()) InvalidateRow(cell.Y);
+        }
+        return;
+    }
     if (cell == oldCell && cell.X >= 0 && cell.Y >= 0) {
         int hot = -1;
         if (cell.X >= IndicatorOffset()) {

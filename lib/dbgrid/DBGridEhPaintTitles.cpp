@@ -150,15 +150,26 @@ void TCustomDBGridEh::DrawCell(int ACol, int ARow, const TRect& ARect, TGridDraw
     int areaCol = 0, areaRow = 0;
     GetCellType(ACol, ARow, cellType, areaCol, areaRow);
     CanvasKeeper keep(Canvas());
+    TRect cut = ARect;
+    DrawRowDetailStrip(ACol, ARow, cut);
+    if (cellType.X != 0 && RowPanelMode()) {
+        if (cellType.Y == 4)
+            DrawRowPanelFooterCell(ACol, ARow, cellType, AState, cut, areaCol, areaRow);
+        else if (cellType.Y == 2)
+            DrawRowPanelDataCell(ACol, ARow, cellType, AState, cut, areaCol, areaRow);
+        else
+            DrawRowPanelTitleCell(ACol, ARow, cellType, AState, cut, areaCol, areaRow);
+        return;
+    }
     if (cellType.X == 0) {
-        DrawIndicatorCell(ACol, ARow, cellType, AState, ARect, areaCol, areaRow);
+        DrawIndicatorCell(ACol, ARow, cellType, AState, cut, areaCol, areaRow);
     } else if (cellType.Y == 4) {
         // The grand-total group footers come first in the footer area.
         if (!DrawGroupGrandTotalCell(ACol, ARow, AState, ARect, areaCol, areaRow))
             DrawGridFooterCell(ACol, ARow, cellType, AState, ARect, areaCol,
                                areaRow - (FDataGrouping ? FDataGrouping->Footers()->VisibleItemsCount() : 0));
     } else if (cellType.Y == 2) {
-        TRect r = ARect;
+        TRect r = cut;
         if (!DrawGroupingDataCell(ACol, ARow, cellType, AState, r, areaCol, areaRow))
             DrawGridDataCell(ACol, ARow, cellType, AState, r, areaCol, areaRow);
     } else {

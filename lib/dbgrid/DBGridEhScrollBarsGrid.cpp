@@ -2,6 +2,7 @@
 // vertical bar fed from the data set, and the routing of the base grid's scroll writes.
 
 #include "lib/dbgrid/DBGridEh.h"
+#include "lib/dbgrid/DBGridEhRowPanel.h"
 
 #include <QScopeGuard>
 
@@ -262,6 +263,7 @@ void TCustomDBGridEh::UpdateEditAndHotTrack() {
     }
     InvalidateTreeRowCutAtBottom(FOldTopLeft.Y);
     if (OnTopLeftChanged) OnTopLeftChanged(this);
+    if (FRowDetailPanel && FRowDetailPanel->Visible()) UpdateRowDetailPanel();
     FOldTopLeft = TopLeft();
 }
 

@@ -12,6 +12,12 @@
 
 void TCustomDBGridEh::CalcSizingState(int X, int Y, const TGridDrawInfoEh& DrawInfo, int& Ofs, int& Pos,
                                       int& Index, TGridState& State) {
+    if (RowPanelMode()) {
+        // The panel's borders are sized by the grid itself (the mouse-down takes them first);
+        // the state only gives the cursor.
+        CalcRowPanelSizingState(X, Y, Ofs, Pos, Index, State);
+        return;
+    }
     TCustomDBAxisGridEh::CalcSizingState(X, Y, DrawInfo, Ofs, Pos, Index, State);
     const TGridAxisDrawInfoEh& H = DrawInfo.Horz;
     const TGridAxisDrawInfoEh& V = DrawInfo.Vert;

@@ -807,6 +807,10 @@ void TWinControl::Dispatch(TMessage& Message) {
     case CM_FOCUSCHANGED:
         Broadcast(Message);
         return;
+    case CM_CHILDKEY:
+        // A key a child did not take is offered up the parent chain.
+        if (FParent) FParent->WindowProc(Message);
+        return;
     }
     TControl::Dispatch(Message);
 }

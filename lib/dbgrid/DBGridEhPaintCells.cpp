@@ -198,7 +198,6 @@ void TCustomDBGridEh::DrawGridDataCell(int ACol, int ARow, TPoint, TGridDrawStat
     const TGridCoord cell{ACol, ARow};
     const TGridCoord areaCell{DataCol, DataRow};
     // The record's first cell gives room to the detail panel's expand button.
-    TRect area = ARect;
     if (DataCol == 0) RowDetailButtonArea(area, DataRow, params->FState);
     bool processed = false;
     if (OnAdvDrawDataCell) OnAdvDrawDataCell(this, cell, areaCell, column, area, params, processed);

@@ -1570,6 +1570,16 @@ public:
     bool CalcFrozenColSizingState(int X, int Y, int& Pos, int& Index);
     bool CanSizeFrozenColAt(int X, int Y);
 
+    // Hooks of the axis grid (DBGridEhHooks.cpp).
+    TAlignment GetDefaultTitleAlignment() override;
+    TColor GetDefaultTitleColor() override;
+    String GetAxisBarsPropertyName() override;
+    bool IsFixed3D() override;
+    void GetThemedTitleFillRect(TRect& ARect, bool Right, bool Bottom) override;
+    int GetCellReservedWidth(TAxisBarEh* Column, const TGridCoord& Cell) override;
+    TAxisBarEh* GetTitleColumnAtPos(const TPoint& Pos) override;
+    void GetBarCellCoord(TAxisBarEh* Column, int& ACol, int& ARow) override;
+
 protected:
     bool CanSizeAt(int X, int Y) override;
     // Fixed, frozen and trailing cells of the base grid from FrozenCols and ContraColCount, and

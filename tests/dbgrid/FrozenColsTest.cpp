@@ -312,3 +312,43 @@ TEST_F(FrozenColsTest, AutoFitSharesTheClientWidth) {
     EXPECT_EQ(Col(0)->InitWidth(), 100) << "fitting never changes the starting widths";
     EXPECT_EQ(Grid->LastVisibleCol(), Grid->ColCount() - 1);
 }
+
+TEST_F(FrozenColsTest, TrailingCountIsLimitedByTheVisibleColumns) {
+    // Five visible columns, the indicator and one frozen column leave three for the right edge.
+    for (int i = 5; i < kCols; ++i)
+        Col(i)->SetVisible(false);
+    Grid->SetFrozenCols(1);
+    Grid->SetContraColCount(9);
+    Pump();
+    ASSERT_EQ(Grid->IndicatorOffset(), 1);
+    EXPECT_EQ(Grid->GetFullColCount() - Grid->ColCount(), 3);
+    EXPECT_EQ(Grid->ContraColCount(), 9) << "the property keeps what was asked";
+    // A hidden column has no cell; a shown one reports its own.
+    int col = 0, row = 0;
+    Grid->GetBarCellCoord(Col(6), col, row);
+    EXPECT_EQ(col, -1);
+    Grid->GetBarCellCoord(Col(4), col, row);
+    EXPECT_EQ(col, 5);
+    EXPECT_EQ(row, Grid->Row());
+}
+
+TEST_F(FrozenColsTest, OptionSettersApplyAtOnce) {
+    // Column sizing and moving follow the resize option in the same assignment.
+    Grid->SetOptions(Grid->Options() - TDBGridOptions{dgColumnResize});
+    EXPECT_FALSE(Grid->BaseOptions().Contains(goColSizing));
+    EXPECT_FALSE(Grid->BaseOptions().Contains(goColMoving));
+    Grid->SetOptions(Grid->Options() + TDBGridOptions{dgColumnResize});
+    EXPECT_TRUE(Grid->BaseOptions().Contains(goColSizing));
+    EXPECT_TRUE(Grid->BaseOptions().Contains(goColMoving));
+
+    Grid->SetFooterRowCount(2);
+    Grid->SetFooterRowCount(-1);
+    EXPECT_EQ(Grid->FooterRowCount(), 2) << "a negative count is ignored";
+
+    // Title lines are measured in the title font; TitleHeight adds pixels.
+    const QFontMetrics fm(Grid->TitleFont()->ToQFont());
+    Grid->SetTitleLines(2);
+    Grid->SetTitleHeight(5);
+    Pump();
+    EXPECT_EQ(Grid->RowHeights(0), 2 * fm.height() + fm.leading() + 2 + 5);
+}

@@ -149,7 +149,20 @@ void TCustomDBGridEh::SetOptions(TDBGridOptions Value) {
     put(goHorzLine, Value.Contains(dgRowLines));
     put(goRangeSelect, false);
     TCustomGridEh::SetOptions(base);
-    if (!ComponentState().Contains(csLoading)) SyncColumnResizeMoveOptions(Value, FOptionsEh);
+    if (!ComponentState().Contains(csLoading)) {
+        SyncColumnResizeMoveOptions(Value, FOptionsEh);
+        // Sizing and moving follow the resize flags as the sync left them, not as they were.
+        TGridOptions synced = TCustomGridEh::Options();
+        if (FOptionsEh.Contains(dghColumnResize))
+            synced += goColSizing;
+        else
+            synced -= goColSizing;
+        if (FOptionsEh.Contains(dghColumnMove))
+            synced += goColMoving;
+        else
+            synced -= goColMoving;
+        TCustomGridEh::SetOptions(synced);
+    }
     const TDBGridOptions changed = (FOptions - Value) + (Value - FOptions);
     FOptions = Value;
     if (FOptions.Contains(dgIndicator))
@@ -317,7 +330,7 @@ TAxisBarEh* TCustomDBGridEh::SelectedAxisBar() {
 TCellAreaTypeEh TCustomDBGridEh::GetCellType(int ACol, int ARow, int& AreaCol, int& AreaRow) const {
     AreaCol = ACol - FIndicatorOffset;
     AreaRow = ARow - TopDataOffset();
-    if (ACol < 0 || ARow < 0 || ACol >= ColCount() || ARow >= RowCount()) return catOutsideEh;
+    if (ACol < 0 || ARow < 0 || ACol >= GetFullColCount() || ARow >= RowCount()) return catOutsideEh;
     if (AreaCol < 0) return catIndicatorEh;
     if (AreaRow < 0) return catTitleEh;
     return catDataEh;
@@ -384,11 +397,10 @@ void TCustomDBGridEh::RebuildLayout() {
         }
     SetSortMarkedColumns();
     FIndicatorOffset = IsIndicatorVisible() ? 1 : 0;
-    const int dataCols = RowPanelMode() ? 1 : std::max(1, VisibleColumnCount());
+    UpdateStdDefaultRowHeight();
     const int top = TopDataOffset();
     if (RowCount() <= top) SetRowCount(top + 1);
-    SetColCount(FIndicatorOffset + dataCols);
-    SetFixedCols(FIndicatorOffset);
+    LayoutFrozenAndContraCols();
     SetFixedRows(top);
     // A rebuild covers a size change that came while the layout was locked.
     FSizeChanged = false;
@@ -404,6 +416,11 @@ void TCustomDBGridEh::RebuildLayout() {
         }
     }
     UpdateColumnWidths();
+    if (FAutoFitColWidths && !ComponentState().Contains(csDesigning) && HandleAllocated()) {
+        UpdateVertScrollBar();
+        FitColumnWidthsToClient();
+        UpdateColumnWidths();
+    }
     UpdateRowHeights();
     RecalcDataRowCount();
     UpdateHorzExtScrollBar();
@@ -417,11 +434,15 @@ void TCustomDBGridEh::UpdateColumnWidths() {
     if (RowPanelMode()) {
         // One master cell holds the whole panel.
         if (FIndicatorOffset < ColCount()) SetColWidths(FIndicatorOffset, std::max(1, FGridMasterCellWidth));
+        FLastVisibleCol = std::min(FIndicatorOffset, ColCount() - 1);
         return;
     }
     const int n = VisibleColumnCount();
-    for (int i = 0; i < n && i + FIndicatorOffset < ColCount(); ++i)
+    for (int i = 0; i < n && i + FIndicatorOffset < GetFullColCount(); ++i)
         SetColWidths(i + FIndicatorOffset, ColumnWidthToCellWidth(VisibleColumn(i), VisibleColumn(i)->Width()));
+    FLastVisibleCol = -1;
+    for (int c = GetFullColCount() - 1; c >= 0 && FLastVisibleCol < 0; --c)
+        if (ColWidths(c) > 0) FLastVisibleCol = c;
 }
 
 void TCustomDBGridEh::UpdateRowHeights() {
@@ -433,7 +454,8 @@ void TCustomDBGridEh::UpdateRowHeights() {
     }
     SetDefaultRowHeight(FStdDefaultRowHeight);
     if (FOptions.Contains(dgTitles)) {
-        int h = FTitleParams->RowHeight() > 0 ? FTitleParams->RowHeight() : FStdDefaultRowHeight + 2;
+        int h = FStdDefaultRowHeight + 2;
+        if (FTitleParams->RowHeight() > 0 || FTitleParams->RowLines() > 0) h = CalcFixedTitleHeight();
         SetRowHeights(0, h);
         if (IsUseMultiTitle()) {
             // The title row as high as the tallest stack of bands over a leaf.
@@ -466,7 +488,7 @@ void TCustomDBGridEh::ColWidthsChanged() {
     } done{this};
     TCustomDBAxisGridEh::ColWidthsChanged();
     const int n = VisibleColumnCount();
-    for (int i = 0; i < n && i + FIndicatorOffset < ColCount(); ++i) {
+    for (int i = 0; i < n && i + FIndicatorOffset < GetFullColCount(); ++i) {
         TColumnEh* c = VisibleColumn(i);
         int w = ColWidths(i + FIndicatorOffset);
         // The upper limit first, the lower one last, as the column applies them.
@@ -474,7 +496,7 @@ void TCustomDBGridEh::ColWidthsChanged() {
         if (c->MinWidth() > 0) w = std::max(w, c->MinWidth());
         if (w != ColWidths(i + FIndicatorOffset)) SetColWidths(i + FIndicatorOffset, w);
     }
-    for (int i = 0; i < n && i + FIndicatorOffset < ColCount(); ++i) {
+    for (int i = 0; i < n && i + FIndicatorOffset < GetFullColCount(); ++i) {
         TColumnEh* c = VisibleColumn(i);
         const int w = ColWidths(i + FIndicatorOffset);
         if (!FAutoFitColWidths || ComponentState().Contains(csDesigning)) {

@@ -12,7 +12,8 @@
 //   - Memory-table mode: data row d is view row d of the table, read through instant reading
 //     without moving the table's cursor; the base grid scrolls over all view rows.
 // Invariants (CheckDataConsistency): RowCount = TopDataOffset + max(1, data rows); the current
-// row is the current record's grid row; FixedRows = TopDataOffset and FixedCols = IndicatorOffset.
+// row is the current record's grid row; FixedRows = TopDataOffset and FixedCols = IndicatorOffset
+// plus the frozen columns shown.
 //
 // Create grids with Create<TDBGridEh>(Owner): the grid is built in two phases.
 
@@ -458,6 +459,7 @@ public:
 
 private:
     friend class TColumnEh;
+    friend class TCustomDBGridEh;
     void ItemChanged(TColumnEh* Item);
     TCustomDBGridEh* FDBGrid;
     TColumnEh* FUpDownBaseColumn = nullptr;
@@ -1208,7 +1210,7 @@ public:
     void DGUpdateAllDataRowHeights() override;
     void DGUpdateGroupingPanelLayout() override { UpdateGroupingPanelLayout(); }
     void DGLayoutChanged() override { LayoutChanged(); }
-    void DGSortMarkingChanged() override {}
+    void DGSortMarkingChanged() override { SortMarkingChanged(); }
     void DGLinkActiveChanged() override;
     void DGViewDataChanged() override { MTViewDataEvent(-1, mtViewDataChangedEh, -1); }
     void DGActiveGroupingStructChanged() override;
@@ -1727,6 +1729,46 @@ protected:
     int FToMoveInRowLinePos = 0;
     int FRowPanelMoveTarget = -1;
     int FRowPanelMoveLine = 0;
+
+    // --- frozen and trailing columns, loading and scaling (DBGridEhFrozen.cpp); the standard row
+    // height and auto-fitted widths of the layout rebuild (DBGridEhAutoFit.cpp)
+public:
+    // The client width less the margins of the scroll-bar panels.
+    int GridClientWidth();
+    // The last grid column whose cell is wider than 0, as of the last width update.
+    int LastVisibleCol() const { return FLastVisibleCol; }
+    void Loaded() override;
+    void ChangeScale(int M, int D) override;
+    // Whether (X, Y) lies on the right border of a frozen column in the title rows; Index is the
+    // column's grid column and Pos the border's position.
+    bool CalcFrozenColSizingState(int X, int Y, int& Pos, int& Index);
+    bool CanSizeFrozenColAt(int X, int Y);
+
+    // Hooks of the axis grid (DBGridEhHooks.cpp).
+    TAlignment GetDefaultTitleAlignment() override;
+    TColor GetDefaultTitleColor() override;
+    String GetAxisBarsPropertyName() override;
+    bool IsFixed3D() override;
+    void GetThemedTitleFillRect(TRect& ARect, bool Right, bool Bottom) override;
+    int GetCellReservedWidth(TAxisBarEh* Column, const TGridCoord& Cell) override;
+    TAxisBarEh* GetTitleColumnAtPos(const TPoint& Pos) override;
+    void GetBarCellCoord(TAxisBarEh* Column, int& ACol, int& ARow) override;
+
+protected:
+    bool CanSizeAt(int X, int Y) override;
+    // Fixed, frozen and trailing cells of the base grid from FrozenCols and ContraColCount, and
+    // the first and last visible column of each area.
+    void LayoutFrozenAndContraCols();
+    // The data row height from RowHeight and RowLines (or the font), snapped to whole text lines
+    // with dghFitRowHeightToText.
+    void UpdateStdDefaultRowHeight();
+    // The title row's height fixed by TitleLines and TitleHeight.
+    int CalcFixedTitleHeight();
+    // Shares the client width among the visible columns in proportion to their starting widths.
+    void FitColumnWidthsToClient();
+    int FLastVisibleCol = -1;
+    // Set while a live column sizing holds the horizontal scroll position.
+    bool FTraceSizingScrollLocked = false;
 };
 
 // The grid with its properties published; it has no behaviour of its own.

@@ -548,6 +548,9 @@ TColumnEh* TDBGridColumnsEh::GetBottomColumn(TColumnEh* Column) {
 
 void TDBGridColumnsEh::ActiveChanged() {
     TBaseColumnsEh::ActiveChanged();
+    // Value lists were read from the data set that was or was not open: read them again.
+    for (int i = 0; i < Count(); ++i)
+        Columns(i)->DropFieldValueList();
 }
 
 // ---------------------------------------------------------------------------------------------

@@ -80,8 +80,10 @@ std::shared_ptr<IMemTableDataFieldValueListEh> TColumnEh::GetCurrentFieldValueLi
         FFieldValueList = filter->GetFieldValueList();
     } else {
         IMemTableEh* mt = nullptr;
-        if (gridDataSet && !FieldName().isEmpty() && Supports<IMemTableEh>(gridDataSet, &mt))
-            mt->GetFieldValueList(FieldName(), FFieldValueList);
+        // The filter's data field: a lookup column lists its key values.
+        const String field = filter->CurrentDataField();
+        if (gridDataSet && !field.isEmpty() && Supports<IMemTableEh>(gridDataSet, &mt))
+            mt->GetFieldValueList(field, FFieldValueList);
     }
     return FFieldValueList;
 }

@@ -418,9 +418,14 @@ void TCustomDBGridEh::DrawGroupRow(int ACol, int ARow, TPoint, TGridDrawState AS
     CalcDrawInfo(di);
     // The band starts at the first scrollable column whichever of its cells is painted.
     // Scrolled off columns push it left of the fixed boundary: the band is clipped there.
+    // Over frozen columns the sign and the text start in the frozen part and stay there.
+    const bool frozen = FrozenColCount() > 0;
     int L = ARect.Left;
-    for (int col = std::max(FixedCols(), LeftCol()); col < ACol; ++col)
-        L -= ColWidths(col) + GridLineWidth();
+    if (frozen)
+        L = di.Horz.NoFrozenBoundary;
+    else
+        for (int col = std::max(FixedCols(), LeftCol()); col < ACol; ++col)
+            L -= ColWidths(col) + GridLineWidth();
     const int R = di.Horz.GridBoundary > 0 ? std::min(di.Horz.GridBoundary, ClientWidth()) : ClientWidth();
     int top = ARect.Top, bottom = ARect.Bottom;
     const int savedDC = SaveDC(c->Handle());
@@ -429,7 +434,7 @@ void TCustomDBGridEh::DrawGroupRow(int ACol, int ARow, TPoint, TGridDrawState AS
         int saved;
         ~RestoreClip() { RestoreDC(c->Handle(), saved); }
     } restoreClip{c, savedDC};
-    IntersectClipRect(c->Handle(), di.Horz.FixedBoundary, top, R, bottom);
+    IntersectClipRect(c->Handle(), frozen ? di.Horz.NoFrozenBoundary : di.Horz.FixedBoundary, top, R, bottom);
 
     // Level indent: one box per upper level, in that level's colour.
     TGroupDataTreeNodeEh* nextNode = nullptr;
@@ -547,7 +552,7 @@ void TCustomDBGridEh::DrawGroupRow(int ACol, int ARow, TPoint, TGridDrawState AS
         c->Brush()->SetColor(FGroupRowParams.FColor);
     }
 
-    if (textRect.Left < di.Horz.FixedBoundary) textRect.Left = di.Horz.FixedBoundary;
+    if (!frozen && textRect.Left < di.Horz.FixedBoundary) textRect.Left = di.Horz.FixedBoundary;
     if (hasImage) {
         TCustomImageList* images = FGroupRowParams.FImageList;
         const TRect imgBox{textRect.Left, top, textRect.Left + images->Width() + 4, bottom};
@@ -555,9 +560,31 @@ void TCustomDBGridEh::DrawGroupRow(int ACol, int ARow, TPoint, TGridDrawState AS
         PaintImageInRect(images, nullptr, c, imgBox, FGroupRowParams.FImageIndex, 0, taCenter, imgBox);
         textRect.Left = imgBox.Right;
     }
-    if (textRect.Right > textRect.Left)
+    if (frozen) {
+        // The frozen part shows the text's start; the scrolling part goes on with it as if it ran
+        // on under the frozen columns, and moves with the scrolled columns.
+        const int lw = FOptions.Contains(dgColLines) ? GridLineWidth() : 0;
+        const TRect frozenText{textRect.Left, top, std::min(textRect.Right, di.Horz.FixedBoundary - lw),
+                               bottom};
+        if (frozenText.Right > frozenText.Left)
+            WriteCellText(nullptr, c, false, false, layout, taLeftJustify, text, vMargin, hMargin, true,
+                          frozenText);
+        int leftColOffset = di.Horz.DataOffset;
+        for (int col = FixedCols(); col < LeftCol(); ++col)
+            leftColOffset += ColWidths(col) + di.Horz.EffectiveLineWidth;
+        const TRect scrollText{textRect.Left - leftColOffset, top, textRect.Right, bottom};
+        if (scrollText.Right > di.Horz.FixedBoundary) {
+            const int saved = SaveDC(c->Handle());
+            IntersectClipRect(c->Handle(), di.Horz.FixedBoundary, top, scrollText.Right, bottom);
+            c->FillRect(TRect{di.Horz.FixedBoundary, top, scrollText.Right, bottom});
+            WriteCellText(nullptr, c, false, false, layout, taLeftJustify, text, vMargin, hMargin, true,
+                          scrollText);
+            RestoreDC(c->Handle(), saved);
+        }
+    } else if (textRect.Right > textRect.Left) {
         WriteCellText(nullptr, c, false, false, layout, taLeftJustify, text, vMargin, hMargin, true,
                       textRect);
+    }
     if (lineInForce) {
         c->Brush()->SetColor(lineColor);
         c->FillRect(TRect{signBox.Right - 1, bottom, R, bottom + lineWidth});

@@ -492,8 +492,16 @@ void TCustomDBGridEh::MouseDown(TMouseButton Button, TShiftState Shift, int X, i
     if (!sizing) TCustomControl::MouseDown(Button, Shift, X, Y);
     if (Button != mbLeft) return;
     if (sizing) {
-        // Sizing on a border is the base grid's.
+        // Sizing on a border is the base grid's. A column sized live keeps the view where it is
+        // until the button goes up.
+        if (FOptionsEh.Contains(dghTraceColSizing)) DataLink()->UpdateData();
         TCustomDBAxisGridEh::MouseDown(Button, Shift, X, Y);
+        // A sizing cancelled without a button release left its lock behind: it is not taken twice.
+        if (GridState() == gsColSizing && FOptionsEh.Contains(dghTraceColSizing) &&
+            !FTraceSizingScrollLocked) {
+            LockHorzScrolling();
+            FTraceSizingScrollLocked = true;
+        }
         return;
     }
     if (FilterMouseDown(cell, areaCol, X, Y)) return;
@@ -535,6 +543,11 @@ void TCustomDBGridEh::MouseUp(TMouseButton Button, TShiftState Shift, int X, int
     if (RowPanelMouseUp(Button, Shift, X, Y)) return;
     if (GridState() != gsNormal) {
         TCustomDBAxisGridEh::MouseUp(Button, Shift, X, Y);
+        if (FTraceSizingScrollLocked) {
+            FTraceSizingScrollLocked = false;
+            UnlockHorzScrolling();
+            if (GetHorzScrollingLockCount() == 0) UpdateScrollRange();
+        }
         return;
     }
     const bool wasTitle = FTracking && FPressedDataCol >= 0;

@@ -189,12 +189,14 @@ void TCustomDBGridEh::SetRowHeight(int Value) {
     if (FRowHeight == Value) return;
     FRowHeight = std::max(0, Value);
     LayoutChanged();
+    UpdateAllDataRowHeights();
 }
 
 void TCustomDBGridEh::SetRowLines(int Value) {
     if (FRowLines == Value) return;
     FRowLines = std::max(0, Value);
     LayoutChanged();
+    UpdateAllDataRowHeights();
 }
 
 TDBGridLineParamsEh* TCustomDBGridEh::GridLineParams() const {

@@ -428,8 +428,7 @@ void TCustomDBGridEh::DefaultDrawDataCell(const TRect& Rect, TField* Field, TGri
 // Footer cells
 
 void TCustomDBGridEh::SetFooterRowCount(int Value) {
-    Value = std::max(0, Value);
-    if (Value == FooterRowCount()) return;
+    if (Value < 0 || Value == FooterRowCount()) return;
     FFooterRowCount = Value;
     SetContraRowCount(FullFooterRowCount());
     RequestLayoutUpdate();

@@ -421,4 +421,23 @@ TEST_F(GroupedGrid, AggregateMenuOffersWhatTheColumnAllows) {
     EXPECT_EQ(item->ConvertToDisplayText(item->AggrValue(root->GetFooterItem(0))), u"10"_qs);
 }
 
+TEST_F(GroupedGrid, GroupRowTextStaysOverFrozenColumns) {
+    for (int i = 0; i < 4; ++i)
+        Col(i)->SetWidth(170);
+    Grid->SetFrozenCols(1);
+    GroupBy({1});
+    Grid->SetLeftCol(Grid->ColCount() - 1);
+    Pump();
+    ASSERT_GT(Grid->LeftCol(), Grid->FixedCols());
+    // The group row's sign and text sit in the frozen part, which did not move.
+    const int groupRow = Grid->TopDataOffset();
+    ASSERT_EQ(Tree()->GetFlatVisibleItem(0)->NodeType(), dntDataGroupEh);
+    const TRect frozen = Grid->CellRect(Grid->IndicatorOffset(), groupRow);
+    const QImage img = Grab(QStringLiteral("dbgrid_grouped_frozen_scrolled"));
+    // The frozen part of the band is painted in the level's colour, not left blank.
+    const int rgb = ColorToRGB(G()->ActiveGroupLevels(0)->Color());
+    const QColor level(rgb & 0xFF, (rgb >> 8) & 0xFF, (rgb >> 16) & 0xFF);
+    EXPECT_EQ(img.pixelColor(frozen.Right - 3, frozen.Top + 2).rgb(), level.rgb());
+}
+
 } // namespace

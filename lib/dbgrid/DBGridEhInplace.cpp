@@ -65,8 +65,27 @@ void TDBGridInplaceEdit::KeyDown(Word& Key, TShiftState Shift) {
         PassKeyToGrid(Key, Shift);
         return;
     }
-    if (ShortCut(Key, Shift) == PriorRecordValueShortCut) {
+    const TShortCut sc = ShortCut(Key, Shift);
+    if (sc == PriorRecordValueShortCut) {
         PassKeyToGrid(Key, Shift);
+        return;
+    }
+    const bool dialogFind = g->OptionsEh().Contains(dghDialogFind);
+    if (sc == InplaceSearchStartShortCut && g->OptionsEh().Contains(dghIncSearch)) {
+        // The search and the find dialog may share one shortcut: pressed again while a search
+        // runs, it turns the search into the dialog.
+        if (g->InplaceSearching() && dialogFind && FindDialogShortCut == InplaceSearchStartShortCut) {
+            g->StopInplaceSearch();
+            g->ShowFindDialog(SelText(), g->IsFindDialogShowAsModal());
+        } else {
+            g->StartInplaceSearch(String(), -1, ltdAllEh);
+        }
+        Key = 0;
+        return;
+    }
+    if (sc == FindDialogShortCut && dialogFind) {
+        g->ShowFindDialog(SelText(), g->IsFindDialogShowAsModal());
+        Key = 0;
         return;
     }
     TDBAxisGridInplaceEdit::KeyDown(Key, Shift);
@@ -96,11 +115,15 @@ void TDBGridInplaceEdit::MouseDown(TMouseButton Button, TShiftState Shift, int X
 bool TDBGridInplaceEdit::RequiredHighlightDue() {
     TCustomDBGridEh* g = DBGrid();
     auto* c = dynamic_cast<TColumnEh*>(GetAxisBar());
-    if (!g || !c || !c->HighlightRequired() || !g->DataLink()->Active()) return false;
-    TDataSet* ds = g->DataLink()->DataSet();
-    if (!ds || (ds->State() != dsEdit && ds->State() != dsInsert)) return false;
-    TField* f = c->Field();
-    return f && f->Required() && f->IsNull();
+    if (!g || !c) return false;
+    bool due = false;
+    if (c->HighlightRequired() && g->DataLink()->Active()) {
+        TDataSet* ds = g->DataLink()->DataSet();
+        TField* f = c->Field();
+        due = ds && (ds->State() == dsEdit || ds->State() == dsInsert) && f && f->Required() && f->IsNull();
+    }
+    if (c->OnCheckDrawRequiredState) c->OnCheckDrawRequiredState(this, c, Text(), due);
+    return due;
 }
 
 TRect TDBGridInplaceEdit::RequiredHighlightRect() const {
@@ -166,10 +189,16 @@ void TDBGridInplaceEdit::WndProc(TMessage& Message) {
         CheckSelectionFocus();
         TDBAxisGridInplaceEdit::WndProc(Message);
         return;
-    case WM_KILLFOCUS:
+    case WM_KILLFOCUS: {
+        const HWND to = HWND(Message.WParam);
         TDBAxisGridInplaceEdit::WndProc(Message);
         CheckSelectionFocus();
+        // The title's filter list belongs to the grid's focus: it closes when the focus leaves.
+        TCustomDBGridEh* g = DBGrid();
+        if (g && g->FInTitleFilterListboxVisible && (!g->HandleAllocated() || to != g->Handle()))
+            g->CloseInTitleFilterListbox(false);
         return;
+    }
     default:
         TDBAxisGridInplaceEdit::WndProc(Message);
         return;
@@ -183,8 +212,13 @@ TInplaceEdit* TCustomDBGridEh::CreateEditor() {
     return new TDBGridInplaceEdit(this);
 }
 
+void TCustomDBGridEh::ShowEditor() {
+    if (FFilterEditMode) StopFilterEdit();
+    TCustomDBAxisGridEh::ShowEditor();
+}
+
 void TCustomDBGridEh::RestoreEditorState() {
-    if (FOptions.Contains(dgAlwaysShowEditor))
+    if (FOptions.Contains(dgAlwaysShowEditor) && !FFilterEditMode)
         ShowEditor();
     else
         HideEditor();

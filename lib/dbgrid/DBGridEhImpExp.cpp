@@ -325,7 +325,8 @@ void TDBGridEhExport::WriteRecord(TColumnsEhList* Columns) {
         p->SetAlignment(col->Alignment());
         p->SetImageIndex(col->GetImageIndex());
         p->SetText(col->DisplayText());
-        p->SetCheckboxState(col->CheckboxState());
+        // Only a check-box column has a state; reading it elsewhere converts the value for nothing.
+        p->SetCheckboxState(col->GetColumnType() == ctCheckboxes ? col->CheckboxState() : cbUnchecked);
         if (g->OnGetCellParams) {
             TColor bg = p->Background();
             g->OnGetCellParams(g, col, &font, bg, p->State());

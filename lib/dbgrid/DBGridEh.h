@@ -237,8 +237,6 @@ struct TColumnEhInRowPanelPlacement {
     int DataCellWidth = 0;
 };
 
-// The data grid's column: widths with limits and auto-fit, the sort-marked title and the row
-// panel placement on top of the axis grid's column record.
 // Hint events of the grid and its columns, and the column's say on the required-field mark
 // (Sender is the grid, or the editor for the mark under the editor's text).
 class TDBGridEhDataHintParams;
@@ -251,6 +249,8 @@ using TDBGridEhHintShowPauseEvent =
 using TDBGridEhCheckDrawRequiredStateEvent =
     TEvent<void(TObject* Sender, TColumnEh* Column, const String& Text, bool& DrawState)>;
 
+// The data grid's column: widths with limits and auto-fit, the sort-marked title and the row
+// panel placement on top of the axis grid's column record.
 class TColumnEh : public TBaseColumnEh {
     KVT_CLASS(TColumnEh, TBaseColumnEh)
 public:
@@ -1379,7 +1379,7 @@ public:
     virtual void UpdateAllGridDataRowHeights();
     virtual void UpdateAllDataRowHeights();
     virtual void UpdateFooterRowHeights();
-    // The heights of the visible grand-total group footers (FooterRowCount 0 only).
+    // The heights of the visible grand-total group footers, each from its items' fonts.
     virtual void UpdateGroupFooterRowHeights();
     // Gives the footer rows (the contra rows) their heights: the grand-total group footers
     // first, then the column footers, as they are painted.

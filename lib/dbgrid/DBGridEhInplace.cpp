@@ -8,6 +8,8 @@
 
 #include "lib/dbgrid/DBGridEhInplace.h"
 
+#include "lib/tools/ToolCtrlsEh.h"
+
 #include "platform/ui/Menus.h"
 #include "platform/ui/WinApi.h"
 
@@ -193,10 +195,16 @@ void TDBGridInplaceEdit::WndProc(TMessage& Message) {
         const HWND to = HWND(Message.WParam);
         TDBAxisGridInplaceEdit::WndProc(Message);
         CheckSelectionFocus();
-        // The title's filter list belongs to the grid's focus: it closes when the focus leaves.
+        // The title's filter list belongs to the grid's focus: it closes when the focus leaves
+        // for another window (not the grid, not the list itself).
         TCustomDBGridEh* g = DBGrid();
-        if (g && g->FInTitleFilterListboxVisible && (!g->HandleAllocated() || to != g->Handle()))
-            g->CloseInTitleFilterListbox(false);
+        if (g && g->FInTitleFilterListboxVisible) {
+            const bool toGrid = g->HandleAllocated() && to == g->Handle();
+            TWinControl* list = g->FInTitleFilterListbox;
+            const bool toList = list && list->HandleAllocated() && to &&
+                                (to == list->Handle() || IsChild(list->Handle(), to));
+            if (!toGrid && !toList) g->CloseInTitleFilterListbox(false);
+        }
         return;
     }
     default:

@@ -422,6 +422,7 @@ void TCustomDBGridEh::RebuildLayout() {
         UpdateColumnWidths();
     }
     UpdateRowHeights();
+    UpdateFooterRowHeights();
     RecalcDataRowCount();
     UpdateHorzExtScrollBar();
     for (TDBGridEhScrollBarPanelControl* pc : {FHorzScrollBarPanelControl, FVertScrollBarPanelControl})

@@ -241,6 +241,18 @@ struct TColumnEhInRowPanelPlacement {
     int DataCellWidth = 0;
 };
 
+// Hint events of the grid and its columns, and the column's say on the required-field mark
+// (Sender is the grid, or the editor for the mark under the editor's text).
+class TDBGridEhDataHintParams;
+using TDBGridEhDataHintShowEvent =
+    TEvent<void(TCustomDBGridEh* Sender, TPoint CursorPos, TGridCoord Cell, TPoint InCellCursorPos,
+                TColumnEh* Column, TDBGridEhDataHintParams*& Params, bool& Processed)>;
+using TDBGridEhHintShowPauseEvent =
+    TEvent<void(TCustomDBGridEh* Sender, TPoint CursorPos, TGridCoord Cell, TPoint InCellCursorPos,
+                TColumnEh* Column, int& HintPause, bool& Processed)>;
+using TDBGridEhCheckDrawRequiredStateEvent =
+    TEvent<void(TObject* Sender, TColumnEh* Column, const String& Text, bool& DrawState)>;
+
 // The data grid's column: widths with limits and auto-fit, the sort-marked title and the row
 // panel placement on top of the axis grid's column record.
 class TColumnEh : public TBaseColumnEh {
@@ -334,6 +346,10 @@ public:
     TGridDataGroupFooterItemAggregateValueEvent OnDataGroupFooterAggregateValue;
     TGridDataGroupFooterItemFinalizeValueEvent OnDataGroupFooterFinalizeValue;
     TGridDataGroupFooterItemToDisplayTextEvent OnDataGroupFooterToDisplayText;
+    // --- hints and the required-field mark (DBGridEhHints.cpp, DBGridEhInplace.cpp)
+    TDBGridEhHintShowPauseEvent OnHintShowPause;
+    TDBGridEhDataHintShowEvent OnDataHintShow;
+    TDBGridEhCheckDrawRequiredStateEvent OnCheckDrawRequiredState;
 
 private:
     mutable std::unique_ptr<TColumnFooterEh> FFooter;
@@ -568,9 +584,6 @@ using TDBGridEhDataGroupGetGroupRowParamsEvent =
 using TDBGridEhDataGroupGetGroupFooterParamsEvent =
     TEvent<void(TCustomDBGridEh* Sender, TGroupDataTreeNodeEh* GroupDataTreeNode,
                 TGridDataGroupFooterColumnItemEh* FooterColumnItem, TGroupFooterParamsEh* Params)>;
-using TDBGridEhDataHintShowEvent =
-    TEvent<void(TCustomDBGridEh* Sender, TPoint CursorPos, TGridCoord Cell, TPoint InCellCursorPos,
-                TColumnEh* Column, TDBGridEhDataHintParams*& Params, bool& Processed)>;
 using TDrawColumnEhCellEvent =
     TEvent<void(TObject* Sender, const TRect& Rect, int DataCol, TColumnEh* Column, TGridDrawState State)>;
 using TDrawDataCellEvent =
@@ -587,9 +600,6 @@ using TGetFooterParamsEvent =
     TEvent<void(TObject* Sender, int DataCol, int Row, TColumnEh* Column, TFont* AFont, TColor& Background,
                 TAlignment& Alignment, TGridDrawState State, String& Text)>;
 using TGetDBGridEhRowHeightEvent = TEvent<void(TObject* Sender, int& RowHeight)>;
-using TDBGridEhHintShowPauseEvent =
-    TEvent<void(TCustomDBGridEh* Sender, TPoint CursorPos, TGridCoord Cell, TPoint InCellCursorPos,
-                TColumnEh* Column, int& HintPause, bool& Processed)>;
 using TGridMoveRecordsEventEh =
     TEvent<bool(TObject* Sender, TBMListEh* BookmarkList, int ToRecNo, int TreeLevel, bool CheckOnly)>;
 using TDBGridEhRowDetailPanelHideEvent = TEvent<void(TCustomDBGridEh* Sender, bool& CanHide)>;
@@ -1216,7 +1226,7 @@ public:
     void DGActiveGroupingStructChanged() override;
     void DGGroupDataTreeChanged() override { GroupDataTreeChanged(); }
     int DGGroupRowHeight(TGroupDataTreeNodeEh* Node) override { return CalcGroupRowHeight(Node); }
-    int DGDataRowHeight() override { return DefaultRowHeight(); }
+    int DGDataRowHeight() override { return CalcDataRowHeight(); }
     TGroupDataTreeNodeEh* DGCurDataNode() override { return FCurGroupDataNode; }
     bool DGInternalUpdatingDatasetPos() override { return FInternalUpdatingDatasetPos; }
     void DGSetInternalUpdatingDatasetPos(bool Value) override { FInternalUpdatingDatasetPos = Value; }
@@ -1354,8 +1364,10 @@ protected:
     // --- in-place editing, sizing, hints and measuring (DBGridEhInplace.cpp, DBGridEhSizing.cpp,
     // DBGridEhHints.cpp)
 public:
-    // The editor shows with dgAlwaysShowEditor, else it hides.
+    // The editor shows with dgAlwaysShowEditor outside filter editing, else it hides.
     virtual void RestoreEditorState();
+    // Leaves filter editing first.
+    void ShowEditor() override;
     int GetCellTreeElmentsAreaWidth() override;
     virtual bool IsFindDialogShowAsModal();
     // Widths from the titles, the data of the first CheckRowCount records (-1: all) and the
@@ -1374,6 +1386,11 @@ public:
     virtual void UpdateAllGridDataRowHeights();
     virtual void UpdateAllDataRowHeights();
     virtual void UpdateFooterRowHeights();
+    // The heights of the visible grand-total group footers, each from its items' fonts.
+    virtual void UpdateGroupFooterRowHeights();
+    // Gives the footer rows (the contra rows) their heights: the grand-total group footers
+    // first, then the column footers, as they are painted.
+    void ApplyFooterRowHeights();
 
 protected:
     friend class TDBGridInplaceEdit;

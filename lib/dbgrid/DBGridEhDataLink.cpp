@@ -194,6 +194,8 @@ void TCustomDBGridEh::RecalcDataRowCount() {
         RecalcMemTableRowCount();
     else
         RecalcPlainRowCount();
+    // The footer rows follow the data rows: their heights move with the row count.
+    ApplyFooterRowHeights();
     // The cursor may still be moving (a view event comes before the data set's resync): only
     // the structure is checked here.
     assert(CheckDataConsistency(false));

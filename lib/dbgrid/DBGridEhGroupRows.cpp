@@ -224,21 +224,10 @@ void TCustomDBGridEh::GroupDataTreeChanged() {
     }
     SetContraRowCount(FullFooterRowCount());
     if (HandleAllocated()) {
-        // Group and footer rows take their own heights; record rows keep the default one.
-        for (int i = 0; i < n; ++i) {
-            TGroupDataTreeNodeEh* node = tree->GetFlatVisibleItem(i);
-            const int h = node->NodeType() == dntDataSetRecordEh ? DefaultRowHeight() : node->RowHeight();
-            if (h > 0 && RowHeights(top + i) != h) SetRowHeights(top + i, h);
-        }
-        // The grand-total footers open the footer area, each as high as its tallest item.
-        TGroupDataTreeNodeEh* root = tree->Root();
-        TGridDataGroupFootersEh* footers = FDataGrouping->Footers();
-        for (int k = 0; root && k < footers->VisibleItemsCount() && RowCount() + k < GetFullRowCount(); ++k)
-            for (int i = 0; i < root->FooterItemCount(); ++i)
-                if (root->GetFooterItem(i)->DataGroupFooter() == footers->GetVisibleFooter(k)) {
-                    const int h = CalcGroupRowHeight(root->GetFooterItem(i));
-                    if (h > 0 && RowHeights(RowCount() + k) != h) SetRowHeights(RowCount() + k, h);
-                }
+        // The tree keeps each row's height in its node; footers get theirs from their fonts.
+        UpdateAllGridDataRowHeights();
+        UpdateGroupFooterRowHeights();
+        UpdateFooterRowHeights();
     }
     UpdateVertScrollBar();
     Invalidate();

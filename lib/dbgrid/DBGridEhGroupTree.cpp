@@ -307,8 +307,11 @@ int TGridGroupDataTreeEh::IndexOfVisibleNode(TGroupDataTreeNodeEh* Node) const {
 }
 
 int TGridGroupDataTreeEh::IndexOfVisibleRecordViewNo(int RecordViewNo) const {
-    for (int i = 0; i < FlatVisibleCount(); ++i)
-        if (FFlatVisibleList[size_t(i)]->DataSetRecordViewNo() == RecordViewNo) return i;
+    // Group rows carry their first record's number too: only record rows count.
+    for (int i = 0; i < FlatVisibleCount(); ++i) {
+        const TGroupDataTreeNodeEh* n = FFlatVisibleList[size_t(i)];
+        if (n->NodeType() == dntDataSetRecordEh && n->DataSetRecordViewNo() == RecordViewNo) return i;
+    }
     return -1;
 }
 

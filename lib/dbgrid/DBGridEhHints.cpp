@@ -3,6 +3,8 @@
 // cell's full text), with no pause before tool-tip cells.
 
 #include "lib/dbgrid/DBGridEh.h"
+#include "lib/dbgrid/DBGridEhFooters.h"
+#include "lib/dbgrid/DBGridEhGrouping.h"
 #include "lib/dbgrid/DBGridEhRowPanel.h"
 
 #include "platform/ui/Forms.h"
@@ -48,11 +50,15 @@ void TCustomDBGridEh::HandleHintShowPause(TMessage& Message) {
     int value = appPause;
     bool processed = false;
     if (OnHintShowPause) OnHintShowPause(this, p, cell, inCell, column, value, processed);
+    if (!processed && column->OnHintShowPause)
+        column->OnHintShowPause(this, p, cell, inCell, column, value, processed);
     if (!processed) {
         const int top = TopDataOffset();
         const bool title = FOptions.Contains(dgTitles) && cell.Y == 0;
         const bool data = DataLink()->Active() && cell.Y >= top && cell.Y < top + DataRowCount();
-        if ((data && column->ToolTips()) ||
+        const bool footer = cell.Y >= RowCount() && FullFooterRowCount() > 0;
+        TColumnFooterEh* f = footer ? column->UsedFooter(cell.Y - RowCount()) : nullptr;
+        if ((f && f->ToolTips()) || (data && column->ToolTips()) ||
             (title && column->Title()->ToolTips() && column->Title()->Hint().isEmpty()))
             value = 0;
         else
@@ -81,6 +87,7 @@ void TCustomDBGridEh::HandleHintShow(TMessage& Message) {
     if (MouseCapture() || GetKeyState(VK_CONTROL) < 0) return;
 
     TRect r = RowPanelMode() ? RowPanelColumnRect(cell.Y, column, cell.Y == 0) : CellRect(cell.X, cell.Y);
+    const TPoint inCell{p.X - r.Left, p.Y - r.Top};
     // Under the current row the detail panel's strip is not the cell's.
     if (data && FRowDetailPanel && FRowDetailPanel->Visible() && cell.Y == Row())
         r.Bottom = std::min(r.Bottom, r.Top + GetDataRowHeight(cell.Y - top));
@@ -93,6 +100,14 @@ void TCustomDBGridEh::HandleHintShow(TMessage& Message) {
         InstantReadRowEnter(dataRow);
         auto params = std::make_unique<TDBGridEhDataHintParams>();
         const auto leave = qScopeGuard([&] { InstantReadRowLeave(); });
+        // Group rows and group footers show their own texts, never a record's hint.
+        if (GroupingShowsRows()) {
+            TGroupDataTreeNodeEh* node = CurInstantReadNode();
+            if (!node || node->NodeType() == dntDataGroupEh || node->NodeType() == dntDataGroupFooterEh) {
+                info->HintStr.clear();
+                return;
+            }
+        }
         params->HintPos = ScreenToClient(info->HintPos);
         params->HintMaxWidth = info->HintMaxWidth;
         params->HintColor = info->HintColor;
@@ -104,8 +119,9 @@ void TCustomDBGridEh::HandleHintShow(TMessage& Message) {
         params->HintFont = FHintFont.get();
         bool processed = false;
         TDBGridEhDataHintParams* given = params.get();
-        if (OnDataHintShow)
-            OnDataHintShow(this, p, cell, TPoint{p.X - r.Left, p.Y - r.Top}, column, given, processed);
+        if (OnDataHintShow) OnDataHintShow(this, p, cell, inCell, column, given, processed);
+        if (!processed && column->OnDataHintShow)
+            column->OnDataHintShow(this, p, cell, inCell, column, given, processed);
         if (!processed && column->ToolTips()) DefaultFillDataHintShowInfo(p, cell, params.get(), column);
         info->CursorRect = params->CursorRect;
         info->HintPos = ClientToScreen(params->HintPos);

@@ -2,6 +2,7 @@
 
 #include "lib/dbgrid/DBGridEhImpExp.h"
 
+#include "lib/dbgrid/DBGridEhCenter.h"
 #include "lib/dbgrid/DBGridEhFooters.h"
 #include "lib/dbgrid/DBGridEhHeadTree.h"
 #include "lib/dbgrid/DBGridEhSelection.h"
@@ -15,11 +16,14 @@
 
 #include <QMessageBox>
 #include <QPushButton>
+#include <QScopeGuard>
 
 #include <cmath>
 #include <algorithm>
 #include <climits>
 #include <cstring>
+#include <exception>
+#include <utility>
 
 namespace {
 
@@ -29,11 +33,6 @@ constexpr uint8_t kVersion = 1;
 TDataSet* GridDataSet(TCustomDBGridEh* Grid) {
     if (!Grid || !Grid->DataSource()) return nullptr;
     return Grid->DataSource()->DataSet();
-}
-
-void PutLE32(TStream* S, int32_t V) {
-    uint8_t b[4] = {uint8_t(V), uint8_t(V >> 8), uint8_t(V >> 16), uint8_t(V >> 24)};
-    S->WriteBuffer(b, 4);
 }
 
 int32_t GetLE32(const uint8_t* b) {
@@ -130,18 +129,65 @@ TDBGridEhExport::TDBGridEhExport()
 
 TDBGridEhExport::~TDBGridEhExport() = default;
 
+// Output is gathered in a block and written a block at a time: a file stream writes every
+// call through to the system, and an export makes several calls per cell.
 void TDBGridEhExport::PutBytes(const void* Data, int Count) {
-    if (Count > 0) FStream->WriteBuffer(Data, Count);
+    if (Count <= 0) return;
+    if (Count >= kOutBlock) {
+        FlushOut();
+        FStream->WriteBuffer(Data, Count);
+        return;
+    }
+    const char* p = static_cast<const char*>(Data);
+    FOut.insert(FOut.end(), p, p + Count);
+    if (FOut.size() >= size_t(kOutBlock)) FlushOut();
+}
+
+void TDBGridEhExport::PutInt32(int32_t Value) {
+    const uint8_t b[4] = {uint8_t(Value), uint8_t(Value >> 8), uint8_t(Value >> 16), uint8_t(Value >> 24)};
+    PutBytes(b, 4);
+}
+
+void TDBGridEhExport::FlushOut() {
+    if (FOut.empty()) return;
+    // Emptied whatever the stream does: a stream that fails is not given the same block again.
+    const auto empty = qScopeGuard([&] { FOut.clear(); });
+    FStream->WriteBuffer(FOut.data(), Integer(FOut.size()));
+}
+
+void TDBGridEhExport::FlushOutOnUnwind() noexcept {
+    // What was written before a failure still reaches the stream, as it did without the block.
+    try {
+        FlushOut();
+    } catch (...) {
+    }
 }
 
 void TDBGridEhExport::PutText(const String& Text) {
-    const AnsiString a = ToAnsi(Text);
-    PutBytes(a.constData(), int(a.size()));
+    // Plain ASCII, the usual cell text, is the same in the code page: copied as it is.
+    const QChar* d = Text.constData();
+    const qsizetype n = Text.size();
+    const bool ascii = std::all_of(d, d + n, [](QChar c) { return c.unicode() < 0x80; });
+    if (!ascii || n >= kOutBlock) {
+        const AnsiString a = ToAnsi(Text);
+        PutBytes(a.constData(), int(a.size()));
+        return;
+    }
+    for (qsizetype i = 0; i < n; ++i)
+        FOut.push_back(char(d[i].unicode()));
+    if (FOut.size() >= size_t(kOutBlock)) FlushOut();
 }
 
 void TDBGridEhExport::ExportToStream(TStream* Stream, bool IsExportAll) {
     FStream = Stream;
+    FOut.clear();
+    FOut.reserve(size_t(kOutBlock) * 2);
+    const int failing = std::uncaught_exceptions();
+    const auto unwind = qScopeGuard([&] {
+        if (std::uncaught_exceptions() > failing) FlushOutOnUnwind();
+    });
     Walk(IsExportAll);
+    FlushOut();
 }
 
 void TDBGridEhExport::ExportToFile(const String& FileName, bool IsExportAll) {
@@ -267,7 +313,8 @@ void TDBGridEhExport::WriteRecord(TColumnsEhList* Columns) {
     TCustomDBGridEh* g = FDBGridEh;
     for (int i = 0; i < Columns->Count(); ++i) {
         TColumnEh* col = Columns->Columns(i);
-        TFont font;
+        if (!FScratchFont) FScratchFont = std::make_unique<TFont>();
+        TFont& font = *FScratchFont;
         font.Assign(col->Font());
         TAxisColCellParamsEh* p = FColCellParamsEh.get();
         p->SetRow(-1);
@@ -278,7 +325,8 @@ void TDBGridEhExport::WriteRecord(TColumnsEhList* Columns) {
         p->SetAlignment(col->Alignment());
         p->SetImageIndex(col->GetImageIndex());
         p->SetText(col->DisplayText());
-        p->SetCheckboxState(col->CheckboxState());
+        // Only a check-box column has a state; reading it elsewhere converts the value for nothing.
+        p->SetCheckboxState(col->GetColumnType() == ctCheckboxes ? col->CheckboxState() : cbUnchecked);
         if (g->OnGetCellParams) {
             TColor bg = p->Background();
             g->OnGetCellParams(g, col, &font, bg, p->State());
@@ -405,8 +453,13 @@ void TDBGridEhExportAsText::WriteRecord(TColumnsEhList* Columns) {
 
 void TDBGridEhExportAsText::WriteDataCell(TColumnEh* Column, TAxisColCellParamsEh* CellParams) {
     CheckFirstCell();
-    PutText(CellParams->Text());
-    (void)Column;
+    // Numbers may be copied as they are edited (no thousands separators, currency signs) so
+    // that pasting them back reads the same values.
+    TField* f = Column ? Column->Field() : nullptr;
+    if (f && IsNumericField(f) && FDBGridEh->Center()->PreferEditFormatForNumberFields)
+        PutText(Column->EditText());
+    else
+        PutText(CellParams->Text());
 }
 
 void TDBGridEhExportAsText::WriteFooter(TColumnsEhList* Columns, int FooterRow) {
@@ -449,27 +502,42 @@ String TDBGridEhExportAsCSV::Quoted(const String& Text) const {
 }
 
 void TDBGridEhExportAsCSV::CheckFirstCell() {
-    if (!FirstCell && FSeparator != 0) PutText(String(QLatin1Char(FSeparator)));
+    if (!FirstCell && FSeparator != 0) {
+        if (uint8_t(FSeparator) < 0x80)
+            PutBytes(&FSeparator, 1);
+        else
+            PutText(String(QLatin1Char(FSeparator)));
+    }
     FirstCell = false;
+}
+
+void TDBGridEhExportAsCSV::PutQuoted(const String& Text) {
+    if (FQuoteChar == 0 || uint8_t(FQuoteChar) >= 0x80 || Text.contains(QLatin1Char(FQuoteChar))) {
+        PutText(Quoted(Text));
+        return;
+    }
+    PutBytes(&FQuoteChar, 1);
+    PutText(Text);
+    PutBytes(&FQuoteChar, 1);
 }
 
 void TDBGridEhExportAsCSV::WriteTitle(TColumnsEhList* Columns) {
     CheckFirstRec();
     for (int i = 0; i < Columns->Count(); ++i) {
-        PutText(Quoted(Columns->Columns(i)->Title()->Caption()));
+        PutQuoted(Columns->Columns(i)->Title()->Caption());
         if (i + 1 < Columns->Count() && FSeparator != 0) PutText(String(QLatin1Char(FSeparator)));
     }
 }
 
 void TDBGridEhExportAsCSV::WriteDataCell(TColumnEh*, TAxisColCellParamsEh* CellParams) {
     CheckFirstCell();
-    PutText(Quoted(CellParams->Text()));
+    PutQuoted(CellParams->Text());
 }
 
 void TDBGridEhExportAsCSV::WriteFooterCell(int, int, const String& Text, TAlignment, TColor, TFont*,
                                            TColumnEh*) {
     CheckFirstCell();
-    PutText(Quoted(Text));
+    PutQuoted(Text);
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -531,6 +599,7 @@ void TDBGridEhExportAsRTF::ExportToStream(TStream* Stream, bool IsExportAll) {
         PutText(QStringLiteral("\\f%1\\fnil %2;").arg(i).arg(RtfEscape(FontTblList->Strings(i))));
     PutLine(QStringLiteral("}"));
     PutBytes(FCacheStream->Memory(), int(FCacheStream->Size()));
+    FlushOut();
 }
 
 void TDBGridEhExportAsRTF::WriteSuffix() {
@@ -758,7 +827,7 @@ void TDBGridEhExportAsRTF::WriteFooterCell(int, int, const String& Text, TAlignm
 void TDBGridEhExportAsVCLDBIF::WritePrefix() {
     PutBytes(kSignature, 7);
     PutBytes(&kVersion, 1);
-    PutLE32(FStream, FExpCols->Count());
+    PutInt32(FExpCols->Count());
     for (int i = 0; i < FExpCols->Count(); ++i) {
         const uint8_t b[2] = {uint8_t(FExpCols->Columns(i)->Visible() ? 1 : 0), 0};
         PutBytes(b, 2);
@@ -774,7 +843,7 @@ void TDBGridEhExportAsVCLDBIF::WriteDataCell(TColumnEh* Column, TAxisColCellPara
     auto tag = [&](uint8_t t) { PutBytes(&t, 1); };
     auto counted = [&](uint8_t t, const QByteArray& b) {
         tag(t);
-        PutLE32(FStream, int32_t(b.size()));
+        PutInt32(int32_t(b.size()));
         PutBytes(b.constData(), int(b.size()));
     };
     auto utf16 = [](const String& s) {
@@ -803,7 +872,7 @@ void TDBGridEhExportAsVCLDBIF::WriteDataCell(TColumnEh* Column, TAxisColCellPara
     case ftShortint:
     case ftByte: {
         tag(3);
-        PutLE32(FStream, f->AsInteger());
+        PutInt32(f->AsInteger());
         return;
     }
     case ftFloat:

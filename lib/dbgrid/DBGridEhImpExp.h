@@ -60,11 +60,20 @@ protected:
     // Text in the format's encoding (Windows-1251 here).
     virtual void PutText(const String& Text);
     void PutBytes(const void* Data, int Count);
+    // A 32-bit little-endian integer.
+    void PutInt32(int32_t Value);
+    // Hands the gathered output to the stream; every export ends with it.
+    void FlushOut();
+    void FlushOutOnUnwind() noexcept;
 
     std::unique_ptr<TAxisColCellParamsEh> FColCellParamsEh;
     TCustomDBGridEh* FDBGridEh = nullptr;
     std::unique_ptr<TColumnsEhList> FExpCols;
     TStream* FStream = nullptr;
+    std::vector<char> FOut;
+    static constexpr int kOutBlock = 1 << 16;
+    // The cell font handed to the cell events, reused from cell to cell.
+    std::unique_ptr<TFont> FScratchFont;
     std::vector<Currency> FooterValues;
     bool FWritten = false;
 
@@ -117,6 +126,8 @@ protected:
     void WriteFooterCell(int DataCol, int FooterRow, const String& Text, TAlignment Alignment,
                          TColor Background, TFont* Font, TColumnEh* Column) override;
     String Quoted(const String& Text) const;
+    // Writes Quoted(Text) without building it when the quote is a plain ASCII character.
+    void PutQuoted(const String& Text);
 
 private:
     char FSeparator;

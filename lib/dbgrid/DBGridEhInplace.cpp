@@ -8,6 +8,8 @@
 
 #include "lib/dbgrid/DBGridEhInplace.h"
 
+#include "lib/tools/ToolCtrlsEh.h"
+
 #include "platform/ui/Menus.h"
 #include "platform/ui/WinApi.h"
 
@@ -87,8 +89,27 @@ void TDBGridInplaceEdit::KeyDown(Word& Key, TShiftState Shift) {
         PassKeyToGrid(Key, Shift);
         return;
     }
-    if (ShortCut(Key, Shift) == PriorRecordValueShortCut) {
+    const TShortCut sc = ShortCut(Key, Shift);
+    if (sc == PriorRecordValueShortCut) {
         PassKeyToGrid(Key, Shift);
+        return;
+    }
+    const bool dialogFind = g->OptionsEh().Contains(dghDialogFind);
+    if (sc == InplaceSearchStartShortCut && g->OptionsEh().Contains(dghIncSearch)) {
+        // The search and the find dialog may share one shortcut: pressed again while a search
+        // runs, it turns the search into the dialog.
+        if (g->InplaceSearching() && dialogFind && FindDialogShortCut == InplaceSearchStartShortCut) {
+            g->StopInplaceSearch();
+            g->ShowFindDialog(SelText(), g->IsFindDialogShowAsModal());
+        } else {
+            g->StartInplaceSearch(String(), -1, ltdAllEh);
+        }
+        Key = 0;
+        return;
+    }
+    if (sc == FindDialogShortCut && dialogFind) {
+        g->ShowFindDialog(SelText(), g->IsFindDialogShowAsModal());
+        Key = 0;
         return;
     }
     TDBAxisGridInplaceEdit::KeyDown(Key, Shift);
@@ -118,11 +139,15 @@ void TDBGridInplaceEdit::MouseDown(TMouseButton Button, TShiftState Shift, int X
 bool TDBGridInplaceEdit::RequiredHighlightDue() {
     TCustomDBGridEh* g = DBGrid();
     auto* c = dynamic_cast<TColumnEh*>(GetAxisBar());
-    if (!g || !c || !c->HighlightRequired() || !g->DataLink()->Active()) return false;
-    TDataSet* ds = g->DataLink()->DataSet();
-    if (!ds || (ds->State() != dsEdit && ds->State() != dsInsert)) return false;
-    TField* f = c->Field();
-    return f && f->Required() && f->IsNull();
+    if (!g || !c) return false;
+    bool due = false;
+    if (c->HighlightRequired() && g->DataLink()->Active()) {
+        TDataSet* ds = g->DataLink()->DataSet();
+        TField* f = c->Field();
+        due = ds && (ds->State() == dsEdit || ds->State() == dsInsert) && f && f->Required() && f->IsNull();
+    }
+    if (c->OnCheckDrawRequiredState) c->OnCheckDrawRequiredState(this, c, Text(), due);
+    return due;
 }
 
 TRect TDBGridInplaceEdit::RequiredHighlightRect() const {
@@ -222,10 +247,22 @@ void TDBGridInplaceEdit::WndProc(TMessage& Message) {
         CheckSelectionFocus();
         TDBAxisGridInplaceEdit::WndProc(Message);
         return;
-    case WM_KILLFOCUS:
+    case WM_KILLFOCUS: {
+        const HWND to = HWND(Message.WParam);
         TDBAxisGridInplaceEdit::WndProc(Message);
         CheckSelectionFocus();
+        // The title's filter list belongs to the grid's focus: it closes when the focus leaves
+        // for another window (not the grid, not the list itself).
+        TCustomDBGridEh* g = DBGrid();
+        if (g && g->FInTitleFilterListboxVisible) {
+            const bool toGrid = g->HandleAllocated() && to == g->Handle();
+            TWinControl* list = g->FInTitleFilterListbox;
+            const bool toList = list && list->HandleAllocated() && to &&
+                                (to == list->Handle() || IsChild(list->Handle(), to));
+            if (!toGrid && !toList) g->CloseInTitleFilterListbox(false);
+        }
         return;
+    }
     default:
         TDBAxisGridInplaceEdit::WndProc(Message);
         return;
@@ -239,8 +276,13 @@ TInplaceEdit* TCustomDBGridEh::CreateEditor() {
     return new TDBGridInplaceEdit(this);
 }
 
+void TCustomDBGridEh::ShowEditor() {
+    if (FFilterEditMode) StopFilterEdit();
+    TCustomDBAxisGridEh::ShowEditor();
+}
+
 void TCustomDBGridEh::RestoreEditorState() {
-    if (FOptions.Contains(dgAlwaysShowEditor))
+    if (FOptions.Contains(dgAlwaysShowEditor) && !FFilterEditMode)
         ShowEditor();
     else
         HideEditor();

@@ -5,7 +5,11 @@
 // disables the data set's controls and puts the cursor back afterwards, also on failure.
 
 #include "lib/dbgrid/DBGridEh.h"
+#include "lib/dbgrid/DBGridEhFooters.h"
+#include "lib/dbgrid/DBGridEhGrouping.h"
+#include "lib/dbgrid/DBGridEhParams.h"
 #include "lib/dbgrid/DBGridEhRowPanel.h"
+#include "lib/dbgrid/DBGridEhSelection.h"
 
 #include "platform/ui/WinApi.h"
 
@@ -52,6 +56,9 @@ int TCustomDBGridEh::MeasureTitleWidth(TColumnEh* Column) {
     TFont saved;
     saved.Assign(c->Font());
     const auto restore = qScopeGuard([&] { c->Font()->Assign(&saved); });
+    // A title that shows an image instead of its caption is as wide as the image.
+    if (TCustomImageList* images = FTitleParams->Images(); images && Column->Title()->ImageIndex() != -1)
+        return m + images->Width();
     c->Font()->Assign(Column->Title()->Font());
     String text = Column->Title()->Caption();
     const bool multi = IsUseMultiTitle();
@@ -95,21 +102,26 @@ int TCustomDBGridEh::MeasureDataWidth(TColumnEh* Column) {
 }
 
 int TCustomDBGridEh::MeasureFooterWidth(TColumnEh* Column) {
-    // Footer texts come from GetFooterValue and OnGetFooterParams, one per footer row.
     int result = 0;
     TCanvas* c = Canvas();
     TFont saved;
     saved.Assign(c->Font());
-    const auto restore = qScopeGuard([&] { c->Font()->Assign(&saved); });
+    const TColor savedBrush = c->Brush()->Color();
+    const auto restore = qScopeGuard([&] {
+        c->Font()->Assign(&saved);
+        c->Brush()->SetColor(savedBrush);
+    });
     for (int r = 0; r < FooterRowCount(); ++r) {
-        c->Font()->Assign(FooterFont());
+        TColumnFooterEh* f = Column->UsedFooter(r);
+        c->Font()->Assign(f->Font());
+        c->Brush()->SetColor(f->Color());
         String text = GetFooterValue(r, Column);
-        TColor color = FooterColor();
-        TAlignment alignment = Column->Alignment();
-        if (OnGetFooterParams)
-            OnGetFooterParams(this, Column->Index(), r, Column, c->Font(), color, alignment, TGridDrawState(),
-                              text);
-        result = std::max(result, TextExtent(c, text, false, 0, 0, false) + 5);
+        TColor color = f->Color();
+        TAlignment alignment = f->Alignment();
+        GetFooterParams(Column->Index(), r, Column, c->Font(), color, alignment, TGridDrawState(), text);
+        const bool wrap = f->WordWrap() && FAllowWordWrap;
+        result = std::max(result,
+                          TextExtent(c, text, wrap, std::max(1, Column->Width()), FInterlinear, false) + 5);
     }
     return result;
 }
@@ -180,8 +192,17 @@ void TCustomDBGridEh::OptimizeAllColsWidth(int CheckRowCount) {
 }
 
 void TCustomDBGridEh::OptimizeColumnWidthsForClick(TColumnEh* Column) {
+    // A divider double-clicked inside a selection fits every selected column with it.
     TColumnsEhList list;
-    if (Column) list.Add(Column);
+    TDBGridEhSelection* sel = Selection();
+    if (sel->SelectionType() == gstColumns) {
+        for (int i = 0; i < sel->Columns()->Count(); ++i)
+            list.Add(sel->Columns()->Columns(i));
+    } else if (sel->SelectionType() == gstAll) {
+        for (int i = 0; i < Columns()->Count(); ++i)
+            list.Add(Columns()->Columns(i));
+    }
+    if (Column && list.IndexOf(Column) < 0) list.Add(Column);
     OptimizeColsWidth(&list, -1);
 }
 
@@ -227,8 +248,13 @@ int TCustomDBGridEh::CalcDataRowHeight() {
 
 int TCustomDBGridEh::GetDataRowHeight(int DataRow) {
     if (RowPanelMode() && FGridMasterCellHeight > 0) return FGridMasterCellHeight;
-    if (!DataLink()->Active() || !FOptionsEh.Contains(dghAutoFitRowHeight)) return FStdDefaultRowHeight;
+    if (!DataLink()->Active()) return FStdDefaultRowHeight;
+    const bool grouping = FDataGrouping && FDataGrouping->IsGroupingWorks();
+    if (!grouping && !FOptionsEh.Contains(dghAutoFitRowHeight)) return FStdDefaultRowHeight;
     if (DataRow < 0 || DataRow >= FullDataRowCount()) return FStdDefaultRowHeight;
+    // A group tree keeps each row's height in its node (recomputed when the node changes).
+    if (grouping && GroupingShowsRows())
+        if (TGroupDataTreeNodeEh* node = FlatNode(DataRow)) return node->RowHeight();
     InstantReadRowEnter(DataRow);
     const auto leave = qScopeGuard([&] { InstantReadRowLeave(); });
     return CalcDataRowHeight();
@@ -237,6 +263,8 @@ int TCustomDBGridEh::GetDataRowHeight(int DataRow) {
 void TCustomDBGridEh::UpdateAllGridDataRowHeights() {
     const int top = TopDataOffset();
     if (DataLink()->Active() && FIntMemTable && !FIntMemTable->GetViewAsTreeList()) {
+        LockPaint();
+        const auto unlock = qScopeGuard([&] { UnlockPaint(); });
         for (int d = 0; d < FullDataRowCount() && d + top < RowCount(); ++d) {
             const int h = GetDataRowHeight(d);
             if (RowHeights(d + top) != h) SetRowHeights(d + top, h);
@@ -250,7 +278,10 @@ void TCustomDBGridEh::UpdateAllGridDataRowHeights() {
 
 void TCustomDBGridEh::UpdateAllDataRowHeights() {
     if (ComponentState().Contains(csLoading) || !HandleAllocated()) return;
+    if (FDataGrouping && FDataGrouping->IsGroupingWorks())
+        FDataGrouping->GroupDataTree()->UpdateAllDataRowHeights();
     UpdateAllGridDataRowHeights();
+    UpdateGroupFooterRowHeights();
     UpdateFooterRowHeights();
 }
 
@@ -269,10 +300,42 @@ void TCustomDBGridEh::UpdateFooterRowHeights() {
         else
             heights[size_t(i)] = fm.height() + FInterlinear;
     }
-    // The footer rows are the grid's trailing rows.
-    for (int i = 0; i < n && RowCount() + i < GetFullRowCount(); ++i)
-        if (RowHeights(RowCount() + i) != heights[size_t(i)])
-            SetRowHeights(RowCount() + i, heights[size_t(i)]);
+    ApplyFooterRowHeights();
+}
+
+void TCustomDBGridEh::UpdateGroupFooterRowHeights() {
+    if (!FDataGrouping) return;
+    TGridDataGroupFootersEh* footers = FDataGrouping->Footers();
+    const bool params = FFooterParams->RowLines() != 0 || FFooterParams->RowHeight() != 0;
+    const int lineExtra = FOptions.Contains(dgRowLines) ? GridLineWidth() : 0;
+    // With column footer rows too, every visible grand-total footer still gets its own height:
+    // the group footers take the first footer rows and the column footers follow them.
+    for (int k = 0; k < footers->VisibleItemsCount(); ++k) {
+        TGridDataGroupFooterEh* footer = footers->GetVisibleFooter(k);
+        int h = 1;
+        for (int i = 0; i < footer->ColumnItems()->Count(); ++i) {
+            const int th = QFontMetrics(footer->ColumnItems()->Item(i)->Font()->ToQFont()).height();
+            const int ih = params ? th * FFooterParams->RowLines() + FFooterParams->RowHeight()
+                                  : th + 1 + (Flat() ? 0 : 2);
+            h = std::max(h, ih + lineExtra);
+        }
+        footer->SetAutoCalcHeight(h);
+    }
+}
+
+void TCustomDBGridEh::ApplyFooterRowHeights() {
+    if (!HandleAllocated()) return;
+    const int groupFooters = FDataGrouping ? FDataGrouping->Footers()->VisibleItemsCount() : 0;
+    const std::vector<int>& heights = FFooterParams->CalculatedRowHeights();
+    const int full = GetFullRowCount();
+    auto put = [&](int FooterRow, int H) {
+        const int row = RowCount() + FooterRow;
+        if (row < full && H > 0 && RowHeights(row) != H) SetRowHeights(row, H);
+    };
+    for (int k = 0; k < groupFooters; ++k)
+        put(k, FDataGrouping->Footers()->GetVisibleFooter(k)->AutoCalcHeight());
+    for (int i = 0; i < FooterRowCount(); ++i)
+        put(groupFooters + i, size_t(i) < heights.size() ? heights[size_t(i)] : FStdDefaultRowHeight);
 }
 
 // ---------------------------------------------------------------------------------------------

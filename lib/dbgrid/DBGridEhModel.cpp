@@ -150,6 +150,8 @@ void TCustomDBGridEh::SetAutoFitColWidths(bool Value) {
         for (int i = 0; i < Columns()->Count(); ++i)
             Columns()->Columns(i)->FInitWidth = Columns()->Columns(i)->Width();
     }
+    // The layout rebuild chooses the bars again for the new mode.
+    SetScrollBars(ssHorizontal);
     if (Value && ColCount() > FixedCols()) SetLeftCol(FixedCols());
     LayoutChanged();
 }

@@ -318,6 +318,8 @@ void TCustomDBGridEh::DefaultDrawColumnDataCell(const TGridCoord& Cell, const TG
         TField* f = Column->Field();
         bool draw = (ds->State() == dsEdit || ds->State() == dsInsert) && IsDataRowCurrent(AreaCell.Y) && f &&
                     f->Required() && f->IsNull();
+        if (Column->OnCheckDrawRequiredState)
+            Column->OnCheckDrawRequiredState(this, Column, Params->FText, draw);
         if (draw) {
             const TColor pen = c->Pen()->Color();
             const TPenStyle penStyle = c->Pen()->Style();

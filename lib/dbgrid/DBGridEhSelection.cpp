@@ -3,6 +3,7 @@
 
 #include "lib/dbgrid/DBGridEhSelection.h"
 
+#include "lib/dbgrid/DBGridEhGrouping.h"
 #include "lib/dbgrid/DBGridEhImpExp.h"
 #include "lib/toolscore/PlatformEh.h"
 
@@ -214,11 +215,29 @@ void TDBGridEhSelectionRect::Assign(TDBGridEhSelectionRect* Source) {
     FShiftCell = Source->FShiftCell;
 }
 
-// The grid row of a record: by instant-read index over a memory table, else among the buffered
-// records (before the first gives the first row, not found gives the last).
+namespace {
+// The data row that shows a memory-table view row while group rows are shown: the record's own
+// row, or the row of the nearest expanded group that hides it; -1 when it is not in the tree.
+int GroupedDataRow(TCustomDBGridEh* Grid, int ViewRow) {
+    TGridGroupDataTreeEh* tree = Grid->DataGrouping()->GroupDataTree();
+    const int flat = tree->IndexOfVisibleRecordViewNo(ViewRow);
+    if (flat >= 0) return flat;
+    for (TGroupDataTreeNodeEh* n = tree->GetNodeByRecordViewNo(ViewRow); n; n = n->Parent())
+        if (const int i = tree->IndexOfVisibleNode(n); i >= 0) return i;
+    return -1;
+}
+} // namespace
+
+// The grid row of a record: by instant-read index over a memory table (through the group rows
+// while they are shown), else among the buffered records (before the first gives the first
+// row, not found gives the last).
 int TDBGridEhSelectionRect::BookmarkToGridRow(const TBookmark& Bookmark) {
     const int offset = FGrid->TopDataOffset();
-    if (IMemTableEh* mt = FGrid->IntMemTable()) return mt->InstantReadIndexOfBookmark(Bookmark) + offset;
+    if (IMemTableEh* mt = FGrid->IntMemTable()) {
+        const int viewRow = mt->InstantReadIndexOfBookmark(Bookmark);
+        if (viewRow >= 0 && FGrid->GroupingShowsRows()) return GroupedDataRow(FGrid, viewRow) + offset;
+        return viewRow + offset;
+    }
     TDataSet* ds = GridDataSet(FGrid);
     TDataLink* link = FGrid->DataLink();
     const int saved = link->ActiveRecord();
@@ -296,6 +315,12 @@ TGridRect TDBGridEhSelectionRect::SelectionToGridRect() {
     if (IMemTableEh* mt = FGrid->IntMemTable()) {
         top = mt->InstantReadIndexOfBookmark(TopRow());
         bottom = mt->InstantReadIndexOfBookmark(BottomRow());
+        if (top >= 0 && bottom >= 0 && FGrid->GroupingShowsRows()) {
+            // Group rows reorder the records on screen: the rows between the two corners' rows.
+            const int a = GroupedDataRow(FGrid, top), b = GroupedDataRow(FGrid, bottom);
+            top = std::min(a, b);
+            bottom = std::max(a, b);
+        }
     } else {
         TDataSet* ds = GridDataSet(FGrid);
         TDataLink* link = FGrid->DataLink();

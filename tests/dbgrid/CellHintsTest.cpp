@@ -5,6 +5,10 @@
 
 #include "platform/ui/Controls.h"
 
+#include "lib/dbgrid/DBGridEhGrouping.h"
+
+#include <vector>
+
 class CellHintsTest : public DBGridFormFixture<TDBGridEh> {
 protected:
     void SetUp() override {
@@ -145,4 +149,75 @@ TEST_F(CellHintsTest, DataHintShowsTheFullTextUnlessAHandlerTakesIt) {
         });
     EXPECT_EQ(HintAt(p).HintStr, QStringLiteral("row 2"));
     Grid->OnDataHintShow = TDBGridEhDataHintShowEvent();
+}
+
+TEST_F(CellHintsTest, ColumnHintEventsRunWhenTheGridsLeaveTheHintUnprocessed) {
+    Name()->SetWidth(50);
+    Pump();
+    const TPoint p = Centre(2, 2);
+    std::vector<String> calls;
+    bool gridProcesses = false;
+    Grid->OnHintShowPause = TDBGridEhHintShowPauseEvent::Callable(
+        [&](TCustomDBGridEh*, TPoint, TGridCoord, TPoint, TColumnEh*, int& Pause, bool& Processed) {
+            calls.push_back(QStringLiteral("grid pause"));
+            Pause = 111;
+            Processed = gridProcesses;
+        });
+    Name()->OnHintShowPause =
+        TDBGridEhHintShowPauseEvent::Callable([&](TCustomDBGridEh*, TPoint, TGridCoord, TPoint InCell,
+                                                  TColumnEh* Column, int& Pause, bool& Processed) {
+            calls.push_back(QStringLiteral("column pause"));
+            EXPECT_EQ(Column, Name());
+            EXPECT_EQ(InCell.X, p.X - Grid->CellRect(2, 2).Left);
+            Pause = 222;
+            Processed = true;
+        });
+    EXPECT_EQ(PauseAt(p), 222);
+    gridProcesses = true;
+    EXPECT_EQ(PauseAt(p), 111);
+    EXPECT_EQ(calls, (std::vector<String>{QStringLiteral("grid pause"), QStringLiteral("column pause"),
+                                          QStringLiteral("grid pause")}));
+
+    // The column fills the data hint when the grid's handler does not; its text wins over the
+    // default full text of a tool-tip column.
+    Name()->SetToolTips(true);
+    Grid->OnDataHintShow = TDBGridEhDataHintShowEvent::Callable(
+        [&](TCustomDBGridEh*, TPoint, TGridCoord, TPoint, TColumnEh*, TDBGridEhDataHintParams*&, bool&) {
+            calls.push_back(QStringLiteral("grid hint"));
+        });
+    Name()->OnDataHintShow = TDBGridEhDataHintShowEvent::Callable(
+        [&](TCustomDBGridEh*, TPoint, TGridCoord Cell, TPoint, TColumnEh*, TDBGridEhDataHintParams*& Params,
+            bool& Processed) {
+            calls.push_back(QStringLiteral("column hint"));
+            Params->HintStr = QStringLiteral("column %1").arg(Cell.Y);
+            Processed = true;
+        });
+    calls.clear();
+    EXPECT_EQ(HintAt(p).HintStr, QStringLiteral("column 2"));
+    EXPECT_EQ(calls, (std::vector<String>{QStringLiteral("grid hint"), QStringLiteral("column hint")}));
+}
+
+TEST_F(CellHintsTest, GroupRowsAndGroupFootersShowNoDataHint) {
+    Name()->SetWidth(50);
+    Name()->SetToolTips(true);
+    TDBGridEhDataGroupsEh* g = Grid->DataGrouping();
+    g->GroupLevels()->Add()->SetColumn(Grid->Columns()->Columns(2));
+    g->Footers()->Add()->SetVisible(true);
+    g->SetDefaultStateExpanded(true);
+    g->SetActive(true);
+    Pump();
+    TGridGroupDataTreeEh* tree = g->GroupDataTree();
+    const int top = Grid->TopDataOffset();
+    int group = -1, record = -1, footer = -1;
+    for (int i = 0; i < tree->FlatVisibleCount() && top + i < Grid->VisibleRowCount() + top; ++i) {
+        const TGroupDataTreeNodeTypeEh t = tree->GetFlatVisibleItem(i)->NodeType();
+        int& slot = t == dntDataGroupEh ? group : t == dntDataGroupFooterEh ? footer : record;
+        if (slot < 0) slot = top + i;
+    }
+    ASSERT_GE(group, 0);
+    ASSERT_GE(record, 0);
+    ASSERT_GE(footer, 0);
+    EXPECT_FALSE(HintAt(Centre(2, record)).HintStr.isEmpty());
+    EXPECT_TRUE(HintAt(Centre(2, group)).HintStr.isEmpty());
+    EXPECT_TRUE(HintAt(Centre(2, footer)).HintStr.isEmpty());
 }

@@ -4,6 +4,7 @@
 
 #include "DBGridTestFixture.h"
 
+#include "lib/dbgrid/DBGridEhCenter.h"
 #include "lib/dbgrid/DBGridEhFooters.h"
 #include "lib/dbgrid/DBGridEhImpExp.h"
 #include "lib/dbgrid/DBGridEhSelection.h"
@@ -20,6 +21,7 @@
 #include <QMimeData>
 #include <QProcess>
 #include <QRegularExpression>
+#include <QScopeGuard>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 
@@ -141,6 +143,26 @@ TEST_F(ImpExpFixture, EachFormatWritesTheExpectedBytes) {
     };
     for (const Case& c : cases)
         EXPECT_EQ(c.Got.toHex(' '), c.Want.toHex(' ')) << c.Name;
+}
+
+TEST_F(ImpExpFixture, NumbersCopyAsTheyAreEditedWhenTheCentrePrefersIt) {
+    Fill({{Variant(1), S("a"), Variant(1500)}, {Variant(2), S("b"), N}});
+    auto* qty = static_cast<TNumericField*>(Table->FieldByName(QStringLiteral("Qty")));
+    qty->SetDisplayFormat(QStringLiteral("0 'pcs'"));
+    qty->SetEditFormat(QStringLiteral("0"));
+    TDBGridEhCenter center;
+    Grid->SetCenter(&center);
+    const auto restore = qScopeGuard([&] { Grid->SetCenter(nullptr); });
+    const QString shown = QStringLiteral("ID\tName\tQty\r\n1\ta\t1500 pcs\r\n2\tb\t");
+    const QString edited = QStringLiteral("ID\tName\tQty\r\n1\ta\t1500\r\n2\tb\t");
+    EXPECT_EQ(Export<TDBGridEhExportAsText>(), Cp1251(shown));
+    center.PreferEditFormatForNumberFields = true;
+    EXPECT_EQ(Export<TDBGridEhExportAsText>(), Cp1251(edited));
+    EXPECT_EQ(Export<TDBGridEhExportAsUnicodeText>(), Utf16(edited));
+    // Text fields keep their display text, and CSV always writes what the cells show.
+    EXPECT_EQ(
+        Export<TDBGridEhExportAsCSV>(),
+        Cp1251(QStringLiteral("\"ID\";\"Name\";\"Qty\"\r\n\"1\";\"a\";\"1500 pcs\"\r\n\"2\";\"b\";\"\"")));
 }
 
 TEST_F(ImpExpFixture, SelectionKindsChooseRowsAndColumns) {

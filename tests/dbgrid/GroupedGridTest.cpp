@@ -6,6 +6,9 @@
 
 #include "memtable/MemTableFixture.h"
 
+#include "lib/dbgrid/DBGridEhImpExp.h"
+#include "lib/dbgrid/DBGridEhSelection.h"
+
 #include "platform/rtl/SysUtils.h"
 
 #include <QImage>
@@ -441,3 +444,50 @@ TEST_F(GroupedGrid, GroupRowTextStaysOverFrozenColumns) {
 }
 
 } // namespace
+
+TEST_F(GroupedGrid, RectangleOverGroupRowsCoversTheirRowsAndCopiesInRecordOrder) {
+    Grid->SetOptions(Grid->Options() + TDBGridOptions{dgMultiSelect});
+    GroupBy({2}); // Kind 1: records 0, 2, 3; Kind 2: records 1, 4, 5
+    ASSERT_EQ(Rows(), QStringLiteral("1 r0 r2 r3 2 r1 r4 r5"));
+    auto bookmarkOf = [&](int recNo) {
+        Table->SetRecNo(recNo + 1);
+        return Table->Bookmark();
+    };
+    // From the last record of the first group across the second group's row to its first record.
+    const TBookmark anchor = bookmarkOf(3), shift = bookmarkOf(1);
+    TDBGridEhSelection* sel = Grid->Selection();
+    sel->Rect()->Select(1, anchor, false);
+    sel->Rect()->Select(1, shift, true);
+    ASSERT_EQ(sel->SelectionType(), gstRectangle);
+    const int top = Grid->TopDataOffset(), io = Grid->IndicatorOffset();
+    const TGridRect r = sel->SelectionToGridRect();
+    EXPECT_EQ(r.Top, top + 3) << "the rows shown on screen, group row included, not the record numbers";
+    EXPECT_EQ(r.Bottom, top + 5);
+    EXPECT_EQ(r.Left, io + 1);
+    EXPECT_EQ(r.Right, io + 1);
+    ExpectConsistent();
+
+    // The copy walks the records between the two corners in the data set's order.
+    TMemoryStream out;
+    ExportGridToStream<TDBGridEhExportAsText>(Grid, &out, false);
+    const QByteArray text(static_cast<const char*>(out.Memory()), int(out.Size()));
+    EXPECT_EQ(text, QByteArray("City\r\nKiev\r\nBergen\r\nKiev"));
+}
+
+TEST_F(GroupedGrid, GrandTotalFooterRowsTakeTheHeightsOfTheirOwnFonts) {
+    GroupBy({0});
+    TGridDataGroupFooterEh* small = SumFooter();
+    TGridDataGroupFooterEh* large = SumFooter();
+    large->ColumnItems()->Item(3)->Font()->SetSize(small->ColumnItems()->Item(3)->Font()->Size() * 2);
+    Grid->SetFooterRowCount(1);
+    Pump();
+    Grid->RecalcDataRowCount();
+    // The group footers take the first footer rows, the column footer the next one.
+    const int first = Grid->RowCount();
+    ASSERT_EQ(Grid->GetFullRowCount(), first + 3);
+    EXPECT_EQ(Grid->RowHeights(first), small->AutoCalcHeight());
+    EXPECT_EQ(Grid->RowHeights(first + 1), large->AutoCalcHeight());
+    EXPECT_GT(large->AutoCalcHeight(), small->AutoCalcHeight());
+    EXPECT_EQ(Grid->RowHeights(first + 2), Grid->RowHeights(Grid->TopDataOffset() + 1))
+        << "as high as a record row";
+}

@@ -4,6 +4,7 @@
 
 #include "DBGridTestFixture.h"
 
+#include "lib/dbgrid/DBGridEhCenter.h"
 #include "lib/dbgrid/DBGridEhInplace.h"
 #include "platform/rtl/SysUtils.h"
 #include "platform/ui/ComCtrls.h"
@@ -11,6 +12,8 @@
 #include <QPainter>
 #include <QScopeGuard>
 #include <QWidget>
+
+#include <algorithm>
 
 namespace {
 
@@ -292,6 +295,99 @@ TEST_F(InplaceEditTest, EmptyRequiredValueIsMarkedUnderTheText) {
     Ed()->DrawRequiredHighlight();
     EXPECT_TRUE(Ed()->RequiredHighlightRect().IsEmpty());
     Table->Cancel();
+}
+
+TEST_F(InplaceEditTest, ColumnDecidesOnTheRequiredMarkInTheEditorAndTheCell) {
+    Name->SetRequired(true);
+    TColumnEh* c = Grid->Columns()->Columns(kName - 1);
+    c->SetHighlightRequired(true);
+    std::vector<TObject*> senders;
+    std::vector<String> texts;
+    int force = -1; // -1: leave the grid's decision
+    c->OnCheckDrawRequiredState = TDBGridEhCheckDrawRequiredStateEvent::Callable(
+        [&](TObject* Sender, TColumnEh* Column, const String& Text, bool& Draw) {
+            EXPECT_EQ(Column, c);
+            senders.push_back(Sender);
+            texts.push_back(Text);
+            if (force >= 0) Draw = force != 0;
+        });
+    // A browsed record with a value: the column can still ask for the mark.
+    force = 1;
+    Open(kName);
+    ASSERT_TRUE(EditorShown());
+    Ed()->DrawRequiredHighlight();
+    EXPECT_FALSE(Ed()->RequiredHighlightRect().IsEmpty());
+    EXPECT_EQ(senders.back(), Ed());
+    EXPECT_EQ(texts.back(), QStringLiteral("Row 1"));
+    // An empty required value in a new record: the column can refuse it.
+    Grid->HideEditor();
+    Table->Append();
+    Pump();
+    force = 0;
+    Open(kName);
+    ASSERT_TRUE(EditorShown());
+    Ed()->DrawRequiredHighlight();
+    EXPECT_TRUE(Ed()->RequiredHighlightRect().IsEmpty());
+    force = -1;
+    Ed()->DrawRequiredHighlight();
+    EXPECT_FALSE(Ed()->RequiredHighlightRect().IsEmpty());
+    // The cell painter asks the same event, with the grid as the sender.
+    senders.clear();
+    Grid->Repaint();
+    Pump();
+    EXPECT_NE(std::find(senders.begin(), senders.end(), static_cast<TObject*>(Grid)), senders.end());
+    Table->Cancel();
+}
+
+namespace {
+// Records the find dialog the grid asks for instead of showing it.
+class TFindDialogProbeCenter : public TDBGridEhCenter {
+public:
+    void ShowFindDialog(TCustomDBGridEh*, const String& Text, bool Modal, const String&) override {
+        Texts.push_back(Text);
+        Modals.push_back(Modal);
+    }
+    std::vector<String> Texts;
+    std::vector<bool> Modals;
+};
+} // namespace
+
+TEST_F(InplaceEditTest, SecondSearchShortcutInTheEditorTurnsTheSearchIntoTheFindDialog) {
+    TFindDialogProbeCenter center;
+    Grid->SetCenter(&center);
+    const auto restore = qScopeGuard([&] { Grid->SetCenter(nullptr); });
+    Grid->SetOptionsEh(Grid->OptionsEh() + TDBGridEhOptions{dghIncSearch, dghDialogFind});
+    Open(kName);
+    ASSERT_TRUE(EditorShown());
+    SetKeyDown(VK_CONTROL, true);
+    EdKey('F');
+    SetKeyDown(VK_CONTROL, false);
+    EXPECT_TRUE(Grid->InplaceSearching());
+    EXPECT_TRUE(center.Texts.empty());
+    // The search runs in the grid; pressed again in a shown editor the dialog takes the
+    // editor's selected text.
+    Open(kName);
+    ASSERT_TRUE(EditorShown());
+    ASSERT_TRUE(Grid->InplaceSearching());
+    Ed()->SelectAll();
+    SetKeyDown(VK_CONTROL, true);
+    EdKey('F');
+    SetKeyDown(VK_CONTROL, false);
+    EXPECT_FALSE(Grid->InplaceSearching());
+    ASSERT_EQ(center.Texts.size(), 1u);
+    EXPECT_EQ(center.Texts[0], QStringLiteral("Row 1"));
+    EXPECT_TRUE(center.Modals[0]);
+    EXPECT_EQ(Name->AsString(), QStringLiteral("Row 1")) << "the shortcut never types into the cell";
+    EXPECT_EQ(Table->State(), dsBrowse);
+
+    // Without in-place search the shortcut opens the dialog at once.
+    Grid->SetOptionsEh(Grid->OptionsEh() - TDBGridEhOptions{dghIncSearch});
+    if (!EditorShown()) Open(kName);
+    SetKeyDown(VK_CONTROL, true);
+    EdKey('F');
+    SetKeyDown(VK_CONTROL, false);
+    EXPECT_EQ(center.Texts.size(), 2u);
+    EXPECT_FALSE(Grid->InplaceSearching());
 }
 
 TEST_F(InplaceEditTest, OpenEditorScreenshot) {

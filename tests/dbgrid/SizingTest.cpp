@@ -3,6 +3,8 @@
 
 #include "DBGridTestFixture.h"
 
+#include "lib/dbgrid/DBGridEhSelection.h"
+
 #include <QFontMetrics>
 
 namespace {
@@ -143,6 +145,33 @@ TEST_F(SizingTest, OptimizedWidthsFollowTheDataTheLimitsAndTheRecordCount) {
     Table->Close();
     Grid->OptimizeAllColsWidth(-1);
     EXPECT_EQ(name->Width(), 50);
+}
+
+TEST_F(SizingTest, DividerDoubleClickFitsTheSelectedColumnsWithIt) {
+    Grid->Columns()->SetState(csCustomized);
+    Grid->SetOptions(Grid->Options() + TDBGridOptions{dgMultiSelect});
+    auto narrow = [&] {
+        for (int i = 0; i < 3; ++i)
+            Col(i)->SetWidth(8);
+    };
+    narrow();
+    Grid->OptimizeColumnWidthsForClick(Col(1));
+    EXPECT_EQ(Col(0)->Width(), 8);
+    EXPECT_GT(Col(1)->Width(), 8);
+    EXPECT_EQ(Col(2)->Width(), 8);
+
+    narrow();
+    Grid->Selection()->Columns()->Select(Col(0), false);
+    Grid->Selection()->Columns()->Select(Col(2), true);
+    Grid->OptimizeColumnWidthsForClick(Col(1));
+    for (int i = 0; i < 3; ++i)
+        EXPECT_GT(Col(i)->Width(), 8) << "column " << i << ": selected, or the clicked one";
+
+    narrow();
+    Grid->Selection()->SelectAll();
+    Grid->OptimizeColumnWidthsForClick(nullptr);
+    for (int i = 0; i < 3; ++i)
+        EXPECT_GT(Col(i)->Width(), 8) << "column " << i << ": the whole grid is selected";
 }
 
 TEST_F(SizingTest, SwitchingAutoFitOffRestoresTheWidthsItStartedFrom) {

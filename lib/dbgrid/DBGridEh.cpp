@@ -435,7 +435,7 @@ void TCustomDBGridEh::UpdateColumnWidths() {
     if (RowPanelMode()) {
         // One master cell holds the whole panel.
         if (FIndicatorOffset < ColCount()) SetColWidths(FIndicatorOffset, std::max(1, FGridMasterCellWidth));
-        FLastVisibleCol = std::min(FIndicatorOffset, ColCount() - 1);
+        FLastVisibleCol = std::min(int(FIndicatorOffset), ColCount() - 1);
         return;
     }
     const int n = VisibleColumnCount();

@@ -1366,8 +1366,6 @@ protected:
 public:
     // The editor shows with dgAlwaysShowEditor outside filter editing, else it hides.
     virtual void RestoreEditorState();
-    // Leaves filter editing first.
-    void ShowEditor() override;
     int GetCellTreeElmentsAreaWidth() override;
     virtual bool IsFindDialogShowAsModal();
     // Widths from the titles, the data of the first CheckRowCount records (-1: all) and the

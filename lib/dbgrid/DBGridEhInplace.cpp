@@ -276,11 +276,6 @@ TInplaceEdit* TCustomDBGridEh::CreateEditor() {
     return new TDBGridInplaceEdit(this);
 }
 
-void TCustomDBGridEh::ShowEditor() {
-    if (FFilterEditMode) StopFilterEdit();
-    TCustomDBAxisGridEh::ShowEditor();
-}
-
 void TCustomDBGridEh::RestoreEditorState() {
     if (FOptions.Contains(dgAlwaysShowEditor) && !FFilterEditMode)
         ShowEditor();

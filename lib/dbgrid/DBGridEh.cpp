@@ -52,6 +52,7 @@ TCustomDBGridEh::TCustomDBGridEh(TComponent* AOwner) : TCustomDBAxisGridEh(AOwne
     CreateOwnedParts();
     CreateScrollBarPanels();
     CreateSearchParts();
+    InstallIndicatorMenuHooks();
 }
 
 void TCustomDBGridEh::AfterConstruction() {

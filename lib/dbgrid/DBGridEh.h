@@ -25,6 +25,7 @@
 #include "lib/dbgrid/DBSumLst.h"
 #include "platform/ui/Menus.h"
 #include "lib/grids/DBAxisGridsEh.h"
+#include "lib/tools/InplaceEditHolderEh.h"
 #include "lib/grids/GridsEh.h"
 #include "lib/dbgrid/DBGridEhHeadTree.h"
 #include "lib/dbgrid/DBGridEhParams.h"
@@ -615,6 +616,7 @@ void StartWaitCursor();
 void StopWaitCursor();
 
 class TCustomDBGridEh : public TCustomDBAxisGridEh,
+                        public IInplaceEditHolderEh,
                         public IMTEventReceiverEh,
                         public IDBGridEhScrollBarHost,
                         public IDataGroupsGridEh {
@@ -1428,6 +1430,40 @@ protected:
     TDBGridEhScrollBarPanelControl* FHorzScrollBarPanelControl = nullptr;
     TDBGridEhScrollBarPanelControl* FVertScrollBarPanelControl = nullptr;
     TSizeGripPanelEh* FCornerScrollBarPanelControl = nullptr;
+
+    // --- indicator title button and its menu (DBGridEhIndicatorMenu.cpp)
+public:
+    // A press on the indicator title goes through the centre, whose default comes back to
+    // DoIndicatorTitleMouseDown.
+    void IndicatorTitleMouseDown(TGridCoord Cell, TMouseButton Button, TShiftState Shift, int X, int Y);
+    void DoIndicatorTitleMouseDown(TGridCoord Cell, TMouseButton Button, TShiftState Shift, int X, int Y);
+    virtual void DefaultIndicatorTitleMouseDown(TGridCoord Cell, TMouseButton Button, TShiftState Shift, int X,
+                                                int Y);
+    void DoBuildIndicatorTitleMenu(TPopupMenu*& PopupMenu);
+    virtual void DefaultBuildIndicatorTitleMenu(TPopupMenu*& PopupMenu);
+    // An edit action is in EditActions and its check allows it now.
+    bool EditActionAllowed(TDBGridEhEditAction Action);
+    void RunEditAction(TDBGridEhEditAction Action);
+
+protected:
+    static void InstallIndicatorMenuHooks();
+
+    // --- the holder of hosted data-aware editors: filter-row keys (DBGridEhFilterKeys.cpp)
+public:
+    using TCustomDBAxisGridEh::InplaceEditKeyDown;
+    using TCustomDBAxisGridEh::InplaceEditKeyPress;
+    using TCustomDBAxisGridEh::InplaceEditKeyUp;
+    bool InplaceEditCanModify(TControl* Control) override;
+    void GetMouseDownInfo(TPoint& Pos, int& Time) override;
+    void InplaceEditWndProc(TControl* Control, TMessage& Message) override;
+    void InplaceEditKeyDown(TControl* Control, Word& Key, TShiftState Shift) override;
+    void InplaceEditKeyPress(TControl* Control, Char& Key) override;
+    void InplaceEditKeyUp(TControl* Control, Word& Key, TShiftState Shift) override;
+
+protected:
+    // Moves the filter editor to the next or prior filterable column (wrapping), or with
+    // Absolute to the last or first one; consumes Key.
+    void MoveFilterCol(Word& Key, bool Forward, bool Absolute);
 
     // --- column filters: the behaviour centre, the filter row with its editor and the in-title
     //     filter list (DBGridEhFilterRow.cpp)

@@ -3,6 +3,7 @@
 // records added inside groups; the grouping panel and the aggregate menu; and screenshots.
 
 #include "DBGridTestFixture.h"
+#include "lib/dbgrid/DBGridEhSelection.h"
 
 #include "memtable/MemTableFixture.h"
 
@@ -217,6 +218,15 @@ TEST_F(GroupedGrid, MovingWalksTheFlatListAndCarriesTheCursor) {
     }
     EXPECT_EQ(Grid->RowCount(), Grid->TopDataOffset() + 1);
     Grid->Repaint();
+}
+
+TEST_F(GroupedGrid, EscOnAGroupRowClearsTheSelection) {
+    GroupBy({0});
+    SelectRow(0); // the East group row
+    Grid->Selection()->SelectAll();
+    ASSERT_NE(Grid->Selection()->SelectionType(), gstNon);
+    Grid->Key(VK_ESCAPE);
+    EXPECT_EQ(Grid->Selection()->SelectionType(), gstNon);
 }
 
 TEST_F(GroupedGrid, RecordsAddedInsideGroupsJoinThem) {

@@ -1461,6 +1461,15 @@ public:
     void InplaceEditKeyUp(TControl* Control, Word& Key, TShiftState Shift) override;
 
 protected:
+    // Closes a shown in-title filter list on cancel mode and on the grid's focus loss.
+    void InTitleFilterListboxCancelCheck(const TMessage& Message);
+
+public:
+    // The grid or its cell editor lost the focus to Target: a shown in-title list closes unless
+    // the focus went into it.
+    void InTitleFilterListboxFocusLost(HWND Target);
+
+protected:
     // Moves the filter editor to the next or prior filterable column (wrapping), or with
     // Absolute to the last or first one; consumes Key.
     void MoveFilterCol(Word& Key, bool Forward, bool Absolute);

@@ -5,6 +5,7 @@
 #include "lib/dbgrid/DBGridEh.h"
 #include "lib/dbgrid/DBGridEhFilterRow.h"
 #include "platform/db/DB.h"
+#include "platform/ui/WinApi.h"
 
 bool TCustomDBGridEh::InplaceEditCanModify(TControl*) {
     return true;
@@ -109,4 +110,41 @@ void TCustomDBGridEh::MoveFilterCol(Word& Key, bool Forward, bool Absolute) {
     }
     if (i < 0 || i >= count || i == FFilterCol) return;
     StartFilterEdit(i);
+}
+
+// ---------------------------------------------------------------------------------------------
+// The in-title filter list closes when the grid leaves cancel mode or the focus
+
+void TCustomDBGridEh::InTitleFilterListboxFocusLost(HWND Target) {
+    if (!FInTitleFilterListboxVisible || !FInTitleFilterListbox) return;
+    if (FInTitleFilterListbox->HandleAllocated()) {
+        const HWND list = FInTitleFilterListbox->Handle();
+        if (Target == list || IsChild(list, Target)) return;
+    }
+    if (InplaceEditor() && InplaceEditor()->HandleAllocated() && Target == InplaceEditor()->Handle()) return;
+    CloseInTitleFilterListbox(false);
+}
+
+void TCustomDBGridEh::InTitleFilterListboxCancelCheck(const TMessage& Message) {
+    if (!FInTitleFilterListboxVisible || !FInTitleFilterListbox) return;
+    switch (Message.Msg) {
+    case WM_CANCELMODE:
+        CloseInTitleFilterListbox(false);
+        break;
+    case CM_CANCELMODE: {
+        auto* sender = reinterpret_cast<TControl*>(Message.LParam);
+        if (sender == FInTitleFilterListbox) return;
+        for (TControl* c = sender; c; c = c->Parent())
+            if (c == FInTitleFilterListbox) return;
+        // The grid's own cancel mode closes the list only with the mouse outside the grid.
+        if (sender == this && Mouse && ClientRect().Contains(ScreenToClient(Mouse->CursorPos()))) return;
+        CloseInTitleFilterListbox(false);
+        break;
+    }
+    case WM_KILLFOCUS:
+        InTitleFilterListboxFocusLost(HWND(Message.WParam));
+        break;
+    default:
+        break;
+    }
 }

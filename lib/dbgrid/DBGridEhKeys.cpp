@@ -637,6 +637,7 @@ void TCustomDBGridEh::ApplySizeChange() {
 }
 
 void TCustomDBGridEh::WndProc(TMessage& Message) {
+    InTitleFilterListboxCancelCheck(Message);
     if (Message.Msg == CM_HINTSHOWPAUSE || Message.Msg == CM_HINTSHOW) {
         TCustomDBAxisGridEh::WndProc(Message);
         if (Message.Msg == CM_HINTSHOWPAUSE)

@@ -14,6 +14,7 @@
 #include "platform/ui/WinApi.h"
 
 #include <QImage>
+#include <functional>
 #include <QPainter>
 #include <QTimer>
 #include <QWidget>
@@ -714,6 +715,35 @@ TEST_F(FilterGrid, SelectionHidesTheFilterEditorWhenMovesClearIt) {
     EXPECT_TRUE(Grid->IsFilterEditActive());
     Grid->UpdateFilterEdit(true);
     EXPECT_TRUE(Grid->FilterEdit()->Visible());
+}
+
+// The in-title list closes without running anything when the grid leaves cancel mode or loses
+// the focus to another control; the focus going into the list keeps it.
+TEST_F(FilterGrid, InTitleListClosesOnCancelModeAndFocusLoss) {
+    Grid->STFilter()->SetLocation(stflInTitleFilterEh);
+    Pump();
+    auto* other = new TEdit(Form);
+    other->SetParent(Form);
+    TPopupListboxEh* list = Grid->GetInTitleFilterListbox();
+    struct Case {
+        const char* what;
+        std::function<void()> act;
+        bool closes;
+    } cases[] = {
+        {"cancel mode", [&] { Grid->Perform(WM_CANCELMODE, 0, 0); }, true},
+        {"focus to the list", [&] { Grid->Perform(WM_KILLFOCUS, WPARAM(list->Handle()), 0); }, false},
+        {"focus elsewhere", [&] { Grid->Perform(WM_KILLFOCUS, WPARAM(other->Handle()), 0); }, true},
+        {"cancel mode of the list", [&] { Grid->Perform(CM_CANCELMODE, 0, LPARAM(list)); }, false},
+        {"cancel mode of another control", [&] { Grid->Perform(CM_CANCELMODE, 0, LPARAM(other)); }, true},
+    };
+    for (const Case& c : cases) {
+        Grid->DropDownInTitleFilterListbox(Column("Qty"));
+        ASSERT_TRUE(Grid->InTitleFilterListboxVisible());
+        c.act();
+        EXPECT_EQ(!Grid->InTitleFilterListboxVisible(), c.closes) << c.what;
+        if (Grid->InTitleFilterListboxVisible()) Grid->CloseInTitleFilterListbox(false);
+    }
+    EXPECT_EQ(Applied, 0);
 }
 
 // Esc in the data clears the selection.

@@ -1244,6 +1244,11 @@ protected:
     void TrackGroupPanelTitleMoving(TShiftState Shift, int X, int Y);
     void EndGroupPanelTitleMoving(TShiftState Shift, int X, bool Apply, int Y);
     void GroupPanelTitleMouseUp();
+    // Grouping panel: the filter button of a level's box (Inner is the box inside its frame),
+    // the active level under a point (-1: none) and the box under the mouse marked hot.
+    TRect GroupPanelFilterButtonRect(const TRect& Inner, TColumnEh* Column);
+    int GroupPanelLevelAt(int X, int Y);
+    void GroupPanelHotTrack(int X, int Y);
     void DrawTopOutBoundaryData(const TRect& ARect) override;
     void DoContextPopup(TPoint MousePos, bool& Handled) override;
     // Hooks for the shared painters and mouse and key handling: each answers whether it took

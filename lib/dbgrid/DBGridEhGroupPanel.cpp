@@ -155,7 +155,8 @@ void TCustomDBGridEh::DrawGroupPanelTitle(const TRect& ARect, TGridDataGroupLeve
         // The filter button at the box's right end, as in a title cell.
         const TRect button = GroupPanelFilterButtonRect(inner, col);
         const bool shown = FInTitleFilterListboxVisible && FInTitleFilterListboxGroupLevel == Level;
-        c->Brush()->SetColor(shown ? MixColorsPercent(col->Title()->Color(), clBlack, 85) : col->Title()->Color());
+        c->Brush()->SetColor(shown ? MixColorsPercent(col->Title()->Color(), clBlack, 85)
+                                   : col->Title()->Color());
         c->FillRect(button);
         c->Brush()->SetColor(GridLineParams()->GetDarkColor());
         c->FrameRect(button);

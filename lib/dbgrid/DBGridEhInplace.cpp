@@ -169,8 +169,8 @@ void TDBGridInplaceEdit::WndProc(TMessage& Message) {
     case WM_KILLFOCUS:
         TDBAxisGridInplaceEdit::WndProc(Message);
         CheckSelectionFocus();
-        if (TCustomDBGridEh* grid = DBGrid(); grid && grid->HandleAllocated() &&
-                                               HWND(Message.WParam) != grid->Handle())
+        if (TCustomDBGridEh* grid = DBGrid();
+            grid && grid->HandleAllocated() && HWND(Message.WParam) != grid->Handle())
             grid->InTitleFilterListboxFocusLost(HWND(Message.WParam));
         return;
     default:

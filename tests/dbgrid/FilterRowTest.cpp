@@ -656,10 +656,10 @@ TEST_F(FilterGrid, KeysEnterWalkAndLeaveTheFilterRow) {
         bool shift, ctrl;
         int col;
     } steps[] = {
-        {VK_HOME, false, true, 0}, {VK_TAB, false, false, 1}, {VK_END, false, true, 2},
-        {VK_TAB, false, false, 0}, // wraps round to the first cell
-        {VK_TAB, true, false, 2},  // and back
-        {VK_UP, false, false, 2},  // Up stays in the row
+        {VK_HOME, false, true, 0}, {VK_TAB, false, false, 1},
+        {VK_END, false, true, 2},  {VK_TAB, false, false, 0}, // wraps round to the first cell
+        {VK_TAB, true, false, 2},                             // and back
+        {VK_UP, false, false, 2},                             // Up stays in the row
     };
     for (const auto& s : steps) {
         press(s.key, s.shift, s.ctrl);
@@ -762,11 +762,10 @@ TEST_F(FilterGrid, IndicatorTitleButtonMenuRunsTheGridsActions) {
     Grid->SetEditActions(TDBGridEhEditActions{geaCopyEh, geaSelectAllEh, geaDeleteEh});
     Grid->SetReadOnly(true);
     bool seenByEvent = false;
-    Grid->OnIndicatorTitleMouseDown = TGridEhCellMouseEvent::Callable(
-        [&](TCustomGridEh*, TGridCoord Cell, TMouseButton, TShiftState, int, int, bool&) {
-            seenByEvent = Cell.X == 0 && Cell.Y == 0;
-        },
-        this);
+    Grid->OnIndicatorTitleMouseDown =
+        TGridEhCellMouseEvent::Callable([&](TCustomGridEh*, TGridCoord Cell, TMouseButton, TShiftState, int,
+                                            int, bool&) { seenByEvent = Cell.X == 0 && Cell.Y == 0; },
+                                        this);
     QStringList enabled;
     SetPopupMenuHook([&](TPopupMenu* Menu, int, int) -> TMenuItem* {
         TMenuItem* pick = nullptr;

@@ -53,6 +53,7 @@ TCustomDBGridEh::TCustomDBGridEh(TComponent* AOwner) : TCustomDBAxisGridEh(AOwne
     CreateScrollBarPanels();
     CreateSearchParts();
     CreateRowPanelParts();
+    InstallIndicatorMenuHooks();
 }
 
 void TCustomDBGridEh::AfterConstruction() {

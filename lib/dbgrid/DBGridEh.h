@@ -26,6 +26,7 @@
 #include "lib/dbgrid/DBSumLst.h"
 #include "platform/ui/Menus.h"
 #include "lib/grids/DBAxisGridsEh.h"
+#include "lib/tools/InplaceEditHolderEh.h"
 #include "lib/grids/GridsEh.h"
 #include "lib/dbgrid/DBGridEhHeadTree.h"
 #include "lib/dbgrid/DBGridEhParams.h"
@@ -632,6 +633,7 @@ void StartWaitCursor();
 void StopWaitCursor();
 
 class TCustomDBGridEh : public TCustomDBAxisGridEh,
+                        public IInplaceEditHolderEh,
                         public IMTEventReceiverEh,
                         public IDBGridEhScrollBarHost,
                         public IDataGroupsGridEh {
@@ -1259,6 +1261,11 @@ protected:
     void TrackGroupPanelTitleMoving(TShiftState Shift, int X, int Y);
     void EndGroupPanelTitleMoving(TShiftState Shift, int X, bool Apply, int Y);
     void GroupPanelTitleMouseUp();
+    // Grouping panel: the filter button of a level's box (Inner is the box inside its frame),
+    // the active level under a point (-1: none) and the box under the mouse marked hot.
+    TRect GroupPanelFilterButtonRect(const TRect& Inner, TColumnEh* Column);
+    int GroupPanelLevelAt(int X, int Y);
+    void GroupPanelHotTrack(int X, int Y);
     void DrawTopOutBoundaryData(const TRect& ARect) override;
     void DoContextPopup(TPoint MousePos, bool& Handled) override;
     // Hooks for the shared painters and mouse and key handling: each answers whether it took
@@ -1450,6 +1457,49 @@ protected:
     TDBGridEhScrollBarPanelControl* FHorzScrollBarPanelControl = nullptr;
     TDBGridEhScrollBarPanelControl* FVertScrollBarPanelControl = nullptr;
     TSizeGripPanelEh* FCornerScrollBarPanelControl = nullptr;
+
+    // --- indicator title button and its menu (DBGridEhIndicatorMenu.cpp)
+public:
+    // A press on the indicator title goes through the centre, whose default comes back to
+    // DoIndicatorTitleMouseDown.
+    void IndicatorTitleMouseDown(TGridCoord Cell, TMouseButton Button, TShiftState Shift, int X, int Y);
+    void DoIndicatorTitleMouseDown(TGridCoord Cell, TMouseButton Button, TShiftState Shift, int X, int Y);
+    virtual void DefaultIndicatorTitleMouseDown(TGridCoord Cell, TMouseButton Button, TShiftState Shift, int X,
+                                                int Y);
+    void DoBuildIndicatorTitleMenu(TPopupMenu*& PopupMenu);
+    virtual void DefaultBuildIndicatorTitleMenu(TPopupMenu*& PopupMenu);
+    // An edit action is in EditActions and its check allows it now.
+    bool EditActionAllowed(TDBGridEhEditAction Action);
+    void RunEditAction(TDBGridEhEditAction Action);
+
+protected:
+    static void InstallIndicatorMenuHooks();
+
+    // --- the holder of hosted data-aware editors: filter-row keys (DBGridEhFilterKeys.cpp)
+public:
+    using TCustomDBAxisGridEh::InplaceEditKeyDown;
+    using TCustomDBAxisGridEh::InplaceEditKeyPress;
+    using TCustomDBAxisGridEh::InplaceEditKeyUp;
+    bool InplaceEditCanModify(TControl* Control) override;
+    void GetMouseDownInfo(TPoint& Pos, int& Time) override;
+    void InplaceEditWndProc(TControl* Control, TMessage& Message) override;
+    void InplaceEditKeyDown(TControl* Control, Word& Key, TShiftState Shift) override;
+    void InplaceEditKeyPress(TControl* Control, Char& Key) override;
+    void InplaceEditKeyUp(TControl* Control, Word& Key, TShiftState Shift) override;
+
+protected:
+    // Closes a shown in-title filter list on cancel mode and on the grid's focus loss.
+    void InTitleFilterListboxCancelCheck(const TMessage& Message);
+
+public:
+    // The grid or its cell editor lost the focus to Target: a shown in-title list closes unless
+    // the focus went into it.
+    void InTitleFilterListboxFocusLost(HWND Target);
+
+protected:
+    // Moves the filter editor to the next or prior filterable column (wrapping), or with
+    // Absolute to the last or first one; consumes Key.
+    void MoveFilterCol(Word& Key, bool Forward, bool Absolute);
 
     // --- column filters: the behaviour centre, the filter row with its editor and the in-title
     //     filter list (DBGridEhFilterRow.cpp)

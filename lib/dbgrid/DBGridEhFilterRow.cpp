@@ -8,6 +8,7 @@
 #include "lib/dbgrid/DBGridEh.h"
 #include "lib/dbgrid/DBGridEhCenter.h"
 #include "lib/dbgrid/DBGridEhFilterRow.h"
+#include "lib/dbgrid/DBGridEhSelection.h"
 #include "platform/ui/WinApi.h"
 
 #include <QTimer>
@@ -123,18 +124,6 @@ TFont* TInplaceFilterEditEh::ListFont() {
     return g ? g->Font() : TDBComboBoxEh::ListFont();
 }
 
-void TInplaceFilterEditEh::KeyDown(Word& Key, TShiftState Shift) {
-    // Down with the list closed leaves the filter row for the data.
-    TCustomDBGridEh* g = GetGrid();
-    if (g && Key == VK_DOWN && !ListVisible() && !Shift.Contains(ssAlt)) {
-        Key = 0;
-        g->StopFilterEdit();
-        if (g->CanFocus()) g->SetFocus();
-        return;
-    }
-    TDBComboBoxEh::KeyDown(Key, Shift);
-}
-
 void TInplaceFilterEditEh::SelectNextValue(bool IsPrior) {
     if (!EditCanModify()) return;
     RequestItems();
@@ -245,7 +234,9 @@ bool TCustomDBGridEh::IsFilterRowCell(int, int ARow, TPoint) {
 }
 
 bool TCustomDBGridEh::IsFilterEditActive() {
-    return FFilterEditMode;
+    if (!FFilterEditMode) return false;
+    // A selection that a move would clear hides the editor.
+    return !(Selection()->SelectionType() != gstNon && FOptionsEh.Contains(dghClearSelection));
 }
 
 void TCustomDBGridEh::SetFilterEditMode(bool Value) {
@@ -271,6 +262,8 @@ void TCustomDBGridEh::StartFilterEdit(int Index) {
         FFilterEdit = CreateFilterEditor();
         FFilterEdit->SetVisible(false);
         FFilterEdit->SetParent(this);
+        // Hosted in place: the grid sees its keys first and it shows where it is moved to.
+        FFilterEdit->SetInplaceEditHolder(this);
         FFilterEdit->SetBorderStyle(bsNone);
         FFilterEdit->TControl::SetFont(FSTFilter->Font());
         FFilterEdit->SetColor(FSTFilter->GetColor());
@@ -342,12 +335,12 @@ void TCustomDBGridEh::UpdateFilterEdit(bool Reload) {
         HideFilterEdit();
         return;
     }
-    if (Reload) FFilterEdit->SetBounds(0, 0, 0, 0);
+    if (Reload) FFilterEdit->Move(TRect(0, 0, 0, 0));
     if (Reload) InitFilterEditor(FFilterCol);
-    FFilterEdit->SetBounds(r.Left, r.Top, r.Width(), r.Height());
-    FFilterEdit->SetVisible(true);
+    FFilterEdit->Move(r);
     if (HandleAllocated() && FFilterEdit->CanFocus()) FFilterEdit->SetFocus();
     if (Reload) FFilterEdit->SelectAll();
+    if (HandleAllocated()) FFilterEdit->Perform(EM_SCROLLCARET, 0, 0);
 }
 
 void TCustomDBGridEh::InitFilterEditor(int Index) {

@@ -23,7 +23,6 @@ public:
     void SelectNextValue(bool IsPrior) override;
 
 protected:
-    void KeyDown(Word& Key, TShiftState Shift) override;
     void TextAreaRect(TRect& Rect) override;
     TColor ListColor() override;
     TFont* ListFont() override;

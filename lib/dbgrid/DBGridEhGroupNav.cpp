@@ -237,6 +237,7 @@ void TCustomDBGridEh::GroupRowKeyDown(Word& Key, TShiftState Shift) {
     switch (Key) {
     case VK_ESCAPE:
         DataLink()->Reset();
+        ClearSelection();
         if (!FOptions.Contains(dgAlwaysShowEditor)) HideEditor();
         if (FDBGridEhState == dgsColSizing || FDBGridEhState == dgsRowMoving ||
             FDBGridEhState == dgsGroupPanelTitleMoving || GridState() != gsNormal)

@@ -151,6 +151,41 @@ void TCustomDBGridEh::DrawGroupPanelTitle(const TRect& ARect, TGridDataGroupLeve
     TGridDrawState ds{gdFixed};
     if (levelIdx >= 0 && levelIdx == FDataGrouping->HotTrackGroupLevelIdx()) ds.Include(gdHotTrack);
     DrawColumnTitle(col, inner, state, ds);
+    if (state.DrawFilterButton) {
+        // The filter button at the box's right end, as in a title cell.
+        const TRect button = GroupPanelFilterButtonRect(inner, col);
+        const bool shown = FInTitleFilterListboxVisible && FInTitleFilterListboxGroupLevel == Level;
+        c->Brush()->SetColor(shown ? MixColorsPercent(col->Title()->Color(), clBlack, 85)
+                                   : col->Title()->Color());
+        c->FillRect(button);
+        c->Brush()->SetColor(GridLineParams()->GetDarkColor());
+        c->FrameRect(button);
+        DrawFilterGlyph(button, ds.Contains(gdHotTrack) && !shown);
+    }
+}
+
+TRect TCustomDBGridEh::GroupPanelFilterButtonRect(const TRect& Inner, TColumnEh* Column) {
+    const int bw = Column->GetFilterButtonAreaWidth();
+    if (UseRightToLeftAlignment()) return TRect(Inner.Left, Inner.Top, Inner.Left + bw, Inner.Bottom);
+    return TRect(Inner.Right - bw, Inner.Top, Inner.Right, Inner.Bottom);
+}
+
+int TCustomDBGridEh::GroupPanelLevelAt(int X, int Y) {
+    for (int i = 0; i < FDataGrouping->ActiveGroupLevelsCount(); ++i) {
+        TRect r = FDataGrouping->ActiveGroupLevels(i)->GroupPanelRect();
+        r.Offset(0, FDataGrouping->Top());
+        if (r.Contains(TPoint{X, Y})) return i;
+    }
+    return -1;
+}
+
+void TCustomDBGridEh::GroupPanelHotTrack(int X, int Y) {
+    const bool inPanel = FDataGrouping->GroupPanelVisible() && Y >= FDataGrouping->Top() &&
+                         Y < OutBoundaryData()->TopIndent() && X >= 0 && X < ClientWidth();
+    const int idx = inPanel ? GroupPanelLevelAt(X, Y) : -1;
+    if (idx == FDataGrouping->HotTrackGroupLevelIdx()) return;
+    FDataGrouping->SetHotTrackGroupLevelIdx(idx);
+    OutBoundaryData()->InvalidateOutBoundary(cbtTopEh);
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -173,6 +208,19 @@ void TCustomDBGridEh::GroupPanelMouseDown(TMouseButton Button, TShiftState, int 
         TRect r = LevelBox(FDataGrouping.get(), level);
         r.Inflate(-1, -1);
         if (!r.Contains(TPoint{X, Y})) continue;
+        if (FSTFilter->Visible() && FSTFilter->Location() == stflInTitleFilterEh &&
+            !ComponentState().Contains(csDesigning) &&
+            GroupPanelFilterButtonRect(r, col).Contains(TPoint{X, Y})) {
+            // A second press on the button of the open list only closes it.
+            const bool wasOpen = FInTitleFilterListboxVisible && FInTitleFilterListboxGroupLevel == level;
+            if (FInTitleFilterListboxVisible) CloseInTitleFilterListbox(false);
+            if (!wasOpen) {
+                ShowInTitleFilterListbox(col, LevelBox(FDataGrouping.get(), level));
+                FInTitleFilterListboxGroupLevel = level;
+            }
+            OutBoundaryData()->InvalidateOutBoundary(cbtTopEh);
+            return;
+        }
         bool enabled = col->Title()->TitleButton();
         if (OnCheckButton) OnCheckButton(this, col->Index(), col, enabled);
         if (!enabled) {
@@ -220,19 +268,38 @@ void TCustomDBGridEh::BeginGroupPanelTitleMoving(TShiftState, int X, int Y) {
     TPoint pos;
     GroupPanelInsertPosition(X, Y, index, markerHeight, pos);
     if (!MouseCapture()) SetMouseCapture(true);
+    // The shared move line marks where the box would go.
+    GetGridMoveLine()->StartShow(this, pos, markerHeight, true);
     FDBGridEhState = dgsGroupPanelTitleMoving;
     Invalidate();
 }
 
-void TCustomDBGridEh::TrackGroupPanelTitleMoving(TShiftState, int, int) {
-    // The insert marker follows the mouse through the repaint of the panel.
-    OutBoundaryData()->InvalidateOutBoundary(cbtTopEh);
+void TCustomDBGridEh::TrackGroupPanelTitleMoving(TShiftState Shift, int X, int Y) {
+    if (Y <= OutBoundaryData()->TopIndent()) {
+        int index = 0, markerHeight = 0;
+        TPoint pos;
+        GroupPanelInsertPosition(X, Y, index, markerHeight, pos);
+        GetGridMoveLine()->MoveToFor(this, pos);
+        OutBoundaryData()->InvalidateOutBoundary(cbtTopEh);
+        return;
+    }
+    // A grid title dragged back out of the panel goes on as a column move. A level's box keeps
+    // its drag: dropped on the grid it ungroups.
+    if (FGroupDataMovingIndex >= 0 || FPressedDataCol < 0 || FPressedDataCol >= VisibleColumnCount()) return;
+    const int gridCol = FPressedDataCol + FIndicatorOffset;
+    EndGroupPanelTitleMoving(Shift, X, false, Y);
+    if (!FOptionsEh.Contains(dghColumnMove)) return;
+    SetMouseCapture(true);
+    TGridDrawInfoEh drawInfo;
+    CalcDrawInfo(drawInfo);
+    StartColumnMoving(gridCol, X, drawInfo, Y);
 }
 
 void TCustomDBGridEh::EndGroupPanelTitleMoving(TShiftState, int X, bool Apply, int Y) {
     int P = 0, markerHeight = 0;
     TPoint pos;
     GroupPanelInsertPosition(X, Y, P, markerHeight, pos);
+    GetGridMoveLine()->SetVisible(false);
     FDBGridEhState = dgsNormal;
     if (MouseCapture()) SetMouseCapture(false);
     Invalidate();
@@ -312,6 +379,7 @@ bool TCustomDBGridEh::GroupingMouseDown(TMouseButton Button, TShiftState Shift, 
 
 bool TCustomDBGridEh::GroupingMouseMove(TShiftState Shift, int X, int Y) {
     if (!FDataGrouping) return false;
+    GroupPanelHotTrack(FDBGridEhState == dgsNormal ? X : -1, Y);
     if (FDBGridEhState == dgsGroupPanelTitleDown) {
         if (std::abs(X - FGroupPanelDownPos.X) > 3 || std::abs(Y - FGroupPanelDownPos.Y) > 3) {
             FGroupDataMovingIndex = FPressedDataGroupLevelIdx;

@@ -248,19 +248,11 @@ void TDBGridInplaceEdit::WndProc(TMessage& Message) {
         TDBAxisGridInplaceEdit::WndProc(Message);
         return;
     case WM_KILLFOCUS: {
-        const HWND to = HWND(Message.WParam);
         TDBAxisGridInplaceEdit::WndProc(Message);
         CheckSelectionFocus();
-        // The title's filter list belongs to the grid's focus: it closes when the focus leaves
-        // for another window (not the grid, not the list itself).
-        TCustomDBGridEh* g = DBGrid();
-        if (g && g->FInTitleFilterListboxVisible) {
-            const bool toGrid = g->HandleAllocated() && to == g->Handle();
-            TWinControl* list = g->FInTitleFilterListbox;
-            const bool toList = list && list->HandleAllocated() && to &&
-                                (to == list->Handle() || IsChild(list->Handle(), to));
-            if (!toGrid && !toList) g->CloseInTitleFilterListbox(false);
-        }
+        if (TCustomDBGridEh* grid = DBGrid();
+            grid && grid->HandleAllocated() && HWND(Message.WParam) != grid->Handle())
+            grid->InTitleFilterListboxFocusLost(HWND(Message.WParam));
         return;
     }
     default:

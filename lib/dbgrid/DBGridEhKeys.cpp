@@ -505,6 +505,11 @@ void TCustomDBGridEh::MouseDown(TMouseButton Button, TShiftState Shift, int X, i
         return;
     }
     if (FilterMouseDown(cell, areaCol, X, Y)) return;
+    if (cell.X >= 0 && cell.X < FIndicatorOffset && cell.Y == 0 && TopDataOffset() > 0) {
+        const TRect r = CellRect(cell.X, cell.Y);
+        IndicatorTitleMouseDown(cell, Button, Shift, X - r.Left, Y - r.Top);
+        return;
+    }
     if (type == catTitleEh && TopDataOffset() > 0 && cell.Y == 0) {
         // The title acts as a button until the mouse goes up over it.
         SetMouseCapture(true);
@@ -670,6 +675,7 @@ void TCustomDBGridEh::ApplySizeChange() {
 }
 
 void TCustomDBGridEh::WndProc(TMessage& Message) {
+    InTitleFilterListboxCancelCheck(Message);
     if (Message.Msg == CM_HINTSHOWPAUSE || Message.Msg == CM_HINTSHOW) {
         TCustomDBAxisGridEh::WndProc(Message);
         if (Message.Msg == CM_HINTSHOWPAUSE)

@@ -10,6 +10,7 @@
 // UpdateData when the link asks (post, record update, focus loss) and at once for Text, Value
 // and Undo set by code.
 
+#include "lib/tools/InplaceEditHolderEh.h"
 #include "lib/tools/ToolCtrlsEh.h"
 #include "lib/toolscore/ToolCtrlsEhTypes.h"
 #include "platform/db/DB.h"
@@ -32,21 +33,6 @@ constexpr UINT CM_EDITIMAGECHANGEDEH = WM_USER + 101;
 
 // ---------------------------------------------------------------------------------------------
 // Interfaces between an editor and a control (a grid) that hosts it as its cell editor.
-
-// Implemented by the host. A key handler that sets Key to 0 consumes the key.
-class IInplaceEditHolderEh {
-public:
-    static constexpr TGUID IID{0x4BE708F1, 0x4EA2, 0x4AC7, {0xBA, 0x64, 0x89, 0xD7, 0xD2, 0xB8, 0x3E, 0x09}};
-    virtual ~IInplaceEditHolderEh() = default;
-    virtual bool InplaceEditCanModify(TControl* Control) = 0;
-    // The screen position and message time of the host's last mouse-down.
-    virtual void GetMouseDownInfo(TPoint& Pos, int& Time) = 0;
-    // Sees every message of the editor first; a non-zero Result stops the editor's handling.
-    virtual void InplaceEditWndProc(TControl* Control, TMessage& Message) = 0;
-    virtual void InplaceEditKeyDown(TControl* Control, Word& Key, TShiftState Shift) = 0;
-    virtual void InplaceEditKeyPress(TControl* Control, Char& Key) = 0;
-    virtual void InplaceEditKeyUp(TControl* Control, Word& Key, TShiftState Shift) = 0;
-};
 
 // Implemented by the editor so that a host can configure it.
 class IInplaceEditEh {

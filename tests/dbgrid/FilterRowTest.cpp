@@ -6,6 +6,7 @@
 
 #include "lib/dbgrid/DBGridEhCenter.h"
 #include "lib/dbgrid/DBGridEhFilterRow.h"
+#include "lib/dbgrid/DBGridEhSelection.h"
 #include "lib/dbgrid/DBGridEhSimpleFilterDlg.h"
 #include "lib/tools/DBCtrlsEh.h"
 
@@ -13,6 +14,7 @@
 #include "platform/ui/WinApi.h"
 
 #include <QImage>
+#include <functional>
 #include <QPainter>
 #include <QTimer>
 #include <QWidget>
@@ -444,7 +446,6 @@ TEST_F(FilterGrid, IndicatorTitleMenu) {
     own->Items()->Add(mine);
     Grid->IndicatorTitle()->SetDropdownMenu(own);
     Grid->SetEditActions(TDBGridEhEditActions{geaCopyEh});
-    GridEditActionAllowedEh = [](TCustomDBGridEh*, TDBGridEhStyleIndicatorTitleMenuEh) { return true; };
 
     TPopupMenu* menu = nullptr;
     for (int pass = 0; pass < 2; ++pass) { // a second build starts afresh
@@ -461,7 +462,6 @@ TEST_F(FilterGrid, IndicatorTitleMenu) {
     EXPECT_FALSE(menu->Items()->Items(1)->Enabled());
     EXPECT_TRUE(menu->Items()->Items(2)->Enabled());
     EXPECT_EQ(menu->Items()->Items(2)->ShortCut(), TextToShortCut(u"Ctrl+C"_qs));
-    GridEditActionAllowedEh = nullptr;
 
     // The column items toggle visibility, but never hide the last visible column.
     TMenuItem* columns = menu->Items()->Items(0);
@@ -619,6 +619,172 @@ TEST_F(FilterGrid, CtrlSpaceStartsANewChoiceAfterAnAcceptedCloseAndThenAdds) {
     keys[VK_CONTROL] = 0;
     SetKeyboardState(keys);
     edit->CloseUp(false);
+}
+
+} // namespace
+
+namespace {
+
+// The filter row from the keyboard: Up on the first record enters it, the editor's keys walk
+// the filter cells (wrapping, skipping cells without a filter), Down leaves for the data.
+TEST_F(FilterGrid, KeysEnterWalkAndLeaveTheFilterRow) {
+    Grid->SetFocus();
+    Pump();
+    const int name = Col("Name");
+    Grid->SetSelectedIndex(name);
+    Table->First();
+    Word key = VK_UP;
+    Grid->Perform(WM_KEYDOWN, key, 0);
+    ASSERT_TRUE(Grid->FilterEditMode());
+    EXPECT_EQ(Grid->FilterCol(), name);
+    TInplaceFilterEditEh* edit = Grid->FilterEdit();
+    ASSERT_TRUE(edit && edit->Visible());
+
+    // ID, Name, Qty.
+    ASSERT_EQ(Grid->VisibleColumnCount(), 3);
+    Byte keys[256] = {};
+    auto press = [&](Word k, bool shift = false, bool ctrl = false) {
+        keys[VK_SHIFT] = shift ? 0x80 : 0;
+        keys[VK_CONTROL] = ctrl ? 0x80 : 0;
+        SetKeyboardState(keys);
+        edit->Perform(WM_KEYDOWN, k, 0);
+        keys[VK_SHIFT] = keys[VK_CONTROL] = 0;
+        SetKeyboardState(keys);
+    };
+    const struct {
+        Word key;
+        bool shift, ctrl;
+        int col;
+    } steps[] = {
+        {VK_HOME, false, true, 0}, {VK_TAB, false, false, 1},
+        {VK_END, false, true, 2},  {VK_TAB, false, false, 0}, // wraps round to the first cell
+        {VK_TAB, true, false, 2},                             // and back
+        {VK_UP, false, false, 2},                             // Up stays in the row
+    };
+    for (const auto& s : steps) {
+        press(s.key, s.shift, s.ctrl);
+        EXPECT_EQ(Grid->FilterCol(), s.col) << s.key;
+    }
+    // A cell without a filter is stepped over.
+    Column("Name")->STFilter()->SetVisible(false);
+    press(VK_TAB, true);
+    EXPECT_EQ(Grid->FilterCol(), 0);
+    Column("Name")->STFilter()->SetVisible(true);
+    press(VK_TAB);
+    ASSERT_EQ(Grid->FilterCol(), name);
+
+    // Left moves the caret inside a text; at its start it moves to the previous cell and hands
+    // the text to its column.
+    edit->SetText(QStringLiteral("ab"));
+    edit->SetSelStart(1);
+    edit->SetSelLength(0);
+    press(VK_LEFT);
+    EXPECT_EQ(Grid->FilterCol(), name);
+    edit->SetSelStart(0);
+    edit->SetSelLength(0);
+    press(VK_LEFT);
+    EXPECT_EQ(Grid->FilterCol(), 0);
+    EXPECT_EQ(Column("Name")->STFilter()->ExpressionStr(), u"ab"_qs);
+
+    // Tab is never typed into the text.
+    edit->SetText(QString());
+    edit->Perform(WM_CHAR, VK_TAB, 0);
+    EXPECT_EQ(edit->Text(), QString());
+
+    // Down leaves the filter row for the first record in the buffer, in the column edited.
+    const int filterCol = Grid->FilterCol();
+    Table->MoveBy(3);
+    const int first = Table->RecNo() - Grid->DataLink()->ActiveRecord();
+    press(VK_DOWN);
+    EXPECT_FALSE(Grid->FilterEditMode());
+    EXPECT_FALSE(edit->Visible());
+    EXPECT_EQ(Grid->SelectedIndex(), filterCol);
+    EXPECT_EQ(Table->RecNo(), first);
+}
+
+// A selection that a move would clear keeps the filter editor hidden; clearing it shows it again.
+TEST_F(FilterGrid, SelectionHidesTheFilterEditorWhenMovesClearIt) {
+    Grid->SetOptionsEh(Grid->OptionsEh() + TDBGridEhOptions{dghClearSelection});
+    Grid->StartFilterEdit(Col("Qty"));
+    ASSERT_TRUE(Grid->IsFilterEditActive());
+    Grid->Selection()->SelectAll();
+    EXPECT_FALSE(Grid->IsFilterEditActive());
+    Grid->UpdateFilterEdit(false);
+    EXPECT_FALSE(Grid->FilterEdit()->Visible());
+    Grid->SetOptionsEh(Grid->OptionsEh() - TDBGridEhOptions{dghClearSelection});
+    EXPECT_TRUE(Grid->IsFilterEditActive());
+    Grid->UpdateFilterEdit(true);
+    EXPECT_TRUE(Grid->FilterEdit()->Visible());
+}
+
+// The in-title list closes without running anything when the grid leaves cancel mode or loses
+// the focus to another control; the focus going into the list keeps it.
+TEST_F(FilterGrid, InTitleListClosesOnCancelModeAndFocusLoss) {
+    Grid->STFilter()->SetLocation(stflInTitleFilterEh);
+    Pump();
+    auto* other = new TEdit(Form);
+    other->SetParent(Form);
+    TPopupListboxEh* list = Grid->GetInTitleFilterListbox();
+    struct Case {
+        const char* what;
+        std::function<void()> act;
+        bool closes;
+    } cases[] = {
+        {"cancel mode", [&] { Grid->Perform(WM_CANCELMODE, 0, 0); }, true},
+        {"focus to the list", [&] { Grid->Perform(WM_KILLFOCUS, WPARAM(list->Handle()), 0); }, false},
+        {"focus elsewhere", [&] { Grid->Perform(WM_KILLFOCUS, WPARAM(other->Handle()), 0); }, true},
+        {"cancel mode of the list", [&] { Grid->Perform(CM_CANCELMODE, 0, LPARAM(list)); }, false},
+        {"cancel mode of another control", [&] { Grid->Perform(CM_CANCELMODE, 0, LPARAM(other)); }, true},
+    };
+    for (const Case& c : cases) {
+        Grid->DropDownInTitleFilterListbox(Column("Qty"));
+        ASSERT_TRUE(Grid->InTitleFilterListboxVisible());
+        c.act();
+        EXPECT_EQ(!Grid->InTitleFilterListboxVisible(), c.closes) << c.what;
+        if (Grid->InTitleFilterListboxVisible()) Grid->CloseInTitleFilterListbox(false);
+    }
+    EXPECT_EQ(Applied, 0);
+}
+
+// Esc in the data clears the selection.
+TEST_F(FilterGrid, EscClearsTheSelection) {
+    Grid->Selection()->SelectAll();
+    ASSERT_NE(Grid->Selection()->SelectionType(), gstNon);
+    Grid->Perform(WM_KEYDOWN, VK_ESCAPE, 0);
+    EXPECT_EQ(Grid->Selection()->SelectionType(), gstNon);
+}
+
+// The indicator title's menu asks the grid which edit actions it may run now; a press on the
+// title button pops the menu up and an item runs the grid's own action.
+TEST_F(FilterGrid, IndicatorTitleButtonMenuRunsTheGridsActions) {
+    Grid->IndicatorTitle()->SetTitleButton(true);
+    Grid->SetOptions(Grid->Options() + TDBGridOptions{dgMultiSelect});
+    Grid->SetEditActions(TDBGridEhEditActions{geaCopyEh, geaSelectAllEh, geaDeleteEh});
+    Grid->SetReadOnly(true);
+    bool seenByEvent = false;
+    Grid->OnIndicatorTitleMouseDown =
+        TGridEhCellMouseEvent::Callable([&](TCustomGridEh*, TGridCoord Cell, TMouseButton, TShiftState, int,
+                                            int, bool&) { seenByEvent = Cell.X == 0 && Cell.Y == 0; },
+                                        this);
+    QStringList enabled;
+    SetPopupMenuHook([&](TPopupMenu* Menu, int, int) -> TMenuItem* {
+        TMenuItem* pick = nullptr;
+        for (int i = 0; i < Menu->Items()->Count(); ++i) {
+            TMenuItem* item = Menu->Items()->Items(i);
+            if (item->Enabled()) enabled << item->Caption();
+            if (item->Caption() == u"Выбрать все"_qs) pick = item;
+        }
+        return pick;
+    });
+    const TRect cell = Grid->CellRect(0, 0);
+    Grid->Perform(WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(cell.Left + 3, cell.Top + 3));
+    Grid->Perform(WM_LBUTTONUP, 0, MAKELPARAM(cell.Left + 3, cell.Top + 3));
+    SetPopupMenuHook(nullptr);
+    EXPECT_TRUE(seenByEvent);
+    // Cut and paste are not among the actions, deleting is refused by a read-only grid.
+    EXPECT_EQ(enabled, (QStringList{u"Видимые столбцы"_qs, u"Копировать"_qs, u"Выбрать все"_qs}));
+    EXPECT_EQ(Grid->Selection()->SelectionType(), gstAll);
+    EXPECT_FALSE(Grid->IndicatorTitle()->Down());
 }
 
 } // namespace

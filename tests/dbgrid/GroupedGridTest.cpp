@@ -3,6 +3,7 @@
 // records added inside groups; the grouping panel and the aggregate menu; and screenshots.
 
 #include "DBGridTestFixture.h"
+#include "lib/dbgrid/DBGridEhSelection.h"
 
 #include "memtable/MemTableFixture.h"
 
@@ -12,6 +13,7 @@
 #include "platform/rtl/SysUtils.h"
 
 #include <QImage>
+#include <QPainter>
 #include <QStringList>
 #include <QWidget>
 
@@ -37,6 +39,9 @@ public:
         MouseDown(mbLeft, TShiftState{ssLeft}, X, Y);
         MouseUp(mbLeft, TShiftState(), X, Y);
     }
+    void Press(int X, int Y) { MouseDown(mbLeft, TShiftState{ssLeft}, X, Y); }
+    void Move(int X, int Y, TShiftState Shift = TShiftState()) { MouseMove(Shift, X, Y); }
+    void Release(int X, int Y) { MouseUp(mbLeft, TShiftState(), X, Y); }
     void Drag(TPoint From, TPoint To) {
         MouseDown(mbLeft, TShiftState{ssLeft}, From.X, From.Y);
         MouseMove(TShiftState{ssLeft}, (From.X + To.X) / 2, To.Y);
@@ -222,6 +227,15 @@ TEST_F(GroupedGrid, MovingWalksTheFlatListAndCarriesTheCursor) {
     Grid->Repaint();
 }
 
+TEST_F(GroupedGrid, EscOnAGroupRowClearsTheSelection) {
+    GroupBy({0});
+    SelectRow(0); // the East group row
+    Grid->Selection()->SelectAll();
+    ASSERT_NE(Grid->Selection()->SelectionType(), gstNon);
+    Grid->Key(VK_ESCAPE);
+    EXPECT_EQ(Grid->Selection()->SelectionType(), gstNon);
+}
+
 TEST_F(GroupedGrid, RecordsAddedInsideGroupsJoinThem) {
     GroupBy({0, 1});
     TGridDataGroupFooterEh* footer = SumFooter();
@@ -338,6 +352,75 @@ TEST_F(GroupedGrid, PanelGroupsByDroppedTitlesAndTogglesOrder) {
     Col(3)->SetFieldName(u"Amount"_qs);
     SumFooter();
     Grab(u"dbgrid_group_panel_footers"_qs);
+}
+
+// The grouping panel with the filter in the titles: a level's box carries the filter button,
+// which drops the column's filter list down for that level; the box under the mouse is hot; a
+// title dragged in shows the move line at the insert place and, dragged back out, goes on as a
+// column move.
+TEST_F(GroupedGrid, PanelBoxFilterButtonHotTrackAndMoveLine) {
+    G()->SetGroupPanelVisible(true);
+    Grid->STFilter()->SetVisible(true);
+    Grid->STFilter()->SetLocation(stflInTitleFilterEh);
+    GroupBy({0});
+    TRect box = G()->ActiveGroupLevels(0)->GroupPanelRect();
+    box.Offset(0, G()->Top());
+    const int midY = (box.Top + box.Bottom) / 2;
+
+    Grid->Move(box.Left + 5, midY);
+    EXPECT_EQ(G()->HotTrackGroupLevelIdx(), 0);
+    Grid->Move(box.Right + 30, midY);
+    EXPECT_EQ(G()->HotTrackGroupLevelIdx(), -1);
+
+    const int bw = Col(0)->GetFilterButtonAreaWidth();
+    ASSERT_GT(bw, 0);
+    Grid->Press(box.Right - 1 - bw / 2, midY);
+    Grid->Release(box.Right - 1 - bw / 2, midY);
+    ASSERT_TRUE(Grid->InTitleFilterListboxVisible());
+    EXPECT_EQ(Grid->InTitleFilterListboxColumn(), Col(0));
+    EXPECT_EQ(Grid->InTitleFilterListboxGroupLevel(), G()->ActiveGroupLevels(0));
+    EXPECT_EQ(G()->ActiveGroupLevelsCount(), 1); // the press did not start a drag
+    {
+        TPopupListboxEh* list = Grid->GetInTitleFilterListbox();
+        Grid->Repaint();
+        Pump();
+        QImage shot = Grid->Widget()->grab().toImage();
+        QPainter p(&shot);
+        p.drawPixmap(Grid->Widget()->mapFromGlobal(list->Widget()->mapToGlobal(QPoint(0, 0))),
+                     list->Widget()->grab());
+        p.end();
+        EXPECT_TRUE(shot.save(ScreenshotPath(u"dbgrid_group_panel_filter_button"_qs)));
+    }
+    Grid->CloseInTitleFilterListbox(false);
+    EXPECT_EQ(Grid->InTitleFilterListboxGroupLevel(), nullptr);
+
+    // The City title dragged up into the panel: the move line stands right of the Region box.
+    const TRect title = Grid->CellRect(2, 0);
+    Grid->Press((title.Left + title.Right) / 2, (title.Top + title.Bottom) / 2);
+    Grid->Move((title.Left + title.Right) / 2, midY, TShiftState{ssLeft});
+    Grid->Move(box.Right + 40, midY, TShiftState{ssLeft});
+    TGridMoveLineEh* line = GetGridMoveLine();
+    ASSERT_TRUE(line->Visible());
+    const TPoint at = Grid->ScreenToClient(line->ClientToScreen(TPoint(0, 0)));
+    EXPECT_GE(at.X, box.Right - 8);
+    EXPECT_LE(at.X, box.Right + 16);
+    {
+        Grid->Repaint();
+        Pump();
+        QImage shot = Grid->Widget()->grab().toImage();
+        QPainter p(&shot);
+        p.drawPixmap(Grid->Widget()->mapFromGlobal(line->Widget()->mapToGlobal(QPoint(0, 0))),
+                     line->Widget()->grab());
+        p.end();
+        EXPECT_TRUE(shot.save(ScreenshotPath(u"dbgrid_group_panel_move_line"_qs)));
+    }
+    // Back down over the titles: no more a grouping drag, but a column move.
+    Grid->Move((title.Left + title.Right) / 2 + 60, (title.Top + title.Bottom) / 2, TShiftState{ssLeft});
+    EXPECT_NE(Grid->GridEhState(), dgsGroupPanelTitleMoving);
+    EXPECT_EQ(Grid->GridState(), gsColMoving);
+    Grid->Release((title.Left + title.Right) / 2 + 60, (title.Top + title.Bottom) / 2);
+    EXPECT_EQ(G()->ActiveGroupLevelsCount(), 1);
+    EXPECT_FALSE(line->Visible());
 }
 
 TEST_F(GroupedGrid, MouseOpensGroupsDragsTitlesAndTogglesTheOrder) {

@@ -302,6 +302,10 @@ public:
     using TGetHideDuplicatesValueEventEh =
         TEvent<void(TCustomDBGridEh* Grid, TColumnEh* Column, const String& Text, Variant& Value)>;
     TGetHideDuplicatesValueEventEh OnGetHideDuplicatesValue;
+    // Draws a data cell instead of the grid (after the grid's own OnAdvDrawDataCell).
+    TEvent<void(TCustomDBGridEh* Sender, TGridCoord Cell, TGridCoord AreaCell, TColumnEh* Column,
+                const TRect& ARect, TAxisColCellParamsEh*& Params, bool& Processed)>
+        OnAdvDrawDataCell;
 
     // New virtual operations.
     virtual void WriteHideDuplicates(bool Value);
@@ -1549,6 +1553,64 @@ protected:
     void SearchTimerTick();
 
     std::unique_ptr<TDBGridEhSearchData> FSearchData;
+    // --- title filter button, mouse tracking, messages and mirroring (DBGridEhTitleFilter.cpp,
+    //     DBGridEhMouse.cpp, DBGridEhMessages.cpp, DBGridEhMirror.cpp)
+public:
+    // Whether Point lies on the in-cell button at CellRect's right end (left end right to left).
+    bool InCellButtonHit(const TPoint& Point, const TRect& CellRect, TRect& ButtonRect);
+    // 8 when Point hits the filter button in the title Cell, else 0.
+    int TitleFilterButtonHit(const TGridCoord& Cell, const TPoint& Point, const TRect& CellRect, TRect& ButtonRect);
+    virtual bool IsCellSelected(int ACol, int ARow, const TBookmark& Bookmark, int DataCol);
+    virtual void InvalidateSelection();
+    void SetFocus() override;
+    // Mirrors the canvas horizontally (right-to-left painting) or restores the plain mapping.
+    void SetCanvasMirroring(bool Mirror);
+    void DoIndicatorTitleMouseDown(TGridCoord Cell, TMouseButton Button, TShiftState Shift, int X, int Y);
+    virtual void DefaultCellMouseClick(TGridCoord Cell, TMouseButton Button, TShiftState Shift, int X, int Y);
+    static TCursor ColumnSelectCursor();
+    static TCursor RowSelectCursor();
+    static TCursor RowSelectCursorRightToLeft();
+    bool AutoDrag() const { return FAutoDrag; }
+    bool Tracking() const { return FTracking; }
+    bool TitlePressed() const { return FPressed; }
+    const TRect& TrackingStateRect() const { return FTrackingStateRect; }
+    bool MouseInTrackRowRect() const { return FMouseInTrackRowRect; }
+    bool HotTrackMultiTitleOver() const { return FHotTrackMultiTitleOver; }
+
+protected:
+    virtual void TitleBtnClick(int DataCol, TColumnEh* Column);
+    virtual void CheckButton(int DataCol, bool& Enabled);
+    virtual void DefaultIndicatorTitleMouseDown(TGridCoord Cell, TMouseButton Button, TShiftState Shift, int X,
+                                                int Y);
+    void DoBuildIndicatorTitleMenu(TPopupMenu*& PopupMenu);
+    void TrackTitleButton(int X, int Y);
+    bool InColumnSelectZone(int X, int Y);
+    // Whether Y lies in the leaf part of a title (always without multi-level titles).
+    bool InTitleLeafPart(int ACol, int Y);
+    void DataCellMouseDown(const TGridCoord& Cell, TPoint Type, int DataCol, int DataRow, TColumnEh* Column,
+                           TMouseButton Button, TShiftState Shift, int X, int Y);
+    bool HandleSetCursor(TMessage& Message);
+    // Messages the grid routes itself; true when handled.
+    bool RouteGridMessage(TMessage& Message);
+    bool KeepsInTitleFilterList(TControl* Sender);
+    void InvalidateRowSelectionRect();
+    void HandleFocusMessage(TMessage& Message, bool Gained);
+    void CancelMode() override;
+    void ExtendSelectionByTimer(int Directions) override;
+    bool TitleFilterButtonShown(TColumnEh* Column, TGridDrawState AState);
+    // Cuts the filter button off the right of Inner and answers its rectangle.
+    TRect TakeTitleFilterButtonRect(TRect& Inner, const TRect& CellRect, bool The3D);
+    void DrawTitleFilterButton(TColumnEh* Column, const TRect& ButtonRect, const TRect& CellRect, bool Filled,
+                               int Shift, TGridDrawState AState);
+    bool FAutoDrag = false;
+    bool FDSMouseCapture = false;
+    bool FIndicatorPressed = false;
+    bool FSelectedCellPressed = false;
+    bool FMouseInTrackRowRect = false;
+    bool FHotTrackMultiTitleOver = false;
+    TShiftState FStartShiftState;
+    TRect FTrackingStateRect;
+
     // --- lookup lists (DBLookupGridsEhPopup.cpp)
 public:
     // The titles' sort-marker style, which a cell's drop-down list takes over.

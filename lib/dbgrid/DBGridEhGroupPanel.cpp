@@ -362,11 +362,6 @@ bool TCustomDBGridEh::GroupingMouseUp(TMouseButton, TShiftState Shift, int X, in
     return true;
 }
 
-void TCustomDBGridEh::MouseMove(TShiftState Shift, int X, int Y) {
-    if (GroupingMouseMove(Shift, X, Y)) return;
-    TCustomDBAxisGridEh::MouseMove(Shift, X, Y);
-}
-
 // ---------------------------------------------------------------------------------------------
 // Context menus
 

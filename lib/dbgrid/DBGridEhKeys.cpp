@@ -433,123 +433,6 @@ void TCustomDBGridEh::KeyUp(Word& Key, TShiftState Shift) {
 }
 
 // ---------------------------------------------------------------------------------------------
-// Mouse
-
-bool TCustomDBGridEh::TryAcquireFocus() {
-    // The grid or its editor holding the focus counts as focused.
-    if (IsFocusInside()) return true;
-    if (!FAcquireFocus) return true;
-    if (CanFocus() && !ComponentState().Contains(csDesigning)) {
-        SetFocus();
-        if (IsFocusInside()) return true;
-        TForm* active = Screen ? Screen->ActiveForm() : nullptr;
-        if (active && active->FormStyle() == fsMDIChild) {
-            ::SetFocus(Handle());
-            return IsFocusInside();
-        }
-    }
-    return false;
-}
-
-void TCustomDBGridEh::CancelTracking() {
-    if (!FTracking) return;
-    FTracking = false;
-    FPressed = false;
-    if (MouseCapture()) SetMouseCapture(false);
-    if (FPressedCol >= 0 && TopDataOffset() > 0) InvalidateCell(FPressedCol, 0);
-    FPressedCol = -1;
-    FPressedDataCol = -1;
-    FDBGridEhState = dgsNormal;
-    FIndicatorTitle->SetDown(false);
-}
-
-void TCustomDBGridEh::MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) {
-    FPressedCol = -1;
-    FPressedDataCol = -1;
-    FDownMousePos = TPoint{X, Y};
-    if (!TryAcquireFocus()) {
-        // A grid that refuses the focus keeps nothing: not even the capture of this click.
-        if (MouseCapture()) SetMouseCapture(false);
-        return;
-    }
-    if (GroupingMouseDown(Button, Shift, X, Y)) return;
-    const TGridCoord cell = MouseCoord(X, Y);
-    int areaCol = 0, areaRow = 0;
-    const TCellAreaTypeEh type = GetCellType(cell.X, cell.Y, areaCol, areaRow);
-    // Column borders are dragged in the titles, row borders in the indicator.
-    const bool sizing = (type == catTitleEh || type == catIndicatorEh) && CalcSizingStateAt(X, Y) != gsNormal;
-    if (!sizing) TCustomControl::MouseDown(Button, Shift, X, Y);
-    if (Button != mbLeft) return;
-    if (sizing) {
-        // Sizing on a border is the base grid's.
-        TCustomDBAxisGridEh::MouseDown(Button, Shift, X, Y);
-        return;
-    }
-    if (FilterMouseDown(cell, areaCol, X, Y)) return;
-    if (type == catTitleEh && TopDataOffset() > 0 && cell.Y == 0) {
-        // The title acts as a button until the mouse goes up over it.
-        SetMouseCapture(true);
-        FTracking = true;
-        FPressed = true;
-        FPressedCol = cell.X;
-        FPressedDataCol = areaCol;
-        InvalidateCell(cell.X, 0);
-        return;
-    }
-    if ((type == catDataEh || type == catIndicatorEh) && DataLink()->Active()) {
-        if (areaRow < FullDataRowCount()) {
-            const int cur = Row() - TopDataOffset();
-            if (areaRow != cur) MoveBy(areaRow - cur);
-        }
-        if (type == catDataEh && cell.X != Col()) SetCol(cell.X);
-        // The second press of a double click on a row is the grid's double click.
-        if (Shift.Contains(ssDouble)) DblClick();
-    }
-}
-
-void TCustomDBGridEh::MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y) {
-    if (GroupingMouseUp(Button, Shift, X, Y)) return;
-    if (GridState() != gsNormal) {
-        TCustomDBAxisGridEh::MouseUp(Button, Shift, X, Y);
-        return;
-    }
-    const bool wasTitle = FTracking && FPressedDataCol >= 0;
-    const int pressedCol = FPressedCol;
-    const int pressedDataCol = FPressedDataCol;
-    CancelTracking();
-    if (wasTitle && Button == mbLeft) {
-        const TGridCoord cell = MouseCoord(X, Y);
-        // The click counts when the mouse is released over the pressed title.
-        if (cell.Y == 0 && cell.X == pressedCol) {
-            if (TColumnEh* col = VisibleColumn(pressedDataCol)) {
-                if (OnTitleBtnClick) OnTitleBtnClick(this, pressedDataCol, col);
-                TitleClick(col);
-                if (FOptionsEh.Contains(dghAutoSortMarking)) {
-                    FSortMarking = Shift.Contains(ssCtrl) && FOptionsEh.Contains(dghMultiSortMarking);
-                    col->Title()->SetNextSortMarkerValue(FSortMarking);
-                    if (!FSortMarking) SortMarkingChanged();
-                }
-            }
-        }
-    } else if (Button == mbLeft && !wasTitle) {
-        // A left click released over a data cell is a click of its column.
-        const TGridCoord cell = MouseCoord(X, Y);
-        int areaCol = 0, areaRow = 0;
-        if (GetCellType(cell.X, cell.Y, areaCol, areaRow) == catDataEh)
-            if (TColumnEh* col = VisibleColumn(areaCol)) CellClick(col);
-    }
-    TCustomControl::MouseUp(Button, Shift, X, Y);
-}
-
-void TCustomDBGridEh::TitleClick(TColumnEh* Column) {
-    if (OnTitleClick) OnTitleClick(Column);
-}
-
-void TCustomDBGridEh::DblClick() {
-    TCustomDBAxisGridEh::DblClick();
-}
-
-// ---------------------------------------------------------------------------------------------
 // Wheel and scroll bar
 
 bool TCustomDBGridEh::DoMouseWheelDown(TShiftState Shift, TPoint MousePos) {
@@ -617,6 +500,7 @@ void TCustomDBGridEh::HandleSize(TMessage& Message) {
     }
     UpdateHorzExtScrollBar();
     UpdateScrollBarPanels();
+    UpdateSearchPanel();
 }
 
 void TCustomDBGridEh::ApplySizeChange() {
@@ -632,6 +516,7 @@ void TCustomDBGridEh::ApplySizeChange() {
 }
 
 void TCustomDBGridEh::WndProc(TMessage& Message) {
+    if (RouteGridMessage(Message)) return;
     if (Message.Msg == CM_HINTSHOWPAUSE || Message.Msg == CM_HINTSHOW) {
         TCustomDBAxisGridEh::WndProc(Message);
         if (Message.Msg == CM_HINTSHOWPAUSE)
@@ -673,13 +558,8 @@ void TCustomDBGridEh::WndProc(TMessage& Message) {
         }
         UpdateHorzExtScrollBar();
         return;
-    case WM_KILLFOCUS:
-        // A sort marking begun with Ctrl held is applied when the focus leaves the grid, but not
-        // when it only goes to the grid's own editor.
-        if (FSortMarking && (!InplaceEditor() || HWND(Message.WParam) != InplaceEditor()->Handle())) {
-            FSortMarking = false;
-            SortMarkingChanged();
-        }
+    case WM_SETCURSOR:
+        if (HandleSetCursor(Message)) return;
         break;
     case CM_MOUSELEAVE:
         TCustomDBAxisGridEh::WndProc(Message);

@@ -1610,6 +1610,12 @@ protected:
     bool FHotTrackMultiTitleOver = false;
     TShiftState FStartShiftState;
     TRect FTrackingStateRect;
+    // Keys: the steps of KeyDown before the Delete rule, the in-place search keys, and whether
+    // the data set lets typing start a search.
+    void KeyDownSteps(Word& Key, TShiftState Shift);
+    bool InplaceSearchKeyDown(Word& Key, TShiftState Shift);
+    bool DataSetAcceptsSearch();
+    bool EditorVisible();
 
     // --- lookup lists (DBLookupGridsEhPopup.cpp)
 public:

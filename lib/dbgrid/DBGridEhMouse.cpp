@@ -182,6 +182,8 @@ void TCustomDBGridEh::MouseDown(TMouseButton Button, TShiftState Shift, int X, i
     FPressedCell = TGridCoord{-1, -1};
     FPressedDataCol = -1;
     FDownMousePos = TPoint{X, Y};
+    // Taking the focus from an open in-title list may already close it.
+    TColumnEh* listColumn = FInTitleFilterListboxVisible ? FInTitleFilterListboxColumn : nullptr;
     if (!TryAcquireFocus()) {
         // A grid that refuses the focus keeps nothing: not even the capture of this click.
         if (MouseCapture()) SetMouseCapture(false);
@@ -251,9 +253,9 @@ void TCustomDBGridEh::MouseDown(TMouseButton Button, TShiftState Shift, int X, i
         if (TitleFilterButtonHit(cell, TPoint(X, Y), CellRect(cell.X, cell.Y), button) != 0) {
             // The button opens the column's list, or closes it when it is this column's.
             FTrackingStateRect = button;
-            if (FInTitleFilterListboxVisible && FInTitleFilterListboxColumn == column)
-                CloseInTitleFilterListbox(false);
-            else
+            if (listColumn == column) {
+                if (FInTitleFilterListboxVisible) CloseInTitleFilterListbox(false);
+            } else
                 DropDownInTitleFilterListbox(column);
             InvalidateTitle();
             return;

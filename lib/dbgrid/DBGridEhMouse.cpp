@@ -215,6 +215,11 @@ void TCustomDBGridEh::MouseDown(TMouseButton Button, TShiftState Shift, int X, i
                    column->CanModify(true)) {
             column->CycleValue(Shift.Contains(ssShift) ? -1 : 1);
         }
+        if (!fitted && type.Y == 2 && DataLink()->Active() && areaRow < FullDataRowCount()) {
+            // A double click that arrives without its first press still acts on its own row.
+            const int cur = Row() - TopDataOffset();
+            if (areaRow != cur) MoveBy(areaRow - cur);
+        }
         if (!fitted) DblClick();
         TCustomControl::MouseDown(Button, Shift, X, Y);
         return;

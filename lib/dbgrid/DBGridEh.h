@@ -319,6 +319,10 @@ public:
     using TGetHideDuplicatesValueEventEh =
         TEvent<void(TCustomDBGridEh* Grid, TColumnEh* Column, const String& Text, Variant& Value)>;
     TGetHideDuplicatesValueEventEh OnGetHideDuplicatesValue;
+    // Draws a data cell instead of the grid (after the grid's own OnAdvDrawDataCell).
+    TEvent<void(TCustomDBGridEh* Sender, TGridCoord Cell, TGridCoord AreaCell, TColumnEh* Column,
+                const TRect& ARect, TAxisColCellParamsEh*& Params, bool& Processed)>
+        OnAdvDrawDataCell;
 
     // New virtual operations.
     virtual void WriteHideDuplicates(bool Value);
@@ -1672,6 +1676,63 @@ protected:
     int FMoveRowDest = -1;
     int FMoveRowDestLevel = -1;
     int FMoveRowLeftBounds = 0;
+    // --- title filter button, mouse tracking, messages and mirroring (DBGridEhTitleFilter.cpp,
+    //     DBGridEhMouse.cpp, DBGridEhMessages.cpp, DBGridEhMirror.cpp)
+public:
+    // Whether Point lies on the in-cell button at CellRect's right end (left end right to left).
+    bool InCellButtonHit(const TPoint& Point, const TRect& CellRect, TRect& ButtonRect);
+    // 8 when Point hits the filter button in the title Cell, else 0.
+    int TitleFilterButtonHit(const TGridCoord& Cell, const TPoint& Point, const TRect& CellRect, TRect& ButtonRect);
+    virtual bool IsCellSelected(int ACol, int ARow, const TBookmark& Bookmark, int DataCol);
+    virtual void InvalidateSelection();
+    void SetFocus() override;
+    // Mirrors the canvas horizontally (right-to-left painting) or restores the plain mapping.
+    void SetCanvasMirroring(bool Mirror);
+    virtual void DefaultCellMouseClick(TGridCoord Cell, TMouseButton Button, TShiftState Shift, int X, int Y);
+    static TCursor ColumnSelectCursor();
+    static TCursor RowSelectCursor();
+    static TCursor RowSelectCursorRightToLeft();
+    bool AutoDrag() const { return FAutoDrag; }
+    bool Tracking() const { return FTracking; }
+    bool TitlePressed() const { return FPressed; }
+    const TRect& TrackingStateRect() const { return FTrackingStateRect; }
+    bool MouseInTrackRowRect() const { return FMouseInTrackRowRect; }
+    bool HotTrackMultiTitleOver() const { return FHotTrackMultiTitleOver; }
+
+protected:
+    virtual void TitleBtnClick(int DataCol, TColumnEh* Column);
+    virtual void CheckButton(int DataCol, bool& Enabled);
+    void TrackTitleButton(int X, int Y);
+    bool InColumnSelectZone(int X, int Y);
+    // Whether Y lies in the leaf part of a title (always without multi-level titles).
+    bool InTitleLeafPart(int ACol, int Y);
+    void DataCellMouseDown(const TGridCoord& Cell, TPoint Type, int DataCol, int DataRow, TColumnEh* Column,
+                           TMouseButton Button, TShiftState Shift, int X, int Y);
+    bool HandleSetCursor(TMessage& Message);
+    // Messages the grid routes itself; true when handled.
+    bool RouteGridMessage(TMessage& Message);
+    bool KeepsInTitleFilterList(TControl* Sender);
+    void InvalidateRowSelectionRect();
+    void HandleFocusMessage(TMessage& Message, bool Gained);
+    void ExtendSelectionByTimer(int Directions) override;
+    bool TitleFilterButtonShown(TColumnEh* Column, TGridDrawState AState);
+    // Cuts the filter button off the right of Inner and answers its rectangle.
+    TRect TakeTitleFilterButtonRect(TRect& Inner, const TRect& CellRect, bool The3D);
+    void DrawTitleFilterButton(TColumnEh* Column, const TRect& ButtonRect, const TRect& CellRect, bool Filled,
+                               int Shift, TGridDrawState AState);
+    bool FAutoDrag = false;
+    bool FDSMouseCapture = false;
+    bool FIndicatorPressed = false;
+    bool FSelectedCellPressed = false;
+    bool FMouseInTrackRowRect = false;
+    bool FHotTrackMultiTitleOver = false;
+    TRect FTrackingStateRect;
+    // Keys: the steps of KeyDown before the Delete rule, the in-place search keys, and whether
+    // the data set lets typing start a search.
+    void KeyDownSteps(Word& Key, TShiftState Shift);
+    bool InplaceSearchKeyDown(Word& Key, TShiftState Shift);
+    bool DataSetAcceptsSearch();
+    bool EditorVisible();
 
     // --- lookup lists (DBLookupGridsEhPopup.cpp)
 public:

@@ -430,20 +430,6 @@ bool TCustomDBGridEh::GroupingMouseUp(TMouseButton, TShiftState Shift, int X, in
     return true;
 }
 
-void TCustomDBGridEh::MouseMove(TShiftState Shift, int X, int Y) {
-    if (GroupingMouseMove(Shift, X, Y)) return;
-    if (FDBGridEhState == dgsRowMoving) {
-        // Outside the rows the auto-scroll timer follows the mouse.
-        TGridDrawInfoEh di;
-        CalcDrawInfo(di);
-        const TGridCoord cell = CalcCoordFromPoint(X, Y, di);
-        if (cell.Y >= FixedRows() && cell.Y <= di.Vert.LastFullVisibleCell + 1)
-            TrackRowMoving(Y, cell.Y, TPoint{X, Y}, di.Vert, di);
-    }
-    if (RowPanelMouseMove(Shift, X, Y)) return;
-    TCustomDBAxisGridEh::MouseMove(Shift, X, Y);
-}
-
 // ---------------------------------------------------------------------------------------------
 // Context menus
 

@@ -10,6 +10,7 @@
 #include "lib/dbgrid/DBGridEhSelection.h"
 
 #include "platform/ui/Menus.h"
+#include "platform/ui/WinApi.h"
 
 namespace {
 
@@ -87,7 +88,10 @@ void TCustomDBGridEh::RunEditAction(TDBGridEhEditAction Action) {
 
 void TCustomDBGridEh::IndicatorTitleMouseDown(TGridCoord Cell, TMouseButton Button, TShiftState Shift, int X,
                                               int Y) {
-    if (TDBGridEhCenter* center = Center()) center->IndicatorTitleMouseDown(this, Cell, Button, Shift, X, Y);
+    if (TDBGridEhCenter* center = Center())
+        center->IndicatorTitleMouseDown(this, Cell, Button, Shift, X, Y);
+    else
+        DoIndicatorTitleMouseDown(Cell, Button, Shift, X, Y);
     InvalidateEditor();
 }
 
@@ -98,35 +102,50 @@ void TCustomDBGridEh::DoIndicatorTitleMouseDown(TGridCoord Cell, TMouseButton Bu
     if (!handled) DefaultIndicatorTitleMouseDown(Cell, Button, Shift, X, Y);
 }
 
-void TCustomDBGridEh::DefaultIndicatorTitleMouseDown(TGridCoord Cell, TMouseButton, TShiftState, int, int) {
-    if (!FIndicatorTitle->TitleButton()) return;
-    FIndicatorTitle->SetDown(true);
-    FPressed = true;
-    InvalidateCell(0, 0);
-    TPopupMenu* menu = nullptr;
-    DoBuildIndicatorTitleMenu(menu);
-    if (menu && menu->Items()->Count() > 0) {
-        const TRect r = CellRect(0, 0);
-        const TPoint at = ClientToScreen(TPoint(r.Left, r.Bottom));
-        menu->SetPopupComponent(this);
-        menu->Popup(at.X, at.Y);
-        if (!menu->Owner()) delete menu;
-        FIndicatorTitle->SetDown(false);
-        FPressed = false;
+void TCustomDBGridEh::DefaultIndicatorTitleMouseDown(TGridCoord Cell, TMouseButton, TShiftState, int X,
+                                                     int Y) {
+    if (FIndicatorTitle->TitleButton()) {
+        FIndicatorTitle->SetDown(true);
+        FPressed = true;
         InvalidateCell(0, 0);
-        // The press that opened the menu must not come back as a click on the grid.
-        if (MouseCapture()) SetMouseCapture(false);
+        TPopupMenu* menu = nullptr;
+        DoBuildIndicatorTitleMenu(menu);
+        if (menu && menu->Items()->Count() > 0) {
+            const TRect r = CellRect(0, 0);
+            const TPoint at = ClientToScreen(TPoint(r.Left, r.Bottom));
+            menu->SetPopupComponent(this);
+            menu->Popup(at.X, at.Y);
+            if (!menu->Owner()) delete menu;
+            FIndicatorTitle->SetDown(false);
+            FPressed = false;
+            InvalidateCell(0, 0);
+            // The press that opened the menu must not come back as a click on the grid.
+            if (MouseCapture()) SetMouseCapture(false);
+            RemoveQueuedMessage(Handle(), WM_LBUTTONUP);
+            return;
+        }
+        if (MouseCapture()) {
+            FDBGridEhState = dgsTitleDown;
+            FTracking = true;
+            FPressedCol = Cell.X;
+            TrackTitleButton(X, Y);
+        } else {
+            FIndicatorTitle->SetDown(false);
+            FPressed = false;
+            InvalidateCell(0, 0);
+        }
         return;
     }
-    if (MouseCapture()) {
-        FDBGridEhState = dgsTitleDown;
-        FTracking = true;
-        FPressedCol = Cell.X;
-    } else {
-        FIndicatorTitle->SetDown(false);
-        FPressed = false;
-        InvalidateCell(0, 0);
-    }
+    // Without the button the indicator title selects all records, or clears the selection.
+    if (!FOptions.Contains(dgMultiSelect) || !DataLink()->Active() ||
+        !(FAllowedSelections.Contains(gstRecordBookmarks) || FAllowedSelections.Contains(gstAll)))
+        return;
+    if (Selection()->SelectionType() != gstNon)
+        Selection()->Clear();
+    else if (FAllowedSelections.Contains(gstAll))
+        Selection()->SelectAll();
+    else
+        SelectedRows()->SelectAll();
 }
 
 void TCustomDBGridEh::DoBuildIndicatorTitleMenu(TPopupMenu*& PopupMenu) {

@@ -5,6 +5,7 @@
 #include "platform/ui/Themes.h"
 
 #include "lib/dbgrid/DBGridEhImpExp.h"
+#include "lib/dbgrid/DBGridEhSearch.h"
 #include "lib/dbgrid/DBGridEhSelection.h"
 #include "platform/ui/Forms.h"
 #include "platform/ui/WinApi.h"
@@ -17,6 +18,45 @@
 // Keys
 
 void TCustomDBGridEh::KeyDown(Word& Key, TShiftState Shift) {
+    KeyDownSteps(Key, Shift);
+    // Delete empties an image or check-box value (no text to edit there).
+    TColumnEh* column = SelectedColumn();
+    if (Key == VK_DELETE && !Shift.Contains(ssCtrl) && !FOptions.Contains(dgRowSelect) &&
+        DataLink()->Active() && column &&
+        (column->GetColumnType() == ctKeyImageList || column->GetColumnType() == ctCheckboxes) &&
+        column->Field() && !column->Field()->Required() && column->CanModify(true))
+        column->WriteValueToField(String(), Null(), false);
+}
+
+bool TCustomDBGridEh::InplaceSearchKeyDown(Word& Key, TShiftState Shift) {
+    const TShortCut sc = ShortCut(Key, Shift);
+    if (sc == InplaceSearchStartShortCut && FOptionsEh.Contains(dghIncSearch)) {
+        if (InplaceSearching() && FOptionsEh.Contains(dghDialogFind) &&
+            FindDialogShortCut == InplaceSearchStartShortCut) {
+            // The second press turns the search into the find dialog.
+            StopInplaceSearch();
+            ShowFindDialog(String(), IsFindDialogShowAsModal());
+        } else {
+            StartInplaceSearch(String(), -1, ltdAllEh);
+        }
+        Key = 0;
+        return true;
+    }
+    if (!InplaceSearching() || !Shift.Empty()) return false;
+    if (Key == VK_RETURN || Key == VK_ESCAPE || Key == VK_F2) {
+        StopInplaceSearch();
+    } else if (Key == VK_BACK) {
+        String& text = FSearchData->FInplaceSearchText;
+        if (!text.isEmpty()) text.chop(text.back().isLowSurrogate() && text.size() >= 2 ? 2 : 1);
+        InvalidateRowCells(Row());
+        StartInplaceSearchTimer();
+        Key = 0;
+        return true;
+    }
+    return false;
+}
+
+void TCustomDBGridEh::KeyDownSteps(Word& Key, TShiftState Shift) {
     FAntiSelection = Shift.Contains(ssCtrl) || !FOptionsEh.Contains(dghClearSelection);
     // The control's own OnKeyDown comes first and may take the key.
     TCustomControl::KeyDown(Key, Shift);
@@ -27,6 +67,7 @@ void TCustomDBGridEh::KeyDown(Word& Key, TShiftState Shift) {
         Key = Key == VK_LEFT ? VK_RIGHT : VK_LEFT;
     if (!DataLink()->Active() || !CanGridAcceptKey(Key, Shift)) return;
     if (GroupingKeyDown(Key, Shift)) return;
+    if (InplaceSearchKeyDown(Key, Shift)) return;
     if (SearchKeyDown(Key, Shift)) return;
     TDataSet* ds = DataLink()->DataSet();
     const bool ctrl = Shift.Contains(ssCtrl);
@@ -313,10 +354,29 @@ String TCustomDBGridEh::GetCompleteKeyPress() const {
     return FCompleteKeyPress;
 }
 
+bool TCustomDBGridEh::DataSetAcceptsSearch() {
+    if (!DataLink()->Active()) return false;
+    const TDataSetState st = DataLink()->DataSet()->State();
+    return st != dsEdit && st != dsInsert && st != dsSetKey;
+}
+
+bool TCustomDBGridEh::EditorVisible() {
+    return InplaceEditor() && InplaceEditor()->Visible();
+}
+
 void TCustomDBGridEh::KeyPress(Char& Key) {
     if (FOptionsEh.Contains(dghEnterAsTab) && Key == QChar(13)) Key = QChar(9);
     if (Key == QChar(13) && !FOptions.Contains(dgAlwaysShowEditor)) DataLink()->UpdateData();
     TCustomDBAxisGridEh::KeyPress(Key);
+    const bool searching = InplaceSearching();
+    if ((searching || (FOptionsEh.Contains(dghPreferIncSearch) && !FOptions.Contains(dgAlwaysShowEditor) &&
+                       !EditorVisible())) &&
+        Key.unicode() > 31 && DataSetAcceptsSearch()) {
+        const String typed = FCompleteKeyPress.isEmpty() ? String(Key) : GetCompleteKeyPress();
+        StartInplaceSearch(
+            typed, searching ? FSearchData->FInplaceSearchTimeOut : InplaceSearchTimeOutDefault, ltdAllEh);
+        Key = QChar(0);
+    }
 }
 
 void TCustomDBGridEh::HandleChar(TMessage& Message) {
@@ -349,9 +409,23 @@ void TCustomDBGridEh::HandleChar(TMessage& Message) {
         if (key == QLatin1Char(' ')) column->CycleValue(GetKeyState(VK_SHIFT) < 0 ? -1 : 1);
         Message.Result = 0;
     } else {
+        // Typed text goes to the editor, or starts (or extends) an in-place search.
+        const bool prefer = FOptionsEh.Contains(dghPreferIncSearch);
+        const bool editorWanted = !prefer || FOptions.Contains(dgAlwaysShowEditor) || EditorVisible();
+        const bool toEditor = !InplaceSearching() && (FOptionsEh.Contains(dghIncSearch)
+                                                          ? column && IsColumnEditable(column) && editorWanted
+                                                          : editorWanted);
+        const bool tree = FIntMemTable && FIntMemTable->GetViewAsTreeList();
         // The keypad's tree and detail-panel keys must not open the editor.
-        const bool tree = (FIntMemTable && FIntMemTable->GetViewAsTreeList()) || RowDetailPanelActive();
-        if (tree && (ch == QLatin1Char('*') || ch == QLatin1Char('+') || ch == QLatin1Char('-'))) {
+        const bool detail = RowDetailPanelActive();
+        if (!toEditor) {
+            if ((ch.unicode() >= 32 || ch == QChar(8)) && DataSetAcceptsSearch()) {
+                Char key = ch;
+                KeyPress(key);
+                if (key.isNull()) Message.Result = 0;
+            }
+        } else if ((tree || detail) &&
+                   (ch == QLatin1Char('*') || ch == QLatin1Char('+') || ch == QLatin1Char('-'))) {
             Char key = ch;
             KeyPress(key);
         } else {
@@ -439,160 +513,6 @@ void TCustomDBGridEh::KeyUp(Word& Key, TShiftState Shift) {
 }
 
 // ---------------------------------------------------------------------------------------------
-// Mouse
-
-bool TCustomDBGridEh::TryAcquireFocus() {
-    // The grid or its editor holding the focus counts as focused.
-    if (IsFocusInside()) return true;
-    if (!FAcquireFocus) return true;
-    if (CanFocus() && !ComponentState().Contains(csDesigning)) {
-        SetFocus();
-        if (IsFocusInside()) return true;
-        TForm* active = Screen ? Screen->ActiveForm() : nullptr;
-        if (active && active->FormStyle() == fsMDIChild) {
-            ::SetFocus(Handle());
-            return IsFocusInside();
-        }
-    }
-    return false;
-}
-
-void TCustomDBGridEh::CancelTracking() {
-    if (!FTracking) return;
-    if (FDBGridEhState == dgsRowMoving) EndRowMoving(-1, -1, false);
-    FTracking = false;
-    FPressed = false;
-    if (MouseCapture()) SetMouseCapture(false);
-    if (FPressedCol >= 0 && TopDataOffset() > 0) InvalidateCell(FPressedCol, 0);
-    FPressedCol = -1;
-    FPressedDataCol = -1;
-    FDBGridEhState = dgsNormal;
-    FIndicatorTitle->SetDown(false);
-}
-
-void TCustomDBGridEh::MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) {
-    FPressedCol = -1;
-    FPressedDataCol = -1;
-    FDownMousePos = TPoint{X, Y};
-    if (!TryAcquireFocus()) {
-        // A grid that refuses the focus keeps nothing: not even the capture of this click.
-        if (MouseCapture()) SetMouseCapture(false);
-        return;
-    }
-    if (GroupingMouseDown(Button, Shift, X, Y)) return;
-    if (RowPanelMouseDown(Button, Shift, X, Y)) {
-        TCustomControl::MouseDown(Button, Shift, X, Y);
-        return;
-    }
-    const TGridCoord cell = MouseCoord(X, Y);
-    int areaCol = 0, areaRow = 0;
-    const TCellAreaTypeEh type = GetCellType(cell.X, cell.Y, areaCol, areaRow);
-    // Column borders are dragged in the titles, row borders in the indicator.
-    const bool sizing = (type == catTitleEh || type == catIndicatorEh) && CalcSizingStateAt(X, Y) != gsNormal;
-    if (!sizing) TCustomControl::MouseDown(Button, Shift, X, Y);
-    if (Button != mbLeft) return;
-    if (sizing) {
-        // Sizing on a border is the base grid's. A column sized live keeps the view where it is
-        // until the button goes up.
-        if (FOptionsEh.Contains(dghTraceColSizing)) DataLink()->UpdateData();
-        TCustomDBAxisGridEh::MouseDown(Button, Shift, X, Y);
-        // A sizing cancelled without a button release left its lock behind: it is not taken twice.
-        if (GridState() == gsColSizing && FOptionsEh.Contains(dghTraceColSizing) &&
-            !FTraceSizingScrollLocked) {
-            LockHorzScrolling();
-            FTraceSizingScrollLocked = true;
-        }
-        return;
-    }
-    if (FilterMouseDown(cell, areaCol, X, Y)) return;
-    if (cell.X >= 0 && cell.X < FIndicatorOffset && cell.Y == 0 && TopDataOffset() > 0) {
-        const TRect r = CellRect(cell.X, cell.Y);
-        IndicatorTitleMouseDown(cell, Button, Shift, X - r.Left, Y - r.Top);
-        return;
-    }
-    if (type == catTitleEh && TopDataOffset() > 0 && cell.Y == 0) {
-        // The title acts as a button until the mouse goes up over it.
-        SetMouseCapture(true);
-        FTracking = true;
-        FPressed = true;
-        FPressedCol = cell.X;
-        FPressedDataCol = areaCol;
-        InvalidateCell(cell.X, 0);
-        return;
-    }
-    if ((type == catDataEh || type == catIndicatorEh) && DataLink()->Active()) {
-        // A press that starts dragging rows or lands on a tree node's elements is taken whole.
-        if (BeginRowMoving(X, Y, false)) {
-            if (FDBGridEhState == dgsRowMoving) SetMouseCapture(true);
-            return;
-        }
-        if (ClickTreeNodeSign(X, Y, false)) return;
-        if (areaRow < FullDataRowCount()) {
-            const int cur = Row() - TopDataOffset();
-            if (areaRow != cur) MoveBy(areaRow - cur);
-        }
-        if (type == catDataEh && cell.X != Col()) SetCol(cell.X);
-        // The second press of a double click on a row is the grid's double click.
-        if (Shift.Contains(ssDouble)) DblClick();
-    }
-}
-
-void TCustomDBGridEh::MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y) {
-    if (GroupingMouseUp(Button, Shift, X, Y)) return;
-    if (FDBGridEhState == dgsRowMoving) {
-        EndRowMoving(X, Y, true);
-        CancelTracking();
-        TCustomControl::MouseUp(Button, Shift, X, Y);
-        return;
-    }
-    if (RowPanelMouseUp(Button, Shift, X, Y)) return;
-    if (GridState() != gsNormal) {
-        TCustomDBAxisGridEh::MouseUp(Button, Shift, X, Y);
-        if (FTraceSizingScrollLocked) {
-            FTraceSizingScrollLocked = false;
-            UnlockHorzScrolling();
-            if (GetHorzScrollingLockCount() == 0) UpdateScrollRange();
-        }
-        return;
-    }
-    const bool wasTitle = FTracking && FPressedDataCol >= 0;
-    const int pressedCol = FPressedCol;
-    const int pressedDataCol = FPressedDataCol;
-    CancelTracking();
-    if (wasTitle && Button == mbLeft) {
-        const TGridCoord cell = MouseCoord(X, Y);
-        // The click counts when the mouse is released over the pressed title.
-        if (cell.Y == 0 && cell.X == pressedCol) {
-            if (TColumnEh* col = VisibleColumn(pressedDataCol)) {
-                if (OnTitleBtnClick) OnTitleBtnClick(this, pressedDataCol, col);
-                TitleClick(col);
-                if (FOptionsEh.Contains(dghAutoSortMarking)) {
-                    FSortMarking = Shift.Contains(ssCtrl) && FOptionsEh.Contains(dghMultiSortMarking);
-                    col->Title()->SetNextSortMarkerValue(FSortMarking);
-                    if (!FSortMarking) SortMarkingChanged();
-                }
-            }
-        }
-    } else if (Button == mbLeft && !wasTitle) {
-        // A left click released over a data cell is a click of its column.
-        const TGridCoord cell = MouseCoord(X, Y);
-        int areaCol = 0, areaRow = 0;
-        // A release on a tree node's elements belongs to the node, not to the cell.
-        if (GetCellType(cell.X, cell.Y, areaCol, areaRow) == catDataEh && !ClickTreeNodeSign(X, Y, true))
-            if (TColumnEh* col = VisibleColumn(areaCol)) CellClick(col);
-    }
-    TCustomControl::MouseUp(Button, Shift, X, Y);
-}
-
-void TCustomDBGridEh::TitleClick(TColumnEh* Column) {
-    if (OnTitleClick) OnTitleClick(Column);
-}
-
-void TCustomDBGridEh::DblClick() {
-    TCustomDBAxisGridEh::DblClick();
-}
-
-// ---------------------------------------------------------------------------------------------
 // Wheel and scroll bar
 
 bool TCustomDBGridEh::DoMouseWheelDown(TShiftState Shift, TPoint MousePos) {
@@ -660,6 +580,7 @@ void TCustomDBGridEh::HandleSize(TMessage& Message) {
     }
     UpdateHorzExtScrollBar();
     UpdateScrollBarPanels();
+    UpdateSearchPanel();
 }
 
 void TCustomDBGridEh::ApplySizeChange() {
@@ -676,6 +597,7 @@ void TCustomDBGridEh::ApplySizeChange() {
 
 void TCustomDBGridEh::WndProc(TMessage& Message) {
     InTitleFilterListboxCancelCheck(Message);
+    if (RouteGridMessage(Message)) return;
     if (Message.Msg == CM_HINTSHOWPAUSE || Message.Msg == CM_HINTSHOW) {
         TCustomDBAxisGridEh::WndProc(Message);
         if (Message.Msg == CM_HINTSHOWPAUSE)
@@ -717,13 +639,8 @@ void TCustomDBGridEh::WndProc(TMessage& Message) {
         }
         UpdateHorzExtScrollBar();
         return;
-    case WM_KILLFOCUS:
-        // A sort marking begun with Ctrl held is applied when the focus leaves the grid, but not
-        // when it only goes to the grid's own editor.
-        if (FSortMarking && (!InplaceEditor() || HWND(Message.WParam) != InplaceEditor()->Handle())) {
-            FSortMarking = false;
-            SortMarkingChanged();
-        }
+    case WM_SETCURSOR:
+        if (HandleSetCursor(Message)) return;
         break;
     case CM_MOUSELEAVE:
         TCustomDBAxisGridEh::WndProc(Message);

@@ -201,6 +201,8 @@ void TCustomDBGridEh::DrawGridDataCell(int ACol, int ARow, TPoint, TGridDrawStat
     if (DataCol == 0) RowDetailButtonArea(area, DataRow, params->FState);
     bool processed = false;
     if (OnAdvDrawDataCell) OnAdvDrawDataCell(this, cell, areaCell, column, area, params, processed);
+    if (!processed && column->OnAdvDrawDataCell)
+        column->OnAdvDrawDataCell(this, cell, areaCell, column, area, params, processed);
     if (!processed) DefaultDrawColumnDataCell(cell, areaCell, column, area, params);
 
     if (FDefaultDrawing && params->FState.Contains(gdFocused) && Focused() &&
@@ -511,6 +513,14 @@ void TCustomDBGridEh::UpdateHotTrackInfo(int X, int Y) {
         int hot = -1;
         if (cell.X >= IndicatorOffset()) {
             TColumnEh* column = VisibleColumn(cell.X - IndicatorOffset());
+            if (cell.Y == 0 && IsUseMultiTitle()) {
+                // Over an upper title level the title's filter button does not light up.
+                const bool over = !InTitleLeafPart(cell.X, Y);
+                if (over != FHotTrackMultiTitleOver) {
+                    FHotTrackMultiTitleOver = over;
+                    InvalidateCell(cell.X, cell.Y);
+                }
+            }
             // The buttons light up only under the plain arrow: not while sizing or dragging.
             if (Screen && Screen->Cursor() == crDefault) hot = EditButtonAtPos(cell.X, cell.Y, Y, X, column);
         } else if (FRowselCheckboxesWidth > 0 && cell.Y >= TopDataOffset()) {
@@ -525,6 +535,14 @@ void TCustomDBGridEh::UpdateHotTrackInfo(int X, int Y) {
     } else if (cell != oldCell) {
         FHotTrackEditButton = -1;
     }
+    if (FOptions.Contains(dgTitles) && TopDataOffset() > 0) {
+        // The titles follow the mouse into and out of their row (the filter buttons show on it).
+        const bool inTitles = cell.Y == 0 && cell.X >= IndicatorOffset();
+        if ((oldCell.Y == 0) != (cell.Y == 0) || inTitles != FMouseInTrackRowRect) {
+            FMouseInTrackRowRect = inTitles;
+            InvalidateTitle();
+        }
+    }
     // Hot rows are drawn whole: the row the mouse left and the one it entered repaint.
     if (FOptionsEh.Contains(dghHotTrack) &&
         (FOptionsEh.Contains(dghRowHighlight) || FOptions.Contains(dgRowSelect))) {
@@ -537,8 +555,12 @@ void TCustomDBGridEh::UpdateHotTrackInfo(int X, int Y) {
 }
 
 int TCustomDBGridEh::EditButtonAtPos(int ACol, int ARow, int Y, int X, TColumnEh* Column) {
-    // Titles have no in-title filter button here.
-    if (ARow < GetTitleRowCount() || !Column) return -1;
+    if (!Column) return -1;
+    if (ARow < GetTitleRowCount()) {
+        TRect button;
+        return TitleFilterButtonHit(TGridCoord{ACol, ARow}, TPoint(X, Y), CellRect(ACol, ARow), button) ? 0
+                                                                                                        : -1;
+    }
     const TRect cell = CellRect(ACol, ARow);
     const int buttonW = InplaceEditorButtonWidth();
     const TRect strip(cell.Right - Column->EditButtonsWidth(), cell.Top, cell.Right,

@@ -61,7 +61,15 @@ void TCustomDBGridEh::Paint() {
         for (int i = 0; i < Columns()->Count(); ++i)
             Columns()->Columns(i)->CheckedDuplicates().assign(rows, false);
     }
-    TCustomDBAxisGridEh::Paint();
+    {
+        // Right to left the whole grid is drawn mirrored.
+        const bool mirror = UseRightToLeftAlignment();
+        if (mirror) SetCanvasMirroring(true);
+        const auto unmirror = qScopeGuard([&] {
+            if (mirror) SetCanvasMirroring(false);
+        });
+        TCustomDBAxisGridEh::Paint();
+    }
     if (FEmptyDataInfo->Showing()) FEmptyDataInfo->PaintEmptyDataInfo();
 }
 

@@ -344,6 +344,8 @@ void TCustomDBGridEh::DrawIndicatorCell(int ACol, int ARow, TPoint CellType, TGr
                 kind = 3;
             else if (selected)
                 kind = 1;
+            else if (InplaceSearching())
+                kind = 4;
             DrawIndicatorImage(ACol, ARow, TRect(ARect.Right - imageW, ARect.Top, ARect.Right, ARect.Bottom),
                                imageShift, 0, kind);
             FSelRow = TopDataOffset() + AreaRow;
@@ -467,7 +469,9 @@ void TCustomDBGridEh::DrawTitleCell(int ACol, int ARow, TPoint CellType, TGridDr
     c->Font()->Assign(column->Title()->Font());
     if (column->Field() && OnGetBtnParams)
         OnGetBtnParams(this, column, c->Font(), backColor, sortMarker, down);
-    const bool highlight = GetHighlightedFixedCellColors(c->Font(), backColor, false, CellType);
+    // A title shows its column's selection (selected columns, or everything).
+    const bool selected = DataLink()->Active() && IsCellSelected(ACol, ARow, TBookmark(), AreaCol);
+    const bool highlight = GetHighlightedFixedCellColors(c->Font(), backColor, selected, CellType);
 
     TDBGirdDrawTitleStateEh title;
     title.Down = down;
@@ -477,8 +481,8 @@ void TCustomDBGridEh::DrawTitleCell(int ACol, int ARow, TPoint CellType, TGridDr
     title.DrawByThemesOverLines = overLines;
     title.Caption = caption;
     title.BackColor = backColor;
-    title.DrawFilterButton = false; // no in-title filter row in this grid
-    title.CellMultiSelected = false;
+    title.DrawFilterButton = TitleFilterButtonShown(column, AState);
+    title.CellMultiSelected = selected;
     title.SortMarker = sortMarker;
     title.DrawSortIndex = true;
     title.FontCharset = c->Font()->Charset();
@@ -579,6 +583,11 @@ void TCustomDBGridEh::DrawColumnTitle(TColumnEh* Column, const TRect& ARect,
     const String caption = showImage ? String() : TitleState.Caption;
     const int imageWidth = showImage ? images->Width() : 0;
 
+    TRect filterButton;
+    if (TitleState.DrawFilterButton)
+        filterButton = TakeTitleFilterButtonRect(inner, ARect, TitleState.The3DRect);
+    TRect glyphRect(inner.Right - 6, inner.Top, inner.Right, inner.Top + 6);
+
     TRect t = inner;
     int shift = 0;
     if (TitleState.Down) shift = TitleState.WordWrap ? 2 : 1;
@@ -657,5 +666,14 @@ void TCustomDBGridEh::DrawColumnTitle(TColumnEh* Column, const TRect& ARect,
             c->TextOut(ix, iy, indexText);
             c->Brush()->SetStyle(bsSolid);
         }
+    }
+    if (TitleState.DrawFilterButton) {
+        c->Brush()->SetColor(TitleState.BackColor);
+        DrawTitleFilterButton(Column, filterButton, ARect, !fill, shift, AState);
+    }
+    if (FSTFilter->Visible() && FSTFilter->Location() == stflInTitleFilterEh &&
+        !Column->STFilter()->ExpressionStr().isEmpty()) {
+        glyphRect.Offset(shift, shift);
+        DrawFilterGlyph(glyphRect, TitleState.CellMultiSelected);
     }
 }

@@ -271,15 +271,6 @@ bool TCustomDBGridEh::DefaultMoveDataRows(TBMListEh* BookmarkList, int ToRecNo, 
 // ---------------------------------------------------------------------------------------------
 // Mouse states that end with the drag
 
-void TCustomDBGridEh::CancelMode() {
-    TCustomDBAxisGridEh::CancelMode();
-    CancelTracking();
-    if (FDBGridEhState != dgsNormal && FDBGridEhState != dgsGroupPanelTitleMoving &&
-        FDBGridEhState != dgsGroupPanelTitleDown)
-        StopTimer();
-    if (FDBGridEhState == dgsRowMoving) FDBGridEhState = dgsNormal;
-}
-
 bool TCustomDBGridEh::EndColumnDrag(int& Origin, int& Destination, const TPoint& MousePt) {
     const bool result = TCustomDBAxisGridEh::EndColumnDrag(Origin, Destination, MousePt);
     if (FGroupDataMovingIndex < 0 || !FDataGrouping) return result;

@@ -1590,6 +1590,18 @@ void DrawTextLine(HDC dc, int x, int y, const QString& s, int tabWidth, bool rtl
     QPainter* p = dc->Painter;
     HGDIOBJ f = CurrentFont(dc);
     const QFontMetrics& fm = f->FontMetrics();
+    const QTransform t = p->worldTransform();
+    if (t.m11() < 0 && t.m12() == 0 && t.m21() == 0) {
+        // A mirrored mapping mirrors where a text line goes, not its glyphs: the line is drawn
+        // upright in the box its logical extent maps to.
+        const int w = TextLineWidth(fm, s, tabWidth);
+        const QRectF box = t.mapRect(QRectF(x, y, w, 1));
+        p->save();
+        p->setWorldTransform(QTransform(1, 0, 0, t.m22(), 0, t.dy()));
+        DrawTextLine(dc, int(std::lround(box.left())), y, s, tabWidth, rtl);
+        p->restore();
+        return;
+    }
     p->setFont(f->Font);
     p->setPen(RefToQColor(dc->S.TextColor));
     if (rtl) {

@@ -757,6 +757,7 @@ TEST_F(GridFixture, QueuedKeysSelectCopyValuesAndCycleColumns) {
 TEST_F(GridFixture, ClicksSelectRowsAndTitlesMarkTheSort) {
     UseTable(20);
     Grid->SetOptionsEh(Grid->OptionsEh() + TDBGridEhOptions{dghAutoSortMarking, dghMultiSortMarking});
+    Grid->ColumnDefValues()->Title()->SetTitleButton(true);
     int titleClicks = 0;
     Grid->OnTitleClick = TDBGridEhClickEvent::Callable([&](TColumnEh*) { ++titleClicks; });
     int dbl = 0;

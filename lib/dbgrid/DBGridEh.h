@@ -1711,7 +1711,6 @@ protected:
     bool HandleSetCursor(TMessage& Message);
     // Messages the grid routes itself; true when handled.
     bool RouteGridMessage(TMessage& Message);
-    bool KeepsInTitleFilterList(TControl* Sender);
     void InvalidateRowSelectionRect();
     void HandleFocusMessage(TMessage& Message, bool Gained);
     void ExtendSelectionByTimer(int Directions) override;

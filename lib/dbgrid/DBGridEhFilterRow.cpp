@@ -585,6 +585,8 @@ void TCustomDBGridEh::CloseInTitleFilterListbox(bool Execute) {
     if (FInTitleFilterListboxColumn && FInTitleFilterListboxColumn->STFilter()->InFilterListBox()) return;
     if (FInTitleFilterListboxVisible && FInTitleFilterListbox) {
         TPopupListboxEh* list = FInTitleFilterListbox;
+        // Closed from here on: the cancel mode sent below comes back to the grid.
+        FInTitleFilterListboxVisible = false;
         delete FInTitleFilterListboxWatch;
         FInTitleFilterListboxWatch = nullptr;
         if (HWND capture = GetCapture()) SendMessage(capture, WM_CANCELMODE, 0, 0);

@@ -93,32 +93,17 @@ bool TCustomDBGridEh::RouteGridMessage(TMessage& Message) {
         HandleFocusMessage(Message, false);
         return true;
     case WM_CANCELMODE:
+        // The in-title list closes in InTitleFilterListboxCancelCheck, before this.
         TCustomDBAxisGridEh::WndProc(Message);
-        if (FInTitleFilterListboxVisible) CloseInTitleFilterListbox(false);
         return true;
     case CM_CANCELMODE: {
         if (FFilterEdit) FFilterEdit->Perform(msg, Message.WParam, Message.LParam);
-        auto* sender = reinterpret_cast<TControl*>(Message.LParam);
-        if (FInTitleFilterListboxVisible && !KeepsInTitleFilterList(sender)) CloseInTitleFilterListbox(false);
         TCustomDBAxisGridEh::WndProc(Message);
         return true;
     }
     default:
         return false;
     }
-}
-
-bool TCustomDBGridEh::KeepsInTitleFilterList(TControl* Sender) {
-    if (!Sender) return false;
-    if (Sender == this) {
-        // The press on the title filter button that opened the list.
-        TPoint p;
-        GetCursorPos(&p);
-        return FTrackingStateRect.Contains(ScreenToClient(p));
-    }
-    for (TControl* c = Sender; c; c = c->Parent())
-        if (c == FInTitleFilterListbox) return true;
-    return false;
 }
 
 void TCustomDBGridEh::InvalidateRowSelectionRect() {
@@ -151,7 +136,8 @@ void TCustomDBGridEh::HandleFocusMessage(TMessage& Message, bool Gained) {
             !FEditButtonsShowOptions.Contains(sebShowOnlyForCurRowEh))
             Invalidate();
     }
-    if (!Gained && FInTitleFilterListboxVisible) CloseInTitleFilterListbox(false);
+    // Losing the focus to anything but the list itself closes it.
+    if (!Gained) InTitleFilterListboxFocusLost(HWND(Message.WParam));
 }
 
 void TCustomDBGridEh::SetFocus() {

@@ -1547,6 +1547,14 @@ protected:
     // Data sets the search filter is hooked into that go away are let go.
     void SearchNotification(TComponent* AComponent);
     void SearchTimerTick();
+    // Keeps the grid's selection for the search filter (and clears a row or rectangle one).
+    void TakeSearchFilterSelection();
+    // Typed characters that start or extend an in-place search; true when the key was taken.
+    bool SearchKeyPress(Char& Key);
+    // Whether a typed character goes to the in-place search rather than to the cell editor.
+    bool CharStartsInplaceSearch();
+    // Brings the data set's current record into view in the group tree.
+    void ShowCurrentRecordInGroupTree();
 
     std::unique_ptr<TDBGridEhSearchData> FSearchData;
     // --- lookup lists (DBLookupGridsEhPopup.cpp)

@@ -312,6 +312,7 @@ void TCustomDBGridEh::KeyPress(Char& Key) {
     if (FOptionsEh.Contains(dghEnterAsTab) && Key == QChar(13)) Key = QChar(9);
     if (Key == QChar(13) && !FOptions.Contains(dgAlwaysShowEditor)) DataLink()->UpdateData();
     TCustomDBAxisGridEh::KeyPress(Key);
+    SearchKeyPress(Key);
 }
 
 void TCustomDBGridEh::HandleChar(TMessage& Message) {
@@ -343,6 +344,10 @@ void TCustomDBGridEh::HandleChar(TMessage& Message) {
         KeyPress(key);
         if (key == QLatin1Char(' ')) column->CycleValue(GetKeyState(VK_SHIFT) < 0 ? -1 : 1);
         Message.Result = 0;
+    } else if ((ch.unicode() >= 32 || ch == QChar(8)) && CharStartsInplaceSearch()) {
+        // The character starts or extends an in-place search instead of opening the editor.
+        Char key = ch;
+        KeyPress(key);
     } else {
         const bool tree = FIntMemTable && FIntMemTable->GetViewAsTreeList();
         if (tree && (ch == QLatin1Char('*') || ch == QLatin1Char('+') || ch == QLatin1Char('-'))) {

@@ -6,6 +6,7 @@
 
 #include "lib/dbgrid/DBGridEhFindDlg.h"
 #include "lib/dbgrid/DBGridEhSearch.h"
+#include "lib/dbgrid/DBGridEhSelection.h"
 #include "lib/tools/DBCtrlsEh.h"
 
 #include "platform/ui/StdCtrls.h"
@@ -207,6 +208,108 @@ TEST_F(SearchGridTest, InplaceSearchGrowsWithMatchingLettersInTheDataCase) {
     EXPECT_EQ(Grid->InplaceSearchText(), QStringLiteral("С"));
     Pump(150);
     EXPECT_FALSE(Grid->InplaceSearching()); // ended by its time-out
+}
+
+TEST_F(SearchGridTest, TypingStartsAndExtendsAnInplaceSearch) {
+    UseNames();
+    Grid->SetSelectedIndex(1);
+    auto type = [&](const char* Text) {
+        for (QChar ch : QString::fromUtf8(Text))
+            PostMessage(Grid->Handle(), WM_CHAR, WPARAM(ch.unicode()), 0);
+        Pump();
+    };
+    // Without the options a letter opens the editor.
+    type("s");
+    EXPECT_FALSE(Grid->InplaceSearching());
+    Grid->HideEditor();
+    Table->Cancel();
+
+    // A read-only grid with dghIncSearch searches the typed letters instead.
+    Grid->SetReadOnly(true);
+    Grid->SetOptionsEh(Grid->OptionsEh() + TDBGridEhOptions{dghIncSearch});
+    type("Sm");
+    EXPECT_TRUE(Grid->InplaceSearching());
+    EXPECT_FALSE(Grid->InplaceEditor() && Grid->InplaceEditor()->Visible());
+    EXPECT_EQ(Grid->InplaceSearchText(), QStringLiteral("sm"));
+    EXPECT_EQ(CurrentId(), 3);
+    // Backspace takes the last letter off; Escape ends the search.
+    Grid->Perform(WM_KEYDOWN, VK_BACK, 0);
+    EXPECT_EQ(Grid->InplaceSearchText(), QStringLiteral("s"));
+    Grid->Perform(WM_KEYDOWN, VK_ESCAPE, 0);
+    EXPECT_FALSE(Grid->InplaceSearching());
+
+    // An editable grid with dghPreferIncSearch searches while the editor is hidden.
+    Grid->SetReadOnly(false);
+    Grid->SetOptionsEh(Grid->OptionsEh() - TDBGridEhOptions{dghIncSearch} + TDBGridEhOptions{dghPreferIncSearch});
+    type("си");
+    EXPECT_EQ(CurrentId(), 5);
+    EXPECT_EQ(Grid->InplaceSearchText(), QStringLiteral("Си"));
+    EXPECT_EQ(Table->State(), dsBrowse);
+    Grid->StopInplaceSearch();
+}
+
+TEST_F(SearchGridTest, SearchesStayInsideTheSelection) {
+    UseNames();
+    TDBGridOptions o = Grid->Options();
+    o.Include(dgMultiSelect);
+    Grid->SetOptions(o);
+    auto select = [&](std::initializer_list<int> Ids) {
+        for (int id : Ids) {
+            GoToId(id);
+            Grid->SelectedRows()->SetCurrentRowSelected(true);
+        }
+    };
+    // Rows 1, 4 and 6 selected: "ov" (Cyrillic "ов") is in rows 1, 2 and 5, only 1 of them selected.
+    select({1, 4, 6});
+    GoToId(6);
+    Grid->SetSelectedIndex(1);
+    const TLocateTextOptionsEh inside{ltoCaseInsensitiveEh, ltoInsideSelection};
+    EXPECT_TRUE(Grid->LocateText(Grid, String(), QStringLiteral("ов"), inside, ltdDownEh, ltmAnyPartEh,
+                                 lttInAllNodesEh));
+    EXPECT_EQ(CurrentId(), 1); // wrapped inside the selection, skipping 2 and 5
+    EXPECT_FALSE(Grid->LocateText(Grid, String(), QStringLiteral("Петров"), inside, ltdAllEh, ltmWholeEh,
+                                  lttInAllNodesEh));
+    EXPECT_EQ(CurrentId(), 1);
+    // Without the option the whole data set is searched.
+    EXPECT_TRUE(Grid->LocateText(Grid, String(), QStringLiteral("ов"), {ltoCaseInsensitiveEh}, ltdDownEh,
+                                 ltmAnyPartEh, lttInAllNodesEh));
+    EXPECT_EQ(CurrentId(), 2);
+
+    // A rectangle over rows 2..4 of the Code column: ИВАН (row 3) is found, Иванов (row 1) is not.
+    Grid->Selection()->Clear();
+    GoToId(2);
+    const TBookmark top = Table->Bookmark();
+    GoToId(4);
+    Grid->Selection()->Rect()->Select(2, top, false);
+    Grid->Selection()->Rect()->Select(2, Table->Bookmark(), true);
+    ASSERT_EQ(Grid->Selection()->SelectionType(), gstRectangle);
+    EXPECT_TRUE(Grid->LocateText(Grid, String(), QStringLiteral("иван"), inside, ltdAllEh, ltmAnyPartEh,
+                                 lttInAllNodesEh));
+    EXPECT_EQ(CurrentId(), 3);
+    EXPECT_EQ(Grid->SelectedIndex(), 2);
+    EXPECT_FALSE(Grid->LocateText(Grid, String(), QStringLiteral("Иванов"), inside, ltdAllEh, ltmAnyPartEh,
+                                  lttInAllNodesEh));
+
+    // The search filter over three selected records looks only at them and clears the selection.
+    Grid->Selection()->Clear();
+    select({2, 3, 6});
+    Grid->ApplySearchFilter(QStringLiteral("ов"));
+    EXPECT_EQ(VisibleRecords(), 1); // Петров; Иванов and Сидоров were not selected
+    EXPECT_EQ(Grid->Selection()->SelectionType(), gstNon);
+    // Refiltering with another text stays inside what was selected.
+    Grid->ApplySearchFilter(QStringLiteral("a"));
+    EXPECT_EQ(VisibleRecords(), 1); // abc; cab and a_b were not selected
+    Grid->CancelSearchFilter();
+    EXPECT_EQ(VisibleRecords(), 9);
+
+    // Selected columns limit the cells looked at: ИВАН is in Code, which is not selected.
+    Grid->Selection()->Columns()->Select(Grid->Columns()->Columns(1), false);
+    ASSERT_EQ(Grid->Selection()->SelectionType(), gstColumns);
+    Grid->ApplySearchFilter(QStringLiteral("иван"));
+    EXPECT_EQ(VisibleRecords(), 1); // Иванов only
+    EXPECT_EQ(Grid->Selection()->SelectionType(), gstColumns);
+    Grid->CancelSearchFilter();
+    EXPECT_TRUE(Grid->CheckDataConsistency());
 }
 
 // ---------------------------------------------------------------------------------------------

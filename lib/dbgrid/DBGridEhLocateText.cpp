@@ -114,7 +114,9 @@ bool LocateTextInGrid(TCustomDBGridEh* Grid, const String& FieldName, const Stri
         rectTop = sel->Rect()->TopRow();
         rectBottom = sel->Rect()->BottomRow();
     }
-    auto isRow = [&](const TBookmark& bm) { return !bm.empty() && ds->CompareBookmarks(ds->Bookmark(), bm) == 0; };
+    auto isRow = [&](const TBookmark& bm) {
+        return !bm.empty() && ds->CompareBookmarks(ds->Bookmark(), bm) == 0;
+    };
     auto gotoRow = [&](int i) {
         rowPos = i;
         ds->SetBookmark(rows->Items(i));

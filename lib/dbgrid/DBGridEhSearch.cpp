@@ -525,7 +525,8 @@ bool TCustomDBGridEh::SearchKeyPress(Char& Key) {
     if (Key.unicode() <= 31 || !CharStartsInplaceSearch()) return false;
     String typed = GetCompleteKeyPress();
     if (typed.isEmpty()) typed = String(Key);
-    StartInplaceSearch(typed, InplaceSearching() ? FSearchData->FInplaceSearchTimeOut : InplaceSearchTimeOutDefault,
+    StartInplaceSearch(typed,
+                       InplaceSearching() ? FSearchData->FInplaceSearchTimeOut : InplaceSearchTimeOutDefault,
                        ltdAllEh);
     Key = QChar(0);
     return true;

@@ -240,7 +240,8 @@ TEST_F(SearchGridTest, TypingStartsAndExtendsAnInplaceSearch) {
 
     // An editable grid with dghPreferIncSearch searches while the editor is hidden.
     Grid->SetReadOnly(false);
-    Grid->SetOptionsEh(Grid->OptionsEh() - TDBGridEhOptions{dghIncSearch} + TDBGridEhOptions{dghPreferIncSearch});
+    Grid->SetOptionsEh(Grid->OptionsEh() - TDBGridEhOptions{dghIncSearch} +
+                       TDBGridEhOptions{dghPreferIncSearch});
     type("си");
     EXPECT_EQ(CurrentId(), 5);
     EXPECT_EQ(Grid->InplaceSearchText(), QStringLiteral("Си"));

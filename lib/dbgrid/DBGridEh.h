@@ -717,7 +717,7 @@ public:
     // --- layout
     // Asks for a layout rebuild (at once, or when the outermost layout lock goes).
     void LayoutChanged();
-    void RecalcDataRowCount();
+    virtual void RecalcDataRowCount();
     int CalcIndicatorColWidth();
     TCellAreaTypeEh GetCellType(int ACol, int ARow, int& AreaCol, int& AreaRow) const;
     // The base grid's own option set, derived from Options and OptionsEh.
@@ -1518,6 +1518,8 @@ public:
                             TLocateTextOptionsEh Options, TLocateTextDirectionEh Direction,
                             TLocateTextMatchingEh Matching, TLocateTextTreeFindRangeEh TreeFindRange);
     bool InplaceSearching() const;
+    // True while a search step moves the data set itself.
+    bool InplaceSearchingInProcess() const;
     String InplaceSearchText() const;
     void StartInplaceSearch(const String& S, int TimeOut, TLocateTextDirectionEh Direction);
     void StopInplaceSearch();

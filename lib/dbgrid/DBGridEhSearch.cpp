@@ -341,6 +341,10 @@ bool TCustomDBGridEh::InplaceSearching() const {
     return FSearchData->FInplaceSearching;
 }
 
+bool TCustomDBGridEh::InplaceSearchingInProcess() const {
+    return FSearchData->FInplaceSearchingInProcess;
+}
+
 String TCustomDBGridEh::InplaceSearchText() const {
     return FSearchData->FInplaceSearchText;
 }
@@ -354,6 +358,8 @@ void TCustomDBGridEh::StartInplaceSearch(const String& S, int TimeOut, TLocateTe
     if (!t.isEmpty() && VisibleColumnCount() > 0) {
         LockPaint();
         ScopeExit unlock{[this] { UnlockPaint(); }};
+        d.FInplaceSearchingInProcess = true;
+        ScopeExit done{[&d] { d.FInplaceSearchingInProcess = false; }};
         TColumnEh* col = FOptions.Contains(dgRowSelect) ? VisibleColumn(0) : SelectedColumn();
         if (!col) col = VisibleColumn(0);
         TLocateTextOptionsEh opts{ltoCaseInsensitiveEh, ltoStopOnEscape};

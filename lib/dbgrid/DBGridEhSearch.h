@@ -183,6 +183,7 @@ struct TDBGridEhSearchData {
     std::unique_ptr<TDBGridSearchPanelEh> FSearchPanel;
     TDBGridSearchPanelControlEh* FSearchPanelControl = nullptr;
     bool FInplaceSearching = false;
+    bool FInplaceSearchingInProcess = false;
     String FInplaceSearchText;
     int FInplaceSearchTimeOut = 1500;
     bool FInplaceSearchTimerActive = false;

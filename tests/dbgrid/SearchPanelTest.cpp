@@ -415,6 +415,39 @@ TEST_F(SearchGridTest, FilterOnTypingAndDisabledFilter) {
     EXPECT_EQ(VisibleRecords(), 9);
 }
 
+TEST_F(SearchGridTest, SearchBoxPlaceholderAndRightToLeftPlacementScreenshot) {
+    UseNames();
+    Grid->SearchPanel()->SetEnabled(true);
+    Pump(50);
+    TDBGridSearchPanelControlEh* pc = Grid->SearchPanelControl();
+    TNavFindEditEh* box = pc->FindEditor();
+    EXPECT_TRUE(box->IsEmpty());
+    EXPECT_EQ(box->BevelKind(), bkFlat);
+    EXPECT_EQ(box->BevelInner(), bvNone);
+    EXPECT_EQ(box->BevelOuter(), bvNone);
+    QImage img = Form->Widget()->grab().toImage();
+    EXPECT_TRUE(img.save(ScreenshotPath(QStringLiteral("dbgrid_search_box_placeholder"))));
+
+    // Left to right: the box at the left, the buttons after it, the panel from the left edge.
+    const int r = Grid->OutBoundaryData()->RightIndent();
+    EXPECT_EQ(pc->Left(), 0);
+    EXPECT_EQ(pc->Width(), Grid->ClientWidth() - r);
+    EXPECT_LT(box->Left(), pc->FindButton(gnfbCancelSearchFilterEh)->Left());
+    // Right to left: mirrored, the buttons from the left edge and the box after them.
+    Grid->SetBiDiMode(bdRightToLeft);
+    Grid->UpdateSearchPanel();
+    Pump(50);
+    ASSERT_TRUE(pc->UseRightToLeftAlignment());
+    EXPECT_EQ(pc->Left(), r);
+    EXPECT_EQ(pc->Left() + pc->Width(), Grid->ClientWidth() - r);
+    EXPECT_EQ(pc->FindButton(gnfbFindPrevEh)->Left(), 3);
+    EXPECT_LT(pc->FindButton(gnfbFindPrevEh)->Left(), pc->FindButton(gnfbFindNextEh)->Left());
+    EXPECT_LT(pc->FindButton(gnfbFindNextEh)->Left(), pc->FindButton(gnfbCancelSearchFilterEh)->Left());
+    EXPECT_EQ(box->Left(), pc->FindButton(gnfbCancelSearchFilterEh)->BoundsRect().Right + 4);
+    img = Form->Widget()->grab().toImage();
+    EXPECT_TRUE(img.save(ScreenshotPath(QStringLiteral("dbgrid_search_box_rtl"))));
+}
+
 TEST_F(SearchGridTest, SearchPanelHighlightsMatchesScreenshot) {
     UseNames();
     Grid->SetOptionsEh(Grid->OptionsEh() + TDBGridEhOptions{dghShowRecNo});
@@ -594,6 +627,71 @@ TEST_F(SearchGridTest, NavigatorButtonsActionsAndStates) {
     Table->Close();
     for (int b = nbFirstEh; b <= nbRefreshEh; ++b)
         EXPECT_FALSE(nav->Button(TNavigateBtnEh(b))->Enabled());
+}
+
+TEST_F(SearchGridTest, NavigatorCountsAndSumsTheSelectionScreenshot) {
+    UseNames();
+    Form->SetWidth(760);
+    Grid->SetWidth(740);
+    Grid->HorzScrollBar()->ExtraPanel()->SetVisible(true);
+    TDBGridOptions o = Grid->Options();
+    o.Include(dgMultiSelect);
+    Grid->SetOptions(o);
+    Grid->SetAllowedOperations(TDBGridEhAllowedOperations{alopUpdateEh, alopDeleteEh});
+    Pump();
+    TDBGridEhNavigatorPanel* nav = Grid->HorzScrollBarPanelControl()->ExtraPanel();
+    // The top and right border lines lie outside the client area.
+    EXPECT_EQ(nav->ClientWidth(), nav->Width() - 1);
+    EXPECT_EQ(nav->ClientHeight(), nav->Height() - 1);
+
+    // A rectangle over the ID column, rows 2 to 4: the five aggregates in their order.
+    GoToId(2);
+    const TBookmark top = Table->Bookmark();
+    GoToId(4);
+    Grid->Selection()->Rect()->Select(0, top, false);
+    Grid->Selection()->Rect()->Select(0, Table->Bookmark(), true);
+    Pump();
+    EXPECT_EQ(nav->GetSelectionInfoPanelText(),
+              QStringLiteral(" Sum: 9    Count: 3    Average: 3    Min: 2    Max: 4 "));
+    const auto& items = nav->SelectionInfoItems();
+    ASSERT_EQ(items.size(), 5u);
+    EXPECT_EQ(items[0].Text, QStringLiteral("9"));
+    EXPECT_EQ(items[4].Text, QStringLiteral("4"));
+    for (size_t i = 0; i < items.size(); ++i) {
+        EXPECT_LT(items[i].Left, items[i].Right);
+        if (i > 0) EXPECT_GT(items[i].Left, items[i - 1].Right);
+    }
+    EXPECT_TRUE(nav->SelectionInfo()->Visible());
+    EXPECT_GT(nav->SelectionInfo()->Width(), 0);
+    QImage img = Form->Widget()->grab().toImage();
+    EXPECT_TRUE(img.save(ScreenshotPath(QStringLiteral("dbgrid_navigator_sums"))));
+
+    // A selected column sums over every record; a text column has a count, min and max only.
+    Grid->Selection()->Columns()->Select(Grid->Columns()->Columns(0), false);
+    EXPECT_TRUE(nav->GetSelectionInfoPanelText().startsWith(QStringLiteral(" Sum: 45 ")));
+
+    // Selected records: counted beside the record count, no sums; Delete goes by the grid's rules.
+    Grid->Selection()->Clear();
+    for (int id : {2, 3}) {
+        GoToId(id);
+        Grid->SelectedRows()->SetCurrentRowSelected(true);
+    }
+    Pump();
+    EXPECT_EQ(nav->RecordsInfoText(), QStringLiteral("9 (2)"));
+    EXPECT_FALSE(nav->SelectionInfo()->Visible());
+    std::vector<String> asked;
+    SetMessageBoxHook([&](const String& Text, const String&, UINT) {
+        asked.push_back(Text);
+        return IDOK;
+    });
+    nav->NavBtnClick(nbDeleteEh);
+    SetMessageBoxHook(nullptr);
+    EXPECT_EQ(Table->RecordCount(), 7);
+    EXPECT_FALSE(Table->Locate(QStringLiteral("ID"), Variant(2), TLocateOptions()));
+    EXPECT_FALSE(Table->Locate(QStringLiteral("ID"), Variant(3), TLocateOptions()));
+    ASSERT_EQ(asked.size(), 1u);
+    EXPECT_NE(asked[0], QStringLiteral("Delete record?"));
+    EXPECT_EQ(nav->RecordsInfoText(), QStringLiteral("7"));
 }
 
 TEST_F(SearchGridTest, NavigatorLayoutWithSearchPanelScreenshot) {

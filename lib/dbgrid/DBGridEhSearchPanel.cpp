@@ -354,7 +354,8 @@ void TDBGridSearchPanelControlEh::InitItems() {
     FFindEditor->SetBorderStyle(bsNone);
     FFindEditor->SetCtl3D(true);
     FFindEditor->SetTabStop(false);
-    FFindEditor->SetTextHint(String::fromUtf16(SSearchPlaceholder));
+    // The placeholder is the edit's empty-data text: shown while the box is empty and unfocused.
+    FFindEditor->EmptyDataInfo()->SetText(String::fromUtf16(SSearchPlaceholder));
     FFindEditor->SetParent(this);
     FFindEditor->SetIsEmpty(true);
     FFindEditor->Font()->SetColor(clGrayText);

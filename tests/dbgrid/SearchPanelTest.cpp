@@ -422,6 +422,7 @@ TEST_F(SearchGridTest, SearchBoxPlaceholderAndRightToLeftPlacementScreenshot) {
     TDBGridSearchPanelControlEh* pc = Grid->SearchPanelControl();
     TNavFindEditEh* box = pc->FindEditor();
     EXPECT_TRUE(box->IsEmpty());
+    EXPECT_EQ(box->TextHint(), QString::fromUtf8("Поиск..."));
     EXPECT_EQ(box->BevelKind(), bkFlat);
     EXPECT_EQ(box->BevelInner(), bvNone);
     EXPECT_EQ(box->BevelOuter(), bvNone);

@@ -740,7 +740,7 @@ public:
     // --- layout
     // Asks for a layout rebuild (at once, or when the outermost layout lock goes).
     void LayoutChanged();
-    void RecalcDataRowCount();
+    virtual void RecalcDataRowCount();
     int CalcIndicatorColWidth();
     TCellAreaTypeEh GetCellType(int ACol, int ARow, int& AreaCol, int& AreaRow) const;
     // The base grid's own option set, derived from Options and OptionsEh.
@@ -1594,6 +1594,8 @@ public:
                             TLocateTextOptionsEh Options, TLocateTextDirectionEh Direction,
                             TLocateTextMatchingEh Matching, TLocateTextTreeFindRangeEh TreeFindRange);
     bool InplaceSearching() const;
+    // True while a search step moves the data set itself.
+    bool InplaceSearchingInProcess() const;
     String InplaceSearchText() const;
     void StartInplaceSearch(const String& S, int TimeOut, TLocateTextDirectionEh Direction);
     void StopInplaceSearch();
@@ -1623,6 +1625,14 @@ protected:
     // Data sets the search filter is hooked into that go away are let go.
     void SearchNotification(TComponent* AComponent);
     void SearchTimerTick();
+    // Keeps the grid's selection for the search filter (and clears a row or rectangle one).
+    void TakeSearchFilterSelection();
+    // Typed characters that start or extend an in-place search; true when the key was taken.
+    bool SearchKeyPress(Char& Key);
+    // Whether a typed character goes to the in-place search rather than to the cell editor.
+    bool CharStartsInplaceSearch();
+    // Brings the data set's current record into view in the group tree.
+    void ShowCurrentRecordInGroupTree();
 
     std::unique_ptr<TDBGridEhSearchData> FSearchData;
 
@@ -1729,9 +1739,6 @@ protected:
     // Keys: the steps of KeyDown before the Delete rule, the in-place search keys, and whether
     // the data set lets typing start a search.
     void KeyDownSteps(Word& Key, TShiftState Shift);
-    bool InplaceSearchKeyDown(Word& Key, TShiftState Shift);
-    bool DataSetAcceptsSearch();
-    bool EditorVisible();
 
     // --- lookup lists (DBLookupGridsEhPopup.cpp)
 public:

@@ -52,8 +52,10 @@ TDBGridEhFindDlg::TDBGridEhFindDlg(TComponent* AOwner) : TCustomForm(AOwner, 0) 
     SetClientWidth(467);
     SetClientHeight(141);
     SetKeyPreview(true);
-    Font()->SetName(Screen ? Screen->IconFont()->Name() : Font()->Name());
+    // Designed in Tahoma 8; the face then becomes the platform's default one.
+    Font()->SetName(QStringLiteral("Tahoma"));
     Font()->SetHeight(-11);
+    Font()->SetName(QString::fromLatin1(DefFontName));
 
     Label1 = MakeLabel(this, "Label1", "&Образец:", 9, 11);
     cbText = MakeCombo(this, "cbText", 81, 8, 292, {}, -1);

@@ -28,34 +28,6 @@ void TCustomDBGridEh::KeyDown(Word& Key, TShiftState Shift) {
         column->WriteValueToField(String(), Null(), false);
 }
 
-bool TCustomDBGridEh::InplaceSearchKeyDown(Word& Key, TShiftState Shift) {
-    const TShortCut sc = ShortCut(Key, Shift);
-    if (sc == InplaceSearchStartShortCut && FOptionsEh.Contains(dghIncSearch)) {
-        if (InplaceSearching() && FOptionsEh.Contains(dghDialogFind) &&
-            FindDialogShortCut == InplaceSearchStartShortCut) {
-            // The second press turns the search into the find dialog.
-            StopInplaceSearch();
-            ShowFindDialog(String(), IsFindDialogShowAsModal());
-        } else {
-            StartInplaceSearch(String(), -1, ltdAllEh);
-        }
-        Key = 0;
-        return true;
-    }
-    if (!InplaceSearching() || !Shift.Empty()) return false;
-    if (Key == VK_RETURN || Key == VK_ESCAPE || Key == VK_F2) {
-        StopInplaceSearch();
-    } else if (Key == VK_BACK) {
-        String& text = FSearchData->FInplaceSearchText;
-        if (!text.isEmpty()) text.chop(text.back().isLowSurrogate() && text.size() >= 2 ? 2 : 1);
-        InvalidateRowCells(Row());
-        StartInplaceSearchTimer();
-        Key = 0;
-        return true;
-    }
-    return false;
-}
-
 void TCustomDBGridEh::KeyDownSteps(Word& Key, TShiftState Shift) {
     FAntiSelection = Shift.Contains(ssCtrl) || !FOptionsEh.Contains(dghClearSelection);
     // The control's own OnKeyDown comes first and may take the key.
@@ -67,7 +39,6 @@ void TCustomDBGridEh::KeyDownSteps(Word& Key, TShiftState Shift) {
         Key = Key == VK_LEFT ? VK_RIGHT : VK_LEFT;
     if (!DataLink()->Active() || !CanGridAcceptKey(Key, Shift)) return;
     if (GroupingKeyDown(Key, Shift)) return;
-    if (InplaceSearchKeyDown(Key, Shift)) return;
     if (SearchKeyDown(Key, Shift)) return;
     TDataSet* ds = DataLink()->DataSet();
     const bool ctrl = Shift.Contains(ssCtrl);
@@ -354,29 +325,11 @@ String TCustomDBGridEh::GetCompleteKeyPress() const {
     return FCompleteKeyPress;
 }
 
-bool TCustomDBGridEh::DataSetAcceptsSearch() {
-    if (!DataLink()->Active()) return false;
-    const TDataSetState st = DataLink()->DataSet()->State();
-    return st != dsEdit && st != dsInsert && st != dsSetKey;
-}
-
-bool TCustomDBGridEh::EditorVisible() {
-    return InplaceEditor() && InplaceEditor()->Visible();
-}
-
 void TCustomDBGridEh::KeyPress(Char& Key) {
     if (FOptionsEh.Contains(dghEnterAsTab) && Key == QChar(13)) Key = QChar(9);
     if (Key == QChar(13) && !FOptions.Contains(dgAlwaysShowEditor)) DataLink()->UpdateData();
     TCustomDBAxisGridEh::KeyPress(Key);
-    const bool searching = InplaceSearching();
-    if ((searching || (FOptionsEh.Contains(dghPreferIncSearch) && !FOptions.Contains(dgAlwaysShowEditor) &&
-                       !EditorVisible())) &&
-        Key.unicode() > 31 && DataSetAcceptsSearch()) {
-        const String typed = FCompleteKeyPress.isEmpty() ? String(Key) : GetCompleteKeyPress();
-        StartInplaceSearch(
-            typed, searching ? FSearchData->FInplaceSearchTimeOut : InplaceSearchTimeOutDefault, ltdAllEh);
-        Key = QChar(0);
-    }
+    SearchKeyPress(Key);
 }
 
 void TCustomDBGridEh::HandleChar(TMessage& Message) {
@@ -410,16 +363,12 @@ void TCustomDBGridEh::HandleChar(TMessage& Message) {
         Message.Result = 0;
     } else {
         // Typed text goes to the editor, or starts (or extends) an in-place search.
-        const bool prefer = FOptionsEh.Contains(dghPreferIncSearch);
-        const bool editorWanted = !prefer || FOptions.Contains(dgAlwaysShowEditor) || EditorVisible();
-        const bool toEditor = !InplaceSearching() && (FOptionsEh.Contains(dghIncSearch)
-                                                          ? column && IsColumnEditable(column) && editorWanted
-                                                          : editorWanted);
+        const bool toEditor = !CharStartsInplaceSearch();
         const bool tree = FIntMemTable && FIntMemTable->GetViewAsTreeList();
         // The keypad's tree and detail-panel keys must not open the editor.
         const bool detail = RowDetailPanelActive();
         if (!toEditor) {
-            if ((ch.unicode() >= 32 || ch == QChar(8)) && DataSetAcceptsSearch()) {
+            if (ch.unicode() >= 32 || ch == QChar(8)) {
                 Char key = ch;
                 KeyPress(key);
                 if (key.isNull()) Message.Result = 0;

@@ -4,6 +4,7 @@
 // Invariant: DisableControls is always paired with EnableControls, also when a read throws.
 
 #include "lib/dbgrid/DBGridEhSearch.h"
+#include "lib/dbgrid/DBGridEhSelection.h"
 
 #include "platform/rtl/SysUtils.h"
 #include "platform/ui/WinApi.h"
@@ -45,8 +46,16 @@ bool LocateTextInGrid(TCustomDBGridEh* Grid, const String& FieldName, const Stri
     TDataSet* ds = src ? src->DataSet() : nullptr;
     if (!ds || !ds->Active()) return false;
 
-    // The columns compared, in order. (Searching inside a selection needs the grid's
-    // selection, which this grid does not hold: the whole data set is searched.)
+    // Text can be read from every column but pictures and other blobs.
+    auto readable = [](TColumnEh* c) {
+        TField* f = c->Field();
+        return !f || !f->IsBlob() || f->DataType() == ftMemo || f->DataType() == ftWideMemo;
+    };
+    TDBGridEhSelection* sel = Grid->Selection();
+    const bool inside = Options.Contains(ltoInsideSelection);
+    const TDBGridEhSelectionType selType = inside ? sel->SelectionType() : gstNon;
+
+    // The columns compared, in order.
     std::vector<TColumnEh*> cols;
     if (!FieldName.isEmpty()) {
         for (int i = 0; i < Grid->Columns()->Count(); ++i) {
@@ -56,14 +65,16 @@ bool LocateTextInGrid(TCustomDBGridEh* Grid, const String& FieldName, const Stri
                 break;
             }
         }
+    } else if (selType == gstColumns) {
+        for (int i = 0; i < sel->Columns()->Count(); ++i)
+            if (readable(sel->Columns()->Columns(i))) cols.push_back(sel->Columns()->Columns(i));
+    } else if (selType == gstRectangle) {
+        const int right = std::min(sel->Rect()->RightCol(), Grid->VisibleColumnCount() - 1);
+        for (int i = std::max(0, sel->Rect()->LeftCol()); i <= right; ++i)
+            if (readable(Grid->VisibleColumn(i))) cols.push_back(Grid->VisibleColumn(i));
     } else if (Options.Contains(ltoAllFieldsEh)) {
-        for (int i = 0; i < Grid->VisibleColumnCount(); ++i) {
-            TColumnEh* c = Grid->VisibleColumn(i);
-            // Pictures and other blobs have no text to compare.
-            TField* f = c->Field();
-            if (!f || !f->IsBlob() || f->DataType() == ftMemo || f->DataType() == ftWideMemo)
-                cols.push_back(c);
-        }
+        for (int i = 0; i < Grid->VisibleColumnCount(); ++i)
+            if (readable(Grid->VisibleColumn(i))) cols.push_back(Grid->VisibleColumn(i));
     } else if (TColumnEh* c = Grid->SelectedColumn()) {
         cols.push_back(c);
     }
@@ -92,13 +103,78 @@ bool LocateTextInGrid(TCustomDBGridEh* Grid, const String& FieldName, const Stri
     } enable{ds};
     const TBookmark saved = ds->Bookmark();
 
+    // The record walk: the selected rows, the rectangle's rows or the whole data set.
+    TBookmarkListEh* rows = Grid->SelectedRows();
+    const bool inRows = selType == gstRecordBookmarks && rows->Count() > 0;
+    const bool inRect = selType == gstRectangle;
+    int rowPos = 0;
+    bool endFwd = false, endBack = false;
+    TBookmark rectTop, rectBottom;
+    if (inRect) {
+        rectTop = sel->Rect()->TopRow();
+        rectBottom = sel->Rect()->BottomRow();
+    }
+    auto isRow = [&](const TBookmark& bm) {
+        return !bm.empty() && ds->CompareBookmarks(ds->Bookmark(), bm) == 0;
+    };
+    auto gotoRow = [&](int i) {
+        rowPos = i;
+        ds->SetBookmark(rows->Items(i));
+    };
+    if (inRows) {
+        int idx = 0;
+        if (rows->Find(ds->Bookmark(), idx))
+            rowPos = idx;
+        else
+            gotoRow(0);
+    }
+
     auto goStart = [&](bool fwd) {
-        if (fwd)
+        if (inRows)
+            gotoRow(fwd ? 0 : rows->Count() - 1);
+        else if (inRect)
+            ds->SetBookmark(fwd ? rectTop : rectBottom);
+        else if (fwd)
             ds->First();
         else
             ds->Last();
     };
-    auto atEnd = [&](bool fwd) { return fwd ? ds->Eof() : ds->BOF(); };
+    auto nextRecord = [&]() {
+        if (inRows) {
+            if (rowPos < rows->Count() - 1)
+                gotoRow(rowPos + 1);
+            else
+                endFwd = true;
+        } else if (inRect) {
+            if (isRow(rectBottom))
+                endFwd = true;
+            else {
+                ds->Next();
+                if (ds->Eof()) endFwd = true;
+            }
+        } else {
+            ds->Next();
+        }
+    };
+    auto priorRecord = [&]() {
+        if (inRows) {
+            if (rowPos > 0)
+                gotoRow(rowPos - 1);
+            else
+                endBack = true;
+        } else if (inRect) {
+            if (isRow(rectTop))
+                endBack = true;
+            else
+                ds->Prior();
+        } else {
+            ds->Prior();
+        }
+    };
+    auto atEnd = [&](bool fwd) {
+        if (inRows || inRect) return fwd ? endFwd : endBack;
+        return fwd ? ds->Eof() : ds->BOF();
+    };
     auto step = [&](bool fwd) {
         if (allFields) {
             if (fwd) {
@@ -106,20 +182,20 @@ bool LocateTextInGrid(TCustomDBGridEh* Grid, const String& FieldName, const Stri
                     ++pos;
                     return;
                 }
-                ds->Next();
+                nextRecord();
                 pos = 0;
             } else {
                 if (pos > 0) {
                     --pos;
                     return;
                 }
-                ds->Prior();
+                priorRecord();
                 pos = last;
             }
         } else if (fwd) {
-            ds->Next();
+            nextRecord();
         } else {
-            ds->Prior();
+            priorRecord();
         }
     };
 
@@ -137,6 +213,7 @@ bool LocateTextInGrid(TCustomDBGridEh* Grid, const String& FieldName, const Stri
             if (wrapped || ds->IsEmpty()) break;
             goStart(forward);
             pos = forward ? 0 : last;
+            endFwd = endBack = false;
             wrapped = true;
             if (atEnd(forward) && ds->IsEmpty()) break;
         }

@@ -7,6 +7,9 @@
 #include "lib/dbgrid/DBGridEhRes.h"
 #include "lib/dbgrid/DBGridEhScrollBars.h"
 #include "lib/dbgrid/DBGridEhSearch.h"
+#include "lib/dbgrid/DBGridEhSelection.h"
+#include "lib/dbgrid/DBGridEhGrouping.h"
+#include "lib/memtable/MemTableEh.h"
 #include "lib/tools/ToolCtrlsEh.h"
 
 #include "platform/ui/Dialogs.h"
@@ -16,6 +19,8 @@
 #include "platform/ui/Themes.h"
 #include "platform/ui/WinApi.h"
 #include "platform/ui/WinGdi.h"
+
+#include <QPainter>
 
 #include <algorithm>
 
@@ -348,7 +353,12 @@ void TDBGridEhNavigatorPanel::NavBtnClick(TNavigateBtnEh Index) {
                 ds->Append();
             break;
         case nbDeleteEh:
-            // The grid has no record selection of its own: every delete asks about one record.
+            // Selected records go by the grid's own rules and questions.
+            if (grid && (grid->Selection()->SelectionType() == gstRecordBookmarks ||
+                         grid->Selection()->SelectionType() == gstAll)) {
+                DeleteGridSelection(grid, false);
+                break;
+            }
             if (FConfirmDelete && MessageDlg(QStringLiteral("Delete record?"), mtConfirmation,
                                              TMsgDlgButtons{mbOK, mbCancel}) == mrCancel)
                 return;
@@ -386,7 +396,15 @@ void TDBGridEhNavigatorPanel::UpdateButtonStates() {
     const TDBGridEhAllowedOperations ops =
         grid ? grid->AllowedOperations()
              : TDBGridEhAllowedOperations{alopInsertEh, alopUpdateEh, alopDeleteEh, alopAppendEh};
-    const bool g = true; // group rows are not data rows; this grid shows no group rows here
+    // A group row stands for no record: nothing to insert beside, edit or delete.
+    // (The current node is looked at only while the tree still lists it: data events come in
+    // while the tree is being rebuilt.)
+    bool g = true;
+    if (grid && grid->DataGrouping() && grid->DataGrouping()->IsGroupingWorks()) {
+        TGroupDataTreeNodeEh* node = grid->CurGroupDataNode();
+        if (node && grid->DataGrouping()->GroupDataTree()->IndexOfVisibleNode(node) >= 0)
+            g = node->NodeType() != dntDataGroupEh;
+    }
     NavButtons[nbFirstEh]->SetEnabled(!b);
     NavButtons[nbPriorEh]->SetEnabled(!b);
     NavButtons[nbNextEh]->SetEnabled(!e);
@@ -423,8 +441,11 @@ void TDBGridEhNavigatorPanel::ActiveChanged() {
 String TDBGridEhNavigatorPanel::RecordsInfoText() {
     TDataSet* ds = DataSource() ? DataSource()->DataSet() : nullptr;
     if (!ds || !ds->Active()) return String();
-    // Selected bookmarks are shown in brackets once the grid holds a record selection.
-    return String::number(ds->RecordCount());
+    String t = String::number(ds->RecordCount());
+    TCustomDBGridEh* g = Grid();
+    if (g && g->SelectedRows()->Count() > 0)
+        t += QStringLiteral(" (") + String::number(g->SelectedRows()->Count()) + QStringLiteral(")");
+    return t;
 }
 
 int TDBGridEhNavigatorPanel::InfoWidth(const String& Text, TFont* Font) {
@@ -451,9 +472,40 @@ int TDBGridEhNavigatorPanel::SelectionInfoWidth() {
 
 String TDBGridEhNavigatorPanel::GetSelectionInfoPanelText() {
     SelectionInfoPanelDataEh.clear();
-    // The aggregates need a rectangle or column selection of the grid, which it does not hold;
-    // without one there is nothing to sum.
-    return String();
+    TCustomDBGridEh* g = Grid();
+    IMemTableEh* mt = g ? g->IntMemTable() : nullptr;
+    if (!mt || !g->DataLink()->Active()) return String();
+    TDBGridEhSelection* sel = g->Selection();
+    TBookmark from, to; // empty: every row
+    String fieldName;
+    if (sel->SelectionType() == gstRectangle) {
+        from = sel->Rect()->TopRow();
+        to = sel->Rect()->BottomRow();
+        if (TColumnEh* c = g->VisibleColumn(sel->Rect()->LeftCol())) fieldName = c->FieldName();
+    } else if (sel->SelectionType() == gstColumns) {
+        if (sel->Columns()->Count() > 0) fieldName = sel->Columns()->Columns(0)->FieldName();
+    } else {
+        return String();
+    }
+    if (fieldName.isEmpty()) return String();
+    Variant values[5];
+    mt->GetAggregatedValuesForRange(from, to, fieldName, values,
+                                    Byte(agfSumEh | agfCountEh | agfAvgEh | agfMinEh | agfMaxEh));
+    TCanvas* c = Canvas();
+    c->Font()->Assign(g->Font());
+    String text;
+    for (int i = 0; i < 5; ++i) {
+        if (values[i].IsNull() || values[i].IsEmpty()) continue;
+        if (!text.isEmpty()) text += QStringLiteral("   ");
+        text += QStringLiteral(" ") + String::fromUtf16(AggregateLabels[i]) + QStringLiteral(": ");
+        const String value = values[i].AsString();
+        // Where the value sits in the drawn text, for copying it with a click.
+        const int left = c->TextWidth(text);
+        text += value;
+        SelectionInfoPanelDataEh.push_back({value, left, c->TextWidth(text)});
+    }
+    if (!text.isEmpty()) text += QStringLiteral(" ");
+    return text;
 }
 
 void TDBGridEhNavigatorPanel::UpdateInfoPanels() {
@@ -624,6 +676,19 @@ void TDBGridEhNavigatorPanel::WndProc(TMessage& Message) {
         TCustomControl::WndProc(Message);
         NavButtons[FFocusedButton]->Invalidate();
         return;
+    case WM_NCPAINT:
+        TCustomControl::WndProc(Message);
+        PaintBorder(reinterpret_cast<HDC>(Message.WParam));
+        return;
+    case CM_PARENTFONTCHANGED:
+        TCustomControl::WndProc(Message);
+        // The search box writes in the grid's typeface.
+        if (FSearchPanelControl && Grid()) {
+            TFont* f = FSearchPanelControl->FindEditor()->Font();
+            f->SetName(Grid()->Font()->Name());
+            f->SetCharset(Grid()->Font()->Charset());
+        }
+        return;
     }
     TCustomControl::WndProc(Message);
 }
@@ -679,12 +744,21 @@ void TDBGridEhNavigatorPanel::Paint() {
         c->Brush()->SetColor(Color());
         c->FillRect(r);
     }
-    // The top and right border lines.
-    c->Pen()->SetColor(FBorderColor);
-    c->MoveTo(0, 0);
-    c->LineTo(r.Right, 0);
-    c->MoveTo(r.Right - 1, 0);
-    c->LineTo(r.Right - 1, r.Bottom);
+}
+
+TRect TDBGridEhNavigatorPanel::NonClientMargins() {
+    return TRect(0, 1, 1, 0);
+}
+
+void TDBGridEhNavigatorPanel::PaintBorder(HDC DC) {
+    // The top and right border lines, outside the client area.
+    QPainter* p = DC ? DCPainter(DC) : nullptr;
+    if (!p) return;
+    p->save();
+    p->setPen(ColorToQColor(FBorderColor));
+    p->drawLine(0, 0, Width() - 1, 0);
+    p->drawLine(Width() - 1, 0, Width() - 1, Height() - 1);
+    p->restore();
 }
 
 KVT_REGISTER_CLASS(TNavButtonEh)

@@ -156,9 +156,11 @@ public:
     void Loaded() override;
     void SetEnabled(bool Value) override;
     void WndProc(TMessage& Message) override;
+    TRect NonClientMargins() override;
 
 protected:
     void Paint() override;
+    void PaintBorder(HDC DC);
     void KeyDown(Word& Key, TShiftState Shift) override;
     void CreateParts();
     void InitHints();

@@ -6,6 +6,7 @@
 
 #include "lib/dbgrid/DBGridEhCenter.h"
 #include "lib/dbgrid/DBGridEhFindDlg.h"
+#include "lib/dbgrid/DBGridEhSelection.h"
 
 #include "lib/tools/ToolCtrlsEh.h"
 
@@ -134,6 +135,7 @@ void TCustomDBGridEh::ApplySearchFilter(const String& Text) {
     d.FFilterColumns.clear();
     if (!DataLink()->Active()) return;
     TDataSet* ds = DataLink()->DataSet();
+    TakeSearchFilterSelection();
     if (IMemTableEh* mt = IntMemTable()) {
         const TFilterRecordEvent test(this, &TCustomDBGridEh::SearchFilterRecord);
         if (d.FFilterObj && d.FFilterMemTable == mt)
@@ -167,6 +169,35 @@ void TCustomDBGridEh::ApplySearchFilter(const String& Text) {
     Invalidate();
 }
 
+void TCustomDBGridEh::TakeSearchFilterSelection() {
+    TDBGridEhSearchData& d = *FSearchData;
+    TDBGridEhSelection* sel = Selection();
+    const TDBGridEhSelectionType type = sel->SelectionType();
+    // Typing on refilters with each character; the grid's selection was cleared by the first
+    // apply, and the later ones keep looking inside what was selected then.
+    if (type == gstNon && SearchFilterActive()) return;
+    d.FFilterSelType = type;
+    d.FFilterSelColumns.clear();
+    d.FFilterSelRecs.clear();
+    d.FFilterSelBookmarks.clear();
+    if (type == gstColumns) {
+        for (int i = 0; i < sel->Columns()->Count(); ++i)
+            d.FFilterSelColumns.push_back(sel->Columns()->Columns(i));
+    } else if (type == gstRecordBookmarks) {
+        TBookmarkListEh* rows = sel->Rows();
+        if (IntMemTable()) {
+            TBookmarkListEh refs(nullptr);
+            refs.AssignAsBaseRef(rows);
+            d.FFilterSelRecs.insert(refs.RowsRef().begin(), refs.RowsRef().end());
+        } else {
+            // Other data sets have no record objects: their records are told by bookmark.
+            for (int i = 0; i < rows->Count(); ++i)
+                d.FFilterSelBookmarks.insert(rows->Items(i));
+        }
+    }
+    if (type == gstRecordBookmarks || type == gstRectangle) sel->Clear();
+}
+
 void TCustomDBGridEh::SearchFilterRecord(TDataSet* DataSet, bool& Accept) {
     TDBGridEhSearchData& d = *FSearchData;
     if (d.FLastFilterPanelEvent) {
@@ -174,18 +205,36 @@ void TCustomDBGridEh::SearchFilterRecord(TDataSet* DataSet, bool& Accept) {
         if (!Accept) return;
     }
     Accept = false;
+    if (d.FFilterSelType == gstRecordBookmarks) {
+        if (IMemTableEh* mt = IntMemTable()) {
+            if (!d.FFilterSelRecs.count(mt->GetRec())) return;
+        } else {
+            // A data set that cannot tell the filtered record's bookmark is not restricted.
+            const TBookmark bm = DataSet->Bookmark();
+            if (!bm.empty() && !d.FFilterSelBookmarks.count(bm)) return;
+        }
+    }
     const String& needle = d.FSearchFilter;
+    std::vector<TColumnEh*> selCols;
+    if (d.FFilterSelType == gstColumns) {
+        // Only the selected columns that the grid still has.
+        for (TColumnEh* c : d.FFilterSelColumns)
+            for (int i = 0; i < Columns()->Count(); ++i)
+                if (Columns()->Columns(i) == c) selCols.push_back(c);
+    }
     TColumnsEhList* cols = VisibleColumns();
-    const int n = cols->Count();
+    const bool useSel = d.FFilterSelType == gstColumns;
+    const int n = useSel ? int(selCols.size()) : cols->Count();
+    auto colAt = [&](int i) { return useSel ? selCols[size_t(i)] : cols->Columns(i); };
     // The column facts are read once per filter pass, not once per record.
     bool fresh = int(d.FFilterColumns.size()) == n;
     for (int i = 0; fresh && i < n; ++i)
-        fresh = d.FFilterColumns[size_t(i)].Column == cols->Columns(i) &&
-                d.FFilterColumns[size_t(i)].Field == cols->Columns(i)->Field();
+        fresh = d.FFilterColumns[size_t(i)].Column == colAt(i) &&
+                d.FFilterColumns[size_t(i)].Field == colAt(i)->Field();
     if (!fresh) {
         d.FFilterColumns.clear();
         for (int i = 0; i < n; ++i) {
-            TColumnEh* col = cols->Columns(i);
+            TColumnEh* col = colAt(i);
             TField* f = col->Field();
             const bool plain = f && col->GetColumnType() == ctCommon && col->DisplayFormat().isEmpty() &&
                                !(DrawMemoText() && (f->DataType() == ftMemo || f->DataType() == ftWideMemo));
@@ -273,7 +322,16 @@ bool TCustomDBGridEh::LocateText(TCustomDBGridEh* AGrid, const String& FieldName
     TCustomDBGridEh* g = AGrid ? AGrid : this;
     StartWaitCursor();
     ScopeExit stop{[] { StopWaitCursor(); }};
-    return g->CenterLocateText(FieldName, Text, Options, Direction, Matching, TreeFindRange);
+    const bool found = g->CenterLocateText(FieldName, Text, Options, Direction, Matching, TreeFindRange);
+    if (found) g->ShowCurrentRecordInGroupTree();
+    return found;
+}
+
+void TCustomDBGridEh::ShowCurrentRecordInGroupTree() {
+    // The found record may sit in a collapsed group: its path opens and its row becomes current.
+    if (!FIntMemTable || !DataLink()->Active() || !FDataGrouping || !FDataGrouping->IsGroupingWorks()) return;
+    const int viewRow = FIntMemTable->GetInstantReadCurRow();
+    if (viewRow >= 0) SetCurGroupNodeByViewRow(viewRow, true);
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -281,6 +339,10 @@ bool TCustomDBGridEh::LocateText(TCustomDBGridEh* AGrid, const String& FieldName
 
 bool TCustomDBGridEh::InplaceSearching() const {
     return FSearchData->FInplaceSearching;
+}
+
+bool TCustomDBGridEh::InplaceSearchingInProcess() const {
+    return FSearchData->FInplaceSearchingInProcess;
 }
 
 String TCustomDBGridEh::InplaceSearchText() const {
@@ -296,15 +358,20 @@ void TCustomDBGridEh::StartInplaceSearch(const String& S, int TimeOut, TLocateTe
     if (!t.isEmpty() && VisibleColumnCount() > 0) {
         LockPaint();
         ScopeExit unlock{[this] { UnlockPaint(); }};
+        d.FInplaceSearchingInProcess = true;
+        ScopeExit done{[&d] { d.FInplaceSearchingInProcess = false; }};
         TColumnEh* col = FOptions.Contains(dgRowSelect) ? VisibleColumn(0) : SelectedColumn();
         if (!col) col = VisibleColumn(0);
         TLocateTextOptionsEh opts{ltoCaseInsensitiveEh, ltoStopOnEscape};
-        // Numbers are searched as shown.
-        opts.Include(ltoMatchFormatEh);
+        // Numbers are searched as edited when the centre prefers that, else as shown.
+        const bool editFormat = dynamic_cast<TNumericField*>(col->Field()) && Center() &&
+                                Center()->PreferEditFormatForNumberFields;
+        if (!editFormat) opts.Include(ltoMatchFormatEh);
         found = LocateText(this, String(), t, opts, Direction, ltmFromBegingEh, lttInAllNodesEh);
         if (found) {
             TColumnEh* fc = SelectedColumn() ? SelectedColumn() : col;
-            t = fc->DisplayText().left(t.size());
+            // The search text takes the letter case of the data.
+            t = (editFormat ? fc->EditText() : fc->DisplayText()).left(t.size());
             if (FIntMemTable) SafeMoveTop(Row() - VisibleRowCount() / 2, false);
         }
     }
@@ -399,6 +466,18 @@ bool TCustomDBGridEh::SearchKeyDown(Word& Key, TShiftState Shift) {
         Key = 0;
         return true;
     }
+    if (FOptionsEh.Contains(dghIncSearch) && sc == InplaceSearchStartShortCut) {
+        // With one shortcut for both, a second press turns the running search into the dialog.
+        if (InplaceSearching() && FOptionsEh.Contains(dghDialogFind) &&
+            FindDialogShortCut == InplaceSearchStartShortCut) {
+            StopInplaceSearch();
+            ShowFindDialog(String(), IsFindDialogShowAsModal());
+        } else {
+            StartInplaceSearch(String(), -1, ltdAllEh);
+        }
+        Key = 0;
+        return true;
+    }
     if (FOptionsEh.Contains(dghDialogFind) && sc == FindDialogShortCut) {
         StopInplaceSearch();
         TColumnEh* col = SelectedColumn();
@@ -406,21 +485,55 @@ bool TCustomDBGridEh::SearchKeyDown(Word& Key, TShiftState Shift) {
         Key = 0;
         return true;
     }
-    if (InplaceSearching()) {
-        if (Key == VK_ESCAPE) {
-            StopInplaceSearch();
-            Key = 0;
-            return true;
-        }
-        if (sc == InplaceSearchNextShortCut || sc == InplaceSearchPriorShortCut) {
-            const String t = FSearchData->FInplaceSearchText;
-            FSearchData->FInplaceSearchText.clear();
-            StartInplaceSearch(t, FSearchData->FInplaceSearchTimeOut,
-                               sc == InplaceSearchNextShortCut ? ltdDownEh : ltdUpEh);
-            if (FSearchData->FInplaceSearchText.isEmpty()) FSearchData->FInplaceSearchText = t;
-            Key = 0;
-            return true;
-        }
+    if (!InplaceSearching()) return false;
+    TDBGridEhSearchData& d = *FSearchData;
+    if (Shift.Empty() && (Key == VK_RETURN || Key == VK_ESCAPE || Key == VK_F2)) {
+        StopInplaceSearch();
+        Key = 0;
+        return true;
+    }
+    if (Shift.Empty() && Key == VK_BACK) {
+        // One character off the end (a character in two units goes whole).
+        int n = 1;
+        if (d.FInplaceSearchText.size() >= 2 && d.FInplaceSearchText.back().isLowSurrogate()) n = 2;
+        d.FInplaceSearchText.chop(std::min<qsizetype>(n, d.FInplaceSearchText.size()));
+        InvalidateRowCells(Row());
+        StartInplaceSearchTimer();
+        Key = 0;
+        return true;
+    }
+    if (sc == InplaceSearchNextShortCut || sc == InplaceSearchPriorShortCut) {
+        StartInplaceSearch(String(), d.FInplaceSearchTimeOut,
+                           sc == InplaceSearchNextShortCut ? ltdDownEh : ltdUpEh);
+        Key = 0;
+        return true;
     }
     return false;
+}
+
+bool TCustomDBGridEh::CharStartsInplaceSearch() {
+    if (!DataLink()->Active()) return false;
+    const TDataSetState st = DataLink()->DataSet()->State();
+    if (st == dsEdit || st == dsInsert || st == dsSetKey) return false;
+    if (InplaceSearching()) return true;
+    // Otherwise the character opens the editor when the options prefer it there.
+    const bool editorFirst =
+        !FOptionsEh.Contains(dghPreferIncSearch) || FOptions.Contains(dgAlwaysShowEditor) || EditorMode();
+    bool toEditor = editorFirst;
+    if (FOptionsEh.Contains(dghIncSearch)) {
+        TColumnEh* col = SelectedColumn();
+        toEditor = col && !ReadOnly() && IsColumnEditable(col) && editorFirst;
+    }
+    return !toEditor;
+}
+
+bool TCustomDBGridEh::SearchKeyPress(Char& Key) {
+    if (Key.unicode() <= 31 || !CharStartsInplaceSearch()) return false;
+    String typed = GetCompleteKeyPress();
+    if (typed.isEmpty()) typed = String(Key);
+    StartInplaceSearch(typed,
+                       InplaceSearching() ? FSearchData->FInplaceSearchTimeOut : InplaceSearchTimeOutDefault,
+                       ltdAllEh);
+    Key = QChar(0);
+    return true;
 }

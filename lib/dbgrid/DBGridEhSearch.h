@@ -11,6 +11,8 @@
 #include "lib/dbgrid/DBGridEhNavigator.h"
 #include "lib/tools/DBCtrlsEh.h"
 
+#include <set>
+#include <unordered_set>
 #include <vector>
 
 class TNavFindEditEh;
@@ -181,6 +183,7 @@ struct TDBGridEhSearchData {
     std::unique_ptr<TDBGridSearchPanelEh> FSearchPanel;
     TDBGridSearchPanelControlEh* FSearchPanelControl = nullptr;
     bool FInplaceSearching = false;
+    bool FInplaceSearchingInProcess = false;
     String FInplaceSearchText;
     int FInplaceSearchTimeOut = 1500;
     bool FInplaceSearchTimerActive = false;
@@ -195,6 +198,13 @@ struct TDBGridEhSearchData {
     std::vector<TFilterColumn> FFilterColumns;
     // The search-panel highlight that shows the searching text in every visible column.
     std::unique_ptr<TGridHighlightTextParamsEh> FPanelHighlight;
+    // The grid's selection as it was when the filter was applied: its columns limit the cells
+    // looked at, its records (memory-table record objects, or bookmarks of other data sets) the
+    // records that can pass.
+    TDBGridEhSelectionType FFilterSelType = gstNon;
+    std::vector<TColumnEh*> FFilterSelColumns;
+    std::unordered_set<TObject*> FFilterSelRecs;
+    std::set<TBookmark> FFilterSelBookmarks;
 };
 
 // The built-in text search of the grid (used when no behaviour centre takes over). True when a

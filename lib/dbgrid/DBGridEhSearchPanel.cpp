@@ -346,9 +346,16 @@ void TDBGridSearchPanelControlEh::InitItems() {
     FFindEditor = Create<TNavFindEditEh>(this);
     FFindEditor->SetFlat(true);
     FFindEditor->SetBounds(0, 1, 100, MinBtnSize.Y - 1);
+    // A flat bevel without inner or outer edges: the panel draws the frame.
+    FFindEditor->SetBevelEdges(TBevelEdges{beLeft, beTop, beRight, beBottom});
+    FFindEditor->SetBevelKind(bkFlat);
+    FFindEditor->SetBevelInner(bvNone);
+    FFindEditor->SetBevelOuter(bvNone);
     FFindEditor->SetBorderStyle(bsNone);
+    FFindEditor->SetCtl3D(true);
     FFindEditor->SetTabStop(false);
-    FFindEditor->SetTextHint(String::fromUtf16(SSearchPlaceholder));
+    // The placeholder is the edit's empty-data text: shown while the box is empty and unfocused.
+    FFindEditor->EmptyDataInfo()->SetText(String::fromUtf16(SSearchPlaceholder));
     FFindEditor->SetParent(this);
     FFindEditor->SetIsEmpty(true);
     FFindEditor->Font()->SetColor(clGrayText);

@@ -4,7 +4,10 @@
 #include "lib/dbgrid/DBLookupGridsEh.h"
 
 #include "lib/toolscore/ToolCtrlsEhData.h"
+#include "platform/classes/TypInfo.h"
+#include "platform/ui/ControlsTypInfo.h"
 #include "platform/ui/Forms.h"
+#include "platform/ui/Themes.h"
 #include "platform/ui/WinApi.h"
 
 #include <QScopeGuard>
@@ -728,6 +731,8 @@ int TDBLookupGridEh::KeyRecordDataRow() {
 }
 
 void TDBLookupGridEh::LinkDataChanged() {
+    // The list moving under an in-place search ends it, unless the search itself moved it.
+    if (!InplaceSearchingInProcess()) StopInplaceSearch();
     FKeyRowVisible = false;
     if (!DataLink()->Active() || !HandleAllocated() || ComponentState().Contains(csLoading)) {
         TCustomDBGridEh::LinkDataChanged();
@@ -782,8 +787,12 @@ bool TDBLookupGridEh::HighlightDataCellColor(int, int, TFont* AFont, TColor& ACo
         }
     }
     if (highlighted) {
-        AColor = clHighlight;
-        if (AFont) AFont->SetColor(clHighlightText);
+        // A custom style gives its own selection colours.
+        const bool styled = CustomStyleInUse();
+        AColor = styled ? StyleServices()->GetSystemColor(clHighlight) : clHighlight;
+        if (AFont)
+            AFont->SetColor(styled ? StyleServices()->GetStyleFontColor(sfListItemTextSelected)
+                                   : clHighlightText);
     } else if (AFont) {
         AFont->SetColor(clWindowText);
     }
@@ -805,10 +814,13 @@ void TDBLookupGridEh::DrawSpecRowCell(int ACol, int ARow, const TRect& ARect) {
                        ? dynamic_cast<TDBLookupGridColumnEh*>(VisibleColumn(dataCol))
                        : nullptr;
     c->Font()->Assign(FSpecRow->Font());
+    const bool styled = CustomStyleInUse();
+    if (styled) c->Font()->SetColor(StyleServices()->GetSystemColor(c->Font()->Color()));
     TColor back = column ? column->SpecCell()->Color() : FSpecRow->Color();
     const bool selected = FSpecRow->Selected();
     if (selected) {
-        c->Font()->SetColor(clHighlightText);
+        c->Font()->SetColor(styled ? StyleServices()->GetStyleFontColor(sfListItemTextSelected)
+                                   : clHighlightText);
         back = clHighlight;
     }
     c->Brush()->SetColor(back);
@@ -825,4 +837,66 @@ void TDBLookupGridEh::DrawSpecRowCell(int ACol, int ARow, const TRect& ARect) {
             c->DrawFocusRect(r);
         }
     }
+}
+
+// ---------------------------------------------------------------------------------------------
+// Stored properties
+
+KVT_ENUM_TYPE(TDBLookupGridEhOption, dlgColumnResizeEh, dlgColLinesEh, dlgRowLinesEh, dlgAutoSortMarkingEh,
+              dlgMultiSortMarkingEh)
+
+// Only what was set on a cell itself is stored; the rest comes from the special row.
+KVT_PUBLISHED(TGridColumnSpecCellEh) {
+    using C = TGridColumnSpecCellEh;
+    P.Prop("Color", &C::Color, &C::SetColor).Stored(&C::ColorAssigned);
+    P.Prop(
+         "Font", [](C* c) { return c->Font(); }, &C::SetFont)
+        .Stored(&C::FontAssigned);
+    P.Prop("Text", &C::Text, &C::SetText).Stored(&C::TextAssigned);
+}
+
+KVT_PUBLISHED(TDBLookupGridColumnEh) {
+    using C = TDBLookupGridColumnEh;
+    P.Prop(
+        "SpecCell", [](C* c) { return c->SpecCell(); }, &C::SetSpecCell);
+}
+
+// The list source and key come before the list fields and the height, which are resolved and
+// fitted against them when read back. The height in rows follows from Height and is not stored.
+KVT_PUBLISHED(TDBLookupGridEh) {
+    using C = TDBLookupGridEh;
+    P.Publish({"Align", "Anchors", "BiDiMode", "Constraints", "Ctl3D", "DragCursor", "DragMode", "Enabled",
+               "Font", "ParentBiDiMode", "ParentColor", "ParentCtl3D", "ParentFont", "ParentShowHint",
+               "PopupMenu", "ShowHint", "TabOrder", "TabStop", "Visible"});
+    P.Prop(
+         "Color", [](C* c) { return c->Color(); }, [](C* c, TColor v) { c->SetColor(v); })
+        .Default(clWindow);
+    P.Prop(
+        "DataSource", [](C* c) { return c->MasterSource(); },
+        [](C* c, TDataSource* v) { c->SetMasterSource(v); });
+    P.Prop(
+        "DataField", [](C* c) { return String(c->DataField()); },
+        [](C* c, const String& v) { c->SetDataField(v); });
+    P.Prop("ListSource", &C::ListSource, &C::SetListSource);
+    P.Prop("KeyField", &C::KeyField, &C::SetKeyField);
+    P.Prop(
+        "ListField", [](C* c) { return String(c->ListField()); },
+        [](C* c, const String& v) { c->SetListField(v); });
+    P.Prop("ListFieldIndex", &C::ListFieldIndex, &C::SetListFieldIndex).Default(0);
+    P.Prop("Options", &C::LookupOptions, &C::SetLookupOptions).Default(TDBLookupGridEhOptions{dlgColLinesEh});
+    P.Prop("ReadOnly", &C::ReadOnly, &C::SetReadOnly).Default(false);
+    P.Prop("ShowTitles", &C::ShowTitles, &C::SetShowTitles).Default(false);
+    P.Prop("UseMultiTitle", &C::UseMultiTitle, &C::SetUseMultiTitle).Default(false);
+    P.Prop("AutoFitColWidths", &C::AutoFitColWidths, &C::SetAutoFitColWidths).Default(false);
+    P.Prop(
+        "SpecRow", [](C* c) { return c->SpecRow(); }, &C::SetSpecRow);
+    P.Prop(
+         "RowCount", [](C* c) { return c->RowCount(); }, [](C* c, int v) { c->SetRowCount(v); })
+        .Stored([](C*) { return false; });
+    P.Prop(
+        "OnColumnMoved", [](C* c) { return c->OnColumnMoved; },
+        [](C* c, const TMovedEvent& v) { c->OnColumnMoved = v; });
+    P.Publish({"OnClick", "OnDblClick", "OnDragDrop", "OnDragOver", "OnEndDrag", "OnEnter", "OnExit",
+               "OnKeyDown", "OnKeyPress", "OnKeyUp", "OnMouseDown", "OnMouseMove", "OnMouseUp",
+               "OnStartDrag"});
 }

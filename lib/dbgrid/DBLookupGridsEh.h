@@ -14,6 +14,7 @@
 
 #include "lib/dbgrid/DBGridEh.h"
 #include "lib/tools/ToolCtrlsEh.h"
+#include "platform/ui/Themes.h"
 
 #include <memory>
 #include <vector>
@@ -183,6 +184,8 @@ public:
     bool MouseSelecting() const { return FMouseSelecting; }
 
     void SetBounds(int ALeft, int ATop, int AWidth, int AHeight) override;
+    void RecalcDataRowCount() override;
+    void Loaded() override;
     int GetFilterRowCount() const override;
     bool IsExtendedScrolling() override;
     void UpdateVertScrollBar() override;
@@ -356,6 +359,15 @@ private:
     TAxisBarEh* FOwnerColumn = nullptr;
 };
 
-// Registers the drop-down list factory of the grid columns (done once when the library loads;
-// callable again without harm).
+// The style hook of both lookup grid classes: after the default painting the styled scroll
+// bars are drawn again.
+class TPopupDataGridEhStyleHook : public TScrollingStyleHook {
+    KVT_CLASS(TPopupDataGridEhStyleHook, TScrollingStyleHook)
+public:
+    using TScrollingStyleHook::TScrollingStyleHook;
+    void WndProc(TMessage& Message) override;
+};
+
+// Registers the drop-down list factory of the grid columns and the lookup grids' style hook
+// (done once when the library loads; callable again without harm).
 void RegisterLookupGridsEh();

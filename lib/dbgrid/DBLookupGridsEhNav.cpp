@@ -5,6 +5,7 @@
 
 #include "lib/toolscore/ToolCtrlsEhData.h"
 #include "platform/ui/Forms.h"
+#include "platform/ui/Themes.h"
 #include "platform/ui/WinApi.h"
 
 #include <QScopeGuard>
@@ -341,8 +342,31 @@ void TDBLookupGridEh::UpdateVertScrollBar() {
 // ---------------------------------------------------------------------------------------------
 // Messages
 
+void TDBLookupGridEh::RecalcDataRowCount() {
+    // The list position is read again once the grid knows how many rows it shows (not from
+    // inside the height setting, which moves through here itself).
+    // While a stream is read the rows wait for the layout that loading ends with.
+    if (ComponentState().Contains(csLoading)) return;
+    TCustomDBGridEh::RecalcDataRowCount();
+    if (FInternalHeightSetting) return;
+    FlagScope height(FInternalHeightSetting);
+    UpdateListPosition();
+}
+
+void TDBLookupGridEh::Loaded() {
+    TCustomDBGridEh::Loaded();
+    // The rows are counted now that titles and the special row are known; the height is kept.
+    SetBounds(Left(), Top(), Width(), Height());
+    RecalcDataRowCount();
+}
+
 void TDBLookupGridEh::WndProc(TMessage& Message) {
     switch (Message.Msg) {
+    case CM_HINTSHOW:
+        // The grid's own hint is the text the cell hints start from.
+        if (auto* info = reinterpret_cast<THintInfo*>(Message.LParam)) info->HintStr = Hint();
+        TCustomDBGridEh::WndProc(Message);
+        return;
     case WM_GETDLGCODE:
         Message.Result = DLGC_WANTARROWS | DLGC_WANTCHARS;
         return;
@@ -413,6 +437,8 @@ void TDBLookupGridEh::SetBounds(int ALeft, int ATop, int AWidth, int AHeight) {
 }
 
 void TDBLookupGridEh::WriteRowCount(int Value) {
+    // A stream carries the height itself.
+    if (ComponentState().Contains(csLoading)) return;
     Value = std::clamp(Value, 1, MaxRowCount);
     const int l = Options().Contains(dgRowLines) ? GridLineWidth() : 0;
     const int s = SpecRowVisible() ? GetSpecRowHeight() : 0;
@@ -427,6 +453,7 @@ void TDBLookupGridEh::WriteShowTitles(bool Value) {
     else
         o.Exclude(dgTitles);
     SetOptions(o);
+    if (ComponentState().Contains(csLoading)) return;
     const int s = SpecRowVisible() ? GetSpecRowHeight() : 0;
     SetHeight(GetListRowHeight() * FRowCount + GetBorderHeight() + TitleRowsHeight() + s);
 }

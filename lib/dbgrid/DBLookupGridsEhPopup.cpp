@@ -37,6 +37,15 @@ const bool Registered = (RegisterLookupGridsEh(), true);
 
 void RegisterLookupGridsEh() {
     DataListFactoryEh = &MakePopupDataGrid;
+    TClass hook = &TPopupDataGridEhStyleHook::StaticClassInfo();
+    TStyleManager::RegisterStyleHook(&TDBLookupGridEh::StaticClassInfo(), hook);
+    TStyleManager::RegisterStyleHook(&TPopupDataGridEh::StaticClassInfo(), hook);
+}
+
+void TPopupDataGridEhStyleHook::WndProc(TMessage& Message) {
+    TScrollingStyleHook::WndProc(Message);
+    // The control painted itself; the styled scroll bars go over its own.
+    if (Message.Msg == WM_PAINT) PaintScroll();
 }
 
 // The data grid's sort-marker style is its titles' (the editor hands it on to its lookup list).

@@ -719,6 +719,10 @@ public:
     void Dispatch(TMessage& Message) override;
     void WndProc(TMessage& Message) override;
 
+    // Extra non-client margins a control draws itself in WM_NCPAINT (the WM_NCCALCSIZE part
+    // of a custom frame): they are added to the border of the window style.
+    virtual TRect NonClientMargins() { return TRect(); }
+
 protected:
     friend class TControl;
     friend class TCustomForm;
@@ -727,6 +731,7 @@ protected:
 
     // Window life cycle
     virtual void CreateParams(TCreateParams& Params);
+
     virtual void CreateHandle();
     virtual void CreateWnd();
     virtual void CreateWindowHandle(const TCreateParams& Params);

@@ -6,6 +6,9 @@
 
 #include "platform/ui/Graphics.h"
 
+#include <utility>
+#include <vector>
+
 bool ThemesInUse();
 void SetThemesInUse(bool on);
 
@@ -405,22 +408,55 @@ using TThemeServices = TCustomStyleServices;
 TCustomStyleServices* StyleServices();
 TCustomStyleServices* ThemeServices();
 
-// The application style manager: only the system style exists here.
+// The application style manager: only the system style exists here. Hooks are registered per
+// control class as on the platform; with no custom style active none is ever put in place, so a
+// hook's handlers run only when called directly.
+class TWinControl;
+struct TMessage;
 class TStyleHook : public TObject {
     KVT_CLASS(TStyleHook, TObject)
+public:
+    TStyleHook() = default;
+    explicit TStyleHook(TWinControl* AControl) : FControl(AControl) {}
+    TWinControl* Control() const { return FControl; }
+    // The hook's share of the control's messages; the default leaves them to the control.
+    virtual void WndProc(TMessage& Message) { (void)Message; }
+
+protected:
+    TWinControl* FControl = nullptr;
 };
 class TScrollingStyleHook : public TStyleHook {
     KVT_CLASS(TScrollingStyleHook, TStyleHook)
+public:
+    using TStyleHook::TStyleHook;
+    // Repaints the styled scroll bars over the control's own.
+    virtual void PaintScroll() {}
 };
 class TStyleManager {
 public:
     static bool IsCustomStyleActive() { return false; }
     static bool Enabled() { return false; }
     static void RegisterStyleHook(TClass controlClass, TClass hookClass) {
-        (void)controlClass, (void)hookClass;
+        if (!IsStyleHookRegistered(controlClass, hookClass)) Hooks().push_back({controlClass, hookClass});
     }
     static void UnRegisterStyleHook(TClass controlClass, TClass hookClass) {
-        (void)controlClass, (void)hookClass;
+        auto& h = Hooks();
+        for (auto it = h.begin(); it != h.end(); ++it)
+            if (it->first == controlClass && it->second == hookClass) {
+                h.erase(it);
+                return;
+            }
+    }
+    static bool IsStyleHookRegistered(TClass controlClass, TClass hookClass) {
+        for (const auto& p : Hooks())
+            if (p.first == controlClass && p.second == hookClass) return true;
+        return false;
+    }
+
+private:
+    static std::vector<std::pair<TClass, TClass>>& Hooks() {
+        static std::vector<std::pair<TClass, TClass>> hooks;
+        return hooks;
     }
 };
 inline bool IsCustomStyleActive() {

@@ -416,6 +416,8 @@ TRect TWinControl::GetClientRect() {
         TCreateParams p;
         CreateParams(p);
         if (FParent || FParentWindow) nc = BorderInsets(p.Style & ~(WS_THICKFRAME | WS_DLGFRAME), p.ExStyle);
+        const TRect m = NonClientMargins();
+        nc.Left += m.Left, nc.Top += m.Top, nc.Right += m.Right, nc.Bottom += m.Bottom;
     }
     return {0, 0, std::max(0, FWidth - nc.Left - nc.Right), std::max(0, FHeight - nc.Top - nc.Bottom)};
 }
@@ -788,6 +790,11 @@ void TWinControl::Dispatch(TMessage& Message) {
         return;
     case CM_COLORCHANGED:
         CMColorChanged(Message);
+        return;
+    case CM_BIDIMODECHANGED:
+        // Children that follow their parent's reading order take the new one.
+        TControl::Dispatch(Message);
+        NotifyControls(CM_PARENTBIDIMODECHANGED);
         return;
     case CM_CTL3DCHANGED:
         CMCtl3DChanged(Message);

@@ -140,6 +140,8 @@ TRect NonClientInsets(TWindowRecord* Rec) {
                   ? BorderInsets(c->WindowStyle() & ~(WS_THICKFRAME | WS_DLGFRAME), c->WindowExStyle())
                   : TRect{};
     r.Top += Rec->MenuHeight;
+    const TRect m = c->NonClientMargins();
+    r.Left += m.Left, r.Top += m.Top, r.Right += m.Right, r.Bottom += m.Bottom;
     bool left = c->UseRightToLeftScrollBar() || (c->WindowExStyle() & WS_EX_LEFTSCROLLBAR);
     if (Rec->Bars[SB_VERT].Visible) (left ? r.Left : r.Right) += ScrollBarExtent();
     if (Rec->Bars[SB_HORZ].Visible) r.Bottom += ScrollBarExtent();
@@ -152,6 +154,10 @@ void LayoutScrollBars(TWindowRecord* r) {
     TRect b = c && (c->Parent() || c->ParentWindow()) && !r->Native
                   ? BorderInsets(c->WindowStyle() & ~(WS_THICKFRAME | WS_DLGFRAME), c->WindowExStyle())
                   : TRect{};
+    if (c) {
+        const TRect m = c->NonClientMargins();
+        b.Left += m.Left, b.Top += m.Top, b.Right += m.Right, b.Bottom += m.Bottom;
+    }
     int w = r->Widget->width(), h = r->Widget->height(), e = ScrollBarExtent();
     bool hv = r->Bars[SB_HORZ].Visible, vv = r->Bars[SB_VERT].Visible;
     bool left = c && (c->UseRightToLeftScrollBar() || (c->WindowExStyle() & WS_EX_LEFTSCROLLBAR));

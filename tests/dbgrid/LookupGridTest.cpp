@@ -6,6 +6,7 @@
 
 #include "lib/dbgrid/DBGridEh.h"
 #include "lib/dbgrid/DBLookupGridsEh.h"
+#include "platform/classes/ComponentStreams.h"
 #include "platform/ui/WinApi.h"
 
 #include <QImage>
@@ -91,6 +92,62 @@ TEST_F(LookupGridTest, KeyValueMovesTheListAndNamesTheItem) {
     Grid->SetKeyValue(Variant::FromNull());
     EXPECT_TRUE(Grid->SelectedItem().isEmpty());
     EXPECT_EQ(CurrentId(), 10);
+}
+
+TEST_F(LookupGridTest, SettingsRoundTripThroughAComponentStream) {
+    auto* src = Create<TDataSource>(Form.get());
+    src->SetName(QStringLiteral("CitiesSrc"));
+    src->SetDataSet(Cities);
+    Grid->SetName(QStringLiteral("CityList"));
+    Grid->SetListSource(src);
+    Grid->SetListField(QStringLiteral("Name;Region"));
+    Grid->SetListFieldIndex(1);
+    Grid->SetShowTitles(true);
+    Grid->SetLookupOptions(TDBLookupGridEhOptions{dlgColLinesEh, dlgRowLinesEh});
+    Grid->SetAutoFitColWidths(true);
+    Grid->SetHint(QString::fromUtf8("Города"));
+    Grid->SpecRow()->SetCellsText(QString::fromUtf8("(нет)"));
+    Grid->SpecRow()->SetValue(Variant(-1));
+    Grid->SpecRow()->SetVisible(true);
+    PumpGridEvents();
+
+    TMemoryStream bin;
+    WriteComponent(&bin, Grid);
+    bin.SetPosition(0);
+    TStringStream text;
+    ObjectBinaryToText(&bin, &text);
+    const String t = text.DataString();
+    for (const char* stored :
+         {"KeyField = 'ID'", "ListField = 'Name;Region'", "ListFieldIndex = 1", "ShowTitles = True",
+          "Options = [dlgColLinesEh, dlgRowLinesEh]", "AutoFitColWidths = True", "ListSource = CitiesSrc"})
+        EXPECT_TRUE(t.contains(QString::fromUtf8(stored))) << stored << "\n" << t.toStdString();
+    // Defaults and the row count (the height carries it) are left out.
+    for (const char* left : {"RowCount", "ReadOnly", "UseMultiTitle", "Color"})
+        EXPECT_FALSE(t.contains(QStringLiteral("  ") + QString::fromLatin1(left) + QStringLiteral(" =")))
+            << left;
+
+    Grid->SetName(QStringLiteral("OriginalList"));
+    auto* copy = Create<TDBLookupGridEh>(Form.get());
+    copy->SetParent(Form.get());
+    bin.SetPosition(0);
+    ReadComponent(&bin, copy);
+    PumpGridEvents();
+    // References to other components resolve when the form itself is read; here it is set again.
+    EXPECT_EQ(copy->ListSource(), nullptr);
+    copy->SetListSource(src);
+    PumpGridEvents();
+    EXPECT_EQ(copy->KeyField(), QStringLiteral("ID"));
+    EXPECT_EQ(copy->ListField(), QStringLiteral("Name;Region"));
+    EXPECT_EQ(copy->ListFieldIndex(), 1);
+    EXPECT_TRUE(copy->ShowTitles());
+    EXPECT_EQ(copy->LookupOptions(), (TDBLookupGridEhOptions{dlgColLinesEh, dlgRowLinesEh}));
+    EXPECT_TRUE(copy->AutoFitColWidths());
+    EXPECT_EQ(copy->Hint(), QString::fromUtf8("Города"));
+    EXPECT_TRUE(copy->SpecRow()->Visible());
+    EXPECT_EQ(copy->SpecRow()->CellsText(), QString::fromUtf8("(нет)"));
+    ASSERT_TRUE(copy->ListActive());
+    copy->SetKeyValue(Variant(30));
+    EXPECT_EQ(copy->SelectedItem(), QStringLiteral("R30"));
 }
 
 TEST_F(LookupGridTest, ScreenshotOfTheList) {

@@ -6,6 +6,7 @@
 
 #include "lib/dbgrid/DBGridEhFindDlg.h"
 #include "lib/dbgrid/DBGridEhSearch.h"
+#include "lib/dbgrid/DBGridEhSelection.h"
 #include "lib/tools/DBCtrlsEh.h"
 
 #include "platform/ui/StdCtrls.h"
@@ -209,6 +210,109 @@ TEST_F(SearchGridTest, InplaceSearchGrowsWithMatchingLettersInTheDataCase) {
     EXPECT_FALSE(Grid->InplaceSearching()); // ended by its time-out
 }
 
+TEST_F(SearchGridTest, TypingStartsAndExtendsAnInplaceSearch) {
+    UseNames();
+    Grid->SetSelectedIndex(1);
+    auto type = [&](const char* Text) {
+        for (QChar ch : QString::fromUtf8(Text))
+            PostMessage(Grid->Handle(), WM_CHAR, WPARAM(ch.unicode()), 0);
+        Pump();
+    };
+    // Without the options a letter opens the editor.
+    type("s");
+    EXPECT_FALSE(Grid->InplaceSearching());
+    Grid->HideEditor();
+    Table->Cancel();
+
+    // A read-only grid with dghIncSearch searches the typed letters instead.
+    Grid->SetReadOnly(true);
+    Grid->SetOptionsEh(Grid->OptionsEh() + TDBGridEhOptions{dghIncSearch});
+    type("Sm");
+    EXPECT_TRUE(Grid->InplaceSearching());
+    EXPECT_FALSE(Grid->InplaceEditor() && Grid->InplaceEditor()->Visible());
+    EXPECT_EQ(Grid->InplaceSearchText(), QStringLiteral("sm"));
+    EXPECT_EQ(CurrentId(), 3);
+    // Backspace takes the last letter off; Escape ends the search.
+    Grid->Perform(WM_KEYDOWN, VK_BACK, 0);
+    EXPECT_EQ(Grid->InplaceSearchText(), QStringLiteral("s"));
+    Grid->Perform(WM_KEYDOWN, VK_ESCAPE, 0);
+    EXPECT_FALSE(Grid->InplaceSearching());
+
+    // An editable grid with dghPreferIncSearch searches while the editor is hidden.
+    Grid->SetReadOnly(false);
+    Grid->SetOptionsEh(Grid->OptionsEh() - TDBGridEhOptions{dghIncSearch} +
+                       TDBGridEhOptions{dghPreferIncSearch});
+    type("си");
+    EXPECT_EQ(CurrentId(), 5);
+    EXPECT_EQ(Grid->InplaceSearchText(), QStringLiteral("Си"));
+    EXPECT_EQ(Table->State(), dsBrowse);
+    Grid->StopInplaceSearch();
+}
+
+TEST_F(SearchGridTest, SearchesStayInsideTheSelection) {
+    UseNames();
+    TDBGridOptions o = Grid->Options();
+    o.Include(dgMultiSelect);
+    Grid->SetOptions(o);
+    auto select = [&](std::initializer_list<int> Ids) {
+        for (int id : Ids) {
+            GoToId(id);
+            Grid->SelectedRows()->SetCurrentRowSelected(true);
+        }
+    };
+    // Rows 1, 4 and 6 selected: "ov" (Cyrillic "ов") is in rows 1, 2 and 5, only 1 of them selected.
+    select({1, 4, 6});
+    GoToId(6);
+    Grid->SetSelectedIndex(1);
+    const TLocateTextOptionsEh inside{ltoCaseInsensitiveEh, ltoInsideSelection};
+    EXPECT_TRUE(Grid->LocateText(Grid, String(), QStringLiteral("ов"), inside, ltdDownEh, ltmAnyPartEh,
+                                 lttInAllNodesEh));
+    EXPECT_EQ(CurrentId(), 1); // wrapped inside the selection, skipping 2 and 5
+    EXPECT_FALSE(Grid->LocateText(Grid, String(), QStringLiteral("Петров"), inside, ltdAllEh, ltmWholeEh,
+                                  lttInAllNodesEh));
+    EXPECT_EQ(CurrentId(), 1);
+    // Without the option the whole data set is searched.
+    EXPECT_TRUE(Grid->LocateText(Grid, String(), QStringLiteral("ов"), {ltoCaseInsensitiveEh}, ltdDownEh,
+                                 ltmAnyPartEh, lttInAllNodesEh));
+    EXPECT_EQ(CurrentId(), 2);
+
+    // A rectangle over rows 2..4 of the Code column: ИВАН (row 3) is found, Иванов (row 1) is not.
+    Grid->Selection()->Clear();
+    GoToId(2);
+    const TBookmark top = Table->Bookmark();
+    GoToId(4);
+    Grid->Selection()->Rect()->Select(2, top, false);
+    Grid->Selection()->Rect()->Select(2, Table->Bookmark(), true);
+    ASSERT_EQ(Grid->Selection()->SelectionType(), gstRectangle);
+    EXPECT_TRUE(Grid->LocateText(Grid, String(), QStringLiteral("иван"), inside, ltdAllEh, ltmAnyPartEh,
+                                 lttInAllNodesEh));
+    EXPECT_EQ(CurrentId(), 3);
+    EXPECT_EQ(Grid->SelectedIndex(), 2);
+    EXPECT_FALSE(Grid->LocateText(Grid, String(), QStringLiteral("Иванов"), inside, ltdAllEh, ltmAnyPartEh,
+                                  lttInAllNodesEh));
+
+    // The search filter over three selected records looks only at them and clears the selection.
+    Grid->Selection()->Clear();
+    select({2, 3, 6});
+    Grid->ApplySearchFilter(QStringLiteral("ов"));
+    EXPECT_EQ(VisibleRecords(), 1); // Петров; Иванов and Сидоров were not selected
+    EXPECT_EQ(Grid->Selection()->SelectionType(), gstNon);
+    // Refiltering with another text stays inside what was selected.
+    Grid->ApplySearchFilter(QStringLiteral("a"));
+    EXPECT_EQ(VisibleRecords(), 1); // abc; cab and a_b were not selected
+    Grid->CancelSearchFilter();
+    EXPECT_EQ(VisibleRecords(), 9);
+
+    // Selected columns limit the cells looked at: ИВАН is in Code, which is not selected.
+    Grid->Selection()->Columns()->Select(Grid->Columns()->Columns(1), false);
+    ASSERT_EQ(Grid->Selection()->SelectionType(), gstColumns);
+    Grid->ApplySearchFilter(QStringLiteral("иван"));
+    EXPECT_EQ(VisibleRecords(), 1); // Иванов only
+    EXPECT_EQ(Grid->Selection()->SelectionType(), gstColumns);
+    Grid->CancelSearchFilter();
+    EXPECT_TRUE(Grid->CheckDataConsistency());
+}
+
 // ---------------------------------------------------------------------------------------------
 // Search panel
 
@@ -309,6 +413,40 @@ TEST_F(SearchGridTest, FilterOnTypingAndDisabledFilter) {
     box->Perform(WM_CHAR, VK_RETURN, 0);
     EXPECT_TRUE(box->Text().isEmpty());
     EXPECT_EQ(VisibleRecords(), 9);
+}
+
+TEST_F(SearchGridTest, SearchBoxPlaceholderAndRightToLeftPlacementScreenshot) {
+    UseNames();
+    Grid->SearchPanel()->SetEnabled(true);
+    Pump(50);
+    TDBGridSearchPanelControlEh* pc = Grid->SearchPanelControl();
+    TNavFindEditEh* box = pc->FindEditor();
+    EXPECT_TRUE(box->IsEmpty());
+    EXPECT_EQ(box->TextHint(), QString::fromUtf8("Поиск..."));
+    EXPECT_EQ(box->BevelKind(), bkFlat);
+    EXPECT_EQ(box->BevelInner(), bvNone);
+    EXPECT_EQ(box->BevelOuter(), bvNone);
+    QImage img = Form->Widget()->grab().toImage();
+    EXPECT_TRUE(img.save(ScreenshotPath(QStringLiteral("dbgrid_search_box_placeholder"))));
+
+    // Left to right: the box at the left, the buttons after it, the panel from the left edge.
+    const int r = Grid->OutBoundaryData()->RightIndent();
+    EXPECT_EQ(pc->Left(), 0);
+    EXPECT_EQ(pc->Width(), Grid->ClientWidth() - r);
+    EXPECT_LT(box->Left(), pc->FindButton(gnfbCancelSearchFilterEh)->Left());
+    // Right to left: mirrored, the buttons from the left edge and the box after them.
+    Grid->SetBiDiMode(bdRightToLeft);
+    Grid->UpdateSearchPanel();
+    Pump(50);
+    ASSERT_TRUE(pc->UseRightToLeftAlignment());
+    EXPECT_EQ(pc->Left(), r);
+    EXPECT_EQ(pc->Left() + pc->Width(), Grid->ClientWidth() - r);
+    EXPECT_EQ(pc->FindButton(gnfbFindPrevEh)->Left(), 3);
+    EXPECT_LT(pc->FindButton(gnfbFindPrevEh)->Left(), pc->FindButton(gnfbFindNextEh)->Left());
+    EXPECT_LT(pc->FindButton(gnfbFindNextEh)->Left(), pc->FindButton(gnfbCancelSearchFilterEh)->Left());
+    EXPECT_EQ(box->Left(), pc->FindButton(gnfbCancelSearchFilterEh)->BoundsRect().Right + 4);
+    img = Form->Widget()->grab().toImage();
+    EXPECT_TRUE(img.save(ScreenshotPath(QStringLiteral("dbgrid_search_box_rtl"))));
 }
 
 TEST_F(SearchGridTest, SearchPanelHighlightsMatchesScreenshot) {
@@ -490,6 +628,71 @@ TEST_F(SearchGridTest, NavigatorButtonsActionsAndStates) {
     Table->Close();
     for (int b = nbFirstEh; b <= nbRefreshEh; ++b)
         EXPECT_FALSE(nav->Button(TNavigateBtnEh(b))->Enabled());
+}
+
+TEST_F(SearchGridTest, NavigatorCountsAndSumsTheSelectionScreenshot) {
+    UseNames();
+    Form->SetWidth(760);
+    Grid->SetWidth(740);
+    Grid->HorzScrollBar()->ExtraPanel()->SetVisible(true);
+    TDBGridOptions o = Grid->Options();
+    o.Include(dgMultiSelect);
+    Grid->SetOptions(o);
+    Grid->SetAllowedOperations(TDBGridEhAllowedOperations{alopUpdateEh, alopDeleteEh});
+    Pump();
+    TDBGridEhNavigatorPanel* nav = Grid->HorzScrollBarPanelControl()->ExtraPanel();
+    // The top and right border lines lie outside the client area.
+    EXPECT_EQ(nav->ClientWidth(), nav->Width() - 1);
+    EXPECT_EQ(nav->ClientHeight(), nav->Height() - 1);
+
+    // A rectangle over the ID column, rows 2 to 4: the five aggregates in their order.
+    GoToId(2);
+    const TBookmark top = Table->Bookmark();
+    GoToId(4);
+    Grid->Selection()->Rect()->Select(0, top, false);
+    Grid->Selection()->Rect()->Select(0, Table->Bookmark(), true);
+    Pump();
+    EXPECT_EQ(nav->GetSelectionInfoPanelText(),
+              QStringLiteral(" Sum: 9    Count: 3    Average: 3    Min: 2    Max: 4 "));
+    const auto& items = nav->SelectionInfoItems();
+    ASSERT_EQ(items.size(), 5u);
+    EXPECT_EQ(items[0].Text, QStringLiteral("9"));
+    EXPECT_EQ(items[4].Text, QStringLiteral("4"));
+    for (size_t i = 0; i < items.size(); ++i) {
+        EXPECT_LT(items[i].Left, items[i].Right);
+        if (i > 0) EXPECT_GT(items[i].Left, items[i - 1].Right);
+    }
+    EXPECT_TRUE(nav->SelectionInfo()->Visible());
+    EXPECT_GT(nav->SelectionInfo()->Width(), 0);
+    QImage img = Form->Widget()->grab().toImage();
+    EXPECT_TRUE(img.save(ScreenshotPath(QStringLiteral("dbgrid_navigator_sums"))));
+
+    // A selected column sums over every record; a text column has a count, min and max only.
+    Grid->Selection()->Columns()->Select(Grid->Columns()->Columns(0), false);
+    EXPECT_TRUE(nav->GetSelectionInfoPanelText().startsWith(QStringLiteral(" Sum: 45 ")));
+
+    // Selected records: counted beside the record count, no sums; Delete goes by the grid's rules.
+    Grid->Selection()->Clear();
+    for (int id : {2, 3}) {
+        GoToId(id);
+        Grid->SelectedRows()->SetCurrentRowSelected(true);
+    }
+    Pump();
+    EXPECT_EQ(nav->RecordsInfoText(), QStringLiteral("9 (2)"));
+    EXPECT_FALSE(nav->SelectionInfo()->Visible());
+    std::vector<String> asked;
+    SetMessageBoxHook([&](const String& Text, const String&, UINT) {
+        asked.push_back(Text);
+        return IDOK;
+    });
+    nav->NavBtnClick(nbDeleteEh);
+    SetMessageBoxHook(nullptr);
+    EXPECT_EQ(Table->RecordCount(), 7);
+    EXPECT_FALSE(Table->Locate(QStringLiteral("ID"), Variant(2), TLocateOptions()));
+    EXPECT_FALSE(Table->Locate(QStringLiteral("ID"), Variant(3), TLocateOptions()));
+    ASSERT_EQ(asked.size(), 1u);
+    EXPECT_NE(asked[0], QStringLiteral("Delete record?"));
+    EXPECT_EQ(nav->RecordsInfoText(), QStringLiteral("7"));
 }
 
 TEST_F(SearchGridTest, NavigatorLayoutWithSearchPanelScreenshot) {

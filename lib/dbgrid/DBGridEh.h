@@ -1739,6 +1739,8 @@ protected:
     // Keys: the steps of KeyDown before the Delete rule, the in-place search keys, and whether
     // the data set lets typing start a search.
     void KeyDownSteps(Word& Key, TShiftState Shift);
+    bool DataSetAcceptsSearch();
+    bool EditorVisible();
 
     // --- lookup lists (DBLookupGridsEhPopup.cpp)
 public:

@@ -325,11 +325,29 @@ String TCustomDBGridEh::GetCompleteKeyPress() const {
     return FCompleteKeyPress;
 }
 
+bool TCustomDBGridEh::DataSetAcceptsSearch() {
+    if (!DataLink()->Active()) return false;
+    const TDataSetState st = DataLink()->DataSet()->State();
+    return st != dsEdit && st != dsInsert && st != dsSetKey;
+}
+
+bool TCustomDBGridEh::EditorVisible() {
+    return InplaceEditor() && InplaceEditor()->Visible();
+}
+
 void TCustomDBGridEh::KeyPress(Char& Key) {
     if (FOptionsEh.Contains(dghEnterAsTab) && Key == QChar(13)) Key = QChar(9);
     if (Key == QChar(13) && !FOptions.Contains(dgAlwaysShowEditor)) DataLink()->UpdateData();
     TCustomDBAxisGridEh::KeyPress(Key);
-    SearchKeyPress(Key);
+    const bool searching = InplaceSearching();
+    if ((searching || (FOptionsEh.Contains(dghPreferIncSearch) && !FOptions.Contains(dgAlwaysShowEditor) &&
+                       !EditorVisible())) &&
+        Key.unicode() > 31 && DataSetAcceptsSearch()) {
+        const String typed = FCompleteKeyPress.isEmpty() ? String(Key) : GetCompleteKeyPress();
+        StartInplaceSearch(
+            typed, searching ? FSearchData->FInplaceSearchTimeOut : InplaceSearchTimeOutDefault, ltdAllEh);
+        Key = QChar(0);
+    }
 }
 
 void TCustomDBGridEh::HandleChar(TMessage& Message) {
@@ -363,14 +381,21 @@ void TCustomDBGridEh::HandleChar(TMessage& Message) {
         Message.Result = 0;
     } else {
         // Typed text goes to the editor, or starts (or extends) an in-place search.
-        const bool toEditor = !CharStartsInplaceSearch();
+        const bool prefer = FOptionsEh.Contains(dghPreferIncSearch);
+        const bool editorWanted = !prefer || FOptions.Contains(dgAlwaysShowEditor) || EditorVisible();
+        const bool toEditor = !InplaceSearching() && (FOptionsEh.Contains(dghIncSearch)
+                                                          ? column && IsColumnEditable(column) && editorWanted
+                                                          : editorWanted);
         const bool tree = FIntMemTable && FIntMemTable->GetViewAsTreeList();
         // The keypad's tree and detail-panel keys must not open the editor.
         const bool detail = RowDetailPanelActive();
         if (!toEditor) {
-            if (ch.unicode() >= 32 || ch == QChar(8)) {
+            if ((ch.unicode() >= 32 || ch == QChar(8)) && DataSetAcceptsSearch()) {
                 Char key = ch;
                 KeyPress(key);
+                // With dghIncSearch alone a character sent here for the search would otherwise
+                // be lost: the key press starts a search only when the search is preferred.
+                if (!key.isNull()) SearchKeyPress(key);
                 if (key.isNull()) Message.Result = 0;
             }
         } else if ((tree || detail) &&

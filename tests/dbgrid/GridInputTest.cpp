@@ -384,8 +384,9 @@ TEST_F(InputGrid, KeysThroughTheMessages) {
     Key(VK_ESCAPE);
     EXPECT_FALSE(Grid->InplaceSearching());
 
-    // Without a search, typing in an editable column goes to the editor; with the search
-    // preferred and the editor hidden it starts a search.
+    // Without the search options typing goes to the editor; with the search preferred and the
+    // editor hidden it starts a search.
+    Grid->SetOptionsEh(Grid->OptionsEh() - TDBGridEhOptions{dghIncSearch});
     Grid->Perform(WM_CHAR, u'x', 0);
     EXPECT_FALSE(Grid->InplaceSearching());
     Table->Cancel();

@@ -929,59 +929,42 @@ bool TCustomDBGridEh::CheckDeleteAction() {
     return false;
 }
 
+namespace {
+// The grid edit action a standard edit action stands for.
+bool GridEditActionOf(TBasicAction* Action, TDBGridEhEditAction& Kind) {
+    if (dynamic_cast<TEditCopy*>(Action))
+        Kind = geaCopyEh;
+    else if (dynamic_cast<TEditPaste*>(Action))
+        Kind = geaPasteEh;
+    else if (dynamic_cast<TEditCut*>(Action))
+        Kind = geaCutEh;
+    else if (dynamic_cast<TEditSelectAll*>(Action))
+        Kind = geaSelectAllEh;
+    else if (dynamic_cast<TEditDelete*>(Action))
+        Kind = geaDeleteEh;
+    else
+        return false;
+    return true;
+}
+} // namespace
+
 bool TCustomDBGridEh::ExecuteAction(TBasicAction* Action) {
     if (DataLink() && DataLink()->ExecuteAction(Action)) return true;
     if (!Focused()) return false;
-    if (dynamic_cast<TEditCopy*>(Action) && FEditActions.Contains(geaCopyEh) && CheckCopyAction()) {
-        CopyGridSelectionToClipboard(this, false);
-        return true;
-    }
-    if (dynamic_cast<TEditPaste*>(Action) && FEditActions.Contains(geaPasteEh) && CheckPasteAction()) {
-        PasteGridFromClipboard(this, false);
-        return true;
-    }
-    if (dynamic_cast<TEditCut*>(Action) && FEditActions.Contains(geaCutEh) && CheckCutAction()) {
-        CutGridSelectionToClipboard(this, false);
-        return true;
-    }
-    if (dynamic_cast<TEditSelectAll*>(Action) && FEditActions.Contains(geaSelectAllEh) &&
-        CheckSelectAllAction()) {
-        Selection()->SelectAll();
-        return true;
-    }
-    if (dynamic_cast<TEditDelete*>(Action) && FEditActions.Contains(geaDeleteEh) && CheckDeleteAction()) {
-        DeleteGridSelection(this, false);
-        return true;
-    }
-    return false;
+    TDBGridEhEditAction kind;
+    if (!GridEditActionOf(Action, kind) || !EditActionAllowed(kind)) return false;
+    RunEditAction(kind);
+    return true;
 }
 
 bool TCustomDBGridEh::UpdateAction(TBasicAction* Action) {
     if (DataLink() && DataLink()->UpdateAction(Action)) return true;
     if (!Focused()) return false;
     auto* a = dynamic_cast<TCustomAction*>(Action);
-    if (!a) return false;
-    if (dynamic_cast<TEditCopy*>(Action) && FEditActions.Contains(geaCopyEh)) {
-        a->SetEnabled(CheckCopyAction());
-        return true;
-    }
-    if (dynamic_cast<TEditPaste*>(Action) && FEditActions.Contains(geaPasteEh)) {
-        a->SetEnabled(CheckPasteAction());
-        return true;
-    }
-    if (dynamic_cast<TEditCut*>(Action) && FEditActions.Contains(geaCutEh)) {
-        a->SetEnabled(CheckCutAction());
-        return true;
-    }
-    if (dynamic_cast<TEditSelectAll*>(Action) && FEditActions.Contains(geaSelectAllEh)) {
-        a->SetEnabled(CheckSelectAllAction());
-        return true;
-    }
-    if (dynamic_cast<TEditDelete*>(Action) && FEditActions.Contains(geaDeleteEh)) {
-        a->SetEnabled(CheckDeleteAction());
-        return true;
-    }
-    return false;
+    TDBGridEhEditAction kind;
+    if (!a || !GridEditActionOf(Action, kind) || !FEditActions.Contains(kind)) return false;
+    a->SetEnabled(EditActionAllowed(kind));
+    return true;
 }
 
 // ---------------------------------------------------------------------------------------------

@@ -717,7 +717,7 @@ public:
     // --- layout
     // Asks for a layout rebuild (at once, or when the outermost layout lock goes).
     void LayoutChanged();
-    void RecalcDataRowCount();
+    virtual void RecalcDataRowCount();
     int CalcIndicatorColWidth();
     TCellAreaTypeEh GetCellType(int ACol, int ARow, int& AreaCol, int& AreaRow) const;
     // The base grid's own option set, derived from Options and OptionsEh.
@@ -1083,10 +1083,10 @@ protected:
                              TColor& Color, bool& Drawn) override;
     bool IsFixedStyleCell(const TGridCoord& Cell, TGridDrawState State) override;
     bool CanHotTrackCell(int ACol, int ARow) override;
-    bool IsFixedCellThemed(TPoint CellType);
+    virtual bool IsFixedCellThemed(TPoint CellType);
     bool IsTitleThemed();
     bool IsTitleGradientAllowed();
-    bool GetHighlightedFixedCellColors(TFont* AFont, TColor& AColor, bool Highlight, TPoint CellType);
+    virtual bool GetHighlightedFixedCellColors(TFont* AFont, TColor& AColor, bool Highlight, TPoint CellType);
     bool HighlightDataCellColor(int DataCol, int DataRow, TFont* AFont, TColor& AColor, TGridDrawState State,
                                 const String& Text) override;
     bool CheckColumnDuplicateValues(TColumnEh* Column, String& Text, bool CheckPrevRow);
@@ -1097,22 +1097,23 @@ protected:
 
     void Paint() override;
     void DrawCell(int ACol, int ARow, const TRect& ARect, TGridDrawState AState) override;
-    void DrawIndicatorCell(int ACol, int ARow, TPoint CellType, TGridDrawState AState, const TRect& ARect,
-                           int AreaCol, int AreaRow);
-    void DrawTitleCell(int ACol, int ARow, TPoint CellType, TGridDrawState AState, const TRect& ARect,
-                       int AreaCol, int AreaRow);
-    void DrawGridDataCell(int ACol, int ARow, TPoint CellType, TGridDrawState AState, const TRect& ARect,
-                          int DataCol, int DataRow);
-    void DrawGridFooterCell(int ACol, int ARow, TPoint CellType, TGridDrawState AState, const TRect& ARect,
-                            int DataCol, int FooterRow);
-    void DrawColumnTitle(TColumnEh* Column, const TRect& ARect, TDBGirdDrawTitleStateEh& TitleState,
-                         TGridDrawState AState);
+    virtual void DrawIndicatorCell(int ACol, int ARow, TPoint CellType, TGridDrawState AState,
+                                   const TRect& ARect, int AreaCol, int AreaRow);
+    virtual void DrawTitleCell(int ACol, int ARow, TPoint CellType, TGridDrawState AState, const TRect& ARect,
+                               int AreaCol, int AreaRow);
+    virtual void DrawGridDataCell(int ACol, int ARow, TPoint CellType, TGridDrawState AState,
+                                  const TRect& ARect, int DataCol, int DataRow);
+    virtual void DrawGridFooterCell(int ACol, int ARow, TPoint CellType, TGridDrawState AState,
+                                    const TRect& ARect, int DataCol, int FooterRow);
+    virtual void DrawColumnTitle(TColumnEh* Column, const TRect& ARect, TDBGirdDrawTitleStateEh& TitleState,
+                                 TGridDrawState AState);
     void DrawParentTitleLevels(TColumnEh* Column, THeadTreeNode* Leaf, const TRect& ARect);
-    void DrawSTFilterCell(int ACol, int ARow, bool& Highlighted, TGridDrawState AState, const TRect& ARect,
-                          TPoint CellType, int AreaRow, int DataCol);
-    void DrawIndicatorImage(int ACol, int ARow, const TRect& ARect, int XOffset, int YOffset, int Kind);
-    void DrawIndicatorDropDownSign(int ACol, int ARow, bool Highlighted, const TRect& ARect);
-    void DrawFilterGlyph(const TRect& ARect, bool Highlighted);
+    virtual void DrawSTFilterCell(int ACol, int ARow, bool& Highlighted, TGridDrawState AState,
+                                  const TRect& ARect, TPoint CellType, int AreaRow, int DataCol);
+    virtual void DrawIndicatorImage(int ACol, int ARow, const TRect& ARect, int XOffset, int YOffset,
+                                    int Kind);
+    virtual void DrawIndicatorDropDownSign(int ACol, int ARow, bool Highlighted, const TRect& ARect);
+    virtual void DrawFilterGlyph(const TRect& ARect, bool Highlighted);
     String RecNoText(int RecNo, bool Current);
     THeadTreeNode* LeafOf(TColumnEh* Column);
     // The scrolling part of the title row, where upper title levels may paint.
@@ -1531,7 +1532,7 @@ public:
     void PaintSearchHighlights(TCanvas* ACanvas, TColumnEh* Column, const String& Text, const TRect& ARect,
                                int DX, int DY, TAlignment Alignment, bool WordWrap);
     void UpdateSearchPanel();
-    bool LayoutTopPanels();
+    virtual bool LayoutTopPanels();
     // Opens the find dialog for this grid (the installed find routine).
     virtual void ShowFindDialog(const String& Text, bool Modal);
 
@@ -1553,6 +1554,23 @@ protected:
 public:
     // The titles' sort-marker style, which a cell's drop-down list takes over.
     TSortMarkerStyleEh GetSortMarkerStyle() override;
+
+    // --- model: column sizing, cell hooks and the published properties (DBGridEhModel.cpp)
+public:
+    // The cell painters' hooks: fire OnDrawColumnCell, OnDrawDataCell and OnGetCellParams.
+    virtual void DrawColumnCell(const TRect& Rect, int DataCol, TColumnEh* Column, TGridDrawState State);
+    virtual void DrawDataCell(const TRect& Rect, TField* Field, TGridDrawState State);
+    virtual void GetCellParams(TColumnEh* Column, TFont* AFont, TColor& Background, TGridDrawState State);
+    TCustomImageList* TitleImages() const;
+    void SetTitleImages(TCustomImageList* Value);
+
+protected:
+    template <class> friend struct TPublisher;
+    // Auto-fit with dghResizeWholeRightPart: the auto-fit columns right of data column Index
+    // give or take its width change in proportion to their widths.
+    void ResizeColumnsRightOf(int Index);
+    // Set while the design-time sum list recalculates on a data set change.
+    bool FSumListRecalcing = false;
 };
 
 // The grid with its properties published; it has no behaviour of its own.

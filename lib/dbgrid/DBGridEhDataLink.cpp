@@ -336,17 +336,7 @@ void TCustomDBGridEh::SyncMemTableCursorRow(int Distance) {
     int newRow = viewRow + top;
     if (viewRow < 0 || newRow >= RowCount()) newRow = FixedRows();
     if (newRow != Row()) {
-        if (!FOptions.Contains(dgAlwaysShowEditor)) HideEditor();
-        const bool show = !FLockAutoShowCurCell;
-        if (FLockAutoShowCurCell || Col() >= FixedCols()) {
-            FocusCell(Col(), newRow, show, show, true);
-        } else {
-            // From the indicator the row is shown as from the first data column; the current
-            // column stays where it was.
-            const int oldCol = Col();
-            FocusCell(FixedCols(), newRow, show, show, true);
-            FocusCell(oldCol, newRow, false, false, false);
-        }
+        FocusCell(Col(), newRow, !FLockAutoShowCurCell, false, true);
         InvalidateRow(newRow);
     }
     if (HasHideDuplicatesColumns() && TopRow() != oldTop) {

@@ -11,6 +11,7 @@
 
 #include <QFont>
 #include <QFontMetrics>
+#include <QScopeGuard>
 
 #include <algorithm>
 
@@ -174,7 +175,7 @@ void TCustomDBGridEh::SetOptions(TDBGridOptions Value) {
     const TDBGridOptions layout{dgEditing,  dgAlwaysShowEditor, dgTitles,    dgIndicator,
                                 dgColLines, dgRowLines,         dgRowSelect, dgAlwaysShowSelection};
     if (!(changed * layout).Empty()) LayoutChanged();
-    if (EditorMode()) InvalidateEditor();
+    InvalidateEditor();
 }
 
 void TCustomDBGridEh::SyncColumnResizeMoveOptions(TDBGridOptions NewOptions, TDBGridEhOptions NewOptionsEh) {
@@ -473,52 +474,70 @@ void TCustomDBGridEh::UpdateRowHeights() {
 void TCustomDBGridEh::ColWidthsChanged() {
     // Widths the grid sets itself while laying out are the columns' own: only a change made
     // outside a layout goes back into the columns.
-    // The master cell's width is the panel's: it never goes back into a column.
-    if (FInColWidthsChanged || RowPanelMode() || !(DataLink()->Active() || Columns()->State() == csCustomized) ||
-        !BeginLayoutIfUnlocked()) {
+    if (FInColWidthsChanged) {
         TCustomDBAxisGridEh::ColWidthsChanged();
-        if (!FInColWidthsChanged && OnColWidthsChanged) OnColWidthsChanged(this);
         return;
     }
-    FInColWidthsChanged = true;
-    struct Done {
-        TCustomDBGridEh* g;
-        ~Done() noexcept(false) {
-            g->FInColWidthsChanged = false;
-            g->EndLayout();
+    FSTFilter->BeginUpdate();
+    const auto filterRow = qScopeGuard([this] {
+        FSTFilter->EndUpdate();
+        if (FFilterEditMode) UpdateFilterEdit(false);
+    });
+    // The master cell's width is the row panel's: it never goes back into a column.
+    if (!RowPanelMode() && (DataLink()->Active() || Columns()->State() == csCustomized) &&
+        BeginLayoutIfUnlocked()) {
+        FInColWidthsChanged = true;
+        const auto done = qScopeGuard([this] {
+            FInColWidthsChanged = false;
+            EndLayout();
+        });
+        TCustomDBAxisGridEh::ColWidthsChanged();
+        const int n = VisibleColumnCount();
+        for (int i = 0; i < n && i + FIndicatorOffset < GetFullColCount(); ++i) {
+            TColumnEh* c = VisibleColumn(i);
+            const int raw = i + FIndicatorOffset;
+            // The limits hold for the column's own part of the first column's cell.
+            int w = CellWidthToColumnWidth(c, ColWidths(raw));
+            if (c->MaxWidth() > 0) w = std::min(w, c->MaxWidth());
+            if (c->MinWidth() > 0) w = std::max(w, c->MinWidth());
+            w = ColumnWidthToCellWidth(c, w);
+            if (w != ColWidths(raw)) SetColWidths(raw, w);
         }
-    } done{this};
-    TCustomDBAxisGridEh::ColWidthsChanged();
-    const int n = VisibleColumnCount();
-    for (int i = 0; i < n && i + FIndicatorOffset < GetFullColCount(); ++i) {
-        TColumnEh* c = VisibleColumn(i);
-        int w = ColWidths(i + FIndicatorOffset);
-        // The upper limit first, the lower one last, as the column applies them.
-        if (c->MaxWidth() > 0) w = std::min(w, c->MaxWidth());
-        if (c->MinWidth() > 0) w = std::max(w, c->MinWidth());
-        if (w != ColWidths(i + FIndicatorOffset)) SetColWidths(i + FIndicatorOffset, w);
+        for (int i = 0; i < n && i + FIndicatorOffset < GetFullColCount(); ++i) {
+            TColumnEh* c = VisibleColumn(i);
+            const int w = CellWidthToColumnWidth(c, ColWidths(i + FIndicatorOffset));
+            if (!FAutoFitColWidths || ComponentState().Contains(csDesigning)) {
+                if (w != c->Width()) c->SetWidth(w);
+                continue;
+            }
+            const int old = c->Width();
+            if (w == old) continue;
+            if (FOptionsEh.Contains(dghResizeWholeRightPart)) {
+                ResizeColumnsRightOf(i);
+            } else if (c->AutoFitColWidth()) {
+                // The next column gives or takes what this one's starting width gained or lost.
+                const int oldInit = c->FInitWidth;
+                c->FInitWidth = old > 0 ? MulDiv(c->FInitWidth, w, old) : w;
+                if (TColumnEh* next = VisibleColumn(i + 1))
+                    next->FInitWidth = std::max(0, next->FInitWidth + oldInit - c->FInitWidth);
+            } else {
+                c->SetWidth(w);
+            }
+        }
+    } else {
+        TCustomDBAxisGridEh::ColWidthsChanged();
     }
-    for (int i = 0; i < n && i + FIndicatorOffset < GetFullColCount(); ++i) {
-        TColumnEh* c = VisibleColumn(i);
-        const int w = ColWidths(i + FIndicatorOffset);
-        if (!FAutoFitColWidths || ComponentState().Contains(csDesigning)) {
-            if (w != c->Width()) c->SetWidth(w);
-            continue;
-        }
-        const int old = c->Width();
-        if (w == old) continue;
-        if (c->AutoFitColWidth()) {
-            // The next column gives or takes what this one's starting width gained or lost.
-            const int oldInit = c->FInitWidth;
-            c->FInitWidth = old > 0 ? MulDiv(c->FInitWidth, w, old) : w;
-            if (TColumnEh* next = VisibleColumn(i + 1))
-                next->FInitWidth = std::max(0, next->FInitWidth + oldInit - c->FInitWidth);
-        } else {
-            c->SetWidth(w);
-        }
+    InvalidateEditor();
+    // Row heights that follow wrapped texts change with the widths; without a memory table (or
+    // inside a layout) they are fitted when the row count is taken next.
+    if (!DataLink()->Active() || !FIntMemTable || !BeginLayoutIfUnlocked()) {
+        FColWidthsChanged = true;
+    } else {
+        const auto done = qScopeGuard([this] { EndLayout(); });
+        UpdateAllDataRowHeights();
     }
-    FColWidthsChanged = true;
     if (OnColWidthsChanged) OnColWidthsChanged(this);
+    UpdateHorzExtScrollBar();
 }
 
 void TCustomDBGridEh::ColumnMoved(int FromIndex, int ToIndex) {

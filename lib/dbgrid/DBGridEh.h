@@ -1106,10 +1106,10 @@ protected:
                              TColor& Color, bool& Drawn) override;
     bool IsFixedStyleCell(const TGridCoord& Cell, TGridDrawState State) override;
     bool CanHotTrackCell(int ACol, int ARow) override;
-    bool IsFixedCellThemed(TPoint CellType);
+    virtual bool IsFixedCellThemed(TPoint CellType);
     bool IsTitleThemed();
     bool IsTitleGradientAllowed();
-    bool GetHighlightedFixedCellColors(TFont* AFont, TColor& AColor, bool Highlight, TPoint CellType);
+    virtual bool GetHighlightedFixedCellColors(TFont* AFont, TColor& AColor, bool Highlight, TPoint CellType);
     bool HighlightDataCellColor(int DataCol, int DataRow, TFont* AFont, TColor& AColor, TGridDrawState State,
                                 const String& Text) override;
     bool CheckColumnDuplicateValues(TColumnEh* Column, String& Text, bool CheckPrevRow);
@@ -1120,22 +1120,23 @@ protected:
 
     void Paint() override;
     void DrawCell(int ACol, int ARow, const TRect& ARect, TGridDrawState AState) override;
-    void DrawIndicatorCell(int ACol, int ARow, TPoint CellType, TGridDrawState AState, const TRect& ARect,
-                           int AreaCol, int AreaRow);
-    void DrawTitleCell(int ACol, int ARow, TPoint CellType, TGridDrawState AState, const TRect& ARect,
-                       int AreaCol, int AreaRow);
-    void DrawGridDataCell(int ACol, int ARow, TPoint CellType, TGridDrawState AState, const TRect& ARect,
-                          int DataCol, int DataRow);
-    void DrawGridFooterCell(int ACol, int ARow, TPoint CellType, TGridDrawState AState, const TRect& ARect,
-                            int DataCol, int FooterRow);
-    void DrawColumnTitle(TColumnEh* Column, const TRect& ARect, TDBGirdDrawTitleStateEh& TitleState,
-                         TGridDrawState AState);
+    virtual void DrawIndicatorCell(int ACol, int ARow, TPoint CellType, TGridDrawState AState,
+                                   const TRect& ARect, int AreaCol, int AreaRow);
+    virtual void DrawTitleCell(int ACol, int ARow, TPoint CellType, TGridDrawState AState, const TRect& ARect,
+                               int AreaCol, int AreaRow);
+    virtual void DrawGridDataCell(int ACol, int ARow, TPoint CellType, TGridDrawState AState,
+                                  const TRect& ARect, int DataCol, int DataRow);
+    virtual void DrawGridFooterCell(int ACol, int ARow, TPoint CellType, TGridDrawState AState,
+                                    const TRect& ARect, int DataCol, int FooterRow);
+    virtual void DrawColumnTitle(TColumnEh* Column, const TRect& ARect, TDBGirdDrawTitleStateEh& TitleState,
+                                 TGridDrawState AState);
     void DrawParentTitleLevels(TColumnEh* Column, THeadTreeNode* Leaf, const TRect& ARect);
-    void DrawSTFilterCell(int ACol, int ARow, bool& Highlighted, TGridDrawState AState, const TRect& ARect,
-                          TPoint CellType, int AreaRow, int DataCol);
-    void DrawIndicatorImage(int ACol, int ARow, const TRect& ARect, int XOffset, int YOffset, int Kind);
-    void DrawIndicatorDropDownSign(int ACol, int ARow, bool Highlighted, const TRect& ARect);
-    void DrawFilterGlyph(const TRect& ARect, bool Highlighted);
+    virtual void DrawSTFilterCell(int ACol, int ARow, bool& Highlighted, TGridDrawState AState,
+                                  const TRect& ARect, TPoint CellType, int AreaRow, int DataCol);
+    virtual void DrawIndicatorImage(int ACol, int ARow, const TRect& ARect, int XOffset, int YOffset,
+                                    int Kind);
+    virtual void DrawIndicatorDropDownSign(int ACol, int ARow, bool Highlighted, const TRect& ARect);
+    virtual void DrawFilterGlyph(const TRect& ARect, bool Highlighted);
     String RecNoText(int RecNo, bool Current);
     THeadTreeNode* LeafOf(TColumnEh* Column);
     // The scrolling part of the title row, where upper title levels may paint.
@@ -1609,7 +1610,7 @@ public:
     void PaintSearchHighlights(TCanvas* ACanvas, TColumnEh* Column, const String& Text, const TRect& ARect,
                                int DX, int DY, TAlignment Alignment, bool WordWrap);
     void UpdateSearchPanel();
-    bool LayoutTopPanels();
+    virtual bool LayoutTopPanels();
     // Opens the find dialog for this grid (the installed find routine).
     virtual void ShowFindDialog(const String& Text, bool Modal);
 
@@ -1903,6 +1904,23 @@ protected:
     int FLastVisibleCol = -1;
     // Set while a live column sizing holds the horizontal scroll position.
     bool FTraceSizingScrollLocked = false;
+
+    // --- model: column sizing, cell hooks and the published properties (DBGridEhModel.cpp)
+public:
+    // The cell painters' hooks: fire OnDrawColumnCell, OnDrawDataCell and OnGetCellParams.
+    virtual void DrawColumnCell(const TRect& Rect, int DataCol, TColumnEh* Column, TGridDrawState State);
+    virtual void DrawDataCell(const TRect& Rect, TField* Field, TGridDrawState State);
+    virtual void GetCellParams(TColumnEh* Column, TFont* AFont, TColor& Background, TGridDrawState State);
+    TCustomImageList* TitleImages() const;
+    void SetTitleImages(TCustomImageList* Value);
+
+protected:
+    template <class> friend struct TPublisher;
+    // Auto-fit with dghResizeWholeRightPart: the auto-fit columns right of data column Index
+    // give or take its width change in proportion to their widths.
+    void ResizeColumnsRightOf(int Index);
+    // Set while the design-time sum list recalculates on a data set change.
+    bool FSumListRecalcing = false;
 };
 
 // The grid with its properties published; it has no behaviour of its own.

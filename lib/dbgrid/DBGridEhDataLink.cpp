@@ -5,6 +5,7 @@
 #include "lib/dbgrid/DBGridEh.h"
 #include "lib/dbgrid/DBGridEhRowPanel.h"
 #include "lib/dbgrid/DBGridEhCenter.h"
+#include "lib/dbgrid/DBGridEhSelection.h"
 
 #include "platform/ui/Forms.h"
 #include "platform/ui/WinApi.h"
@@ -90,12 +91,18 @@ void TCustomDBGridEh::CancelEditing() {
 void TCustomDBGridEh::LinkActiveChanged(bool Value) {
     if (!Value && FRowDetailPanel && FRowDetailPanel->Visible()) FRowDetailPanel->SetVisible(false);
     UpdateMemTableInterface();
+    // Bookmarks of the data set that went away mean nothing to the next one.
+    SelectionLinkActiveChanged(Value);
     if (FSumList) FSumList->SetDataSet(DataSource() ? DataSource()->DataSet() : nullptr);
+    if (UsesMemTable()) {
+        if (FDataGrouping && FDataGrouping->IsGroupingWorks()) SortMarkingChanged();
+        if (!ComponentState().Contains(csLoading)) MTViewDataEvent(-1, mtViewDataChangedEh, -1);
+        RecalcDataRowCount();
+    }
     if (FDestroying || ComponentState().Contains(csDestroying)) return;
     TCustomDBAxisGridEh::LinkActiveChanged(Value);
     UpdateVertScrollBar();
     UpdateMemTableInterface();
-    SelectionLinkActiveChanged(Value);
 }
 
 void TCustomDBGridEh::LinkEditingChanged() {
@@ -103,11 +110,32 @@ void TCustomDBGridEh::LinkEditingChanged() {
 }
 
 void TCustomDBGridEh::LinkDataSetChanged() {
-    if (FIndicatorOffset && ColWidths(0) != CalcIndicatorColWidth())
-        LayoutChanged();
+    TCustomDBAxisGridEh::LinkDataSetChanged();
+    if (!HandleAllocated() || FSumListRecalcing) return;
+    // A group tree being rebuilt tells the grid itself when it is done.
+    if (FDataGrouping && FDataGrouping->Active() && FDataGrouping->GroupDataTree()->UpdateCount() > 0) return;
+    if (ComponentState().Contains(csDesigning) && FSumList && FSumList->Active()) {
+        FlagGuard recalcing(FSumListRecalcing);
+        FSumList->RecalcAll();
+    }
+    if (FIndicatorOffset && CheckIndicatorColWidthChanged())
+        RequestLayoutUpdate();
     else
         RecalcDataRowCount();
+    const bool vertShown = FVertScrollBar && FVertScrollBar->IsScrollBarVisible();
+    UpdateVertScrollBar();
+    if (FVertScrollBar && vertShown != FVertScrollBar->IsScrollBarVisible() && FAutoFitColWidths &&
+        !ComponentState().Contains(csDesigning)) {
+        // The client width changed with the bar: the columns are fitted again once the data
+        // set's notifications are over.
+        BeginLayout();
+        FinishDeferredLayout();
+    }
     LinkDataChanged();
+    TDataSet* ds = DataLink()->DataSet();
+    if (SelectedRows()->Count() > 0 && DataLink()->Active() &&
+        !(ds->State() == dsEdit || ds->State() == dsInsert || ds->State() == dsSetKey))
+        SelectedRows()->Refresh();
     InvalidateGrid();
 }
 
@@ -275,31 +303,53 @@ void TCustomDBGridEh::RecalcMemTableRowCount() {
         InvalidateRow(cur);
     }
     if (HandleAllocated()) ClampTopRow();
+    // Row heights that follow the column widths are fitted once the whole view is known.
+    if (FColWidthsChanged && HandleAllocated() && DataRowCount() == FullDataRowCount()) {
+        FColWidthsChanged = false;
+        UpdateAllDataRowHeights();
+    }
     FetchRecordsToFillPage();
     UpdateVertScrollBar();
     InvalidateGrid();
 }
 
-void TCustomDBGridEh::SyncMemTableCursorRow(int) {
+void TCustomDBGridEh::SyncMemTableCursorRow(int Distance) {
     if (!DataLink()->Active() || !FIntMemTable) return;
-    if (GroupingFollowCursor()) {
-        if (FIndicatorOffset) InvalidateCol(0);
-        UpdateVertScrollBar();
-        return;
+    if (GroupingShowsRows()) {
+        // The rows of the record left and of the record reached repaint (their indicators).
+        if (Distance != 0) {
+            TGridGroupDataTreeEh* tree = FDataGrouping->GroupDataTree();
+            const int viewRow = FIntMemTable->GetInstantReadCurRow();
+            for (int v : {viewRow, viewRow - Distance})
+                if (const int i = tree->IndexOfVisibleRecordViewNo(v); i >= 0)
+                    InvalidateRow(i + TopDataOffset());
+        }
+        if (GroupingFollowCursor()) {
+            if (FIndicatorOffset) InvalidateCol(0);
+            InvalidateFooter();
+            UpdateVertScrollBar();
+            return;
+        }
     }
     if (Row() >= TopDataOffset()) InvalidateRow(Row());
     if (ComponentState().Contains(csLoading)) return;
     const int top = TopDataOffset();
+    const int oldTop = TopRow();
     int n = FIntMemTable->InstantReadRowCount();
+    // The cursor may have moved to a row the view has not reported yet.
     if (RowCount() != top + std::max(1, n)) SafeSetRowCount(top + std::max(1, n));
     const int viewRow = FIntMemTable->GetInstantReadCurRow();
     int newRow = viewRow + top;
-    if (viewRow < 0 || newRow >= RowCount()) newRow = top;
+    if (viewRow < 0 || newRow >= RowCount()) newRow = FixedRows();
     if (newRow != Row()) {
         FocusCell(Col(), newRow, !FLockAutoShowCurCell, false, true);
         InvalidateRow(newRow);
     }
-    if (FIndicatorOffset) InvalidateCol(0);
+    if (HasHideDuplicatesColumns() && TopRow() != oldTop) {
+        InvalidateRow(TopRow());
+        InvalidateRow(oldTop);
+    }
+    InvalidateFooter();
     UpdateVertScrollBar();
 }
 

@@ -77,9 +77,7 @@ bool TCustomDBGridEh::HighlightDataCellColor(int DataCol, int DataRow, TFont* AF
 }
 
 void TCustomDBGridEh::QueryCellParams(TAxisBarEh* Column, TAxisColCellParamsEh* Params) {
-    if (OnGetCellParams)
-        OnGetCellParams(this, static_cast<TColumnEh*>(Column), Params->FFont, Params->FBackground,
-                        Params->FState);
+    GetCellParams(static_cast<TColumnEh*>(Column), Params->FFont, Params->FBackground, Params->FState);
 }
 
 bool TCustomDBGridEh::CheckColumnDuplicateValues(TColumnEh* Column, String& Text, bool CheckPrevRow) {
@@ -334,9 +332,8 @@ void TCustomDBGridEh::DefaultDrawColumnDataCell(const TGridCoord& Cell, const TG
         }
     }
 
-    if (Columns()->State() == csDefault && OnDrawDataCell)
-        OnDrawDataCell(this, AreaRect, Column->Field(), Params->FState);
-    if (OnDrawColumnCell) OnDrawColumnCell(this, AreaRect, AreaCell.X, Column, Params->FState);
+    if (Columns()->State() == csDefault) DrawDataCell(AreaRect, Column->Field(), Params->FState);
+    DrawColumnCell(AreaRect, AreaCell.X, Column, Params->FState);
 
     if (FOptions.Contains(dgRowLines)) {
         c->Pen()->SetColor(Column->Color());

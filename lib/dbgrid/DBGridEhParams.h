@@ -41,6 +41,8 @@ template <class T> struct TStoredValueEh {
 
 class TDBGridTitleParamsEh : public TPersistent {
     KVT_CLASS(TDBGridTitleParamsEh, TPersistent)
+    template <class> friend struct TPublisher;
+
 public:
     explicit TDBGridTitleParamsEh(TCustomDBGridEh* AGrid);
     ~TDBGridTitleParamsEh() override;
@@ -134,6 +136,8 @@ private:
 
 class TDBGridIndicatorParamsEh : public TPersistent {
     KVT_CLASS(TDBGridIndicatorParamsEh, TPersistent)
+    template <class> friend struct TPublisher;
+
 public:
     explicit TDBGridIndicatorParamsEh(TCustomDBGridEh* AGrid) : FGrid(AGrid) {}
 
@@ -181,6 +185,8 @@ private:
 
 class TDBGridFooterParamsEh : public TPersistent {
     KVT_CLASS(TDBGridFooterParamsEh, TPersistent)
+    template <class> friend struct TPublisher;
+
 public:
     explicit TDBGridFooterParamsEh(TCustomDBGridEh* AGrid);
     ~TDBGridFooterParamsEh() override;
@@ -256,6 +262,7 @@ public:
     bool DarkColorAssigned() const { return FDarkColor != clDefault; }
 
 private:
+    template <class> friend struct TPublisher;
     TCustomDBGridEh* DBGrid() const;
 };
 

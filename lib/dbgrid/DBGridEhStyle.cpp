@@ -163,8 +163,11 @@ void TDBGridEhStyle::StyleWndProc(TMessage& Message) {
 }
 
 void TDBGridEhStyle::UpdateColorDepth() {
-    // The toolkit renders in true colour everywhere; a test may stand in for a
-    // palette screen.
+    // Lightened tints need more colours than a palette screen has.
+    // The screen's depth is asked for without a context (none is needed for it).
+    const int colors = GetDeviceCaps(nullptr, NUMCOLORS);
+    const int bits = GetDeviceCaps(nullptr, BITSPIXEL);
+    GRichColorDisplay = colors == -1 || (colors > 1 && bits > 8);
     ResetButtonBitmapCache();
 }
 

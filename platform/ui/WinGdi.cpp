@@ -1,6 +1,7 @@
 // Device contexts, GDI objects, coordinates, clipping, lines, shapes, blits and text output.
 
 #include "platform/ui/GraphicsInternal.h"
+#include "platform/ui/ScreenDepth.h"
 
 #include <QGuiApplication>
 #include <QHash>
@@ -9,6 +10,7 @@
 #include <QPainterPath>
 #include <QScreen>
 
+#include <algorithm>
 #include <cmath>
 #include <mutex>
 #include <set>
@@ -690,17 +692,36 @@ COLORREF SetPixel(HDC dc, int x, int y, COLORREF c) {
     return c & 0xFFFFFF;
 }
 
+namespace {
+int ScreenDepthOverride = 0;
+
+int ScreenBitsPerPixel() {
+    if (ScreenDepthOverride > 0) return ScreenDepthOverride;
+    const QScreen* screen = qobject_cast<QGuiApplication*>(QCoreApplication::instance())
+                                ? QGuiApplication::primaryScreen()
+                                : nullptr;
+    return screen && screen->depth() > 0 ? screen->depth() : 32;
+}
+} // namespace
+
+void SetScreenColorDepthOverride(int BitsPerPixel) {
+    ScreenDepthOverride = std::max(0, BitsPerPixel);
+}
+
 int GetDeviceCaps(HDC dc, int index) {
     switch (index) {
     case LOGPIXELSX:
     case LOGPIXELSY:
         return 96;
     case BITSPIXEL:
-        return 32;
+        return ScreenBitsPerPixel();
     case PLANES:
         return 1;
-    case NUMCOLORS:
-        return -1;
+    case NUMCOLORS: {
+        // A palette screen counts its colours; a deeper one has more than a count can say.
+        const int bits = ScreenBitsPerPixel();
+        return bits > 8 ? -1 : 1 << bits;
+    }
     case HORZRES:
         return dc ? dc->DeviceBounds().width() : 0;
     case VERTRES:

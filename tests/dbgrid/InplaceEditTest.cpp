@@ -364,10 +364,10 @@ TEST_F(InplaceEditTest, SecondSearchShortcutInTheEditorTurnsTheSearchIntoTheFind
     SetKeyDown(VK_CONTROL, false);
     EXPECT_TRUE(Grid->InplaceSearching());
     EXPECT_TRUE(center.Texts.empty());
-    // The search runs in the grid; pressed again in a shown editor the dialog takes the
-    // editor's selected text.
-    Open(kName);
-    ASSERT_TRUE(EditorShown());
+    // The search runs in the grid and keeps the editor closed; the shortcut pressed again in the
+    // editor opens the dialog with the editor's selected text.
+    EXPECT_FALSE(EditorShown());
+    ASSERT_NE(Ed(), nullptr);
     ASSERT_TRUE(Grid->InplaceSearching());
     Ed()->SelectAll();
     SetKeyDown(VK_CONTROL, true);

@@ -278,12 +278,12 @@ void TMainForm::CreateInterfacePage() {
     }
     CreateControlEventsTable();
     CreateControlEventsGrid();
-    ControlText1Label = Label(this, events, N("ControlText1Label"), S("Текст1:"), 8, 280);
-    ControlText2Label = Label(this, events, N("ControlText2Label"), S("Текст2:"), 232, 280);
-    ControlText1Part1Edit = TextEdit(this, events, "ControlText1Part1Edit", 60, 274);
-    ControlText1Part2Edit = TextEdit(this, events, "ControlText1Part2Edit", 60, 297);
-    ControlText2Part1Edit = TextEdit(this, events, "ControlText2Part1Edit", 284, 274);
-    ControlText2Part2Edit = TextEdit(this, events, "ControlText2Part2Edit", 284, 297);
+    ControlText1Label = Label(this, events, N("ControlText1Label"), S("Текст1:"), 8, 278);
+    ControlText2Label = Label(this, events, N("ControlText2Label"), S("Текст2:"), 232, 278);
+    ControlText1Part1Edit = TextEdit(this, events, "ControlText1Part1Edit", 60, 272);
+    ControlText1Part2Edit = TextEdit(this, events, "ControlText1Part2Edit", 60, 295);
+    ControlText2Part1Edit = TextEdit(this, events, "ControlText2Part1Edit", 284, 272);
+    ControlText2Part2Edit = TextEdit(this, events, "ControlText2Part2Edit", 284, 295);
 }
 
 void TMainForm::CreateRs485Page() {
@@ -308,7 +308,7 @@ void TMainForm::CreateRs485Page() {
                                4, 112, 330, 58);
     TGroupBox* keys = Group(this, main, N("RS485KeysGroupBox"),
                             S("Wiegand-коды для клавиатуры (мин 4 макс 8 бит)"), 4, 172, 330, 142);
-    TGroupBox* send = Group(this, main, N("RS485SendGroupBox"), S("Передача кодов"), 338, 2, 402, 316);
+    TGroupBox* send = Group(this, main, N("RS485SendGroupBox"), S("Передача кодов"), 338, 2, 402, 314);
     TGroupBox* blocked =
         Group(this, send, N("RS485BlockedGroupBox"),
               S("При получении команды \"Начать измерение\" при блокировке"), 8, 176, 386, 66);

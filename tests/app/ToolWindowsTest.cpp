@@ -5,7 +5,10 @@
 
 #include "platform/ui/Menus.h"
 
+#include <QCoreApplication>
 #include <QFile>
+
+#include <functional>
 
 TEST_F(AppTest, StartUpState) {
     EXPECT_EQ(T(form), "Настройка КВИНТОРЕЛЬ 0.14");
@@ -36,6 +39,33 @@ TEST_F(AppTest, StartUpState) {
     EXPECT_EQ(p.Y, expected.Y);
     EXPECT_EQ(form->ReadPopupMenu->Items()->Count(), 4);
     EXPECT_EQ(form->N2->Caption().toStdString(), "-");
+}
+
+// Every shown control lies whole inside its parent's client area on every page: a control cut
+// by the window's edge is a layout fault the user sees at once.
+TEST_F(AppTest, EveryControlFitsInsideItsParent) {
+    form->Show();
+    std::vector<std::string> cut;
+    const std::function<void(TWinControl*)> walk = [&](TWinControl* parent) {
+        const TRect client = parent->ClientRect();
+        for (int i = 0; i < parent->ControlCount(); ++i) {
+            TControl* c = parent->Controls(i);
+            // A page that is not in front is hidden but still laid out.
+            if (!c->Visible() && !dynamic_cast<TTabSheet*>(c)) continue;
+            const TRect r = c->BoundsRect();
+            if (r.Left < client.Left || r.Top < client.Top || r.Right > client.Right || r.Bottom > client.Bottom)
+                cut.push_back(c->Name().toStdString() + " in " + parent->Name().toStdString());
+            if (auto* w = dynamic_cast<TWinControl*>(c)) walk(w);
+        }
+    };
+    // Each page is laid out once it has been in front.
+    for (TPageControl* p : {form->MainPageControl, form->ControlPageControl, form->RS485PageControl})
+        for (int i = 0; i < p->PageCount(); ++i) {
+            p->SetActivePageIndex(i);
+            QCoreApplication::processEvents();
+        }
+    walk(form);
+    EXPECT_TRUE(cut.empty()) << ::testing::PrintToString(cut);
 }
 
 TEST_F(AppTest, LanguageFileCaptions) {

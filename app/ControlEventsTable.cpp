@@ -192,10 +192,16 @@ TEventEditForm* TMainForm::EventEditor() {
 
 void TMainForm::ControlEventsDBGridEhKeyDown(TObject*, Word& Key, TShiftState Shift) {
     // The glyph buttons take no focus, so the grid gives the keyboard their work: Enter edits the
-    // current event, Insert adds one after it, Delete deletes it (asking first), each only while
-    // its button is enabled.
-    if (!Shift.Empty()) return;
+    // current event, Insert adds one after it, Delete deletes it (asking first), Ctrl+Up and
+    // Ctrl+Down move it, each only while its button is enabled.
     TSpeedButton* button = nullptr;
+    if (Shift == TShiftState{ssCtrl} && (Key == VK_UP || Key == VK_DOWN)) {
+        button = Key == VK_UP ? UpControlEventSpeedButton : DownControlEventSpeedButton;
+        Key = 0;
+        if (button->Enabled()) button->Click();
+        return;
+    }
+    if (!Shift.Empty()) return;
     switch (Key) {
     case VK_RETURN:
         button = EditControlEventSpeedButton;

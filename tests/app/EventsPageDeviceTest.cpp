@@ -214,7 +214,7 @@ TEST_F(EventsPageDeviceTest, InterfaceBlockEventsEditedWrittenAndReadBack) {
 }
 
 // From the keyboard, on the grid: Insert adds an event after the current one, Enter edits it,
-// Delete deletes it after the question; an editor cancelled changes nothing. A double click on
+// Ctrl+Up and Ctrl+Down move it, Delete deletes it after the question; an editor cancelled changes nothing. A double click on
 // the empty grid edits "the current row", which inserts the first one.
 TEST_F(EventsPageDeviceTest, KeyboardAndDoubleClickOnTheGrid) {
     sim->State().events = {Code(1), GoTo(2)};
@@ -237,6 +237,18 @@ TEST_F(EventsPageDeviceTest, KeyboardAndDoubleClickOnTheGrid) {
     Grid()->Perform(WM_KEYDOWN, VK_INSERT, 0);
     Grid()->Perform(WM_KEYDOWN, VK_RETURN, 0);
     EXPECT_EQ(EventRows(Table()), AsRows({Code(1), Unlock(3), GoTo(3)}));
+
+    // Ctrl+Up and Ctrl+Down move the current event; the references to row 3 follow its row.
+    SetKeyDown(VK_CONTROL, true);
+    Grid()->Perform(WM_KEYDOWN, VK_DOWN, 0);
+    EXPECT_EQ(EventRows(Table()), AsRows({Code(1), GoTo(2), Unlock(2)}));
+    EXPECT_EQ(Table()->RecNo(), 3);
+    Grid()->Perform(WM_KEYDOWN, VK_DOWN, 0); // the last row stays where it is
+    EXPECT_EQ(Table()->RecNo(), 3);
+    Grid()->Perform(WM_KEYDOWN, VK_UP, 0);
+    SetKeyDown(VK_CONTROL, false);
+    EXPECT_EQ(EventRows(Table()), AsRows({Code(1), Unlock(3), GoTo(3)}));
+    EXPECT_EQ(Table()->RecNo(), 2);
 
     answers = {IDNO, IDYES};
     Grid()->Perform(WM_KEYDOWN, VK_DELETE, 0);

@@ -1418,6 +1418,10 @@ protected:
     bool HintCellAt(const TPoint& P, TGridCoord& Cell, TColumnEh*& Column);
     void HandleHintShowPause(TMessage& Message);
     void HandleHintShow(TMessage& Message);
+    // Title and footer tool tips: Info shows Text when it overflows R or a right-aligned R is cut
+    // short of FullRight by the grid's edge; otherwise Info's text is emptied.
+    void FillToolTipHint(THintInfo& Info, TColumnEh* Column, TRect R, int FullRight, const String& Text,
+                         bool WordWrap, TAlignment Alignment);
     bool FDefaultRowChanged = false;
     bool FAdoptingRowHeight = false;
     // =========================================================================================

@@ -646,3 +646,22 @@ void TCustomDBGridEh::DefaultApplySorting() {
     }
     mt->SetSortOrder(order);
 }
+
+// ---------------------------------------------------------------------------------------------
+// Stored column properties: footers and the grouping events.
+
+KVT_PUBLISHED(TDBGridColumnEh) {
+    using C = TDBGridColumnEh;
+    P.Prop(
+        "Footer", [](C* c) { return c->Footer(); }, [](C* c, TColumnFooterEh* v) { c->SetFooter(v); });
+    P.Prop(
+        "Footers", [](C* c) { return c->Footers(); }, [](C* c, TColumnFootersEh* v) { c->SetFooters(v); });
+    P.Prop("OnDataGroupFooterAggregateValue", &C::OnDataGroupFooterAggregateValue,
+           &C::OnDataGroupFooterAggregateValue);
+    P.Prop("OnDataGroupFooterFinalizeValue", &C::OnDataGroupFooterFinalizeValue,
+           &C::OnDataGroupFooterFinalizeValue);
+    P.Prop("OnDataGroupFooterToDisplayText", &C::OnDataGroupFooterToDisplayText,
+           &C::OnDataGroupFooterToDisplayText);
+    P.Prop("OnGroupGetKeyValue", &C::OnGroupGetKeyValue, &C::OnGroupGetKeyValue);
+    P.Prop("OnGroupGetKeyValueAsText", &C::OnGroupGetKeyValueAsText, &C::OnGroupGetKeyValueAsText);
+}

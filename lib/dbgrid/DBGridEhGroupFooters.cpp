@@ -135,7 +135,10 @@ void TGridDataGroupFooterEh::AfterConstruction() {
     TCollectionItem::AfterConstruction();
     TGridDataGroupFootersEh* footers = Footers();
     if (!footers) return;
-    if (!GridLoading(footers->GetGrid())) SyncColumnItems(footers->Link());
+    if (!GridLoading(footers->GetGrid()))
+        SyncColumnItems(footers->Link());
+    else if (TGridDataGroupsEh* groups = footers->Groups())
+        groups->ColumnsUnbound();
     footers->StructureChanged();
 }
 

@@ -918,6 +918,9 @@ KVT_PUBLISHED(TDBGridEhDataGroupLevelEh) {
     P.Prop("RowHeightStored", &L::RowHeightStored, &L::SetRowHeightStored).Default(false);
     P.Prop("RowLines", &L::RowLines, &L::SetRowLines).Stored([](L* l) { return l->RowLinesStored(); });
     P.Prop("RowLinesStored", &L::RowLinesStored, &L::SetRowLinesStored).Default(false);
+    P.Prop("OnGetKeyValue", &L::OnGetKeyValue, &L::OnGetKeyValue);
+    P.Prop("OnGetKeyValueAsText", &L::OnGetKeyValueAsText, &L::OnGetKeyValueAsText);
+    P.Prop("OnGetGroupRowText", &L::OnGetGroupRowText, &L::OnGetGroupRowText);
 }
 
 KVT_PUBLISHED(TGridDataGroupsEh) {

@@ -771,6 +771,9 @@ public:
     TPersistent* ActiveGroupColumns(int Index) const { return FActiveGroupColumns.at(size_t(Index)); }
     TGridGroupDataTreeEh* GroupDataTree() const { return FGroupDataTree.get(); }
     bool ColumsLoaded() const { return FColumsLoaded; }
+    // A grid-level footer read from a stream holds column items not yet bound to columns: until
+    // ColumnsLoaded binds them, a change of the columns must not resynchronise (and so drop) them.
+    void ColumnsUnbound() { FColumsLoaded = false; }
     const Variant& InsertingKeyValue() const { return FInsertingKeyValue; }
     void SetInsertingKeyValue(const Variant& KeyValue) { FInsertingKeyValue = KeyValue; }
     // [key of active level 0 .. n-1, ViewRecNo] for a view row of the grid's memory table.

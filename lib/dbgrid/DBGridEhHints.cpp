@@ -1,5 +1,5 @@
 // Hints of the data grid's cells: a column title's own hint, a tool tip with the full text of a
-// title that does not fit, and data hints that the application or the column fill (by default the
+// title or footer that does not fit, and data hints that the application or the column fill (by default the
 // cell's full text), with no pause before tool-tip cells.
 
 #include "lib/dbgrid/DBGridEh.h"
@@ -44,7 +44,8 @@ void TCustomDBGridEh::HandleHintShowPause(TMessage& Message) {
     TGridCoord cell;
     TColumnEh* column = nullptr;
     if (!HintCellAt(p, cell, column)) return;
-    const TRect r = RowPanelMode() ? RowPanelColumnRect(cell.Y, column, cell.Y == 0) : CellRect(cell.X, cell.Y);
+    const TRect r =
+        RowPanelMode() ? RowPanelColumnRect(cell.Y, column, cell.Y == 0) : CellRect(cell.X, cell.Y);
     const TPoint inCell{p.X - r.Left, p.Y - r.Top};
     const int appPause = Application ? Application->HintPause() : 500;
     int value = appPause;
@@ -163,42 +164,62 @@ void TCustomDBGridEh::HandleHintShow(TMessage& Message) {
             info->HintStr.clear();
         } else {
             bool wrap = IsUseMultiTitle() || TitleHeight() != 0 || TitleLines() != 0;
-            const TAlignment alignment = t->Alignment();
             Canvas()->Font()->Assign(t->Font());
             if (t->Orientation() == tohVertical) {
                 wrap = false;
                 SwapRectExtent(r);
             }
-            int h = 0, w = 0;
-            const bool overflow = MeasureCellText(DrawTextBiDiModeFlagsReadingOnly(), Canvas(), wrap ? 2 : 0,
-                                                  h, w, wrap, r, text, FInterlinear);
-            if (overflow || (alignment == taRightJustify && r.Right < fullRight - 2)) {
-                const int m = Flat() ? 2 : 1;
-                TPoint pos;
-                switch (alignment) {
-                case taRightJustify:
-                    pos = {fullRight - w - 6, r.Top - m};
-                    break;
-                case taCenter:
-                    pos = {fullRight + w / 2 - w - (fullRight - r.Left - 4) / 2 - 5, r.Top - m};
-                    break;
-                default:
-                    pos = {r.Left - 1, r.Top - m};
-                    break;
-                }
-                if (column->UseRightToLeftAlignment()) pos.X = ClientWidth() - pos.X;
-                info->HintStr = text;
-                info->CursorRect = r;
-                info->HintPos = ClientToScreen(pos);
-                if (wrap) info->HintMaxWidth = r.Width() - 4;
-                FHintFont->Assign(t->Font());
-            } else {
-                info->HintStr.clear();
-            }
+            FillToolTipHint(*info, column, r, fullRight, text, wrap, t->Alignment());
+        }
+    } else if (const int footerIndex = cell.Y - RowCount(); footerIndex >= 0 && FullFooterRowCount() >= 1) {
+        TColumnFooterEh* f = column->UsedFooter(footerIndex);
+        if (!f || !f->ToolTips()) {
+            info->HintStr.clear();
+        } else {
+            // The footer's text and look as the painter gets them, handlers included.
+            TFont* font = Canvas()->Font();
+            font->Assign(f->Font());
+            TAlignment alignment = f->Alignment();
+            TColor colour = f->Color();
+            String text = GetFooterValue(footerIndex, column);
+            const int dataCol = RowPanelMode() ? column->Index() : cell.X - FIndicatorOffset;
+            GetFooterParams(dataCol, footerIndex, column, font, colour, alignment, TGridDrawState{}, text);
+            FillToolTipHint(*info, column, r, fullRight, text, f->WordWrap(), alignment);
         }
     } else {
         return;
     }
     info->HintWindowClass = &TGridToolTipsWindowEh::StaticClassInfo();
     info->HintData = FHintFont.get();
+}
+
+void TCustomDBGridEh::FillToolTipHint(THintInfo& Info, TColumnEh* Column, TRect R, int FullRight,
+                                      const String& Text, bool WordWrap, TAlignment Alignment) {
+    int h = 0, w = 0;
+    const bool overflow = MeasureCellText(DrawTextBiDiModeFlagsReadingOnly(), Canvas(), WordWrap ? 2 : 0, h,
+                                          w, WordWrap, R, Text, FInterlinear);
+    // A right-aligned text whose cell the grid's edge cuts loses its end even when it would fit.
+    if (!overflow && !(Alignment == taRightJustify && R.Right < FullRight - 2)) {
+        Info.HintStr.clear();
+        return;
+    }
+    const int m = Flat() ? 2 : 1;
+    TPoint pos;
+    switch (Alignment) {
+    case taRightJustify:
+        pos = {FullRight - w - 6, R.Top - m};
+        break;
+    case taCenter:
+        pos = {FullRight + w / 2 - w - (FullRight - R.Left - 4) / 2 - 5, R.Top - m};
+        break;
+    default:
+        pos = {R.Left - 1, R.Top - m};
+        break;
+    }
+    if (Column->UseRightToLeftAlignment()) pos.X = ClientWidth() - pos.X;
+    Info.HintStr = Text;
+    Info.CursorRect = R;
+    Info.HintPos = ClientToScreen(pos);
+    if (WordWrap) Info.HintMaxWidth = R.Width() - 4;
+    FHintFont->Assign(Canvas()->Font());
 }

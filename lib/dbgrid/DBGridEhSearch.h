@@ -108,9 +108,12 @@ public:
     TNotifyEvent OnUpdateModified;
 
     void WndProc(TMessage& Message) override;
+    // The frame in the grid's dark line colour round the text area. The box is a native edit,
+    // so the frame is the native widget's own (outside its text area) rather than painted.
     virtual void PaintBorder();
 
 protected:
+    void CreateWnd() override;
     void Change() override;
     void KeyDown(Word& Key, TShiftState Shift) override;
     void KeyPress(Char& Key) override;
@@ -148,9 +151,11 @@ public:
     void ResetVisibleControls();
     void ArrangeControls();
     void UpdateFindButton(TObject* Sender);
-    virtual void PaintBorder();
+    // The frame line above the panel at the grid's top, in the non-client area.
+    virtual void PaintBorder(HDC DC);
     virtual void ButtonClick(int Index);
     void WndProc(TMessage& Message) override;
+    TRect NonClientMargins() override;
 
     TPoint MinBtnSize{10, 10};
     int ButtonWidth = 0;

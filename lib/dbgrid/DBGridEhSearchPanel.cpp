@@ -10,6 +10,10 @@
 #include "platform/ui/Forms.h"
 #include "platform/ui/Themes.h"
 #include "platform/ui/WinApi.h"
+#include "platform/ui/WinGdi.h"
+
+#include <QLineEdit>
+#include <QPainter>
 
 #include <algorithm>
 
@@ -177,7 +181,15 @@ bool TNavFindEditEh::InSearchPanel() const {
 }
 
 void TNavFindEditEh::SetMiniHeight(bool Value) {
+    if (FMiniHeight == Value) return;
     FMiniHeight = Value;
+    PaintBorder();
+}
+
+void TNavFindEditEh::CreateWnd() {
+    TDBComboBoxEh::CreateWnd();
+    UpdateHoverColor();
+    PaintBorder();
 }
 
 int TNavFindEditEh::RequiredHeight() {
@@ -307,7 +319,10 @@ void TNavFindEditEh::WndProc(TMessage& Message) {
 void TNavFindEditEh::UpdateHoverColor() {
     const bool hot = FMouseInside || Focused();
     TColor parentColor = Parent() ? Parent()->Color() : clBtnFace;
-    SetColor(hot ? clWindow : InterpolateColor(parentColor, clWindow, 170));
+    const TColor c = hot ? clWindow : InterpolateColor(parentColor, clWindow, 170);
+    if (c == Color()) return;
+    SetColor(c);
+    PaintBorder();
 }
 
 void TNavFindEditEh::DoEnter() {
@@ -326,7 +341,16 @@ void TNavFindEditEh::DoExit() {
 }
 
 void TNavFindEditEh::PaintBorder() {
-    // The frame is drawn by the panel around the box (the box has no non-client area here).
+    QLineEdit* e = LineEdit();
+    if (!e) return;
+    const QColor frame = ColorToQColor(FGrid ? FGrid->GridLineColors()->DarkColor() : clBtnShadow);
+    // One pixel of frame and one of padding beside the text; without MiniHeight a pixel of
+    // frame above and below it as well.
+    const int v = FMiniHeight ? 0 : 1;
+    e->setStyleSheet(QStringLiteral("QLineEdit { border-style: solid; border-color: %1;"
+                                    " border-width: %2px 1px %2px 1px; padding: 0px 1px;"
+                                    " background-color: %3; }")
+                         .arg(frame.name(), QString::number(v), ColorToQColor(Color()).name()));
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -397,7 +421,13 @@ void TDBGridSearchPanelControlEh::ResetVisibleControls() {
 }
 
 void TDBGridSearchPanelControlEh::SetLocation(TSearchPanelLocationEh Value) {
-    FLocation = Value;
+    if (FLocation != Value) {
+        FLocation = Value;
+        // The frame line comes and goes with the place.
+        if (HandleAllocated())
+            SetWindowPos(Handle(), nullptr, 0, 0, 0, 0,
+                         SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_FRAMECHANGED);
+    }
     FFindEditor->SetMiniHeight(Value == splHorzScrollBarExtraPanelEh);
 }
 
@@ -488,6 +518,7 @@ void TDBGridSearchPanelControlEh::UpdateFindButton(TObject*) {
 void TDBGridSearchPanelControlEh::WndProc(TMessage& Message) {
     TCustomControl::WndProc(Message);
     if (Message.Msg == WM_SIZE) ArrangeControls();
+    if (Message.Msg == WM_NCPAINT) PaintBorder(reinterpret_cast<HDC>(Message.WParam));
 }
 
 void TDBGridSearchPanelControlEh::Paint() {
@@ -512,22 +543,20 @@ void TDBGridSearchPanelControlEh::Paint() {
         c->MoveTo(r.Right - 1, 0);
         c->LineTo(r.Right - 1, r.Bottom);
     }
-    // The search box's frame in the grid's dark line colour.
-    const TRect er = FFindEditor->BoundsRect();
-    c->Brush()->SetColor(dark);
-    c->FrameRect(TRect(er.Left - 1, er.Top - 1, er.Right + 1, er.Bottom + 1));
-    PaintBorder();
 }
 
-void TDBGridSearchPanelControlEh::PaintBorder() {
-    TCanvas* c = Canvas();
-    c->Brush()->SetColor(SearchPanelFrameColor);
-    if (FLocation == splGridTopEh) {
-        TRect r = ClientRect();
-        c->MoveTo(0, 0);
-        c->Pen()->SetColor(SearchPanelFrameColor);
-        c->LineTo(r.Right, 0);
-    }
+TRect TDBGridSearchPanelControlEh::NonClientMargins() {
+    // Inside the navigator panel that panel's own border frames it.
+    return FLocation == splGridTopEh ? TRect(0, 1, 0, 0) : TRect();
+}
+
+void TDBGridSearchPanelControlEh::PaintBorder(HDC DC) {
+    QPainter* p = DC ? DCPainter(DC) : nullptr;
+    if (!p || NonClientMargins().Top == 0) return;
+    p->save();
+    p->setPen(ColorToQColor(SearchPanelFrameColor));
+    p->drawLine(0, 0, Width() - 1, 0);
+    p->restore();
 }
 
 // ---------------------------------------------------------------------------------------------

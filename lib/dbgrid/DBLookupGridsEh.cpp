@@ -855,10 +855,42 @@ KVT_PUBLISHED(TGridColumnSpecCellEh) {
     P.Prop("Text", &C::Text, &C::SetText).Stored(&C::TextAssigned);
 }
 
+// A list column offers only what makes sense in a pick list: no editing, drop-downs or footers.
+// Its font is streamed by the column itself (FontAttributes).
 KVT_PUBLISHED(TDBLookupGridColumnEh) {
     using C = TDBLookupGridColumnEh;
+    P.Retain({"Alignment", "Checkboxes", "Color", "EndEllipsis", "FieldName", "ImeMode", "ImeName", "KeyList",
+              "NotInKeyListIndex", "PickList", "ShowImageAndText", "Tag", "Title", "ToolTips", "Visible"});
+    P.Prop(
+         "AutoFitColWidth", [](C* c) { return c->AutoFitColWidth(); },
+         [](C* c, bool v) { c->SetAutoFitColWidth(v); })
+        .Default(true);
+    P.Prop(
+         "Font", [](C* c) { return c->Font(); }, [](C* c, TFont* v) { c->SetFont(v); })
+        .Stored(false);
+    P.Prop(
+        "ImageList", [](C* c) { return c->ImageList(); },
+        [](C* c, TCustomImageList* v) { c->SetImageList(v); });
+    P.Prop(
+         "MaxWidth", [](C* c) { return c->MaxWidth(); }, [](C* c, int v) { c->SetMaxWidth(v); })
+        .Default(0);
+    P.Prop(
+         "MinWidth", [](C* c) { return c->MinWidth(); }, [](C* c, int v) { c->SetMinWidth(v); })
+        .Default(0);
+    P.Prop(
+        "PopupMenu", [](C* c) { return c->PopupMenu(); }, [](C* c, TPopupMenu* v) { c->SetPopupMenu(v); });
     P.Prop(
         "SpecCell", [](C* c) { return c->SpecCell(); }, &C::SetSpecCell);
+    P.Prop(
+         "Width", [](C* c) { return c->Width(); }, [](C* c, int v) { c->SetWidth(v); })
+        .Stored([](C* c) { return c->IsWidthStored(); });
+    P.Prop(
+        "OnGetCellParams", [](C* c) { return c->OnGetCellParams(); },
+        [](C* c, const TColumnEh::TGetColCellParamsEventEh& v) { c->SetOnGetCellParams(v); });
+}
+
+KVT_PUBLISHED(TDBLookupGridColumnDefValuesEh) {
+    P.Retain({"EndEllipsis", "Title", "ToolTips"});
 }
 
 // The list source and key come before the list fields and the height, which are resolved and

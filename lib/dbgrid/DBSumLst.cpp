@@ -639,3 +639,14 @@ void TDBGridEhSumList::RecalcAll() {
     if (OwnerLoading() || !dynamic_cast<TCustomDBGridEh*>(GetOwner())) return;
     TDBSumListProducer::RecalcAll();
 }
+
+// The grid wires SumListChanged to itself; only a handler the form publishes is stored.
+KVT_PUBLISHED(TDBGridEhSumList) {
+    using S = TDBGridEhSumList;
+    P.Prop("Active", &S::Active, &S::SetActive).Default(false);
+    P.Prop("ExternalRecalc", &S::ExternalRecalc, &S::SetExternalRecalc).Default(false);
+    P.Prop("OnAfterRecalcAll", &S::OnAfterRecalcAll, &S::OnAfterRecalcAll);
+    P.Prop("OnRecalcAll", &S::OnRecalcAll, &S::OnRecalcAll);
+    P.Prop("SumListChanged", &S::SumListChanged, &S::SumListChanged);
+    P.Prop("VirtualRecords", &S::VirtualRecords, &S::SetVirtualRecords).Default(false);
+}

@@ -287,6 +287,23 @@ TPropInfo& TPropTableBuilder::Add(const String& name, PTypeInfo type,
     return *raw;
 }
 
+void TPropTableBuilder::Retain(std::initializer_list<const char*> names) {
+    auto listed = [&](PPropInfo p) {
+        for (const char* n : names)
+            if (p->Name.compare(QString::fromLatin1(n), Qt::CaseInsensitive) == 0) return true;
+        return false;
+    };
+    std::erase_if(FTable.All, [&](PPropInfo p) { return !listed(p); });
+    // The inherited entries are shared with the parent's table: renumbering them would change
+    // the parent's indices, so the survivors are copied first.
+    for (PPropInfo& p : FTable.All) {
+        auto copy = std::make_unique<TPropInfo>(*p);
+        copy->NameIndex = SmallInt(&p - FTable.All.data());
+        p = copy.get();
+        FTable.Own.push_back(std::move(copy));
+    }
+}
+
 bool RegisterPublished(TClass cls, TPublishProc proc) {
     std::lock_guard g(Lock());
     Registry& r = Reg();

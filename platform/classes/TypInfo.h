@@ -528,6 +528,9 @@ public:
     TPropInfo& Add(const String& name, PTypeInfo type, std::shared_ptr<const TPropAccess> access);
     // Adds a copy of the declaration of name found from cls up; EPropertyError when none.
     TPropInfo& Publish(TClass cls, const String& name);
+    // Keeps only the listed ones of the properties published so far (a class that shows a
+    // narrower interface than its parent); must run before the class adds its own.
+    void Retain(std::initializer_list<const char*> names);
 
 private:
     TPropTable& FTable;
@@ -590,6 +593,8 @@ public:
         for (const char* n : names)
             Publish(QString::fromLatin1(n));
     }
+    // Drops every inherited property that is not listed (see TPropTableBuilder::Retain).
+    void Retain(std::initializer_list<const char*> names) { FB.Retain(names); }
 
 private:
     template <class T, class G, class S> TPropRef<C> Add(const String& name, PTypeInfo type, G get, S set) {

@@ -221,3 +221,46 @@ TEST_F(CellHintsTest, GroupRowsAndGroupFootersShowNoDataHint) {
     EXPECT_TRUE(HintAt(Centre(2, group)).HintStr.isEmpty());
     EXPECT_TRUE(HintAt(Centre(2, footer)).HintStr.isEmpty());
 }
+
+TEST_F(CellHintsTest, FooterToolTipShowsTheTextTheHandlersGiveWhenItDoesNotFit) {
+    Grid->SetFooterRowCount(1);
+    TColumnFooterEh* f = Name()->Footer();
+    f->SetValueType(fvtStaticText);
+    f->SetValue(QStringLiteral("A footer text much wider than the column"));
+    Name()->SetWidth(60);
+    Pump();
+    const int footerRow = Grid->RowCount();
+    const TPoint at = Centre(2, footerRow);
+    ASSERT_EQ(Grid->MouseCoord(at.X, at.Y).Y, footerRow);
+
+    // Without ToolTips the footer gives no hint and waits as usual.
+    EXPECT_EQ(PauseAt(at), Application->HintPause());
+    EXPECT_TRUE(HintAt(at).HintStr.isEmpty());
+
+    f->SetToolTips(true);
+    EXPECT_EQ(PauseAt(at), 0);
+    THintInfo i = HintAt(at);
+    EXPECT_EQ(i.HintStr, f->Value());
+    EXPECT_TRUE(IsToolTip(i));
+    EXPECT_EQ(i.CursorRect, Grid->CellRect(2, footerRow));
+    EXPECT_EQ(i.HintPos, Grid->ClientToScreen(TPoint{i.CursorRect.Left - 1, i.CursorRect.Top - 1}));
+
+    // The footer-params handler has the last word on the text: a short one fits, no tool tip.
+    String given = QStringLiteral("ok");
+    Grid->OnGetFooterParams =
+        TGetFooterParamsEvent::Callable([&](TObject*, int, int, TColumnEh*, TFont*, TColor&, TAlignment&,
+                                            TGridDrawState, String& Text) { Text = given; });
+    EXPECT_TRUE(HintAt(at).HintStr.isEmpty());
+    // A right-aligned footer cut by the grid's edge shows its tool tip although its text fits.
+    Grid->OnGetFooterParams = {};
+    TColumnEh* last = Grid->Columns()->Columns(2);
+    last->Footer()->SetValueType(fvtStaticText);
+    last->Footer()->SetValue(QStringLiteral("Sum"));
+    last->Footer()->SetAlignment(taRightJustify);
+    last->Footer()->SetToolTips(true);
+    last->SetWidth(600);
+    Pump();
+    const TRect lr = Grid->CellRect(3, footerRow);
+    i = HintAt(TPoint{lr.Left + 10, (lr.Top + lr.Bottom) / 2});
+    EXPECT_EQ(i.HintStr, QStringLiteral("Sum"));
+}

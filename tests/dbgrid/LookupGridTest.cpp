@@ -684,3 +684,40 @@ TEST_F(LookupDropDownTest, NoListDataSetOpensNothingAndFreedListIsForgotten) {
     EXPECT_FALSE(Ed()->ListVisible());
     EXPECT_EQ(City->AsInteger(), 20);
 }
+
+TEST_F(LookupGridTest, ListColumnsPublishTheirNarrowSetAndStoreIt) {
+    QStringList names;
+    for (PPropInfo p : GetPropList(&TDBLookupGridColumnEh::StaticClassInfo()))
+        names << p->Name;
+    names.sort();
+    EXPECT_EQ(
+        names.join(QLatin1Char(',')),
+        QStringLiteral("Alignment,AutoFitColWidth,Checkboxes,Color,EndEllipsis,FieldName,Font,ImageList,"
+                       "ImeMode,ImeName,KeyList,MaxWidth,MinWidth,NotInKeyListIndex,OnGetCellParams,"
+                       "PickList,PopupMenu,ShowImageAndText,SpecCell,Tag,Title,ToolTips,Visible,Width"));
+    QStringList defs;
+    for (PPropInfo p : GetPropList(&TDBLookupGridColumnDefValuesEh::StaticClassInfo()))
+        defs << p->Name;
+    defs.sort();
+    EXPECT_EQ(defs.join(QLatin1Char(',')), QStringLiteral("EndEllipsis,Title,ToolTips"));
+    // The data grid's own columns keep the full set.
+    EXPECT_NE(GetPropInfo(&TDBGridColumnEh::StaticClassInfo(), QStringLiteral("AlwaysShowEditButton")),
+              nullptr);
+    EXPECT_NE(GetPropInfo(&TColumnDefValuesEh::StaticClassInfo(), QStringLiteral("DropDownSizing")), nullptr);
+
+    auto* col = static_cast<TDBLookupGridColumnEh*>(Grid->Columns()->Add());
+    col->SetFieldName(QStringLiteral("Name"));
+    col->SetWidth(90);
+    col->SetMinWidth(40);
+    col->SpecCell()->SetText(QStringLiteral("-"));
+    Grid->SetName(QStringLiteral("CityList"));
+    TMemoryStream bin;
+    WriteComponent(&bin, Grid);
+    bin.SetPosition(0);
+    TStringStream text;
+    ObjectBinaryToText(&bin, &text);
+    const String t = text.DataString();
+    for (const char* stored : {"Width = 90", "MinWidth = 40", "SpecCell.Text = '-'"})
+        EXPECT_TRUE(t.contains(QString::fromLatin1(stored))) << stored << "\n" << t.toStdString();
+    EXPECT_FALSE(t.contains(QStringLiteral("MaxWidth")));
+}

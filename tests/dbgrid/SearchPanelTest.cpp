@@ -723,3 +723,37 @@ TEST_F(SearchGridTest, NavigatorLayoutWithSearchPanelScreenshot) {
     EXPECT_EQ(Grid->SearchPanelControl()->Parent(), Grid);
     EXPECT_EQ(nav->SearchPanelControl(), nullptr);
 }
+
+TEST_F(SearchGridTest, SearchPanelAndBoxFramesLieOutsideTheirClientAreas) {
+    UseNames();
+    Grid->SearchPanel()->SetEnabled(true);
+    Pump(50);
+    TDBGridSearchPanelControlEh* pc = Grid->SearchPanelControl();
+    TNavFindEditEh* box = pc->FindEditor();
+    // At the grid top one frame line above the client area; the box sits 3 pixels into it.
+    EXPECT_EQ(pc->ClientHeight(), pc->Height() - 1);
+    EXPECT_EQ(pc->ClientOrigin().Y, Grid->ClientOrigin().Y + 1);
+    EXPECT_EQ(box->Top(), 3);
+    EXPECT_EQ(box->Height(), pc->ClientHeight() - 7);
+    const QImage img = Form->Widget()->grab().toImage();
+    EXPECT_TRUE(img.save(ScreenshotPath(QStringLiteral("dbgrid_search_panel_frames"))));
+    const TPoint g = Grid->ClientOrigin(), f = Form->ClientOrigin();
+    const int gx = g.X - f.X, gy = g.Y - f.Y;
+    EXPECT_EQ(img.pixelColor(gx + 20, gy).rgb() & 0xFFFFFF, 0xE2DEC5u); // $00C5DEE2 as BGR
+    // The box's frame is its outermost pixels, in the grid's dark line colour.
+    const TPoint b = box->ClientOrigin();
+    const QColor dark = ColorToQColor(Grid->GridLineColors()->DarkColor());
+    EXPECT_EQ(img.pixelColor(b.X - f.X, b.Y - f.Y + box->Height() / 2), dark);
+    EXPECT_EQ(img.pixelColor(b.X - f.X + 20, b.Y - f.Y), dark);
+
+    // Inside the navigator panel no frame line: the navigator's own border frames it.
+    Grid->HorzScrollBar()->ExtraPanel()->SetVisible(true);
+    Grid->SearchPanel()->SetLocation(splHorzScrollBarExtraPanelEh);
+    Pump(50);
+    EXPECT_EQ(pc->ClientHeight(), pc->Height());
+    EXPECT_TRUE(box->MiniHeight());
+    Grid->SearchPanel()->SetLocation(splGridTopEh);
+    Pump(50);
+    EXPECT_EQ(pc->ClientHeight(), pc->Height() - 1);
+    EXPECT_FALSE(box->MiniHeight());
+}

@@ -314,15 +314,16 @@ void TCustomDBGridEh::Notification(TComponent* AComponent, TOperation Operation)
 
 void TCustomDBGridEh::SetSelectedIndex(int Value) {
     if (RowPanelMode()) {
-        if (Value >= 0 && Value < VisibleColumnCount()) SelectDataColumn(Value, 0, false);
+        if (TColumnEh* c = DataColumn(Value); c && c->Visible()) SelectDataColumn(Value, 0, false);
         return;
     }
+    // A hidden column's cell has no width: the current cell cannot stand on it.
     const int c = Value + FIndicatorOffset;
-    if (c >= FIndicatorOffset && c < ColCount()) SetCol(c);
+    if (c >= FIndicatorOffset && c < ColCount() && DataColumn(Value)->Visible()) SetCol(c);
 }
 
 TColumnEh* TCustomDBGridEh::SelectedColumn() {
-    return VisibleColumn(SelectedIndex());
+    return DataColumn(SelectedIndex());
 }
 
 TAxisBarEh* TCustomDBGridEh::SelectedAxisBar() {
@@ -440,9 +441,12 @@ void TCustomDBGridEh::UpdateColumnWidths() {
         FLastVisibleCol = std::min(int(FIndicatorOffset), ColCount() - 1);
         return;
     }
-    const int n = VisibleColumnCount();
-    for (int i = 0; i < n && i + FIndicatorOffset < GetFullColCount(); ++i)
-        SetColWidths(i + FIndicatorOffset, ColumnWidthToCellWidth(VisibleColumn(i), VisibleColumn(i)->Width()));
+    TDBGridColumnsEh* cols = Columns();
+    for (int i = 0; i < cols->Count() && i + FIndicatorOffset < GetFullColCount(); ++i) {
+        TColumnEh* c = cols->Columns(i);
+        // A hidden column's cell stays in place with no width.
+        SetColWidths(i + FIndicatorOffset, ColumnWidthToCellWidth(c, c->Width()));
+    }
     FLastVisibleCol = -1;
     for (int c = GetFullColCount() - 1; c >= 0 && FLastVisibleCol < 0; --c)
         if (ColWidths(c) > 0) FLastVisibleCol = c;
@@ -492,9 +496,11 @@ void TCustomDBGridEh::ColWidthsChanged() {
             EndLayout();
         });
         TCustomDBAxisGridEh::ColWidthsChanged();
-        const int n = VisibleColumnCount();
+        TDBGridColumnsEh* cols = Columns();
+        const int n = cols->Count();
         for (int i = 0; i < n && i + FIndicatorOffset < GetFullColCount(); ++i) {
-            TColumnEh* c = VisibleColumn(i);
+            TColumnEh* c = cols->Columns(i);
+            if (!c->Visible()) continue;
             const int raw = i + FIndicatorOffset;
             // The limits hold for the column's own part of the first column's cell.
             int w = CellWidthToColumnWidth(c, ColWidths(raw));
@@ -504,7 +510,8 @@ void TCustomDBGridEh::ColWidthsChanged() {
             if (w != ColWidths(raw)) SetColWidths(raw, w);
         }
         for (int i = 0; i < n && i + FIndicatorOffset < GetFullColCount(); ++i) {
-            TColumnEh* c = VisibleColumn(i);
+            TColumnEh* c = cols->Columns(i);
+            if (!c->Visible()) continue;
             const int w = CellWidthToColumnWidth(c, ColWidths(i + FIndicatorOffset));
             if (!FAutoFitColWidths || ComponentState().Contains(csDesigning)) {
                 if (w != c->Width()) c->SetWidth(w);
@@ -518,8 +525,10 @@ void TCustomDBGridEh::ColWidthsChanged() {
                 // The next column gives or takes what this one's starting width gained or lost.
                 const int oldInit = c->FInitWidth;
                 c->FInitWidth = old > 0 ? MulDiv(c->FInitWidth, w, old) : w;
-                if (TColumnEh* next = VisibleColumn(i + 1))
-                    next->FInitWidth = std::max(0, next->FInitWidth + oldInit - c->FInitWidth);
+                TColumnEh* next = nullptr;
+                for (int k = i + 1; k < n && !next; ++k)
+                    if (cols->Columns(k)->Visible()) next = cols->Columns(k);
+                if (next) next->FInitWidth = std::max(0, next->FInitWidth + oldInit - c->FInitWidth);
             } else {
                 c->SetWidth(w);
             }
@@ -543,8 +552,8 @@ void TCustomDBGridEh::ColWidthsChanged() {
 void TCustomDBGridEh::ColumnMoved(int FromIndex, int ToIndex) {
     const int from = FromIndex - FIndicatorOffset, to = ToIndex - FIndicatorOffset;
     if (from >= 0 && to >= 0) {
-        TColumnEh* a = VisibleColumn(from);
-        TColumnEh* b = VisibleColumn(to);
+        TColumnEh* a = DataColumn(from);
+        TColumnEh* b = DataColumn(to);
         if (a && b) {
             BeginLayout();
             struct End {

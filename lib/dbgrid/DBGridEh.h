@@ -687,9 +687,14 @@ public:
     TColumnDefValuesEh* ColumnDefValues() const {
         return static_cast<TColumnDefValuesEh*>(AxisBarDefValues());
     }
-    // Visible columns in order; data column i of the grid is VisibleColumn(i).
+    // Visible columns in order (hidden ones skipped).
     int VisibleColumnCount() const;
     TColumnEh* VisibleColumn(int Index) const;
+    // Data column i is Columns[i], shown in grid column i + IndicatorOffset; a hidden column keeps
+    // its cell at no width. Nil outside the collection.
+    TColumnEh* DataColumn(int DataCol) const;
+    // The data column of Column (its index in Columns), -1 when it is not one of this grid's.
+    int DataColOf(TAxisBarEh* Column) const;
     // The visible columns as of the last layout rebuild.
     TColumnsEhList* VisibleColumns() const { return FVisibleColumns.get(); }
     // The sort-marked columns in SortIndex order.
@@ -872,9 +877,8 @@ protected:
     TAxisGridDataLinkEh* CreateDataLink() override;
     void RebuildLayout() override;
     int ReadSelectedIndex() override { return RowPanelMode() ? FInRowPanelCol : Col() - FIndicatorOffset; }
-    // The cells show the visible columns only.
     TAxisBarEh* SelectedAxisBar() override;
-    int SelectedIndexOfAxisBar(TAxisBarEh* Bar, int) override { return FVisibleColumns->IndexOf(Bar); }
+    int SelectedIndexOfAxisBar(TAxisBarEh* Bar, int) override { return DataColOf(Bar); }
     void WriteDataSource(TDataSource* Value) override;
     TFont* GetTitleFont() override { return FTitleParams->Font(); }
     void SetTitleFont(TFont* Value) override;

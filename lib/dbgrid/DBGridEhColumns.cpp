@@ -384,18 +384,15 @@ void TDBGridColumnsEh::Update(TCollectionItem* Item) {
         if (g->DataGrouping()) g->DataGrouping()->ColumnsChanged();
     }
     // The selected column never stays beyond the collection or on a hidden column.
-    if (g->VisibleColumnCount() > 0 &&
-        (g->SelectedIndex() >= g->VisibleColumnCount() || g->SelectedIndex() < 0))
-        g->SetSelectedIndex(0);
+    if (TColumnEh* sel = g->DataColumn(g->SelectedIndex()); (!sel || !sel->Visible()) && !g->RowPanelMode())
+        if (TColumnEh* first = g->VisibleColumn(0)) g->SetSelectedIndex(first->Index());
     if (g->LayoutLock() == 0) g->InvalidateEditor();
 }
 
 void TDBGridColumnsEh::ItemChanged(TColumnEh* Item) {
     TCustomDBGridEh* g = FDBGrid;
     // A column that shows or hides, or changes its width, changes the grid's columns.
-    int dataCol = -1;
-    for (int i = 0; i < g->VisibleColumnCount(); ++i)
-        if (g->VisibleColumn(i) == Item) dataCol = i;
+    const int dataCol = g->DataColOf(Item);
     const int raw = dataCol + g->FIndicatorOffset;
     if (dataCol >= 0 && raw < g->ColCount()) g->InvalidateCol(raw);
     if (!g->AutoFitColWidths() || g->ComponentState().Contains(csDesigning)) {
@@ -406,7 +403,10 @@ void TDBGridColumnsEh::ItemChanged(TColumnEh* Item) {
         const int cellW = g->CellWidthToColumnWidth(Item, g->ColWidths(raw));
         const int oldInit = Item->FInitWidth;
         Item->FInitWidth = cellW < 1 ? Item->Width() : MulDiv(Item->FInitWidth, Item->Width(), cellW);
-        if (TColumnEh* next = g->VisibleColumn(dataCol + 1))
+        TColumnEh* next = nullptr;
+        for (int i = dataCol + 1; i < Count() && !next; ++i)
+            if (Columns(i)->Visible()) next = Columns(i);
+        if (next && Item->Visible())
             next->FInitWidth = std::max(0, next->FInitWidth + oldInit - Item->FInitWidth);
     }
     g->LayoutChanged();
@@ -597,6 +597,18 @@ int TCustomDBGridEh::VisibleColumnCount() const {
     for (int i = 0; i < cols->Count(); ++i)
         if (cols->Columns(i)->Visible()) ++n;
     return n;
+}
+
+TColumnEh* TCustomDBGridEh::DataColumn(int DataCol) const {
+    TDBGridColumnsEh* cols = Columns();
+    return cols && DataCol >= 0 && DataCol < cols->Count() ? cols->Columns(DataCol) : nullptr;
+}
+
+int TCustomDBGridEh::DataColOf(TAxisBarEh* Column) const {
+    TDBGridColumnsEh* cols = Columns();
+    if (!Column || !cols) return -1;
+    const int i = Column->Index();
+    return i >= 0 && i < cols->Count() && cols->Columns(i) == Column ? i : -1;
 }
 
 TColumnEh* TCustomDBGridEh::VisibleColumn(int Index) const {

@@ -88,7 +88,7 @@ void TCustomDBGridEh::InplaceEditKeyDown(TControl* Control, Word& Key, TShiftSta
 
 void TCustomDBGridEh::MoveFilterCol(Word& Key, bool Forward, bool Absolute) {
     Key = 0;
-    const int count = VisibleColumnCount();
+    const int count = Columns()->Count();
     if (count == 0) return;
     const int step = Forward ? 1 : -1;
     int start = 0;

@@ -211,21 +211,13 @@ void TCustomDBGridEh::DestroyFilterParts() {
 // ---------------------------------------------------------------------------------------------
 // Which cells take a filter
 
-namespace {
-
-TColumnEh* DataColumn(const TCustomDBGridEh* Grid, int Index) {
-    return Index >= 0 && Index < Grid->VisibleColumnCount() ? Grid->VisibleColumn(Index) : nullptr;
-}
-
-} // namespace
-
 bool TCustomDBGridEh::IsFilterableColumn(int Index) {
-    TColumnEh* c = DataColumn(this, Index);
+    TColumnEh* c = DataColumn(Index);
     return c && c->Visible() && c->STFilter()->Visible() && FSTFilter->Location() == stflUnderTitleFilterEh;
 }
 
 String TCustomDBGridEh::GetColumnFilterText(int Index) {
-    TColumnEh* c = DataColumn(this, Index);
+    TColumnEh* c = DataColumn(Index);
     return c && !c->FieldName().isEmpty() ? c->STFilter()->ExpressionStr() : String();
 }
 
@@ -307,13 +299,14 @@ void TCustomDBGridEh::StartFilterEdit(int Index) {
 
 TRect TCustomDBGridEh::FilterEditRect(int Index) {
     if (RowPanelMode()) {
-        TColumnEh* c = VisibleColumn(Index);
+        TColumnEh* c = DataColumn(Index);
         TRect r = c ? RowPanelColumnRect(TopDataOffset() - 1, c, true) : TRect();
         r.Left += 1;
         return r;
     }
     TRect r = CellRect(Index + FIndicatorOffset, TopDataOffset() - 1);
-    if (Index == 0 && FExtraFirstColumnWidth > 0 && FullDataRowCount() > 0) r.Left -= FExtraFirstColumnWidth;
+    if (FExtraFirstColumnWidth > 0 && DataColumn(Index) == VisibleColumn(0) && FullDataRowCount() > 0)
+        r.Left -= FExtraFirstColumnWidth;
     r.Left += 1;
     return r;
 }
@@ -326,7 +319,7 @@ void TCustomDBGridEh::UpdateFilterEdit(bool Reload) {
         return;
     }
     const TRect r = FilterEditRect(FFilterCol);
-    TColumnEh* column = DataColumn(this, FFilterCol);
+    TColumnEh* column = DataColumn(FFilterCol);
     if (column->STFilter()->InFilterListBox()) {
         FFilterEdit->SetBounds(r.Left, r.Top, r.Width(), r.Height());
         return;
@@ -345,7 +338,7 @@ void TCustomDBGridEh::UpdateFilterEdit(bool Reload) {
 
 void TCustomDBGridEh::InitFilterEditor(int Index) {
     if (FFilterEdit->Items()->UpdateCount() > 0) return;
-    TColumnEh* column = DataColumn(this, Index);
+    TColumnEh* column = DataColumn(Index);
     if (!column) return;
     TSTColumnFilterEh* filter = column->STFilter();
     FFilterEdit->FColumn = column;
@@ -396,7 +389,7 @@ void TCustomDBGridEh::StopFilterEdit() {
 }
 
 void TCustomDBGridEh::ApplyFilterEditText(int Index) {
-    TColumnEh* column = DataColumn(this, Index);
+    TColumnEh* column = DataColumn(Index);
     if (!column || column->FieldName().isEmpty() || !FFilterEdit) return;
     column->STFilter()->ParseExpressionStr(FFilterEdit->Text());
 }
@@ -461,7 +454,7 @@ void TCustomDBGridEh::DefaultFillSTFilterListDataValues(TColumnEh* Column, TStri
 // Editor events
 
 void TCustomDBGridEh::FilterEditGetItemsList(TObject*) {
-    TColumnEh* column = DataColumn(this, FFilterCol);
+    TColumnEh* column = DataColumn(FFilterCol);
     if (!column || !FFilterEdit) return;
     TSTColumnFilterEh* filter = column->STFilter();
     int width = FFilterEdit->DropDownBox()->Width;
@@ -471,7 +464,7 @@ void TCustomDBGridEh::FilterEditGetItemsList(TObject*) {
 }
 
 void TCustomDBGridEh::FilterEditClosingUp(TObject*, bool& Accept) {
-    TColumnEh* column = DataColumn(this, FFilterCol);
+    TColumnEh* column = DataColumn(FFilterCol);
     if (!column) return;
     TSTColumnFilterEh* filter = column->STFilter();
     filter->SetPopupListboxDownIndex(-1);
@@ -541,8 +534,8 @@ TPopupListboxEh* TCustomDBGridEh::GetInTitleFilterListbox() {
 
 void TCustomDBGridEh::DropDownInTitleFilterListbox(TColumnEh* Column) {
     if (FInTitleFilterListboxVisible) CloseInTitleFilterListbox(false);
-    const int index = FVisibleColumns->IndexOf(Column);
-    if (index < 0) return;
+    const int index = DataColOf(Column);
+    if (index < 0 || !Column->Visible()) return;
     const TRect r = RowPanelMode() ? RowPanelColumnRect(0, Column, true) : CellRect(index + FIndicatorOffset, 0);
     ShowInTitleFilterListbox(Column, r);
     InvalidateRow(0);
@@ -644,11 +637,11 @@ void TCustomDBGridEh::InTitleFilterListboxKeyPress(TObject*, Char& Key) {
 
 bool TCustomDBGridEh::FilterMouseDown(const TGridCoord& Cell, int AreaCol, int X, int Y) {
     if (FInTitleFilterListboxVisible) CloseInTitleFilterListbox(false);
-    TColumnEh* column = Cell.X >= FIndicatorOffset ? DataColumn(this, AreaCol) : nullptr;
+    TColumnEh* column = Cell.X >= FIndicatorOffset ? DataColumn(AreaCol) : nullptr;
     if (RowPanelMode() && Cell.X >= FIndicatorOffset && Cell.Y >= 0) {
         // The panel column under the point.
         column = RowPanelColumnAtPoint(X, Y, Cell.Y);
-        AreaCol = column ? FVisibleColumns->IndexOf(column) : -1;
+        AreaCol = column ? DataColOf(column) : -1;
     }
     if (column && IsFilterRowCell(Cell.X, Cell.Y, TPoint(X, 0))) {
         StartFilterEdit(AreaCol);
@@ -727,7 +720,7 @@ void TCustomDBGridEh::ClearFilter() {
 void TCustomDBGridEh::DrawSTFilterCell(int ACol, int ARow, bool& Highlighted, TGridDrawState,
                                        const TRect& ARect, TPoint CellType, int, int DataCol) {
     TCanvas* c = Canvas();
-    TColumnEh* column = DataCol >= 0 && DataCol < VisibleColumnCount() ? VisibleColumn(DataCol) : nullptr;
+    TColumnEh* column = DataColumn(DataCol);
     Highlighted = false;
     if (!column || ACol < IndicatorOffset()) {
         TColor color = FixedColor();

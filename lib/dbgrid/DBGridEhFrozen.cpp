@@ -1,14 +1,13 @@
 // Frozen and trailing columns of the data grid, and what the grid does once it has been loaded or
 // scaled.
 //
-// The grid's cells show the visible columns in collection order: data column i is the i-th visible
-// column, grid column i + IndicatorOffset. FrozenCols counts collection columns, hidden ones
-// included, so the frozen cells are the visible columns among the first FrozenCols columns; they
-// are fixed cells of the base grid that do not scroll and can hold the current cell. The trailing
-// (contra) cells are the last visible columns, kept at the right edge.
+// Every column has a cell: data column i is Columns[i] in grid column i + IndicatorOffset, a hidden
+// column's cell having no width. FrozenCols counts collection columns, hidden ones included; the
+// frozen cells are fixed cells of the base grid that do not scroll and can hold the current cell.
+// The trailing (contra) cells are the last columns, kept at the right edge, outside ColCount.
 // Invariants after LayoutFrozenAndContraCols:
 //   FixedCols = IndicatorOffset + FrozenColCount < ColCount (one scrolling cell always remains);
-//   ColCount + ContraColCount (of the base grid) = IndicatorOffset + max(1, visible columns).
+//   ColCount + ContraColCount (of the base grid) = IndicatorOffset + max(1, Columns.Count).
 
 #include "lib/dbgrid/DBGridEh.h"
 
@@ -24,22 +23,28 @@
 void TCustomDBGridEh::LayoutFrozenAndContraCols() {
     TDBGridColumnsEh* cols = Columns();
     const int count = cols->Count();
-    std::vector<TColumnEh*> visible;
-    visible.reserve(size_t(count));
-    int frozenVisible = 0;
-    for (int i = 0; i < count; ++i) {
-        TColumnEh* c = cols->Columns(i);
-        if (!c->Visible()) continue;
-        visible.push_back(c);
-        if (i < FFrozenCols) ++frozenVisible;
-    }
-    const int v = int(visible.size());
+    int v = 0;
+    for (int i = 0; i < count; ++i)
+        if (cols->Columns(i)->Visible()) ++v;
     const int ind = FIndicatorOffset;
+
+    // Hidden columns in front of the frozen boundary push it right; hidden ones just after it
+    // join the fixed part too, so that the first scrolling cell is a shown one.
+    int hiddenLead = 0;
+    for (int i = 0; i < count; ++i) {
+        if (cols->Columns(i)->Visible()) continue;
+        if (i < FFrozenCols + hiddenLead)
+            ++hiddenLead;
+        else
+            break;
+    }
+    for (int i = FFrozenCols + hiddenLead; i < count && !cols->Columns(i)->Visible(); ++i)
+        ++hiddenLead;
 
     // The scrolling part of the collection lies between the frozen columns and the trailing ones.
     cols->FFirstScrollVisibleColumn = nullptr;
     cols->FLastScrollVisibleColumn = nullptr;
-    for (int i = FFrozenCols; i < count; ++i)
+    for (int i = std::max(0, FFrozenCols); i < count; ++i)
         if (cols->Columns(i)->Visible()) {
             cols->FFirstScrollVisibleColumn = cols->Columns(i);
             break;
@@ -53,12 +58,27 @@ void TCustomDBGridEh::LayoutFrozenAndContraCols() {
     int frozen = 0, contra = 0;
     // The row panel lays every column out inside one master cell.
     const bool panel = RowPanelMode();
-    const int cells = ind + (panel ? 1 : std::max(1, v));
+    const int cells = ind + (panel ? 1 : std::max(1, count));
     if (!panel && (DataLink()->Active() || cols->State() == csCustomized)) {
-        // At least one visible column keeps scrolling.
-        frozen = FFrozenCols < v ? frozenVisible : std::min(frozenVisible, std::max(0, v - 1));
-        // Trailing cells take what the frozen ones leave, and never the last scrolling cell.
-        contra = std::clamp(FContraColCount, 0, std::max(0, cells - (ind + frozen) - 1));
+        // Frozen cells end after the FrozenCols-th column, but at least one shown column keeps
+        // scrolling: the boundary stops before the last shown column.
+        int lastVisible = -1;
+        for (int i = count - 1; i >= 0 && lastVisible < 0; --i)
+            if (cols->Columns(i)->Visible()) lastVisible = i;
+        frozen = std::clamp(FFrozenCols, 0, std::max(0, lastVisible));
+        // Trailing cells take what the frozen ones leave, and never the last shown scrolling cell.
+        int shownAfterFrozen = 0;
+        for (int i = frozen; i < count; ++i)
+            if (cols->Columns(i)->Visible()) ++shownAfterFrozen;
+        int maxContra = 0;
+        for (int i = count - 1, shown = 0; i >= frozen; --i) {
+            if (cols->Columns(i)->Visible() && ++shown >= shownAfterFrozen) break;
+            maxContra = count - i;
+        }
+        contra = std::clamp(FContraColCount, 0, std::max(0, std::min(maxContra, cells - (ind + frozen) - 1)));
+    } else if (!panel) {
+        // Leading hidden columns of default columns stay in the fixed part.
+        frozen = std::min(hiddenLead, std::max(0, count - 1));
     }
     const int fixed = ind + frozen;
     const int colCount = cells - contra;
@@ -73,7 +93,8 @@ void TCustomDBGridEh::LayoutFrozenAndContraCols() {
     if (TCustomGridEh::ContraColCount() != contra) TCustomGridEh::SetContraColCount(contra);
     SetColCount(colCount);
     if (FixedCols() != fixed) SetFixedCols(fixed);
-    SetFrozenColCount(frozen);
+    const bool linked = DataLink()->Active() || cols->State() == csCustomized;
+    SetFrozenColCount(linked ? frozen : 0);
     if (fixedChanges) {
         FCurrent.Y = std::min(oldCurrent.Y, RowCount() - 1);
         FAnchor.Y = std::min(oldAnchor.Y, RowCount() - 1);
@@ -87,10 +108,21 @@ void TCustomDBGridEh::LayoutFrozenAndContraCols() {
         UpdateScrollRange();
     }
 
-    cols->FFirstFrozenVisibleColumn = frozen > 0 ? visible.front() : nullptr;
-    cols->FLastFrozenVisibleColumn = frozen > 0 ? visible[size_t(frozen - 1)] : nullptr;
-    cols->FFirstContraVisibleColumn = contra > 0 ? visible[size_t(v - contra)] : nullptr;
-    cols->FLastContraVisibleColumn = contra > 0 ? visible.back() : nullptr;
+    auto firstShown = [&](int from, int to) -> TColumnEh* {
+        for (int i = from; i < to; ++i)
+            if (cols->Columns(i)->Visible()) return cols->Columns(i);
+        return nullptr;
+    };
+    auto lastShown = [&](int from, int to) -> TColumnEh* {
+        for (int i = to - 1; i >= from; --i)
+            if (cols->Columns(i)->Visible()) return cols->Columns(i);
+        return nullptr;
+    };
+    const bool frozenCells = linked && frozen > 0;
+    cols->FFirstFrozenVisibleColumn = frozenCells ? firstShown(0, frozen) : nullptr;
+    cols->FLastFrozenVisibleColumn = frozenCells ? lastShown(0, frozen) : nullptr;
+    cols->FFirstContraVisibleColumn = contra > 0 ? firstShown(count - contra, count) : nullptr;
+    cols->FLastContraVisibleColumn = contra > 0 ? lastShown(count - contra, count) : nullptr;
 }
 
 // ---------------------------------------------------------------------------------------------

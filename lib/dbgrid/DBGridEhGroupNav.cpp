@@ -181,8 +181,7 @@ void TCustomDBGridEh::GroupTabStep(bool GoForward, bool OnFooter) {
         MoveBy(GoForward ? 1 : -1);
         if (FCurGroupDataNode && FCurGroupDataNode->NodeType() != dntDataGroupEh) {
             TColumnEh* c = GoForward ? Columns()->GetFirstTabColumn() : Columns()->GetLastTabColumn();
-            for (int i = 0; c && i < VisibleColumnCount(); ++i)
-                if (VisibleColumn(i) == c) SetSelectedIndex(i);
+            if (c) SetSelectedIndex(DataColOf(c));
         }
         return;
     }
@@ -192,8 +191,7 @@ void TCustomDBGridEh::GroupTabStep(bool GoForward, bool OnFooter) {
         MoveBy(GoForward ? 1 : -1);
         next = GoForward ? Columns()->GetFirstTabColumn() : Columns()->GetLastTabColumn();
     }
-    for (int i = 0; next && i < VisibleColumnCount(); ++i)
-        if (VisibleColumn(i) == next) SetSelectedIndex(i);
+    if (next) SetSelectedIndex(DataColOf(next));
 }
 
 namespace {
@@ -307,17 +305,23 @@ void TCustomDBGridEh::GroupFooterRowKeyDown(Word& Key, TShiftState Shift) {
         MoveBy(1);
         break;
     case VK_HOME:
-        SetSelectedIndex(0);
+        if (TColumnEh* c = VisibleColumn(0)) SetSelectedIndex(c->Index());
         break;
     case VK_END:
-        SetSelectedIndex(std::max(0, VisibleColumnCount() - 1));
+        if (TColumnEh* c = VisibleColumn(VisibleColumnCount() - 1)) SetSelectedIndex(c->Index());
         break;
     case VK_LEFT:
-    case VK_RIGHT:
+    case VK_RIGHT: {
         if (FOptions.Contains(dgRowSelect)) break;
-        SetSelectedIndex(std::clamp(SelectedIndex() + (Key == VK_LEFT ? -1 : 1), 0,
-                                    std::max(0, VisibleColumnCount() - 1)));
+        // Hidden columns are stepped over.
+        const int step = Key == VK_LEFT ? -1 : 1;
+        for (int i = SelectedIndex() + step; TColumnEh* c = DataColumn(i); i += step)
+            if (c->Visible()) {
+                SetSelectedIndex(i);
+                break;
+            }
         break;
+    }
     case VK_INSERT:
         if (CanStartInsert(this) && node->CanAppendDataRec() && node->Parent())
             node->Parent()->AppendDataRec(FIntMemTable, DataLink()->DataSet());

@@ -285,7 +285,7 @@ void TCustomDBGridEh::TrackGroupPanelTitleMoving(TShiftState Shift, int X, int Y
     }
     // A grid title dragged back out of the panel goes on as a column move. A level's box keeps
     // its drag: dropped on the grid it ungroups.
-    if (FGroupDataMovingIndex >= 0 || FPressedDataCol < 0 || FPressedDataCol >= VisibleColumnCount()) return;
+    if (FGroupDataMovingIndex >= 0 || !DataColumn(FPressedDataCol)) return;
     const int gridCol = FPressedDataCol + FIndicatorOffset;
     EndGroupPanelTitleMoving(Shift, X, false, Y);
     if (!FOptionsEh.Contains(dghColumnMove)) return;
@@ -306,7 +306,7 @@ void TCustomDBGridEh::EndGroupPanelTitleMoving(TShiftState, int X, bool Apply, i
     if (!Apply) return;
     TGridDataGroupLevelsEh* levels = FDataGrouping->GroupLevels();
     if (FGroupDataMovingIndex < 0) {
-        TColumnEh* col = FPressedDataCol >= 0 ? VisibleColumn(FPressedDataCol) : nullptr;
+        TColumnEh* col = DataColumn(FPressedDataCol);
         if (!col) return;
         int L = -1;
         for (int i = 0; i < levels->Count(); ++i)
@@ -475,7 +475,7 @@ void TCustomDBGridEh::DoContextPopup(TPoint MousePos, bool& Handled) {
         const TCellAreaTypeEh type = GetCellType(cell.X, cell.Y, areaCol, areaRow);
         if (type == catDataEh && GroupingShowsRows()) {
             TGroupDataTreeNodeEh* node = FlatNode(areaRow);
-            TColumnEh* col = VisibleColumn(areaCol);
+            TColumnEh* col = DataColumn(areaCol);
             if (node && col && node->NodeType() == dntDataGroupFooterEh && node->DataGroupFooter()) {
                 TGridDataGroupFooterColumnItemsEh* items = node->DataGroupFooter()->ColumnItems();
                 const int idx = items->ItemIndexByColumn(col);
@@ -489,7 +489,7 @@ void TCustomDBGridEh::DoContextPopup(TPoint MousePos, bool& Handled) {
             }
         }
         if (cell.X >= IndicatorOffset()) {
-            TColumnEh* col = VisibleColumn(cell.X - IndicatorOffset());
+            TColumnEh* col = DataColumn(cell.X - IndicatorOffset());
             TPopupMenu* menu = nullptr;
             if (col) {
                 if (cell.Y == 0 && FOptions.Contains(dgTitles))

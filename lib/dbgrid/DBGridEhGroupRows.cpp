@@ -344,7 +344,7 @@ bool TCustomDBGridEh::DrawGroupingDataCell(int ACol, int ARow, TPoint CellType, 
         }
         return true;
     case dntDataSetRecordEh:
-        if (DataCol == 0 && FExtraFirstColumnWidth > 0) {
+        if (FExtraFirstColumnWidth > 0 && DataColumn(DataCol) == VisibleColumn(0)) {
             const bool lineBelow = true;
             DrawGroupLevelsIndent(ACol, ARow, lineBelow, CellType, ARect, AState, node->Level(), DataCol,
                                   DataRow);
@@ -499,12 +499,13 @@ void TCustomDBGridEh::DrawGroupRow(int ACol, int ARow, TPoint, TGridDrawState AS
         TFont saved;
         saved.Assign(c->Font());
         bool started = false;
-        for (int i = 0; footer && i < VisibleColumnCount(); ++i) {
-            TColumnEh* col = VisibleColumn(i);
+        for (int i = 0; footer && i < Columns()->Count(); ++i) {
+            TColumnEh* col = Columns()->Columns(i);
+            if (!col->Visible()) continue;
             const int itemIdx = footer->ColumnItems()->ItemIndexByColumn(col);
             TGridDataGroupFooterColumnItemEh* item =
                 itemIdx >= 0 ? footer->ColumnItems()->Item(itemIdx) : nullptr;
-            if (!started && (i == 0 || !item || item->ValueType() == gfvNonEh)) continue;
+            if (!started && (col == VisibleColumn(0) || !item || item->ValueType() == gfvNonEh)) continue;
             const TRect cell = CellRect(i + FIndicatorOffset, ARow);
             if (cell.Right <= cell.Left) continue;
             if (!started) {
@@ -688,14 +689,14 @@ void TCustomDBGridEh::DrawGroupFooterCell(int ACol, int ARow, TPoint, TGridDrawS
     if (IsActiveControl() && ARow == Row() && ACol == Col()) AState.Include(gdFocused);
     TRect r = ARect;
     TAxisColCellParamsEh* params = GetCellParamsRecord();
-    if (DataCol == 0) {
+    if (DataColumn(DataCol) == VisibleColumn(0)) {
         DrawGroupFooterIndent(DataCol, DataRow, params->FThe3DRect, ARect, AState, node->Level());
         r.Left += FDataGrouping->ShiftFolldataGroupRow() ? LevelIndent * node->Level() - LevelIndent
                                                          : LevelIndent * node->Level() - 2 * LevelIndent;
         r.Left = std::min(std::max(r.Left, ARect.Left), ARect.Right);
         if (FOptions.Contains(dgRowLines)) r.Bottom -= 1;
     }
-    TColumnEh* column = DataCol < VisibleColumnCount() ? VisibleColumn(DataCol) : nullptr;
+    TColumnEh* column = DataColumn(DataCol);
     TGridDataGroupFooterEh* footer = node->DataGroupFooter();
     const int itemIdx = footer && column ? footer->ColumnItems()->ItemIndexByColumn(column) : -1;
     TGridDataGroupFooterColumnItemEh* item = itemIdx >= 0 ? footer->ColumnItems()->Item(itemIdx) : nullptr;
@@ -732,7 +733,7 @@ bool TCustomDBGridEh::DrawGroupGrandTotalCell(int ACol, int ARow, TGridDrawState
     if (FooterRow >= footers->VisibleItemsCount()) return false;
     TCanvas* c = Canvas();
     TGridDataGroupFooterEh* footer = footers->GetVisibleFooter(FooterRow);
-    TColumnEh* column = DataCol < VisibleColumnCount() ? VisibleColumn(DataCol) : nullptr;
+    TColumnEh* column = DataColumn(DataCol);
     const int itemIdx = column ? footer->ColumnItems()->ItemIndexByColumn(column) : -1;
     TGridDataGroupFooterColumnItemEh* item = itemIdx >= 0 ? footer->ColumnItems()->Item(itemIdx) : nullptr;
     // The grand totals live in the root's footer node of this footer.

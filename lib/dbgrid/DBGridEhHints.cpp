@@ -33,7 +33,7 @@ bool TCustomDBGridEh::HintCellAt(const TPoint& P, TGridCoord& Cell, TColumnEh*& 
         Column = RowPanelColumnAtPoint(P.X, P.Y, Cell.Y);
         return Column != nullptr;
     }
-    Column = VisibleColumn(Cell.X - FIndicatorOffset);
+    Column = DataColumn(Cell.X - FIndicatorOffset);
     return Column != nullptr;
 }
 

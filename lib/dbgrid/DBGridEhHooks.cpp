@@ -37,12 +37,11 @@ TAxisBarEh* TCustomDBGridEh::GetTitleColumnAtPos(const TPoint& Pos) {
     if (Columns()->State() != csCustomized || !FOptions.Contains(dgTitles)) return nullptr;
     const TGridCoord cell = MouseCoord(Pos.X, Pos.Y);
     if (cell.Y != 0 || cell.X < FIndicatorOffset) return nullptr;
-    return VisibleColumn(cell.X - FIndicatorOffset);
+    return DataColumn(cell.X - FIndicatorOffset);
 }
 
 void TCustomDBGridEh::GetBarCellCoord(TAxisBarEh* Column, int& ACol, int& ARow) {
-    // A hidden column has no cell.
-    const int index = FVisibleColumns->IndexOf(Column);
+    const int index = DataColOf(Column);
     ACol = index >= 0 ? index + FIndicatorOffset : -1;
     ARow = Row();
 }

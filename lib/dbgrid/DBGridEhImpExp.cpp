@@ -262,7 +262,7 @@ void TDBGridEhExport::Walk(bool IsExportAll) {
             TDBGridEhSelectionRect* r = sel->Rect();
             std::vector<TColumnEh*> cols;
             for (int c = r->LeftCol(); c <= r->RightCol(); ++c)
-                if (TColumnEh* col = g->VisibleColumn(c)) cols.push_back(col);
+                if (TColumnEh* col = g->DataColumn(c); col && col->Visible()) cols.push_back(col);
             setCols(cols);
             startTable();
             const TBookmark bottom = r->BottomRow();
@@ -1124,7 +1124,7 @@ void TDBGridEhImport::ImportFromStream(TStream* Stream, bool IsImportAll) {
     if (IsImportAll) {
         g->ClearSelection();
         ds->First();
-        if (g->VisibleColumnCount() > 0) g->SetSelectedIndex(0);
+        if (TColumnEh* first = g->VisibleColumn(0)) g->SetSelectedIndex(first->Index());
     }
     const bool appendMode = ds->Eof();
     bool insertState = ds->State() == dsInsert;
@@ -1146,13 +1146,13 @@ void TDBGridEhImport::ImportFromStream(TStream* Stream, bool IsImportAll) {
     FImpCols->Clear();
     const TDBGridEhSelectionType kind = IsImportAll ? gstNon : sel->SelectionType();
     auto visibleFrom = [&](int from, int to) {
-        for (int i = std::max(0, from); i <= to && i < g->VisibleColumnCount(); ++i)
-            FImpCols->Add(g->VisibleColumn(i));
+        for (int i = std::max(0, from); i <= to && i < g->Columns()->Count(); ++i)
+            if (TColumnEh* c = g->Columns()->Columns(i); c->Visible()) FImpCols->Add(c);
     };
     switch (kind) {
     case gstRecordBookmarks:
     case gstAll:
-        visibleFrom(0, g->VisibleColumnCount() - 1);
+        visibleFrom(0, g->Columns()->Count() - 1);
         break;
     case gstRectangle:
         visibleFrom(sel->Rect()->LeftCol(), sel->Rect()->RightCol());
@@ -1162,7 +1162,7 @@ void TDBGridEhImport::ImportFromStream(TStream* Stream, bool IsImportAll) {
             FImpCols->Add(sel->Columns()->Columns(i));
         break;
     case gstNon:
-        visibleFrom(std::max(0, g->SelectedIndex()), g->VisibleColumnCount() - 1);
+        visibleFrom(std::max(0, g->SelectedIndex()), g->Columns()->Count() - 1);
         break;
     }
     ReadPrefix();

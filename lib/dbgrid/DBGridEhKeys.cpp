@@ -48,7 +48,7 @@ void TCustomDBGridEh::KeyDownSteps(Word& Key, TShiftState Shift) {
     // Row steps select records unless rectangles may be selected.
     const bool rows = !FAllowedSelections.Contains(gstRectangle);
     const int page = std::max(1, VisibleDataRowCapacity());
-    const int lastCol = std::max(0, VisibleColumnCount() - 1);
+    const int lastCol = std::max(0, Columns()->Count() - 1);
     const bool canModify = ds->CanModify() && !ReadOnly();
 
     // Shortcuts; the key then goes on to the tables below.
@@ -265,7 +265,7 @@ void TCustomDBGridEh::EnterFilterRowUp(Word& Key, TShiftState Shift) {
     if (FOptions.Contains(dgRowSelect)) {
         // From the filter column on, the first that can carry an editor; from the left edge when
         // that one is scrolled away.
-        const int n = VisibleColumnCount();
+        const int n = Columns()->Count();
         const int start = std::max(0, FFilterCol);
         for (int pass = 0; pass < 2 && col < 0; ++pass) {
             const int from = pass == 0 ? start : std::max(0, LeftCol() - FIndicatorOffset);
@@ -288,9 +288,18 @@ void TCustomDBGridEh::EnterFilterRowUp(Word& Key, TShiftState Shift) {
 void TCustomDBGridEh::SelectDataColumn(int Index, int Step, bool Extend) {
     const bool rect = Extend && !FOptions.Contains(dgRowSelect) && IsSelectionTypeAllowed(gstRectangle);
     DataLink()->UpdateData();
-    const int last = VisibleColumnCount() - 1;
-    if (last < 0) return;
+    // Trailing cells lie outside the base grid's current cells.
+    const int last = Columns()->Count() - (RowPanelMode() ? 0 : TCustomGridEh::ContraColCount()) - 1;
+    if (last < 0 || VisibleColumnCount() == 0) return;
     Index = std::clamp(Index, 0, last);
+    // Hidden columns have no cell to stand on: step on to a shown one, or stay.
+    if (Step != 0) {
+        while (Index >= 0 && Index <= last && !DataColumn(Index)->Visible())
+            Index += Step;
+        if (Index < 0 || Index > last) return;
+    } else if (!DataColumn(Index)->Visible()) {
+        return;
+    }
     if (Index != SelectedIndex()) {
         if (!FInColExit) {
             FInColExit = true;
@@ -309,7 +318,7 @@ void TCustomDBGridEh::SelectDataColumn(int Index, int Step, bool Extend) {
             const auto done = qScopeGuard([&] { FInColExit = exitSaved; });
             SetCol(Index + FIndicatorOffset);
         }
-        TColumnEh* c = VisibleColumn(Index);
+        TColumnEh* c = DataColumn(Index);
         const bool noText = c && (c->GetColumnType() == ctKeyImageList || c->GetColumnType() == ctCheckboxes);
         if (!noText && FOptions.Contains(dgAlwaysShowEditor) && !IsFilterEditActive()) ShowEditor();
     }
@@ -473,8 +482,7 @@ void TCustomDBGridEh::StepTab(bool GoForward) {
             next = Columns()->GetLastTabColumn();
         }
     }
-    for (int i = 0; next && i < VisibleColumnCount(); ++i)
-        if (VisibleColumn(i) == next) SetSelectedIndex(i);
+    if (next) SetSelectedIndex(DataColOf(next));
 }
 
 void TCustomDBGridEh::KeyUp(Word& Key, TShiftState Shift) {

@@ -69,9 +69,9 @@ bool LocateTextInGrid(TCustomDBGridEh* Grid, const String& FieldName, const Stri
         for (int i = 0; i < sel->Columns()->Count(); ++i)
             if (readable(sel->Columns()->Columns(i))) cols.push_back(sel->Columns()->Columns(i));
     } else if (selType == gstRectangle) {
-        const int right = std::min(sel->Rect()->RightCol(), Grid->VisibleColumnCount() - 1);
+        const int right = std::min(sel->Rect()->RightCol(), Grid->Columns()->Count() - 1);
         for (int i = std::max(0, sel->Rect()->LeftCol()); i <= right; ++i)
-            if (readable(Grid->VisibleColumn(i))) cols.push_back(Grid->VisibleColumn(i));
+            if (TColumnEh* c = Grid->DataColumn(i); c->Visible() && readable(c)) cols.push_back(c);
     } else if (Options.Contains(ltoAllFieldsEh)) {
         for (int i = 0; i < Grid->VisibleColumnCount(); ++i)
             if (readable(Grid->VisibleColumn(i))) cols.push_back(Grid->VisibleColumn(i));
@@ -84,8 +84,7 @@ bool LocateTextInGrid(TCustomDBGridEh* Grid, const String& FieldName, const Stri
     const bool panelActive = sp->Active();
     int startIndex = std::max(0, panelActive ? sp->FoundColumnIndex() : Grid->SelectedIndex());
     int pos = 0;
-    if (startIndex < Grid->VisibleColumnCount()) {
-        TColumnEh* start = Grid->VisibleColumn(startIndex);
+    if (TColumnEh* start = Grid->DataColumn(startIndex)) {
         for (size_t i = 0; i < cols.size(); ++i)
             if (cols[i] == start) pos = int(i);
     }
@@ -225,9 +224,7 @@ bool LocateTextInGrid(TCustomDBGridEh* Grid, const String& FieldName, const Stri
             cell = f->AsString();
         if (SearchTextMatches(cell, Text, Matching, caseInsensitive)) {
             found = true;
-            int index = -1;
-            for (int i = 0; i < Grid->VisibleColumnCount() && index < 0; ++i)
-                if (Grid->VisibleColumn(i) == c) index = i;
+            const int index = Grid->DataColOf(c);
             if (panelActive)
                 sp->SetFoundColumnIndex(index);
             else if (index >= 0)

@@ -170,7 +170,7 @@ bool TCustomDBGridEh::IsCellSelected(int ACol, int ARow, const TBookmark& Bookma
         int index = 0;
         return sel->SelectionType() == gstRecordBookmarks && SelectedRows()->Find(Bookmark, index);
     }
-    TColumnEh* column = VisibleColumn(DataCol);
+    TColumnEh* column = DataColumn(DataCol);
     if (dataRow) return column && sel->DataCellSelected(column->Index(), Bookmark);
     return sel->SelectionType() == gstColumns && column && sel->Columns()->IndexOf(column) >= 0;
 }

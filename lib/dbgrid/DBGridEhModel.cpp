@@ -326,13 +326,13 @@ int TCustomDBGridEh::GetFixedCellStyle() {
 }
 
 String TCustomDBGridEh::GetEditMask(int ACol, int) {
-    TColumnEh* c = RowPanelMode() ? SelectedColumn() : VisibleColumn(ACol - FIndicatorOffset);
+    TColumnEh* c = RowPanelMode() ? SelectedColumn() : DataColumn(ACol - FIndicatorOffset);
     return c ? c->GetEditMask() : String();
 }
 
 String TCustomDBGridEh::GetEditText(int ACol, int) {
     if (!DataLink()->Active()) return String();
-    TColumnEh* c = RowPanelMode() ? SelectedColumn() : VisibleColumn(ACol - FIndicatorOffset);
+    TColumnEh* c = RowPanelMode() ? SelectedColumn() : DataColumn(ACol - FIndicatorOffset);
     return c ? c->GetCellEditText() : String();
 }
 
@@ -386,8 +386,9 @@ void TCustomDBGridEh::SetTitleImages(TCustomImageList* Value) {
 // Column sizing
 
 void TCustomDBGridEh::ResizeColumnsRightOf(int Index) {
-    TColumnEh* sized = VisibleColumn(Index);
+    TColumnEh* sized = DataColumn(Index);
     if (!sized) return;
+    TDBGridColumnsEh* cols = Columns();
     const int cell = ColWidths(Index + FIndicatorOffset);
     const int wOld = sized->Width();
     const int wNew = CellWidthToColumnWidth(sized, cell);
@@ -397,11 +398,11 @@ void TCustomDBGridEh::ResizeColumnsRightOf(int Index) {
     else
         sized->SetWidth(wNew);
     int sum = 0;
-    for (int i = Index + 1; i < VisibleColumnCount(); ++i)
-        if (TColumnEh* c = VisibleColumn(i); c->AutoFitColWidth()) sum += c->Width();
-    for (int i = Index + 1; i < VisibleColumnCount(); ++i) {
-        TColumnEh* c = VisibleColumn(i);
-        if (!c->AutoFitColWidth()) continue;
+    for (int i = Index + 1; i < cols->Count(); ++i)
+        if (TColumnEh* c = cols->Columns(i); c->Visible() && c->AutoFitColWidth()) sum += c->Width();
+    for (int i = Index + 1; i < cols->Count(); ++i) {
+        TColumnEh* c = cols->Columns(i);
+        if (!c->Visible() || !c->AutoFitColWidth()) continue;
         // With nothing to share from (sum 0) every column keeps the narrowest width.
         const int w = sum > 0 ? MulDiv(sum + wOld - wNew, c->FInitWidth, sum) : 0;
         c->FInitWidth = w > 0 ? w : 1;

@@ -72,7 +72,7 @@ void TCustomDBGridEh::CancelTracking() {
 
 bool TCustomDBGridEh::InTitleLeafPart(int ACol, int Y) {
     if (!IsUseMultiTitle() || ACol < FIndicatorOffset) return true;
-    THeadTreeNode* leaf = LeafOf(VisibleColumn(ACol - FIndicatorOffset));
+    THeadTreeNode* leaf = LeafOf(DataColumn(ACol - FIndicatorOffset));
     if (!leaf) return true;
     const TRect r = CellRect(ACol, 0);
     return Y >= r.Bottom - leaf->Height;
@@ -91,7 +91,7 @@ void TCustomDBGridEh::TrackTitleButton(int X, int Y) {
 }
 
 void TCustomDBGridEh::CheckButton(int DataCol, bool& Enabled) {
-    TColumnEh* column = VisibleColumn(DataCol);
+    TColumnEh* column = DataColumn(DataCol);
     if (!column) {
         Enabled = false;
         return;
@@ -150,7 +150,7 @@ void TCustomDBGridEh::MouseDown(TMouseButton Button, TShiftState Shift, int X, i
     TPoint type{-1, -1};
     int areaCol = 0, areaRow = 0;
     if (valid) GetCellType(cell.X, cell.Y, type, areaCol, areaRow);
-    TColumnEh* column = valid && type.X == 1 ? VisibleColumn(areaCol) : nullptr;
+    TColumnEh* column = valid && type.X == 1 ? DataColumn(areaCol) : nullptr;
 
     if (Shift.Contains(ssDouble) && Button == mbLeft) {
         bool fitted = false;
@@ -161,7 +161,7 @@ void TCustomDBGridEh::MouseDown(TMouseButton Button, TShiftState Shift, int X, i
             TGridState st = gsNormal;
             CalcSizingState(X, Y, di, ofs, pos, index, st);
             if (TColumnEh* sized =
-                    index >= FIndicatorOffset ? VisibleColumn(index - FIndicatorOffset) : nullptr) {
+                    index >= FIndicatorOffset ? DataColumn(index - FIndicatorOffset) : nullptr) {
                 OptimizeColumnWidthsForClick(sized);
                 fitted = true;
             }
@@ -468,8 +468,7 @@ void TCustomDBGridEh::MouseMove(TShiftState Shift, int X, int Y) {
         const TGridCoord cell = MouseCoord(X, Y);
         const TRect data = DataRect();
         if (cell.X >= FIndicatorOffset && X >= data.Left && X < data.Right) {
-            if (TColumnEh* c = VisibleColumn(cell.X - FIndicatorOffset))
-                Selection()->Columns()->SelectShift(c);
+            if (TColumnEh* c = DataColumn(cell.X - FIndicatorOffset)) Selection()->Columns()->SelectShift(c);
         } else {
             TrackMouseSelection();
         }
@@ -527,7 +526,7 @@ void TCustomDBGridEh::MouseUp(TMouseButton Button, TShiftState Shift, int X, int
                              (oldState == dgsTitleDown || InTitleLeafPart(cell.X, Y));
         const int dataCol = FPressedCol - FIndicatorOffset;
         CancelTracking();
-        TColumnEh* column = oldState != dgsTitleDown && counted ? VisibleColumn(dataCol) : nullptr;
+        TColumnEh* column = oldState != dgsTitleDown && counted ? DataColumn(dataCol) : nullptr;
         if (column) {
             TitleBtnClick(dataCol, column);
             FSortMarking = Shift.Contains(ssCtrl);
@@ -546,7 +545,7 @@ void TCustomDBGridEh::MouseUp(TMouseButton Button, TShiftState Shift, int X, int
     if (baseState == gsRowSizing || baseState == gsColSizing) return;
     if (InplaceEditor() && InplaceEditor()->Visible() && InplaceEditor()->BoundsRect().Contains(TPoint(X, Y)))
         return;
-    TColumnEh* column = type.X == 1 ? VisibleColumn(areaCol) : nullptr;
+    TColumnEh* column = type.X == 1 ? DataColumn(areaCol) : nullptr;
     if (Button == mbLeft && column) {
         if (type.Y == 0 || type.Y == 1)
             TitleClick(column);

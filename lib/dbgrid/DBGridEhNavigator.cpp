@@ -481,7 +481,7 @@ String TDBGridEhNavigatorPanel::GetSelectionInfoPanelText() {
     if (sel->SelectionType() == gstRectangle) {
         from = sel->Rect()->TopRow();
         to = sel->Rect()->BottomRow();
-        if (TColumnEh* c = g->VisibleColumn(sel->Rect()->LeftCol())) fieldName = c->FieldName();
+        if (TColumnEh* c = g->DataColumn(sel->Rect()->LeftCol())) fieldName = c->FieldName();
     } else if (sel->SelectionType() == gstColumns) {
         if (sel->Columns()->Count() > 0) fieldName = sel->Columns()->Columns(0)->FieldName();
     } else {

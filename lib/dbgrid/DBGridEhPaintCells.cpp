@@ -29,14 +29,14 @@ struct InstantReadScope {
 // ---------------------------------------------------------------------------------------------
 // Data cells
 
-// Whether the cell of visible data column DataCol in the record being read belongs to the grid's
+// Whether the cell of data column DataCol in the record being read belongs to the grid's
 // selection.
 bool TCustomDBGridEh::DataCellInSelection(int DataCol) {
     if (!DataLink()->Active()) return false;
     TDBGridEhSelection* sel = Selection();
     const TDBGridEhSelectionType type = sel->SelectionType();
     if (type == gstNon) return false;
-    TColumnEh* col = DataCol >= 0 && DataCol < FVisibleColumns->Count() ? FVisibleColumns->Columns(DataCol) : nullptr;
+    TColumnEh* col = DataColumn(DataCol);
     const int colIndex = col ? col->Index() : -1;
     TDataSet* ds = DataLink()->DataSet();
     if (GroupingShowsRows())
@@ -127,7 +127,7 @@ void TCustomDBGridEh::DrawGridDataCell(int ACol, int ARow, TPoint, TGridDrawStat
                                        int DataCol, int DataRow) {
     TCanvas* c = Canvas();
     TDBGridEhStyle& style = PaintStyle();
-    TColumnEh* column = DataCol < VisibleColumnCount() ? VisibleColumn(DataCol) : nullptr;
+    TColumnEh* column = DataColumn(DataCol);
     if (!column) {
         c->Brush()->SetColor(Color());
         c->FillRect(ARect);
@@ -183,7 +183,7 @@ void TCustomDBGridEh::DrawGridDataCell(int ACol, int ARow, TPoint, TGridDrawStat
 
     // A tree row's first column begins with its tree elements; the cell proper follows them.
     TRect area = ARect;
-    if (IsTreeViewMode() && DataCol == 0) {
+    if (IsTreeViewMode() && DataColumn(DataCol) == VisibleColumn(0)) {
         DrawCellTreeAreaBackground(DataCol, DataRow, ARect, AState);
         const int w = GetCellTreeElmentsAreaWidth();
         if (UseRightToLeftAlignment())
@@ -196,7 +196,7 @@ void TCustomDBGridEh::DrawGridDataCell(int ACol, int ARow, TPoint, TGridDrawStat
     const TGridCoord cell{ACol, ARow};
     const TGridCoord areaCell{DataCol, DataRow};
     // The record's first cell gives room to the detail panel's expand button.
-    if (DataCol == 0) RowDetailButtonArea(area, DataRow, params->FState);
+    if (DataColumn(DataCol) == VisibleColumn(0)) RowDetailButtonArea(area, DataRow, params->FState);
     bool processed = false;
     if (OnAdvDrawDataCell) OnAdvDrawDataCell(this, cell, areaCell, column, area, params, processed);
     if (!processed && column->OnAdvDrawDataCell)
@@ -439,7 +439,7 @@ void TCustomDBGridEh::DrawGridFooterCell(int ACol, int ARow, TPoint CellType, TG
                                          const TRect& ARect, int DataCol, int FooterRow) {
     TCanvas* c = Canvas();
     TDBGridEhStyle& style = PaintStyle();
-    TColumnEh* column = DataCol < VisibleColumnCount() ? VisibleColumn(DataCol) : nullptr;
+    TColumnEh* column = DataColumn(DataCol);
     const bool the3D = IsFixedStyleCell(TGridCoord{ACol, ARow}, AState);
     if (the3D) AState.Include(gdFixed);
     const bool themed = IsFixedCellThemed(CellType);
@@ -499,7 +499,7 @@ void TCustomDBGridEh::UpdateHotTrackInfo(int X, int Y) {
         // The hot cell is the panel column under the mouse.
         const int old = FHotTrackRowPanelCol;
         TColumnEh* c = cell.X >= IndicatorOffset() && cell.Y >= 0 ? RowPanelColumnAtPoint(X, Y, cell.Y) : nullptr;
-        FHotTrackRowPanelCol = c ? FVisibleColumns->IndexOf(c) : -1;
+        FHotTrackRowPanelCol = c ? DataColOf(c) : -1;
         if (old != FHotTrackRowPanelCol || cell != oldCell) {
             if (oldCell.Y >= 0 && oldCell.Y < RowCount()) InvalidateRow(oldCell.Y);
             if (cell.Y >= 0 && cell.Y < RowCount()) InvalidateRow(cell.Y);
@@ -509,7 +509,7 @@ void TCustomDBGridEh::UpdateHotTrackInfo(int X, int Y) {
     if (cell == oldCell && cell.X >= 0 && cell.Y >= 0) {
         int hot = -1;
         if (cell.X >= IndicatorOffset()) {
-            TColumnEh* column = VisibleColumn(cell.X - IndicatorOffset());
+            TColumnEh* column = DataColumn(cell.X - IndicatorOffset());
             if (cell.Y == 0 && IsUseMultiTitle()) {
                 // Over an upper title level the title's filter button does not light up.
                 const bool over = !InTitleLeafPart(cell.X, Y);

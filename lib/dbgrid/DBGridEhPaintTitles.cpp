@@ -423,7 +423,7 @@ void TCustomDBGridEh::DrawTitleCell(int ACol, int ARow, TPoint CellType, TGridDr
                                     const TRect& ARect, int AreaCol, int /*AreaRow*/) {
     TCanvas* c = Canvas();
     TDBGridEhStyle& style = PaintStyle();
-    TColumnEh* column = AreaCol < VisibleColumnCount() ? VisibleColumn(AreaCol) : nullptr;
+    TColumnEh* column = DataColumn(AreaCol);
     const bool the3D = IsFixedStyleCell(TGridCoord{ACol, ARow}, AState);
     const bool themed = IsFixedCellThemed(CellType);
     const bool overLines = themed && style.ThemeTitleFillElement() == gtfeSplitButtonEh;

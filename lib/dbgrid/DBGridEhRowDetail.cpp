@@ -496,7 +496,7 @@ bool TCustomDBGridEh::GetRowDetailButtonRect(int ACol, int ARow, const TRect& Ce
         const TPoint p{CellRect.Left + InCellPos.X, CellRect.Top + InCellPos.Y};
         if (p.Y < area.Top || p.Y >= area.Bottom) return false;
         InCellPos = TPoint{p.X - area.Left, p.Y - area.Top};
-    } else if (ACol - FIndicatorOffset != 0) {
+    } else if (DataColumn(ACol - FIndicatorOffset) != VisibleColumn(0)) {
         return false;
     }
     int x = InCellPos.X;
@@ -541,7 +541,8 @@ void TCustomDBGridEh::FocusRowDetailControl() {
 TRect TCustomDBGridEh::GetEditRect(int ACol, int ARow) {
     if (RowPanelMode()) return RowPanelEditRect();
     TRect r = TCustomDBAxisGridEh::GetEditRect(ACol, ARow);
-    const bool firstCol = VisibleColumnCount() > 0 && ACol - FIndicatorOffset == 0 && !RowPanelMode();
+    const bool firstCol = VisibleColumnCount() > 0 &&
+                          DataColumn(ACol - FIndicatorOffset) == VisibleColumn(0) && !RowPanelMode();
     if (firstCol && GroupingShowsRows() && FullDataRowCount() > 0) {
         r.Left += FExtraFirstColumnWidth;
         if (FOptions.Contains(dgRowLines)) r.Bottom -= GridLineWidth();

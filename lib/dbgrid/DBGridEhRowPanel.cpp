@@ -5,7 +5,7 @@
 //
 // In row-panel mode the grid has one data column (the master cell, grid column
 // IndicatorOffset); the column that holds the current cell is FInRowPanelCol, an index into the
-// visible columns, which SelectedIndex answers.
+// grid's columns, which SelectedIndex answers.
 
 #include "lib/dbgrid/DBGridEh.h"
 #include "lib/dbgrid/DBGridEhGrouping.h"
@@ -246,7 +246,7 @@ TColumnEh* TCustomDBGridEh::RowPanelColumnAtPoint(int X, int Y, int ARow) {
 
 void TCustomDBGridEh::ScrollRowPanelCellIntoView(int Index) {
     if (!HandleAllocated() || !RowPanelMode()) return;
-    TColumnEh* c = VisibleColumn(Index);
+    TColumnEh* c = DataColumn(Index);
     if (!c) return;
     TGridDrawInfoEh di;
     CalcDrawInfo(di);
@@ -349,8 +349,9 @@ void TCustomDBGridEh::DrawRowPanelCells(int ARow, int Kind, TGridDrawState AStat
     const bool current = Row() == ARow && data;
     const TGridCoord hot = HotTrackCell();
     const int hotCol = hot.Y == ARow ? FHotTrackRowPanelCol : -1;
-    for (int i = 0; i < VisibleColumnCount(); ++i) {
-        TColumnEh* col = VisibleColumn(i);
+    for (int i = 0; i < Columns()->Count(); ++i) {
+        TColumnEh* col = Columns()->Columns(i);
+        if (!col->Visible()) continue;
         const TRect p = PlacementRect(col->RowPlacement(), !data);
         TRect r = UseRightToLeftAlignment() ? TRect(master.Right - p.Right, master.Top + p.Top,
                                                     master.Right - p.Left, master.Top + p.Bottom)
@@ -495,7 +496,7 @@ bool TCustomDBGridEh::RowPanelKeyDown(Word& Key, TShiftState Shift) {
     TColumnEh* cur = SelectedColumn();
     if (!cur) return false;
     auto select = [&](TColumnEh* c) {
-        const int i = FVisibleColumns->IndexOf(c);
+        const int i = DataColOf(c);
         if (i >= 0) SelectDataColumn(i, 0, false);
     };
     switch (Key) {
@@ -544,7 +545,7 @@ void TCustomDBGridEh::RowPanelDataCellMouseDown(const TGridCoord& Cell, TShiftSt
     (void)Shift;
     TColumnEh* c = RowPanelColumnAtPoint(X, Y, Cell.Y);
     if (!c) return;
-    const int i = FVisibleColumns->IndexOf(c);
+    const int i = DataColOf(c);
     if (i >= 0 && i != FInRowPanelCol) SelectDataColumn(i, 0, false);
 }
 
@@ -586,7 +587,7 @@ bool TCustomDBGridEh::RowPanelMouseDown(TMouseButton Button, TShiftState Shift, 
         FTracking = true;
         FPressed = true;
         FPressedCol = cell.X;
-        FPressedDataCol = FVisibleColumns->IndexOf(c);
+        FPressedDataCol = DataColOf(c);
         InvalidateCell(cell.X, 0);
         return true;
     }
@@ -624,7 +625,7 @@ bool TCustomDBGridEh::RowPanelMouseMove(TShiftState Shift, int X, int Y) {
 
 void TCustomDBGridEh::BeginRowPanelColMoving(TShiftState Shift, int X, int Index, int Y) {
     (void)Shift;
-    TColumnEh* c = VisibleColumn(Index);
+    TColumnEh* c = DataColumn(Index);
     if (!c) return;
     FRowPanelMoving = true;
     FToMoveColumnIndex = Index;
@@ -644,8 +645,9 @@ void TCustomDBGridEh::TrackRowPanelColMoving(TShiftState Shift, int X, int Y) {
     const int h = InRowPanelLineHeight() + (FOptions.Contains(dgColLines) ? GridLineWidth() : 0);
     const int line = std::min(y / std::max(1, h), FGridMasterCellHeight / std::max(1, h));
     int target = -1, best = -1;
-    for (int i = 0; i < VisibleColumnCount(); ++i) {
-        const TColumnEhInRowPanelPlacement& p = VisibleColumn(i)->RowPlacement();
+    for (int i = 0; i < Columns()->Count(); ++i) {
+        if (!Columns()->Columns(i)->Visible()) continue;
+        const TColumnEhInRowPanelPlacement& p = Columns()->Columns(i)->RowPlacement();
         const int right = p.Left + p.Width;
         if (y >= p.Top && y <= p.Top + p.Height && right < x && right > best) {
             best = right;
@@ -670,8 +672,8 @@ void TCustomDBGridEh::EndRowPanelColMoving(bool Apply) {
     FRowPanelMoving = false;
     if (MouseCapture()) SetMouseCapture(false);
     InvalidateRow(0);
-    TColumnEh* moved = VisibleColumn(FToMoveColumnIndex);
-    TColumnEh* target = FRowPanelMoveTarget >= 0 ? VisibleColumn(FRowPanelMoveTarget) : nullptr;
+    TColumnEh* moved = DataColumn(FToMoveColumnIndex);
+    TColumnEh* target = DataColumn(FRowPanelMoveTarget);
     FToMoveColumnIndex = -1;
     if (!Apply || !moved || target == moved) return;
     TDBGridColumnsEh* cols = Columns();
@@ -698,11 +700,11 @@ void TCustomDBGridEh::EndRowPanelColMoving(bool Apply) {
 
 void TCustomDBGridEh::DrawRowPanelColMovingMarker(const TRect& TitleCell) {
     if (!FRowPanelMoving) return;
-    TColumnEh* moved = VisibleColumn(FToMoveColumnIndex);
+    TColumnEh* moved = DataColumn(FToMoveColumnIndex);
     if (!moved) return;
     const int h = InRowPanelLineHeight() + (FOptions.Contains(dgColLines) ? GridLineWidth() : 0);
     int x = TitleCell.Left - 1;
-    if (TColumnEh* t = VisibleColumn(FRowPanelMoveTarget))
+    if (TColumnEh* t = DataColumn(FRowPanelMoveTarget))
         x = TitleCell.Left + t->RowPlacement().Left + t->RowPlacement().Width;
     const int y = TitleCell.Top + h * FRowPanelMoveLine;
     TCanvas* c = Canvas();
@@ -725,8 +727,8 @@ bool TCustomDBGridEh::RowPanelMouseUp(TMouseButton Button, TShiftState Shift, in
         const int pressed = FPressedDataCol;
         CancelTracking();
         const TGridCoord cell = MouseCoord(X, Y);
-        if (Button == mbLeft && cell.Y == 0 && RowPanelColumnAtPoint(X, Y, 0) == VisibleColumn(pressed))
-            if (TColumnEh* col = VisibleColumn(pressed)) {
+        if (Button == mbLeft && cell.Y == 0 && RowPanelColumnAtPoint(X, Y, 0) == DataColumn(pressed))
+            if (TColumnEh* col = DataColumn(pressed)) {
                 if (OnTitleBtnClick) OnTitleBtnClick(this, pressed, col);
                 TitleClick(col);
                 if (FOptionsEh.Contains(dghAutoSortMarking)) {
@@ -761,8 +763,9 @@ bool TCustomDBGridEh::CalcRowPanelSizingState(int X, int Y, int& Ofs, int& Pos, 
     const bool rowSizing = o.Contains(goRowSizing);
     const TRect cell = CellRect(FIndicatorOffset, 0);
     if (Y < cell.Top || Y >= cell.Bottom + GridLineWidth() || X < cell.Left) return false;
-    for (int i = 0; i < VisibleColumnCount(); ++i) {
-        TColumnEh* c = VisibleColumn(i);
+    for (int i = 0; i < Columns()->Count(); ++i) {
+        TColumnEh* c = Columns()->Columns(i);
+        if (!c->Visible()) continue;
         const TRect r = RowPanelColumnRect(0, c, true);
         if (colSizing && Y >= r.Top && Y < r.Bottom && std::abs(r.Right - X) <= 3) {
             Pos = r.Right;
@@ -785,7 +788,7 @@ bool TCustomDBGridEh::CalcRowPanelSizingState(int X, int Y, int& Ofs, int& Pos, 
 void TCustomDBGridEh::RowPanelTitleSizingEnd(TShiftState Shift, int X, int Y) {
     FRowPanelSizing = false;
     if (MouseCapture()) SetMouseCapture(false);
-    TColumnEh* sized = VisibleColumn(FRowPanelSizingIndex);
+    TColumnEh* sized = DataColumn(FRowPanelSizingIndex);
     FRowPanelSizingIndex = -1;
     if (!sized) return;
     TDBGridColumnsEh* cols = Columns();
@@ -816,8 +819,9 @@ void TCustomDBGridEh::RowPanelTitleSizingEnd(TShiftState Shift, int X, int Y) {
     if (!Shift.Contains(ssCtrl)) {
         // The new edge snaps onto another column's edge less than 4 pixels away.
         const int edge = sp.Left + width + lw;
-        for (int i = 0; i < VisibleColumnCount(); ++i) {
-            TColumnEh* c = VisibleColumn(i);
+        for (int i = 0; i < Columns()->Count(); ++i) {
+            TColumnEh* c = Columns()->Columns(i);
+            if (!c->Visible()) continue;
             if (c == sized) continue;
             const int other = c->RowPlacement().Left + c->RowPlacement().Width + lw;
             if (std::abs(other - edge) < 4) {
@@ -832,8 +836,9 @@ void TCustomDBGridEh::RowPanelTitleSizingEnd(TShiftState Shift, int X, int Y) {
     cols->BeginUpdate();
     const auto end = qScopeGuard([cols] { cols->EndUpdate(); });
     if (!alone)
-        for (int i = 0; i < VisibleColumnCount(); ++i) {
-            TColumnEh* c = VisibleColumn(i);
+        for (int i = 0; i < Columns()->Count(); ++i) {
+            TColumnEh* c = Columns()->Columns(i);
+            if (!c->Visible()) continue;
             if (c == sized || c->RowPlacement().Left + c->RowPlacement().Width != right) continue;
             if (c->Width() + delta > 1) c->SetWidth(c->Width() + delta);
         }
@@ -841,14 +846,15 @@ void TCustomDBGridEh::RowPanelTitleSizingEnd(TShiftState Shift, int X, int Y) {
 }
 
 void TCustomDBGridEh::FitRowPanelColumnWidth(int Index) {
-    TColumnEh* c = VisibleColumn(Index);
+    TColumnEh* c = DataColumn(Index);
     if (!c) return;
     const TColumnEhInRowPanelPlacement& p = c->RowPlacement();
     const int right = p.Left + p.Width + (FOptions.Contains(dgColLines) ? GridLineWidth() : 0);
     int limit = FGridMasterCellWidth;
     const int first = c->InRowLinePos(), last = first + c->InRowLineHeight() - 1;
-    for (int i = 0; i < VisibleColumnCount(); ++i) {
-        TColumnEh* o = VisibleColumn(i);
+    for (int i = 0; i < Columns()->Count(); ++i) {
+        TColumnEh* o = Columns()->Columns(i);
+        if (!o->Visible()) continue;
         const int of = o->InRowLinePos(), ol = of + o->InRowLineHeight() - 1;
         if (ol < first || of > last) continue;
         const int left = o->RowPlacement().Left;

@@ -123,7 +123,7 @@ void TDBGridSearchPanelEh::SetFoundColumnIndex(int Value) {
     if (FFoundColumnIndex == Value) return;
     if (FGrid->Options().Contains(dgRowSelect)) {
         // The found cell is scrolled into view; the row stays selected as a whole.
-        if (Value >= 0 && Value < FGrid->VisibleColumnCount())
+        if (TColumnEh* c = FGrid->DataColumn(Value); c && c->Visible())
             FGrid->FocusCell(Value + FGrid->IndicatorOffset(), FGrid->Row(), false, true, false);
     } else {
         FGrid->SetSelectedIndex(Value);

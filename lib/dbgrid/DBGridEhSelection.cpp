@@ -351,7 +351,7 @@ TDBGridEhSelection* TDBGridEhSelectionCols::Owner() {
 
 void TDBGridEhSelectionCols::InvalidateColumn(TColumnEh* Column) {
     if (!FGrid || !Column || !Column->Visible()) return;
-    const int vi = FGrid->VisibleColumns()->IndexOf(Column);
+    const int vi = FGrid->DataColOf(Column);
     if (vi >= 0) FGrid->InvalidateCol(vi + FGrid->IndicatorOffset());
 }
 
@@ -829,7 +829,7 @@ void TCustomDBGridEh::TrackMouseSelection() {
                 SetLeftCol(LeftCol() + 1);
                 target = std::min(last, LeftCol() + VisibleColCount());
             }
-            if (TColumnEh* c = VisibleColumn(target - IndicatorOffset()))
+            if (TColumnEh* c = DataColumn(target - IndicatorOffset()); c && c->Visible())
                 Selection()->Columns()->SelectShift(c);
             StartTimer(std::max(0, 200 - 10 * distance));
         } else if (p.X < data.Left) {
@@ -837,7 +837,7 @@ void TCustomDBGridEh::TrackMouseSelection() {
             if (LeftCol() > FixedCols()) {
                 SetLeftCol(LeftCol() - 1);
                 const int target = LeftCol() > FixedCols() ? LeftCol() - 1 : LeftCol();
-                if (TColumnEh* c = VisibleColumn(target - IndicatorOffset()))
+                if (TColumnEh* c = DataColumn(target - IndicatorOffset()); c && c->Visible())
                     Selection()->Columns()->SelectShift(c);
             }
             StartTimer(std::max(0, 200 - 10 * distance));
@@ -883,7 +883,10 @@ void TCustomDBGridEh::TrackMouseSelection() {
                     SetLeftCol(LeftCol() - 1);
             }
             if (FDBGridEhState != dgsRowSelecting) {
-                const int next = Col() + hdir;
+                // Hidden columns' cells are stepped over.
+                int next = Col() + hdir;
+                while (next >= IndicatorOffset() && next < ColCount() && ColWidths(next) <= 0)
+                    next += hdir;
                 if (next >= IndicatorOffset() && next < ColCount()) SetCol(next);
             }
         }
@@ -1018,7 +1021,7 @@ void DeleteGridSelection(TCustomDBGridEh* Grid, bool WholeGrid) {
         ds->GotoBookmark(top);
         while (!ds->Eof()) {
             for (int c = left; c <= right; ++c)
-                if (TColumnEh* col = Grid->VisibleColumn(c)) ClearColumnValue(col);
+                if (TColumnEh* col = Grid->DataColumn(c); col && col->Visible()) ClearColumnValue(col);
             if (ds->State() == dsEdit || ds->State() == dsInsert) ds->Post();
             if (CompareRecordBookmarks(ds, ds->Bookmark(), bottom) == 0) break;
             ds->Next();

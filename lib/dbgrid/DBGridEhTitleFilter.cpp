@@ -40,7 +40,7 @@ int TCustomDBGridEh::TitleFilterButtonHit(const TGridCoord& Cell, const TPoint& 
     ButtonRect = TRect();
     if (Cell.X < FIndicatorOffset || Cell.Y != 0 || !FOptions.Contains(dgTitles) || TopDataOffset() == 0)
         return 0;
-    TColumnEh* column = VisibleColumn(Cell.X - FIndicatorOffset);
+    TColumnEh* column = DataColumn(Cell.X - FIndicatorOffset);
     if (!column || !FSTFilter->Visible() || FSTFilter->Location() != stflInTitleFilterEh ||
         !column->STFilter()->Visible())
         return 0;

@@ -145,7 +145,8 @@ bool TCustomDBGridEh::ClickTreeNodeSign(int X, int Y, bool CheckOnly) {
     const TGridCoord cell = MouseCoord(X, Y);
     if (cell.X < 0 || cell.Y < TopDataOffset() || cell.Y >= RowCount()) return false;
     int areaCol = 0, areaRow = 0;
-    if (GetCellType(cell.X, cell.Y, areaCol, areaRow) != catDataEh || areaCol != 0) return false;
+    if (GetCellType(cell.X, cell.Y, areaCol, areaRow) != catDataEh || DataColumn(areaCol) != VisibleColumn(0))
+        return false;
     TDataSet* ds = DataLink()->DataSet();
     if (!ds || ds->IsEmpty()) return false;
     const int dataRow = cell.Y - TopDataOffset();

@@ -810,9 +810,7 @@ void TDBLookupGridEh::DrawCell(int ACol, int ARow, const TRect& ARect, TGridDraw
 void TDBLookupGridEh::DrawSpecRowCell(int ACol, int ARow, const TRect& ARect) {
     TCanvas* c = Canvas();
     const int dataCol = ACol - IndicatorOffset();
-    auto* column = dataCol < VisibleColumnCount()
-                       ? dynamic_cast<TDBLookupGridColumnEh*>(VisibleColumn(dataCol))
-                       : nullptr;
+    auto* column = dynamic_cast<TDBLookupGridColumnEh*>(DataColumn(dataCol));
     c->Font()->Assign(FSpecRow->Font());
     const bool styled = CustomStyleInUse();
     if (styled) c->Font()->SetColor(StyleServices()->GetSystemColor(c->Font()->Color()));

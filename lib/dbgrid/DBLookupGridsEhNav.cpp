@@ -527,7 +527,11 @@ void TDBLookupGridEh::UpdateColumnWidths() {
 void TDBLookupGridEh::ApplyAutoFit() {
     // The visible columns share the client width in the proportion of their own widths; the
     // columns keep those widths, only the grid's cells are fitted.
-    const int n = std::min(VisibleColumnCount(), ColCount() - IndicatorOffset());
+    // Hidden columns keep their cells at no width.
+    std::vector<TColumnEh*> shown;
+    for (int i = 0; i < Columns()->Count() && i + IndicatorOffset() < ColCount(); ++i)
+        if (Columns()->Columns(i)->Visible()) shown.push_back(Columns()->Columns(i));
+    const int n = int(shown.size());
     if (n <= 0 || !HandleAllocated()) return;
     const int line = Options().Contains(dgColLines) ? GridLineWidth() : 0;
     int room = ClientWidth() - OutBoundaryData()->LeftIndent() - OutBoundaryData()->RightIndent();
@@ -536,17 +540,18 @@ void TDBLookupGridEh::ApplyAutoFit() {
     room -= n * line;
     int total = 0;
     for (int i = 0; i < n; ++i)
-        total += std::max(1, VisibleColumn(i)->InitWidth() > 0 ? VisibleColumn(i)->InitWidth()
-                                                               : VisibleColumn(i)->Width());
+        total += std::max(1, shown[size_t(i)]->InitWidth() > 0 ? shown[size_t(i)]->InitWidth()
+                                                               : shown[size_t(i)]->Width());
     if (room < n || total <= 0) return;
     FlagScope quiet(FInColWidthsChanged);
     int left = room;
     for (int i = 0; i < n; ++i) {
-        TColumnEh* c = VisibleColumn(i);
+        TColumnEh* c = shown[size_t(i)];
+        const int cell = c->Index() + IndicatorOffset();
         const int own = std::max(1, c->InitWidth() > 0 ? c->InitWidth() : c->Width());
         const int w = i == n - 1 ? left : std::max(1, MulDiv(own, room, total));
         left -= w;
-        if (ColWidths(i + IndicatorOffset()) != w) SetColWidths(i + IndicatorOffset(), std::max(1, w));
+        if (ColWidths(cell) != w) SetColWidths(cell, std::max(1, w));
     }
 }
 

@@ -265,7 +265,7 @@ void TPopupDataGridEh::DrawCell(int ACol, int ARow, const TRect& ARect, TGridDra
     if (needle.isEmpty() || ARow < TopDataOffset() || ACol < IndicatorOffset() || !DataLink()->Active())
         return;
     const int dataCol = ACol - IndicatorOffset();
-    TColumnEh* column = dataCol < VisibleColumnCount() ? VisibleColumn(dataCol) : nullptr;
+    TColumnEh* column = DataColumn(dataCol);
     if (!column || FHighlightTextParams->ColumnsList()->IndexOf(column) < 0) return;
     if (column->Alignment() != taLeftJustify || ARow - TopDataOffset() >= FullDataRowCount()) return;
     String text;

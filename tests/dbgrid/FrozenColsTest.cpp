@@ -65,13 +65,16 @@ TEST_F(FrozenColsTest, FrozenCountsCollectionColumnsAndKeepsOneScrolling) {
         int Hidden; // index of a hidden column, -1 for none
         int FrozenCells;
         const char* FirstScroll;
+        int FrozenVisible;
     } cases[] = {
-        {0, -1, 0, "F0"},
-        {2, -1, 2, "F2"},
-        // A hidden column inside the frozen ones still counts: one visible column stays frozen.
-        {2, 0, 1, "F2"},
+        {0, -1, 0, "F0", 0},
+        {2, -1, 2, "F2", 2},
+        // A hidden column inside the frozen ones still counts (its cell has no width): one
+        // visible column stays frozen.
+        {2, 0, 2, "F2", 1},
         // Frozen beyond the visible columns leaves the last one scrolling.
-        {20, -1, kCols - 1, nullptr},
+        {20, -1, kCols - 1, nullptr, kCols - 1},
+        {20, kCols - 1, kCols - 2, nullptr, kCols - 2},
     };
     for (const Case& c : cases) {
         for (int i = 0; i < kCols; ++i)
@@ -87,7 +90,7 @@ TEST_F(FrozenColsTest, FrozenCountsCollectionColumnsAndKeepsOneScrolling) {
             EXPECT_EQ(first ? first->FieldName() : QString(), QString::fromLatin1(c.FirstScroll));
         else
             EXPECT_EQ(first, nullptr);
-        const int frozenVisible = c.FrozenCells;
+        const int frozenVisible = c.FrozenVisible;
         EXPECT_EQ(Grid->Columns()->LastFrozenVisibleColumn(),
                   frozenVisible > 0 ? Grid->VisibleColumn(frozenVisible - 1) : nullptr);
         EXPECT_TRUE(Grid->CheckDataConsistency());
@@ -314,22 +317,37 @@ TEST_F(FrozenColsTest, AutoFitSharesTheClientWidth) {
 }
 
 TEST_F(FrozenColsTest, TrailingCountIsLimitedByTheVisibleColumns) {
-    // Five visible columns, the indicator and one frozen column leave three for the right edge.
-    for (int i = 5; i < kCols; ++i)
-        Col(i)->SetVisible(false);
+    // Five columns, the indicator and one frozen column leave three for the right edge.
+    while (Grid->Columns()->Count() > 5)
+        Grid->Columns()->Columns(Grid->Columns()->Count() - 1)->Free();
     Grid->SetFrozenCols(1);
     Grid->SetContraColCount(9);
     Pump();
     ASSERT_EQ(Grid->IndicatorOffset(), 1);
     EXPECT_EQ(Grid->GetFullColCount() - Grid->ColCount(), 3);
     EXPECT_EQ(Grid->ContraColCount(), 9) << "the property keeps what was asked";
-    // A hidden column has no cell; a shown one reports its own.
+    EXPECT_EQ(Grid->Columns()->FirstContraVisibleColumn(), Col(2));
+
+    // Hidden columns at the end count as trailing columns too; one shown column keeps scrolling.
+    for (int i = 5; i < kCols; ++i) {
+        TColumnEh* c = Grid->Columns()->Add();
+        c->SetFieldName(QStringLiteral("F%1").arg(i));
+        c->SetVisible(false);
+    }
+    Pump();
+    EXPECT_EQ(Grid->GetFullColCount() - Grid->ColCount(), kCols - 2);
+    EXPECT_EQ(Grid->Columns()->FirstScrollVisibleColumn(), Col(1));
+    EXPECT_EQ(Grid->Columns()->FirstContraVisibleColumn(), Col(2));
+    EXPECT_EQ(Grid->Columns()->LastContraVisibleColumn(), Col(4));
+    // Every column has its cell, a hidden one with no width.
     int col = 0, row = 0;
     Grid->GetBarCellCoord(Col(6), col, row);
-    EXPECT_EQ(col, -1);
+    EXPECT_EQ(col, 7);
+    EXPECT_LE(Grid->ColWidths(7), 0);
     Grid->GetBarCellCoord(Col(4), col, row);
     EXPECT_EQ(col, 5);
     EXPECT_EQ(row, Grid->Row());
+    EXPECT_TRUE(Grid->CheckDataConsistency());
 }
 
 TEST_F(FrozenColsTest, OptionSettersApplyAtOnce) {

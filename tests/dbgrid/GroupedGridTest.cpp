@@ -22,7 +22,7 @@ class TGroupProbeGrid : public TDBGridEh {
     KVT_CLASS(TGroupProbeGrid, TDBGridEh)
 public:
     using TDBGridEh::TDBGridEh;
-    // Drops the title of visible column DataCol into the panel at X.
+    // Drops the title of data column DataCol into the panel at X.
     void DropTitle(int DataCol, int X) {
         FPressedDataCol = DataCol;
         FGroupDataMovingIndex = -1;
@@ -347,7 +347,7 @@ TEST_F(GroupedGrid, PanelGroupsByDroppedTitlesAndTogglesOrder) {
     // A column without a value to compare is refused, and nothing changes.
     Col(3)->SetFieldName(String());
     Pump();
-    EXPECT_THROW(Grid->DropTitle(1, 5), Exception);
+    EXPECT_THROW(Grid->DropTitle(3, 5), Exception);
     EXPECT_EQ(G()->GroupLevels()->Count(), 2);
     Col(3)->SetFieldName(u"Amount"_qs);
     SumFooter();

@@ -483,7 +483,7 @@ TEST_F(InplaceEditFormFreeTest, HiddenColumnsDoNotShiftTheEditedField) {
     Grid->Columns()->Columns(0)->SetVisible(false); // ID
     Grid->SetFocus();
     Pump();
-    Grid->SetCol(Grid->IndicatorOffset()); // the first visible column: Name
+    Grid->SetCol(Grid->IndicatorOffset() + 1); // Name; the hidden ID keeps its cell at no width
     EXPECT_EQ(Grid->SelectedField(), Table->FieldByName(QStringLiteral("Name")));
     Grid->ShowEditor();
     Pump();

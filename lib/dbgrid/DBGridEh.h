@@ -624,6 +624,11 @@ extern TShortCut FilterListShortCut;
 extern int InplaceSearchTimeOutDefault; // milliseconds
 extern TColor InplaceSearchMatchColor;
 extern TColor InplaceSearchMatchFontColor;
+// Set by a form designer: draws its selection frame over the title of Column when the designer
+// has that column selected. Not set in a running program.
+using TDBGridEhDesignTitleFrameProc =
+    std::function<void(TCustomDBGridEh* Grid, TColumnEh* Column, TCanvas* Canvas, const TRect& TitleRect)>;
+extern TDBGridEhDesignTitleFrameProc DBGridEhDesignTitleFrame;
 // The font of the sort indexes printed beside the markers when several columns are marked.
 TFont* SortIndexFont();
 
@@ -1707,6 +1712,20 @@ public:
     void SetFocus() override;
     // Mirrors the canvas horizontally (right-to-left painting) or restores the plain mapping.
     void SetCanvasMirroring(bool Mirror);
+    // --- right-to-left painters and the window border (DBGridEhMirror.cpp)
+    // Paints the matches of SearchText in Text as placed in ARect, upright and on the unmirrored
+    // device also when the canvas is mirrored.
+    void PaintHighlightedText(TCanvas* ACanvas, TColumnEh* Column, const TRect& ARect, int DX, int DY,
+                              const String& Text, TAlignment Alignment, bool WordWrap,
+                              const String& SearchText, bool CaseInsensitive, TColor HighlightColor);
+    // Draws image ImageIndex of AImages into ARect as PaintImageInRect does, unmirrored.
+    void PaintCellImage(TColumnEh* Column, TCustomImageList* AImages, const TRect& ARect, int ImageIndex,
+                        TAlignment Alignment);
+    void DrawNonClientBorder() override;
+    // Repaints the first characters of Text that the running in-place search has matched, in the
+    // match colours, where they stand in the cell text written into ARect.
+    void PaintInplaceSearchMatch(TColumnEh* Column, const String& Text, const TRect& ARect, int DX, int DY,
+                                 TAlignment Alignment);
     virtual void DefaultCellMouseClick(TGridCoord Cell, TMouseButton Button, TShiftState Shift, int X, int Y);
     static TCursor ColumnSelectCursor();
     static TCursor RowSelectCursor();

@@ -274,20 +274,20 @@ void TCustomDBGridEh::DefaultDrawColumnDataCell(const TGridCoord& Cell, const TG
     bool filled = CheckFillDataCell(Cell, AreaCell, Params, r, Column);
     if (IsBackgroundShowing() && c->Brush()->Color() == InternalColor()) filled = true;
 
+    TRect textRect = r;
     if (!Params->FBlankCell && FDefaultDrawing && !r.IsEmpty()) {
-        TRect textRect = r;
         if (Column->ImageList() && Column->ShowImageAndText()) {
             TRect imageRect(r.Left, r.Top, r.Left + Column->ImageList()->Width() + 4, r.Bottom);
+            c->Brush()->SetColor(ColorToRGB(Column->Color()));
             if (!filled) c->FillRect(imageRect);
-            PaintImageInRect(Column->ImageList(), nullptr, c, imageRect, Params->FImageIndex, 0, taCenter,
-                             imageRect);
+            PaintCellImage(Column, Column->ImageList(), imageRect, Params->FImageIndex, taCenter);
+            c->Brush()->SetColor(Params->FBackground);
             textRect.Left = imageRect.Right + 1;
         }
         switch (Column->GetColumnType()) {
         case ctKeyImageList:
             if (!filled) c->FillRect(r);
-            if (Column->ImageList())
-                PaintImageInRect(Column->ImageList(), nullptr, c, r, Params->FImageIndex, 0, taCenter, r);
+            PaintCellImage(Column, Column->ImageList(), r, Params->FImageIndex, taCenter);
             break;
         case ctCheckboxes: {
             if (!filled) c->FillRect(r);
@@ -334,6 +334,17 @@ void TCustomDBGridEh::DefaultDrawColumnDataCell(const TGridCoord& Cell, const TG
 
     if (Columns()->State() == csDefault) DrawDataCell(AreaRect, Column->Field(), Params->FState);
     DrawColumnCell(AreaRect, AreaCell.X, Column, Params->FState);
+
+    // The characters the in-place search has matched, in the current cell (the row's first
+    // column with row select) while the grid is the form's active control.
+    if (!Params->FBlankCell && InplaceSearching() && currentRow && Params->FState.Contains(gdFocused) &&
+        (FOptions.Contains(dgRowSelect) ? AreaCell.X == 0 : currentCol) &&
+        (FOptions.Contains(dgAlwaysShowSelection) || Focused()) && !ComponentState().Contains(csDesigning) &&
+        UpdateLock() == 0) {
+        TCustomForm* form = GetParentForm(this);
+        if (form && form->ActiveControl() == this)
+            PaintInplaceSearchMatch(Column, Params->FText, textRect, x, y, Params->FAlignment);
+    }
 
     if (FOptions.Contains(dgRowLines)) {
         c->Pen()->SetColor(Column->Color());

@@ -69,8 +69,9 @@ void TCustomDBGridEh::Paint() {
             if (mirror) SetCanvasMirroring(false);
         });
         TCustomDBAxisGridEh::Paint();
+        // The text box stands over the middle of the data area, which is mirrored too.
+        if (FEmptyDataInfo->Showing()) FEmptyDataInfo->PaintEmptyDataInfo();
     }
-    if (FEmptyDataInfo->Showing()) FEmptyDataInfo->PaintEmptyDataInfo();
 }
 
 // ---------------------------------------------------------------------------------------------

@@ -498,6 +498,10 @@ void TCustomDBGridEh::DrawTitleCell(int ACol, int ARow, TPoint CellType, TGridDr
     DrawColumnTitle(column, textRect, title, AState);
 
     if (leaf) DrawParentTitleLevels(column, leaf, ARect);
+
+    // A form designer frames the titles of the columns it has selected.
+    if (ComponentState().Contains(csDesigning) && !FNoDesignController && DBGridEhDesignTitleFrame)
+        DBGridEhDesignTitleFrame(this, column, c, ARect);
 }
 
 THeadTreeNode* TCustomDBGridEh::LeafOf(TColumnEh* Column) {

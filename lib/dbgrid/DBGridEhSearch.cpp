@@ -434,11 +434,8 @@ void TCustomDBGridEh::PaintSearchHighlights(TCanvas* ACanvas, TColumnEh* Column,
     if (!FSearchData || Text.isEmpty()) return;
     auto paint = [&](const TGridHighlightTextParamsEh* p) {
         if (p->Text().isEmpty()) return;
-        TAlignment a = Alignment;
-        if (Column->UseRightToLeftAlignment())
-            a = a == taLeftJustify ? taRightJustify : a == taRightJustify ? taLeftJustify : a;
-        HighlightTextMatches(ACanvas, ARect, DX, DY, Text, a, Column->Layout() == tlCenter, WordWrap,
-                             p->Text(), true, SearchHighlightColor);
+        PaintHighlightedText(ACanvas, Column, ARect, DX, DY, Text, Alignment, WordWrap, p->Text(), true,
+                             SearchHighlightColor);
     };
     for (const TGridHighlightTextParamsEh* p : FSearchData->FHighlightTextParamsList)
         if (p->ColumnsList()->IndexOf(Column) >= 0) paint(p);

@@ -262,13 +262,17 @@ int DrawTextEx(HDC dc, String& text, int count, TRect* r, UINT format, DRAWTEXTP
     }
     const bool rtl = format & DT_RTLREADING;
     const bool hidePrefix = format & DT_HIDEPREFIX;
+    // Text on a mirrored mapping is drawn upright, so its beginning lands at the mapped right end:
+    // a line too long for the rectangle is put against the right end, or the clip would keep
+    // its tail instead of its beginning.
+    const bool mirrored = p->worldTransform().m11() < 0;
     for (size_t i = 0; i < lines.size(); ++i, y += lineH) {
         const TLine& l = lines[i];
         const int w = widths[i];
         int x = r->Left + leftMargin;
         if (format & DT_CENTER)
             x = r->Left + leftMargin + (avail - w) / 2;
-        else if (format & DT_RIGHT)
+        else if ((format & DT_RIGHT) || (mirrored && w > avail))
             x = r->Right - rightMargin - w;
         if (dc->S.BkMode == OPAQUE && w > 0)
             p->fillRect(QRect(x, y, w, tm.tmHeight), RefToQColor(dc->S.BkColor));

@@ -12,6 +12,9 @@
 #include <QPainter>
 #include <QWheelEvent>
 
+#include <algorithm>
+#include <vector>
+
 namespace {
 
 QEvent* gDelivering = nullptr;
@@ -353,9 +356,75 @@ void PaintWindowWidget(TWinControl* Control, QPainter& p, const QRect& Dirty) {
     TWindowBridge::Paint(Control, p, Dirty);
 }
 
+namespace {
+// Windows painting now, with their painter's transform and clip in window coordinates.
+struct TWindowPaint {
+    HWND Handle;
+    QPainter* Painter;
+    QTransform Transform;
+    bool Clipping;
+    QRegion Clip;
+};
+std::vector<TWindowPaint>& WindowPaints() {
+    static std::vector<TWindowPaint> list;
+    return list;
+}
+// The client-level painter state a window context put aside.
+struct TClientPaintState {
+    HDC Dc;
+    QPainter* Painter;
+    QTransform Transform;
+    bool Clipping;
+    QRegion Clip;
+};
+std::vector<TClientPaintState>& PutAside() {
+    static std::vector<TClientPaintState> list;
+    return list;
+}
+} // namespace
+
+HDC GetWindowDC(HWND hWnd) {
+    auto& l = WindowPaints();
+    auto it = std::find_if(l.rbegin(), l.rend(), [hWnd](const TWindowPaint& w) { return w.Handle == hWnd; });
+    if (it == l.rend() || !it->Painter->isActive()) return nullptr;
+    QPainter* p = it->Painter;
+    PutAside().push_back({nullptr, p, p->transform(), p->hasClipping(), p->clipRegion()});
+    p->setTransform(it->Transform);
+    if (it->Clipping)
+        p->setClipRegion(it->Clip);
+    else
+        p->setClipping(false);
+    HDC dc = CreatePainterDC(p);
+    PutAside().back().Dc = dc;
+    return dc;
+}
+
+int ReleaseDC(HWND hWnd, HDC dc) {
+    (void)hWnd;
+    auto& l = PutAside();
+    auto it = std::find_if(l.begin(), l.end(), [dc](const TClientPaintState& s) { return s.Dc == dc; });
+    if (it == l.end()) return 0;
+    QPainter* p = it->Painter;
+    DeleteDC(dc);
+    // The client's painting goes on as it was.
+    if (p && p->isActive()) {
+        p->setTransform(it->Transform);
+        if (it->Clipping)
+            p->setClipRegion(it->Clip);
+        else
+            p->setClipping(false);
+    }
+    l.erase(it);
+    return 1;
+}
+
 void TWindowBridge::Paint(TWinControl* c, QPainter& p, const QRect&) {
     TWindowRecord* rec = FindWindowRecord(c->FHandle);
     TRect nc = NonClientInsets(rec);
+    WindowPaints().push_back({c->FHandle, &p, p.transform(), p.hasClipping(), p.clipRegion()});
+    struct Done {
+        ~Done() { WindowPaints().pop_back(); }
+    } done;
     {
         HDC dc = CreatePainterDC(&p);
         try {

@@ -101,10 +101,27 @@ template <class F> void WalkLine(QPoint a, QPoint b, F&& plot) {
     }
 }
 
+// Whether the window-to-viewport mapping turns x round (a right-to-left canvas).
+bool MirroredMapping(HDC dc) {
+    const TDCState& s = dc->S;
+    return (s.MapMode == MM_ANISOTROPIC || s.MapMode == MM_ISOTROPIC) &&
+           (s.WindowExt.cx < 0) != (s.ViewportExt.cx < 0);
+}
+
+// Under a mirrored mapping a pen draws on the device pixel its point maps to, one pixel right of
+// where a rectangle covering the same logical pixel lands; right-to-left painters count on that
+// (they draw their lines one logical pixel further). The pixel is reached by stepping one logical
+// pixel back, as the painter works on pixel cells.
+QPoint PenPixel(HDC dc, QPoint p) {
+    return MirroredMapping(dc) ? QPoint(p.x() - 1, p.y()) : p;
+}
+
 // Strokes a segment with the current pen; the end pixel is left out as on the platform.
 void StrokeSegment(HDC dc, QPoint a, QPoint b, int& dashPos) {
     HGDIOBJ pen = PenOf(dc);
     if (pen->PenStyle == PS_NULL || a == b) return;
+    a = PenPixel(dc, a);
+    b = PenPixel(dc, b);
     TRopScope rop(dc, PenColor(dc, pen));
     if (rop.Skip) return;
     QPainter* p = dc->Painter;
@@ -162,8 +179,9 @@ void StrokePolyline(HDC dc, const TPoint* pts, int n, bool closed) {
         TRopScope rop(dc, PenColor(dc, pen));
         if (rop.Skip) return;
         QPolygonF poly;
+        const double dx = MirroredMapping(dc) ? -0.5 : 0.5;
         for (int i = 0; i < n; ++i)
-            poly << QPointF(pts[i].X + 0.5, pts[i].Y + 0.5);
+            poly << QPointF(pts[i].X + dx, pts[i].Y + 0.5);
         dc->Painter->setPen(QPen(rop.Color, pen->PenWidth, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
         dc->Painter->setBrush(Qt::NoBrush);
         if (closed)
@@ -688,7 +706,8 @@ COLORREF GetPixel(HDC dc, int x, int y) {
 
 COLORREF SetPixel(HDC dc, int x, int y, COLORREF c) {
     if (!dc || !dc->Prepare()) return CLR_INVALID;
-    dc->Painter->fillRect(QRect(x, y, 1, 1), RefToQColor(c));
+    const QPoint p = PenPixel(dc, QPoint(x, y));
+    dc->Painter->fillRect(QRect(p.x(), p.y(), 1, 1), RefToQColor(c));
     return c & 0xFFFFFF;
 }
 

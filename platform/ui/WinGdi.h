@@ -7,6 +7,7 @@
 
 class QPainter;
 class QRegion;
+struct HWND__;
 
 // ---------------------------------------------------------------------------------------------
 // Device contexts
@@ -16,6 +17,10 @@ HDC CreatePainterDC(QPainter* painter);
 HDC CreateCompatibleDC(HDC dc);
 HBITMAP CreateCompatibleBitmap(HDC dc, int width, int height);
 BOOL DeleteDC(HDC dc);
+// The whole window's device context, its non-client part included (window coordinates). On this
+// platform a window is drawn only while it paints: outside its paint the answer is nullptr.
+HDC GetWindowDC(HWND__* hWnd);
+int ReleaseDC(HWND__* hWnd, HDC dc);
 // The context used to measure text when no window exists (the platform's GetDC(0)).
 HDC ScreenDC();
 // The painter of a context (nullptr when it has none).

@@ -210,6 +210,56 @@ TEST(Canvas, MirroredMappingFlipsRectangles) {
     EXPECT_EQ(b.At(0, 0), clBlue);
 }
 
+// Pens on a mirrored mapping hit the pixel their point maps to, one right of the rectangle cell
+// of the same logical pixel; right-to-left painters draw their lines one pixel further for it.
+TEST(Canvas, MirroredMappingPutsPenPixelsOnTheMappedPoint) {
+    Board b(20, 4);
+    HDC dc = b.C()->Handle();
+    SetMapMode(dc, MM_ANISOTROPIC);
+    SetWindowOrgEx(dc, 20, 0);
+    SetWindowExtEx(dc, -20, 4);
+    SetViewportExtEx(dc, 20, 4);
+    b.C()->Pen()->SetColor(clRed);
+    b.C()->MoveTo(3, 0);
+    b.C()->LineTo(3, 4);
+    EXPECT_EQ(b.Ink(), Rect(17, 0, 18, 4));
+    // A horizontal line leaves out its end pixel in device terms too.
+    b.C()->Pen()->SetColor(clBlue);
+    b.C()->MoveTo(2, 1);
+    b.C()->LineTo(6, 1);
+    for (int x = 0; x < 20; ++x)
+        EXPECT_EQ(b.At(x, 1) == clBlue, x >= 15 && x <= 18) << x;
+    SetPixel(dc, 10, 3, COLORREF(ColorToRGB(clLime)));
+    EXPECT_EQ(b.At(10, 3), clLime);
+    EXPECT_EQ(GetPixel(dc, 10, 3), COLORREF(ColorToRGB(clLime)));
+}
+
+// A line too long for its rectangle keeps its beginning in view whether the mapping is mirrored
+// or not: the text is upright either way, so it is put against the mapped right end.
+TEST(Canvas, MirroredTextTooLongForItsRectangleShowsItsBeginning) {
+    auto draw = [](bool mirrored) {
+        Board b(120, 20);
+        HDC dc = b.C()->Handle();
+        if (mirrored) {
+            SetMapMode(dc, MM_ANISOTROPIC);
+            SetWindowOrgEx(dc, 120, 0);
+            SetWindowExtEx(dc, -120, 20);
+            SetViewportExtEx(dc, 120, 20);
+        }
+        b.C()->Font()->SetName("Tahoma");
+        b.C()->Font()->SetHeight(-11);
+        b.C()->Font()->SetColor(clBlack);
+        b.C()->Brush()->SetStyle(bsClear);
+        // Logical 40..60 lands on device 40..60 either way.
+        TRect r = mirrored ? Rect(60, 2, 80, 18) : Rect(40, 2, 60, 18);
+        String s = "Wide caption";
+        DrawText(dc, s, -1, &r, DT_LEFT | DT_SINGLELINE);
+        return b.Bmp.Image().copy(40, 0, 20, 20);
+    };
+    const QImage plain = draw(false), mirrored = draw(true);
+    EXPECT_EQ(plain, mirrored);
+}
+
 TEST(Canvas, TextMeasuresAndDrawsInsideItsExtent) {
     Board b(120, 30);
     b.C()->Font()->SetName("Tahoma");

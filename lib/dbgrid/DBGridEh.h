@@ -1948,6 +1948,22 @@ protected:
     void ResizeColumnsRightOf(int Index);
     // Set while the design-time sum list recalculates on a data set change.
     bool FSumListRecalcing = false;
+
+    // --- message routing: wheel, child notifications, design-time hit test, hot-track titles
+    //     (DBGridEhMessages.cpp)
+protected:
+    void InvalidateHotTrackSpot(TGridHotTrackSpotEh* Spot) override;
+    // The wheel for an open drop-down list, the filter editor or the in-title list; true when
+    // one of them took it.
+    bool RouteMouseWheel(TMessage& Message);
+    // EN_CHANGE from the filter editor: the typed text goes to its column's filter.
+    void FilterEditTextChanged(HWND Sender);
+    int DesignHitTest(int X, int Y, int Inherited);
+    // The selected field's text no longer matches the editor's: the editor reads it again.
+    void InvalidateEditorIfFieldChanged();
+    // Set while the grid itself puts a text into the filter editor; such changes are not typing.
+    int FFilterEditTextLock = 0;
+    bool FRoutingWheel = false;
 };
 
 // The grid with its properties published; it has no behaviour of its own.

@@ -5,6 +5,7 @@
 #include "lib/dbgrid/DBGridEh.h"
 #include "lib/dbgrid/DBGridEhRowPanel.h"
 #include "lib/dbgrid/DBGridEhCenter.h"
+#include "lib/dbgrid/DBGridEhGrouping.h"
 #include "lib/dbgrid/DBGridEhSelection.h"
 
 #include "platform/ui/Forms.h"
@@ -32,6 +33,8 @@ struct FlagGuard {
 
 void TCustomDBGridEh::WriteDataSource(TDataSource* Value) {
     if (Value == DataLink()->DataSource()) return;
+    // A selection names records of the old data set.
+    ClearSelection();
     if (TDataSource* old = DataLink()->DataSource()) old->RemoveFreeNotification(this);
     TCustomDBAxisGridEh::WriteDataSource(Value);
     if (FHorzScrollBarPanelControl) FHorzScrollBarPanelControl->ExtraPanel()->SetDataSource(Value);
@@ -85,7 +88,24 @@ bool TCustomDBGridEh::HasHideDuplicatesColumns() {
 }
 
 void TCustomDBGridEh::CancelEditing() {
-    if (TDataSet* ds = DataLink()->DataSet()) ds->Cancel();
+    TDataSet* ds = DataLink()->DataSet();
+    if (!ds) return;
+    TGroupDataTreeNodeEh* node = FCurGroupDataNode;
+    if (GroupingShowsRows() && ds->State() == dsInsert && node && node->RecordNodeLastInGroup() &&
+        !ds->Eof()) {
+        // A new record below the last of its group: stepping back drops it (it holds no change)
+        // and the grid's current group row follows the table's cursor again.
+        const bool here = !FInternalUpdatingDatasetPos;
+        if (here) FInternalUpdatingDatasetPos = true;
+        const auto resync = qScopeGuard([this, here] {
+            if (!here) return;
+            FInternalUpdatingDatasetPos = false;
+            GroupingFollowCursor();
+        });
+        ds->Prior();
+        return;
+    }
+    ds->Cancel();
 }
 
 void TCustomDBGridEh::LinkActiveChanged(bool Value) {
@@ -140,6 +160,8 @@ void TCustomDBGridEh::LinkDataSetChanged() {
 }
 
 void TCustomDBGridEh::LinkDataChanged() {
+    // The cursor moving under an in-place search ends it, unless the search itself moved it.
+    if (!InplaceSearchingInProcess()) StopInplaceSearch();
     RowDetailFollowRecord();
     if (UsesMemTable()) {
         SyncMemTableCursorRow(0);
@@ -155,6 +177,13 @@ void TCustomDBGridEh::LinkDataChanged() {
         InvalidateRow(newRow);
         InvalidateEditor();
     }
+    InvalidateEditorIfFieldChanged();
+}
+
+void TCustomDBGridEh::InvalidateEditorIfFieldChanged() {
+    // The record's value changed under the editor (another control or code wrote the field).
+    TField* f = DataLink()->Active() ? SelectedField() : nullptr;
+    if (f && InplaceEditor() && InplaceEditor()->Text() != f->Text()) InvalidateEditor();
 }
 
 void TCustomDBGridEh::LinkDataSetScrolled(int Distance) {
@@ -166,7 +195,14 @@ void TCustomDBGridEh::LinkDataSetScrolled(int Distance) {
     if (!HandleAllocated()) return;
     const int oldRow = Row();
     if (DataLink()->ActiveRecord() >= RowCount() - TopDataOffset()) RecalcDataRowCount();
+    const bool vertShown = FVertScrollBar && FVertScrollBar->IsScrollBarVisible();
     UpdateVertScrollBar();
+    if (FVertScrollBar && vertShown != FVertScrollBar->IsScrollBarVisible() && FAutoFitColWidths &&
+        !ComponentState().Contains(csDesigning)) {
+        // The bar took or gave back client width: the columns are fitted again.
+        BeginLayout();
+        FinishDeferredLayout();
+    }
     LinkDataChanged();
     if (FIndicatorOptions.Contains(gioShowRecNoEh) && CheckIndicatorColWidthChanged()) RequestLayoutUpdate();
     if (IsBackgroundShowing()) {
@@ -202,6 +238,7 @@ void TCustomDBGridEh::LinkDataSetScrolled(int Distance) {
         }
         if (HasHideDuplicatesColumns()) InvalidateRow(top);
     }
+    InvalidateFooter();
     if (UpdateLock() == 0) Update();
 }
 
@@ -314,6 +351,7 @@ void TCustomDBGridEh::RecalcMemTableRowCount() {
 }
 
 void TCustomDBGridEh::SyncMemTableCursorRow(int Distance) {
+    if (!InplaceSearchingInProcess()) StopInplaceSearch();
     if (!DataLink()->Active() || !FIntMemTable) return;
     if (GroupingShowsRows()) {
         // The rows of the record left and of the record reached repaint (their indicators).
@@ -342,9 +380,21 @@ void TCustomDBGridEh::SyncMemTableCursorRow(int Distance) {
     int newRow = viewRow + top;
     if (viewRow < 0 || newRow >= RowCount()) newRow = FixedRows();
     if (newRow != Row()) {
-        FocusCell(Col(), newRow, !FLockAutoShowCurCell, false, true);
+        if (!FOptions.Contains(dgAlwaysShowEditor)) HideEditor();
+        const bool show = !FLockAutoShowCurCell && !RowPanelMode();
+        if (FLockAutoShowCurCell || Col() >= FIndicatorOffset) {
+            FocusCell(Col(), newRow, show, false, true);
+        } else {
+            // Scrolling the new row into view goes by a data column; the current column stays.
+            const int oldCol = Col();
+            FocusCell(FixedCols(), newRow, show, false, true);
+            FocusCell(oldCol, newRow, false, false, false);
+        }
+        if (RowPanelMode()) ScrollRowPanelCellIntoView(SelectedIndex());
+        InvalidateEditor();
         InvalidateRow(newRow);
     }
+    if (EditorMode()) InvalidateEditorIfFieldChanged();
     if (HasHideDuplicatesColumns() && TopRow() != oldTop) {
         InvalidateRow(TopRow());
         InvalidateRow(oldTop);

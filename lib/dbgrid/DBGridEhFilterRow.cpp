@@ -11,6 +11,7 @@
 #include "lib/dbgrid/DBGridEhSelection.h"
 #include "platform/ui/WinApi.h"
 
+#include <QScopeGuard>
 #include <QTimer>
 #include <QWidget>
 
@@ -340,6 +341,8 @@ void TCustomDBGridEh::InitFilterEditor(int Index) {
     if (FFilterEdit->Items()->UpdateCount() > 0) return;
     TColumnEh* column = DataColumn(Index);
     if (!column) return;
+    ++FFilterEditTextLock;
+    const auto unlock = qScopeGuard([this] { --FFilterEditTextLock; });
     TSTColumnFilterEh* filter = column->STFilter();
     FFilterEdit->FColumn = column;
     FFilterEdit->Items()->Clear();

@@ -4,7 +4,10 @@
 #include "lib/dbgrid/DBGridEh.h"
 #include "platform/ui/Themes.h"
 
+#include "lib/dbgrid/DBGridEhFilter.h"
+#include "lib/dbgrid/DBGridEhGrouping.h"
 #include "lib/dbgrid/DBGridEhImpExp.h"
+#include "lib/dbgrid/DBGridEhRowPanel.h"
 #include "lib/dbgrid/DBGridEhSearch.h"
 #include "lib/dbgrid/DBGridEhSelection.h"
 #include "platform/ui/Forms.h"
@@ -556,6 +559,7 @@ void TCustomDBGridEh::HandleSize(TMessage& Message) {
         UpdateScrollRange();
         RecalcDataRowCount();
         UpdateVertScrollBar();
+        if (FFilterEditMode) UpdateFilterEdit(false);
     } else {
         RequestLayoutUpdate();
         InvalidateEditor();
@@ -563,6 +567,7 @@ void TCustomDBGridEh::HandleSize(TMessage& Message) {
     UpdateHorzExtScrollBar();
     UpdateScrollBarPanels();
     UpdateSearchPanel();
+    if (FRowDetailPanel && FRowDetailPanel->Visible()) UpdateRowDetailPanel();
 }
 
 void TCustomDBGridEh::ApplySizeChange() {
@@ -574,6 +579,7 @@ void TCustomDBGridEh::ApplySizeChange() {
     } else {
         RecalcDataRowCount();
         UpdateVertScrollBar();
+        if (FFilterEditMode) UpdateFilterEdit(false);
     }
 }
 
@@ -638,6 +644,8 @@ void TCustomDBGridEh::WndProc(TMessage& Message) {
         BeginLayout();
         const auto end = qScopeGuard([this] { EndLayout(); });
         FontChangedHere();
+        if (FDataGrouping) FDataGrouping->RefreshDefaultFont();
+        if (FSTFilter) FSTFilter->RefreshDefaultFont();
         LayoutChanged();
         return;
     }

@@ -85,7 +85,28 @@ bool TCustomDBGridEh::RouteGridMessage(TMessage& Message) {
             TrackMouseSelection();
             return true;
         }
+        if (Message.WParam == TrackTimerId && RowPanelMode() &&
+            (FRowPanelMoving || GridState() == gsColMoving)) {
+            // The mouse may rest beside the panel: keep scrolling it towards the mouse.
+            const TPoint p = CursorClientPos();
+            TrackRowPanelColMoving(KeyboardStateToShiftState(), p.X, p.Y);
+            return true;
+        }
         return false;
+    case CM_MOUSEWHEEL:
+        return RouteMouseWheel(Message);
+    case WM_COMMAND: {
+        // The platform's handling hands EN_CHANGE back to the control that sent it.
+        TCustomDBAxisGridEh::WndProc(Message);
+        if (HiWord(Message.WParam) == EN_CHANGE) FilterEditTextChanged(HWND(Message.LParam));
+        return true;
+    }
+    case CM_DESIGNHITTEST: {
+        TCustomDBAxisGridEh::WndProc(Message);
+        Message.Result =
+            DesignHitTest(GET_X_LPARAM(Message.LParam), GET_Y_LPARAM(Message.LParam), int(Message.Result));
+        return true;
+    }
     case WM_SETFOCUS:
         HandleFocusMessage(Message, true);
         return true;
@@ -104,6 +125,70 @@ bool TCustomDBGridEh::RouteGridMessage(TMessage& Message) {
     default:
         return false;
     }
+}
+
+bool TCustomDBGridEh::RouteMouseWheel(TMessage& Message) {
+    // A control below that does not take the wheel hands it to its parent, the grid: that
+    // second arrival is answered as not handled instead of being routed round again.
+    if (FRoutingWheel) {
+        Message.Result = 0;
+        return true;
+    }
+    FRoutingWheel = true;
+    const auto done = qScopeGuard([this] { FRoutingWheel = false; });
+    auto* editor = dynamic_cast<TDBAxisGridInplaceEdit*>(InplaceEditor());
+    if (editor && editor->Visible() && editor->ListVisible() && editor->ActiveList() &&
+        editor->ActiveList()->Perform(CM_MOUSEWHEEL, Message.WParam, Message.LParam) != 0) {
+        Message.Result = 1;
+        return true;
+    }
+    if (FFilterEditMode && FFilterEdit) {
+        Message.Result = FFilterEdit->Perform(CM_MOUSEWHEEL, Message.WParam, Message.LParam);
+        return true;
+    }
+    if (FInTitleFilterListboxVisible && FInTitleFilterListbox) {
+        Message.Result = FInTitleFilterListbox->Perform(CM_MOUSEWHEEL, Message.WParam, Message.LParam);
+        return true;
+    }
+    return false;
+}
+
+void TCustomDBGridEh::FilterEditTextChanged(HWND Sender) {
+    if (!FFilterEdit || !FFilterEdit->HandleAllocated() || Sender != FFilterEdit->Handle()) return;
+    // Texts the grid loads into the editor (emptying it first, then the column's text) are not
+    // typing: applying them would empty the column's filter and then the editor with it.
+    if (FFilterEditTextLock > 0 || FFilterCol == -1 || !FFilterEdit->Visible()) return;
+    if (FFilterEdit->Text() == GetColumnFilterText(FFilterCol)) return;
+    try {
+        ApplyFilterEditText(FFilterCol);
+    } catch (const Exception&) {
+        // A text still being typed need not parse yet; the column keeps its last good text and
+        // the editor what was typed. Ending the edit checks the text again and reports it.
+    }
+}
+
+int TCustomDBGridEh::DesignHitTest(int X, int Y, int Inherited) {
+    const bool customized = Columns()->State() == csCustomized;
+    if (Inherited == 1 &&
+        (!DataLink() || (!customized && (DataLink()->DefaultFields() || !DataLink()->Active()))))
+        Inherited = 0;
+    if (Inherited != 0) return Inherited;
+    if (CanSizeFrozenColAt(X, Y)) return 1;
+    if (RowPanelMode() && customized && FOptions.Contains(dgTitles)) {
+        const TGridCoord cell = MouseCoord(X, Y);
+        if (cell.X >= FIndicatorOffset && cell.Y == 0) return 1;
+    }
+    TRect top;
+    if (OutBoundaryData()->GetOutBoundaryRect(top, cbtTopEh) && top.Contains(TPoint(X, Y))) return 1;
+    return 0;
+}
+
+void TCustomDBGridEh::InvalidateHotTrackSpot(TGridHotTrackSpotEh* Spot) {
+    TCustomDBAxisGridEh::InvalidateHotTrackSpot(Spot);
+    // Titles light up with the row under the mouse: entering or leaving the title row repaints
+    // them.
+    if (!FOptions.Contains(dgTitles) || !FOldHotTrackSpot || !FNewHotTrackSpot) return;
+    if ((FOldHotTrackSpot->Row() == 0) != (FNewHotTrackSpot->Row() == 0)) InvalidateTitle();
 }
 
 void TCustomDBGridEh::InvalidateRowSelectionRect() {
@@ -179,6 +264,7 @@ bool TCustomDBGridEh::IsCellSelected(int ACol, int ARow, const TBookmark& Bookma
 // Cancel mode and the tracking timer
 
 void TCustomDBGridEh::CancelMode() {
+    if (RowPanelMode() && FRowPanelMoving) EndRowPanelColMoving(false);
     TCustomDBAxisGridEh::CancelMode();
     FDSMouseCapture = false;
     CancelTracking();
@@ -189,6 +275,11 @@ void TCustomDBGridEh::CancelMode() {
         EndGroupPanelTitleMoving(TShiftState(), -1, false, -1);
         break;
     case dgsGroupPanelTitleDown:
+        break;
+    case dgsColSizing:
+        // The sizing line is drawn over the cells; repainting them takes it away.
+        Invalidate();
+        StopTimer();
         break;
     default:
         StopTimer();

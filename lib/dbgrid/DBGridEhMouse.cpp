@@ -573,16 +573,27 @@ void TCustomDBGridEh::DblClick() {
 // Cursor
 
 bool TCustomDBGridEh::HandleSetCursor(TMessage& Message) {
-    if (ComponentState().Contains(csDesigning)) return false;
-    if (!DataLink()->Active() || !FOptions.Contains(dgMultiSelect) || GridState() != gsNormal ||
-        FDBGridEhState != dgsNormal)
-        return false;
+    const bool designing = ComponentState().Contains(csDesigning);
+    if (designing && Columns()->State() != csCustomized &&
+        !(DataLink()->Active() && !DataLink()->DefaultFields())) {
+        // Nothing of the grid can be worked with the mouse in the designer yet.
+        ::SetCursor(crArrow);
+        Message.Result = 1;
+        return true;
+    }
     TWMSetCursor s(Message);
-    if (s.HitTest() != HTCLIENT) return false;
+    if (s.HitTest() != HTCLIENT || GridState() != gsNormal || FDBGridEhState != dgsNormal) return false;
     TPoint p;
     GetCursorPos(&p);
     p = ScreenToClient(p);
-    if (CalcSizingStateAt(p.X, p.Y) != gsNormal) return false;
+    int frozenPos = 0, frozenIndex = -1;
+    if (CalcFrozenColSizingState(p.X, p.Y, frozenPos, frozenIndex)) {
+        ::SetCursor(crHSplit);
+        Message.Result = 1;
+        return true;
+    }
+    if (designing || !DataLink()->Active() || !FOptions.Contains(dgMultiSelect)) return false;
+    if (CalcSizingStateAt(p.X, p.Y) != gsNormal || BeginRowMoving(p.X, p.Y, true)) return false;
     const TGridCoord cell = MouseCoord(p.X, p.Y);
     if (cell.X < 0 || cell.Y < 0) return false;
     TCursor cursor = crDefault;

@@ -662,14 +662,18 @@ void TCustomDBGridEh::TrackRowPanelColMoving(TShiftState Shift, int X, int Y) {
     // The panel scrolls when the mouse leaves it sideways.
     TGridDrawInfoEh di;
     CalcDrawInfo(di);
-    if (X > di.Horz.GridBoundary)
-        SmoothScrollBy(GetHorzScrollStep() / 2, 0);
-    else if (X < di.Horz.FixedBoundary)
-        SmoothScrollBy(-GetHorzScrollStep() / 2, 0);
+    if (X > di.Horz.GridBoundary || X < di.Horz.FixedBoundary) {
+        SmoothScrollBy((X > di.Horz.GridBoundary ? 1 : -1) * GetHorzScrollStep() / 2, 0);
+        // The timer goes on scrolling while the mouse rests outside.
+        StartTimer(60);
+    } else {
+        StopTimer();
+    }
 }
 
 void TCustomDBGridEh::EndRowPanelColMoving(bool Apply) {
     FRowPanelMoving = false;
+    StopTimer();
     if (MouseCapture()) SetMouseCapture(false);
     InvalidateRow(0);
     TColumnEh* moved = DataColumn(FToMoveColumnIndex);

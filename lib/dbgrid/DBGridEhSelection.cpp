@@ -690,7 +690,11 @@ TDBGridEhSelection* TCustomDBGridEh::Selection() {
 }
 
 void TCustomDBGridEh::SelectionChanged() {
-    if (FHorzScrollBarPanelControl) FHorzScrollBarPanelControl->GridSelectionChanged();
+    if (ComponentState().Contains(csDestroying)) return;
+    if (FVertScrollBarPanelControl && FVertScrollBarPanelControl->Visible())
+        FVertScrollBarPanelControl->GridSelectionChanged();
+    if (FHorzScrollBarPanelControl && FHorzScrollBarPanelControl->Visible())
+        FHorzScrollBarPanelControl->GridSelectionChanged();
     if (OnSelectionChanged) OnSelectionChanged(this);
 }
 

@@ -420,7 +420,10 @@ void TCustomDBGridEh::RebuildLayout() {
     UpdateColumnWidths();
     if (FAutoFitColWidths && !ComponentState().Contains(csDesigning) && HandleAllocated()) {
         UpdateVertScrollBar();
-        FitColumnWidthsToClient();
+        if (RowPanelMode())
+            ScaleRowPanelToClient();
+        else
+            FitColumnWidthsToClient();
         UpdateColumnWidths();
     }
     UpdateRowHeights();

@@ -1795,6 +1795,11 @@ public:
     TRect RowPanelColumnRect(int ARow, TColumnEh* Column, bool TitleType);
     // The panel column under a client point of grid row ARow, or nullptr.
     TColumnEh* RowPanelColumnAtPoint(int X, int Y, int ARow);
+    // Streams: the detail panel's window is the grid's one child (DBGridEhRowDetailStream.cpp).
+    void GetChildren(TGetChildProc Proc, TComponent* Root) override;
+    void ReadState(TReader* Reader) override;
+    // Auto-fit in row-panel mode: the panel's columns scaled to the client width.
+    void ScaleRowPanelToClient();
 
 protected:
     friend class TGridRowPanelEh;

@@ -459,6 +459,8 @@ void TCustomDBGridEh::UpdateRowHeights() {
         return;
     }
     SetDefaultRowHeight(FStdDefaultRowHeight);
+    // The new default dropped the fitted heights: the row count taken next fits them again.
+    if (FOptionsEh.Contains(dghAutoFitRowHeight)) FColWidthsChanged = true;
     if (FOptions.Contains(dgTitles)) {
         int h = FStdDefaultRowHeight + 2;
         if (FTitleParams->RowHeight() > 0 || FTitleParams->RowLines() > 0) h = CalcFixedTitleHeight();

@@ -1395,6 +1395,8 @@ public:
     virtual int GetDataRowHeight(int DataRow);
     virtual void UpdateAllGridDataRowHeights();
     virtual void UpdateAllDataRowHeights();
+    // Fitted row heights after a view event of the memory table outside grouping.
+    void FollowViewEventRowHeights(int RowNum, TMTViewEventTypeEh Event);
     virtual void UpdateFooterRowHeights();
     // The heights of the visible grand-total group footers, each from its items' fonts.
     virtual void UpdateGroupFooterRowHeights();

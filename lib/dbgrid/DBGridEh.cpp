@@ -421,7 +421,10 @@ void TCustomDBGridEh::RebuildLayout() {
     UpdateColumnWidths();
     if (FAutoFitColWidths && !ComponentState().Contains(csDesigning) && HandleAllocated()) {
         UpdateVertScrollBar();
-        FitColumnWidthsToClient();
+        if (RowPanelMode())
+            ScaleRowPanelToClient();
+        else
+            FitColumnWidthsToClient();
         UpdateColumnWidths();
     }
     UpdateRowHeights();
@@ -460,6 +463,8 @@ void TCustomDBGridEh::UpdateRowHeights() {
         return;
     }
     SetDefaultRowHeight(FStdDefaultRowHeight);
+    // The new default dropped the fitted heights: the row count taken next fits them again.
+    if (FOptionsEh.Contains(dghAutoFitRowHeight)) FColWidthsChanged = true;
     if (FOptions.Contains(dgTitles)) {
         int h = FStdDefaultRowHeight + 2;
         if (FTitleParams->RowHeight() > 0 || FTitleParams->RowLines() > 0) h = CalcFixedTitleHeight();

@@ -1404,6 +1404,8 @@ public:
     virtual int GetDataRowHeight(int DataRow);
     virtual void UpdateAllGridDataRowHeights();
     virtual void UpdateAllDataRowHeights();
+    // Fitted row heights after a view event of the memory table outside grouping.
+    void FollowViewEventRowHeights(int RowNum, TMTViewEventTypeEh Event);
     virtual void UpdateFooterRowHeights();
     // The heights of the visible grand-total group footers, each from its items' fonts.
     virtual void UpdateGroupFooterRowHeights();
@@ -1818,6 +1820,11 @@ public:
     TRect RowPanelColumnRect(int ARow, TColumnEh* Column, bool TitleType);
     // The panel column under a client point of grid row ARow, or nullptr.
     TColumnEh* RowPanelColumnAtPoint(int X, int Y, int ARow);
+    // Streams: the detail panel's window is the grid's one child (DBGridEhRowDetailStream.cpp).
+    void GetChildren(TGetChildProc Proc, TComponent* Root) override;
+    void ReadState(TReader* Reader) override;
+    // Auto-fit in row-panel mode: the panel's columns scaled to the client width.
+    void ScaleRowPanelToClient();
 
 protected:
     friend class TGridRowPanelEh;

@@ -246,6 +246,7 @@ void TCustomDBGridEh::MTViewDataEvent(int RowNum, TMTViewEventTypeEh Event, int 
     if (!DataLink()->Active()) return;
     if (GroupingMTViewDataEvent(RowNum, Event, OldRowNum)) return;
     RecalcMemTableRowCount();
+    FollowViewEventRowHeights(RowNum, Event);
 }
 
 // ---------------------------------------------------------------------------------------------

@@ -10,6 +10,7 @@
 //   ColCount + ContraColCount (of the base grid) = IndicatorOffset + max(1, Columns.Count).
 
 #include "lib/dbgrid/DBGridEh.h"
+#include "lib/dbgrid/DBGridEhRowPanel.h"
 
 #include "platform/classes/Classes.h"
 
@@ -199,6 +200,9 @@ void TCustomDBGridEh::Loaded() {
     TCustomDBAxisGridEh::Loaded();
     if (FDataGrouping) FDataGrouping->ResolveLoadedColumnNames();
     if (DataSource() && FSumList) FSumList->ActivateWhenReady();
+    // The designer shows an active detail panel open.
+    if (ComponentState().Contains(csDesigning) && FRowDetailPanel && FRowDetailPanel->Active())
+        FRowDetailPanel->SetVisible(true);
 }
 
 void TCustomDBGridEh::ChangeScale(int M, int D) {

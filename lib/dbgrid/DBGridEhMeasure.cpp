@@ -276,6 +276,18 @@ void TCustomDBGridEh::UpdateAllGridDataRowHeights() {
     if (FRowDetailPanel && FRowDetailPanel->Visible() && Row() >= top) UpdateDataRowHeight(Row() - top);
 }
 
+void TCustomDBGridEh::FollowViewEventRowHeights(int RowNum, TMTViewEventTypeEh Event) {
+    // Without fitting every row has the standard height, which the default row height gives.
+    if (!FOptionsEh.Contains(dghAutoFitRowHeight) || !FIntMemTable || FIntMemTable->GetViewAsTreeList())
+        return;
+    if (Event == mtRowChangedEh) {
+        if (RowNum >= 0 && RowNum < FullDataRowCount()) UpdateDataRowHeight(RowNum);
+        return;
+    }
+    // Rows came, went or moved: the rows below take other records' heights.
+    UpdateAllDataRowHeights();
+}
+
 void TCustomDBGridEh::UpdateAllDataRowHeights() {
     if (ComponentState().Contains(csLoading) || !HandleAllocated()) return;
     if (FDataGrouping && FDataGrouping->IsGroupingWorks())

@@ -4,6 +4,7 @@
 // in component streams.
 
 #include "lib/dbgrid/DBGridEh.h"
+#include "lib/dbgrid/DBGridEhRowPanel.h"
 #include "lib/dbgrid/DBGridEhSelection.h"
 #include "lib/tools/ToolCtrlsEh.h"
 
@@ -614,7 +615,9 @@ KVT_PUBLISHED(TDBGridEh) {
          "ReadOnly", [](C* g) { return g->ReadOnly(); }, [](C* g, bool v) { g->SetReadOnly(v); })
         .Default(false);
     P.Prop("RowHeight", &C::RowHeight, &C::SetRowHeight).Default(0);
+    P.Prop("RowDetailPanel", &C::RowDetailPanel, &C::SetRowDetailPanel);
     P.Prop("RowLines", &C::RowLines, &C::SetRowLines).Default(0);
+    P.Prop("RowPanel", &C::RowPanel, &C::SetRowPanel);
     P.Prop("RowSizingAllowed", &C::RowSizingAllowed, &C::SetRowSizingAllowed).Default(false);
     P.Prop("SearchPanel", &C::SearchPanel);
     P.Prop("SortLocal", &C::SortLocal, &C::SetSortLocal).Default(false);

@@ -593,7 +593,9 @@ bool TCustomDBGridEh::HandleSetCursor(TMessage& Message) {
         return true;
     }
     if (designing || !DataLink()->Active() || !FOptions.Contains(dgMultiSelect)) return false;
-    if (CalcSizingStateAt(p.X, p.Y) != gsNormal || BeginRowMoving(p.X, p.Y, true)) return false;
+    if (CalcSizingStateAt(p.X, p.Y) != gsNormal) return false;
+    // Where a press would drag the row, the selection cursor would promise the wrong thing.
+    if (BeginRowMoving(p.X, p.Y, true)) return false;
     const TGridCoord cell = MouseCoord(p.X, p.Y);
     if (cell.X < 0 || cell.Y < 0) return false;
     TCursor cursor = crDefault;

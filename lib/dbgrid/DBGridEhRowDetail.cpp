@@ -185,18 +185,19 @@ void TRowDetailPanelControlEh::SetBorderStyle(TBorderStyle Value) {
     RecreateWnd();
 }
 
+// The sizing bar is part of the window's frame: the window is made again around it.
 void TRowDetailPanelControlEh::SetVertSizing(bool Value) {
     if (Value == FVertSizing) return;
     FVertSizing = Value;
+    RecreateWnd();
     Realign();
-    Invalidate();
 }
 
 void TRowDetailPanelControlEh::SetSizingBarHeight(int Value) {
     if (Value == FSizingBarHeight) return;
     FSizingBarHeight = Value;
+    RecreateWnd();
     Realign();
-    Invalidate();
 }
 
 void TRowDetailPanelControlEh::SetSizingBarBeveled(bool Value) {
@@ -255,6 +256,10 @@ void TRowDetailPanelControlEh::WndProc(TMessage& Message) {
     switch (Message.Msg) {
     case WM_CONTEXTMENU:
         if (!FParentPopupMenu) return;
+        break;
+    case CM_CTL3DCHANGED:
+        // The single border is drawn by the window's style, which follows the 3-D look.
+        if (FBorderStyle == bsSingle) RecreateWnd();
         break;
     case CM_CHILDKEY: {
         // Ctrl+Up in a hosted control hands the focus back to the grid.
@@ -329,6 +334,8 @@ void TCustomDBGridEh::UpdateRowDetailPanel() {
         w->SetVertSizing(p->VertSizing());
         w->SetSizingBarHeight(p->SizingBarHeight());
         w->SetSizingBarBeveled(p->SizingBarBeveled());
+        w->Constraints()->SetMinHeight(p->MinHeight());
+        w->Constraints()->SetMaxHeight(p->MaxHeight());
         const int cw = ClientWidth();
         int a = GetCellTreeElmentsAreaWidth() + FExtraFirstColumnWidth + DetailButtonWidth +
                 (UseRightToLeftAlignment() ? cw - R.Right : R.Left);

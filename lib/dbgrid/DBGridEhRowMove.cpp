@@ -12,6 +12,7 @@
 
 #include "lib/dbgrid/DBGridEh.h"
 #include "lib/dbgrid/DBGridEhCenter.h"
+#include "lib/dbgrid/DBGridEhRowPanel.h"
 #include "lib/dbgrid/DBGridEhSelection.h"
 #include "lib/toolscore/ToolCtrlsEhData.h"
 
@@ -283,6 +284,8 @@ bool TCustomDBGridEh::EndColumnDrag(int& Origin, int& Destination, const TPoint&
         UnlockPaint();
         InvalidateGrid();
     });
+    // Ungrouping rebuilds the rows under an open panel.
+    if (FRowDetailPanel && FRowDetailPanel->Visible()) FRowDetailPanel->SetVisible(false);
     if (index < FDataGrouping->ActiveGroupLevelsCount()) {
         TGridDataGroupLevelEh* level = FDataGrouping->ActiveGroupLevels(index);
         if (auto* col = dynamic_cast<TColumnEh*>(level->Column())) col->SetVisible(true);

@@ -167,6 +167,16 @@ void TCustomDBGridEh::SortColumnsByRowPanelPlacement() {
         order[size_t(i)]->SetIndex(i);
 }
 
+void TCustomDBGridEh::ScaleRowPanelToClient() {
+    const int indicator = FIndicatorOffset > 0 && ColCount() > 0 ? ColWidths(0) : 0;
+    const int to = GridClientWidth() - indicator - (FOptions.Contains(dgColLines) ? 1 : 0);
+    const int from = FGridMasterCellWidth + GridLineWidth();
+    // Scaling keeps the cells' edges, so a panel already as wide as the client stays as it is;
+    // scaling it again would only start another layout round.
+    if (from == to || to <= 0) return;
+    Columns()->ScaleWidths(from, to);
+}
+
 void TCustomDBGridEh::RowPanelRebuildLayout() {
     if (!RowPanelMode()) return;
     TDBGridColumnsEh* cols = Columns();

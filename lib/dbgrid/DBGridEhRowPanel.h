@@ -73,6 +73,8 @@ public:
     void PaintSizingBar();
     // Whether a point in window coordinates lies on the sizing bar.
     bool SizingBarHitTest(int X, int Y);
+    // The controls on the panel owned by the stream's root.
+    void GetChildren(TGetChildProc Proc, TComponent* Root) override;
 
 protected:
     void CreateParams(TCreateParams& Params) override;

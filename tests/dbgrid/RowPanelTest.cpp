@@ -8,6 +8,7 @@
 #include "lib/dbgrid/DBGridEhFilterRow.h"
 #include "lib/dbgrid/DBGridEhInplace.h"
 #include "lib/dbgrid/DBGridEhRowPanel.h"
+#include "platform/classes/ComponentStreams.h"
 #include "platform/ui/StdCtrls.h"
 
 #include <QImage>
@@ -282,6 +283,22 @@ TEST_F(RowPanelTest, SwitchingOffKeepsTheSelectedColumn) {
 // ---------------------------------------------------------------------------------------------
 // Row detail panel
 
+TEST_F(RowPanelTest, AutoFitScalesThePanelToTheClientKeepingTheCellEdges) {
+    // Line 0: ID 100 + Name 50 = right edge 152; line 1: Qty 80 (edge 81), scaled alike.
+    Grid->SetAutoFitColWidths(true);
+    Pump();
+    const int target = Grid->GridClientWidth() - Grid->ColWidths(0) - 1;
+    EXPECT_EQ(Grid->GridMasterCellWidth() + Grid->GridLineWidth(), target);
+    EXPECT_NEAR(double(Qty->Width() + 1) / target, 81.0 / 152.0, 0.01);
+    EXPECT_EQ(Name->RowPlacement().Left, ID->Width() + Grid->GridLineWidth());
+    // A second layout round leaves the fitted panel as it is.
+    const int id = ID->Width(), name = Name->Width();
+    Grid->LayoutChanged();
+    Pump();
+    EXPECT_EQ(ID->Width(), id);
+    EXPECT_EQ(Name->Width(), name);
+}
+
 class RowDetailPanelTest : public DBGridFormFixture<TDBGridEh> {
 public:
     TEdit* Edit = nullptr;
@@ -497,4 +514,82 @@ TEST_F(RowDetailPanelTest, RowPanelWithDetailPanel) {
     Pump(50);
     QImage img = Form->Widget()->grab().toImage();
     EXPECT_TRUE(img.save(ScreenshotPath(QStringLiteral("row_panel_with_detail"))));
+}
+
+TEST_F(RowDetailPanelTest, WindowKeepsItsMinimumHeightBelowAShortGrid) {
+    Panel()->SetMinHeight(60);
+    Panel()->SetHeight(100);
+    Grid->SetHeight(Grid->RowHeights(0) + Grid->RowHeights(1) + 30);
+    Pump();
+    Key(VK_DOWN, true);
+    ASSERT_TRUE(Window()->Visible());
+    ASSERT_LT(Grid->ClientHeight() - Window()->Top(), 60) << "the grid must leave less room than the minimum";
+    EXPECT_EQ(Window()->Height(), 60);
+}
+
+// The settings and the window with the controls on it that belong to the stream's root come back
+// from the binary and the text form, into the window the reading grid already has.
+TEST_F(RowDetailPanelTest, StreamsTheSettingsAndTheWindowWithItsControls) {
+    static const bool registered = (RegisterComponentClass<TEdit>(), true);
+    (void)registered;
+    Grid->SetName(QStringLiteral("DetailGrid"));
+    auto* stored = new TEdit(Grid);
+    stored->SetName(QStringLiteral("DetailEdit"));
+    stored->SetParent(Window());
+    stored->SetBounds(30, 40, 150, 21);
+    Panel()->SetHeight(90);
+    Panel()->SetMinHeight(20);
+    Panel()->SetVertSizing(true);
+    Panel()->SetColor(clInfoBk);
+    Panel()->SetBorderStyle(bsNone);
+    Grid->RowPanel()->SetNavKeysNavigationType(rpntCellToCellEh);
+
+    TMemoryStream bin;
+    WriteComponent(&bin, Grid);
+    bin.SetPosition(0);
+    TStringStream textOut;
+    ObjectBinaryToText(&bin, &textOut);
+    const String text = textOut.DataString();
+    EXPECT_TRUE(text.contains(QLatin1String("object RowDetailData: TRowDetailPanelControlEh")))
+        << text.toStdString();
+    EXPECT_TRUE(text.contains(QLatin1String("RowDetailPanel.Height = 90"))) << text.toStdString();
+    EXPECT_FALSE(text.contains(QLatin1String("object Edit"))) << "a control of another owner is not stored";
+    Grid->SetName(QStringLiteral("Original"));
+    stored->SetName(QStringLiteral("OriginalEdit"));
+
+    auto check = [&](TDBGridEh* g) {
+        TRowDetailPanelEh* p = g->RowDetailPanel();
+        EXPECT_TRUE(p->Active());
+        EXPECT_EQ(p->Height(), 90);
+        EXPECT_EQ(p->MinHeight(), 20);
+        EXPECT_TRUE(p->VertSizing());
+        EXPECT_EQ(p->Color(), clInfoBk);
+        EXPECT_EQ(p->BorderStyle(), bsNone);
+        EXPECT_EQ(g->RowPanel()->NavKeysNavigationType(), rpntCellToCellEh);
+        TRowDetailPanelControlEh* w = g->RowDetailPanelControl();
+        int windows = 0;
+        for (int i = 0; i < g->ComponentCount(); ++i)
+            windows += dynamic_cast<TRowDetailPanelControlEh*>(g->Components(i)) != nullptr;
+        EXPECT_EQ(windows, 1) << "the stored window is read into the grid's own";
+        ASSERT_EQ(w->ControlCount(), 1);
+        auto* e = dynamic_cast<TEdit*>(w->Controls(0));
+        ASSERT_NE(e, nullptr);
+        EXPECT_EQ(e->Name(), QStringLiteral("DetailEdit"));
+        EXPECT_EQ(e->Owner(), g);
+        EXPECT_EQ(e->BoundsRect(), TRect(30, 40, 180, 61));
+    };
+
+    auto* fromBinary = Create<TDBGridEh>(Form);
+    bin.SetPosition(0);
+    ReadComponent(&bin, fromBinary);
+    check(fromBinary);
+    fromBinary->SetName(QStringLiteral("FromBinary"));
+
+    TStringStream textIn(text);
+    TMemoryStream bin2;
+    ObjectTextToBinary(&textIn, &bin2);
+    auto* fromText = Create<TDBGridEh>(Form);
+    bin2.SetPosition(0);
+    ReadComponent(&bin2, fromText);
+    check(fromText);
 }

@@ -218,6 +218,45 @@ TEST_F(SizingTest, AutoFitRowHeightTakesTheWrappedTextAndTheHandlerHasTheLastWor
     Grid->OnGetRowHeight = TGetDBGridEhRowHeightEvent();
 }
 
+// Outside grouping, every row of a memory table takes its own fitted height, and follows its
+// record's text and the column's width.
+TEST_F(SizingTest, AutoFitRowHeightIsAppliedToTheGridRows) {
+    TColumnEh* name = Col(1);
+    name->SetWordWrap(true);
+    name->SetWidth(60);
+    Table->SetRecNo(2);
+    Table->Edit();
+    Table->FieldByName(QStringLiteral("Name"))->SetAsString(QStringLiteral("wwwwww wwwwww wwwwww"));
+    Table->Post();
+    Table->First();
+    Grid->SetOptionsEh(Grid->OptionsEh() + TDBGridEhOptions{dghAutoFitRowHeight});
+    Pump();
+    const int top = Grid->TopDataOffset(), std = Grid->StdDefaultRowHeight();
+    const int tall = Grid->GetDataRowHeight(1);
+    ASSERT_GT(tall, std);
+    EXPECT_EQ(Grid->RowHeights(top), std);
+    EXPECT_EQ(Grid->RowHeights(top + 1), tall);
+    EXPECT_EQ(Grid->RowHeights(top + 2), std);
+
+    // A record edited to a long text grows its row.
+    Table->SetRecNo(3);
+    Table->Edit();
+    Table->FieldByName(QStringLiteral("Name"))->SetAsString(QStringLiteral("wwwwww wwwwww wwwwww"));
+    Table->Post();
+    Pump();
+    EXPECT_EQ(Grid->RowHeights(top + 2), tall);
+    // A wider column needs fewer lines.
+    name->SetWidth(400);
+    Pump();
+    EXPECT_EQ(Grid->RowHeights(top + 1), std);
+    // Switched off, every row is back at the standard height.
+    name->SetWidth(60);
+    Grid->SetOptionsEh(Grid->OptionsEh() - TDBGridEhOptions{dghAutoFitRowHeight});
+    Pump();
+    EXPECT_EQ(Grid->RowHeights(top + 1), std);
+    EXPECT_EQ(Grid->RowHeights(top + 2), std);
+}
+
 TEST_F(SizingTest, FooterRowsGetTheirHeightFromTheFooterFont) {
     Grid->SetFooterRowCount(2);
     Grid->FooterParams()->SetRowLines(2);

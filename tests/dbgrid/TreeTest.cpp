@@ -421,6 +421,16 @@ TEST_F(FlatMove, WithSeveralSelectableOnlyAPlainPressOnASelectedRecordDragsTheSe
     SetKeyDown(VK_CONTROL, true);
     EXPECT_FALSE(Grid->BeginRowMoving(3, RowY(1), true)) << "Ctrl held";
     SetKeyDown(VK_CONTROL, false);
+    // The row-select cursor shows only where a press would not drag.
+    auto cursorAt = [&](int y) {
+        const TPoint s = Grid->ClientToScreen(TPoint{3, y});
+        SetCursorPos(s.X, s.Y);
+        SetCursor(crDefault);
+        Grid->Perform(WM_SETCURSOR, WPARAM(Grid->Handle()), MAKELPARAM(HTCLIENT, WM_MOUSEMOVE));
+        return TCursor(GetCursor());
+    };
+    EXPECT_EQ(cursorAt(RowY(0)), TCustomDBGridEh::RowSelectCursor());
+    EXPECT_NE(cursorAt(RowY(1)), TCustomDBGridEh::RowSelectCursor());
     // Both selected records go, in their order, to the place of row 6.
     Send(WM_LBUTTONDOWN, MK_LBUTTON, 3, RowY(3));
     Send(WM_MOUSEMOVE, MK_LBUTTON, 3, RowY(6));

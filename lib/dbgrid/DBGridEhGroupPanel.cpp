@@ -283,12 +283,27 @@ void TCustomDBGridEh::TrackGroupPanelTitleMoving(TShiftState Shift, int X, int Y
         OutBoundaryData()->InvalidateOutBoundary(cbtTopEh);
         return;
     }
-    // A grid title dragged back out of the panel goes on as a column move. A level's box keeps
-    // its drag: dropped on the grid it ungroups.
-    if (FGroupDataMovingIndex >= 0 || FPressedDataCol < 0 || FPressedDataCol >= VisibleColumnCount()) return;
-    const int gridCol = FPressedDataCol + FIndicatorOffset;
-    EndGroupPanelTitleMoving(Shift, X, false, Y);
-    if (!FOptionsEh.Contains(dghColumnMove)) return;
+    // Out of the panel the drag goes on as a column move. A level's box moves its column, which
+    // the drop shows again in place of the level (EndColumnDrag); a hidden column moves from
+    // the place it would take when shown. Over a row panel the box keeps its drag and a drop on
+    // the grid ungroups.
+    int gridCol = -1;
+    if (FGroupDataMovingIndex >= 0) {
+        if (RowPanelMode() || FGroupDataMovingIndex >= FDataGrouping->ActiveGroupLevelsCount()) return;
+        auto* col =
+            dynamic_cast<TColumnEh*>(FDataGrouping->ActiveGroupLevels(FGroupDataMovingIndex)->Column());
+        if (!col) return;
+        int before = 0;
+        for (int i = 0; i < col->Index(); ++i)
+            if (Columns()->Columns(i)->Visible()) ++before;
+        gridCol = before + FIndicatorOffset;
+        EndGroupPanelTitleMoving(Shift, X, false, Y);
+    } else {
+        if (FPressedDataCol < 0 || FPressedDataCol >= VisibleColumnCount()) return;
+        gridCol = FPressedDataCol + FIndicatorOffset;
+        EndGroupPanelTitleMoving(Shift, X, false, Y);
+        if (!FOptionsEh.Contains(dghColumnMove)) return;
+    }
     SetMouseCapture(true);
     TGridDrawInfoEh drawInfo;
     CalcDrawInfo(drawInfo);
@@ -415,7 +430,7 @@ bool TCustomDBGridEh::GroupingMouseUp(TMouseButton, TShiftState Shift, int X, in
     if (Y < OutBoundaryData()->TopIndent()) {
         EndGroupPanelTitleMoving(Shift, X, true, Y);
     } else {
-        // A level box dropped back onto the grid ungroups: its column shows again.
+        // Over a row panel a level box dropped back onto the grid ungroups: its column shows again.
         EndGroupPanelTitleMoving(Shift, X, false, Y);
         const int M = FGroupDataMovingIndex;
         if (M >= 0 && M < FDataGrouping->ActiveGroupLevelsCount()) {

@@ -4,6 +4,8 @@
 
 #include "lib/dbgrid/DBGridEh.h"
 
+#include "lib/dbgrid/DBGridEhCenter.h"
+#include "lib/dbgrid/DBGridEhRowPanel.h"
 #include "lib/tools/ToolCtrlsEh.h"
 #include "platform/ui/Forms.h"
 #include "platform/ui/Themes.h"
@@ -274,6 +276,14 @@ void TCustomDBGridEh::BeginGroupPanelTitleMoving(TShiftState, int X, int Y) {
     Invalidate();
 }
 
+namespace {
+// A change of the grouping rebuilds the rows under an open row detail panel: it closes first.
+void HideRowDetailPanel(TCustomDBGridEh* Grid) {
+    if (TRowDetailPanelEh* panel = Grid->RowDetailPanel())
+        if (panel->Visible()) panel->SetVisible(false);
+}
+} // namespace
+
 void TCustomDBGridEh::TrackGroupPanelTitleMoving(TShiftState Shift, int X, int Y) {
     if (Y <= OutBoundaryData()->TopIndent()) {
         int index = 0, markerHeight = 0;
@@ -329,11 +339,17 @@ void TCustomDBGridEh::EndGroupPanelTitleMoving(TShiftState, int X, bool Apply, i
                 L = i;
                 break;
             }
+        HideRowDetailPanel(this);
         if (L < 0) {
+            // The grid's center decides which values can be ordered into groups; a column
+            // without a field has none to group by.
+            TDBGridEhCenter* center = Center();
             TField* f = col->Field();
-            if (!f || f->DataType() == ftBlob || f->DataType() == ftMemo || f->DataType() == ftGraphic ||
-                f->DataType() == ftWideMemo)
-                throw Exception(QString::fromUtf8(GroupingNotPossible));
+            const bool comparable =
+                f && (center ? center->ColumnValueTypeIsComparable(this, col)
+                             : f->DataType() != ftBlob && f->DataType() != ftMemo &&
+                                   f->DataType() != ftGraphic && f->DataType() != ftWideMemo);
+            if (!comparable) throw Exception(QString::fromUtf8(GroupingNotPossible));
             TGridDataGroupLevelEh* level = levels->Add();
             level->SetIndex(std::min(P, levels->Count() - 1));
             level->SetColumn(col);
@@ -346,8 +362,10 @@ void TCustomDBGridEh::EndGroupPanelTitleMoving(TShiftState, int X, bool Apply, i
     }
     int M = FGroupDataMovingIndex;
     if (M < P) --P;
-    if (P != M && M < FDataGrouping->ActiveGroupLevelsCount())
+    if (P != M && M < FDataGrouping->ActiveGroupLevelsCount()) {
+        HideRowDetailPanel(this);
         FDataGrouping->ActiveGroupLevels(M)->SetIndex(std::clamp(P, 0, levels->Count() - 1));
+    }
 }
 
 void TCustomDBGridEh::GroupPanelTitleMouseUp() {

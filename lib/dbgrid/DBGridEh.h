@@ -1303,6 +1303,12 @@ protected:
     bool GroupingFollowCursor();
     void GroupingCellBorder(int ACol, int DataRow, TGridCellBorderTypeEh Border, TColor& Color, bool& Drawn);
     void MouseMove(TShiftState Shift, int X, int Y) override;
+    // --- empty space below the rows and group colours under a custom style (DBGridEhEmptySpace.cpp)
+    void DrawEmptySpace(int ACol, int ARow, const TGridDrawInfoEh& DrawInfo, int Left, int Top, int Right,
+                        int Bottom) override;
+    virtual void DrawExtendedVertLines(int ACol, const TRect& ARect, const TGridDrawInfoEh& DrawInfo);
+    TColor GroupStyledColor(TColor Value) const;
+    TColor GroupStyledFontColor(TColor Value) const;
 
     std::unique_ptr<TDBGridEhDataGroupsEh> FDataGrouping;
     std::vector<TGroupDataTreeNodeEh*> FDrawnGroupList;

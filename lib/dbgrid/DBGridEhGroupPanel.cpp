@@ -4,6 +4,8 @@
 
 #include "lib/dbgrid/DBGridEh.h"
 
+#include "lib/dbgrid/DBGridEhCenter.h"
+#include "lib/dbgrid/DBGridEhRowPanel.h"
 #include "lib/tools/ToolCtrlsEh.h"
 #include "platform/ui/Forms.h"
 #include "platform/ui/Themes.h"
@@ -274,6 +276,14 @@ void TCustomDBGridEh::BeginGroupPanelTitleMoving(TShiftState, int X, int Y) {
     Invalidate();
 }
 
+namespace {
+// A change of the grouping rebuilds the rows under an open row detail panel: it closes first.
+void HideRowDetailPanel(TCustomDBGridEh* Grid) {
+    if (TRowDetailPanelEh* panel = Grid->RowDetailPanel())
+        if (panel->Visible()) panel->SetVisible(false);
+}
+} // namespace
+
 void TCustomDBGridEh::TrackGroupPanelTitleMoving(TShiftState Shift, int X, int Y) {
     if (Y <= OutBoundaryData()->TopIndent()) {
         int index = 0, markerHeight = 0;
@@ -283,12 +293,24 @@ void TCustomDBGridEh::TrackGroupPanelTitleMoving(TShiftState Shift, int X, int Y
         OutBoundaryData()->InvalidateOutBoundary(cbtTopEh);
         return;
     }
-    // A grid title dragged back out of the panel goes on as a column move. A level's box keeps
-    // its drag: dropped on the grid it ungroups.
-    if (FGroupDataMovingIndex >= 0 || !DataColumn(FPressedDataCol)) return;
-    const int gridCol = FPressedDataCol + FIndicatorOffset;
-    EndGroupPanelTitleMoving(Shift, X, false, Y);
-    if (!FOptionsEh.Contains(dghColumnMove)) return;
+    // Out of the panel the drag goes on as a column move. A level's box moves its column, which
+    // the drop shows again in place of the level (EndColumnDrag). Over a row panel the box keeps
+    // its drag and a drop on the grid ungroups.
+    int gridCol = -1;
+    if (FGroupDataMovingIndex >= 0) {
+        if (RowPanelMode() || FGroupDataMovingIndex >= FDataGrouping->ActiveGroupLevelsCount()) return;
+        auto* col =
+            dynamic_cast<TColumnEh*>(FDataGrouping->ActiveGroupLevels(FGroupDataMovingIndex)->Column());
+        if (!col) return;
+        // Every column has its grid column, a hidden one at no width.
+        gridCol = col->Index() + FIndicatorOffset;
+        EndGroupPanelTitleMoving(Shift, X, false, Y);
+    } else {
+        if (!DataColumn(FPressedDataCol)) return;
+        gridCol = FPressedDataCol + FIndicatorOffset;
+        EndGroupPanelTitleMoving(Shift, X, false, Y);
+        if (!FOptionsEh.Contains(dghColumnMove)) return;
+    }
     SetMouseCapture(true);
     TGridDrawInfoEh drawInfo;
     CalcDrawInfo(drawInfo);
@@ -314,11 +336,17 @@ void TCustomDBGridEh::EndGroupPanelTitleMoving(TShiftState, int X, bool Apply, i
                 L = i;
                 break;
             }
+        HideRowDetailPanel(this);
         if (L < 0) {
+            // The grid's center decides which values can be ordered into groups; a column
+            // without a field has none to group by.
+            TDBGridEhCenter* center = Center();
             TField* f = col->Field();
-            if (!f || f->DataType() == ftBlob || f->DataType() == ftMemo || f->DataType() == ftGraphic ||
-                f->DataType() == ftWideMemo)
-                throw Exception(QString::fromUtf8(GroupingNotPossible));
+            const bool comparable =
+                f && (center ? center->ColumnValueTypeIsComparable(this, col)
+                             : f->DataType() != ftBlob && f->DataType() != ftMemo &&
+                                   f->DataType() != ftGraphic && f->DataType() != ftWideMemo);
+            if (!comparable) throw Exception(QString::fromUtf8(GroupingNotPossible));
             TGridDataGroupLevelEh* level = levels->Add();
             level->SetIndex(std::min(P, levels->Count() - 1));
             level->SetColumn(col);
@@ -331,8 +359,10 @@ void TCustomDBGridEh::EndGroupPanelTitleMoving(TShiftState, int X, bool Apply, i
     }
     int M = FGroupDataMovingIndex;
     if (M < P) --P;
-    if (P != M && M < FDataGrouping->ActiveGroupLevelsCount())
+    if (P != M && M < FDataGrouping->ActiveGroupLevelsCount()) {
+        HideRowDetailPanel(this);
         FDataGrouping->ActiveGroupLevels(M)->SetIndex(std::clamp(P, 0, levels->Count() - 1));
+    }
 }
 
 void TCustomDBGridEh::GroupPanelTitleMouseUp() {
@@ -415,7 +445,7 @@ bool TCustomDBGridEh::GroupingMouseUp(TMouseButton, TShiftState Shift, int X, in
     if (Y < OutBoundaryData()->TopIndent()) {
         EndGroupPanelTitleMoving(Shift, X, true, Y);
     } else {
-        // A level box dropped back onto the grid ungroups: its column shows again.
+        // Over a row panel a level box dropped back onto the grid ungroups: its column shows again.
         EndGroupPanelTitleMoving(Shift, X, false, Y);
         const int M = FGroupDataMovingIndex;
         if (M >= 0 && M < FDataGrouping->ActiveGroupLevelsCount()) {

@@ -386,7 +386,8 @@ void TCustomDBGridEh::DrawGroupRow(int ACol, int ARow, TPoint, TGridDrawState AS
     if (ACol >= ColCount()) {
         // A contra cell: filled in the level's colours, with the group's bottom line.
         c->Font()->Assign(level->Font());
-        TColor color = level->Color();
+        c->Font()->SetColor(GroupStyledFontColor(c->Font()->Color()));
+        TColor color = GroupStyledColor(level->Color());
         HighlightGroupDataCellColor(DataCol, DataRow, String(), AState, color, c->Font());
         c->Brush()->SetColor(color);
         TRect r = ARect;
@@ -433,7 +434,7 @@ void TCustomDBGridEh::DrawGroupRow(int ACol, int ARow, TPoint, TGridDrawState AS
         const int right = L + LevelIndent * lvl - LevelIndent;
         for (int u = 0; u <= lvl - 2; ++u) {
             const TRect box{right - LevelIndent * u - LevelIndent, top, right - LevelIndent * u, bottom};
-            c->Brush()->SetColor(LevelColor(FDataGrouping.get(), lvl - u - 2));
+            c->Brush()->SetColor(GroupStyledColor(LevelColor(FDataGrouping.get(), lvl - u - 2)));
             c->FillRect(box);
             if (lineInForce) {
                 c->Pen()->SetColor(GridLineParams()->GetDataVertColor());
@@ -452,7 +453,8 @@ void TCustomDBGridEh::DrawGroupRow(int ACol, int ARow, TPoint, TGridDrawState AS
     }
 
     c->Font()->Assign(level->Font());
-    TColor color = level->Color();
+    c->Font()->SetColor(GroupStyledFontColor(c->Font()->Color()));
+    TColor color = GroupStyledColor(level->Color());
     HighlightGroupDataCellColor(DataCol, DataRow, text, AState, color, c->Font());
     c->Brush()->SetColor(color);
     FGroupRowParams.FColor = color;
@@ -485,8 +487,9 @@ void TCustomDBGridEh::DrawGroupRow(int ACol, int ARow, TPoint, TGridDrawState AS
     PaintTreeNodeGlyph(c, glyph, node->Expanded() ? 3 : 7, false, 1, 1, false, false,
                        FTreeViewParams->GetActualGlyphStyle());
     if (lineInForce) {
-        c->Brush()->SetColor(node->Expanded() && FDataGrouping->ShiftFolldataGroupRow() ? level->Color()
-                                                                                        : lineColor);
+        c->Brush()->SetColor(node->Expanded() && FDataGrouping->ShiftFolldataGroupRow()
+                                 ? GroupStyledColor(level->Color())
+                                 : lineColor);
         c->FillRect(TRect{signBox.Left, bottom, signBox.Right, bottom + lineWidth});
         c->Brush()->SetColor(FGroupRowParams.FColor);
     }
@@ -524,7 +527,8 @@ void TCustomDBGridEh::DrawGroupRow(int ACol, int ARow, TPoint, TGridDrawState AS
             const Variant value = item->AggrValue(footerNode);
             String ftext = item->ConvertToDisplayText(value);
             c->Font()->Assign(item->Font());
-            TColor fc = item->Color();
+            c->Font()->SetColor(GroupStyledFontColor(c->Font()->Color()));
+            TColor fc = GroupStyledColor(item->Color());
             HighlightGroupDataCellColor(DataCol, DataRow, ftext, AState, fc, c->Font());
             FGroupFooterParams.FColor = fc;
             FGroupFooterParams.FText = ftext;
@@ -588,7 +592,7 @@ void TCustomDBGridEh::DrawGroupLevelsIndent(int ACol, int ARow, bool LineBelow, 
                                             TGridDrawState, int Level, int, int DataRow) {
     TCanvas* c = Canvas();
     const TRect strip{ARect.Left, ARect.Top, ARect.Left + FExtraFirstColumnWidth, ARect.Bottom};
-    c->Brush()->SetColor(Color());
+    c->Brush()->SetColor(GroupStyledColor(Color()));
     c->FillRect(strip);
     TGridGroupDataTreeEh* tree = FDataGrouping->GroupDataTree();
     TGroupDataTreeNodeEh* nextNode = nullptr;
@@ -627,7 +631,7 @@ void TCustomDBGridEh::DrawGroupLevelsIndent(int ACol, int ARow, bool LineBelow, 
     for (int g = shift ? 0 : 1; g <= Level - 2; ++g) {
         const TRect box{ARect.Left + W - LevelIndent * g - LevelIndent, ARect.Top,
                         ARect.Left + W - LevelIndent * g - 1, ARect.Bottom};
-        c->Brush()->SetColor(LevelColor(FDataGrouping.get(), Level - g - 2));
+        c->Brush()->SetColor(GroupStyledColor(LevelColor(FDataGrouping.get(), Level - g - 2)));
         c->FillRect(box);
         if (groupLineInForce) {
             c->Pen()->SetColor(lines->GetDataVertColor());
@@ -650,7 +654,7 @@ void TCustomDBGridEh::DrawGroupFooterIndent(int, int DataRow, bool, const TRect&
     const int K = shift ? Level : Level - 1;
     const int W = shift ? LevelIndent * Level - LevelIndent : LevelIndent * Level - 2 * LevelIndent;
     if (W <= 0) return;
-    c->Brush()->SetColor(Color());
+    c->Brush()->SetColor(GroupStyledColor(Color()));
     c->FillRect(TRect{ARect.Left, ARect.Top, ARect.Left + W, ARect.Bottom});
     const TColor lc = FFooterParams->GetHorzLineColor();
     const bool rowLines = FOptions.Contains(dgRowLines);
@@ -666,7 +670,7 @@ void TCustomDBGridEh::DrawGroupFooterIndent(int, int DataRow, bool, const TRect&
     for (int e = 0; e <= K - 2; ++e) {
         const TRect box{ARect.Left + W - LevelIndent * e - LevelIndent, ARect.Top,
                         ARect.Left + W - LevelIndent * e - 1, ARect.Bottom};
-        c->Brush()->SetColor(LevelColor(FDataGrouping.get(), Level - e - 2));
+        c->Brush()->SetColor(GroupStyledColor(LevelColor(FDataGrouping.get(), Level - e - 2)));
         c->FillRect(box);
         if (rowLines) {
             c->Pen()->SetColor(lc);
@@ -706,7 +710,8 @@ void TCustomDBGridEh::DrawGroupFooterCell(int ACol, int ARow, TPoint, TGridDrawS
         value = item->AggrValue(node);
         text = item->ConvertToDisplayText(value);
         c->Font()->Assign(item->Font());
-        c->Brush()->SetColor(item->Color());
+        c->Font()->SetColor(GroupStyledFontColor(c->Font()->Color()));
+        c->Brush()->SetColor(GroupStyledColor(item->Color()));
     } else {
         c->Font()->Assign(footer ? footer->Font() : FooterFont());
         c->Brush()->SetColor(footer ? footer->Color() : FooterColor());

@@ -288,7 +288,12 @@ bool TCustomDBGridEh::EndColumnDrag(int& Origin, int& Destination, const TPoint&
     if (FRowDetailPanel && FRowDetailPanel->Visible()) FRowDetailPanel->SetVisible(false);
     if (index < FDataGrouping->ActiveGroupLevelsCount()) {
         TGridDataGroupLevelEh* level = FDataGrouping->ActiveGroupLevels(index);
-        if (auto* col = dynamic_cast<TColumnEh*>(level->Column())) col->SetVisible(true);
+        if (auto* col = dynamic_cast<TColumnEh*>(level->Column())) {
+            // A hidden column was dragged from the place it takes once shown: the columns from
+            // there on move one to the right, so the drop lands next to the marked column.
+            if (!col->Visible()) Destination = FMovePos + (FMovePosRightSite ? 1 : 0);
+            col->SetVisible(true);
+        }
         level->Free();
     }
     return result;

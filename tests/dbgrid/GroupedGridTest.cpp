@@ -460,6 +460,48 @@ TEST_F(GroupedGrid, MouseOpensGroupsDragsTitlesAndTogglesTheOrder) {
     ExpectConsistent();
 }
 
+// Out of the panel a level's box turns into a move of its hidden column: the drop shows the
+// column where the move marker stood and removes the level.
+TEST_F(GroupedGrid, LevelBoxDraggedOntoTheTitlesMovesItsColumnThere) {
+    struct Case {
+        int targetCol; // grid column of the title dropped on
+        bool rightHalf;
+        const char* order;
+    } cases[] = {{3, true, "Region Kind Amount City"}, {1, false, "City Region Kind Amount"}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.order);
+        int at = 0;
+        for (const char* f : {"Region", "City", "Kind", "Amount"})
+            for (int i = 0; i < 4; ++i)
+                if (Col(i)->FieldName() == QString::fromLatin1(f)) Col(i)->SetIndex(at++);
+        G()->GroupLevels()->Clear();
+        G()->SetGroupPanelVisible(true);
+        GroupBy({1});
+        TColumnEh* city = Col(1);
+        city->SetVisible(false);
+        Pump();
+        ASSERT_EQ(Grid->VisibleColumnCount(), 3);
+        const TRect box = G()->ActiveGroupLevels(0)->GroupPanelRect();
+        const TRect title = Grid->CellRect(c.targetCol, 0);
+        const int x = c.rightHalf ? title.Right - 4 : title.Left + 4;
+        const int y = (title.Top + title.Bottom) / 2;
+        Grid->Press((box.Left + box.Right) / 2, G()->Top() + (box.Top + box.Bottom) / 2);
+        Grid->Move((box.Left + box.Right) / 2 + 6, G()->Top() + box.Top + 2, TShiftState{ssLeft});
+        // Still over the panel: the level is only being dragged.
+        EXPECT_EQ(G()->ActiveGroupLevelsCount(), 1);
+        Grid->Move(x, y, TShiftState{ssLeft});
+        EXPECT_EQ(G()->ActiveGroupLevelsCount(), 1) << "leaving the panel does not ungroup";
+        Grid->Release(x, y);
+        EXPECT_EQ(G()->ActiveGroupLevelsCount(), 0);
+        EXPECT_TRUE(city->Visible());
+        QStringList order;
+        for (int i = 0; i < 4; ++i)
+            order << Col(i)->FieldName();
+        EXPECT_EQ(order.join(u' '), QString::fromLatin1(c.order));
+        ExpectConsistent();
+    }
+}
+
 TEST_F(GroupedGrid, FooterValuesInsideGroupRowsTakeTheHandlersText) {
     GroupBy({0});
     SumFooter();

@@ -757,3 +757,20 @@ TEST_F(SearchGridTest, SearchPanelAndBoxFramesLieOutsideTheirClientAreas) {
     EXPECT_EQ(pc->ClientHeight(), pc->Height() - 1);
     EXPECT_FALSE(box->MiniHeight());
 }
+
+TEST_F(SearchGridTest, PressingAFindButtonFocusesTheGridOrATabStopPanel) {
+    UseNames();
+    Grid->SearchPanel()->SetEnabled(true);
+    Pump(50);
+    TDBGridSearchPanelControlEh* pc = Grid->SearchPanelControl();
+    TNavFindButtonEh* next = pc->FindButton(gnfbFindNextEh);
+    for (bool tabStop : {false, true}) {
+        pc->SetTabStop(tabStop);
+        Form->SetActiveControl(nullptr);
+        next->Perform(WM_LBUTTONDOWN, MK_LBUTTON, LPARAM(2 << 16 | 2));
+        EXPECT_EQ(Form->ActiveControl(), tabStop ? static_cast<TWinControl*>(pc) : Grid) << tabStop;
+        // Released away from the button: no click.
+        next->Perform(WM_LBUTTONUP, 0, LPARAM(0xFFF0FFF0));
+        Pump();
+    }
+}

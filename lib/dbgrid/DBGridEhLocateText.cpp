@@ -3,6 +3,7 @@
 // makes the first matching cell current. Without a match the current record is restored.
 // Invariant: DisableControls is always paired with EnableControls, also when a read throws.
 
+#include "lib/dbgrid/DBGridEhCenter.h"
 #include "lib/dbgrid/DBGridEhSearch.h"
 #include "lib/dbgrid/DBGridEhSelection.h"
 
@@ -46,11 +47,9 @@ bool LocateTextInGrid(TCustomDBGridEh* Grid, const String& FieldName, const Stri
     TDataSet* ds = src ? src->DataSet() : nullptr;
     if (!ds || !ds->Active()) return false;
 
-    // Text can be read from every column but pictures and other blobs.
-    auto readable = [](TColumnEh* c) {
-        TField* f = c->Field();
-        return !f || !f->IsBlob() || f->DataType() == ftMemo || f->DataType() == ftWideMemo;
-    };
+    // The centre decides which columns hold values that read as text (a descendant may widen it).
+    TDBGridEhCenter* center = Grid->Center();
+    auto readable = [&](TColumnEh* c) { return center->CanColumnValueReadAsText(Grid, c); };
     TDBGridEhSelection* sel = Grid->Selection();
     const bool inside = Options.Contains(ltoInsideSelection);
     const TDBGridEhSelectionType selType = inside ? sel->SelectionType() : gstNon;

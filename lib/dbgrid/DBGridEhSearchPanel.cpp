@@ -123,7 +123,10 @@ void TDBGridSearchPanelEh::SetFoundColumnIndex(int Value) {
     if (FFoundColumnIndex == Value) return;
     if (FGrid->Options().Contains(dgRowSelect)) {
         // The found cell is scrolled into view; the row stays selected as a whole.
-        if (TColumnEh* c = FGrid->DataColumn(Value); c && c->Visible())
+        // In a row panel every column shares one grid column: the one after the indicator.
+        if (FGrid->RowPanelMode())
+            FGrid->FocusCell(FGrid->IndicatorOffset(), FGrid->Row(), false, true, false);
+        else if (TColumnEh* c = FGrid->DataColumn(Value); c && c->Visible())
             FGrid->FocusCell(Value + FGrid->IndicatorOffset(), FGrid->Row(), false, true, false);
     } else {
         FGrid->SetSelectedIndex(Value);
@@ -473,7 +476,11 @@ void TDBGridSearchPanelControlEh::FindButtonClick(TObject* Sender) {
 }
 
 void TDBGridSearchPanelControlEh::FindButtonMouseDown(TObject*, TMouseButton, TShiftState, int, int) {
-    static_cast<TCustomDBAxisGridEh*>(FGrid)->TryAcquireFocus();
+    // A panel placed in the tab order takes the focus itself; otherwise the grid keeps it.
+    if (TabStop() && CanFocus())
+        SetFocus();
+    else
+        static_cast<TCustomDBAxisGridEh*>(FGrid)->TryAcquireFocus();
 }
 
 void TDBGridSearchPanelControlEh::ButtonClick(int Index) {

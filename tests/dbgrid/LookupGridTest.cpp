@@ -7,6 +7,7 @@
 #include "lib/dbgrid/DBGridEh.h"
 #include "lib/dbgrid/DBLookupGridsEh.h"
 #include "platform/classes/ComponentStreams.h"
+#include "platform/ui/Themes.h"
 #include "platform/ui/WinApi.h"
 
 #include <QImage>
@@ -720,4 +721,22 @@ TEST_F(LookupGridTest, ListColumnsPublishTheirNarrowSetAndStoreIt) {
     for (const char* stored : {"Width = 90", "MinWidth = 40", "SpecCell.Text = '-'"})
         EXPECT_TRUE(t.contains(QString::fromLatin1(stored))) << stored << "\n" << t.toStdString();
     EXPECT_FALSE(t.contains(QStringLiteral("MaxWidth")));
+}
+
+TEST(LookupGridStyleHookTest, RegisteredForBothListClassesAndRepaintsBarsAfterPaint) {
+    const TClass hook = &TPopupDataGridEhStyleHook::StaticClassInfo();
+    EXPECT_TRUE(TStyleManager::IsStyleHookRegistered(&TDBLookupGridEh::StaticClassInfo(), hook));
+    EXPECT_TRUE(TStyleManager::IsStyleHookRegistered(&TPopupDataGridEh::StaticClassInfo(), hook));
+    // No style engine runs hooks here; called directly, a paint ends with the styled bars.
+    struct Probe : TPopupDataGridEhStyleHook {
+        int Bars = 0;
+        void PaintScroll() override { ++Bars; }
+    } probe;
+    TMessage paint;
+    paint.Msg = WM_PAINT;
+    probe.WndProc(paint);
+    TMessage size;
+    size.Msg = WM_SIZE;
+    probe.WndProc(size);
+    EXPECT_EQ(probe.Bars, 1);
 }

@@ -4,6 +4,7 @@
 
 #include "DBGridTestFixture.h"
 
+#include "lib/dbgrid/DBGridEhCenter.h"
 #include "lib/dbgrid/DBGridEhFindDlg.h"
 #include "lib/dbgrid/DBGridEhSearch.h"
 #include "lib/dbgrid/DBGridEhSelection.h"
@@ -756,4 +757,44 @@ TEST_F(SearchGridTest, SearchPanelAndBoxFramesLieOutsideTheirClientAreas) {
     Pump(50);
     EXPECT_EQ(pc->ClientHeight(), pc->Height() - 1);
     EXPECT_FALSE(box->MiniHeight());
+}
+
+TEST_F(SearchGridTest, PressingAFindButtonFocusesTheGridOrATabStopPanel) {
+    UseNames();
+    Grid->SearchPanel()->SetEnabled(true);
+    Pump(50);
+    TDBGridSearchPanelControlEh* pc = Grid->SearchPanelControl();
+    TNavFindButtonEh* next = pc->FindButton(gnfbFindNextEh);
+    for (bool tabStop : {false, true}) {
+        pc->SetTabStop(tabStop);
+        Form->SetActiveControl(nullptr);
+        next->Perform(WM_LBUTTONDOWN, MK_LBUTTON, LPARAM(2 << 16 | 2));
+        EXPECT_EQ(Form->ActiveControl(), tabStop ? static_cast<TWinControl*>(pc) : Grid) << tabStop;
+        // Released away from the button: no click.
+        next->Perform(WM_LBUTTONUP, 0, LPARAM(0xFFF0FFF0));
+        Pump();
+    }
+}
+
+namespace {
+// A centre that reads no text from the Name column.
+struct NoNameCenter : TDBGridEhCenter {
+    bool CanColumnValueReadAsText(TCustomDBGridEh* Grid, TColumnEh* Column) override {
+        return Column->FieldName() != QStringLiteral("Name") &&
+               TDBGridEhCenter::CanColumnValueReadAsText(Grid, Column);
+    }
+};
+} // namespace
+
+TEST_F(SearchGridTest, AllColumnSearchSkipsColumnsTheCentreCannotRead) {
+    UseNames();
+    NoNameCenter center;
+    Grid->SetCenter(&center);
+    const TLocateTextOptionsEh opts{ltoCaseInsensitiveEh, ltoAllFieldsEh};
+    EXPECT_FALSE(Grid->LocateText(Grid, String(), QString::fromUtf8("Сидоров"), opts, ltdAllEh, ltmWholeEh,
+                                  lttInAllNodesEh));
+    EXPECT_TRUE(Grid->LocateText(Grid, String(), QString::fromUtf8("ИВАН"), opts, ltdAllEh, ltmWholeEh,
+                                 lttInAllNodesEh));
+    EXPECT_EQ(CurrentId(), 3);
+    Grid->SetCenter(nullptr);
 }

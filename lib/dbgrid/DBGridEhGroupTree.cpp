@@ -15,6 +15,7 @@
 
 #include <algorithm>
 #include <cassert>
+#include <cmath>
 #include <numeric>
 
 namespace {
@@ -153,6 +154,64 @@ private:
     std::vector<TField*> FFields;
     std::vector<Variant> FValues;
     const Variant FNull = Null();
+};
+
+// One level's keys as doubles, when every key is Null or a number of one and the same type
+// (no NaN), so that comparing the doubles gives what VariantsRelation would.
+struct NumericKeys {
+    bool Usable = false;
+    std::vector<double> Values;
+    std::vector<unsigned char> Nulls;
+
+    template <class KeyOf> void Take(int Rows, const KeyOf& Key) {
+        Usable = false;
+        Values.assign(size_t(Rows), 0.0);
+        Nulls.assign(size_t(Rows), 0);
+        TVarType type = varEmpty;
+        for (int r = 0; r < Rows; ++r) {
+            const Variant& v = Key(r);
+            if (v.IsNull()) {
+                Nulls[size_t(r)] = 1;
+                continue;
+            }
+            const TVarType t = v.VType();
+            if (type == varEmpty) type = t;
+            if (t != type || !Simple(t)) return;
+            const double d = v.AsDouble();
+            if (std::isnan(d)) return;
+            Values[size_t(r)] = d;
+        }
+        Usable = true;
+    }
+
+    TVariantRelationship Relation(int A, int B, TSortOrderEh Order) const {
+        const bool na = Nulls[size_t(A)], nb = Nulls[size_t(B)];
+        int r;
+        if (na || nb)
+            r = na && nb ? 0 : (na ? -1 : 1);
+        else
+            r = Values[size_t(A)] < Values[size_t(B)] ? -1 : (Values[size_t(A)] > Values[size_t(B)] ? 1 : 0);
+        if (Order != soAscEh) r = -r;
+        return r < 0 ? vrLessThan : (r > 0 ? vrGreaterThan : vrEqual);
+    }
+
+private:
+    static bool Simple(TVarType t) {
+        switch (t) {
+        case varSmallint:
+        case varInteger:
+        case varShortInt:
+        case varByte:
+        case varWord:
+        case varLongWord:
+        case varSingle:
+        case varDouble:
+        case varDate:
+            return true;
+        default:
+            return false;
+        }
+    }
 };
 
 template <class F> void ForEachNode(TGroupDataTreeNodeEh* Node, const F& Fn) {
@@ -738,6 +797,16 @@ void TGridGroupDataTreeEh::BuildSorted(IMemTableEh* AIntMemTable, bool Reuse) {
         return key;
     };
 
+    // A level whose keys are all numbers of one type (or Null) is compared as doubles, which
+    // orders them as the variant comparison does (Null first) without its per-call cost.
+    std::vector<NumericKeys> numeric(static_cast<size_t>(n));
+    for (int i = 0; i < n; ++i)
+        numeric[size_t(i)].Take(rows, [&](int row) -> const Variant& { return keyOf(row, i); });
+    auto relation = [&](int a, int b, int i, TSortOrderEh order) {
+        const NumericKeys& nk = numeric[size_t(i)];
+        return nk.Usable ? nk.Relation(a, b, order) : OrderedRelation(keyOf(a, i), keyOf(b, i), order);
+    };
+
     std::vector<int> order(static_cast<size_t>(rows));
     std::iota(order.begin(), order.end(), 0);
     bool unordered = false;
@@ -747,7 +816,7 @@ void TGridGroupDataTreeEh::BuildSorted(IMemTableEh* AIntMemTable, bool Reuse) {
             orders.push_back(FGridDataGroups->ActiveGroupLevels(i)->SortOrder());
         std::stable_sort(order.begin(), order.end(), [&](int a, int b) {
             for (int i = 0; i < n; ++i) {
-                const TVariantRelationship r = OrderedRelation(keyOf(a, i), keyOf(b, i), orders[size_t(i)]);
+                const TVariantRelationship r = relation(a, b, i, orders[size_t(i)]);
                 if (r == vrLessThan) return true;
                 if (r == vrGreaterThan) return false;
                 if (r == vrNotEqual) unordered = true;
@@ -791,7 +860,7 @@ void TGridGroupDataTreeEh::BuildSorted(IMemTableEh* AIntMemTable, bool Reuse) {
                 while (a < last) {
                     size_t b = a + 1;
                     int minRow = order[a];
-                    while (b < last && KeyRelation(keyOf(order[b], li), keyOf(order[a], li)) == vrEqual) {
+                    while (b < last && relation(order[b], order[a], li, soAscEh) == vrEqual) {
                         minRow = std::min(minRow, order[b]);
                         ++b;
                     }

@@ -1256,6 +1256,7 @@ public:
                                 bool& Processed) override;
     void DGFooterFinalizeValue(TPersistent* Column, TGridDataGroupFooterEh* Footer,
                                TGridDataGroupFooterColumnItemEh* Item, Variant& AValue, bool& Processed) override;
+    bool DGHasFooterValueHandlers(TPersistent* Column) override;
     void DGFooterToDisplayText(TPersistent* Column, TGridDataGroupFooterEh* Footer,
                                TGridDataGroupFooterColumnItemEh* Item, Variant& AValue, String& DisplayValue,
                                bool& Processed) override;

@@ -7,12 +7,15 @@
 
 #include "lib/dbgrid/DBGridEhGrouping.h"
 
+#include "lib/dbgrid/DBGridEh.h"
+
 #include "lib/toolscore/ToolCtrlsEhData.h"
 #include "platform/db/DB.h"
 #include "platform/rtl/SysUtils.h"
 
 #include <QScopeGuard>
 
+#include <typeinfo>
 #include <unordered_set>
 
 namespace {
@@ -621,10 +624,15 @@ void TGridDataGroupFooterColumnItemEh::AggregateValue(Variant& AValue, TGroupDat
     TField* field = ColumnField();
     const Variant value = field ? field->Value() : Null();
     if (FValueType != gfvNonEh && CheckCustomAggregateValue(AValue, Node)) return;
+    AccumulateValue(FValueType, AValue, value);
+}
+
+void TGridDataGroupFooterColumnItemEh::AccumulateValue(TGroupFooterValueTypeEh Type, Variant& AValue,
+                                                       const Variant& value) {
     const bool skip = value.IsNull() || value.IsEmpty();
     const bool summable = !skip && IsSummable(value);
     if (AValue.IsEmpty()) {
-        switch (FValueType) {
+        switch (Type) {
         case gfvNonEh:
             AValue = Null();
             break;
@@ -650,7 +658,7 @@ void TGridDataGroupFooterColumnItemEh::AggregateValue(Variant& AValue, TGroupDat
         }
         return;
     }
-    switch (FValueType) {
+    switch (Type) {
     case gfvNonEh:
         AValue = Variant(String());
         break;
@@ -682,11 +690,23 @@ void TGridDataGroupFooterColumnItemEh::AggregateValue(Variant& AValue, TGroupDat
     }
 }
 
+bool TGridDataGroupFooterColumnItemEh::AggregatesPlainly() const {
+    using Item = TGridDataGroupFooterColumnItemEh;
+    // An application's own item class may aggregate its own way.
+    if (typeid(*this) != typeid(Item)) return false;
+    if (FValueType == gfvNonEh || !EventsAvailable()) return true;
+    return !Link()->DGHasFooterValueHandlers(FColumn);
+}
+
 void TGridDataGroupFooterColumnItemEh::FinalizeValue(Variant& AValue) {
     if (FValueType != gfvNonEh && CheckCustomFinalizeValue(AValue)) return;
-    if (FValueType == gfvCountEh && AValue.IsEmpty()) {
+    FinalizeAccumulated(FValueType, AValue);
+}
+
+void TGridDataGroupFooterColumnItemEh::FinalizeAccumulated(TGroupFooterValueTypeEh Type, Variant& AValue) {
+    if (Type == gfvCountEh && AValue.IsEmpty()) {
         AValue = Variant(Integer(0));
-    } else if (FValueType == gfvAvgEh && AValue.IsArray()) {
+    } else if (Type == gfvAvgEh && AValue.IsArray()) {
         const Variant sum = AValue[0];
         const Variant count = AValue[1];
         AValue = sum.IsNull() || count.IsNull() || count.AsInteger() == 0 ? Null() : sum / count;
@@ -721,4 +741,10 @@ String TGridDataGroupFooterColumnItemEh::ConvertToDisplayText(const Variant& AVa
             display = QString::fromLatin1(prefixes[FValueType - gfvSumEh]) + display;
     }
     return display;
+}
+
+bool TCustomDBGridEh::DGHasFooterValueHandlers(TPersistent* Column) {
+    if (OnDataGroupFooterAggregateValue || OnDataGroupFooterFinalizeValue) return true;
+    auto* c = dynamic_cast<TColumnEh*>(Column);
+    return c && (c->OnDataGroupFooterAggregateValue || c->OnDataGroupFooterFinalizeValue);
 }

@@ -15,6 +15,7 @@
 
 #include <algorithm>
 #include <cassert>
+#include <cmath>
 #include <numeric>
 
 namespace {
@@ -61,6 +62,158 @@ bool SameKey(const Variant& A, const Variant& B) {
     TList::Error(QStringLiteral("List index out of bounds (%d)"), Index);
 }
 
+// Bumped whenever a node is freed or a record node gets its view row: a tree's record index
+// built under an older stamp may hold freed nodes and is rebuilt before use.
+unsigned RecordNodesStamp = 1;
+
+void RecordNodesChanged() {
+    if (++RecordNodesStamp == 0) RecordNodesStamp = 1;
+}
+
+// How each column item of one footer definition is fed in a footer pass. Plain items get the
+// value read once per record; the others go through their own AggregateValue/FinalizeValue.
+class FooterFeeder {
+public:
+    void Prepare(TGridDataGroupFooterEh* Footer) {
+        if (!Footer || Find(Footer)) return;
+        Plan plan;
+        plan.Footer = Footer;
+        TGridDataGroupFooterColumnItemsEh* items = Footer->ColumnItems();
+        for (int k = 0; k < items->Count(); ++k) {
+            Step step;
+            step.Column = items->Item(k);
+            step.Type = step.Column->ValueType();
+            step.Plain = step.Column->AggregatesPlainly();
+            if (step.Plain && step.Type != gfvNonEh)
+                if (TField* field = step.Column->AggregatedField()) step.Slot = SlotOf(field);
+            plan.Steps.push_back(step);
+        }
+        FPlans.push_back(std::move(plan));
+    }
+
+    // The values plain items need, from the record instant reading is on.
+    void ReadRecord() {
+        for (size_t i = 0; i < FFields.size(); ++i)
+            FValues[i] = FFields[i]->Value();
+    }
+
+    void Feed(TGroupDataTreeNodeEh* FooterNode, TGroupDataTreeNodeEh* Node) {
+        const Plan* plan = Find(FooterNode->DataGroupFooter());
+        if (!plan) return;
+        std::vector<Variant>& values = FooterNode->FooterValues();
+        if (values.size() != plan->Steps.size()) values.resize(plan->Steps.size());
+        for (size_t k = 0; k < plan->Steps.size(); ++k) {
+            const Step& step = plan->Steps[k];
+            if (!step.Plain)
+                step.Column->AggregateValue(values[k], Node);
+            else
+                TGridDataGroupFooterColumnItemEh::AccumulateValue(
+                    step.Type, values[k], step.Slot < 0 ? FNull : FValues[size_t(step.Slot)]);
+        }
+    }
+
+    void Finalize(TGroupDataTreeNodeEh* FooterNode) {
+        const Plan* plan = Find(FooterNode->DataGroupFooter());
+        if (!plan) return;
+        std::vector<Variant>& values = FooterNode->FooterValues();
+        for (size_t k = 0; k < plan->Steps.size() && k < values.size(); ++k) {
+            const Step& step = plan->Steps[k];
+            if (step.Plain)
+                TGridDataGroupFooterColumnItemEh::FinalizeAccumulated(step.Type, values[k]);
+            else
+                step.Column->FinalizeValue(values[k]);
+        }
+    }
+
+private:
+    struct Step {
+        TGridDataGroupFooterColumnItemEh* Column = nullptr;
+        TGroupFooterValueTypeEh Type = gfvNonEh;
+        bool Plain = false;
+        int Slot = -1;
+    };
+    struct Plan {
+        TGridDataGroupFooterEh* Footer = nullptr;
+        std::vector<Step> Steps;
+    };
+
+    const Plan* Find(TGridDataGroupFooterEh* Footer) const {
+        for (const Plan& p : FPlans)
+            if (p.Footer == Footer) return &p;
+        return nullptr;
+    }
+    int SlotOf(TField* Field) {
+        for (size_t i = 0; i < FFields.size(); ++i)
+            if (FFields[i] == Field) return int(i);
+        FFields.push_back(Field);
+        FValues.emplace_back();
+        return int(FFields.size()) - 1;
+    }
+
+    std::vector<Plan> FPlans;
+    std::vector<TField*> FFields;
+    std::vector<Variant> FValues;
+    const Variant FNull = Null();
+};
+
+// One level's keys as doubles, when every key is Null or a number of one and the same type
+// (no NaN), so that comparing the doubles gives what VariantsRelation would.
+struct NumericKeys {
+    bool Usable = false;
+    std::vector<double> Values;
+    std::vector<unsigned char> Nulls;
+
+    template <class KeyOf> void Take(int Rows, const KeyOf& Key) {
+        Usable = false;
+        Values.assign(size_t(Rows), 0.0);
+        Nulls.assign(size_t(Rows), 0);
+        TVarType type = varEmpty;
+        for (int r = 0; r < Rows; ++r) {
+            const Variant& v = Key(r);
+            if (v.IsNull()) {
+                Nulls[size_t(r)] = 1;
+                continue;
+            }
+            const TVarType t = v.VType();
+            if (type == varEmpty) type = t;
+            if (t != type || !Simple(t)) return;
+            const double d = v.AsDouble();
+            if (std::isnan(d)) return;
+            Values[size_t(r)] = d;
+        }
+        Usable = true;
+    }
+
+    TVariantRelationship Relation(int A, int B, TSortOrderEh Order) const {
+        const bool na = Nulls[size_t(A)], nb = Nulls[size_t(B)];
+        int r;
+        if (na || nb)
+            r = na && nb ? 0 : (na ? -1 : 1);
+        else
+            r = Values[size_t(A)] < Values[size_t(B)] ? -1 : (Values[size_t(A)] > Values[size_t(B)] ? 1 : 0);
+        if (Order != soAscEh) r = -r;
+        return r < 0 ? vrLessThan : (r > 0 ? vrGreaterThan : vrEqual);
+    }
+
+private:
+    static bool Simple(TVarType t) {
+        switch (t) {
+        case varSmallint:
+        case varInteger:
+        case varShortInt:
+        case varByte:
+        case varWord:
+        case varLongWord:
+        case varSingle:
+        case varDouble:
+        case varDate:
+            return true;
+        default:
+            return false;
+        }
+    }
+};
+
 template <class F> void ForEachNode(TGroupDataTreeNodeEh* Node, const F& Fn) {
     for (int i = 0; i < Node->GetCount(); ++i) {
         auto* child = static_cast<TGroupDataTreeNodeEh*>(Node->GetItem(i));
@@ -73,6 +226,10 @@ template <class F> void ForEachNode(TGroupDataTreeNodeEh* Node, const F& Fn) {
 
 // ---------------------------------------------------------------------------------------------
 // TGroupDataTreeNodeEh
+
+TGroupDataTreeNodeEh::~TGroupDataTreeNodeEh() {
+    RecordNodesChanged();
+}
 
 TGridGroupDataTreeEh* TGroupDataTreeNodeEh::Owner() const {
     return static_cast<TGridGroupDataTreeEh*>(FOwner);
@@ -148,6 +305,7 @@ void TGroupDataTreeNodeEh::ResetFooters() {
     for (int i = 0; i < int(footers.size()); ++i) {
         TGroupDataTreeNodeEh* item = GetFooterItem(i);
         item->FGroupDataTreeNodeType = dntDataGroupFooterEh;
+        RecordNodesChanged();
         item->FDataGroupFooter = footers[size_t(i)];
         item->FDataGroupLevel = nullptr;
         item->FFooterValue.assign(size_t(footers[size_t(i)]->ColumnItems()->Count()), Variant());
@@ -255,6 +413,7 @@ void TGroupDataTreeNodeEh::SetChildren(std::vector<TGroupDataTreeNodeEh*>&& Item
 
 void TGroupDataTreeNodeEh::SetViewNo(int ViewNo) {
     FDataSetRecordViewNo = ViewNo;
+    RecordNodesChanged();
     if (FGroupDataTreeNodeType != dntDataSetRecordEh) return;
     FKeyValue = Variant(Integer(ViewNo));
     if (FFullKey.IsArray()) FFullKey.ArrayPut({FFullKey.ArrayHighBound(1)}, FKeyValue);
@@ -316,17 +475,27 @@ int TGridGroupDataTreeEh::IndexOfVisibleRecordViewNo(int RecordViewNo) const {
 }
 
 TGroupDataTreeNodeEh* TGridGroupDataTreeEh::GetNodeByRecordViewNo(int RecordViewNo) const {
-    for (TBaseTreeNodeEh* n = GetFirst(); n; n = GetNext(n)) {
-        auto* node = static_cast<TGroupDataTreeNodeEh*>(n);
-        if (node->NodeType() == dntDataSetRecordEh && node->DataSetRecordViewNo() == RecordViewNo)
-            return node;
+    if (RecordViewNo < 0) return nullptr;
+    if (FRecordNodeIndexStamp != RecordNodesStamp) {
+        // One walk indexes every record node; the first in depth-first order wins, as a walk
+        // per lookup would find it.
+        FRecordNodeIndex.clear();
+        for (TBaseTreeNodeEh* n = GetFirst(); n; n = GetNext(n)) {
+            auto* node = static_cast<TGroupDataTreeNodeEh*>(n);
+            const int row = node->DataSetRecordViewNo();
+            if (node->NodeType() != dntDataSetRecordEh || row < 0) continue;
+            if (size_t(row) >= FRecordNodeIndex.size()) FRecordNodeIndex.resize(size_t(row) + 1, nullptr);
+            if (!FRecordNodeIndex[size_t(row)]) FRecordNodeIndex[size_t(row)] = node;
+        }
+        FRecordNodeIndexStamp = RecordNodesStamp;
     }
-    return nullptr;
+    return size_t(RecordViewNo) < FRecordNodeIndex.size() ? FRecordNodeIndex[size_t(RecordViewNo)] : nullptr;
 }
 
 void TGridGroupDataTreeEh::FillGroupNode(TGroupDataTreeNodeEh* Node, TGridDataGroupLevelEh* Level,
                                          const Variant& Key, int RecViewNo) {
     Node->FGroupDataTreeNodeType = dntDataGroupEh;
+    RecordNodesChanged();
     Node->FDataGroupLevel = Level;
     Node->FDataSetRecordViewNo = RecViewNo;
     Node->FKeyValue = Key;
@@ -339,6 +508,7 @@ void TGridGroupDataTreeEh::FillGroupNode(TGroupDataTreeNodeEh* Node, TGridDataGr
 
 void TGridGroupDataTreeEh::FillRecordNode(TGroupDataTreeNodeEh* Node, int RecViewNo, const Variant& FullKey) {
     Node->FGroupDataTreeNodeType = dntDataSetRecordEh;
+    RecordNodesChanged();
     Node->FDataGroupLevel = nullptr;
     Node->FDataSetRecordViewNo = RecViewNo;
     Node->FFullKey = FullKey;
@@ -530,6 +700,7 @@ void TGridGroupDataTreeEh::DeleteRecordNodes() {
     FFlatVisibleList.clear();
     std::function<void(TGroupDataTreeNodeEh*, int)> strip = [&](TGroupDataTreeNodeEh* node, int depth) {
         node->FDataSetRecordViewNo = -1;
+        RecordNodesChanged();
         std::vector<TGroupDataTreeNodeEh*> kept;
         bool dropped = false;
         for (int i = 0; i < node->GetCount(); ++i) {
@@ -620,10 +791,23 @@ void TGridGroupDataTreeEh::BuildSorted(IMemTableEh* AIntMemTable, bool Reuse) {
     };
     auto fullKey = [&](int row) {
         Variant key = VarArrayCreate({0, n}, varVariant);
+        // Written in place: one key array per record, so per-element puts would show.
+        auto* items = static_cast<Variant*>(key.ArrayLock());
         for (int i = 0; i < n; ++i)
-            key.ArrayPut({i}, keyOf(row, i));
-        key.ArrayPut({n}, Variant(Integer(row)));
+            items[i] = keyOf(row, i);
+        items[n] = Variant(Integer(row));
+        key.ArrayUnlock();
         return key;
+    };
+
+    // A level whose keys are all numbers of one type (or Null) is compared as doubles, which
+    // orders them as the variant comparison does (Null first) without its per-call cost.
+    std::vector<NumericKeys> numeric(static_cast<size_t>(n));
+    for (int i = 0; i < n; ++i)
+        numeric[size_t(i)].Take(rows, [&](int row) -> const Variant& { return keyOf(row, i); });
+    auto relation = [&](int a, int b, int i, TSortOrderEh order) {
+        const NumericKeys& nk = numeric[size_t(i)];
+        return nk.Usable ? nk.Relation(a, b, order) : OrderedRelation(keyOf(a, i), keyOf(b, i), order);
     };
 
     std::vector<int> order(static_cast<size_t>(rows));
@@ -635,7 +819,7 @@ void TGridGroupDataTreeEh::BuildSorted(IMemTableEh* AIntMemTable, bool Reuse) {
             orders.push_back(FGridDataGroups->ActiveGroupLevels(i)->SortOrder());
         std::stable_sort(order.begin(), order.end(), [&](int a, int b) {
             for (int i = 0; i < n; ++i) {
-                const TVariantRelationship r = OrderedRelation(keyOf(a, i), keyOf(b, i), orders[size_t(i)]);
+                const TVariantRelationship r = relation(a, b, i, orders[size_t(i)]);
                 if (r == vrLessThan) return true;
                 if (r == vrGreaterThan) return false;
                 if (r == vrNotEqual) unordered = true;
@@ -679,7 +863,7 @@ void TGridGroupDataTreeEh::BuildSorted(IMemTableEh* AIntMemTable, bool Reuse) {
                 while (a < last) {
                     size_t b = a + 1;
                     int minRow = order[a];
-                    while (b < last && KeyRelation(keyOf(order[b], li), keyOf(order[a], li)) == vrEqual) {
+                    while (b < last && relation(order[b], order[a], li, soAscEh) == vrEqual) {
                         minRow = std::min(minRow, order[b]);
                         ++b;
                     }
@@ -782,7 +966,7 @@ void TGridGroupDataTreeEh::RecordInserted(int RecNum) {
         FillRecordNode(node, RecNum, key);
     }
     if (ownInsert) ExpandNodePathToView(node);
-    RecalculateFootersValues();
+    FootersChanged({}, node);
     RebuildFlatVisibleList();
     TreeChanged();
     assert(CheckConsistency() && "group tree after an inserted row");
@@ -822,7 +1006,9 @@ void TGridGroupDataTreeEh::RecordChanged(int RecNum) {
         InstantReadScope read(MemTable(), RecNum);
         key = RecordKey(RecNum);
     }
+    std::vector<TGroupDataTreeNodeEh*> left; // the groups the record leaves that still exist
     if (KeyRelation(key, node->FullKey()) != vrEqual) {
+        left = GroupsKeptAfterRemoving(node);
         UpdateRecordNodePosInTree(node, key);
         // A record the user is on stays in sight in its new group.
         IDataGroupsGridEh* link = Link();
@@ -833,14 +1019,20 @@ void TGridGroupDataTreeEh::RecordChanged(int RecNum) {
         const int index = IndexOfVisibleNode(node);
         if (index >= 0) link->DGUpdateDataRowHeight(index);
     }
-    RecalculateFootersValues();
+    FootersChanged(std::move(left), node);
     assert(CheckConsistency() && "group tree after a changed row");
 }
 
 void TGridGroupDataTreeEh::RecordDeleted(int RecNum) {
-    DeleteRecordNode(GetNodeByRecordViewNo(RecNum));
+    TGroupDataTreeNodeEh* node = GetNodeByRecordViewNo(RecNum);
+    const bool found = node != nullptr;
+    std::vector<TGroupDataTreeNodeEh*> left = GroupsKeptAfterRemoving(node);
+    DeleteRecordNode(node);
     RenumberFrom(RecNum + 1, -1);
-    RecalculateFootersValues();
+    if (found)
+        FootersChanged(std::move(left), nullptr);
+    else
+        RecalculateFootersValues();
     RebuildFlatVisibleList();
     TreeChanged();
     assert(CheckConsistency() && "group tree after a deleted row");
@@ -864,26 +1056,32 @@ void TGridGroupDataTreeEh::RebuildFooters() {
 }
 
 void TGridGroupDataTreeEh::AggregateRecordToFooters(TGroupDataTreeNodeEh* RecNode) {
+    FooterFeeder feeder;
+    for (TGroupDataTreeNodeEh* p = RecNode->Parent(); p; p = p->Parent())
+        for (int f = 0; f < p->FooterItemCount(); ++f)
+            feeder.Prepare(p->GetFooterItem(f)->DataGroupFooter());
+    feeder.ReadRecord();
     TGroupDataTreeNodeEh* node = RecNode;
-    for (TGroupDataTreeNodeEh* parent = RecNode->Parent(); parent; node = parent, parent = parent->Parent()) {
-        for (int f = 0; f < parent->FooterItemCount(); ++f) {
-            TGroupDataTreeNodeEh* item = parent->GetFooterItem(f);
-            TGridDataGroupFooterEh* footer = item->DataGroupFooter();
-            if (!footer) continue;
-            TGridDataGroupFooterColumnItemsEh* items = footer->ColumnItems();
-            if (int(item->FFooterValue.size()) != items->Count())
-                item->FFooterValue.resize(size_t(items->Count()));
-            for (int k = 0; k < items->Count(); ++k)
-                items->Item(k)->AggregateValue(item->FFooterValue[size_t(k)], node);
-        }
-    }
+    for (TGroupDataTreeNodeEh* parent = RecNode->Parent(); parent; node = parent, parent = parent->Parent())
+        for (int f = 0; f < parent->FooterItemCount(); ++f)
+            feeder.Feed(parent->GetFooterItem(f), node);
 }
 
-void TGridGroupDataTreeEh::RecalculateFootersValues() {
+bool TGridGroupDataTreeEh::AnyFooters() const {
     bool any = FGridDataGroups->Footers()->Count() > 0;
     for (int i = 0; !any && i < FGridDataGroups->GroupLevels()->Count(); ++i)
         any = FGridDataGroups->GroupLevels()->GetDataGroup(i)->Footers()->Count() > 0;
-    if (!any) return;
+    return any;
+}
+
+void TGridGroupDataTreeEh::RecalculateFootersValues() {
+    if (!AnyFooters()) return;
+    ComputeAllFooterValues();
+    UpdateAllDataRowHeights();
+    RebuildFlatVisibleList();
+}
+
+void TGridGroupDataTreeEh::ComputeAllFooterValues() {
     std::vector<TGroupDataTreeNodeEh*> footerNodes, recordNodes;
     auto collect = [&](TGroupDataTreeNodeEh* node) {
         if (node->NodeType() == dntDataGroupFooterEh && node->DataGroupFooter())
@@ -892,20 +1090,130 @@ void TGridGroupDataTreeEh::RecalculateFootersValues() {
             recordNodes.push_back(node);
     };
     ForEachNode(Root(), collect);
-    for (TGroupDataTreeNodeEh* node : footerNodes)
+    // Each record is read once and fed to the footers of all its groups.
+    FooterFeeder feeder;
+    for (TGroupDataTreeNodeEh* node : footerNodes) {
         node->FFooterValue.assign(size_t(node->DataGroupFooter()->ColumnItems()->Count()), Variant());
+        feeder.Prepare(node->DataGroupFooter());
+    }
     IMemTableEh* mt = MemTable();
     for (TGroupDataTreeNodeEh* rec : recordNodes) {
         InstantReadScope read(mt, rec->DataSetRecordViewNo());
-        AggregateRecordToFooters(rec);
+        feeder.ReadRecord();
+        TGroupDataTreeNodeEh* node = rec;
+        for (TGroupDataTreeNodeEh* parent = rec->Parent(); parent; node = parent, parent = parent->Parent())
+            for (int f = 0; f < parent->FooterItemCount(); ++f)
+                feeder.Feed(parent->GetFooterItem(f), node);
     }
-    for (TGroupDataTreeNodeEh* node : footerNodes) {
-        TGridDataGroupFooterColumnItemsEh* items = node->DataGroupFooter()->ColumnItems();
-        for (int k = 0; k < items->Count() && k < int(node->FFooterValue.size()); ++k)
-            items->Item(k)->FinalizeValue(node->FFooterValue[size_t(k)]);
+    for (TGroupDataTreeNodeEh* node : footerNodes)
+        feeder.Finalize(node);
+}
+
+bool TGridGroupDataTreeEh::FootersAggregatePlainly() const {
+    auto plain = [](TGridDataGroupFootersEh* footers) {
+        for (int i = 0; footers && i < footers->Count(); ++i) {
+            TGridDataGroupFooterColumnItemsEh* items = footers->Footer(i)->ColumnItems();
+            for (int k = 0; k < items->Count(); ++k)
+                if (!items->Item(k)->AggregatesPlainly()) return false;
+        }
+        return true;
+    };
+    if (!plain(FGridDataGroups->Footers())) return false;
+    for (int i = 0; i < FGridDataGroups->GroupLevels()->Count(); ++i)
+        if (!plain(FGridDataGroups->GroupLevels()->GetDataGroup(i)->Footers())) return false;
+    return true;
+}
+
+bool TGridGroupDataTreeEh::RecalculateFootersOf(const std::vector<TGroupDataTreeNodeEh*>& Groups) {
+    if (!FootersAggregatePlainly()) return false;
+    // A group's footer sees its records in depth-first order, as in a full pass, so every
+    // value comes out the same as a full pass would give it.
+    FooterFeeder feeder;
+    IMemTableEh* mt = MemTable();
+    for (TGroupDataTreeNodeEh* group : Groups) {
+        std::vector<TGroupDataTreeNodeEh*> footers;
+        for (int f = 0; f < group->FooterItemCount(); ++f) {
+            TGroupDataTreeNodeEh* item = group->GetFooterItem(f);
+            if (item->NodeType() != dntDataGroupFooterEh || !item->DataGroupFooter()) continue;
+            item->FFooterValue.assign(size_t(item->DataGroupFooter()->ColumnItems()->Count()), Variant());
+            feeder.Prepare(item->DataGroupFooter());
+            footers.push_back(item);
+        }
+        group->RowDataChanged();
+        if (footers.empty()) continue;
+        for (int i = 0; i < group->Count(); ++i) {
+            TGroupDataTreeNodeEh* top = group->GetDataItem(i);
+            auto feed = [&](TGroupDataTreeNodeEh* node) {
+                if (node->NodeType() != dntDataSetRecordEh) return;
+                InstantReadScope read(mt, node->DataSetRecordViewNo());
+                feeder.ReadRecord();
+                for (TGroupDataTreeNodeEh* item : footers)
+                    feeder.Feed(item, top);
+            };
+            feed(top);
+            ForEachNode(top, feed);
+        }
+        for (TGroupDataTreeNodeEh* item : footers) {
+            feeder.Finalize(item);
+            item->RowDataChanged();
+        }
     }
-    UpdateAllDataRowHeights();
+    return true;
+}
+
+std::vector<TGroupDataTreeNodeEh*>
+TGridGroupDataTreeEh::GroupsKeptAfterRemoving(TGroupDataTreeNodeEh* Node) const {
+    // The groups a removal deletes are those it empties, up the path, as DeleteRecordNode
+    // walks it; the others are kept.
+    std::vector<TGroupDataTreeNodeEh*> kept;
+    TGroupDataTreeNodeEh* p = Node ? Node->Parent() : nullptr;
+    for (int i = 0; i < FGridDataGroups->ActiveGroupLevelsCount() && p && p != Root() && p->Count() <= 1; ++i)
+        p = p->Parent();
+    for (; p; p = p->Parent())
+        kept.push_back(p);
+    return kept;
+}
+
+// After one record's values changed, were added or went: the footers of Groups and of the
+// groups above Record are recomputed, every other footer keeps its value.
+void TGridGroupDataTreeEh::FootersChanged(std::vector<TGroupDataTreeNodeEh*> Groups,
+                                          TGroupDataTreeNodeEh* Record) {
+    if (!AnyFooters()) return;
+    for (TGroupDataTreeNodeEh* p = Record ? Record->Parent() : nullptr; p; p = p->Parent())
+        if (std::find(Groups.begin(), Groups.end(), p) == Groups.end()) Groups.push_back(p);
+    if (Groups.empty() || !RecalculateFootersOf(Groups)) {
+        RecalculateFootersValues();
+        return;
+    }
+    if (Record) Record->RowDataChanged();
     RebuildFlatVisibleList();
+    // While a record is being edited or inserted its unposted values show through reads of its
+    // row, and a full pass would take them in; the values agree again once it is posted.
+    assert([this] {
+        IDataGroupsGridEh* link = Link();
+        TDataSet* ds = link ? link->DGDataSet() : nullptr;
+        return (ds && (ds->State() == dsInsert || ds->State() == dsEdit)) || FootersMatchFullPass();
+    }() && "footer values after an incremental update");
+}
+
+bool TGridGroupDataTreeEh::FootersMatchFullPass() {
+    std::vector<std::pair<TGroupDataTreeNodeEh*, std::vector<Variant>>> kept;
+    ForEachNode(Root(), [&](TGroupDataTreeNodeEh* node) {
+        if (node->NodeType() == dntDataGroupFooterEh) kept.emplace_back(node, node->FFooterValue);
+    });
+    ComputeAllFooterValues();
+    bool same = true;
+    for (auto& [node, values] : kept) {
+        const std::vector<Variant>& fresh = node->FFooterValue;
+        if (fresh.size() != values.size()) same = false;
+        for (size_t k = 0; same && k < values.size(); ++k)
+            same = values[k].VType() == fresh[k].VType() &&
+                   (values[k].IsNull() || values[k].IsEmpty() || values[k].IsArray() ||
+                    KeyRelation(values[k], fresh[k]) == vrEqual);
+        // Whatever the answer, the tree keeps the values it had.
+        node->FFooterValue = std::move(values);
+    }
+    return same;
 }
 
 void TGridGroupDataTreeEh::CollectFlatVisible(std::vector<TGroupDataTreeNodeEh*>& List) const {

@@ -144,6 +144,9 @@ public:
                                         bool&) {}
     virtual void DGFooterFinalizeValue(TPersistent*, TGridDataGroupFooterEh*,
                                        TGridDataGroupFooterColumnItemEh*, Variant&, bool&) {}
+    // Whether the column or the grid has an aggregate or finalize handler; footer passes skip
+    // the per-record event calls when neither has one.
+    virtual bool DGHasFooterValueHandlers(TPersistent*) { return true; }
     virtual void DGFooterToDisplayText(TPersistent*, TGridDataGroupFooterEh*,
                                        TGridDataGroupFooterColumnItemEh*, Variant&, String&, bool&) {}
 };
@@ -293,6 +296,13 @@ public:
     bool CheckCustomFinalizeValue(Variant& AValue);
     bool CheckCustomConvertToDisplayText(Variant& AValue, String& DisplayValue);
     void RefreshDefaultFont();
+
+    // Footer passes: an item whose aggregation needs nothing but its field's value (no
+    // handler, no overridden AggregateValue/FinalizeValue) is fed that value directly.
+    bool AggregatesPlainly() const;
+    TField* AggregatedField() const { return ColumnField(); }
+    static void AccumulateValue(TGroupFooterValueTypeEh Type, Variant& AValue, const Variant& Value);
+    static void FinalizeAccumulated(TGroupFooterValueTypeEh Type, Variant& AValue);
 
 private:
     IDataGroupsGridEh* Link() const;
@@ -589,6 +599,7 @@ class TGroupDataTreeNodeEh : public TBaseTreeNodeEh {
     KVT_CLASS(TGroupDataTreeNodeEh, TBaseTreeNodeEh)
 public:
     TGroupDataTreeNodeEh() = default;
+    ~TGroupDataTreeNodeEh() override;
 
     TGridGroupDataTreeEh* Owner() const;
     TGroupDataTreeNodeEh* Parent() const { return static_cast<TGroupDataTreeNodeEh*>(FParent); }
@@ -713,6 +724,18 @@ private:
     void RenumberFrom(int RecNum, int Delta);
     void UpdateRecordNodePosInTree(TGroupDataTreeNodeEh* Node, const Variant& NewKey);
     void AggregateRecordToFooters(TGroupDataTreeNodeEh* RecNode);
+    // Incremental footer updates: only the given groups' values, each from its own records.
+    // Answers false (and does nothing) when a handler or an item class of the application
+    // takes part, which sees every record of a full pass.
+    bool RecalculateFootersOf(const std::vector<TGroupDataTreeNodeEh*>& Groups);
+    bool FootersAggregatePlainly() const;
+    // The ancestors of Node that removing it leaves standing, nearest first.
+    std::vector<TGroupDataTreeNodeEh*> GroupsKeptAfterRemoving(TGroupDataTreeNodeEh* Node) const;
+    void FootersChanged(std::vector<TGroupDataTreeNodeEh*> Groups, TGroupDataTreeNodeEh* Record);
+    bool AnyFooters() const;
+    void ComputeAllFooterValues();
+    // Debug check: a full pass gives the values the footers hold now (they are kept).
+    bool FootersMatchFullPass();
     void CollectFlatVisible(std::vector<TGroupDataTreeNodeEh*>& List) const;
     void TreeChanged();
 
@@ -720,6 +743,10 @@ private:
     std::vector<TGroupDataTreeNodeEh*> FFlatVisibleList;
     IMemTableEh* FIntMemTable = nullptr;
     int FUpateCount = 0;
+    // Record lookup by view row: rebuilt on demand after record nodes were created, renumbered
+    // or freed (any tree's, see the stamp in the implementation).
+    mutable std::vector<TGroupDataTreeNodeEh*> FRecordNodeIndex;
+    mutable unsigned FRecordNodeIndexStamp = 0;
 };
 
 // ---------------------------------------------------------------------------------------------

@@ -293,6 +293,28 @@ TEST_F(GroupingTest, ThreeLevelsWithFootersExpandedAndCollapsed) {
     EXPECT_EQ(FooterText(Group({"West", "Oslo", "2"}), 0, 3), u"2.5"_qs);
 }
 
+TEST_F(GroupingTest, NumericKeysOrderAsNumbersWithNullFirst) {
+    struct Case {
+        TSortOrderEh order;
+        const char* outline;
+    };
+    bool first = true;
+    for (const Case& c : {Case{soAscEh, "+{r1},-1+{r2},2+{r0,r3},10+{r4}"},
+                          Case{soDescEh, "10+{r4},2+{r0,r3},-1+{r2},+{r1}"}}) {
+        SCOPED_TRACE(c.outline);
+        if (!first) Reset();
+        first = false;
+        T->DisableControls();
+        for (const Variant& kind : {Variant(2), Null(), Variant(-1), Variant(2), Variant(10)})
+            Row(u"X"_qs, u"Y"_qs, kind, 1.0);
+        T->EnableControls();
+        Level("Kind")->SetSortOrder(c.order);
+        G()->SetActive(true);
+        EXPECT_EQ(Outline(), QString::fromLatin1(c.outline));
+        ExpectConsistent();
+    }
+}
+
 TEST_F(GroupingTest, TreeFollowsInsertsEditsAndDeletes) {
     Fill();
     Level("Region");

@@ -306,6 +306,7 @@ public:
     void SetTextArea(TRect& ARect) override;
     bool CurLineWordWrap(int RowHeight) override;
     void GetColCellParams(bool EditMode, TAxisColCellParamsEh* Params) override;
+    bool AdjustsColCellParams() const override;
     void WriteField(TField* Value) override;
     void SetValueAsText(const String& Text);
     void SetValueAsVariant(const Variant& Value);

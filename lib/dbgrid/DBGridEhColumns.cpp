@@ -14,6 +14,7 @@
 #include <QFontMetrics>
 
 #include <algorithm>
+#include <typeinfo>
 
 namespace {
 // The text metrics of a column's font: the width of "0" and the average character width.
@@ -207,6 +208,12 @@ void TColumnEh::GetColCellParams(bool EditMode, TAxisColCellParamsEh* Params) {
     if (FOnGetCellParams) FOnGetCellParams(this, EditMode, Params);
 }
 
+bool TColumnEh::AdjustsColCellParams() const {
+    // A descendant may adjust them in an override of its own.
+    const std::type_info& kind = typeid(*this);
+    return FOnGetCellParams.Assigned() || (kind != typeid(TColumnEh) && kind != typeid(TDBGridColumnEh));
+}
+
 void TColumnEh::SetOnGetCellParams(TGetColCellParamsEventEh Value) {
     FOnGetCellParams = Value;
     if (TCustomDBGridEh* g = Grid()) g->Invalidate();
@@ -228,8 +235,10 @@ void TColumnEh::SetValueAsVariant(const Variant& Value) {
 }
 
 TCustomDBGridEh* TColumnEh::Grid() const {
-    auto* bars = dynamic_cast<TDBGridColumnsEh*>(Collection());
-    return bars ? bars->Grid() : nullptr;
+    // See TAxisBarEh::Grid: no dynamic_cast on this path.
+    TCollection* c = Collection();
+    if (!c || !c->InheritsFrom<TDBGridColumnsEh>()) return nullptr;
+    return static_cast<TDBGridColumnsEh*>(c)->Grid();
 }
 
 TAxisBarTitleEh* TColumnEh::CreateTitle() {

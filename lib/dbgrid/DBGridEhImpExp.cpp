@@ -23,6 +23,7 @@
 #include <climits>
 #include <cstring>
 #include <exception>
+#include <typeinfo>
 #include <utility>
 
 namespace {
@@ -197,6 +198,7 @@ void TDBGridEhExport::ExportToFile(const String& FileName, bool IsExportAll) {
 
 void TDBGridEhExport::Walk(bool IsExportAll) {
     FWritten = false;
+    FTextOnlyKnown = false;
     TCustomDBGridEh* g = FDBGridEh;
     TDataSet* ds = GridDataSet(g);
     if (!g || !ds || !g->DataLink()->Active()) return;
@@ -309,8 +311,44 @@ void TDBGridEhExport::Walk(bool IsExportAll) {
     WriteSuffix();
 }
 
+// True when a data cell of this export needs nothing but its text: the exporter is one of the
+// plain text formats (a descendant may read the other parameters) and no column has a hook or
+// an override that could change them. Decided once per export.
+bool TDBGridEhExport::CellTextOnly(TColumnsEhList* Columns) {
+    if (FTextOnlyKnown) return FTextOnly;
+    FTextOnlyKnown = true;
+    const std::type_info& self = typeid(*this);
+    FTextOnly = self == typeid(TDBGridEhExportAsText) || self == typeid(TDBGridEhExportAsUnicodeText) ||
+                self == typeid(TDBGridEhExportAsCSV);
+    FPlainFields.clear();
+    for (int i = 0; FTextOnly && i < Columns->Count(); ++i) {
+        TColumnEh* col = Columns->Columns(i);
+        const std::type_info& kind = typeid(*col);
+        FTextOnly = (kind == typeid(TDBGridColumnEh) || kind == typeid(TColumnEh)) && !col->OnGetCellParams();
+        // A column that shows its field's own display text (no lists, images, check boxes,
+        // format or memo text of its own) is read straight from the field.
+        TField* f = col->Field();
+        const bool plain = f && !f->IsBlob() && col->DisplayFormat().isEmpty() && !col->HasKeyList() &&
+                           col->GetColumnType() == ctCommon;
+        FPlainFields.push_back(plain ? f : nullptr);
+    }
+    return FTextOnly;
+}
+
 void TDBGridEhExport::WriteRecord(TColumnsEhList* Columns) {
     TCustomDBGridEh* g = FDBGridEh;
+    if (!g->OnGetCellParams && CellTextOnly(Columns)) {
+        // Without hooks the text formats write the display text alone; the font, colours,
+        // image and check box would be filled for nobody.
+        TAxisColCellParamsEh* p = FColCellParamsEh.get();
+        for (int i = 0; i < Columns->Count(); ++i) {
+            TColumnEh* col = Columns->Columns(i);
+            TField* f = size_t(i) < FPlainFields.size() ? FPlainFields[size_t(i)] : nullptr;
+            p->FText = f ? f->DisplayText() : col->DisplayText();
+            WriteDataCell(col, p);
+        }
+        return;
+    }
     for (int i = 0; i < Columns->Count(); ++i) {
         TColumnEh* col = Columns->Columns(i);
         if (!FScratchFont) FScratchFont = std::make_unique<TFont>();
@@ -512,13 +550,35 @@ void TDBGridEhExportAsCSV::CheckFirstCell() {
 }
 
 void TDBGridEhExportAsCSV::PutQuoted(const String& Text) {
-    if (FQuoteChar == 0 || uint8_t(FQuoteChar) >= 0x80 || Text.contains(QLatin1Char(FQuoteChar))) {
-        PutText(Quoted(Text));
-        return;
+    const qsizetype n = Text.size();
+    if (FQuoteChar != 0 && uint8_t(FQuoteChar) < 0x80 && n < kOutBlock) {
+        // ASCII text is its own code page form: quoted straight into the block in one pass.
+        // Anything else takes the general conversion below.
+        const size_t start = FOut.size();
+        FOut.resize(start + size_t(n) * 2 + 2);
+        char* out = FOut.data() + start;
+        const QChar* d = Text.constData();
+        const char q = FQuoteChar;
+        *out++ = q;
+        bool ascii = true;
+        for (qsizetype i = 0; i < n; ++i) {
+            const char16_t u = d[i].unicode();
+            if (u >= 0x80) {
+                ascii = false;
+                break;
+            }
+            if (char(u) == q) *out++ = q;
+            *out++ = char(u);
+        }
+        if (ascii) {
+            *out++ = q;
+            FOut.resize(size_t(out - FOut.data()));
+            if (FOut.size() >= size_t(kOutBlock)) FlushOut();
+            return;
+        }
+        FOut.resize(start);
     }
-    PutBytes(&FQuoteChar, 1);
-    PutText(Text);
-    PutBytes(&FQuoteChar, 1);
+    PutText(Quoted(Text));
 }
 
 void TDBGridEhExportAsCSV::WriteTitle(TColumnsEhList* Columns) {
@@ -1253,29 +1313,32 @@ void TDBGridEhImportAsText::ReadPrefix() {
 
 // A line: values separated by tabs, ended by CR LF (or a lone LF) or the end of the text.
 bool TDBGridEhImportAsText::ReadRecordValues(std::vector<TImportValueEh>& Values) {
-    if (FPos >= FText.size()) return false;
-    String cur;
-    auto push = [&] {
-        Values.push_back(TImportValueEh{true, Variant(cur)});
-        cur.clear();
-    };
-    while (FPos < FText.size()) {
-        const QChar ch = FText[FPos++];
-        if (ch == QLatin1Char('\t')) {
-            push();
-        } else if (ch == QLatin1Char('\r')) {
-            if (FPos >= FText.size() || FText[FPos] != QLatin1Char('\n'))
+    const int n = int(FText.size());
+    if (FPos >= n) return false;
+    const QChar* d = FText.constData();
+    // Each value is cut from the text in one piece.
+    int start = FPos, end = n;
+    auto push = [&](int to) { Values.push_back(TImportValueEh{true, Variant(String(d + start, to - start))}); };
+    while (FPos < n) {
+        const char16_t ch = d[FPos].unicode();
+        if (ch == u'\t') {
+            push(FPos);
+            start = ++FPos;
+        } else if (ch == u'\r') {
+            end = FPos++;
+            if (FPos >= n || d[FPos] != QLatin1Char('\n'))
                 FormatError(ReaderName() + QStringLiteral(".CheckState"),
                             QStringLiteral("Неверный формат текста"));
             ++FPos;
             break;
-        } else if (ch == QLatin1Char('\n')) {
+        } else if (ch == u'\n') {
+            end = FPos++;
             break;
         } else {
-            cur += ch;
+            ++FPos;
         }
     }
-    push();
+    push(end);
     if (FPos >= FText.size()) Eos = true;
     if (Values.size() > size_t(FImpCols->Count()))
         FormatError(ReaderName(),

@@ -79,6 +79,11 @@ protected:
 
 private:
     void Walk(bool IsExportAll);
+    bool CellTextOnly(TColumnsEhList* Columns);
+    bool FTextOnlyKnown = false;
+    bool FTextOnly = false;
+    // Per exported column: its field when the cell text is the field's display text as it is.
+    std::vector<TField*> FPlainFields;
 };
 using TDBGridEhExportClass = std::function<TDBGridEhExport*()>;
 

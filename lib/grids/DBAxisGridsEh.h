@@ -621,6 +621,9 @@ public:
     virtual void DropDownBoxApplyTextFilter(TDataSet* DataSet, const String& FieldName,
                                             const String& FilterText, TLSAutoFilterTypeEh Operation);
     virtual void GetColCellParams(bool EditMode, TAxisColCellParamsEh* ColCellParamsEh);
+    // False when GetColCellParams is known to leave the parameters as they are (no hook, no
+    // override), so that checks need not fill them first.
+    virtual bool AdjustsColCellParams() const { return true; }
     virtual void RestoreDefaults();
     virtual void WriteIndex(int Value);
 

@@ -362,10 +362,17 @@ bool TAxisBarEh::CanEditAcceptKey(QChar Key) {
 }
 
 String TAxisBarEh::GetAcceptableEditText(const String& InputEditText) {
+    // Usually every character passes: the text is then shared, not copied.
+    const qsizetype n = InputEditText.size();
+    qsizetype i = 0;
+    while (i < n && CanEditAcceptKey(InputEditText[i]))
+        ++i;
+    if (i == n) return InputEditText;
     String r;
-    r.reserve(InputEditText.size());
-    for (QChar c : InputEditText)
-        if (CanEditAcceptKey(c)) r += c;
+    r.reserve(n);
+    r.append(InputEditText.constData(), i);
+    for (++i; i < n; ++i)
+        if (CanEditAcceptKey(InputEditText[i])) r += InputEditText[i];
     return r;
 }
 
@@ -389,11 +396,14 @@ bool TAxisBarEh::CanModify(bool TryEdit) {
                 result = g && g->DrawMemoText() && IsMemoType(edited->DataType()) && g->IsDataEditAllowed();
         }
     }
-    TAxisColCellParamsEh* p = FCheckModifyColCellParamsEh.get();
-    FillColCellParams(p);
-    p->SetReadOnly(!result);
-    GetColCellParams(true, p);
-    result = !p->ReadOnly();
+    // Filling the parameters reads the value several times over: done only for a hook to see.
+    if (AdjustsColCellParams()) {
+        TAxisColCellParamsEh* p = FCheckModifyColCellParamsEh.get();
+        FillColCellParams(p);
+        p->SetReadOnly(!result);
+        GetColCellParams(true, p);
+        result = !p->ReadOnly();
+    }
     if (TryEdit && result && g) {
         g->DataLink()->Edit();
         result = g->DataLink()->Editing();

@@ -397,8 +397,11 @@ void TAxisBarEh::BeforeDestruction() {
 }
 
 TCustomDBAxisGridEh* TAxisBarEh::Grid() const {
-    auto* bars = dynamic_cast<TGridAxisBarsEh*>(Collection());
-    return bars ? bars->Grid() : nullptr;
+    // Asked several times per cell: the class chain walk is far cheaper than a dynamic_cast,
+    // which compares type names all the way up the collection's hierarchy.
+    TCollection* c = Collection();
+    if (!c || !c->InheritsFrom<TGridAxisBarsEh>()) return nullptr;
+    return static_cast<TGridAxisBarsEh*>(c)->Grid();
 }
 
 TAxisBarDefValuesEh* TAxisBarEh::DefValues() {

@@ -13,6 +13,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <limits>
 
 namespace {
@@ -20,29 +21,32 @@ namespace {
 constexpr int kExtendedDigits = 18;
 constexpr int kCurrencyDigits = 19;
 
-void roundDigits(TFloatDec& r, std::string& digits, int exponent, int keep) {
+// Digits is a buffer with room for one digit more than Count (a carry out of the first digit).
+void roundDigits(TFloatDec& r, char* digits, int count, int exponent, int keep) {
     if (keep < 0) {
-        r.Digits.clear();
-    } else {
-        if (keep < int(digits.size())) {
-            const bool up = digits[keep] >= '5';
-            digits.resize(keep);
-            if (up) {
-                int i = keep - 1;
-                while (i >= 0 && digits[i] == '9')
-                    digits[i--] = '0';
-                if (i < 0) {
-                    digits.insert(digits.begin(), '1');
-                    ++exponent;
-                } else {
-                    ++digits[i];
-                }
+        count = 0;
+    } else if (keep < count) {
+        const bool up = digits[keep] >= '5';
+        count = keep;
+        if (up) {
+            int i = keep - 1;
+            while (i >= 0 && digits[i] == '9')
+                digits[i--] = '0';
+            if (i < 0) {
+                std::memmove(digits + 1, digits, size_t(count));
+                digits[0] = '1';
+                ++count;
+                ++exponent;
+            } else {
+                ++digits[i];
             }
         }
-        while (!digits.empty() && digits.back() == '0')
-            digits.pop_back();
-        r.Digits = std::move(digits);
     }
+    while (count > 0 && digits[count - 1] == '0')
+        --count;
+    // Assigned once, at its final length: at the usual precisions it fits the string's own
+    // storage, so formatting a number allocates nothing here.
+    r.Digits.assign(digits, size_t(count));
     if (r.Digits.empty()) {
         r.Exponent = 0;
         r.Negative = false; // a value that rounds to zero shows no sign
@@ -73,6 +77,25 @@ TFloatDec FloatToDecimal(Extended v, int precision, int decimals) {
     // Most values are doubles: their exact digits come from to_chars, far faster than printf;
     // both round the exact binary value the same way.
     const double d = double(v);
+    if (Extended(d) == v && precision <= 15 && std::isnormal(d)) {
+        // The shortest digits that read back as d lie within half a unit of the last place of
+        // a normal double, less than half a unit of the 15th digit. So when there are no more of
+        // them than are kept, rounding the exact digits gives just these digits; the exact
+        // conversion is needed only when rounding actually cuts digits.
+        const auto res = std::to_chars(buf, buf + sizeof buf - 1, std::fabs(d), std::chars_format::scientific);
+        *res.ptr = 0;
+        char digits[24];
+        int count = 0;
+        const char* p = buf;
+        for (; *p && *p != 'e'; ++p)
+            if (*p >= '0' && *p <= '9' && count < 20) digits[count++] = *p;
+        const int exponent = *p == 'e' ? std::atoi(p + 1) + 1 : 1;
+        const long keep = std::min<long>(precision, long(exponent) + std::min(decimals, 9999));
+        if (count <= keep) {
+            roundDigits(r, digits, count, exponent, int(keep));
+            return r;
+        }
+    }
     if (Extended(d) == v) {
         auto res = std::to_chars(buf, buf + sizeof buf - 1, std::fabs(d), std::chars_format::scientific,
                                  kExtendedDigits - 1);
@@ -80,14 +103,14 @@ TFloatDec FloatToDecimal(Extended v, int precision, int decimals) {
     } else {
         std::snprintf(buf, sizeof buf, "%.*Le", kExtendedDigits - 1, std::fabs(v));
     }
-    std::string digits;
-    digits.reserve(kExtendedDigits);
+    char digits[kExtendedDigits + 8];
+    int count = 0;
     const char* p = buf;
     for (; *p && *p != 'e'; ++p)
-        if (*p >= '0' && *p <= '9') digits += *p;
+        if (*p >= '0' && *p <= '9' && count < kExtendedDigits + 4) digits[count++] = *p;
     const int exponent = *p == 'e' ? std::atoi(p + 1) + 1 : 1;
     const long keep = std::min<long>(precision, long(exponent) + std::min(decimals, 9999));
-    roundDigits(r, digits, exponent, int(keep));
+    roundDigits(r, digits, count, exponent, int(keep));
     return r;
 }
 
@@ -97,11 +120,12 @@ TFloatDec CurrencyToDecimal(Currency c, int precision, int decimals) {
     if (raw == 0) return r;
     r.Negative = raw < 0;
     const UInt64 mag = raw < 0 ? UInt64(0) - UInt64(raw) : UInt64(raw);
-    std::string digits = std::to_string(mag);
-    const int exponent = int(digits.size()) - 4;
+    char digits[32];
+    const int count = int(std::to_chars(digits, digits + sizeof digits - 1, mag).ptr - digits);
+    const int exponent = count - 4;
     if (precision > kCurrencyDigits) precision = kCurrencyDigits;
     const long keep = std::min<long>(precision, long(exponent) + std::min(decimals, 9999));
-    roundDigits(r, digits, exponent, int(keep));
+    roundDigits(r, digits, count, exponent, int(keep));
     return r;
 }
 

@@ -165,6 +165,61 @@ TEST_F(ImpExpFixture, NumbersCopyAsTheyAreEditedWhenTheCentrePrefersIt) {
         Cp1251(QStringLiteral("\"ID\";\"Name\";\"Qty\"\r\n\"1\";\"a\";\"1500 pcs\"\r\n\"2\";\"b\";\"\"")));
 }
 
+// Without hooks the text formats take each cell's text alone; every hook, list or override that
+// shapes a cell must still be seen, and a descendant still gets the full cell parameters.
+struct BackgroundCsv : TDBGridEhExportAsCSV {
+    void WriteDataCell(TColumnEh*, TAxisColCellParamsEh* CellParams) override {
+        CheckFirstCell();
+        PutText(IntToStr(int(CellParams->Background())));
+    }
+};
+
+TEST_F(ImpExpFixture, CellHooksListsAndDescendantsShapeTheExport) {
+    Fill({{Variant(1), S("a"), Variant(2)}});
+    TDBGridOptions o = Grid->Options();
+    o.Exclude(dgTitles);
+    Grid->SetOptions(o);
+    TColumnEh* id = Grid->Columns()->Columns(0);
+    TColumnEh* name = Grid->Columns()->Columns(1);
+    TField* qty = Table->FieldByName(QStringLiteral("Qty"));
+    EXPECT_EQ(Export<TDBGridEhExportAsCSV>(), QByteArray("\"1\";\"a\";\"2\""));
+
+    name->SetOnGetCellParams(TColumnEh::TGetColCellParamsEventEh::Callable(
+        [](TColumnEh*, bool, TAxisColCellParamsEh* P) { P->SetText(P->Text() + QStringLiteral("!")); }));
+    qty->OnGetText = TFieldGetTextEvent::Callable([](TField*, String& Text, bool) { Text = QStringLiteral("q"); });
+    id->KeyList()->SetText(QStringLiteral("1"));
+    id->PickList()->SetText(QStringLiteral("one"));
+    EXPECT_EQ(Export<TDBGridEhExportAsCSV>(), QByteArray("\"one\";\"a!\";\"q\""));
+    EXPECT_EQ(Export<TDBGridEhExportAsText>(), QByteArray("one\ta!\tq"));
+
+    Grid->OnGetCellParams = TGetCellEhParamsEvent::Callable(
+        [name](TObject*, TColumnEh* Column, TFont*, TColor& Background, TGridDrawState) {
+            if (Column == name) Background = clRed;
+        });
+    const QByteArray want = QByteArray::number(int(id->Color())) + ';' + QByteArray::number(int(clRed)) + ';' +
+                            QByteArray::number(int(Grid->Columns()->Columns(2)->Color()));
+    EXPECT_EQ(Export<BackgroundCsv>(), want);
+    Grid->OnGetCellParams = nullptr;
+    EXPECT_EQ(Export<BackgroundCsv>().count(QByteArray::number(int(clRed))), 0);
+}
+
+// A column a hook makes read-only receives nothing from an import.
+TEST_F(ImpExpFixture, ImportHonoursAReadOnlyCellHook) {
+    Fill({{Variant(1), S("a"), Variant(2)}});
+    TColumnEh* name = Grid->Columns()->Columns(1);
+    name->SetOnGetCellParams(TColumnEh::TGetColCellParamsEventEh::Callable(
+        [](TColumnEh*, bool EditMode, TAxisColCellParamsEh* P) {
+            if (EditMode) P->SetReadOnly(true);
+        }));
+    At(1);
+    Import<TDBGridEhImportAsText>("5\tz\t6");
+    EXPECT_EQ(Read(), (Rows{{Variant(5), S("a"), Variant(6)}}));
+    name->SetOnGetCellParams(nullptr);
+    At(5);
+    Import<TDBGridEhImportAsText>("7\tz\t8");
+    EXPECT_EQ(Read(), (Rows{{Variant(7), S("z"), Variant(8)}}));
+}
+
 TEST_F(ImpExpFixture, SelectionKindsChooseRowsAndColumns) {
     Fill(kSample);
     TDBGridOptions o = Grid->Options();

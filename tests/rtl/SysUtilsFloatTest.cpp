@@ -1,10 +1,17 @@
 #include "platform/rtl/SysUtils.h"
+#include "platform/rtl/SysUtilsFloatRec.h"
 #include "rtl/SysUtilsTestPrint.h"
 
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
 #include <limits>
+#include <random>
+#include <string>
+#include <vector>
 
 namespace {
 
@@ -237,6 +244,68 @@ TEST(SysUtilsFloat, SameValue) {
     EXPECT_TRUE(SameValue(0.1L + 0.2L, 0.3L));
     EXPECT_FALSE(SameValue(1.0, 1.001));
     EXPECT_TRUE(SameValue(1.0, 1.001, 0.01));
+}
+
+// The decimal form taken the long way: the exact binary value to 18 digits, then rounded half
+// away from zero. Short decimal values take a quicker route that must end in the same digits.
+TFloatDec ReferenceDecimal(double v, int precision, int decimals) {
+    TFloatDec r;
+    r.Negative = std::signbit(v);
+    char buf[64];
+    std::snprintf(buf, sizeof buf, "%.17e", std::fabs(v));
+    std::string digits;
+    const char* p = buf;
+    for (; *p != 'e'; ++p)
+        if (*p >= '0' && *p <= '9') digits += *p;
+    int exponent = std::atoi(p + 1) + 1;
+    const long keep = std::min<long>(std::min(precision, 18), long(exponent) + decimals);
+    if (keep < 0) {
+        digits.clear();
+    } else if (keep < long(digits.size())) {
+        const bool up = digits[size_t(keep)] >= '5';
+        digits.resize(size_t(keep));
+        if (up) {
+            long i = keep - 1;
+            while (i >= 0 && digits[size_t(i)] == '9')
+                digits[size_t(i--)] = '0';
+            if (i < 0) {
+                digits.insert(digits.begin(), '1');
+                ++exponent;
+            } else {
+                ++digits[size_t(i)];
+            }
+        }
+    }
+    while (!digits.empty() && digits.back() == '0')
+        digits.pop_back();
+    r.Digits = digits;
+    r.Exponent = digits.empty() ? 0 : exponent;
+    if (digits.empty()) r.Negative = false;
+    return r;
+}
+
+TEST(SysUtilsFloat, DecimalDigitsMatchTheExactConversion) {
+    std::vector<double> values = {0.15,  0.25,   2.5,     9.5,    0.95,   999999999999999.5, 0.1,
+                                   1e-5,  123.45, 1.005,   -0.005, 1e22,   9.999999999999999,
+                                   5e-324, 1.7976931348623157e308, 4.35, 0.3, 1234567.891};
+    std::mt19937_64 rng(20261211);
+    for (int i = 0; i < 4000; ++i) {
+        values.push_back(double(int64_t(rng() % 2000000) - 1000000) / 100);   // prices
+        values.push_back(double(int64_t(rng() % 100000000)) / 1000000);       // six decimals
+        uint64_t bits = rng();
+        double d;
+        std::memcpy(&d, &bits, sizeof d);
+        if (std::isfinite(d) && d != 0) values.push_back(d);                   // anything at all
+    }
+    for (const double v : values)
+        for (const int precision : {1, 2, 7, 15, 18})
+            for (const int decimals : {9999, 4, 2, 0}) {
+                const TFloatDec got = FloatToDecimal(v, precision, decimals);
+                const TFloatDec want = ReferenceDecimal(v, precision, decimals);
+                ASSERT_EQ(got.Digits, want.Digits) << v << " precision " << precision << " decimals " << decimals;
+                ASSERT_EQ(got.Exponent, want.Exponent) << v << " precision " << precision;
+                ASSERT_EQ(got.Negative, want.Negative) << v;
+            }
 }
 
 } // namespace

@@ -385,6 +385,19 @@ void TCustomDBGridEh::LayoutChanged() {
 
 void TCustomDBGridEh::RebuildLayout() {
     if (ComponentState().Contains(csLoading) || FDestroying) return;
+    // Side margins that change while laying out change the client width the layout was fitted
+    // to: one more pass follows, posted, since this one runs inside the caller's layout lock.
+    const auto sideIndents = [this] {
+        return OutBoundaryData()->LeftIndent() + OutBoundaryData()->RightIndent();
+    };
+    const int oldIndents = sideIndents();
+    const auto relayout = qScopeGuard([&] {
+        constexpr UINT WM_DEFERRED_LAYOUT = WM_USER + 100;
+        MSG msg{};
+        if (sideIndents() != oldIndents && HandleAllocated() &&
+            !PeekMessage(&msg, Handle(), WM_DEFERRED_LAYOUT, WM_DEFERRED_LAYOUT, PM_NOREMOVE))
+            PostMessage(Handle(), WM_DEFERRED_LAYOUT, 0, 0);
+    });
     UpdateScrollBarPanels();
     UpdateMemTableInterface();
     // The columns and the field map first, then the grid's geometry over them.
@@ -466,7 +479,8 @@ void TCustomDBGridEh::UpdateRowHeights() {
     // The new default dropped the fitted heights: the row count taken next fits them again.
     if (FOptionsEh.Contains(dghAutoFitRowHeight)) FColWidthsChanged = true;
     if (FOptions.Contains(dgTitles)) {
-        int h = FStdDefaultRowHeight + 2;
+        // As high as the tallest title font needs, plus the line under the titles.
+        int h = CalcTitleTextHeight() + (FOptions.Contains(dgRowLines) ? GridLineWidth() : 0);
         if (FTitleParams->RowHeight() > 0 || FTitleParams->RowLines() > 0) h = CalcFixedTitleHeight();
         SetRowHeights(0, h);
         if (IsUseMultiTitle()) {

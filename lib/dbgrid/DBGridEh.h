@@ -1943,6 +1943,13 @@ protected:
     int CalcFixedTitleHeight();
     // Shares the client width among the visible columns in proportion to their starting widths.
     void FitColumnWidthsToClient();
+    // --- layout rebuild: title text height, the title tree's paint marks, blank cells
+    // (DBGridEhRebuild.cpp)
+    // The tallest "Wg" plus the interline space over the titles' fonts.
+    int CalcTitleTextHeight();
+    void ResetHeadTreeDrawn(THeadTreeNode* Node);
+    void DrawBlankCell(const TRect& ARect, bool Highlighted, TAxisColCellParamsEh* Params,
+                       bool Fixed) override;
     int FLastVisibleCol = -1;
     // Set while a live column sizing holds the horizontal scroll position.
     bool FTraceSizingScrollLocked = false;

@@ -34,6 +34,8 @@ void TCustomDBGridEh::UpdateStdDefaultRowHeight() {
     // The edit button takes the row's height unless the row is much taller than it is wide.
     const int bw = InplaceEditorButtonWidth();
     FInplaceEditorButtonHeight = std::nearbyint(bw * 1.5) >= h ? h : ButtonHeightForWidth(bw, Flat());
+    // The filter row's buttons follow its own row height, which may follow this one.
+    if (FSTFilter) FSTFilter->UpdateInplaceEditorButtonHeight();
     // Text wraps only in rows with room for more than one line.
     const int internalLeading = std::max(0, fm.height() - QFontInfo(Font()->ToQFont()).pixelSize());
     FAllowWordWrap = fm.leading() + fm.height() + internalLeading + FInterlinear < h;

@@ -37,6 +37,8 @@ TAxisBarEh* TCustomDBGridEh::GetTitleColumnAtPos(const TPoint& Pos) {
     if (Columns()->State() != csCustomized || !FOptions.Contains(dgTitles)) return nullptr;
     const TGridCoord cell = MouseCoord(Pos.X, Pos.Y);
     if (cell.Y != 0 || cell.X < FIndicatorOffset) return nullptr;
+    // The row panel's titles share one cell: the column is the one placed under the point.
+    if (RowPanelMode()) return RowPanelColumnAtPoint(Pos.X, Pos.Y, 0);
     return DataColumn(cell.X - FIndicatorOffset);
 }
 

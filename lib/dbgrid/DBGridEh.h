@@ -1736,6 +1736,11 @@ public:
     // match colours, where they stand in the cell text written into ARect.
     void PaintInplaceSearchMatch(TColumnEh* Column, const String& Text, const TRect& ARect, int DX, int DY,
                                  TAlignment Alignment);
+    // The tree's connecting lines carried on through Strip, the part of the current row's cell
+    // in the first column that stands beside the open detail panel.
+    void DrawTreeStripLines(int DataRow, const TRect& Strip);
+    // Whether ACanvas maps x mirrored now (the grid paints right to left through it).
+    static bool IsCanvasMirrored(TCanvas* ACanvas);
     virtual void DefaultCellMouseClick(TGridCoord Cell, TMouseButton Button, TShiftState Shift, int X, int Y);
     static TCursor ColumnSelectCursor();
     static TCursor RowSelectCursor();

@@ -45,6 +45,10 @@ void DrawUnmirrored(TCanvas* Canvas, int Width, int Height, const TRect& ARect, 
 
 TDBGridEhDesignTitleFrameProc DBGridEhDesignTitleFrame;
 
+bool TCustomDBGridEh::IsCanvasMirrored(TCanvas* ACanvas) {
+    return CanvasMirrored(ACanvas);
+}
+
 void TCustomDBGridEh::SetCanvasMirroring(bool Mirror) {
     SetMirroredCanvasMapping(Canvas(), Mirror, ClientWidth(), ClientHeight());
 }

@@ -186,7 +186,7 @@ void TCustomDBGridEh::DrawGridDataCell(int ACol, int ARow, TPoint, TGridDrawStat
     if (IsTreeViewMode() && DataColumn(DataCol) == VisibleColumn(0)) {
         DrawCellTreeAreaBackground(DataCol, DataRow, ARect, AState);
         const int w = GetCellTreeElmentsAreaWidth();
-        if (UseRightToLeftAlignment())
+        if (UseRightToLeftAlignment() && !IsCanvasMirrored(c))
             area.Right -= w;
         else
             area.Left += w;
@@ -616,4 +616,36 @@ bool TCustomDBGridEh::CheckFillDataCell(const TGridCoord& Cell, const TGridCoord
     DrawThemedCellBackground(themed ? 1 : GetFixedCellStyle(), AreaRect, clDefault, false, true, AreaRect,
                              selected, false);
     return true;
+}
+
+// ---------------------------------------------------------------------------------------------
+// Tree lines beside the detail panel
+
+void TCustomDBGridEh::DrawTreeStripLines(int DataRow, const TRect& Strip) {
+    if (!DataLink()->Active() || DataRow < 0 || DataRow >= FullDataRowCount() ||
+        !FTreeViewParams->ShowTreeLines())
+        return;
+    InstantReadScope read(this, DataRow);
+    IMemTableEh* mt = FIntMemTable;
+    const int level = mt->GetTreeNodeLevel();
+    const int areaWidth = std::min(TreeLevelWidth * level, Strip.Width());
+    if (level <= 0 || areaWidth <= 0) return;
+    TCanvas* c = Canvas();
+    HDC dc = c->Handle();
+    const int saved = SaveDC(dc);
+    const auto restore = qScopeGuard([&] { RestoreDC(dc, saved); });
+    IntersectClipRect(dc, Strip.Left, Strip.Top, Strip.Left + areaWidth, Strip.Bottom);
+    const bool dotPhase = (FStdDefaultRowHeight % 2 != 0) && (TopRow() % 2 != 0);
+    c->Pen()->SetStyle(psSolid);
+    c->Pen()->SetWidth(1);
+    c->Pen()->SetMode(pmCopy);
+    c->Pen()->SetColor(clBtnShadow);
+    // Only the lines that lead on to a following sibling go on; the signs stay in the row.
+    constexpr int PassingLine = 11;
+    for (int lvl = 1; lvl <= level; ++lvl) {
+        if (!mt->GetTreeNodeHasNextVisibleSibling(lvl)) continue;
+        const int l = Strip.Left + (lvl - 1) * TreeLevelWidth;
+        PaintTreeNodeGlyph(c, TRect(l, Strip.Top, l + TreeLevelWidth, Strip.Bottom), PassingLine, dotPhase, 1,
+                           1, false, false, FTreeViewParams->GetActualGlyphStyle());
+    }
 }

@@ -152,6 +152,10 @@ void TCustomDBGridEh::DrawCell(int ACol, int ARow, const TRect& ARect, TGridDraw
     CanvasKeeper keep(Canvas());
     TRect cut = ARect;
     DrawRowDetailStrip(ACol, ARow, cut);
+    if (cut.Bottom < ARect.Bottom && cellType.X != 0 && cellType.Y == 2 && areaCol == 0) {
+        const TRect strip(ARect.Left, cut.Bottom, ARect.Right, ARect.Bottom);
+        if (IsTreeViewMode()) DrawTreeStripLines(areaRow, strip);
+    }
     if (cellType.X != 0 && RowPanelMode()) {
         if (cellType.Y == 4)
             DrawRowPanelFooterCell(ACol, ARow, cellType, AState, cut, areaCol, areaRow);

@@ -437,7 +437,8 @@ bool TCustomDBGridEh::CheckRowHaveDetailPanel() {
 void TCustomDBGridEh::DrawTreeElement(TCanvas* ACanvas, const TRect& ARect, int Kind, bool DotPhase,
                                       double ScaleX, double ScaleY, bool ShiftBox, bool UseSystemColors,
                                       TTreeViewGlyphStyleEh GlyphStyle) {
-    if (!UseRightToLeftAlignment()) {
+    // A mirrored canvas already puts the glyph at its place and turns it round.
+    if (!UseRightToLeftAlignment() || IsCanvasMirrored(ACanvas)) {
         PaintTreeNodeGlyph(ACanvas, ARect, Kind, DotPhase, ScaleX, ScaleY, ShiftBox, UseSystemColors,
                            GlyphStyle);
         return;

@@ -58,7 +58,8 @@ void TCustomDBGridEh::DrawTreeArea(TCanvas* Canvas, const TRect& ARect, TColor A
     const int level = mt->GetTreeNodeLevel();
     if (level <= 0) return;
     const bool lines = FTreeViewParams->ShowTreeLines();
-    const bool rtl = UseRightToLeftAlignment();
+    // On a mirrored canvas the area is laid out left to right and the canvas turns it round.
+    const bool rtl = UseRightToLeftAlignment() && !IsCanvasMirrored(Canvas);
     const int areaWidth = std::min(TreeLevelWidth * level, ARect.Width());
     if (areaWidth <= 0) return;
     // Dots of neighbouring rows line up only when the phase follows the row's parity.

@@ -791,12 +791,9 @@ void TGridGroupDataTreeEh::BuildSorted(IMemTableEh* AIntMemTable, bool Reuse) {
     };
     auto fullKey = [&](int row) {
         Variant key = VarArrayCreate({0, n}, varVariant);
-        // Written in place: one key array per record, so per-element puts would show.
-        auto* items = static_cast<Variant*>(key.ArrayLock());
         for (int i = 0; i < n; ++i)
-            items[i] = keyOf(row, i);
-        items[n] = Variant(Integer(row));
-        key.ArrayUnlock();
+            key.ArrayPut({i}, keyOf(row, i));
+        key.ArrayPut({n}, Variant(Integer(row)));
         return key;
     };
 

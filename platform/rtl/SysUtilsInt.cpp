@@ -3,11 +3,15 @@
 #include "platform/rtl/SysUtils.h"
 
 #include <algorithm>
-
+#include <charconv>
 #include <limits>
 
 String IntToStr(Int64 v) {
-    return QString::number(v);
+    // Every exported or displayed integer comes through here: plain digits, without the
+    // locale machinery of QString::number (which gives the same text).
+    char digits[24];
+    const char* end = std::to_chars(digits, digits + sizeof digits, v).ptr;
+    return QString::fromLatin1(digits, qsizetype(end - digits));
 }
 String UIntToStr(UInt64 v) {
     return QString::number(v);

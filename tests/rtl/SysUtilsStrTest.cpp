@@ -153,6 +153,8 @@ TEST(SysUtilsStr, IntegersFollowVal) {
     EXPECT_EQ(StrToInt64Def(QStringLiteral("12"), -1), 12);
 
     EXPECT_EQ(IntToStr(-9000000000LL), "-9000000000");
+    EXPECT_EQ(IntToStr(INT64_MIN), "-9223372036854775808");
+    EXPECT_EQ(IntToStr(0), "0");
     EXPECT_EQ(IntToHex(255, 4), "00FF");
     EXPECT_EQ(IntToHex(-1, 2), "FFFFFFFF");
     EXPECT_EQ(IntToHex(Int64(-1), 2), "FFFFFFFFFFFFFFFF");

@@ -10,6 +10,10 @@ void AppTest::SetUpTestSuite() {
 
 void AppTest::SetUp() {
     ASSERT_TRUE(dir.isValid());
+    // A test that types Shift+Tab as the window system delivers it never sends the Shift key's
+    // own release: no modifier is held when a test starts.
+    for (int vk : {VK_SHIFT, VK_CONTROL, VK_MENU})
+        SetKeyDown(vk, false);
     // No language file: every text is its built-in default.
     SetLanguageDir(dir.path());
     FreeLanguage();

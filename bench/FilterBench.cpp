@@ -337,6 +337,22 @@ void Record(double& Slot, double Seconds) {
     Slot = Slot == 0 ? Seconds : std::min(Slot, Seconds);
 }
 
+// The timed step of one operation; both sides answer the same four questions.
+template <class Side> Result RunOp(Side& S, Op What) {
+    switch (What) {
+    case OpFilter:
+        return S.Filter();
+    case OpFooters:
+        return S.Footers();
+    case OpGroups:
+        return S.Groups();
+    case OpEdit:
+        return S.Edit();
+    default:
+        return Result();
+    }
+}
+
 void GridOp(benchmark::State& state, int Rows, Op What) {
     Prepare(Rows);
     SizeRun& run = Runs[Rows];
@@ -347,23 +363,7 @@ void GridOp(benchmark::State& state, int Rows, Op What) {
             TheGrid->FindEdited();
         }
         bench::Timer t;
-        Result r;
-        switch (What) {
-        case OpFilter:
-            r = TheGrid->Filter();
-            break;
-        case OpFooters:
-            r = TheGrid->Footers();
-            break;
-        case OpGroups:
-            r = TheGrid->Groups();
-            break;
-        case OpEdit:
-            r = TheGrid->Edit();
-            break;
-        default:
-            break;
-        }
+        const Result r = RunOp(*TheGrid, What);
         const double s = t.Seconds();
         state.SetIterationTime(s);
         Record(run.GridSeconds[What], s);
@@ -377,23 +377,7 @@ void SqliteOp(benchmark::State& state, int Rows, Op What) {
     SizeRun& run = Runs[Rows];
     for (auto _ : state) {
         bench::Timer t;
-        Result r;
-        switch (What) {
-        case OpFilter:
-            r = TheSqlite->Filter();
-            break;
-        case OpFooters:
-            r = TheSqlite->Footers();
-            break;
-        case OpGroups:
-            r = TheSqlite->Groups();
-            break;
-        case OpEdit:
-            r = TheSqlite->Edit();
-            break;
-        default:
-            break;
-        }
+        const Result r = RunOp(*TheSqlite, What);
         const double s = t.Seconds();
         state.SetIterationTime(s);
         Record(run.SqliteSeconds[What], s);

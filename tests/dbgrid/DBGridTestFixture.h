@@ -59,6 +59,59 @@ template <class TGrid> struct DBGridFormFixture : ::testing::Test {
         Pump();
     }
 
+    // A (A.1 (A.1.a), A.2), B (B.1), all expanded: rows A, A.1, A.1.a, A.2, B, B.1 on levels
+    // 1, 2, 3, 2, 1, 2.
+    void UseTree() {
+        Table = Create<TMemTableEh>(Form);
+        Table->FieldDefs()->Add(QStringLiteral("Name"), ftString, 20);
+        Table->FieldDefs()->Add(QStringLiteral("ID"), ftInteger);
+        Table->FieldDefs()->Add(QStringLiteral("Parent"), ftInteger);
+        Table->CreateDataSet();
+        const struct {
+            const char* Name;
+            int Id, Parent;
+        } rows[] = {{"A", 1, 0}, {"A.1", 2, 1}, {"A.2", 3, 1}, {"A.1.a", 4, 2}, {"B", 5, 0}, {"B.1", 6, 5}};
+        for (const auto& r : rows)
+            Table->AppendRecord(
+                {Variant(QString::fromLatin1(r.Name)), Variant(r.Id), r.Parent ? Variant(r.Parent) : Null()});
+        Table->TreeList()->SetKeyFieldName(QStringLiteral("ID"));
+        Table->TreeList()->SetRefParentFieldName(QStringLiteral("Parent"));
+        Table->TreeList()->SetActive(true);
+        Table->TreeList()->FullExpand();
+        Table->First();
+        Source->SetDataSet(Table);
+        Grid->SetDataSource(Source);
+        Grid->TreeViewParams()->SetGlyphStyle(tvgsClassicEh);
+        Grid->SetFocus();
+        Pump();
+    }
+
+    // A memory table of Cols text fields F0.. and Rows records, the cell of record r (from 1) and
+    // field c being CellFormat.arg(r).arg(c), shown in the grid as Cols columns of Width pixels.
+    void UseTextTable(int Cols, int Rows, const QString& CellFormat, int Width) {
+        Table = Create<TMemTableEh>(Form);
+        for (int c = 0; c < Cols; ++c)
+            Table->FieldDefs()->Add(QStringLiteral("F%1").arg(c), ftString, 20);
+        Table->CreateDataSet();
+        for (int r = 1; r <= Rows; ++r) {
+            std::vector<Variant> values;
+            for (int c = 0; c < Cols; ++c)
+                values.emplace_back(CellFormat.arg(r).arg(c));
+            Table->AppendRecord(values);
+        }
+        Table->First();
+        Source->SetDataSet(Table);
+        Grid->SetDataSource(Source);
+        Grid->Columns()->Clear();
+        for (int c = 0; c < Cols; ++c) {
+            TColumnEh* col = Grid->Columns()->Add();
+            col->SetFieldName(QStringLiteral("F%1").arg(c));
+            col->SetWidth(Width);
+        }
+        Grid->SetFocus();
+        Pump();
+    }
+
     // A memory table of N rows: ID 1..N, Name NameFormat.arg(n) and Qty n mod 7, shown in the grid.
     void UseTable(int N, const QString& NameFormat = QStringLiteral("Name %1")) {
         Table = Create<TMemTableEh>(Form);

@@ -28,27 +28,7 @@ protected:
 
     void SetUp() override {
         DBGridFormFixture::SetUp();
-        Table = Create<TMemTableEh>(Form);
-        for (int c = 0; c < kCols; ++c)
-            Table->FieldDefs()->Add(QStringLiteral("F%1").arg(c), ftString, 20);
-        Table->CreateDataSet();
-        for (int r = 1; r <= 20; ++r) {
-            std::vector<Variant> values;
-            for (int c = 0; c < kCols; ++c)
-                values.emplace_back(QStringLiteral("Строка %1.%2").arg(r).arg(c));
-            Table->AppendRecord(values);
-        }
-        Table->First();
-        Source->SetDataSet(Table);
-        Grid->SetDataSource(Source);
-        Grid->Columns()->Clear();
-        for (int c = 0; c < kCols; ++c) {
-            TColumnEh* col = Grid->Columns()->Add();
-            col->SetFieldName(QStringLiteral("F%1").arg(c));
-            col->SetWidth(kWidth);
-        }
-        Grid->SetFocus();
-        Pump();
+        UseTextTable(kCols, 20, QStringLiteral("Строка %1.%2"), kWidth);
     }
     TColumnEh* Col(int i) { return Grid->Columns()->Columns(i); }
     void ScrollToRightEnd() {

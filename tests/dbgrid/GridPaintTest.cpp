@@ -191,26 +191,7 @@ TEST_F(PaintGrid, InplaceSearchMatchMarksTheTypedBeginning) {
 // A tree's outline right to left is the mirror of the left-to-right one: the slots stand at the
 // start of the first column (its right end) and the signs and lines are turned round with them.
 TEST_F(PaintGrid, RightToLeftTreeOutlineMirrorsTheLeftToRightOne) {
-    Table = Create<TMemTableEh>(Form);
-    Table->FieldDefs()->Add(QStringLiteral("Name"), ftString, 20);
-    Table->FieldDefs()->Add(QStringLiteral("ID"), ftInteger);
-    Table->FieldDefs()->Add(QStringLiteral("Parent"), ftInteger);
-    Table->CreateDataSet();
-    const struct {
-        const char* Name;
-        int Id, Parent;
-    } rows[] = {{"A", 1, 0}, {"A.1", 2, 1}, {"A.2", 3, 1}, {"A.1.a", 4, 2}, {"B", 5, 0}, {"B.1", 6, 5}};
-    for (const auto& r : rows)
-        Table->AppendRecord(
-            {Variant(QString::fromLatin1(r.Name)), Variant(r.Id), r.Parent ? Variant(r.Parent) : Null()});
-    Table->TreeList()->SetKeyFieldName(QStringLiteral("ID"));
-    Table->TreeList()->SetRefParentFieldName(QStringLiteral("Parent"));
-    Table->TreeList()->SetActive(true);
-    Table->TreeList()->FullExpand();
-    Table->First();
-    Source->SetDataSet(Table);
-    Grid->SetDataSource(Source);
-    Grid->TreeViewParams()->SetGlyphStyle(tvgsClassicEh);
+    UseTree();
     Table->Last(); // the current row's highlight stays out of the compared rows
     Pump();
     const TRect first = DeviceRect(Grid->CellRect(Grid->IndicatorOffset(), Grid->TopDataOffset()), false);

@@ -17,33 +17,6 @@ namespace {
 struct TreeGrid : DBGridFormFixture<TDBGridEh> {
     TreeGrid() : DBGridFormFixture(360, 300) {}
 
-    // A (A.1 (A.1.a), A.2), B (B.1), all expanded: rows A, A.1, A.1.a, A.2, B, B.1 on levels
-    // 1, 2, 3, 2, 1, 2.
-    void UseTree() {
-        Table = Create<TMemTableEh>(Form);
-        Table->FieldDefs()->Add(QStringLiteral("Name"), ftString, 20);
-        Table->FieldDefs()->Add(QStringLiteral("ID"), ftInteger);
-        Table->FieldDefs()->Add(QStringLiteral("Parent"), ftInteger);
-        Table->CreateDataSet();
-        const struct {
-            const char* Name;
-            int Id, Parent;
-        } rows[] = {{"A", 1, 0}, {"A.1", 2, 1}, {"A.2", 3, 1}, {"A.1.a", 4, 2}, {"B", 5, 0}, {"B.1", 6, 5}};
-        for (const auto& r : rows)
-            Table->AppendRecord(
-                {Variant(QString::fromLatin1(r.Name)), Variant(r.Id), r.Parent ? Variant(r.Parent) : Null()});
-        Table->TreeList()->SetKeyFieldName(QStringLiteral("ID"));
-        Table->TreeList()->SetRefParentFieldName(QStringLiteral("Parent"));
-        Table->TreeList()->SetActive(true);
-        Table->TreeList()->FullExpand();
-        Table->First();
-        Source->SetDataSet(Table);
-        Grid->SetDataSource(Source);
-        Grid->TreeViewParams()->SetGlyphStyle(tvgsClassicEh);
-        Grid->SetFocus();
-        Pump();
-    }
-
     // The names of the grid's data rows as the grid reads them; the row count must agree.
     QStringList Names() {
         QStringList out;

@@ -5,6 +5,7 @@
 
 #include "lib/dbgrid/DBGridEh.h"
 #include "lib/memtable/MemTableEh.h"
+#include "platform/classes/ComponentStreams.h"
 
 #include "platform/ui/Forms.h"
 #include "platform/ui/WinApi.h"
@@ -84,6 +85,29 @@ template <class TGrid> struct DBGridFormFixture : ::testing::Test {
         Grid->TreeViewParams()->SetGlyphStyle(tvgsClassicEh);
         Grid->SetFocus();
         Pump();
+    }
+
+    // Reads the grid back into new grids on the form, from Bin and from Text converted to binary,
+    // and runs Check on each. The binary copy is renamed after its check so that the next one may
+    // take the stored name; the copy read from the text is returned as it was read.
+    template <class F> TDBGridEh* CheckReadBack(TMemoryStream& Bin, const String& Text, F Check) {
+        auto* fromBinary = Create<TDBGridEh>(Form);
+        Bin.SetPosition(0);
+        ReadComponent(&Bin, fromBinary);
+        {
+            SCOPED_TRACE("read from the binary form");
+            Check(fromBinary);
+        }
+        fromBinary->SetName(QStringLiteral("ReadBackFromBinary"));
+        TStringStream textIn(Text);
+        TMemoryStream bin;
+        ObjectTextToBinary(&textIn, &bin);
+        auto* fromText = Create<TDBGridEh>(Form);
+        bin.SetPosition(0);
+        ReadComponent(&bin, fromText);
+        SCOPED_TRACE("read from the text form");
+        Check(fromText);
+        return fromText;
     }
 
     // A memory table of Cols text fields F0.. and Rows records, the cell of record r (from 1) and

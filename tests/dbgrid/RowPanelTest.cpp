@@ -579,17 +579,5 @@ TEST_F(RowDetailPanelTest, StreamsTheSettingsAndTheWindowWithItsControls) {
         EXPECT_EQ(e->BoundsRect(), TRect(30, 40, 180, 61));
     };
 
-    auto* fromBinary = Create<TDBGridEh>(Form);
-    bin.SetPosition(0);
-    ReadComponent(&bin, fromBinary);
-    check(fromBinary);
-    fromBinary->SetName(QStringLiteral("FromBinary"));
-
-    TStringStream textIn(text);
-    TMemoryStream bin2;
-    ObjectTextToBinary(&textIn, &bin2);
-    auto* fromText = Create<TDBGridEh>(Form);
-    bin2.SetPosition(0);
-    ReadComponent(&bin2, fromText);
-    check(fromText);
+    CheckReadBack(bin, text, check);
 }

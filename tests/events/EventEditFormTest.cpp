@@ -562,7 +562,12 @@ TEST_F(EventEditTest, KeyboardAloneChoosesConditionAndKindAndSaves) {
     bool reached = false;
     QTimer act;
     act.setSingleShot(true);
+    int tries = 0; // under load the dialog may become active late
     QObject::connect(&act, &QTimer::timeout, [&] {
+        if (QApplication::activeWindow() != Form->Widget() && ++tries < 100) {
+            act.start(50);
+            return;
+        }
         first = FocusedControl();
         PressKey(Qt::Key_Down);
         PressKey(Qt::Key_Down); // condition 2
@@ -585,7 +590,7 @@ TEST_F(EventEditTest, KeyboardAloneChoosesConditionAndKindAndSaves) {
     QTimer guard;
     guard.setSingleShot(true);
     QObject::connect(&guard, &QTimer::timeout, [&] { Form->SetModalResult(mrAbort); });
-    guard.start(5000);
+    guard.start(30000);
 
     EXPECT_EQ(Form->ShowModal(), mrOk);
     // The dialog opens with the first tab stop focused: the chosen condition.

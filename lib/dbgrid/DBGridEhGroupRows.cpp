@@ -787,6 +787,15 @@ bool TCustomDBGridEh::HighlightGroupDataCellColor(int, int DataRow, const String
     if (IsFocusInside()) {
         AColor = style.GetSelectionColor();
         if (AFont) AFont->SetColor(style.GetSelectionFontColor());
+        if (style.IsCustomStyleActive()) {
+            // A custom visual style paints a selected group row as it paints a selected cell.
+            const TThemedElementDetails details = TCustomStyleServices::GetElementDetails(tgCellSelected);
+            TColor fill = clNone;
+            TColor text = clNone;
+            if (StyleServices()->GetElementColor(details, ecFillColor, fill) && fill != clNone) AColor = fill;
+            if (StyleServices()->GetElementColor(details, ecTextColor, text) && text != clNone && AFont)
+                AFont->SetColor(text);
+        }
     } else if (current) {
         AColor = style.GetSelectionInactiveColor();
         if (AFont) AFont->SetColor(style.GetSelectionFontColor());

@@ -8,6 +8,7 @@
 #include "memtable/MemTableFixture.h"
 
 #include "lib/dbgrid/DBGridEhImpExp.h"
+#include "lib/dbgrid/DBGridEhRowPanel.h"
 #include "lib/dbgrid/DBGridEhSelection.h"
 
 #include "platform/rtl/SysUtils.h"
@@ -25,6 +26,7 @@ public:
     // Drops the title of data column DataCol into the panel at X.
     void DropTitle(int DataCol, int X) {
         FPressedDataCol = DataCol;
+        FMoveIndex = DataCol + IndicatorOffset();
         FGroupDataMovingIndex = -1;
         EndGroupPanelTitleMoving(TShiftState(), X, true, DataGrouping()->Top() + 5);
     }
@@ -34,6 +36,9 @@ public:
         EndGroupPanelTitleMoving(TShiftState(), X, true, DataGrouping()->Top() + 5);
     }
     size_t DrawnGroups() const { return FDrawnGroupList.size(); }
+    bool RowPanelColumnMoving() const { return FRowPanelMoving; }
+    int MovedRowPanelColumn() const { return FToMoveColumnIndex; }
+    void Cancel() { CancelMode(); }
     void Key(Word key, TShiftState shift = TShiftState()) { KeyDown(key, shift); }
     void Click(int X, int Y) {
         MouseDown(mbLeft, TShiftState{ssLeft}, X, Y);
@@ -590,6 +595,45 @@ TEST_F(GroupedGrid, LevelBoxDraggedOntoTheTitlesMovesItsColumnThere) {
         for (int i = 0; i < 4; ++i)
             order << Col(i)->FieldName();
         EXPECT_EQ(order.join(u' '), QString::fromLatin1(c.order));
+        ExpectConsistent();
+    }
+}
+
+// In a row panel a level's box carried out of the panel becomes a move of its column inside the
+// panel; the level goes only when that move is dropped, and a cancelled move keeps it.
+TEST_F(GroupedGrid, LevelBoxDraggedIntoARowPanelUngroupsOnlyOnTheDrop) {
+    Grid->RowPanel()->SetActive(true);
+    G()->SetGroupPanelVisible(true);
+    for (bool cancel : {true, false}) {
+        SCOPED_TRACE(cancel ? "cancelled" : "dropped");
+        G()->GroupLevels()->Clear();
+        GroupBy({1});
+        Col(1)->SetVisible(false);
+        Pump();
+        const TRect box = G()->ActiveGroupLevels(0)->GroupPanelRect();
+        const int midX = (box.Left + box.Right) / 2;
+        Grid->Press(midX, G()->Top() + (box.Top + box.Bottom) / 2);
+        Grid->Move(midX + 6, G()->Top() + box.Top + 2, TShiftState{ssLeft});
+        EXPECT_EQ(Grid->GridEhState(), dgsGroupPanelTitleMoving);
+        const TRect title = Grid->CellRect(Grid->IndicatorOffset(), 0);
+        const int x = title.Left + 20, y = (title.Top + title.Bottom) / 2;
+        Grid->Move(x, y, TShiftState{ssLeft});
+        EXPECT_EQ(Grid->GridEhState(), dgsNormal);
+        ASSERT_TRUE(Grid->RowPanelColumnMoving());
+        EXPECT_EQ(Grid->MovedRowPanelColumn(), 1);
+        EXPECT_EQ(G()->ActiveGroupLevelsCount(), 1) << "leaving the panel does not ungroup";
+        EXPECT_FALSE(Col(1)->Visible());
+        if (cancel) {
+            Grid->Cancel();
+            Grid->Release(x, y);
+            EXPECT_EQ(G()->ActiveGroupLevelsCount(), 1);
+            EXPECT_FALSE(Col(1)->Visible());
+        } else {
+            Grid->Release(x, y);
+            EXPECT_EQ(G()->ActiveGroupLevelsCount(), 0);
+            EXPECT_TRUE(Col(1)->Visible());
+        }
+        EXPECT_FALSE(Grid->RowPanelColumnMoving());
         ExpectConsistent();
     }
 }

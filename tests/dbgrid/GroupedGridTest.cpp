@@ -232,6 +232,39 @@ TEST_F(GroupedGrid, MovingWalksTheFlatListAndCarriesTheCursor) {
     Grid->Repaint();
 }
 
+// Keys on a group footer row walk the shown columns (hidden ones are stepped over), and Tab on
+// a footer or group row clears a selection that a move clears.
+TEST_F(GroupedGrid, FooterRowKeysWalkTheShownColumns) {
+    GroupBy({0});
+    SumFooter();
+    Col(2)->SetVisible(false); // Kind
+    TDBGridEhOptions eh = Grid->OptionsEh();
+    eh.Include(dghClearSelection);
+    Grid->SetOptionsEh(eh);
+    Pump();
+    ASSERT_EQ(Rows(), u"East r1 r3 r5 f West r0 r2 r4 f"_qs);
+    SelectRow(4);
+    ASSERT_EQ(Cur()->NodeType(), dntDataGroupFooterEh);
+    struct Step {
+        Word key;
+        int selected;
+    } steps[] = {{VK_END, 3},   {VK_LEFT, 1},  {VK_LEFT, 0},  {VK_LEFT, 0},
+                 {VK_RIGHT, 1}, {VK_RIGHT, 3}, {VK_RIGHT, 3}, {VK_HOME, 0}};
+    for (const Step& st : steps) {
+        Grid->Key(st.key);
+        EXPECT_EQ(Grid->SelectedIndex(), st.selected) << "key " << st.key;
+        EXPECT_EQ(Cur()->NodeType(), dntDataGroupFooterEh);
+    }
+    for (int row : {4, 0}) {
+        SelectRow(row);
+        Grid->Selection()->SelectAll();
+        ASSERT_NE(Grid->Selection()->SelectionType(), gstNon);
+        Grid->Key(VK_TAB);
+        EXPECT_EQ(Grid->Selection()->SelectionType(), gstNon) << "row " << row;
+    }
+    ExpectConsistent();
+}
+
 TEST_F(GroupedGrid, EscOnAGroupRowClearsTheSelection) {
     GroupBy({0});
     SelectRow(0); // the East group row

@@ -12,6 +12,7 @@
 #include "lib/dbgrid/DBGridEhSelection.h"
 
 #include "platform/rtl/SysUtils.h"
+#include "platform/ui/StdCtrls.h"
 
 #include <QImage>
 #include <QPainter>
@@ -263,6 +264,62 @@ TEST_F(GroupedGrid, FooterRowKeysWalkTheShownColumns) {
         EXPECT_EQ(Grid->Selection()->SelectionType(), gstNon) << "row " << row;
     }
     ExpectConsistent();
+}
+
+// The colours of a group row: the selection colours while the grid has the focus, the inactive
+// colour for the current row and the button face for other selected rows once it has lost it,
+// and nothing at all under an update lock or without a selection to show.
+TEST_F(GroupedGrid, SelectedGroupRowColoursFollowTheFocus) {
+    GroupBy({0});
+    SelectRow(4); // the West group row is current
+    ASSERT_EQ(Cur()->DisplayValue(), u"West"_qs);
+    Grid->SetFocus();
+    Pump();
+    ASSERT_TRUE(Grid->IsFocusInside());
+    TDBGridEhStyle& style = Grid->PaintStyle();
+    TFont font;
+    TColor color = clWindow;
+    EXPECT_TRUE(Grid->HighlightGroupDataCellColor(0, 4, String(), TGridDrawState(), color, &font));
+    EXPECT_EQ(color, style.GetSelectionColor());
+    EXPECT_EQ(font.Color(), style.GetSelectionFontColor());
+    Grab(u"dbgrid_grouped_selected_group_row"_qs);
+
+    auto* other = new TEdit(Form);
+    other->SetParent(Form);
+    other->SetBounds(0, 380, 50, 16);
+    other->SetFocus();
+    Pump();
+    ASSERT_FALSE(Grid->IsFocusInside());
+    struct Case {
+        const char* name;
+        int dataRow;
+        bool selected, alwaysShow, locked;
+        bool result;
+        TColor color;
+    } cases[] = {
+        {"current row", 4, false, false, false, true, style.GetSelectionInactiveColor()},
+        {"selected row, always shown", 0, true, true, false, true, clBtnFace},
+        {"selected row, hidden without focus", 0, true, false, false, false, clWindow},
+        {"row not selected", 0, false, true, false, false, clWindow},
+        {"current row under an update lock", 4, false, true, true, false, clWindow},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        TDBGridOptions o = Grid->Options();
+        if (c.alwaysShow)
+            o.Include(dgAlwaysShowSelection);
+        else
+            o.Exclude(dgAlwaysShowSelection);
+        Grid->SetOptions(o);
+        if (c.locked) Grid->LockUpdate();
+        color = clWindow;
+        const bool r = Grid->HighlightGroupDataCellColor(
+            0, c.dataRow, String(), c.selected ? TGridDrawState{gdSelected} : TGridDrawState(), color, &font);
+        if (c.locked) Grid->UnlockUpdate();
+        EXPECT_EQ(r, c.result);
+        EXPECT_EQ(color, c.color);
+    }
+    Grab(u"dbgrid_grouped_selected_group_row_unfocused"_qs);
 }
 
 TEST_F(GroupedGrid, EscOnAGroupRowClearsTheSelection) {

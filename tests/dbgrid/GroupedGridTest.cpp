@@ -9,6 +9,7 @@
 
 #include "lib/dbgrid/DBGridEhImpExp.h"
 #include "lib/dbgrid/DBGridEhRowPanel.h"
+#include "lib/tools/ToolCtrlsEh.h"
 #include "lib/dbgrid/DBGridEhSelection.h"
 
 #include "platform/rtl/SysUtils.h"
@@ -40,6 +41,7 @@ public:
     bool RowPanelColumnMoving() const { return FRowPanelMoving; }
     int MovedRowPanelColumn() const { return FToMoveColumnIndex; }
     void Cancel() { CancelMode(); }
+    int ExtraFirstColumnWidth() const { return FExtraFirstColumnWidth; }
     void Key(Word key, TShiftState shift = TShiftState()) { KeyDown(key, shift); }
     void Click(int X, int Y) {
         MouseDown(mbLeft, TShiftState{ssLeft}, X, Y);
@@ -320,6 +322,36 @@ TEST_F(GroupedGrid, SelectedGroupRowColoursFollowTheFocus) {
         EXPECT_EQ(color, c.color);
     }
     Grab(u"dbgrid_grouped_selected_group_row_unfocused"_qs);
+}
+
+// Without horizontal data lines the last record's row still closes the data area under its
+// level indent: in the boundary colour when the grid draws its boundaries and one is set.
+TEST_F(GroupedGrid, LastRecordRowClosesTheDataAreaUnderItsIndent) {
+    GroupBy({0});
+    ASSERT_EQ(Rows(), u"East r1 r3 r5 West r0 r2 r4"_qs);
+    TDBGridLineParamsEh* lines = Grid->GridLineParams();
+    lines->SetDataHorzLines(false);
+    const TColor vert = lines->GetDataVertColor(), horz = lines->GetDataHorzColor();
+    struct Case {
+        bool boundaries;
+        TColor boundary;
+        TColor expected;
+    } cases[] = {{false, clDefault, DarkerColor(vert, horz)}, {true, clRed, clRed}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.boundaries);
+        lines->SetGridBoundaries(c.boundaries);
+        lines->SetDataBoundaryColor(c.boundary);
+        Pump();
+        ASSERT_GT(Grid->ExtraFirstColumnWidth(), 0);
+        const QImage img = Grab(u"dbgrid_grouped_last_row_line"_qs);
+        const TRect cell = Grid->CellRect(Grid->IndicatorOffset(), Grid->TopDataOffset() + 7);
+        const int x = cell.Left + Grid->ExtraFirstColumnWidth() + 3;
+        // The lowest line of the row; the window's frame shifts the picture a little.
+        QRgb px = 0;
+        for (int y = cell.Top + 2; y <= cell.Bottom + 3; ++y)
+            if ((img.pixel(x, y) & 0xFFFFFF) != 0xFFFFFF) px = img.pixel(x, y);
+        EXPECT_EQ(px & 0xFFFFFF, ColorToQColor(c.expected).rgb() & 0xFFFFFF);
+    }
 }
 
 TEST_F(GroupedGrid, EscOnAGroupRowClearsTheSelection) {

@@ -7,6 +7,7 @@
 // insert or append clears a key left over, so that no record joins a group silently.
 
 #include "lib/dbgrid/DBGridEh.h"
+#include "lib/dbgrid/DBGridEhRowPanel.h"
 
 #include "platform/ui/Messages.h"
 #include "platform/ui/WinApi.h"
@@ -66,7 +67,9 @@ void TCustomDBGridEh::SelectGroupNode(TGroupDataTreeNodeEh* Node, bool Show) {
         InvalidateRow(Row());
         const bool isRecord = Node && Node->NodeType() == dntDataSetRecordEh;
         if (!isRecord) HideEditor();
-        FocusCell(Col(), R, Show, Show && !FLockAutoShowCurCell && isRecord, true);
+        FocusCell(Col(), R, Show, Show && !FLockAutoShowCurCell && !RowPanelMode() && isRecord, true);
+        // The row panel scrolls to the selected cell inside the row itself.
+        if (RowPanelMode() && SelectedIndex() >= 0) ScrollRowPanelCellIntoView(SelectedIndex());
         InvalidateEditor();
         InvalidateRow(R);
         SyncDataSetToGroupNode();
@@ -74,8 +77,9 @@ void TCustomDBGridEh::SelectGroupNode(TGroupDataTreeNodeEh* Node, bool Show) {
     if (FCurGroupDataNode && FCurGroupDataNode->NodeType() == dntDataSetRecordEh &&
         FOptions.Contains(dgAlwaysShowEditor) && SelectedColumn() &&
         SelectedColumn()->GetColumnType() != ctKeyImageList &&
-        SelectedColumn()->GetColumnType() != ctCheckboxes)
+        SelectedColumn()->GetColumnType() != ctCheckboxes && !FFilterEditMode)
         ShowEditor();
+    InvalidateEditorIfFieldChanged();
     if (HasHideDuplicatesColumns() && TopRow() != oldTop) {
         InvalidateRow(TopRow());
         InvalidateRow(oldTop);
@@ -172,6 +176,7 @@ void TCustomDBGridEh::SyncDataSetToGroupNode() {
 // Keys
 
 void TCustomDBGridEh::GroupTabStep(bool GoForward, bool OnFooter) {
+    ClearSelectionOnMove();
     LockUpdate();
     struct Unlock {
         TCustomDBGridEh* g;
@@ -266,8 +271,9 @@ void TCustomDBGridEh::GroupRowKeyDown(Word& Key, TShiftState Shift) {
         MoveBy(1);
         break;
     case VK_INSERT:
-        if (CanStartInsert(this) && node->CanAppendDataRec())
-            node->AppendDataRec(FIntMemTable, DataLink()->DataSet());
+        if (!CanStartInsert(this)) break;
+        ClearSelectionOnMove();
+        if (node->CanAppendDataRec()) node->AppendDataRec(FIntMemTable, DataLink()->DataSet());
         break;
     case VK_MULTIPLY:
         node->SetExpanded(!node->Expanded());
@@ -305,25 +311,32 @@ void TCustomDBGridEh::GroupFooterRowKeyDown(Word& Key, TShiftState Shift) {
         MoveBy(1);
         break;
     case VK_HOME:
-        if (TColumnEh* c = VisibleColumn(0)) SetSelectedIndex(c->Index());
+        SelectDataColumn(0, 1, false);
         break;
     case VK_END:
-        if (TColumnEh* c = VisibleColumn(VisibleColumnCount() - 1)) SetSelectedIndex(c->Index());
+        SelectDataColumn(Columns()->Count() - 1, -1, false);
         break;
     case VK_LEFT:
     case VK_RIGHT: {
         if (FOptions.Contains(dgRowSelect)) break;
-        // Hidden columns are stepped over.
-        const int step = Key == VK_LEFT ? -1 : 1;
-        for (int i = SelectedIndex() + step; TColumnEh* c = DataColumn(i); i += step)
-            if (c->Visible()) {
-                SetSelectedIndex(i);
-                break;
+        ClearSelectionOnMove();
+        const bool right = Key == VK_RIGHT;
+        if (RowPanelMode() && FGridRowPanel->NavKeysNavigationType() == rpntCellToCellEh) {
+            // In a row panel the neighbour is the cell beside this one in the panel.
+            if (TColumnEh* cur = SelectedColumn()) {
+                const int i = DataColOf(Columns()->GetNextHorzColumn(cur, right, false, false));
+                if (i >= 0) SelectDataColumn(i, 0, false);
             }
+            break;
+        }
+        // Hidden columns are stepped over.
+        SelectDataColumn(SelectedIndex() + (right ? 1 : -1), right ? 1 : -1, false);
         break;
     }
     case VK_INSERT:
-        if (CanStartInsert(this) && node->CanAppendDataRec() && node->Parent())
+        if (!CanStartInsert(this)) break;
+        ClearSelectionOnMove();
+        if (node->CanAppendDataRec() && node->Parent())
             node->Parent()->AppendDataRec(FIntMemTable, DataLink()->DataSet());
         break;
     default:

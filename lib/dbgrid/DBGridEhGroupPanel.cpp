@@ -293,28 +293,31 @@ void TCustomDBGridEh::TrackGroupPanelTitleMoving(TShiftState Shift, int X, int Y
         OutBoundaryData()->InvalidateOutBoundary(cbtTopEh);
         return;
     }
-    // Out of the panel the drag goes on as a column move. A level's box moves its column, which
-    // the drop shows again in place of the level (EndColumnDrag). Over a row panel the box keeps
-    // its drag and a drop on the grid ungroups.
-    int gridCol = -1;
+    // Out of the panel the drag goes on as a column move: of the level's column when a box was
+    // dragged (a drop shows it again in place of the level), else of the moved title's column.
+    TColumnEh* col = nullptr;
     if (FGroupDataMovingIndex >= 0) {
-        if (RowPanelMode() || FGroupDataMovingIndex >= FDataGrouping->ActiveGroupLevelsCount()) return;
-        auto* col =
-            dynamic_cast<TColumnEh*>(FDataGrouping->ActiveGroupLevels(FGroupDataMovingIndex)->Column());
-        if (!col) return;
-        // Every column has its grid column, a hidden one at no width.
-        gridCol = col->Index() + FIndicatorOffset;
-        EndGroupPanelTitleMoving(Shift, X, false, Y);
+        if (FGroupDataMovingIndex >= FDataGrouping->ActiveGroupLevelsCount()) return;
+        col = dynamic_cast<TColumnEh*>(FDataGrouping->ActiveGroupLevels(FGroupDataMovingIndex)->Column());
     } else {
-        if (!DataColumn(FPressedDataCol)) return;
-        gridCol = FPressedDataCol + FIndicatorOffset;
-        EndGroupPanelTitleMoving(Shift, X, false, Y);
-        if (!FOptionsEh.Contains(dghColumnMove)) return;
+        col = RowPanelMode() ? DataColumn(FPressedDataCol) : DataColumn(FMoveIndex - FIndicatorOffset);
     }
+    if (!col) return;
+    EndGroupPanelTitleMoving(Shift, X, false, Y);
+    if (RowPanelMode()) {
+        // The row panel moves columns by its own placement, from the point reached.
+        FPressedDataCol = col->Index();
+        FDownMousePos = FMoveMousePos = TPoint{X, Y};
+        SetMouseCapture(true);
+        BeginRowPanelColMoving(Shift, X, FPressedDataCol, Y);
+        return;
+    }
+    if (FGroupDataMovingIndex < 0 && !FOptionsEh.Contains(dghColumnMove)) return;
     SetMouseCapture(true);
     TGridDrawInfoEh drawInfo;
     CalcDrawInfo(drawInfo);
-    StartColumnMoving(gridCol, X, drawInfo, Y);
+    // Every column has its grid column, a hidden one at no width.
+    StartColumnMoving(col->Index() + FIndicatorOffset, X, drawInfo, Y);
 }
 
 void TCustomDBGridEh::EndGroupPanelTitleMoving(TShiftState, int X, bool Apply, int Y) {
@@ -328,7 +331,8 @@ void TCustomDBGridEh::EndGroupPanelTitleMoving(TShiftState, int X, bool Apply, i
     if (!Apply) return;
     TGridDataGroupLevelsEh* levels = FDataGrouping->GroupLevels();
     if (FGroupDataMovingIndex < 0) {
-        TColumnEh* col = DataColumn(FPressedDataCol);
+        TColumnEh* col =
+            RowPanelMode() ? DataColumn(FPressedDataCol) : DataColumn(FMoveIndex - IndicatorOffset());
         if (!col) return;
         int L = -1;
         for (int i = 0; i < levels->Count(); ++i)
@@ -428,6 +432,7 @@ bool TCustomDBGridEh::GroupingMouseMove(TShiftState Shift, int X, int Y) {
         FTracking = false;
         FPressed = false;
         FGroupDataMovingIndex = -1;
+        FMoveIndex = FPressedCol;
         InvalidateCell(FPressedCol, 0);
         BeginGroupPanelTitleMoving(Shift, X, Y);
         return true;
@@ -435,29 +440,34 @@ bool TCustomDBGridEh::GroupingMouseMove(TShiftState Shift, int X, int Y) {
     return false;
 }
 
-bool TCustomDBGridEh::GroupingMouseUp(TMouseButton, TShiftState Shift, int X, int Y) {
+bool TCustomDBGridEh::GroupingMouseUp(TMouseButton Button, TShiftState Shift, int X, int Y) {
     if (!FDataGrouping) return false;
     if (FDBGridEhState == dgsGroupPanelTitleDown) {
         GroupPanelTitleMouseUp();
         return true;
     }
-    if (FDBGridEhState != dgsGroupPanelTitleMoving) return false;
-    if (Y < OutBoundaryData()->TopIndent()) {
+    if (FDBGridEhState == dgsGroupPanelTitleMoving) {
         EndGroupPanelTitleMoving(Shift, X, true, Y);
-    } else {
-        // Over a row panel a level box dropped back onto the grid ungroups: its column shows again.
-        EndGroupPanelTitleMoving(Shift, X, false, Y);
-        const int M = FGroupDataMovingIndex;
-        if (M >= 0 && M < FDataGrouping->ActiveGroupLevelsCount()) {
-            TGridDataGroupLevelEh* level = FDataGrouping->ActiveGroupLevels(M);
-            auto* col = dynamic_cast<TColumnEh*>(level->Column());
-            level->Free();
-            if (col) col->SetVisible(true);
-        }
+        FGroupDataMovingIndex = -1;
+        FPressedDataCol = -1;
+        return true;
     }
-    FGroupDataMovingIndex = -1;
-    FPressedDataCol = -1;
-    return true;
+    if (RowPanelMode() && FRowPanelMoving && FGroupDataMovingIndex >= 0) {
+        // A level's box carried out of the panel and dropped in the row panel: its column takes
+        // the place reached, shows again, and the level goes.
+        const int M = FGroupDataMovingIndex;
+        FGroupDataMovingIndex = -1;
+        TGridDataGroupLevelEh* level =
+            M < FDataGrouping->ActiveGroupLevelsCount() ? FDataGrouping->ActiveGroupLevels(M) : nullptr;
+        EndRowPanelColMoving(true);
+        if (level) {
+            if (auto* col = dynamic_cast<TColumnEh*>(level->Column())) col->SetVisible(true);
+            level->Free();
+        }
+        TCustomControl::MouseUp(Button, Shift, X, Y);
+        return true;
+    }
+    return false;
 }
 
 // ---------------------------------------------------------------------------------------------

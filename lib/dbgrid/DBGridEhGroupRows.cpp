@@ -9,6 +9,7 @@
 // tree frees nodes on every record change, so a stale pointer is compared, never followed.
 
 #include "lib/dbgrid/DBGridEh.h"
+#include "lib/dbgrid/DBGridEhRowPanel.h"
 
 #include "lib/tools/ToolCtrlsEh.h"
 #include "platform/ui/ImgList.h"
@@ -345,7 +346,8 @@ bool TCustomDBGridEh::DrawGroupingDataCell(int ACol, int ARow, TPoint CellType, 
         return true;
     case dntDataSetRecordEh:
         if (FExtraFirstColumnWidth > 0 && DataColumn(DataCol) == VisibleColumn(0)) {
-            const bool lineBelow = true;
+            // The current row's open detail panel continues the row: no line under its indent.
+            const bool lineBelow = !(ARow == Row() && FRowDetailPanel && FRowDetailPanel->Visible());
             DrawGroupLevelsIndent(ACol, ARow, lineBelow, CellType, ARect, AState, node->Level(), DataCol,
                                   DataRow);
             ARect.Left += FExtraFirstColumnWidth;
@@ -602,25 +604,43 @@ void TCustomDBGridEh::DrawGroupLevelsIndent(int ACol, int ARow, bool LineBelow, 
     // The bottom line under the indent.
     bool drawLine = false;
     TColor lineColor = clNone;
+    const TColor horz = lines->GetDataHorzColor();
+    const TColor vert = lines->GetDataVertColor();
+    auto borderColor = [&] {
+        bool cover = true, drawn = true;
+        TColor color = clNone;
+        GetCellBorderParams(ACol, ARow, cbtBottomEh, cover, color, drawn);
+        return color;
+    };
     if (lines->DataHorzLines()) {
         drawLine = LineBelow;
-        bool cover = true, drawn = true;
-        GetCellBorderParams(ACol, ARow, cbtBottomEh, cover, lineColor, drawn);
+        lineColor = borderColor();
     } else if (nextNode && nextNode->NodeType() == dntDataGroupEh) {
         drawLine = true;
-        lineColor = lines->GetDataHorzColor();
+        lineColor = horz;
     } else if (nextNode && nextNode->NodeType() == dntDataGroupFooterEh) {
         drawLine = FFooterParams->HorzLines() && FFooterParams->GetHorzLineColor() != clNone;
-        lineColor = FFooterParams->GetHorzLineColor();
+        lineColor = ARow + 1 == RowCount() - 1
+                        ? DarkerColor(FFooterParams->GetHorzLineColor(), FFooterParams->GetVertLineColor())
+                        : FFooterParams->GetHorzLineColor();
     } else if (!nextNode) {
+        // Under the last data row the line closes the data area.
         drawLine = true;
-        lineColor = lines->GetDarkColor();
+        if (!lines->GridBoundaries())
+            lineColor = DarkerColor(vert, horz);
+        else if (lines->DataBoundaryColor() != clDefault && lines->DataBoundaryColor() != clNone)
+            lineColor = lines->DataBoundaryColor();
+        else if (vert == horz && vert != clNone)
+            lineColor = lines->GetDarkColor();
+        else
+            lineColor = borderColor();
     }
     if (lineColor == clNone) lineColor = lines->GetBrightColor();
     if (drawLine) {
+        const bool horzDarker = horz != clNone && ColorLuminance(horz) < ColorLuminance(vert);
         c->Pen()->SetColor(lineColor);
         c->MoveTo(strip.Right, ARect.Bottom - 1);
-        c->LineTo(ARect.Right, ARect.Bottom - 1);
+        c->LineTo(ARect.Right + (lines->DataVertLines() && horzDarker ? 1 : 0), ARect.Bottom - 1);
     }
 
     // One box per group level above the record.
@@ -787,6 +807,15 @@ bool TCustomDBGridEh::HighlightGroupDataCellColor(int, int DataRow, const String
     if (IsFocusInside()) {
         AColor = style.GetSelectionColor();
         if (AFont) AFont->SetColor(style.GetSelectionFontColor());
+        if (style.IsCustomStyleActive()) {
+            // A custom visual style paints a selected group row as it paints a selected cell.
+            const TThemedElementDetails details = TCustomStyleServices::GetElementDetails(tgCellSelected);
+            TColor fill = clNone;
+            TColor text = clNone;
+            if (StyleServices()->GetElementColor(details, ecFillColor, fill) && fill != clNone) AColor = fill;
+            if (StyleServices()->GetElementColor(details, ecTextColor, text) && text != clNone && AFont)
+                AFont->SetColor(text);
+        }
     } else if (current) {
         AColor = style.GetSelectionInactiveColor();
         if (AFont) AFont->SetColor(style.GetSelectionFontColor());

@@ -6,6 +6,9 @@
 
 #include "lib/dbgrid/DBGridEhGrouping.h"
 
+#include "lib/dbgrid/DBGridEh.h"
+#include "platform/ui/Dialogs.h"
+
 #include "platform/db/DB.h"
 #include "platform/rtl/SysUtils.h"
 
@@ -776,8 +779,13 @@ void TDBGridEhDataGroupsEh::AppearanceChanged() {
 }
 
 void TDBGridEhDataGroupsEh::ActiveChanged() {
-    // The designer's warning about a data set without IMemTableEh has no run-time counterpart.
     if (!FLink) return;
+    // At run time grouping over another data set simply does nothing; the designer is told.
+    if (TCustomDBGridEh* grid = FLink->DGGrid())
+        if (Active() && grid->ComponentState().Contains(csDesigning) &&
+            !grid->ComponentState().Contains(csLoading) && FLink->DGDataLinkActive() && !FLink->DGMemTable())
+            ShowMessage(
+                QStringLiteral("DataSet doesn't support IMemTableEh interface. Grouping won't work."));
     FLink->DGLinkActiveChanged();
     FLink->DGUpdateGroupingPanelLayout();
     FLink->DGActiveGroupingStructChanged();

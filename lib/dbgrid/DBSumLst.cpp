@@ -650,3 +650,10 @@ KVT_PUBLISHED(TDBGridEhSumList) {
     P.Prop("SumListChanged", &S::SumListChanged, &S::SumListChanged);
     P.Prop("VirtualRecords", &S::VirtualRecords, &S::SetVirtualRecords).Default(false);
 }
+
+KVT_ENUM_TYPE(TGroupOperation, goSum, goAvg, goCount)
+
+KVT_PUBLISHED(TDBSum) {
+    P.Prop("FieldName", &TDBSum::FieldName, &TDBSum::SetFieldName);
+    P.Prop("GroupOperation", &TDBSum::GroupOperation, &TDBSum::SetGroupOperation);
+}

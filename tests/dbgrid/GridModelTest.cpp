@@ -314,3 +314,27 @@ TEST(GridStyleDepthTest, PaletteScreenTurnsTintsOff) {
     TDBGridEhStyle style(nullptr);
     EXPECT_FALSE(RichColorDisplay());
 }
+
+// Grouping over a data set that cannot be read by view rows: at run time it quietly does
+// nothing; in the designer, switching it on says why.
+TEST_F(ModelFixture, GroupingOverAPlainDataSetWarnsOnlyTheDesigner) {
+    UsePlain(3);
+    QStringList shown;
+    SetMessageBoxHook([&](const String& Text, const String&, UINT) {
+        shown << Text;
+        return IDOK;
+    });
+    const auto unhook = qScopeGuard([] { SetMessageBoxHook(nullptr); });
+    for (bool designing : {false, true}) {
+        SCOPED_TRACE(designing ? "designing" : "running");
+        shown.clear();
+        Grid->SetDesigning(designing, false);
+        Grid->DataGrouping()->SetActive(true);
+        Grid->DataGrouping()->SetActive(false); // switching off says nothing
+        EXPECT_FALSE(Grid->DataGrouping()->IsGroupingWorks());
+        EXPECT_EQ(shown, designing ? QStringList{u"DataSet doesn't support IMemTableEh interface. "
+                                                 u"Grouping won't work."_qs}
+                                   : QStringList{});
+    }
+    Grid->SetDesigning(false, false);
+}

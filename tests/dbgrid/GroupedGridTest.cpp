@@ -8,9 +8,12 @@
 #include "memtable/MemTableFixture.h"
 
 #include "lib/dbgrid/DBGridEhImpExp.h"
+#include "lib/dbgrid/DBGridEhRowPanel.h"
+#include "lib/tools/ToolCtrlsEh.h"
 #include "lib/dbgrid/DBGridEhSelection.h"
 
 #include "platform/rtl/SysUtils.h"
+#include "platform/ui/StdCtrls.h"
 
 #include <QImage>
 #include <QPainter>
@@ -25,6 +28,7 @@ public:
     // Drops the title of data column DataCol into the panel at X.
     void DropTitle(int DataCol, int X) {
         FPressedDataCol = DataCol;
+        FMoveIndex = DataCol + IndicatorOffset();
         FGroupDataMovingIndex = -1;
         EndGroupPanelTitleMoving(TShiftState(), X, true, DataGrouping()->Top() + 5);
     }
@@ -34,6 +38,10 @@ public:
         EndGroupPanelTitleMoving(TShiftState(), X, true, DataGrouping()->Top() + 5);
     }
     size_t DrawnGroups() const { return FDrawnGroupList.size(); }
+    bool RowPanelColumnMoving() const { return FRowPanelMoving; }
+    int MovedRowPanelColumn() const { return FToMoveColumnIndex; }
+    void Cancel() { CancelMode(); }
+    int ExtraFirstColumnWidth() const { return FExtraFirstColumnWidth; }
     void Key(Word key, TShiftState shift = TShiftState()) { KeyDown(key, shift); }
     void Click(int X, int Y) {
         MouseDown(mbLeft, TShiftState{ssLeft}, X, Y);
@@ -225,6 +233,125 @@ TEST_F(GroupedGrid, MovingWalksTheFlatListAndCarriesTheCursor) {
     }
     EXPECT_EQ(Grid->RowCount(), Grid->TopDataOffset() + 1);
     Grid->Repaint();
+}
+
+// Keys on a group footer row walk the shown columns (hidden ones are stepped over), and Tab on
+// a footer or group row clears a selection that a move clears.
+TEST_F(GroupedGrid, FooterRowKeysWalkTheShownColumns) {
+    GroupBy({0});
+    SumFooter();
+    Col(2)->SetVisible(false); // Kind
+    TDBGridEhOptions eh = Grid->OptionsEh();
+    eh.Include(dghClearSelection);
+    Grid->SetOptionsEh(eh);
+    Pump();
+    ASSERT_EQ(Rows(), u"East r1 r3 r5 f West r0 r2 r4 f"_qs);
+    SelectRow(4);
+    ASSERT_EQ(Cur()->NodeType(), dntDataGroupFooterEh);
+    struct Step {
+        Word key;
+        int selected;
+    } steps[] = {{VK_END, 3},   {VK_LEFT, 1},  {VK_LEFT, 0},  {VK_LEFT, 0},
+                 {VK_RIGHT, 1}, {VK_RIGHT, 3}, {VK_RIGHT, 3}, {VK_HOME, 0}};
+    for (const Step& st : steps) {
+        Grid->Key(st.key);
+        EXPECT_EQ(Grid->SelectedIndex(), st.selected) << "key " << st.key;
+        EXPECT_EQ(Cur()->NodeType(), dntDataGroupFooterEh);
+    }
+    for (int row : {4, 0}) {
+        SelectRow(row);
+        Grid->Selection()->SelectAll();
+        ASSERT_NE(Grid->Selection()->SelectionType(), gstNon);
+        Grid->Key(VK_TAB);
+        EXPECT_EQ(Grid->Selection()->SelectionType(), gstNon) << "row " << row;
+    }
+    ExpectConsistent();
+}
+
+// The colours of a group row: the selection colours while the grid has the focus, the inactive
+// colour for the current row and the button face for other selected rows once it has lost it,
+// and nothing at all under an update lock or without a selection to show.
+TEST_F(GroupedGrid, SelectedGroupRowColoursFollowTheFocus) {
+    GroupBy({0});
+    SelectRow(4); // the West group row is current
+    ASSERT_EQ(Cur()->DisplayValue(), u"West"_qs);
+    Grid->SetFocus();
+    Pump();
+    ASSERT_TRUE(Grid->IsFocusInside());
+    TDBGridEhStyle& style = Grid->PaintStyle();
+    TFont font;
+    TColor color = clWindow;
+    EXPECT_TRUE(Grid->HighlightGroupDataCellColor(0, 4, String(), TGridDrawState(), color, &font));
+    EXPECT_EQ(color, style.GetSelectionColor());
+    EXPECT_EQ(font.Color(), style.GetSelectionFontColor());
+    Grab(u"dbgrid_grouped_selected_group_row"_qs);
+
+    auto* other = new TEdit(Form);
+    other->SetParent(Form);
+    other->SetBounds(0, 380, 50, 16);
+    other->SetFocus();
+    Pump();
+    ASSERT_FALSE(Grid->IsFocusInside());
+    struct Case {
+        const char* name;
+        int dataRow;
+        bool selected, alwaysShow, locked;
+        bool result;
+        TColor color;
+    } cases[] = {
+        {"current row", 4, false, false, false, true, style.GetSelectionInactiveColor()},
+        {"selected row, always shown", 0, true, true, false, true, clBtnFace},
+        {"selected row, hidden without focus", 0, true, false, false, false, clWindow},
+        {"row not selected", 0, false, true, false, false, clWindow},
+        {"current row under an update lock", 4, false, true, true, false, clWindow},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        TDBGridOptions o = Grid->Options();
+        if (c.alwaysShow)
+            o.Include(dgAlwaysShowSelection);
+        else
+            o.Exclude(dgAlwaysShowSelection);
+        Grid->SetOptions(o);
+        if (c.locked) Grid->LockUpdate();
+        color = clWindow;
+        const bool r = Grid->HighlightGroupDataCellColor(
+            0, c.dataRow, String(), c.selected ? TGridDrawState{gdSelected} : TGridDrawState(), color, &font);
+        if (c.locked) Grid->UnlockUpdate();
+        EXPECT_EQ(r, c.result);
+        EXPECT_EQ(color, c.color);
+    }
+    Grab(u"dbgrid_grouped_selected_group_row_unfocused"_qs);
+}
+
+// Without horizontal data lines the last record's row still closes the data area under its
+// level indent: in the boundary colour when the grid draws its boundaries and one is set.
+TEST_F(GroupedGrid, LastRecordRowClosesTheDataAreaUnderItsIndent) {
+    GroupBy({0});
+    ASSERT_EQ(Rows(), u"East r1 r3 r5 West r0 r2 r4"_qs);
+    TDBGridLineParamsEh* lines = Grid->GridLineParams();
+    lines->SetDataHorzLines(false);
+    const TColor vert = lines->GetDataVertColor(), horz = lines->GetDataHorzColor();
+    struct Case {
+        bool boundaries;
+        TColor boundary;
+        TColor expected;
+    } cases[] = {{false, clDefault, DarkerColor(vert, horz)}, {true, clRed, clRed}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.boundaries);
+        lines->SetGridBoundaries(c.boundaries);
+        lines->SetDataBoundaryColor(c.boundary);
+        Pump();
+        ASSERT_GT(Grid->ExtraFirstColumnWidth(), 0);
+        const QImage img = Grab(u"dbgrid_grouped_last_row_line"_qs);
+        const TRect cell = Grid->CellRect(Grid->IndicatorOffset(), Grid->TopDataOffset() + 7);
+        const int x = cell.Left + Grid->ExtraFirstColumnWidth() + 3;
+        // The lowest line of the row; the window's frame shifts the picture a little.
+        QRgb px = 0;
+        for (int y = cell.Top + 2; y <= cell.Bottom + 3; ++y)
+            if ((img.pixel(x, y) & 0xFFFFFF) != 0xFFFFFF) px = img.pixel(x, y);
+        EXPECT_EQ(px & 0xFFFFFF, ColorToQColor(c.expected).rgb() & 0xFFFFFF);
+    }
 }
 
 TEST_F(GroupedGrid, EscOnAGroupRowClearsTheSelection) {
@@ -590,6 +717,45 @@ TEST_F(GroupedGrid, LevelBoxDraggedOntoTheTitlesMovesItsColumnThere) {
         for (int i = 0; i < 4; ++i)
             order << Col(i)->FieldName();
         EXPECT_EQ(order.join(u' '), QString::fromLatin1(c.order));
+        ExpectConsistent();
+    }
+}
+
+// In a row panel a level's box carried out of the panel becomes a move of its column inside the
+// panel; the level goes only when that move is dropped, and a cancelled move keeps it.
+TEST_F(GroupedGrid, LevelBoxDraggedIntoARowPanelUngroupsOnlyOnTheDrop) {
+    Grid->RowPanel()->SetActive(true);
+    G()->SetGroupPanelVisible(true);
+    for (bool cancel : {true, false}) {
+        SCOPED_TRACE(cancel ? "cancelled" : "dropped");
+        G()->GroupLevels()->Clear();
+        GroupBy({1});
+        Col(1)->SetVisible(false);
+        Pump();
+        const TRect box = G()->ActiveGroupLevels(0)->GroupPanelRect();
+        const int midX = (box.Left + box.Right) / 2;
+        Grid->Press(midX, G()->Top() + (box.Top + box.Bottom) / 2);
+        Grid->Move(midX + 6, G()->Top() + box.Top + 2, TShiftState{ssLeft});
+        EXPECT_EQ(Grid->GridEhState(), dgsGroupPanelTitleMoving);
+        const TRect title = Grid->CellRect(Grid->IndicatorOffset(), 0);
+        const int x = title.Left + 20, y = (title.Top + title.Bottom) / 2;
+        Grid->Move(x, y, TShiftState{ssLeft});
+        EXPECT_EQ(Grid->GridEhState(), dgsNormal);
+        ASSERT_TRUE(Grid->RowPanelColumnMoving());
+        EXPECT_EQ(Grid->MovedRowPanelColumn(), 1);
+        EXPECT_EQ(G()->ActiveGroupLevelsCount(), 1) << "leaving the panel does not ungroup";
+        EXPECT_FALSE(Col(1)->Visible());
+        if (cancel) {
+            Grid->Cancel();
+            Grid->Release(x, y);
+            EXPECT_EQ(G()->ActiveGroupLevelsCount(), 1);
+            EXPECT_FALSE(Col(1)->Visible());
+        } else {
+            Grid->Release(x, y);
+            EXPECT_EQ(G()->ActiveGroupLevelsCount(), 0);
+            EXPECT_TRUE(Col(1)->Visible());
+        }
+        EXPECT_FALSE(Grid->RowPanelColumnMoving());
         ExpectConsistent();
     }
 }

@@ -5,6 +5,7 @@
 
 #include "memtable/MemTableFixture.h"
 
+#include "platform/classes/TypInfo.h"
 #include "platform/rtl/SysUtils.h"
 
 #include <gtest/gtest.h>
@@ -89,6 +90,12 @@ TEST_F(SumListTest, FullRecalculationSkipsNullsAndCountsRecords) {
     EXPECT_EQ(P->SumCollection()->GetSumByOpAndFName(goAvg, u"aMOUNT"_qs), avg);
     EXPECT_EQ(P->SumCollection()->GetSumByOpAndFName(goCount, String()), rows);
     EXPECT_EQ(P->SumCollection()->GetSumByOpAndFName(goAvg, u"Qty"_qs), nullptr);
+
+    // An aggregate set through its published properties recalculates like one set in code.
+    SetEnumProp(qty, u"GroupOperation"_qs, u"goCount"_qs);
+    SetStrProp(qty, u"FieldName"_qs, u"Amount"_qs);
+    EXPECT_EQ(GetEnumProp(qty, u"GroupOperation"_qs), u"goCount"_qs);
+    EXPECT_DOUBLE_EQ(D(qty), 3);
 }
 
 TEST_F(SumListTest, EmptyTableAndAllNullsGiveZeroWithoutDividing) {

@@ -165,7 +165,8 @@ void TCustomDBGridEh::BeginColMoving(const TRect& CellRect, int Index) {
     FToMoveColumnIndex = Index;
     TColumnEh* moved = DataColumn(Index);
     FToMoveInRowLinePos = moved ? moved->InRowLinePos() : 0;
-    FTopLeftCellOffset = TPoint{CellRect.Left + ref.Left - down.X - LeftColOffset(), CellRect.Top + ref.Top - down.Y};
+    FTopLeftCellOffset =
+        TPoint{CellRect.Left + ref.Left - down.X - LeftColOffset(), CellRect.Top + ref.Top - down.Y};
     DrawColMovingMarker(true);
     FDragCellRect = TRect(move.X + FTopLeftCellOffset.X, move.Y + FTopLeftCellOffset.Y,
                           move.X + FTopLeftCellOffset.X + CellRect.Width(),

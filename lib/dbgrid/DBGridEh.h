@@ -1865,12 +1865,18 @@ protected:
     bool RowPanelMouseDown(TMouseButton Button, TShiftState Shift, int X, int Y);
     bool RowPanelMouseUp(TMouseButton Button, TShiftState Shift, int X, int Y);
     bool RowPanelMouseMove(TShiftState Shift, int X, int Y);
-    // Dragging a panel title to another place: the column goes to the target line, after the
-    // target column (-1: at the line's start).
-    void BeginRowPanelColMoving(TShiftState Shift, int X, int Index, int Y);
-    void TrackRowPanelColMoving(TShiftState Shift, int X, int Y);
-    void EndRowPanelColMoving(bool Apply);
-    void DrawRowPanelColMovingMarker(const TRect& TitleCell);
+    // Dragging a panel title to another place (DBGridEhRowPanelDrag.cpp): the column goes to
+    // the target line, after the target column (-1: at the line's start). CellRect is the
+    // dragged column's rectangle inside the master cell.
+    virtual void BeginColMoving(const TRect& CellRect, int Index);
+    virtual void BeginRowPanelColMoving(TShiftState Shift, int X, int Index, int Y);
+    virtual void TrackRowPanelColMoving(TShiftState Shift, int X, int Y);
+    virtual void EndColMoving(TShiftState Shift, int X, bool Apply, int Y);
+    // Show: the insert line at the target; otherwise the outline of the drag box.
+    void DrawColMovingMarker(bool Show);
+    // The sizing line of a panel border: a dotted XOR line at FSizingPos across Width or Height.
+    void DrawSizingLineXor(int Width, int Height);
+    void CalcSizingLineExtent(const TGridDrawInfoEh& DrawInfo, int& Start, int& Finish) override;
     void RowPanelDataCellMouseDown(const TGridCoord& Cell, TShiftState Shift, int X, int Y);
     // Keys of the row panel and the detail panel: true when the key was taken.
     bool RowPanelKeyDown(Word& Key, TShiftState Shift);
@@ -1909,8 +1915,20 @@ protected:
     bool FRowPanelMoving = false;
     int FToMoveColumnIndex = -1;
     int FToMoveInRowLinePos = 0;
-    int FRowPanelMoveTarget = -1;
-    int FRowPanelMoveLine = 0;
+    // --- drag feedback of the row panel (DBGridEhRowPanelDrag.cpp): the panel's sizing line,
+    // the insert line and the drag box's outline are kept here and drawn after the cells.
+    TRect FDragCellRect;
+    TPoint FTopLeftCellOffset;
+    bool FRowPanelSizingLineShown = false;
+    TRect FRowPanelSizingLineRect;
+    bool FColMovingMarkerShown = false;
+    TRect FColMovingMarkerRect;
+    bool FDragCellFrameShown = false;
+    TRect FDragCellFrameRect;
+    void PaintRowPanelDragFeedback();
+    void HideRowPanelDragFeedback();
+    // Scrolls the panel while the drag box leaves the client area; answers whether it scrolled.
+    bool RowPanelDragAutoScroll(int Direction);
 
     // --- frozen and trailing columns, loading and scaling (DBGridEhFrozen.cpp); the standard row
     // height and auto-fitted widths of the layout rebuild (DBGridEhAutoFit.cpp)

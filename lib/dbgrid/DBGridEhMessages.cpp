@@ -264,7 +264,11 @@ bool TCustomDBGridEh::IsCellSelected(int ACol, int ARow, const TBookmark& Bookma
 // Cancel mode and the tracking timer
 
 void TCustomDBGridEh::CancelMode() {
-    if (RowPanelMode() && FRowPanelMoving) EndRowPanelColMoving(false);
+    if (FRowPanelMoving) EndColMoving(TShiftState(), -1, false, -1);
+    if (FRowPanelSizing) {
+        HideRowPanelDragFeedback();
+        FRowPanelSizing = false;
+    }
     TCustomDBAxisGridEh::CancelMode();
     FDSMouseCapture = false;
     CancelTracking();

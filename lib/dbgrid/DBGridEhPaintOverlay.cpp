@@ -72,6 +72,7 @@ void TCustomDBGridEh::Paint() {
         // The text box stands over the middle of the data area, which is mirrored too.
         if (FEmptyDataInfo->Showing()) FEmptyDataInfo->PaintEmptyDataInfo();
     }
+    PaintRowPanelDragFeedback();
 }
 
 // ---------------------------------------------------------------------------------------------

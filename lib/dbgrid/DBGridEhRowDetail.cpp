@@ -12,11 +12,17 @@
 #include "platform/ui/WinApi.h"
 
 #include <QPainter>
+#include <QWidget>
 #include <QScopeGuard>
 
 #include <algorithm>
 
 namespace {
+
+// The point of a mouse message's LParam (signed coordinates).
+TPoint PointOfLParam(LPARAM LParam) {
+    return TPoint{GET_X_LPARAM(LParam), GET_Y_LPARAM(LParam)};
+}
 
 constexpr int DetailButtonWidth = 18;
 // Glyphs of the tree painter without connector lines.
@@ -206,26 +212,39 @@ void TRowDetailPanelControlEh::SetSizingBarBeveled(bool Value) {
     Invalidate();
 }
 
-TRect TRowDetailPanelControlEh::GetClientRect() {
-    TRect r = TScrollingWinControl::GetClientRect();
-    if (FVertSizing) r.Bottom = std::max(r.Top, r.Bottom - FSizingBarHeight);
-    return r;
+TRect TRowDetailPanelControlEh::NonClientMargins() {
+    return FVertSizing ? TRect(0, 0, 0, FSizingBarHeight) : TRect();
+}
+
+TPoint TRowDetailPanelControlEh::ScreenToWindow(const TPoint& P) {
+    if (QWidget* w = Widget()) {
+        const QPoint p = w->mapFromGlobal(QPoint(P.X, P.Y));
+        return TPoint{p.x(), p.y()};
+    }
+    return ScreenToClient(P);
 }
 
 TRect TRowDetailPanelControlEh::SizingBarRect() {
-    const TRect client = TScrollingWinControl::GetClientRect();
-    return TRect(client.Left, std::max(client.Top, client.Bottom - FSizingBarHeight - 1), client.Right,
-                 client.Bottom);
+    // The border is as wide on every side: the client's origin in the window gives it.
+    const TPoint border = ScreenToWindow(ClientOrigin());
+    const int bottom = Height() - border.Y;
+    return TRect(border.X, std::max(border.Y, bottom - FSizingBarHeight), Width() - border.X, bottom);
 }
 
 bool TRowDetailPanelControlEh::SizingBarHitTest(int X, int Y) {
-    (void)X;
-    return FVertSizing && Y >= ClientHeight() && Y < TScrollingWinControl::GetClientRect().Bottom;
+    const TRect bar = SizingBarRect();
+    return FVertSizing && X >= 0 && X < Width() && Y >= bar.Top && Y < Height();
 }
 
-void TRowDetailPanelControlEh::PaintSizingBar() {
-    if (!FVertSizing) return;
+void TRowDetailPanelControlEh::PaintSizingBar(HDC DC) {
+    if (!FVertSizing || !DC) return;
     TCanvas* c = FCanvas.get();
+    c->Lock();
+    c->SetHandle(DC);
+    const auto release = qScopeGuard([c] {
+        c->SetHandle(nullptr);
+        c->Unlock();
+    });
     TRect r = SizingBarRect();
     if (FSizingBarBeveled) {
         c->Pen()->SetColor(clBtnShadow);
@@ -240,18 +259,6 @@ void TRowDetailPanelControlEh::PaintSizingBar() {
     c->FillRect(TRect(r.Left + 1, r.Top, r.Right - 1, r.Bottom - 1));
 }
 
-void TRowDetailPanelControlEh::PaintWindow(HDC DC) {
-    TScrollingWinControl::PaintWindow(DC);
-    if (!FVertSizing) return;
-    FCanvas->Lock();
-    FCanvas->SetHandle(DC);
-    const auto release = qScopeGuard([this] {
-        FCanvas->SetHandle(nullptr);
-        FCanvas->Unlock();
-    });
-    PaintSizingBar();
-}
-
 void TRowDetailPanelControlEh::WndProc(TMessage& Message) {
     switch (Message.Msg) {
     case WM_CONTEXTMENU:
@@ -260,6 +267,52 @@ void TRowDetailPanelControlEh::WndProc(TMessage& Message) {
     case CM_CTL3DCHANGED:
         // The single border is drawn by the window's style, which follows the 3-D look.
         if (FBorderStyle == bsSingle) RecreateWnd();
+        break;
+    case WM_NCPAINT:
+        // The bar is drawn over the frame's own painting.
+        TScrollingWinControl::WndProc(Message);
+        PaintSizingBar(reinterpret_cast<HDC>(Message.WParam));
+        return;
+    case WM_NCHITTEST:
+        // While the mouse is held the last answer stands.
+        if (MouseCapture()) break;
+        TScrollingWinControl::WndProc(Message);
+        FHitTest = ScreenToWindow(PointOfLParam(Message.LParam));
+        FSizeArea = SizingBarHitTest(FHitTest.X, FHitTest.Y);
+        if (FSizeArea) Message.Result = HTBORDER;
+        return;
+    case WM_SETCURSOR:
+        if (FSizeArea && LoWord(Message.LParam) == HTBORDER) {
+            ::SetCursor(crVSplit);
+            Message.Result = 1;
+            return;
+        }
+        break;
+    case CM_DESIGNHITTEST:
+        // The designer leaves a press on the bar to the panel.
+        Message.Result = FSizeArea ? 1 : 0;
+        return;
+    case WM_NCLBUTTONDOWN: {
+        const TPoint screen = PointOfLParam(Message.LParam);
+        FDownGlobPos = screen;
+        TCustomDBGridEh* g = Grid();
+        FRowDetailPanelHeight = g ? g->RowDetailPanel()->Height() : Height();
+        // Client moves size the panel from the press: its height follows the mouse's Y.
+        const TPoint client = ScreenToClient(screen);
+        FYDelta = client.Y - FRowDetailPanelHeight;
+        if (FVertSizing && client.Y >= ClientHeight() && FSizeArea) SetMouseCapture(true);
+        break;
+    }
+    case WM_NCMOUSEMOVE:
+        if (FSizeArea && MouseCapture()) {
+            if (TCustomDBGridEh* g = Grid())
+                g->RowDetailPanel()->SetHeight(FRowDetailPanelHeight + PointOfLParam(Message.LParam).Y -
+                                               FDownGlobPos.Y);
+            return;
+        }
+        break;
+    case WM_NCLBUTTONUP:
+        if (FSizeArea && MouseCapture()) SetMouseCapture(false);
         break;
     case CM_CHILDKEY: {
         // Ctrl+Up in a hosted control hands the focus back to the grid.
@@ -277,37 +330,18 @@ void TRowDetailPanelControlEh::WndProc(TMessage& Message) {
     TScrollingWinControl::WndProc(Message);
 }
 
-void TRowDetailPanelControlEh::MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) {
-    FHitTest = TPoint{X, Y};
-    FSizeArea = Button == mbLeft && SizingBarHitTest(X, Y);
-    if (FSizeArea) {
-        FDownGlobPos = ClientToScreen(TPoint{X, Y});
-        FYDelta = Y - Height();
-        TCustomDBGridEh* g = Grid();
-        FRowDetailPanelHeight = g ? g->RowDetailPanel()->Height() : Height();
-        SetMouseCapture(true);
-        return;
-    }
-    TScrollingWinControl::MouseDown(Button, Shift, X, Y);
-}
-
 void TRowDetailPanelControlEh::MouseMove(TShiftState Shift, int X, int Y) {
-    FHitTest = TPoint{X, Y};
     if (FSizeArea && MouseCapture()) {
-        if (TCustomDBGridEh* g = Grid()) {
-            const TPoint p = ClientToScreen(TPoint{X, Y});
-            g->RowDetailPanel()->SetHeight(FRowDetailPanelHeight + p.Y - FDownGlobPos.Y);
-        }
+        if (TCustomDBGridEh* g = Grid()) g->RowDetailPanel()->SetHeight(Y - FYDelta);
         return;
     }
-    SetCursor(SizingBarHitTest(X, Y) ? crVSplit : crDefault);
     TScrollingWinControl::MouseMove(Shift, X, Y);
 }
 
 void TRowDetailPanelControlEh::MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y) {
-    if (FSizeArea) {
+    if (FSizeArea && MouseCapture()) {
+        SetMouseCapture(false);
         FSizeArea = false;
-        if (MouseCapture()) SetMouseCapture(false);
         return;
     }
     TScrollingWinControl::MouseUp(Button, Shift, X, Y);

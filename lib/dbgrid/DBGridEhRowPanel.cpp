@@ -394,7 +394,6 @@ void TCustomDBGridEh::DrawRowPanelCells(int ARow, int Kind, TGridDrawState AStat
         else
             DrawTitleCell(FIndicatorOffset, ARow, cellType, state, clip, i, AreaRow);
     }
-    if (Kind == 0) DrawRowPanelColMovingMarker(master);
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -586,7 +585,14 @@ bool TCustomDBGridEh::RowPanelMouseDown(TMouseButton Button, TShiftState Shift, 
             FRowPanelSizing = true;
             FRowPanelLineSizing = state == gsRowSizing;
             FRowPanelSizingIndex = index;
+            FGridState = state;
+            FSizingOfs = ofs;
+            FSizingPos = pos;
+            FSizingIndex = index;
             SetMouseCapture(true);
+            TGridDrawInfoEh di;
+            CalcDrawInfo(di);
+            DrawSizingLine(di);
             return true;
         }
         // The in-title filter button, then the title as that column's button.
@@ -620,116 +626,29 @@ bool TCustomDBGridEh::RowPanelMouseMove(TShiftState Shift, int X, int Y) {
         TrackRowPanelColMoving(Shift, X, Y);
         return true;
     }
+    if (FRowPanelSizing) {
+        // The line is taken away at its old place and drawn at the new one.
+        TGridDrawInfoEh di;
+        CalcDrawInfo(di);
+        DrawSizingLine(di);
+        FSizingPos = (FRowPanelLineSizing ? Y : X) + FSizingOfs;
+        DrawSizingLine(di);
+        return true;
+    }
     // A title pressed and dragged more than 3 pixels starts moving its column.
     if (FTracking && FPressedDataCol >= 0 && MouseCapture() && FOptions.Contains(dgTitles) &&
         FOptionsEh.Contains(dghColumnMove) &&
         (std::abs(X - FRowPanelDownPos.X) > 3 || std::abs(Y - FRowPanelDownPos.Y) > 3)) {
-        const int index = FPressedDataCol;
-        CancelTracking();
-        SetMouseCapture(true);
-        BeginRowPanelColMoving(Shift, X, index, Y);
+        BeginRowPanelColMoving(Shift, X, FPressedDataCol, Y);
         return true;
     }
     return false;
 }
 
-void TCustomDBGridEh::BeginRowPanelColMoving(TShiftState Shift, int X, int Index, int Y) {
-    (void)Shift;
-    TColumnEh* c = DataColumn(Index);
-    if (!c) return;
-    FRowPanelMoving = true;
-    FToMoveColumnIndex = Index;
-    FToMoveInRowLinePos = c->InRowLinePos();
-    FRowPanelMoveTarget = Index;
-    FRowPanelMoveLine = FToMoveInRowLinePos;
-    TrackRowPanelColMoving(Shift, X, Y);
-}
-
-void TCustomDBGridEh::TrackRowPanelColMoving(TShiftState Shift, int X, int Y) {
-    (void)Shift;
-    const TRect cell = CellRect(FIndicatorOffset, 0);
-    // The point in the master cell's coordinates.
-    const int x =
-        UseRightToLeftAlignment() ? cell.Right - X + LeftColOffset() : X - cell.Left + LeftColOffset();
-    const int y = std::max(0, Y - cell.Top);
-    const int h = InRowPanelLineHeight() + (FOptions.Contains(dgColLines) ? GridLineWidth() : 0);
-    const int line = std::min(y / std::max(1, h), FGridMasterCellHeight / std::max(1, h));
-    int target = -1, best = -1;
-    for (int i = 0; i < Columns()->Count(); ++i) {
-        if (!Columns()->Columns(i)->Visible()) continue;
-        const TColumnEhInRowPanelPlacement& p = Columns()->Columns(i)->RowPlacement();
-        const int right = p.Left + p.Width;
-        if (y >= p.Top && y <= p.Top + p.Height && right < x && right > best) {
-            best = right;
-            target = i;
-        }
-    }
-    if (target != FRowPanelMoveTarget || line != FRowPanelMoveLine) {
-        FRowPanelMoveTarget = target;
-        FRowPanelMoveLine = line;
-        InvalidateRow(0);
-    }
-    // The panel scrolls when the mouse leaves it sideways.
-    TGridDrawInfoEh di;
-    CalcDrawInfo(di);
-    if (X > di.Horz.GridBoundary || X < di.Horz.FixedBoundary) {
-        SmoothScrollBy((X > di.Horz.GridBoundary ? 1 : -1) * GetHorzScrollStep() / 2, 0);
-        // The timer goes on scrolling while the mouse rests outside.
-        StartTimer(60);
-    } else {
-        StopTimer();
-    }
-}
-
-void TCustomDBGridEh::EndRowPanelColMoving(bool Apply) {
-    FRowPanelMoving = false;
-    StopTimer();
-    if (MouseCapture()) SetMouseCapture(false);
-    InvalidateRow(0);
-    TColumnEh* moved = DataColumn(FToMoveColumnIndex);
-    TColumnEh* target = DataColumn(FRowPanelMoveTarget);
-    FToMoveColumnIndex = -1;
-    if (!Apply || !moved || target == moved) return;
-    TDBGridColumnsEh* cols = Columns();
-    cols->BeginUpdate();
-    const auto end = qScopeGuard([cols] { cols->EndUpdate(); });
-    moved->SetInRowLinePos(FRowPanelMoveLine);
-    int t = -1;
-    if (target) {
-        // The last column (by index) that ends no further right than the target.
-        const int right = target->RowPlacement().Left + target->RowPlacement().Width;
-        t = target->Index();
-        for (int i = 0; i < cols->Count(); ++i) {
-            const TColumnEhInRowPanelPlacement& p = cols->Columns(i)->RowPlacement();
-            if (cols->Columns(i) != moved && p.Left + p.Width <= right) t = std::max(t, i);
-        }
-    }
-    int to;
-    if (moved->Index() <= t)
-        to = t;
-    else
-        to = std::min(t + 1, cols->Count() - 1);
-    moved->SetIndex(std::max(0, to));
-}
-
-void TCustomDBGridEh::DrawRowPanelColMovingMarker(const TRect& TitleCell) {
-    if (!FRowPanelMoving) return;
-    TColumnEh* moved = DataColumn(FToMoveColumnIndex);
-    if (!moved) return;
-    const int h = InRowPanelLineHeight() + (FOptions.Contains(dgColLines) ? GridLineWidth() : 0);
-    int x = TitleCell.Left - 1;
-    if (TColumnEh* t = DataColumn(FRowPanelMoveTarget))
-        x = TitleCell.Left + t->RowPlacement().Left + t->RowPlacement().Width;
-    const int y = TitleCell.Top + h * FRowPanelMoveLine;
-    TCanvas* c = Canvas();
-    c->Brush()->SetColor(TColor(8421504));
-    c->FillRect(TRect(x - 1, y, x + 2, y + moved->RowPlacement().Height));
-}
-
 bool TCustomDBGridEh::RowPanelMouseUp(TMouseButton Button, TShiftState Shift, int X, int Y) {
     if (!RowPanelMode()) return false;
     if (FRowPanelMoving) {
-        EndRowPanelColMoving(true);
+        EndColMoving(Shift, X, true, Y);
         TCustomControl::MouseUp(Button, Shift, X, Y);
         return true;
     }
@@ -800,7 +719,9 @@ bool TCustomDBGridEh::CalcRowPanelSizingState(int X, int Y, int& Ofs, int& Pos, 
 }
 
 void TCustomDBGridEh::RowPanelTitleSizingEnd(TShiftState Shift, int X, int Y) {
+    HideRowPanelDragFeedback();
     FRowPanelSizing = false;
+    FGridState = gsNormal;
     if (MouseCapture()) SetMouseCapture(false);
     TColumnEh* sized = DataColumn(FRowPanelSizingIndex);
     FRowPanelSizingIndex = -1;

@@ -64,13 +64,15 @@ public:
     TCanvas* Canvas() const { return FCanvas.get(); }
     // The grid whose panel this is (the parent), nullptr while unparented.
     TCustomDBGridEh* Grid() const;
-    // The last press was on the sizing bar.
+    // The last hit test was on the sizing bar.
     bool SizeArea() const { return FSizeArea; }
 
-    TRect GetClientRect() override;
-    // The sizing bar in window coordinates: the bottom SizingBarHeight + 1 pixels.
+    // The sizing bar lies below the client area, in the window's frame.
+    TRect NonClientMargins() override;
+    // The sizing bar in window coordinates: the bottom SizingBarHeight pixels inside the border.
     TRect SizingBarRect();
-    void PaintSizingBar();
+    // Paints the bar on a device context of the whole window.
+    void PaintSizingBar(HDC DC);
     // Whether a point in window coordinates lies on the sizing bar.
     bool SizingBarHitTest(int X, int Y);
     // The controls on the panel owned by the stream's root.
@@ -78,9 +80,7 @@ public:
 
 protected:
     void CreateParams(TCreateParams& Params) override;
-    void PaintWindow(HDC DC) override;
     void WndProc(TMessage& Message) override;
-    void MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) override;
     void MouseMove(TShiftState Shift, int X, int Y) override;
     void MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y) override;
 
@@ -91,6 +91,8 @@ private:
     TPoint FDownGlobPos;
     // The panel's height at the press, from which moves size it.
     int FRowDetailPanelHeight = 0;
+    // Window point of a screen point.
+    TPoint ScreenToWindow(const TPoint& P);
     bool FSizeArea = false;
     int FYDelta = 0;
     TPoint FHitTest;

@@ -47,6 +47,24 @@ void TCustomDBGridEh::CalcSizingState(int X, int Y, const TGridDrawInfoEh& DrawI
 }
 
 void TCustomDBGridEh::DrawSizingLine(const TGridDrawInfoEh& DrawInfo) {
+    if (FRowPanelSizing) {
+        // A panel border's line, drawn after the cells; drawing it again at the same place
+        // takes it away, as an XOR line would.
+        int start = 0, finish = 0;
+        CalcSizingLineExtent(DrawInfo, start, finish);
+        if (start > finish) std::swap(start, finish);
+        const TRect r = FRowPanelLineSizing ? TRect(start, FSizingPos, finish, FSizingPos + 1)
+                                            : TRect(FSizingPos, start, FSizingPos + 1, finish);
+        if (FRowPanelSizingLineShown) {
+            InvalidateClientRect(FRowPanelSizingLineRect);
+            FRowPanelSizingLineShown = false;
+            if (FRowPanelSizingLineRect == r) return;
+        }
+        FRowPanelSizingLineRect = r;
+        FRowPanelSizingLineShown = true;
+        InvalidateClientRect(r);
+        return;
+    }
     if (GridState() != gsColSizing || !FOptionsEh.Contains(dghTraceColSizing)) {
         TCustomDBAxisGridEh::DrawSizingLine(DrawInfo);
         return;

@@ -158,6 +158,28 @@ private:
         default:
             break;
         }
+        // A window that claims a part of its frame (WM_NCHITTEST answering other than
+        // HTCLIENT) gets the non-client message there, with the hit code and the screen point,
+        // while no window holds the capture.
+        if (!cap && rec->Control) {
+            const int cw = rec->Widget->width() - nc.Left - nc.Right;
+            const int ch = rec->Widget->height() - nc.Top - nc.Bottom;
+            if (x < 0 || y < 0 || x >= cw || y >= ch) {
+                const LPARAM screen = PointToLParam(g.x(), g.y());
+                LRESULT hit = HTCLIENT;
+                GuardedCall([h, screen, &hit] { hit = SendMessage(h, WM_NCHITTEST, 0, screen); });
+                if (hit != HTCLIENT) {
+                    if (msg == WM_MOUSEMOVE)
+                        GuardedCall([h, hit] {
+                            SendMessage(h, WM_SETCURSOR, WPARAM(h),
+                                        MAKELPARAM(Word(hit), Word(WM_MOUSEMOVE)));
+                        });
+                    QueueInputMessage(h, WM_NCMOUSEMOVE + (msg - WM_MOUSEMOVE), WPARAM(hit), screen, nullptr,
+                                      nullptr);
+                    return true;
+                }
+            }
+        }
         if (msg == WM_MOUSEMOVE && !cap)
             GuardedCall([h, &x] {
                 (void)x;

@@ -11,7 +11,9 @@
 #include "platform/classes/ComponentStreams.h"
 #include "platform/ui/StdCtrls.h"
 
+#include <QApplication>
 #include <QImage>
+#include <QMouseEvent>
 #include <QWidget>
 
 namespace {
@@ -460,19 +462,56 @@ TEST_F(RowDetailPanelTest, HeightStaysWithinItsLimitsAndMovesTheWindow) {
     EXPECT_FALSE(Window()->Visible());
 }
 
-TEST_F(RowDetailPanelTest, SizingBarDragsThePanelsHeight) {
+// The sizing bar is the window's frame below the client area: the hit test answers the sizing
+// border there, and a press on it captures the mouse, whose moves set the panel's height.
+TEST_F(RowDetailPanelTest, SizingBarIsANonClientBorderThatDragsThePanelsHeight) {
     Panel()->SetVertSizing(true);
     Panel()->SetHeight(100);
     Key(VK_DOWN, true);
     ASSERT_TRUE(Window()->Visible());
     EXPECT_EQ(Window()->ClientHeight(), Window()->Height() - 8 - 4); // border and bar
-    const int y = Window()->ClientHeight() + 3;
-    Window()->Perform(WM_LBUTTONDOWN, MK_LBUTTON, PointToLParam(20, y));
-    Window()->Perform(WM_MOUSEMOVE, MK_LBUTTON, PointToLParam(20, y + 30));
-    Window()->Perform(WM_LBUTTONUP, 0, PointToLParam(20, y + 30));
-    Pump();
+    QWidget* w = Window()->Widget();
+    ASSERT_NE(w, nullptr);
+    const TRect bar = Window()->SizingBarRect();
+    EXPECT_EQ(bar.Bottom - bar.Top, 8);
+    auto hitAt = [&](int y) {
+        const QPoint g = w->mapToGlobal(QPoint(20, y));
+        return Window()->Perform(WM_NCHITTEST, 0, PointToLParam(g.x(), g.y()));
+    };
+    EXPECT_EQ(hitAt(bar.Top + 3), LRESULT(HTBORDER));
+    EXPECT_TRUE(Window()->SizeArea());
+    EXPECT_EQ(hitAt(bar.Top - 3), LRESULT(HTCLIENT));
+    EXPECT_FALSE(Window()->SizeArea());
+    // Hosted controls stay in the client area, clear of the bar.
+    EXPECT_LE(Edit->Top() + Edit->Height(), Window()->ClientHeight());
+
+    // A real press, moves and release on the bar, as the window receives them.
+    auto send = [&](QEvent::Type type, int y, Qt::MouseButton b, Qt::MouseButtons held) {
+        const QPoint local(20, y);
+        QMouseEvent e(type, QPointF(local), QPointF(w->mapToGlobal(local)), b, held, Qt::NoModifier);
+        QApplication::sendEvent(w, &e);
+        Pump();
+    };
+    const int y = bar.Top + 3;
+    send(QEvent::MouseButtonPress, y, Qt::LeftButton, Qt::LeftButton);
+    EXPECT_TRUE(Window()->MouseCapture());
+    send(QEvent::MouseMove, y + 15, Qt::NoButton, Qt::LeftButton);
+    send(QEvent::MouseMove, y + 30, Qt::NoButton, Qt::LeftButton);
+    send(QEvent::MouseButtonRelease, y + 30, Qt::LeftButton, Qt::NoButton);
+    EXPECT_FALSE(Window()->MouseCapture());
     EXPECT_EQ(Panel()->Height(), 130);
     EXPECT_EQ(Window()->Height(), 130);
+    Pump(50);
+    EXPECT_TRUE(Form->Widget()->grab().toImage().save(ScreenshotPath(u"dbgrid_rowdetail_sizing_bar"_qs)));
+
+    // Without the bar the same place is client area and a press there sizes nothing.
+    Panel()->SetVertSizing(false);
+    Pump();
+    EXPECT_EQ(hitAt(Window()->Height() - 6), LRESULT(HTCLIENT));
+    send(QEvent::MouseButtonPress, Window()->Height() - 6, Qt::LeftButton, Qt::LeftButton);
+    send(QEvent::MouseMove, Window()->Height() + 20, Qt::NoButton, Qt::LeftButton);
+    send(QEvent::MouseButtonRelease, Window()->Height() + 20, Qt::LeftButton, Qt::NoButton);
+    EXPECT_EQ(Panel()->Height(), 130);
 }
 
 TEST_F(RowDetailPanelTest, ButtonHitTestFollowsTheCheckEvent) {

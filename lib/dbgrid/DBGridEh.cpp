@@ -398,6 +398,13 @@ void TCustomDBGridEh::RebuildLayout() {
             !PeekMessage(&msg, Handle(), WM_DEFERRED_LAYOUT, WM_DEFERRED_LAYOUT, PM_NOREMOVE))
             PostMessage(Handle(), WM_DEFERRED_LAYOUT, 0, 0);
     });
+    // Nothing paints a half-built layout; the scroll range is taken again once it is whole, or
+    // once it failed.
+    LockPaint();
+    const auto unlockPaint = qScopeGuard([this] {
+        UnlockPaint();
+        UpdateScrollRange();
+    });
     UpdateScrollBarPanels();
     UpdateMemTableInterface();
     // The columns and the field map first, then the grid's geometry over them.
@@ -472,7 +479,8 @@ void TCustomDBGridEh::UpdateRowHeights() {
     if (RowPanelMode() && FGridMasterCellHeight > 0) {
         // Every record and the titles are one master cell high.
         SetDefaultRowHeight(FGridMasterCellHeight);
-        if (FOptions.Contains(dgTitles) && RowCount() > 0) SetRowHeights(0, FGridMasterCellHeight);
+        FTitleRowHeight = FGridMasterCellHeight;
+        if (FOptions.Contains(dgTitles) && RowCount() > 0) SetRowHeights(0, FTitleRowHeight);
         return;
     }
     SetDefaultRowHeight(FStdDefaultRowHeight);
@@ -482,6 +490,7 @@ void TCustomDBGridEh::UpdateRowHeights() {
         // As high as the tallest title font needs, plus the line under the titles.
         int h = CalcTitleTextHeight() + (FOptions.Contains(dgRowLines) ? GridLineWidth() : 0);
         if (FTitleParams->RowHeight() > 0 || FTitleParams->RowLines() > 0) h = CalcFixedTitleHeight();
+        FTitleRowHeight = h;
         SetRowHeights(0, h);
         if (IsUseMultiTitle()) {
             // The title row as high as the tallest stack of bands over a leaf.
@@ -489,7 +498,10 @@ void TCustomDBGridEh::UpdateRowHeights() {
             h = CalcHeadTreeHeights(FHeadTree.get()) - 1;
             if (!FOptions.Contains(dgRowLines) && FTitleParams->HorzLines()) ++h;
             if (FTitleParams->BorderInFillStyle()) --h;
-            if (FTitleParams->RowHeight() <= 0) SetRowHeights(0, std::max(h, 1));
+            if (FTitleParams->RowHeight() <= 0) {
+                FTitleRowHeight = std::max(h, 1);
+                SetRowHeights(0, FTitleRowHeight);
+            }
         }
     }
 }

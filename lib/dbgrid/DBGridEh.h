@@ -642,6 +642,11 @@ void SwapRectExtent(TRect& Rect);
 void StartWaitCursor();
 void StopWaitCursor();
 
+// The data grid's cell-parameter record: what the painters and OnAdvDrawDataCell see of a cell.
+class TColCellParamsEh : public TAxisColCellParamsEh {
+    KVT_CLASS(TColCellParamsEh, TAxisColCellParamsEh)
+};
+
 class TCustomDBGridEh : public TCustomDBAxisGridEh,
                         public IInplaceEditHolderEh,
                         public IMTEventReceiverEh,
@@ -659,7 +664,7 @@ public:
     TDBGridEhOptions OptionsEh() const { return FOptionsEh; }
     void SetOptionsEh(TDBGridEhOptions Value);
     TDBGridEhAllowedSelections AllowedSelections() const { return FAllowedSelections; }
-    void SetAllowedSelections(TDBGridEhAllowedSelections v) { FAllowedSelections = v; }
+    void SetAllowedSelections(TDBGridEhAllowedSelections Value);
     TDBGridEhIndicatorOptions IndicatorOptions() const { return FIndicatorOptions; }
     void SetIndicatorOptions(TDBGridEhIndicatorOptions Value);
     TDBGridEhEditActions EditActions() const { return FEditActions; }
@@ -2009,6 +2014,25 @@ protected:
     // Set while the grid itself puts a text into the filter editor; such changes are not typing.
     int FFilterEditTextLock = 0;
     bool FRoutingWheel = false;
+
+    // --- cell sizes, the cell-parameter record, the editor reset and the search filter's hook
+    //     on a data set left behind (DBGridEhCellSizes.cpp)
+public:
+    // Cell sizes without their grid line, which is what columns and rows store.
+    int GetCellColWidths(int Index);
+    void SetCellColWidths(int Index, int Value);
+    int GetCellRowHeights(int Index);
+    void SetCellRowHeights(int Index, int Value);
+    // The title row's cell height as the last layout rebuild measured it.
+    int TitleRowHeight() const { return FTitleRowHeight; }
+    TColCellParamsEh* GetCellParamsRecord() override;
+    // Gives a data set back its own record filter once the link no longer shows it.
+    void ReleaseLastDataSet();
+
+protected:
+    TColCellParamsEh* CreateCellParamsRecord() override;
+    void InvalidateEditor() override;
+    int FTitleRowHeight = 0;
 };
 
 // The grid with its properties published; it has no behaviour of its own.

@@ -6,6 +6,7 @@
 #include "lib/dbgrid/DBGridEhRowPanel.h"
 #include "lib/dbgrid/DBGridEhCenter.h"
 #include "lib/dbgrid/DBGridEhGrouping.h"
+#include "lib/dbgrid/DBGridEhSearch.h"
 #include "lib/dbgrid/DBGridEhSelection.h"
 
 #include "platform/ui/Forms.h"
@@ -40,6 +41,7 @@ void TCustomDBGridEh::WriteDataSource(TDataSource* Value) {
     if (FHorzScrollBarPanelControl) FHorzScrollBarPanelControl->ExtraPanel()->SetDataSource(Value);
     FSumList->SetDataSet(Value ? Value->DataSet() : nullptr);
     LayoutChanged();
+    NotifyDesignControls();
 }
 
 void TCustomDBGridEh::UpdateMemTableInterface() {
@@ -56,11 +58,27 @@ void TCustomDBGridEh::UpdateMemTableInterface() {
     if (FIntMemTableComponent) FIntMemTableComponent->RemoveFreeNotification(this);
     FRegisteredMemTable = now;
     FIntMemTableComponent = nowComponent;
+    // The search panel's filter belongs to the table left behind: it goes with it.
+    if (FSearchData && FSearchData->FFilterObj) {
+        TDBGridEhSearchData& d = *FSearchData;
+        if (d.FFilterMemTable && d.FFilterDataSet &&
+            !d.FFilterDataSet->ComponentState().Contains(csDestroying))
+            d.FFilterMemTable->RemoveExtraFilter(d.FFilterObj);
+        d.FFilterObj = nullptr;
+        d.FFilterMemTable = nullptr;
+        d.FFilterDataSet = nullptr;
+    }
     if (FRegisteredMemTable) {
         FRegisteredMemTable->RegisterEventReceiver(this);
         FIntMemTableComponent->FreeNotification(this);
         // A new table is a whole new view.
         MTViewDataEvent(-1, mtViewDataChangedEh, -1);
+    } else if (FDataGrouping && FDataGrouping->Active()) {
+        // The group tree's record nodes stand for view rows of a table the grid no longer reads.
+        TGridGroupDataTreeEh* tree = FDataGrouping->GroupDataTree();
+        tree->DeleteRecordNodes();
+        tree->DeleteEmptyNodes();
+        FCurGroupDataNode = nullptr;
     }
 }
 
@@ -119,10 +137,12 @@ void TCustomDBGridEh::LinkActiveChanged(bool Value) {
         if (!ComponentState().Contains(csLoading)) MTViewDataEvent(-1, mtViewDataChangedEh, -1);
         RecalcDataRowCount();
     }
+    ReleaseLastDataSet();
     if (FDestroying || ComponentState().Contains(csDestroying)) return;
     TCustomDBAxisGridEh::LinkActiveChanged(Value);
     UpdateVertScrollBar();
     UpdateMemTableInterface();
+    NotifyDesignControls();
 }
 
 void TCustomDBGridEh::LinkEditingChanged() {

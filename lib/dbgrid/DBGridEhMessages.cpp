@@ -281,9 +281,8 @@ void TCustomDBGridEh::CancelMode() {
     case dgsGroupPanelTitleDown:
         break;
     case dgsColSizing:
-        // The sizing line is drawn over the cells; repainting them takes it away.
-        Invalidate();
-        StopTimer();
+        // Only the line goes; the cells under it stay as they are.
+        HideSizingLine();
         break;
     default:
         StopTimer();

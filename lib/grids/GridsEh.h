@@ -670,6 +670,9 @@ public:
     virtual void DrawBottomOutBoundaryData(const TRect& ARect);
     virtual void DrawRightOutBoundaryData(const TRect& ARect);
     virtual void DrawSizingLine(const TGridDrawInfoEh& DrawInfo);
+    // Takes a shown sizing line off the screen (a drag that ends without being applied).
+    void HideSizingLine();
+    bool SizingLineShown() const { return FSizingLineShown; }
     virtual void FlatChanged();
     virtual void MoveToCell(int ACol, int ARow, bool MoveAnchor);
     virtual bool GetScrollBarInfo(int Bar, SCROLLINFO& ScrollInfo);

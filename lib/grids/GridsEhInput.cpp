@@ -454,6 +454,12 @@ void TCustomGridEh::DrawSizingLine(const TGridDrawInfoEh& DrawInfo) {
     InvalidateClientRect(r);
 }
 
+void TCustomGridEh::HideSizingLine() {
+    if (!FSizingLineShown) return;
+    FSizingLineShown = false;
+    InvalidateClientRect(FSizingLineRect);
+}
+
 // ---------------------------------------------------------------------------------------------
 // Moving
 

@@ -15,6 +15,8 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
+
 namespace {
 
 struct SelectionFixture : DBGridFormFixture<TDBGridEh> {
@@ -203,6 +205,41 @@ TEST_F(SelectionFixture, AllowedKindsFollowOptions) {
     Grid->SetOptions(o);
     EXPECT_FALSE(Grid->IsSelectionTypeAllowed(gstAll));
     EXPECT_TRUE(Grid->IsSelectionTypeAllowed(gstNon));
+}
+
+// Taking a kind out of AllowedSelections drops a selection of that kind and only of that kind.
+TEST_F(SelectionFixture, NarrowedAllowedSelectionsDropASelectionOfAGoneKind) {
+    const TDBGridEhAllowedSelections all = Grid->AllowedSelections();
+    const struct {
+        TDBGridEhSelectionType Kind;
+        std::function<void()> Select;
+    } cases[] = {
+        {gstRectangle,
+         [&] {
+             Sel()->Rect()->Select(0, BookmarkOf(2), false);
+             Sel()->Rect()->Select(1, BookmarkOf(4), true);
+         }},
+        {gstRecordBookmarks,
+         [&] {
+             SelectRecords({2, 5});
+         }},
+        {gstAll, [&] { Sel()->SelectAll(); }},
+        {gstColumns, [&] { Sel()->Columns()->Select(Grid->Columns()->Columns(1), false); }},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(int(c.Kind));
+        Grid->SetAllowedSelections(all);
+        c.Select();
+        ASSERT_EQ(Sel()->SelectionType(), c.Kind);
+        // Another kind going leaves this one.
+        const TDBGridEhSelectionType other = c.Kind == gstAll ? gstColumns : gstAll;
+        Grid->SetAllowedSelections(all - TDBGridEhAllowedSelections{other});
+        EXPECT_EQ(Sel()->SelectionType(), c.Kind);
+        Grid->SetAllowedSelections(all - TDBGridEhAllowedSelections{other, c.Kind});
+        EXPECT_EQ(Sel()->SelectionType(), gstNon);
+    }
+    Grid->SetAllowedSelections(all);
+    EXPECT_EQ(Grid->SelectedRows()->Count(), 0) << "the selected records went with their selection";
 }
 
 TEST_F(SelectionFixture, DeleteAsksPerKindAndActsOnTheSelection) {

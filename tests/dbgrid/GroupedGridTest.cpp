@@ -169,6 +169,24 @@ TEST_F(GroupedGrid, RowsOfOneTwoAndThreeLevels) {
     EXPECT_TRUE(Grid->CheckDataConsistency());
 }
 
+// A grid that lets go of its table keeps no record rows of it in its group tree, and no current
+// row among them; the groups come back with the table.
+TEST_F(GroupedGrid, DetachedTableLeavesNoRecordNodes) {
+    GroupBy({0, 1});
+    SelectRow(2);
+    ASSERT_EQ(Cur()->NodeType(), dntDataSetRecordEh);
+    Grid->SetDataSource(nullptr);
+    Pump();
+    EXPECT_EQ(Tree()->Root()->Count(), 0) << "groups emptied of their records go too";
+    EXPECT_EQ(Cur(), nullptr);
+    String problem;
+    EXPECT_TRUE(Tree()->CheckConsistency(&problem)) << problem.toStdString();
+    Grid->SetDataSource(Source);
+    Pump();
+    EXPECT_EQ(Rows(), u"East Kiev r1 r3 Minsk r5 West Bergen r2 Oslo r0 r4"_qs);
+    ExpectConsistent();
+}
+
 TEST_F(GroupedGrid, CollapsingKeepsTheCurrentRowOnTheGroup) {
     GroupBy({0, 1});
     // The cursor's record is the current row: r0 is West/Oslo.

@@ -182,6 +182,35 @@ TEST_F(SearchGridTest, SearchFilterOnPlainDataSetGivesBackHandlerAndFilteredFlag
     EXPECT_EQ(VisibleRecords(), 8);
 }
 
+// A table the grid no longer shows is given back unfiltered, whether the grid read it as a memory
+// table (through an extra filter) or as any data set (through its record filter), and whether
+// the table closed or the grid let go of it.
+TEST_F(SearchGridTest, SearchFilterLeavesATableTheGridNoLongerShows) {
+    for (const bool memTable : {true, false})
+        for (const bool closeTable : {true, false}) {
+            SCOPED_TRACE(std::string(memTable ? "memory table, " : "plain data set, ") +
+                         (closeTable ? "table closed" : "grid detached"));
+            UseNames();
+            Grid->SetTryUseMemTableInt(memTable);
+            Grid->SetDataSource(nullptr);
+            Grid->SetDataSource(Source);
+            Grid->ApplySearchFilter(QStringLiteral("ров"));
+            ASSERT_EQ(VisibleRecords(), 2);
+            if (closeTable)
+                Table->Close();
+            else
+                Grid->SetDataSource(nullptr);
+            EXPECT_FALSE(Grid->SearchFilterActive());
+            EXPECT_FALSE(Table->OnFilterRecord());
+            if (closeTable) Table->Open();
+            EXPECT_FALSE(Table->Filtered());
+            EXPECT_EQ(VisibleRecords(), 9);
+            Grid->SetDataSource(Source);
+            Pump();
+            EXPECT_TRUE(Grid->CheckDataConsistency(false));
+        }
+}
+
 // ---------------------------------------------------------------------------------------------
 // In-place search
 

@@ -5,6 +5,8 @@
 #include "lib/dbgrid/DBGridEh.h"
 
 #include "lib/dbgrid/DBGridEhGrouping.h"
+#include "lib/dbgrid/DBGridEhNavigator.h"
+#include "lib/dbgrid/DBGridEhScrollBars.h"
 #include "lib/dbgrid/DBGridEhSelection.h"
 #include "lib/tools/ToolCtrlsEh.h"
 #include "lib/toolscore/ToolCtrlsEhData.h"
@@ -152,9 +154,17 @@ void TCustomDBGridEh::DrawCell(int ACol, int ARow, const TRect& ARect, TGridDraw
     CanvasKeeper keep(Canvas());
     TRect cut = ARect;
     DrawRowDetailStrip(ACol, ARow, cut);
-    if (cut.Bottom < ARect.Bottom && cellType.X != 0 && cellType.Y == 2 && areaCol == 0) {
-        const TRect strip(ARect.Left, cut.Bottom, ARect.Right, ARect.Bottom);
-        if (IsTreeViewMode()) DrawTreeStripLines(areaRow, strip);
+    if (cut.Bottom < ARect.Bottom && cellType.X != 0 && cellType.Y == 2) {
+        // The strip under the record's detail panel carries on what stands left of the panel:
+        // the tree lines and the indents of the group levels.
+        TRect strip(ARect.Left, cut.Bottom, ARect.Right, ARect.Bottom);
+        if (areaCol == 0 && IsTreeViewMode()) DrawTreeStripLines(areaRow, strip);
+        if (GroupingShowsRows() && DataLink()->Active() && FExtraFirstColumnWidth > 0 &&
+            DataColumn(areaCol) == VisibleColumn(0))
+            if (TGroupDataTreeNodeEh* node = FlatNode(areaRow);
+                node && node->NodeType() == dntDataSetRecordEh)
+                DrawGroupLevelsIndent(ACol, ARow, true, cellType, strip, AState, node->Level(), areaCol,
+                                      areaRow);
     }
     if (cellType.X != 0 && RowPanelMode()) {
         if (cellType.Y == 4)
@@ -270,8 +280,10 @@ void TCustomDBGridEh::DrawIndicatorCell(int ACol, int ARow, TPoint CellType, TGr
         imageShift = 0;
     }
 
+    // Selecting everything takes in the whole indicator column.
+    const bool all = Selection()->SelectionType() == gstAll;
     TDBGirdDrawFixedStateEh state;
-    state.Selected = false; // no select-all selection in this grid
+    state.Selected = all;
     state.The3DRect = the3D;
     state.FillStyle = FIndicatorParams->GetActualFillStyle();
     state.DrawByThemesOverLines = themed && style.ThemeTitleFillElement() == gtfeSplitButtonEh;
@@ -298,6 +310,12 @@ void TCustomDBGridEh::DrawIndicatorCell(int ACol, int ARow, TPoint CellType, TGr
     if (CellType.Y == 0) {
         // The indicator's title cell.
         c->Brush()->SetColor(FTitleParams->Color());
+        bool signHighlight = false;
+        if (all) {
+            TColor back = c->Brush()->Color();
+            signHighlight = GetHighlightedFixedCellColors(c->Font(), back, true, CellType);
+            c->Brush()->SetColor(back);
+        }
         const bool pressed = FIndicatorTitle->Down() && FPressed;
         state.Pressed = pressed;
         state.FillStyle = FTitleParams->GetActualFillStyle();
@@ -311,7 +329,7 @@ void TCustomDBGridEh::DrawIndicatorCell(int ACol, int ARow, TPoint CellType, TGr
                 clip = ARect;
                 style.GetThemeTitleFillRect(fill, true, !FTitleParams->BorderInFillStyle());
             }
-            DrawThemedCellBackground(1, fill, clDefault, false, the3D, clip, false, pressed);
+            DrawThemedCellBackground(1, fill, clDefault, false, the3D, clip, all, pressed);
         } else {
             TRect inner;
             style.DrawFixedCellBackground(this, c, state, AState, inner, true, ARect);
@@ -319,7 +337,7 @@ void TCustomDBGridEh::DrawIndicatorCell(int ACol, int ARow, TPoint CellType, TGr
         if (FIndicatorTitle->ShowDropDownSign()) {
             const int p = pressed ? 1 : 0;
             DrawIndicatorDropDownSign(
-                ACol, ARow, false,
+                ACol, ARow, signHighlight,
                 TRect(ARect.Right - 12 + 2 * p, ARect.Top + 2 * p, ARect.Right, ARect.Bottom));
         }
         return;
@@ -329,15 +347,25 @@ void TCustomDBGridEh::DrawIndicatorCell(int ACol, int ARow, TPoint CellType, TGr
         int recNo = 0;
         bool current = false;
         bool selected = false;
+        bool groupRow = false; // a group row or group footer: no record, no number, no check box
         if (AreaRow < FullDataRowCount()) {
             InstantReadScope read(this, AreaRow);
             recNo = DataRowToRecNo(AreaRow);
             current = IsDataRowCurrent(AreaRow);
             selected = IsIndicatorRowSelected();
+            if (GroupingShowsRows())
+                if (TGroupDataTreeNodeEh* node = CurInstantReadNode())
+                    groupRow = node->NodeType() != dntDataSetRecordEh;
         }
         c->Font()->Assign(Font());
         if (current && ThemesInUse())
             c->Brush()->SetColor(MixColorsPercent(c->Brush()->Color(), clBlack, 10));
+        if (selected) {
+            TColor back = c->Brush()->Color();
+            GetHighlightedFixedCellColors(c->Font(), back, true, CellType);
+            c->Brush()->SetColor(back);
+            state.Selected = true;
+        }
         paintBackground();
         TDataSet* ds = DataLink()->DataSet();
         if (showArrow && current) {
@@ -354,7 +382,7 @@ void TCustomDBGridEh::DrawIndicatorCell(int ACol, int ARow, TPoint CellType, TGr
                                imageShift, 0, kind);
             FSelRow = TopDataOffset() + AreaRow;
         }
-        if (FIndicatorOptions.Contains(gioShowRowselCheckboxesEh)) {
+        if (FIndicatorOptions.Contains(gioShowRowselCheckboxesEh) && !groupRow) {
             // The row's check box, left of the arrow; hot while the mouse is over it.
             const TRect area(ARect.Right - imageW - FRowselCheckboxesWidth, ARect.Top, ARect.Right - imageW,
                              ARect.Bottom);
@@ -368,7 +396,7 @@ void TCustomDBGridEh::DrawIndicatorCell(int ACol, int ARow, TPoint CellType, TGr
         }
         if (showRecNo) {
             const bool inserting = current && ds->State() == dsInsert;
-            const String text = inserting ? String() : RecNoText(recNo, current);
+            const String text = inserting || groupRow ? String() : RecNoText(recNo, current);
             c->Font()->SetSize(Font()->Size() - 1);
             c->Brush()->SetStyle(bsClear);
             PaintTextInRect(
@@ -380,12 +408,22 @@ void TCustomDBGridEh::DrawIndicatorCell(int ACol, int ARow, TPoint CellType, TGr
     }
 
     // Filter row, footer rows, or data rows without an active link.
+    if (all) {
+        TColor back = c->Brush()->Color();
+        GetHighlightedFixedCellColors(c->Font(), back, true, CellType);
+        c->Brush()->SetColor(back);
+    }
     paintBackground();
-    if (CellType.Y == 4 && AreaRow == 0 && showRecNo && DataLink()->Active()) {
+    // The record count stands in the first footer row unless the scroll bar's panel shows it.
+    TDBGridEhScrollBarPanel* extra = FHorzScrollBar->ExtraPanel();
+    const bool countInPanel = extra->Visible() && extra->VisibleItems().Contains(gsbiRecordsInfoEh);
+    if (CellType.Y == 4 && AreaRow == 0 && showRecNo && !countInPanel && DataLink()->Active()) {
         TDataSet* ds = DataLink()->DataSet();
         const int count = ds->RecordCount();
         const String text = count < 1 || ds->State() == dsInsert ? String() : QString::number(count);
+        const TColor fontColor = all ? c->Font()->Color() : Font()->Color();
         c->Font()->Assign(Font());
+        c->Font()->SetColor(fontColor);
         c->Font()->SetSize(Font()->Size() - 1);
         c->Brush()->SetStyle(bsClear);
         PaintTextInRect(c, TRect(ARect.Left, ARect.Top, ARect.Right - imageW, ARect.Bottom), false, 0, 0,
@@ -518,7 +556,10 @@ void TCustomDBGridEh::DrawParentTitleLevels(TColumnEh* Column, THeadTreeNode* Le
     TCanvas* c = Canvas();
     TDBGridEhStyle& style = PaintStyle();
     c->Font()->Assign(FTitleParams->Font());
-    const TColor back = ColumnDefValues()->Title()->Color();
+    TColor back = ColumnDefValues()->Title()->Color();
+    // Selecting everything highlights the upper levels as it does the leaves.
+    if (Selection()->SelectionType() == gstAll)
+        GetHighlightedFixedCellColors(c->Font(), back, true, TPoint{1, 0});
     const bool fill = IsTitleThemed() || IsTitleGradientAllowed();
     const TRect span = TitleSpanRect();
     const int lineW = FTitleParams->VertLines() ? 1 : 0;

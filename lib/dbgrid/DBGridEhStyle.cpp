@@ -4,6 +4,8 @@
 #include "lib/dbgrid/DBGridEhStyle.h"
 
 #include "lib/dbgrid/DBGridEh.h"
+#include "lib/dbgrid/DBGridEhSearch.h"
+#include "lib/dbgrid/DBGridEhSelection.h"
 #include "lib/tools/ToolCtrlsEh.h"
 #include "platform/ui/Forms.h"
 #include "platform/ui/Themes.h"
@@ -25,10 +27,6 @@ bool GRichColorDisplay = true;
 TDBGridEhStyle*& DefaultStyleSlot() {
     static TDBGridEhStyle* style = new TDBGridEhStyle(nullptr);
     return style;
-}
-
-TColor RGBOf(TColor C) {
-    return TColor(ColorToRGB(C));
 }
 
 // The kinds of the axis grid's cell background painter.
@@ -277,17 +275,15 @@ bool TDBGridEhStyle::HighlightDataCellColors(TCustomDBGridEh* Grid, int ACol, TF
     const bool hotCol = ACol == hot.X;
     const bool hotTrack = optsEh.Contains(dghHotTrack);
     const bool rowHighlight = optsEh.Contains(dghRowHighlight);
-    // The grid has no in-grid search panel and no selection object: neither is
-    // ever active.
-    const bool searchPanelActive = false;
-    const bool noSelection = true;
+    const bool searchPanelActive = Grid->SearchPanel()->Active();
+    const bool noSelection = Grid->Selection()->SelectionType() == gstNon;
 
     if (!Grid->DataLink()->Active()) Selected = false;
     bool focusHighlight = false;
     if (!Selected) {
         const TInplaceEdit* editor = Grid->InplaceEditor();
         const bool editorFocused = editor && const_cast<TInplaceEdit*>(editor)->Focused();
-        focusHighlight = Grid->Focused() && optsEh.Contains(dghHighlightFocus);
+        focusHighlight = Grid->Focused() && optsEh.Contains(dghHighlightFocus) && !Grid->FilterEditMode();
         if (rowHighlight && currentRow && noSelection && !currentCol &&
             (focusHighlight || alwaysShow || editorFocused)) {
             focusHighlight = true;
@@ -335,6 +331,12 @@ bool TDBGridEhStyle::HighlightDataCellColors(TCustomDBGridEh* Grid, int ACol, TF
             } else {
                 AColor = clBtnFace;
             }
+        }
+        // The search panel marks where its match stands in the current row.
+        if (searchPanelActive && Grid->SearchPanel()->FoundColumnIndex() >= 0 && currentRow &&
+            DataCol == Grid->SearchPanel()->FoundColumnIndex()) {
+            AColor = InterpolateColor(s, GetSelectionInactiveColor(), 170.67);
+            if (AFont) AFont->SetColor(sf);
         }
         return true;
     }

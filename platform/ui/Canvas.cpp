@@ -42,6 +42,10 @@ void TCanvas::CreateHandle() {}
 HDC TCanvas::Handle() {
     if (!FHandle) CreateHandle();
     if (!FHandle) throw EInvalidOperation(QStringLiteral("Canvas does not allow drawing"));
+    // Callers draw and measure on the context directly, and outside painting the context is the
+    // screen's, which every control canvas shares: it must hold this canvas's font, not the one
+    // the last canvas left selected there.
+    RequiredState({csFontValid});
     return FHandle;
 }
 
@@ -75,7 +79,9 @@ void TCanvas::DeselectHandles() {
 }
 
 void TCanvas::RequiredState(TCanvasStates req) {
-    HDC dc = Handle();
+    if (!FHandle) CreateHandle();
+    if (!FHandle) throw EInvalidOperation(QStringLiteral("Canvas does not allow drawing"));
+    HDC dc = FHandle;
     if (req.Contains(csFontValid) && (!FState.Contains(csFontValid) || dc->S.Font != FFont->Handle())) {
         SelectObject(dc, FFont->Handle());
         SetTextColor(dc, ColorToRef(FFont->Color()) & 0xFFFFFF);

@@ -3,6 +3,8 @@
 
 #include "ui/GraphicsTestUtil.h"
 
+#include "platform/ui/Controls.h"
+
 #include <QPainter>
 #include <QWidget>
 
@@ -294,6 +296,32 @@ TEST(Canvas, TextMeasuresAndDrawsInsideItsExtent) {
     EXPECT_GE(ink.Top, 5);
     EXPECT_LE(ink.Bottom, 5 + s.cy);
     EXPECT_EQ(b.C()->PenPos(), Point(10 + s.cx, 5));
+}
+
+// Outside painting every control canvas measures on the one screen context: a canvas must not
+// measure with the font another canvas (or a control drawing on the raw context) left there.
+TEST(Canvas, ControlCanvasesSharingTheScreenContextMeasureWithTheirOwnFont) {
+    TControlCanvas big, small;
+    big.Font()->SetHeight(-14);
+    small.Font()->SetHeight(-8);
+    const String text = QStringLiteral("Name 10");
+    auto measure = [&](TCanvas* c) {
+        TRect r(0, 0, 1000, 0);
+        DrawText(c->Handle(), text, -1, &r, DT_CALCRECT | DT_SINGLELINE | DT_NOPREFIX);
+        return r.Width();
+    };
+    const int bigW = measure(&big);
+    EXPECT_EQ(bigW, big.TextWidth(text));
+    ASSERT_EQ(big.Handle(), small.Handle()) << "both measure on the screen context";
+    const int smallW = measure(&small);
+    EXPECT_LT(smallW, bigW);
+    EXPECT_EQ(measure(&big), bigW);
+    // A font selected into the raw context behind the canvas's back does not stick either.
+    SelectObject(small.Handle(), small.Font()->Handle());
+    EXPECT_EQ(measure(&big), bigW);
+    // Nor does a font change go unnoticed by the raw context.
+    big.Font()->SetHeight(-8);
+    EXPECT_EQ(measure(&big), smallW);
 }
 
 TEST(Canvas, TextRectClipsAndFillsWithSolidBrush) {

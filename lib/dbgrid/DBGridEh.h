@@ -1413,6 +1413,8 @@ public:
     int MeasureFooterWidth(TColumnEh* Column);
     // Row heights: with dghAutoFitRowHeight from the tallest wrapped cell text of the record.
     int CalcColumnRowHeight(TColumnEh* Column);
+    // Picture cells of auto-fitted rows: the picture's height at the column's width.
+    int GraphicRowHeight(TColumnEh* Column);
     virtual int CalcDataRowHeight();
     virtual int GetDataRowHeight(int DataRow);
     virtual void UpdateAllGridDataRowHeights();

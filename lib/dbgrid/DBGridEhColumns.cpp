@@ -183,7 +183,9 @@ int TColumnEh::GetSortMarkingWidth() {
 
 int TColumnEh::GetFilterButtonAreaWidth() {
     TCustomDBGridEh* g = Grid();
-    if (!g || !g->STFilter()->Visible() || g->STFilter()->Location() != stflInTitleFilterEh) return 0;
+    if (!g || !g->STFilter()->Visible() || !STFilter()->Visible() ||
+        g->STFilter()->Location() != stflInTitleFilterEh)
+        return 0;
     if (!g->Flat()) return GetSystemMetrics(SM_CXVSCROLL);
     return AxisFlatEditButtonWidth() + (ThemesInUse() ? 0 : 1);
 }

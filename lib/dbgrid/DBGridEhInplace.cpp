@@ -226,10 +226,8 @@ void TDBGridInplaceEdit::PaintTreeElements(TCanvas* Canvas, const TRect& Rect) {
 
 void TDBGridInplaceEdit::CheckSelectionFocus() {
     TCustomDBGridEh* g = DBGrid();
-    if (g && g->IsFocusInside() != g->FSelectionActive) {
-        g->FSelectionActive = g->IsFocusInside();
-        g->InvalidateGrid();
-    }
+    // The selection is painted in other colours while the focus is outside the grid.
+    if (g && g->IsFocusInside() != g->FSelectionActive) g->InvalidateSelection();
 }
 
 void TDBGridInplaceEdit::ForgetStaleColumnParts() {

@@ -17,6 +17,8 @@
 #include <QScopeGuard>
 
 #include <algorithm>
+#include <cmath>
+#include <memory>
 
 namespace {
 
@@ -209,9 +211,24 @@ void TCustomDBGridEh::OptimizeColumnWidthsForClick(TColumnEh* Column) {
 // ---------------------------------------------------------------------------------------------
 // Row heights
 
+// The height a picture cell needs: the picture's own height, shrunk in proportion when the
+// picture is wider than the column (it is drawn scaled down to the column's width).
+int TCustomDBGridEh::GraphicRowHeight(TColumnEh* Column) {
+    try {
+        std::unique_ptr<TPicture> pic(GetPictureFromBlobField(Column));
+        if (!pic || pic->Empty() || pic->Width() <= 0) return FStdDefaultRowHeight;
+        if (pic->Width() <= Column->Width()) return pic->Height();
+        return int(std::lround(double(pic->Height()) * Column->Width() / pic->Width()));
+    } catch (const Exception&) {
+        // A blob that is no readable picture is shown as a message on one line.
+        return FStdDefaultRowHeight;
+    }
+}
+
 int TCustomDBGridEh::CalcColumnRowHeight(TColumnEh* Column) {
     if (!FOptionsEh.Contains(dghAutoFitRowHeight) || (FIntMemTable && FIntMemTable->GetViewAsTreeList()))
         return FStdDefaultRowHeight;
+    if (Column->GetColumnType() == ctGraphicData && DrawGraphicData()) return GraphicRowHeight(Column);
     TCanvas* c = Canvas();
     TFont saved;
     saved.Assign(c->Font());

@@ -798,6 +798,7 @@ void TCustomDBGridEh::MoveAndSelect(bool Select, int Distance, bool RowSelection
         sel->Rect()->Select(col, ds->Bookmark(), true);
         return;
     }
+    if (!ds) return;
     if (ToEnd) {
         if (Distance == 1)
             ds->Last();

@@ -37,10 +37,13 @@ void TGridToolTipsWindowEh::ActivateHintData(const TRect& Rect, const String& AH
 }
 
 TRect TGridToolTipsWindowEh::CalcHintRect(int MaxWidth, const String& AHint, void* AData) {
-    if (AData) Canvas()->Font()->Assign(static_cast<TFont*>(AData));
-    Canvas()->Font()->SetColor(clWindowText);
+    // The base measures in the window's own font: the tip is measured in the font it shows.
+    if (AData) Font()->Assign(static_cast<TFont*>(AData));
     return THintWindow::CalcHintRect(MaxWidth, AHint, nullptr);
 }
+
+// The hint manager makes the window of the class a control asks for.
+KVT_REGISTER_CLASS(TGridToolTipsWindowEh)
 
 void TGridToolTipsWindowEh::Paint() {
     TRect r = ClientRect();

@@ -328,6 +328,10 @@ void THintWindow::Paint() {
 namespace {
 std::unique_ptr<QTimer> gHintTimer;
 std::unique_ptr<QTimer> gHideTimer;
+// The part of the mouse control that the last hint covers (client coordinates): leaving it asks
+// the control again, so one control can give each of its parts a hint of its own.
+TRect gHintCursorRect;
+bool gHintCursorRectSet = false;
 } // namespace
 
 namespace {
@@ -498,8 +502,12 @@ void TApplication::CancelHint() {
     HideHint();
 }
 
-void TApplication::DoMouseMove(TControl* Control, const TPoint&) {
-    if (Control == FMouseControl) return;
+void TApplication::DoMouseMove(TControl* Control, const TPoint& ScreenPos) {
+    if (Control == FMouseControl) {
+        if (!Control || !gHintCursorRectSet || gHintCursorRect.Contains(Control->ScreenToClient(ScreenPos)))
+            return;
+    }
+    gHintCursorRectSet = false;
     FMouseControl = Control;
     HideHint();
     SetHint(Control ? GetLongHint(Control->Hint()) : String());
@@ -538,6 +546,8 @@ void TApplication::HintTimerExpired() {
     info.HideTimeout = FHintHidePause;
     info.HintStr = hint;
     if (c->Perform(CM_HINTSHOW, 0, LPARAM(&info)) != 0) return;
+    gHintCursorRect = info.CursorRect;
+    gHintCursorRectSet = true;
     if (!show && info.HintStr == hint) return;
     if (OnShowHint) {
         bool can = true;
@@ -545,7 +555,18 @@ void TApplication::HintTimerExpired() {
         if (!can) return;
     }
     if (info.HintStr.isEmpty()) return;
-    if (!FHintWindow) FHintWindow = new THintWindow(this);
+    // The control may ask for a window class of its own (registered with a factory).
+    const TClassInfo* cls = info.HintWindowClass;
+    if (!cls || !cls->Factory || !cls->InheritsFrom(&THintWindow::StaticClassInfo()))
+        cls = &THintWindow::StaticClassInfo();
+    if (FHintWindow && FHintWindow->ClassType() != cls) {
+        FreeAndNil(FHintWindow);
+    }
+    if (!FHintWindow) {
+        if (cls != &THintWindow::StaticClassInfo())
+            FHintWindow = dynamic_cast<THintWindow*>(cls->Factory(this));
+        if (!FHintWindow) FHintWindow = new THintWindow(this);
+    }
     FHintWindow->SetColor(info.HintColor);
     TRect r = FHintWindow->CalcHintRect(info.HintMaxWidth, info.HintStr, info.HintData);
     r.Offset(info.HintPos.X, info.HintPos.Y);

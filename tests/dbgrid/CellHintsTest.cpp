@@ -7,6 +7,12 @@
 
 #include "lib/dbgrid/DBGridEhGrouping.h"
 
+#include <QImage>
+#include <QPainter>
+#include <QScopeGuard>
+#include <QWidget>
+
+#include <memory>
 #include <vector>
 
 class CellHintsTest : public DBGridFormFixture<TDBGridEh> {
@@ -36,6 +42,7 @@ protected:
         info.HintWindowClass = &THintWindow::StaticClassInfo();
         info.CursorPos = p;
         info.HintPos = Grid->ClientToScreen(TPoint{p.X, p.Y + 20});
+        info.HintMaxWidth = Screen->Width(); // as the hint manager asks
         info.HintStr = Grid->Hint();
         info.CursorRect = Grid->ClientRect();
         Grid->Perform(CM_HINTSHOW, 0, LPARAM(&info));
@@ -263,4 +270,71 @@ TEST_F(CellHintsTest, FooterToolTipShowsTheTextTheHandlersGiveWhenItDoesNotFit) 
     const TRect lr = Grid->CellRect(3, footerRow);
     i = HintAt(TPoint{lr.Left + 10, (lr.Top + lr.Bottom) / 2});
     EXPECT_EQ(i.HintStr, QStringLiteral("Sum"));
+}
+
+// The tool tip of a cut title and of a cut data cell as the hint manager would show them, laid
+// over the form where they open.
+TEST_F(CellHintsTest, ToolTipWindowsScreenshot) {
+    Name()->Title()->SetToolTips(true);
+    Name()->Title()->SetCaption(QStringLiteral("Наименование изделия"));
+    Name()->SetToolTips(true);
+    Name()->SetWidth(70);
+    Table->Edit();
+    Table->FieldByName(QStringLiteral("Name"))->SetAsString(QStringLiteral("Щётка для стёкол"));
+    Table->Post();
+    Pump();
+    QWidget* form = Form->Widget();
+    QImage img = form->grab().toImage();
+    QPainter p(&img);
+    std::vector<std::unique_ptr<TGridToolTipsWindowEh>> windows;
+    for (const TPoint at : {Centre(2, 0), Centre(2, 1)}) {
+        const THintInfo i = HintAt(at);
+        ASSERT_TRUE(IsToolTip(i));
+        ASSERT_FALSE(i.HintStr.isEmpty());
+        auto w = std::make_unique<TGridToolTipsWindowEh>(nullptr);
+        TRect r = w->CalcHintRect(i.HintMaxWidth, i.HintStr, i.HintData);
+        r.Offset(i.HintPos.X, i.HintPos.Y);
+        w->ActivateHintData(r, i.HintStr, i.HintData);
+        Pump();
+        ASSERT_TRUE(w->Widget());
+        // A left-aligned title's tool tip opens over the caption, not beside the mouse.
+        if (at.Y == Centre(2, 0).Y)
+            EXPECT_EQ(r.Left, Grid->ClientToScreen(TPoint{Grid->CellRect(2, 0).Left, 0}).X - 1);
+        const QPoint pos = w->Widget()->mapToGlobal(QPoint(0, 0)) - form->mapToGlobal(QPoint(0, 0));
+        p.drawPixmap(pos, w->Widget()->grab());
+        windows.push_back(std::move(w));
+    }
+    p.end();
+    EXPECT_TRUE(img.save(ScreenshotPath(QStringLiteral("dbgrid-hint-tooltips"))));
+}
+
+// Through the application's hint manager: the tool tip opens in the grid's tool-tip window, and
+// moving on to another cell asks the grid again, since each cell has a hint of its own.
+TEST_F(CellHintsTest, HintManagerShowsEachCellsToolTipInTheGridsWindow) {
+    Name()->Title()->SetToolTips(true);
+    Name()->Title()->SetCaption(QStringLiteral("A caption far wider than its column"));
+    Name()->SetToolTips(true);
+    Name()->SetWidth(60);
+    Grid->SetShowHint(true);
+    Application->SetShowHint(true);
+    Pump();
+    const auto hideAtEnd = qScopeGuard([] { Application->CancelHint(); });
+    auto moveTo = [&](TPoint p) {
+        const TPoint s = Grid->ClientToScreen(p);
+        SetCursorPos(s.X, s.Y);
+        Grid->Perform(WM_MOUSEMOVE, 0, PointToLParam(p.X, p.Y));
+        Pump(30);
+    };
+    auto shownText = [] {
+        THintWindow* w = Application->HintWindow();
+        return w && w->HandleAllocated() && IsWindowVisible(w->Handle()) ? w->Caption() : String();
+    };
+    moveTo(Centre(2, 0));
+    ASSERT_NE(dynamic_cast<TGridToolTipsWindowEh*>(Application->HintWindow()), nullptr);
+    EXPECT_EQ(shownText(), Name()->Title()->Caption());
+    moveTo(Centre(2, 3));
+    EXPECT_EQ(shownText(), QStringLiteral("Long name text 3"));
+    // A cell that fits shows nothing, not the tip of the cell before.
+    moveTo(Centre(1, 3));
+    EXPECT_TRUE(shownText().isEmpty());
 }

@@ -390,13 +390,36 @@ TEST_F(InplaceEditTest, SecondSearchShortcutInTheEditorTurnsTheSearchIntoTheFind
     EXPECT_FALSE(Grid->InplaceSearching());
 }
 
+// Each editor kind as it shows over its cell, drop-downs open.
 TEST_F(InplaceEditTest, OpenEditorScreenshot) {
-    Open(kKind);
-    ASSERT_TRUE(EditorShown());
-    EdKey(VK_DOWN, kAlt);
-    ASSERT_TRUE(Ed()->ListVisible());
-    EXPECT_TRUE(Grab(Ed()->PickList(), QStringLiteral("dbgrid-inplace-picklist")));
-    EdKey(VK_ESCAPE);
+    struct Shot {
+        const char* name;
+        int col;
+        bool drop;
+    };
+    const Shot shots[] = {{"dbgrid-inplace-text", kName, false},
+                          {"dbgrid-inplace-number", kPrice, false},
+                          {"dbgrid-inplace-calendar", kBorn, true},
+                          {"dbgrid-inplace-picklist", kKind, true}};
+    Table->Edit();
+    Name->SetAsString(QStringLiteral("Щука обыкновенная"));
+    Table->Post();
+    for (const Shot& s : shots) {
+        SCOPED_TRACE(s.name);
+        Open(s.col);
+        ASSERT_TRUE(EditorShown());
+        TWinControl* drop = nullptr;
+        if (s.drop) {
+            EdKey(VK_DOWN, kAlt);
+            ASSERT_TRUE(Ed()->ListVisible());
+            drop = s.col == kKind ? static_cast<TWinControl*>(Ed()->PickList())
+                                  : static_cast<TWinControl*>(Ed()->PopupMonthCalendar());
+        }
+        EXPECT_TRUE(Grab(drop, QString::fromLatin1(s.name)));
+        if (s.drop) EdKey(VK_ESCAPE);
+        Grid->HideEditor();
+        Pump();
+    }
 }
 
 // A tree shown by the grid: the editor of the first column leaves the tree area to the expand

@@ -5,7 +5,11 @@
 
 #include "lib/dbgrid/DBGridEhSelection.h"
 
+#include <QBuffer>
 #include <QFontMetrics>
+#include <QImage>
+
+#include <vector>
 
 namespace {
 
@@ -289,4 +293,82 @@ TEST_F(SizingTest, RowPanelAutoFitSharesEachLineAndLeavesFixedLinesAlone) {
     // Scaling from a panel without width changes nothing.
     Grid->Columns()->ScaleWidths(0, 500);
     EXPECT_EQ(Col(0)->Width(), 50);
+}
+
+namespace {
+
+QByteArray PngOf(int w, int h) {
+    QImage im(w, h, QImage::Format_RGB32);
+    im.fill(Qt::darkCyan);
+    QByteArray bytes;
+    QBuffer buf(&bytes);
+    buf.open(QIODevice::WriteOnly);
+    im.save(&buf, "PNG");
+    return bytes;
+}
+
+} // namespace
+
+// A picture column of an auto-fitted grid: each row as high as its picture drawn at the
+// column's width; a picture that cannot be read keeps the standard height.
+TEST_F(SizingTest, AutoFitRowHeightTakesThePictureAtTheColumnsWidth) {
+    auto* t = Create<TMemTableEh>(Form);
+    t->FieldDefs()->Add(QStringLiteral("ID"), ftInteger);
+    t->FieldDefs()->Add(QStringLiteral("Pic"), ftGraphic);
+    t->CreateDataSet();
+    auto* pic = dynamic_cast<TGraphicField*>(t->FieldByName(QStringLiteral("Pic")));
+    ASSERT_NE(pic, nullptr);
+    pic->SetGraphicHeader(false);
+    struct Case {
+        QByteArray Bytes;
+        int Height; // -1: the standard row height
+    };
+    const std::vector<Case> cases = {
+        {PngOf(40, 70), 70},               // narrower than the column: its own height
+        {PngOf(200, 90), 45},              // twice the column's width: half its height
+        {PngOf(300, 10), -1},              // shrunk below a text line: no lower than a text row
+        {QByteArray("not a picture"), -1}, // unreadable
+        {QByteArray(), -1},                // empty
+    };
+    for (const Case& c : cases) {
+        t->Append();
+        t->FieldByName(QStringLiteral("ID"))->SetAsInteger(int(t->RecordCount()) + 1);
+        if (!c.Bytes.isEmpty()) pic->SetAsBytes(TBytes(c.Bytes.begin(), c.Bytes.end()));
+        t->Post();
+    }
+    t->First();
+    Source->SetDataSet(t);
+    Grid->Columns()->Columns(1)->SetWidth(100);
+    Grid->SetDrawGraphicData(true);
+    Grid->SetOptionsEh(Grid->OptionsEh() + TDBGridEhOptions{dghAutoFitRowHeight});
+    Pump();
+    ASSERT_EQ(Grid->Columns()->Columns(1)->GetColumnType(), ctGraphicData);
+    const int std = Grid->StdDefaultRowHeight();
+    for (int i = 0; i < int(cases.size()); ++i) {
+        const int want = cases[size_t(i)].Height < 0 ? std : std::max(std, cases[size_t(i)].Height);
+        EXPECT_EQ(Grid->GetDataRowHeight(i), want) << "row " << i;
+        EXPECT_EQ(Grid->RowHeights(Grid->TopDataOffset() + i), want) << "row " << i;
+    }
+    // Without picture drawing the column shows a text and the rows keep the standard height.
+    Grid->SetDrawGraphicData(false);
+    EXPECT_EQ(Grid->GetDataRowHeight(0), std);
+}
+
+// The title's filter button takes room only where it is drawn: with the grid's and the column's
+// filter both shown and the filter in the title.
+TEST_F(SizingTest, TitleWidthMakesRoomForTheFilterButtonOnlyWhereItIsShown) {
+    TColumnEh* name = Col(1);
+    const int plain = Grid->MeasureTitleWidth(name);
+    Grid->STFilter()->SetLocation(stflInTitleFilterEh);
+    Grid->STFilter()->SetVisible(true);
+    Pump();
+    const int button = name->GetFilterButtonAreaWidth();
+    ASSERT_GT(button, 0);
+    EXPECT_EQ(Grid->MeasureTitleWidth(name), plain + button);
+    name->STFilter()->SetVisible(false);
+    EXPECT_EQ(name->GetFilterButtonAreaWidth(), 0);
+    EXPECT_EQ(Grid->MeasureTitleWidth(name), plain);
+    name->STFilter()->SetVisible(true);
+    Grid->STFilter()->SetLocation(stflUnderTitleFilterEh);
+    EXPECT_EQ(Grid->MeasureTitleWidth(name), plain);
 }

@@ -455,15 +455,7 @@ bool TCustomDBGridEh::GroupingMouseUp(TMouseButton Button, TShiftState Shift, in
     if (RowPanelMode() && FRowPanelMoving && FGroupDataMovingIndex >= 0) {
         // A level's box carried out of the panel and dropped in the row panel: its column takes
         // the place reached, shows again, and the level goes.
-        const int M = FGroupDataMovingIndex;
-        FGroupDataMovingIndex = -1;
-        TGridDataGroupLevelEh* level =
-            M < FDataGrouping->ActiveGroupLevelsCount() ? FDataGrouping->ActiveGroupLevels(M) : nullptr;
-        EndRowPanelColMoving(true);
-        if (level) {
-            if (auto* col = dynamic_cast<TColumnEh*>(level->Column())) col->SetVisible(true);
-            level->Free();
-        }
+        EndColMoving(Shift, X, true, Y);
         TCustomControl::MouseUp(Button, Shift, X, Y);
         return true;
     }

@@ -1,6 +1,7 @@
 // The data grid over a memory table against QTableView over a QAbstractTableModel (through a
-// QSortFilterProxyModel), doing the same work on the same rows in one run. Both are 1280 x 1024,
-// offscreen, with ten columns of the same widths, row heights and title height:
+// QSortFilterProxyModel), doing the same work on the same rows in one run. Both are 1280 wide,
+// offscreen, with ten columns of the same widths, row pitch and title pitch and a viewport of
+// the same height (the grid is 1024 high; the view is lower by what its thinner scroll bar saves):
 //   - first paint: show the view and paint it;
 //   - 100 page-down key presses, each followed by a paint (on the last record the key is Ctrl+Home
 //     instead, so that a short table moves on every key as a long one does);
@@ -26,6 +27,8 @@
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPixmap>
+#include <QScrollBar>
+#include <QStyle>
 #include <QSortFilterProxyModel>
 #include <QTableView>
 
@@ -167,7 +170,7 @@ void Click(QWidget* w, QPoint at) {
 
 // The geometry the grid chose, for the view to copy.
 struct Geometry {
-    int RowHeight = 0, TitleHeight = 0, IndicatorWidth = 0;
+    int RowHeight = 0, TitleHeight = 0, IndicatorWidth = 0, ScrollBarHeight = 0;
     std::array<int, Columns> ColumnWidths{};
 };
 
@@ -215,6 +218,7 @@ Result RunGrid(const std::vector<Record>& rows, Geometry& geometry) {
     grid->SetParent(form);
     grid->SetBounds(0, 0, Width, Height);
     grid->SetOptionsEh(grid->OptionsEh() + TDBGridEhOptions{dghAutoSortMarking});
+    grid->ColumnDefValues()->Title()->SetTitleButton(true); // a title click sorts only on a button
     for (int c = 0; c < Columns; ++c)
         grid->Columns()->Add()->SetFieldName(QString::fromLatin1(FieldNames[c]));
     grid->SetDataSource(ds);
@@ -274,10 +278,11 @@ Result RunGrid(const std::vector<Record>& rows, Geometry& geometry) {
     s.Last = f[1]->AsString();
     t->EnableControls();
 
-    // A row's pitch: the grid draws its line below the row, the view inside its section.
+    // Pitches: the grid draws its line below the row (and the title), the view inside its section.
     geometry.RowHeight = grid->RowHeights(1) + grid->GridLineWidth();
-    geometry.TitleHeight = grid->RowHeights(0);
+    geometry.TitleHeight = grid->RowHeights(0) + grid->GridLineWidth();
     geometry.IndicatorWidth = grid->ColWidths(0);
+    geometry.ScrollBarHeight = grid->Height() - grid->ClientHeight();
     for (int c = 0; c < Columns; ++c)
         geometry.ColumnWidths[size_t(c)] = grid->Columns()->Columns(c)->Width();
     delete form;
@@ -294,13 +299,18 @@ Result RunView(const std::vector<Record>& rows, const Geometry& geometry) {
     QTableView view;
     view.setModel(&proxy);
     view.setSortingEnabled(false); // no sort until the title is clicked
-    view.resize(Width, Height);
+    view.setFrameShape(QFrame::NoFrame); // the grid has no border of its own here
     QHeaderView* vh = view.verticalHeader();
     vh->setSectionResizeMode(QHeaderView::Fixed);
     vh->setMinimumSectionSize(1);
     vh->setDefaultSectionSize(geometry.RowHeight);
     // The grid keeps its horizontal scroll bar shown; the same viewport gives the same page.
     view.setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    // Its scroll bar is thinner than the grid's: the view is that much lower, so that both
+    // viewports are the same height.
+    const int bar =
+        view.style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, view.horizontalScrollBar());
+    view.resize(Width, Height - geometry.ScrollBarHeight + bar);
     vh->setFixedWidth(geometry.IndicatorWidth);
     QHeaderView* hh = view.horizontalHeader();
     hh->setFixedHeight(geometry.TitleHeight);

@@ -1421,6 +1421,11 @@ public:
     virtual void UpdateAllDataRowHeights();
     // Fitted row heights after a view event of the memory table outside grouping.
     void FollowViewEventRowHeights(int RowNum, TMTViewEventTypeEh Event);
+    // Row heights over many records: true with Height when every data row takes that height (no
+    // fitting, grouping or descendant class that could vary it); the first row in [From, To)
+    // whose height is not Height, else To.
+    bool UniformDataRowHeight(int& Height);
+    int NextRowHeightOtherThan(int From, int To, int Height) const;
     virtual void UpdateFooterRowHeights();
     // The heights of the visible grand-total group footers, each from its items' fonts.
     virtual void UpdateGroupFooterRowHeights();

@@ -19,6 +19,7 @@
 #include <algorithm>
 #include <cmath>
 #include <memory>
+#include <typeinfo>
 
 namespace {
 
@@ -277,15 +278,34 @@ int TCustomDBGridEh::GetDataRowHeight(int DataRow) {
     return CalcDataRowHeight();
 }
 
+bool TCustomDBGridEh::UniformDataRowHeight(int& Height) {
+    // A descendant may give each row its own height.
+    const std::type_info& self = typeid(*this);
+    if (self != typeid(TDBGridEh) && self != typeid(TCustomDBGridEh)) return false;
+    if (RowPanelMode() && FGridMasterCellHeight > 0) {
+        Height = FGridMasterCellHeight;
+        return true;
+    }
+    const bool grouping = FDataGrouping && FDataGrouping->IsGroupingWorks();
+    if (DataLink()->Active() && (grouping || FOptionsEh.Contains(dghAutoFitRowHeight))) return false;
+    Height = FStdDefaultRowHeight;
+    return true;
+}
+
+int TCustomDBGridEh::NextRowHeightOtherThan(int From, int To, int Height) const {
+    // Read straight from the height array: this may scan a row per record.
+    const int stored = FRowHeights.empty() ? 0 : FRowHeights[0];
+    const int inArray = std::clamp(stored, From, std::max(From, To));
+    for (int r = From; r < inArray; ++r)
+        if (FRowHeights[size_t(r) + 1] != Height) return r;
+    return inArray < To && DefaultRowHeight() != Height ? inArray : std::max(From, To);
+}
+
 void TCustomDBGridEh::UpdateAllGridDataRowHeights() {
     const int top = TopDataOffset();
     if (DataLink()->Active() && FIntMemTable && !FIntMemTable->GetViewAsTreeList()) {
         LockPaint();
         const auto unlock = qScopeGuard([&] { UnlockPaint(); });
-        for (int d = 0; d < FullDataRowCount() && d + top < RowCount(); ++d) {
-            const int h = GetDataRowHeight(d);
-            if (RowHeights(d + top) != h) SetRowHeights(d + top, h);
-        }
     } else if (top < RowCount()) {
         SetRowHeights(top, FStdDefaultRowHeight);
     }

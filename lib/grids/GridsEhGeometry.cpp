@@ -106,17 +106,18 @@ void TCustomGridEh::ModifyExtents(TIntegerArray& Extents, int Index, int Amount,
         Extents.clear();
         return;
     }
-    std::vector<int> lines(Extents.empty() ? Extents.begin() : Extents.begin() + 1, Extents.end());
-    if (Amount > 0) {
-        lines.insert(lines.begin() + Index, size_t(Amount), Default);
+    // Changed in place: a grid over a large data set has a line per record here.
+    if (Extents.empty()) {
+        Extents.assign(size_t(newSize) + 1, Default);
+    } else if (Amount > 0) {
+        Extents.insert(Extents.begin() + 1 + Index, size_t(Amount), Default);
     } else {
         // Removing Amount lines at Index; lines after the block move down.
         const int removeEnd = std::min(oldSize, Index - Amount);
-        lines.erase(lines.begin() + Index, lines.begin() + removeEnd);
-        lines.resize(size_t(newSize), Default);
+        Extents.erase(Extents.begin() + 1 + Index, Extents.begin() + 1 + removeEnd);
+        Extents.resize(size_t(newSize) + 1, Default);
     }
-    Extents.assign(1, int(newSize));
-    Extents.insert(Extents.end(), lines.begin(), lines.end());
+    Extents[0] = int(newSize);
 }
 
 void TCustomGridEh::MoveExtent(TIntegerArray& Extents, int FromIndex, int ToIndex) {
@@ -204,11 +205,24 @@ void TCustomGridEh::UpdateVertDataSize() {
     TGridDrawInfoEh di;
     CalcDrawInfo(di);
     const int lw = di.Vert.EffectiveLineWidth;
+    // Summed straight from the height array (or the default when there is none): a data-aware
+    // grid may have a row per record, and this runs on every height change.
     int total = 0, before = 0;
-    for (int i = FFixedRows; i < FRowCount; ++i) {
-        const int h = GetRowHeights(i) + lw;
-        total += h;
-        if (i < FTopLeft.Y) before += h;
+    const int split = std::clamp(FTopLeft.Y, FFixedRows, std::max(FFixedRows, FRowCount));
+    if (FRowHeights.empty()) {
+        before = (split - FFixedRows) * (FDefaultRowHeight + lw);
+        total = before + (std::max(split, FRowCount) - split) * (FDefaultRowHeight + lw);
+    } else {
+        const int stored = std::max(0, FRowHeights[0]);
+        auto sum = [&](int from, int to) {
+            int s = 0;
+            const int inArray = std::clamp(to, from, std::max(from, stored));
+            for (int i = from; i < inArray; ++i)
+                s += FRowHeights[size_t(i) + 1];
+            return s + (to - inArray) * FDefaultRowHeight + (to - from) * lw;
+        };
+        before = sum(FFixedRows, split);
+        total = before + sum(split, std::max(split, FRowCount));
     }
     FGridDataSize.cy = total;
     if (FTopLeft.Y > FFixedRows) FSmoothPos.Y = before + FDataOffset.cy;

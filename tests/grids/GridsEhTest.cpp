@@ -17,6 +17,9 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
+#include <vector>
+
 namespace {
 
 // A grid that writes "col:row" into its cells and records what it was asked to draw.
@@ -37,6 +40,7 @@ public:
     using TCustomGridEh::KeyDown;
     using TCustomGridEh::MoveTopLeft;
     using TCustomGridEh::ShiftLinesAt;
+    using TCustomGridEh::UpdateVertDataSize;
 
     void DrawCell(int ACol, int ARow, const TRect& ARect, TGridDrawState AState) override {
         ++DrawCellCalls;
@@ -211,6 +215,47 @@ TEST_F(GridFixture, ContraExtentAndHitTests) {
         EXPECT_EQ(got, c.cell) << c.x << "," << c.y;
     }
     EXPECT_EQ(Grid->MouseCoord(10, 200), TGridCoord(-1, -1));
+}
+
+TEST_F(GridFixture, VerticalDataSizeAndRowHeightsFollowEveryChange) {
+    Grid->SetRowCount(40);
+    Grid->SetFixedRows(2);
+    const int lw = Info().Vert.EffectiveLineWidth;
+    auto pitches = [&](int from, int to) {
+        int sum = 0;
+        for (int i = from; i < to; ++i)
+            sum += Grid->RowHeights(i) + lw;
+        return sum;
+    };
+    struct Case {
+        const char* What;
+        std::function<void()> Change;
+        std::vector<std::pair<int, int>> Heights; // row, height expected after the change
+    };
+    const Case cases[] = {
+        {"only the default height", [&] { Grid->SetDefaultRowHeight(21); }, {{0, 21}, {39, 21}}},
+        {"rows of their own",
+         [&] {
+             Grid->SetRowHeights(5, 40);
+             Grid->SetRowHeights(39, 3);
+         },
+         {{4, 21}, {5, 40}, {6, 21}, {39, 3}}},
+        {"rows added after them", [&] { Grid->SetRowCount(55); }, {{5, 40}, {39, 3}, {54, 21}}},
+        {"rows inserted before them", [&] { Grid->ShiftLinesAt(3, 2, true); }, {{7, 40}, {41, 3}, {56, 21}}},
+        {"rows removed before them", [&] { Grid->ShiftLinesAt(1, -3, true); }, {{4, 40}, {38, 3}, {53, 21}}},
+        {"scrolled down past them", [&] { Grid->SetTopRow(12); }, {{4, 40}}},
+        {"cut short", [&] { Grid->SetRowCount(20); }, {{4, 40}, {19, 21}}},
+    };
+    for (const Case& c : cases) {
+        c.Change();
+        Grid->UpdateVertDataSize();
+        for (const auto& [row, height] : c.Heights)
+            EXPECT_EQ(Grid->RowHeights(row), height) << c.What << ", row " << row;
+        EXPECT_EQ(Grid->GridDataSize().cy, pitches(Grid->FixedRows(), Grid->RowCount())) << c.What;
+        if (Grid->TopRow() > Grid->FixedRows())
+            EXPECT_EQ(Grid->SmoothPos().Y, pitches(Grid->FixedRows(), Grid->TopRow()) + Grid->FDataOffset.cy)
+                << c.What;
+    }
 }
 
 TEST_F(GridFixture, FrozenColumnsAndDataOffsetGeometry) {

@@ -7,6 +7,7 @@
 
 #include "lib/dbgrid/DBGridEhGrouping.h"
 
+#include "lib/memtable/MemRecordPool.h"
 #include "lib/toolscore/ToolCtrlsEhData.h"
 #include "platform/db/DB.h"
 #include "platform/rtl/SysUtils.h"
@@ -14,7 +15,9 @@
 #include <QScopeGuard>
 
 #include <algorithm>
+#include <bit>
 #include <cassert>
+#include <cstdint>
 #include <cmath>
 #include <numeric>
 
@@ -214,6 +217,33 @@ private:
     }
 };
 
+// The same value of the same type (not only equal by comparison): a record whose keys are
+// identical to its groups' can have its key array made from theirs.
+bool IdenticalKey(const Variant& A, const Variant& B) {
+    if (A.VType() != B.VType()) return false;
+    switch (A.VType()) {
+    case varEmpty:
+    case varNull:
+        return true;
+    case varSmallint:
+    case varInteger:
+    case varShortInt:
+    case varByte:
+    case varWord:
+    case varLongWord:
+    case varSingle:
+    case varDouble:
+    case varDate:
+        return std::bit_cast<uint64_t>(A.AsDouble()) == std::bit_cast<uint64_t>(B.AsDouble());
+    case varBoolean:
+        return A.AsBoolean() == B.AsBoolean();
+    case varUString:
+        return A == B; // texts compare equal only when identical
+    default:
+        return false;
+    }
+}
+
 template <class F> void ForEachNode(TGroupDataTreeNodeEh* Node, const F& Fn) {
     for (int i = 0; i < Node->GetCount(); ++i) {
         auto* child = static_cast<TGroupDataTreeNodeEh*>(Node->GetItem(i));
@@ -229,6 +259,39 @@ template <class F> void ForEachNode(TGroupDataTreeNodeEh* Node, const F& Fn) {
 
 TGroupDataTreeNodeEh::~TGroupDataTreeNodeEh() {
     RecordNodesChanged();
+}
+
+void* TGroupDataTreeNodeEh::operator new(size_t Size) {
+    return MemRecordPool::Allocate(Size);
+}
+
+void TGroupDataTreeNodeEh::operator delete(void* P) noexcept {
+    MemRecordPool::Free(P);
+}
+
+const Variant& TGroupDataTreeNodeEh::FullKey() const {
+    if (FFullKeyFromGroups) MakeFullKey(Parent());
+    return FFullKey;
+}
+
+void TGroupDataTreeNodeEh::MakeFullKey(const TGroupDataTreeNodeEh* Group, const TGroupDataTreeNodeEh* Via,
+                                       const TGroupDataTreeNodeEh* ViaParent) const {
+    std::vector<const Variant*> keys; // nearest group first; the root has no key
+    for (const TGroupDataTreeNodeEh* p = Group; p;) {
+        const TGroupDataTreeNodeEh* next = p == Via ? ViaParent : p->Parent();
+        if (!next) break;
+        keys.push_back(&p->FKeyValue);
+        p = next;
+    }
+    const int n = int(keys.size());
+    Variant key = VarArrayCreate({0, n}, varVariant);
+    auto* items = static_cast<Variant*>(key.ArrayLock());
+    for (int i = 0; i < n; ++i)
+        items[i] = *keys[size_t(n - 1 - i)];
+    items[n] = Variant(Integer(FDataSetRecordViewNo));
+    key.ArrayUnlock();
+    FFullKey = std::move(key);
+    FFullKeyFromGroups = false;
 }
 
 TGridGroupDataTreeEh* TGroupDataTreeNodeEh::Owner() const {
@@ -512,6 +575,7 @@ void TGridGroupDataTreeEh::FillRecordNode(TGroupDataTreeNodeEh* Node, int RecVie
     Node->FDataGroupLevel = nullptr;
     Node->FDataSetRecordViewNo = RecViewNo;
     Node->FFullKey = FullKey;
+    Node->FFullKeyFromGroups = false;
     Node->FKeyValue = Variant(Integer(RecViewNo));
     Node->RowDataChanged();
 }
@@ -766,6 +830,32 @@ void TGridGroupDataTreeEh::ExpandedChanged(TBaseTreeNodeEh* Node) {
     if (FUpateCount == 0) RebuildFlatVisibleList();
 }
 
+// A record whose key array is still to be made from its groups' keys gets it before it
+// leaves them.
+void TGridGroupDataTreeEh::MoveTo(TBaseTreeNodeEh* Node, TBaseTreeNodeEh* Destination, TNodeAttachModeEh Mode,
+                                  bool ReIndex) {
+    if (auto* node = dynamic_cast<TGroupDataTreeNodeEh*>(Node)) {
+        auto make = [](TGroupDataTreeNodeEh* n) {
+            if (n->FFullKeyFromGroups) n->MakeFullKey(n->Parent());
+        };
+        make(node);
+        ForEachNode(node, make);
+    }
+    TTreeListEh::MoveTo(Node, Destination, Mode, ReIndex);
+}
+
+void TGridGroupDataTreeEh::NodeMoved(TBaseTreeNodeEh* Node, bool Removed, int OldIndex, TBaseTreeNodeEh* OldParent) {
+    auto* node = Removed ? dynamic_cast<TGroupDataTreeNodeEh*>(Node) : nullptr;
+    auto* oldParent = Removed ? dynamic_cast<TGroupDataTreeNodeEh*>(OldParent) : nullptr;
+    if (node && oldParent) {
+        if (node->FFullKeyFromGroups) node->MakeFullKey(oldParent);
+        ForEachNode(node, [&](TGroupDataTreeNodeEh* n) {
+            if (n->FFullKeyFromGroups) n->MakeFullKey(n->Parent(), node, oldParent);
+        });
+    }
+    TTreeListEh::NodeMoved(Node, Removed, OldIndex, OldParent);
+}
+
 void TGridGroupDataTreeEh::ExpandNodePathToView(TGroupDataTreeNodeEh* Node) {
     if (!Node) return;
     BeginUpdate();
@@ -834,6 +924,7 @@ void TGridGroupDataTreeEh::BuildSorted(IMemTableEh* AIntMemTable, bool Reuse) {
         return;
     }
 
+    std::vector<TGroupDataTreeNodeEh*> path(static_cast<size_t>(n)); // the groups being filled
     // Merges the runs of equal keys of one level with the groups the parent already has
     // (both in the level's order), then descends into every group.
     std::function<void(TGroupDataTreeNodeEh*, int, size_t, size_t)> build =
@@ -850,7 +941,17 @@ void TGridGroupDataTreeEh::BuildSorted(IMemTableEh* AIntMemTable, bool Reuse) {
                 for (size_t k = first; k < last; ++k) {
                     const int row = order[k];
                     TGroupDataTreeNodeEh* rec = NewNode();
-                    FillRecordNode(rec, row, fullKey(row));
+                    // Most records carry their groups' keys exactly: their key arrays are
+                    // made when asked for, which saves an array per record.
+                    bool shared = true;
+                    for (int i = 0; shared && i < n; ++i)
+                        shared = IdenticalKey(keyOf(row, i), path[size_t(i)]->KeyValue());
+                    if (shared) {
+                        FillRecordNode(rec, row, Variant());
+                        rec->FFullKeyFromGroups = true;
+                    } else {
+                        FillRecordNode(rec, row, fullKey(row));
+                    }
                     merged.push_back(rec);
                 }
             } else {
@@ -878,6 +979,7 @@ void TGridGroupDataTreeEh::BuildSorted(IMemTableEh* AIntMemTable, bool Reuse) {
                         FillGroupNode(group, level, key, minRow);
                     }
                     merged.push_back(group);
+                    path[size_t(li)] = group;
                     build(group, li + 1, a, b);
                     a = b;
                 }

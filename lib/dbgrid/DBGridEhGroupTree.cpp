@@ -8,6 +8,7 @@
 #include "lib/dbgrid/DBGridEhGrouping.h"
 
 #include "lib/memtable/MemRecordPool.h"
+#include "lib/memtable/MemTableEh.h"
 #include "lib/toolscore/ToolCtrlsEhData.h"
 #include "platform/db/DB.h"
 #include "platform/rtl/SysUtils.h"
@@ -20,6 +21,7 @@
 #include <cstdint>
 #include <cmath>
 #include <numeric>
+#include <optional>
 
 namespace {
 
@@ -98,6 +100,16 @@ public:
     void ReadRecord() {
         for (size_t i = 0; i < FFields.size(); ++i)
             FValues[i] = FFields[i]->Value();
+        FCurrent = FValues.data();
+    }
+    // Or values read beforehand, one per field in Fields() order.
+    void UseValues(const Variant* Values) { FCurrent = Values; }
+    const std::vector<TField*>& Fields() const { return FFields; }
+    bool AllPlain() const {
+        for (const Plan& p : FPlans)
+            for (const Step& s : p.Steps)
+                if (!s.Plain) return false;
+        return true;
     }
 
     void Feed(TGroupDataTreeNodeEh* FooterNode, TGroupDataTreeNodeEh* Node) {
@@ -111,7 +123,7 @@ public:
                 step.Column->AggregateValue(values[k], Node);
             else
                 TGridDataGroupFooterColumnItemEh::AccumulateValue(
-                    step.Type, values[k], step.Slot < 0 ? FNull : FValues[size_t(step.Slot)]);
+                    step.Type, values[k], step.Slot < 0 ? FNull : FCurrent[size_t(step.Slot)]);
         }
     }
 
@@ -156,8 +168,21 @@ private:
     std::vector<Plan> FPlans;
     std::vector<TField*> FFields;
     std::vector<Variant> FValues;
+    const Variant* FCurrent = nullptr;
     const Variant FNull = Null();
 };
+
+// Whether reading the table's rows in any order is free of side effects (no computed fields,
+// no value handler), so that footer values may be read ahead in row order.
+bool ReadsHaveNoEffects(IMemTableEh* MemTable, const std::vector<TField*>& Fields) {
+    auto* table = dynamic_cast<TCustomMemTableEh*>(MemTable);
+    if (!table || table->OnGetFieldValue) return false;
+    for (int i = 0; i < table->Fields()->Count(); ++i)
+        if (table->Fields()->Fields(i)->FieldKind() != fkData) return false;
+    for (TField* f : Fields)
+        if (f->DataSet() != table) return false;
+    return true;
+}
 
 // One level's keys as doubles, when every key is Null or a number of one and the same type
 // (no NaN), so that comparing the doubles gives what VariantsRelation would.
@@ -844,7 +869,8 @@ void TGridGroupDataTreeEh::MoveTo(TBaseTreeNodeEh* Node, TBaseTreeNodeEh* Destin
     TTreeListEh::MoveTo(Node, Destination, Mode, ReIndex);
 }
 
-void TGridGroupDataTreeEh::NodeMoved(TBaseTreeNodeEh* Node, bool Removed, int OldIndex, TBaseTreeNodeEh* OldParent) {
+void TGridGroupDataTreeEh::NodeMoved(TBaseTreeNodeEh* Node, bool Removed, int OldIndex,
+                                     TBaseTreeNodeEh* OldParent) {
     auto* node = Removed ? dynamic_cast<TGroupDataTreeNodeEh*>(Node) : nullptr;
     auto* oldParent = Removed ? dynamic_cast<TGroupDataTreeNodeEh*>(OldParent) : nullptr;
     if (node && oldParent) {
@@ -1196,9 +1222,33 @@ void TGridGroupDataTreeEh::ComputeAllFooterValues() {
         feeder.Prepare(node->DataGroupFooter());
     }
     IMemTableEh* mt = MemTable();
+    // Reading the records in tree order jumps about the table; with plain items only, their
+    // values are read first in row order and then fed in tree order as before.
+    const size_t fieldCount = feeder.Fields().size();
+    const int rows = mt ? std::max(0, mt->InstantReadRowCount()) : 0;
+    std::vector<Variant> ahead;
+    if (fieldCount > 0 && recordNodes.size() > 1 && feeder.AllPlain() &&
+        ReadsHaveNoEffects(mt, feeder.Fields())) {
+        std::vector<unsigned char> used(size_t(rows), 0);
+        for (TGroupDataTreeNodeEh* rec : recordNodes)
+            if (const int row = rec->DataSetRecordViewNo(); row >= 0 && row < rows) used[size_t(row)] = 1;
+        ahead.resize(size_t(rows) * fieldCount);
+        for (int row = 0; row < rows; ++row) {
+            if (!used[size_t(row)]) continue;
+            InstantReadScope read(mt, row);
+            for (size_t j = 0; j < fieldCount; ++j)
+                ahead[size_t(row) * fieldCount + j] = feeder.Fields()[j]->Value();
+        }
+    }
     for (TGroupDataTreeNodeEh* rec : recordNodes) {
-        InstantReadScope read(mt, rec->DataSetRecordViewNo());
-        feeder.ReadRecord();
+        const int row = rec->DataSetRecordViewNo();
+        std::optional<InstantReadScope> read; // items of their own read the record as they are fed
+        if (!ahead.empty() && row >= 0 && row < rows) {
+            feeder.UseValues(&ahead[size_t(row) * fieldCount]);
+        } else {
+            read.emplace(mt, row);
+            feeder.ReadRecord();
+        }
         TGroupDataTreeNodeEh* node = rec;
         for (TGroupDataTreeNodeEh* parent = rec->Parent(); parent; node = parent, parent = parent->Parent())
             for (int f = 0; f < parent->FooterItemCount(); ++f)

@@ -7,6 +7,8 @@
 
 #include "lib/dbgrid/DBGridEhGrouping.h"
 
+#include "lib/memtable/MemRecordPool.h"
+#include "lib/memtable/MemTableEh.h"
 #include "lib/toolscore/ToolCtrlsEhData.h"
 #include "platform/db/DB.h"
 #include "platform/rtl/SysUtils.h"
@@ -14,9 +16,12 @@
 #include <QScopeGuard>
 
 #include <algorithm>
+#include <bit>
 #include <cassert>
+#include <cstdint>
 #include <cmath>
 #include <numeric>
+#include <optional>
 
 namespace {
 
@@ -95,6 +100,16 @@ public:
     void ReadRecord() {
         for (size_t i = 0; i < FFields.size(); ++i)
             FValues[i] = FFields[i]->Value();
+        FCurrent = FValues.data();
+    }
+    // Or values read beforehand, one per field in Fields() order.
+    void UseValues(const Variant* Values) { FCurrent = Values; }
+    const std::vector<TField*>& Fields() const { return FFields; }
+    bool AllPlain() const {
+        for (const Plan& p : FPlans)
+            for (const Step& s : p.Steps)
+                if (!s.Plain) return false;
+        return true;
     }
 
     void Feed(TGroupDataTreeNodeEh* FooterNode, TGroupDataTreeNodeEh* Node) {
@@ -108,7 +123,7 @@ public:
                 step.Column->AggregateValue(values[k], Node);
             else
                 TGridDataGroupFooterColumnItemEh::AccumulateValue(
-                    step.Type, values[k], step.Slot < 0 ? FNull : FValues[size_t(step.Slot)]);
+                    step.Type, values[k], step.Slot < 0 ? FNull : FCurrent[size_t(step.Slot)]);
         }
     }
 
@@ -153,8 +168,21 @@ private:
     std::vector<Plan> FPlans;
     std::vector<TField*> FFields;
     std::vector<Variant> FValues;
+    const Variant* FCurrent = nullptr;
     const Variant FNull = Null();
 };
+
+// Whether reading the table's rows in any order is free of side effects (no computed fields,
+// no value handler), so that footer values may be read ahead in row order.
+bool ReadsHaveNoEffects(IMemTableEh* MemTable, const std::vector<TField*>& Fields) {
+    auto* table = dynamic_cast<TCustomMemTableEh*>(MemTable);
+    if (!table || table->OnGetFieldValue) return false;
+    for (int i = 0; i < table->Fields()->Count(); ++i)
+        if (table->Fields()->Fields(i)->FieldKind() != fkData) return false;
+    for (TField* f : Fields)
+        if (f->DataSet() != table) return false;
+    return true;
+}
 
 // One level's keys as doubles, when every key is Null or a number of one and the same type
 // (no NaN), so that comparing the doubles gives what VariantsRelation would.
@@ -214,6 +242,33 @@ private:
     }
 };
 
+// The same value of the same type (not only equal by comparison): a record whose keys are
+// identical to its groups' can have its key array made from theirs.
+bool IdenticalKey(const Variant& A, const Variant& B) {
+    if (A.VType() != B.VType()) return false;
+    switch (A.VType()) {
+    case varEmpty:
+    case varNull:
+        return true;
+    case varSmallint:
+    case varInteger:
+    case varShortInt:
+    case varByte:
+    case varWord:
+    case varLongWord:
+    case varSingle:
+    case varDouble:
+    case varDate:
+        return std::bit_cast<uint64_t>(A.AsDouble()) == std::bit_cast<uint64_t>(B.AsDouble());
+    case varBoolean:
+        return A.AsBoolean() == B.AsBoolean();
+    case varUString:
+        return A == B; // texts compare equal only when identical
+    default:
+        return false;
+    }
+}
+
 template <class F> void ForEachNode(TGroupDataTreeNodeEh* Node, const F& Fn) {
     for (int i = 0; i < Node->GetCount(); ++i) {
         auto* child = static_cast<TGroupDataTreeNodeEh*>(Node->GetItem(i));
@@ -229,6 +284,39 @@ template <class F> void ForEachNode(TGroupDataTreeNodeEh* Node, const F& Fn) {
 
 TGroupDataTreeNodeEh::~TGroupDataTreeNodeEh() {
     RecordNodesChanged();
+}
+
+void* TGroupDataTreeNodeEh::operator new(size_t Size) {
+    return MemRecordPool::Allocate(Size);
+}
+
+void TGroupDataTreeNodeEh::operator delete(void* P) noexcept {
+    MemRecordPool::Free(P);
+}
+
+const Variant& TGroupDataTreeNodeEh::FullKey() const {
+    if (FFullKeyFromGroups) MakeFullKey(Parent());
+    return FFullKey;
+}
+
+void TGroupDataTreeNodeEh::MakeFullKey(const TGroupDataTreeNodeEh* Group, const TGroupDataTreeNodeEh* Via,
+                                       const TGroupDataTreeNodeEh* ViaParent) const {
+    std::vector<const Variant*> keys; // nearest group first; the root has no key
+    for (const TGroupDataTreeNodeEh* p = Group; p;) {
+        const TGroupDataTreeNodeEh* next = p == Via ? ViaParent : p->Parent();
+        if (!next) break;
+        keys.push_back(&p->FKeyValue);
+        p = next;
+    }
+    const int n = int(keys.size());
+    Variant key = VarArrayCreate({0, n}, varVariant);
+    auto* items = static_cast<Variant*>(key.ArrayLock());
+    for (int i = 0; i < n; ++i)
+        items[i] = *keys[size_t(n - 1 - i)];
+    items[n] = Variant(Integer(FDataSetRecordViewNo));
+    key.ArrayUnlock();
+    FFullKey = std::move(key);
+    FFullKeyFromGroups = false;
 }
 
 TGridGroupDataTreeEh* TGroupDataTreeNodeEh::Owner() const {
@@ -512,6 +600,7 @@ void TGridGroupDataTreeEh::FillRecordNode(TGroupDataTreeNodeEh* Node, int RecVie
     Node->FDataGroupLevel = nullptr;
     Node->FDataSetRecordViewNo = RecViewNo;
     Node->FFullKey = FullKey;
+    Node->FFullKeyFromGroups = false;
     Node->FKeyValue = Variant(Integer(RecViewNo));
     Node->RowDataChanged();
 }
@@ -766,6 +855,33 @@ void TGridGroupDataTreeEh::ExpandedChanged(TBaseTreeNodeEh* Node) {
     if (FUpateCount == 0) RebuildFlatVisibleList();
 }
 
+// A record whose key array is still to be made from its groups' keys gets it before it
+// leaves them.
+void TGridGroupDataTreeEh::MoveTo(TBaseTreeNodeEh* Node, TBaseTreeNodeEh* Destination, TNodeAttachModeEh Mode,
+                                  bool ReIndex) {
+    if (auto* node = dynamic_cast<TGroupDataTreeNodeEh*>(Node)) {
+        auto make = [](TGroupDataTreeNodeEh* n) {
+            if (n->FFullKeyFromGroups) n->MakeFullKey(n->Parent());
+        };
+        make(node);
+        ForEachNode(node, make);
+    }
+    TTreeListEh::MoveTo(Node, Destination, Mode, ReIndex);
+}
+
+void TGridGroupDataTreeEh::NodeMoved(TBaseTreeNodeEh* Node, bool Removed, int OldIndex,
+                                     TBaseTreeNodeEh* OldParent) {
+    auto* node = Removed ? dynamic_cast<TGroupDataTreeNodeEh*>(Node) : nullptr;
+    auto* oldParent = Removed ? dynamic_cast<TGroupDataTreeNodeEh*>(OldParent) : nullptr;
+    if (node && oldParent) {
+        if (node->FFullKeyFromGroups) node->MakeFullKey(oldParent);
+        ForEachNode(node, [&](TGroupDataTreeNodeEh* n) {
+            if (n->FFullKeyFromGroups) n->MakeFullKey(n->Parent(), node, oldParent);
+        });
+    }
+    TTreeListEh::NodeMoved(Node, Removed, OldIndex, OldParent);
+}
+
 void TGridGroupDataTreeEh::ExpandNodePathToView(TGroupDataTreeNodeEh* Node) {
     if (!Node) return;
     BeginUpdate();
@@ -834,6 +950,7 @@ void TGridGroupDataTreeEh::BuildSorted(IMemTableEh* AIntMemTable, bool Reuse) {
         return;
     }
 
+    std::vector<TGroupDataTreeNodeEh*> path(static_cast<size_t>(n)); // the groups being filled
     // Merges the runs of equal keys of one level with the groups the parent already has
     // (both in the level's order), then descends into every group.
     std::function<void(TGroupDataTreeNodeEh*, int, size_t, size_t)> build =
@@ -850,7 +967,17 @@ void TGridGroupDataTreeEh::BuildSorted(IMemTableEh* AIntMemTable, bool Reuse) {
                 for (size_t k = first; k < last; ++k) {
                     const int row = order[k];
                     TGroupDataTreeNodeEh* rec = NewNode();
-                    FillRecordNode(rec, row, fullKey(row));
+                    // Most records carry their groups' keys exactly: their key arrays are
+                    // made when asked for, which saves an array per record.
+                    bool shared = true;
+                    for (int i = 0; shared && i < n; ++i)
+                        shared = IdenticalKey(keyOf(row, i), path[size_t(i)]->KeyValue());
+                    if (shared) {
+                        FillRecordNode(rec, row, Variant());
+                        rec->FFullKeyFromGroups = true;
+                    } else {
+                        FillRecordNode(rec, row, fullKey(row));
+                    }
                     merged.push_back(rec);
                 }
             } else {
@@ -878,6 +1005,7 @@ void TGridGroupDataTreeEh::BuildSorted(IMemTableEh* AIntMemTable, bool Reuse) {
                         FillGroupNode(group, level, key, minRow);
                     }
                     merged.push_back(group);
+                    path[size_t(li)] = group;
                     build(group, li + 1, a, b);
                     a = b;
                 }
@@ -1094,9 +1222,33 @@ void TGridGroupDataTreeEh::ComputeAllFooterValues() {
         feeder.Prepare(node->DataGroupFooter());
     }
     IMemTableEh* mt = MemTable();
+    // Reading the records in tree order jumps about the table; with plain items only, their
+    // values are read first in row order and then fed in tree order as before.
+    const size_t fieldCount = feeder.Fields().size();
+    const int rows = mt ? std::max(0, mt->InstantReadRowCount()) : 0;
+    std::vector<Variant> ahead;
+    if (fieldCount > 0 && recordNodes.size() > 1 && feeder.AllPlain() &&
+        ReadsHaveNoEffects(mt, feeder.Fields())) {
+        std::vector<unsigned char> used(size_t(rows), 0);
+        for (TGroupDataTreeNodeEh* rec : recordNodes)
+            if (const int row = rec->DataSetRecordViewNo(); row >= 0 && row < rows) used[size_t(row)] = 1;
+        ahead.resize(size_t(rows) * fieldCount);
+        for (int row = 0; row < rows; ++row) {
+            if (!used[size_t(row)]) continue;
+            InstantReadScope read(mt, row);
+            for (size_t j = 0; j < fieldCount; ++j)
+                ahead[size_t(row) * fieldCount + j] = feeder.Fields()[j]->Value();
+        }
+    }
     for (TGroupDataTreeNodeEh* rec : recordNodes) {
-        InstantReadScope read(mt, rec->DataSetRecordViewNo());
-        feeder.ReadRecord();
+        const int row = rec->DataSetRecordViewNo();
+        std::optional<InstantReadScope> read; // items of their own read the record as they are fed
+        if (!ahead.empty() && row >= 0 && row < rows) {
+            feeder.UseValues(&ahead[size_t(row) * fieldCount]);
+        } else {
+            read.emplace(mt, row);
+            feeder.ReadRecord();
+        }
         TGroupDataTreeNodeEh* node = rec;
         for (TGroupDataTreeNodeEh* parent = rec->Parent(); parent; node = parent, parent = parent->Parent())
             for (int f = 0; f < parent->FooterItemCount(); ++f)

@@ -600,6 +600,9 @@ class TGroupDataTreeNodeEh : public TBaseTreeNodeEh {
 public:
     TGroupDataTreeNodeEh() = default;
     ~TGroupDataTreeNodeEh() override;
+    // A grouped table has a node per record: nodes come from the record pool.
+    static void* operator new(size_t Size);
+    static void operator delete(void* P) noexcept;
 
     TGridGroupDataTreeEh* Owner() const;
     TGroupDataTreeNodeEh* Parent() const { return static_cast<TGroupDataTreeNodeEh*>(FParent); }
@@ -616,7 +619,7 @@ public:
     TGridDataGroupFooterEh* DataGroupFooter() const { return FDataGroupFooter; }
     int DataSetRecordViewNo() const { return FDataSetRecordViewNo; }
     const String& DisplayValue() const { return FDisplayValue; }
-    const Variant& FullKey() const { return FFullKey; }
+    const Variant& FullKey() const;
     const Variant& KeyValue() const { return FKeyValue; }
     TGroupDataTreeNodeTypeEh NodeType() const { return FGroupDataTreeNodeType; }
     int FooterItemCount() const { return FFooterItemCount; }
@@ -640,6 +643,10 @@ private:
     // Replaces the children wholesale (bulk builds); the caller frees the nodes left out.
     void SetChildren(std::vector<TGroupDataTreeNodeEh*>&& Items);
     void SetViewNo(int ViewNo);
+    // Makes a record's key array from the keys of Group and the groups above it; above Via
+    // (a group taken out of the tree) the path goes on at ViaParent.
+    void MakeFullKey(const TGroupDataTreeNodeEh* Group, const TGroupDataTreeNodeEh* Via = nullptr,
+                     const TGroupDataTreeNodeEh* ViaParent = nullptr) const;
 
     TGridDataGroupLevelEh* FDataGroupLevel = nullptr;
     TGridDataGroupFooterEh* FDataGroupFooter = nullptr;
@@ -647,7 +654,10 @@ private:
     String FDisplayValue;
     int FFooterItemCount = 0;
     std::vector<Variant> FFooterValue;
-    Variant FFullKey;
+    // Left unmade by whole builds while the record's keys are those of its groups; made from
+    // them on first use or when the node leaves its group.
+    mutable Variant FFullKey;
+    mutable bool FFullKeyFromGroups = false;
     TGroupDataTreeNodeTypeEh FGroupDataTreeNodeType = dntDataSetRecordEh;
     Variant FKeyValue;
     int FRowHeight = 0;
@@ -706,6 +716,9 @@ public:
                                                  TSortOrderEh SortOrder, TNodeAttachModeEh& InsertMode) const;
 
     void ExpandedChanged(TBaseTreeNodeEh* Node) override;
+    void MoveTo(TBaseTreeNodeEh* Node, TBaseTreeNodeEh* Destination, TNodeAttachModeEh Mode,
+                bool ReIndex) override;
+    void NodeMoved(TBaseTreeNodeEh* Node, bool Removed, int OldIndex, TBaseTreeNodeEh* OldParent) override;
     // Walks the whole tree and answers whether the invariants of this unit hold.
     bool CheckConsistency(String* Problem = nullptr) const;
 

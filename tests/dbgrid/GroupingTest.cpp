@@ -363,6 +363,42 @@ TEST_F(GroupingTest, TreeFollowsInsertsEditsAndDeletes) {
     ExpectConsistent();
 }
 
+// Every record's key array holds its row's keys, of their own types, then its view row;
+// also after rows are renumbered and once the node has left its groups.
+TEST_F(GroupingTest, RecordKeysAreThoseOfTheirRows) {
+    Fill();
+    Level("Region");
+    Level("Kind");
+    G()->SetActive(true);
+    auto expectKey = [&](TGroupDataTreeNodeEh* rec, const Variant& expected) {
+        SCOPED_TRACE(rec->DataSetRecordViewNo());
+        const Variant& full = rec->FullKey();
+        ASSERT_TRUE(full.IsArray());
+        ASSERT_EQ(full.ArrayHighBound(1), expected.ArrayHighBound(1));
+        for (int i = 0; i <= expected.ArrayHighBound(1); ++i) {
+            EXPECT_EQ(full[i].VType(), expected[i].VType()) << i;
+            if (!expected[i].IsNull()) EXPECT_TRUE(full[i] == expected[i]) << i;
+        }
+    };
+    auto checkAll = [&] {
+        for (TBaseTreeNodeEh* n = Tree()->GetFirst(); n; n = Tree()->GetNext(n)) {
+            auto* rec = static_cast<TGroupDataTreeNodeEh*>(n);
+            if (rec->NodeType() == dntDataSetRecordEh)
+                expectKey(rec, G()->GetKeyValueForViewRecNo(rec->DataSetRecordViewNo()));
+        }
+    };
+    checkAll();
+    ASSERT_TRUE(T->Locate(u"City"_qs, u"Kiev"_qs, {}));
+    T->Delete();
+    checkAll();
+
+    TGroupDataTreeNodeEh* rec = Group({"West", "1"})->GetDataItem(0);
+    const Variant expected = G()->GetKeyValueForViewRecNo(rec->DataSetRecordViewNo());
+    Tree()->ExtractNode(rec, true);
+    expectKey(rec, expected);
+    delete rec;
+}
+
 TEST_F(GroupingTest, InsertInsideGroupTakesTheGroupsKeys) {
     Fill();
     Level("Region");

@@ -224,8 +224,8 @@ void TCustomDBGridEh::GroupPanelMouseDown(TMouseButton Button, TShiftState, int 
             return;
         }
         bool enabled = col->Title()->TitleButton();
-        if (OnCheckButton) OnCheckButton(this, col->Index(), col, enabled);
-        if (!enabled) {
+        CheckButton(col->Index(), enabled);
+        if (!enabled || ComponentState().Contains(csDesigning)) {
             FGroupDataMovingIndex = i;
             BeginGroupPanelTitleMoving(TShiftState(), X, Y);
             return;
@@ -379,7 +379,7 @@ void TCustomDBGridEh::GroupPanelTitleMouseUp() {
     if (!wasPressed || idx < 0 || idx >= FDataGrouping->ActiveGroupLevelsCount()) return;
     TGridDataGroupLevelEh* level = FDataGrouping->ActiveGroupLevels(idx);
     auto* col = dynamic_cast<TColumnEh*>(level->Column());
-    if (col && OnTitleBtnClick) OnTitleBtnClick(this, col->Index(), col);
+    if (col) TitleBtnClick(col->Index(), col);
     level->SetSortOrder(level->SortOrder() == soAscEh ? soDescEh : soAscEh);
     if (FDataGrouping->GroupDataTree()->IndexOfVisibleNode(FCurGroupDataNode) >= 0)
         SelectNearestVisibleNode(FCurGroupDataNode, true);

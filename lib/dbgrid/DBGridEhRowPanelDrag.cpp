@@ -36,6 +36,12 @@ TRect Mirrored(const TRect& R, int Width) {
 // ---------------------------------------------------------------------------------------------
 // The sizing line
 
+bool TCustomDBGridEh::IsRowPanelTitleCell(int X, int Y) {
+    if (!RowPanelMode() || !FOptions.Contains(dgTitles)) return false;
+    const TGridCoord cell = MouseCoord(X, Y);
+    return cell.Y == 0 && cell.X >= FIndicatorOffset;
+}
+
 void TCustomDBGridEh::CalcSizingLineExtent(const TGridDrawInfoEh& DrawInfo, int& Start, int& Finish) {
     // With Shift held at the press only the sized column changes, and the line says so.
     if (RowPanelMode() && FRowPanelSizing && FStartShiftState.Contains(ssShift))

@@ -239,10 +239,11 @@ void TCustomDBGridEh::TrackRowPanelColMoving(TShiftState Shift, int X, int Y) {
         GetGridDragBox()->MoveToFor(this, TPoint{shown.Left, shown.Top});
         DrawColMovingMarker(false);
     };
-    // Scrolling goes towards the side of the client area the box leaves.
+    // Scrolling goes towards the side of the client area the box leaves (in the panel's own
+    // terms, which right to left are mirrored like the box).
     auto leaving = [&](const TRect& r, int dx) {
-        if (dx > 0 && r.Right > cw) return rtl ? -1 : 1;
-        if (dx < 0 && r.Left < 0) return rtl ? 1 : -1;
+        if (dx > 0 && r.Right > cw) return 1;
+        if (dx < 0 && r.Left < 0) return -1;
         return 0;
     };
     if (rect != FDragCellRect) {

@@ -1884,6 +1884,8 @@ protected:
     virtual void BeginRowPanelColMoving(TShiftState Shift, int X, int Index, int Y);
     virtual void TrackRowPanelColMoving(TShiftState Shift, int X, int Y);
     virtual void EndColMoving(TShiftState Shift, int X, bool Apply, int Y);
+    // Whether a client point lies on the title cell of the panel's columns.
+    bool IsRowPanelTitleCell(int X, int Y);
     // Show: the insert line at the target; otherwise the outline of the drag box.
     void DrawColMovingMarker(bool Show);
     // The sizing line of a panel border: a dotted XOR line at FSizingPos across Width or Height.

@@ -573,7 +573,7 @@ bool TCustomDBGridEh::RowPanelMouseDown(TMouseButton Button, TShiftState Shift, 
     if (!RowPanelMode() || Button != mbLeft) return false;
     FStartShiftState = Shift;
     FRowPanelDownPos = TPoint{X, Y};
-    if (type == catTitleEh && cell.Y == 0 && FOptions.Contains(dgTitles)) {
+    if (type == catTitleEh && IsRowPanelTitleCell(X, Y)) {
         int ofs = 0, pos = 0, index = -1;
         TGridState state = gsNormal;
         if (CalcRowPanelSizingState(X, Y, ofs, pos, index, state)) {
@@ -745,6 +745,7 @@ void TCustomDBGridEh::RowPanelTitleSizingEnd(TShiftState Shift, int X, int Y) {
                 if (v > 0) c->SetInRowLineHeight(v);
             }
         sized->SetInRowLineHeight(n);
+        if (FIntMemTable) UpdateAllDataRowHeights();
         return;
     }
     const int lw = FOptions.Contains(dgColLines) ? GridLineWidth() : 0;

@@ -36,6 +36,12 @@ TRect Mirrored(const TRect& R, int Width) {
 // ---------------------------------------------------------------------------------------------
 // The sizing line
 
+bool TCustomDBGridEh::IsRowPanelTitleCell(int X, int Y) {
+    if (!RowPanelMode() || !FOptions.Contains(dgTitles)) return false;
+    const TGridCoord cell = MouseCoord(X, Y);
+    return cell.Y == 0 && cell.X >= FIndicatorOffset;
+}
+
 void TCustomDBGridEh::CalcSizingLineExtent(const TGridDrawInfoEh& DrawInfo, int& Start, int& Finish) {
     // With Shift held at the press only the sized column changes, and the line says so.
     if (RowPanelMode() && FRowPanelSizing && FStartShiftState.Contains(ssShift))
@@ -233,10 +239,11 @@ void TCustomDBGridEh::TrackRowPanelColMoving(TShiftState Shift, int X, int Y) {
         GetGridDragBox()->MoveToFor(this, TPoint{shown.Left, shown.Top});
         DrawColMovingMarker(false);
     };
-    // Scrolling goes towards the side of the client area the box leaves.
+    // Scrolling goes towards the side of the client area the box leaves (in the panel's own
+    // terms, which right to left are mirrored like the box).
     auto leaving = [&](const TRect& r, int dx) {
-        if (dx > 0 && r.Right > cw) return rtl ? -1 : 1;
-        if (dx < 0 && r.Left < 0) return rtl ? 1 : -1;
+        if (dx > 0 && r.Right > cw) return 1;
+        if (dx < 0 && r.Left < 0) return -1;
         return 0;
     };
     if (rect != FDragCellRect) {

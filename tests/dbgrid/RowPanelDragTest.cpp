@@ -246,4 +246,56 @@ TEST_F(RowPanelDragTest, DragIntoTheGroupingPanelGroupsAndALevelDraggedBackUngro
     EXPECT_EQ(Grid->DataGrouping()->ActiveGroupLevelsCount(), 0);
 }
 
+// A level's box dragged out of the grouping panel and dropped on the grid ungroups; an open row
+// detail panel closes first, since the rows under it are built again.
+class GroupLevelDropTest : public DBGridFormFixture<TRowPanelProbeGrid> {
+public:
+    void SetUp() override {
+        DBGridFormFixture::SetUp();
+        UseTable(12);
+        TDBGridEhOptions o = Grid->OptionsEh();
+        o.Include(dghColumnMove);
+        Grid->SetOptionsEh(o);
+        Grid->RowDetailPanel()->SetActive(true);
+        TDBGridEhDataGroupsEh* g = Grid->DataGrouping();
+        g->SetGroupPanelVisible(true);
+        g->SetDefaultStateExpanded(true);
+        g->SetActive(true);
+        g->GroupLevels()->Add()->SetColumn(Grid->Columns()->Columns(2)); // Qty
+        Grid->SetFocus();
+        Pump();
+    }
+};
+
+TEST_F(GroupLevelDropTest, LevelDroppedOnTheGridClosesTheOpenDetailPanel) {
+    TDBGridEhDataGroupsEh* g = Grid->DataGrouping();
+    ASSERT_EQ(g->ActiveGroupLevelsCount(), 1);
+    TColumnEh* qty = Grid->Columns()->Columns(2);
+    qty->SetVisible(false);
+    // The current row onto a record, and its panel open.
+    Grid->Perform(WM_KEYDOWN, VK_DOWN, 0);
+    SetKeyDown(VK_CONTROL, true);
+    Grid->Perform(WM_KEYDOWN, VK_DOWN, 0);
+    SetKeyDown(VK_CONTROL, false);
+    Pump();
+    ASSERT_TRUE(Grid->RowDetailPanel()->Visible());
+
+    TRect box = g->ActiveGroupLevels(0)->GroupPanelRect();
+    box.Offset(0, g->Top());
+    const TPoint from{box.Left + 8, (box.Top + box.Bottom) / 2};
+    const TRect title = Grid->CellRect(Grid->IndicatorOffset() + 1, 0);
+    const TPoint to{(title.Left + title.Right) / 2, title.Top + 5};
+    Grid->Perform(WM_LBUTTONDOWN, MK_LBUTTON, PointToLParam(from.X, from.Y));
+    Grid->Perform(WM_MOUSEMOVE, MK_LBUTTON, PointToLParam(from.X + 10, from.Y));
+    Grid->Perform(WM_MOUSEMOVE, MK_LBUTTON, PointToLParam(to.X, to.Y - 2));
+    Grid->Perform(WM_MOUSEMOVE, MK_LBUTTON, PointToLParam(to.X, to.Y));
+    EXPECT_EQ(Grid->GridState(), gsColMoving);
+    Grid->Perform(WM_LBUTTONUP, 0, PointToLParam(to.X, to.Y));
+    Pump();
+    EXPECT_FALSE(Grid->RowDetailPanel()->Visible());
+    EXPECT_FALSE(Grid->RowDetailPanelControl()->Visible());
+    EXPECT_EQ(g->ActiveGroupLevelsCount(), 0);
+    EXPECT_TRUE(qty->Visible());
+}
+
 } // namespace

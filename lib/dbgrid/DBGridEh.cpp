@@ -151,6 +151,8 @@ void TCustomDBGridEh::SetOptions(TDBGridOptions Value) {
     put(goHorzLine, Value.Contains(dgRowLines));
     put(goRangeSelect, false);
     TCustomGridEh::SetOptions(base);
+    // Without multi-select no selection can be made or kept.
+    if (FOptions.Contains(dgMultiSelect) && !Value.Contains(dgMultiSelect)) ClearSelection();
     if (!ComponentState().Contains(csLoading)) {
         SyncColumnResizeMoveOptions(Value, FOptionsEh);
         // Sizing and moving follow the resize flags as the sync left them, not as they were.

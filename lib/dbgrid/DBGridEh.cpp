@@ -463,6 +463,8 @@ void TCustomDBGridEh::UpdateColumnWidths() {
     if (RowPanelMode()) {
         // One master cell holds the whole panel.
         if (FIndicatorOffset < ColCount()) SetColWidths(FIndicatorOffset, std::max(1, FGridMasterCellWidth));
+        for (int c = FIndicatorOffset + 1; c < GetFullColCount(); ++c)
+            SetColWidths(c, FOptions.Contains(dgColLines) ? -1 : 0);
         FLastVisibleCol = std::min(int(FIndicatorOffset), ColCount() - 1);
         return;
     }

@@ -151,6 +151,8 @@ void TCustomDBGridEh::SetOptions(TDBGridOptions Value) {
     put(goHorzLine, Value.Contains(dgRowLines));
     put(goRangeSelect, false);
     TCustomGridEh::SetOptions(base);
+    // Without multi-select no selection can be made or kept.
+    if (FOptions.Contains(dgMultiSelect) && !Value.Contains(dgMultiSelect)) ClearSelection();
     if (!ComponentState().Contains(csLoading)) {
         SyncColumnResizeMoveOptions(Value, FOptionsEh);
         // Sizing and moving follow the resize flags as the sync left them, not as they were.
@@ -461,6 +463,8 @@ void TCustomDBGridEh::UpdateColumnWidths() {
     if (RowPanelMode()) {
         // One master cell holds the whole panel.
         if (FIndicatorOffset < ColCount()) SetColWidths(FIndicatorOffset, std::max(1, FGridMasterCellWidth));
+        for (int c = FIndicatorOffset + 1; c < GetFullColCount(); ++c)
+            SetColWidths(c, FOptions.Contains(dgColLines) ? -1 : 0);
         FLastVisibleCol = std::min(int(FIndicatorOffset), ColCount() - 1);
         return;
     }

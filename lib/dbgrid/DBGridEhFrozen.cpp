@@ -59,7 +59,8 @@ void TCustomDBGridEh::LayoutFrozenAndContraCols() {
     int frozen = 0, contra = 0;
     // The row panel lays every column out inside one master cell.
     const bool panel = RowPanelMode();
-    const int cells = ind + (panel ? 1 : std::max(1, count));
+    // Every column keeps its cell; in the row panel all but the first have no width.
+    const int cells = ind + std::max(1, count);
     if (!panel && (DataLink()->Active() || cols->State() == csCustomized)) {
         // Frozen cells end after the FrozenCols-th column, but at least one shown column keeps
         // scrolling: the boundary stops before the last shown column.

@@ -175,6 +175,10 @@ void TCustomDBGridEh::SetContraColCount(int Value) {
     if (FContraColCount == Value) return;
     FContraColCount = Value;
     LayoutChanged();
+    // The row panel lays all columns out in one cell: the designer is told the count is idle.
+    if (ComponentState().Contains(csDesigning) && !ComponentState().Contains(csLoading) && RowPanelMode())
+        ShowMessage(QStringLiteral("ContraColCount is not suppored when RowPanel mode is Activated (See "
+                                   "RowPanel.Active property)."));
 }
 
 void TCustomDBGridEh::SetFrozenCols(int Value) {

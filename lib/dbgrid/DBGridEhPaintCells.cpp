@@ -442,6 +442,8 @@ void TCustomDBGridEh::DefaultDrawDataCell(const TRect& Rect, TField* Field, TGri
 void TCustomDBGridEh::SetFooterRowCount(int Value) {
     if (Value < 0 || Value == FooterRowCount()) return;
     FFooterRowCount = Value;
+    UpdateMemTableInterface();
+    if (FDataGrouping && FDataGrouping->Active()) UpdateGroupFooterRowHeights();
     SetContraRowCount(FullFooterRowCount());
     RequestLayoutUpdate();
 }

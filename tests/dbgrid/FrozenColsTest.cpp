@@ -2,9 +2,11 @@
 // the grid's loading end and scaling, the standard row height and auto-fitted column widths.
 
 #include "DBGridTestFixture.h"
+#include "lib/dbgrid/DBGridEhRowPanel.h"
 
 #include <QFontMetrics>
 #include <QImage>
+#include <QScopeGuard>
 #include <QWidget>
 
 namespace {
@@ -349,4 +351,28 @@ TEST_F(FrozenColsTest, OptionSettersApplyAtOnce) {
     Grid->SetTitleHeight(5);
     Pump();
     EXPECT_EQ(Grid->RowHeights(0), 2 * fm.height() + fm.leading() + 2 + 5);
+}
+
+// Trailing columns mean nothing in the row panel: the designer says so when they are set there,
+// and only there.
+TEST_F(FrozenColsTest, TrailingColumnsInTheRowPanelAreReportedAtDesignTime) {
+    std::vector<String> messages;
+    SetMessageBoxHook([&](const String& Text, const String&, UINT) {
+        messages.push_back(Text);
+        return IDOK;
+    });
+    const auto unhook = qScopeGuard([] { SetMessageBoxHook(nullptr); });
+    Grid->RowPanel()->SetActive(true);
+    Grid->SetContraColCount(1);
+    EXPECT_TRUE(messages.empty()) << "not at run time";
+    Grid->SetDesigning(true);
+    Grid->SetContraColCount(2);
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_EQ(messages[0],
+              QStringLiteral("ContraColCount is not suppored when RowPanel mode is Activated (See "
+                             "RowPanel.Active property)."));
+    Grid->RowPanel()->SetActive(false);
+    Grid->SetContraColCount(0);
+    EXPECT_EQ(messages.size(), 1u);
+    Grid->SetDesigning(false);
 }

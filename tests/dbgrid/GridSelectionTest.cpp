@@ -240,6 +240,13 @@ TEST_F(SelectionFixture, NarrowedAllowedSelectionsDropASelectionOfAGoneKind) {
     }
     Grid->SetAllowedSelections(all);
     EXPECT_EQ(Grid->SelectedRows()->Count(), 0) << "the selected records went with their selection";
+
+    // Multi-select switched off takes the selection with it.
+    SelectRecords({2, 5});
+    ASSERT_EQ(Sel()->SelectionType(), gstRecordBookmarks);
+    Grid->SetOptions(Grid->Options() - TDBGridOptions{dgMultiSelect});
+    EXPECT_EQ(Sel()->SelectionType(), gstNon);
+    EXPECT_EQ(Grid->SelectedRows()->Count(), 0);
 }
 
 TEST_F(SelectionFixture, DeleteAsksPerKindAndActsOnTheSelection) {

@@ -88,8 +88,15 @@ TEST_F(RowPanelTest, ColumnsArePlacedOnLinesAndRenumberedByPlace) {
     EXPECT_EQ(Qty->RowPlacement().Top, L + 1);
     EXPECT_EQ(Grid->GridMasterCellWidth(), 151);
     EXPECT_EQ(Grid->GridMasterCellHeight(), 2 * L + 1);
-    // One master cell per record, as high as the panel.
-    EXPECT_EQ(Grid->ColCount(), Grid->IndicatorOffset() + 1);
+    // One master cell per record, as high as the panel; the other columns keep cells of no width.
+    const int ind = Grid->IndicatorOffset();
+    EXPECT_EQ(Grid->ColCount(), ind + 3);
+    EXPECT_EQ(Grid->ColWidths(ind), Grid->GridMasterCellWidth());
+    for (int c = ind + 1; c < Grid->ColCount(); ++c) {
+        EXPECT_LE(Grid->ColWidths(c), 0);
+        EXPECT_EQ(Grid->CellRect(c, Grid->TopDataOffset()).Width(), 0);
+    }
+    EXPECT_EQ(Grid->LastVisibleCol(), ind);
     EXPECT_EQ(Grid->RowHeights(Grid->TopDataOffset()), Grid->GridMasterCellHeight());
     EXPECT_EQ(Grid->RowHeights(0), Grid->GridMasterCellHeight());
 

@@ -3,6 +3,7 @@
 // the title row.
 
 #include "lib/dbgrid/DBGridEh.h"
+#include "lib/dbgrid/DBGridEhFilter.h"
 
 #include "lib/tools/ToolCtrlsEh.h"
 #include "platform/ui/Graphics.h"
@@ -40,12 +41,16 @@ void THeadTreeNode::CreateFieldTree(TCustomDBGridEh* AGrid) {
     THeadTreeNode* last = nullptr;
     for (int i = 0; i < columns->Count(); ++i) {
         TColumnEh* column = columns->Columns(i);
-        int width = column->Visible() ? column->Width() : (colLines ? -1 : 0);
+        int width = column->Visible() ? column->FullWidth() : (colLines ? -1 : 0);
         const int height = AGrid->RowHeights(0);
         THeadTreeNode* leaf = last ? Add(last, column->Title()->Caption(), height, width)
                                    : AddChild(this, column->Title()->Caption(), height, width);
         leaf->Column = column;
         leaf->WIndent = column->Title()->SortMarker() != smNoneEh ? 16 : 0;
+        // An always shown filter button keeps its room free of the caption too.
+        const int filterButton = column->GetFilterButtonAreaWidth();
+        if (filterButton > 0 && AGrid->STFilter()->FilterButtonDrawTime() == fbdtAlwaysEh)
+            leaf->WIndent += filterButton;
         if (titleVertLines) {
             leaf->VLineWidth = 1;
             if (!colLines) leaf->Width -= 1;
@@ -197,6 +202,13 @@ void TCustomDBGridEh::GetCellBorderParams(int ACol, int ARow, TGridCellBorderTyp
         GroupingCellBorder(ACol, areaRow, Border, Color, Drawn);
     } else if (type.Y == 4) {
         applyFooter();
+    } else if (type.Y == 1) {
+        // The filter row under the titles has line colours of its own.
+        const TColor own = vertical ? FSTFilter->GetVertLineColor() : FSTFilter->GetHorzLineColor();
+        if (own != clNone) {
+            Drawn = true;
+            Color = own;
+        }
     }
 
     // The right and bottom edges of the data.
@@ -239,6 +251,11 @@ void TCustomDBGridEh::GetCellBorderParams(int ACol, int ARow, TGridCellBorderTyp
         } else if (type.Y == 4) {
             if (lines->GridBoundaries() || (!autoFit && FFooterParams->HorzLines())) {
                 Color = EdgeColor(FFooterParams->GetVertLineColor(), FFooterParams->GetHorzLineColor(), dark);
+                edgeDrawn = true;
+            }
+        } else if (type.Y == 1) {
+            if (lines->GridBoundaries() || (!autoFit && lines->DataHorzLines())) {
+                Color = EdgeColor(FSTFilter->GetVertLineColor(), FSTFilter->GetHorzLineColor(), dark);
                 edgeDrawn = true;
             }
         }

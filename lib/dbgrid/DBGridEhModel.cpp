@@ -350,7 +350,7 @@ void TCustomDBGridEh::CreateWnd() {
         FInplaceEditorButtonHeight = FStdDefaultRowHeight;
     else
         FInplaceEditorButtonHeight = ButtonHeightForWidth(bw, Flat());
-    if (FAutoFitColWidths) {
+    if (FAutoFitColWidths || (FGridRowPanel && FGridRowPanel->Active())) {
         RequestLayoutUpdate();
     } else if (LayoutLock() == 0 && !ComponentState().Contains(csLoading)) {
         UpdateColumnWidths();

@@ -3,6 +3,7 @@
 // focus rectangle and the footer cells.
 
 #include "lib/dbgrid/DBGridEh.h"
+#include "lib/dbgrid/DBGridEhFooters.h"
 #include "lib/dbgrid/DBGridEhGrouping.h"
 #include "lib/dbgrid/DBGridEhSelection.h"
 
@@ -149,6 +150,11 @@ void TCustomDBGridEh::DrawGridDataCell(int ACol, int ARow, TPoint, TGridDrawStat
     FInstantReadDataRow = DataRow;
     const auto restoreRow = qScopeGuard([&] { FInstantReadDataRow = savedRow; });
 
+    // No handler draws at design time: without the default drawing the cell is only filled.
+    if (ComponentState().Contains(csDesigning) && !FDefaultDrawing) {
+        c->FillRect(ARect);
+        return;
+    }
     TAxisColCellParamsEh* params = GetCellParamsRecord();
     params->FText = column->DisplayText();
     params->FThe3DRect = IsFixedStyleCell(TGridCoord{ACol, ARow}, AState);
@@ -170,7 +176,7 @@ void TCustomDBGridEh::DrawGridDataCell(int ACol, int ARow, TPoint, TGridDrawStat
     params->FBlankCell = false;
     params->FSuppressActiveCellColor = false;
     params->FImageIndex = column->GetImageIndex();
-    params->FCheckboxState = cbUnchecked;
+    params->FCheckboxState = column->CheckboxState();
     params->FReadOnly = column->ReadOnly();
     params->FState = AState;
     params->FFont = c->Font();
@@ -203,9 +209,10 @@ void TCustomDBGridEh::DrawGridDataCell(int ACol, int ARow, TPoint, TGridDrawStat
         column->OnAdvDrawDataCell(this, cell, areaCell, column, area, params, processed);
     if (!processed) DefaultDrawColumnDataCell(cell, areaCell, column, area, params);
 
+    TCustomForm* form = GetParentForm(this);
     if (FDefaultDrawing && params->FState.Contains(gdFocused) && Focused() &&
-        !FOptions.Contains(dgRowSelect) && UpdateLock() == 0 && style.IsDrawFocusRect() &&
-        !style.IsCustomStyleActive()) {
+        !ComponentState().Contains(csDesigning) && !FOptions.Contains(dgRowSelect) && UpdateLock() == 0 &&
+        form && form->ActiveControl() == this && style.IsDrawFocusRect() && !style.IsCustomStyleActive()) {
         c->Brush()->SetStyle(bsClear);
         c->DrawFocusRect(area);
         c->Brush()->SetStyle(bsSolid);
@@ -278,7 +285,7 @@ void TCustomDBGridEh::DefaultDrawColumnDataCell(const TGridCoord& Cell, const TG
     if (!Params->FBlankCell && FDefaultDrawing && !r.IsEmpty()) {
         if (Column->ImageList() && Column->ShowImageAndText()) {
             TRect imageRect(r.Left, r.Top, r.Left + Column->ImageList()->Width() + 4, r.Bottom);
-            c->Brush()->SetColor(ColorToRGB(Column->Color()));
+            c->Brush()->SetColor(StyleServices()->GetSystemColor(Column->Color()));
             if (!filled) c->FillRect(imageRect);
             PaintCellImage(Column, Column->ImageList(), imageRect, Params->FImageIndex, taCenter);
             c->Brush()->SetColor(Params->FBackground);
@@ -419,15 +426,33 @@ void TCustomDBGridEh::DefaultDrawColumnCell(const TRect& Rect, int DataCol, TCol
     if (Flat()) --margin;
     String text = Column->DisplayText();
     switch (Column->GetColumnType()) {
-    case ctKeyImageList:
-    case ctCheckboxes:
-    case ctGraphicData:
+    case ctKeyImageList: {
         c->FillRect(r);
+        const int image = Column->Field() ? Column->GetImageIndex() : GetCellParamsRecord()->FImageIndex;
+        PaintCellImage(Column, Column->ImageList(), r, image, taCenter);
         break;
-    default:
+    }
+    case ctCheckboxes: {
+        c->FillRect(r);
+        TRect box;
+        AlignCheckBoxRect(r, 2, 1, box);
+        PaintStyledButton(c, box, true, false, false, Flat(), bcsCheckboxEh, Column->CheckboxState());
+        break;
+    }
+    case ctGraphicData:
+        // Over a background picture the graphic leaves the picture showing around it.
+        DrawGraphicCell(Column, r, !(IsBackgroundShowing() && c->Brush()->Color() == InternalColor()),
+                        c->Brush()->Color());
+        break;
+    default: {
         if (Column->HideDuplicates() && CheckColumnDuplicateValues(Column, text, true)) text.clear();
-        WriteCellText(Column, c, Column->EndEllipsis(), Column->WordWrap(), Column->Layout(),
+        // The row is as high as the standard row, or as the row being read in a memory table.
+        int rowHeight = FStdDefaultRowHeight;
+        if (UsesMemTable() && FInstantReadDataRow >= 0) rowHeight = GetDataRowHeight(FInstantReadDataRow);
+        WriteCellText(Column, c, Column->EndEllipsis(),
+                      Column->WordWrap() && Column->CurLineWordWrap(rowHeight), Column->Layout(),
                       Column->Alignment(), text, margin, margin, true, r);
+    }
     }
 }
 
@@ -460,12 +485,16 @@ void TCustomDBGridEh::DrawGridFooterCell(int ACol, int ARow, TPoint CellType, TG
     const int xOffset = !the3D || (themed && fillStyle == cfstGradientEh) ? 2 : 1;
     const int yOffset = xOffset - (Flat() ? 1 : 0);
 
-    c->Font()->Assign(FFooterParams->Font());
-    TColor background = FFooterParams->GetColor();
-    TAlignment alignment = column ? column->UsedFooter(FooterRow)->Alignment() : taLeftJustify;
+    TColumnFooterEh* footer = column ? column->UsedFooter(FooterRow) : nullptr;
+    c->Font()->Assign(footer ? footer->Font() : FFooterParams->Font());
+    TColor background = footer ? footer->Color() : FFooterParams->GetColor();
+    if (background == clDefault) background = FFooterParams->GetColor();
+    TAlignment alignment = footer ? footer->Alignment() : taLeftJustify;
     String text = column ? GetFooterValue(FooterRow, column) : String();
     GetFooterParams(DataCol, FooterRow, column, c->Font(), background, alignment, AState, text);
-    const bool highlighted = GetHighlightedFixedCellColors(c->Font(), background, false, CellType);
+    // A footer shows its column's selection (selected columns, or everything).
+    const bool selected = DataLink()->Active() && IsCellSelected(ACol, ARow, TBookmark(), DataCol);
+    const bool highlighted = GetHighlightedFixedCellColors(c->Font(), background, selected, CellType);
     c->Brush()->SetColor(background);
 
     if (FDefaultDrawing) {
@@ -481,8 +510,9 @@ void TCustomDBGridEh::DrawGridFooterCell(int ACol, int ARow, TPoint CellType, TG
         c->Brush()->SetColor(background);
         const bool fill = fillStyle == cfstSolidEh && !IsBackgroundShowing();
         if (!fill) c->Brush()->SetStyle(bsClear);
-        WriteCellText(column, c, true, false, column ? column->Layout() : tlCenter, alignment, text, yOffset,
-                      xOffset, fill, inner);
+        WriteCellText(column, c, footer ? footer->EndEllipsis() : true,
+                      footer && footer->WordWrap() && FAllowWordWrap, column ? column->Layout() : tlCenter,
+                      alignment, text, yOffset, xOffset, fill, inner);
         c->Brush()->SetStyle(bsSolid);
     }
     if (the3D && !themed) DrawButtonEdges(c, ARect, Flat(), true, true, highlighted, Flat() && ThemesInUse());

@@ -4,6 +4,7 @@
 #include "lib/dbgrid/DBGridEhParams.h"
 
 #include "lib/dbgrid/DBGridEh.h"
+#include "lib/dbgrid/DBGridEhGrouping.h"
 #include "platform/ui/ImgList.h"
 #include "platform/ui/Menus.h"
 #include "platform/ui/Themes.h"
@@ -47,9 +48,11 @@ void TDBGridTitleParamsEh::LayoutUpdate() {
 }
 
 void TDBGridTitleParamsEh::TopPanelsOrLayoutUpdate() {
-    // The grid has no grouping panel above the titles: a layout update covers the
-    // title height.
-    LayoutUpdate();
+    // The grouping panel shows column titles at the title height: it is laid out anew with them.
+    if (FGrid->DataGrouping() && FGrid->DataGrouping()->GroupPanelVisible())
+        FGrid->UpdateGroupingPanelLayout();
+    else
+        LayoutUpdate();
 }
 
 void TDBGridTitleParamsEh::SetVTitleMargin(int Value) {

@@ -5,6 +5,7 @@
 #include "DBGridTestFixture.h"
 
 #include "lib/dbgrid/DBGridEh.h"
+#include "lib/dbgrid/DBGridEhFilter.h"
 #include "lib/dbgrid/DBGridEhSearch.h"
 #include "lib/dbgrid/DBGridEhSelection.h"
 #include "lib/tools/ToolCtrlsEh.h"
@@ -19,7 +20,15 @@
 
 namespace {
 
-struct HighlightGrid : DBGridFormFixture<TDBGridEh> {
+// Opens the border answer to the tests.
+class THighlightProbeGrid : public TDBGridEh {
+    KVT_CLASS(THighlightProbeGrid, TDBGridEh)
+public:
+    using TCustomDBGridEh::GetCellBorderParams;
+    using TDBGridEh::TDBGridEh;
+};
+
+struct HighlightGrid : DBGridFormFixture<THighlightProbeGrid> {
     HighlightGrid() : DBGridFormFixture(300, 280) {}
 
     QImage Grab(const QString& name) {
@@ -143,6 +152,79 @@ TEST_F(HighlightGrid, RecordCountStandsInTheFirstFooterRow) {
     Grid->SetOptionsEh(Grid->OptionsEh() + TDBGridEhOptions{dghShowRecNo});
     Pump();
     EXPECT_GT(Ink(Grab("dbgrid_record_count_footer"), 0, Grid->RowCount()), 0);
+}
+
+// A check-box cell shows its record's value: ticked and clear boxes differ.
+TEST_F(HighlightGrid, CheckBoxCellsShowTheirValue) {
+    Table = Create<TMemTableEh>(Form);
+    Table->FieldDefs()->Add(QStringLiteral("Done"), ftBoolean);
+    Table->CreateDataSet();
+    for (bool v : {true, false, true})
+        Table->AppendRecord({Variant(v)});
+    Table->First();
+    Source->SetDataSet(Table);
+    Grid->SetDataSource(Source);
+    Grid->Columns()->Columns(0)->SetCheckboxes(true);
+    Grid->Columns()->Columns(0)->SetWidth(60);
+    Pump();
+    const int top = Grid->TopDataOffset();
+    const QImage img = Grab("dbgrid_checkbox_cells");
+    const int ticked = Ink(img, 1, top + 2);
+    const int clear = Ink(img, 1, top + 1);
+    EXPECT_GT(ticked, clear);
+}
+
+// A selected column shows its selection in its footer as in its title.
+TEST_F(HighlightGrid, FooterOfASelectedColumnIsHighlighted) {
+    UseTable(5);
+    Grid->SetFooterRowCount(1);
+    Grid->SetAllowedSelections(Grid->AllowedSelections() + TDBGridEhAllowedSelections{gstColumns});
+    Pump();
+    const int footer = Grid->RowCount();
+    QImage img = Grab("dbgrid_footer_plain");
+    const QRgb plain = Inside(img, 2, footer);
+    Grid->Selection()->Columns()->Select(Grid->Columns()->Columns(1), false);
+    ASSERT_EQ(Grid->Selection()->SelectionType(), gstColumns);
+    img = Grab("dbgrid_footer_selected_column");
+    EXPECT_NE(Inside(img, 2, footer), plain);
+    EXPECT_EQ(Inside(img, 3, footer), plain);
+}
+
+// The filter row under the titles draws its lines in its own colours; a filter button that
+// always shows keeps its room in the header leaf.
+TEST_F(HighlightGrid, FilterRowLinesAndFilterButtonRoom) {
+    UseTable(3);
+    TSTDBGridEhFilter* f = Grid->STFilter();
+    f->SetVisible(true);
+    f->SetLocation(stflUnderTitleFilterEh);
+    f->SetHorzLineColor(clRed);
+    f->SetVertLineColor(clBlue);
+    Pump();
+    const int filterRow = Grid->TopDataOffset() - 1;
+    bool cover = false;
+    TColor color = clNone;
+    bool drawn = false;
+    Grid->GetCellBorderParams(1, filterRow, cbtBottomEh, cover, color, drawn);
+    EXPECT_TRUE(drawn);
+    EXPECT_EQ(color, clRed);
+    Grid->GetCellBorderParams(1, filterRow, cbtRightEh, cover, color, drawn);
+    EXPECT_TRUE(drawn);
+    EXPECT_EQ(color, clBlue);
+
+    // The header tree is rebuilt on the next layout (here: multi-level titles switched on).
+    f->SetLocation(stflInTitleFilterEh);
+    f->SetFilterButtonDrawTime(fbdtWhenCellHotEh);
+    Grid->TitleParams()->SetMultiTitle(true);
+    Pump();
+    TColumnEh* col = Grid->Columns()->Columns(1);
+    ASSERT_GT(col->GetFilterButtonAreaWidth(), 0);
+    ASSERT_EQ(Grid->LeafFieldArr().size(), size_t(Grid->Columns()->Count()));
+    EXPECT_EQ(Grid->LeafFieldArr()[1].FLeaf->WIndent, 0);
+    f->SetFilterButtonDrawTime(fbdtAlwaysEh);
+    Grid->TitleParams()->SetMultiTitle(false);
+    Grid->TitleParams()->SetMultiTitle(true);
+    Pump();
+    EXPECT_EQ(Grid->LeafFieldArr()[1].FLeaf->WIndent, col->GetFilterButtonAreaWidth());
 }
 
 } // namespace

@@ -183,7 +183,9 @@ int TColumnEh::GetSortMarkingWidth() {
 
 int TColumnEh::GetFilterButtonAreaWidth() {
     TCustomDBGridEh* g = Grid();
-    if (!g || !g->STFilter()->Visible() || g->STFilter()->Location() != stflInTitleFilterEh) return 0;
+    if (!g || !g->STFilter()->Visible() || !STFilter()->Visible() ||
+        g->STFilter()->Location() != stflInTitleFilterEh)
+        return 0;
     if (!g->Flat()) return GetSystemMetrics(SM_CXVSCROLL);
     return AxisFlatEditButtonWidth() + (ThemesInUse() ? 0 : 1);
 }
@@ -201,6 +203,8 @@ void TColumnEh::SetTextArea(TRect& ARect) {
 
 bool TColumnEh::CurLineWordWrap(int RowHeight) {
     if (!WordWrap()) return false;
+    // In a row panel a column that spans several lines wraps whatever the row height.
+    if (TCustomDBGridEh* g = Grid(); g && g->RowPanelMode()) return InRowLineHeight() > 1;
     return TBaseColumnEh::CurLineWordWrap(RowHeight);
 }
 
@@ -263,8 +267,11 @@ void TColumnEh::Assign(TPersistent* Source) {
     if (src->WidthAssigned()) SetWidth(src->Width());
     FInitWidth = src->FInitWidth;
     SetAutoFitColWidth(src->AutoFitColWidth());
+    SetFooter(src->Footer());
+    SetFooters(src->Footers());
     SetMinWidth(src->MinWidth());
     SetMaxWidth(src->MaxWidth());
+    SetOnGetCellParams(src->OnGetCellParams());
     SetHideDuplicates(src->HideDuplicates());
 }
 

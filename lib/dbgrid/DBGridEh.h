@@ -916,8 +916,9 @@ protected:
 
     virtual void TitleClick(TColumnEh* Column);
     // Key steps: down (appending at the end when allowed), up, and to the next tab stop.
-    void StepDownOrAppend();
-    void StepUp();
+    // Select goes to the selection step when Shift is held (ShiftHeld).
+    void StepDownOrAppend(bool Select, bool ShiftHeld);
+    void StepUp(bool Select, bool ShiftHeld);
     void StepTab(bool GoForward);
     // Whether the grid has or could take the focus; a grid that cannot does nothing on a click.
     bool TryAcquireFocus() override;
@@ -1656,8 +1657,9 @@ protected:
                                   TLocateTextTreeFindRangeEh TreeFindRange);
     void CreateSearchParts();
     void FreeSearchParts();
-    // Ctrl+F and in-place search keys; true when the key was taken.
-    bool SearchKeyDown(Word& Key, TShiftState Shift);
+    // The search and find-dialog shortcuts and the keys of a running search; true when one
+    // matched (the key still goes on to the navigation keys).
+    bool SearchKeyDown(Word Key, TShiftState Shift);
     // Data sets the search filter is hooked into that go away are let go.
     void SearchNotification(TComponent* AComponent);
     void SearchTimerTick();
@@ -1791,9 +1793,14 @@ protected:
     bool FMouseInTrackRowRect = false;
     bool FHotTrackMultiTitleOver = false;
     TRect FTrackingStateRect;
-    // Keys: the steps of KeyDown before the Delete rule, the in-place search keys, and whether
-    // the data set lets typing start a search.
-    void KeyDownSteps(Word& Key, TShiftState Shift);
+    // Keys: the steps of KeyDown before the Delete rule (false when it stopped before the
+    // navigation tables; TableKey is the key the tables got), the shortcuts, the navigation
+    // tables, and whether the data set lets typing start a search.
+    bool KeyDownSteps(Word& Key, TShiftState Shift, Word& TableKey);
+    void ShortCutKeyDown(Word Key, TShiftState Shift);
+    void NavigationKeyDown(Word& Key, TShiftState Shift);
+    void PasteOrSearchClipboard();
+    void ForwardCharToFilterEditor(Char Ch);
     bool DataSetAcceptsSearch();
     bool EditorVisible();
 

@@ -203,6 +203,8 @@ void TColumnEh::SetTextArea(TRect& ARect) {
 
 bool TColumnEh::CurLineWordWrap(int RowHeight) {
     if (!WordWrap()) return false;
+    // In a row panel a column that spans several lines wraps whatever the row height.
+    if (TCustomDBGridEh* g = Grid(); g && g->RowPanelMode()) return InRowLineHeight() > 1;
     return TBaseColumnEh::CurLineWordWrap(RowHeight);
 }
 
@@ -265,8 +267,11 @@ void TColumnEh::Assign(TPersistent* Source) {
     if (src->WidthAssigned()) SetWidth(src->Width());
     FInitWidth = src->FInitWidth;
     SetAutoFitColWidth(src->AutoFitColWidth());
+    SetFooter(src->Footer());
+    SetFooters(src->Footers());
     SetMinWidth(src->MinWidth());
     SetMaxWidth(src->MaxWidth());
+    SetOnGetCellParams(src->OnGetCellParams());
     SetHideDuplicates(src->HideDuplicates());
 }
 

@@ -5,11 +5,13 @@
 #include "platform/ui/Themes.h"
 
 #include "lib/dbgrid/DBGridEhFilter.h"
+#include "lib/dbgrid/DBGridEhFilterRow.h"
 #include "lib/dbgrid/DBGridEhGrouping.h"
 #include "lib/dbgrid/DBGridEhImpExp.h"
 #include "lib/dbgrid/DBGridEhRowPanel.h"
 #include "lib/dbgrid/DBGridEhSearch.h"
 #include "lib/dbgrid/DBGridEhSelection.h"
+#include "platform/ui/Clipbrd.h"
 #include "platform/ui/Forms.h"
 #include "platform/ui/WinApi.h"
 
@@ -21,28 +23,55 @@
 // Keys
 
 void TCustomDBGridEh::KeyDown(Word& Key, TShiftState Shift) {
-    KeyDownSteps(Key, Shift);
+    Word tableKey = 0;
+    if (!KeyDownSteps(Key, Shift, tableKey)) return;
     // Delete empties an image or check-box value (no text to edit there).
     TColumnEh* column = SelectedColumn();
-    if (Key == VK_DELETE && !Shift.Contains(ssCtrl) && !FOptions.Contains(dgRowSelect) &&
+    if (tableKey == VK_DELETE && !Shift.Contains(ssCtrl) && !FOptions.Contains(dgRowSelect) &&
         DataLink()->Active() && column &&
         (column->GetColumnType() == ctKeyImageList || column->GetColumnType() == ctCheckboxes) &&
         column->Field() && !column->Field()->Required() && column->CanModify(true))
         column->WriteValueToField(String(), Null(), false);
 }
 
-void TCustomDBGridEh::KeyDownSteps(Word& Key, TShiftState Shift) {
+void TCustomDBGridEh::ShortCutKeyDown(Word Key, TShiftState Shift) {
+    // First match only; the key goes on to the navigation tables whatever matched.
+    const TShortCut sc = ShortCut(Key, Shift);
+    if (sc == FilterListShortCut && FSTFilter->Visible() && FSTFilter->Location() == stflInTitleFilterEh &&
+        SelectedColumn() && SelectedColumn()->STFilter()->Visible()) {
+        DropDownInTitleFilterListbox(SelectedColumn());
+        return;
+    }
+    if (SearchPanel()->Enabled() && sc == SearchPanel()->ShortCut()) {
+        SetSearchEditorMode(true);
+        return;
+    }
+    if (sc == PriorRecordValueShortCut) {
+        SetValueFromPrevRecord();
+        return;
+    }
+    SearchKeyDown(Key, Shift);
+}
+
+bool TCustomDBGridEh::KeyDownSteps(Word& Key, TShiftState Shift, Word& TableKey) {
     FAntiSelection = Shift.Contains(ssCtrl) || !FOptionsEh.Contains(dghClearSelection);
     // The control's own OnKeyDown comes first and may take the key.
     TCustomControl::KeyDown(Key, Shift);
-    if (Key == 0) return;
+    if (Key == 0) return false;
     EnterFilterRowUp(Key, Shift);
-    if (Key == 0) return;
+    if (Key == 0) return false;
     if (UseRightToLeftAlignment() && (Key == VK_LEFT || Key == VK_RIGHT))
         Key = Key == VK_LEFT ? VK_RIGHT : VK_LEFT;
-    if (!DataLink()->Active() || !CanGridAcceptKey(Key, Shift)) return;
-    if (GroupingKeyDown(Key, Shift)) return;
-    if (SearchKeyDown(Key, Shift)) return;
+    if (!DataLink()->Active() || !CanGridAcceptKey(Key, Shift)) return false;
+    if (GroupingKeyDown(Key, Shift)) return false;
+    ShortCutKeyDown(Key, Shift);
+    if (Key == 0 || !DataLink()->Active()) return false;
+    TableKey = Key;
+    NavigationKeyDown(Key, Shift);
+    return true;
+}
+
+void TCustomDBGridEh::NavigationKeyDown(Word& Key, TShiftState Shift) {
     TDataSet* ds = DataLink()->DataSet();
     const bool ctrl = Shift.Contains(ssCtrl);
     const bool shift = Shift.Contains(ssShift);
@@ -54,14 +83,6 @@ void TCustomDBGridEh::KeyDownSteps(Word& Key, TShiftState Shift) {
     const int lastCol = std::max(0, Columns()->Count() - 1);
     const bool canModify = ds->CanModify() && !ReadOnly();
 
-    // Shortcuts; the key then goes on to the tables below.
-    const TShortCut sc = ShortCut(Key, Shift);
-    if (sc == FilterListShortCut && FSTFilter->Visible() && FSTFilter->Location() == stflInTitleFilterEh &&
-        SelectedColumn() && SelectedColumn()->STFilter()->Visible()) {
-        DropDownInTitleFilterListbox(SelectedColumn());
-    } else if (sc == PriorRecordValueShortCut) {
-        SetValueFromPrevRecord();
-    }
     if (RowPanelKeyDown(Key, Shift)) return;
 
     if (ctrl) {
@@ -129,7 +150,7 @@ void TCustomDBGridEh::KeyDownSteps(Word& Key, TShiftState Shift) {
                 SelectedRows()->SelectAll();
             break;
         case 'V':
-            if (CheckPasteAction() && FEditActions.Contains(geaPasteEh)) PasteGridFromClipboard(this, false);
+            PasteOrSearchClipboard();
             break;
         case 'X':
             if (CheckCutAction() && FEditActions.Contains(geaCutEh)) CutGridSelectionToClipboard(this, false);
@@ -153,7 +174,8 @@ void TCustomDBGridEh::KeyDownSteps(Word& Key, TShiftState Shift) {
         DataLink()->Reset();
         ClearSelection();
         if (!FOptions.Contains(dgAlwaysShowEditor)) HideEditor();
-        if (GridState() != gsNormal || FDBGridEhState == dgsColSizing || FDBGridEhState == dgsRowMoving ||
+        if (GridState() == gsRowSizing || GridState() == gsColSizing || GridState() == gsColMoving ||
+            FDBGridEhState == dgsColSizing || FDBGridEhState == dgsRowMoving ||
             FDBGridEhState == dgsGroupPanelTitleMoving)
             Perform(WM_CANCELMODE, 0, 0);
         break;
@@ -218,14 +240,14 @@ void TCustomDBGridEh::KeyDownSteps(Word& Key, TShiftState Shift) {
         break;
     }
     case VK_UP:
-        StepUp();
+        StepUp(true, shift);
         break;
     case VK_DOWN:
-        StepDownOrAppend();
+        StepDownOrAppend(true, shift);
         break;
     case VK_INSERT:
         if (shift) {
-            if (CheckPasteAction() && FEditActions.Contains(geaPasteEh)) PasteGridFromClipboard(this, false);
+            PasteOrSearchClipboard();
             break;
         }
         if (!canModify || !FOptions.Contains(dgEditing)) return;
@@ -374,6 +396,12 @@ void TCustomDBGridEh::HandleChar(TMessage& Message) {
     }
     FCompleteKeyPress = String(ch);
     const auto clear = qScopeGuard([this] { FCompleteKeyPress.clear(); });
+    // Typing while the filter row is being edited goes to its editor, and only there.
+    if (FFilterEditMode && (ch.unicode() >= 32 || ch == QChar(8))) {
+        ForwardCharToFilterEditor(ch);
+        Message.Result = 0;
+        return;
+    }
     // A character in two units: take the waiting second one along.
     MSG waiting{};
     bool tookTrail = false;
@@ -421,6 +449,12 @@ void TCustomDBGridEh::HandleChar(TMessage& Message) {
     if (tookTrail) RemoveQueuedMessage(Handle(), WM_CHAR);
 }
 
+void TCustomDBGridEh::ForwardCharToFilterEditor(Char Ch) {
+    if (!FFilterEdit) return;
+    UpdateFilterEdit(false);
+    if (FFilterEdit->HandleAllocated()) PostMessage(FFilterEdit->Handle(), WM_CHAR, WPARAM(Ch.unicode()), 0);
+}
+
 void TCustomDBGridEh::SetValueFromPrevRecord() {
     TColumnEh* column = SelectedColumn();
     if (!DataLink()->Active() || !column) return;
@@ -447,7 +481,16 @@ void TCustomDBGridEh::SetValueFromPrevRecord() {
     if (InplaceEditor() && InplaceEditor()->Visible()) InplaceEditor()->SelectAll();
 }
 
-void TCustomDBGridEh::StepDownOrAppend() {
+void TCustomDBGridEh::PasteOrSearchClipboard() {
+    // While searching, pasted text extends the search instead of the data.
+    if (InplaceSearching()) {
+        StartInplaceSearch(Clipboard()->AsText(), FSearchData->FInplaceSearchTimeOut, ltdAllEh);
+        return;
+    }
+    if (CheckPasteAction() && FEditActions.Contains(geaPasteEh)) PasteGridFromClipboard(this, false);
+}
+
+void TCustomDBGridEh::StepDownOrAppend(bool Select, bool ShiftHeld) {
     TDataSet* ds = DataLink()->DataSet();
     // An untouched new record is dropped when the user moves on, kept at the end.
     if (ds->State() == dsInsert && !ds->Modified() && !DataLink()->IsModified()) {
@@ -460,29 +503,41 @@ void TCustomDBGridEh::StepDownOrAppend() {
         GroupDataMoveBy(1, canAppend);
         return;
     }
-    MoveBy(1);
+    if (ShiftHeld)
+        MoveAndSelect(Select, 1, !FAllowedSelections.Contains(gstRectangle), false);
+    else
+        MoveAndSelect(false, 1, true, false);
     if (canAppend && Eof()) DataAppend();
 }
 
-void TCustomDBGridEh::StepUp() {
+void TCustomDBGridEh::StepUp(bool Select, bool ShiftHeld) {
     TDataSet* ds = DataLink()->DataSet();
     if (ds->State() == dsInsert && !ds->Modified() && Eof() && !DataLink()->IsModified()) {
         ds->Cancel();
         return;
     }
-    MoveBy(-1);
+    if (ShiftHeld)
+        MoveAndSelect(Select, -1, !FAllowedSelections.Contains(gstRectangle), false);
+    else
+        MoveAndSelect(false, -1, true, false);
 }
 
 void TCustomDBGridEh::StepTab(bool GoForward) {
+    ClearSelectionOnMove();
+    LockUpdate();
+    const auto unlock = qScopeGuard([this] { UnlockUpdate(); });
     TColumnEh* cur = SelectedColumn();
     TColumnEh* next = cur ? Columns()->GetNextTabColumn(cur, GoForward) : nullptr;
     if (!next || next == cur) {
         if (GoForward) {
-            StepDownOrAppend();
+            StepDownOrAppend(false, false);
             next = Columns()->GetFirstTabColumn();
         } else {
-            StepUp();
-            next = Columns()->GetLastTabColumn();
+            StepUp(false, true);
+            // A group row has no cells to stand on.
+            const bool onGroupRow = GroupingShowsRows() && FCurGroupDataNode &&
+                                    FCurGroupDataNode->NodeType() != dntDataSetRecordEh;
+            next = onGroupRow ? nullptr : Columns()->GetLastTabColumn();
         }
     }
     if (next) SetSelectedIndex(DataColOf(next));

@@ -531,10 +531,10 @@ bool TCustomDBGridEh::RowPanelKeyDown(Word& Key, TShiftState Shift) {
                 const bool was = FLockAutoShowCurCell;
                 FLockAutoShowCurCell = true;
                 const auto restore = qScopeGuard([&] { FLockAutoShowCurCell = was; });
-                StepDownOrAppend();
+                StepDownOrAppend(true, shift);
                 if (DataLink()->Eof()) select(cols->GetNextVertColumn(cur, true));
             } else {
-                StepUp();
+                StepUp(true, shift);
                 if (DataLink()->BOF()) select(cols->GetNextVertColumn(cur, false));
             }
         }

@@ -237,6 +237,8 @@ void TCustomDBGridEh::SyncVertScrollBarToTopRow() {
         max = RowCount() - fixed;
     }
     FVertScrollBar->SetParams(TopRow() - fixed + 1, 1, std::max(1, max), std::max(0, page));
+    // The search panel sits beside the bar.
+    UpdateSearchPanel();
 }
 
 void TCustomDBGridEh::ClampTopRow() {
@@ -261,6 +263,8 @@ void TCustomDBGridEh::UpdateEditAndHotTrack() {
         FetchRecordsToFillPage();
         UpdateVertScrollBar();
     }
+    // The filter row's editor follows its cell.
+    if (FFilterEditMode) UpdateFilterEdit(false);
     InvalidateTreeRowCutAtBottom(FOldTopLeft.Y);
     if (OnTopLeftChanged) OnTopLeftChanged(this);
     if (FRowDetailPanel && FRowDetailPanel->Visible()) UpdateRowDetailPanel();

@@ -455,14 +455,8 @@ void TCustomDBGridEh::ShowFindDialog(const String& Text, bool Modal) {
     Center()->ShowFindDialog(this, Text, Modal, String());
 }
 
-bool TCustomDBGridEh::SearchKeyDown(Word& Key, TShiftState Shift) {
+bool TCustomDBGridEh::SearchKeyDown(Word Key, TShiftState Shift) {
     const TShortCut sc = ::ShortCut(Key, Shift);
-    TDBGridSearchPanelEh* sp = SearchPanel();
-    if (sp->Enabled() && sc == sp->ShortCut()) {
-        SetSearchEditorMode(true);
-        Key = 0;
-        return true;
-    }
     if (FOptionsEh.Contains(dghIncSearch) && sc == InplaceSearchStartShortCut) {
         // With one shortcut for both, a second press turns the running search into the dialog.
         if (InplaceSearching() && FOptionsEh.Contains(dghDialogFind) &&
@@ -472,21 +466,19 @@ bool TCustomDBGridEh::SearchKeyDown(Word& Key, TShiftState Shift) {
         } else {
             StartInplaceSearch(String(), -1, ltdAllEh);
         }
-        Key = 0;
         return true;
     }
     if (FOptionsEh.Contains(dghDialogFind) && sc == FindDialogShortCut) {
+        // Opened beside the grid with the current cell's text to look for.
         StopInplaceSearch();
         TColumnEh* col = SelectedColumn();
         ShowFindDialog(col ? col->DisplayText() : String(), false);
-        Key = 0;
         return true;
     }
     if (!InplaceSearching()) return false;
     TDBGridEhSearchData& d = *FSearchData;
     if (Shift.Empty() && (Key == VK_RETURN || Key == VK_ESCAPE || Key == VK_F2)) {
         StopInplaceSearch();
-        Key = 0;
         return true;
     }
     if (Shift.Empty() && Key == VK_BACK) {
@@ -496,13 +488,11 @@ bool TCustomDBGridEh::SearchKeyDown(Word& Key, TShiftState Shift) {
         d.FInplaceSearchText.chop(std::min<qsizetype>(n, d.FInplaceSearchText.size()));
         InvalidateRowCells(Row());
         StartInplaceSearchTimer();
-        Key = 0;
         return true;
     }
     if (sc == InplaceSearchNextShortCut || sc == InplaceSearchPriorShortCut) {
         StartInplaceSearch(String(), d.FInplaceSearchTimeOut,
                            sc == InplaceSearchNextShortCut ? ltdDownEh : ltdUpEh);
-        Key = 0;
         return true;
     }
     return false;

@@ -11,6 +11,7 @@
 #include "lib/memtable/MemTableEh.h"
 #include "lib/tools/ToolCtrlsEh.h"
 
+#include "platform/ui/Clipbrd.h"
 #include "platform/ui/Forms.h"
 #include "platform/ui/WinApi.h"
 
@@ -394,6 +395,66 @@ TEST_F(InputGrid, KeysThroughTheMessages) {
     Grid->SetOptionsEh(Grid->OptionsEh() + TDBGridEhOptions{dghPreferIncSearch});
     Grid->Perform(WM_CHAR, u'N', 0);
     EXPECT_TRUE(Grid->InplaceSearching());
+}
+
+// The keys of a running search still reach the navigation keys; Ctrl+V feeds the search;
+// Shift with Up and Down selects records.
+TEST_F(InputGrid, SearchKeysGoOnAndShiftArrowsSelectRecords) {
+    UseTableWithDone(6);
+    Grid->SetOptions(Grid->Options() + TDBGridOptions{dgEditing});
+    Grid->SetOptionsEh(Grid->OptionsEh() + TDBGridEhOptions{dghIncSearch});
+    struct Case {
+        const char* what;
+        Word key;
+        bool enterAsTab;
+        bool editor; // editor shown afterwards
+        int column;  // selected column afterwards
+    } cases[] = {
+        {"F2 stops the search and opens the editor", VK_F2, false, true, Col("Name")},
+        {"Enter as Tab stops the search and moves on", VK_RETURN, true, false, Col("Qty")},
+        {"Escape stops the search", VK_ESCAPE, false, false, Col("Name")},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        Table->Cancel();
+        Grid->SetEditorMode(false);
+        Grid->SetSelectedIndex(Col("Name"));
+        Grid->SetOptionsEh(c.enterAsTab ? Grid->OptionsEh() + TDBGridEhOptions{dghEnterAsTab}
+                                        : Grid->OptionsEh() - TDBGridEhOptions{dghEnterAsTab});
+        Key('F', true);
+        ASSERT_TRUE(Grid->InplaceSearching());
+        Key(c.key);
+        EXPECT_FALSE(Grid->InplaceSearching());
+        EXPECT_EQ(Grid->EditorMode(), c.editor);
+        EXPECT_EQ(Grid->SelectedIndex(), c.column);
+    }
+    Grid->SetEditorMode(false);
+    Grid->SetOptionsEh(Grid->OptionsEh() - TDBGridEhOptions{dghEnterAsTab});
+
+    // Pasting during a search searches for the clipboard's text and leaves the data alone.
+    Table->First();
+    Grid->SetSelectedIndex(Col("Name"));
+    Clipboard()->SetAsText(QStringLiteral("Name 5"));
+    Key('F', true);
+    Key('V', true);
+    EXPECT_EQ(Table->RecNo(), 5);
+    EXPECT_EQ(Table->State(), dsBrowse);
+    Key(VK_ESCAPE);
+
+    // Shift+Down and Shift+Up bookmark records when rectangles are not allowed.
+    Grid->SetOptions(Grid->Options() + TDBGridOptions{dgMultiSelect});
+    Grid->SetAllowedSelections(TDBGridEhAllowedSelections{gstRecordBookmarks});
+    Table->First();
+    SetKeyDown(VK_SHIFT, true);
+    Grid->Perform(WM_KEYDOWN, VK_DOWN, 0);
+    Grid->Perform(WM_KEYDOWN, VK_DOWN, 0);
+    SetKeyDown(VK_SHIFT, false);
+    EXPECT_EQ(Table->RecNo(), 3);
+    EXPECT_EQ(Grid->SelectedRows()->Count(), 3);
+    SetKeyDown(VK_SHIFT, true);
+    Grid->Perform(WM_KEYDOWN, VK_UP, 0);
+    SetKeyDown(VK_SHIFT, false);
+    EXPECT_EQ(Grid->SelectedRows()->Count(), 2);
 }
 
 // Right to left the first column stands at the right; clicks, the title filter button and the

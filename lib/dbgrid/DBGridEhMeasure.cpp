@@ -99,7 +99,7 @@ int TCustomDBGridEh::MeasureDataWidth(TColumnEh* Column) {
     params->FCol = Column->Index() + FIndicatorOffset;
     params->FRow = 0;
     params->FState = TGridDrawState();
-    if (OnGetCellParams) OnGetCellParams(this, Column, c->Font(), params->FBackground, params->FState);
+    GetCellParams(Column, c->Font(), params->FBackground, params->FState);
     Column->GetColCellParams(false, params);
     return TextExtent(c, params->FText, false, 0, 0, false) + e;
 }
@@ -242,7 +242,7 @@ int TCustomDBGridEh::CalcColumnRowHeight(TColumnEh* Column) {
         params->FFont = c->Font();
         params->FBackground = Column->Color();
         params->FState = TGridDrawState();
-        if (OnGetCellParams) OnGetCellParams(this, Column, c->Font(), params->FBackground, params->FState);
+        GetCellParams(Column, c->Font(), params->FBackground, params->FState);
         Column->GetColCellParams(false, params);
         text = params->FText;
     }

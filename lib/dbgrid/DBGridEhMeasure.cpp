@@ -306,6 +306,18 @@ void TCustomDBGridEh::UpdateAllGridDataRowHeights() {
     if (DataLink()->Active() && FIntMemTable && !FIntMemTable->GetViewAsTreeList()) {
         LockPaint();
         const auto unlock = qScopeGuard([&] { UnlockPaint(); });
+        const int end = top + std::max(0, std::min(FullDataRowCount(), RowCount() - top));
+        int h = 0;
+        if (UniformDataRowHeight(h)) {
+            // Over many records only the rows that differ are touched.
+            for (int r = NextRowHeightOtherThan(top, end, h); r < end; r = NextRowHeightOtherThan(r + 1, end, h))
+                SetRowHeights(r, h);
+        } else {
+            for (int r = top; r < end; ++r) {
+                const int dh = GetDataRowHeight(r - top);
+                if (RowHeights(r) != dh) SetRowHeights(r, dh);
+            }
+        }
     } else if (top < RowCount()) {
         SetRowHeights(top, FStdDefaultRowHeight);
     }

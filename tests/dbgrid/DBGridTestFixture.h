@@ -151,6 +151,39 @@ template <class TGrid> struct DBGridFormFixture : ::testing::Test {
         Pump();
     }
 
+    // A column of Field, Width pixels wide, on row-panel line Line.
+    TColumnEh* AddPanelColumn(const QString& Field, int Width, int Line) {
+        TColumnEh* c = Grid->Columns()->Add();
+        c->SetFieldName(Field);
+        c->SetWidth(Width);
+        c->SetInRowLinePos(Line);
+        return c;
+    }
+
+    // The 20-row table of UseTable in row-panel mode: ID (100) and Name (50) side by side on line
+    // 0, Qty (80) under ID on line 1; Options are added to the grid's options before the panel
+    // is switched on.
+    struct PanelColumns {
+        TColumnEh* ID;
+        TColumnEh* Name;
+        TColumnEh* Qty;
+    };
+    PanelColumns UseRowPanelTable(TDBGridEhOptions Options = {}) {
+        UseTable(20);
+        Grid->Columns()->Clear();
+        PanelColumns cols{};
+        cols.ID = AddPanelColumn(QStringLiteral("ID"), 100, 0);
+        cols.Qty = AddPanelColumn(QStringLiteral("Qty"), 80, 1);
+        cols.Name = AddPanelColumn(QStringLiteral("Name"), 50, 0);
+        TDBGridEhOptions o = Grid->OptionsEh();
+        o += Options;
+        Grid->SetOptionsEh(o);
+        Grid->RowPanel()->SetActive(true);
+        Grid->SetFocus();
+        Pump();
+        return cols;
+    }
+
 protected:
     const int FormHeight;
     const int GridHeight;

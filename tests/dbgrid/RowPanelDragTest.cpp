@@ -45,28 +45,16 @@ public:
     // ID and Name side by side on line 0, Qty under ID on line 1.
     void SetUp() override {
         DBGridFormFixture::SetUp();
-        UseTable(20);
-        Grid->Columns()->Clear();
-        ID = AddColumn(QStringLiteral("ID"), 100, 0);
-        Qty = AddColumn(QStringLiteral("Qty"), 80, 1);
-        Name = AddColumn(QStringLiteral("Name"), 50, 0);
-        TDBGridEhOptions o = Grid->OptionsEh();
-        o.Include(dghColumnMove);
-        Grid->SetOptionsEh(o);
-        Grid->RowPanel()->SetActive(true);
-        Grid->SetFocus();
-        Pump();
+        TDBGridEhOptions move;
+        move.Include(dghColumnMove);
+        const PanelColumns c = UseRowPanelTable(move);
+        ID = c.ID;
+        Name = c.Name;
+        Qty = c.Qty;
     }
     void TearDown() override {
         SetKeyDown(VK_SHIFT, false);
         DBGridFormFixture::TearDown();
-    }
-    TColumnEh* AddColumn(const QString& Field, int Width, int Line) {
-        TColumnEh* c = Grid->Columns()->Add();
-        c->SetFieldName(Field);
-        c->SetWidth(Width);
-        c->SetInRowLinePos(Line);
-        return c;
     }
     void Down(TPoint p, WPARAM keys = MK_LBUTTON) {
         Grid->Perform(WM_LBUTTONDOWN, keys, PointToLParam(p.X, p.Y));

@@ -34,21 +34,10 @@ public:
     // Columns ID and Name side by side on line 0, Qty under them on line 1.
     void SetUp() override {
         DBGridFormFixture::SetUp();
-        UseTable(20);
-        Grid->Columns()->Clear();
-        ID = AddColumn(QStringLiteral("ID"), 100, 0);
-        Qty = AddColumn(QStringLiteral("Qty"), 80, 1);
-        Name = AddColumn(QStringLiteral("Name"), 50, 0);
-        Grid->RowPanel()->SetActive(true);
-        Grid->SetFocus();
-        Pump();
-    }
-    TColumnEh* AddColumn(const QString& Field, int Width, int Line) {
-        TColumnEh* c = Grid->Columns()->Add();
-        c->SetFieldName(Field);
-        c->SetWidth(Width);
-        c->SetInRowLinePos(Line);
-        return c;
+        const PanelColumns c = UseRowPanelTable();
+        ID = c.ID;
+        Name = c.Name;
+        Qty = c.Qty;
     }
     void Key(Word vk, bool ctrl = false) {
         if (ctrl) SetKeyDown(VK_CONTROL, true);

@@ -760,9 +760,11 @@ TEST_F(ImpExpFixture, LargeTextInputIsReadInBlocks) {
     ops.Include(alopAppendEh);
     Grid->SetAllowedOperations(ops);
     QByteArray data;
-    const int lines = 12000;
+    const int lines = 5000;
+    const QByteArray pad(30, 'x');
     for (int i = 1; i <= lines; ++i)
-        data += QByteArray::number(i) + "\tname " + QByteArray::number(i) + "\t" + QByteArray::number(i % 7) + "\r\n";
+        data += QByteArray::number(i) + "\tname " + QByteArray::number(i) + pad + "\t" + QByteArray::number(i % 7) +
+                "\r\n";
     ASSERT_GT(data.size(), 3 * TDBGridEhImportAsText::kInBlock);
     TrickleStream s;
     s.Data = data;
@@ -777,12 +779,11 @@ TEST_F(ImpExpFixture, LargeTextInputIsReadInBlocks) {
     EXPECT_LE(firstPost, TDBGridEhImportAsText::kInBlock);
     EXPECT_LE(s.MaxAsked, TDBGridEhImportAsText::kInBlock);
     Table->Last();
-    EXPECT_EQ(Table->FieldByName(QStringLiteral("Name"))->AsString(), QStringLiteral("name 12000"));
+    EXPECT_EQ(Table->FieldByName(QStringLiteral("Name"))->AsString(), QStringLiteral("name 5000") + QString(pad));
 
     // The same file with a bad line near its end.
-    while (!Table->IsEmpty())
-        Table->Delete();
-    const QByteArray bad = QByteArray::number(lines - 1) + "\tname " + QByteArray::number(lines - 1) + "\t";
+    Table->EmptyTable();
+    const QByteArray bad = QByteArray::number(lines - 1) + "\tname " + QByteArray::number(lines - 1) + pad + "\t";
     const qsizetype at = data.indexOf(bad);
     ASSERT_GT(at, 2 * TDBGridEhImportAsText::kInBlock);
     s.Data = data.left(at) + bad + "6\t99\r\n" + data.mid(at + bad.size() + 3);

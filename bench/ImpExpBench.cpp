@@ -9,7 +9,8 @@
 //   - import: the grid's text importer reads a tab-separated export of the table (the grid reads
 //     no CSV back) into an empty memory table; the floor splits the same file with plain C++,
 //     converts the numbers with std::from_chars and appends the records to a memory table. Both
-//     tables must end with the same record count, key sum and name checksum.
+//     tables must end with the same record count, key sum and name checksum. The import's memory
+//     is its peak resident set over the resident set after it (the records it added stay).
 // Each record count runs in a child process of its own, so that the peak resident set of one
 // does not hide the growth of another. The export's memory is the growth of the peak resident
 // set (VmHWM, reset through /proc/self/clear_refs) over the resident set before it starts.
@@ -293,6 +294,20 @@ int RunSize(int argc, char** argv, int N) {
     const long peakAfter = StatusKiB("VmHWM:");
     const long tableKiB = rssBefore;
 
+    // The import's memory: its peak over the resident set once it is done, so that the records
+    // it added (which stay) do not count; what is left is what the reading held on the way.
+    grid->ExportText(text.c_str());
+    const bool importPeakReset = ResetPeak();
+    const long rssBeforeImport = StatusKiB("VmRSS:");
+    grid->Import(text.c_str());
+    const long importPeak = StatusKiB("VmHWM:"), rssAfterImport = StatusKiB("VmRSS:");
+    long textKiB = 0;
+    if (std::FILE* f = std::fopen(text.c_str(), "rb")) {
+        std::fseek(f, 0, SEEK_END);
+        textKiB = std::ftell(f) / 1024;
+        std::fclose(f);
+    }
+
     double gridExport = 1e9, plainExport = 1e9, gridImport = 1e9, plainImport = 1e9;
     auto best = [](double& b, double s) { b = std::min(b, s); };
     benchmark::RegisterBenchmark("CsvExport/grid",
@@ -352,7 +367,6 @@ int RunSize(int argc, char** argv, int N) {
         ->Iterations(3)
         ->Unit(benchmark::kMillisecond);
 
-    grid->ExportText(text.c_str());
     benchmark::RunSpecifiedBenchmarks();
 
     int failed = 0;
@@ -374,6 +388,10 @@ int RunSize(int argc, char** argv, int N) {
                     std::max(0L, peakAfter - rssBefore), tableKiB);
     else
         std::printf("  export memory: /proc/self/clear_refs not writable, peak not measured\n");
+    if (importPeakReset)
+        std::printf("  import memory: peak %ld KiB over the resident set after it (%ld KiB before it, a "
+                    "file of %ld KiB)\n",
+                    std::max(0L, importPeak - rssAfterImport), rssBeforeImport, textKiB);
     std::fflush(stdout);
     grid.reset();
     for (const std::string& p : {gridCsv, plainCsv, text})

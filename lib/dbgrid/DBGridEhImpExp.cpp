@@ -20,6 +20,8 @@
 
 #include <cmath>
 #include <algorithm>
+#include <array>
+#include <charconv>
 #include <climits>
 #include <cstring>
 #include <exception>
@@ -38,18 +40,6 @@ TDataSet* GridDataSet(TCustomDBGridEh* Grid) {
 
 int32_t GetLE32(const uint8_t* b) {
     return int32_t(uint32_t(b[0]) | uint32_t(b[1]) << 8 | uint32_t(b[2]) << 16 | uint32_t(b[3]) << 24);
-}
-
-// The stream's bytes from its position to its end.
-QByteArray ReadRest(TStream* S) {
-    QByteArray all;
-    char buf[65536];
-    for (;;) {
-        const Integer n = S->Read(buf, Integer(sizeof buf));
-        if (n <= 0) break;
-        all.append(buf, n);
-    }
-    return all;
 }
 
 bool IsNumericField(TField* F) {
@@ -93,6 +83,66 @@ String RtfEscape(const String& Text) {
         }
     }
     return out;
+}
+
+// The general-format text of a double with at most Precision (1 to 15) significant digits and
+// no exponent digits, as FloatToStrF gives it, written as ASCII into Out (room for 32 bytes).
+// Answers the length, or -1 where the text cannot be told from the shortest digits alone
+// (more shortest digits than kept, so the exact value must be rounded; subnormals, infinities
+// and NaN): those take the general conversion.
+//
+// The shortest digits that read back as a normal double lie within half a unit of its last
+// place, which is less than half a unit of the 15th significant digit; so when there are no
+// more of them than are kept, rounding the exact value to Precision digits gives these digits.
+int GeneralFloatText(double D, int Precision, char DecimalSeparator, char* Out) {
+    if (D == 0) { // -0 too: a zero shows no sign
+        Out[0] = '0';
+        return 1;
+    }
+    if (!std::isnormal(D) || Precision < 1 || Precision > 15) return -1;
+    char sci[40];
+    const char* end = std::to_chars(sci, sci + sizeof sci, std::fabs(D), std::chars_format::scientific).ptr;
+    char digits[24];
+    int count = 0;
+    const char* p = sci;
+    for (; p < end && *p != 'e'; ++p)
+        if (*p != '.' && count < 20) digits[count++] = *p;
+    int exp10 = 0;
+    if (p < end) std::from_chars(p + 1 + (p[1] == '+'), end, exp10);
+    while (count > 0 && digits[count - 1] == '0')
+        --count;
+    if (count == 0 || count > Precision) return -1;
+    const int e = exp10 + 1; // the value is 0.d1d2... x 10^e
+    int n = 0;
+    if (D < 0) Out[n++] = '-';
+    if (e > Precision || e < -3) {
+        Out[n++] = digits[0];
+        if (count > 1) {
+            Out[n++] = DecimalSeparator;
+            for (int i = 1; i < count; ++i)
+                Out[n++] = digits[i];
+        }
+        Out[n++] = 'E';
+        n += int(std::to_chars(Out + n, Out + 32, e - 1).ptr - (Out + n));
+        return n;
+    }
+    if (e <= 0) {
+        Out[n++] = '0';
+        Out[n++] = DecimalSeparator;
+        for (int i = e; i < 0; ++i)
+            Out[n++] = '0';
+        for (int i = 0; i < count; ++i)
+            Out[n++] = digits[i];
+        return n;
+    }
+    for (int i = 0; i < e; ++i)
+        Out[n++] = i < count ? digits[i] : '0';
+    if (count > e) {
+        Out[n++] = DecimalSeparator;
+        for (int i = e; i < count; ++i)
+            Out[n++] = digits[i];
+    }
+    return n;
 }
 
 } // namespace
@@ -320,7 +370,7 @@ bool TDBGridEhExport::CellTextOnly(TColumnsEhList* Columns) {
     const std::type_info& self = typeid(*this);
     FTextOnly = self == typeid(TDBGridEhExportAsText) || self == typeid(TDBGridEhExportAsUnicodeText) ||
                 self == typeid(TDBGridEhExportAsCSV);
-    FPlainFields.clear();
+    FPlainCells.clear();
     for (int i = 0; FTextOnly && i < Columns->Count(); ++i) {
         TColumnEh* col = Columns->Columns(i);
         const std::type_info& kind = typeid(*col);
@@ -330,7 +380,28 @@ bool TDBGridEhExport::CellTextOnly(TColumnsEhList* Columns) {
         TField* f = col->Field();
         const bool plain = f && !f->IsBlob() && col->DisplayFormat().isEmpty() && !col->HasKeyList() &&
                            col->GetColumnType() == ctCommon;
-        FPlainFields.push_back(plain ? f : nullptr);
+        TPlainCell cell;
+        cell.Field = plain ? f : nullptr;
+        // The library's own field classes show their stored value by known rules; a descendant
+        // (or a text hook) may show anything.
+        if (plain && !f->OnGetText) {
+            const std::type_info& fk = typeid(*f);
+            if (fk == typeid(TIntegerField) || fk == typeid(TSmallintField) || fk == typeid(TWordField) ||
+                fk == typeid(TShortintField) || fk == typeid(TByteField) || fk == typeid(TLongWordField) ||
+                fk == typeid(TAutoIncField) || fk == typeid(TLargeintField)) {
+                if (static_cast<TIntegerField*>(f)->DisplayFormat().isEmpty()) cell.Kind = TPlainKind::Integer;
+            } else if (fk == typeid(TFloatField) || fk == typeid(TCurrencyField) || fk == typeid(TExtendedField) ||
+                       fk == typeid(TSingleField)) {
+                auto* ff = static_cast<TFloatField*>(f);
+                if (ff->DisplayFormat().isEmpty() && !ff->currency()) {
+                    cell.Kind = TPlainKind::Float;
+                    cell.Precision = ff->Precision();
+                }
+            } else if (fk == typeid(TStringField)) {
+                cell.Kind = TPlainKind::String;
+            }
+        }
+        FPlainCells.push_back(cell);
     }
     return FTextOnly;
 }
@@ -343,7 +414,7 @@ void TDBGridEhExport::WriteRecord(TColumnsEhList* Columns) {
         TAxisColCellParamsEh* p = FColCellParamsEh.get();
         for (int i = 0; i < Columns->Count(); ++i) {
             TColumnEh* col = Columns->Columns(i);
-            TField* f = size_t(i) < FPlainFields.size() ? FPlainFields[size_t(i)] : nullptr;
+            TField* f = size_t(i) < FPlainCells.size() ? FPlainCells[size_t(i)].Field : nullptr;
             p->FText = f ? f->DisplayText() : col->DisplayText();
             WriteDataCell(col, p);
         }
@@ -579,6 +650,76 @@ void TDBGridEhExportAsCSV::PutQuoted(const String& Text) {
         FOut.resize(start);
     }
     PutText(Quoted(Text));
+}
+
+void TDBGridEhExportAsCSV::PutQuotedAscii(const char* Text, int Count) {
+    const size_t start = FOut.size();
+    FOut.resize(start + size_t(Count) * 2 + 2);
+    char* out = FOut.data() + start;
+    const char q = FQuoteChar;
+    if (q) *out++ = q;
+    for (int i = 0; i < Count; ++i) {
+        if (q && Text[i] == q) *out++ = q;
+        *out++ = Text[i];
+    }
+    if (q) *out++ = q;
+    FOut.resize(size_t(out - FOut.data()));
+    if (FOut.size() >= size_t(kOutBlock)) FlushOut();
+}
+
+// Without hooks, numbers and plain strings go from the record straight into the output: an
+// integer as its digits, a float as the field's general-format text when its shortest digits
+// fit the field's precision (see GeneralFloatText), a string quoted as it is. Every other cell
+// takes its display text.
+void TDBGridEhExportAsCSV::WriteRecord(TColumnsEhList* Columns) {
+    const bool asciiQuote = uint8_t(FQuoteChar) < 0x80;
+    const char16_t dec = FormatSettings().DecimalSeparator.unicode();
+    if (FDBGridEh->OnGetCellParams || !asciiQuote || dec == 0 || dec >= 0x80 || !CellTextOnly(Columns) ||
+        FPlainCells.size() != size_t(Columns->Count())) {
+        TDBGridEhExportAsText::WriteRecord(Columns);
+        return;
+    }
+    CheckFirstRec();
+    FirstCell = true;
+    char buf[64];
+    for (int i = 0; i < Columns->Count(); ++i) {
+        CheckFirstCell();
+        const TPlainCell& cell = FPlainCells[size_t(i)];
+        switch (cell.Kind) {
+        case TPlainKind::Integer: {
+            Int64 v = 0;
+            if (!static_cast<TIntegerField*>(cell.Field)->GetValue(v)) {
+                PutQuotedAscii(buf, 0);
+                break;
+            }
+            const char* end = std::to_chars(buf, buf + sizeof buf, v).ptr;
+            PutQuotedAscii(buf, int(end - buf));
+            break;
+        }
+        case TPlainKind::Float: {
+            double d = 0;
+            if (!static_cast<TFloatField*>(cell.Field)->GetValue(d)) {
+                PutQuotedAscii(buf, 0);
+                break;
+            }
+            const int n = GeneralFloatText(d, cell.Precision, char(dec), buf);
+            if (n >= 0)
+                PutQuotedAscii(buf, n);
+            else
+                PutQuoted(cell.Field->DisplayText());
+            break;
+        }
+        case TPlainKind::String: {
+            String s;
+            static_cast<TStringField*>(cell.Field)->GetValue(s);
+            PutQuoted(s);
+            break;
+        }
+        case TPlainKind::Text:
+            PutQuoted(cell.Field ? cell.Field->DisplayText() : Columns->Columns(i)->DisplayText());
+            break;
+        }
+    }
 }
 
 void TDBGridEhExportAsCSV::WriteTitle(TColumnsEhList* Columns) {
@@ -1278,68 +1419,155 @@ void TDBGridEhImport::ImportFromStream(TStream* Stream, bool IsImportAll) {
 // ---------------------------------------------------------------------------------------------
 // Text readers
 
-String TDBGridEhImportAsText::DecodeInput(const QByteArray& Bytes) {
-    const qsizetype z = Bytes.indexOf('\0');
-    return FromAnsiBytes(z < 0 ? Bytes : Bytes.left(z));
+namespace {
+// Windows-1251 to UTF-16, every byte (the undefined ones as the code page routine maps them).
+const char16_t* AnsiTable() {
+    static const std::array<char16_t, 256> table = [] {
+        QByteArray all(256, '\0');
+        for (int i = 0; i < 256; ++i)
+            all[i] = char(i);
+        const String text = FromAnsiBytes(all);
+        std::array<char16_t, 256> t{};
+        for (int i = 0; i < 256; ++i)
+            t[size_t(i)] = text[i].unicode();
+        return t;
+    }();
+    return table.data();
+}
+} // namespace
+
+bool TDBGridEhImportAsText::DecodeBlock(const char* Bytes, qsizetype Count, bool) {
+    const void* zero = std::memchr(Bytes, 0, size_t(Count));
+    const qsizetype take = zero ? static_cast<const char*>(zero) - Bytes : Count;
+    const char16_t* table = AnsiTable();
+    const qsizetype old = FText.size();
+    FText.resize(old + take);
+    QChar* out = FText.data() + old;
+    for (qsizetype i = 0; i < take; ++i)
+        out[i] = QChar(table[uint8_t(Bytes[i])]);
+    return !zero;
 }
 
-String TDBGridEhImportAsUnicodeText::DecodeInput(const QByteArray& Bytes) {
-    if (Bytes.size() >= 2 && uint8_t(Bytes[0]) == 0xFE && uint8_t(Bytes[1]) == 0xFF)
-        FormatError(ReaderName() + QStringLiteral(".CheckState"),
-                    QStringLiteral("Неверный формат текста (обратный порядок байтов UTF-16)"));
-    qsizetype start = 0;
-    if (Bytes.size() >= 2 && uint8_t(Bytes[0]) == 0xFF && uint8_t(Bytes[1]) == 0xFE) start = 2;
-    String s;
-    for (qsizetype i = start; i + 1 < Bytes.size(); i += 2) {
-        const char16_t u = char16_t(uint8_t(Bytes[i]) | uint8_t(Bytes[i + 1]) << 8);
-        if (u == 0) return s;
-        s += QChar(u);
+void TDBGridEhImportAsUnicodeText::ReadPrefix() {
+    FStarted = false;
+    FHasOdd = false;
+    TDBGridEhImportAsText::ReadPrefix();
+}
+
+bool TDBGridEhImportAsUnicodeText::DecodeBlock(const char* Bytes, qsizetype Count, bool Last) {
+    const String where = ReaderName() + QStringLiteral(".CheckState");
+    if (Last && FHasOdd) FormatError(where, QStringLiteral("Неверный формат текста (нечётное число байтов)"));
+    const qsizetype old = FText.size();
+    FText.resize(old + (Count + 1) / 2);
+    QChar* out = FText.data() + old;
+    qsizetype n = 0, i = 0;
+    bool more = true;
+    auto put = [&](char16_t u) {
+        if (!FStarted) {
+            FStarted = true;
+            // Bytes FE FF: big-endian text, which this reader does not take.
+            if (u == 0xFFFE)
+                FormatError(where, QStringLiteral("Неверный формат текста (обратный порядок байтов UTF-16)"));
+            if (u == 0xFEFF) return; // the byte-order mark
+        }
+        if (u == 0)
+            more = false;
+        else
+            out[n++] = QChar(u);
+    };
+    if (FHasOdd && Count > 0) {
+        FHasOdd = false;
+        put(char16_t(uint8_t(FOdd) | uint8_t(Bytes[0]) << 8));
+        i = 1;
     }
-    if ((Bytes.size() - start) % 2 != 0)
-        FormatError(ReaderName() + QStringLiteral(".CheckState"),
-                    QStringLiteral("Неверный формат текста (нечётное число байтов)"));
-    return s;
+    for (; more && i + 1 < Count; i += 2)
+        put(char16_t(uint8_t(Bytes[i]) | uint8_t(Bytes[i + 1]) << 8));
+    if (more && i < Count) {
+        FHasOdd = true;
+        FOdd = Bytes[i];
+    }
+    FText.resize(old + n);
+    return more;
+}
+
+bool TDBGridEhImportAsText::Refill(int& Keep) {
+    if (FInputEnd) return false;
+    if (Keep > 0) {
+        FText.remove(0, Keep);
+        FPos -= Keep;
+        Keep = 0;
+    }
+    const qsizetype before = FText.size();
+    // A short read may bring no whole character: read on until one comes or the input ends.
+    while (FText.size() == before && !FInputEnd) {
+        if (FBlock.size() != kInBlock) FBlock.resize(kInBlock);
+        const Integer n = FStream->Read(FBlock.data(), kInBlock);
+        const bool last = n <= 0;
+        if (!DecodeBlock(FBlock.constData(), last ? 0 : n, last) || last) FInputEnd = true;
+    }
+    return FText.size() > before;
 }
 
 void TDBGridEhImportAsText::ImportFromStream(TStream* Stream, bool IsImportAll) {
+    FText.clear();
+    FPos = 0;
+    FInputEnd = false;
+    const auto release = qScopeGuard([&] {
+        FText = String();
+        FBlock = QByteArray();
+    });
     TDBGridEhImport::ImportFromStream(Stream, IsImportAll);
 }
 
+// The input is read a block at a time; only the line being read is kept across blocks.
 void TDBGridEhImportAsText::ReadPrefix() {
-    FText = DecodeInput(ReadRest(FStream));
+    FText.clear();
     FPos = 0;
+    FInputEnd = false;
+    int keep = 0;
+    Refill(keep);
     Eos = FText.isEmpty();
 }
 
 // A line: values separated by tabs, ended by CR LF (or a lone LF) or the end of the text.
 bool TDBGridEhImportAsText::ReadRecordValues(std::vector<TImportValueEh>& Values) {
-    const int n = int(FText.size());
-    if (FPos >= n) return false;
-    const QChar* d = FText.constData();
+    int start = FPos;
+    if (FPos >= FText.size() && !Refill(start)) return false;
     // Each value is cut from the text in one piece.
-    int start = FPos, end = n;
-    auto push = [&](int to) { Values.push_back(TImportValueEh{true, Variant(String(d + start, to - start))}); };
-    while (FPos < n) {
-        const char16_t ch = d[FPos].unicode();
+    auto push = [&](int to) {
+        Values.push_back(TImportValueEh{true, Variant(String(FText.constData() + start, to - start))});
+    };
+    for (;;) {
+        if (FPos >= FText.size()) {
+            if (Refill(start)) continue;
+            push(FPos); // the text ends without a line break
+            break;
+        }
+        const char16_t ch = FText.constData()[FPos].unicode();
         if (ch == u'\t') {
             push(FPos);
             start = ++FPos;
         } else if (ch == u'\r') {
-            end = FPos++;
-            if (FPos >= n || d[FPos] != QLatin1Char('\n'))
+            if (FPos + 1 >= FText.size() && Refill(start)) continue;
+            if (FPos + 1 >= FText.size() || FText.constData()[FPos + 1] != QLatin1Char('\n'))
                 FormatError(ReaderName() + QStringLiteral(".CheckState"),
                             QStringLiteral("Неверный формат текста"));
-            ++FPos;
+            push(FPos);
+            FPos += 2;
             break;
         } else if (ch == u'\n') {
-            end = FPos++;
+            push(FPos);
+            ++FPos;
             break;
         } else {
             ++FPos;
         }
     }
-    push(end);
-    if (FPos >= FText.size()) Eos = true;
+    // The input is exhausted when nothing follows the line.
+    if (FPos >= FText.size()) {
+        int keep = FPos;
+        if (!Refill(keep)) Eos = true;
+    }
     if (Values.size() > size_t(FImpCols->Count()))
         FormatError(ReaderName(),
                     QStringLiteral("строка %1: %2 значений на %3 столбцов, лишнее значение в столбце %4")

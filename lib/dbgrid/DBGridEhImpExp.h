@@ -77,13 +77,23 @@ protected:
     std::vector<Currency> FooterValues;
     bool FWritten = false;
 
+    // True when a data cell needs nothing but its text (see the .cpp); fills FPlainCells.
+    bool CellTextOnly(TColumnsEhList* Columns);
+    // How a cell's text may be had without building it: the stored value of a field of the
+    // library's own integer, float or string classes, formatted as the field would show it.
+    enum class TPlainKind : uint8_t { Text, Integer, Float, String };
+    struct TPlainCell {
+        // The field whose display text is the cell text as it is; null: the column's text.
+        TField* Field = nullptr;
+        TPlainKind Kind = TPlainKind::Text;
+        int Precision = 15; // of a float field
+    };
+    std::vector<TPlainCell> FPlainCells;
+
 private:
     void Walk(bool IsExportAll);
-    bool CellTextOnly(TColumnsEhList* Columns);
     bool FTextOnlyKnown = false;
     bool FTextOnly = false;
-    // Per exported column: its field when the cell text is the field's display text as it is.
-    std::vector<TField*> FPlainFields;
 };
 using TDBGridEhExportClass = std::function<TDBGridEhExport*()>;
 
@@ -130,9 +140,12 @@ protected:
     void WriteDataCell(TColumnEh* Column, TAxisColCellParamsEh* CellParams) override;
     void WriteFooterCell(int DataCol, int FooterRow, const String& Text, TAlignment Alignment,
                          TColor Background, TFont* Font, TColumnEh* Column) override;
+    void WriteRecord(TColumnsEhList* Columns) override;
     String Quoted(const String& Text) const;
     // Writes Quoted(Text) without building it when the quote is a plain ASCII character.
     void PutQuoted(const String& Text);
+    // Writes ASCII bytes quoted (the quote is ASCII or zero).
+    void PutQuotedAscii(const char* Text, int Count);
 
 private:
     char FSeparator;
@@ -247,23 +260,39 @@ class TDBGridEhImportAsText : public TDBGridEhImport {
 public:
     void ImportFromStream(TStream* Stream, bool IsImportAll) override;
 
+    // Bytes asked of the stream at a time; the reader holds one block and the line being read.
+    static constexpr int kInBlock = 1 << 16;
+
 protected:
     void ReadPrefix() override;
     bool ReadRecordValues(std::vector<TImportValueEh>& Values) override;
     void ReadDataCell(TColumnEh* Column, const TImportValueEh& Value) override;
-    // The whole input as text (Windows-1251 here).
-    virtual String DecodeInput(const QByteArray& Bytes);
+    // Appends the text of the next bytes of the input to FText (Windows-1251 here); false once
+    // the text has ended (a zero character). Last: the input has no more bytes.
+    virtual bool DecodeBlock(const char* Bytes, qsizetype Count, bool Last);
     virtual String ReaderName() const { return QStringLiteral("TDBGridEhImportAsText"); }
+    // Reads the next block of the input into FText, first dropping the text before Keep (FPos
+    // and Keep move with it); false when the input has nothing more.
+    bool Refill(int& Keep);
 
+    // The text read but not yet taken, from the start of the line being read.
     String FText;
     int FPos = 0;
+    bool FInputEnd = false;
+    QByteArray FBlock;
 };
 
 class TDBGridEhImportAsUnicodeText : public TDBGridEhImportAsText {
     KVT_CLASS(TDBGridEhImportAsUnicodeText, TDBGridEhImportAsText)
 protected:
-    String DecodeInput(const QByteArray& Bytes) override;
+    void ReadPrefix() override;
+    bool DecodeBlock(const char* Bytes, qsizetype Count, bool Last) override;
     String ReaderName() const override { return QStringLiteral("TDBGridEhImportAsUnicodeText"); }
+
+private:
+    bool FStarted = false; // past the byte-order mark
+    bool FHasOdd = false;  // a code unit's first byte, held for the next block
+    char FOdd = 0;
 };
 
 class TDBGridEhImportAsVCLDBIF : public TDBGridEhImport {

@@ -632,6 +632,13 @@ using TDBGridEhDesignTitleFrameProc =
 extern TDBGridEhDesignTitleFrameProc DBGridEhDesignTitleFrame;
 // The font of the sort indexes printed beside the markers when several columns are marked.
 TFont* SortIndexFont();
+// The indicator's pictures, in this order: 0 the current row's arrow, 1 editing, 2 inserting,
+// 3 a selected row, 4 the current row selected, 5 the arrow in white, 6 the arrow in
+// InplaceSearchMatchColor.
+TCustomImageList* IndicatorImageList();
+// Makes image 6 of List (the white arrow at 5 drawn in InplaceSearchMatchColor) anew, replacing
+// the one there; for a program that changes the colour.
+void AddSearchArrowImage(TCustomImageList* List);
 
 // The name a grid layout is stored under: the owner chain's names up to the form's class name.
 String LayoutSectionName(TComponent* Component);

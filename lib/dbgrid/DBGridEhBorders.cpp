@@ -66,8 +66,15 @@ void THeadTreeNode::CreateFieldTree(TCustomDBGridEh* AGrid) {
 }
 
 int TCustomDBGridEh::CalcHeadTreeHeights(THeadTreeNode* Node) {
-    if (!Node->Child) return 0;
     TCanvas* c = Canvas();
+    // Before the window exists the texts are measured on a borrowed screen context, given back
+    // however the measuring ends.
+    const bool borrow = !HandleAllocated() && !c->HandleAllocated();
+    if (borrow) c->SetHandle(ScreenDC());
+    const auto giveBack = qScopeGuard([&] {
+        if (borrow) c->SetHandle(nullptr);
+    });
+    if (!Node->Child) return 0;
     TFont saved;
     saved.Assign(c->Font());
     const auto restore = qScopeGuard([&] { c->Font()->Assign(&saved); });
@@ -259,7 +266,7 @@ void TCustomDBGridEh::GetCellBorderParams(int ACol, int ARow, TGridCellBorderTyp
                 edgeDrawn = true;
             }
         }
-    } else if (lines->GridBoundaries() && !vertical && ARow == lastRow && Border == cbtBottomEh &&
+    } else if (lines->GridBoundaries() && !vertical && ARow == lastRow &&
                lines->VertEmptySpaceStyle() == dessNonEh) {
         if (type.X == 0) {
             Color = dark;

@@ -13,16 +13,22 @@
 #include "platform/ui/WinApi.h"
 
 #include <QCursor>
+#include <QGuiApplication>
 #include <QPainter>
 #include <QScopeGuard>
+
+#include <optional>
 
 namespace {
 
 constexpr UINT_PTR TrackTimerId = 1;
 
-// A small black arrow on a transparent square, pointing down (Angle 0) or sideways.
-QCursor ArrowCursor(int Angle) {
+// A small black arrow on a transparent square, pointing down (Angle 0) or sideways; none when
+// no picture can be made (no screen to draw for).
+std::optional<QCursor> ArrowCursor(int Angle) {
+    if (!qobject_cast<QGuiApplication*>(QCoreApplication::instance())) return std::nullopt;
     QPixmap pm(16, 16);
+    if (pm.isNull()) return std::nullopt;
     pm.fill(Qt::transparent);
     QPainter p(&pm);
     p.translate(8, 8);
@@ -36,8 +42,15 @@ QCursor ArrowCursor(int Angle) {
     return QCursor(pm, 8, 8);
 }
 
+// The screen answers every unknown cursor number with the standard arrow: the drawn cursor is
+// put in its place once. When it cannot be drawn the grid shows the standard cursor instead.
 TCursor RegisteredCursor(int Id, int Angle) {
-    if (Screen && !Screen->Cursors(Id)) Screen->SetCursors(Id, ArrowCursor(Angle));
+    if (!Screen) return crDefault;
+    if (Screen->Cursors(Id)->shape() != Qt::BitmapCursor) {
+        const std::optional<QCursor> drawn = ArrowCursor(Angle);
+        if (!drawn) return crDefault;
+        Screen->SetCursors(Id, *drawn);
+    }
     return TCursor(Id);
 }
 

@@ -39,6 +39,16 @@ int InplaceSearchTimeOutDefault = 1500;
 TColor InplaceSearchMatchColor = clYellow;
 TColor InplaceSearchMatchFontColor = clBlack;
 
+namespace {
+// The detail panel scrolls like a scroll box: under a custom style it takes the scroll box's
+// hook. No custom style exists here, so the hook is registered and never put in place.
+const bool RowDetailStyleHookRegistered = [] {
+    TStyleManager::RegisterStyleHook(&TRowDetailPanelControlEh::StaticClassInfo(),
+                                     &TScrollBoxStyleHook::StaticClassInfo());
+    return true;
+}();
+} // namespace
+
 String LayoutSectionName(TComponent* Component) {
     if (!Component) return String();
     if (dynamic_cast<TCustomForm*>(Component)) return Component->ClassName();
@@ -360,7 +370,10 @@ void TCustomDBGridEh::CreateWnd() {
     }
     UpdateVertScrollBar();
     // The search and grouping panels take their room at the top once the window exists.
-    UpdateGroupingPanelLayout();
+    RequestLayoutUpdate();
+    if (FDataGrouping && FDataGrouping->GroupPanelVisible()) LayoutGroupPanelTitles();
+    LayoutTopPanels();
+    RequestLayoutUpdate();
 }
 
 // ---------------------------------------------------------------------------------------------

@@ -7,6 +7,7 @@
 // indicator or data cells; CancelTracking always brings FDBGridEhState back to dgsNormal.
 
 #include "lib/dbgrid/DBGridEh.h"
+#include "lib/dbgrid/DBGridEhFilterRow.h"
 
 #include "lib/dbgrid/DBGridEhCenter.h"
 #include "lib/dbgrid/DBGridEhGrouping.h"
@@ -40,19 +41,23 @@ bool MovedBeyond(const TPoint& A, int X, int Y) {
 // Focus and tracking
 
 bool TCustomDBGridEh::TryAcquireFocus() {
-    // The grid or its editor holding the focus counts as focused.
+    // The grid or a window of its own (editor, filter-row editor, search box) holding the focus
+    // counts as focused.
     if (IsFocusInside()) return true;
-    if (!FAcquireFocus) return true;
-    if (CanFocus() && !ComponentState().Contains(csDesigning)) {
+    // A grid that does not take the focus, cannot take it, or is being designed goes on without.
+    bool result = true;
+    if (FAcquireFocus && CanFocus() && !ComponentState().Contains(csDesigning)) {
         SetFocus();
-        if (IsFocusInside()) return true;
+        result = IsFocusInside();
         TForm* active = Screen ? Screen->ActiveForm() : nullptr;
-        if (active && active->FormStyle() == fsMDIChild) {
+        if (!result && active && active->FormStyle() == fsMDIChild) {
             ::SetFocus(Handle());
-            return IsFocusInside();
+            result = IsFocusInside();
         }
     }
-    return false;
+    // The filter row's editor may have taken the focus instead.
+    if (!result && FFilterEdit) result = FFilterEdit->Focused();
+    return result;
 }
 
 void TCustomDBGridEh::CancelTracking() {

@@ -82,21 +82,13 @@ void TCustomDBGridEh::QueryCellParams(TAxisBarEh* Column, TAxisColCellParamsEh* 
 }
 
 bool TCustomDBGridEh::CheckColumnDuplicateValues(TColumnEh* Column, String& Text, bool CheckPrevRow) {
-    // The neighbour is read by its view row; the top visible row has no neighbour above, so
-    // it always shows its value.
-    const int dataRow = FInstantReadDataRow;
-    if (dataRow < 0) return false;
-    const int other = CheckPrevRow ? dataRow - 1 : dataRow + 1;
-    if (CheckPrevRow && TopDataOffset() + dataRow <= TopRow()) return false;
-    if (other < 0 || other >= FullDataRowCount()) return false;
+    if (!DataLink()->Active()) return false;
     const bool byValue = bool(Column->OnGetHideDuplicatesValue);
     Variant value, otherValue;
-    if (byValue) Column->OnGetHideDuplicatesValue(this, Column, Text, value);
     String otherText;
-    {
-        InstantReadScope read(this, other);
-        // The neighbour's text as its own cell shows it: the cell events may change it. Its
-        // record is a separate one: the record of the cell being painted stays as it is.
+    // The neighbour's text as its own cell shows it: the cell events may change it. Its record is
+    // a separate one: the record of the cell being painted stays as it is.
+    auto readNeighbour = [&] {
         static TAxisColCellParamsEh shared;
         TAxisColCellParamsEh* params = &shared;
         Column->FillColCellParams(params);
@@ -106,6 +98,28 @@ bool TCustomDBGridEh::CheckColumnDuplicateValues(TColumnEh* Column, String& Text
         Column->GetColCellParams(false, params);
         otherText = params->FText;
         if (byValue) Column->OnGetHideDuplicatesValue(this, Column, otherText, otherValue);
+    };
+    if (UsesMemTable()) {
+        // Rows are read by their view position, within the view; the top visible row has no
+        // neighbour above, so it always shows its value.
+        const int dataRow = FInstantReadDataRow;
+        if (dataRow < 0) return false;
+        if (CheckPrevRow && TopDataOffset() + dataRow <= TopRow()) return false;
+        const int other = CheckPrevRow ? dataRow - 1 : dataRow + 1;
+        if (other < 0 || other >= FullDataRowCount()) return false;
+        if (byValue) Column->OnGetHideDuplicatesValue(this, Column, Text, value);
+        InstantReadScope read(this, other);
+        readNeighbour();
+    } else {
+        // Without a memory table the neighbour is the next record of the link's buffer, when the
+        // buffer holds one.
+        auto* link = DataLink();
+        const int active = link->ActiveRecord();
+        if (CheckPrevRow ? active <= 0 : active >= link->RecordCount() - 1) return false;
+        if (byValue) Column->OnGetHideDuplicatesValue(this, Column, Text, value);
+        link->SetActiveRecord(active + (CheckPrevRow ? -1 : 1));
+        const auto back = qScopeGuard([&] { link->SetActiveRecord(active); });
+        readNeighbour();
     }
     if (byValue) return VarSameValue(value, otherValue);
     return otherText == Text;
@@ -162,12 +176,13 @@ void TCustomDBGridEh::DrawGridDataCell(int ACol, int ARow, TPoint, TGridDrawStat
     params->FXFrameOffs = params->FThe3DRect ? 1 : 2;
     params->FYFrameOffs = Byte(params->FXFrameOffs - (Flat() ? 1 : 0));
 
-    // Odd and even rows by record number, while the column keeps the grid's colour.
+    // Odd and even rows by record number, while the column keeps the grid's colour. A data set
+    // that cannot number its records is numbered by the sum list's virtual records.
     TColor background = style.GetColumnColor(column);
     TDataSet* ds = DataLink()->DataSet();
     if (column->Color() == Color() && OddRowColor() != EvenRowColor() &&
-        (ds->IsSequenced() || UsesMemTable())) {
-        const int recNo = DataRowToRecNo(DataRow);
+        (ds->IsSequenced() || (FSumList->Active() && FSumList->VirtualRecords()))) {
+        const int recNo = FSumList->RecNo();
         background = recNo % 2 != 0 ? OddRowColor() : EvenRowColor();
     }
 

@@ -6,6 +6,7 @@
 
 #include "lib/dbgrid/DBGridEhGrouping.h"
 #include "lib/dbgrid/DBGridEhNavigator.h"
+#include "lib/dbgrid/DBGridEhRes.h"
 #include "lib/dbgrid/DBGridEhScrollBars.h"
 #include "lib/dbgrid/DBGridEhSelection.h"
 #include "lib/tools/ToolCtrlsEh.h"
@@ -14,18 +15,13 @@
 #include "platform/ui/Themes.h"
 #include "platform/ui/WinGdi.h"
 
+#include <QImage>
+#include <QPainter>
 #include <QScopeGuard>
 
 #include <algorithm>
 
 namespace {
-
-// Sizes of the sort-marker pictures the title layout reserves room by.
-constexpr int SortMarkerImageWidth = 10;
-constexpr int SortMarkerImageHeight = 8;
-// Indicator pictures: 11 wide, as many high as an arrow of nine lines needs.
-constexpr int IndicatorImageWidth = 11;
-constexpr int IndicatorImageHeight = 10;
 
 // Restores the canvas font, brush and pen a painter changed, however it is left.
 struct CanvasKeeper {
@@ -52,7 +48,8 @@ struct InstantReadScope {
     ~InstantReadScope() { Grid->InstantReadRowLeave(); }
 };
 
-// The right-pointing arrow of the current row, as nine lines from its top-left corner.
+// The right-pointing arrow of the current row, as nine lines from its top-left corner; each
+// line ends before its second point.
 std::vector<TPoint> ArrowLines() {
     std::vector<TPoint> p;
     for (int i = 0; i <= 4; ++i)
@@ -62,16 +59,136 @@ std::vector<TPoint> ArrowLines() {
     return p;
 }
 
+// The indicator pictures: 7 x 10, room for the arrow (5 x 9 from row 1) and the other signs.
+constexpr int IndicatorImageWidth = 7;
+constexpr int IndicatorImageHeight = 10;
+// The key colour of the white arrow's picture (the other pictures are keyed on white).
+constexpr TColor WhiteArrowKey = TColor(0x808000);
+
+QColor KeyColor(TColor C) {
+    const COLORREF v = COLORREF(ColorToRGB(C));
+    return QColor(GetRValue(v), GetGValue(v), GetBValue(v));
+}
+
+// A picture of the list's size on Key, with the pixels Ink plots in C.
+template <class F> TBitmap* IndicatorPicture(TBitmap& Bmp, TColor Key, TColor C, F Ink) {
+    QImage img(IndicatorImageWidth, IndicatorImageHeight, QImage::Format_RGB32);
+    img.fill(KeyColor(Key));
+    const QRgb ink = KeyColor(C).rgb();
+    Ink([&](int x, int y) { img.setPixel(x, y, ink); });
+    Bmp.SetImage(img);
+    return &Bmp;
+}
+
+// The arrow's pixels, where the themed painter puts them: one row below the picture's top.
+template <class P> void PlotArrow(P Plot) {
+    const std::vector<TPoint> lines = ArrowLines();
+    for (size_t k = 0; k + 1 < lines.size(); k += 2) {
+        const TPoint a = lines[k], b = lines[k + 1];
+        if (a.Y == b.Y)
+            for (int x = a.X; x < b.X; ++x)
+                Plot(x, a.Y + 1);
+        else
+            for (int y = a.Y; y < b.Y; ++y)
+                Plot(a.X, y + 1);
+    }
+}
+
+TImageList* BuildIndicatorImageList() {
+    auto* l = new TImageList();
+    l->SetSize(IndicatorImageWidth, IndicatorImageHeight);
+    l->SetMasked(true);
+    TBitmap bmp;
+    // 0: the current row's arrow.
+    l->AddMasked(IndicatorPicture(bmp, clWhite, clBlack, [](auto Plot) { PlotArrow(Plot); }), clWhite);
+    // 1: an I-beam, the row is being edited.
+    l->AddMasked(IndicatorPicture(bmp, clWhite, clBlack,
+                                  [](auto Plot) {
+                                      for (int x : {1, 2, 4, 5}) {
+                                          Plot(x, 1);
+                                          Plot(x, 9);
+                                      }
+                                      for (int y = 2; y <= 8; ++y)
+                                          Plot(3, y);
+                                  }),
+                 clWhite);
+    // 2: an asterisk, the row is being inserted.
+    l->AddMasked(IndicatorPicture(bmp, clWhite, clBlack,
+                                  [](auto Plot) {
+                                      for (int d = -2; d <= 2; ++d) {
+                                          Plot(3 + d, 5);
+                                          Plot(3, 5 + d);
+                                          Plot(3 + d, 5 + d);
+                                          Plot(3 + d, 5 - d);
+                                      }
+                                  }),
+                 clWhite);
+    // 3: a dot, a selected row.
+    l->AddMasked(IndicatorPicture(bmp, clWhite, clBlack,
+                                  [](auto Plot) {
+                                      for (int y = 4; y <= 6; ++y)
+                                          for (int x = 2; x <= 4; ++x)
+                                              Plot(x, y);
+                                  }),
+                 clWhite);
+    // 4: the arrow with a dot, the current row is selected.
+    l->AddMasked(IndicatorPicture(bmp, clWhite, clBlack,
+                                  [](auto Plot) {
+                                      PlotArrow(Plot);
+                                      for (int y = 8; y <= 9; ++y)
+                                          for (int x = 5; x <= 6; ++x)
+                                              Plot(x, y);
+                                  }),
+                 clWhite);
+    // 5: the arrow in white, for the dark ground of a selected row.
+    l->AddMasked(IndicatorPicture(bmp, WhiteArrowKey, clWhite, [](auto Plot) { PlotArrow(Plot); }),
+                 WhiteArrowKey);
+    return l;
+}
+
 } // namespace
 
 TFont* SortIndexFont() {
     static TFont* font = [] {
         auto* f = new TFont();
         f->SetName(QStringLiteral("Arial"));
-        f->SetHeight(1 - SortMarkerImageHeight);
+        f->SetHeight(1 - SortMarkerImageList()->Height());
         return f;
     }();
     return font;
+}
+
+TCustomImageList* IndicatorImageList() {
+    static TImageList* list = [] {
+        TImageList* l = BuildIndicatorImageList();
+        AddSearchArrowImage(l);
+        return l;
+    }();
+    return list;
+}
+
+void AddSearchArrowImage(TCustomImageList* List) {
+    if (!List || List->Count() < 6) return;
+    if (List->Count() > 6) List->Delete(6);
+    // The white arrow, drawn on the search colour: white turns into the ground, the key colour
+    // stays and is keyed out again when the picture is added.
+    TImageList work;
+    work.SetSize(List->Width(), List->Height());
+    work.SetMasked(true);
+    work.SetBkColor(ColorToRGB(InplaceSearchMatchColor) == ColorToRGB(WhiteArrowKey) ? TColor(RGB(0, 127, 127))
+                                                                                      : InplaceSearchMatchColor);
+    QImage img(List->Width(), List->Height(), QImage::Format_RGB32);
+    img.fill(KeyColor(WhiteArrowKey));
+    {
+        QPainter p(&img);
+        p.drawImage(0, 0, List->Image(5));
+    }
+    TBitmap white;
+    white.SetImage(img);
+    work.AddMasked(&white, clWhite);
+    TBitmap rendered;
+    work.GetBitmap(0, &rendered);
+    List->AddMasked(&rendered, WhiteArrowKey);
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -110,7 +227,7 @@ bool TCustomDBGridEh::IsFixedStyleCell(const TGridCoord& Cell, TGridDrawState St
     const bool footer = Cell.Y >= RowCount();
     if (dataRow == -1 && GetFilterRowCount() > 0) return false;
     if (fixed && FOptionsEh.Contains(dghFixed3D) && (dataCol < 0 || dataRow < 0)) return true;
-    if (FOptionsEh.Contains(dghFooter3D) && !fixed && FooterRowCount() >= 1 && footer) return true;
+    if (FOptionsEh.Contains(dghFooter3D) && !fixed && FullFooterRowCount() >= 1 && footer) return true;
     if (FOptionsEh.Contains(dghData3D) && !fixed && !footer) return true;
     return FOptionsEh.Contains(dghFrozen3D) && dataCol >= 0 && dataRow >= 0 && dataCol < FrozenColCount() &&
            Cell.Y < RowCount();
@@ -208,12 +325,21 @@ String TCustomDBGridEh::RecNoText(int RecNo, bool Current) {
 
 void TCustomDBGridEh::DrawIndicatorImage(int, int, const TRect& ARect, int XOffset, int YOffset, int Kind) {
     TCanvas* c = Canvas();
-    const TPoint origin{(ARect.Left + ARect.Right - IndicatorImageWidth) / 2 + XOffset,
-                        (ARect.Top + ARect.Bottom - IndicatorImageHeight) / 2 + YOffset + 1};
+    TCustomImageList* list = IndicatorImageList();
+    if (!ThemesInUse()) {
+        // Browsing, selected, editing, inserting, searching.
+        static const int Image[] = {0, 5, 1, 2, 6};
+        if (Kind < 0 || Kind > 4) return;
+        list->Draw(c, (ARect.Left + ARect.Right - list->Width()) / 2 + XOffset,
+                   (ARect.Top + ARect.Bottom - list->Height()) / 2 + YOffset, Image[Kind]);
+        return;
+    }
     switch (Kind) {
     case 0:
     case 1:
     case 4: {
+        const TPoint origin{(ARect.Left + ARect.Right - list->Width()) / 2 + XOffset,
+                            (ARect.Top + ARect.Bottom - list->Height()) / 2 + YOffset + 1};
         TColor light = cl3DDkShadow;
         TColor dark = MixColorsPercent(cl3DDkShadow, clBlack, 30);
         if (Kind == 1) {
@@ -222,18 +348,15 @@ void TCustomDBGridEh::DrawIndicatorImage(int, int, const TRect& ARect, int XOffs
         } else if (Kind == 4) {
             light = dark = InplaceSearchMatchColor;
         }
-        if (!ThemesInUse() && Kind == 0) light = dark = clBlack;
         PaintGradientLines(c, origin, ArrowLines(), light, dark);
         return;
     }
-    case 2: { // a pencil stroke: the row is being edited
-        const std::vector<TPoint> pts{{1, 8}, {8, 1}, {2, 8}, {8, 2}, {1, 9}, {3, 9}};
-        PaintGradientLines(c, origin, pts, cl3DDkShadow, cl3DDkShadow);
-        return;
-    }
-    case 3: { // a star: the row is being inserted
-        const std::vector<TPoint> pts{{1, 5}, {9, 5}, {5, 1}, {5, 9}, {2, 2}, {8, 8}, {8, 2}, {2, 8}};
-        PaintGradientLines(c, origin, pts, cl3DDkShadow, cl3DDkShadow);
+    case 2:
+    case 3: {
+        // The pencil and the insert sign of the shared button pictures, one pixel low.
+        TImageList* res = DBGridEhRes()->IMList10;
+        res->Draw(c, (ARect.Left + ARect.Right - res->Width()) / 2,
+                  (ARect.Top + ARect.Bottom - res->Height()) / 2 + 1, Kind == 2 ? 6 : 4);
         return;
     }
     default:
@@ -242,6 +365,12 @@ void TCustomDBGridEh::DrawIndicatorImage(int, int, const TRect& ARect, int XOffs
 }
 
 void TCustomDBGridEh::DrawIndicatorDropDownSign(int, int, bool Highlighted, const TRect& ARect) {
+    if (!ThemesInUse()) {
+        TCustomImageList* list = SortMarkerImageList();
+        list->Draw(Canvas(), (ARect.Left + ARect.Right - list->Width()) / 2,
+                   (ARect.Top + ARect.Bottom - list->Height()) / 2, 2);
+        return;
+    }
     if (ARect.Height() < 7) return;
     const TPoint origin{(ARect.Left + ARect.Right - 7) / 2 + 1, (ARect.Top + ARect.Bottom - 7) / 2};
     std::vector<TPoint> pts;
@@ -380,8 +509,10 @@ void TCustomDBGridEh::DrawIndicatorCell(int ACol, int ARow, TPoint CellType, TGr
                 kind = 4;
             DrawIndicatorImage(ACol, ARow, TRect(ARect.Right - imageW, ARect.Top, ARect.Right, ARect.Bottom),
                                imageShift, 0, kind);
-            FSelRow = TopDataOffset() + AreaRow;
         }
+        // The row painted as current is remembered whether or not it shows an arrow: a scroll
+        // repaints it.
+        if (current) FSelRow = TopDataOffset() + AreaRow;
         if (FIndicatorOptions.Contains(gioShowRowselCheckboxesEh) && !groupRow) {
             // The row's check box, left of the arrow; hot while the mouse is over it.
             const TRect area(ARect.Right - imageW - FRowselCheckboxesWidth, ARect.Top, ARect.Right - imageW,
@@ -665,9 +796,6 @@ void TCustomDBGridEh::DrawColumnTitle(TColumnEh* Column, const TRect& ARect,
                 indexText.clear();
                 indexWidth = 0;
             }
-        } else if (t.Width() < c->TextWidth(caption) && t.Width() < 8) {
-            t.Right = t.Right - indexWidth + 14;
-            marker = smNoneEh;
         }
     }
 
@@ -699,7 +827,7 @@ void TCustomDBGridEh::DrawColumnTitle(TColumnEh* Column, const TRect& ARect,
     if (marker != smNoneEh) {
         TSize size;
         style.GetSortMarkerSize(c, FTitleParams->SortMarkerStyle(), size);
-        const int x = inner.Right + shift - SortMarkerImageWidth - indexWidth - 2;
+        const int x = inner.Right + shift - SortMarkerImageList()->Width() - indexWidth - 2;
         const int y = (inner.Top + inner.Bottom - size.cy) / 2 + shift;
         style.DrawSortMarker(c, FTitleParams->SortMarkerStyle(), TRect(x, y, x + size.cx, y + size.cy),
                              TitleState.CellMultiSelected, marker, Column);
@@ -710,8 +838,8 @@ void TCustomDBGridEh::DrawColumnTitle(TColumnEh* Column, const TRect& ARect,
                                     : InterpolateColor(GridLineColors()->GetDarkColor(), cl3DDkShadow, 128));
             c->Brush()->SetStyle(bsClear);
             const int ix = inner.Right + shift - indexWidth - 2;
-            const int iy = (inner.Top + inner.Bottom - SortMarkerImageHeight) / 2 + shift +
-                           (SortMarkerImageHeight - c->TextHeight(indexText)) / 2;
+            const int markerH = SortMarkerImageList()->Height();
+            const int iy = (inner.Top + inner.Bottom - markerH) / 2 + shift + (markerH - c->TextHeight(indexText)) / 2;
             c->TextOut(ix, iy, indexText);
             c->Brush()->SetStyle(bsSolid);
         }

@@ -432,6 +432,11 @@ public:
     // Repaints the styled scroll bars over the control's own.
     virtual void PaintScroll() {}
 };
+class TScrollBoxStyleHook : public TScrollingStyleHook {
+    KVT_CLASS(TScrollBoxStyleHook, TScrollingStyleHook)
+public:
+    using TScrollingStyleHook::TScrollingStyleHook;
+};
 class TStyleManager {
 public:
     static bool IsCustomStyleActive() { return false; }

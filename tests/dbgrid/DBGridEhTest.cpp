@@ -12,6 +12,7 @@
 #include "platform/classes/ComponentStreams.h"
 #include "platform/ui/Forms.h"
 #include "platform/ui/Menus.h"
+#include "platform/ui/StdCtrls.h"
 #include "platform/ui/WinApi.h"
 
 #include <gtest/gtest.h>
@@ -810,17 +811,23 @@ TEST_F(GridFixture, ClicksSelectRowsAndTitlesMarkTheSort) {
     EXPECT_EQ(titleClicks, 4);
 }
 
-// A grid that cannot take the focus ignores the click and keeps no capture.
+// A grid whose focus is taken away as it arrives ignores the click and keeps no capture.
 TEST_F(GridFixture, RefusedFocusKeepsNoCapture) {
     UseTable(10);
-    Form->Hide();
+    auto* other = Create<TEdit>(Form);
+    other->SetParent(Form);
+    other->SetBounds(0, 320, 100, 24);
+    other->SetFocus();
     Pump();
+    Grid->OnEnter = TNotifyEvent::Callable([other](TObject*) { other->SetFocus(); });
     Table->SetRecNo(2);
     const TPoint p = CellCentre(2, 5);
     Grid->Perform(WM_LBUTTONDOWN, MK_LBUTTON, Pt(p.X, p.Y));
+    EXPECT_FALSE(Grid->Focused());
     EXPECT_FALSE(Grid->MouseCapture());
     EXPECT_EQ(Table->RecNo(), 2);
     Grid->Perform(WM_LBUTTONUP, 0, Pt(p.X, p.Y));
+    Grid->OnEnter = nullptr;
 }
 
 TEST_F(GridFixture, ScrollBarFollowsTheRecord) {

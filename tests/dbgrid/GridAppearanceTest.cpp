@@ -2,6 +2,7 @@
 // borders, multi-level titles, footers, the loading overlay and the empty-data text.
 
 #include "DBGridTestFixture.h"
+#include "db/TestDataSet.h"
 
 #include "lib/dbgrid/DBGridEh.h"
 #include "lib/memtable/MemTableEh.h"
@@ -14,6 +15,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
+
+#include <QFontMetrics>
 #include <QImage>
 #include <QScopeGuard>
 #include <QWidget>
@@ -25,6 +29,7 @@ class TProbeGrid : public TDBGridEh {
     KVT_CLASS(TProbeGrid, TDBGridEh)
 public:
     using TCustomDBGridEh::GetCellBorderParams;
+    using TCustomDBGridEh::IsFixedStyleCell;
     using TCustomDBGridEh::RecNoText;
     using TDBGridEh::TDBGridEh;
     bool CanHotTrackCellProbe(int ACol, int ARow) { return CanHotTrackCell(ACol, ARow); }
@@ -41,6 +46,44 @@ struct Appearance : DBGridFormFixture<TProbeGrid> {
         QImage img = Grid->Widget()->grab().toImage();
         EXPECT_TRUE(img.save(ScreenshotPath(name)));
         return img;
+    }
+    // A cell rectangle in the picture's coordinates (the picture includes the border).
+    TRect Device(const TRect& r) {
+        const TPoint o = Grid->ClientOrigin();
+        const TPoint w = Grid->Parent()->ClientToScreen(TPoint{Grid->Left(), Grid->Top()});
+        return TRect(r.Left + o.X - w.X, r.Top + o.Y - w.Y, r.Right + o.X - w.X, r.Bottom + o.Y - w.Y);
+    }
+    // The rows of the cell that hold dark pixels, from the cell's top.
+    std::vector<int> InkRows(const QImage& img, int ACol, int ARow) {
+        const TRect r = Device(Grid->CellRect(ACol, ARow));
+        std::vector<int> rows;
+        for (int y = r.Top + 1; y < r.Bottom - 1; ++y)
+            for (int x = r.Left + 2; x < r.Right - 2; ++x)
+                if (qGray(img.pixel(x, y)) < 110) {
+                    rows.push_back(y - r.Top);
+                    break;
+                }
+        return rows;
+    }
+};
+
+// A data set without record numbers; its bookmarks hold the record id, which grows in record
+// order.
+class TUnnumberedDataSet : public TTestDataSet {
+    KVT_CLASS(TUnnumberedDataSet, TTestDataSet)
+public:
+    using TTestDataSet::TTestDataSet;
+    bool IsSequenced() override { return false; }
+    int CompareBookmarks(const TBookmark& b1, const TBookmark& b2) override {
+        const int i1 = Id(b1), i2 = Id(b2);
+        return i1 < i2 ? -1 : i1 > i2 ? 1 : 0;
+    }
+
+private:
+    static int Id(const TBookmark& b) {
+        int id = 0;
+        if (b.size() >= 4) std::memcpy(&id, b.data(), 4);
+        return id;
     }
 };
 
@@ -674,3 +717,173 @@ TEST_F(Appearance, CellAndTitleEventsButtonsDuplicatesAndRowCheckBoxes) {
 }
 
 } // namespace
+
+namespace {
+
+// ---------------------------------------------------------------------------------------------
+// Edges, footers and titles
+
+// Every horizontal border of the last shown row is the bottom edge of the data while nothing is
+// drawn in the empty space below; rows above it and a gradient empty space keep their lines.
+TEST_F(Appearance, BottomDataEdgeTakesTheLastRowsHorizontalBorders) {
+    UseTable(3);
+    TDBGridLineParamsEh* lines = Grid->GridLineParams();
+    lines->SetGridBoundaries(true);
+    lines->SetDataBoundaryColor(clRed);
+    const int last = Grid->RowCount() - 1;
+    const struct {
+        int Col, Row;
+        TGridCellBorderTypeEh Border;
+        TDrawEmptySpaceStyle Space;
+        TColor Edge; // clNone: not an edge
+    } cases[] = {
+        {1, last, cbtBottomEh, dessNonEh, clRed},
+        {1, last, cbtTopEh, dessNonEh, clRed},
+        {0, last, cbtTopEh, dessNonEh, lines->GetDarkColor()},
+        {1, last, cbtBottomEh, dessGradiendEh, clNone},
+        {1, last - 1, cbtBottomEh, dessNonEh, clNone},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.Col << "," << c.Row << " border " << int(c.Border) << " space "
+                                        << int(c.Space));
+        lines->SetVertEmptySpaceStyle(c.Space);
+        bool cover = false, drawn = false;
+        TColor color = clNone;
+        Grid->GetCellBorderParams(c.Col, c.Row, c.Border, cover, color, drawn);
+        if (c.Edge != clNone) {
+            EXPECT_TRUE(drawn);
+            EXPECT_EQ(color, c.Edge);
+        } else {
+            EXPECT_NE(color, clRed);
+        }
+    }
+}
+
+// Footers get their 3-D edges as soon as any footer row shows, the grouping's grand totals
+// included.
+TEST_F(Appearance, FooterThreeDCountsGroupFooterRows) {
+    UseTable(6);
+    Grid->SetOptionsEh(Grid->OptionsEh() + TDBGridEhOptions{dghFooter3D});
+    ASSERT_EQ(Grid->FooterRowCount(), 0);
+    TDBGridEhDataGroupsEh* grouping = Grid->DataGrouping();
+    grouping->GroupLevels()->Add()->SetColumn(Grid->Columns()->Columns(2));
+    grouping->SetActive(true);
+    TGridDataGroupFooterEh* footer = grouping->Footers()->Add();
+    footer->ColumnItems()->Item(0)->SetValueType(gfvCountEh);
+    footer->SetVisible(true);
+    Pump();
+    ASSERT_EQ(Grid->FullFooterRowCount(), 1);
+    EXPECT_TRUE(Grid->IsFixedStyleCell(TGridCoord{1, Grid->RowCount()}, TGridDrawState{}));
+    EXPECT_FALSE(Grid->IsFixedStyleCell(TGridCoord{1, Grid->TopDataOffset()}, TGridDrawState{}));
+    Grab(QStringLiteral("dbgrid_group_footer_3d"));
+}
+
+// A footer of a word-wrapping column wraps only in a grid whose rows have room for more than
+// one line.
+TEST_F(Appearance, FooterWrapsOnlyWhereTheGridAllowsWordWrap) {
+    UseTable(4);
+    Grid->SetFooterRowCount(1);
+    Grid->FooterParams()->SetRowLines(3);
+    TColumnEh* name = Grid->Columns()->Columns(1);
+    name->SetWidth(70);
+    name->Footer()->SetValueType(fvtStaticText);
+    name->Footer()->SetValue(QStringLiteral("один два три четыре пять"));
+    name->Footer()->SetWordWrap(true);
+    const int lineHeight = QFontMetrics(Grid->FooterParams()->Font()->ToQFont()).height();
+    for (int rowLines : {1, 3}) {
+        SCOPED_TRACE(rowLines);
+        Grid->SetRowLines(rowLines);
+        Pump();
+        const QImage img = Grab(QStringLiteral("dbgrid_footer_wrap_%1").arg(rowLines)).convertToFormat(QImage::Format_RGB32);
+        const std::vector<int> ink = InkRows(img, 2, Grid->RowCount());
+        ASSERT_FALSE(ink.empty());
+        const int span = ink.back() - ink.front();
+        if (rowLines == 1)
+            EXPECT_LT(span, lineHeight);
+        else
+            EXPECT_GT(span, lineHeight);
+    }
+}
+
+// A narrow title keeps its sort marker while its text still has room beside it, however little;
+// only when the marker leaves none does it give way to the text.
+TEST_F(Appearance, SortMarkerGivesWayOnlyWhenTheTitleTextHasNoRoom) {
+    UseTable(3);
+    TColumnEh* name = Grid->Columns()->Columns(1);
+    name->Title()->SetSortMarker(smDownEh);
+    name->Title()->Font()->SetColor(clRed);
+    Grid->TitleParams()->SetSortMarkerStyle(smstSolidEh);
+    for (int width : {22, 12}) {
+        SCOPED_TRACE(width);
+        name->SetWidth(width);
+        Pump();
+        const QImage img = Grab(QStringLiteral("dbgrid_narrow_sorted_title_%1").arg(width)).convertToFormat(QImage::Format_RGB32);
+        const TRect title = Device(Grid->CellRect(2, 0));
+        // The marker is a light grey, darker than the title's ground; the caption is red.
+        int grey = 0;
+        for (int y = title.Top + 2; y < title.Bottom - 2; ++y)
+            for (int x = title.Left + 2; x < title.Right - 2; ++x) {
+                const QRgb p = img.pixel(x, y);
+                if (qGray(p) < 215 && std::abs(qRed(p) - qGreen(p)) < 20 && std::abs(qGreen(p) - qBlue(p)) < 20)
+                    ++grey;
+            }
+        EXPECT_EQ(grey > 0, width == 22);
+    }
+}
+
+// ---------------------------------------------------------------------------------------------
+// A data set without record numbers
+
+struct PlainAppearance : Appearance {
+    TUnnumberedDataSet* Plain = nullptr;
+    void UsePlain(std::initializer_list<const char*> Names) {
+        Plain = new TUnnumberedDataSet(Form);
+        Plain->FieldDefs()->Add(QStringLiteral("Name"), ftString, 20);
+        for (const char* n : Names)
+            Plain->AddRecord({Variant(QString::fromUtf8(n))});
+        Plain->Open();
+        Source->SetDataSet(Plain);
+        Grid->SetDataSource(Source);
+        Pump();
+    }
+};
+
+// Odd and even rows are told apart by the sum list's virtual records when the data set cannot
+// number its records; without them the rows keep the column's colour.
+TEST_F(PlainAppearance, OddAndEvenRowsByTheSumListsVirtualRecords) {
+    UsePlain({"a", "b", "c", "d", "e", "f"});
+    Grid->SetOddRowColor(clLime);
+    Grid->SetEvenRowColor(clAqua);
+    const int top = Grid->TopDataOffset();
+    for (bool virtualRecords : {false, true}) {
+        SCOPED_TRACE(virtualRecords);
+        Grid->SumList()->SetVirtualRecords(virtualRecords);
+        Grid->SumList()->SetActive(virtualRecords);
+        const QImage img = Grab(QStringLiteral("dbgrid_plain_odd_even_%1").arg(virtualRecords))
+                               .convertToFormat(QImage::Format_RGB32);
+        // Row 0 is the current one.
+        for (int r = 1; r < 6; ++r) {
+            const TRect cell = Device(Grid->CellRect(1, top + r));
+            const QColor ground = img.pixelColor(cell.Right - 3, cell.Bottom - 3);
+            const TColor want = !virtualRecords ? Grid->Color() : (r + 1) % 2 ? clLime : clAqua;
+            const COLORREF w = COLORREF(ColorToRGB(want));
+            EXPECT_EQ(ground, QColor(GetRValue(w), GetGValue(w), GetBValue(w))) << "row " << r;
+        }
+    }
+}
+
+// Hidden duplicates over a data set without a memory table compare the neighbouring records of
+// the link's buffer: a run shows its value once, the top row always.
+TEST_F(PlainAppearance, HiddenDuplicatesCompareTheBufferNeighbours) {
+    UsePlain({"a", "a", "a", "b", "b", "c"});
+    Grid->Columns()->Columns(0)->SetHideDuplicates(true);
+    Grid->SetOptions(Grid->Options() - TDBGridOptions{dgRowLines});
+    const QImage img = Grab(QStringLiteral("dbgrid_plain_hidden_duplicates")).convertToFormat(QImage::Format_RGB32);
+    const int top = Grid->TopDataOffset();
+    const bool shown[] = {true, false, false, true, false, true};
+    for (int r = 0; r < 6; ++r)
+        EXPECT_EQ(!InkRows(img, 1, top + r).empty(), shown[r]) << "row " << r;
+}
+
+} // namespace
+

@@ -6,15 +6,19 @@
 
 #include "db/TestDataSet.h"
 #include "lib/dbgrid/DBGridEh.h"
+#include "lib/dbgrid/DBGridEhRowPanel.h"
 #include "lib/dbgrid/DBGridEhSelection.h"
 #include "lib/memtable/MemTableEh.h"
 
 #include "platform/classes/ComponentStreams.h"
+#include "platform/ui/Forms.h"
+#include "platform/ui/Themes.h"
 #include "platform/ui/WinApi.h"
 #include "platform/ui/ScreenDepth.h"
 
 #include <gtest/gtest.h>
 
+#include <QCursor>
 #include <QRegularExpression>
 #include <QScopeGuard>
 
@@ -338,3 +342,68 @@ TEST_F(ModelFixture, GroupingOverAPlainDataSetWarnsOnlyTheDesigner) {
     }
     Grid->SetDesigning(false, false);
 }
+
+// ---------------------------------------------------------------------------------------------
+// Window creation, focus, cursors and the detail panel's style hook
+
+namespace {
+
+class TFocusProbeGrid : public TDBGridEh {
+    KVT_CLASS(TFocusProbeGrid, TDBGridEh)
+public:
+    using TDBGridEh::TDBGridEh;
+    using TCustomDBGridEh::TryAcquireFocus;
+};
+
+} // namespace
+
+// A grid that cannot take the focus goes on without it (a click still reaches it); one that
+// can takes it.
+TEST_F(ModelFixture, TakingTheFocusAnswersForGridsThatCannotTakeIt) {
+    UseTable(3);
+    for (bool enabled : {false, true}) {
+        SCOPED_TRACE(enabled);
+        auto* g = Create<TFocusProbeGrid>(Form);
+        g->SetParent(Form);
+        g->SetBounds(0, 300, 200, 50);
+        g->SetEnabled(enabled);
+        Pump();
+        EXPECT_TRUE(g->TryAcquireFocus());
+        EXPECT_EQ(g->Focused(), enabled);
+        g->Free();
+    }
+}
+
+// The selection cursors are the grid's own drawn arrows, not the standard arrow the screen
+// answers for an unknown cursor.
+TEST(GridCursors, SelectionCursorsAreDrawnOnce) {
+    ASSERT_NE(Screen, nullptr);
+    for (TCursor c : {TCustomDBGridEh::ColumnSelectCursor(), TCustomDBGridEh::RowSelectCursor(),
+                      TCustomDBGridEh::RowSelectCursorRightToLeft()}) {
+        SCOPED_TRACE(int(c));
+        EXPECT_NE(c, crDefault);
+        EXPECT_EQ(Screen->Cursors(c)->shape(), Qt::BitmapCursor);
+    }
+    EXPECT_EQ(TCustomDBGridEh::ColumnSelectCursor(), TCustomDBGridEh::ColumnSelectCursor());
+}
+
+TEST(GridStyleHook, DetailPanelTakesTheScrollBoxHook) {
+    EXPECT_TRUE(TStyleManager::IsStyleHookRegistered(&TRowDetailPanelControlEh::StaticClassInfo(),
+                                                     &TScrollBoxStyleHook::StaticClassInfo()));
+}
+
+// A grid that gets its window with the grouping panel shown lays the panel out at once: the
+// titles start below it.
+TEST_F(ModelFixture, WindowCreationLaysOutTheGroupingPanel) {
+    auto* g = Create<TDBGridEh>(Form);
+    g->DataGrouping()->SetGroupPanelVisible(true);
+    EXPECT_FALSE(g->HandleAllocated());
+    g->SetParent(Form);
+    g->SetBounds(0, 0, 300, 200);
+    Pump();
+    ASSERT_TRUE(g->HandleAllocated());
+    EXPECT_GT(g->OutBoundaryData()->TopIndent(), 0);
+    EXPECT_GE(g->CellRect(0, 0).Top, g->OutBoundaryData()->TopIndent());
+    g->Free();
+}
+

@@ -4,23 +4,36 @@
 #include "DBGridTestFixture.h"
 
 #include "lib/dbgrid/DBGridEh.h"
+#include "lib/dbgrid/DBGridEhRes.h"
 #include "lib/dbgrid/DBGridEhSearch.h"
+#include "lib/dbgrid/DBGridEhSelection.h"
 #include "lib/memtable/MemTableEh.h"
 
 #include "platform/ui/Forms.h"
 #include "platform/ui/Graphics.h"
+#include "platform/ui/ImgList.h"
+#include "platform/ui/Themes.h"
 #include "platform/ui/WinApi.h"
 
 #include <gtest/gtest.h>
 
 #include <QImage>
+#include <QScopeGuard>
 #include <QWidget>
 
 #include <functional>
 
 namespace {
 
-struct PaintGrid : DBGridFormFixture<TDBGridEh> {
+// Opens the row the indicator last painted as current.
+class TPaintProbeGrid : public TDBGridEh {
+    KVT_CLASS(TPaintProbeGrid, TDBGridEh)
+public:
+    using TDBGridEh::TDBGridEh;
+    int SelRow() const { return FSelRow; }
+};
+
+struct PaintGrid : DBGridFormFixture<TPaintProbeGrid> {
     PaintGrid() : DBGridFormFixture(300, 280) {}
 
     QImage Grab(const QString& name) {
@@ -203,6 +216,136 @@ TEST_F(PaintGrid, RightToLeftTreeOutlineMirrorsTheLeftToRightOne) {
     auto ink = [&](const QImage& img) { return Box(img, area, [](QRgb p) { return qGray(p) < 200; }); };
     EXPECT_FALSE(ink(ltr).IsEmpty());
     EXPECT_FALSE(ink(rtl).IsEmpty());
+}
+
+// ---------------------------------------------------------------------------------------------
+// The indicator
+
+// Whether every opaque pixel of image Index of List stands at (X, Y) of the picture.
+::testing::AssertionResult ShowsImage(const QImage& img, TCustomImageList* List, int Index, int X, int Y) {
+    const QImage want = List->Image(Index);
+    // The ground under the picture, where the picture is transparent.
+    QRgb ground = 0;
+    bool haveGround = false;
+    for (int y = 0; y < want.height() && !haveGround; ++y)
+        for (int x = 0; x < want.width() && !haveGround; ++x)
+            if (qAlpha(want.pixel(x, y)) == 0) {
+                ground = img.pixel(X + x, Y + y);
+                haveGround = true;
+            }
+    int inked = 0;
+    for (int y = 0; y < want.height(); ++y)
+        for (int x = 0; x < want.width(); ++x) {
+            const QRgb w = want.pixel(x, y);
+            const int a = qAlpha(w);
+            if (a == 0) continue;
+            ++inked;
+            // A partly transparent pixel is the picture blended over the ground.
+            auto mix = [&](int Ink, int Ground) { return (Ink * a + Ground * (255 - a)) / 255; };
+            const QRgb got = img.pixel(X + x, Y + y);
+            const int d = std::abs(qRed(got) - mix(qRed(w), qRed(ground))) +
+                          std::abs(qGreen(got) - mix(qGreen(w), qGreen(ground))) +
+                          std::abs(qBlue(got) - mix(qBlue(w), qBlue(ground)));
+            if (d > (a == 255 ? 0 : 24))
+                return ::testing::AssertionFailure() << "image " << Index << " differs at " << x << "," << y;
+        }
+    if (inked == 0) return ::testing::AssertionFailure() << "image " << Index << " is empty";
+    return ::testing::AssertionSuccess();
+}
+
+// The current row's indicator shows the picture of its state: from the indicator list without
+// themes, the shared button pictures for editing and inserting with themes. The picture stands
+// centred in the 11 pixels at the cell's right.
+TEST_F(PaintGrid, IndicatorPictureFollowsTheRowState) {
+    const bool themes = ThemesInUse();
+    const auto restore = qScopeGuard([&] { SetThemesInUse(themes); });
+    UseTable(5);
+    Grid->SetOptions(Grid->Options() + TDBGridOptions{dgMultiSelect});
+    Grid->SetOptionsEh(Grid->OptionsEh() + TDBGridEhOptions{dghIncSearch});
+    Grid->SetFocus();
+    struct Case {
+        const char* Name;
+        bool Themes;
+        std::function<void()> Enter;
+        bool FromRes;
+        int Image;
+    };
+    const Case cases[] = {
+        {"browse", false, [] {}, false, 0},
+        {"selected", false, [&] { Grid->SelectedRows()->SetCurrentRowSelected(true); }, false, 5},
+        {"edit", false, [&] { Table->Edit(); }, false, 1},
+        {"insert", false, [&] { Table->Insert(); }, false, 2},
+        {"search", false, [&] { Grid->StartInplaceSearch(String(), 100000, ltdAllEh); }, false, 6},
+        {"edit_themed", true, [&] { Table->Edit(); }, true, 6},
+        {"insert_themed", true, [&] { Table->Insert(); }, true, 4},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.Name);
+        SetThemesInUse(c.Themes);
+        Table->SetRecNo(3);
+        c.Enter();
+        Pump();
+        const QImage img = Grab(QStringLiteral("dbgrid_indicator_%1").arg(QLatin1String(c.Name)));
+        const TRect cell = DeviceRect(Grid->CellRect(0, Grid->Row()), false);
+        if (c.FromRes) {
+            TImageList* res = DBGridEhRes()->IMList10;
+            EXPECT_TRUE(ShowsImage(img, res, c.Image, (2 * cell.Right - 11 - res->Width()) / 2,
+                                   (cell.Top + cell.Bottom - res->Height()) / 2 + 1));
+        } else {
+            TCustomImageList* list = IndicatorImageList();
+            EXPECT_TRUE(ShowsImage(img, list, c.Image, (2 * cell.Right - 11 - list->Width()) / 2 + 1,
+                                   (cell.Top + cell.Bottom - list->Height()) / 2));
+        }
+        if (Grid->InplaceSearching()) Grid->StopInplaceSearch();
+        if (Table->State() != dsBrowse) Table->Cancel();
+        Grid->SelectedRows()->Clear();
+    }
+}
+
+// The searching arrow is the white arrow drawn in the match colour; a match colour equal to the
+// white arrow's key colour is taken a shade off so that the arrow does not vanish. Making it
+// again replaces the old one.
+TEST_F(PaintGrid, SearchArrowTakesTheMatchColour) {
+    const TColor saved = InplaceSearchMatchColor;
+    TCustomImageList* list = IndicatorImageList();
+    const auto restore = qScopeGuard([&] {
+        InplaceSearchMatchColor = saved;
+        AddSearchArrowImage(list);
+    });
+    ASSERT_EQ(list->Count(), 7);
+    const struct {
+        TColor Match;
+        QRgb Arrow;
+    } cases[] = {{clYellow, qRgb(255, 255, 0)}, {TColor(0x808000), qRgb(0, 127, 127)}, {clRed, qRgb(255, 0, 0)}};
+    for (const auto& c : cases) {
+        InplaceSearchMatchColor = c.Match;
+        AddSearchArrowImage(list);
+        EXPECT_EQ(list->Count(), 7);
+        // The arrow's pixels, and only they, are opaque, in the arrow colour.
+        const QImage white = list->Image(5), search = list->Image(6);
+        for (int y = 0; y < white.height(); ++y)
+            for (int x = 0; x < white.width(); ++x) {
+                ASSERT_EQ(qAlpha(search.pixel(x, y)), qAlpha(white.pixel(x, y))) << x << "," << y;
+                if (qAlpha(search.pixel(x, y)) == 255) {
+                    ASSERT_EQ(search.pixel(x, y) & 0xFFFFFF, c.Arrow & 0xFFFFFF);
+                }
+            }
+    }
+}
+
+// The row painted as current is remembered also when the indicator shows no arrow (only record
+// numbers): moving away repaints it.
+TEST_F(PaintGrid, CurrentIndicatorRowIsRememberedWithOrWithoutArrow) {
+    UseTable(6);
+    for (bool arrow : {true, false}) {
+        SCOPED_TRACE(arrow);
+        Grid->SetIndicatorOptions(arrow ? TDBGridEhIndicatorOptions{gioShowRowIndicatorEh, gioShowRecNoEh}
+                                        : TDBGridEhIndicatorOptions{gioShowRecNoEh});
+        ASSERT_EQ(Grid->IndicatorOffset(), 1);
+        Table->SetRecNo(arrow ? 2 : 4);
+        Grab(QStringLiteral("dbgrid_indicator_selrow_%1").arg(arrow));
+        EXPECT_EQ(Grid->SelRow(), Grid->Row());
+    }
 }
 
 } // namespace

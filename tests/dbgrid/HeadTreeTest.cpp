@@ -1,10 +1,13 @@
 // The header tree of multi-level titles: caption words, ring links, Union and the grouping of
 // leaves into bands.
 
+#include "lib/dbgrid/DBGridEh.h"
 #include "lib/dbgrid/DBGridEhHeadTree.h"
 
 #include <QStringList>
 #include <gtest/gtest.h>
+
+#include <QScopeGuard>
 
 #include <memory>
 
@@ -183,4 +186,26 @@ TEST(HeadTree, DoForAllNodeWalksDepthFirst) {
     EXPECT_EQ(t.Root->Child, nullptr);
 }
 
+// Before the grid has a window its titles are measured on a borrowed screen context, which
+// the grid's canvas gives back afterwards; the bands still get their heights.
+TEST(HeadTree, MeasuringWithoutAWindowBorrowsAScreenContext) {
+    TDBGridEh* grid = Create<TDBGridEh>(nullptr);
+    const auto free = qScopeGuard([&] { grid->Free(); });
+    for (const char* caption : {"Total|Net", "Total|Tax", "Name"})
+        grid->Columns()->Add()->Title()->SetCaption(QString::fromLatin1(caption));
+    grid->TitleParams()->SetMultiTitle(true);
+    ASSERT_FALSE(grid->HandleAllocated());
+    ASSERT_FALSE(grid->Canvas()->HandleAllocated());
+    grid->LeafFieldArr().clear();
+    grid->HeadTree()->CreateFieldTree(grid);
+    const int height = grid->CalcHeadTreeHeights(grid->HeadTree());
+    EXPECT_FALSE(grid->Canvas()->HandleAllocated());
+    THeadTreeNode* band = grid->HeadTree()->Child;
+    ASSERT_NE(band, nullptr);
+    EXPECT_GT(height, 0);
+    EXPECT_EQ(band->Height + band->Child->Height, height);
+    EXPECT_EQ(band->Next->Height, height);
+}
+
 } // namespace
+

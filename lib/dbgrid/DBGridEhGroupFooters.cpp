@@ -629,6 +629,14 @@ void TGridDataGroupFooterColumnItemEh::AggregateValue(Variant& AValue, TGroupDat
 
 void TGridDataGroupFooterColumnItemEh::AccumulateValue(TGroupFooterValueTypeEh Type, Variant& AValue,
                                                        const Variant& value) {
+    if (Type == gfvNonEh) {
+        // Null for the first record, the empty text after it (once there, it stays).
+        if (AValue.IsEmpty())
+            AValue = Null();
+        else if (AValue.VType() != varUString || !AValue.AsString().isEmpty())
+            AValue = Variant(String());
+        return;
+    }
     const bool skip = value.IsNull() || value.IsEmpty();
     const bool summable = !skip && IsSummable(value);
     if (AValue.IsEmpty()) {
@@ -660,7 +668,6 @@ void TGridDataGroupFooterColumnItemEh::AccumulateValue(TGroupFooterValueTypeEh T
     }
     switch (Type) {
     case gfvNonEh:
-        AValue = Variant(String());
         break;
     case gfvSumEh:
         if (summable) AValue = AValue.IsNull() ? value : AValue + value;

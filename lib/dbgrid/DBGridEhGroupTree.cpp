@@ -101,9 +101,14 @@ public:
         for (size_t i = 0; i < FFields.size(); ++i)
             FValues[i] = FFields[i]->Value();
         FCurrent = FValues.data();
+        FOffsets = nullptr;
     }
-    // Or values read beforehand, one per field in Fields() order.
-    void UseValues(const Variant* Values) { FCurrent = Values; }
+    // Or values read beforehand, one per field in Fields() order, or with field j at
+    // Values[(*Offsets)[j]].
+    void UseValues(const Variant* Values, const std::vector<size_t>* Offsets = nullptr) {
+        FCurrent = Values;
+        FOffsets = Offsets;
+    }
     const std::vector<TField*>& Fields() const { return FFields; }
     bool AllPlain() const {
         for (const Plan& p : FPlans)
@@ -123,7 +128,9 @@ public:
                 step.Column->AggregateValue(values[k], Node);
             else
                 TGridDataGroupFooterColumnItemEh::AccumulateValue(
-                    step.Type, values[k], step.Slot < 0 ? FNull : FCurrent[size_t(step.Slot)]);
+                    step.Type, values[k],
+                    step.Slot < 0 ? FNull
+                                  : FCurrent[FOffsets ? (*FOffsets)[size_t(step.Slot)] : size_t(step.Slot)]);
         }
     }
 
@@ -169,6 +176,7 @@ private:
     std::vector<TField*> FFields;
     std::vector<Variant> FValues;
     const Variant* FCurrent = nullptr;
+    const std::vector<size_t>* FOffsets = nullptr;
     const Variant FNull = Null();
 };
 
@@ -182,6 +190,25 @@ bool ReadsHaveNoEffects(IMemTableEh* MemTable, const std::vector<TField*>& Field
     for (TField* f : Fields)
         if (f->DataSet() != table) return false;
     return true;
+}
+
+// Numbers that convert to a double exactly and compare as their doubles do: the keys that
+// are ordered and matched by their doubles rather than through the variant comparison.
+bool PlainNumber(TVarType t) {
+    switch (t) {
+    case varSmallint:
+    case varInteger:
+    case varShortInt:
+    case varByte:
+    case varWord:
+    case varLongWord:
+    case varSingle:
+    case varDouble:
+    case varDate:
+        return true;
+    default:
+        return false;
+    }
 }
 
 // One level's keys as doubles, when every key is Null or a number of one and the same type
@@ -204,7 +231,7 @@ struct NumericKeys {
             }
             const TVarType t = v.VType();
             if (type == varEmpty) type = t;
-            if (t != type || !Simple(t)) return;
+            if (t != type || !PlainNumber(t)) return;
             const double d = v.AsDouble();
             if (std::isnan(d)) return;
             Values[size_t(r)] = d;
@@ -223,43 +250,53 @@ struct NumericKeys {
         return r < 0 ? vrLessThan : (r > 0 ? vrGreaterThan : vrEqual);
     }
 
-private:
-    static bool Simple(TVarType t) {
-        switch (t) {
-        case varSmallint:
-        case varInteger:
-        case varShortInt:
-        case varByte:
-        case varWord:
-        case varLongWord:
-        case varSingle:
-        case varDouble:
-        case varDate:
-            return true;
-        default:
-            return false;
+    // Row A's key as an unsigned integer that orders as Relation does: Null lowest, then the
+    // doubles' own order (minus zero taken as zero); the complement for a descending level.
+    uint64_t Packed(int A, TSortOrderEh Order) const {
+        uint64_t u = 0;
+        if (!Nulls[size_t(A)]) {
+            const double d = Values[size_t(A)] == 0 ? 0.0 : Values[size_t(A)];
+            u = std::bit_cast<uint64_t>(d);
+            u = (u >> 63) ? ~u : (u | (uint64_t(1) << 63)); // never 0: no NaN gets here
         }
+        return Order == soAscEh ? u : ~u;
     }
 };
+
+// Sorts the rows by packed keys of N levels, ties by row: the order a stable sort by the
+// levels' relations gives, with plain integer comparisons on contiguous entries.
+template <size_t N>
+void SortPacked(std::vector<int>& Order, const std::vector<NumericKeys>& Keys,
+                const std::vector<TSortOrderEh>& Orders) {
+    struct Entry {
+        uint64_t K[N];
+        int Row;
+    };
+    std::vector<Entry> entries(Order.size());
+    for (size_t r = 0; r < entries.size(); ++r) {
+        entries[r].Row = int(r);
+        for (size_t i = 0; i < N; ++i)
+            entries[r].K[i] = Keys[i].Packed(int(r), Orders[i]);
+    }
+    std::sort(entries.begin(), entries.end(), [](const Entry& a, const Entry& b) {
+        for (size_t i = 0; i < N; ++i)
+            if (a.K[i] != b.K[i]) return a.K[i] < b.K[i];
+        return a.Row < b.Row;
+    });
+    for (size_t r = 0; r < entries.size(); ++r)
+        Order[r] = entries[r].Row;
+}
 
 // The same value of the same type (not only equal by comparison): a record whose keys are
 // identical to its groups' can have its key array made from theirs.
 bool IdenticalKey(const Variant& A, const Variant& B) {
     if (A.VType() != B.VType()) return false;
+    if (PlainNumber(A.VType()))
+        return std::bit_cast<uint64_t>(A.AsDouble()) == std::bit_cast<uint64_t>(B.AsDouble());
     switch (A.VType()) {
     case varEmpty:
     case varNull:
         return true;
-    case varSmallint:
-    case varInteger:
-    case varShortInt:
-    case varByte:
-    case varWord:
-    case varLongWord:
-    case varSingle:
-    case varDouble:
-    case varDate:
-        return std::bit_cast<uint64_t>(A.AsDouble()) == std::bit_cast<uint64_t>(B.AsDouble());
     case varBoolean:
         return A.AsBoolean() == B.AsBoolean();
     case varUString:
@@ -896,11 +933,34 @@ void TGridGroupDataTreeEh::ExpandNodePathToView(TGroupDataTreeNodeEh* Node) {
 void TGridGroupDataTreeEh::BuildSorted(IMemTableEh* AIntMemTable, bool Reuse) {
     const int n = FGridDataGroups->ActiveGroupLevelsCount();
     const int rows = AIntMemTable ? std::max(0, AIntMemTable->InstantReadRowCount()) : 0;
+    // A rebuild that keeps the groups recomputes the footers next: the values their plain
+    // items need are read in the same pass over the rows as the keys.
+    FReadAheadTable = nullptr;
+    FReadAheadFields.clear();
+    FReadAheadValues.clear();
+    if (Reuse && rows > 1) {
+        FooterFeeder plan;
+        for (int f = 0; f < FGridDataGroups->Footers()->Count(); ++f)
+            plan.Prepare(FGridDataGroups->Footers()->Footer(f));
+        for (int l = 0; l < FGridDataGroups->GroupLevels()->Count(); ++l) {
+            TGridDataGroupFootersEh* own = FGridDataGroups->GroupLevels()->GetDataGroup(l)->Footers();
+            for (int f = 0; f < own->Count(); ++f)
+                plan.Prepare(own->Footer(f));
+        }
+        if (!plan.Fields().empty() && plan.AllPlain() && ReadsHaveNoEffects(AIntMemTable, plan.Fields())) {
+            FReadAheadTable = AIntMemTable;
+            FReadAheadFields = plan.Fields();
+            FReadAheadValues.resize(size_t(rows) * FReadAheadFields.size());
+        }
+    }
+    const size_t aheadCount = FReadAheadFields.size();
     std::vector<Variant> keys(static_cast<size_t>(rows) * static_cast<size_t>(n));
     for (int r = 0; r < rows; ++r) {
         InstantReadScope read(AIntMemTable, r);
         for (int i = 0; i < n; ++i)
             keys[size_t(r) * size_t(n) + size_t(i)] = FGridDataGroups->ActiveGroupLevels(i)->GetKeyValue();
+        for (size_t j = 0; j < aheadCount; ++j)
+            FReadAheadValues[size_t(r) * aheadCount + j] = FReadAheadFields[j]->Value();
     }
     auto keyOf = [&](int row, int level) -> const Variant& {
         return keys[size_t(row) * size_t(n) + size_t(level)];
@@ -930,15 +990,24 @@ void TGridGroupDataTreeEh::BuildSorted(IMemTableEh* AIntMemTable, bool Reuse) {
         std::vector<TSortOrderEh> orders;
         for (int i = 0; i < n; ++i)
             orders.push_back(FGridDataGroups->ActiveGroupLevels(i)->SortOrder());
-        std::stable_sort(order.begin(), order.end(), [&](int a, int b) {
-            for (int i = 0; i < n; ++i) {
-                const TVariantRelationship r = relation(a, b, i, orders[size_t(i)]);
-                if (r == vrLessThan) return true;
-                if (r == vrGreaterThan) return false;
-                if (r == vrNotEqual) unordered = true;
-            }
-            return false;
-        });
+        const bool packed = n <= 3 && std::all_of(numeric.begin(), numeric.end(),
+                                                  [](const NumericKeys& k) { return k.Usable; });
+        if (packed && n == 1)
+            SortPacked<1>(order, numeric, orders);
+        else if (packed && n == 2)
+            SortPacked<2>(order, numeric, orders);
+        else if (packed && n == 3)
+            SortPacked<3>(order, numeric, orders);
+        else
+            std::stable_sort(order.begin(), order.end(), [&](int a, int b) {
+                for (int i = 0; i < n; ++i) {
+                    const TVariantRelationship r = relation(a, b, i, orders[size_t(i)]);
+                    if (r == vrLessThan) return true;
+                    if (r == vrGreaterThan) return false;
+                    if (r == vrNotEqual) unordered = true;
+                }
+                return false;
+            });
     }
     if (unordered) {
         // Keys without an order: place the rows one by one, each key by its own search.
@@ -1047,6 +1116,10 @@ void TGridGroupDataTreeEh::RebuildDataTreeEx(IMemTableEh* AIntMemTable) {
         DeleteEmptyNodes();
     }
     RecalculateFootersValues();
+    // Read for that pass only (it may not have run: no footers at all).
+    FReadAheadTable = nullptr;
+    FReadAheadFields.clear();
+    FReadAheadValues.clear();
     RebuildFlatVisibleList();
     UpdateAllDataRowHeights();
     assert(CheckConsistency() && "group tree after a rebuild that keeps the groups");
@@ -1227,8 +1300,30 @@ void TGridGroupDataTreeEh::ComputeAllFooterValues() {
     const size_t fieldCount = feeder.Fields().size();
     const int rows = mt ? std::max(0, mt->InstantReadRowCount()) : 0;
     std::vector<Variant> ahead;
+    size_t stride = fieldCount;
+    bool mapped = false;
+    // Values a build has just read with the keys are taken as they are.
+    std::vector<TField*> readFields = std::move(FReadAheadFields);
+    std::vector<Variant> readValues = std::move(FReadAheadValues);
+    const bool readByBuild = FReadAheadTable && FReadAheadTable == mt && !readFields.empty() &&
+                             readValues.size() == size_t(rows) * readFields.size();
+    FReadAheadTable = nullptr;
+    FReadAheadFields.clear();
+    FReadAheadValues.clear();
+    std::vector<size_t> readIndex;
+    if (readByBuild)
+        for (TField* f : feeder.Fields()) {
+            const auto it = std::find(readFields.begin(), readFields.end(), f);
+            if (it == readFields.end()) break;
+            readIndex.push_back(size_t(it - readFields.begin()));
+        }
     if (fieldCount > 0 && recordNodes.size() > 1 && feeder.AllPlain() &&
-        ReadsHaveNoEffects(mt, feeder.Fields())) {
+        ReadsHaveNoEffects(mt, feeder.Fields()) && readIndex.size() == fieldCount) {
+        ahead = std::move(readValues);
+        stride = readFields.size();
+        mapped = true;
+    } else if (fieldCount > 0 && recordNodes.size() > 1 && feeder.AllPlain() &&
+               ReadsHaveNoEffects(mt, feeder.Fields())) {
         std::vector<unsigned char> used(size_t(rows), 0);
         for (TGroupDataTreeNodeEh* rec : recordNodes)
             if (const int row = rec->DataSetRecordViewNo(); row >= 0 && row < rows) used[size_t(row)] = 1;
@@ -1244,7 +1339,7 @@ void TGridGroupDataTreeEh::ComputeAllFooterValues() {
         const int row = rec->DataSetRecordViewNo();
         std::optional<InstantReadScope> read; // items of their own read the record as they are fed
         if (!ahead.empty() && row >= 0 && row < rows) {
-            feeder.UseValues(&ahead[size_t(row) * fieldCount]);
+            feeder.UseValues(&ahead[size_t(row) * stride], mapped ? &readIndex : nullptr);
         } else {
             read.emplace(mt, row);
             feeder.ReadRecord();

@@ -760,6 +760,11 @@ private:
     // or freed (any tree's, see the stamp in the implementation).
     mutable std::vector<TGroupDataTreeNodeEh*> FRecordNodeIndex;
     mutable unsigned FRecordNodeIndexStamp = 0;
+    // The footers' field values, read row by row together with the keys by a whole build that
+    // keeps the groups, for the footer pass right after it (which takes them and clears them).
+    IMemTableEh* FReadAheadTable = nullptr;
+    std::vector<TField*> FReadAheadFields;
+    std::vector<Variant> FReadAheadValues;
 };
 
 // ---------------------------------------------------------------------------------------------

@@ -315,6 +315,27 @@ TEST_F(GroupingTest, NumericKeysOrderAsNumbersWithNullFirst) {
     }
 }
 
+// Two number levels in opposite orders: minus zero joins zero, Null sorts first (last when
+// descending), equal keys keep their records in view row order.
+TEST_F(GroupingTest, TwoNumberLevelsInOppositeOrders) {
+    T->DisableControls();
+    const Variant rows[][2] = {{1, 0.0},  {2, -0.0}, {1, -2.5},   {Null(), 1e300},
+                               {1, -0.0}, {2, 3.0},  {1, Null()}, {2, 0.0}};
+    for (const auto& r : rows)
+        Row(u"X"_qs, u"Y"_qs, r[0], r[1]);
+    T->EnableControls();
+    Level("Kind")->SetSortOrder(soDescEh);
+    Level("Amount");
+    Footer(G()->Footers(), gfvCountEh);
+    G()->SetActive(true);
+    String outline = Outline();
+    outline.replace(u"-0+{"_qs, u"0+{"_qs); // the text comes from the group's first record
+    EXPECT_EQ(outline, u"2+{0+{r1,r7,f},3+{r5,f},f},1+{+{r6,f},-2.5+{r2,f},0+{r0,r4,f},f},"
+                       "+{1E300+{r3,f},f},f"_qs);
+    EXPECT_EQ(FooterText(Group({"1"}), 0, 3), u"3"_qs);
+    ExpectConsistent();
+}
+
 TEST_F(GroupingTest, TreeFollowsInsertsEditsAndDeletes) {
     Fill();
     Level("Region");

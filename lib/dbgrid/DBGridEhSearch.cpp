@@ -8,6 +8,7 @@
 #include "lib/dbgrid/DBGridEhFindDlg.h"
 #include "lib/dbgrid/DBGridEhSelection.h"
 
+#include "lib/memtable/MemTableEh.h"
 #include "lib/tools/ToolCtrlsEh.h"
 
 #include "platform/rtl/SysUtils.h"
@@ -16,6 +17,8 @@
 #include "platform/ui/WinApi.h"
 
 #include <algorithm>
+#include <cstring>
+#include <typeinfo>
 
 TExecuteFindDialogProc ExecuteDBGridEhFindDialogProc = &ExecuteFindDialog;
 
@@ -233,19 +236,55 @@ void TCustomDBGridEh::SearchFilterRecord(TDataSet* DataSet, bool& Accept) {
                 d.FFilterColumns[size_t(i)].Field == colAt(i)->Field();
     if (!fresh) {
         d.FFilterColumns.clear();
+        // Our own memory table reads a data field's value from the record as it is stored.
+        d.FFilterStoreTable = nullptr;
+        if (DataSet && (typeid(*DataSet) == typeid(TMemTableEh) || typeid(*DataSet) == typeid(TCustomMemTableEh)))
+            d.FFilterStoreTable = static_cast<TCustomMemTableEh*>(DataSet);
+        d.FFilterFinder.SetNeedle(needle);
         for (int i = 0; i < n; ++i) {
             TColumnEh* col = colAt(i);
             TField* f = col->Field();
             const bool plain = f && col->GetColumnType() == ctCommon && col->DisplayFormat().isEmpty() &&
                                !(DrawMemoText() && (f->DataType() == ftMemo || f->DataType() == ftWideMemo));
-            d.FFilterColumns.push_back({col, f, plain});
+            // The display text of a plain string field of the library's own class is its stored
+            // text as the field buffer gives it back: no format, mask or trimming applies.
+            const bool stored = plain && d.FFilterStoreTable && d.FFilterFinder.Searchable() &&
+                                typeid(*f) == typeid(TStringField) && f->DataType() == ftString &&
+                                !static_cast<TStringField*>(f)->FixedChar() && f->FieldKind() == fkData &&
+                                f->Size() > 0 && f->DataSet() == DataSet;
+            d.FFilterColumns.push_back({col, f, plain, stored});
         }
     }
     for (int i = 0; i < n; ++i) {
         const TDBGridEhSearchData::TFilterColumn& fc = d.FFilterColumns[size_t(i)];
         TColumnEh* col = fc.Column;
-        String text;
         TField* f = fc.Field;
+        if (fc.StoredText && !f->OnGetText) {
+            if (const Variant* v = d.FFilterStoreTable->StoredFieldValue(f)) {
+                const TVarType t = v->VType();
+                if (t == varNull || t == varEmpty) {
+                    // Read as an empty text.
+                    if (needle.isEmpty()) {
+                        Accept = true;
+                        return;
+                    }
+                    continue;
+                }
+                if (t == varString) {
+                    // The field buffer keeps at most Size bytes and ends at a NUL.
+                    const AnsiString& a = VariantAccess::Ansi(*v);
+                    const char* p = a.constData();
+                    size_t len = std::min(size_t(a.size()), size_t(f->Size()));
+                    if (const void* z = std::memchr(p, 0, len)) len = size_t(static_cast<const char*>(z) - p);
+                    if (needle.isEmpty() ? len == 0 : d.FFilterFinder.ContainedIn(p, len)) {
+                        Accept = true;
+                        return;
+                    }
+                    continue;
+                }
+            }
+        }
+        String text;
         if (fc.Plain) {
             text = f->DisplayText();
         } else if (f && f->Lookup()) {

@@ -9,6 +9,7 @@
 
 #include "lib/dbgrid/DBGridEh.h"
 #include "lib/dbgrid/DBGridEhNavigator.h"
+#include "lib/dbgrid/DBGridEhTextMatch.h"
 #include "lib/tools/DBCtrlsEh.h"
 
 #include <set>
@@ -16,6 +17,7 @@
 #include <vector>
 
 class TNavFindEditEh;
+class TCustomMemTableEh;
 
 // The search panel's settings and run-time state, published as the grid's SearchPanel.
 class TDBGridSearchPanelEh : public TPersistent {
@@ -199,8 +201,13 @@ struct TDBGridEhSearchData {
         TColumnEh* Column;
         TField* Field;
         bool Plain;
+        // The cell text is the 8-bit text the memory table stores for the field, decoded.
+        bool StoredText;
     };
     std::vector<TFilterColumn> FFilterColumns;
+    // The memory table whose stored texts the filter test reads, when it is one of ours.
+    TCustomMemTableEh* FFilterStoreTable = nullptr;
+    TAnsiTextFinderEh FFilterFinder;
     // The search-panel highlight that shows the searching text in every visible column.
     std::unique_ptr<TGridHighlightTextParamsEh> FPanelHighlight;
     // The grid's selection as it was when the filter was applied: its columns limit the cells

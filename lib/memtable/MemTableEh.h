@@ -348,6 +348,9 @@ public:
     void EndRecordsViewUpdate(bool AResync);
     TMemoryRecordEh* Rec();
     TMemRecViewEh* RecView();
+    // The value stored for a data field of the active record, in place: what reading the field
+    // converts, when nothing else (a value hook, old values) stands between. nullptr otherwise.
+    const Variant* StoredFieldValue(TField* Field);
 
     // --- sorting, filtering, searching -------------------------------------------------------
     const String& SortOrder() const { return FSortOrder; }

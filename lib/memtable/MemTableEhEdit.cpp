@@ -248,6 +248,13 @@ TMemoryRecordEh* TCustomMemTableEh::Rec() {
     return FindActiveRecordBuffer(b, false) ? b->MemRec : nullptr;
 }
 
+const Variant* TCustomMemTableEh::StoredFieldValue(TField* Field) {
+    // The same choice GetFieldData makes before it converts the value.
+    if (OnGetFieldValue || State() == dsOldValue || Field->FieldKind() == fkAggregate) return nullptr;
+    TMTRecBuf* b = nullptr;
+    return FindActiveRecordBuffer(b, false) ? b->StoredValue(Field) : nullptr;
+}
+
 TMemRecViewEh* TCustomMemTableEh::RecView() {
     TMTRecBuf* b = nullptr;
     return FindActiveRecordBuffer(b, false) ? BufRecView(b) : nullptr;

@@ -8,8 +8,10 @@
 #include "lib/dbgrid/DBGridEhFindDlg.h"
 #include "lib/dbgrid/DBGridEhSearch.h"
 #include "lib/dbgrid/DBGridEhSelection.h"
+#include "lib/dbgrid/DBGridEhTextMatch.h"
 #include "lib/tools/DBCtrlsEh.h"
 
+#include "platform/rtl/SysUtils.h"
 #include "platform/ui/StdCtrls.h"
 
 #include <QImage>
@@ -905,4 +907,74 @@ TEST_F(SearchGridTest, AllColumnSearchSkipsColumnsTheCentreCannotRead) {
                                  lttInAllNodesEh));
     EXPECT_EQ(CurrentId(), 3);
     Grid->SetCenter(nullptr);
+}
+
+// ---------------------------------------------------------------------------------------------
+// Search filter over stored texts
+
+// The stored-text search gives what QString::contains gives on the decoded text, for every
+// byte of the code page against needles of Latin, Cyrillic and other characters in both cases.
+TEST(AnsiTextFinderTest, AgreesWithQtCaseInsensitiveContainsForEveryByte) {
+    const char* const needles[] = {"a", "Z", "ё", "Ё", "я", "Ж", "µ", "ß", "%", "_", "?", "€", "ab", "bA", "жё"};
+    for (const char* n : needles) {
+        const String needle = QString::fromUtf8(n);
+        TAnsiTextFinderEh finder;
+        finder.SetNeedle(needle);
+        ASSERT_TRUE(finder.Searchable()) << n;
+        for (int b = 1; b < 256; ++b)
+            for (int c : {int('a'), int('B'), 0xE6, 0xB8}) {
+                const char text[2] = {char(b), char(c)};
+                const bool qt = FromAnsiBytes(AnsiString(text, 2)).contains(needle, Qt::CaseInsensitive);
+                ASSERT_EQ(finder.ContainedIn(text, 2), qt) << n << " in bytes " << b << "," << c;
+            }
+    }
+    TAnsiTextFinderEh pair;
+    pair.SetNeedle(QString::fromUtf8("😀"));
+    EXPECT_FALSE(pair.Searchable()); // surrogates go the decoded way
+}
+
+// The search filter keeps the same records whether it reads the memory table's stored texts or
+// the fields' display texts (a field with a text handler that changes nothing takes that way).
+TEST_F(SearchGridTest, StoredTextFilterKeepsTheRecordsTheDisplayTextFilterKeeps) {
+    const char* const values[] = {"Иванов", "ИВАНОВ", "иванов", "Ёлка", "ёЛКА", "Smith", "sMITH", "50% off",
+                                  "a_b",    "[x]",    "*?",     "",     nullptr, "abcdefghijXYZ", "Ж ё z"};
+    const char* const needles[] = {"иван", "ИВАН", "ёл", "Ё", "smith", "%", "_", "[", "*", "?", "xyz", "j", " ", "ж ё", "q"};
+    Table = Create<TMemTableEh>(Form);
+    Table->FieldDefs()->Add(QStringLiteral("ID"), ftInteger);
+    Table->FieldDefs()->Add(QStringLiteral("Name"), ftString, 10); // the long value is cut at 10
+    Table->CreateDataSet();
+    int id = 0;
+    for (const char* v : values)
+        Table->AppendRecord({Variant(++id), v ? Variant(QString::fromUtf8(v)) : Variant(Null())});
+    Table->First();
+    Source->SetDataSet(Table);
+    Grid->SetDataSource(Source);
+    Grid->Columns()->Columns(0)->SetVisible(false);
+    Pump();
+    TField* name = Table->FieldByName(QStringLiteral("Name"));
+    auto kept = [&](const String& Needle) {
+        Grid->ApplySearchFilter(Needle);
+        std::vector<int> ids;
+        Table->DisableControls();
+        for (Table->First(); !Table->Eof(); Table->Next())
+            ids.push_back(Table->FieldByName(QStringLiteral("ID"))->AsInteger());
+        Table->EnableControls();
+        Grid->CancelSearchFilter();
+        return ids;
+    };
+    for (const char* n : needles) {
+        const String needle = QString::fromUtf8(n);
+        name->OnGetText = nullptr;
+        const std::vector<int> stored = kept(needle);
+        name->OnGetText = TFieldGetTextEvent::Callable(
+            [](TField* Sender, String& Text, bool) { Text = Sender->AsString(); });
+        const std::vector<int> display = kept(needle);
+        name->OnGetText = nullptr;
+        std::vector<int> expected;
+        for (int i = 0; i < int(std::size(values)); ++i)
+            if (values[i] && QString::fromUtf8(values[i]).left(10).contains(needle, Qt::CaseInsensitive))
+                expected.push_back(i + 1);
+        EXPECT_EQ(stored, expected) << n;
+        EXPECT_EQ(display, expected) << n;
+    }
 }

@@ -177,7 +177,9 @@ void TCustomDBGridEh::SetOptions(TDBGridOptions Value) {
     const TDBGridOptions layout{dgEditing,  dgAlwaysShowEditor, dgTitles,    dgIndicator,
                                 dgColLines, dgRowLines,         dgRowSelect, dgAlwaysShowSelection};
     if (!(changed * layout).Empty()) LayoutChanged();
-    InvalidateEditor();
+    // Rows fitted to their text measure their lines too.
+    if (changed.Contains(dgRowLines)) UpdateAllDataRowHeights();
+    if (EditorMode()) InvalidateEditor();
 }
 
 void TCustomDBGridEh::SyncColumnResizeMoveOptions(TDBGridOptions NewOptions, TDBGridEhOptions NewOptionsEh) {
@@ -236,6 +238,7 @@ void TCustomDBGridEh::SetOptionsEh(TDBGridEhOptions Value) {
     }
     // The line parameters may have edited the option on the way: the caller's value holds.
     FOptionsEh = Value;
+    if (old.Contains(dghAutoFitRowHeight) != Value.Contains(dghAutoFitRowHeight)) UpdateAllDataRowHeights();
     TGridOptions base = TCustomGridEh::Options();
     if (Value.Contains(dghExtendVertLines))
         base += goExtendVertLines;

@@ -142,6 +142,7 @@ void TCustomDBGridEh::LinkActiveChanged(bool Value) {
     TCustomDBAxisGridEh::LinkActiveChanged(Value);
     UpdateVertScrollBar();
     UpdateMemTableInterface();
+    Columns()->ActiveChanged();
     NotifyDesignControls();
 }
 

@@ -79,7 +79,8 @@ void TCustomDBGridEh::NavigationKeyDown(Word& Key, TShiftState Shift) {
     const bool rowSelect = FOptions.Contains(dgRowSelect);
     // Row steps select records unless rectangles may be selected.
     const bool rows = !FAllowedSelections.Contains(gstRectangle);
-    const int page = std::max(1, VisibleDataRowCapacity());
+    // A page is the rows shown now, which may be fewer than fit when rows differ in height.
+    const int page = VisibleDataRowCount();
     const int lastCol = std::max(0, Columns()->Count() - 1);
     const bool canModify = ds->CanModify() && !ReadOnly();
 
@@ -458,23 +459,38 @@ void TCustomDBGridEh::ForwardCharToFilterEditor(Char Ch) {
 void TCustomDBGridEh::SetValueFromPrevRecord() {
     TColumnEh* column = SelectedColumn();
     if (!DataLink()->Active() || !column) return;
-    const int pos = FIntMemTable ? FIntMemTable->GetInstantReadCurRow() : DataLink()->ActiveRecord();
-    if (pos <= 0) return;
+    // Grouped rows are not in view order: the record before is the view row before the current
+    // record's, read from the table itself rather than through the grid's row mapping.
+    const bool grouped = GroupingShowsRows();
+    int pos = -1;
+    if (grouped) {
+        if (FCurGroupDataNode && FCurGroupDataNode->NodeType() == dntDataSetRecordEh)
+            pos = FCurGroupDataNode->DataSetRecordViewNo();
+    } else {
+        pos = FIntMemTable ? FIntMemTable->GetInstantReadCurRow() : DataLink()->ActiveRecord();
+    }
+    if (pos <= 0 || !column->CanModify(true)) return;
     TField* field = column->Field();
     if (!field) return;
     Variant value;
     String text;
     {
-        InstantReadRowEnter(pos - 1);
-        const auto leave = qScopeGuard([this] { InstantReadRowLeave(); });
+        if (grouped)
+            FIntMemTable->InstantReadEnter(pos - 1);
+        else
+            InstantReadRowEnter(pos - 1);
+        const auto leave = qScopeGuard([this, grouped] {
+            if (grouped)
+                FIntMemTable->InstantReadLeave();
+            else
+                InstantReadRowLeave();
+        });
         if (field->FieldKind() == fkLookup)
             value = field->DataSet()->FieldValues(field->KeyFields());
         else
             value = field->Value();
         text = field->AsString();
     }
-    // The column may be changed only with the record in editing.
-    if (!column->CanModify(true)) return;
     Selection()->Clear();
     column->WriteValueToField(text, value, false);
     ShowEditor();

@@ -182,8 +182,7 @@ void TCustomDBGridEh::SetContraColCount(int Value) {
 }
 
 void TCustomDBGridEh::SetFrozenCols(int Value) {
-    Value = std::max(0, Value);
-    if (FFrozenCols == Value) return;
+    if (Value < 0 || FFrozenCols == Value) return;
     FFrozenCols = Value;
     LayoutChanged();
 }
@@ -200,15 +199,17 @@ void TCustomDBGridEh::SetRowSizingAllowed(bool Value) {
 }
 
 void TCustomDBGridEh::SetRowHeight(int Value) {
+    Value = std::max(0, Value);
     if (FRowHeight == Value) return;
-    FRowHeight = std::max(0, Value);
+    FRowHeight = Value;
     LayoutChanged();
     UpdateAllDataRowHeights();
 }
 
 void TCustomDBGridEh::SetRowLines(int Value) {
+    Value = std::max(0, Value);
     if (FRowLines == Value) return;
-    FRowLines = std::max(0, Value);
+    FRowLines = Value;
     LayoutChanged();
     UpdateAllDataRowHeights();
 }

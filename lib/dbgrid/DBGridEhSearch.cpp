@@ -469,10 +469,8 @@ bool TCustomDBGridEh::SearchKeyDown(Word Key, TShiftState Shift) {
         return true;
     }
     if (FOptionsEh.Contains(dghDialogFind) && sc == FindDialogShortCut) {
-        // Opened beside the grid with the current cell's text to look for.
-        StopInplaceSearch();
-        TColumnEh* col = SelectedColumn();
-        ShowFindDialog(col ? col->DisplayText() : String(), false);
+        // The dialog starts with an empty pattern; the grid decides whether it waits for it.
+        ShowFindDialog(String(), IsFindDialogShowAsModal());
         return true;
     }
     if (!InplaceSearching()) return false;

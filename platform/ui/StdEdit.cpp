@@ -468,6 +468,15 @@ void TCustomEdit::DefaultHandler(TMessage& Message) {
             }
         }
     }
+    if (Message.Msg == WM_CHAR && Message.WParam == 8 && !FReadOnly &&
+        (!FHandle || !CurrentInputEvent(FHandle, WM_CHAR))) {
+        // A Backspace sent by code edits as the key does: the selection or the character before
+        // the cursor goes.
+        if (QLineEdit* e = LineEdit()) {
+            e->backspace();
+            return;
+        }
+    }
     if (EditMessage(Message)) return;
     TWinControl::DefaultHandler(Message);
 }

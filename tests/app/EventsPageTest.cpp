@@ -12,6 +12,7 @@
 #include <QApplication>
 #include <QCoreApplication>
 #include <QKeyEvent>
+#include <QTimer>
 #include <QDir>
 #include <QFile>
 #include <QWidget>
@@ -388,7 +389,41 @@ TEST_F(EventsPageTest, CtrlFInTheEventsGridOpensTheFindDialog) {
         }
     };
     pump();
-    // A real Ctrl+F press on the grid's window, through the form's key handling.
+    // A real Ctrl+F press on the grid's window, through the form's key handling. The dialog is
+    // modal: the press returns once it is closed, so a timer does the search in it and closes
+    // it; a second timer ends a dialog left open, so that a fault fails the test, not hangs it.
+    bool seen = false, modal = false;
+    QTimer probe;
+    probe.setInterval(10);
+    QObject::connect(&probe, &QTimer::timeout, [&] {
+        TDBGridEhFindDlg* dlg = DBGridEhFindDlg();
+        if (!dlg || !dlg->Visible()) return;
+        seen = true;
+        probe.stop();
+        modal = dlg->IsModal();
+        EXPECT_EQ(dlg->Grid(), Grid());
+        // The look-in list holds the grid's three columns and "<All>"; row select searches them
+        // all.
+        EXPECT_EQ(dlg->cbFindIn->Items()->Count(), 4);
+        // Searching for the description of the fifth row moves the grid there.
+        Table()->SetRecNo(5);
+        const String wanted = Grid()->VisibleColumn(2)->DisplayText();
+        Table()->First();
+        dlg->cbText->SetText(wanted);
+        dlg->cbFindIn->SetItemIndex(3);
+        dlg->cbMatchinType->SetItemIndex(1);
+        EXPECT_TRUE(dlg->FindNextMatch(false));
+        EXPECT_EQ(Grid()->VisibleColumn(2)->DisplayText(), wanted);
+        EXPECT_FALSE(dlg->cbText->Text().isEmpty());
+        dlg->Close();
+    });
+    QTimer guard;
+    guard.setSingleShot(true);
+    QObject::connect(&guard, &QTimer::timeout, [] {
+        if (TDBGridEhFindDlg* d = DBGridEhFindDlg(); d && d->IsModal()) d->SetModalResult(mrCancel);
+    });
+    probe.start();
+    guard.start(5000);
     QKeyEvent press(QEvent::KeyPress, Qt::Key_F, Qt::ControlModifier, QStringLiteral("\x06"));
     QApplication::sendEvent(Grid()->Widget(), &press);
     QKeyEvent release(QEvent::KeyRelease, Qt::Key_F, Qt::ControlModifier, QStringLiteral("\x06"));
@@ -396,23 +431,13 @@ TEST_F(EventsPageTest, CtrlFInTheEventsGridOpensTheFindDialog) {
     QKeyEvent ctrlUp(QEvent::KeyRelease, Qt::Key_Control, Qt::NoModifier);
     QApplication::sendEvent(Grid()->Widget(), &ctrlUp);
     SetKeyDown(VK_CONTROL, false); // the key state must not outlive this test
-    pump();
+    pump();                        // a dialog that did not wait is looked at here
+    guard.stop();
+    probe.stop();
+    EXPECT_TRUE(seen);
+    EXPECT_TRUE(modal);
     TDBGridEhFindDlg* dlg = DBGridEhFindDlg();
     ASSERT_NE(dlg, nullptr);
-    EXPECT_TRUE(dlg->Visible());
-    EXPECT_EQ(dlg->Grid(), Grid());
-    // The look-in list holds the grid's three columns and "<All>"; row select searches them all.
-    EXPECT_EQ(dlg->cbFindIn->Items()->Count(), 4);
-    // Searching for the description of the fifth row moves the grid there.
-    Table()->SetRecNo(5);
-    const String wanted = Grid()->VisibleColumn(2)->DisplayText();
-    Table()->First();
-    dlg->cbText->SetText(wanted);
-    dlg->cbFindIn->SetItemIndex(3);
-    dlg->cbMatchinType->SetItemIndex(1);
-    EXPECT_TRUE(dlg->FindNextMatch(false));
-    EXPECT_EQ(Grid()->VisibleColumn(2)->DisplayText(), wanted);
-    EXPECT_FALSE(dlg->cbText->Text().isEmpty());
-    dlg->Close();
+    if (dlg->Visible()) dlg->Close();
     form->Hide();
 }

@@ -79,7 +79,9 @@ TEST_F(FrozenColsTest, FrozenCountsCollectionColumnsAndKeepsOneScrolling) {
     }
     EXPECT_EQ(Grid->FrozenCols(), 20);
     Grid->SetFrozenCols(-3);
-    EXPECT_EQ(Grid->FrozenCols(), 0) << "negative counts are taken as none";
+    EXPECT_EQ(Grid->FrozenCols(), 20) << "a negative count is ignored";
+    Pump();
+    EXPECT_EQ(Grid->FrozenColCount(), kCols - 2);
 }
 
 TEST_F(FrozenColsTest, FrozenColumnsStayInPlaceWhileScrollingRight) {

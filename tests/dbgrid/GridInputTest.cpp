@@ -7,6 +7,8 @@
 #include "lib/dbgrid/DBGridEh.h"
 #include "lib/dbgrid/DBGridEhCenter.h"
 #include "lib/dbgrid/DBGridEhFilter.h"
+#include "lib/dbgrid/DBGridEhFilterRow.h"
+#include "lib/dbgrid/DBGridEhGrouping.h"
 #include "lib/dbgrid/DBGridEhSelection.h"
 #include "lib/memtable/MemTableEh.h"
 #include "lib/tools/ToolCtrlsEh.h"
@@ -526,4 +528,97 @@ TEST_F(InputGrid, ColumnAdvancedDrawingComesAfterTheGrids) {
     Grid->Widget()->grab();
     EXPECT_EQ(gridCalls, 6);
     EXPECT_EQ(columnCalls, 3);
+}
+
+// Page keys move by the rows shown, which footer rows at the bottom make fewer than the rows
+// that would fit; Page Up comes back by as many.
+TEST_F(InputGrid, PageKeysMoveByTheRowsShown) {
+    UseTableWithDone(60);
+    Grid->SetFooterRowCount(3);
+    Pump();
+    const int shown = Grid->VisibleRowCount();
+    ASSERT_GT(shown, 1);
+    Table->First();
+    Key(VK_NEXT);
+    EXPECT_EQ(Table->RecNo(), 1 + shown);
+    Key(VK_NEXT);
+    EXPECT_EQ(Table->RecNo(), 1 + 2 * shown);
+    Key(VK_PRIOR);
+    EXPECT_EQ(Table->RecNo(), 1 + shown);
+}
+
+// Ctrl+' takes the value of the record before the current one in the view's order, also when
+// grouped rows show another record (or a group row) above it.
+TEST_F(InputGrid, PriorRecordValueComesFromTheViewRowBefore) {
+    UseTableWithDone(6);
+    Grid->SetOptions(Grid->Options() + TDBGridOptions{dgEditing});
+    TGridDataGroupLevelEh* level = Grid->DataGrouping()->GroupLevels()->Add();
+    level->SetColumn(Column("Done"));
+    Grid->DataGrouping()->SetDefaultStateExpanded(true);
+    struct Case {
+        const char* what;
+        bool grouped;
+        int id;
+        const char* name; // the Name afterwards
+        bool edited;
+    } cases[] = {
+        {"plain rows", false, 4, "Name 3", true},
+        {"the first record has none before it", false, 1, "Name 1", false},
+        // Grouped by Done: the even IDs form one group, the odd ones the other.
+        {"grouped, another record above", true, 4, "Name 3", true},
+        {"grouped, a group row above", true, 6, "Name 5", true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        Table->Cancel();
+        Grid->DataGrouping()->SetActive(c.grouped);
+        ASSERT_TRUE(Table->Locate(QStringLiteral("ID"), Variant(c.id), TLocateOptions()));
+        Pump();
+        Grid->SetSelectedIndex(Col("Name"));
+        Key(0xDE, true);
+        EXPECT_EQ(Table->FieldByName(QStringLiteral("Name"))->AsString(), QString::fromLatin1(c.name));
+        EXPECT_EQ(Table->State(), c.edited ? dsEdit : dsBrowse);
+        EXPECT_EQ(Table->FieldByName(QStringLiteral("ID"))->AsInteger(), c.id) << "the cursor stays";
+    }
+    Table->Cancel();
+}
+
+// A character typed while the filter row is edited goes to the filter editor, once, and
+// nowhere else: no in-place search starts and the record is not edited.
+TEST_F(InputGrid, TypingWhileTheFilterRowIsEditedGoesToItsEditorOnce) {
+    UseTableWithDone(6);
+    Grid->SetOptions(Grid->Options() + TDBGridOptions{dgEditing});
+    Grid->SetOptionsEh(Grid->OptionsEh() + TDBGridEhOptions{dghIncSearch, dghPreferIncSearch});
+    Grid->STFilter()->SetVisible(true);
+    Pump();
+    Grid->StartFilterEdit(Col("Name"));
+    ASSERT_TRUE(Grid->FilterEditMode());
+    for (QChar ch : u"ab"_qs)
+        Grid->Perform(WM_CHAR, ch.unicode(), 0);
+    Pump();
+    EXPECT_EQ(Grid->FilterEdit()->Text(), u"ab"_qs);
+    EXPECT_FALSE(Grid->InplaceSearching());
+    EXPECT_EQ(Table->State(), dsBrowse);
+    Grid->Perform(WM_CHAR, 8, 0);
+    Pump();
+    EXPECT_EQ(Grid->FilterEdit()->Text(), u"a"_qs);
+    EXPECT_FALSE(Grid->InplaceSearching());
+}
+
+// The filter row's editor follows its cell when the grid scrolls sideways.
+TEST_F(InputGrid, FilterRowEditorFollowsItsCellWhenScrolled) {
+    UseTableWithDone(6);
+    for (int i = 0; i < Grid->VisibleColumnCount(); ++i)
+        Grid->VisibleColumn(i)->SetWidth(200);
+    Grid->STFilter()->SetVisible(true);
+    Pump();
+    const int qty = Col("Qty");
+    Grid->StartFilterEdit(qty);
+    ASSERT_TRUE(Grid->FilterEdit() && Grid->FilterEdit()->Visible());
+    const int leftBefore = Grid->FilterEdit()->Left();
+    Grid->SetLeftCol(Grid->LeftCol() + 1);
+    const TRect cell = Grid->CellRect(qty + Grid->IndicatorOffset(), Grid->TopDataOffset() - 1);
+    EXPECT_LT(cell.Left, leftBefore - 1) << "the cell moved left";
+    EXPECT_EQ(Grid->FilterEdit()->Left(), cell.Left + 1);
+    EXPECT_EQ(Grid->FilterEdit()->Top(), cell.Top);
 }

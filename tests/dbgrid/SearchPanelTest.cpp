@@ -13,6 +13,7 @@
 #include "platform/ui/StdCtrls.h"
 
 #include <QImage>
+#include <QTimer>
 #include <QWidget>
 
 namespace {
@@ -149,6 +150,27 @@ TEST_F(SearchGridTest, EmptySearchFilterTextRemovesTheFilter) {
     Grid->ApplySearchFilter(String());
     EXPECT_FALSE(Grid->SearchFilterActive());
     EXPECT_EQ(VisibleRecords(), 9);
+}
+
+// A memory table freed under its search filter takes the filter with it: the grid holds nothing
+// of it, and the next table is shown whole and can be filtered in its turn.
+TEST_F(SearchGridTest, SearchFilterGoesWithAFreedMemTable) {
+    UseNames();
+    Grid->ApplySearchFilter(QStringLiteral("ров"));
+    ASSERT_TRUE(Grid->SearchFilterActive());
+    Table->Free();
+    Table = nullptr;
+    Pump();
+    EXPECT_FALSE(Grid->SearchFilterActive());
+    EXPECT_EQ(Grid->IntMemTable(), nullptr);
+    UseNames();
+    EXPECT_FALSE(Grid->SearchFilterActive());
+    EXPECT_EQ(VisibleRecords(), 9);
+    Grid->ApplySearchFilter(QStringLiteral("ров"));
+    EXPECT_EQ(VisibleRecords(), 2);
+    Grid->CancelSearchFilter();
+    EXPECT_EQ(VisibleRecords(), 9);
+    EXPECT_TRUE(Grid->CheckDataConsistency());
 }
 
 TEST_F(SearchGridTest, SearchFilterOnPlainDataSetGivesBackHandlerAndFilteredFlag) {
@@ -373,6 +395,30 @@ TEST_F(SearchGridTest, SearchPanelVisibilityRules) {
     EXPECT_EQ(Grid->OutBoundaryData()->TopIndent(), 0);
 }
 
+// The vertical bar that more rows bring takes its room beside the search panel; scrolling by the
+// top row sets the bar again and puts the panel back in its place beside it.
+TEST_F(SearchGridTest, SearchPanelStaysBesideTheVerticalBar) {
+    UseNames(3);
+    ASSERT_TRUE(Grid->IsExtendedScrolling());
+    Grid->SearchPanel()->SetEnabled(true);
+    Pump();
+    TDBGridSearchPanelControlEh* pc = Grid->SearchPanelControl();
+    ASSERT_TRUE(pc->Visible());
+    const int wide = pc->Width();
+    for (int i = 10; i < 60; ++i)
+        Table->AppendRecord({Variant(i), Variant(QStringLiteral("n%1").arg(i)), Variant(QString())});
+    Pump();
+    ASSERT_TRUE(Grid->VertScrollBar()->IsScrollBarVisible());
+    EXPECT_EQ(pc->Width(), Grid->ClientWidth() - Grid->OutBoundaryData()->RightIndent());
+    EXPECT_LT(pc->Width(), wide);
+
+    const TRect placed = pc->BoundsRect();
+    pc->SetBounds(0, 0, 10, 10);
+    const int top = Grid->TopRow(); // the last page: the new records were appended
+    EXPECT_EQ(Grid->SafeMoveTop(top - 1, false), top - 1);
+    EXPECT_EQ(pc->BoundsRect(), placed);
+}
+
 TEST_F(SearchGridTest, TypingInTheSearchBoxFindsAndEnterFilters) {
     UseNames();
     TDBGridSearchPanelEh* sp = Grid->SearchPanel();
@@ -580,19 +626,52 @@ TEST_F(SearchGridTest, CtrlFOpensTheFindDialogWithDialogFind) {
     Pump();
     Grid->SetSelectedIndex(1);
     GoToId(2);
+    auto ctrlF = [&] {
+        SetKeyDown(VK_CONTROL, true);
+        Grid->Perform(WM_KEYDOWN, 'F', 0);
+        SetKeyDown(VK_CONTROL, false);
+    };
     Grid->SetOptionsEh(Grid->OptionsEh() - TDBGridEhOptions{dghDialogFind});
-    SetKeyDown(VK_CONTROL, true);
-    Grid->Perform(WM_KEYDOWN, 'F', 0);
-    SetKeyDown(VK_CONTROL, false);
+    ctrlF();
     EXPECT_TRUE(!DBGridEhFindDlg() || !DBGridEhFindDlg()->Visible());
+
+    // The dialog is modal: the key press returns once it is closed. A timer looks for it while it
+    // waits and closes it; a second one ends a dialog that the first could not close, so that a
+    // fault fails the test instead of hanging it.
+    bool seen = false, modal = false;
+    String text = QStringLiteral("(not looked at)");
+    TCustomDBGridEh* grid = nullptr;
+    QTimer probe;
+    probe.setInterval(10);
+    QObject::connect(&probe, &QTimer::timeout, [&] {
+        TDBGridEhFindDlg* d = DBGridEhFindDlg();
+        if (!d || !d->Visible()) return;
+        seen = true;
+        probe.stop();
+        modal = d->IsModal();
+        text = d->cbText->Text();
+        grid = d->Grid();
+        d->Close();
+    });
+    QTimer guard;
+    guard.setSingleShot(true);
+    QObject::connect(&guard, &QTimer::timeout, [] {
+        if (TDBGridEhFindDlg* d = DBGridEhFindDlg(); d && d->IsModal()) d->SetModalResult(mrCancel);
+    });
     Grid->SetOptionsEh(Grid->OptionsEh() + TDBGridEhOptions{dghDialogFind});
-    SetKeyDown(VK_CONTROL, true);
-    Grid->Perform(WM_KEYDOWN, 'F', 0);
-    SetKeyDown(VK_CONTROL, false);
+    probe.start();
+    guard.start(5000);
+    ctrlF();
+    Pump(); // a dialog that did not wait is looked at here
+    guard.stop();
+    probe.stop();
     ASSERT_NE(DBGridEhFindDlg(), nullptr);
-    EXPECT_TRUE(DBGridEhFindDlg()->Visible());
-    EXPECT_EQ(DBGridEhFindDlg()->cbText->Text(), QString::fromUtf8("Петров"));
-    DBGridEhFindDlg()->Close();
+    EXPECT_TRUE(seen);
+    EXPECT_TRUE(modal);
+    EXPECT_TRUE(text.isEmpty()) << "the pattern starts empty, not with the cell's text";
+    EXPECT_EQ(grid, Grid);
+    if (DBGridEhFindDlg()->Visible()) DBGridEhFindDlg()->Close();
+    EXPECT_FALSE(DBGridEhFindDlg()->Visible());
 }
 
 // ---------------------------------------------------------------------------------------------

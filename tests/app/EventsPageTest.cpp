@@ -431,7 +431,7 @@ TEST_F(EventsPageTest, CtrlFInTheEventsGridOpensTheFindDialog) {
     QKeyEvent ctrlUp(QEvent::KeyRelease, Qt::Key_Control, Qt::NoModifier);
     QApplication::sendEvent(Grid()->Widget(), &ctrlUp);
     SetKeyDown(VK_CONTROL, false); // the key state must not outlive this test
-    pump(); // a dialog that did not wait is looked at here
+    pump();                        // a dialog that did not wait is looked at here
     guard.stop();
     probe.stop();
     EXPECT_TRUE(seen);

@@ -27,7 +27,8 @@ std::vector<TLineExtentsEh::Entry>::const_iterator TLineExtentsEh::LowerBound(in
 int TLineExtentsEh::Get(int Index) const {
     assert(Index >= 0 && Index < FCount);
     if (FDense) return FSizes[size_t(Index)];
-    if (FOther.empty()) return FFill;
+    // Past the last line of its own (a grid whose title row alone differs): no search.
+    if (FOther.empty() || Index > FOther.back().first) return FFill;
     const auto it = LowerBound(Index);
     return it != FOther.end() && it->first == Index ? it->second : FFill;
 }

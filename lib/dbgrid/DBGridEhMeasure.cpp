@@ -293,12 +293,12 @@ bool TCustomDBGridEh::UniformDataRowHeight(int& Height) {
 }
 
 int TCustomDBGridEh::NextRowHeightOtherThan(int From, int To, int Height) const {
-    // Read straight from the height array: this may scan a row per record.
-    const int stored = FRowHeights.empty() ? 0 : FRowHeights[0];
-    const int inArray = std::clamp(stored, From, std::max(From, To));
-    for (int r = From; r < inArray; ++r)
-        if (FRowHeights[size_t(r) + 1] != Height) return r;
-    return inArray < To && DefaultRowHeight() != Height ? inArray : std::max(From, To);
+    // Asked of the height store, which keeps only the rows of another height than its fill.
+    const int stored = FRowHeights.Count();
+    const int inStore = std::clamp(stored, From, std::max(From, To));
+    const int r = FRowHeights.NextOtherThan(From, inStore, Height);
+    if (r < inStore) return r;
+    return inStore < To && DefaultRowHeight() != Height ? inStore : std::max(From, To);
 }
 
 void TCustomDBGridEh::UpdateAllGridDataRowHeights() {

@@ -18,6 +18,7 @@
 // spots, background data) are made again through their virtual factories in AfterConstruction,
 // so create grids with Create<T>(Owner) (a plain `new` gets the base class's objects).
 
+#include "lib/grids/GridsEhExtents.h"
 #include "platform/ui/Controls.h"
 #include "platform/ui/ExtCtrls.h"
 #include "platform/ui/Gestures.h"
@@ -728,6 +729,7 @@ protected:
     // Index, new entries set to Default.
     static void ModifyExtents(TIntegerArray& Extents, int Index, int Amount, int Default);
     static void MoveExtent(TIntegerArray& Extents, int FromIndex, int ToIndex);
+    static void ModifyExtents(TLineExtentsEh& Extents, int Index, int Amount, int Default);
     void AdjustMovedIndex(int& Index, int FromIndex, int ToIndex);
 
     // --- geometry helpers
@@ -819,7 +821,7 @@ protected:
     TGridOptions FOptions{goFixedVertLine, goFixedHorzLine, goVertLine, goHorzLine, goRangeSelect};
     TPoint FPanPoint;
     int FRowCount = 5;
-    TIntegerArray FRowHeights;
+    TLineExtentsEh FRowHeights; // kept sparsely: a data-aware grid has a row per record
     TScrollStyle FScrollBars = ssBoth;
     TIntegerArray FTabStops;
     TGridCoord FTopLeft;

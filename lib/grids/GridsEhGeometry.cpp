@@ -120,6 +120,16 @@ void TCustomGridEh::ModifyExtents(TIntegerArray& Extents, int Index, int Amount,
     Extents[0] = int(newSize);
 }
 
+void TCustomGridEh::ModifyExtents(TLineExtentsEh& Extents, int Index, int Amount, int Default) {
+    if (Amount == 0) return;
+    const int oldSize = Extents.Count();
+    if (Index < 0 || Index > oldSize) InvalidOp("Grid index out of range");
+    const long long newSize = (long long)oldSize + Amount;
+    if (newSize < 0) InvalidOp("Too many rows or columns deleted");
+    if (newSize >= MaxGridExtent) InvalidOp("Grid too large for operation");
+    Extents.Modify(Index, Amount, Default);
+}
+
 void TCustomGridEh::MoveExtent(TIntegerArray& Extents, int FromIndex, int ToIndex) {
     if (Extents.empty()) return;
     const int n = Extents[0];
@@ -139,7 +149,7 @@ int TCustomGridEh::GetColWidths(int Index) const {
 }
 
 int TCustomGridEh::GetRowHeights(int Index) const {
-    if (!FRowHeights.empty() && Index >= 0 && Index < FRowHeights[0]) return FRowHeights[size_t(Index) + 1];
+    if (Index >= 0 && Index < FRowHeights.Count()) return FRowHeights.Get(Index);
     return FDefaultRowHeight;
 }
 
@@ -161,13 +171,12 @@ void TCustomGridEh::SetColWidths(int Index, int Value) {
 }
 
 void TCustomGridEh::SetRowHeights(int Index, int Value) {
-    if (FRowHeights.empty()) ModifyExtents(FRowHeights, 0, GetFullRowCount(), FDefaultRowHeight);
-    if (Index < 0 || Index >= FRowHeights[0]) InvalidOp("Grid index out of range");
-    int& h = FRowHeights[size_t(Index) + 1];
-    if (h == Value) return;
-    const int old = h;
+    if (FRowHeights.Empty()) ModifyExtents(FRowHeights, 0, GetFullRowCount(), FDefaultRowHeight);
+    if (Index < 0 || Index >= FRowHeights.Count()) InvalidOp("Grid index out of range");
+    const int old = FRowHeights.Get(Index);
+    if (old == Value) return;
     RowHeightChanging(Index, old, Value);
-    FRowHeights[size_t(Index) + 1] = Value;
+    FRowHeights.Set(Index, Value);
     RowHeightsChanged();
 }
 
@@ -178,7 +187,7 @@ void TCustomGridEh::SetTabStops(int Index, bool Value) {
 }
 
 void TCustomGridEh::SetDefaultRowHeight(int Value) {
-    FRowHeights.clear();
+    FRowHeights.Clear();
     FDefaultRowHeight = Value;
     // The data size is recomputed with the new default (not the one being replaced).
     UpdateVertDataSize();
@@ -205,25 +214,16 @@ void TCustomGridEh::UpdateVertDataSize() {
     TGridDrawInfoEh di;
     CalcDrawInfo(di);
     const int lw = di.Vert.EffectiveLineWidth;
-    // Summed straight from the height array (or the default when there is none): a data-aware
-    // grid may have a row per record, and this runs on every height change.
-    int total = 0, before = 0;
+    // Summed by the height store (rows of the default height are counted, not visited): a
+    // data-aware grid may have a row per record, and this runs on every height change.
     const int split = std::clamp(FTopLeft.Y, FFixedRows, std::max(FFixedRows, FRowCount));
-    if (FRowHeights.empty()) {
-        before = (split - FFixedRows) * (FDefaultRowHeight + lw);
-        total = before + (std::max(split, FRowCount) - split) * (FDefaultRowHeight + lw);
-    } else {
-        const int stored = std::max(0, FRowHeights[0]);
-        auto sum = [&](int from, int to) {
-            int s = 0;
-            const int inArray = std::clamp(to, from, std::max(from, stored));
-            for (int i = from; i < inArray; ++i)
-                s += FRowHeights[size_t(i) + 1];
-            return s + (to - inArray) * FDefaultRowHeight + (to - from) * lw;
-        };
-        before = sum(FFixedRows, split);
-        total = before + sum(split, std::max(split, FRowCount));
-    }
+    const int stored = FRowHeights.Count();
+    auto sum = [&](int from, int to) {
+        const int inStore = std::clamp(to, from, std::max(from, stored));
+        return int(FRowHeights.Sum(from, inStore)) + (to - inStore) * FDefaultRowHeight + (to - from) * lw;
+    };
+    const int before = sum(FFixedRows, split);
+    const int total = before + sum(split, std::max(split, FRowCount));
     FGridDataSize.cy = total;
     if (FTopLeft.Y > FFixedRows) FSmoothPos.Y = before + FDataOffset.cy;
     FDataPageSize.cy = std::max(0, di.Vert.GridExtent - di.Vert.FixedBoundary);
@@ -309,15 +309,26 @@ void TCustomGridEh::SetFrozenColCount(int Value) {
 
 // A failed resize restores the counts and every array already resized, and the error goes on:
 // arrays out of step with the counts would be read past their end.
+namespace {
+int keptCount(const TIntegerArray& a) {
+    return a.empty() ? 0 : a[0];
+}
+int keptCount(const TLineExtentsEh& a) {
+    return a.Count();
+}
+} // namespace
+
 void TCustomGridEh::ChangeContraSize(int ContraCols, int ContraRows) {
     const int oldCols = FContraColCount, oldRows = FContraRowCount;
-    const TIntegerArray oldWidths = FColWidths, oldTabs = FTabStops, oldHeights = FRowHeights;
+    const TIntegerArray oldWidths = FColWidths, oldTabs = FTabStops;
+    const TLineExtentsEh oldHeights = FRowHeights;
     FContraColCount = ContraCols;
     FContraRowCount = ContraRows;
     try {
-        auto resize = [](TIntegerArray& a, int n, int def) {
-            if (a.empty()) return;
-            ModifyExtents(a, a[0], n - a[0], def);
+        // A kept array follows the new line count (one not created stays so).
+        auto resize = [](auto& a, int n, int def) {
+            const int size = keptCount(a);
+            if (size > 0) ModifyExtents(a, size, n - size, def);
         };
         resize(FColWidths, GetFullColCount(), FDefaultColWidth);
         resize(FTabStops, GetFullColCount(), 1);
@@ -347,9 +358,10 @@ void TCustomGridEh::ChangeGridSize(int NewColCount, int NewRowCount) {
         FRowCount = rows;
         if (FFixedCols >= FColCount) FFixedCols = std::max(0, FColCount - 1);
         if (FFixedRows >= FRowCount) FFixedRows = std::max(0, FRowCount - 1);
-        auto resize = [](TIntegerArray& a, int n, int def) {
-            if (a.empty()) return;
-            ModifyExtents(a, a[0], n - a[0], def);
+        // A kept array follows the new line count (one not created stays so).
+        auto resize = [](auto& a, int n, int def) {
+            const int size = keptCount(a);
+            if (size > 0) ModifyExtents(a, size, n - size, def);
         };
         resize(FColWidths, GetFullColCount(), FDefaultColWidth);
         resize(FTabStops, GetFullColCount(), 1);
@@ -402,7 +414,7 @@ void TCustomGridEh::ShiftLinesAt(int Index, int Count, bool IsRow) {
     int& count = IsRow ? FRowCount : FColCount;
     const int newCount = count + Count;
     if (IsRow) {
-        if (!FRowHeights.empty()) ModifyExtents(FRowHeights, Index, Count, FDefaultRowHeight);
+        if (!FRowHeights.Empty()) ModifyExtents(FRowHeights, Index, Count, FDefaultRowHeight);
     } else {
         if (!FColWidths.empty()) ModifyExtents(FColWidths, Index, Count, FDefaultColWidth);
         if (!FTabStops.empty()) ModifyExtents(FTabStops, Index, Count, 1);
@@ -471,8 +483,8 @@ void TCustomGridEh::MoveRow(int FromIndex, int ToIndex) {
     if (FromIndex == ToIndex) return;
     if (FromIndex < 0 || FromIndex >= GetFullRowCount() || ToIndex < 0 || ToIndex >= GetFullRowCount())
         InvalidOp("Grid index out of range");
-    const bool hadHeights = !FRowHeights.empty();
-    if (hadHeights) MoveExtent(FRowHeights, FromIndex, ToIndex);
+    const bool hadHeights = !FRowHeights.Empty();
+    if (hadHeights) FRowHeights.Move(FromIndex, ToIndex);
     AdjustMovedIndex(FCurrent.Y, FromIndex, ToIndex);
     AdjustMovedIndex(FAnchor.Y, FromIndex, ToIndex);
     if (FInplaceRow >= 0) AdjustMovedIndex(FInplaceRow, FromIndex, ToIndex);
@@ -940,7 +952,8 @@ bool TCustomGridEh::CheckConsistency() const {
     return FColCount >= 1 && FRowCount >= 1 && FFixedCols >= 0 && FFixedCols < FColCount && FFixedRows >= 0 &&
            FFixedRows < FRowCount && FContraColCount >= 0 && FContraRowCount >= 0 &&
            arrayOk(FColWidths, GetFullColCount()) && arrayOk(FTabStops, GetFullColCount()) &&
-           arrayOk(FRowHeights, GetFullRowCount()) && FCurrent.X >= 0 && FCurrent.X < FColCount &&
+           (FRowHeights.Empty() || FRowHeights.Count() == GetFullRowCount()) && FRowHeights.Valid() &&
+           FCurrent.X >= 0 && FCurrent.X < FColCount &&
            FCurrent.Y >= 0 && FCurrent.Y < FRowCount && FTopLeft.X >= FFixedCols &&
            FTopLeft.Y >= FFixedRows && FDataOffset.cx >= 0 && FDataOffset.cy >= 0;
 }
@@ -960,7 +973,7 @@ void TCustomGridEh::DefineProperties(TFiler* Filer) {
     if (!FSaveCellExtents) return;
     auto* anc = dynamic_cast<TCustomGridEh*>(Filer->Ancestor());
     const bool storeCols = anc ? !SameExtents(anc->FColWidths, FColWidths) : !FColWidths.empty();
-    const bool storeRows = anc ? !SameExtents(anc->FRowHeights, FRowHeights) : !FRowHeights.empty();
+    const bool storeRows = anc ? !anc->FRowHeights.SameAs(FRowHeights) : !FRowHeights.Empty();
     Filer->DefineProperty(
         QStringLiteral("ColWidths"),
         [this](TReader* R) {

@@ -261,6 +261,7 @@ class TColumnEh : public TBaseColumnEh {
 public:
     explicit TColumnEh(TCollection* Collection);
     ~TColumnEh() override;
+    void AfterConstruction() override;
     void Assign(TPersistent* Source) override;
     void DefineProperties(TFiler* Filer) override;
 
@@ -308,6 +309,14 @@ public:
     void GetColCellParams(bool EditMode, TAxisColCellParamsEh* Params) override;
     bool AdjustsColCellParams() const override;
     void WriteField(TField* Value) override;
+    TField* ReadField() override;
+    void DropDownBoxApplyTextFilter(TDataSet* DataSet, const String& FieldName, const String& FilterText,
+                                    TLSAutoFilterTypeEh Operation) override;
+    // Filters the drop-down list's data set by the typed text instead of the column.
+    using TDropDownBoxApplyTextFilterEventEh =
+        TEvent<void(TCustomDBGridEh* Grid, TColumnEh* Column, const String& FilterText,
+                    TLSAutoFilterTypeEh Operation, const String& FieldName, TDataSet* DataSet)>;
+    TDropDownBoxApplyTextFilterEventEh OnDropDownBoxApplyTextFilter;
     void SetValueAsText(const String& Text);
     void SetValueAsVariant(const Variant& Value);
 
@@ -326,6 +335,9 @@ public:
         OnAdvDrawDataCell;
 
     // New virtual operations.
+    virtual TColumnFooterEh* CreateFooter();
+    virtual TColumnFootersEh* CreateFooters();
+    virtual TSTColumnFilterEh* CreateSTFilter();
     virtual void WriteHideDuplicates(bool Value);
     // Widens or narrows the column to its widest title or data text among the visible rows.
     virtual void OptimizeWidth();
@@ -395,6 +407,8 @@ protected:
     friend class TDBGridColumnsEh;
     // Stores a width without asking for a layout (the grid's own sizing writes back this way).
     void StoreWidth(int Value);
+    // The collection the column is made in, until its construction is complete.
+    TCollection* FMadeIn = nullptr;
 
     std::vector<bool> FCheckedDuplicates;
     bool FHideDuplicates = false;
@@ -454,6 +468,8 @@ public:
     void RebuildColumns() { AddAllColumns(true); }
     TColumnEh* FindColumnByName(const String& Name) { return static_cast<TColumnEh*>(FindBarByName(Name)); }
     void GetColumnNames(TStrings* List) { GetBarNames(List); }
+    // Whether some column's single footer shows that kind of value.
+    bool ExistFooterValueType(TFooterValueType Kind);
 
     // Key navigation between columns; tab stops are the columns whose field can be edited.
     TColumnEh* GetFirstTabColumn();

@@ -2,6 +2,7 @@
 // collection's change reaction and the grid's list of sort-marked columns.
 
 #include "lib/dbgrid/DBGridEh.h"
+#include "lib/dbgrid/DBGridEhCenter.h"
 #include "lib/dbgrid/DBGridEhRowPanel.h"
 
 #include "lib/memtable/MemTableEh.h"
@@ -15,6 +16,7 @@
 
 #include <algorithm>
 #include <typeinfo>
+#include <utility>
 
 namespace {
 // The text metrics of a column's font: the width of "0" and the average character width.
@@ -125,7 +127,9 @@ void TColumnTitleEh::SetNextSortMarkerValue(bool KeepMulti) {
     if (!KeepMulti && bars)
         for (int i = 0; i < bars->Count(); ++i)
             if (bars->Columns(i) != col) bars->Columns(i)->Title()->SetSortMarker(smNoneEh);
-    const TSortMarkerEh first = smDownEh;
+    // The direction a column starts in depends on its field (texts ascend first).
+    TCustomDBGridEh* g = bars ? bars->Grid() : nullptr;
+    const TSortMarkerEh first = g ? g->Center()->GetFirstSortMarkerState(g, col) : smDownEh;
     switch (FSortMarker) {
     case smNoneEh:
         SetSortMarker(first);
@@ -142,9 +146,39 @@ void TColumnTitleEh::SetNextSortMarkerValue(bool KeepMulti) {
 // ---------------------------------------------------------------------------------------------
 // Column
 
-TColumnEh::TColumnEh(TCollection* Collection) : TBaseColumnEh(Collection) {
+TColumnEh::TColumnEh(TCollection* Collection) : TBaseColumnEh(Collection), FMadeIn(Collection) {
     // Auto-fit scales from the width the column was made with.
     FInitWidth = 64;
+}
+
+void TColumnEh::AfterConstruction() {
+    // The whole construction is one layout change of the grid, not one per step.
+    TCollection* coll = std::exchange(FMadeIn, nullptr);
+    TCustomDBAxisGridEh* g = coll && coll->InheritsFrom<TGridAxisBarsEh>()
+                                 ? static_cast<TGridAxisBarsEh*>(coll)->Grid()
+                                 : nullptr;
+    const bool layout = g && coll->UpdateCount() == 0;
+    if (layout) g->BeginLayout();
+    try {
+        TBaseColumnEh::AfterConstruction();
+        if (!FFooter) FFooter.reset(CreateFooter());
+        if (!FFooters) FFooters.reset(CreateFooters());
+        if (!FSTFilter) FSTFilter.reset(CreateSTFilter());
+        FAutoFitColWidth = true;
+        FInitWidth = Width();
+    } catch (...) {
+        if (layout) g->EndLayout();
+        throw;
+    }
+    if (layout) g->EndLayout();
+}
+
+TColumnFooterEh* TColumnEh::CreateFooter() {
+    return TColumnFooterEh::CreateApart(this);
+}
+
+TColumnFootersEh* TColumnEh::CreateFooters() {
+    return new TColumnFootersEh(this, CollectionItemClassOf<TColumnFooterEh>());
 }
 
 TColumnEh::~TColumnEh() {
@@ -196,7 +230,10 @@ void TColumnEh::SetTextArea(TRect& ARect) {
     TCustomDBGridEh* g = Grid();
     if (g && g->VisibleColumn(0) == this) {
         ARect.Left += g->GetCellTreeElmentsAreaWidth();
-        ARect.Left += g->FExtraFirstColumnWidth;
+        // Room for the detail panel's expand button.
+        if (g->RowDetailPanel()->Active()) ARect.Left += 18;
+        if (g->DataGrouping() && g->DataGrouping()->IsGroupingWorksWithLevel())
+            ARect.Left += g->FExtraFirstColumnWidth;
     }
     if (ImageList() && ShowImageAndText()) ARect.Left += ImageList()->Width() + 5;
 }
@@ -228,6 +265,24 @@ void TColumnEh::WriteField(TField* Value) {
     TBaseColumnEh::WriteField(Value);
     if (IsDefaultBar()) FInitWidth = Width();
     EnsureSumValues();
+}
+
+TField* TColumnEh::ReadField() {
+    if (CachedField()) return CachedField();
+    TCustomDBGridEh* g = Grid();
+    const bool lookingUp = !FieldName().isEmpty() && g && g->DataLink()->DataSet();
+    TField* f = TBaseColumnEh::ReadField();
+    // Footers that sum the field get their entries once the field is known.
+    if (lookingUp && f) EnsureSumValues();
+    return f;
+}
+
+void TColumnEh::DropDownBoxApplyTextFilter(TDataSet* DataSet, const String& FieldName, const String& FilterText,
+                                           TLSAutoFilterTypeEh Operation) {
+    if (OnDropDownBoxApplyTextFilter)
+        OnDropDownBoxApplyTextFilter(Grid(), this, FilterText, Operation, FieldName, DataSet);
+    else
+        TBaseColumnEh::DropDownBoxApplyTextFilter(DataSet, FieldName, FilterText, Operation);
 }
 
 void TColumnEh::SetValueAsText(const String& Text) {
@@ -325,7 +380,8 @@ void TColumnEh::SetWidth(int Value) {
         if (FMaxWidth > 0 && FWidth > FMaxWidth) FWidth = FMaxWidth;
         if (FMinWidth > 0 && FWidth < FMinWidth) FWidth = FMinWidth;
     }
-    NotifyChanged(false);
+    // A row panel places every column again when one of them changes its width.
+    NotifyChanged(g && g->RowPanelMode());
 }
 
 void TColumnEh::SetMaxWidth(int Value) {
@@ -397,35 +453,46 @@ void TDBGridColumnsEh::Update(TCollectionItem* Item) {
     } else {
         g->SetSortMarkedColumns();
         g->LayoutChanged();
-        if (g->DataGrouping()) g->DataGrouping()->ColumnsChanged();
     }
     // The selected column never stays beyond the collection or on a hidden column.
     if (TColumnEh* sel = g->DataColumn(g->SelectedIndex()); (!sel || !sel->Visible()) && !g->RowPanelMode())
         if (TColumnEh* first = g->VisibleColumn(0)) g->SetSelectedIndex(first->Index());
     if (g->LayoutLock() == 0) g->InvalidateEditor();
+    if (g->DataGrouping()) g->DataGrouping()->ColumnsChanged();
 }
 
 void TDBGridColumnsEh::ItemChanged(TColumnEh* Item) {
     TCustomDBGridEh* g = FDBGrid;
-    // A column that shows or hides, or changes its width, changes the grid's columns.
     const int dataCol = g->DataColOf(Item);
     const int raw = dataCol + g->FIndicatorOffset;
-    if (dataCol >= 0 && raw < g->ColCount()) g->InvalidateCol(raw);
+    const bool hasCell = dataCol >= 0 && raw < g->ColCount();
+    if (hasCell) g->InvalidateCol(raw);
     if (!g->AutoFitColWidths() || g->ComponentState().Contains(csDesigning)) {
-        g->LayoutChanged();
+        // A width change goes straight into the column's cell; other changes keep the layout,
+        // except for the bands of a multi-line title, which follow the leaves' texts.
+        if (hasCell && Item->FullWidth() != g->ColWidths(raw) && !g->RowPanelMode())
+            g->SetColWidths(raw, Item->Visible() ? g->ColumnWidthToCellWidth(Item, Item->Width()) : -1);
+        else if (g->UseMultiTitle())
+            g->LayoutChanged();
         return;
     }
-    if (dataCol >= 0 && raw < g->ColCount()) {
-        const int cellW = g->CellWidthToColumnWidth(Item, g->ColWidths(raw));
-        const int oldInit = Item->FInitWidth;
-        Item->FInitWidth = cellW < 1 ? Item->Width() : MulDiv(Item->FInitWidth, Item->Width(), cellW);
-        TColumnEh* next = nullptr;
-        for (int i = dataCol + 1; i < Count() && !next; ++i)
-            if (Columns(i)->Visible()) next = Columns(i);
-        if (next && Item->Visible())
-            next->FInitWidth = std::max(0, next->FInitWidth + oldInit - Item->FInitWidth);
+    if (!hasCell || g->ColWidths(raw) == -1) return;
+    // Auto-fit: the column's starting width follows the width asked for, in the proportion of the
+    // cell it has now; the next column gives or takes the difference.
+    const int cellW = g->CellWidthToColumnWidth(Item, g->ColWidths(raw));
+    const int oldInit = Item->FInitWidth;
+    Item->FInitWidth = cellW < 1 ? Item->Width() : MulDiv(Item->FInitWidth, Item->Width(), cellW);
+    if (dataCol + 1 < Count()) {
+        TColumnEh* next = Columns(dataCol + 1);
+        next->FInitWidth = std::max(0, next->FInitWidth + oldInit - Item->FInitWidth);
     }
     g->LayoutChanged();
+}
+
+bool TDBGridColumnsEh::ExistFooterValueType(TFooterValueType Kind) {
+    for (int i = 0; i < Count(); ++i)
+        if (Columns(i)->Footer()->ValueType() == Kind) return true;
+    return false;
 }
 
 void TDBGridColumnsEh::Notify(TCollectionItem* Item, TCollectionNotification Action) {
@@ -670,26 +737,94 @@ void TCustomDBGridEh::DefaultApplySorting() {
         if (!c || c->FieldName().isEmpty()) continue;
         if (!order.isEmpty()) order += QStringLiteral(", ");
         order += c->FieldName();
-        if (c->Title()->SortMarker() == smUpEh) order += QStringLiteral(" DESC");
+        // The up marker stands for the ascending order, the down marker for the descending.
+        if (c->Title()->SortMarker() == smDownEh) order += QStringLiteral(" DESC");
     }
     mt->SetSortOrder(order);
 }
 
 // ---------------------------------------------------------------------------------------------
-// Stored column properties: footers and the grouping events.
+// Stored column properties. A width, like the axis grid's assigned values, is written only while
+// it is the column's own and differs from its default.
+
+// Inline: the look-up may be defined by another unit that streams sort markers too.
+inline ::PTypeInfo KvtTypeInfo(TSortMarkerEh*) {
+    static const ::PTypeInfo ti = ::MakeEnumTypeInfo("TSortMarkerEh", "smNoneEh, smDownEh, smUpEh");
+    return ti;
+}
+
+KVT_PUBLISHED(TColumnTitleEh) {
+    using C = TColumnTitleEh;
+    P.Prop("SortIndex", &C::SortIndex, &C::SetSortIndex).Default(0);
+    P.Prop("SortMarker", &C::SortMarker, &C::SetSortMarker).Default(smNoneEh);
+}
+
+KVT_PUBLISHED(TSTColumnFilterEh) {
+    using C = TSTColumnFilterEh;
+    P.Prop("DataField", &C::DataField, &C::SetDataField);
+    P.Prop("KeyField", &C::KeyField, &C::SetKeyField);
+    P.Prop("ListField", &C::ListField, &C::SetListField);
+    P.Prop("ListSource", &C::ListSource, &C::SetListSource);
+    P.Prop("Visible", &C::Visible, &C::SetVisible).Default(true);
+}
+
+KVT_PUBLISHED(TColumnDefValuesEh) {
+    using C = TColumnDefValuesEh;
+    P.Prop("Footer", &C::Footer, &C::SetFooter);
+}
 
 KVT_PUBLISHED(TDBGridColumnEh) {
     using C = TDBGridColumnEh;
+    // The limits come before the width, which they would otherwise cut when read back.
+    P.Prop(
+         "AutoFitColWidth", [](C* c) { return c->AutoFitColWidth(); },
+         [](C* c, bool v) { c->SetAutoFitColWidth(v); })
+        .Default(true);
     P.Prop(
         "Footer", [](C* c) { return c->Footer(); }, [](C* c, TColumnFooterEh* v) { c->SetFooter(v); });
     P.Prop(
         "Footers", [](C* c) { return c->Footers(); }, [](C* c, TColumnFootersEh* v) { c->SetFooters(v); });
+    P.Prop("HideDuplicates", &C::HideDuplicates, &C::SetHideDuplicates).Default(false);
+    P.Prop(
+         "MaxWidth", [](C* c) { return c->MaxWidth(); }, [](C* c, int v) { c->SetMaxWidth(v); })
+        .Default(0);
+    P.Prop(
+         "MinWidth", [](C* c) { return c->MinWidth(); }, [](C* c, int v) { c->SetMinWidth(v); })
+        .Default(0);
+    P.Prop(
+        "STFilter", [](C* c) { return c->STFilter(); }, [](C* c, TSTColumnFilterEh* v) { c->SetSTFilter(v); });
+    P.Prop(
+         "Width", [](C* c) { return c->Width(); }, [](C* c, int v) { c->SetWidth(v); })
+        .Stored([](C* c) { return c->IsWidthStored(); });
+    P.Prop("OnAdvDrawDataCell", &C::OnAdvDrawDataCell, &C::OnAdvDrawDataCell);
+    P.Prop("OnCheckDrawRequiredState", &C::OnCheckDrawRequiredState, &C::OnCheckDrawRequiredState);
+    P.Prop("OnCloseDropDownForm", &C::OnCloseDropDownForm, &C::OnCloseDropDownForm);
     P.Prop("OnDataGroupFooterAggregateValue", &C::OnDataGroupFooterAggregateValue,
            &C::OnDataGroupFooterAggregateValue);
     P.Prop("OnDataGroupFooterFinalizeValue", &C::OnDataGroupFooterFinalizeValue,
            &C::OnDataGroupFooterFinalizeValue);
     P.Prop("OnDataGroupFooterToDisplayText", &C::OnDataGroupFooterToDisplayText,
            &C::OnDataGroupFooterToDisplayText);
+    P.Prop("OnDataHintShow", &C::OnDataHintShow, &C::OnDataHintShow);
+    P.Prop("OnDropDownBoxApplyTextFilter", &C::OnDropDownBoxApplyTextFilter, &C::OnDropDownBoxApplyTextFilter);
+    // The list grid's events are read only from a list grid that exists: writing a stream does
+    // not make one per column.
+    const auto hasList = [](C* c) { return c->DataListIfAny() != nullptr; };
+    P.Prop("OnDropDownBoxCheckButton", &C::OnDropDownBoxCheckButton, &C::SetOnDropDownBoxCheckButton)
+        .Stored(hasList);
+    P.Prop("OnDropDownBoxDrawColumnCell", &C::OnDropDownBoxDrawColumnCell, &C::SetOnDropDownBoxDrawColumnCell)
+        .Stored(hasList);
+    P.Prop("OnDropDownBoxGetCellParams", &C::OnDropDownBoxGetCellParams, &C::SetOnDropDownBoxGetCellParams)
+        .Stored(hasList);
+    P.Prop("OnDropDownBoxTitleBtnClick", &C::OnDropDownBoxTitleBtnClick, &C::SetOnDropDownBoxTitleBtnClick)
+        .Stored(hasList);
+    P.Prop("OnFillSTFilterListValues", &C::OnFillSTFilterListValues, &C::OnFillSTFilterListValues);
+    P.Prop(
+        "OnGetCellParams", [](C* c) { return c->OnGetCellParams(); },
+        [](C* c, const TColumnEh::TGetColCellParamsEventEh& v) { c->SetOnGetCellParams(v); });
+    P.Prop("OnGetHideDuplicatesValue", &C::OnGetHideDuplicatesValue, &C::OnGetHideDuplicatesValue);
     P.Prop("OnGroupGetKeyValue", &C::OnGroupGetKeyValue, &C::OnGroupGetKeyValue);
     P.Prop("OnGroupGetKeyValueAsText", &C::OnGroupGetKeyValueAsText, &C::OnGroupGetKeyValueAsText);
+    P.Prop("OnHintShowPause", &C::OnHintShowPause, &C::OnHintShowPause);
+    P.Prop("OnOpenDropDownForm", &C::OnOpenDropDownForm, &C::OnOpenDropDownForm);
 }

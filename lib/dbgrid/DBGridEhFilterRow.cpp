@@ -59,12 +59,14 @@ private:
 
 } // namespace
 
+TSTColumnFilterEh* TColumnEh::CreateSTFilter() {
+    if (!FSTFilterHost) FSTFilterHost = std::make_unique<TColumnSTFilterHost>(this);
+    return new TSTColumnFilterEh(FSTFilterHost.get());
+}
+
 TSTColumnFilterEh* TColumnEh::STFilter() const {
-    if (!FSTFilter) {
-        auto* self = const_cast<TColumnEh*>(this);
-        FSTFilterHost = std::make_unique<TColumnSTFilterHost>(self);
-        FSTFilter = std::make_unique<TSTColumnFilterEh>(FSTFilterHost.get());
-    }
+    // Made with the column; a column still under construction makes it here.
+    if (!FSTFilter) FSTFilter.reset(const_cast<TColumnEh*>(this)->CreateSTFilter());
     return FSTFilter.get();
 }
 

@@ -279,14 +279,13 @@ TPersistent* TColumnFootersEh::GetOwner() {
 // The column's footers
 
 TColumnFooterEh* TColumnEh::Footer() const {
-    if (!FFooter) FFooter.reset(TColumnFooterEh::CreateApart(const_cast<TColumnEh*>(this)));
+    // Made with the column; a column still under construction makes it here.
+    if (!FFooter) FFooter.reset(const_cast<TColumnEh*>(this)->CreateFooter());
     return FFooter.get();
 }
 
 TColumnFootersEh* TColumnEh::Footers() const {
-    if (!FFooters)
-        FFooters = std::make_unique<TColumnFootersEh>(const_cast<TColumnEh*>(this),
-                                                      CollectionItemClassOf<TColumnFooterEh>());
+    if (!FFooters) FFooters.reset(const_cast<TColumnEh*>(this)->CreateFooters());
     return FFooters.get();
 }
 

@@ -133,6 +133,13 @@ using TColumnNotInListEventEh = TEvent<void(TObject* Sender, const String& NewTe
 using TAxisBarButtonClickEventEh = TEvent<void(TObject* Sender, bool& Handled)>;
 using TAxisBarButtonDownEventEh =
     TEvent<void(TObject* Sender, bool TopButton, bool& AutoRepeat, bool& Handled)>;
+// A column's drop-down form is about to open (the handler may give another form) or has closed.
+using TDBAxisGridShowDropDownFormEventEh =
+    TEvent<void(TCustomDBAxisGridEh* Grid, TAxisBarEh* Column, TEditButtonEh* Button, TCustomForm*& DropDownForm,
+                TDynVarsEh* DynParams)>;
+using TDBAxisGridCloseDropDownFormEventEh =
+    TEvent<void(TCustomDBAxisGridEh* Grid, TAxisBarEh* Column, TEditButtonEh* Button, bool Accept,
+                TCustomForm* DropDownForm, TDynVarsEh* DynParams)>;
 
 // The platform's text-font attributes saved and put back where a routine borrows a canvas font.
 struct TFontDataEh {
@@ -547,6 +554,8 @@ public:
     TColumnNotInListEventEh OnNotInList;
     TAxisBarButtonClickEventEh OnEditButtonClick;
     TAxisBarButtonDownEventEh OnEditButtonDown;
+    TDBAxisGridShowDropDownFormEventEh OnOpenDropDownForm;
+    TDBAxisGridCloseDropDownFormEventEh OnCloseDropDownForm;
 
     // Fallbacks
     virtual TAlignment DefaultAlignment();

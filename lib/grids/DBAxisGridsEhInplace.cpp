@@ -988,10 +988,14 @@ void TDBAxisGridInplaceEdit::ShowDropDownForm(TEditButtonEh* Button, TObject* Bu
             dynParams->CreateDynVar(f->FieldName(), f->Value());
         }
     }
+    if (auto* first = dynamic_cast<IDropDownFormEh*>(form)) {
+        first->SetReadOnly(false);
+        if (c->Field() && c->Field()->ReadOnly()) first->SetReadOnly(true);
+    }
+    // The column's handler may put another form in its place.
+    if (c->OnOpenDropDownForm) c->OnOpenDropDownForm(g, c, nullptr, form, dynParams.get());
     auto* intf = dynamic_cast<IDropDownFormEh*>(form);
     if (!intf) return;
-    intf->SetReadOnly(false);
-    if (c->Field() && c->Field()->ReadOnly()) intf->SetReadOnly(true);
     if (params->SaveFormSize()) {
         params->FOldFormWidth = form->Width();
         params->FOldFormHeight = form->Height();
@@ -1064,6 +1068,7 @@ void TDBAxisGridInplaceEdit::FormClosed(TCustomForm* Form, bool Accept, TDynVars
         if (params->FOldFormWidth > 0) Form->SetWidth(params->FOldFormWidth);
         if (params->FOldFormHeight > 0) Form->SetHeight(params->FOldFormHeight);
     }
+    if (c->OnCloseDropDownForm) c->OnCloseDropDownForm(g, c, nullptr, Accept, params->DropDownForm(), dp.get());
     if (HandleAllocated())
         PostMessage(Handle(), WM_USER, WPARAM(Handle()), button ? LPARAM(button) : LPARAM(c));
 }

@@ -216,7 +216,7 @@ TEST_F(InputGrid, TitleButtonTracksTheMouse) {
     EXPECT_TRUE(Grid->TitlePressed());
     Release(title);
     EXPECT_EQ(clicks, 1);
-    EXPECT_EQ(Column("Name")->Title()->SortMarker(), smDownEh);
+    EXPECT_EQ(Column("Name")->Title()->SortMarker(), smUpEh);
 
     // A title that is no button is only clicked.
     int titleClicks = 0;
@@ -251,7 +251,7 @@ TEST_F(InputGrid, TitleButtonTracksTheMouse) {
     EXPECT_FALSE(Grid->Tracking());
     EXPECT_FALSE(Grid->MouseCapture());
     EXPECT_EQ(Column("Qty")->Title()->SortMarker(), smNoneEh);
-    EXPECT_EQ(Column("Name")->Title()->SortMarker(), smDownEh);
+    EXPECT_EQ(Column("Name")->Title()->SortMarker(), smUpEh);
     int sortChanges = 0;
     Grid->OnSortMarkingChanged = TNotifyEvent::Callable([&](TObject*) { ++sortChanges; });
     Grid->Perform(WM_KEYUP, VK_CONTROL, 0);

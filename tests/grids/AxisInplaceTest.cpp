@@ -320,6 +320,47 @@ TEST_F(AxisInplaceTest, DropDownFormReturnsTheColumnsValueAndIsNotReopenedByItsC
     EXPECT_EQ(Data->ID->AsInteger(), 1);
 }
 
+TEST_F(AxisInplaceTest, ColumnHandlersMayReplaceTheDropDownFormAndHearItClose) {
+    Build(3);
+    // The column names a plain form; its handler puts a drop-down form in its place.
+    auto* plain = new TForm(Form.get());
+    auto* form = new TTestDropDownForm(Form.get(), 0);
+    form->SetBounds(0, 0, 200, 120);
+    TAxisBarEh* bar = Bar(kName);
+    bar->SetButtonStyle(cbsEllipsis);
+    bar->DropDownFormParams()->SetDropDownForm(plain);
+    std::vector<QString> heard;
+    bar->OnOpenDropDownForm = TDBAxisGridShowDropDownFormEventEh::Callable(
+        [&](TCustomDBAxisGridEh* g, TAxisBarEh* c, TEditButtonEh* b, TCustomForm*& f, TDynVarsEh* p) {
+            EXPECT_EQ(g, Grid);
+            EXPECT_EQ(c, bar);
+            EXPECT_EQ(b, nullptr);
+            EXPECT_EQ(f, plain);
+            EXPECT_NE(p, nullptr);
+            f = form;
+            heard.push_back(QStringLiteral("open"));
+        });
+    bar->OnCloseDropDownForm = TDBAxisGridCloseDropDownFormEventEh::Callable(
+        [&](TCustomDBAxisGridEh* g, TAxisBarEh* c, TEditButtonEh*, bool accept, TCustomForm* f, TDynVarsEh*) {
+            EXPECT_EQ(g, Grid);
+            EXPECT_EQ(c, bar);
+            EXPECT_EQ(f, plain) << "the form the column names";
+            EXPECT_FALSE(form->Visible()) << "told after the form is hidden";
+            heard.push_back(accept ? QStringLiteral("accepted") : QStringLiteral("cancelled"));
+        });
+    Open(kName);
+    TEditButtonControlEh* b = Ed()->EditButtonControls()[0].EditButtonControl;
+    bool autoRepeat = false;
+    b->EditButtonDown(true, autoRepeat);
+    PumpGridEvents();
+    ASSERT_TRUE(form->Visible());
+    EXPECT_FALSE(plain->Visible());
+    form->Close();
+    PumpGridEvents();
+    EXPECT_EQ(heard, (std::vector<QString>{QStringLiteral("open"), QStringLiteral("cancelled")}));
+    EXPECT_EQ(Data->Name->AsString(), QStringLiteral("Name 1"));
+}
+
 TEST_F(AxisInplaceTest, FormClassThatIsNotRegisteredRaises) {
     Build(2);
     TAxisBarEh* bar = Bar(kName);

@@ -376,7 +376,7 @@ TEST_F(ModelFixture, TakingTheFocusAnswersForGridsThatCannotTakeIt) {
 
 // The selection cursors are the grid's own drawn arrows, not the standard arrow the screen
 // answers for an unknown cursor.
-TEST(GridCursors, SelectionCursorsAreDrawnOnce) {
+TEST_F(ModelFixture, SelectionCursorsAreDrawnOnce) {
     ASSERT_NE(Screen, nullptr);
     for (TCursor c : {TCustomDBGridEh::ColumnSelectCursor(), TCustomDBGridEh::RowSelectCursor(),
                       TCustomDBGridEh::RowSelectCursorRightToLeft()}) {

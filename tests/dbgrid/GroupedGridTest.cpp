@@ -38,6 +38,12 @@ public:
         EndGroupPanelTitleMoving(TShiftState(), X, true, DataGrouping()->Top() + 5);
     }
     size_t DrawnGroups() const { return FDrawnGroupList.size(); }
+    int FooterIndents = 0;
+    void DrawGroupFooterIndent(int DataCol, int DataRow, bool The3DRect, const TRect& ARect, TGridDrawState AState,
+                               int Level) override {
+        ++FooterIndents;
+        TDBGridEh::DrawGroupFooterIndent(DataCol, DataRow, The3DRect, ARect, AState, Level);
+    }
     bool RowPanelColumnMoving() const { return FRowPanelMoving; }
     int MovedRowPanelColumn() const { return FToMoveColumnIndex; }
     void Cancel() { CancelMode(); }
@@ -891,6 +897,22 @@ TEST_F(GroupedGrid, FooterRowLineRunsUnderTheFirstCell) {
         const TRect cell = Grid->CellRect(Grid->IndicatorOffset(), footerRow);
         EXPECT_EQ(img.pixel(frame + cell.Left + c.indent + 5, frame + cell.Bottom - 1) & 0xFFFFFF,
                   ColorToQColor(clRed).rgb() & 0xFFFFFF);
+    }
+}
+
+// Footer rows indent their first column in the grid's own layout only; a row panel places its
+// cells freely and has no level indent in front of them.
+TEST_F(GroupedGrid, FooterRowsOfARowPanelHaveNoLevelIndent) {
+    GroupBy({0});
+    SumFooter();
+    for (bool panel : {false, true}) {
+        SCOPED_TRACE(panel);
+        Grid->RowPanel()->SetActive(panel);
+        Pump();
+        ASSERT_EQ(Rows(), u"East r1 r3 r5 f West r0 r2 r4 f"_qs);
+        Grid->FooterIndents = 0;
+        Grab(u"dbgrid_grouped_footer_row_panel"_qs);
+        EXPECT_EQ(Grid->FooterIndents > 0, !panel);
     }
 }
 

@@ -408,16 +408,17 @@ void TCustomDBGridEh::DrawGroupRow(int ACol, int ARow, TPoint, TGridDrawState AS
 
     TGridDrawInfoEh di;
     CalcDrawInfo(di);
-    // The band starts at the first scrollable column whichever of its cells is painted.
-    // Scrolled off columns push it left of the fixed boundary: the band is clipped there.
-    // Over frozen columns the sign and the text start in the frozen part and stay there.
+    // The band starts at the first scrollable column whichever of its cells is painted, also
+    // when that column is scrolled out of view: the band then scrolls with the columns and is
+    // clipped at the fixed boundary. Over frozen columns the sign and the text start in the
+    // frozen part and stay there.
     const bool frozen = FrozenColCount() > 0;
     int L = ARect.Left;
     if (frozen)
         L = di.Horz.NoFrozenBoundary;
     else
-        for (int col = std::max(FixedCols(), LeftCol()); col < ACol; ++col)
-            L -= ColWidths(col) + GridLineWidth();
+        for (int col = FixedCols(); col < ACol; ++col)
+            L -= ColWidths(col) + di.Horz.EffectiveLineWidth;
     const int R = di.Horz.GridBoundary > 0 ? std::min(di.Horz.GridBoundary, ClientWidth()) : ClientWidth();
     int top = ARect.Top, bottom = ARect.Bottom;
     const int savedDC = SaveDC(c->Handle());
@@ -548,7 +549,6 @@ void TCustomDBGridEh::DrawGroupRow(int ACol, int ARow, TPoint, TGridDrawState AS
         c->Brush()->SetColor(FGroupRowParams.FColor);
     }
 
-    if (!frozen && textRect.Left < di.Horz.FixedBoundary) textRect.Left = di.Horz.FixedBoundary;
     if (hasImage) {
         TCustomImageList* images = FGroupRowParams.FImageList;
         const TRect imgBox{textRect.Left, top, textRect.Left + images->Width() + 4, bottom};
@@ -578,6 +578,8 @@ void TCustomDBGridEh::DrawGroupRow(int ACol, int ARow, TPoint, TGridDrawState AS
             RestoreDC(c->Handle(), saved);
         }
     } else if (textRect.Right > textRect.Left) {
+        // Text scrolled in under the fixed columns keeps its place in the band, margin included,
+        // so that it moves smoothly with the columns; the clip cuts it at the boundary.
         WriteCellText(nullptr, c, false, false, layout, taLeftJustify, text, vMargin, hMargin, true,
                       textRect);
     }
@@ -672,15 +674,16 @@ void TCustomDBGridEh::DrawGroupFooterIndent(int, int DataRow, bool, const TRect&
     TCanvas* c = Canvas();
     const bool shift = FDataGrouping->ShiftFolldataGroupRow();
     const int K = shift ? Level : Level - 1;
-    const int W = shift ? LevelIndent * Level - LevelIndent : LevelIndent * Level - 2 * LevelIndent;
-    if (W <= 0) return;
+    const int W = std::max(0, shift ? LevelIndent * Level - LevelIndent : LevelIndent * Level - 2 * LevelIndent);
     c->Brush()->SetColor(GroupStyledColor(Color()));
-    c->FillRect(TRect{ARect.Left, ARect.Top, ARect.Left + W, ARect.Bottom});
+    if (W > 0) c->FillRect(TRect{ARect.Left, ARect.Top, ARect.Left + W, ARect.Bottom});
     const TColor lc = FFooterParams->GetHorzLineColor();
     const bool rowLines = FOptions.Contains(dgRowLines);
+    // The cell gives up its last pixel row to this line (also without an indent): it is drawn
+    // here or not at all.
     if (rowLines) {
         c->Pen()->SetColor(lc);
-        c->MoveTo(ARect.Left + W - 1, ARect.Bottom - 1);
+        c->MoveTo(std::max(ARect.Left, ARect.Left + W - 1), ARect.Bottom - 1);
         c->LineTo(ARect.Right, ARect.Bottom - 1);
     }
     TGroupDataTreeNodeEh* nextNode = nullptr;
@@ -713,7 +716,7 @@ void TCustomDBGridEh::DrawGroupFooterCell(int ACol, int ARow, TPoint, TGridDrawS
     if (IsActiveControl() && ARow == Row() && ACol == Col()) AState.Include(gdFocused);
     TRect r = ARect;
     TAxisColCellParamsEh* params = GetCellParamsRecord();
-    if (DataColumn(DataCol) == VisibleColumn(0)) {
+    if (!RowPanelMode() && DataColumn(DataCol) == VisibleColumn(0)) {
         DrawGroupFooterIndent(DataCol, DataRow, params->FThe3DRect, ARect, AState, node->Level());
         r.Left += FDataGrouping->ShiftFolldataGroupRow() ? LevelIndent * node->Level() - LevelIndent
                                                          : LevelIndent * node->Level() - 2 * LevelIndent;

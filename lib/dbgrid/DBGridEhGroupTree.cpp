@@ -1009,6 +1009,14 @@ void TGridGroupDataTreeEh::BuildSorted(IMemTableEh* AIntMemTable, bool Reuse) {
                 return false;
             });
     }
+    // A whole build starts from an empty tree, whichever way the rows are placed below.
+    if (!Reuse) {
+        FFlatVisibleList.clear();
+        Clear();
+        Root()->FFooterItemCount = 0;
+    }
+    // The grand-total footers belong to the root whatever was cleared.
+    if (Root()->FooterItemCount() != FGridDataGroups->Footers()->Count()) Root()->ResetFooters();
     if (unordered) {
         // Keys without an order: place the rows one by one, each key by its own search.
         for (int r = 0; r < rows; ++r) {
@@ -1084,13 +1092,6 @@ void TGridGroupDataTreeEh::BuildSorted(IMemTableEh* AIntMemTable, bool Reuse) {
             merged.insert(merged.end(), footers.begin(), footers.end());
             parent->SetChildren(std::move(merged));
         };
-    if (!Reuse) {
-        FFlatVisibleList.clear();
-        Clear();
-        Root()->FFooterItemCount = 0;
-    }
-    // The grand-total footers belong to the root whatever was cleared.
-    if (Root()->FooterItemCount() != FGridDataGroups->Footers()->Count()) Root()->ResetFooters();
     build(Root(), 0, 0, order.size());
 }
 
@@ -1213,9 +1214,11 @@ void TGridGroupDataTreeEh::RecordChanged(int RecNum) {
         if (link && link->DGCurDataNode() == node) ExpandNodePathToView(node);
         RebuildFlatVisibleList();
         TreeChanged();
-    } else if (IDataGroupsGridEh* link = Link()) {
-        const int index = IndexOfVisibleNode(node);
-        if (index >= 0) link->DGUpdateDataRowHeight(index);
+    } else {
+        // The record's new values may need another height; the node keeps the old one until told.
+        node->RowDataChanged();
+        if (IDataGroupsGridEh* link = Link())
+            if (const int index = IndexOfVisibleNode(node); index >= 0) link->DGUpdateDataRowHeight(index);
     }
     FootersChanged(std::move(left), node);
     assert(CheckConsistency() && "group tree after a changed row");

@@ -38,6 +38,12 @@ public:
         EndGroupPanelTitleMoving(TShiftState(), X, true, DataGrouping()->Top() + 5);
     }
     size_t DrawnGroups() const { return FDrawnGroupList.size(); }
+    int FooterIndents = 0;
+    void DrawGroupFooterIndent(int DataCol, int DataRow, bool The3DRect, const TRect& ARect, TGridDrawState AState,
+                               int Level) override {
+        ++FooterIndents;
+        TDBGridEh::DrawGroupFooterIndent(DataCol, DataRow, The3DRect, ARect, AState, Level);
+    }
     bool RowPanelColumnMoving() const { return FRowPanelMoving; }
     int MovedRowPanelColumn() const { return FToMoveColumnIndex; }
     void Cancel() { CancelMode(); }
@@ -842,6 +848,93 @@ TEST_F(GroupedGrid, GroupRowTextStaysOverFrozenColumns) {
     const int rgb = ColorToRGB(G()->ActiveGroupLevels(0)->Color());
     const QColor level(rgb & 0xFF, (rgb >> 8) & 0xFF, (rgb >> 16) & 0xFF);
     EXPECT_EQ(img.pixelColor(frozen.Right - 3, frozen.Top + 2).rgb(), level.rgb());
+}
+
+// Without frozen columns a group row's band starts at the first scrollable column even when
+// that column is scrolled out: sign and text move with the columns.
+TEST_F(GroupedGrid, GroupRowBandScrollsWithTheColumns) {
+    Col(0)->SetWidth(60);
+    for (int i = 1; i < 4; ++i)
+        Col(i)->SetWidth(150);
+    GroupBy({0});
+    SelectRow(1); // a record row is current: the group row is painted plainly in both pictures
+    const int groupRow = Grid->TopDataOffset();
+    ASSERT_EQ(Tree()->GetFlatVisibleItem(0)->NodeType(), dntDataGroupEh);
+    const int frame = (Grid->Width() - Grid->ClientWidth()) / 2;
+    const TRect first = Grid->CellRect(Grid->FixedCols(), groupRow);
+    const int shift = Grid->CellRect(Grid->FixedCols() + 1, groupRow).Left - first.Left;
+    const QImage before = Grab(u"dbgrid_grouped_band_unscrolled"_qs);
+    Grid->SetLeftCol(Grid->FixedCols() + 1);
+    Pump();
+    ASSERT_EQ(Grid->LeftCol(), Grid->FixedCols() + 1);
+    const QImage after = Grab(u"dbgrid_grouped_band_scrolled"_qs);
+    int differing = 0;
+    for (int y = first.Top + 3; y < first.Bottom - 3; ++y)
+        for (int x = first.Left; x < first.Left + 140; ++x)
+            if (after.pixel(frame + x, frame + y) != before.pixel(frame + x + shift, frame + y)) ++differing;
+    EXPECT_EQ(differing, 0) << "the band moved by the scrolled-out column's width";
+}
+
+// A group footer row's first cell leaves its last pixel row to the footer line, which is drawn
+// under the level indent, and also when the footer has no indent.
+TEST_F(GroupedGrid, FooterRowLineRunsUnderTheFirstCell) {
+    GroupBy({0});
+    SumFooter();
+    Grid->FooterParams()->SetHorzLineColor(clRed);
+    ASSERT_TRUE(Grid->Options().Contains(dgRowLines));
+    ASSERT_EQ(Rows(), u"East r1 r3 r5 f West r0 r2 r4 f"_qs);
+    const int frame = (Grid->Width() - Grid->ClientWidth()) / 2;
+    const int footerRow = Grid->TopDataOffset() + 4;
+    struct Case {
+        bool shift;
+        int indent;
+    } cases[] = {{false, 0}, {true, 18}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.shift);
+        G()->SetShiftFolldataGroupRow(c.shift);
+        Pump();
+        const QImage img = Grab(u"dbgrid_grouped_footer_line"_qs);
+        const TRect cell = Grid->CellRect(Grid->IndicatorOffset(), footerRow);
+        EXPECT_EQ(img.pixel(frame + cell.Left + c.indent + 5, frame + cell.Bottom - 1) & 0xFFFFFF,
+                  ColorToQColor(clRed).rgb() & 0xFFFFFF);
+    }
+}
+
+// Footer rows indent their first column in the grid's own layout only; a row panel places its
+// cells freely and has no level indent in front of them.
+TEST_F(GroupedGrid, FooterRowsOfARowPanelHaveNoLevelIndent) {
+    GroupBy({0});
+    SumFooter();
+    for (bool panel : {false, true}) {
+        SCOPED_TRACE(panel);
+        Grid->RowPanel()->SetActive(panel);
+        Pump();
+        ASSERT_EQ(Rows(), u"East r1 r3 r5 f West r0 r2 r4 f"_qs);
+        Grid->FooterIndents = 0;
+        Grab(u"dbgrid_grouped_footer_row_panel"_qs);
+        EXPECT_EQ(Grid->FooterIndents > 0, !panel);
+    }
+}
+
+// A record whose values change without changing its group gets its row height recomputed.
+TEST_F(GroupedGrid, EditedRecordTakesItsNewRowHeight) {
+    Grid->OnGetRowHeight = TGetDBGridEhRowHeightEvent::Callable([this](TObject*, int& h) {
+        if (Table->FieldByName(u"Amount"_qs)->AsFloat() > 100) h = 40;
+    });
+    GroupBy({0});
+    ASSERT_EQ(Rows(), u"East r1 r3 r5 West r0 r2 r4"_qs);
+    const int row = Grid->TopDataOffset() + 5; // r0
+    const int plain = Grid->RowHeights(row);
+    ASSERT_LT(plain, 40);
+    Table->First();
+    Table->Edit();
+    Table->FieldByName(u"Amount"_qs)->SetAsFloat(500);
+    Table->Post();
+    Pump();
+    ASSERT_EQ(Rows(), u"East r1 r3 r5 West r0 r2 r4"_qs);
+    EXPECT_EQ(Grid->RowHeights(row), 40);
+    EXPECT_EQ(Grid->RowHeights(row + 1), plain);
+    ExpectConsistent();
 }
 
 } // namespace

@@ -505,6 +505,10 @@ TEST_F(GroupingTest, KeysThatCannotBeOrderedNeverJoinAnotherGroup) {
     EXPECT_EQ(Group({"3"})->KeyValue(), Variant(u"x"_qs));
     Row(u"South"_qs, u"Lima"_qs, 3, 1.0);
     EXPECT_EQ(Outline(), u"1+{r0,r2,r3},2+{r1,r4,r6},3+{r5,r7}"_qs);
+    // A whole build over such keys starts from an empty tree too.
+    Tree()->RebuildDataTree(T);
+    EXPECT_EQ(Outline(), u"1+{r0,r2,r3},2+{r1,r4,r6},3+{r5,r7}"_qs);
+    ExpectConsistent();
 }
 
 TEST_F(GroupingTest, GroupRowTextAndDisplayNames) {

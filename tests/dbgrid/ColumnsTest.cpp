@@ -54,15 +54,7 @@ struct ColumnsStream : DBGridFormFixture<TColumnsTestGrid> {
         return text.DataString();
     }
     // A fresh grid on the form read from Bin, then bound to the table as a loaded form would be.
-    TColumnsTestGrid* ReadBack(TMemoryStream& Bin) {
-        auto* g = Create<TColumnsTestGrid>(Form);
-        Bin.SetPosition(0);
-        ReadComponent(&Bin, g);
-        g->SetParent(Form);
-        g->SetDataSource(Source);
-        Pump();
-        return g;
-    }
+    TColumnsTestGrid* ReadBack(TMemoryStream& Bin) { return ReadGridBack<TColumnsTestGrid>(Bin); }
     static void FromText(const String& Text, TMemoryStream& Bin) {
         TStringStream in(Text);
         ObjectTextToBinary(&in, &Bin);

@@ -151,6 +151,18 @@ template <class TGrid> struct DBGridFormFixture : ::testing::Test {
         Pump();
     }
 
+    // A fresh grid of class G on the form read from Bin, then bound to the data source as a
+    // loaded form would be.
+    template <class G> G* ReadGridBack(TMemoryStream& Bin) {
+        auto* g = Create<G>(Form);
+        Bin.SetPosition(0);
+        ReadComponent(&Bin, g);
+        g->SetParent(Form);
+        g->SetDataSource(Source);
+        Pump();
+        return g;
+    }
+
     // A column of Field, Width pixels wide, on row-panel line Line.
     TColumnEh* AddPanelColumn(const QString& Field, int Width, int Line) {
         TColumnEh* c = Grid->Columns()->Add();

@@ -23,15 +23,7 @@ struct FooterGroupingStream : DBGridFormFixture<TDBGridEh> {
         return t.remove(QRegularExpression(QStringLiteral("  TabOrder = -?\\d+\r\n")));
     }
     // A fresh grid on the form read from Bin, then bound to the table as a loaded form would be.
-    TDBGridEh* ReadBack(TMemoryStream& Bin) {
-        auto* g = Create<TDBGridEh>(Form);
-        Bin.SetPosition(0);
-        ReadComponent(&Bin, g);
-        g->SetParent(Form);
-        g->SetDataSource(Source);
-        Pump();
-        return g;
-    }
+    TDBGridEh* ReadBack(TMemoryStream& Bin) { return ReadGridBack<TDBGridEh>(Bin); }
 };
 
 TEST_F(FooterGroupingStream, FootersAndGroupingRoundTripThroughBinaryAndText) {

@@ -67,25 +67,7 @@ struct Appearance : DBGridFormFixture<TProbeGrid> {
     }
 };
 
-// A data set without record numbers; its bookmarks hold the record id, which grows in record
-// order.
-class TUnnumberedDataSet : public TTestDataSet {
-    KVT_CLASS(TUnnumberedDataSet, TTestDataSet)
-public:
-    using TTestDataSet::TTestDataSet;
-    bool IsSequenced() override { return false; }
-    int CompareBookmarks(const TBookmark& b1, const TBookmark& b2) override {
-        const int i1 = Id(b1), i2 = Id(b2);
-        return i1 < i2 ? -1 : i1 > i2 ? 1 : 0;
-    }
-
-private:
-    static int Id(const TBookmark& b) {
-        int id = 0;
-        if (b.size() >= 4) std::memcpy(&id, b.data(), 4);
-        return id;
-    }
-};
+using TUnnumberedDataSet = TUnsequencedTestDataSet;
 
 // ---------------------------------------------------------------------------------------------
 // Appearance objects

@@ -11,24 +11,7 @@
 
 namespace {
 
-class TUnsequencedDataSet : public TTestDataSet {
-    KVT_CLASS(TUnsequencedDataSet, TTestDataSet)
-public:
-    using TTestDataSet::TTestDataSet;
-    bool IsSequenced() override { return false; }
-    // Bookmarks hold the record id; ids grow in record order.
-    int CompareBookmarks(const TBookmark& b1, const TBookmark& b2) override {
-        const int i1 = Id(b1), i2 = Id(b2);
-        return i1 < i2 ? -1 : i1 > i2 ? 1 : 0;
-    }
-
-private:
-    static int Id(const TBookmark& b) {
-        int id = 0;
-        if (b.size() >= 4) std::memcpy(&id, b.data(), 4);
-        return id;
-    }
-};
+using TUnsequencedDataSet = TUnsequencedTestDataSet;
 
 TEST(SumListVirtualRecordsTest, RecordNumbersFollowInsertsAndDeletes) {
     SetFormatSettings(TFormatSettings::Invariant());

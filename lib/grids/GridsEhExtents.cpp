@@ -160,13 +160,7 @@ void TLineExtentsEh::Move(int FromIndex, int ToIndex) {
     assert(FromIndex >= 0 && FromIndex < FCount && ToIndex >= 0 && ToIndex < FCount);
     if (FromIndex == ToIndex) return;
     if (FDense) {
-        int* lines = FSizes.data();
-        const int v = lines[FromIndex];
-        if (FromIndex < ToIndex)
-            std::move(lines + FromIndex + 1, lines + ToIndex + 1, lines + FromIndex);
-        else
-            std::move_backward(lines + ToIndex, lines + FromIndex, lines + FromIndex + 1);
-        lines[ToIndex] = v;
+        MoveLineSize(FSizes.data(), FromIndex, ToIndex);
         CheckInDebug();
         return;
     }

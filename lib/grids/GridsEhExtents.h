@@ -8,8 +8,19 @@
 // A store with no lines is "not created": the grid then gives every line its default size. The
 // range checks and errors are the grid's (TCustomGridEh::ModifyExtents); here they are asserts.
 
+#include <algorithm>
 #include <utility>
 #include <vector>
+
+// Moves the size at From to To in the array Lines, shifting those between by one.
+inline void MoveLineSize(int* Lines, int From, int To) {
+    const int v = Lines[From];
+    if (From < To)
+        std::move(Lines + From + 1, Lines + To + 1, Lines + From);
+    else
+        std::move_backward(Lines + To, Lines + From, Lines + From + 1);
+    Lines[To] = v;
+}
 
 class TLineExtentsEh {
 public:

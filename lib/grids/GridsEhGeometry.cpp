@@ -134,13 +134,7 @@ void TCustomGridEh::MoveExtent(TIntegerArray& Extents, int FromIndex, int ToInde
     if (Extents.empty()) return;
     const int n = Extents[0];
     assert(FromIndex >= 0 && FromIndex < n && ToIndex >= 0 && ToIndex < n);
-    int* lines = Extents.data() + 1;
-    const int v = lines[FromIndex];
-    if (FromIndex < ToIndex)
-        std::move(lines + FromIndex + 1, lines + ToIndex + 1, lines + FromIndex);
-    else
-        std::move_backward(lines + ToIndex, lines + FromIndex, lines + FromIndex + 1);
-    lines[ToIndex] = v;
+    MoveLineSize(Extents.data() + 1, FromIndex, ToIndex);
 }
 
 int TCustomGridEh::GetColWidths(int Index) const {

@@ -47,12 +47,7 @@ const bool kRegistered = (RegisterComponentClass<TColumnsTestGrid>(), true);
 
 struct ColumnsStream : DBGridFormFixture<TColumnsTestGrid> {
     TColumnEh* Col(TDBGridEh* g, int i) { return g->Columns()->Columns(i); }
-    static String Text(TMemoryStream& bin) {
-        bin.SetPosition(0);
-        TStringStream text;
-        ObjectBinaryToText(&bin, &text);
-        return text.DataString();
-    }
+    static String Text(TMemoryStream& bin) { return BinaryToText(bin); }
     // A fresh grid on the form read from Bin, then bound to the table as a loaded form would be.
     TColumnsTestGrid* ReadBack(TMemoryStream& Bin) { return ReadGridBack<TColumnsTestGrid>(Bin); }
     static void FromText(const String& Text, TMemoryStream& Bin) {

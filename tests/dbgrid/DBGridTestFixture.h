@@ -151,6 +151,13 @@ template <class TGrid> struct DBGridFormFixture : ::testing::Test {
         Pump();
     }
 
+    // The text form of the binary component stream Bin.
+    static String BinaryToText(TMemoryStream& Bin) {
+        Bin.SetPosition(0);
+        TStringStream text;
+        ObjectBinaryToText(&Bin, &text);
+        return text.DataString();
+    }
     // A fresh grid of class G on the form read from Bin, then bound to the data source as a
     // loaded form would be.
     template <class G> G* ReadGridBack(TMemoryStream& Bin) {

@@ -13,12 +13,7 @@ struct FooterGroupingStream : DBGridFormFixture<TDBGridEh> {
     FooterGroupingStream() : DBGridFormFixture(360, 300) {}
 
     TColumnEh* Col(TDBGridEh* g, int i) { return g->Columns()->Columns(i); }
-    static String Text(TMemoryStream& bin) {
-        bin.SetPosition(0);
-        TStringStream text;
-        ObjectBinaryToText(&bin, &text);
-        return text.DataString();
-    }
+    static String Text(TMemoryStream& bin) { return BinaryToText(bin); }
     static String WithoutTabOrder(String t) {
         return t.remove(QRegularExpression(QStringLiteral("  TabOrder = -?\\d+\r\n")));
     }

@@ -20,6 +20,7 @@
 #include <cassert>
 #include <cstdint>
 #include <cmath>
+#include <limits>
 #include <numeric>
 #include <optional>
 
@@ -124,13 +125,14 @@ public:
         if (values.size() != plan->Steps.size()) values.resize(plan->Steps.size());
         for (size_t k = 0; k < plan->Steps.size(); ++k) {
             const Step& step = plan->Steps[k];
-            if (!step.Plain)
+            if (!step.Plain) {
                 step.Column->AggregateValue(values[k], Node);
-            else
-                TGridDataGroupFooterColumnItemEh::AccumulateValue(
-                    step.Type, values[k],
-                    step.Slot < 0 ? FNull
-                                  : FCurrent[FOffsets ? (*FOffsets)[size_t(step.Slot)] : size_t(step.Slot)]);
+                continue;
+            }
+            const Variant& value =
+                step.Slot < 0 ? FNull : FCurrent[FOffsets ? (*FOffsets)[size_t(step.Slot)] : size_t(step.Slot)];
+            if (!AccumulateQuickly(step.Type, values[k], value))
+                TGridDataGroupFooterColumnItemEh::AccumulateValue(step.Type, values[k], value);
         }
     }
 
@@ -160,9 +162,42 @@ private:
     };
 
     const Plan* Find(TGridDataGroupFooterEh* Footer) const {
-        for (const Plan& p : FPlans)
-            if (p.Footer == Footer) return &p;
+        // Feeding goes footer by footer up a record's groups: the last answer is often it.
+        if (FLastPlan < FPlans.size() && FPlans[FLastPlan].Footer == Footer) return &FPlans[FLastPlan];
+        for (size_t i = 0; i < FPlans.size(); ++i)
+            if (FPlans[i].Footer == Footer) {
+                FLastPlan = i;
+                return &FPlans[i];
+            }
         return nullptr;
+    }
+
+    // The commonest steps of a plain item done without the general variant arithmetic, with
+    // the very result it gives: an item without an aggregate that already holds its empty
+    // text, a sum of doubles that stays finite and a count below the integer limit. Anything
+    // else (first records, Nulls, other types, overflow) answers false for the general path.
+    static bool AccumulateQuickly(TGroupFooterValueTypeEh Type, Variant& AValue, const Variant& Value) {
+        switch (Type) {
+        case gfvNonEh:
+            return AValue.VType() == varUString && AValue.AsString().isEmpty();
+        case gfvSumEh:
+            if (AValue.VType() == varDouble && Value.VType() == varDouble) {
+                const double sum = AValue.AsDouble() + Value.AsDouble();
+                if (!std::isfinite(sum)) return false;
+                AValue = Variant(sum);
+                return true;
+            }
+            return false;
+        case gfvCountEh:
+            if (AValue.VType() == varInteger && !Value.IsNull() && !Value.IsEmpty() &&
+                AValue.AsInteger() < std::numeric_limits<Integer>::max()) {
+                AValue = Variant(Integer(AValue.AsInteger() + 1));
+                return true;
+            }
+            return false;
+        default:
+            return false;
+        }
     }
     int SlotOf(TField* Field) {
         for (size_t i = 0; i < FFields.size(); ++i)
@@ -177,6 +212,7 @@ private:
     std::vector<Variant> FValues;
     const Variant* FCurrent = nullptr;
     const std::vector<size_t>* FOffsets = nullptr;
+    mutable size_t FLastPlan = 0;
     const Variant FNull = Null();
 };
 
@@ -418,22 +454,20 @@ void TGroupDataTreeNodeEh::UpdateRowHeight() {
 void TGroupDataTreeNodeEh::ResetFooters() {
     TGridGroupDataTreeEh* tree = Owner();
     TGridDataGroupsEh* groups = tree->GridDataGroups();
-    std::vector<TGridDataGroupFooterEh*> footers;
-    if (this == tree->Root()) {
-        for (int i = 0; i < groups->Footers()->Count(); ++i)
-            footers.push_back(groups->Footers()->Footer(i));
-    } else if (FGroupDataTreeNodeType == dntDataGroupEh && FDataGroupLevel) {
-        for (int i = 0; i < FDataGroupLevel->VisibleFootersCount(); ++i)
-            footers.push_back(FDataGroupLevel->GetVisibleFooter(i));
-    }
-    SetFooterItemCount(int(footers.size()));
-    for (int i = 0; i < int(footers.size()); ++i) {
+    // Every new group comes here: the definitions are taken where they are, with no list of
+    // them made per group.
+    const bool root = this == tree->Root();
+    const bool group = !root && FGroupDataTreeNodeType == dntDataGroupEh && FDataGroupLevel;
+    const int count = root ? groups->Footers()->Count() : (group ? FDataGroupLevel->VisibleFootersCount() : 0);
+    SetFooterItemCount(count);
+    for (int i = 0; i < count; ++i) {
+        TGridDataGroupFooterEh* footer = root ? groups->Footers()->Footer(i) : FDataGroupLevel->GetVisibleFooter(i);
         TGroupDataTreeNodeEh* item = GetFooterItem(i);
         item->FGroupDataTreeNodeType = dntDataGroupFooterEh;
         RecordNodesChanged();
-        item->FDataGroupFooter = footers[size_t(i)];
+        item->FDataGroupFooter = footer;
         item->FDataGroupLevel = nullptr;
-        item->FFooterValue.assign(size_t(footers[size_t(i)]->ColumnItems()->Count()), Variant());
+        item->FFooterValue.assign(size_t(footer->ColumnItems()->Count()), Variant());
         item->RowDataChanged();
     }
 }
@@ -1044,6 +1078,7 @@ void TGridGroupDataTreeEh::BuildSorted(IMemTableEh* AIntMemTable, bool Reuse) {
                 for (size_t k = first; k < last; ++k) {
                     const int row = order[k];
                     TGroupDataTreeNodeEh* rec = NewNode();
+                    rec->SetLevel(parent->FLevel + 1);
                     // Most records carry their groups' keys exactly: their key arrays are
                     // made when asked for, which saves an array per record.
                     bool shared = true;
@@ -1078,6 +1113,9 @@ void TGridGroupDataTreeEh::BuildSorted(IMemTableEh* AIntMemTable, bool Reuse) {
                         if (group->DataSetRecordViewNo() == -1) group->FDataSetRecordViewNo = minRow;
                     } else {
                         group = NewNode();
+                        // At its final depth from the start: its footers and records then
+                        // get theirs once, not again when the group is attached.
+                        group->SetLevel(parent->FLevel + 1);
                         InstantReadScope read(AIntMemTable, minRow);
                         FillGroupNode(group, level, key, minRow);
                     }

@@ -14,7 +14,10 @@
 #include <QScopeGuard>
 #include <QStringList>
 
+#include <bit>
+#include <cstdint>
 #include <functional>
+#include <string>
 
 // Stand-ins for the data grid and its columns (published classes live at global scope).
 class TTestGroupColumn : public TPersistent {
@@ -571,6 +574,70 @@ TEST_F(GroupingTest, FooterAggregatesFollowTheirKinds) {
         G()->SetActive(true);
         EXPECT_EQ(FooterText(Group({"R"}), 0, col), QString::fromUtf8(c.text));
         EXPECT_EQ(FooterText(Tree()->Root(), 0, col), QString::fromUtf8(c.text));
+    }
+}
+
+// Sums of doubles are taken record by record in the group's order: the footer holds the very
+// double that adding them one by one gives (rounding included), and counts skip Nulls, for
+// every group and the grand total, also after a rebuild that keeps the groups.
+TEST_F(GroupingTest, FooterSumsAndCountsAreTheRecordByRecordFold) {
+    const Variant N = Null();
+    const std::vector<std::pair<const char*, Variant>> rows = {
+        {"A", 0.1}, {"B", 1e16}, {"A", 0.2}, {"A", N},    {"B", 1.0},  {"A", 0.3},
+        {"B", -1e16}, {"A", 1e-17}, {"B", N}, {"B", 3.0}, {"A", 0.7}, {"C", N},
+    };
+    T->DisableControls();
+    for (const auto& [region, amount] : rows)
+        Row(QString::fromLatin1(region), u"X"_qs, 1, amount);
+    T->EnableControls();
+    Level("Region");
+    TGridDataGroupFooterEh* f = Footer(G()->Footers(), gfvSumEh, gfvCountEh);
+    f->ColumnItems()->Item(2)->SetValueType(gfvNonEh);
+    f->ColumnItems()->Item(0)->SetValueType(gfvCountEh); // Region: never Null here
+    // Item 2 (Kind) has no aggregate: its value is the empty text after the first record.
+    auto expect = [&](TGroupDataTreeNodeEh* group, const char* region) {
+        double sum = 0;
+        bool any = false;
+        int records = 0;
+        // The grand total takes the records in the tree's order: group by group.
+        for (const std::string g : {"A", "B", "C"}) {
+            if (region && g != region) continue;
+            for (const auto& [r, amount] : rows) {
+                if (r != g) continue;
+                ++records;
+                if (amount.IsNull()) continue;
+                sum = any ? sum + amount.AsDouble() : amount.AsDouble();
+                any = true;
+            }
+        }
+        SCOPED_TRACE(region ? region : "total");
+        TGroupDataTreeNodeEh* node = group->GetFooterItem(0);
+        const Variant s = f->ColumnItems()->Item(3)->AggrValue(node);
+        if (any) {
+            ASSERT_EQ(s.VType(), varDouble);
+            EXPECT_EQ(std::bit_cast<uint64_t>(s.AsDouble()), std::bit_cast<uint64_t>(sum));
+        } else {
+            EXPECT_TRUE(s.IsNull());
+        }
+        const Variant c = f->ColumnItems()->Item(0)->AggrValue(node);
+        ASSERT_EQ(c.VType(), varInteger);
+        EXPECT_EQ(c.AsInteger(), records);
+        const Variant none = f->ColumnItems()->Item(2)->AggrValue(node);
+        if (records > 1) {
+            ASSERT_EQ(none.VType(), varUString);
+            EXPECT_TRUE(none.AsString().isEmpty());
+        } else {
+            EXPECT_TRUE(none.IsNull());
+        }
+    };
+    G()->SetActive(true);
+    for (int pass = 0; pass < 2; ++pass) {
+        SCOPED_TRACE(pass);
+        expect(Group({"A"}), "A");
+        expect(Group({"B"}), "B");
+        expect(Group({"C"}), "C");
+        expect(Tree()->Root(), nullptr);
+        Tree()->RebuildDataTreeEx(T);
     }
 }
 

@@ -1268,6 +1268,7 @@ public:
     void DGLayoutChanged() override { LayoutChanged(); }
     void DGSortMarkingChanged() override { SortMarkingChanged(); }
     void DGLinkActiveChanged() override;
+    void DGUpdateDataRowHeight(int DataRow) override;
     void DGViewDataChanged() override { MTViewDataEvent(-1, mtViewDataChangedEh, -1); }
     void DGActiveGroupingStructChanged() override;
     void DGGroupDataTreeChanged() override { GroupDataTreeChanged(); }

@@ -30,6 +30,14 @@ int TextHeightWg(TFont* Font) {
 bool NodeIn(const std::vector<TGroupDataTreeNodeEh*>& List, TGroupDataTreeNodeEh* Node) {
     return std::find(List.begin(), List.end(), Node) != List.end();
 }
+
+// The focus frame of a cell, drawn as the data cells draw theirs: over the painted cell, with a
+// clear brush.
+void DrawCellFocusRect(TCanvas* Canvas, const TRect& Rect) {
+    Canvas->Brush()->SetStyle(bsClear);
+    Canvas->DrawFocusRect(Rect);
+    Canvas->Brush()->SetStyle(bsSolid);
+}
 } // namespace
 
 // ---------------------------------------------------------------------------------------------
@@ -95,10 +103,15 @@ void TCustomDBGridEh::DGUpdateAllDataRowHeights() {
 }
 
 void TCustomDBGridEh::DGLinkActiveChanged() {
-    UpdateMemTableInterface();
+    // Grouping switched on or off changes what the rows stand for: the grid reacts as to its
+    // link going active or inactive (selection reset, sum list, rows rebuilt).
+    LinkActiveChanged(DataLink() && DataLink()->Active());
     UpdateExtraFirstColumnWidth();
-    MTViewDataEvent(-1, mtViewDataChangedEh, -1);
     LayoutChanged();
+}
+
+void TCustomDBGridEh::DGUpdateDataRowHeight(int DataRow) {
+    UpdateDataRowHeight(DataRow);
 }
 
 void TCustomDBGridEh::DGActiveGroupingStructChanged() {
@@ -335,6 +348,16 @@ bool TCustomDBGridEh::DrawGroupingDataCell(int ACol, int ARow, TPoint CellType, 
         }
         return true;
     case dntDataGroupFooterEh:
+        if (RowPanelMode()) {
+            // A row panel lays the footer's cells out as it lays out a record's: the level indent
+            // comes first, then each placed column shows its own footer item.
+            if (FExtraFirstColumnWidth > 0) {
+                DrawGroupLevelsIndent(ACol, ARow, true, CellType, ARect, AState, node->Level(), DataCol,
+                                      DataRow);
+                ARect.Left += FExtraFirstColumnWidth;
+            }
+            return false;
+        }
         GroupingReadRowEnter(DataRow);
         {
             struct Leave {
@@ -419,7 +442,11 @@ void TCustomDBGridEh::DrawGroupRow(int ACol, int ARow, TPoint, TGridDrawState AS
     else
         for (int col = FixedCols(); col < ACol; ++col)
             L -= ColWidths(col) + di.Horz.EffectiveLineWidth;
-    const int R = di.Horz.GridBoundary > 0 ? std::min(di.Horz.GridBoundary, ClientWidth()) : ClientWidth();
+    // The band ends where the last visible column ends; that column's right line is drawn after
+    // it, not covered by the band.
+    const int R = di.Horz.GridBoundary > 0 && di.Horz.GridBoundary < ClientWidth()
+                      ? di.Horz.GridBoundary - di.Horz.EffectiveLineWidth
+                      : ClientWidth();
     int top = ARect.Top, bottom = ARect.Bottom;
     const int savedDC = SaveDC(c->Handle());
     struct RestoreClip {
@@ -487,8 +514,8 @@ void TCustomDBGridEh::DrawGroupRow(int ACol, int ARow, TPoint, TGridDrawState AS
         const int gTop = bottom - th - vMargin;
         if (gTop > glyph.Top) glyph = TRect{glyph.Left, gTop, glyph.Right, gTop + th};
     }
-    PaintTreeNodeGlyph(c, glyph, node->Expanded() ? 3 : 7, false, 1, 1, false, false,
-                       FTreeViewParams->GetActualGlyphStyle());
+    DrawTreeElement(c, glyph, node->Expanded() ? 3 : 7, false, 1, 1, false, false,
+                    FTreeViewParams->GetActualGlyphStyle());
     if (lineInForce) {
         c->Brush()->SetColor(node->Expanded() && FDataGrouping->ShiftFolldataGroupRow()
                                  ? GroupStyledColor(level->Color())
@@ -498,6 +525,17 @@ void TCustomDBGridEh::DrawGroupRow(int ACol, int ARow, TPoint, TGridDrawState AS
     }
 
     TRect textRect{signBox.Right, top, R, bottom};
+    // Where a column's cell begins in this row, also for a column scrolled out of view: fixed
+    // columns stay in place, the others are counted from the left column.
+    auto columnLeft = [&](int GridCol) {
+        if (GridCol < FixedCols()) return CellRect(GridCol, ARow).Left;
+        int x = CellRect(LeftCol(), ARow).Left;
+        for (int col = LeftCol(); col < GridCol; ++col)
+            x += ColWidths(col) + di.Horz.EffectiveLineWidth;
+        for (int col = GridCol; col < LeftCol(); ++col)
+            x -= ColWidths(col) + di.Horz.EffectiveLineWidth;
+        return x;
+    };
     // Footer values inside the group row.
     if (level->FooterInGroupRow() && level->VisibleFootersCount() > 0 && node->FooterItemCount() > 0) {
         TGroupDataTreeNodeEh* footerNode = node->GetFooterItem(0);
@@ -512,9 +550,11 @@ void TCustomDBGridEh::DrawGroupRow(int ACol, int ARow, TPoint, TGridDrawState AS
             TGridDataGroupFooterColumnItemEh* item =
                 itemIdx >= 0 ? footer->ColumnItems()->Item(itemIdx) : nullptr;
             if (!started && (col == VisibleColumn(0) || !item || item->ValueType() == gfvNonEh)) continue;
-            const TRect cell = CellRect(i + FIndicatorOffset, ARow);
-            if (cell.Right <= cell.Left) continue;
+            const int gc = i + FIndicatorOffset;
+            const int cellLeft = columnLeft(gc);
+            const TRect cell{cellLeft, top, cellLeft + ColWidths(gc), bottom};
             if (!started) {
+                // Also a cell scrolled out of view ends the group text where it begins.
                 started = true;
                 textRect.Right = std::max(textRect.Left, cell.Left);
                 // The gaps between the footer cells belong to the band as well.
@@ -522,6 +562,7 @@ void TCustomDBGridEh::DrawGroupRow(int ACol, int ARow, TPoint, TGridDrawState AS
                 c->FillRect(TRect{cell.Left, top, R, bottom});
             }
             TRect r{cell.Left, top, cell.Right, bottom};
+            if (r.Right <= di.Horz.FixedBoundary || r.Left >= R) continue; // out of view
             if (!item) {
                 c->Brush()->SetColor(FGroupRowParams.FColor);
                 c->FillRect(r);
@@ -562,9 +603,15 @@ void TCustomDBGridEh::DrawGroupRow(int ACol, int ARow, TPoint, TGridDrawState AS
         const int lw = FOptions.Contains(dgColLines) ? GridLineWidth() : 0;
         const TRect frozenText{textRect.Left, top, std::min(textRect.Right, di.Horz.FixedBoundary - lw),
                                bottom};
-        if (frozenText.Right > frozenText.Left)
+        if (frozenText.Right > frozenText.Left) {
             WriteCellText(nullptr, c, false, false, layout, taLeftJustify, text, vMargin, hMargin, true,
                           frozenText);
+            if (FOptions.Contains(dgRowLines)) {
+                c->Brush()->SetColor(GridLineParams()->GetBrightColor());
+                c->FillRect(TRect{frozenText.Left, bottom, frozenText.Right, bottom + 1});
+                c->Brush()->SetColor(FGroupRowParams.FColor);
+            }
+        }
         int leftColOffset = di.Horz.DataOffset;
         for (int col = FixedCols(); col < LeftCol(); ++col)
             leftColOffset += ColWidths(col) + di.Horz.EffectiveLineWidth;
@@ -585,11 +632,16 @@ void TCustomDBGridEh::DrawGroupRow(int ACol, int ARow, TPoint, TGridDrawState AS
     }
     if (lineInForce) {
         c->Brush()->SetColor(lineColor);
-        c->FillRect(TRect{signBox.Right - 1, bottom, R, bottom + lineWidth});
+        // Over frozen columns the frozen part has its own line under the text.
+        const int from = frozen && FOptions.Contains(dgRowLines)
+                             ? std::max(signBox.Right - 1, di.Horz.FixedBoundary)
+                             : signBox.Right - 1;
+        c->FillRect(TRect{from, bottom, R, bottom + lineWidth});
     }
-    if (AState.Contains(gdFocused) && IsActiveControl() && UpdateLock() == 0 &&
-        PaintStyle().IsDrawFocusRect())
-        c->DrawFocusRect(TRect{signBox.Left, top, R, bottom});
+    TCustomForm* form = GetParentForm(this);
+    if (AState.Contains(gdFocused) && IsActiveControl() && !ComponentState().Contains(csDesigning) &&
+        UpdateLock() == 0 && form && form->ActiveControl() == this && PaintStyle().IsDrawFocusRect())
+        DrawCellFocusRect(c, TRect{signBox.Left, top, R, bottom});
 }
 
 void TCustomDBGridEh::DrawGroupLevelsIndent(int ACol, int ARow, bool LineBelow, TPoint, TRect& ARect,
@@ -713,7 +765,9 @@ void TCustomDBGridEh::DrawGroupFooterCell(int ACol, int ARow, TPoint, TGridDrawS
     TCanvas* c = Canvas();
     TGroupDataTreeNodeEh* node = FInstantReadNode;
     if (!node) return;
-    if (IsActiveControl() && ARow == Row() && ACol == Col()) AState.Include(gdFocused);
+    // In a row panel the current cell is the panel's selected column.
+    const bool currentCell = RowPanelMode() ? DataCol == FInRowPanelCol : ACol == Col();
+    if (IsActiveControl() && ARow == Row() && currentCell) AState.Include(gdFocused);
     TRect r = ARect;
     TAxisColCellParamsEh* params = GetCellParamsRecord();
     if (!RowPanelMode() && DataColumn(DataCol) == VisibleColumn(0)) {

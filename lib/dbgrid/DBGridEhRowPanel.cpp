@@ -357,6 +357,9 @@ void TCustomDBGridEh::DrawRowPanelCells(int ARow, int Kind, TGridDrawState AStat
     else
         lineColor = GridLineColors()->DataHorzColor();
     const bool current = Row() == ARow && data;
+    // A group footer row shows its footer items in the columns' places.
+    TGroupDataTreeNodeEh* flatNode = data && GroupingShowsRows() ? FlatNode(AreaRow) : nullptr;
+    const bool footerRow = flatNode && flatNode->NodeType() == dntDataGroupFooterEh;
     const TGridCoord hot = HotTrackCell();
     const int hotCol = hot.Y == ARow ? FHotTrackRowPanelCol : -1;
     for (int i = 0; i < Columns()->Count(); ++i) {
@@ -387,7 +390,11 @@ void TCustomDBGridEh::DrawRowPanelCells(int ARow, int Kind, TGridDrawState AStat
         if (hotCol == i) state.Include(gdHotTrack);
         const TPoint cellType{1, Kind};
         const TRect clip = r;
-        if (Kind == 4)
+        if (data && footerRow) {
+            GroupingReadRowEnter(AreaRow);
+            const auto leave = qScopeGuard([this] { GroupingReadRowLeave(); });
+            DrawGroupFooterCell(FIndicatorOffset, ARow, cellType, state, clip, i, AreaRow);
+        } else if (Kind == 4)
             DrawGridFooterCell(FIndicatorOffset, ARow, cellType, state, clip, i, AreaRow);
         else if (data)
             DrawGridDataCell(FIndicatorOffset, ARow, cellType, state, clip, i, AreaRow);

@@ -875,6 +875,62 @@ TEST_F(GroupedGrid, GroupRowBandScrollsWithTheColumns) {
     EXPECT_EQ(differing, 0) << "the band moved by the scrolled-out column's width";
 }
 
+// The band of a group row stops where the last column ends: the column's right line stays
+// visible after it. Over frozen columns the text's part gets a bright line under it of its own.
+TEST_F(GroupedGrid, GroupRowBandEndsBeforeTheLastColumnsLine) {
+    for (int i = 0; i < 4; ++i)
+        Col(i)->SetWidth(80);
+    G()->GroupRowDefValues()->BottomLine()->SetColor(clRed);
+    GroupBy({0});
+    SelectRow(1);
+    ASSERT_TRUE(Grid->Options().Contains(dgColLines));
+    const int frame = (Grid->Width() - Grid->ClientWidth()) / 2;
+    const int groupRow = Grid->TopDataOffset();
+    const TRect last = Grid->CellRect(Grid->ColCount() - 1, groupRow);
+    QImage img = Grab(u"dbgrid_grouped_band_end"_qs);
+    const int rgb = ColorToRGB(G()->ActiveGroupLevels(0)->Color());
+    const QRgb level = QColor(rgb & 0xFF, (rgb >> 8) & 0xFF, (rgb >> 16) & 0xFF).rgb();
+    EXPECT_EQ(img.pixel(frame + last.Right - 1, frame + last.Top + 3), level);
+    EXPECT_NE(img.pixel(frame + last.Right, frame + last.Top + 3), level) << "the column's line";
+
+    Grid->SetFrozenCols(1);
+    Pump();
+    img = Grab(u"dbgrid_grouped_band_frozen_line"_qs);
+    const TRect frozen = Grid->CellRect(Grid->IndicatorOffset(), groupRow);
+    const TRect scrolling = Grid->CellRect(Grid->IndicatorOffset() + 2, groupRow);
+    const QRgb bright = ColorToQColor(Grid->GridLineParams()->GetBrightColor()).rgb();
+    const QRgb red = ColorToQColor(clRed).rgb();
+    // The band covers the row's line place; its bottom line lies there.
+    EXPECT_EQ(img.pixel(frame + frozen.Right - 20, frame + frozen.Bottom) | 0xFF000000, bright | 0xFF000000);
+    EXPECT_EQ(img.pixel(frame + scrolling.Left + 20, frame + scrolling.Bottom) | 0xFF000000, red | 0xFF000000);
+}
+
+// Right to left the expand sign of a group row is mirrored with the row: a collapsed group's
+// sign points the other way.
+TEST_F(GroupedGrid, GroupRowSignIsMirroredRightToLeft) {
+    GroupBy({0});
+    Grid->TreeViewParams()->SetGlyphStyle(tvgsExplorerThemedEh);
+    Tree()->GetFlatVisibleItem(0)->SetExpanded(false);
+    SelectRow(1);
+    ASSERT_EQ(Rows(), u"East West r0 r2 r4"_qs);
+    const int frame = (Grid->Width() - Grid->ClientWidth()) / 2;
+    const TRect first = Grid->CellRect(Grid->FixedCols(), Grid->TopDataOffset());
+    // Dark pixels of the sign box in its left half less those in its right half.
+    auto leftHeavy = [&](const QImage& img) {
+        int balance = 0;
+        for (int y = first.Top; y < first.Bottom; ++y)
+            for (int x = first.Left; x < first.Left + 18; ++x)
+                if (qGray(img.pixel(frame + x, frame + y)) < 160) balance += x < first.Left + 9 ? 1 : -1;
+        return balance;
+    };
+    const int ltr = leftHeavy(Grab(u"dbgrid_grouped_sign_ltr"_qs));
+    Grid->SetBiDiMode(bdRightToLeft);
+    Pump();
+    const int rtl = leftHeavy(Grab(u"dbgrid_grouped_sign_rtl"_qs).mirrored(true, false));
+    ASSERT_NE(ltr, 0) << "the sign is not symmetric";
+    EXPECT_EQ(rtl, ltr) << "mirrored back, the sign reads as the left-to-right one";
+}
+
 // A group footer row's first cell leaves its last pixel row to the footer line, which is drawn
 // under the level indent, and also when the footer has no indent.
 TEST_F(GroupedGrid, FooterRowLineRunsUnderTheFirstCell) {
@@ -916,6 +972,29 @@ TEST_F(GroupedGrid, FooterRowsOfARowPanelHaveNoLevelIndent) {
     }
 }
 
+// In a row panel a group footer row places its cells as a record row places its columns, each
+// showing its own footer item.
+TEST_F(GroupedGrid, FooterRowOfARowPanelShowsEveryColumnsItem) {
+    GroupBy({0});
+    SumFooter();
+    Grid->RowPanel()->SetActive(true);
+    Pump();
+    ASSERT_EQ(Rows(), u"East r1 r3 r5 f West r0 r2 r4 f"_qs);
+    QStringList seen;
+    Grid->OnDataGroupGetFooterParams = decltype(Grid->OnDataGroupGetFooterParams)::Callable(
+        [&](TCustomDBGridEh*, TGroupDataTreeNodeEh* Node, TGridDataGroupFooterColumnItemEh* Item,
+            TGroupFooterParamsEh* P) {
+            if (Node->Parent() && Node->Parent()->DisplayValue() == u"East"_qs)
+                seen << QStringLiteral("%1=%2").arg(Item->Index()).arg(P->Text());
+        });
+    Grab(u"dbgrid_grouped_footer_row_panel_cells"_qs);
+    Grid->OnDataGroupGetFooterParams = nullptr;
+    seen.removeDuplicates();
+    seen.sort();
+    // Every column of the panel, the count of Kind and the sum of Amount among them.
+    EXPECT_EQ(seen.join(u','), u"0=,1=,2=3,3=13.5"_qs);
+}
+
 // A record whose values change without changing its group gets its row height recomputed.
 TEST_F(GroupedGrid, EditedRecordTakesItsNewRowHeight) {
     Grid->OnGetRowHeight = TGetDBGridEhRowHeightEvent::Callable([this](TObject*, int& h) {
@@ -935,6 +1014,47 @@ TEST_F(GroupedGrid, EditedRecordTakesItsNewRowHeight) {
     EXPECT_EQ(Grid->RowHeights(row), 40);
     EXPECT_EQ(Grid->RowHeights(row + 1), plain);
     ExpectConsistent();
+}
+
+// Switching grouping on or off changes what every row stands for: selected rows and a selected
+// rectangle do not carry over, in either direction.
+TEST_F(GroupedGrid, SwitchingGroupingClearsTheSelection) {
+    Grid->SetOptions(Grid->Options() + TDBGridOptions{dgMultiSelect});
+    G()->GroupLevels()->Add()->SetColumn(Col(0));
+    G()->SetDefaultStateExpanded(true);
+    for (bool on : {true, false}) {
+        SCOPED_TRACE(on);
+        Table->First();
+        Grid->SelectedRows()->SetCurrentRowSelected(true);
+        Table->Next();
+        Grid->SelectedRows()->SetCurrentRowSelected(true);
+        ASSERT_EQ(Grid->SelectedRows()->Count(), 2);
+        G()->SetActive(on);
+        Pump();
+        EXPECT_EQ(Grid->SelectedRows()->Count(), 0);
+        EXPECT_EQ(Grid->Selection()->SelectionType(), gstNon);
+        EXPECT_EQ(Rows().isEmpty(), false);
+    }
+}
+
+// The tree tells the grid about a record whose values changed within its group; that row alone
+// takes its new height, the others keep theirs.
+TEST_F(GroupedGrid, ChangedRecordReportedByTheTreeResizesItsRow) {
+    bool tall = false; // record r3 (Amount 7.5) asks for a tall row
+    Grid->OnGetRowHeight = TGetDBGridEhRowHeightEvent::Callable([&](TObject*, int& h) {
+        if (tall && Table->FieldByName(u"Amount"_qs)->AsFloat() == 7.5) h = 44;
+    });
+    GroupBy({0});
+    ASSERT_EQ(Rows(), u"East r1 r3 r5 West r0 r2 r4"_qs);
+    const int top = Grid->TopDataOffset();
+    const int plain = Grid->RowHeights(top + 2); // r3
+    ASSERT_LT(plain, 44);
+    tall = true;
+    Tree()->RecordChanged(3);
+    EXPECT_EQ(Grid->RowHeights(top + 2), 44);
+    EXPECT_EQ(Grid->RowHeights(top + 1), plain);
+    EXPECT_EQ(Grid->RowHeights(top + 3), plain);
+    Grid->OnGetRowHeight = nullptr;
 }
 
 } // namespace

@@ -1130,6 +1130,8 @@ public:
     void DefaultDrawDataCell(const TRect& Rect, TField* Field, TGridDrawState State);
     // Whether the row-select look draws a focus rectangle over the current row.
     virtual bool ShowRowFocusRect();
+    // The focus frame around a painted cell area, drawn with a clear brush.
+    static void DrawCellFocusRect(TCanvas* Canvas, const TRect& Rect);
     // The edit button of the column's cell under (X, Y): 0 the main one, n the n-th extra one,
     // -1 none.
     int EditButtonAtPos(int ACol, int ARow, int Y, int X, TColumnEh* Column);

@@ -30,14 +30,6 @@ int TextHeightWg(TFont* Font) {
 bool NodeIn(const std::vector<TGroupDataTreeNodeEh*>& List, TGroupDataTreeNodeEh* Node) {
     return std::find(List.begin(), List.end(), Node) != List.end();
 }
-
-// The focus frame of a cell, drawn as the data cells draw theirs: over the painted cell, with a
-// clear brush.
-void DrawCellFocusRect(TCanvas* Canvas, const TRect& Rect) {
-    Canvas->Brush()->SetStyle(bsClear);
-    Canvas->DrawFocusRect(Rect);
-    Canvas->Brush()->SetStyle(bsSolid);
-}
 } // namespace
 
 // ---------------------------------------------------------------------------------------------

@@ -227,11 +227,14 @@ void TCustomDBGridEh::DrawGridDataCell(int ACol, int ARow, TPoint, TGridDrawStat
     TCustomForm* form = GetParentForm(this);
     if (FDefaultDrawing && params->FState.Contains(gdFocused) && Focused() &&
         !ComponentState().Contains(csDesigning) && !FOptions.Contains(dgRowSelect) && UpdateLock() == 0 &&
-        form && form->ActiveControl() == this && style.IsDrawFocusRect() && !style.IsCustomStyleActive()) {
-        c->Brush()->SetStyle(bsClear);
-        c->DrawFocusRect(area);
-        c->Brush()->SetStyle(bsSolid);
-    }
+        form && form->ActiveControl() == this && style.IsDrawFocusRect() && !style.IsCustomStyleActive())
+        DrawCellFocusRect(c, area);
+}
+
+void TCustomDBGridEh::DrawCellFocusRect(TCanvas* Canvas, const TRect& Rect) {
+    Canvas->Brush()->SetStyle(bsClear);
+    Canvas->DrawFocusRect(Rect);
+    Canvas->Brush()->SetStyle(bsSolid);
 }
 
 void TCustomDBGridEh::DefaultDrawColumnDataCell(const TGridCoord& Cell, const TGridCoord& AreaCell,

@@ -6,7 +6,7 @@
 //   - SQLite (in memory): SELECT key FROM t WHERE name LIKE '%text%', stepped through, keys
 //     summed.
 // The counts and key sums must be equal, or the run fails. The ratio printed at the end is the
-// grid's time over SQLite's (lower is better).
+// grid's best of three over SQLite's best of three (lower is better).
 //
 //     search_bench [--benchmark_...]
 
@@ -120,7 +120,12 @@ struct SqliteSide {
 
 std::unique_ptr<GridSide> TheGrid;
 std::unique_ptr<SqliteSide> TheSqlite;
+// Each side's best time of its iterations.
 double GridSeconds[3] = {}, SqliteSeconds[3] = {};
+
+void KeepBest(double& Best, double Seconds) {
+    if (Best == 0 || Seconds < Best) Best = Seconds;
+}
 Result GridResults[3], SqliteResults[3];
 
 void BM_GridSearchFilter(benchmark::State& state) {
@@ -128,8 +133,9 @@ void BM_GridSearchFilter(benchmark::State& state) {
     for (auto _ : state) {
         bench::Timer t;
         GridResults[n] = TheGrid->Filter(Needles[n]);
-        GridSeconds[n] = t.Seconds();
-        state.SetIterationTime(GridSeconds[n]);
+        const double s = t.Seconds();
+        KeepBest(GridSeconds[n], s);
+        state.SetIterationTime(s);
     }
     state.counters["rows"] = double(GridResults[n].Count);
 }
@@ -139,8 +145,9 @@ void BM_SqliteLike(benchmark::State& state) {
     for (auto _ : state) {
         bench::Timer t;
         SqliteResults[n] = TheSqlite->Filter(Needles[n]);
-        SqliteSeconds[n] = t.Seconds();
-        state.SetIterationTime(SqliteSeconds[n]);
+        const double s = t.Seconds();
+        KeepBest(SqliteSeconds[n], s);
+        state.SetIterationTime(s);
     }
     state.counters["rows"] = double(SqliteResults[n].Count);
 }

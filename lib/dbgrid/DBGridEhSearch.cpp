@@ -228,7 +228,10 @@ void TCustomDBGridEh::SearchFilterRecord(TDataSet* DataSet, bool& Accept) {
     TColumnsEhList* cols = VisibleColumns();
     const bool useSel = d.FFilterSelType == gstColumns;
     const int n = useSel ? int(selCols.size()) : cols->Count();
-    auto colAt = [&](int i) { return useSel ? selCols[size_t(i)] : cols->Columns(i); };
+    void* const* visible = cols->List();
+    auto colAt = [&](int i) {
+        return useSel ? selCols[size_t(i)] : static_cast<TColumnEh*>(static_cast<TObject*>(visible[size_t(i)]));
+    };
     // The column facts are read once per filter pass, not once per record.
     bool fresh = int(d.FFilterColumns.size()) == n;
     for (int i = 0; fresh && i < n; ++i)

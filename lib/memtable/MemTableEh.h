@@ -238,6 +238,11 @@ public:
     void Assign(TPersistent* Source) override;
 
 private:
+    friend class TMemTableFiltersEh;
+    // The record test with the table already known.
+    bool TestRecord(TMemoryRecordEh* Rec, TCustomMemTableEh* Table);
+    // Tells the collection that what this item tests may have changed.
+    void TestChanged();
     std::unique_ptr<TDataSetExprParserEh> FFilterExpr;
     bool FActive = false;
     String FFilter;
@@ -267,11 +272,19 @@ public:
 
 protected:
     void Update(TCollectionItem* Item) override;
+    void Notify(TCollectionItem* Item, TCollectionNotification Action) override;
 
 private:
+    friend class TMemTableFilterItemEh;
     TMemTableFilterItemEh* F(int Index) const;
+    // The items that test records and whether one of them has a record event, taken again after
+    // the items change rather than for every record tested.
+    void TakeTestItems() const;
     std::vector<TMemTableFilterItemEh*> FActiveFilterItems;
     TCustomMemTableEh* FMemTable;
+    mutable std::vector<TMemTableFilterItemEh*> FTestItems;
+    mutable bool FTestItemsHaveEvent = false;
+    mutable bool FTestItemsTaken = false;
 };
 
 // ---------------------------------------------------------------------------------------------
@@ -349,7 +362,8 @@ public:
     TMemoryRecordEh* Rec();
     TMemRecViewEh* RecView();
     // The value stored for a data field of the active record, in place: what reading the field
-    // converts, when nothing else (a value hook, old values) stands between. nullptr otherwise.
+    // converts, when nothing else (a value hook, old values, a field's validation handler)
+    // stands between. nullptr otherwise.
     const Variant* StoredFieldValue(TField* Field);
 
     // --- sorting, filtering, searching -------------------------------------------------------

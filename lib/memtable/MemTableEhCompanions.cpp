@@ -412,7 +412,13 @@ TMemTableFilterItemEh::TMemTableFilterItemEh(TCollection* Collection) : TCollect
         std::make_unique<TDataSetExprParserEh>(filters ? filters->MemTable() : nullptr, dsptFilterEh);
 }
 
-TMemTableFilterItemEh::~TMemTableFilterItemEh() = default;
+TMemTableFilterItemEh::~TMemTableFilterItemEh() {
+    TestChanged();
+}
+
+void TMemTableFilterItemEh::TestChanged() {
+    if (TMemTableFiltersEh* fs = MemTableFilters()) fs->FTestItemsTaken = false;
+}
 
 TMemTableFiltersEh* TMemTableFilterItemEh::MemTableFilters() const {
     return dynamic_cast<TMemTableFiltersEh*>(Collection());
@@ -421,18 +427,21 @@ TMemTableFiltersEh* TMemTableFilterItemEh::MemTableFilters() const {
 void TMemTableFilterItemEh::SetActive(bool Value) {
     if (Value == FActive) return;
     FActive = Value;
+    TestChanged();
     Changed(false);
 }
 
 void TMemTableFilterItemEh::SetFilter(const String& Value) {
     if (Value == FFilter) return;
     FFilter = Value;
+    TestChanged();
     if (FActive) Changed(false);
 }
 
 void TMemTableFilterItemEh::SetOnFilterRecord(const TFilterRecordEvent& Value) {
     if (Value == FOnFilterRecord) return;
     FOnFilterRecord = Value;
+    TestChanged();
     if (FActive) Changed(false);
 }
 
@@ -448,11 +457,13 @@ void TMemTableFilterItemEh::RecreateFilterExpr() {
 }
 
 bool TMemTableFilterItemEh::IsCurRecordInFilter(TMemoryRecordEh* Rec) {
+    TMemTableFiltersEh* fs = MemTableFilters();
+    return TestRecord(Rec, fs ? fs->MemTable() : nullptr);
+}
+
+bool TMemTableFilterItemEh::TestRecord(TMemoryRecordEh* Rec, TCustomMemTableEh* Table) {
     bool accept = FFilterExpr && FFilterExpr->HasData() ? FFilterExpr->IsCurRecordInFilter(Rec) : false;
-    if (FActive && FOnFilterRecord) {
-        TMemTableFiltersEh* fs = MemTableFilters();
-        FOnFilterRecord(fs ? fs->MemTable() : nullptr, accept);
-    }
+    if (FActive && FOnFilterRecord) FOnFilterRecord(Table, accept);
     return accept;
 }
 
@@ -461,6 +472,7 @@ void TMemTableFilterItemEh::Assign(TPersistent* Source) {
         FFilter = s->FFilter;
         FOnFilterRecord = s->FOnFilterRecord;
         FActive = s->FActive;
+        TestChanged();
         Changed(false);
         return;
     }
@@ -497,16 +509,38 @@ bool TMemTableFiltersEh::HasTextActiveFilter() const {
     return false;
 }
 
+void TMemTableFiltersEh::TakeTestItems() const {
+    if (FTestItemsTaken) return;
+    FTestItems.clear();
+    FTestItemsHaveEvent = false;
+    for (int i = 0; i < Count(); ++i) {
+        TMemTableFilterItemEh* it = F(i);
+        if (!it || !it->Filtered()) continue;
+        FTestItems.push_back(it);
+        // An item that filters has an event exactly when it is active with one.
+        if (it->OnFilterRecord()) FTestItemsHaveEvent = true;
+    }
+    FTestItemsTaken = true;
+}
+
 bool TMemTableFiltersEh::HasEventActiveFilter() const {
-    for (int i = 0; i < Count(); ++i)
-        if (F(i) && F(i)->Active() && F(i)->OnFilterRecord()) return true;
-    return false;
+    TakeTestItems();
+    return FTestItemsHaveEvent;
 }
 
 bool TMemTableFiltersEh::IsCurRecordInFilter(TMemoryRecordEh* Rec) {
-    for (int i = 0; i < Count(); ++i) {
-        TMemTableFilterItemEh* it = F(i);
-        if (it && it->Filtered() && !it->IsCurRecordInFilter(Rec)) return false;
+    TakeTestItems();
+    for (size_t i = 0; i < FTestItems.size(); ++i) {
+        TMemTableFilterItemEh* it = FTestItems[i];
+        if (!it->TestRecord(Rec, FMemTable)) return false;
+        if (!FTestItemsTaken) {
+            // A test changed the items: the rest are tested as the collection holds them now.
+            for (int j = IndexOfFilter(it) + 1; j < Count(); ++j) {
+                TMemTableFilterItemEh* x = F(j);
+                if (x && x->Filtered() && !x->TestRecord(Rec, FMemTable)) return false;
+            }
+            return true;
+        }
     }
     return true;
 }
@@ -516,7 +550,13 @@ void TMemTableFiltersEh::RecreateFilterExpr() {
         if (F(i)) F(i)->RecreateFilterExpr();
 }
 
+void TMemTableFiltersEh::Notify(TCollectionItem* Item, TCollectionNotification Action) {
+    FTestItemsTaken = false;
+    TCollection::Notify(Item, Action);
+}
+
 void TMemTableFiltersEh::Update(TCollectionItem* Item) {
+    FTestItemsTaken = false;
     TCollection::Update(Item);
     if (!FMemTable) return;
     std::vector<TMemTableFilterItemEh*> now;

@@ -249,8 +249,11 @@ TMemoryRecordEh* TCustomMemTableEh::Rec() {
 }
 
 const Variant* TCustomMemTableEh::StoredFieldValue(TField* Field) {
-    // The same choice GetFieldData makes before it converts the value.
-    if (OnGetFieldValue || State() == dsOldValue || Field->FieldKind() == fkAggregate) return nullptr;
+    // The same choice GetFieldData makes before it converts the value. A field reads the value
+    // being written, not its data set's, while its OnValidate runs: a field with that handler
+    // is read the ordinary way.
+    if (Field->OnValidate || OnGetFieldValue || State() == dsOldValue || Field->FieldKind() == fkAggregate)
+        return nullptr;
     TMTRecBuf* b = nullptr;
     return FindActiveRecordBuffer(b, false) ? b->StoredValue(Field) : nullptr;
 }

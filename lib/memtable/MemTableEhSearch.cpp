@@ -218,7 +218,9 @@ bool TCustomMemTableEh::RecordsViewFilterRecord(TMemoryRecordEh* Rec, TMemRecVie
     try {
         if (needBuf) {
             TMTRecBuf* b = FilterBuf();
-            b->Clear();
+            // The buffer reads data fields through the record; its own values are read only for
+            // calculated fields, or after a write has made it keep copies.
+            if (!b->UseMemRec || CalcFieldsWanted()) b->Clear();
             b->Bookmark = 0;
             b->BookmarkFlag = bfCurrent;
             b->RecordNumber = -1;

@@ -978,3 +978,28 @@ TEST_F(SearchGridTest, StoredTextFilterKeepsTheRecordsTheDisplayTextFilterKeeps)
         EXPECT_EQ(display, expected) << n;
     }
 }
+
+// While a field validates it reads as the value being written. The filter test reads it so too,
+// as the display text does, and not as the value the table still stores.
+TEST_F(SearchGridTest, SearchFilterReadsAFieldUnderValidationAsTheFieldReadsIt) {
+    UseNames();
+    Grid->ApplySearchFilter(QStringLiteral("smith"));
+    ASSERT_EQ(VisibleRecords(), 2);
+    GoToId(3); // smith
+    TField* name = Table->FieldByName(QStringLiteral("Name"));
+    std::vector<std::pair<String, bool>> seen;
+    name->OnValidate = TFieldNotifyEvent::Callable([&](TField* Sender) {
+        bool accept = true;
+        Grid->SearchFilterRecord(Table, accept);
+        seen.push_back({Sender->AsString(), accept});
+    });
+    Table->Edit();
+    name->SetAsString(QStringLiteral("jones"));
+    name->SetAsString(QStringLiteral("Smithers"));
+    name->OnValidate = nullptr;
+    Table->Cancel();
+    const std::vector<std::pair<String, bool>> expected = {{QStringLiteral("jones"), false},
+                                                           {QStringLiteral("Smithers"), true}};
+    EXPECT_EQ(seen, expected);
+    EXPECT_EQ(VisibleRecords(), 2);
+}

@@ -269,6 +269,34 @@ TEST(MemTableFilter, ExtraFiltersThroughTheGridInterface) {
     EXPECT_EQ(Column(t.get(), "ID"), Ints({3}));
 }
 
+// The items that test records are taken again after every change of the items, also after
+// changes made inside an update of the collection; their events read the record being tested.
+TEST(MemTableFilter, ExtraFilterEventsFollowChangesOfTheItems) {
+    auto t = People();
+    IMemTableEh* mt = t.get();
+    TObject* a = mt->AddExtraFilter(String(), TFilterRecordEvent::Callable([](TDataSet* ds, bool& accept) {
+                                        accept = ds->FieldByName("Qty")->AsInteger() >= 2;
+                                    }));
+    EXPECT_EQ(Column(t.get(), "ID"), Ints({1, 4, 5}));
+    TMemTableFiltersEh* fs = t->ExtraFilters();
+    fs->BeginUpdate();
+    TMemTableFilterItemEh* b = fs->Add();
+    b->SetOnFilterRecord(TFilterRecordEvent::Callable(
+        [](TDataSet* ds, bool& accept) { accept = ds->FieldByName("ID")->AsInteger() != 4; }));
+    b->SetActive(true);
+    fs->EndUpdate();
+    EXPECT_EQ(Column(t.get(), "ID"), Ints({1, 5}));
+    EXPECT_TRUE(mt->RemoveExtraFilter(a));
+    EXPECT_EQ(Column(t.get(), "ID"), Ints({1, 2, 3, 5}));
+    // Without its event the item no longer filters; with a text it filters by the text alone.
+    b->SetOnFilterRecord(nullptr);
+    EXPECT_EQ(Column(t.get(), "ID"), Ints({1, 2, 3, 4, 5}));
+    b->SetFilter("ID <= 2");
+    EXPECT_EQ(Column(t.get(), "ID"), Ints({1, 2}));
+    b->SetActive(false);
+    EXPECT_EQ(Column(t.get(), "ID"), Ints({1, 2, 3, 4, 5}));
+}
+
 TEST(MemTableSearch, LocateLookupLookupAll) {
     auto t = People();
     int scrolls = 0;

@@ -700,6 +700,80 @@ TEST_F(ImpExpFixture, CsvFromStoredValuesMatchesTheDisplayText) {
         EXPECT_TRUE(out.contains(want)) << want;
 }
 
+// A whole-table CSV export reads a memory table's view rows from the store; with a cell hook it
+// walks the records with the cursor. Both give the same bytes for a sorted and filtered view with
+// fields of several kinds, and leave the table, the grid and the data source as they were.
+TEST_F(ImpExpFixture, CsvOfAViewMatchesTheRecordWalkAndLeavesTheSameState) {
+    auto* t = Create<TMemTableEh>(Form);
+    t->FieldDefs()->Add(QStringLiteral("ID"), ftInteger);
+    t->FieldDefs()->Add(QStringLiteral("Small"), ftSmallint);
+    t->FieldDefs()->Add(QStringLiteral("W"), ftWord);
+    t->FieldDefs()->Add(QStringLiteral("Big"), ftLargeint);
+    t->FieldDefs()->Add(QStringLiteral("Name"), ftString, 6);
+    t->FieldDefs()->Add(QStringLiteral("Fixed"), ftFixedChar, 6);
+    t->FieldDefs()->Add(QStringLiteral("Day"), ftDate);
+    t->FieldDefs()->Add(QStringLiteral("Price"), ftFloat);
+    t->CreateDataSet();
+    static_cast<TStringField*>(t->FieldByName(QStringLiteral("Fixed")))->SetFixedChar(true);
+    const char* names[] = {"ab", "q\"q", "Жук", "", "  x  ", "abcdef", "a;b"};
+    for (int i = 1; i <= 60; ++i) {
+        const Variant none = Variant::FromNull();
+        t->AppendRecord({Variant(i), Variant(int(i % 7) - 3), Variant(i * 1000), Variant(qlonglong(i) << 40),
+                         i % 11 == 0 ? none : S(names[i % 7]), S(i % 3 ? "ab  " : "Жё "),
+                         i % 5 ? Variant::FromDate(EncodeDate(2020, 1 + i % 12, 1 + i % 28)) : none,
+                         i % 4 ? Variant(i / 8.0) : Variant(1.0 / 3)});
+    }
+    t->SetSortOrder(QStringLiteral("Small DESC, ID"));
+    t->SetFilter(QStringLiteral("ID <> 7"));
+    t->SetFiltered(true);
+    Source->SetDataSet(t);
+    Pump();
+    t->Locate(QStringLiteral("ID"), Variant(31), {});
+    Pump();
+
+    int changes = 0, scrolls = 0;
+    Source->OnDataChange = TDataChangeEvent::Callable([&](TObject*, TField*) { ++changes; });
+    struct State {
+        int RecNo, Row, TopRow, Active, Changes;
+        bool Bof, Eof;
+        bool operator==(const State&) const = default;
+    };
+    auto state = [&] {
+        return State{t->RecNo(), Grid->Row(), Grid->TopRow(), Grid->DataLink()->ActiveRecord(), changes,
+                     t->Bof(), t->Eof()};
+    };
+    const auto restore = qScopeGuard([&] {
+        Grid->OnGetCellParams = nullptr;
+        Source->OnDataChange = nullptr;
+    });
+    const State before = state();
+    Grid->OnGetCellParams = nullptr;
+    const QByteArray direct = Export<TDBGridEhExportAsCSV>();
+    const State afterDirect = state();
+    Grid->OnGetCellParams =
+        TGetCellEhParamsEvent::Callable([](TObject*, TColumnEh*, TFont*, TColor&, TGridDrawState) {});
+    changes = before.Changes;
+    const QByteArray walked = Export<TDBGridEhExportAsCSV>();
+    EXPECT_EQ(direct.toStdString(), walked.toStdString());
+    EXPECT_TRUE(afterDirect == state());
+    EXPECT_EQ(afterDirect.RecNo, before.RecNo);
+    EXPECT_EQ(t->FieldByName(QStringLiteral("ID"))->AsInteger(), 31);
+
+    // Spelled out: view order, text trimmed and quoted, the date and the float as shown.
+    const QList<QByteArray> lines = direct.split('\n');
+    ASSERT_EQ(lines.size(), 60); // the title and 59 records
+    EXPECT_EQ(lines[1].toStdString(), ToAnsi(QStringLiteral(
+        "\"6\";\"3\";\"6000\";\"6597069766656\";\"a;b\";\"Жё\";\"7/7/2020\";\"0.75\"\r")).toStdString());
+    EXPECT_EQ(lines[2].toStdString(), "\"13\";\"3\";\"13000\";\"14293651161088\";\"a;b\";\"ab\";\"2/14/2020\";\"1.625\"\r");
+
+    // A scroll handler would notice the walk: the export then moves record by record.
+    Grid->OnGetCellParams = nullptr;
+    t->AfterScroll = TDataSetNotifyEvent::Callable([&](TDataSet*) { ++scrolls; });
+    EXPECT_EQ(Export<TDBGridEhExportAsCSV>().toStdString(), direct.toStdString());
+    EXPECT_GE(scrolls, 59);
+    t->AfterScroll = nullptr;
+}
+
 // A stream that hands out at most Step bytes a read, as a pipe or a socket may.
 struct TrickleStream : TStream {
     QByteArray Data;

@@ -1426,33 +1426,38 @@ void TDBGridEhImport::ImportFromFile(const String& FileName, bool IsImportAll) {
     ImportFromStream(&file, IsImportAll);
 }
 
-bool TDBGridEhImport::WriteGuarded(TColumnEh* Column, const std::function<void()>& Write) {
+template <class TWrite> bool TDBGridEhImport::WriteGuarded(TColumnEh* Column, TWrite&& Write) {
     try {
         Write();
         return true;
     } catch (const Exception& E) {
-        if (FIgnoreAll) return true;
-        const String where =
-            QStringLiteral("строка %1, столбец «%2»")
-                .arg(FRecordNo)
-                .arg(Column->Title()->Caption().isEmpty() ? Column->FieldName() : Column->Title()->Caption());
-        const String msg = QStringLiteral("Ошибка при вставке значения:\n") + where + QStringLiteral(": ") +
-                           E.Message() + QStringLiteral("\n\nИгнорировать ошибку?");
-        const int answer = ErrorQuery() ? ErrorQuery()(msg) : DefaultErrorQuery(msg);
-        if (answer == mrYes) return true;
-        if (answer == mrAll) {
-            FIgnoreAll = true;
-            return true;
-        }
-        FAborted = true;
-        return false;
+        return WriteFailed(Column, E);
     }
+}
+
+bool TDBGridEhImport::WriteFailed(TColumnEh* Column, const Exception& E) {
+    if (FIgnoreAll) return true;
+    const String where =
+        QStringLiteral("строка %1, столбец «%2»")
+            .arg(FRecordNo)
+            .arg(Column->Title()->Caption().isEmpty() ? Column->FieldName() : Column->Title()->Caption());
+    const String msg = QStringLiteral("Ошибка при вставке значения:\n") + where + QStringLiteral(": ") +
+                       E.Message() + QStringLiteral("\n\nИгнорировать ошибку?");
+    const int answer = ErrorQuery() ? ErrorQuery()(msg) : DefaultErrorQuery(msg);
+    if (answer == mrYes) return true;
+    if (answer == mrAll) {
+        FIgnoreAll = true;
+        return true;
+    }
+    FAborted = true;
+    return false;
 }
 
 // Reads one record and writes it into the current record; the record is left as it was when
 // anything fails.
 void TDBGridEhImport::ReadRecord(TColumnsEhList* Columns) {
-    std::vector<TImportValueEh> values;
+    std::vector<TImportValueEh>& values = FValues;
+    values.clear();
     ++FRecordNo;
     if (!ReadRecordValues(values)) {
         Eos = true;
@@ -1475,8 +1480,9 @@ void TDBGridEhImport::ReadRecord(TColumnsEhList* Columns) {
 
 void TDBGridEhImport::AppendImportedRows(TColumnsEhList* Columns, bool AppendMode) {
     TDataSet* ds = GridDataSet(FDBGridEh);
+    std::vector<TImportValueEh>& values = FValues;
     while (!Eos && !FAborted) {
-        std::vector<TImportValueEh> values;
+        values.clear();
         ++FRecordNo;
         if (!ReadRecordValues(values)) {
             Eos = true;
@@ -1770,6 +1776,18 @@ bool TDBGridEhImportAsText::ReadRecordValues(std::vector<TImportValueEh>& Values
     return true;
 }
 
+namespace {
+// True when writing a text through the column comes down to the field's SetText: a column of the
+// library's own classes without an update hook or a list of recent values to feed, and a field
+// that is neither a blob nor watched for changes (nothing could see the column's update flag).
+bool WritesTextDirectly(TColumnEh* Column, TField* Field) {
+    const std::type_info& kind = typeid(*Column);
+    return (kind == typeid(TDBGridColumnEh) || kind == typeid(TColumnEh)) && !Column->OnUpdateData.Assigned() &&
+           !(Column->MRUList()->AutoAdd() && Column->MRUList()->Active()) && !Field->IsBlob() &&
+           !Field->OnChange.Assigned();
+}
+} // namespace
+
 void TDBGridEhImportAsText::ReadDataCell(TColumnEh* Column, const TImportValueEh& Value) {
     if (!Column || !Column->CanModify(false)) return;
     TField* field = Column->Field();
@@ -1790,6 +1808,8 @@ void TDBGridEhImportAsText::ReadDataCell(TColumnEh* Column, const TImportValueEh
             const int i = Column->PickList()->IndexOf(text);
             Column->SetValueAsText(i < 0 || i >= Column->KeyList()->Count() ? String()
                                                                             : Column->KeyList()->Strings(i));
+        } else if (WritesTextDirectly(Column, field)) {
+            field->SetText(Column->GetAcceptableEditText(text));
         } else {
             Column->SetValueAsText(Column->GetAcceptableEditText(text));
         }

@@ -248,7 +248,8 @@ protected:
     virtual void ReadRecord(TColumnsEhList* Columns);
     virtual void ReadDataCell(TColumnEh* Column, const TImportValueEh& Value) = 0;
     // Writes with the error question; false when the import is to stop.
-    bool WriteGuarded(TColumnEh* Column, const std::function<void()>& Write);
+    template <class TWrite> bool WriteGuarded(TColumnEh* Column, TWrite&& Write);
+    bool WriteFailed(TColumnEh* Column, const Exception& E);
     void AppendImportedRows(TColumnsEhList* Columns, bool AppendMode);
     [[noreturn]] void FormatError(const String& Where, const String& Message);
 
@@ -260,6 +261,8 @@ protected:
     bool FAborted = false;
     // 1-based number of the record being read, for messages.
     int FRecordNo = 0;
+    // The values of the record being read, reused from record to record.
+    std::vector<TImportValueEh> FValues;
 };
 
 class TDBGridEhImportAsText : public TDBGridEhImport {

@@ -228,6 +228,29 @@ TEST_F(ImpExpFixture, ImportHonoursAReadOnlyCellHook) {
     EXPECT_EQ(Read(), (Rows{{Variant(7), S("z"), Variant(8)}}));
 }
 
+// Imported text reaches the field through the column's update hook and the field's change
+// notice when they are set, on existing and on appended records.
+TEST_F(ImpExpFixture, ImportedTextPassesTheColumnHookAndFieldNotices) {
+    Fill({{Variant(1), S("a"), Variant(2)}});
+    TColumnEh* name = Grid->Columns()->Columns(1);
+    name->OnUpdateData = TColCellUpdateDataEventEh::Callable(
+        [](TAxisBarEh*, String& Text, Variant&, bool&, bool&) { Text = Text.toUpper(); });
+    int qtyChanges = 0;
+    TField* qty = Table->FieldByName(QStringLiteral("Qty"));
+    qty->OnChange = TFieldNotifyEvent::Callable([&](TField*) { ++qtyChanges; });
+    const auto restore = qScopeGuard([&] {
+        name->OnUpdateData = nullptr;
+        qty->OnChange = nullptr;
+    });
+    TDBGridEhAllowedOperations ops = Grid->AllowedOperations();
+    ops.Include(alopAppendEh);
+    Grid->SetAllowedOperations(ops);
+    At(1);
+    Import<TDBGridEhImportAsText>("5\tz\t6\r\n7\ty\t8");
+    EXPECT_EQ(Read(), (Rows{{Variant(5), S("Z"), Variant(6)}, {Variant(7), S("Y"), Variant(8)}}));
+    EXPECT_EQ(qtyChanges, 2);
+}
+
 TEST_F(ImpExpFixture, SelectionKindsChooseRowsAndColumns) {
     Fill(kSample);
     TDBGridOptions o = Grid->Options();

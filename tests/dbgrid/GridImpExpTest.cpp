@@ -785,9 +785,13 @@ TEST_F(ImpExpFixture, CsvOfAViewMatchesTheRecordWalkAndLeavesTheSameState) {
     // Spelled out: view order, text trimmed and quoted, the date and the float as shown.
     const QList<QByteArray> lines = direct.split('\n');
     ASSERT_EQ(lines.size(), 60); // the title and 59 records
-    EXPECT_EQ(lines[1].toStdString(), ToAnsi(QStringLiteral(
-        "\"6\";\"3\";\"6000\";\"6597069766656\";\"a;b\";\"Жё\";\"7/7/2020\";\"0.75\"\r")).toStdString());
-    EXPECT_EQ(lines[2].toStdString(), "\"13\";\"3\";\"13000\";\"14293651161088\";\"a;b\";\"ab\";\"2/14/2020\";\"1.625\"\r");
+    const auto row = [](const char* Head, TDateTime Day, const char* Tail) {
+        return ToAnsi(QString::fromUtf8(Head) + DateToStr(Day) + QString::fromUtf8(Tail)).toStdString();
+    };
+    EXPECT_EQ(lines[1].toStdString(), row("\"6\";\"3\";\"6000\";\"6597069766656\";\"a;b\";\"Жё\";\"",
+                                          EncodeDate(2020, 7, 7), "\";\"0.75\"\r"));
+    EXPECT_EQ(lines[2].toStdString(), row("\"13\";\"3\";\"13000\";\"14293651161088\";\"a;b\";\"ab\";\"",
+                                          EncodeDate(2020, 2, 14), "\";\"1.625\"\r"));
 
     // A scroll handler would notice the walk: the export then moves record by record.
     Grid->OnGetCellParams = nullptr;

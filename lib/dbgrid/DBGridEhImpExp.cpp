@@ -793,8 +793,7 @@ bool TDBGridEhExportAsCSV::WriteViewRows(TDataSet* DataSet, int Count) {
     std::vector<char> row(512);
     char num[64];
     for (int r = 0; r < Count; ++r) {
-        TMemoryRecordEh* rec = mt->ViewRowRec(r);
-        if (!rec) return false; // cannot happen once checked; the walk would say otherwise
+        TMemoryRecordEh* rec = mt->ViewRowRec(r); // r is below the view's row count
         const TRecValuesEh& data = rec->Data();
         const TMTDataStructEh* st = rec->DataStruct();
         TRowOut out{row};

@@ -6,6 +6,8 @@
 #include "lib/dbgrid/DBGridEhFooters.h"
 #include "lib/dbgrid/DBGridEhHeadTree.h"
 #include "lib/dbgrid/DBGridEhSelection.h"
+#include "lib/memtable/MemTableDataEh.h"
+#include "lib/memtable/MemTableEh.h"
 #include "lib/toolscore/PlatformEh.h"
 
 #include "platform/rtl/SysUtils.h"
@@ -341,11 +343,13 @@ void TDBGridEhExport::Walk(bool IsExportAll) {
             startTable();
             const int count = ds->RecordCount();
             ds->First();
-            while (!ds->Eof()) {
-                WriteRecord(FExpCols.get());
-                CalcFooterValues();
-                if (ds->IsSequenced() && ds->RecNo() >= count) break;
-                ds->Next();
+            if (footers > 0 || !WriteViewRows(ds, count)) {
+                while (!ds->Eof()) {
+                    WriteRecord(FExpCols.get());
+                    CalcFooterValues();
+                    if (ds->IsSequenced() && ds->RecNo() >= count) break;
+                    ds->Next();
+                }
             }
             writeFooters();
             break;
@@ -681,45 +685,232 @@ void TDBGridEhExportAsCSV::WriteRecord(TColumnsEhList* Columns) {
     }
     CheckFirstRec();
     FirstCell = true;
-    char buf[64];
     for (int i = 0; i < Columns->Count(); ++i) {
         CheckFirstCell();
-        const TPlainCell& cell = FPlainCells[size_t(i)];
-        switch (cell.Kind) {
-        case TPlainKind::Integer: {
-            Int64 v = 0;
-            if (!static_cast<TIntegerField*>(cell.Field)->GetValue(v)) {
-                PutQuotedAscii(buf, 0);
-                break;
-            }
-            const char* end = std::to_chars(buf, buf + sizeof buf, v).ptr;
-            PutQuotedAscii(buf, int(end - buf));
-            break;
-        }
-        case TPlainKind::Float: {
-            double d = 0;
-            if (!static_cast<TFloatField*>(cell.Field)->GetValue(d)) {
-                PutQuotedAscii(buf, 0);
-                break;
-            }
-            const int n = GeneralFloatText(d, cell.Precision, char(dec), buf);
-            if (n >= 0)
-                PutQuotedAscii(buf, n);
-            else
-                PutQuoted(cell.Field->DisplayText());
-            break;
-        }
-        case TPlainKind::String: {
-            String s;
-            static_cast<TStringField*>(cell.Field)->GetValue(s);
-            PutQuoted(s);
-            break;
-        }
-        case TPlainKind::Text:
-            PutQuoted(cell.Field ? cell.Field->DisplayText() : Columns->Columns(i)->DisplayText());
-            break;
-        }
+        WritePlainCell(i, Columns->Columns(i), dec);
     }
+}
+
+void TDBGridEhExportAsCSV::WritePlainCell(int Index, TColumnEh* Column, char16_t DecimalSeparator) {
+    const TPlainCell& cell = FPlainCells[size_t(Index)];
+    char buf[64];
+    switch (cell.Kind) {
+    case TPlainKind::Integer: {
+        Int64 v = 0;
+        if (!static_cast<TIntegerField*>(cell.Field)->GetValue(v)) {
+            PutQuotedAscii(buf, 0);
+            break;
+        }
+        const char* end = std::to_chars(buf, buf + sizeof buf, v).ptr;
+        PutQuotedAscii(buf, int(end - buf));
+        break;
+    }
+    case TPlainKind::Float: {
+        double d = 0;
+        if (!static_cast<TFloatField*>(cell.Field)->GetValue(d)) {
+            PutQuotedAscii(buf, 0);
+            break;
+        }
+        const int n = GeneralFloatText(d, cell.Precision, char(DecimalSeparator), buf);
+        if (n >= 0)
+            PutQuotedAscii(buf, n);
+        else
+            PutQuoted(cell.Field->DisplayText());
+        break;
+    }
+    case TPlainKind::String: {
+        String s;
+        static_cast<TStringField*>(cell.Field)->GetValue(s);
+        PutQuoted(s);
+        break;
+    }
+    case TPlainKind::Text:
+        PutQuoted(cell.Field ? cell.Field->DisplayText() : Column->DisplayText());
+        break;
+    }
+}
+
+namespace {
+// A record of the view is read from the table's record store, without the cursor, when nothing
+// could notice the difference: the library's own memory table in browse state, flat, without a
+// data driver (which fetches while the cursor moves), scroll or calculation handlers, value
+// hooks, or fields other than stored ones.
+TCustomMemTableEh* ViewReadableTable(TDataSet* DataSet) {
+    const std::type_info& kind = typeid(*DataSet);
+    if (kind != typeid(TMemTableEh) && kind != typeid(TCustomMemTableEh)) return nullptr;
+    auto* mt = static_cast<TCustomMemTableEh*>(DataSet);
+    if (mt->State() != dsBrowse || mt->InstantReadMode() || mt->DataDriver() || mt->GetViewAsTreeList() ||
+        mt->OnGetFieldValue || mt->BeforeScroll || mt->AfterScroll || mt->OnCalcFields)
+        return nullptr;
+    for (int i = 0; i < mt->FieldCount(); ++i) {
+        TField* f = mt->Fields()->Fields(i);
+        if (f->FieldKind() != fkData || f->FieldNo() <= 0 || f->OnGetText) return nullptr;
+    }
+    return mt;
+}
+
+// The row being written: cells go straight into a buffer that grows as needed.
+struct TRowOut {
+    std::vector<char>& Buf;
+    size_t Len = 0;
+    char* Reserve(size_t N) {
+        if (Len + N > Buf.size()) Buf.resize(std::max(Buf.size() * 2, Len + N + 256));
+        return Buf.data() + Len;
+    }
+    // ASCII bytes quoted with Q (zero: no quotes).
+    void Quoted(const char* Text, size_t Count, char Q) {
+        char* out = Reserve(Count * 2 + 2);
+        char* p = out;
+        if (Q) *p++ = Q;
+        for (size_t i = 0; i < Count; ++i) {
+            if (Q && Text[i] == Q) *p++ = Q;
+            *p++ = Text[i];
+        }
+        if (Q) *p++ = Q;
+        Len += size_t(p - out);
+    }
+};
+} // namespace
+
+// The whole-table walk over a memory table's view rows (see ViewReadableTable): each cell is
+// formatted from the stored value by the same rules as WritePlainCell; a cell that these rules
+// do not cover (text outside ASCII or longer than the field, unusual stored types, floats with
+// more digits than kept, other field kinds) is read through its field with the row lent to the
+// table's instant read, which is what the field layer would show on that record.
+bool TDBGridEhExportAsCSV::WriteViewRows(TDataSet* DataSet, int Count) {
+    TColumnsEhList* cols = FExpCols.get();
+    const char16_t dec = FormatSettings().DecimalSeparator.unicode();
+    if (FDBGridEh->OnGetCellParams || uint8_t(FQuoteChar) >= 0x80 || uint8_t(FSeparator) >= 0x80 || dec == 0 ||
+        dec >= 0x80 || cols->Count() == 0 || !CellTextOnly(cols) || FPlainCells.size() != size_t(cols->Count()))
+        return false;
+    for (const TPlainCell& c : FPlainCells)
+        if (!c.Field || c.Field->DataSet() != DataSet) return false;
+    TCustomMemTableEh* mt = ViewReadableTable(DataSet);
+    if (!mt || Count > mt->ViewRowCount()) return false;
+
+    const char q = FQuoteChar, sep = FSeparator;
+    const int n = cols->Count();
+    std::vector<char> row(512);
+    char num[64];
+    for (int r = 0; r < Count; ++r) {
+        TMemoryRecordEh* rec = mt->ViewRowRec(r); // r is below the view's row count
+        const TRecValuesEh& data = rec->Data();
+        const TMTDataStructEh* st = rec->DataStruct();
+        TRowOut out{row};
+        if (!FirstRec) {
+            char* p = out.Reserve(2);
+            p[0] = '\r';
+            p[1] = '\n';
+            out.Len += 2;
+        }
+        FirstRec = false;
+        // A failure part way leaves the row's cells written so far, as the record walk does.
+        const int failing = std::uncaught_exceptions();
+        const auto partial = qScopeGuard([&] {
+            if (std::uncaught_exceptions() > failing && out.Len > 0) PutBytes(row.data(), int(out.Len));
+        });
+        for (int i = 0; i < n; ++i) {
+            if (i > 0 && sep) {
+                *out.Reserve(1) = sep;
+                ++out.Len;
+            }
+            const TPlainCell& cell = FPlainCells[size_t(i)];
+            TField* f = cell.Field;
+            const size_t fi = size_t(f->FieldNo() - 1);
+            const Variant* v = fi < data.size() && (!st || int(fi) < st->Count()) ? &data[fi] : nullptr;
+            bool done = false;
+            if (v && (VarIsNull(*v) || VarIsEmpty(*v))) {
+                // A field without a value shows an empty text, whatever its kind.
+                out.Quoted(num, 0, q);
+                done = true;
+            } else if (v) {
+                switch (cell.Kind) {
+                case TPlainKind::Integer: {
+                    Int64 x = 0;
+                    done = true;
+                    switch (f->DataType()) {
+                    case ftInteger:
+                    case ftAutoInc:
+                        x = v->AsInteger();
+                        break;
+                    case ftLargeint:
+                        x = v->AsInt64();
+                        break;
+                    case ftSmallint:
+                        x = int16_t(v->AsInteger());
+                        break;
+                    case ftWord:
+                        x = uint16_t(v->AsInteger());
+                        break;
+                    default:
+                        done = false;
+                        break;
+                    }
+                    if (done) out.Quoted(num, size_t(std::to_chars(num, num + sizeof num, x).ptr - num), q);
+                    break;
+                }
+                case TPlainKind::Float: {
+                    if (f->DataType() != ftFloat && f->DataType() != ftCurrency) break;
+                    const int len = GeneralFloatText(v->AsDouble(), cell.Precision, char(dec), num);
+                    if (len >= 0) {
+                        out.Quoted(num, size_t(len), q);
+                        done = true;
+                    }
+                    break;
+                }
+                case TPlainKind::String: {
+                    const TFieldType t = f->DataType();
+                    if (!(t == ftString || t == ftFixedChar || t == ftGuid) || f->Size() <= 0) break;
+                    // Stored text that passes the field's 8-bit buffer unchanged: ASCII without
+                    // zero characters, no longer than the field.
+                    auto put = [&](const auto* d, qsizetype len, auto code) {
+                        if (len > f->Size()) return false;
+                        for (qsizetype k = 0; k < len; ++k)
+                            if (code(d[k]) == 0 || code(d[k]) >= 0x80) return false;
+                        qsizetype end = len;
+                        if (static_cast<TStringField*>(f)->FixedChar())
+                            while (end > 0 && code(d[end - 1]) <= 0x20)
+                                --end;
+                        char* o = out.Reserve(size_t(end) * 2 + 2);
+                        char* p = o;
+                        if (q) *p++ = q;
+                        for (qsizetype k = 0; k < end; ++k) {
+                            const char c = char(code(d[k]));
+                            if (q && c == q) *p++ = q;
+                            *p++ = c;
+                        }
+                        if (q) *p++ = q;
+                        out.Len += size_t(p - o);
+                        return true;
+                    };
+                    if (v->VType() == varString) {
+                        const AnsiString& s = VariantAccess::Ansi(*v);
+                        done = put(s.constData(), s.size(), [](char c) { return unsigned(uint8_t(c)); });
+                    } else if (v->VType() == varUString) {
+                        const String& s = VariantAccess::Str(*v);
+                        done = put(s.constData(), s.size(), [](QChar c) { return unsigned(c.unicode()); });
+                    }
+                    break;
+                }
+                case TPlainKind::Text:
+                    break;
+                }
+            }
+            if (!done) {
+                // The field layer's answer on this row: what was gathered goes out first.
+                PutBytes(row.data(), int(out.Len));
+                out.Len = 0;
+                mt->InstantReadEnter(r);
+                const auto leave = qScopeGuard([&] { mt->InstantReadLeave(); });
+                WritePlainCell(i, cols->Columns(i), dec);
+            }
+        }
+        PutBytes(row.data(), int(out.Len));
+        out.Len = 0;
+    }
+    // Where the record-by-record walk ends.
+    if (Count > 0) DataSet->Last();
+    return true;
 }
 
 void TDBGridEhExportAsCSV::WriteTitle(TColumnsEhList* Columns) {
@@ -1234,33 +1425,38 @@ void TDBGridEhImport::ImportFromFile(const String& FileName, bool IsImportAll) {
     ImportFromStream(&file, IsImportAll);
 }
 
-bool TDBGridEhImport::WriteGuarded(TColumnEh* Column, const std::function<void()>& Write) {
+template <class TWrite> bool TDBGridEhImport::WriteGuarded(TColumnEh* Column, TWrite&& Write) {
     try {
         Write();
         return true;
     } catch (const Exception& E) {
-        if (FIgnoreAll) return true;
-        const String where =
-            QStringLiteral("строка %1, столбец «%2»")
-                .arg(FRecordNo)
-                .arg(Column->Title()->Caption().isEmpty() ? Column->FieldName() : Column->Title()->Caption());
-        const String msg = QStringLiteral("Ошибка при вставке значения:\n") + where + QStringLiteral(": ") +
-                           E.Message() + QStringLiteral("\n\nИгнорировать ошибку?");
-        const int answer = ErrorQuery() ? ErrorQuery()(msg) : DefaultErrorQuery(msg);
-        if (answer == mrYes) return true;
-        if (answer == mrAll) {
-            FIgnoreAll = true;
-            return true;
-        }
-        FAborted = true;
-        return false;
+        return WriteFailed(Column, E);
     }
+}
+
+bool TDBGridEhImport::WriteFailed(TColumnEh* Column, const Exception& E) {
+    if (FIgnoreAll) return true;
+    const String where =
+        QStringLiteral("строка %1, столбец «%2»")
+            .arg(FRecordNo)
+            .arg(Column->Title()->Caption().isEmpty() ? Column->FieldName() : Column->Title()->Caption());
+    const String msg = QStringLiteral("Ошибка при вставке значения:\n") + where + QStringLiteral(": ") +
+                       E.Message() + QStringLiteral("\n\nИгнорировать ошибку?");
+    const int answer = ErrorQuery() ? ErrorQuery()(msg) : DefaultErrorQuery(msg);
+    if (answer == mrYes) return true;
+    if (answer == mrAll) {
+        FIgnoreAll = true;
+        return true;
+    }
+    FAborted = true;
+    return false;
 }
 
 // Reads one record and writes it into the current record; the record is left as it was when
 // anything fails.
 void TDBGridEhImport::ReadRecord(TColumnsEhList* Columns) {
-    std::vector<TImportValueEh> values;
+    std::vector<TImportValueEh>& values = FValues;
+    values.clear();
     ++FRecordNo;
     if (!ReadRecordValues(values)) {
         Eos = true;
@@ -1283,8 +1479,9 @@ void TDBGridEhImport::ReadRecord(TColumnsEhList* Columns) {
 
 void TDBGridEhImport::AppendImportedRows(TColumnsEhList* Columns, bool AppendMode) {
     TDataSet* ds = GridDataSet(FDBGridEh);
+    std::vector<TImportValueEh>& values = FValues;
     while (!Eos && !FAborted) {
-        std::vector<TImportValueEh> values;
+        values.clear();
         ++FRecordNo;
         if (!ReadRecordValues(values)) {
             Eos = true;
@@ -1578,6 +1775,18 @@ bool TDBGridEhImportAsText::ReadRecordValues(std::vector<TImportValueEh>& Values
     return true;
 }
 
+namespace {
+// True when writing a text through the column comes down to the field's SetText: a column of the
+// library's own classes without an update hook or a list of recent values to feed, and a field
+// that is neither a blob nor watched for changes (nothing could see the column's update flag).
+bool WritesTextDirectly(TColumnEh* Column, TField* Field) {
+    const std::type_info& kind = typeid(*Column);
+    return (kind == typeid(TDBGridColumnEh) || kind == typeid(TColumnEh)) && !Column->OnUpdateData.Assigned() &&
+           !(Column->MRUList()->AutoAdd() && Column->MRUList()->Active()) && !Field->IsBlob() &&
+           !Field->OnChange.Assigned();
+}
+} // namespace
+
 void TDBGridEhImportAsText::ReadDataCell(TColumnEh* Column, const TImportValueEh& Value) {
     if (!Column || !Column->CanModify(false)) return;
     TField* field = Column->Field();
@@ -1598,6 +1807,8 @@ void TDBGridEhImportAsText::ReadDataCell(TColumnEh* Column, const TImportValueEh
             const int i = Column->PickList()->IndexOf(text);
             Column->SetValueAsText(i < 0 || i >= Column->KeyList()->Count() ? String()
                                                                             : Column->KeyList()->Strings(i));
+        } else if (WritesTextDirectly(Column, field)) {
+            field->SetText(Column->GetAcceptableEditText(text));
         } else {
             Column->SetValueAsText(Column->GetAcceptableEditText(text));
         }

@@ -51,6 +51,10 @@ protected:
     virtual void WriteSuffix() {}
     virtual void WriteTitle(TColumnsEhList* /*Columns*/) {}
     virtual void WriteRecord(TColumnsEhList* Columns);
+    // Writes the first Count records of a whole-table walk without moving the cursor (it is on
+    // the first record) and leaves the cursor on the last; false when this export cannot, and
+    // the walk goes record by record.
+    virtual bool WriteViewRows(TDataSet* /*DataSet*/, int /*Count*/) { return false; }
     virtual void WriteDataCell(TColumnEh* /*Column*/, TAxisColCellParamsEh* /*CellParams*/) {}
     virtual void WriteFooter(TColumnsEhList* Columns, int FooterRow);
     virtual void WriteFooterCell(int /*DataCol*/, int /*FooterRow*/, const String& /*Text*/,
@@ -141,6 +145,9 @@ protected:
     void WriteFooterCell(int DataCol, int FooterRow, const String& Text, TAlignment Alignment,
                          TColor Background, TFont* Font, TColumnEh* Column) override;
     void WriteRecord(TColumnsEhList* Columns) override;
+    bool WriteViewRows(TDataSet* DataSet, int Count) override;
+    // A plain cell of the current record (FPlainCells[Index]) through its field.
+    void WritePlainCell(int Index, TColumnEh* Column, char16_t DecimalSeparator);
     String Quoted(const String& Text) const;
     // Writes Quoted(Text) without building it when the quote is a plain ASCII character.
     void PutQuoted(const String& Text);
@@ -241,7 +248,8 @@ protected:
     virtual void ReadRecord(TColumnsEhList* Columns);
     virtual void ReadDataCell(TColumnEh* Column, const TImportValueEh& Value) = 0;
     // Writes with the error question; false when the import is to stop.
-    bool WriteGuarded(TColumnEh* Column, const std::function<void()>& Write);
+    template <class TWrite> bool WriteGuarded(TColumnEh* Column, TWrite&& Write);
+    bool WriteFailed(TColumnEh* Column, const Exception& E);
     void AppendImportedRows(TColumnsEhList* Columns, bool AppendMode);
     [[noreturn]] void FormatError(const String& Where, const String& Message);
 
@@ -253,6 +261,8 @@ protected:
     bool FAborted = false;
     // 1-based number of the record being read, for messages.
     int FRecordNo = 0;
+    // The values of the record being read, reused from record to record.
+    std::vector<TImportValueEh> FValues;
 };
 
 class TDBGridEhImportAsText : public TDBGridEhImport {

@@ -228,6 +228,29 @@ TEST_F(ImpExpFixture, ImportHonoursAReadOnlyCellHook) {
     EXPECT_EQ(Read(), (Rows{{Variant(7), S("z"), Variant(8)}}));
 }
 
+// Imported text reaches the field through the column's update hook and the field's change
+// notice when they are set, on existing and on appended records.
+TEST_F(ImpExpFixture, ImportedTextPassesTheColumnHookAndFieldNotices) {
+    Fill({{Variant(1), S("a"), Variant(2)}});
+    TColumnEh* name = Grid->Columns()->Columns(1);
+    name->OnUpdateData = TColCellUpdateDataEventEh::Callable(
+        [](TAxisBarEh*, String& Text, Variant&, bool&, bool&) { Text = Text.toUpper(); });
+    int qtyChanges = 0;
+    TField* qty = Table->FieldByName(QStringLiteral("Qty"));
+    qty->OnChange = TFieldNotifyEvent::Callable([&](TField*) { ++qtyChanges; });
+    const auto restore = qScopeGuard([&] {
+        name->OnUpdateData = nullptr;
+        qty->OnChange = nullptr;
+    });
+    TDBGridEhAllowedOperations ops = Grid->AllowedOperations();
+    ops.Include(alopAppendEh);
+    Grid->SetAllowedOperations(ops);
+    At(1);
+    Import<TDBGridEhImportAsText>("5\tz\t6\r\n7\ty\t8");
+    EXPECT_EQ(Read(), (Rows{{Variant(5), S("Z"), Variant(6)}, {Variant(7), S("Y"), Variant(8)}}));
+    EXPECT_EQ(qtyChanges, 2);
+}
+
 TEST_F(ImpExpFixture, SelectionKindsChooseRowsAndColumns) {
     Fill(kSample);
     TDBGridOptions o = Grid->Options();
@@ -698,6 +721,84 @@ TEST_F(ImpExpFixture, CsvFromStoredValuesMatchesTheDisplayText) {
                              "\"INF\";\"INF\";\"INF\";", "\"NAN\";", "\"2147483647\";\"8589934588000000000\";",
                              "\r\n\"\";\"\";\"\";\"\";\"\";\"\""})
         EXPECT_TRUE(out.contains(want)) << want;
+}
+
+// A whole-table CSV export reads a memory table's view rows from the store; with a cell hook it
+// walks the records with the cursor. Both give the same bytes for a sorted and filtered view with
+// fields of several kinds, and leave the table, the grid and the data source as they were.
+TEST_F(ImpExpFixture, CsvOfAViewMatchesTheRecordWalkAndLeavesTheSameState) {
+    auto* t = Create<TMemTableEh>(Form);
+    t->FieldDefs()->Add(QStringLiteral("ID"), ftInteger);
+    t->FieldDefs()->Add(QStringLiteral("Small"), ftSmallint);
+    t->FieldDefs()->Add(QStringLiteral("W"), ftWord);
+    t->FieldDefs()->Add(QStringLiteral("Big"), ftLargeint);
+    t->FieldDefs()->Add(QStringLiteral("Name"), ftString, 6);
+    t->FieldDefs()->Add(QStringLiteral("Fixed"), ftFixedChar, 6);
+    t->FieldDefs()->Add(QStringLiteral("Day"), ftDate);
+    t->FieldDefs()->Add(QStringLiteral("Price"), ftFloat);
+    t->CreateDataSet();
+    static_cast<TStringField*>(t->FieldByName(QStringLiteral("Fixed")))->SetFixedChar(true);
+    const char* names[] = {"ab", "q\"q", "Жук", "", "  x  ", "abcdef", "a;b"};
+    for (int i = 1; i <= 60; ++i) {
+        const Variant none = Variant::FromNull();
+        t->AppendRecord({Variant(i), Variant(int(i % 7) - 3), Variant(i * 1000), Variant(qlonglong(i) << 40),
+                         i % 11 == 0 ? none : S(names[i % 7]), S(i % 3 ? "ab  " : "Жё "),
+                         i % 5 ? Variant::FromDate(EncodeDate(2020, 1 + i % 12, 1 + i % 28)) : none,
+                         i % 4 ? Variant(i / 8.0) : Variant(1.0 / 3)});
+    }
+    t->SetSortOrder(QStringLiteral("Small DESC, ID"));
+    t->SetFilter(QStringLiteral("ID <> 7"));
+    t->SetFiltered(true);
+    Source->SetDataSet(t);
+    Pump();
+    t->Locate(QStringLiteral("ID"), Variant(31), {});
+    Pump();
+
+    int changes = 0, scrolls = 0;
+    Source->OnDataChange = TDataChangeEvent::Callable([&](TObject*, TField*) { ++changes; });
+    struct State {
+        int RecNo, Row, TopRow, Active, Changes;
+        bool Bof, Eof;
+        bool operator==(const State&) const = default;
+    };
+    auto state = [&] {
+        return State{t->RecNo(), Grid->Row(), Grid->TopRow(), Grid->DataLink()->ActiveRecord(), changes,
+                     t->Bof(), t->Eof()};
+    };
+    const auto restore = qScopeGuard([&] {
+        Grid->OnGetCellParams = nullptr;
+        Source->OnDataChange = nullptr;
+    });
+    const State before = state();
+    Grid->OnGetCellParams = nullptr;
+    const QByteArray direct = Export<TDBGridEhExportAsCSV>();
+    const State afterDirect = state();
+    Grid->OnGetCellParams =
+        TGetCellEhParamsEvent::Callable([](TObject*, TColumnEh*, TFont*, TColor&, TGridDrawState) {});
+    changes = before.Changes;
+    const QByteArray walked = Export<TDBGridEhExportAsCSV>();
+    EXPECT_EQ(direct.toStdString(), walked.toStdString());
+    EXPECT_TRUE(afterDirect == state());
+    EXPECT_EQ(afterDirect.RecNo, before.RecNo);
+    EXPECT_EQ(t->FieldByName(QStringLiteral("ID"))->AsInteger(), 31);
+
+    // Spelled out: view order, text trimmed and quoted, the date and the float as shown.
+    const QList<QByteArray> lines = direct.split('\n');
+    ASSERT_EQ(lines.size(), 60); // the title and 59 records
+    const auto row = [](const char* Head, TDateTime Day, const char* Tail) {
+        return ToAnsi(QString::fromUtf8(Head) + DateToStr(Day) + QString::fromUtf8(Tail)).toStdString();
+    };
+    EXPECT_EQ(lines[1].toStdString(), row("\"6\";\"3\";\"6000\";\"6597069766656\";\"a;b\";\"Жё\";\"",
+                                          EncodeDate(2020, 7, 7), "\";\"0.75\"\r"));
+    EXPECT_EQ(lines[2].toStdString(), row("\"13\";\"3\";\"13000\";\"14293651161088\";\"a;b\";\"ab\";\"",
+                                          EncodeDate(2020, 2, 14), "\";\"1.625\"\r"));
+
+    // A scroll handler would notice the walk: the export then moves record by record.
+    Grid->OnGetCellParams = nullptr;
+    t->AfterScroll = TDataSetNotifyEvent::Callable([&](TDataSet*) { ++scrolls; });
+    EXPECT_EQ(Export<TDBGridEhExportAsCSV>().toStdString(), direct.toStdString());
+    EXPECT_GE(scrolls, 59);
+    t->AfterScroll = nullptr;
 }
 
 // A stream that hands out at most Step bytes a read, as a pipe or a socket may.

@@ -2,6 +2,8 @@
 
 #include "DBGridTestFixture.h"
 
+#include "db/TestDataSet.h"
+
 #include <QFontMetrics>
 #include <QImage>
 #include <QWidget>
@@ -173,16 +175,34 @@ TEST_F(RebuildFixture, RowLinesSwitchTakesTheStandardRowHeightAgain) {
     }
 }
 
-// With whole rows selected a rebuild keeps the grid scrolled where it was.
+// With whole rows selected a rebuild keeps the grid scrolled where it was, also when the row
+// count taken again moves the current cell.
 TEST_F(RebuildFixture, RowSelectKeepsTheLeftColumnOverARebuild) {
-    UseTextTable(8, 20, QStringLiteral("%1.%2"), 120);
+    auto* data = new TTestDataSet(Form);
+    for (int c = 0; c < 8; ++c)
+        data->FieldDefs()->Add(QStringLiteral("F%1").arg(c), ftString, 20);
+    for (int r = 1; r <= 40; ++r) {
+        std::vector<Variant> values;
+        for (int c = 0; c < 8; ++c)
+            values.emplace_back(QStringLiteral("%1.%2").arg(r).arg(c));
+        data->AddRecord(values);
+    }
+    data->Open();
+    Source->SetDataSet(data);
+    Grid->SetDataSource(Source);
+    for (int c = 0; c < 8; ++c)
+        Grid->Columns()->Columns(c)->SetWidth(120);
     Grid->SetOptions(Grid->Options() + TDBGridOptions{dgRowSelect});
+    Pump();
+    // The current record on the last shown row: taller rows leave fewer rows, and the current
+    // cell moves up into the shorter grid.
+    data->MoveBy(Grid->VisibleRowCount() - 1);
     Pump();
     Grid->SetLeftCol(Grid->FixedCols() + 3);
     Pump();
     const int left = Grid->LeftCol();
     ASSERT_GT(left, Grid->FixedCols());
-    Grid->SetRowHeight(Grid->StdDefaultRowHeight() + 6);
+    Grid->SetRowHeight(Grid->StdDefaultRowHeight() * 2);
     Pump();
     EXPECT_EQ(Grid->LeftCol(), left);
     EXPECT_TRUE(Grid->CheckDataConsistency());

@@ -173,7 +173,9 @@ void TCustomDBGridEh::SetOptions(TDBGridOptions Value) {
         FIndicatorOptions += gioShowRowIndicatorEh;
     else
         FIndicatorOptions -= gioShowRowIndicatorEh;
-    if (changed.Contains(dgRowLines)) FontChangedHere();
+    // The row line is part of the standard row height: the data rows fitted below see the new
+    // one, also when the rebuild waits for a layout lock to end.
+    if (changed.Contains(dgRowLines) && !ComponentState().Contains(csLoading)) UpdateStdDefaultRowHeight();
     const TDBGridOptions layout{dgEditing,  dgAlwaysShowEditor, dgTitles,    dgIndicator,
                                 dgColLines, dgRowLines,         dgRowSelect, dgAlwaysShowSelection};
     if (!(changed * layout).Empty()) LayoutChanged();
@@ -454,11 +456,10 @@ void TCustomDBGridEh::RebuildLayout() {
     }
     UpdateRowHeights();
     UpdateFooterRowHeights();
-    RecalcDataRowCount();
+    FinishLayoutRebuild();
     UpdateHorzExtScrollBar();
     for (TDBGridEhScrollBarPanelControl* pc : {FHorzScrollBarPanelControl, FVertScrollBarPanelControl})
         if (pc && pc->Visible()) pc->DataSetChanged();
-    InvalidateGrid();
 }
 
 void TCustomDBGridEh::UpdateColumnWidths() {
@@ -494,9 +495,11 @@ void TCustomDBGridEh::UpdateRowHeights() {
     // The new default dropped the fitted heights: the row count taken next fits them again.
     if (FOptionsEh.Contains(dghAutoFitRowHeight)) FColWidthsChanged = true;
     if (FOptions.Contains(dgTitles)) {
-        // As high as the tallest title font needs, plus the line under the titles.
-        int h = CalcTitleTextHeight() + (FOptions.Contains(dgRowLines) ? GridLineWidth() : 0);
-        if (FTitleParams->RowHeight() > 0 || FTitleParams->RowLines() > 0) h = CalcFixedTitleHeight();
+        // As high as the tallest title font needs; a height fixed by TitleHeight or TitleLines
+        // gets one pixel more when rows have lines.
+        int h = CalcTitleTextHeight();
+        if (FTitleParams->RowHeight() > 0 || FTitleParams->RowLines() > 0)
+            h = CalcFixedTitleHeight() + (FOptions.Contains(dgRowLines) ? 1 : 0);
         FTitleRowHeight = h;
         SetRowHeights(0, h);
         if (IsUseMultiTitle()) {

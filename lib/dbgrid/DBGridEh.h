@@ -917,6 +917,7 @@ protected:
     TFont* GetTitleFont() override { return FTitleParams->Font(); }
     void SetTitleFont(TFont* Value) override;
     void CreateWnd() override;
+    void FlatChanged() override;
 
     void KeyDown(Word& Key, TShiftState Shift) override;
     void KeyUp(Word& Key, TShiftState Shift) override;
@@ -955,6 +956,9 @@ protected:
     void FetchRecordsToFillPage();
     void UpdateColumnWidths() override;
     void UpdateRowHeights();
+    // The rebuild's last steps: the row count, the detail panel, the current record, the column
+    // selection and the filter row's editor.
+    void FinishLayoutRebuild();
     int VisibleDataRowCapacity();
     void ReportFetchError(const Exception& E);
     void StyleChanged();

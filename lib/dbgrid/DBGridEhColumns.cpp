@@ -807,6 +807,8 @@ KVT_PUBLISHED(TDBGridColumnEh) {
            &C::OnDataGroupFooterToDisplayText);
     P.Prop("OnDataHintShow", &C::OnDataHintShow, &C::OnDataHintShow);
     P.Prop("OnDropDownBoxApplyTextFilter", &C::OnDropDownBoxApplyTextFilter, &C::OnDropDownBoxApplyTextFilter);
+    P.Prop("OnEditButtonClick", &C::OnEditButtonClick, &C::OnEditButtonClick);
+    P.Prop("OnEditButtonDown", &C::OnEditButtonDown, &C::OnEditButtonDown);
     // The list grid's events are read only from a list grid that exists: writing a stream does
     // not make one per column.
     const auto hasList = [](C* c) { return c->DataListIfAny() != nullptr; };
@@ -826,5 +828,7 @@ KVT_PUBLISHED(TDBGridColumnEh) {
     P.Prop("OnGroupGetKeyValue", &C::OnGroupGetKeyValue, &C::OnGroupGetKeyValue);
     P.Prop("OnGroupGetKeyValueAsText", &C::OnGroupGetKeyValueAsText, &C::OnGroupGetKeyValueAsText);
     P.Prop("OnHintShowPause", &C::OnHintShowPause, &C::OnHintShowPause);
+    P.Prop("OnNotInList", &C::OnNotInList, &C::OnNotInList);
     P.Prop("OnOpenDropDownForm", &C::OnOpenDropDownForm, &C::OnOpenDropDownForm);
+    P.Prop("OnUpdateData", &C::OnUpdateData, &C::OnUpdateData);
 }

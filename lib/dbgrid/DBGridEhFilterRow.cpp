@@ -772,3 +772,37 @@ void TCustomDBGridEh::DrawSTFilterCell(int ACol, int ARow, bool& Highlighted, TG
     c->TextRect(textRect, textRect.Left, y, text);
     c->Brush()->SetStyle(bsSolid);
 }
+
+// ---------------------------------------------------------------------------------------------
+// Stored settings of the filter row. The font is stored only while it is the row's own; the
+// colours only while they are not the defaults taken from the grid.
+
+inline ::PTypeInfo KvtTypeInfo(TSTFilterLocationEh*) {
+    static const ::PTypeInfo ti =
+        ::MakeEnumTypeInfo("TSTFilterLocationEh", "stflUnderTitleFilterEh, stflInTitleFilterEh");
+    return ti;
+}
+
+inline ::PTypeInfo KvtTypeInfo(TDBGridFilterButtonDrawTimeEh*) {
+    static const ::PTypeInfo ti = ::MakeEnumTypeInfo("TDBGridFilterButtonDrawTimeEh",
+                                                     "fbdtAlwaysEh, fbdtWhenRowHotEh, fbdtWhenCellHotEh");
+    return ti;
+}
+
+KVT_PUBLISHED(TSTDBGridEhFilter) {
+    using C = TSTDBGridEhFilter;
+    P.Prop("Color", &C::Color, &C::SetColor).Default(clDefault);
+    P.Prop("FilterButtonDrawTime", &C::FilterButtonDrawTime, &C::SetFilterButtonDrawTime).Default(fbdtAlwaysEh);
+    P.Prop("Font", &C::Font, &C::SetFont).Stored([](C* f) { return !f->ParentFont(); });
+    P.Prop("HorzLineColor", &C::HorzLineColor, &C::SetHorzLineColor).Default(clDefault);
+    P.Prop("InstantApply", &C::InstantApply, &C::SetInstantApply).Stored([](C* f) {
+        return f->IsInstantApplyStored();
+    });
+    P.Prop("Local", &C::Local, &C::SetLocal).Default(false);
+    P.Prop("Location", &C::Location, &C::SetLocation).Default(stflUnderTitleFilterEh);
+    P.Prop("ParentFont", &C::ParentFont, &C::SetParentFont).Default(true);
+    P.Prop("RowHeight", &C::RowHeight, &C::SetRowHeight).Default(0);
+    P.Prop("RowLines", &C::RowLines, &C::SetRowLines).Default(0);
+    P.Prop("VertLineColor", &C::VertLineColor, &C::SetVertLineColor).Default(clDefault);
+    P.Prop("Visible", &C::Visible, &C::SetVisible).Default(false);
+}

@@ -62,22 +62,15 @@ void TCustomDBGridEh::LayoutFrozenAndContraCols() {
     // Every column keeps its cell; in the row panel all but the first have no width.
     const int cells = ind + std::max(1, count);
     if (!panel && (DataLink()->Active() || cols->State() == csCustomized)) {
-        // Frozen cells end after the FrozenCols-th column, but at least one shown column keeps
-        // scrolling: the boundary stops before the last shown column.
-        int lastVisible = -1;
-        for (int i = count - 1; i >= 0 && lastVisible < 0; --i)
-            if (cols->Columns(i)->Visible()) lastVisible = i;
-        frozen = std::clamp(FFrozenCols, 0, std::max(0, lastVisible));
-        // Trailing cells take what the frozen ones leave, and never the last shown scrolling cell.
-        int shownAfterFrozen = 0;
-        for (int i = frozen; i < count; ++i)
-            if (cols->Columns(i)->Visible()) ++shownAfterFrozen;
-        int maxContra = 0;
-        for (int i = count - 1, shown = 0; i >= frozen; --i) {
-            if (cols->Columns(i)->Visible() && ++shown >= shownAfterFrozen) break;
-            maxContra = count - i;
-        }
-        contra = std::clamp(FContraColCount, 0, std::max(0, std::min(maxContra, cells - (ind + frozen) - 1)));
+        // FrozenCols counts collection columns, hidden ones included; asked for as many as are
+        // shown or more, all but the last shown count's worth are frozen.
+        frozen = FFrozenCols < v ? FFrozenCols : v - 1;
+        frozen = std::max(0, frozen);
+        // The trailing cells are limited by the shown columns that are not frozen. One shown
+        // column always keeps scrolling: with the indicator that limit already leaves one,
+        // without it one more is held back.
+        const int limit = v - frozen - 1;
+        contra = std::clamp(FContraColCount, 0, std::max(0, std::min(limit, cells - (ind + frozen) - 1)));
     } else if (!panel) {
         // Leading hidden columns of default columns stay in the fixed part.
         frozen = std::min(hiddenLead, std::max(0, count - 1));

@@ -197,6 +197,14 @@ void TCustomDBGridEh::SetFrozenCols(int Value) {
     LayoutChanged();
 }
 
+void TCustomDBGridEh::FlatChanged() {
+    TCustomDBAxisGridEh::FlatChanged();
+    // The air around a row's text depends on the flat look.
+    if (ComponentState().Contains(csLoading)) return;
+    UpdateStdDefaultRowHeight();
+    LayoutChanged();
+}
+
 void TCustomDBGridEh::SetRowSizingAllowed(bool Value) {
     if (FRowSizingAllowed == Value) return;
     FRowSizingAllowed = Value;

@@ -3,9 +3,12 @@
 
 #include "lib/dbgrid/DBGridEh.h"
 #include "lib/dbgrid/DBGridEhHeadTree.h"
+#include "lib/dbgrid/DBGridEhRowPanel.h"
+#include "lib/dbgrid/DBGridEhSelection.h"
 #include "lib/dbgrid/DBGridEhStyle.h"
 
 #include <QFontMetrics>
+#include <QScopeGuard>
 
 #include <algorithm>
 
@@ -17,6 +20,31 @@ int TCustomDBGridEh::CalcTitleTextHeight() {
     for (int i = 0; i < cols->Count(); ++i)
         h = std::max(h, QFontMetrics(cols->Columns(i)->Title()->Font()->ToQFont()).height() + FInterlinear);
     return h;
+}
+
+void TCustomDBGridEh::FinishLayoutRebuild() {
+    {
+        // With whole rows selected the horizontal scroll position is the user's: the row count
+        // taken again moves the current cell to the first scrolling column, which must not
+        // scroll the grid back, whether the count is taken or fails on the way.
+        const bool keepLeft = FOptions.Contains(dgRowSelect);
+        const int left = LeftCol();
+        const auto restore = qScopeGuard([&] {
+            if (!keepLeft || LeftCol() == left) return;
+            const int l = std::clamp(left, FixedCols(), std::max(FixedCols(), ColCount() - 1));
+            if (l != LeftCol()) SetLeftCol(l);
+        });
+        RecalcDataRowCount();
+    }
+    if (FRowDetailPanel && FRowDetailPanel->Active()) UpdateRowDetailPanel();
+    LinkDataChanged();
+    InvalidateGrid();
+    // Selected columns that the rebuild removed leave the selection.
+    if (TDBGridEhSelection* sel = FSelection.get(); sel && sel->SelectionType() == gstColumns) {
+        sel->Columns()->Refresh();
+        sel->UpdateState();
+    }
+    if (FFilterEditMode) UpdateFilterEdit(false);
 }
 
 void TCustomDBGridEh::ResetHeadTreeDrawn(THeadTreeNode* Node) {

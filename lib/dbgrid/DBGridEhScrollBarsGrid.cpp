@@ -113,7 +113,8 @@ void TCustomDBGridEh::ModifyScrollBar(int ScrollBar, int ScrollCode, int Pos, bo
 
 void TCustomDBGridEh::ScrollRecordsByCode(int ScrollCode, int Pos) {
     TDataSet* ds = DataLink()->DataSet();
-    const int page = std::max(1, VisibleDataRowCapacity());
+    // A page is the data rows the grid shows now, not the rows it could hold.
+    const int page = VisibleDataRowCount();
     switch (ScrollCode) {
     case SB_LINEUP:
         // To the record before the first visible one: the buffer moves by one.

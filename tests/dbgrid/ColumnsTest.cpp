@@ -30,6 +30,10 @@ public:
     void OpenForm(TCustomDBAxisGridEh*, TAxisBarEh*, TEditButtonEh*, TCustomForm*&, TDynVarsEh*) {
         Calls.push_back(u"open"_qs);
     }
+    void UpdateData(TAxisBarEh*, String& Text, Variant&, bool&, bool&) { Calls.push_back(u"update "_qs + Text); }
+    void NotInList(TObject*, const String& Text, bool&) { Calls.push_back(u"not in list "_qs + Text); }
+    void ButtonClick(TObject*, bool&) { Calls.push_back(u"click"_qs); }
+    void ButtonDown(TObject*, bool, bool&, bool&) { Calls.push_back(u"down"_qs); }
 };
 
 } // namespace
@@ -39,6 +43,10 @@ KVT_PUBLISHED_METHODS(TColumnsTestGrid) {
     M.Method("ApplyText", &TColumnsTestGrid::ApplyText);
     M.Method("HintPause", &TColumnsTestGrid::HintPause);
     M.Method("OpenForm", &TColumnsTestGrid::OpenForm);
+    M.Method("UpdateData", &TColumnsTestGrid::UpdateData);
+    M.Method("NotInList", &TColumnsTestGrid::NotInList);
+    M.Method("ButtonClick", &TColumnsTestGrid::ButtonClick);
+    M.Method("ButtonDown", &TColumnsTestGrid::ButtonDown);
 }
 
 namespace {
@@ -149,6 +157,89 @@ TEST_F(ColumnsStream, WidthsFilterSortMarkersAndHandlersRoundTrip) {
         cqty->OnHintShowPause(g, TPoint(), TGridCoord(), TPoint(), cqty, pause, processed);
         EXPECT_EQ(pause, 7);
         EXPECT_FALSE(Table->Filtered()) << "the handler filters instead of the column";
+    }
+}
+
+// The editing handlers of a column and the filter row's own settings are stored and read back;
+// settings left at their defaults are not written.
+TEST_F(ColumnsStream, EditHandlersAndFilterRowSettingsRoundTrip) {
+    UseTable(3);
+    Grid->Columns()->SetState(csCustomized);
+    Grid->SetName(u"Grid1"_qs);
+    TColumnEh* name = Col(Grid, 1);
+    name->OnUpdateData = TColCellUpdateDataEventEh(Grid, &TColumnsTestGrid::UpdateData);
+    name->OnNotInList = TColumnNotInListEventEh(Grid, &TColumnsTestGrid::NotInList);
+    name->OnEditButtonClick = TAxisBarButtonClickEventEh(Grid, &TColumnsTestGrid::ButtonClick);
+    name->OnEditButtonDown = TAxisBarButtonDownEventEh(Grid, &TColumnsTestGrid::ButtonDown);
+
+    TMemoryStream plain;
+    WriteComponent(&plain, Grid);
+    const String plainText = Text(plain);
+    EXPECT_FALSE(plainText.contains(u"STFilter."_qs)) << plainText.toStdString();
+
+    TSTDBGridEhFilter* f = Grid->STFilter();
+    f->SetVisible(true);
+    f->SetLocal(true);
+    f->SetInstantApply(false);
+    f->SetLocation(stflInTitleFilterEh);
+    f->SetRowLines(2);
+    f->SetRowHeight(3);
+    f->SetColor(clYellow);
+    f->SetHorzLineColor(clRed);
+    f->SetVertLineColor(clGreen);
+    f->SetFilterButtonDrawTime(fbdtWhenCellHotEh);
+    f->Font()->SetSize(f->Font()->Size() + 3);
+    ASSERT_FALSE(f->ParentFont());
+    const int fontSize = f->Font()->Size();
+
+    TMemoryStream bin;
+    WriteComponent(&bin, Grid);
+    const String text = Text(bin);
+    for (const char* line :
+         {"OnUpdateData = UpdateData", "OnNotInList = NotInList", "OnEditButtonClick = ButtonClick",
+          "OnEditButtonDown = ButtonDown", "STFilter.Visible = True", "STFilter.Local = True",
+          "STFilter.InstantApply = False", "STFilter.Location = stflInTitleFilterEh", "STFilter.RowLines = 2",
+          "STFilter.RowHeight = 3", "STFilter.FilterButtonDrawTime = fbdtWhenCellHotEh",
+          "STFilter.ParentFont = False", "STFilter.Font.", "STFilter.Color = ", "STFilter.HorzLineColor = ",
+          "STFilter.VertLineColor = "})
+        EXPECT_TRUE(text.contains(QLatin1String(line))) << line << "\n" << text.toStdString();
+    Grid->SetName(u"Grid0"_qs);
+
+    TMemoryStream fromText;
+    FromText(text, fromText);
+    int n = 0;
+    for (TMemoryStream* b : {&bin, &fromText}) {
+        SCOPED_TRACE(b == &bin ? "binary" : "text");
+        TColumnsTestGrid* g = ReadBack(*b);
+        g->SetName(QStringLiteral("Copy%1").arg(n++));
+        TSTDBGridEhFilter* r = g->STFilter();
+        EXPECT_TRUE(r->Visible());
+        EXPECT_TRUE(r->Local());
+        EXPECT_TRUE(r->IsInstantApplyStored());
+        EXPECT_FALSE(r->InstantApply()) << "the stored value wins over Local";
+        EXPECT_EQ(r->Location(), stflInTitleFilterEh);
+        EXPECT_EQ(r->RowLines(), 2);
+        EXPECT_EQ(r->RowHeight(), 3);
+        EXPECT_EQ(r->Color(), clYellow);
+        EXPECT_EQ(r->HorzLineColor(), clRed);
+        EXPECT_EQ(r->VertLineColor(), clGreen);
+        EXPECT_EQ(r->FilterButtonDrawTime(), fbdtWhenCellHotEh);
+        EXPECT_FALSE(r->ParentFont());
+        EXPECT_EQ(r->Font()->Size(), fontSize);
+        TColumnEh* c = g->Columns()->Columns(1);
+        ASSERT_TRUE(c->OnUpdateData.Assigned());
+        ASSERT_TRUE(c->OnNotInList.Assigned());
+        ASSERT_TRUE(c->OnEditButtonClick.Assigned());
+        ASSERT_TRUE(c->OnEditButtonDown.Assigned());
+        g->Calls.clear();
+        String t = u"x"_qs;
+        Variant v;
+        bool useText = true, handled = false, recheck = false, repeat = false;
+        c->OnUpdateData(c, t, v, useText, handled);
+        c->OnNotInList(c, u"y"_qs, recheck);
+        c->OnEditButtonClick(c, handled);
+        c->OnEditButtonDown(c, true, repeat, handled);
+        EXPECT_EQ(g->Calls, (std::vector<String>{u"update x"_qs, u"not in list y"_qs, u"click"_qs, u"down"_qs}));
     }
 }
 

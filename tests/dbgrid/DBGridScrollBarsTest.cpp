@@ -263,3 +263,31 @@ TEST_F(GridScrollFixture, ScreenshotOfTheGridWithPanelsAndSizeGrip) {
     QImage img = Form->Widget()->grab().toImage();
     EXPECT_TRUE(img.save(ScreenshotPath(QStringLiteral("dbgrid_panels_size_grip"))));
 }
+
+// A page of the vertical bar is the data rows shown: footer rows under the data take room that
+// a page does not cover. The thumb's middle positions of the five-position bar page the same.
+TEST_F(GridScrollFixture, PageCodesMoveByTheShownRows) {
+    for (const bool numbered : {true, false}) {
+        SCOPED_TRACE(numbered ? "record numbers" : "five positions");
+        Grid->SetDataSource(nullptr);
+        Use(numbered ? new TTestDataSet(Form) : new TUnnumberedDataSet(Form), 100);
+        Grid->SetFooterRowCount(2);
+        Pump();
+        const int page = Grid->VisibleRowCount();
+        ASSERT_GT(page, 1);
+        Data->First();
+        Grid->Perform(WM_VSCROLL, MAKEWPARAM(SB_PAGEDOWN, 0), 0);
+        EXPECT_EQ(Data->RecNo(), 1 + page);
+        Grid->Perform(WM_VSCROLL, MAKEWPARAM(SB_PAGEDOWN, 0), 0);
+        EXPECT_EQ(Data->RecNo(), 1 + 2 * page);
+        Grid->Perform(WM_VSCROLL, MAKEWPARAM(SB_PAGEUP, 0), 0);
+        EXPECT_EQ(Data->RecNo(), 1 + page);
+        if (!numbered) {
+            Grid->Perform(WM_VSCROLL, MAKEWPARAM(SB_THUMBPOSITION, 3), 0);
+            EXPECT_EQ(Data->RecNo(), 1 + 2 * page);
+            Grid->Perform(WM_VSCROLL, MAKEWPARAM(SB_THUMBPOSITION, 1), 0);
+            EXPECT_EQ(Data->RecNo(), 1 + page);
+        }
+        Grid->SetFooterRowCount(0);
+    }
+}

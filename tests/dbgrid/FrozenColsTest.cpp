@@ -54,6 +54,10 @@ TEST_F(FrozenColsTest, FrozenCountsCollectionColumnsAndKeepsOneScrolling) {
         // A hidden column inside the frozen ones still counts (its cell has no width): one
         // visible column stays frozen.
         {2, 0, 2, "F2", 1},
+        // As many as are shown, with a hidden one in front: all but the last shown count's
+        // worth of collection columns freeze, so two shown columns scroll; the first scrolling
+        // column is looked up from FrozenCols on.
+        {kCols - 1, 0, kCols - 2, "F7", kCols - 3},
         // Frozen beyond the visible columns leaves the last one scrolling.
         {20, -1, kCols - 1, nullptr, kCols - 1},
         {20, kCols - 1, kCols - 2, nullptr, kCols - 2},
@@ -312,17 +316,19 @@ TEST_F(FrozenColsTest, TrailingCountIsLimitedByTheVisibleColumns) {
     EXPECT_EQ(Grid->ContraColCount(), 9) << "the property keeps what was asked";
     EXPECT_EQ(Grid->Columns()->FirstContraVisibleColumn(), Col(2));
 
-    // Hidden columns at the end count as trailing columns too; one shown column keeps scrolling.
+    // The limit counts shown columns while the trailing cells are the last collection columns:
+    // three hidden columns at the end take the three trailing places and nothing shown stays
+    // at the right edge.
     for (int i = 5; i < kCols; ++i) {
         TColumnEh* c = Grid->Columns()->Add();
         c->SetFieldName(QStringLiteral("F%1").arg(i));
         c->SetVisible(false);
     }
     Pump();
-    EXPECT_EQ(Grid->GetFullColCount() - Grid->ColCount(), kCols - 2);
+    EXPECT_EQ(Grid->GetFullColCount() - Grid->ColCount(), 3);
     EXPECT_EQ(Grid->Columns()->FirstScrollVisibleColumn(), Col(1));
-    EXPECT_EQ(Grid->Columns()->FirstContraVisibleColumn(), Col(2));
-    EXPECT_EQ(Grid->Columns()->LastContraVisibleColumn(), Col(4));
+    EXPECT_EQ(Grid->Columns()->FirstContraVisibleColumn(), nullptr);
+    EXPECT_EQ(Grid->Columns()->LastContraVisibleColumn(), nullptr);
     // Every column has its cell, a hidden one with no width.
     int col = 0, row = 0;
     Grid->GetBarCellCoord(Col(6), col, row);
@@ -331,6 +337,22 @@ TEST_F(FrozenColsTest, TrailingCountIsLimitedByTheVisibleColumns) {
     Grid->GetBarCellCoord(Col(4), col, row);
     EXPECT_EQ(col, 5);
     EXPECT_EQ(row, Grid->Row());
+    EXPECT_TRUE(Grid->CheckDataConsistency());
+}
+
+// A negative trailing count would put cells past the columns and send the Tab order past the
+// collection's end: it is taken as none.
+TEST_F(FrozenColsTest, NegativeTrailingCountIsNone) {
+    Grid->SetContraColCount(2);
+    Pump();
+    Grid->SetContraColCount(-3);
+    Pump();
+    EXPECT_EQ(Grid->ContraColCount(), 0);
+    EXPECT_EQ(Grid->ColCount(), Grid->GetFullColCount());
+    EXPECT_EQ(Grid->GetFullColCount(), Grid->IndicatorOffset() + kCols);
+    EXPECT_EQ(Grid->Columns()->FirstContraVisibleColumn(), nullptr);
+    EXPECT_EQ(Grid->Columns()->GetLastTabColumn(), Col(kCols - 1));
+    EXPECT_EQ(Grid->Columns()->GetNextTabColumn(Col(kCols - 1), true), Col(kCols - 1));
     EXPECT_TRUE(Grid->CheckDataConsistency());
 }
 
@@ -352,7 +374,8 @@ TEST_F(FrozenColsTest, OptionSettersApplyAtOnce) {
     Grid->SetTitleLines(2);
     Grid->SetTitleHeight(5);
     Pump();
-    EXPECT_EQ(Grid->RowHeights(0), 2 * fm.height() + fm.leading() + 2 + 5);
+    EXPECT_EQ(Grid->RowHeights(0),
+              2 * fm.height() + fm.leading() + 2 + 5 + (Grid->Options().Contains(dgRowLines) ? 1 : 0));
 }
 
 // Trailing columns mean nothing in the row panel: the designer says so when they are set there,

@@ -2,6 +2,8 @@
 
 #include "DBGridTestFixture.h"
 
+#include "db/TestDataSet.h"
+
 #include <QFontMetrics>
 #include <QImage>
 #include <QWidget>
@@ -107,4 +109,101 @@ TEST_F(RebuildFixture, CellSizesLeaveTheLinesOut) {
 // The cell painters see the data grid's own cell record.
 TEST_F(RebuildFixture, CellRecordIsTheDataGridsOwn) {
     EXPECT_EQ(Grid->GetCellParamsRecord()->ClassName(), QStringLiteral("TColCellParamsEh"));
+}
+
+// The title cell is as high as the title text; a height fixed by TitleLines or TitleHeight gets
+// one pixel more when rows have lines.
+TEST_F(RebuildFixture, TitleRowHeightWithAndWithoutRowLines) {
+    UseTable(3);
+    const QFontMetrics fm(Grid->TitleFont()->ToQFont());
+    const struct {
+        bool RowLines;
+        int TitleLines, TitleHeight, Expected;
+    } cases[] = {
+        {true, 0, 0, fm.height() + Grid->Interlinear()},
+        {false, 0, 0, fm.height() + Grid->Interlinear()},
+        {true, 2, 5, 2 * fm.height() + fm.leading() + 2 + 5 + 1},
+        {false, 2, 5, 2 * fm.height() + fm.leading() + 2 + 5},
+        {true, 0, 30, 31},
+        {false, 0, 30, 30},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.RowLines << " " << c.TitleLines << " " << c.TitleHeight);
+        TDBGridOptions o = Grid->Options();
+        if (c.RowLines)
+            o += dgRowLines;
+        else
+            o -= dgRowLines;
+        Grid->SetOptions(o);
+        Grid->SetTitleLines(c.TitleLines);
+        Grid->SetTitleHeight(c.TitleHeight);
+        Pump();
+        EXPECT_EQ(Grid->RowHeights(0), c.Expected);
+        EXPECT_EQ(Grid->TitleRowHeight(), c.Expected);
+    }
+}
+
+// Switching the row lines takes the standard row height again at once, from RowHeight and
+// RowLines when they are set, also while the rebuild waits for the layout lock.
+TEST_F(RebuildFixture, RowLinesSwitchTakesTheStandardRowHeightAgain) {
+    UseTable(3);
+    const QFontMetrics fm(Grid->Font()->ToQFont());
+    const int air = Grid->Flat() ? 1 : 3;
+    const struct {
+        int RowHeight;
+        bool RowLines;
+        int Expected;
+    } cases[] = {
+        {0, false, fm.height() + air},
+        {0, true, fm.height() + air + Grid->GridLineWidth()},
+        {30, false, 30},
+        {30, true, 30},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.RowHeight << " " << c.RowLines);
+        Grid->SetRowHeight(c.RowHeight);
+        TDBGridOptions with = Grid->Options(), without = Grid->Options();
+        with += dgRowLines;
+        without -= dgRowLines;
+        // The other state first, so that the switch is a change.
+        Grid->SetOptions(c.RowLines ? without : with);
+        Grid->BeginLayout();
+        Grid->SetOptions(c.RowLines ? with : without);
+        EXPECT_EQ(Grid->StdDefaultRowHeight(), c.Expected);
+        Grid->EndLayout();
+        EXPECT_EQ(Grid->StdDefaultRowHeight(), c.Expected);
+    }
+}
+
+// With whole rows selected a rebuild keeps the grid scrolled where it was, also when the row
+// count taken again moves the current cell.
+TEST_F(RebuildFixture, RowSelectKeepsTheLeftColumnOverARebuild) {
+    auto* data = new TTestDataSet(Form);
+    for (int c = 0; c < 8; ++c)
+        data->FieldDefs()->Add(QStringLiteral("F%1").arg(c), ftString, 20);
+    for (int r = 1; r <= 40; ++r) {
+        std::vector<Variant> values;
+        for (int c = 0; c < 8; ++c)
+            values.emplace_back(QStringLiteral("%1.%2").arg(r).arg(c));
+        data->AddRecord(values);
+    }
+    data->Open();
+    Source->SetDataSet(data);
+    Grid->SetDataSource(Source);
+    for (int c = 0; c < 8; ++c)
+        Grid->Columns()->Columns(c)->SetWidth(120);
+    Grid->SetOptions(Grid->Options() + TDBGridOptions{dgRowSelect});
+    Pump();
+    // The current record on the last shown row: taller rows leave fewer rows, and the current
+    // cell moves up into the shorter grid.
+    data->MoveBy(Grid->VisibleRowCount() - 1);
+    Pump();
+    Grid->SetLeftCol(Grid->FixedCols() + 3);
+    Pump();
+    const int left = Grid->LeftCol();
+    ASSERT_GT(left, Grid->FixedCols());
+    Grid->SetRowHeight(Grid->StdDefaultRowHeight() * 2);
+    Pump();
+    EXPECT_EQ(Grid->LeftCol(), left);
+    EXPECT_TRUE(Grid->CheckDataConsistency());
 }

@@ -62,6 +62,20 @@ struct ColumnsStream : DBGridFormFixture<TColumnsTestGrid> {
         TStringStream in(Text);
         ObjectTextToBinary(&in, &Bin);
     }
+    // Reads the grid back from Bin and from Text (Bin's text form), each copy under a name of its
+    // own, and checks each.
+    template <class Check> void ForEachReadBack(TMemoryStream& Bin, const String& Text, Check&& check) {
+        Grid->SetName(u"Grid0"_qs);
+        TMemoryStream fromText;
+        FromText(Text, fromText);
+        int n = 0;
+        for (TMemoryStream* b : {&Bin, &fromText}) {
+            SCOPED_TRACE(b == &Bin ? "binary" : "text");
+            TColumnsTestGrid* g = ReadBack(*b);
+            g->SetName(QStringLiteral("Copy%1").arg(n++));
+            check(g);
+        }
+    }
 };
 
 TEST_F(ColumnsStream, WidthsFilterSortMarkersAndHandlersRoundTrip) {
@@ -110,15 +124,7 @@ TEST_F(ColumnsStream, WidthsFilterSortMarkersAndHandlersRoundTrip) {
     EXPECT_EQ(text.count(u"AutoFitColWidth"_qs), 1) << text.toStdString();
     EXPECT_EQ(text.count(u"HideDuplicates"_qs), 1);
     EXPECT_EQ(id->DataListIfAny(), nullptr);
-    Grid->SetName(u"Grid0"_qs);
-
-    TMemoryStream fromText;
-    FromText(text, fromText);
-    int n = 0;
-    for (TMemoryStream* b : {&bin, &fromText}) {
-        SCOPED_TRACE(b == &bin ? "binary" : "text");
-        TColumnsTestGrid* g = ReadBack(*b);
-        g->SetName(QStringLiteral("Copy%1").arg(n++));
+    ForEachReadBack(bin, text, [&](TColumnsTestGrid* g) {
         ASSERT_EQ(g->Columns()->Count(), 3);
         TColumnEh* cid = Col(g, 0);
         TColumnEh* cname = Col(g, 1);
@@ -157,7 +163,7 @@ TEST_F(ColumnsStream, WidthsFilterSortMarkersAndHandlersRoundTrip) {
         cqty->OnHintShowPause(g, TPoint(), TGridCoord(), TPoint(), cqty, pause, processed);
         EXPECT_EQ(pause, 7);
         EXPECT_FALSE(Table->Filtered()) << "the handler filters instead of the column";
-    }
+    });
 }
 
 // The editing handlers of a column and the filter row's own settings are stored and read back;
@@ -203,15 +209,7 @@ TEST_F(ColumnsStream, EditHandlersAndFilterRowSettingsRoundTrip) {
           "STFilter.ParentFont = False", "STFilter.Font.", "STFilter.Color = ", "STFilter.HorzLineColor = ",
           "STFilter.VertLineColor = "})
         EXPECT_TRUE(text.contains(QLatin1String(line))) << line << "\n" << text.toStdString();
-    Grid->SetName(u"Grid0"_qs);
-
-    TMemoryStream fromText;
-    FromText(text, fromText);
-    int n = 0;
-    for (TMemoryStream* b : {&bin, &fromText}) {
-        SCOPED_TRACE(b == &bin ? "binary" : "text");
-        TColumnsTestGrid* g = ReadBack(*b);
-        g->SetName(QStringLiteral("Copy%1").arg(n++));
+    ForEachReadBack(bin, text, [&](TColumnsTestGrid* g) {
         TSTDBGridEhFilter* r = g->STFilter();
         EXPECT_TRUE(r->Visible());
         EXPECT_TRUE(r->Local());
@@ -240,7 +238,7 @@ TEST_F(ColumnsStream, EditHandlersAndFilterRowSettingsRoundTrip) {
         c->OnEditButtonClick(c, handled);
         c->OnEditButtonDown(c, true, repeat, handled);
         EXPECT_EQ(g->Calls, (std::vector<String>{u"update x"_qs, u"not in list y"_qs, u"click"_qs, u"down"_qs}));
-    }
+    });
 }
 
 TEST_F(ColumnsStream, StreamWithoutTheNewSettingsLoadsTheirDefaults) {

@@ -60,6 +60,14 @@ protected:
         ASSERT_NE(Ed(), nullptr);
         ASSERT_TRUE(Ed()->Visible());
     }
+    // Presses the open editor's first edit button and runs what the press posts.
+    TEditButtonControlEh* PressEditButton() {
+        TEditButtonControlEh* b = Ed()->EditButtonControls()[0].EditButtonControl;
+        bool autoRepeat = false;
+        b->EditButtonDown(true, autoRepeat);
+        PumpGridEvents();
+        return b;
+    }
     // Alt+Down toggles the list.
     void AltDown() {
         Ed()->Perform(WM_SYSKEYDOWN, VK_DOWN, kAlt);
@@ -286,10 +294,7 @@ TEST_F(AxisInplaceTest, DropDownFormReturnsTheColumnsValueAndIsNotReopenedByItsC
     // All record values go to the form: the column's own one must come back, not the first (ID).
     bar->DropDownFormParams()->SetPassParams(pspRecordValuesEh);
     Open(kName);
-    TEditButtonControlEh* b = Ed()->EditButtonControls()[0].EditButtonControl;
-    bool autoRepeat = false;
-    b->EditButtonDown(true, autoRepeat);
-    PumpGridEvents();
+    TEditButtonControlEh* b = PressEditButton();
     ASSERT_TRUE(form->Visible());
     EXPECT_TRUE(b->AlwaysDown());
     EXPECT_NE(std::find(form->Given.begin(), form->Given.end(), QStringLiteral("Name=Name 1")),
@@ -309,7 +314,7 @@ TEST_F(AxisInplaceTest, DropDownFormReturnsTheColumnsValueAndIsNotReopenedByItsC
     PumpGridEvents();
 
     // Accept: the value named after the column's field is written and the record posted.
-    b->EditButtonDown(true, autoRepeat);
+    ASSERT_EQ(PressEditButton(), b);
     ASSERT_TRUE(form->Visible());
     form->Answer = QStringLiteral("Olga");
     form->SetModalResult(mrOk);
@@ -349,10 +354,7 @@ TEST_F(AxisInplaceTest, ColumnHandlersMayReplaceTheDropDownFormAndHearItClose) {
             heard.push_back(accept ? QStringLiteral("accepted") : QStringLiteral("cancelled"));
         });
     Open(kName);
-    TEditButtonControlEh* b = Ed()->EditButtonControls()[0].EditButtonControl;
-    bool autoRepeat = false;
-    b->EditButtonDown(true, autoRepeat);
-    PumpGridEvents();
+    TEditButtonControlEh* b = PressEditButton();
     ASSERT_TRUE(form->Visible());
     EXPECT_FALSE(plain->Visible());
     form->Close();

@@ -3,6 +3,7 @@
 // write and read back, and a settings file with events.
 
 #include "AppFixture.h"
+#include "dbgrid/FindDialogProbe.h"
 
 #include "events/EventEditUnit.h"
 #include "lib/dbgrid/DBGridEh.h"
@@ -392,15 +393,16 @@ TEST_F(EventsPageTest, CtrlFInTheEventsGridOpensTheFindDialog) {
     // A real Ctrl+F press on the grid's window, through the form's key handling. The dialog is
     // modal: the press returns once it is closed, so a timer does the search in it and closes
     // it; a second timer ends a dialog left open, so that a fault fails the test, not hangs it.
-    bool seen = false, modal = false;
-    QTimer probe;
-    probe.setInterval(10);
-    QObject::connect(&probe, &QTimer::timeout, [&] {
-        TDBGridEhFindDlg* dlg = DBGridEhFindDlg();
-        if (!dlg || !dlg->Visible()) return;
-        seen = true;
-        probe.stop();
-        modal = dlg->IsModal();
+    auto ctrlF = [&] {
+        QKeyEvent press(QEvent::KeyPress, Qt::Key_F, Qt::ControlModifier, QStringLiteral("\x06"));
+        QApplication::sendEvent(Grid()->Widget(), &press);
+        QKeyEvent release(QEvent::KeyRelease, Qt::Key_F, Qt::ControlModifier, QStringLiteral("\x06"));
+        QApplication::sendEvent(Grid()->Widget(), &release);
+        QKeyEvent ctrlUp(QEvent::KeyRelease, Qt::Key_Control, Qt::NoModifier);
+        QApplication::sendEvent(Grid()->Widget(), &ctrlUp);
+        SetKeyDown(VK_CONTROL, false); // the key state must not outlive this test
+    };
+    const FindDialogSeen shown = WhileFindDialogShows(ctrlF, [&](TDBGridEhFindDlg* dlg) {
         EXPECT_EQ(dlg->Grid(), Grid());
         // The look-in list holds the grid's three columns and "<All>"; row select searches them
         // all.
@@ -415,27 +417,9 @@ TEST_F(EventsPageTest, CtrlFInTheEventsGridOpensTheFindDialog) {
         EXPECT_TRUE(dlg->FindNextMatch(false));
         EXPECT_EQ(Grid()->VisibleColumn(2)->DisplayText(), wanted);
         EXPECT_FALSE(dlg->cbText->Text().isEmpty());
-        dlg->Close();
-    });
-    QTimer guard;
-    guard.setSingleShot(true);
-    QObject::connect(&guard, &QTimer::timeout, [] {
-        if (TDBGridEhFindDlg* d = DBGridEhFindDlg(); d && d->IsModal()) d->SetModalResult(mrCancel);
-    });
-    probe.start();
-    guard.start(5000);
-    QKeyEvent press(QEvent::KeyPress, Qt::Key_F, Qt::ControlModifier, QStringLiteral("\x06"));
-    QApplication::sendEvent(Grid()->Widget(), &press);
-    QKeyEvent release(QEvent::KeyRelease, Qt::Key_F, Qt::ControlModifier, QStringLiteral("\x06"));
-    QApplication::sendEvent(Grid()->Widget(), &release);
-    QKeyEvent ctrlUp(QEvent::KeyRelease, Qt::Key_Control, Qt::NoModifier);
-    QApplication::sendEvent(Grid()->Widget(), &ctrlUp);
-    SetKeyDown(VK_CONTROL, false); // the key state must not outlive this test
-    pump();                        // a dialog that did not wait is looked at here
-    guard.stop();
-    probe.stop();
-    EXPECT_TRUE(seen);
-    EXPECT_TRUE(modal);
+    }, pump);
+    EXPECT_TRUE(shown.Seen);
+    EXPECT_TRUE(shown.Modal);
     TDBGridEhFindDlg* dlg = DBGridEhFindDlg();
     ASSERT_NE(dlg, nullptr);
     if (dlg->Visible()) dlg->Close();

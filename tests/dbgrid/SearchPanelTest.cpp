@@ -3,6 +3,7 @@
 // highlighted matches, the find dialog and the navigator panel.
 
 #include "DBGridTestFixture.h"
+#include "FindDialogProbe.h"
 
 #include "lib/dbgrid/DBGridEhCenter.h"
 #include "lib/dbgrid/DBGridEhFindDlg.h"
@@ -637,39 +638,19 @@ TEST_F(SearchGridTest, CtrlFOpensTheFindDialogWithDialogFind) {
     ctrlF();
     EXPECT_TRUE(!DBGridEhFindDlg() || !DBGridEhFindDlg()->Visible());
 
-    // The dialog is modal: the key press returns once it is closed. A timer looks for it while it
-    // waits and closes it; a second one ends a dialog that the first could not close, so that a
-    // fault fails the test instead of hanging it.
-    bool seen = false, modal = false;
+    // The dialog is modal: the key press returns once it is closed.
     String text = QStringLiteral("(not looked at)");
     TCustomDBGridEh* grid = nullptr;
-    QTimer probe;
-    probe.setInterval(10);
-    QObject::connect(&probe, &QTimer::timeout, [&] {
-        TDBGridEhFindDlg* d = DBGridEhFindDlg();
-        if (!d || !d->Visible()) return;
-        seen = true;
-        probe.stop();
-        modal = d->IsModal();
-        text = d->cbText->Text();
-        grid = d->Grid();
-        d->Close();
-    });
-    QTimer guard;
-    guard.setSingleShot(true);
-    QObject::connect(&guard, &QTimer::timeout, [] {
-        if (TDBGridEhFindDlg* d = DBGridEhFindDlg(); d && d->IsModal()) d->SetModalResult(mrCancel);
-    });
     Grid->SetOptionsEh(Grid->OptionsEh() + TDBGridEhOptions{dghDialogFind});
-    probe.start();
-    guard.start(5000);
-    ctrlF();
-    Pump(); // a dialog that did not wait is looked at here
-    guard.stop();
-    probe.stop();
+    const FindDialogSeen shown = WhileFindDialogShows(ctrlF,
+                                                      [&](TDBGridEhFindDlg* d) {
+                                                          text = d->cbText->Text();
+                                                          grid = d->Grid();
+                                                      },
+                                                      [this] { Pump(); });
     ASSERT_NE(DBGridEhFindDlg(), nullptr);
-    EXPECT_TRUE(seen);
-    EXPECT_TRUE(modal);
+    EXPECT_TRUE(shown.Seen);
+    EXPECT_TRUE(shown.Modal);
     EXPECT_TRUE(text.isEmpty()) << "the pattern starts empty, not with the cell's text";
     EXPECT_EQ(grid, Grid);
     if (DBGridEhFindDlg()->Visible()) DBGridEhFindDlg()->Close();

@@ -757,17 +757,21 @@ struct TRowOut {
         if (Len + N > Buf.size()) Buf.resize(std::max(Buf.size() * 2, Len + N + 256));
         return Buf.data() + Len;
     }
-    // ASCII bytes quoted with Q (zero: no quotes).
-    void Quoted(const char* Text, size_t Count, char Q) {
+    // ASCII characters quoted with Q (zero: no quotes); Code gives a stored character's code.
+    template <class Char, class Code> void Quoted(const Char* Text, size_t Count, char Q, Code code) {
         char* out = Reserve(Count * 2 + 2);
         char* p = out;
         if (Q) *p++ = Q;
         for (size_t i = 0; i < Count; ++i) {
-            if (Q && Text[i] == Q) *p++ = Q;
-            *p++ = Text[i];
+            const char c = char(code(Text[i]));
+            if (Q && c == Q) *p++ = Q;
+            *p++ = c;
         }
         if (Q) *p++ = Q;
         Len += size_t(p - out);
+    }
+    void Quoted(const char* Text, size_t Count, char Q) {
+        Quoted(Text, Count, Q, [](char c) { return c; });
     }
 };
 } // namespace
@@ -871,16 +875,7 @@ bool TDBGridEhExportAsCSV::WriteViewRows(TDataSet* DataSet, int Count) {
                         if (static_cast<TStringField*>(f)->FixedChar())
                             while (end > 0 && code(d[end - 1]) <= 0x20)
                                 --end;
-                        char* o = out.Reserve(size_t(end) * 2 + 2);
-                        char* p = o;
-                        if (q) *p++ = q;
-                        for (qsizetype k = 0; k < end; ++k) {
-                            const char c = char(code(d[k]));
-                            if (q && c == q) *p++ = q;
-                            *p++ = c;
-                        }
-                        if (q) *p++ = q;
-                        out.Len += size_t(p - o);
+                        out.Quoted(d, size_t(end), q, code);
                         return true;
                     };
                     if (v->VType() == varString) {
